@@ -1,0 +1,12 @@
+#pragma once
+/// Progress reports of long operations (loading, export, conversion).
+
+#include <cstdint>
+#include <functional>
+
+namespace quillon {
+
+/// Called with the work done so far and the total, in the operation's own units.
+using ProgressCallback = std::function<void(int64_t done, int64_t total)>;
+
+}  // namespace quillon
