@@ -1,0 +1,255 @@
+#include "datalog/CDataLogDoc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "config/CPrefs.h"
+#include "config/GraphConfigurationFile.h"
+#include "datalog/ChannelStatistics.h"
+#if __has_include("datalog/DataLogFile.h")
+#include "datalog/DataLogFile.h"
+#include "datalog/DlzCodec.h"
+#define QUILLON_HAVE_READER 1
+#endif
+#if __has_include("formula/MathChannels.h")
+#include "formula/MathChannels.h"
+#define QUILLON_HAVE_MATH 1
+#endif
+
+namespace quillon {
+
+namespace {
+
+constexpr char kMagicText[] = "Magic Number does not match";
+constexpr char kVersionCaption[] = "Logfile Version Unrecognized";
+constexpr char kVersionText[] =
+    "This logfile appears to be a version the software does not recognize. You may need to run "
+    "the logfile conversion tool or upgrade your software. Would you like to run the logfile "
+    "conversion tool?";
+
+int FrameAtTimeIn(const LogData& log, float t) {
+    const int n = log.frameCount;
+    if (n <= 0 || log.values[0].size() < static_cast<size_t>(n)) return -1;
+    const float* time = log.values[0].data();
+    if (time[0] > t) return 0;
+    if (time[n - 1] <= t) return n - 1;
+    if (n < 2) return -1;
+    // Times rise with the frames, so the first time above t is found by bisection.
+    const float* above = std::upper_bound(time + 1, time + n, t);
+    if (above == time + n) return -1;
+    const int i = static_cast<int>(above - time);
+    const float f = (t - time[i - 1]) / (time[i] - time[i - 1]);
+    return f > 0.5f ? i : i - 1;
+}
+
+}  // namespace
+
+CDataLogDoc::CDataLogDoc(CPrefs& prefs, IPrompt& prompt)
+    : m_prefs(prefs), m_prompt(prompt), m_config(DefaultGraphConfiguration()) {
+    LoadGraphConfiguration(m_prefs.GetLastDataLogConfig());
+}
+
+CDataLogDoc::~CDataLogDoc() = default;
+
+void CDataLogDoc::AddView(IDataLogView* view) {
+    if (view && std::find(m_views.begin(), m_views.end(), view) == m_views.end())
+        m_views.push_back(view);
+}
+
+void CDataLogDoc::RemoveView(IDataLogView* view) {
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
+}
+
+void CDataLogDoc::UpdateAllViews(IDataLogView* sender, int hint) {
+    // A view may add or remove views while it is notified: walk a copy and skip removed ones.
+    const std::vector<IDataLogView*> views = m_views;
+    for (IDataLogView* view : views)
+        if (view != sender && std::find(m_views.begin(), m_views.end(), view) != m_views.end())
+            view->OnUpdate(sender, hint);
+}
+
+bool CDataLogDoc::OnNewDocument() {
+    if (destroyModelessWindows) destroyModelessWindows();
+    m_pathName.clear();
+    m_modified = false;
+    return true;
+}
+
+void CDataLogDoc::ClearLog(LogData& log) {
+    for (auto& column : log.values)
+        column.Reset();
+    for (auto& column : log.status)
+        column.Reset();
+    log.header = DataLogHeader{};
+    log.config = EcuConfigBlock{};
+    log.frameCount = 0;
+    log.firstTimestamp = 0;
+    log.stats = {};
+    log.maxRpm = 0.0f;
+    log.maxMap = 0.0f;
+}
+
+bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress) {
+    if (destroyModelessWindows) destroyModelessWindows();
+    m_lastError.clear();
+    m_loadFailed = false;
+#ifdef QUILLON_HAVE_READER
+    (void)progress;
+    m_lastError = "not available yet";
+    (void)path;
+    return false;
+#else
+    (void)path;
+    (void)progress;
+    m_lastError = "The log reader is not available";
+    m_prompt.Message("", m_lastError);
+    return false;
+#endif
+}
+
+bool CDataLogDoc::OnSaveDocument(const std::string& path, std::string* error) {
+    (void)path;
+    m_lastError = "The log writer is not available";
+    if (error) *error = m_lastError;
+    return false;
+}
+
+void CDataLogDoc::OnCloseDocument() {
+    if (destroyModelessWindows) destroyModelessWindows();
+    ClearLog(m_comparison);
+    m_comparisonLoaded = false;
+    m_comparisonPath.clear();
+    m_comparisonEdited = false;
+    SaveGraphConfiguration();
+    ClearLog(m_main);
+    m_hasLog = false;
+    m_pathName.clear();
+    m_modified = false;
+    AfterFrameSetChanged();
+    UpdateAllViews(nullptr, kHintRebuild);
+}
+
+void CDataLogDoc::SetComparisonLoaded(bool loaded, const std::string& path) {
+    m_comparisonLoaded = loaded;
+    m_comparisonPath = loaded ? path : std::string();
+    if (!loaded) m_comparisonEdited = false;
+    UpdateDisplayLength();
+}
+
+void CDataLogDoc::UpdateDisplayLength() {
+    m_displayLength = m_main.frameCount;
+    if (m_comparisonLoaded) m_displayLength = std::max(m_displayLength, m_comparison.frameCount);
+}
+
+void CDataLogDoc::AfterFrameSetChanged() {
+    UpdateDisplayLength();
+    ResetZoomRange();
+    if (m_cursorFrame >= m_displayLength) m_cursorFrame = -1;
+}
+
+int CDataLogDoc::FrameAtTime(float t) const {
+    return FrameAtTimeIn(m_main, t);
+}
+
+int CDataLogDoc::ComparisonFrameAtTime(float t) const {
+    return m_comparisonLoaded ? FrameAtTimeIn(m_comparison, t) : -1;
+}
+
+float CDataLogDoc::TimeOfFrame(int frame) const {
+    if (frame < 0 || frame >= m_main.frameCount) return 0.0f;
+    return m_main.values[0][static_cast<size_t>(frame)];
+}
+
+std::string CDataLogDoc::TimeOfDayText(uint64_t timestamp) {
+    const uint64_t seconds = timestamp / 1000;
+    char fraction[32];
+    std::snprintf(fraction, sizeof fraction, "%.3f",
+                  static_cast<double>(timestamp - seconds * 1000) / 1000.0);
+    // The calendar time in UTC, without the local time zone: days since 1970 and the time of
+    // day, which is all the hour:minute:second text needs.
+    const uint64_t secondOfDay = seconds % 86400;
+    char clock[16];
+    std::snprintf(clock, sizeof clock, "%02u:%02u:%02u", static_cast<unsigned>(secondOfDay / 3600),
+                  static_cast<unsigned>(secondOfDay / 60 % 60),
+                  static_cast<unsigned>(secondOfDay % 60));
+    char text[64];
+    std::snprintf(text, sizeof text, "%.8s%s", clock, fraction + 1);
+    return text;
+}
+
+std::string CDataLogDoc::StartTimeText() const {
+    return "Start Time: " + TimeOfDayText(m_main.firstTimestamp);
+}
+
+std::string CDataLogDoc::ComparisonStartTimeText() const {
+    return "Comparison: " + TimeOfDayText(m_comparison.firstTimestamp);
+}
+
+void CDataLogDoc::ComputeStats(int first, int end) {
+    ComputeChannelStats(m_main, first, end, m_main.stats);
+    if (m_comparisonLoaded) ComputeChannelStats(m_comparison, first, end, m_comparison.stats);
+}
+
+void CDataLogDoc::SetCursor(int frame, int entry, bool onComparison) {
+    m_cursorFrame = frame < 0 ? -1 : frame;
+    m_cursorEntry = entry;
+    m_cursorOnComparison = onComparison;
+}
+
+void CDataLogDoc::SetZoomRange(int first, int last) {
+    m_zoomFirst = first;
+    m_zoomLast = last;
+}
+
+void CDataLogDoc::ResetZoomRange() {
+    m_zoomFirst = 0;
+    m_zoomLast = m_main.frameCount - 1;
+}
+
+void CDataLogDoc::SetCurrentView(int view) {
+    if (view >= 0 && view < kViewCount) m_currentView = view;
+}
+
+void CDataLogDoc::StepView(int direction) {
+    const int step = direction < 0 ? -1 : 1;
+    int view = m_currentView;
+    // At most one full turn: view 0 always ends it.
+    for (int i = 0; i < kViewCount; ++i) {
+        view = (view + step + kViewCount) % kViewCount;
+        if (view == 0) break;
+        const auto& entries = m_config.views[view].entries;
+        if (std::any_of(entries.begin(), entries.end(),
+                        [](const GraphViewEntry& e) { return IsValidChannelNumber(e.channel); }))
+            break;
+    }
+    m_currentView = view;
+}
+
+int CDataLogDoc::CountPanelEntries(int panel) const {
+    if (panel < 0 || panel >= kPanelCount) return 0;
+    const auto& entries = m_config.views[m_currentView].entries;
+    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [&](const auto& e) {
+        return e.panel == static_cast<uint32_t>(panel);
+    }));
+}
+
+std::vector<int> CDataLogDoc::EntriesOrderedByPanel() const {
+    std::vector<int> order;
+    const auto& entries = m_config.views[m_currentView].entries;
+    for (uint32_t panel = 0; panel < static_cast<uint32_t>(kPanelCount); ++panel)
+        for (int e = 0; e < kViewEntryCount; ++e)
+            if (entries[e].panel == panel) order.push_back(e);
+    return order;
+}
+
+bool CDataLogDoc::LoadGraphConfiguration(const std::string& path) {
+    return ReadGraphConfigurationFile(path, m_config);
+}
+
+bool CDataLogDoc::SaveGraphConfiguration() {
+    return WriteGraphConfigurationFile(m_prefs.GetLastDataLogConfig(), m_config);
+}
+
+}  // namespace quillon

@@ -1,0 +1,164 @@
+#pragma once
+/// The single document: the main log and the optional comparison log as per-slot columns, their
+/// statistics, the cursor and zoom range shared by the views, and the current graph configuration.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/GraphConfiguration.h"
+#include "datalog/DataLogViewObserver.h"
+#include "datalog/LogData.h"
+#include "datalog/Progress.h"
+#include "datalog/Prompt.h"
+
+namespace quillon {
+
+class CPrefs;
+
+class CDataLogDoc {
+public:
+    /// Sets the default graph configuration, then loads the last used .graph file over it.
+    CDataLogDoc(CPrefs& prefs, IPrompt& prompt);
+    virtual ~CDataLogDoc();
+    CDataLogDoc(const CDataLogDoc&) = delete;
+    CDataLogDoc& operator=(const CDataLogDoc&) = delete;
+
+    void AddView(IDataLogView* view);
+    void RemoveView(IDataLogView* view);
+    /// Notifies every registered view except the sender.
+    void UpdateAllViews(IDataLogView* sender, int hint);
+
+    /// Called when the user answers the version question with Yes (opens the upgrader).
+    std::function<void()> runUpgrader;
+    /// Called before a log is opened and when the document closes: the GUI closes the modeless
+    /// windows (properties sheets, scatter plot) that belong to the document.
+    std::function<void()> destroyModelessWindows;
+
+    /// Clears the path and the modified flag after closing the modeless windows; the logs stay.
+    bool OnNewDocument();
+    /// Opens a .dl or .dlz log as the main log. A file rejected for its magic or version leaves
+    /// the previous log in place. Errors are reported through the prompt and GetLastError().
+    bool OnOpenDocument(const std::string& path, const ProgressCallback& progress = {});
+    /// Writes the main log atomically; clears the modified flag on success.
+    bool OnSaveDocument(const std::string& path, std::string* error = nullptr);
+    /// Closes the modeless windows and the comparison log, writes the current graph
+    /// configuration and empties the document.
+    void OnCloseDocument();
+    /// The message of the last failed open or save.
+    const std::string& GetLastError() const { return m_lastError; }
+
+    const std::string& GetPathName() const { return m_pathName; }
+    void SetPathName(const std::string& path) { m_pathName = path; }
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    /// Set when the last open was rejected for its magic or version.
+    bool LoadFailed() const { return m_loadFailed; }
+
+    /// A log with frames (or at least a header) is loaded.
+    bool HasLog() const { return m_hasLog; }
+    LogData& Main() { return m_main; }
+    const LogData& Main() const { return m_main; }
+    LogData& Comparison() { return m_comparison; }
+    const LogData& Comparison() const { return m_comparison; }
+
+    bool IsComparisonLoaded() const { return m_comparisonLoaded; }
+    /// Marks the comparison log as loaded (its path) or unloaded, and recomputes the display
+    /// length; the comparison operations call it after filling or emptying Comparison().
+    void SetComparisonLoaded(bool loaded, const std::string& path = {});
+    const std::string& GetComparisonPathName() const { return m_comparisonPath; }
+    bool IsComparisonEdited() const { return m_comparisonEdited; }
+    void SetComparisonEdited(bool edited = true) { m_comparisonEdited = edited; }
+
+    /// Main frame count N.
+    int GetFrameCount() const { return m_main.frameCount; }
+    /// The number of frames both logs' columns are sized for: max(main N, comparison N).
+    int GetDisplayLength() const { return m_displayLength; }
+    /// Recomputes the display length after the frame counts changed.
+    void UpdateDisplayLength();
+
+    /// The frame nearest to time t (a tie goes to the earlier frame); -1 without frames.
+    int FrameAtTime(float t) const;
+    /// The same on the comparison log; -1 when no comparison is loaded.
+    int ComparisonFrameAtTime(float t) const;
+    /// Time in seconds of a main frame; 0 outside the log.
+    float TimeOfFrame(int frame) const;
+
+    /// "Start Time: 14:03:22.125" and "Comparison: 14:03:22.125" (UTC).
+    std::string StartTimeText() const;
+    std::string ComparisonStartTimeText() const;
+    /// The time of day of a millisecond timestamp, UTC: "14:03:22.125".
+    static std::string TimeOfDayText(uint64_t timestamp);
+
+    /// Statistics of both logs over frames [first, end), each range cut to the log's frames.
+    void ComputeStats(int first, int end);
+
+    /// Cursor: frame -1 = none; entry = the view entry 0..15 it belongs to; onComparison when it
+    /// was set on the comparison log.
+    int GetCursorFrame() const { return m_cursorFrame; }
+    int GetCursorEntry() const { return m_cursorEntry; }
+    bool IsCursorOnComparison() const { return m_cursorOnComparison; }
+    void SetCursor(int frame, int entry, bool onComparison);
+
+    /// Visible window of the chart, main-log frame indices.
+    int GetZoomFirst() const { return m_zoomFirst; }
+    int GetZoomLast() const { return m_zoomLast; }
+    void SetZoomRange(int first, int last);
+    /// 0 .. N - 1 (0 .. -1 without frames).
+    void ResetZoomRange();
+
+    GraphConfiguration& Config() { return m_config; }
+    const GraphConfiguration& Config() const { return m_config; }
+    int GetCurrentView() const { return m_currentView; }
+    /// Selects view 0..7; other values are ignored.
+    void SetCurrentView(int view);
+    /// Steps by +1 or -1 with wrap-around, skipping views without any channel (view 0 is always
+    /// accepted).
+    void StepView(int direction);
+    /// Entries of the current view assigned to panel p (0..4). Entries whose panel lies outside
+    /// 0..4 belong to no panel.
+    int CountPanelEntries(int panel) const;
+    /// Entry positions of the current view: panel 0's in entry order, then panels 1 to 4.
+    std::vector<int> EntriesOrderedByPanel() const;
+
+    /// Reads a .graph file over the current configuration (a shorter file fills the blocks as
+    /// far as it reaches); false when it cannot be opened.
+    bool LoadGraphConfiguration(const std::string& path);
+    /// Writes the current configuration to the last used .graph file (atomically).
+    bool SaveGraphConfiguration();
+
+    CPrefs& Prefs() { return m_prefs; }
+    IPrompt& Prompt() { return m_prompt; }
+
+private:
+    void ClearLog(LogData& log);
+    void AfterFrameSetChanged();
+
+    CPrefs& m_prefs;
+    IPrompt& m_prompt;
+    std::vector<IDataLogView*> m_views;
+
+    int m_currentView = 0;
+    int m_cursorFrame = -1;
+    int m_cursorEntry = 0;
+    bool m_cursorOnComparison = false;
+    int m_displayLength = 0;
+    bool m_comparisonLoaded = false;
+
+    LogData m_main;
+    bool m_hasLog = false;
+    LogData m_comparison;
+    std::string m_comparisonPath;
+    bool m_comparisonEdited = false;
+
+    int m_zoomFirst = 0;
+    int m_zoomLast = -1;
+    bool m_loadFailed = false;
+    bool m_modified = false;
+    std::string m_pathName;
+    std::string m_lastError;
+
+    GraphConfiguration m_config;
+};
+
+}  // namespace quillon
