@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "datalog/AtomicFile.h"
 #include "datalog/ByteRecord.h"
@@ -123,19 +121,23 @@ void DeserializeGraphConfiguration(const uint8_t* data, size_t size, GraphConfig
 
 bool ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& config,
                                 std::string* error) {
-    std::error_code ec;
-    std::ifstream in;
-    if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
     GraphConfigurationBytes bytes{};
-    if (in.is_open()) {
-        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!in.bad()) {
-            DeserializeGraphConfiguration(bytes.data(), static_cast<size_t>(in.gcount()), config);
-            return true;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    bool ok = file != nullptr;
+    if (file) {
+        size_t size = 0;
+        while (size < bytes.size()) {
+            const size_t n = std::fread(bytes.data() + size, 1, bytes.size() - size, file);
+            if (n == 0) break;
+            size += n;
         }
+        // A folder opens but cannot be read.
+        ok = !std::ferror(file);
+        std::fclose(file);
+        if (ok) DeserializeGraphConfiguration(bytes.data(), size, config);
     }
-    if (error) *error = kGraphOpenError;
-    return false;
+    if (!ok && error) *error = kGraphOpenError;
+    return ok;
 }
 
 bool WriteGraphConfigurationFile(const std::string& path, const GraphConfiguration& config,

@@ -1,8 +1,8 @@
 #include "config/IniFile.h"
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <filesystem>
 
 #include "datalog/AtomicFile.h"
 
@@ -11,10 +11,18 @@ namespace quillon {
 namespace {
 
 bool LoadFile(const std::string& path, std::string& content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    content.clear();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char buffer[8192];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.append(buffer, n);
+    // A folder opens but cannot be read: it counts as a missing file.
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    if (!ok) content.clear();
+    return ok;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -110,7 +118,10 @@ bool IniFile::Write(std::string_view section, std::string_view key, std::string_
 bool IniFile::Write(std::string_view section,
                     const std::vector<std::pair<std::string, std::string>>& keyValues) {
     std::string content;
-    LoadFile(m_path, content);  // a missing file is written new
+    // A missing file is written new; one that exists but cannot be read is left alone rather
+    // than replaced by the keys of this write alone.
+    std::error_code ec;
+    if (!LoadFile(m_path, content) && std::filesystem::exists(m_path, ec)) return false;
     const bool crlf =
         content.find("\r\n") != std::string::npos || content.find('\n') == std::string::npos;
     const char* eol = crlf ? "\r\n" : "\n";

@@ -1,0 +1,222 @@
+// Preferences: defaults, value encodings, the chassis and miscellaneous blocks, and the INI text
+// that other tools read.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "config/CPrefs.h"
+#include "config/IniFile.h"
+
+namespace fs = std::filesystem;
+using namespace quillon;
+
+namespace {
+
+class PrefsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_docs = fs::temp_directory_path() /
+                 ("quillon-prefs-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_docs);
+        fs::create_directories(m_docs);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(m_docs / "Brenmor" / "Quillon", fs::perms::owner_all,
+                        fs::perm_options::replace, ec);
+        fs::remove_all(m_docs);
+    }
+    std::string Docs() const { return m_docs.string(); }
+    std::string IniPath() const {
+        return (m_docs / "Brenmor/Quillon/QuillonLogViewer.ini").string();
+    }
+    std::string IniText() const {
+        std::ifstream in(IniPath(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void WriteIni(const std::string& text) const {
+        std::ofstream(IniPath(), std::ios::binary) << text;
+    }
+
+    fs::path m_docs;
+};
+
+TEST_F(PrefsTest, FreshFolderGivesDefaultsAndCreatesTheApplicationFolders) {
+    CPrefs prefs(Docs());
+    EXPECT_EQ(prefs.GetAppFolder(), Docs() + "/Brenmor/Quillon/");
+    EXPECT_TRUE(fs::is_directory(prefs.GetDataLogFolder()));
+    EXPECT_TRUE(fs::is_directory(prefs.GetConfigFolder()));
+    EXPECT_EQ(prefs.GetDataLogFolder(), Docs() + "/Brenmor/Quillon/Data Logs");
+    EXPECT_EQ(prefs.GetBGColor(), 15790320);
+    EXPECT_EQ(prefs.GetBorderType(), 2);
+    EXPECT_FALSE(prefs.GetBitmapGradientMode());
+    int channel = -5, lessThan = -5;
+    float trigger = -5;
+    prefs.LoadAutoZero(channel, trigger, lessThan);
+    EXPECT_EQ(channel, 1);
+    EXPECT_EQ(trigger, 0.0f);
+    EXPECT_EQ(lessThan, 0);
+    EXPECT_EQ(prefs.GetLastDataLogConfig(),
+              Docs() + "/Brenmor/Quillon/Data Log Configs/default_datalog.graph");
+    EXPECT_FALSE(prefs.IsPressurePSI());
+}
+
+TEST_F(PrefsTest, WritesAreSeenByTheNextReadAndStayPrivateProfileText) {
+    CPrefs prefs(Docs());
+    prefs.SetBGColor(255);
+    prefs.SetBitmapGradientMode(true);
+    prefs.SetLastDataLogConfig("/x/y.graph");
+    prefs.SaveAutoZero(7, 3.14159f, 1);
+    EXPECT_EQ(prefs.GetBGColor(), 255);
+    EXPECT_TRUE(prefs.GetBitmapGradientMode());
+    EXPECT_EQ(prefs.GetLastDataLogConfig(), "/x/y.graph");
+    int channel, lessThan;
+    float trigger;
+    prefs.LoadAutoZero(channel, trigger, lessThan);
+    EXPECT_EQ(channel, 7);
+    EXPECT_FLOAT_EQ(trigger, 3.14f);
+    EXPECT_EQ(lessThan, 1);
+    prefs.SetBGColor(16);  // replaces the line, no duplicate
+    const std::string text = IniText();
+    EXPECT_NE(text.find("[Datalog]\r\nBGColor=16\r\nBitmapGradientMode=1\r\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("AutozeroTriggerPoint=3.14\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[General]\r\nLastDataLogConfig=/x/y.graph\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("BGColor=255"), std::string::npos);
+}
+
+TEST_F(PrefsTest, ValueEncodingsFollowTheProfileRules) {
+    { CPrefs make(Docs()); }
+    WriteIni(
+        "; comment\n[general]\npressureispsi = 7\n[Datalog]\nBGColor=abc\nBorderType= 12x\n"
+        "AutozeroTriggerPoint=12.5abc\n[Datalog-Chassis]\nWeightLF=kg\nWeightRF=  -3.25\n"
+        "Tires=\"123456789012345678901234567890\"\ngarbage line without equals\n");
+    CPrefs prefs(Docs());
+    EXPECT_TRUE(prefs.IsPressurePSI());    // sections and keys compare without case
+    EXPECT_EQ(prefs.GetBGColor(), 0);      // present but not a number: 0, not the default
+    EXPECT_EQ(prefs.GetBorderType(), 12);  // leading number
+    int channel, lessThan;
+    float trigger;
+    prefs.LoadAutoZero(channel, trigger, lessThan);
+    EXPECT_EQ(trigger, 12.5f);
+    EXPECT_EQ(channel, 1);
+    DataLogHeader header;
+    prefs.LoadChassisDefaults(header);
+    EXPECT_EQ(header.Get(DataLogHeader::weightLeftFront), 0.0f);
+    EXPECT_EQ(header.Get(DataLogHeader::weightRightFront), -3.25f);
+    EXPECT_EQ(header.Get(DataLogHeader::tires), "123456789012345");  // 16-byte field
+    // A long text is cut to 259 characters when read.
+    prefs.SetLastDataLogConfig(std::string(400, 'a'));
+    EXPECT_EQ(prefs.GetLastDataLogConfig(), std::string(259, 'a'));
+    // The file's own line ends are kept.
+    EXPECT_EQ(IniText().find('\r'), std::string::npos);
+}
+
+TEST_F(PrefsTest, PressureFlagIsWrittenBackAsZeroOrOneAtTheEnd) {
+    { CPrefs make(Docs()); }
+    EXPECT_NE(IniText().find("PressureIsPSI=0"), std::string::npos);
+    WriteIni("[General]\r\nPressureIsPSI=7\r\n");
+    { CPrefs prefs(Docs()); }
+    EXPECT_EQ(IniText(), "[General]\r\nPressureIsPSI=1\r\n");
+}
+
+TEST_F(PrefsTest, ChassisAndMiscellaneousBlocksRoundTrip) {
+    CPrefs prefs(Docs());
+    DataLogHeader in;
+    in.Set(DataLogHeader::weightLeftFront, 123.456f);
+    in.Set(DataLogHeader::tirePressureRightRear, 28.0f);
+    in.Set(DataLogHeader::tires, "Slicks");
+    in.Set(DataLogHeader::misc2Description, "Track day");
+    in.SetAt(DataLogHeader::misc2Parameter, 7, "Wing");
+    in.SetAt(DataLogHeader::misc2Information, 0, "line1\r\nline2");
+    prefs.SaveChassisDefaults(in);
+    prefs.SaveMiscDefaults(2, in);
+    prefs.SaveMiscDefaults(3, in);  // no such page: nothing written
+
+    const std::string text = IniText();
+    EXPECT_NE(text.find("WeightLF=123.46\r\nWeightRF=0.00\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Datalog-Misc2]\r\nDescription=Track day\r\nParameter1=\r\n"
+                        "Information1=line1  line2\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("Datalog-Misc3"), std::string::npos);
+
+    DataLogHeader out;
+    out.SetAt(DataLogHeader::misc2Parameter, 3, "stale");
+    prefs.LoadChassisDefaults(out);
+    prefs.LoadMiscDefaults(2, out);
+    EXPECT_EQ(out.Get(DataLogHeader::weightLeftFront), 123.46f);
+    EXPECT_EQ(out.Get(DataLogHeader::tirePressureRightRear), 28.0f);
+    EXPECT_EQ(out.Get(DataLogHeader::tires), "Slicks");
+    EXPECT_EQ(out.Get(DataLogHeader::misc2Description), "Track day");
+    EXPECT_EQ(out.GetAt(DataLogHeader::misc2Parameter, 7), "Wing");
+    EXPECT_EQ(out.GetAt(DataLogHeader::misc2Parameter, 3), "");
+    EXPECT_EQ(out.GetAt(DataLogHeader::misc2Information, 0), "line1  line2");
+}
+
+TEST_F(PrefsTest, UnwritableFolderLosesWritesQuietlyAndKeepsTheFile) {
+    {
+        CPrefs prefs(Docs());
+        prefs.SetBorderType(5);
+    }
+    const std::string before = IniText();
+    fs::permissions(m_docs / "Brenmor" / "Quillon", fs::perms::owner_read | fs::perms::owner_exec,
+                    fs::perm_options::replace);
+    if (::access((m_docs / "Brenmor/Quillon").c_str(), W_OK) == 0)
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    {
+        CPrefs prefs(Docs());
+        prefs.SetBorderType(9);
+        EXPECT_EQ(prefs.GetBorderType(), 5);
+    }
+    EXPECT_EQ(IniText(), before);
+}
+
+TEST_F(PrefsTest, PreferencesPathThatIsAFolderGivesDefaults) {
+    fs::create_directories(IniPath());
+    CPrefs prefs(Docs());
+    prefs.SetBorderType(9);
+    EXPECT_EQ(prefs.GetBorderType(), 2);
+    EXPECT_TRUE(fs::is_directory(IniPath()));
+}
+
+TEST_F(PrefsTest, EmptyDocumentsFolderMakesRelativePaths) {
+    const fs::path cwd = fs::current_path();
+    fs::current_path(m_docs);
+    {
+        CPrefs prefs("");
+        EXPECT_EQ(prefs.GetAppFolder(), "");
+        EXPECT_EQ(prefs.GetConfigFolder(), "Data Log Configs");
+        EXPECT_EQ(prefs.GetPrefsFilePath(), "QuillonLogViewer.ini");
+    }
+    EXPECT_TRUE(fs::exists(m_docs / "QuillonLogViewer.ini"));
+    fs::current_path(cwd);
+}
+
+TEST(IniFileTest, FirstSectionAndKeyWinAndQuotesAreDropped) {
+    const std::string path =
+        (fs::temp_directory_path() / ("quillon-ini-" + std::to_string(::getpid()) + ".ini"))
+            .string();
+    std::ofstream(path, std::ios::binary) << "[A]\nk=1\nk=2\nq='x y'\n[B]\nk=3\n[A]\nk=4\nz=5\n";
+    IniFile ini(path);
+    EXPECT_EQ(ini.Read("A", "k"), "1");
+    EXPECT_EQ(ini.Read("a", "Q"), "x y");
+    EXPECT_EQ(ini.Read("B", "k"), "3");
+    EXPECT_FALSE(ini.Read("A", "z").has_value());
+    EXPECT_FALSE(ini.Read("C", "k").has_value());
+    ASSERT_TRUE(ini.Write("B", "new", "v"));
+    ASSERT_TRUE(ini.Write("C", "c", "w"));
+    EXPECT_EQ(ini.Read("B", "new"), "v");
+    EXPECT_EQ(ini.Read("B", "k"), "3");
+    EXPECT_EQ(ini.Read("C", "c"), "w");
+    EXPECT_EQ(ini.Read("A", "k"), "1");
+    fs::remove(path);
+}
+
+}  // namespace
