@@ -8,10 +8,10 @@
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "datalog/ChannelStatistics.h"
-#if __has_include("datalog/DataLogFile.h")
 #include "datalog/DataLogFile.h"
+#if __has_include("datalog/DlzCodec.h")
 #include "datalog/DlzCodec.h"
-#define QUILLON_HAVE_READER 1
+#define QUILLON_HAVE_DLZ 1
 #endif
 #if __has_include("formula/MathChannels.h")
 #include "formula/MathChannels.h"
@@ -22,12 +22,28 @@ namespace quillon {
 
 namespace {
 
-constexpr char kMagicText[] = "Magic Number does not match";
-constexpr char kVersionCaption[] = "Logfile Version Unrecognized";
-constexpr char kVersionText[] =
-    "This logfile appears to be a version the software does not recognize. You may need to run "
-    "the logfile conversion tool or upgrade your software. Would you like to run the logfile "
-    "conversion tool?";
+constexpr char kOpenErrorText[] = "There was an error opening the file";
+constexpr char kSaveErrorText[] = "There was an error saving the file";
+
+bool IsCompressedPath(const std::string& path) {
+#ifdef QUILLON_HAVE_DLZ
+    return IsDlzPath(path);
+#else
+    (void)path;
+    return false;
+#endif
+}
+
+bool ExpandCompressed(const std::string& path, std::string& dlPath, std::string& error) {
+#ifdef QUILLON_HAVE_DLZ
+    return ExpandDlzFile(path, &dlPath, &error);
+#else
+    (void)path;
+    (void)dlPath;
+    error = "Compressed logs are not supported";
+    return false;
+#endif
+}
 
 int FrameAtTimeIn(const LogData& log, float t) {
     const int n = log.frameCount;
@@ -95,40 +111,165 @@ bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback
     if (destroyModelessWindows) destroyModelessWindows();
     m_lastError.clear();
     m_loadFailed = false;
-#ifdef QUILLON_HAVE_READER
-    (void)progress;
-    m_lastError = "not available yet";
-    (void)path;
-    return false;
-#else
-    (void)path;
-    (void)progress;
-    m_lastError = "The log reader is not available";
-    m_prompt.Message("", m_lastError);
-    return false;
-#endif
+
+    std::string dlPath = path;
+    if (IsCompressedPath(path)) {
+        std::string error;
+        if (!ExpandCompressed(path, dlPath, error)) {
+            Fail(error.empty() ? std::string(kOpenErrorText) : error);
+            return false;
+        }
+    }
+
+    DataLogReader reader;
+    LoadResult result = reader.Open(dlPath);
+    if (!result.ok()) {
+        // The previous log stays loaded: nothing of it has been touched yet.
+        switch (result.status) {
+            case LoadStatus::WrongMagic:
+                m_loadFailed = true;
+                m_lastError = kMagicMismatchText;
+                m_prompt.Message("", kMagicMismatchText);
+                break;
+            case LoadStatus::WrongVersion:
+                m_loadFailed = true;
+                m_lastError = kVersionUnrecognizedCaption;
+                if (m_prompt.Question(kVersionUnrecognizedCaption, kVersionUnrecognizedText) !=
+                        PromptAnswer::No &&
+                    runUpgrader)
+                    runUpgrader();
+                break;
+            default:
+                Fail(result.message.empty() ? std::string(kOpenErrorText) : result.message);
+                break;
+        }
+        return false;
+    }
+
+    // The new file passed its checks: the previous log's columns go before the new ones are
+    // allocated, so that two large logs never sit in memory together.
+    ClearLog(m_main);
+    m_hasLog = false;
+    m_pathName.clear();
+    m_modified = false;
+    m_cursorFrame = -1;
+    result = reader.ReadInto(m_main, progress);
+    if (result.ok() && !PadToDisplayLength()) {
+        result.status = LoadStatus::OutOfMemory;
+        result.message = "There is not enough memory to open the file";
+    }
+    if (!result.ok()) {
+        ClearLog(m_main);
+        AfterFrameSetChanged();
+        UpdateAllViews(nullptr, kHintRebuild);
+        Fail(result.message.empty() ? std::string(kOpenErrorText) : result.message);
+        return false;
+    }
+    m_hasLog = true;
+    m_pathName = dlPath;
+    ComputeMathChannelsOfBothLogs();
+    ComputeChannelStats(m_main, 0, m_main.frameCount, m_main.stats);
+    AfterFrameSetChanged();
+    UpdateAllViews(nullptr, kHintRebuild);
+    return true;
 }
 
 bool CDataLogDoc::OnSaveDocument(const std::string& path, std::string* error) {
-    (void)path;
-    m_lastError = "The log writer is not available";
-    if (error) *error = m_lastError;
-    return false;
+    std::string message;
+    if (!WriteDataLog(path, m_main, &message)) {
+        m_lastError = message.empty() ? std::string(kSaveErrorText) : message;
+        if (error) *error = m_lastError;
+        m_prompt.Message("", kSaveErrorText);
+        return false;
+    }
+    m_pathName = path;
+    m_modified = false;
+    return true;
 }
 
 void CDataLogDoc::OnCloseDocument() {
     if (destroyModelessWindows) destroyModelessWindows();
-    ClearLog(m_comparison);
-    m_comparisonLoaded = false;
-    m_comparisonPath.clear();
-    m_comparisonEdited = false;
+    CloseComparison();
     SaveGraphConfiguration();
     ClearLog(m_main);
     m_hasLog = false;
     m_pathName.clear();
     m_modified = false;
+    m_cursorFrame = -1;
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, kHintRebuild);
+}
+
+bool CDataLogDoc::SaveComparison() {
+    if (!m_comparisonLoaded) return false;
+    std::string message;
+    if (!WriteDataLog(m_comparisonPath, m_comparison, &message)) {
+        m_lastError = message;
+        return false;
+    }
+    m_comparisonEdited = false;
+    return true;
+}
+
+void CDataLogDoc::CloseComparison() {
+    if (!m_comparisonLoaded) return;
+    if (m_comparisonEdited &&
+        m_prompt.Question("Comparison Logfile Edited",
+                          "The current comparison logfile has changed, would you like to save "
+                          "the changes?") != PromptAnswer::No &&
+        !SaveComparison())
+        // A failed save must not pass unnoticed: the edits are lost with the columns below.
+        m_prompt.Message("", kSaveErrorText);
+    m_comparisonLoaded = false;
+    m_cursorOnComparison = false;
+    m_comparisonEdited = false;
+    m_comparisonPath.clear();
+    ClearLog(m_comparison);
+    AfterFrameSetChanged();
+    UpdateAllViews(nullptr, kHintRebuild);
+}
+
+bool CDataLogDoc::PadToDisplayLength() {
+    UpdateDisplayLength();
+    if (!m_comparisonLoaded) return true;
+    return PadColumns(m_main, m_displayLength) && PadColumns(m_comparison, m_displayLength);
+}
+
+bool CDataLogDoc::PadColumns(LogData& log, int length) {
+    // Frame index i must address both logs: the shorter one is lengthened with no-value frames.
+    if (log.frameCount >= length) return true;
+    const size_t needed = static_cast<size_t>(length) + 1;
+    const size_t kept = static_cast<size_t>(std::max(log.frameCount, 0));
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (log.values[s].size() >= needed && log.status[s].size() >= needed) {
+            std::fill(log.values[s].begin() + kept, log.values[s].begin() + needed, kNoValue);
+            std::fill(log.status[s].begin() + kept, log.status[s].begin() + needed, kNoValueStatus);
+            continue;
+        }
+        Column<float> values;
+        Column<uint32_t> status;
+        if (!values.Allocate(needed) || !status.Allocate(needed)) return false;
+        const size_t copy = std::min({kept, log.values[s].size(), log.status[s].size()});
+        std::copy_n(log.values[s].data(), copy, values.data());
+        std::copy_n(log.status[s].data(), copy, status.data());
+        std::fill(values.begin() + copy, values.end(), kNoValue);
+        std::fill(status.begin() + copy, status.end(), kNoValueStatus);
+        log.values[s] = std::move(values);
+        log.status[s] = std::move(status);
+    }
+    return true;
+}
+
+void CDataLogDoc::ComputeMathChannelsOfBothLogs() {
+#ifdef QUILLON_HAVE_MATH
+    ComputeMathChannels(m_main, m_config);
+    if (m_comparisonLoaded) ComputeMathChannels(m_comparison, m_config);
+#endif
+}
+
+void CDataLogDoc::Fail(const std::string& message) {
+    m_lastError = message;
+    m_prompt.Message("", message);
 }
 
 void CDataLogDoc::SetComparisonLoaded(bool loaded, const std::string& path) {
@@ -188,7 +329,15 @@ std::string CDataLogDoc::ComparisonStartTimeText() const {
 }
 
 void CDataLogDoc::ComputeStats(int first, int end) {
+    ComputeMainStats(first, end);
+    ComputeComparisonStats(first, end);
+}
+
+void CDataLogDoc::ComputeMainStats(int first, int end) {
     ComputeChannelStats(m_main, first, end, m_main.stats);
+}
+
+void CDataLogDoc::ComputeComparisonStats(int first, int end) {
     if (m_comparisonLoaded) ComputeChannelStats(m_comparison, first, end, m_comparison.stats);
 }
 

@@ -37,10 +37,13 @@ public:
 
     /// Clears the path and the modified flag after closing the modeless windows; the logs stay.
     bool OnNewDocument();
-    /// Opens a .dl or .dlz log as the main log. A file rejected for its magic or version leaves
-    /// the previous log in place. Errors are reported through the prompt and GetLastError().
+    /// Opens a .dl or .dlz log as the main log (a .dlz is expanded into a .dl beside it, which
+    /// becomes the document's path). A file rejected for its magic or version leaves the
+    /// previous log in place. Every failure is reported through the prompt (callers show
+    /// nothing more) and kept in GetLastError().
     bool OnOpenDocument(const std::string& path, const ProgressCallback& progress = {});
-    /// Writes the main log atomically; clears the modified flag on success.
+    /// Writes the main log atomically; clears the modified flag on success. A failure is
+    /// reported through the prompt ("There was an error saving the file") and in *error.
     bool OnSaveDocument(const std::string& path, std::string* error = nullptr);
     /// Closes the modeless windows and the comparison log, writes the current graph
     /// configuration and empties the document.
@@ -67,6 +70,10 @@ public:
     /// length; the comparison operations call it after filling or emptying Comparison().
     void SetComparisonLoaded(bool loaded, const std::string& path = {});
     const std::string& GetComparisonPathName() const { return m_comparisonPath; }
+    /// Writes the comparison log to its own path (atomically); clears its edited flag.
+    bool SaveComparison();
+    /// Asks to save an edited comparison, then frees it; hint 3. Nothing without a comparison.
+    void CloseComparison();
     bool IsComparisonEdited() const { return m_comparisonEdited; }
     void SetComparisonEdited(bool edited = true) { m_comparisonEdited = edited; }
 
@@ -92,6 +99,9 @@ public:
 
     /// Statistics of both logs over frames [first, end), each range cut to the log's frames.
     void ComputeStats(int first, int end);
+    /// The same for one log ("Update Stats" uses its own range for each).
+    void ComputeMainStats(int first, int end);
+    void ComputeComparisonStats(int first, int end);
 
     /// Cursor: frame -1 = none; entry = the view entry 0..15 it belongs to; onComparison when it
     /// was set on the comparison log.
@@ -131,8 +141,13 @@ public:
     IPrompt& Prompt() { return m_prompt; }
 
 private:
-    void ClearLog(LogData& log);
+    static void ClearLog(LogData& log);
+    /// Lengthens the shorter log's columns with no-value frames to the display length.
+    static bool PadColumns(LogData& log, int length);
+    bool PadToDisplayLength();
     void AfterFrameSetChanged();
+    void ComputeMathChannelsOfBothLogs();
+    void Fail(const std::string& message);
 
     CPrefs& m_prefs;
     IPrompt& m_prompt;

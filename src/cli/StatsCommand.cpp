@@ -1,0 +1,154 @@
+// stats: the statistics of every available channel of a log, over the whole log or over the
+// frames nearest to two times, as the viewer's "Update Stats" computes them.
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "cli/Command.h"
+#include "config/CPrefs.h"
+#include "datalog/CDataLogDoc.h"
+#include "datalog/ChannelInfo.h"
+#include "datalog/ChannelNaming.h"
+
+namespace quillon::cli {
+
+namespace {
+
+constexpr char kUsage[] = "stats LOG [--from SECONDS] [--to SECONDS] [--json]";
+
+bool ParseSeconds(const std::string& text, float& out) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    double value = 0;
+    auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
+    out = static_cast<float>(value);
+    return true;
+}
+
+std::string JsonText(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x80) {
+            // Control bytes, and the single-byte Windows-1252 texts above 0x7F (the degree
+            // sign), whose code points are the byte values in this range.
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonNumber(float value) {
+    if (!std::isfinite(value)) return "null";
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc() ? std::string(buffer, end) : "null";
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "quillon-cli stats: %s\n", message.c_str());
+    return 1;
+}
+
+int RunStats(const CommandArgs& args) {
+    std::string path;
+    bool json = false;
+    bool hasFrom = false, hasTo = false;
+    float from = 0, to = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--from" || a == "--to") {
+            float& target = a == "--from" ? from : to;
+            if (i + 1 >= args.size() || !ParseSeconds(args[i + 1], target)) {
+                std::fprintf(stderr, "quillon-cli stats: %s needs a number of seconds\nusage: %s\n",
+                             a.c_str(), kUsage);
+                return 2;
+            }
+            (a == "--from" ? hasFrom : hasTo) = true;
+            ++i;
+        } else if (path.empty() && (a.empty() || a[0] != '-')) {
+            path = a;
+        } else {
+            std::fprintf(stderr, "quillon-cli stats: unexpected argument '%s'\nusage: %s\n",
+                         a.c_str(), kUsage);
+            return 2;
+        }
+    }
+    if (path.empty()) {
+        std::fprintf(stderr, "usage: %s\n", kUsage);
+        return 2;
+    }
+
+    // The viewer's own preferences, so that the math channels of its current configuration
+    // are computed as the viewer shows them. Nothing is written back but the pressure flag.
+    CPrefs prefs(DocumentsFolder());
+    ScriptedPrompt prompt(PromptAnswer::No);
+    CDataLogDoc doc(prefs, prompt);
+    if (!doc.OnOpenDocument(path))
+        return Fail(doc.GetLastError().empty() ? "cannot open '" + path + "'" : doc.GetLastError());
+    const int n = doc.GetFrameCount();
+    if (n <= 0) return Fail("'" + path + "' holds no frames");
+    // As "Update Stats" on a zoomed chart: from the frame nearest to the first time up to, not
+    // including, the frame nearest to the second.
+    const int first = hasFrom ? doc.FrameAtTime(from) : 0;
+    const int stop = hasTo ? doc.FrameAtTime(to) : n;
+    if (first < 0 || stop <= first) return Fail("the time range holds no frames");
+    doc.ComputeMainStats(first, stop);
+
+    const LogData& log = doc.Main();
+    if (json) {
+        std::printf("{\"log\":%s,\"frames\":%d,\"first\":%d,\"end\":%d,\"channels\":[",
+                    JsonText(doc.GetPathName()).c_str(), n, first, stop);
+    } else {
+        std::printf("%s: frames %d to %d of %d (%.3f s to %.3f s)\n", doc.GetPathName().c_str(),
+                    first, stop - 1, n, static_cast<double>(doc.TimeOfFrame(first)),
+                    static_cast<double>(doc.TimeOfFrame(stop - 1)));
+        std::printf("%4s %-24s %12s %12s %12s %12s %12s %12s %12s %12s\n", "#", "channel", "min",
+                    "max", "average", "std dev", "start", "end", "delta", "slope");
+    }
+    bool firstRow = true;
+    for (int c = 1; c <= kChannelCount; ++c) {
+        if (!IsChannelAvailable(log, c)) continue;
+        const ChannelStats& s = log.stats[c - 1];
+        const std::string name = GetChannelName(log.config, c);
+        if (json) {
+            std::printf(
+                "%s\n{\"channel\":%d,\"name\":%s,\"unit\":%s,\"minimum\":%s,\"maximum\":%s,"
+                "\"average\":%s,\"standardDeviation\":%s,\"start\":%s,\"end\":%s,\"delta\":%s,"
+                "\"count\":%u,\"slope\":%s}",
+                firstRow ? "" : ",", c, JsonText(name).c_str(),
+                JsonText(GetChannelUnit(log.config, c)).c_str(), JsonNumber(s.minimum).c_str(),
+                JsonNumber(s.maximum).c_str(), JsonNumber(s.average).c_str(),
+                JsonNumber(s.standardDeviation).c_str(), JsonNumber(s.startValue).c_str(),
+                JsonNumber(s.endValue).c_str(), JsonNumber(s.delta).c_str(), s.count,
+                JsonNumber(s.slope).c_str());
+        } else {
+            const std::string format = NumberFormatOf(GetChannelValueFormat(log.config, c));
+            std::printf("%4d %-24s", c, name.c_str());
+            for (float v : {s.minimum, s.maximum, s.average, s.standardDeviation, s.startValue,
+                            s.endValue, s.delta, s.slope})
+                std::printf(" %12s", FormatValue(format, v).c_str());
+            std::printf("\n");
+        }
+        firstRow = false;
+    }
+    if (json) std::printf("\n]}\n");
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+const CommandRegistrar registrar("stats", kUsage, RunStats);
+
+}  // namespace
+
+}  // namespace quillon::cli

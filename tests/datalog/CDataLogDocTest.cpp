@@ -1,0 +1,355 @@
+// The document: construction over the last .graph file, opening (rejected files keep the old
+// log), saving, closing, frame lookup, start-time texts, views and panels, observers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "config/CPrefs.h"
+#include "config/GraphConfigurationFile.h"
+#include "datalog/CDataLogDoc.h"
+#include "datalog/ChannelStatistics.h"
+#include "datalog/DataLogFile.h"
+#include "samplegen/SampleLog.h"
+
+namespace fs = std::filesystem;
+using namespace quillon;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct RecordingView : IDataLogView {
+    void OnUpdate(IDataLogView* sender, int hint) override {
+        senders.push_back(sender);
+        hints.push_back(hint);
+    }
+    std::vector<IDataLogView*> senders;
+    std::vector<int> hints;
+};
+
+/// Fills a log by hand with the given frame times; value of slot s at frame i is s + i.
+void FillLog(LogData& log, const std::vector<float>& times) {
+    const int n = static_cast<int>(times.size());
+    log.frameCount = n;
+    for (int s = 0; s < kSlotCount; ++s) {
+        log.values[s].Allocate(n + 1);
+        log.status[s].Allocate(n + 1);
+        for (int i = 0; i <= n; ++i) {
+            log.values[s][i] = s == 0 ? (i < n ? times[i] : 0.0f) : float(s + i);
+            log.status[s][i] = 0;
+        }
+    }
+}
+
+class DocTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("quillon-doc-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_prefs = std::make_unique<CPrefs>(m_dir.string());
+    }
+    void TearDown() override {
+        m_prefs.reset();
+        fs::remove_all(m_dir);
+    }
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string WriteLog(const std::string& name, SampleLogOptions options) const {
+        const std::string path = Path(name);
+        EXPECT_TRUE(WriteSampleLog(path, options));
+        return path;
+    }
+    std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        const std::string path = Path(name);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path;
+    }
+
+    fs::path m_dir;
+    std::unique_ptr<CPrefs> m_prefs;
+    ScriptedPrompt m_prompt;
+};
+
+TEST_F(DocTest, ConstructionLoadsTheLastGraphConfigurationOverTheDefaults) {
+    {
+        CDataLogDoc doc(*m_prefs, m_prompt);  // no file yet: defaults, no message
+        EXPECT_EQ(GraphViewTitle(doc.Config().views[0]), "View #1");
+        EXPECT_EQ(doc.Config().views[7].entries[15].channel, 128u);
+        EXPECT_EQ(doc.GetCursorFrame(), -1);
+        EXPECT_FALSE(doc.HasLog());
+        EXPECT_EQ(m_prompt.messages, 0);
+    }
+    GraphConfiguration config = DefaultGraphConfiguration();
+    std::strcpy(config.views[2].title, "Boost");
+    config.axes[5].maximum = 42.0f;
+    const GraphConfigurationBytes bytes = SerializeGraphConfiguration(config);
+    // A file cut inside the axis block: views and the first axes come from it, the rest from
+    // the defaults.
+    std::ofstream(m_prefs->GetLastDataLogConfig(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), 2208 + 12 * 6);
+    m_prefs->SetLastDataLogConfig(m_prefs->GetDefaultConfigFile());
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    EXPECT_EQ(GraphViewTitle(doc.Config().views[2]), "Boost");
+    EXPECT_EQ(doc.Config().axes[5].maximum, 42.0f);
+    EXPECT_EQ(m_prompt.messages, 0);
+}
+
+TEST_F(DocTest, OpenReadsFramesComputesStatisticsAndRebuildsViews) {
+    SampleLogOptions options;
+    options.frames = 500;
+    const std::string path = WriteLog("run.dl", options);
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    RecordingView view;
+    doc.AddView(&view);
+    doc.SetCursor(7, 2, false);
+    ASSERT_TRUE(doc.OnOpenDocument(path)) << doc.GetLastError();
+    EXPECT_TRUE(doc.HasLog());
+    EXPECT_EQ(doc.GetFrameCount(), 500);
+    EXPECT_EQ(doc.GetDisplayLength(), 500);
+    EXPECT_EQ(doc.GetPathName(), path);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetZoomFirst(), 0);
+    EXPECT_EQ(doc.GetZoomLast(), 499);
+    EXPECT_EQ(doc.GetCursorFrame(), -1);
+    ASSERT_FALSE(view.hints.empty());
+    EXPECT_EQ(view.hints.back(), kHintRebuild);
+    EXPECT_EQ(doc.Main().stats[0].count, 500u);
+    std::array<ChannelStats, kSlotCount> expected;
+    ComputeChannelStats(doc.Main(), 0, 500, expected);
+    EXPECT_EQ(std::memcmp(&expected, &doc.Main().stats, sizeof expected), 0);
+    EXPECT_EQ(doc.StartTimeText(), "Start Time: 00:00:00.000");
+    doc.RemoveView(&view);
+}
+
+TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
+    SampleLogOptions options;
+    options.frames = 300;
+    const std::string good = WriteLog("good.dl", options);
+    std::vector<uint8_t> bytes = GenerateV4Bytes(options);
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(good));
+    const float* column = doc.Main().values[2].data();
+
+    std::vector<uint8_t> badMagic = bytes;
+    badMagic[0] ^= 0xFF;
+    EXPECT_FALSE(doc.OnOpenDocument(WriteBytes("magic.dl", badMagic)));
+    EXPECT_EQ(m_prompt.lastCaption, "");
+    EXPECT_EQ(m_prompt.lastText, "Magic Number does not match");
+    EXPECT_TRUE(doc.LoadFailed());
+
+    int upgrades = 0;
+    doc.runUpgrader = [&] { ++upgrades; };
+    std::vector<uint8_t> badVersion = bytes;
+    badVersion[8] = 3;
+    const std::string versionPath = WriteBytes("version.dl", badVersion);
+    m_prompt.SetAnswer(PromptAnswer::No);
+    EXPECT_FALSE(doc.OnOpenDocument(versionPath));
+    EXPECT_EQ(m_prompt.lastCaption, "Logfile Version Unrecognized");
+    EXPECT_EQ(upgrades, 0);
+    m_prompt.SetAnswer(PromptAnswer::Yes);
+    EXPECT_FALSE(doc.OnOpenDocument(versionPath));
+    EXPECT_EQ(upgrades, 1);
+
+    const int messages = m_prompt.messages;
+    EXPECT_FALSE(doc.OnOpenDocument(Path("missing.dl")));
+    EXPECT_EQ(m_prompt.messages, messages + 1);
+    EXPECT_FALSE(doc.GetLastError().empty());
+    EXPECT_FALSE(doc.OnOpenDocument(WriteBytes("short.dl", {0x1F, 0xF4, 0x85, 0x00})));
+
+    EXPECT_EQ(doc.Main().values[2].data(), column);
+    EXPECT_EQ(doc.GetFrameCount(), 300);
+    EXPECT_EQ(doc.GetPathName(), good);
+}
+
+TEST_F(DocTest, SecondOpenResetsTheRunningMaxima) {
+    SampleLogOptions big;
+    big.frames = 3000;
+    SampleLogOptions small;
+    small.frames = 10;  // idle only
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("big.dl", big)));
+    const float bigRpm = doc.Main().maxRpm;
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("small.dl", small)));
+    float expected = 0.0f;
+    for (int i = 0; i < 10; ++i)
+        expected = std::max(expected, doc.Main().values[1][i]);
+    EXPECT_EQ(doc.Main().maxRpm, expected);
+    EXPECT_LT(doc.Main().maxRpm, bigRpm);
+}
+
+TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheOldFile) {
+    SampleLogOptions options;
+    options.frames = 200;
+    const std::string path = WriteLog("run.dl", options);
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    doc.SetModifiedFlag();
+    const std::string copy = Path("copy.dl");
+    ASSERT_TRUE(doc.OnSaveDocument(copy));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetPathName(), copy);
+    EXPECT_EQ(ReadAll(copy), ReadAll(path));
+
+    doc.SetModifiedFlag();
+    std::string error;
+    EXPECT_FALSE(doc.OnSaveDocument(Path("no-folder/x.dl"), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(m_prompt.lastText, "There was an error saving the file");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetPathName(), copy);
+}
+
+TEST_F(DocTest, CloseWritesTheGraphConfigurationAndAsksForAnEditedComparison) {
+    SampleLogOptions options;
+    options.frames = 50;
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", options)));
+    doc.Config().views[0].entries[0].panel = 3;
+    // A comparison set up by hand, as the comparison load does.
+    const std::string comparisonPath = Path("comparison.dl");
+    FillLog(doc.Comparison(), {0.0f, 0.1f, 0.2f});
+    FillSampleHeader(options, doc.Comparison().header, doc.Comparison().config);
+    doc.SetComparisonLoaded(true, comparisonPath);
+    doc.SetComparisonEdited();
+    int windowsClosed = 0;
+    doc.destroyModelessWindows = [&] { ++windowsClosed; };
+    m_prompt.SetAnswer(PromptAnswer::Yes);
+    doc.OnCloseDocument();
+    EXPECT_EQ(windowsClosed, 1);
+    EXPECT_EQ(m_prompt.lastCaption, "Comparison Logfile Edited");
+    EXPECT_TRUE(fs::exists(comparisonPath));
+    EXPECT_FALSE(doc.IsComparisonLoaded());
+    EXPECT_FALSE(doc.HasLog());
+    EXPECT_EQ(doc.GetFrameCount(), 0);
+    const std::string graph = ReadAll(m_prefs->GetLastDataLogConfig());
+    ASSERT_EQ(graph.size(), 10218u);
+    EXPECT_EQ(LoadU32(reinterpret_cast<const uint8_t*>(graph.data()) + 20 + 8), 3u);
+}
+
+TEST_F(DocTest, OpeningAroundALoadedComparisonKeepsBothLogsTheSameLength) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    std::vector<float> times(400);
+    for (int i = 0; i < 400; ++i)
+        times[i] = i * 0.01f;
+    FillLog(doc.Comparison(), times);
+    doc.SetComparisonLoaded(true, Path("c.dl"));
+    SampleLogOptions shorter;
+    shorter.frames = 100;
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("short.dl", shorter)));
+    EXPECT_EQ(doc.GetDisplayLength(), 400);
+    ASSERT_GE(doc.Main().values[5].size(), 401u);
+    EXPECT_EQ(doc.Main().values[5][100], kNoValue);
+    EXPECT_EQ(doc.Main().values[5][399], kNoValue);
+    EXPECT_EQ(doc.Main().status[5][399], kNoValueStatus);
+    EXPECT_EQ(doc.Main().stats[0].count, 100u);  // the padding is not part of the log
+
+    SampleLogOptions longer;
+    longer.frames = 900;
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("long.dl", longer)));
+    EXPECT_EQ(doc.GetDisplayLength(), 900);
+    ASSERT_GE(doc.Comparison().values[5].size(), 901u);
+    EXPECT_EQ(doc.Comparison().values[5][399], 5.0f + 399);
+    EXPECT_EQ(doc.Comparison().values[5][400], kNoValue);
+    EXPECT_EQ(doc.Comparison().values[5][899], kNoValue);
+}
+
+TEST_F(DocTest, FrameAtTimeTakesTheNearestFrameAndTiesGoEarlier) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    EXPECT_EQ(doc.FrameAtTime(1.0f), -1);
+    FillLog(doc.Main(), {1.0f});
+    EXPECT_EQ(doc.FrameAtTime(0.5f), 0);
+    EXPECT_EQ(doc.FrameAtTime(1.0f), 0);
+    EXPECT_EQ(doc.FrameAtTime(7.0f), 0);
+    FillLog(doc.Main(), {0.0f, 1.0f, 2.0f, 4.0f});
+    EXPECT_EQ(doc.FrameAtTime(-3.0f), 0);
+    EXPECT_EQ(doc.FrameAtTime(0.5f), 0);  // a tie goes to the earlier frame
+    EXPECT_EQ(doc.FrameAtTime(0.51f), 1);
+    EXPECT_EQ(doc.FrameAtTime(2.9f), 2);
+    EXPECT_EQ(doc.FrameAtTime(3.1f), 3);
+    EXPECT_EQ(doc.FrameAtTime(4.0f), 3);
+    EXPECT_EQ(doc.ComparisonFrameAtTime(1.0f), -1);
+    FillLog(doc.Comparison(), {0.0f, 1.0f});
+    doc.SetComparisonLoaded(true, "c.dl");
+    EXPECT_EQ(doc.ComparisonFrameAtTime(0.9f), 1);
+}
+
+TEST_F(DocTest, StartTimeTextsAreUtcTimesOfDay) {
+    // 2026-01-01 14:03:22.125 UTC, whatever the local zone.
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+    const uint64_t ts = 1767225600000ull + (14 * 3600 + 3 * 60 + 22) * 1000ull + 125;
+    EXPECT_EQ(CDataLogDoc::TimeOfDayText(ts), "14:03:22.125");
+    EXPECT_EQ(CDataLogDoc::TimeOfDayText(999), "00:00:00.999");
+    EXPECT_EQ(CDataLogDoc::TimeOfDayText(UINT64_MAX), "14:25:51.615");
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    doc.Comparison().firstTimestamp = ts + 1;
+    EXPECT_EQ(doc.ComparisonStartTimeText(), "Comparison: 14:03:22.126");
+    unsetenv("TZ");
+    tzset();
+}
+
+TEST_F(DocTest, StepViewSkipsEmptyViewsWrapsAndAlwaysAcceptsViewZero) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    for (int v = 0; v < kViewCount; ++v)
+        for (auto& entry : doc.Config().views[v].entries)
+            entry.channel = 0;
+    doc.Config().views[3].entries[15].channel = 7;
+    doc.Config().views[5].entries[0].channel = 9999;  // out of range: counts as empty
+    doc.StepView(+1);
+    EXPECT_EQ(doc.GetCurrentView(), 3);
+    doc.StepView(+1);
+    EXPECT_EQ(doc.GetCurrentView(), 0);  // wrapped, view 0 accepted although empty
+    doc.StepView(-1);
+    EXPECT_EQ(doc.GetCurrentView(), 3);
+    doc.StepView(-1);
+    EXPECT_EQ(doc.GetCurrentView(), 0);
+    doc.SetCurrentView(8);
+    EXPECT_EQ(doc.GetCurrentView(), 0);
+}
+
+TEST_F(DocTest, PanelOrderingListsPanelsInTurnAndIgnoresOutOfRangePanels) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    doc.SetCurrentView(1);
+    auto& entries = doc.Config().views[1].entries;
+    for (int e = 0; e < kViewEntryCount; ++e)
+        entries[e].panel = e % 3 == 0 ? 2 : 0;
+    entries[4].panel = 4;
+    entries[5].panel = 7;
+    EXPECT_EQ(doc.CountPanelEntries(2), 6);
+    EXPECT_EQ(doc.CountPanelEntries(4), 1);
+    EXPECT_EQ(doc.CountPanelEntries(7), 0);
+    EXPECT_EQ(doc.CountPanelEntries(-1), 0);
+    const std::vector<int> order = doc.EntriesOrderedByPanel();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 7, 8, 10, 11, 13, 14, 0, 3, 6, 9, 12, 15, 4}));
+}
+
+TEST_F(DocTest, ViewsAreNotifiedExceptTheSender) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    RecordingView a, b;
+    doc.AddView(&a);
+    doc.AddView(&b);
+    doc.AddView(&b);  // registered once
+    doc.UpdateAllViews(&a, kHintLabels);
+    EXPECT_TRUE(a.hints.empty());
+    EXPECT_EQ(b.hints, std::vector<int>{kHintLabels});
+    EXPECT_EQ(b.senders, std::vector<IDataLogView*>{&a});
+    doc.RemoveView(&b);
+    doc.UpdateAllViews(nullptr, kHintCursor);
+    EXPECT_EQ(a.hints, std::vector<int>{kHintCursor});
+    EXPECT_EQ(b.hints.size(), 1u);
+}
+
+}  // namespace
