@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "datalog/EcuConfigBlock.h"
 
@@ -30,5 +31,11 @@ std::string GetChannelValueText(const EcuConfigBlock& config, int c, float value
 /// A value format cut after its first "f" (the number without its unit), as statistics, axis
 /// fields and numeric entry show it.
 std::string NumberFormatOf(const std::string& valueFormat);
+/// Whether a format holds exactly one plain float conversion ("%.1f", "%5.2f"; "%%" allowed
+/// around it), so that it is safe to pass to printf with one double.
+bool IsSingleFloatFormat(std::string_view format);
+/// One value printed with a format; a format that fails IsSingleFloatFormat is replaced by
+/// "%.1f" rather than passed to printf.
+std::string FormatValue(const std::string& format, float value);
 
 }  // namespace quillon

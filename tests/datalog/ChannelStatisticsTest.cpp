@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <random>
+#include <utility>
+
+#include "datalog/ChannelStatistics.h"
+#include "datalog/DataLogFrame.h"
+#include "datalog/LogData.h"
+
+namespace quillon {
+namespace {
+
+constexpr float kLargest = std::numeric_limits<float>::max();
+
+/// A log of n frames with values from fill(slot, frame); slot 0 defaults to 0.1 s steps. The
+/// columns hold n + 1 elements like the reader's, the spare one poisoned.
+std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fill) {
+    auto log = std::make_unique<LogData>();
+    log->frameCount = n;
+    for (int s = 0; s < kSlotCount; ++s) {
+        log->values[s].Allocate(size_t(n) + 1);
+        log->status[s].Allocate(size_t(n) + 1);
+        for (int i = 0; i < n; ++i)
+            log->values[s][size_t(i)] = fill(s, i);
+        log->values[s][size_t(n)] = 123456.0f;
+    }
+    return log;
+}
+
+/// The plain single-precision loop, frames outer and slots inner.
+void ReferenceStats(const LogData& log, int first, int end, ChannelStats* out) {
+    float sum[kSlotCount];
+    for (int s = 0; s < kSlotCount; ++s) {
+        out[s] = ChannelStats{};
+        out[s].minimum = kLargest;
+        out[s].maximum = -kLargest;
+        sum[s] = 0.0f;
+    }
+    for (int i = first; i < end; ++i)
+        for (int s = 0; s < kSlotCount; ++s) {
+            const volatile float v = log.values[s][size_t(i)];
+            if (v < out[s].minimum) out[s].minimum = v;
+            if (v > out[s].maximum) out[s].maximum = v;
+            sum[s] = sum[s] + v;
+        }
+    const int n = end - first;
+    for (int s = 0; s < kSlotCount; ++s) {
+        out[s].average = sum[s] / float(n);
+        float squares = 0.0f;
+        for (int i = first; i < end; ++i) {
+            const volatile float d = log.values[s][size_t(i)] - out[s].average;
+            const volatile float q = d * d;
+            squares = squares + q;
+        }
+        out[s].standardDeviation = std::sqrt(squares / float(n));
+        out[s].startValue = log.values[s][size_t(first)];
+        out[s].endValue = log.values[s][size_t(end - 1)];
+        out[s].delta = out[s].startValue - out[s].endValue;
+        out[s].count = uint32_t(n);
+    }
+    for (int s = 0; s < kSlotCount; ++s)
+        out[s].slope = out[s].delta / out[0].delta;
+}
+
+/// Bit-for-bit equality (NaN payloads and signs included).
+void ExpectSameBits(const ChannelStats& a, const ChannelStats& b, int slot) {
+    auto bits = [](float f) { return std::bit_cast<uint32_t>(f); };
+    EXPECT_EQ(bits(a.minimum), bits(b.minimum)) << "slot " << slot;
+    EXPECT_EQ(bits(a.maximum), bits(b.maximum)) << "slot " << slot;
+    EXPECT_EQ(bits(a.average), bits(b.average)) << "slot " << slot;
+    EXPECT_EQ(bits(a.standardDeviation), bits(b.standardDeviation)) << "slot " << slot;
+    EXPECT_EQ(bits(a.startValue), bits(b.startValue)) << "slot " << slot;
+    EXPECT_EQ(bits(a.endValue), bits(b.endValue)) << "slot " << slot;
+    EXPECT_EQ(bits(a.delta), bits(b.delta)) << "slot " << slot;
+    EXPECT_EQ(a.count, b.count) << "slot " << slot;
+    EXPECT_EQ(bits(a.slope), bits(b.slope)) << "slot " << slot;
+}
+
+float Time(int i) {
+    return float(i) * 0.1f;
+}
+
+TEST(ChannelStatistics, MatchesThePlainSinglePrecisionLoopBitForBit) {
+    // Random values of every kind (wide magnitudes, NaN, infinities, signed zeros, markers)
+    // over ranges of every alignment, so that every lane and every leftover frame is checked.
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> wide(-1e6f, 1e6f);
+    std::uniform_int_distribution<int> pick(0, 99);
+    const int n = 41;
+    auto log = MakeLog(n, [&](int s, int i) {
+        if (s == 0) return Time(i);
+        const int k = pick(rng);
+        if (s % 7 == 3 && k < 5) return std::numeric_limits<float>::quiet_NaN();
+        if (k == 5) return std::numeric_limits<float>::infinity();
+        if (k == 6) return -std::numeric_limits<float>::infinity();
+        if (k == 7) return -0.0f;
+        if (k == 8) return kNoValue;
+        if (k < 30) return std::ldexp(wide(rng), pick(rng) - 50);
+        return wide(rng);
+    });
+    std::array<ChannelStats, kSlotCount> got;
+    ChannelStats want[kSlotCount];
+    for (int first = 0; first < 9; ++first)
+        for (int end = first + 1; end <= n; end += (end < first + 9 ? 1 : 7)) {
+            SCOPED_TRACE(testing::Message() << "[" << first << ", " << end << ")");
+            ComputeChannelStats(*log, first, end, got);
+            ReferenceStats(*log, first, end, want);
+            for (int s = 0; s < kSlotCount; ++s)
+                ExpectSameBits(got[size_t(s)], want[s], s);
+            if (HasFailure()) return;
+        }
+}
+
+TEST(ChannelStatistics, SumsAreRoundedToSinglePrecisionAfterEachAddition) {
+    // 2^24 + 1 is not a float: each added 1 is lost, so the sum stays 2^24.
+    auto log = MakeLog(4, [](int s, int i) {
+        if (s == 0) return Time(i);
+        return i == 0 ? 16777216.0f : 1.0f;
+    });
+    ComputeChannelStats(*log, 0, 4, log->stats);
+    EXPECT_EQ(log->stats[5].average, 4194304.0f);
+    EXPECT_EQ(log->stats[5].minimum, 1.0f);
+    EXPECT_EQ(log->stats[5].maximum, 16777216.0f);
+}
+
+TEST(ChannelStatistics, FiguresOfSimpleColumns) {
+    auto log = MakeLog(4, [](int s, int i) {
+        switch (s) {
+            case 0:
+                return Time(i);
+            case 1:
+                return float(i + 1);  // 1 2 3 4
+            case 2:
+                return -float(i + 1) * 2.0f;  // all negative
+            case 3:
+                return 0.0f;
+            case 4:
+                return i == 2 ? kNoValue : 1.0f;
+            default:
+                return float(s);
+        }
+    });
+    ComputeChannelStats(*log, 0, 4, log->stats);
+    const auto& st = log->stats;
+
+    EXPECT_EQ(st[0].slope, 1.0f);  // time against itself
+
+    EXPECT_EQ(st[1].minimum, 1.0f);
+    EXPECT_EQ(st[1].maximum, 4.0f);
+    EXPECT_EQ(st[1].average, 2.5f);
+    EXPECT_EQ(st[1].standardDeviation, std::sqrt(1.25f));  // population form
+    EXPECT_EQ(st[1].startValue, 1.0f);
+    EXPECT_EQ(st[1].endValue, 4.0f);
+    EXPECT_EQ(st[1].delta, -3.0f);
+    EXPECT_EQ(st[1].count, 4u);
+    EXPECT_FLOAT_EQ(st[1].slope, 10.0f);  // -3 / (0 - 0.3)
+
+    EXPECT_EQ(st[2].maximum, -2.0f);  // the true maximum of negative values
+    EXPECT_EQ(st[2].minimum, -8.0f);
+
+    EXPECT_EQ(st[3].average, 0.0f);
+    EXPECT_EQ(st[3].standardDeviation, 0.0f);
+    EXPECT_EQ(st[3].delta, 0.0f);
+    EXPECT_EQ(st[3].slope, 0.0f);
+
+    // The no-value marker is not skipped.
+    EXPECT_EQ(st[4].minimum, kNoValue);
+    EXPECT_EQ(st[4].average, (kNoValue + 3.0f) / 4.0f);
+}
+
+TEST(ChannelStatistics, NanChangesNoMinimumOrMaximum) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    auto log = MakeLog(5, [&](int s, int i) {
+        if (s == 0) return Time(i);
+        if (s == 1) return i == 0 ? nan : float(i);  // NaN first
+        if (s == 2) return nan;                      // NaN only
+        return i == 4 ? nan : -float(i);             // NaN last
+    });
+    ComputeChannelStats(*log, 0, 5, log->stats);
+    EXPECT_EQ(log->stats[1].minimum, 1.0f);
+    EXPECT_EQ(log->stats[1].maximum, 4.0f);
+    EXPECT_TRUE(std::isnan(log->stats[1].average));
+    EXPECT_EQ(log->stats[2].minimum, kLargest);
+    EXPECT_EQ(log->stats[2].maximum, -kLargest);
+    EXPECT_EQ(log->stats[3].minimum, -3.0f);
+    EXPECT_EQ(log->stats[3].maximum, 0.0f);
+    EXPECT_TRUE(std::isnan(log->stats[3].endValue));
+}
+
+TEST(ChannelStatistics, OneFrameRange) {
+    auto log = MakeLog(3, [](int s, int i) { return s == 0 ? Time(i) : float(s * 10 + i); });
+    ComputeChannelStats(*log, 2, 3, log->stats);
+    const ChannelStats& st = log->stats[7];
+    EXPECT_EQ(st.count, 1u);
+    EXPECT_EQ(st.minimum, 72.0f);
+    EXPECT_EQ(st.maximum, 72.0f);
+    EXPECT_EQ(st.average, 72.0f);
+    EXPECT_EQ(st.standardDeviation, 0.0f);
+    EXPECT_EQ(st.delta, 0.0f);
+    EXPECT_TRUE(std::isnan(st.slope));  // 0 / 0
+    EXPECT_TRUE(std::isnan(log->stats[0].slope));
+}
+
+TEST(ChannelStatistics, EmptyReversedAndOverlongRangesStayInsideTheColumns) {
+    auto log = MakeLog(6, [](int s, int i) { return s == 0 ? Time(i) : float(i); });
+    const std::pair<int, int> ranges[] = {{3, 3}, {4, 2}, {6, 9}, {-5, 0}, {100, 200}};
+    for (auto [first, end] : ranges) {
+        log->stats[9].count = 99;
+        ComputeChannelStats(*log, first, end, log->stats);
+        for (const ChannelStats& st : log->stats) {
+            EXPECT_EQ(st.count, 0u);
+            EXPECT_EQ(st.average, 0.0f);
+            EXPECT_EQ(st.slope, 0.0f);
+        }
+    }
+    // A range reaching past the frames is cut at the last frame, never the spare element.
+    ComputeChannelStats(*log, -3, 50, log->stats);
+    EXPECT_EQ(log->stats[1].count, 6u);
+    EXPECT_EQ(log->stats[1].endValue, 5.0f);
+    EXPECT_EQ(log->stats[1].maximum, 5.0f);
+
+    // A log without columns.
+    LogData empty;
+    empty.frameCount = 10;  // claims frames it does not hold
+    ComputeChannelStats(empty, 0, 10, empty.stats);
+    EXPECT_EQ(empty.stats[0].count, 0u);
+}
+
+TEST(ChannelStatistics, RawColumnsWithMissingSlots) {
+    auto log = MakeLog(5, [](int s, int i) { return s == 0 ? Time(i) : float(s + i); });
+    const float* columns[kSlotCount];
+    for (int s = 0; s < kSlotCount; ++s)
+        columns[s] = log->values[s].data();
+    columns[6] = nullptr;
+    columns[12] = columns[13] = columns[14] = columns[15] = nullptr;
+    ChannelStats out[kSlotCount];
+    ComputeChannelStats(columns, 5, 0, 5, out);
+    EXPECT_EQ(out[6].count, 0u);
+    EXPECT_EQ(out[13].count, 0u);
+    EXPECT_EQ(out[7].count, 5u);
+    EXPECT_EQ(out[7].maximum, 11.0f);
+    EXPECT_EQ(out[5].average, 7.0f);
+}
+
+}  // namespace
+}  // namespace quillon
