@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "datalog/ChannelNaming.h"
+#include "datalog/CsvExport.h"
+#include "datalog/DataLogFrame.h"
+#include "samplegen/SampleLog.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CsvExportTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("quillon-csv-" + std::to_string(::getpid()) + "-" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(m_dir, fs::perms::owner_all, ec);
+        fs::remove_all(m_dir, ec);
+    }
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    fs::path m_dir;
+};
+
+std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fill) {
+    auto log = std::make_unique<LogData>();
+    log->frameCount = n;
+    for (int s = 0; s < kSlotCount; ++s) {
+        log->values[s].Allocate(size_t(n) + 1);
+        for (int i = 0; i < n; ++i)
+            log->values[s][size_t(i)] = fill(s, i);
+        log->values[s][size_t(n)] = 777.0f;  // the spare element is never exported
+    }
+    return log;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1)
+        out.push_back(text.substr(start, at - start));
+    out.push_back(text.substr(start));
+    return out;
+}
+
+std::string Printf(float v) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%f", double(v));
+    return buffer;
+}
+
+std::string Fixed6(float v) {
+    char buffer[kMaxFixed6Length];
+    return std::string(buffer, FormatFixed6(buffer, v));
+}
+
+TEST(CsvNumbers, SameTextAsPrintf) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float special[] = {0.0f,
+                             -0.0f,
+                             0.5f,
+                             -0.5f,
+                             kNoValue,
+                             nan,
+                             -nan,
+                             std::numeric_limits<float>::signaling_NaN(),
+                             inf,
+                             -inf,
+                             std::numeric_limits<float>::max(),
+                             std::numeric_limits<float>::lowest(),
+                             std::numeric_limits<float>::min(),
+                             std::numeric_limits<float>::denorm_min(),
+                             -1e-9f,
+                             4.9999995e-7f,
+                             5e-7f,
+                             0.0078125f,        // 2^-7: an exact tie at the sixth decimal, to even
+                             0.0234375f,        // 3 x 2^-7: a tie rounded up
+                             8796093022208.0f,  // 2^43, the end of the integer path
+                             8796092497920.0f,  // just below
+                             1.7592186e13f,     // 2^44, through the general path
+                             123456.789f,
+                             16777216.0f};
+    for (float v : special)
+        EXPECT_EQ(Fixed6(v), Printf(v)) << std::bit_cast<uint32_t>(v);
+
+    // Random bit patterns cover every exponent evenly; random small values cover the usual.
+    std::mt19937 rng(2024);
+    std::uniform_real_distribution<float> usual(-20000.0f, 20000.0f);
+    int mismatches = 0;
+    for (int i = 0; i < 400000 && mismatches < 10; ++i) {
+        const float a = std::bit_cast<float>(uint32_t(rng()));
+        const float b = usual(rng);
+        const float c = float(int(rng() % 2000000) - 1000000) / 1024.0f;  // exact binary ties
+        for (float v : {a, b, c})
+            if (Fixed6(v) != Printf(v)) {
+                ADD_FAILURE() << std::bit_cast<uint32_t>(v) << ": " << Fixed6(v)
+                              << " != " << Printf(v);
+                ++mismatches;
+            }
+    }
+    EXPECT_EQ(Fixed6(std::numeric_limits<float>::lowest()).size(), kMaxFixed6Length - 1);
+}
+
+TEST(CsvHeader, NamesAndUnitsOfEveryChannel) {
+    EcuConfigBlock config{};
+    const std::string text = CsvHeaderLines(config);
+    const auto lines = Split(text, '\n');
+    ASSERT_EQ(lines.size(), 3u);  // two lines, each ended by a line feed
+    EXPECT_EQ(lines[2], "");
+
+    const auto names = Split(lines[0], ',');
+    ASSERT_EQ(names.size(), 441u);
+    EXPECT_EQ(names[0], "Point Number");
+    EXPECT_EQ(names[1], "RTC");
+    EXPECT_EQ(names[2], "RPM");
+    EXPECT_EQ(names[267], "");  // unnamed AT table
+    EXPECT_EQ(names[299], "Input #1");
+    EXPECT_EQ(names[440], "Output #62");
+
+    const auto units = Split(lines[1], ',');
+    ASSERT_EQ(units.size(), 441u);
+    EXPECT_EQ(units[0], "");  // the line starts with a comma
+    EXPECT_EQ(units[1], "[sec]");
+    EXPECT_EQ(units[4], "[%]");
+    EXPECT_EQ(units[15], "");
+    EXPECT_EQ(units[31],
+              "[\xB0"
+              "F]");
+    EXPECT_EQ(units[440], "");
+}
+
+TEST(CsvHeader, ConfiguredNamesAreQuotedOnlyWhenTheyWouldBreakTheLine) {
+    EcuConfigBlock config{};
+    config.Set(EcuConfigBlock::InputName(0), "Shock FL");
+    config.Set(EcuConfigBlock::InputName(1), "A,B");
+    config.Set(EcuConfigBlock::InputName(2), "say \"hi\"");
+    config.Set(EcuConfigBlock::InputName(3), "two\nlines");
+    config.Set(EcuConfigBlock::InputUnit(4), "m,s");
+    config.Set(EcuConfigBlock::InputFormat(4), "%.1f");
+    const std::string text = CsvHeaderLines(config);
+    EXPECT_NE(text.find(",Shock FL,\"A,B\",\"say \"\"hi\"\"\",\"two\nlines\",Input #5,"),
+              std::string::npos);
+    EXPECT_NE(text.find(",\"[m,s]\","), std::string::npos);
+}
+
+TEST(CsvHeader, SampleConfigurationGivesOneColumnPerChannel) {
+    SampleLogOptions options;
+    DataLogHeader header;
+    EcuConfigBlock config;
+    FillSampleHeader(options, header, config);
+    const auto lines = Split(CsvHeaderLines(config), '\n');
+    const auto names = Split(lines[0], ',');
+    ASSERT_EQ(names.size(), 441u);
+    for (int c = 1; c <= 440; ++c)
+        EXPECT_EQ(names[size_t(c)], GetChannelName(config, c)) << c;
+    EXPECT_EQ(Split(lines[1], ',').size(), 441u);
+}
+
+TEST_F(CsvExportTest, DataLinesHoldPointNumberAndEverySlot) {
+    auto log = MakeLog(3, [](int s, int i) {
+        if (s == 0) return float(i) * 0.01f;
+        if (s == 1) return 0.5f;
+        if (s == 2 && i == 1) return kNoValue;
+        return float(s) * 1000.0f + float(i) / 3.0f;
+    });
+    log->config.Set(EcuConfigBlock::InputName(0), "Shock FL");
+    const std::string path = Path("run.csv");
+    const CsvExportResult result = ExportCsv(*log, path);
+    ASSERT_TRUE(result.ok) << result.error << ": " << result.detail;
+
+    const std::string text = ReadFile(path);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    ASSERT_EQ(text.back(), '\n');
+    EXPECT_EQ(text.substr(0, CsvHeaderLines(log->config).size()), CsvHeaderLines(log->config));
+
+    const auto lines = Split(text, '\n');
+    ASSERT_EQ(lines.size(), 6u);  // 2 header lines, 3 frames, nothing after the last line feed
+    for (int i = 0; i < 3; ++i) {
+        const auto cells = Split(lines[size_t(i) + 2], ',');
+        ASSERT_EQ(cells.size(), 441u);
+        EXPECT_EQ(cells[0], std::to_string(i + 1));
+        for (int s = 0; s < kSlotCount; ++s)
+            EXPECT_EQ(cells[size_t(s) + 1], Printf(log->values[s][size_t(i)])) << s;
+    }
+    EXPECT_EQ(lines[2].substr(0, 32), "1,0.000000,0.500000,2000.000000,");
+    EXPECT_EQ(Split(lines[3], ',')[3], "-999999.000000");
+}
+
+TEST_F(CsvExportTest, LogWithoutFramesGivesTwoLines) {
+    auto log = MakeLog(0, [](int, int) { return 0.0f; });
+    const std::string path = Path("empty.csv");
+    int calls = 0;
+    ASSERT_TRUE(ExportCsv(*log, path, [&](int64_t, int64_t) { ++calls; }).ok);
+    EXPECT_EQ(ReadFile(path), CsvHeaderLines(log->config));
+    EXPECT_EQ(calls, 1);  // the window is shown, nothing more
+
+    // A frame count that the columns do not back is cut to what they hold.
+    LogData hollow;
+    hollow.frameCount = 1000;
+    ASSERT_TRUE(ExportCsv(hollow, path).ok);
+    EXPECT_EQ(ReadFile(path), CsvHeaderLines(hollow.config));
+}
+
+TEST_F(CsvExportTest, ProgressIsReportedAtMostAbout500Times) {
+    auto progressOf = [&](int n) {
+        auto log = MakeLog(n, [](int, int) { return 0.0f; });
+        std::vector<int64_t> points;
+        const bool ok = ExportCsv(*log, Path("p.csv"), [&](int64_t done, int64_t total) {
+                            EXPECT_EQ(total, n);
+                            points.push_back(done);
+                        }).ok;
+        EXPECT_TRUE(ok);
+        return points;
+    };
+    std::vector<int64_t> want = {0, 1};
+    for (int p = 20; p <= 10000; p += 20)
+        want.push_back(p);
+    EXPECT_EQ(progressOf(10000), want);
+
+    want = {0};
+    for (int p = 1; p <= 500; ++p)
+        want.push_back(p);
+    EXPECT_EQ(progressOf(500), want);
+
+    want = {0, 1};
+    for (int p = 2; p <= 1000; p += 2)
+        want.push_back(p);
+    want.push_back(1001);
+    EXPECT_EQ(progressOf(1001), want);
+}
+
+TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
+    auto log = MakeLog(2, [](int, int) { return 1.0f; });
+
+    CsvExportResult result = ExportCsv(*log, Path("missing/run.csv"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "There was an error opening the file");
+    EXPECT_FALSE(result.detail.empty());
+
+    fs::create_directories(m_dir / "folder.csv");
+    result = ExportCsv(*log, Path("folder.csv"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "There was an error opening the file");
+
+    // Replacing an existing export: on success the whole new text, no temporary left behind.
+    const std::string path = Path("run.csv");
+    { std::ofstream(path) << "old"; }
+    ASSERT_TRUE(ExportCsv(*log, path).ok);
+    EXPECT_EQ(ReadFile(path).substr(0, 13), "Point Number,");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
+
+    if (::geteuid() != 0) {  // permissions do not stop root
+        { std::ofstream(path) << "old"; }
+        fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
+        result = ExportCsv(*log, path);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.error, "There was an error opening the file");
+        EXPECT_EQ(ReadFile(path), "old");
+    }
+}
+
+TEST(CsvDefaultName, OnlyTheFileNameChanges) {
+    EXPECT_EQ(DefaultCsvPath("c:\\logs\\run.dl"), "c:\\logs\\run.csv");
+    EXPECT_EQ(DefaultCsvPath("/home/u/run.dl"), "/home/u/run.csv");
+    EXPECT_EQ(DefaultCsvPath("/home/u/RUN.DL"), "/home/u/RUN.csv");
+    EXPECT_EQ(DefaultCsvPath("/home/u/run.Dl"), "/home/u/run.Dl");
+    EXPECT_EQ(DefaultCsvPath("/data/old.dl.logs/run.dl"), "/data/old.dl.logs/run.csv");
+    EXPECT_EQ(DefaultCsvPath("/data/x.dl.dl"), "/data/x.csv.csv");
+    EXPECT_EQ(DefaultCsvPath("run.dl"), "run.csv");
+    EXPECT_EQ(DefaultCsvPath(""), "");
+}
+
+}  // namespace
+}  // namespace quillon
