@@ -1,0 +1,157 @@
+#include "datalog/ComparisonLog.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "datalog/DataLogFile.h"
+#include "datalog/DataLogFrame.h"
+#include "datalog/ZeroTime.h"
+
+namespace quillon {
+
+namespace {
+
+ComparisonLoadResult Failure(const LoadResult& load, bool opened) {
+    ComparisonLoadResult result;
+    switch (load.status) {
+        case LoadStatus::WrongMagic:
+            result.caption = kInvalidLogfileCaption;
+            result.message = kComparisonMagicText;
+            break;
+        case LoadStatus::WrongVersion:
+            result.caption = kInvalidLogfileVersionCaption;
+            result.message = kComparisonVersionText;
+            break;
+        default:
+            result.message = opened ? load.message : kComparisonOpenErrorText;
+            break;
+    }
+    return result;
+}
+
+bool CanOpen(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+// New storage for the columns of a log that must hold `length` + 1 elements, its frames from
+// `kept` on being markers. Built apart so that a failed allocation changes nothing.
+struct PaddedColumns {
+    std::vector<Column<float>> values;
+    std::vector<Column<uint32_t>> status;
+
+    bool Build(const LogData& log, int kept, int length) {
+        const size_t needed = size_t(length) + 1;
+        values.resize(kSlotCount);
+        status.resize(kSlotCount);
+        for (size_t s = 0; s < size_t(kSlotCount); ++s) {
+            if (!values[s].Allocate(needed) || !status[s].Allocate(needed)) return false;
+            const size_t copy = std::min({size_t(kept), log.values[s].size(), needed});
+            const size_t copyStatus = std::min({size_t(kept), log.status[s].size(), needed});
+            std::memcpy(values[s].data(), log.values[s].data(), copy * sizeof(float));
+            std::memcpy(status[s].data(), log.status[s].data(), copyStatus * sizeof(uint32_t));
+            std::fill(values[s].begin() + copy, values[s].end(), kNoValue);
+            std::fill(status[s].begin() + copyStatus, status[s].end(), kNoValueStatus);
+        }
+        return true;
+    }
+    void MoveInto(LogData& log) {
+        for (size_t s = 0; s < size_t(kSlotCount); ++s) {
+            log.values[s] = std::move(values[s]);
+            log.status[s] = std::move(status[s]);
+        }
+    }
+};
+
+bool LongEnough(const LogData& log, int length) {
+    for (int s = 0; s < kSlotCount; ++s)
+        if (log.values[s].size() <= size_t(length) || log.status[s].size() <= size_t(length))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+ComparisonLoadResult LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
+                                       const ProgressCallback& progress) {
+    DataLogReader reader;
+    if (LoadResult open = reader.Open(path); !open.ok()) return Failure(open, CanOpen(path));
+    auto fresh = std::make_unique<LogData>();
+    if (LoadResult read = reader.ReadInto(*fresh, progress); !read.ok()) return Failure(read, true);
+
+    const int n = std::max(main.frameCount, 0);
+    const int m = fresh->frameCount;
+    const int length = std::max(n, m);
+    ComparisonLoadResult outOfMemory;
+    outOfMemory.message = "There is not enough memory to load '" + path + "' as a comparison";
+
+    PaddedColumns comparisonColumns, mainColumns;
+    const bool padComparison = m < length;
+    if (padComparison && !comparisonColumns.Build(*fresh, m, length)) return outOfMemory;
+    const bool growMain = m > n && !LongEnough(main, length);
+    if (growMain && !mainColumns.Build(main, n, length)) return outOfMemory;
+
+    // Nothing can fail from here on.
+    if (padComparison) comparisonColumns.MoveInto(*fresh);
+    if (growMain) {
+        mainColumns.MoveInto(main);
+    } else if (m > n) {
+        // Long enough from an earlier, longer comparison: frames N .. L become markers again.
+        for (int s = 0; s < kSlotCount; ++s) {
+            std::fill(main.values[s].begin() + n, main.values[s].begin() + length + 1, kNoValue);
+            std::fill(main.status[s].begin() + n, main.status[s].begin() + length + 1,
+                      kNoValueStatus);
+        }
+    }
+    comparison = std::move(*fresh);
+    ComparisonLoadResult result;
+    result.ok = true;
+    result.displayLength = length;
+    return result;
+}
+
+void CloseComparisonLog(LogData& comparison) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        comparison.values[s].Reset();
+        comparison.status[s].Reset();
+    }
+    comparison.stats = {};
+    comparison.frameCount = 0;
+    comparison.firstTimestamp = 0;
+}
+
+bool SaveComparisonLog(const std::string& path, const LogData& comparison, std::string* error) {
+    std::string detail;
+    if (WriteDataLog(path, comparison, &detail)) return true;
+    if (error)
+        *error = std::string(kComparisonSaveErrorText) + (detail.empty() ? "" : ": ") + detail;
+    return false;
+}
+
+bool SetComparisonZeroTime(LogData& comparison, const LogData& main, int frame,
+                           bool cursorOnComparison) {
+    if (comparison.frameCount <= 0 || frame < 0) return false;
+    if (cursorOnComparison) return SetZeroTimeAtFrame(comparison, frame);
+    if (frame >= main.frameCount || main.values[0].size() <= size_t(frame)) return false;
+    const float t = main.values[0][size_t(frame)];
+    if (t == kNoValue) return false;
+    return SetZeroTimeAtTime(comparison, t);
+}
+
+void NudgeComparison(LogData& comparison, int n) {
+    const float step = float(n * 0.1);
+    comparison.header.Set(DataLogHeader::zeroTime,
+                          comparison.header.Get(DataLogHeader::zeroTime) - step);
+    const size_t count =
+        std::min(size_t(std::max(comparison.frameCount, 0)), comparison.values[0].size());
+    float* time = comparison.values[0].data();
+    for (size_t i = 0; i < count; ++i)
+        if (time[i] != kNoValue) time[i] += step;
+}
+
+}  // namespace quillon

@@ -1,0 +1,64 @@
+#pragma once
+/// The comparison log beside the main log: loading with both logs padded to a common display
+/// length, saving, zero time, auto zero and nudging. The document wraps these with its messages,
+/// questions, update hints, cursor, edited flag, math channels and statistics.
+
+#include <cstdint>
+#include <string>
+
+#include "datalog/LogData.h"
+#include "datalog/Progress.h"
+
+namespace quillon {
+
+inline constexpr const char* kComparisonOpenErrorText = "There was an error opening the file";
+inline constexpr const char* kInvalidLogfileCaption = "Invalid Logfile";
+inline constexpr const char* kComparisonMagicText = "Magic Number does not match";
+inline constexpr const char* kInvalidLogfileVersionCaption = "Invalid Logfile Version";
+inline constexpr const char* kComparisonVersionText =
+    "This does not appear to be a V4 logfile. Please convert it before using as a comparison.";
+inline constexpr const char* kComparisonEditedCaption = "Comparison Logfile Edited";
+inline constexpr const char* kComparisonEditedQuestion =
+    "The current comparison logfile has changed, would you like to save the changes?";
+inline constexpr const char* kSetComparisonZeroTimeCaption = "Set Comparison Zero Time";
+inline constexpr const char* kSetComparisonZeroTimeQuestion =
+    "Would you like to use the current point as the zero time for the comparison logfile?";
+inline constexpr const char* kComparisonAutoZeroFailedCaption = "Comparison Auto Zero Failed";
+inline constexpr const char* kComparisonSaveErrorText = "There was an error saving the file";
+
+struct ComparisonLoadResult {
+    bool ok = false;
+    /// On failure, the message box to show (an empty caption means the default one).
+    std::string caption;
+    std::string message;
+    /// On success, the common display length L = max(main frames, comparison frames).
+    int displayLength = 0;
+};
+
+/// Reads the V4 log at `path` as the comparison of `main`. On success `comparison` holds it
+/// with columns of L + 1 elements, frames from its own count on holding the no-value marker
+/// (value -999999.0, status -999999), and when it is the longer log `main`'s columns are
+/// lengthened the same way (main's frame count and statistics stay). Statistics and math
+/// channels are left to the caller. On failure neither log is changed.
+ComparisonLoadResult LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
+                                       const ProgressCallback& progress = {});
+
+/// Frees the comparison's columns; frame count and first timestamp become 0.
+void CloseComparisonLog(LogData& comparison);
+
+/// Writes the comparison to `path` atomically (the old file stays whole on failure); false with
+/// a message in *error on failure.
+bool SaveComparisonLog(const std::string& path, const LogData& comparison,
+                       std::string* error = nullptr);
+
+/// The comparison's zero time at cursor frame k: at the comparison's own frame k when the cursor
+/// is on the comparison, else at the main log's time of frame k. False (nothing changed) when
+/// there is no such frame.
+bool SetComparisonZeroTime(LogData& comparison, const LogData& main, int frame,
+                           bool cursorOnComparison);
+
+/// Shifts the comparison by n x 0.1 seconds (rounded to f32): its zero time decreases by the
+/// step and every time that is not the marker increases by it.
+void NudgeComparison(LogData& comparison, int n);
+
+}  // namespace quillon

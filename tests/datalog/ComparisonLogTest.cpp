@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "datalog/ComparisonLog.h"
+#include "datalog/DataLogFile.h"
+#include "datalog/DataLogFrame.h"
+#include "datalog/ZeroTime.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ComparisonLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("quillon-comparison-" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    std::string WriteLog(const std::string& name, int frames, uint32_t seed, float zeroTime = 0) {
+        SampleLogOptions o;
+        o.frames = frames;
+        o.seed = seed;
+        o.zeroTime = zeroTime;
+        o.startTimestamp += seed * 1000;
+        EXPECT_TRUE(WriteSampleLog(Path(name), o));
+        return Path(name);
+    }
+    void LoadMain(int frames) {
+        ASSERT_TRUE(ReadDataLog(WriteLog("main.dl", frames, 1), m_main).ok());
+    }
+    static std::vector<uint8_t> Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path m_dir;
+    LogData m_main;
+    LogData m_comparison;
+};
+
+}  // namespace
+
+TEST_F(ComparisonLogTest, ALongerComparisonLengthensTheMainColumnsWithMarkers) {
+    LoadMain(100);
+    const float rpm99 = m_main.values[1][99];
+    ComparisonLoadResult r = LoadComparisonLog(WriteLog("c.dl", 250, 2), m_main, m_comparison);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.displayLength, 250);
+    EXPECT_EQ(m_main.frameCount, 100);
+    EXPECT_EQ(m_comparison.frameCount, 250);
+    EXPECT_EQ(m_main.values[1][99], rpm99);
+    for (int s : {0, 1, 439}) {
+        ASSERT_GE(m_main.values[s].size(), size_t(251));
+        for (size_t i = 100; i <= 250; ++i) {
+            ASSERT_EQ(m_main.values[s][i], kNoValue) << "slot " << s << " frame " << i;
+            ASSERT_EQ(m_main.status[s][i], kNoValueStatus);
+        }
+    }
+    // Diag statuses are zeroed as for a main log.
+    for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)
+        EXPECT_EQ(m_comparison.status[s][10], 0u);
+}
+
+TEST_F(ComparisonLogTest, AShorterComparisonIsPaddedToTheMainLength) {
+    LoadMain(300);
+    ComparisonLoadResult r =
+        LoadComparisonLog(WriteLog("c.dl", 120, 3, 1.5f), m_main, m_comparison);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.displayLength, 300);
+    EXPECT_EQ(m_comparison.frameCount, 120);
+    ASSERT_GE(m_comparison.values[0].size(), size_t(301));
+    EXPECT_FLOAT_EQ(m_comparison.values[0][0], -1.5f);  // its own zero time lines it up
+    for (size_t i = 120; i <= 300; ++i) {
+        ASSERT_EQ(m_comparison.values[0][i], kNoValue);
+        ASSERT_EQ(m_comparison.values[7][i], kNoValue);
+        ASSERT_EQ(m_comparison.status[7][i], kNoValueStatus);
+    }
+    EXPECT_EQ(m_main.values[0].size(), size_t(301));  // untouched
+}
+
+TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
+    LoadMain(50);
+    ASSERT_TRUE(LoadComparisonLog(WriteLog("good.dl", 80, 4), m_main, m_comparison).ok);
+    const float before = m_comparison.values[1][70];
+
+    ComparisonLoadResult r = LoadComparisonLog(Path("missing.dl"), m_main, m_comparison);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.caption, "");
+    EXPECT_EQ(r.message, "There was an error opening the file");
+
+    std::vector<uint8_t> bytes = Bytes(Path("good.dl"));
+    bytes[1] ^= 0x40;
+    std::ofstream(Path("magic.dl"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    r = LoadComparisonLog(Path("magic.dl"), m_main, m_comparison);
+    EXPECT_EQ(r.caption, "Invalid Logfile");
+    EXPECT_EQ(r.message, "Magic Number does not match");
+
+    bytes[1] ^= 0x40;
+    for (auto [major, minor] : {std::pair{0u, 3u}, {1u, 4u}}) {
+        StoreU32(&bytes[4], major);
+        StoreU32(&bytes[8], minor);
+        std::ofstream(Path("old.dl"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        r = LoadComparisonLog(Path("old.dl"), m_main, m_comparison);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.caption, "Invalid Logfile Version");
+        EXPECT_EQ(r.message,
+                  "This does not appear to be a V4 logfile. Please convert it before using as a "
+                  "comparison.");
+    }
+    std::ofstream(Path("short.dl"), std::ios::binary).write("\x1f\xf4\x85\x00", 4);
+    r = LoadComparisonLog(Path("short.dl"), m_main, m_comparison);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.message.empty());
+
+    EXPECT_EQ(m_comparison.frameCount, 80);
+    EXPECT_EQ(m_comparison.values[1][70], before);
+    EXPECT_EQ(m_main.frameCount, 50);
+    EXPECT_EQ(m_main.values[0][60], kNoValue);
+}
+
+TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsAndLeavesMarkersAlone) {
+    LoadMain(200);
+    ASSERT_TRUE(LoadComparisonLog(WriteLog("c.dl", 100, 5), m_main, m_comparison).ok);
+    std::vector<float> before(m_comparison.values[0].begin(), m_comparison.values[0].end());
+    NudgeComparison(m_comparison, 1);
+    EXPECT_FLOAT_EQ(m_comparison.header.Get(DataLogHeader::zeroTime), -0.1f);
+    EXPECT_EQ(m_comparison.values[0][0], 0.1f);
+    EXPECT_FLOAT_EQ(m_comparison.values[0][50], before[50] + 0.1f);
+    EXPECT_EQ(m_comparison.values[0][150], kNoValue);
+    NudgeComparison(m_comparison, -1);
+    EXPECT_EQ(m_comparison.header.Get(DataLogHeader::zeroTime), 0.0f);
+    for (size_t i = 0; i < 100; ++i)
+        EXPECT_NEAR(m_comparison.values[0][i], before[i], 1e-6);
+    NudgeComparison(m_comparison, -3);
+    EXPECT_FLOAT_EQ(m_comparison.header.Get(DataLogHeader::zeroTime), 0.3f);
+    EXPECT_EQ(m_comparison.values[0][100], kNoValue);
+}
+
+TEST_F(ComparisonLogTest, SavingAndReloadingKeepsANudgedZeroTime) {
+    LoadMain(60);
+    ASSERT_TRUE(LoadComparisonLog(WriteLog("c.dl", 90, 6, 0.25f), m_main, m_comparison).ok);
+    NudgeComparison(m_comparison, 7);
+    const float zero = m_comparison.header.Get(DataLogHeader::zeroTime);
+    std::vector<float> times(m_comparison.values[0].data(), m_comparison.values[0].data() + 90);
+    std::string error;
+    ASSERT_TRUE(SaveComparisonLog(Path("c.dl"), m_comparison, &error)) << error;
+    LogData again;
+    ASSERT_TRUE(LoadComparisonLog(Path("c.dl"), m_main, again).ok);
+    EXPECT_EQ(again.header.Get(DataLogHeader::zeroTime), zero);
+    EXPECT_EQ(again.firstTimestamp, m_comparison.firstTimestamp);
+    for (size_t i = 0; i < 90; ++i)
+        EXPECT_NEAR(again.values[0][i], times[i], 2e-6) << i;
+}
+
+TEST_F(ComparisonLogTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
+    LoadMain(20);
+    std::string path = WriteLog("c.dl", 30, 7);
+    ASSERT_TRUE(LoadComparisonLog(path, m_main, m_comparison).ok);
+    std::string error;
+    fs::create_directory(Path("folder.dl"));
+    EXPECT_FALSE(SaveComparisonLog(Path("folder.dl"), m_comparison, &error));
+    EXPECT_EQ(error.rfind("There was an error saving the file", 0), 0u) << error;
+    EXPECT_FALSE(SaveComparisonLog(Path("no/such/folder/c.dl"), m_comparison, &error));
+    EXPECT_TRUE(fs::is_directory(Path("folder.dl")));
+}
+
+TEST_F(ComparisonLogTest, ZeroTimeComesFromTheLogTheCursorIsOn) {
+    LoadMain(400);
+    ASSERT_TRUE(LoadComparisonLog(WriteLog("c.dl", 300, 8), m_main, m_comparison).ok);
+    ASSERT_TRUE(SetZeroTimeAtFrame(m_main, 100));  // main time of frame 250 is 1.5
+    ASSERT_TRUE(SetComparisonZeroTime(m_comparison, m_main, 250, false));
+    EXPECT_FLOAT_EQ(m_comparison.header.Get(DataLogHeader::zeroTime), 1.5f);
+    EXPECT_NEAR(m_comparison.values[0][150], 0.0f, 1e-6);
+    ASSERT_TRUE(SetComparisonZeroTime(m_comparison, m_main, 20, true));
+    EXPECT_FLOAT_EQ(m_comparison.header.Get(DataLogHeader::zeroTime), 0.2f);
+    EXPECT_EQ(m_comparison.values[0][350], kNoValue);
+    // No frame under the cursor: nothing happens.
+    EXPECT_FALSE(SetComparisonZeroTime(m_comparison, m_main, 350, true));
+    EXPECT_FALSE(SetComparisonZeroTime(m_comparison, m_main, -1, false));
+    EXPECT_FLOAT_EQ(m_comparison.header.Get(DataLogHeader::zeroTime), 0.2f);
+    // Auto zero runs on the comparison's own frames.
+    EXPECT_EQ(AutoZero(m_comparison, 1, kAutoZeroGreaterThan, 1.0f), 121);
+    EXPECT_FLOAT_EQ(m_comparison.header.Get(DataLogHeader::zeroTime), 1.21f);
+
+    CloseComparisonLog(m_comparison);
+    EXPECT_EQ(m_comparison.frameCount, 0);
+    EXPECT_EQ(m_comparison.firstTimestamp, 0u);
+    EXPECT_FALSE(SetComparisonZeroTime(m_comparison, m_main, 5, false));
+}

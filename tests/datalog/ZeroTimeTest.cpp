@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "datalog/DataLogFile.h"
+#include "datalog/DataLogFrame.h"
+#include "datalog/ZeroTime.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+
+namespace {
+
+SampleLogOptions Options(int frames = 2000, float zeroTime = 0.0f) {
+    SampleLogOptions o;
+    o.frames = frames;
+    o.rate = 100.0;
+    o.zeroTime = zeroTime;
+    return o;
+}
+
+void Load(const SampleLogOptions& o, LogData& log) {
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    ASSERT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), log).ok());
+}
+
+std::vector<float> Times(const LogData& log) {
+    return {log.values[0].data(), log.values[0].data() + log.frameCount};
+}
+
+// Saving and reopening must give back the same header, times and values.
+void ExpectSurvivesReopen(const LogData& log) {
+    std::vector<uint8_t> bytes = DataLogBytes(log);
+    LogData again;
+    ASSERT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), again).ok());
+    EXPECT_EQ(again.frameCount, log.frameCount);
+    EXPECT_EQ(again.firstTimestamp, log.firstTimestamp);
+    EXPECT_EQ(again.header.Get(DataLogHeader::zeroTime), log.header.Get(DataLogHeader::zeroTime));
+    EXPECT_EQ(Times(again), Times(log));
+    for (int s : {1, 28, 300})
+        EXPECT_EQ(0, std::memcmp(again.values[s].data(), log.values[s].data(),
+                                 size_t(log.frameCount) * sizeof(float)));
+}
+
+}  // namespace
+
+TEST(ZeroTime, SettingItTwiceGivesTheAxisOfSettingItOnce) {
+    LogData twice, once;
+    Load(Options(), twice);
+    Load(Options(), once);
+    ASSERT_TRUE(SetZeroTimeAtFrame(twice, 700));
+    ASSERT_TRUE(SetZeroTimeAtFrame(twice, 1333));
+    ASSERT_TRUE(SetZeroTimeAtFrame(once, 1333));
+    EXPECT_EQ(Times(twice), Times(once));
+    EXPECT_EQ(twice.header.Get(DataLogHeader::zeroTime), once.header.Get(DataLogHeader::zeroTime));
+    EXPECT_FLOAT_EQ(once.header.Get(DataLogHeader::zeroTime), 13.33f);
+    // The times are those a reopened file gives: (ms - first) / 1000 - zeroTime in double.
+    EXPECT_NEAR(once.values[0][1333], 0.0f, 1e-6);
+    EXPECT_FLOAT_EQ(once.values[0][0], -13.33f);
+    ExpectSurvivesReopen(once);
+}
+
+TEST(ZeroTime, AtTheFirstFrameOfAnUnshiftedLogChangesNothing) {
+    LogData log;
+    Load(Options(), log);
+    std::vector<float> before = Times(log);
+    ASSERT_TRUE(SetZeroTimeAtFrame(log, 0));
+    EXPECT_EQ(Times(log), before);
+    EXPECT_EQ(log.header.Get(DataLogHeader::zeroTime), 0.0f);
+}
+
+TEST(ZeroTime, MeasuresFromTheFirstTimestampWhateverTheOldZeroTime) {
+    LogData shifted, plain;
+    Load(Options(2000, 4.25f), shifted);
+    Load(Options(), plain);
+    EXPECT_FLOAT_EQ(shifted.values[0][0], -4.25f);
+    ASSERT_TRUE(SetZeroTimeAtFrame(shifted, 900));
+    ASSERT_TRUE(SetZeroTimeAtFrame(plain, 900));
+    EXPECT_EQ(Times(shifted), Times(plain));
+    // At an instant of the other log's axis, between two frames.
+    ASSERT_TRUE(SetZeroTimeAtTime(plain, 1.005f));
+    EXPECT_FLOAT_EQ(plain.header.Get(DataLogHeader::zeroTime), 10.005f);
+    EXPECT_NEAR(plain.values[0][1000], -0.005f, 1e-6);
+    ExpectSurvivesReopen(plain);
+}
+
+TEST(ZeroTime, LeavesMarkersAloneAndRefusesNonFrames) {
+    LogData log;
+    Load(Options(50), log);
+    log.values[0][10] = kNoValue;
+    ASSERT_TRUE(SetZeroTimeAtFrame(log, 20));
+    EXPECT_EQ(log.values[0][10], kNoValue);
+    std::vector<float> before = Times(log);
+    EXPECT_FALSE(SetZeroTimeAtFrame(log, -1));
+    EXPECT_FALSE(SetZeroTimeAtFrame(log, 50));
+    EXPECT_FALSE(SetStartPoint(log, 50));
+    EXPECT_FALSE(SetEndPoint(log, -1));
+    EXPECT_EQ(Times(log), before);
+    EXPECT_EQ(log.frameCount, 50);
+    LogData empty;
+    EXPECT_FALSE(SetZeroTimeAtFrame(empty, 0));
+    EXPECT_FALSE(SetZeroTimeAtTime(empty, 1.0f));
+}
+
+TEST(StartPoint, MovesTheFirstTimestampToTheFrameAndSurvivesReopen) {
+    SampleLogOptions o = Options(2000, 3.5f);
+    LogData log;
+    Load(o, log);
+    const int k = 1237;
+    const float rpmAtK = log.values[1][k];
+    const uint32_t statusAtK = log.status[5][k];
+    ASSERT_TRUE(SetStartPoint(log, k));
+    EXPECT_EQ(log.frameCount, 2000 - k);
+    EXPECT_EQ(log.firstTimestamp, SampleFrameTimestamp(o, k));
+    EXPECT_EQ(log.header.Get(DataLogHeader::zeroTime), 0.0f);
+    EXPECT_EQ(log.values[0][0], 0.0f);
+    EXPECT_FLOAT_EQ(log.values[0][100], 1.0f);
+    EXPECT_EQ(log.values[1][0], rpmAtK);
+    EXPECT_EQ(log.status[5][0], statusAtK);
+    EXPECT_EQ(log.values[1].size(), size_t(2000 - k + 1));
+    ExpectSurvivesReopen(log);
+}
+
+TEST(EndPoint, KeepsFramesUpToTheCursorWithTheirTimes) {
+    LogData log;
+    Load(Options(300, 1.0f), log);
+    std::vector<float> before = Times(log);
+    ASSERT_TRUE(SetEndPoint(log, 299));  // the last frame keeps every frame
+    EXPECT_EQ(Times(log), before);
+    ASSERT_TRUE(SetEndPoint(log, 120));
+    EXPECT_EQ(log.frameCount, 121);
+    EXPECT_EQ(Times(log), std::vector<float>(before.begin(), before.begin() + 121));
+    EXPECT_EQ(log.header.Get(DataLogHeader::zeroTime), 1.0f);
+    ExpectSurvivesReopen(log);
+}
+
+TEST(Cropping, KeepsRoomForTheOtherLogPaddedWithMarkers) {
+    LogData log;
+    Load(Options(100), log);
+    ASSERT_TRUE(SetStartPoint(log, 60, 100));  // a comparison of 100 frames shares the display
+    EXPECT_EQ(log.frameCount, 40);
+    ASSERT_GE(log.values[7].size(), size_t(101));
+    for (size_t i = 40; i <= 100; ++i) {
+        EXPECT_EQ(log.values[7][i], kNoValue);
+        EXPECT_EQ(log.status[7][i], kNoValueStatus);
+    }
+    ASSERT_TRUE(SetEndPoint(log, 9, 150));  // room can also grow
+    EXPECT_EQ(log.frameCount, 10);
+    ASSERT_GE(log.values[0].size(), size_t(151));
+    EXPECT_EQ(log.values[0][150], kNoValue);
+    EXPECT_EQ(log.values[0][10], kNoValue);
+    EXPECT_FLOAT_EQ(log.values[0][9], 0.09f);
+}
+
+TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
+    LogData log;
+    Load(Options(10), log);
+    const int c = 2;  // RPM, slot 1
+    float* rpm = log.values[1].data();
+    const float values[10] = {
+        900, 950, std::numeric_limits<float>::quiet_NaN(), 3000, 7000, 7000, 2000, 1000, 800, 850};
+    std::memcpy(rpm, values, sizeof values);
+    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroGreaterThan, 2999.0f), 3);
+    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroGreaterThan, 3000.0f), 4);   // equal never matches
+    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroGreaterThan, 7000.0f), -1);  // the maximum
+    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroLessThan, 900.0f), 8);
+    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroLessThan, 800.0f), -1);
+    for (int bad : {0, 441, -5})
+        EXPECT_EQ(FindAutoZeroFrame(log, bad, kAutoZeroGreaterThan, 0.0f), -1);
+    EXPECT_EQ(FindAutoZeroFrame(log, c, 2, 0.0f), -1);
+
+    std::vector<float> before = Times(log);
+    EXPECT_EQ(AutoZero(log, c, kAutoZeroLessThan, 100.0f), -1);
+    EXPECT_EQ(Times(log), before);
+    EXPECT_EQ(AutoZero(log, c, kAutoZeroGreaterThan, 5000.0f), 4);
+    EXPECT_NEAR(log.values[0][4], 0.0f, 1e-6);
+    EXPECT_FLOAT_EQ(log.header.Get(DataLogHeader::zeroTime), 0.04f);
+    LogData empty;
+    EXPECT_EQ(AutoZero(empty, c, kAutoZeroGreaterThan, 0.0f), -1);
+}
+
+TEST(NearestFrame, RoundsToTheNearerFrameAndTiesToTheEarlier) {
+    LogData log;
+    Load(Options(10), log);  // times 0.00, 0.01, ... 0.09
+    EXPECT_EQ(NearestFrameAtTime(log, -5.0f), 0);
+    EXPECT_EQ(NearestFrameAtTime(log, 0.031f), 3);
+    EXPECT_EQ(NearestFrameAtTime(log, 0.0395f), 4);
+    EXPECT_EQ(NearestFrameAtTime(log, log.values[0][9]), 9);
+    EXPECT_EQ(NearestFrameAtTime(log, 100.0f), 9);
+    const float mid = (log.values[0][2] + log.values[0][3]) / 2;
+    EXPECT_EQ(NearestFrameAtTime(log, mid), 2);
+    LogData empty;
+    EXPECT_EQ(NearestFrameAtTime(empty, 0.0f), -1);
+}
