@@ -141,11 +141,14 @@ bool IniFile::Write(std::string_view section,
         while (!lines.empty() && Trim(lines.back()).empty())
             lines.pop_back();
         if (!lines.empty()) lines.emplace_back();
-        lines.push_back("[" + SafeText(section) + "]");
+        std::string title = "[";
+        title.append(SafeText(section)).append("]");
+        lines.push_back(std::move(title));
         header = lines.size() - 1;
     }
     for (const auto& [key, value] : keyValues) {
-        std::string newLine = SafeText(key) + "=" + SafeText(value);
+        std::string newLine = SafeText(key);
+        newLine.append("=").append(SafeText(value));
         size_t end = header + 1;
         while (end < lines.size() && !SectionName(lines[end]))
             ++end;
