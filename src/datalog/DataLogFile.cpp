@@ -1,0 +1,405 @@
+#include "datalog/DataLogFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "datalog/AtomicFile.h"
+#include "datalog/ByteRecord.h"
+#include "datalog/DataLogFrame.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace quillon {
+
+namespace {
+
+// Frames handled per block: the block (900 KB) stays in the L2 cache while each slot's values
+// are picked out of it, and every column receives a contiguous run of 1 KB per block.
+constexpr int kBlockFrames = 256;
+
+struct ScatterState {
+    uint64_t first = 0;
+    double zeroTime = 0;
+    float maxRpm = 0;
+    float maxMap = 0;
+};
+
+void UpdateMaximum(float& maximum, float value) {
+    if (value >= maximum || std::isnan(value) || std::isnan(maximum)) maximum = value;
+}
+
+/// Copies one slot (value and status at `src`, stride one frame) of `count` frames into the
+/// columns. Large logs are far bigger than any cache, so the columns are written with
+/// non-temporal stores that skip reading the destination lines first.
+void ScatterSlot(const uint8_t* src, int count, float* values, uint32_t* status, bool zeroStatus) {
+    int i = 0;
+#if defined(__SSE2__)
+    if ((reinterpret_cast<uintptr_t>(values) & 15) == 0 &&
+        (reinterpret_cast<uintptr_t>(status) & 15) == 0) {
+        const __m128i zero = _mm_setzero_si128();
+        for (; i + 4 <= count; i += 4) {
+            const uint8_t* p = src + size_t(i) * kFrameSize;
+            __m128i f0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+            __m128i f1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + kFrameSize));
+            __m128i f2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 2 * kFrameSize));
+            __m128i f3 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 3 * kFrameSize));
+            __m128 a = _mm_castsi128_ps(_mm_unpacklo_epi64(f0, f1));  // v0 s0 v1 s1
+            __m128 b = _mm_castsi128_ps(_mm_unpacklo_epi64(f2, f3));  // v2 s2 v3 s3
+            _mm_stream_ps(values + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+            __m128i s =
+                zeroStatus ? zero : _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+            _mm_stream_si128(reinterpret_cast<__m128i*>(status + i), s);
+        }
+    }
+#endif
+    for (; i < count; ++i) {
+        const uint8_t* p = src + size_t(i) * kFrameSize;
+        values[i] = LoadF32(p);
+        status[i] = zeroStatus ? 0 : LoadU32(p + 4);
+    }
+}
+
+/// Scatters `count` whole frames (contiguous at `frames`) into the columns from index `base`.
+void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log,
+                   ScatterState& state) {
+    for (int done = 0; done < count; done += kBlockFrames) {
+        const int n = std::min(kBlockFrames, count - done);
+        const uint8_t* block = frames + size_t(done) * kFrameSize;
+        const size_t at = base + size_t(done);
+        float* time = log.values[0].data() + at;
+        uint32_t* timeStatus = log.status[0].data() + at;
+        for (int i = 0; i < n; ++i) {
+            const uint8_t* frame = block + size_t(i) * kFrameSize;
+            uint64_t stamp = LoadU64(frame);
+            if (state.first == 0) state.first = stamp;
+            // A timestamp before the first one gives a negative time, not a wrapped huge one.
+            double seconds = double(int64_t(stamp - state.first)) / 1000.0 - state.zeroTime;
+            time[i] = float(seconds);
+            timeStatus[i] = 0;
+            UpdateMaximum(state.maxRpm, LoadF32(frame + 8 * kRpmSlot));
+            UpdateMaximum(state.maxMap, LoadF32(frame + 8 * kMapSlot));
+        }
+        for (int s = 1; s < kSlotCount; ++s) {
+            bool diag = s >= kFirstDiagSlot && s <= kLastDiagSlot;
+            ScatterSlot(block + 8 * size_t(s), n, log.values[s].data() + at,
+                        log.status[s].data() + at, diag);
+        }
+    }
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
+/// Fills elements [from, to) of every column with 0.
+void ZeroColumns(LogData& log, size_t from, size_t to) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        std::fill(log.values[s].data() + from, log.values[s].data() + to, 0.0f);
+        std::fill(log.status[s].data() + from, log.status[s].data() + to, 0u);
+    }
+}
+
+void ResetLog(LogData& log) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        log.values[s].Reset();
+        log.status[s].Reset();
+    }
+    log.stats.fill(ChannelStats{});
+    log.frameCount = 0;
+    log.firstTimestamp = 0;
+    log.maxRpm = 0;
+    log.maxMap = 0;
+}
+
+bool AllocateColumns(LogData& log, int frames) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (!log.values[s].Allocate(size_t(frames) + 1) ||
+            !log.status[s].Allocate(size_t(frames) + 1)) {
+            ResetLog(log);
+            return false;
+        }
+    }
+    return true;
+}
+
+/// Puts a trailing partial frame (missing bytes read as 0) into the spare element, or 0s when
+/// there is none, so that nothing reads uninitialised memory.
+void FillSpare(const uint8_t* tail, size_t tailSize, size_t index, LogData& log,
+               ScatterState& state) {
+    if (tailSize == 0) {
+        ZeroColumns(log, index, index + 1);
+        return;
+    }
+    alignas(16) uint8_t frame[kFrameSize] = {};
+    std::memcpy(frame, tail, std::min(tailSize, kFrameSize));
+    ScatterFrames(frame, 1, index, log, state);
+}
+
+void Finish(LogData& log, int frames, const ScatterState& state) {
+    log.frameCount = frames;
+    log.firstTimestamp = state.first;
+    log.maxRpm = state.maxRpm;
+    log.maxMap = state.maxMap;
+}
+
+LoadResult Unreadable(std::string message) {
+    return {LoadStatus::Unreadable, std::move(message)};
+}
+
+LoadResult OutOfMemory(const std::string& name, int frames) {
+    return {LoadStatus::OutOfMemory, "There is not enough memory to load '" + name + "' (" +
+                                         std::to_string(frames) + " frames)"};
+}
+
+/// Reads up to n bytes; `got` < n only at the end of the file. False on a read error.
+bool ReadFully(int fd, uint8_t* p, size_t n, size_t& got) {
+    got = 0;
+    while (got < n) {
+        ssize_t r = ::read(fd, p + got, n - got);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (r == 0) break;
+        got += size_t(r);
+    }
+    return true;
+}
+
+}  // namespace
+
+LoadResult CheckDataLogStart(const uint8_t* data, size_t size, uint64_t fileSize,
+                             const std::string& name) {
+    auto tooShort = [&] {
+        return Unreadable("'" + name + "' is too short to be a log file (" +
+                          std::to_string(fileSize) + " bytes; a log has at least " +
+                          std::to_string(kFramesOffset) + ")");
+    };
+    if (size < 4) return tooShort();
+    if (LoadU32(data) != DataLogHeader::kMagic) return {LoadStatus::WrongMagic, kMagicMismatchText};
+    if (size < 12) return tooShort();
+    if (LoadU32(data + 4) != 0 || LoadU32(data + 8) != 4)
+        return {LoadStatus::WrongVersion, kVersionUnrecognizedText};
+    if (fileSize < kFramesOffset) return tooShort();
+    if ((fileSize - kFramesOffset) / kFrameSize >= uint64_t(INT32_MAX))
+        return Unreadable("'" + name + "' has too many frames to be loaded");
+    return {};
+}
+
+DataLogReader::~DataLogReader() {
+    Close();
+}
+
+void DataLogReader::Close() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+}
+
+LoadResult DataLogReader::Open(const std::string& path) {
+    Close();
+    m_path = path;
+    m_fileSize = 0;
+    m_frames = 0;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Unreadable("Cannot open '" + path + "': " + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        bool folder = S_ISDIR(st.st_mode);
+        ::close(fd);
+        return Unreadable("'" + path +
+                          (folder ? "' is a folder, not a log file" : "' is not a regular file"));
+    }
+    m_fd = fd;
+    m_fileSize = uint64_t(st.st_size);
+    uint8_t start[kFramesOffset];
+    size_t got = 0;
+    if (!ReadFully(m_fd, start, sizeof start, got)) {
+        int err = errno;
+        Close();
+        return Unreadable("Cannot read '" + path + "': " + std::strerror(err));
+    }
+    LoadResult check = CheckDataLogStart(start, got, m_fileSize, path);
+    if (check.ok() && got < kFramesOffset)
+        check = Unreadable("The header of '" + path + "' could not be read completely");
+    if (!check.ok()) {
+        Close();
+        return check;
+    }
+    std::memcpy(m_header.bytes.data(), start, DataLogHeader::kSize);
+    std::memcpy(m_config.bytes.data(), start + DataLogHeader::kSize, EcuConfigBlock::kSize);
+    m_frames = int((m_fileSize - kFramesOffset) / kFrameSize);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    return {};
+}
+
+LoadResult DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress) {
+    if (m_fd < 0) return Unreadable("No log file is open");
+    ResetLog(log);
+    log.header = DataLogHeader{};
+    log.config = EcuConfigBlock{};
+    const int frames = m_frames;
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBlockFrames * kFrameSize]);
+    if (!buffer || !AllocateColumns(log, frames)) {
+        Close();
+        return OutOfMemory(m_path, frames);
+    }
+    log.header = m_header;
+    log.config = m_config;
+    ScatterState state;
+    state.zeroTime = double(m_header.Get(DataLogHeader::zeroTime));
+
+    int done = 0;
+    size_t tail = size_t((m_fileSize - kFramesOffset) % kFrameSize);
+    while (done < frames) {
+        int n = std::min(kBlockFrames, frames - done);
+        size_t got = 0;
+        if (!ReadFully(m_fd, buffer.get(), size_t(n) * kFrameSize, got)) {
+            int err = errno;
+            Close();
+            ResetLog(log);
+            return Unreadable("Cannot read '" + m_path + "': " + std::strerror(err));
+        }
+        int whole = int(got / kFrameSize);
+        ScatterFrames(buffer.get(), whole, size_t(done), log, state);
+        done += whole;
+        if (progress) progress(done, frames);
+        if (whole < n) {  // the file shrank while being read: what is left is the partial tail
+            tail = got % kFrameSize;
+            std::memmove(buffer.get(), buffer.get() + size_t(whole) * kFrameSize, tail);
+            break;
+        }
+    }
+    if (done == frames && tail > 0) {
+        size_t got = 0;
+        if (!ReadFully(m_fd, buffer.get(), tail, got)) got = 0;
+        tail = got;
+    }
+    FillSpare(buffer.get(), tail, size_t(done), log, state);
+    if (done < frames) ZeroColumns(log, size_t(done) + 1, size_t(frames) + 1);
+    Finish(log, done, state);
+    Close();
+    return {};
+}
+
+LoadResult ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
+    DataLogReader reader;
+    LoadResult result = reader.Open(path);
+    if (!result.ok()) return result;
+    return reader.ReadInto(log, progress);
+}
+
+LoadResult ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log) {
+    ResetLog(log);
+    log.header = DataLogHeader{};
+    log.config = EcuConfigBlock{};
+    LoadResult check = CheckDataLogStart(data, size, size, "the data");
+    if (!check.ok()) return check;
+    const int frames = int((size - kFramesOffset) / kFrameSize);
+    if (!AllocateColumns(log, frames)) return OutOfMemory("the data", frames);
+    std::memcpy(log.header.bytes.data(), data, DataLogHeader::kSize);
+    std::memcpy(log.config.bytes.data(), data + DataLogHeader::kSize, EcuConfigBlock::kSize);
+    ScatterState state;
+    state.zeroTime = double(log.header.Get(DataLogHeader::zeroTime));
+    const uint8_t* frameData = data + kFramesOffset;
+    ScatterFrames(frameData, frames, 0, log, state);
+    size_t tail = (size - kFramesOffset) % kFrameSize;
+    FillSpare(frameData + size_t(frames) * kFrameSize, tail, size_t(frames), log, state);
+    Finish(log, frames, state);
+    return {};
+}
+
+uint64_t FrameTimestamp(const LogData& log, int frame) {
+    if (frame < 0 || size_t(frame) >= log.values[0].size()) return log.firstTimestamp;
+    double ms =
+        (double(log.values[0][size_t(frame)]) + double(log.header.Get(DataLogHeader::zeroTime))) *
+        1000.0;
+    if (!std::isfinite(ms)) ms = 0;
+    ms = std::clamp(ms, -9.0e18, 9.0e18);
+    return log.firstTimestamp + uint64_t(int64_t(std::llround(ms)));
+}
+
+namespace {
+
+/// Produces the file's bytes piece by piece; false when the log's columns are incomplete or
+/// the sink fails.
+template <class Sink>
+bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& progress,
+                   std::string& error) {
+    const int frames = std::max(0, log.frameCount);
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (log.values[s].size() < size_t(frames) ||
+            (s > 0 && log.status[s].size() < size_t(frames))) {
+            error = "the log's columns are shorter than its frame count";
+            return false;
+        }
+    }
+    if (!sink(log.header.bytes.data(), DataLogHeader::kSize)) return false;
+    if (!sink(log.config.bytes.data(), EcuConfigBlock::kSize)) return false;
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBlockFrames * kFrameSize]);
+    if (!buffer) {
+        error = "not enough memory";
+        return false;
+    }
+    for (int first = 0; first < frames; first += kBlockFrames) {
+        const int n = std::min(kBlockFrames, frames - first);
+        uint8_t* block = buffer.get();
+        for (int i = 0; i < n; ++i)
+            StoreU64(block + size_t(i) * kFrameSize, FrameTimestamp(log, first + i));
+        for (int s = 1; s < kSlotCount; ++s) {
+            const float* values = log.values[s].data() + first;
+            const uint32_t* status = log.status[s].data() + first;
+            uint8_t* p = block + 8 * size_t(s);
+            for (int i = 0; i < n; ++i, p += kFrameSize) {
+                StoreF32(p, values[i]);
+                StoreU32(p + 4, status[i]);
+            }
+        }
+        if (!sink(block, size_t(n) * kFrameSize)) return false;
+        if (progress) progress(first + n, frames);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteDataLog(const std::string& path, const LogData& log, std::string* error,
+                  const ProgressCallback& progress) {
+    AtomicFile file(path);
+    std::string problem;
+    bool ok =
+        file.Open() &&
+        StreamDataLog(
+            log, [&](const uint8_t* p, size_t n) { return file.Write(p, n); }, progress, problem) &&
+        file.Commit();
+    if (!ok && error) *error = problem.empty() ? file.Error() : problem;
+    return ok;
+}
+
+std::vector<uint8_t> DataLogBytes(const LogData& log) {
+    std::vector<uint8_t> bytes;
+    std::string problem;
+    bytes.reserve(kFramesOffset + kFrameSize * size_t(std::max(0, log.frameCount)));
+    bool ok = StreamDataLog(
+        log,
+        [&](const uint8_t* p, size_t n) {
+            bytes.insert(bytes.end(), p, p + n);
+            return true;
+        },
+        {}, problem);
+    if (!ok) bytes.clear();
+    return bytes;
+}
+
+}  // namespace quillon

@@ -1,0 +1,83 @@
+#pragma once
+/// Reading and writing V4 log files: header and configuration block byte for byte, frames
+/// scattered into per-slot value and status columns and gathered back.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datalog/DataLogHeader.h"
+#include "datalog/LogData.h"
+#include "datalog/Progress.h"
+
+namespace quillon {
+
+enum class LoadStatus { Ok, Unreadable, WrongMagic, WrongVersion, OutOfMemory };
+
+struct LoadResult {
+    LoadStatus status = LoadStatus::Ok;
+    std::string message;  // empty when Ok
+    bool ok() const { return status == LoadStatus::Ok; }
+};
+
+inline constexpr const char* kMagicMismatchText = "Magic Number does not match";
+inline constexpr const char* kVersionUnrecognizedCaption = "Logfile Version Unrecognized";
+inline constexpr const char* kVersionUnrecognizedText =
+    "This logfile appears to be a version the software does not recognize. You may need to run "
+    "the logfile conversion tool or upgrade your software. Would you like to run the logfile "
+    "conversion tool?";
+
+/// Checks the start of a file of `fileSize` bytes: magic, version words, then the length of
+/// header and configuration block. `size` bytes of the file are given (at least 12 are needed
+/// for the magic and version checks).
+LoadResult CheckDataLogStart(const uint8_t* data, size_t size, uint64_t fileSize,
+                             const std::string& name);
+
+/// Reads a V4 log in two steps, so that a caller can keep its current log until the new file's
+/// magic and version have passed.
+class DataLogReader {
+public:
+    DataLogReader() = default;
+    ~DataLogReader();
+    DataLogReader(const DataLogReader&) = delete;
+    DataLogReader& operator=(const DataLogReader&) = delete;
+
+    /// Opens the file and checks its magic, version and length (at least 16204 bytes).
+    LoadResult Open(const std::string& path);
+    /// Reads header, configuration block and every frame into `log`, replacing what it held.
+    /// Progress is reported in frames. On failure `log` is left empty.
+    LoadResult ReadInto(LogData& log, const ProgressCallback& progress = {});
+
+    /// After a successful Open: the header and the number of whole frames in the file.
+    const DataLogHeader& Header() const { return m_header; }
+    int FrameCount() const { return m_frames; }
+    uint64_t FileSize() const { return m_fileSize; }
+
+private:
+    void Close();
+
+    int m_fd = -1;
+    std::string m_path;
+    uint64_t m_fileSize = 0;
+    int m_frames = 0;
+    DataLogHeader m_header;
+    EcuConfigBlock m_config;
+};
+
+/// Opens and reads a V4 log file in one go.
+LoadResult ReadDataLog(const std::string& path, LogData& log,
+                       const ProgressCallback& progress = {});
+/// The same from bytes in memory (a whole file's content).
+LoadResult ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log);
+
+/// Timestamp written for frame i: first timestamp + round((time + zero time) x 1000).
+uint64_t FrameTimestamp(const LogData& log, int frame);
+
+/// Writes the log atomically: the old file stays whole when anything fails.
+bool WriteDataLog(const std::string& path, const LogData& log, std::string* error = nullptr,
+                  const ProgressCallback& progress = {});
+/// The bytes WriteDataLog would write.
+std::vector<uint8_t> DataLogBytes(const LogData& log);
+
+}  // namespace quillon

@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <unistd.h>
+
+#include "datalog/DataLogFile.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder() {
+        path_ = fs::temp_directory_path() /
+                ("quillon-dlfile-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+uint8_t* FrameAt(std::vector<uint8_t>& bytes, int frame) {
+    return bytes.data() + kFramesOffset + kFrameSize * size_t(frame);
+}
+
+LogData Load(const std::vector<uint8_t>& bytes) {
+    LogData log;
+    LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    EXPECT_TRUE(r.ok()) << r.message;
+    return log;
+}
+
+}  // namespace
+
+TEST(DataLogFile, ReadsEverySlotAndWritesTheSameBytesBack) {
+    SampleLogOptions o;
+    o.frames = 700;  // several blocks plus a part block
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    LogData log = Load(bytes);
+    ASSERT_EQ(log.frameCount, 700);
+    EXPECT_EQ(log.values[0].size(), 701u);
+    EXPECT_EQ(log.firstTimestamp, o.startTimestamp);
+    EXPECT_EQ(0, std::memcmp(log.header.bytes.data(), bytes.data(), 7712));
+    EXPECT_EQ(0, std::memcmp(log.config.bytes.data(), bytes.data() + 7712, 8492));
+    for (int i : {0, 1, 255, 256, 257, 699}) {
+        const uint8_t* f = FrameAt(bytes, i);
+        EXPECT_FLOAT_EQ(log.values[0][size_t(i)], float(i / 100.0)) << i;
+        EXPECT_EQ(log.status[0][size_t(i)], 0u);
+        for (int s = 1; s < kSlotCount; ++s) {
+            ASSERT_EQ(std::bit_cast<uint32_t>(log.values[s][size_t(i)]), LoadU32(f + 8 * s))
+                << "frame " << i << " slot " << s;
+            ASSERT_EQ(log.status[s][size_t(i)], LoadU32(f + 8 * s + 4));
+        }
+    }
+    EXPECT_EQ(DataLogBytes(log), bytes);
+
+    // The file reader gives the same log as the memory reader, and the file writer the same
+    // bytes as the file read.
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleLog(dir / "a.dl", o));
+    LogData fromFile;
+    int64_t lastDone = -1, lastTotal = -1;
+    LoadResult r = ReadDataLog(dir / "a.dl", fromFile, [&](int64_t done, int64_t total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done;
+        lastTotal = total;
+    });
+    ASSERT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(lastDone, 700);
+    EXPECT_EQ(lastTotal, 700);
+    for (int s = 0; s < kSlotCount; ++s) {
+        ASSERT_EQ(0, std::memcmp(fromFile.values[s].data(), log.values[s].data(), 701 * 4)) << s;
+        ASSERT_EQ(0, std::memcmp(fromFile.status[s].data(), log.status[s].data(), 701 * 4)) << s;
+    }
+    std::string error;
+    ASSERT_TRUE(WriteDataLog(dir / "b.dl", fromFile, &error)) << error;
+    EXPECT_EQ(ReadBytes(dir / "b.dl"), bytes);
+}
+
+TEST(DataLogFile, TimesCountFromTheZeroTimeAndRoundBackToTheMillisecond) {
+    SampleLogOptions o;
+    o.frames = 20000;
+    o.rate = 1000;  // every millisecond: truncating f32 seconds x 1000 would lose many of them
+    o.zeroTime = 7.25f;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    LogData log = Load(bytes);
+    EXPECT_FLOAT_EQ(log.values[0][0], -7.25f);
+    EXPECT_FLOAT_EQ(log.values[0][12347], float(12.347 - 7.25));
+    EXPECT_EQ(FrameTimestamp(log, 12347), o.startTimestamp + 12347);
+    EXPECT_EQ(DataLogBytes(log), bytes);
+
+    // Two hours in, at 100 Hz, every millisecond still comes back.
+    SampleLogOptions late;
+    late.frames = 50;
+    late.startTimestamp = 1767225600000;
+    LogData lateLog = Load(GenerateV4Bytes(late));
+    for (int i = 0; i < 50; ++i)
+        lateLog.values[0][size_t(i)] = float(7200.0 + i * 0.01);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(FrameTimestamp(lateLog, i), late.startTimestamp + 7200000 + 10 * uint64_t(i));
+}
+
+TEST(DataLogFile, FirstTimestampRuleAndBackwardTimestamps) {
+    SampleLogOptions o;
+    o.frames = 4;
+    o.zeroTime = 1.0f;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    // A leading frame without a timestamp gets the time of the frame after it.
+    StoreU64(FrameAt(bytes, 0), 0);
+    // A clock stepping back gives a negative time, not a wrapped enormous one.
+    StoreU64(FrameAt(bytes, 3), o.startTimestamp - 500);
+    LogData log = Load(bytes);
+    EXPECT_EQ(log.firstTimestamp, o.startTimestamp + 10);
+    EXPECT_FLOAT_EQ(log.values[0][0], -1.0f);
+    EXPECT_FLOAT_EQ(log.values[0][1], -1.0f);
+    EXPECT_FLOAT_EQ(log.values[0][2], 0.01f - 1.0f);
+    EXPECT_FLOAT_EQ(log.values[0][3], -0.51f - 1.0f);
+}
+
+TEST(DataLogFile, DiagStatusesAreZeroedAndOthersKept) {
+    SampleLogOptions o;
+    o.frames = 9;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    for (int i = 0; i < 9; ++i)
+        for (int s = 240; s < 264; ++s)
+            StoreU32(FrameAt(bytes, i) + 8 * s + 4, uint32_t(s));
+    LogData log = Load(bytes);
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(log.status[241][size_t(i)], 241u);
+        EXPECT_EQ(log.status[262][size_t(i)], 262u);
+        for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)
+            ASSERT_EQ(log.status[s][size_t(i)], 0u) << s;
+    }
+}
+
+TEST(DataLogFile, RunningMaximaOfRpmAndMap) {
+    SampleLogOptions o;
+    o.frames = 6000;
+    LogData log = Load(GenerateV4Bytes(o));
+    float rpm = 0, map = 0;
+    for (int i = 0; i < log.frameCount; ++i) {
+        rpm = std::max(rpm, log.values[kRpmSlot][size_t(i)]);
+        map = std::max(map, log.values[kMapSlot][size_t(i)]);
+    }
+    EXPECT_EQ(log.maxRpm, rpm);
+    EXPECT_EQ(log.maxMap, map);
+    EXPECT_GT(rpm, 7000.0f);
+
+    // A NaN takes the maximum, and the next value replaces the NaN.
+    o.frames = 3;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    float rpms[] = {9000, nan, 50};
+    for (int i = 0; i < 3; ++i)
+        StoreF32(FrameAt(bytes, i) + 8 * kRpmSlot, rpms[i]);
+    StoreF32(FrameAt(bytes, 2) + 8 * kMapSlot, nan);
+    LogData odd = Load(bytes);
+    EXPECT_EQ(odd.maxRpm, 50.0f);
+    EXPECT_TRUE(std::isnan(odd.maxMap));
+}
+
+TEST(DataLogFile, PartialTrailingFrameLandsInTheSpareElement) {
+    SampleLogOptions o;
+    o.frames = 5;
+    o.trailingBytes = 20;  // timestamp, RPM value and status, half of the next slot
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    LogData log = Load(bytes);
+    ASSERT_EQ(log.frameCount, 5);
+    ASSERT_EQ(log.values[1].size(), 6u);
+    const uint8_t* tail = FrameAt(bytes, 5);
+    EXPECT_EQ(log.values[kRpmSlot][5], LoadF32(tail + 8));
+    EXPECT_EQ(log.status[kRpmSlot][5], LoadU32(tail + 12));
+    EXPECT_EQ(log.values[2][5], LoadF32(tail + 16));
+    EXPECT_EQ(log.status[2][5], 0u);
+    EXPECT_EQ(log.values[439][5], 0.0f);
+    // The written file holds the whole frames only.
+    bytes.resize(bytes.size() - 20);
+    EXPECT_EQ(DataLogBytes(log), bytes);
+
+    // Without a tail the spare element is 0, and a file of just the header has no frames.
+    o.trailingBytes = 0;
+    o.frames = 0;
+    LogData empty = Load(GenerateV4Bytes(o));
+    EXPECT_EQ(empty.frameCount, 0);
+    EXPECT_TRUE(empty.Empty());
+    for (int s = 0; s < kSlotCount; ++s) {
+        ASSERT_EQ(empty.values[s].size(), 1u);
+        ASSERT_EQ(empty.values[s][0], 0.0f);
+        ASSERT_EQ(empty.status[s][0], 0u);
+    }
+}
+
+TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTexts) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 2;
+    std::vector<uint8_t> good = GenerateV4Bytes(o);
+    LogData log;
+
+    auto magic = good;
+    magic[0] ^= 1;
+    WriteBytes(dir / "magic.dl", magic);
+    LoadResult r = ReadDataLog(dir / "magic.dl", log);
+    EXPECT_EQ(r.status, LoadStatus::WrongMagic);
+    EXPECT_EQ(r.message, "Magic Number does not match");
+
+    for (auto [major, minor] : {std::pair{0u, 3u}, {1u, 4u}, {0u, 5u}}) {
+        auto version = good;
+        StoreU32(version.data() + 4, major);
+        StoreU32(version.data() + 8, minor);
+        WriteBytes(dir / "version.dl", version);
+        r = ReadDataLog(dir / "version.dl", log);
+        EXPECT_EQ(r.status, LoadStatus::WrongVersion);
+        EXPECT_EQ(r.message, kVersionUnrecognizedText);
+    }
+
+    for (size_t size : {size_t(0), size_t(3), size_t(11), size_t(100), kFramesOffset - 1}) {
+        WriteBytes(dir / "short.dl", std::vector<uint8_t>(good.begin(), good.begin() + long(size)));
+        r = ReadDataLog(dir / "short.dl", log);
+        EXPECT_EQ(r.status, LoadStatus::Unreadable) << size;
+        EXPECT_NE(r.message.find("too short"), std::string::npos) << r.message;
+    }
+
+    r = ReadDataLog(dir / "missing.dl", log);
+    EXPECT_EQ(r.status, LoadStatus::Unreadable);
+    EXPECT_NE(r.message.find("No such file"), std::string::npos) << r.message;
+
+    fs::create_directory(dir / "folder.dl");
+    r = ReadDataLog(dir / "folder.dl", log);
+    EXPECT_EQ(r.status, LoadStatus::Unreadable);
+    EXPECT_NE(r.message.find("folder"), std::string::npos) << r.message;
+    EXPECT_TRUE(log.Empty());
+
+    if (::geteuid() != 0) {  // root reads anything
+        WriteBytes(dir / "locked.dl", good);
+        fs::permissions(dir / "locked.dl", fs::perms::none);
+        r = ReadDataLog(dir / "locked.dl", log);
+        EXPECT_EQ(r.status, LoadStatus::Unreadable);
+        EXPECT_NE(r.message.find("Permission denied"), std::string::npos) << r.message;
+    }
+
+    // The two steps: a rejected file never reaches the log.
+    LogData kept = Load(good);
+    DataLogReader reader;
+    EXPECT_EQ(reader.Open(dir / "magic.dl").status, LoadStatus::WrongMagic);
+    EXPECT_EQ(kept.frameCount, 2);
+    EXPECT_EQ(reader.ReadInto(kept).status, LoadStatus::Unreadable);
+    EXPECT_EQ(kept.frameCount, 2);
+}
+
+TEST(DataLogFile, FailedSavesLeaveTheOldFileWhole) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 3;
+    std::vector<uint8_t> good = GenerateV4Bytes(o);
+    WriteBytes(dir / "log.dl", good);
+    LogData log = Load(good);
+    log.frameCount = 5;  // more frames than the columns hold
+    std::string error;
+    EXPECT_FALSE(WriteDataLog(dir / "log.dl", log, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(ReadBytes(dir / "log.dl"), good);
+
+    log.frameCount = 3;
+    error.clear();
+    EXPECT_FALSE(WriteDataLog(dir / "no-such-folder/log.dl", log, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / ""), fs::directory_iterator()), 1);
+}

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+#include "datalog/DlzCodec.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder() {
+        path_ = fs::temp_directory_path() /
+                ("quillon-dlz-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::recursive_directory_iterator(path_))
+            names.push_back(fs::relative(e.path(), path_).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    fs::path path_;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+/// A .dlz whose run-length stream (after the first flip) is `stream`.
+std::vector<uint8_t> DlzFromStream(const std::vector<uint8_t>& stream) {
+    EXPECT_EQ(stream.size() % 4, 0u);
+    std::vector<uint8_t> dlz(stream.size());
+    FlipWords(stream.data(), stream.size(), dlz.data());
+    return dlz;
+}
+
+std::vector<uint8_t> Flipped(std::vector<uint8_t> bytes) {
+    bytes.resize(FlipWords(bytes.data(), bytes.size(), bytes.data()));
+    return bytes;
+}
+
+}  // namespace
+
+TEST(DlzCodec, WordFlipReversesWordsAndDropsATrailingGroup) {
+    std::vector<uint8_t> in = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    EXPECT_EQ(Flipped(in), (std::vector<uint8_t>{4, 3, 2, 1, 8, 7, 6, 5}));
+}
+
+TEST(DlzCodec, EscapesExpandToRunsAndLiteralFF) {
+    // Expanded stream: A, 5 x 0x00, nothing (count 0), 0xFF, 255 x 0x42, then literals; its
+    // length, 269, leaves one byte that the last flip drops.
+    std::vector<uint8_t> stream = {'A',  0xFF, 5,    0x00, 0xFF, 0, 0x99, 0xFF, 1,    0xFF,
+                                   0xFF, 255,  0x42, 'B',  'C',  7, 8,    9,    0xEE, 0xEE};
+    std::vector<uint8_t> expanded = {'A', 0, 0, 0, 0, 0, 0xFF};
+    expanded.insert(expanded.end(), 255, 0x42);
+    expanded.insert(expanded.end(), {'B', 'C', 7, 8, 9, 0xEE, 0xEE});
+    ASSERT_EQ(expanded.size(), 269u);
+    std::vector<uint8_t> dlz = DlzFromStream(stream);
+    EXPECT_EQ(DecodeDlz(dlz.data(), dlz.size()), Flipped(expanded));
+
+    // The streaming expander gives the same, whatever the pieces (escapes split between them).
+    for (size_t piece : {size_t(1), size_t(2), size_t(3), size_t(7)}) {
+        RunLengthExpander expander;
+        std::vector<uint8_t> out;
+        for (size_t at = 0; at < stream.size(); at += piece) {
+            size_t n = std::min(piece, stream.size() - at);
+            uint64_t before = out.size();
+            uint64_t measured = expander.Measure(stream.data() + at, n);
+            expander.Feed(stream.data() + at, n, out);
+            ASSERT_EQ(out.size() - before, measured);
+        }
+        EXPECT_EQ(out, expanded) << piece;
+    }
+}
+
+TEST(DlzCodec, TruncatedInputsEndCleanly) {
+    // An escape cut off after its marker or count simply ends the data.
+    for (std::vector<uint8_t> stream :
+         {std::vector<uint8_t>{1, 2, 3, 4, 0xFF}, std::vector<uint8_t>{1, 2, 3, 4, 0xFF, 9}}) {
+        std::vector<uint8_t> flipped(stream.size());
+        size_t n = FlipWords(stream.data(), stream.size(), flipped.data());
+        EXPECT_EQ(n, 4u);
+        RunLengthExpander expander;
+        std::vector<uint8_t> out;
+        expander.Feed(stream.data(), stream.size(), out);
+        EXPECT_EQ(out, (std::vector<uint8_t>{1, 2, 3, 4}));
+    }
+    // A .dlz whose length is not a multiple of 4 loses its last 1 to 3 bytes.
+    std::vector<uint8_t> dlz = DlzFromStream({1, 2, 3, 4, 5, 6, 7, 8});
+    std::vector<uint8_t> expected = DecodeDlz(dlz.data(), dlz.size());
+    for (int extra = 1; extra <= 3; ++extra) {
+        dlz.push_back(0xFF);
+        EXPECT_EQ(DecodeDlz(dlz.data(), dlz.size()), expected);
+    }
+    EXPECT_TRUE(DecodeDlz(nullptr, 0).empty());
+}
+
+TEST(DlzCodec, SampleLogsSurviveEncodingAndDecoding) {
+    SampleLogOptions o;
+    o.frames = 1500;
+    std::vector<uint8_t> dl = GenerateV4Bytes(o);
+    std::vector<uint8_t> dlz = EncodeDlz(dl);
+    EXPECT_EQ(dlz.size() % 4, 0u);
+    EXPECT_LT(dlz.size(), dl.size() / 2);
+    EXPECT_EQ(DecodeDlz(dlz.data(), dlz.size()), dl);
+    // Every padding length of the encoder decodes back.
+    for (size_t cut = 4; cut <= 16; cut += 4) {
+        std::vector<uint8_t> part(dl.begin(), dl.begin() + long(cut) + 3 * 1024);
+        std::vector<uint8_t> enc = EncodeDlz(part);
+        EXPECT_EQ(DecodeDlz(enc.data(), enc.size()), part) << cut;
+    }
+    std::vector<uint8_t> allFF(4096, 0xFF);
+    std::vector<uint8_t> enc = EncodeDlz(allFF);
+    EXPECT_EQ(DecodeDlz(enc.data(), enc.size()), allFF);
+}
+
+TEST(DlzCodec, PathsLowerCaseTheFileNameOnly) {
+    EXPECT_TRUE(IsDlzPath("Logs/Run.DLZ"));
+    EXPECT_TRUE(IsDlzPath("run.dlz.bak"));
+    EXPECT_FALSE(IsDlzPath("Old.DLZ/run.dl"));
+    EXPECT_FALSE(IsDlzPath("run.dl"));
+    EXPECT_EQ(DlzTargetPath("Logs/Run.DLZ"), "Logs/run.dl");
+    EXPECT_EQ(DlzTargetPath("/Data/Track Day/Pass 3.Dlz"), "/Data/Track Day/pass 3.dl");
+    EXPECT_EQ(DlzTargetPath("a.dlz.dlz"), "a.dl.dl");
+}
+
+TEST(DlzCodec, ExpandsBesideTheDlzAndRemovesScratchFiles) {
+    TempFolder dir;
+    fs::create_directory(dir / "Logs");
+    SampleLogOptions o;
+    o.frames = 2000;
+    std::string dlz = dir / "Logs/Run.DLZ";
+    ASSERT_TRUE(WriteSampleDlz(dlz, o));
+    std::string dl, error;
+    int64_t lastDone = 0, lastTotal = 0;
+    ASSERT_TRUE(ExpandDlzFile(dlz, &dl, &error, [&](int64_t done, int64_t total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done;
+        lastTotal = total;
+    })) << error;
+    EXPECT_EQ(dl, dir / "Logs/run.dl");
+    EXPECT_EQ(ReadBytes(dl), GenerateV4Bytes(o));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"Logs", "Logs/Run.DLZ", "Logs/run.dl"}));
+    EXPECT_EQ(lastDone, lastTotal);
+}
+
+TEST(DlzCodec, BadDlzFilesFailWithoutLeftoversOrLosingTheDl) {
+    TempFolder dir;
+    std::vector<uint8_t> good = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    WriteBytes(dir / "run.dl", good);
+    std::string dl, error;
+
+    WriteBytes(dir / "run.dlz", {});
+    EXPECT_FALSE(ExpandDlzFile(dir / "run.dlz", &dl, &error));
+    EXPECT_NE(error.find("does not hold a log"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(dir / "run.dl"), good);
+
+    WriteBytes(dir / "run.dlz", DlzFromStream({1, 2, 3, 4, 5, 6, 7, 0xFF}));  // ends in an escape
+    error.clear();
+    EXPECT_FALSE(ExpandDlzFile(dir / "run.dlz", &dl, &error));
+    EXPECT_EQ(ReadBytes(dir / "run.dl"), good);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"run.dl", "run.dlz"}));
+
+    error.clear();
+    EXPECT_FALSE(ExpandDlzFile(dir / "missing.dlz", &dl, &error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+
+    fs::create_directory(dir / "folder.dlz");
+    error.clear();
+    EXPECT_FALSE(ExpandDlzFile(dir / "folder.dlz", &dl, &error));
+    EXPECT_NE(error.find("folder"), std::string::npos) << error;
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder.dlz", "run.dl", "run.dlz"}));
+}
