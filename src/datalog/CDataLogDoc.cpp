@@ -167,7 +167,7 @@ bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback
     }
     m_hasLog = true;
     m_pathName = dlPath;
-    ComputeMathChannelsOfBothLogs();
+    RecomputeMathChannels();
     ComputeChannelStats(m_main, 0, m_main.frameCount, m_main.stats);
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, kHintRebuild);
@@ -260,7 +260,7 @@ bool CDataLogDoc::PadColumns(LogData& log, int length) {
     return true;
 }
 
-void CDataLogDoc::ComputeMathChannelsOfBothLogs() {
+void CDataLogDoc::RecomputeMathChannels() {
 #ifdef QUILLON_HAVE_MATH
     ComputeMathChannels(m_main, m_config);
     if (m_comparisonLoaded) ComputeMathChannels(m_comparison, m_config);

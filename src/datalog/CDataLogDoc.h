@@ -97,6 +97,9 @@ public:
     /// The time of day of a millisecond timestamp, UTC: "14:03:22.125".
     static std::string TimeOfDayText(uint64_t timestamp);
 
+    /// Recomputes the ten math channels of the main log and of a loaded comparison from the
+    /// current configuration (after the setup dialogs change the definitions).
+    void RecomputeMathChannels();
     /// Statistics of both logs over frames [first, end), each range cut to the log's frames.
     void ComputeStats(int first, int end);
     /// The same for one log ("Update Stats" uses its own range for each).
@@ -146,7 +149,6 @@ private:
     static bool PadColumns(LogData& log, int length);
     bool PadToDisplayLength();
     void AfterFrameSetChanged();
-    void ComputeMathChannelsOfBothLogs();
     void Fail(const std::string& message);
 
     CPrefs& m_prefs;
