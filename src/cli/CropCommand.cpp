@@ -1,0 +1,92 @@
+// crop: keeps the frames of a log between the frames nearest to two times (a start point and
+// an end point) and writes them to a new file; the input is never changed.
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "cli/Command.h"
+#include "datalog/DataLogFile.h"
+#include "datalog/ZeroTime.h"
+
+namespace quillon::cli {
+
+// Shared with the zero verb (ZeroCommand.cpp).
+LoadResult ReadLogForEditing(const std::string& path, LogData& log);
+std::string EditedLogPath(const std::string& in, const std::string& out, const std::string& suffix,
+                          std::string& error);
+
+namespace {
+
+constexpr char kUsage[] = "crop LOG [--start SECONDS] [--end SECONDS] [-o OUT]";
+
+bool ParseFloat(const std::string& text, float& out) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    double value = 0;
+    auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
+    out = float(value);
+    return true;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "quillon-cli crop: %s\n", message.c_str());
+    return 1;
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "quillon-cli crop: %s\nusage: %s\n", message.c_str(), kUsage);
+    return 2;
+}
+
+int RunCrop(const CommandArgs& args) {
+    std::string path, out;
+    bool hasStart = false, hasEnd = false;
+    float start = 0, end = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--start" || a == "--end") {
+            float& value = a == "--start" ? start : end;
+            if (i + 1 >= args.size() || !ParseFloat(args[i + 1], value))
+                return Usage(a + " needs a number of seconds");
+            (a == "--start" ? hasStart : hasEnd) = true;
+            ++i;
+        } else if (a == "-o") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return Usage("-o needs a file name");
+            out = args[++i];
+        } else if (path.empty() && !a.empty() && a[0] != '-') {
+            path = a;
+        } else {
+            return Usage("unexpected argument '" + a + "'");
+        }
+    }
+    if (path.empty()) return Usage("no log given");
+    if (!hasStart && !hasEnd) return Usage("give --start, --end or both");
+
+    std::string error;
+    const std::string target = EditedLogPath(path, out, ".cropped", error);
+    if (target.empty()) return Fail(error);
+    LogData log;
+    if (LoadResult r = ReadLogForEditing(path, log); !r.ok()) return Fail(r.message);
+    if (log.Empty()) return Fail("'" + path + "' holds no frames");
+
+    // Both frames are found on the input's time axis, before the start point rebases it.
+    const int n = log.frameCount;
+    const int first = hasStart ? NearestFrameAtTime(log, start) : 0;
+    const int last = hasEnd ? NearestFrameAtTime(log, end) : n - 1;
+    if (first < 0 || last < 0) return Fail("no frame at that time");
+    if (first > last) return Fail("the start lies after the end");
+    if (hasEnd && !SetEndPoint(log, last)) return Fail("cannot set the end point");
+    if (hasStart && !SetStartPoint(log, first)) return Fail("cannot set the start point");
+    if (!WriteDataLog(target, log, &error)) return Fail(error);
+    std::printf("kept frames %d to %d of %d; wrote %s\n", first, last, n, target.c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+const CommandRegistrar registrar("crop", kUsage, RunCrop);
+
+}  // namespace
+
+}  // namespace quillon::cli

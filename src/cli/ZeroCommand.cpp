@@ -1,0 +1,156 @@
+// zero: sets a log's zero time at the frame nearest to a time, or where a channel first crosses
+// a trigger (auto zero), and writes the result to a new file; the input is never changed.
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+#include "datalog/DataLogFile.h"
+#include "datalog/DlzCodec.h"
+#include "datalog/ZeroTime.h"
+
+namespace quillon::cli {
+
+namespace {
+
+constexpr char kUsage[] = "zero LOG (--at SECONDS | --when CHANNEL '<'|'>' VALUE) [-o OUT]";
+
+bool ParseFloat(const std::string& text, float& out) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    double value = 0;
+    auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
+    out = float(value);
+    return true;
+}
+
+bool ParseChannel(const std::string& text, int& out) {
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && ptr == text.data() + text.size() && out >= 1 && out <= 440;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "quillon-cli zero: %s\n", message.c_str());
+    return 1;
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "quillon-cli zero: %s\nusage: %s\n", message.c_str(), kUsage);
+    return 2;
+}
+
+}  // namespace
+
+/// Reads a .dl or .dlz log (a .dlz is decoded in memory: nothing is written beside it).
+LoadResult ReadLogForEditing(const std::string& path, LogData& log) {
+    if (!IsDlzPath(path)) return ReadDataLog(path, log);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {LoadStatus::Unreadable, "Cannot open '" + path + "'"};
+    std::vector<uint8_t> packed{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> bytes = DecodeDlz(packed.data(), packed.size());
+    return ReadDataLogBytes(bytes.data(), bytes.size(), log);
+}
+
+/// The output path: `out` when given, else the input's name with `suffix` before ".dl", beside
+/// it. Empty (with a message) when it would name the input itself.
+std::string EditedLogPath(const std::string& in, const std::string& out, const std::string& suffix,
+                          std::string& error) {
+    namespace fs = std::filesystem;
+    std::string path = out;
+    if (path.empty()) {
+        fs::path p(in);
+        std::string name = p.filename().string();
+        std::string lower = name;
+        for (char& c : lower)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        for (const char* ext : {".dlz", ".dl"}) {
+            const std::string e = ext;
+            if (lower.size() > e.size() &&
+                lower.compare(lower.size() - e.size(), e.size(), e) == 0) {
+                name.resize(name.size() - e.size());
+                break;
+            }
+        }
+        path = (p.parent_path() / (name + suffix + ".dl")).string();
+    }
+    std::error_code ec;
+    if (fs::equivalent(path, in, ec)) {
+        error = "the output '" + path + "' is the input itself; choose another file with -o";
+        return {};
+    }
+    return path;
+}
+
+namespace {
+
+int RunZero(const CommandArgs& args) {
+    std::string path, out;
+    bool hasAt = false, hasWhen = false;
+    float at = 0, trigger = 0;
+    int channel = 0;
+    uint32_t condition = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--at") {
+            if (i + 1 >= args.size() || !ParseFloat(args[i + 1], at))
+                return Usage("--at needs a number of seconds");
+            hasAt = true;
+            ++i;
+        } else if (a == "--when") {
+            if (i + 3 >= args.size()) return Usage("--when needs CHANNEL '<'|'>' VALUE");
+            if (!ParseChannel(args[i + 1], channel))
+                return Usage("the channel must be a number from 1 to 440");
+            if (args[i + 2] != "<" && args[i + 2] != ">")
+                return Usage("the condition must be '<' or '>'");
+            condition = args[i + 2] == ">" ? kAutoZeroGreaterThan : kAutoZeroLessThan;
+            if (!ParseFloat(args[i + 3], trigger)) return Usage("the trigger must be a number");
+            hasWhen = true;
+            i += 3;
+        } else if (a == "-o") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return Usage("-o needs a file name");
+            out = args[++i];
+        } else if (path.empty() && !a.empty() && a[0] != '-') {
+            path = a;
+        } else {
+            return Usage("unexpected argument '" + a + "'");
+        }
+    }
+    if (path.empty()) return Usage("no log given");
+    if (hasAt == hasWhen) return Usage("give either --at or --when");
+
+    std::string error;
+    const std::string target = EditedLogPath(path, out, ".zeroed", error);
+    if (target.empty()) return Fail(error);
+    LogData log;
+    if (LoadResult r = ReadLogForEditing(path, log); !r.ok()) return Fail(r.message);
+    if (log.Empty()) return Fail("'" + path + "' holds no frames");
+
+    int frame = -1;
+    if (hasAt) {
+        frame = NearestFrameAtTime(log, at);
+        if (frame < 0 || !SetZeroTimeAtFrame(log, frame)) return Fail("no frame at that time");
+    } else {
+        frame = AutoZero(log, channel, condition, trigger);
+        if (frame < 0)
+            return Fail(std::string(kAutoZeroFailedCaption) + ": " + kConditionNotFoundText);
+    }
+    if (!WriteDataLog(target, log, &error)) return Fail(error);
+    std::printf("zero time %.3f s (frame %d); wrote %s\n",
+                double(log.header.Get(DataLogHeader::zeroTime)), frame, target.c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+const CommandRegistrar registrar("zero", kUsage, RunZero);
+
+}  // namespace
+
+}  // namespace quillon::cli
