@@ -1,0 +1,164 @@
+#include "app/CBrenmorQuillonLogViewerApp.h"
+
+#include <cstdio>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QStandardPaths>
+
+#include "app/CDataLogFrame.h"
+#include "app/CMessageBoxPrompt.h"
+#include "app/CRecentFileList.h"
+#include "app/TextConversion.h"
+#include "config/CPrefs.h"
+#include "datalog/CDataLogDoc.h"
+
+namespace quillon {
+
+namespace {
+
+void PrintError(const QString& text) {
+    std::fprintf(stderr, "quillon-viewer: %s\n", text.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+CBrenmorQuillonLogViewerApp::CBrenmorQuillonLogViewerApp(QString documentsFolder,
+                                                         QString settingsFile)
+    : m_documentsFolder(std::move(documentsFolder)), m_settingsFile(std::move(settingsFile)) {}
+
+CBrenmorQuillonLogViewerApp::~CBrenmorQuillonLogViewerApp() {
+    // The views leave the document's observer list as the window goes, so the window goes
+    // first; the preferences write their flag last.
+    m_frame.reset();
+    m_doc.reset();
+}
+
+QString CBrenmorQuillonLogViewerApp::Usage() {
+    return QStringLiteral(
+        "usage: quillon-viewer [LOG]\n"
+        "       quillon-viewer --screenshot OUT.png [--size WxH] [--cursor FRAME] LOG");
+}
+
+std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
+    const QStringList& arguments, QString* error) {
+    LaunchOptions options;
+    auto fail = [error](const QString& text) {
+        if (error) *error = text;
+        return std::nullopt;
+    };
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (arg == QLatin1String("--screenshot")) {
+            if (!hasValue) return fail(QStringLiteral("--screenshot needs a PNG path"));
+            options.screenshotPath = arguments[++i];
+        } else if (arg == QLatin1String("--size")) {
+            if (!hasValue) return fail(QStringLiteral("--size needs WxH"));
+            const QStringList parts = arguments[++i].toLower().split(QLatin1Char('x'));
+            bool okW = false;
+            bool okH = false;
+            const int w = parts.size() == 2 ? parts[0].toInt(&okW) : 0;
+            const int h = parts.size() == 2 ? parts[1].toInt(&okH) : 0;
+            if (!okW || !okH || w < 200 || h < 150 || w > 8192 || h > 8192)
+                return fail(QStringLiteral("--size wants WxH between 200x150 and 8192x8192, got "
+                                           "\"%1\"")
+                                .arg(arguments[i]));
+            options.size = QSize(w, h);
+        } else if (arg == QLatin1String("--cursor")) {
+            bool ok = false;
+            const int frame = hasValue ? arguments[++i].toInt(&ok) : -1;
+            if (!ok || frame < 0) return fail(QStringLiteral("--cursor wants a frame number >= 0"));
+            options.cursorFrame = frame;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            return fail(Usage());
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            return fail(QStringLiteral("unknown option %1").arg(arg));
+        } else if (options.file.isEmpty()) {
+            options.file = arg;
+        } else {
+            return fail(QStringLiteral("only one log can be opened"));
+        }
+    }
+    if (options.Screenshot() && options.file.isEmpty())
+        return fail(QStringLiteral("--screenshot needs a LOG to open"));
+    if (!options.Screenshot() && options.cursorFrame >= 0)
+        return fail(QStringLiteral("--cursor is used with --screenshot"));
+    return options;
+}
+
+void CBrenmorQuillonLogViewerApp::CreateDocumentAndFrame() {
+    QString documents = m_documentsFolder;
+    if (documents.isEmpty())
+        documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    m_prefs = std::make_unique<CPrefs>(ToCorePath(documents));
+    m_prompt = std::make_unique<CMessageBoxPrompt>();
+    m_recentFiles = std::make_unique<CRecentFileList>(m_settingsFile);
+    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, *m_prompt);
+    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles);
+    m_prompt->SetOwner(m_frame.get());
+    if (openPromptAnswer) {
+        m_frame->chooseOpenFile = [this](const QString&, const QString&, const QString&) {
+            return openPromptAnswer();
+        };
+    }
+}
+
+bool CBrenmorQuillonLogViewerApp::InitInstance(const LaunchOptions& options) {
+    QCoreApplication::setApplicationName(QString::fromLatin1(kTitle));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+    CreateDocumentAndFrame();
+    // A log named on the command line is opened first; its failure ends start-up.
+    if (!options.file.isEmpty()) {
+        if (!m_frame->OpenDocumentFile(options.file)) return false;
+        m_frame->showMaximized();
+    }
+    // The open prompt follows at every start, also after a command-line log.
+    m_frame->PromptAndOpen();
+    if (!m_frame->HasOpenedLog()) return false;
+    if (!m_frame->isVisible()) m_frame->showMaximized();
+    return true;
+}
+
+bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
+    QCoreApplication::setApplicationName(QString::fromLatin1(kTitle));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+    CreateDocumentAndFrame();
+    m_prompt->SetQuiet(true);
+    if (!QFileInfo::exists(options.file)) {
+        PrintError(QStringLiteral("%1: no such file").arg(options.file));
+        return false;
+    }
+    if (!m_frame->OpenDocumentFile(options.file)) {
+        PrintError(QStringLiteral("%1: the log could not be opened").arg(options.file));
+        return false;
+    }
+    if (options.cursorFrame >= 0) {
+        if (options.cursorFrame >= m_doc->GetFrameCount()) {
+            PrintError(QStringLiteral("--cursor %1 lies beyond the log's %2 frames")
+                           .arg(options.cursorFrame)
+                           .arg(m_doc->GetFrameCount()));
+            return false;
+        }
+        m_doc->SetCursor(options.cursorFrame, 0, false);
+        m_doc->UpdateAllViews(nullptr, kHintCursor);
+    }
+    m_frame->resize(options.size);
+    m_frame->show();
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    m_frame->UpdateCommandUI();
+    const QPixmap shot = m_frame->grab();
+    if (shot.isNull() || !shot.save(options.screenshotPath, "PNG")) {
+        PrintError(QStringLiteral("%1: the screenshot could not be written")
+                       .arg(QDir::toNativeSeparators(options.screenshotPath)));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quillon

@@ -1,0 +1,78 @@
+#pragma once
+/// The viewer application: start-up in its fixed order (channel drag format, preferences, the
+/// document, a log named on the command line, the open prompt), the window's life, and the
+/// --screenshot mode that renders a log offscreen into a PNG.
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+namespace quillon {
+
+class CDataLogDoc;
+class CDataLogFrame;
+class CMessageBoxPrompt;
+class CPrefs;
+class CRecentFileList;
+
+/// What the command line asks for.
+struct LaunchOptions {
+    QString file;            // a log to open, empty for none
+    QString screenshotPath;  // --screenshot OUT.png
+    QSize size{1280, 800};   // --size WxH
+    int cursorFrame = -1;    // --cursor FRAME
+    bool Screenshot() const { return !screenshotPath.isEmpty(); }
+};
+
+class CBrenmorQuillonLogViewerApp {
+public:
+    /// MIME type under which a dragged channel number (u32) travels between channel lists.
+    static constexpr const char* kChannelMimeType = "application/x-cchannel";
+    static constexpr const char* kTitle = "Brenmor Quillon Log Viewer";
+    static constexpr const char* kVersion = "0.1";
+
+    /// documentsFolder and settingsFile default to the user's documents folder and settings;
+    /// tests pass folders of their own.
+    explicit CBrenmorQuillonLogViewerApp(QString documentsFolder = {}, QString settingsFile = {});
+    ~CBrenmorQuillonLogViewerApp();
+    CBrenmorQuillonLogViewerApp(const CBrenmorQuillonLogViewerApp&) = delete;
+    CBrenmorQuillonLogViewerApp& operator=(const CBrenmorQuillonLogViewerApp&) = delete;
+
+    /// Parses the arguments after the program name; nullopt with a message when they are wrong.
+    static std::optional<LaunchOptions> ParseArguments(const QStringList& arguments,
+                                                       QString* error);
+    /// Usage text for the command line.
+    static QString Usage();
+
+    /// Start-up: preferences, document and window, the command-line log, then the open prompt.
+    /// True when a log is open and the window is shown; false ends the program.
+    bool InitInstance(const LaunchOptions& options);
+    /// Opens the log without any prompt, lays the window out at the size offscreen, sets the
+    /// cursor and saves a PNG. False with a message on stderr when any step fails.
+    bool RunScreenshot(const LaunchOptions& options);
+
+    CDataLogFrame* MainFrame() const { return m_frame.get(); }
+    CDataLogDoc& Doc() { return *m_doc; }
+    CPrefs& Prefs() { return *m_prefs; }
+    CMessageBoxPrompt& Prompt() { return *m_prompt; }
+
+    /// Set before InitInstance to answer the open prompt without a dialog (tests).
+    std::function<QString()> openPromptAnswer;
+
+private:
+    void CreateDocumentAndFrame();
+
+    QString m_documentsFolder;
+    QString m_settingsFile;
+    std::unique_ptr<CPrefs> m_prefs;
+    std::unique_ptr<CMessageBoxPrompt> m_prompt;
+    std::unique_ptr<CRecentFileList> m_recentFiles;
+    std::unique_ptr<CDataLogDoc> m_doc;
+    std::unique_ptr<CDataLogFrame> m_frame;
+};
+
+}  // namespace quillon

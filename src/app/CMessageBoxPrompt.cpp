@@ -1,0 +1,62 @@
+#include "app/CMessageBoxPrompt.h"
+
+#include <cstdio>
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include "app/TextConversion.h"
+
+namespace quillon {
+
+namespace {
+
+// A message box without a caption of its own carries the application's title.
+QString CaptionOf(const std::string& caption) {
+    return caption.empty() ? QStringLiteral("Brenmor Quillon Log Viewer") : FromCoreText(caption);
+}
+
+// A wait cursor set by long work must not hide the pointer over a question.
+class CursorRestore {
+public:
+    CursorRestore() {
+        while (QGuiApplication::overrideCursor()) {
+            QGuiApplication::restoreOverrideCursor();
+            ++m_count;
+        }
+    }
+    ~CursorRestore() {
+        for (int i = 0; i < m_count; ++i)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    CursorRestore(const CursorRestore&) = delete;
+    CursorRestore& operator=(const CursorRestore&) = delete;
+
+private:
+    int m_count = 0;
+};
+
+}  // namespace
+
+void CMessageBoxPrompt::Message(const std::string& caption, const std::string& text) {
+    if (m_quiet) {
+        std::fprintf(stderr, "%s: %s\n", CaptionOf(caption).toLocal8Bit().constData(),
+                     FromCoreText(text).toLocal8Bit().constData());
+        return;
+    }
+    CursorRestore cursor;
+    QMessageBox box(QMessageBox::NoIcon, CaptionOf(caption), FromCoreText(text), QMessageBox::Ok,
+                    m_owner);
+    box.exec();
+}
+
+PromptAnswer CMessageBoxPrompt::Question(const std::string& caption, const std::string& text) {
+    if (m_quiet) return PromptAnswer::No;
+    CursorRestore cursor;
+    QMessageBox box(QMessageBox::NoIcon, CaptionOf(caption), FromCoreText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::No ? PromptAnswer::No : PromptAnswer::Yes;
+}
+
+}  // namespace quillon

@@ -1,0 +1,58 @@
+#include "app/CRecentFileList.h"
+
+#include <QFileInfo>
+
+namespace quillon {
+
+namespace {
+
+const QString kSection = QStringLiteral("Recent File List");
+
+QString KeyOf(int i) {
+    return kSection + QStringLiteral("/File%1").arg(i + 1);
+}
+
+bool SamePath(const QString& a, const QString& b) {
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+}  // namespace
+
+CRecentFileList::CRecentFileList(const QString& settingsFile) {
+    if (settingsFile.isEmpty())
+        m_settings = std::make_unique<QSettings>(QStringLiteral("Brenmor Quillon"),
+                                                 QStringLiteral("Quillon Log Viewer"));
+    else
+        m_settings = std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
+    for (int i = 0; i < kSize; ++i) {
+        const QString path = m_settings->value(KeyOf(i)).toString();
+        if (!path.isEmpty() && !m_files.contains(path)) m_files.append(path);
+    }
+}
+
+void CRecentFileList::Add(const QString& path) {
+    if (path.isEmpty()) return;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    m_files.removeIf([&](const QString& f) { return SamePath(f, absolute); });
+    m_files.prepend(absolute);
+    while (m_files.size() > kSize)
+        m_files.removeLast();
+    Store();
+}
+
+void CRecentFileList::Remove(const QString& path) {
+    m_files.removeIf([&](const QString& f) { return SamePath(f, path); });
+    Store();
+}
+
+void CRecentFileList::Store() {
+    for (int i = 0; i < kSize; ++i) {
+        if (i < m_files.size())
+            m_settings->setValue(KeyOf(i), m_files[i]);
+        else
+            m_settings->remove(KeyOf(i));
+    }
+    m_settings->sync();
+}
+
+}  // namespace quillon

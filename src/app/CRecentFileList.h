@@ -1,0 +1,30 @@
+#pragma once
+/// The recent-file list of 4 entries, newest first, kept in the user's settings.
+
+#include <memory>
+
+#include <QSettings>
+#include <QStringList>
+
+namespace quillon {
+
+class CRecentFileList {
+public:
+    static constexpr int kSize = 4;
+
+    /// The user's settings under "Brenmor Quillon", or an INI file at settingsFile when given.
+    explicit CRecentFileList(const QString& settingsFile = {});
+
+    QStringList Files() const { return m_files; }
+    /// Puts the path first (once), drops the oldest beyond 4 and stores the list.
+    void Add(const QString& path);
+    void Remove(const QString& path);
+
+private:
+    void Store();
+
+    std::unique_ptr<QSettings> m_settings;
+    QStringList m_files;
+};
+
+}  // namespace quillon

@@ -1,0 +1,50 @@
+#pragma once
+/// Numeric ids of the viewer's menu, accelerator and toolbar commands. The numbers are the ones
+/// the command table, the toolbar order and the status-bar panes are described with.
+
+namespace quillon {
+
+enum CommandId : int {
+    ID_FILE_NEW = 57600,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_SAVE = 57603,
+    ID_FILE_SAVE_AS = 57604,
+    ID_FILE_MRU_FILE1 = 57616,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_WINDOW_SPLIT = 57653,
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+
+    ID_DATALOG_OPEN = 32834,
+    ID_COMPARE_DATALOG = 32835,
+    ID_INDICATOR_GCF = 32836,
+    ID_INDICATOR_FIRMWARE = 32837,
+    ID_INDICATOR_ZOOM = 32838,
+    ID_INDICATOR_START_TIME = 32839,
+    ID_INDICATOR_DATE = 32840,
+    ID_FILE_PROPERTIES = 32855,
+    ID_SET_START_POINT = 32867,
+    ID_SET_END_POINT = 32868,
+    ID_SET_ZERO_TIME = 32869,
+    ID_COMPARISON_SET_ZERO_TIME = 32872,
+    ID_CLOSE_COMPARISON = 32873,
+    ID_FILE_EXPORT = 32891,
+    ID_MATH_CHANNELS = 32895,
+    ID_ZOOM_IN = 32926,
+    ID_ZOOM_OUT = 32927,
+    ID_ZOOM_ALL = 32928,
+    ID_ZOOM_LAST = 32929,
+    ID_VIEW_CONFIGURATION = 32930,
+    ID_NUDGE_LEFT = 32931,
+    ID_NUDGE_RIGHT = 32932,
+    ID_SCATTER_PLOT = 32933,
+    ID_AUTOSET_ZERO_TIME = 32934,
+    ID_COMPARISON_AUTOSET_ZERO_TIME = 32937,
+    ID_COMPARISON_PROPERTIES = 32938,
+    ID_UPGRADE_LOGFILES = 32940,
+    ID_NUDGE_SPIN = 32941,
+    ID_UPDATE_STATS = 32942,
+};
+
+}  // namespace quillon
