@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <memory>
 
 #include "datalog/AtomicFile.h"
@@ -193,6 +194,11 @@ std::vector<uint8_t> DecodeDlz(const uint8_t* data, size_t size) {
 
 bool ExpandDlzFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
                    const ProgressCallback& progress) {
+    if (!IsDlzPath(dlzPath)) {
+        // The target would be the source itself (or a lower-cased twin of it).
+        if (error) *error = "'" + dlzPath + "' is not a .dlz file";
+        return false;
+    }
     const std::string target = DlzTargetPath(dlzPath);
     const std::string flipPath = dlzPath + ".flip";
     const std::string decompPath = dlzPath + ".flipdecomp";

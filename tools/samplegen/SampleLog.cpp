@@ -245,14 +245,14 @@ void FillFeatures(const SampleLogOptions& o, DataLogHeader& h, EcuConfigBlock& c
         const char* format;
     };
     const Input inputs[] = {{0, "Fuel Level", 0x01, 1, "%", "%.0f"},
-                            {1, "Shock Travel LF", 0x01, 1, "in", "%.2f"},
-                            {2, "Driveshaft RPM", 0x01, 1, "RPM", "%.0f"},
+                            {1, "Shock Travel LF", 0x01, 1, "in", "%.2f "},
+                            {2, "Driveshaft RPM", 0x01, 1, "RPM", "%.0f "},
                             {3, "Line Lock", 0x18, 1, "V", "%.2f"},
                             {4, "EGT Cyl 1", 0x01, 1,
                              "\xB0"
                              "F",
                              "%.0f"},
-                            {5, "", 0x01, 1, "Volts", "%.2f"},
+                            {5, "", 0x01, 1, "Volts", "%.2f "},
                             {6, "Spare Input", 0x01, 0, "V", "%.1f"}};
     for (const Input& in : inputs) {
         size_t k = size_t(in.entry);
