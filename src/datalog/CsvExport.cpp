@@ -89,8 +89,11 @@ std::string DefaultCsvPath(const std::string& logPath) {
 #endif
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     std::string name = logPath.substr(nameStart);
+    const std::string original = name;
     ReplaceAll(name, ".dl", ".csv");
     ReplaceAll(name, ".DL", ".csv");
+    // A name without ".dl" would otherwise propose the log itself as the export's target.
+    if (name == original && !name.empty()) name += ".csv";
     return logPath.substr(0, nameStart) + name;
 }
 

@@ -21,7 +21,8 @@ struct CsvExportResult {
 };
 
 /// The name proposed for the export of the log at logPath: in the file name (never a folder
-/// name), every ".dl" replaced by ".csv", then every ".DL" replaced by ".csv".
+/// name), every ".dl" replaced by ".csv", then every ".DL" replaced by ".csv"; a name holding
+/// neither gets ".csv" appended, so that the proposal is never the log itself.
 std::string DefaultCsvPath(const std::string& logPath);
 
 /// Line 1 (names) and line 2 (units), each ending in a line feed.

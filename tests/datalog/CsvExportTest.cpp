@@ -293,7 +293,9 @@ TEST(CsvDefaultName, OnlyTheFileNameChanges) {
     EXPECT_EQ(DefaultCsvPath("c:\\logs\\run.dl"), "c:\\logs\\run.csv");
     EXPECT_EQ(DefaultCsvPath("/home/u/run.dl"), "/home/u/run.csv");
     EXPECT_EQ(DefaultCsvPath("/home/u/RUN.DL"), "/home/u/RUN.csv");
-    EXPECT_EQ(DefaultCsvPath("/home/u/run.Dl"), "/home/u/run.Dl");
+    // Without ".dl" or ".DL" the proposal would be the log itself.
+    EXPECT_EQ(DefaultCsvPath("/home/u/run.Dl"), "/home/u/run.Dl.csv");
+    EXPECT_EQ(DefaultCsvPath("/home/u.dl/run.log"), "/home/u.dl/run.log.csv");
     EXPECT_EQ(DefaultCsvPath("/data/old.dl.logs/run.dl"), "/data/old.dl.logs/run.csv");
     EXPECT_EQ(DefaultCsvPath("/data/x.dl.dl"), "/data/x.csv.csv");
     EXPECT_EQ(DefaultCsvPath("run.dl"), "run.csv");
