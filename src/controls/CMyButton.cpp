@@ -1,0 +1,44 @@
+#include "controls/CMyButton.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+
+namespace quillon {
+
+CMyButton::CMyButton(QWidget* parent) : QAbstractButton(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CMyButton::SetPressed(bool pressed) {
+    m_shownPressed = pressed;
+    update();
+}
+
+void CMyButton::enterEvent(QEnterEvent*) {
+    m_hover = true;
+    update();
+}
+
+void CMyButton::leaveEvent(QEvent*) {
+    m_hover = false;
+    update();
+}
+
+void CMyButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QStyleOptionButton b;
+    b.initFrom(this);
+    if (m_shownPressed || isDown())
+        b.state |= QStyle::State_Sunken;
+    else
+        b.state |= QStyle::State_Raised;
+    if (m_hover) b.state |= QStyle::State_MouseOver;
+    style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &b, &p, this);
+    QStyleOption a;
+    a.initFrom(this);
+    a.rect = rect().adjusted(3, 3, -3, -3);
+    style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &a, &p, this);
+}
+
+}  // namespace quillon
