@@ -1,0 +1,114 @@
+// The formula language's reference evaluator: values, rejected texts, malformed but accepted
+// texts, non-finite results, and the intermediate texts of each pass.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "formula/EvaluateExpression.h"
+
+namespace quillon {
+namespace {
+
+struct Case {
+    const char* text;
+    double expected;
+};
+
+double Evaluate(const std::string& text) {
+    double result = 12345.0;
+    EXPECT_TRUE(EvaluateExpression(text, result)) << text;
+    return result;
+}
+
+TEST(EvaluateExpression, ComputesWellFormedExpressions) {
+    const Case cases[] = {
+        {"2+3*4", 14},          {"(2+3)*4", 20}, {"8-2-1", 5},    {"2^3^2", 512},
+        {"10/4", 2.5},          {"-5*3", -15},   {"2*-5", -10},   {"(-12.5)", -12.5},
+        {"2^-1", 0.5},          {"7", 7},        {"007.50", 7.5}, {".5+5.", 5.5},
+        {"((1+2))*3", 9},       {"2*3^2", 18},   {"(2*3)^2", 36}, {"1-(2-3)", 2},
+        {"0.1+0.2", 0.1 + 0.2},  // the last operation keeps full precision
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Evaluate(c.text), c.expected) << c.text;
+}
+
+TEST(EvaluateExpression, RejectsSignPairsAndForeignCharacters) {
+    for (const char* text :
+         {"3--2", "1+-2", "1-+2", "1++2", "3 + 2", "2a", "1e5", "[002]*2", "1,5", "--"}) {
+        double result = 12345.0;
+        EXPECT_FALSE(EvaluateExpression(text, result)) << text;
+        EXPECT_EQ(result, 12345.0) << text;
+    }
+    double untouched = 0.0;
+    EXPECT_FALSE(EvaluateExpression(std::string("1\0", 2), untouched));
+    EXPECT_FALSE(CheckExpressionCharacters(std::string("\xB0", 1)));
+    EXPECT_TRUE(CheckExpressionCharacters("*-(-"));
+}
+
+TEST(EvaluateExpression, GivesNumbersForMalformedAcceptedTexts) {
+    const Case cases[] = {
+        {"", 0},        {"+5", 0},     {"2*+5", 0}, {"2(3)", 0}, {"(5", 5}, {"5)", 5},
+        {"1.5.5*2", 3}, {"-(2+3)", 1}, {"5-", 0},   {"*", 0},    {".", 0},  {"(", 0},
+        {"-", 0},       {"5)+3", 5},   {"2*3+", 6},  // the trailing operator finds one operand:
+                                                     // result of the product stays
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Evaluate(c.text), c.expected) << c.text;
+}
+
+TEST(EvaluateExpression, IntermediatesTravelAsSixDigitTexts) {
+    EXPECT_EQ(Evaluate("1234567*1+0"), 1234570.0);
+    EXPECT_EQ(Evaluate("1/3*3"), 0.999999);
+    EXPECT_EQ(Evaluate("1234567*1"), 1234567.0);  // the last operation is not rounded
+    EXPECT_EQ(Evaluate("0.0000001234567*1+0"), 1.23457e-07);
+}
+
+TEST(EvaluateExpression, NonFiniteResults) {
+    EXPECT_EQ(Evaluate("5/0"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Evaluate("-5/0"), -std::numeric_limits<double>::infinity());
+    // An infinite intermediate is written "inf" and read back as an infinity.
+    EXPECT_EQ(Evaluate("5/0+1"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Evaluate("10^400"), std::numeric_limits<double>::infinity());
+    // Every not-a-number is the same positive quiet NaN, also through an intermediate text.
+    const uint64_t quiet = std::bit_cast<uint64_t>(std::numeric_limits<double>::quiet_NaN());
+    for (const char* text : {"0/0", "(0-2)^0.5", "0/0*1+1", "5/0-5/0", "0*(1/0)"}) {
+        const double value = Evaluate(text);
+        EXPECT_EQ(std::bit_cast<uint64_t>(value), quiet) << text;
+    }
+}
+
+TEST(EvaluateExpression, SignedZerosAndExtremeDigitRuns) {
+    EXPECT_TRUE(std::signbit(Evaluate("-0")));
+    EXPECT_TRUE(std::signbit(Evaluate("-0*1")));
+    EXPECT_FALSE(std::signbit(Evaluate("0*1")));
+    EXPECT_EQ(Evaluate(std::string(400, '9')), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Evaluate("." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_EQ(Evaluate("-" + std::string(400, '9') + "*1"),
+              -std::numeric_limits<double>::infinity());
+}
+
+TEST(EvaluateExpression, PassesProduceTheirTexts) {
+    EXPECT_EQ(MarkNumbersAndSigns("-5*3"), "y5v*3v");
+    EXPECT_EQ(MarkNumbersAndSigns("2*-5"), "2v*y5v");
+    EXPECT_EQ(MarkNumbersAndSigns("(1)-2-(-3)"), "(1v)-2v-(y3v)");
+    EXPECT_EQ(ToPostfix("2v+3v*4v"), "2v3v4v*+");
+    EXPECT_EQ(ToPostfix("2v^3v^2v"), "2v3v2v^^");
+    EXPECT_EQ(ToPostfix("8v-2v-1v"), "8v2v-1v-");
+    EXPECT_EQ(ToPostfix("(2v+3v)*4v"), "2v3v+4v*");
+    EXPECT_EQ(ToPostfix("y(2v+3v)"), "y2v3v+");
+    EXPECT_EQ(ToPostfix("5v)+3v"), "5v)3v+");  // a ')' on an empty stack is pushed, then popped
+    EXPECT_EQ(ToPostfix("(5v"), "5v(");
+    EXPECT_EQ(SpaceTokens("y5v3v*"), "-5 3 * ");
+    EXPECT_EQ(SpaceTokens("5v("), "5 (");
+    EXPECT_EQ(EvaluatePostfix("1 2 3 "), 0.0);  // operands alone: no operation, result 0
+    EXPECT_EQ(EvaluatePostfix("4 ("), 4.0);     // one complete token: its value
+    EXPECT_EQ(ApplyOperator('^', "2", "10"), 1024.0);
+    EXPECT_EQ(ApplyOperator('-', "1.5.5", ")3"), 1.5);  // no leading number reads as 0
+}
+
+}  // namespace
+}  // namespace quillon

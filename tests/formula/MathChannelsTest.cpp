@@ -1,0 +1,250 @@
+// Math channels computed into a log: input table entries, values, statuses, min/max/average,
+// definition order, undefined cases, and equality of the compiled and the text path.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "datalog/ByteRecord.h"
+#include "datalog/DataLogFrame.h"
+#include "formula/MathChannels.h"
+#include "samplegen/SampleLog.h"
+
+namespace quillon {
+namespace {
+
+using Block = EcuConfigBlock;
+
+// A log of `frames` frames with every column allocated; channel c reads c * 10 + frame.
+std::unique_ptr<LogData> MakeLog(int frames) {
+    auto log = std::make_unique<LogData>();
+    log->frameCount = frames;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        log->values[slot].Allocate(size_t(frames) + 1);
+        log->status[slot].Allocate(size_t(frames) + 1);
+        for (int f = 0; f <= frames; ++f) {
+            log->values[slot][f] = float((slot + 1) * 10 + f);
+            log->status[slot][f] = 7;
+        }
+    }
+    return log;
+}
+
+// The drag-pass sample log, scattered into columns as the reader does.
+std::unique_ptr<LogData> SampleLogData(int frames) {
+    SampleLogOptions options;
+    options.frames = frames;
+    auto log = std::make_unique<LogData>();
+    FillSampleHeader(options, log->header, log->config);
+    log->frameCount = frames;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        log->values[slot].Allocate(size_t(frames) + 1);
+        log->status[slot].Allocate(size_t(frames) + 1);
+    }
+    std::vector<uint8_t> frame(kFrameSize);
+    for (int f = 0; f < frames; ++f) {
+        FillSampleFrame(options, f, frame.data());
+        log->values[0][f] = float(int64_t(LoadU64(frame.data()) - options.startTimestamp)) / 1000;
+        for (int slot = 1; slot < kSlotCount; ++slot) {
+            log->values[slot][f] = LoadF32(frame.data() + 8 * slot);
+            log->status[slot][f] = LoadU32(frame.data() + 8 * slot + 4);
+        }
+    }
+    return log;
+}
+
+void Define(GraphConfiguration& config, int index, const char* name, const char* formula) {
+    config.math[index] = MathChannelDefinition{};
+    std::strncpy(config.math[index].name, name, sizeof config.math[index].name - 1);
+    std::strncpy(config.math[index].formula, formula, sizeof config.math[index].formula - 1);
+}
+
+size_t Entry(int mathIndex) {
+    return size_t(kFirstMathInput - 1 + mathIndex);
+}
+const Column<float>& Values(const LogData& log, int mathIndex) {
+    return log.values[kFirstMathChannel - 1 + mathIndex];
+}
+const ChannelStats& Stats(const LogData& log, int mathIndex) {
+    return log.stats[kFirstMathChannel - 1 + mathIndex];
+}
+
+TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
+    auto log = MakeLog(4);
+    log->config.Set(Block::InputKind(Entry(0)), 0x18);
+    GraphConfiguration config;
+    config.axes[368].autoscale = 0;
+    Define(config, 0, "Double RPM", "[002]*2");
+    ComputeMathChannels(*log, config);
+
+    EXPECT_EQ(log->config.Get(Block::InputName(Entry(0))), "Double RPM");
+    EXPECT_EQ(log->config.Get(Block::InputEnabled(Entry(0))), 1u);
+    EXPECT_EQ(log->config.Get(Block::InputKind(Entry(0))), 0u);
+    EXPECT_EQ(log->config.Get(Block::InputUnit(Entry(0))), "");
+    EXPECT_EQ(log->config.Get(Block::InputFormat(Entry(0))), "%.4f");
+    EXPECT_EQ(config.axes[368].autoscale, 1);
+    for (int f = 0; f < 4; ++f) {
+        EXPECT_EQ(Values(*log, 0)[f], float((20 + f) * 2));
+        EXPECT_EQ(log->status[368][f], 0u);
+    }
+    EXPECT_EQ(log->status[368][4], 7u);  // the spare element is not a frame
+    EXPECT_EQ(Stats(*log, 0).minimum, 40.0f);
+    EXPECT_EQ(Stats(*log, 0).maximum, 46.0f);
+    EXPECT_EQ(Stats(*log, 0).average, 43.0f);
+}
+
+TEST(MathChannels, IncompleteDefinitionsLeaveTheSlotReset) {
+    auto log = MakeLog(2);
+    for (int i = 0; i < 10; ++i) {
+        log->config.Set(Block::InputName(Entry(i)), "Recorded");
+        log->config.Set(Block::InputEnabled(Entry(i)), 1);
+        log->config.Set(Block::InputKind(Entry(i)), 0x08);
+        log->config.Set(Block::InputUnit(Entry(i)), "psi");
+        log->config.Set(Block::InputFormat(Entry(i)), "%.1f");
+    }
+    GraphConfiguration config;
+    Define(config, 0, "Named", "");
+    Define(config, 1, "", "[002]");
+    ComputeMathChannels(*log, config);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(log->config.Get(Block::InputName(Entry(i))), "Input #" + std::to_string(71 + i));
+        EXPECT_EQ(log->config.Get(Block::InputEnabled(Entry(i))), 0u);
+        EXPECT_EQ(log->config.Get(Block::InputKind(Entry(i))), 0x08u);  // kind flags are kept
+        EXPECT_EQ(log->config.Get(Block::InputUnit(Entry(i))), "");
+        EXPECT_EQ(log->config.Get(Block::InputFormat(Entry(i))), "");
+    }
+    EXPECT_EQ(Values(*log, 0)[0], 3690.0f);  // recorded values stay as they were
+    EXPECT_EQ(Values(*log, 1)[1], 3701.0f);
+}
+
+TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {
+    auto log = MakeLog(3);
+    GraphConfiguration config;
+    Define(config, 0, "Stale", "[370]");     // channel 370 before its own recomputation
+    Define(config, 1, "Fresh", "[369]+1");   // channel 369 just computed
+    Define(config, 2, "Constant", "2+3*4");  // same value on every frame
+    Define(config, 3, "Self", "[372]+1");    // its own previous contents
+    ComputeMathChannels(*log, config);
+    for (int f = 0; f < 3; ++f) {
+        EXPECT_EQ(Values(*log, 0)[f], float(3700 + f));
+        EXPECT_EQ(Values(*log, 1)[f], float(3701 + f));
+        EXPECT_EQ(Values(*log, 2)[f], 14.0f);
+        EXPECT_EQ(Values(*log, 3)[f], float(3721 + f));
+    }
+    // Recomputing with a changed formula gives statistics of the new values only.
+    Define(config, 2, "Constant", "1");
+    ComputeMathChannels(*log, config);
+    EXPECT_EQ(Stats(*log, 2).minimum, 1.0f);
+    EXPECT_EQ(Stats(*log, 2).maximum, 1.0f);
+    EXPECT_EQ(Stats(*log, 2).average, 1.0f);
+}
+
+TEST(MathChannels, EachLogIsComputedFromItsOwnFrames) {
+    auto main = MakeLog(3);
+    auto comparison = MakeLog(5);
+    for (int f = 0; f < 5; ++f)
+        comparison->values[1][f] = -float(f);
+    GraphConfiguration config;
+    Define(config, 0, "Negated", "0-[002]");
+    ComputeMathChannels(*main, config);
+    ComputeMathChannels(*comparison, config);
+    EXPECT_EQ(Values(*main, 0)[2], -22.0f);
+    EXPECT_EQ(Values(*comparison, 0)[4], 4.0f);
+    EXPECT_EQ(comparison->config.Get(Block::InputName(Entry(0))), "Negated");
+    EXPECT_EQ(Stats(*comparison, 0).average, 2.0f);
+}
+
+TEST(MathChannels, FramesWithoutAValueKeepThePreviousResult) {
+    for (MathEvaluation evaluation : {MathEvaluation::kCompiled, MathEvaluation::kExpandedText}) {
+        auto log = MakeLog(4);
+        log->values[1][0] = std::numeric_limits<float>::quiet_NaN();
+        log->values[1][2] = std::numeric_limits<float>::infinity();
+        GraphConfiguration config;
+        Define(config, 0, "Guarded", "[002]+1");
+        ComputeMathChannels(*log, config, evaluation);
+        EXPECT_EQ(Values(*log, 0)[0], kNoValue);  // the first frame has no previous result
+        EXPECT_EQ(Values(*log, 0)[1], 22.0f);
+        EXPECT_EQ(Values(*log, 0)[2], 22.0f);
+        EXPECT_EQ(Values(*log, 0)[3], 24.0f);
+    }
+}
+
+TEST(MathChannels, FormulasThatCannotBeExpandedHaveNoValueAnywhere) {
+    for (MathEvaluation evaluation : {MathEvaluation::kCompiled, MathEvaluation::kExpandedText}) {
+        for (const char* formula : {"[441]*2", "[000]", "[002", "[2x]", "5]"}) {
+            auto log = MakeLog(3);
+            GraphConfiguration config;
+            Define(config, 0, "Broken", formula);
+            ComputeMathChannels(*log, config, evaluation);
+            for (int f = 0; f < 3; ++f)
+                EXPECT_EQ(Values(*log, 0)[f], kNoValue) << formula;
+            EXPECT_EQ(Stats(*log, 0).minimum, kNoValue);
+            EXPECT_EQ(Stats(*log, 0).maximum, kNoValue);
+            EXPECT_EQ(log->config.Get(Block::InputEnabled(Entry(0))), 1u);
+        }
+        // A referenced column shorter than the log is treated as missing, never read past.
+        auto log = MakeLog(3);
+        log->values[5].Allocate(2);
+        GraphConfiguration config;
+        Define(config, 0, "Short", "[006]");
+        ComputeMathChannels(*log, config, evaluation);
+        EXPECT_EQ(Values(*log, 0)[2], kNoValue);
+    }
+}
+
+TEST(MathChannels, EmptyLogsAndMissingColumns) {
+    auto log = std::make_unique<LogData>();  // no frames, no columns
+    GraphConfiguration config;
+    Define(config, 0, "Empty", "[002]+1");
+    Define(config, 1, "Constant", "7");
+    ComputeMathChannels(*log, config);
+    EXPECT_EQ(Stats(*log, 0).average, 0.0f);
+    EXPECT_EQ(Stats(*log, 1).average, 0.0f);
+    EXPECT_EQ(log->config.Get(Block::InputName(Entry(1))), "Constant");
+
+    // A log whose math slots were never allocated gets them at the log's length.
+    auto partial = MakeLog(3);
+    partial->values[368].Reset();
+    partial->status[368].Reset();
+    ComputeMathChannels(*partial, config);
+    ASSERT_GE(Values(*partial, 0).size(), 3u);
+    EXPECT_EQ(Values(*partial, 0)[2], 23.0f);
+}
+
+TEST(MathChannels, CompiledAndTextPathsGiveTheSameBits) {
+    GraphConfiguration config;
+    Define(config, 0, "Power", "[002]*[029]/5252");
+    Define(config, 1, "AFR delta", "[005]-[006]");
+    Define(config, 2, "Mixed", "-[002]+([029]-100)^2/[001]");
+    Define(config, 3, "Chained", "[369]*[370]+[371]/3-1.5.5");
+    Define(config, 4, "Odd", "2(-[003]*-[004])^-[005]");
+    Define(config, 5, "Tiny", "[003]/1000000*7");
+    Define(config, 6, "Self", "[375]+[001]*0.001");
+    Define(config, 7, "Name that is long!", "[002]^0.5*[002]^-0.5");
+    Define(config, 8, "Divide", "1/([001]-[001])");
+    Define(config, 9, "Stray", "(([002]-)*");
+    auto compiled = SampleLogData(3000);
+    auto text = SampleLogData(3000);
+    GraphConfiguration configText = config;
+    ComputeMathChannels(*compiled, config, MathEvaluation::kCompiled);
+    ComputeMathChannels(*text, configText, MathEvaluation::kExpandedText);
+    EXPECT_EQ(compiled->config, text->config);
+    for (int i = 0; i < kMathChannelCount; ++i) {
+        for (int f = 0; f < 3000; ++f) {
+            ASSERT_EQ(std::bit_cast<uint32_t>(Values(*compiled, i)[f]),
+                      std::bit_cast<uint32_t>(Values(*text, i)[f]))
+                << "math channel " << i + 1 << " frame " << f;
+        }
+        EXPECT_EQ(std::bit_cast<uint32_t>(Stats(*compiled, i).average),
+                  std::bit_cast<uint32_t>(Stats(*text, i).average));
+    }
+    EXPECT_EQ(compiled->config.Get(Block::InputName(Entry(7))), "Name that is long");
+}
+
+}  // namespace
+}  // namespace quillon
