@@ -9,10 +9,9 @@
 #include "config/GraphConfigurationFile.h"
 #include "datalog/ChannelStatistics.h"
 #include "datalog/DataLogFile.h"
-#if __has_include("datalog/DlzCodec.h")
 #include "datalog/DlzCodec.h"
-#define QUILLON_HAVE_DLZ 1
-#endif
+#include "datalog/ZeroTime.h"
+#include "datalog/ComparisonLog.h"
 #if __has_include("formula/MathChannels.h")
 #include "formula/MathChannels.h"
 #define QUILLON_HAVE_MATH 1
@@ -24,26 +23,6 @@ namespace {
 
 constexpr char kOpenErrorText[] = "There was an error opening the file";
 constexpr char kSaveErrorText[] = "There was an error saving the file";
-
-bool IsCompressedPath(const std::string& path) {
-#ifdef QUILLON_HAVE_DLZ
-    return IsDlzPath(path);
-#else
-    (void)path;
-    return false;
-#endif
-}
-
-bool ExpandCompressed(const std::string& path, std::string& dlPath, std::string& error) {
-#ifdef QUILLON_HAVE_DLZ
-    return ExpandDlzFile(path, &dlPath, &error);
-#else
-    (void)path;
-    (void)dlPath;
-    error = "Compressed logs are not supported";
-    return false;
-#endif
-}
 
 int FrameAtTimeIn(const LogData& log, float t) {
     const int n = log.frameCount;
@@ -113,9 +92,9 @@ bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback
     m_loadFailed = false;
 
     std::string dlPath = path;
-    if (IsCompressedPath(path)) {
+    if (IsDlzPath(path)) {
         std::string error;
-        if (!ExpandCompressed(path, dlPath, error)) {
+        if (!ExpandDlzFile(path, &dlPath, &error)) {
             Fail(error.empty() ? std::string(kOpenErrorText) : error);
             return false;
         }
@@ -146,18 +125,16 @@ bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback
         return false;
     }
 
-    // The new file passed its checks: the previous log's columns go before the new ones are
-    // allocated, so that two large logs never sit in memory together.
+    // The new file passed its checks: the comparison is closed (with its save question) and the
+    // previous log's columns go before the new ones are allocated, so that two large logs never
+    // sit in memory together.
+    CloseComparison();
     ClearLog(m_main);
     m_hasLog = false;
     m_pathName.clear();
     m_modified = false;
     m_cursorFrame = -1;
     result = reader.ReadInto(m_main, progress);
-    if (result.ok() && !PadToDisplayLength()) {
-        result.status = LoadStatus::OutOfMemory;
-        result.message = "There is not enough memory to open the file";
-    }
     if (!result.ok()) {
         ClearLog(m_main);
         AfterFrameSetChanged();
@@ -203,7 +180,7 @@ void CDataLogDoc::OnCloseDocument() {
 bool CDataLogDoc::SaveComparison() {
     if (!m_comparisonLoaded) return false;
     std::string message;
-    if (!WriteDataLog(m_comparisonPath, m_comparison, &message)) {
+    if (!SaveComparisonLog(m_comparisonPath, m_comparison, &message)) {
         m_lastError = message;
         return false;
     }
@@ -213,10 +190,7 @@ bool CDataLogDoc::SaveComparison() {
 
 void CDataLogDoc::CloseComparison() {
     if (!m_comparisonLoaded) return;
-    if (m_comparisonEdited &&
-        m_prompt.Question("Comparison Logfile Edited",
-                          "The current comparison logfile has changed, would you like to save "
-                          "the changes?") != PromptAnswer::No &&
+    if (m_comparisonEdited && Ask(kComparisonEditedCaption, kComparisonEditedQuestion) &&
         !SaveComparison())
         // A failed save must not pass unnoticed: the edits are lost with the columns below.
         m_prompt.Message("", kSaveErrorText);
@@ -224,40 +198,10 @@ void CDataLogDoc::CloseComparison() {
     m_cursorOnComparison = false;
     m_comparisonEdited = false;
     m_comparisonPath.clear();
+    CloseComparisonLog(m_comparison);
     ClearLog(m_comparison);
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, kHintRebuild);
-}
-
-bool CDataLogDoc::PadToDisplayLength() {
-    UpdateDisplayLength();
-    if (!m_comparisonLoaded) return true;
-    return PadColumns(m_main, m_displayLength) && PadColumns(m_comparison, m_displayLength);
-}
-
-bool CDataLogDoc::PadColumns(LogData& log, int length) {
-    // Frame index i must address both logs: the shorter one is lengthened with no-value frames.
-    if (log.frameCount >= length) return true;
-    const size_t needed = static_cast<size_t>(length) + 1;
-    const size_t kept = static_cast<size_t>(std::max(log.frameCount, 0));
-    for (int s = 0; s < kSlotCount; ++s) {
-        if (log.values[s].size() >= needed && log.status[s].size() >= needed) {
-            std::fill(log.values[s].begin() + kept, log.values[s].begin() + needed, kNoValue);
-            std::fill(log.status[s].begin() + kept, log.status[s].begin() + needed, kNoValueStatus);
-            continue;
-        }
-        Column<float> values;
-        Column<uint32_t> status;
-        if (!values.Allocate(needed) || !status.Allocate(needed)) return false;
-        const size_t copy = std::min({kept, log.values[s].size(), log.status[s].size()});
-        std::copy_n(log.values[s].data(), copy, values.data());
-        std::copy_n(log.status[s].data(), copy, status.data());
-        std::fill(values.begin() + copy, values.end(), kNoValue);
-        std::fill(status.begin() + copy, status.end(), kNoValueStatus);
-        log.values[s] = std::move(values);
-        log.status[s] = std::move(status);
-    }
-    return true;
 }
 
 void CDataLogDoc::RecomputeMathChannels() {
@@ -391,6 +335,137 @@ std::vector<int> CDataLogDoc::EntriesOrderedByPanel() const {
         for (int e = 0; e < kViewEntryCount; ++e)
             if (entries[e].panel == panel) order.push_back(e);
     return order;
+}
+
+bool CDataLogDoc::Ask(const char* caption, const char* question) {
+    return m_prompt.Question(caption, question) != PromptAnswer::No;
+}
+
+void CDataLogDoc::AfterTimeBaseChanged() {
+    ResetZoomRange();
+    UpdateAllViews(nullptr, kHintRebuild);
+}
+
+bool CDataLogDoc::ZeroTimeAtCursor() {
+    const int k = m_cursorFrame;
+    bool changed;
+    if (m_comparisonLoaded && m_cursorOnComparison) {
+        if (k < 0 || k >= m_comparison.frameCount) return false;
+        changed = SetZeroTimeAtTime(m_main, m_comparison.values[0][static_cast<size_t>(k)]);
+    } else {
+        changed = SetZeroTimeAtFrame(m_main, k);
+    }
+    if (!changed) return false;
+    m_modified = true;
+    AfterTimeBaseChanged();
+    return true;
+}
+
+bool CDataLogDoc::OnSetZeroTime() {
+    if (m_cursorFrame < 0 || !Ask(kSetZeroTimeCaption, kSetZeroTimeQuestion)) return false;
+    return ZeroTimeAtCursor();
+}
+
+bool CDataLogDoc::OnSetStartPoint() {
+    if (m_cursorFrame < 0 || !Ask(kSetStartPointCaption, kSetStartPointQuestion)) return false;
+    return Crop(true);
+}
+
+bool CDataLogDoc::OnSetEndPoint() {
+    if (m_cursorFrame < 0 || !Ask(kSetEndPointCaption, kSetEndPointQuestion)) return false;
+    return Crop(false);
+}
+
+bool CDataLogDoc::Crop(bool start) {
+    const int other = m_comparisonLoaded ? m_comparison.frameCount : 0;
+    const bool changed = start ? SetStartPoint(m_main, m_cursorFrame, other)
+                               : SetEndPoint(m_main, m_cursorFrame, other);
+    if (!changed) return false;
+    m_cursorFrame = -1;
+    m_cursorOnComparison = false;
+    UpdateDisplayLength();
+    ComputeChannelStats(m_main, 0, m_main.frameCount, m_main.stats);
+    m_modified = true;
+    AfterTimeBaseChanged();
+    return true;
+}
+
+bool CDataLogDoc::AutoZero(int channel, uint32_t condition, float trigger) {
+    const int frame = FindAutoZeroFrame(m_main, channel, condition, trigger);
+    if (frame < 0) {
+        m_prompt.Message(kAutoZeroFailedCaption, kConditionNotFoundText);
+        return false;
+    }
+    SetCursor(frame, m_cursorEntry, false);
+    return ZeroTimeAtCursor();
+}
+
+bool CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback& progress) {
+    std::string dlPath = path;
+    if (IsDlzPath(path)) {
+        std::string error;
+        if (!ExpandDlzFile(path, &dlPath, &error)) {
+            m_lastError = error;
+            m_prompt.Message("", kComparisonOpenErrorText);
+            return false;
+        }
+    }
+    if (std::FILE* file = std::fopen(dlPath.c_str(), "rb")) {
+        std::fclose(file);
+    } else {
+        m_lastError = kComparisonOpenErrorText;
+        m_prompt.Message("", kComparisonOpenErrorText);
+        return false;
+    }
+    CloseComparison();
+    const ComparisonLoadResult result = LoadComparisonLog(dlPath, m_main, m_comparison, progress);
+    if (!result.ok) {
+        m_lastError = result.message;
+        m_prompt.Message(result.caption, result.message);
+        return false;
+    }
+    m_comparisonLoaded = true;
+    m_comparisonPath = dlPath;
+    m_comparisonEdited = false;
+    UpdateDisplayLength();
+    RecomputeMathChannels();
+    ComputeChannelStats(m_comparison, 0, m_comparison.frameCount, m_comparison.stats);
+    AfterTimeBaseChanged();
+    return true;
+}
+
+bool CDataLogDoc::ComparisonZeroTimeAtCursor() {
+    if (!m_comparisonLoaded ||
+        !SetComparisonZeroTime(m_comparison, m_main, m_cursorFrame, m_cursorOnComparison))
+        return false;
+    m_comparisonEdited = true;
+    AfterTimeBaseChanged();
+    return true;
+}
+
+bool CDataLogDoc::OnSetComparisonZeroTime() {
+    if (!m_comparisonLoaded || m_cursorFrame < 0 ||
+        !Ask(kSetComparisonZeroTimeCaption, kSetComparisonZeroTimeQuestion))
+        return false;
+    return ComparisonZeroTimeAtCursor();
+}
+
+bool CDataLogDoc::ComparisonAutoZero(int channel, uint32_t condition, float trigger) {
+    if (!m_comparisonLoaded) return false;
+    const int frame = FindAutoZeroFrame(m_comparison, channel, condition, trigger);
+    if (frame < 0) {
+        m_prompt.Message(kComparisonAutoZeroFailedCaption, kConditionNotFoundText);
+        return false;
+    }
+    SetCursor(frame, m_cursorEntry, true);
+    return ComparisonZeroTimeAtCursor();
+}
+
+void CDataLogDoc::NudgeComparison(int n) {
+    if (!m_comparisonLoaded) return;
+    ::quillon::NudgeComparison(m_comparison, n);
+    m_comparisonEdited = true;
+    UpdateAllViews(nullptr, kHintRefill);
 }
 
 bool CDataLogDoc::LoadGraphConfiguration(const std::string& path) {

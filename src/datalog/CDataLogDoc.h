@@ -2,6 +2,7 @@
 /// The single document: the main log and the optional comparison log as per-slot columns, their
 /// statistics, the cursor and zoom range shared by the views, and the current graph configuration.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,9 +39,10 @@ public:
     /// Clears the path and the modified flag after closing the modeless windows; the logs stay.
     bool OnNewDocument();
     /// Opens a .dl or .dlz log as the main log (a .dlz is expanded into a .dl beside it, which
-    /// becomes the document's path). A file rejected for its magic or version leaves the
-    /// previous log in place. Every failure is reported through the prompt (callers show
-    /// nothing more) and kept in GetLastError().
+    /// becomes the document's path). Once the file passed its magic and version checks, the
+    /// comparison is closed (with its save question) and the previous log freed. A file rejected
+    /// for its magic or version leaves the previous log in place. Every failure is reported through
+    /// the prompt (callers show nothing more) and kept in GetLastError().
     bool OnOpenDocument(const std::string& path, const ProgressCallback& progress = {});
     /// Writes the main log atomically; clears the modified flag on success. A failure is
     /// reported through the prompt ("There was an error saving the file") and in *error.
@@ -134,6 +136,28 @@ public:
     /// Entry positions of the current view: panel 0's in entry order, then panels 1 to 4.
     std::vector<int> EntriesOrderedByPanel() const;
 
+    /// Tools commands on the main log. The On... commands ask their Yes/No question first (any
+    /// answer but No goes ahead) and do nothing without a cursor. Each sets the modified flag,
+    /// resets the zoom range and sends hint 3; cropping also clears the cursor and recomputes
+    /// the statistics. True when the log changed.
+    bool OnSetZeroTime();
+    bool OnSetStartPoint();
+    bool OnSetEndPoint();
+    /// Zero time at the first frame whose channel value is below (condition 0) or above
+    /// (condition 1) the trigger; the cursor moves there. "Auto Zero Failed" when none is.
+    bool AutoZero(int channel, uint32_t condition, float trigger);
+
+    /// Comparison commands. LoadComparison expands a .dlz beside it, closes the current
+    /// comparison (with its save question), reads the log, pads both logs to the common display
+    /// length, computes math channels and statistics and sends hint 3; failures are reported
+    /// through the prompt and leave no comparison loaded.
+    bool LoadComparison(const std::string& path, const ProgressCallback& progress = {});
+    /// Asks "Set Comparison Zero Time" first; nothing without a cursor or comparison.
+    bool OnSetComparisonZeroTime();
+    bool ComparisonAutoZero(int channel, uint32_t condition, float trigger);
+    /// Shifts the comparison by n x 0.1 s; marks it edited and sends hint 1.
+    void NudgeComparison(int n);
+
     /// Reads a .graph file over the current configuration (a shorter file fills the blocks as
     /// far as it reaches); false when it cannot be opened.
     bool LoadGraphConfiguration(const std::string& path);
@@ -145,9 +169,11 @@ public:
 
 private:
     static void ClearLog(LogData& log);
-    /// Lengthens the shorter log's columns with no-value frames to the display length.
-    static bool PadColumns(LogData& log, int length);
-    bool PadToDisplayLength();
+    bool Ask(const char* caption, const char* question);
+    void AfterTimeBaseChanged();
+    bool ZeroTimeAtCursor();
+    bool Crop(bool start);
+    bool ComparisonZeroTimeAtCursor();
     void AfterFrameSetChanged();
     void Fail(const std::string& message);
 

@@ -257,31 +257,103 @@ TEST_F(DocTest, CloseWritesTheGraphConfigurationAndAsksForAnEditedComparison) {
     EXPECT_EQ(LoadU32(reinterpret_cast<const uint8_t*>(graph.data()) + 20 + 8), 3u);
 }
 
-TEST_F(DocTest, OpeningAroundALoadedComparisonKeepsBothLogsTheSameLength) {
-    CDataLogDoc doc(*m_prefs, m_prompt);
-    std::vector<float> times(400);
-    for (int i = 0; i < 400; ++i)
-        times[i] = i * 0.01f;
-    FillLog(doc.Comparison(), times);
-    doc.SetComparisonLoaded(true, Path("c.dl"));
-    SampleLogOptions shorter;
+TEST_F(DocTest, ComparisonLoadsPaddedAndClosesWhenAnotherLogOpens) {
+    SampleLogOptions shorter, longer;
     shorter.frames = 100;
+    longer.frames = 400;
+    longer.seed = 2;
+    const std::string comparisonPath = WriteLog("longer.dl", longer);
+    CDataLogDoc doc(*m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(WriteLog("short.dl", shorter)));
+    const ChannelStats mainStats = doc.Main().stats[1];
+    RecordingView view;
+    doc.AddView(&view);
+    ASSERT_TRUE(doc.LoadComparison(comparisonPath)) << doc.GetLastError();
+    EXPECT_TRUE(doc.IsComparisonLoaded());
+    EXPECT_EQ(doc.GetComparisonPathName(), comparisonPath);
     EXPECT_EQ(doc.GetDisplayLength(), 400);
+    EXPECT_EQ(doc.GetFrameCount(), 100);
     ASSERT_GE(doc.Main().values[5].size(), 401u);
     EXPECT_EQ(doc.Main().values[5][100], kNoValue);
-    EXPECT_EQ(doc.Main().values[5][399], kNoValue);
     EXPECT_EQ(doc.Main().status[5][399], kNoValueStatus);
-    EXPECT_EQ(doc.Main().stats[0].count, 100u);  // the padding is not part of the log
+    EXPECT_EQ(doc.Main().stats[1].average, mainStats.average);  // main figures unchanged
+    EXPECT_EQ(doc.Comparison().stats[0].count, 400u);
+    EXPECT_EQ(view.hints.back(), kHintRebuild);
 
-    SampleLogOptions longer;
-    longer.frames = 900;
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("long.dl", longer)));
-    EXPECT_EQ(doc.GetDisplayLength(), 900);
-    ASSERT_GE(doc.Comparison().values[5].size(), 901u);
-    EXPECT_EQ(doc.Comparison().values[5][399], 5.0f + 399);
-    EXPECT_EQ(doc.Comparison().values[5][400], kNoValue);
-    EXPECT_EQ(doc.Comparison().values[5][899], kNoValue);
+    // A nudge marks the comparison edited and only refills the chart.
+    const float before = doc.Comparison().values[0][10];
+    doc.NudgeComparison(1);
+    EXPECT_EQ(view.hints.back(), kHintRefill);
+    EXPECT_TRUE(doc.IsComparisonEdited());
+    EXPECT_FLOAT_EQ(doc.Comparison().values[0][10], before + 0.1f);
+
+    // Opening another main log closes the comparison, asking to save it first.
+    m_prompt.SetAnswer(PromptAnswer::No);
+    const int questions = m_prompt.questions;
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("again.dl", shorter)));
+    EXPECT_EQ(m_prompt.questions, questions + 1);
+    EXPECT_EQ(m_prompt.lastCaption, "Comparison Logfile Edited");
+    EXPECT_FALSE(doc.IsComparisonLoaded());
+    EXPECT_EQ(doc.GetDisplayLength(), 100);
+    EXPECT_EQ(doc.ComparisonFrameAtTime(0.0f), -1);
+    doc.RemoveView(&view);
+}
+
+TEST_F(DocTest, ComparisonFailuresAreReportedAndLeaveNoComparison) {
+    SampleLogOptions options;
+    options.frames = 50;
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("main.dl", options)));
+    EXPECT_FALSE(doc.LoadComparison(Path("missing.dl")));
+    EXPECT_EQ(m_prompt.lastText, "There was an error opening the file");
+    std::vector<uint8_t> bytes = GenerateV4Bytes(options);
+    bytes[8] = 3;
+    EXPECT_FALSE(doc.LoadComparison(WriteBytes("v3.dl", bytes)));
+    EXPECT_EQ(m_prompt.lastCaption, "Invalid Logfile Version");
+    EXPECT_FALSE(doc.IsComparisonLoaded());
+    EXPECT_EQ(doc.GetDisplayLength(), 50);
+}
+
+TEST_F(DocTest, ToolsCommandsAskFirstAndMarkTheDocument) {
+    SampleLogOptions options;
+    options.frames = 200;
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", options)));
+    EXPECT_FALSE(doc.OnSetZeroTime());  // no cursor: nothing, no question
+    EXPECT_EQ(m_prompt.questions, 0);
+
+    doc.SetCursor(50, 0, false);
+    m_prompt.SetAnswer(PromptAnswer::No);
+    EXPECT_FALSE(doc.OnSetZeroTime());
+    EXPECT_EQ(m_prompt.lastCaption, "Set Zero Time");
+    EXPECT_FALSE(doc.IsModified());
+
+    m_prompt.SetAnswer(PromptAnswer::Yes);
+    ASSERT_TRUE(doc.OnSetZeroTime());
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.TimeOfFrame(50), 0.0f);
+    EXPECT_FLOAT_EQ(doc.Main().header.Get(DataLogHeader::zeroTime), 0.5f);
+
+    doc.SetZoomRange(10, 20);
+    ASSERT_TRUE(doc.OnSetStartPoint());
+    EXPECT_EQ(m_prompt.lastCaption, "Set Start Point");
+    EXPECT_EQ(doc.GetFrameCount(), 150);
+    EXPECT_EQ(doc.GetCursorFrame(), -1);
+    EXPECT_EQ(doc.GetZoomLast(), 149);
+    EXPECT_EQ(doc.Main().stats[0].count, 150u);
+    EXPECT_EQ(doc.TimeOfFrame(0), 0.0f);
+
+    doc.SetCursor(99, 0, false);
+    ASSERT_TRUE(doc.OnSetEndPoint());
+    EXPECT_EQ(doc.GetFrameCount(), 100);
+    EXPECT_EQ(doc.GetDisplayLength(), 100);
+
+    EXPECT_FALSE(doc.AutoZero(2, 1, 1e9f));  // RPM above a billion: not found
+    EXPECT_EQ(m_prompt.lastCaption, "Auto Zero Failed");
+    EXPECT_EQ(m_prompt.lastText, "The condition was not found.");
+    ASSERT_TRUE(doc.AutoZero(1, 1, 0.5f));  // time above 0.5 s
+    EXPECT_EQ(doc.GetCursorFrame(), 51);
+    EXPECT_NEAR(doc.TimeOfFrame(51), 0.0f, 1e-6f);
 }
 
 TEST_F(DocTest, FrameAtTimeTakesTheNearestFrameAndTiesGoEarlier) {
