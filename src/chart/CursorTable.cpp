@@ -1,0 +1,83 @@
+#include "chart/CursorTable.h"
+
+#include <cstdio>
+
+#include "datalog/ChannelInfo.h"
+#include "datalog/ChannelNaming.h"
+
+namespace quillon {
+
+const std::array<const char*, CursorTable::kColumns> CursorTable::kHeadings = {
+    "", "Value ", "Min ", "Max ", "Average ", "Time ", " "};
+const std::array<int, CursorTable::kColumns> CursorTable::kWidths = {12, 10, 10, 10, 10, 15, 15};
+
+void CursorTable::Reset() {
+    m_row[6] = "- ";
+    ClearCursor();
+}
+
+void CursorTable::ClearCursor() {
+    m_row[0] = " ";
+    for (int c = 1; c <= 5; ++c)
+        m_row[static_cast<size_t>(c)] = "- ";
+}
+
+void CursorTable::SetCursor(const ChartModel& model, int item, bool comparison, int frame,
+                            const LogData& main, const LogData* comparisonLog) {
+    if (frame < 0 || item < 0 || item >= ChartModel::kItemCount) {
+        ClearCursor();
+        return;
+    }
+    const ChartItem& it = model.Item(item);
+    const int c = it.channel;
+    if (c < 1 || c > kChannelCount) {
+        ClearCursor();
+        return;
+    }
+    const bool onComparison = comparison && comparisonLog != nullptr;
+    const LogData& log = onComparison ? *comparisonLog : main;
+    const ChartCurve& curve = onComparison ? it.comparison : it.main;
+
+    std::string name = GetChannelName(main.config, c);
+    if (it.filter > 0) name += "(Filtered)";
+    if (onComparison) name += "-C";
+    m_row[0] = name;
+
+    // A frame beyond this log's own end (the padding behind the shorter of two logs) has no
+    // value and no time of its own.
+    const bool inLog = frame < log.frameCount &&
+                       static_cast<size_t>(frame) < log.values[0].size() &&
+                       static_cast<size_t>(frame) < log.values[static_cast<size_t>(c - 1)].size();
+    const float raw = inLog ? log.values[static_cast<size_t>(c - 1)][static_cast<size_t>(frame)]
+                            : ChartModel::kNoValue;
+    if (raw == ChartModel::kNoValue) {
+        m_row[1] = " ";
+    } else {
+        const float drawn = curve.y ? curve.DrawnAt(frame) : raw;
+        m_row[1] = GetChannelValueText(log.config, c, drawn);
+    }
+    const ChannelStats& s = log.stats[static_cast<size_t>(c - 1)];
+    m_row[2] = GetChannelValueText(log.config, c, s.minimum);
+    m_row[3] = GetChannelValueText(log.config, c, s.maximum);
+    m_row[4] = GetChannelValueText(log.config, c, s.average);
+    if (inLog) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.3f sec",
+                      static_cast<double>(log.values[0][static_cast<size_t>(frame)]));
+        m_row[5] = text;
+    } else {
+        m_row[5] = "- ";
+    }
+}
+
+void CursorTable::SetMouseTime(bool inside, double t) {
+    if (!inside) {
+        m_row[6] = "- ";
+        return;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "[%.3f sec]", t);
+    m_row[6] = text;
+}
+
+}  // namespace quillon
