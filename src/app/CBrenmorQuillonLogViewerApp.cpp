@@ -26,14 +26,21 @@ void PrintError(const QString& text) {
 }  // namespace
 
 CBrenmorQuillonLogViewerApp::CBrenmorQuillonLogViewerApp(QString documentsFolder,
-                                                         QString settingsFile)
-    : m_documentsFolder(std::move(documentsFolder)), m_settingsFile(std::move(settingsFile)) {}
+                                                         QString settingsFile, IPrompt* prompt)
+    : m_documentsFolder(std::move(documentsFolder)),
+      m_settingsFile(std::move(settingsFile)),
+      m_externalPrompt(prompt) {}
 
 CBrenmorQuillonLogViewerApp::~CBrenmorQuillonLogViewerApp() {
     // The views leave the document's observer list as the window goes, so the window goes
     // first; the preferences write their flag last.
     m_frame.reset();
     m_doc.reset();
+}
+
+IPrompt& CBrenmorQuillonLogViewerApp::Prompt() {
+    if (m_externalPrompt) return *m_externalPrompt;
+    return *m_prompt;
 }
 
 QString CBrenmorQuillonLogViewerApp::Usage() {
@@ -96,7 +103,7 @@ void CBrenmorQuillonLogViewerApp::CreateDocumentAndFrame() {
     m_prefs = std::make_unique<CPrefs>(ToCorePath(documents));
     m_prompt = std::make_unique<CMessageBoxPrompt>();
     m_recentFiles = std::make_unique<CRecentFileList>(m_settingsFile);
-    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, *m_prompt);
+    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, Prompt());
     m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles);
     m_prompt->SetOwner(m_frame.get());
     if (openPromptAnswer) {
@@ -127,6 +134,8 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     CreateDocumentAndFrame();
     m_prompt->SetQuiet(true);
+    // A picture taken for someone else leaves the user's recent files alone.
+    m_recentFiles->SetEnabled(false);
     if (!QFileInfo::exists(options.file)) {
         PrintError(QStringLiteral("%1: no such file").arg(options.file));
         return false;

@@ -15,6 +15,7 @@ namespace quillon {
 
 class CDataLogDoc;
 class CDataLogFrame;
+class IPrompt;
 class CMessageBoxPrompt;
 class CPrefs;
 class CRecentFileList;
@@ -36,8 +37,9 @@ public:
     static constexpr const char* kVersion = "0.1";
 
     /// documentsFolder and settingsFile default to the user's documents folder and settings;
-    /// tests pass folders of their own.
-    explicit CBrenmorQuillonLogViewerApp(QString documentsFolder = {}, QString settingsFile = {});
+    /// tests pass folders of their own and a scripted prompt instead of message boxes.
+    explicit CBrenmorQuillonLogViewerApp(QString documentsFolder = {}, QString settingsFile = {},
+                                         IPrompt* prompt = nullptr);
     ~CBrenmorQuillonLogViewerApp();
     CBrenmorQuillonLogViewerApp(const CBrenmorQuillonLogViewerApp&) = delete;
     CBrenmorQuillonLogViewerApp& operator=(const CBrenmorQuillonLogViewerApp&) = delete;
@@ -58,7 +60,7 @@ public:
     CDataLogFrame* MainFrame() const { return m_frame.get(); }
     CDataLogDoc& Doc() { return *m_doc; }
     CPrefs& Prefs() { return *m_prefs; }
-    CMessageBoxPrompt& Prompt() { return *m_prompt; }
+    IPrompt& Prompt();
 
     /// Set before InitInstance to answer the open prompt without a dialog (tests).
     std::function<QString()> openPromptAnswer;
@@ -68,6 +70,7 @@ private:
 
     QString m_documentsFolder;
     QString m_settingsFile;
+    IPrompt* m_externalPrompt = nullptr;
     std::unique_ptr<CPrefs> m_prefs;
     std::unique_ptr<CMessageBoxPrompt> m_prompt;
     std::unique_ptr<CRecentFileList> m_recentFiles;

@@ -18,6 +18,21 @@ const char* const kPlaceholders[5] = {
     "Datalog GCF Name Placeholder    Datalog GCF Name Placeholder    ",
 };
 
+// A fixed pane: as wide as its placeholder while there is room, narrower (its text cut) when the
+// window is too small for all panes, so that the panes never hold the window wide.
+class PaneLabel : public QLabel {
+public:
+    PaneLabel(int width, QWidget* parent) : QLabel(parent), m_width(width) {
+        setMaximumWidth(width);
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
+    QSize sizeHint() const override { return {m_width, QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {16, QLabel::minimumSizeHint().height()}; }
+
+private:
+    int m_width;
+};
+
 // "%08X"
 QString Hex8(uint32_t value) {
     return QString::number(value, 16).toUpper().rightJustified(8, QLatin1Char('0'));
@@ -31,12 +46,11 @@ CDataLogStatusBar::CDataLogStatusBar(QWidget* parent) : QStatusBar(parent) {
     addWidget(m_ready, 1);
     const QFontMetrics metrics(font());
     for (int i = 0; i < 5; ++i) {
-        auto* pane = new QLabel(this);
+        auto* pane = new PaneLabel(
+            metrics.horizontalAdvance(QString::fromLatin1(kPlaceholders[i])) + 8, this);
         pane->setFrameShape(QFrame::Panel);
         pane->setFrameShadow(QFrame::Sunken);
         pane->setTextFormat(Qt::PlainText);
-        pane->setFixedWidth(metrics.horizontalAdvance(QString::fromLatin1(kPlaceholders[i])) +
-                            2 * pane->frameWidth() + 4);
         addPermanentWidget(pane);
         m_panes[i] = pane;
     }

@@ -31,7 +31,7 @@ CRecentFileList::CRecentFileList(const QString& settingsFile) {
 }
 
 void CRecentFileList::Add(const QString& path) {
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !m_enabled) return;
     const QString absolute = QFileInfo(path).absoluteFilePath();
     m_files.removeIf([&](const QString& f) { return SamePath(f, absolute); });
     m_files.prepend(absolute);
@@ -41,6 +41,7 @@ void CRecentFileList::Add(const QString& path) {
 }
 
 void CRecentFileList::Remove(const QString& path) {
+    if (!m_enabled) return;
     m_files.removeIf([&](const QString& f) { return SamePath(f, path); });
     Store();
 }

@@ -19,12 +19,15 @@ public:
     /// Puts the path first (once), drops the oldest beyond 4 and stores the list.
     void Add(const QString& path);
     void Remove(const QString& path);
+    /// A disabled list keeps its entries but neither adds nor removes any.
+    void SetEnabled(bool enabled) { m_enabled = enabled; }
 
 private:
     void Store();
 
     std::unique_ptr<QSettings> m_settings;
     QStringList m_files;
+    bool m_enabled = true;
 };
 
 }  // namespace quillon

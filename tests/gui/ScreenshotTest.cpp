@@ -1,0 +1,153 @@
+// The viewer's --screenshot mode, run as its own process without a display: the PNG has the
+// asked size and shows curves; bad arguments and bad logs fail without writing a picture.
+
+#include <QColor>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/CBrenmorQuillonLogViewerApp.h"
+#include "app/TextConversion.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+
+class ScreenshotTest : public QObject {
+    Q_OBJECT
+
+private:
+    struct Run {
+        int exitCode = -1;
+        QString errors;
+    };
+
+    Run RunViewer(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // No display and no chosen platform: the viewer must go offscreen by itself.
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QUILLON_VIEWER_PATH), arguments);
+        Run run;
+        if (!process.waitForFinished(120000)) return run;
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+        return run;
+    }
+
+    QString WriteLog(const QString& name, int frames) {
+        SampleLogOptions options;
+        options.frames = frames;
+        const QString path = m_dir.filePath(name);
+        if (!WriteSampleLog(ToCorePath(path), options)) return {};
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase() {
+#ifndef QUILLON_VIEWER_PATH
+        QSKIP("the viewer is not built");
+#endif
+        QVERIFY(m_dir.isValid());
+    }
+
+    void screenshotShowsCurves() {
+        const QString log = WriteLog(QStringLiteral("shot.dl"), 3000);
+        const QString png = m_dir.filePath(QStringLiteral("shot.png"));
+        const Run run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--size"),
+                                   QStringLiteral("1200x800"), QStringLiteral("--cursor"),
+                                   QStringLiteral("1500"), log});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QImage image(png);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), QSize(1200, 800));
+
+        // The chart fills the right part of the window: most of its pixels are background,
+        // but curves in several colours cross it.
+        const QRect chart(600, 150, 550, 500);
+        QHash<QRgb, int> counts;
+        for (int y = chart.top(); y <= chart.bottom(); ++y)
+            for (int x = chart.left(); x <= chart.right(); ++x)
+                ++counts[image.pixel(x, y)];
+        QRgb background = 0;
+        int most = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            if (it.value() > most) {
+                most = it.value();
+                background = it.key();
+            }
+        const int total = chart.width() * chart.height();
+        const int drawn = total - most;
+        QVERIFY2(drawn > total / 100, qPrintable(QString::number(drawn)));
+        int saturated = 0;  // strongly coloured pixels: curves, not grid or text
+        QSet<int> hues;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+            const QColor c = QColor::fromRgb(it.key());
+            if (it.key() == background || c.hsvSaturation() < 120 || c.value() < 60) continue;
+            saturated += it.value();
+            hues.insert(c.hsvHue() / 30);
+        }
+        QVERIFY2(saturated > total / 200, qPrintable(QString::number(saturated)));
+        QVERIFY2(hues.size() >= 3, qPrintable(QString::number(hues.size())));
+    }
+
+    void badRequestsFailWithoutAPicture() {
+        const QString log = WriteLog(QStringLiteral("small.dl"), 100);
+        const QString png = m_dir.filePath(QStringLiteral("bad.png"));
+        const QString missing = m_dir.filePath(QStringLiteral("missing.dl"));
+        const QString garbage = m_dir.filePath(QStringLiteral("garbage.dl"));
+        QFile file(garbage);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(5000, '\x11'));
+        file.close();
+        const QList<QStringList> requests = {
+            {QStringLiteral("--screenshot"), png, missing},
+            {QStringLiteral("--screenshot"), png, garbage},
+            {QStringLiteral("--screenshot"), png, QStringLiteral("--cursor"), QStringLiteral("100"),
+             log},
+            {QStringLiteral("--screenshot"), png, QStringLiteral("--size"), QStringLiteral("12x"),
+             log},
+            {QStringLiteral("--screenshot"), png},
+        };
+        for (const QStringList& arguments : requests) {
+            const Run run = RunViewer(arguments);
+            QVERIFY2(run.exitCode > 0, qPrintable(arguments.join(' ')));
+            QVERIFY2(!run.errors.isEmpty(), qPrintable(arguments.join(' ')));
+            QVERIFY(!QFileInfo::exists(png));
+        }
+    }
+
+    void argumentsAreParsed() {
+        QString error;
+        auto options = CBrenmorQuillonLogViewerApp::ParseArguments(
+            {QStringLiteral("--screenshot"), QStringLiteral("a.png"), QStringLiteral("--size"),
+             QStringLiteral("640x480"), QStringLiteral("--cursor"), QStringLiteral("7"),
+             QStringLiteral("log.dl")},
+            &error);
+        QVERIFY(options);
+        QCOMPARE(options->screenshotPath, QStringLiteral("a.png"));
+        QCOMPARE(options->size, QSize(640, 480));
+        QCOMPARE(options->cursorFrame, 7);
+        QCOMPARE(options->file, QStringLiteral("log.dl"));
+
+        options = CBrenmorQuillonLogViewerApp::ParseArguments({QStringLiteral("x.dlz")}, &error);
+        QVERIFY(options && !options->Screenshot());
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
+            {QStringLiteral("a.dl"), QStringLiteral("b.dl")}, &error));
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
+            {QStringLiteral("--cursor"), QStringLiteral("3"), QStringLiteral("a.dl")}, &error));
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({QStringLiteral("--bogus")}, &error));
+    }
+};
+
+QTEST_MAIN(ScreenshotTest)
+#include "ScreenshotTest.moc"
