@@ -67,8 +67,14 @@ void CDataLogDoc::UpdateAllViews(IDataLogView* sender, int hint) {
 
 bool CDataLogDoc::OnNewDocument() {
     if (destroyModelessWindows) destroyModelessWindows();
+    CloseComparison();
+    ClearLog(m_main);
+    m_hasLog = false;
     m_pathName.clear();
     m_modified = false;
+    m_cursorFrame = -1;
+    AfterFrameSetChanged();
+    UpdateAllViews(nullptr, kHintRebuild);
     return true;
 }
 
@@ -286,7 +292,7 @@ void CDataLogDoc::ComputeComparisonStats(int first, int end) {
 }
 
 void CDataLogDoc::SetCursor(int frame, int entry, bool onComparison) {
-    m_cursorFrame = frame < 0 ? -1 : frame;
+    m_cursorFrame = frame < 0 || frame >= m_displayLength ? -1 : frame;
     m_cursorEntry = entry;
     m_cursorOnComparison = onComparison;
 }

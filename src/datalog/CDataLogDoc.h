@@ -36,7 +36,8 @@ public:
     /// windows (properties sheets, scatter plot) that belong to the document.
     std::function<void()> destroyModelessWindows;
 
-    /// Clears the path and the modified flag after closing the modeless windows; the logs stay.
+    /// Empties the document (modeless windows, comparison with its save question, main log,
+    /// path, modified flag, cursor) and sends hint 3; the graph configuration stays.
     bool OnNewDocument();
     /// Opens a .dl or .dlz log as the main log (a .dlz is expanded into a .dl beside it, which
     /// becomes the document's path). Once the file passed its magic and version checks, the
@@ -108,8 +109,8 @@ public:
     void ComputeMainStats(int first, int end);
     void ComputeComparisonStats(int first, int end);
 
-    /// Cursor: frame -1 = none; entry = the view entry 0..15 it belongs to; onComparison when it
-    /// was set on the comparison log.
+    /// Cursor: frame -1 = none (also for frames outside the display length); entry = the view
+    /// entry 0..15 it belongs to; onComparison when it was set on the comparison log.
     int GetCursorFrame() const { return m_cursorFrame; }
     int GetCursorEntry() const { return m_cursorEntry; }
     bool IsCursorOnComparison() const { return m_cursorOnComparison; }

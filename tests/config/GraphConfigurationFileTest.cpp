@@ -155,15 +155,4 @@ TEST(GraphConfigurationFileTest, FailuresReportTheirTextsAndKeepDataAndFiles) {
     EXPECT_EQ(error, "There was an error saving the file");
 }
 
-TEST(GraphConfigurationFileTest, RangeChecksOfFileFields) {
-    EXPECT_FALSE(IsValidChannelNumber(0));
-    EXPECT_TRUE(IsValidChannelNumber(1));
-    EXPECT_TRUE(IsValidChannelNumber(440));
-    EXPECT_FALSE(IsValidChannelNumber(9999));
-    EXPECT_TRUE(IsValidPanel(4));
-    EXPECT_FALSE(IsValidPanel(7));
-    EXPECT_TRUE(IsValidFilterLevel(5));
-    EXPECT_FALSE(IsValidFilterLevel(200));
-}
-
 }  // namespace

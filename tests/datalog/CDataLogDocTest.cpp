@@ -257,6 +257,26 @@ TEST_F(DocTest, CloseWritesTheGraphConfigurationAndAsksForAnEditedComparison) {
     EXPECT_EQ(LoadU32(reinterpret_cast<const uint8_t*>(graph.data()) + 20 + 8), 3u);
 }
 
+TEST_F(DocTest, NewDocumentEmptiesTheLogAndKeepsTheConfiguration) {
+    SampleLogOptions options;
+    options.frames = 20;
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", options)));
+    doc.Config().views[0].entries[0].channel = 5;
+    doc.SetCursor(25, 0, false);  // beyond the log: no cursor
+    EXPECT_EQ(doc.GetCursorFrame(), -1);
+    doc.SetCursor(3, 1, false);
+    doc.SetModifiedFlag();
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_FALSE(doc.HasLog());
+    EXPECT_EQ(doc.GetFrameCount(), 0);
+    EXPECT_EQ(doc.GetCursorFrame(), -1);
+    EXPECT_EQ(doc.GetPathName(), "");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.FrameAtTime(0.0f), -1);
+    EXPECT_EQ(doc.Config().views[0].entries[0].channel, 5u);
+}
+
 TEST_F(DocTest, ComparisonLoadsPaddedAndClosesWhenAnotherLogOpens) {
     SampleLogOptions shorter, longer;
     shorter.frames = 100;
