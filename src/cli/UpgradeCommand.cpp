@@ -2,6 +2,7 @@
 // upgrader's progress lines as they happen.
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 
 #include "cli/Command.h"
 #include "legacy/LegacyConverter.h"
@@ -17,14 +18,29 @@ int RunUpgrade(const CommandArgs& args) {
         std::fprintf(stderr, "usage: %s\n", kUsage);
         return 2;
     }
+    // A percentage on a terminal for big files; pipes and logs get the lines only.
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    int shown = -1;
+    auto progress = [&](int64_t done, int64_t total) {
+        const int percent = total > 0 ? int(done * 100 / total) : 100;
+        if (percent == shown) return;
+        shown = percent;
+        std::fprintf(stderr, "\r%3d%%", percent);
+    };
     bool allConverted = true;
     for (const std::string& path : args) {
         std::printf("Converting %s\n", path.c_str());
         std::fflush(stdout);
-        const bool ok = ConvertLegacyLog(path, [](const std::string& line) {
-            std::printf("%s\n", line.c_str());
-            std::fflush(stdout);
-        });
+        shown = -1;
+        const bool ok = ConvertLegacyLog(
+            path,
+            [&](const std::string& line) {
+                if (terminal && shown >= 0) std::fprintf(stderr, "\r    \r");
+                shown = -1;
+                std::printf("%s\n", line.c_str());
+                std::fflush(stdout);
+            },
+            terminal ? ProgressCallback(progress) : ProgressCallback());
         allConverted = allConverted && ok;
     }
     return allConverted && std::fflush(stdout) == 0 ? 0 : 1;

@@ -95,7 +95,8 @@ bool SetZeroTimeAtFrame(LogData& log, int frame) {
 }
 
 bool SetZeroTimeAtTime(LogData& log, float t) {
-    if (!IsFrame(log, 0)) return false;
+    // A padding frame of the other log has no instant to measure from.
+    if (!IsFrame(log, 0) || t == kNoValue || !std::isfinite(t)) return false;
     Retime(log, float(double(t) - double(log.values[0][0])));
     return true;
 }

@@ -35,7 +35,8 @@ int64_t FrameOffsetMs(const LogData& log, int frame);
 bool SetZeroTimeAtFrame(LogData& log, int frame);
 
 /// The same for an instant t on this log's time axis that need not be one of its frames (the
-/// other log's time at the cursor). False without frames.
+/// other log's time at the cursor). False (nothing changed) without frames, or when t is the
+/// no-value marker or not finite.
 bool SetZeroTimeAtTime(LogData& log, float t);
 
 /// Crops the frames before k: the first timestamp advances to frame k's, `zeroTime` becomes 0

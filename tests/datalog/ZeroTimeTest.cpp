@@ -98,6 +98,8 @@ TEST(ZeroTime, LeavesMarkersAloneAndRefusesNonFrames) {
     EXPECT_FALSE(SetZeroTimeAtFrame(log, 50));
     EXPECT_FALSE(SetStartPoint(log, 50));
     EXPECT_FALSE(SetEndPoint(log, -1));
+    EXPECT_FALSE(SetZeroTimeAtTime(log, kNoValue));  // a padding frame of the other log
+    EXPECT_FALSE(SetZeroTimeAtTime(log, std::numeric_limits<float>::infinity()));
     EXPECT_EQ(Times(log), before);
     EXPECT_EQ(log.frameCount, 50);
     LogData empty;
