@@ -162,7 +162,6 @@ bool CDataLogDoc::OnSaveDocument(const std::string& path, std::string* error) {
     if (!WriteDataLog(path, m_main, &message)) {
         m_lastError = message.empty() ? std::string(kSaveErrorText) : message;
         if (error) *error = m_lastError;
-        m_prompt.Message("", kSaveErrorText);
         return false;
     }
     m_pathName = path;

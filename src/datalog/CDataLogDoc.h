@@ -46,7 +46,7 @@ public:
     /// the prompt (callers show nothing more) and kept in GetLastError().
     bool OnOpenDocument(const std::string& path, const ProgressCallback& progress = {});
     /// Writes the main log atomically; clears the modified flag on success. A failure is
-    /// reported through the prompt ("There was an error saving the file") and in *error.
+    /// returned with its reason in *error for the caller to show; the old file stays whole.
     bool OnSaveDocument(const std::string& path, std::string* error = nullptr);
     /// Closes the modeless windows and the comparison log, writes the current graph
     /// configuration and empties the document.
