@@ -1,0 +1,124 @@
+// export-csv: a whole log as comma-separated text, optionally with the math channels of a .graph
+// file computed first, as the viewer's File, Export writes it.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+#include "config/GraphConfigurationFile.h"
+#include "datalog/CsvExport.h"
+#include "datalog/DataLogFile.h"
+#include "datalog/DlzCodec.h"
+#include "formula/MathChannels.h"
+
+namespace quillon::cli {
+
+namespace {
+
+constexpr char kUsage[] = "export-csv LOG [-o OUT.csv] [--graph FILE.graph]";
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "quillon-cli export-csv: %s\n", message.c_str());
+    return 1;
+}
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "quillon-cli export-csv: %s\nusage: %s\n", message.c_str(), kUsage);
+    return 2;
+}
+
+/// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it).
+LoadResult ReadLog(const std::string& path, LogData& log) {
+    if (!IsDlzPath(path)) return ReadDataLog(path, log);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> packed{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
+    if (!in && !in.eof()) return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
+    const std::vector<uint8_t> bytes = DecodeDlz(packed.data(), packed.size());
+    return ReadDataLogBytes(bytes.data(), bytes.size(), log);
+}
+
+/// A bar on stderr, redrawn at the export's progress points, when stderr is a terminal.
+class ProgressBar {
+public:
+    ProgressBar() : m_enabled(::isatty(STDERR_FILENO) == 1) {}
+    ProgressCallback Callback() {
+        if (!m_enabled) return {};
+        return [this](int64_t done, int64_t total) { Draw(done, total); };
+    }
+    void Finish() {
+        if (m_drawn) std::fprintf(stderr, "\n");
+    }
+
+private:
+    void Draw(int64_t done, int64_t total) {
+        constexpr int kWidth = 40;
+        const int filled = total > 0 ? int(done * kWidth / total) : kWidth;
+        std::fprintf(stderr, "\rexporting [%-*s] %lld/%lld frames", kWidth,
+                     std::string(size_t(filled), '#').c_str(), static_cast<long long>(done),
+                     static_cast<long long>(total));
+        std::fflush(stderr);
+        m_drawn = true;
+    }
+
+    bool m_enabled;
+    bool m_drawn = false;
+};
+
+int RunExportCsv(const CommandArgs& args) {
+    std::string logPath, outPath, graphPath;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" || a == "--graph") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return UsageError(a + " needs a file name");
+            (a == "-o" ? outPath : graphPath) = args[++i];
+        } else if (logPath.empty() && !a.empty() && a[0] != '-') {
+            logPath = a;
+        } else {
+            return UsageError("unexpected argument '" + a + "'");
+        }
+    }
+    if (logPath.empty()) return UsageError("no log given");
+
+    auto log = std::make_unique<LogData>();
+    const LoadResult loaded = ReadLog(logPath, *log);
+    if (!loaded.ok())
+        return Fail(loaded.message.empty() ? "cannot read '" + logPath + "'" : loaded.message);
+
+    if (!graphPath.empty()) {
+        GraphConfiguration config = DefaultGraphConfiguration();
+        std::string error;
+        if (!ReadGraphConfigurationFile(graphPath, config, &error))
+            return Fail(error + ": '" + graphPath + "'");
+        ComputeMathChannels(*log, config);
+    }
+
+    if (outPath.empty())
+        outPath = DefaultCsvPath(IsDlzPath(logPath) ? DlzTargetPath(logPath) : logPath);
+    std::error_code ec;
+    if (std::filesystem::equivalent(outPath, logPath, ec))
+        return Fail("the output '" + outPath + "' is the log itself");
+
+    ProgressBar bar;
+    const CsvExportResult result = ExportCsv(*log, outPath, bar.Callback());
+    bar.Finish();
+    if (!result.ok) return Fail(result.error + " '" + outPath + "': " + result.detail);
+    std::printf("%s\n", outPath.c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+const CommandRegistrar registrar("export-csv", kUsage, RunExportCsv);
+
+}  // namespace
+
+}  // namespace quillon::cli
