@@ -20,6 +20,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandRules.h"
 #include "app/TextConversion.h"
+#include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
 #include "samplegen/SampleLog.h"
 
@@ -373,6 +374,44 @@ private slots:
         QCOMPARE(asked, 1);
         QVERIFY(Doc().IsModified());
         QCOMPARE(FromCorePath(Doc().GetPathName()), written);
+    }
+
+    void updateStatsCoversTheVisibleWindowWithItsLastFrame() {
+        QVERIFY(Start(WriteLog(QStringLiteral("stats.dl"), 800), {}));
+        QVERIFY(Frame().ExecuteCommand(ID_UPDATE_STATS));
+        QCOMPARE(Doc().Main().stats[0].count, 800u);
+        QCOMPARE(Doc().Main().stats[0].endValue, Doc().Main().values[0][799]);
+        QVERIFY(Frame().ExecuteCommand(ID_ZOOM_IN));
+        const int first = Doc().GetZoomFirst();
+        const int last = Doc().GetZoomLast();
+        QVERIFY(last - first + 1 < 800);
+        QVERIFY(Frame().ExecuteCommand(ID_UPDATE_STATS));
+        QCOMPARE(Doc().Main().stats[0].count, uint32_t(last - first + 1));
+        QCOMPARE(Doc().Main().stats[0].startValue, Doc().Main().values[0][size_t(first)]);
+        QCOMPARE(Doc().Main().stats[0].endValue, Doc().Main().values[0][size_t(last)]);
+    }
+
+    void exitAsksToSaveAndWritesTheDisplaySetup() {
+        QVERIFY(Start(WriteLog(QStringLiteral("exit.dl"), 60), {}));
+        Doc().SetModifiedFlag(true);
+        QMessageBox::StandardButton answer = QMessageBox::Cancel;
+        int asked = 0;
+        Frame().askSaveChanges = [&](const QString&) {
+            ++asked;
+            return answer;
+        };
+        QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
+        QCOMPARE(asked, 1);
+        QVERIFY(Frame().isVisible());
+        QVERIFY(Doc().HasLog());
+
+        const QString graph = FromCorePath(m_app->Prefs().GetLastDataLogConfig());
+        QFile::remove(graph);
+        answer = QMessageBox::No;
+        QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
+        QCOMPARE(asked, 2);
+        QVERIFY(!Frame().isVisible());
+        QCOMPARE(QFileInfo(graph).size(), 10218);
     }
 
     void recentFileListKeepsTheFourNewest() {
