@@ -55,7 +55,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ComparisonLogTest, ALongerComparisonLengthensTheMainColumnsWithMarkers) {
+TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     LoadMain(100);
     const float rpm99 = m_main.values[1][99];
     ComparisonLoadResult r = LoadComparisonLog(WriteLog("c.dl", 250, 2), m_main, m_comparison);
@@ -71,26 +71,23 @@ TEST_F(ComparisonLogTest, ALongerComparisonLengthensTheMainColumnsWithMarkers) {
             ASSERT_EQ(m_main.status[s][i], kNoValueStatus);
         }
     }
-    // Diag statuses are zeroed as for a main log.
-    for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)
+    for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)  // zeroed as for a main log
         EXPECT_EQ(m_comparison.status[s][10], 0u);
-}
 
-TEST_F(ComparisonLogTest, AShorterComparisonIsPaddedToTheMainLength) {
-    LoadMain(300);
-    ComparisonLoadResult r =
-        LoadComparisonLog(WriteLog("c.dl", 120, 3, 1.5f), m_main, m_comparison);
+    // A shorter one is lengthened itself; it lines up on its own zero time.
+    LogData shortMain;
+    ASSERT_TRUE(ReadDataLog(WriteLog("long.dl", 300, 9), shortMain).ok());
+    r = LoadComparisonLog(WriteLog("d.dl", 120, 3, 1.5f), shortMain, m_comparison);
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(r.displayLength, 300);
     EXPECT_EQ(m_comparison.frameCount, 120);
     ASSERT_GE(m_comparison.values[0].size(), size_t(301));
-    EXPECT_FLOAT_EQ(m_comparison.values[0][0], -1.5f);  // its own zero time lines it up
+    EXPECT_FLOAT_EQ(m_comparison.values[0][0], -1.5f);
     for (size_t i = 120; i <= 300; ++i) {
-        ASSERT_EQ(m_comparison.values[0][i], kNoValue);
         ASSERT_EQ(m_comparison.values[7][i], kNoValue);
         ASSERT_EQ(m_comparison.status[7][i], kNoValueStatus);
     }
-    EXPECT_EQ(m_main.values[0].size(), size_t(301));  // untouched
+    EXPECT_EQ(shortMain.values[0].size(), size_t(301));  // untouched
 }
 
 TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
@@ -167,18 +164,13 @@ TEST_F(ComparisonLogTest, SavingAndReloadingKeepsANudgedZeroTime) {
     EXPECT_EQ(again.firstTimestamp, m_comparison.firstTimestamp);
     for (size_t i = 0; i < 90; ++i)
         EXPECT_NEAR(again.values[0][i], times[i], 2e-6) << i;
-}
 
-TEST_F(ComparisonLogTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
-    LoadMain(20);
-    std::string path = WriteLog("c.dl", 30, 7);
-    ASSERT_TRUE(LoadComparisonLog(path, m_main, m_comparison).ok);
-    std::string error;
+    // A failed save is reported and leaves what was there.
     fs::create_directory(Path("folder.dl"));
     EXPECT_FALSE(SaveComparisonLog(Path("folder.dl"), m_comparison, &error));
     EXPECT_EQ(error.rfind("There was an error saving the file", 0), 0u) << error;
-    EXPECT_FALSE(SaveComparisonLog(Path("no/such/folder/c.dl"), m_comparison, &error));
     EXPECT_TRUE(fs::is_directory(Path("folder.dl")));
+    EXPECT_FALSE(SaveComparisonLog(Path("no/such/folder/c.dl"), m_comparison, &error));
 }
 
 TEST_F(ComparisonLogTest, ZeroTimeComesFromTheLogTheCursorIsOn) {
