@@ -1,9 +1,7 @@
 #include "datalog/CDataLogDoc.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <ctime>
 
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
@@ -12,10 +10,7 @@
 #include "datalog/DlzCodec.h"
 #include "datalog/ZeroTime.h"
 #include "datalog/ComparisonLog.h"
-#if __has_include("formula/MathChannels.h")
 #include "formula/MathChannels.h"
-#define QUILLON_HAVE_MATH 1
-#endif
 
 namespace quillon {
 
@@ -210,10 +205,8 @@ void CDataLogDoc::CloseComparison() {
 }
 
 void CDataLogDoc::RecomputeMathChannels() {
-#ifdef QUILLON_HAVE_MATH
     ComputeMathChannels(m_main, m_config);
     if (m_comparisonLoaded) ComputeMathChannels(m_comparison, m_config);
-#endif
 }
 
 void CDataLogDoc::Fail(const std::string& message) {
