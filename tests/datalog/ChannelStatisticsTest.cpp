@@ -68,18 +68,17 @@ void ReferenceStats(const LogData& log, int first, int end, ChannelStats* out) {
         out[s].slope = out[s].delta / out[0].delta;
 }
 
-/// Bit-for-bit equality (NaN payloads and signs included).
+/// Bit-for-bit equality of every figure (NaN payloads and signs included).
 void ExpectSameBits(const ChannelStats& a, const ChannelStats& b, int slot) {
-    auto bits = [](float f) { return std::bit_cast<uint32_t>(f); };
-    EXPECT_EQ(bits(a.minimum), bits(b.minimum)) << "slot " << slot;
-    EXPECT_EQ(bits(a.maximum), bits(b.maximum)) << "slot " << slot;
-    EXPECT_EQ(bits(a.average), bits(b.average)) << "slot " << slot;
-    EXPECT_EQ(bits(a.standardDeviation), bits(b.standardDeviation)) << "slot " << slot;
-    EXPECT_EQ(bits(a.startValue), bits(b.startValue)) << "slot " << slot;
-    EXPECT_EQ(bits(a.endValue), bits(b.endValue)) << "slot " << slot;
-    EXPECT_EQ(bits(a.delta), bits(b.delta)) << "slot " << slot;
-    EXPECT_EQ(a.count, b.count) << "slot " << slot;
-    EXPECT_EQ(bits(a.slope), bits(b.slope)) << "slot " << slot;
+    auto bits = [](const ChannelStats& st) {
+        return std::array<uint32_t, 9>{
+            std::bit_cast<uint32_t>(st.minimum),    std::bit_cast<uint32_t>(st.maximum),
+            std::bit_cast<uint32_t>(st.average),    std::bit_cast<uint32_t>(st.standardDeviation),
+            std::bit_cast<uint32_t>(st.startValue), std::bit_cast<uint32_t>(st.endValue),
+            std::bit_cast<uint32_t>(st.delta),      st.count,
+            std::bit_cast<uint32_t>(st.slope)};
+    };
+    EXPECT_EQ(bits(a), bits(b)) << "slot " << slot;
 }
 
 float Time(int i) {
@@ -117,18 +116,6 @@ TEST(ChannelStatistics, MatchesThePlainSinglePrecisionLoopBitForBit) {
         }
 }
 
-TEST(ChannelStatistics, SumsAreRoundedToSinglePrecisionAfterEachAddition) {
-    // 2^24 + 1 is not a float: each added 1 is lost, so the sum stays 2^24.
-    auto log = MakeLog(4, [](int s, int i) {
-        if (s == 0) return Time(i);
-        return i == 0 ? 16777216.0f : 1.0f;
-    });
-    ComputeChannelStats(*log, 0, 4, log->stats);
-    EXPECT_EQ(log->stats[5].average, 4194304.0f);
-    EXPECT_EQ(log->stats[5].minimum, 1.0f);
-    EXPECT_EQ(log->stats[5].maximum, 16777216.0f);
-}
-
 TEST(ChannelStatistics, FiguresOfSimpleColumns) {
     auto log = MakeLog(4, [](int s, int i) {
         switch (s) {
@@ -143,35 +130,22 @@ TEST(ChannelStatistics, FiguresOfSimpleColumns) {
             case 4:
                 return i == 2 ? kNoValue : 1.0f;
             default:
-                return float(s);
+                return i == 0 ? 16777216.0f : 1.0f;  // 2^24 + 1 is not a float
         }
     });
     ComputeChannelStats(*log, 0, 4, log->stats);
     const auto& st = log->stats;
-
     EXPECT_EQ(st[0].slope, 1.0f);  // time against itself
-
-    EXPECT_EQ(st[1].minimum, 1.0f);
-    EXPECT_EQ(st[1].maximum, 4.0f);
     EXPECT_EQ(st[1].average, 2.5f);
     EXPECT_EQ(st[1].standardDeviation, std::sqrt(1.25f));  // population form
-    EXPECT_EQ(st[1].startValue, 1.0f);
-    EXPECT_EQ(st[1].endValue, 4.0f);
     EXPECT_EQ(st[1].delta, -3.0f);
-    EXPECT_EQ(st[1].count, 4u);
     EXPECT_FLOAT_EQ(st[1].slope, 10.0f);  // -3 / (0 - 0.3)
-
-    EXPECT_EQ(st[2].maximum, -2.0f);  // the true maximum of negative values
-    EXPECT_EQ(st[2].minimum, -8.0f);
-
-    EXPECT_EQ(st[3].average, 0.0f);
+    EXPECT_EQ(st[2].maximum, -2.0f);      // the true maximum of negative values
     EXPECT_EQ(st[3].standardDeviation, 0.0f);
-    EXPECT_EQ(st[3].delta, 0.0f);
     EXPECT_EQ(st[3].slope, 0.0f);
-
-    // The no-value marker is not skipped.
-    EXPECT_EQ(st[4].minimum, kNoValue);
+    EXPECT_EQ(st[4].minimum, kNoValue);  // the no-value marker is not skipped
     EXPECT_EQ(st[4].average, (kNoValue + 3.0f) / 4.0f);
+    EXPECT_EQ(st[5].average, 4194304.0f);  // each added 1 was lost to f32 rounding
 }
 
 TEST(ChannelStatistics, NanChangesNoMinimumOrMaximum) {
@@ -198,8 +172,6 @@ TEST(ChannelStatistics, OneFrameRange) {
     ComputeChannelStats(*log, 2, 3, log->stats);
     const ChannelStats& st = log->stats[7];
     EXPECT_EQ(st.count, 1u);
-    EXPECT_EQ(st.minimum, 72.0f);
-    EXPECT_EQ(st.maximum, 72.0f);
     EXPECT_EQ(st.average, 72.0f);
     EXPECT_EQ(st.standardDeviation, 0.0f);
     EXPECT_EQ(st.delta, 0.0f);
@@ -230,22 +202,6 @@ TEST(ChannelStatistics, EmptyReversedAndOverlongRangesStayInsideTheColumns) {
     empty.frameCount = 10;  // claims frames it does not hold
     ComputeChannelStats(empty, 0, 10, empty.stats);
     EXPECT_EQ(empty.stats[0].count, 0u);
-}
-
-TEST(ChannelStatistics, RawColumnsWithMissingSlots) {
-    auto log = MakeLog(5, [](int s, int i) { return s == 0 ? Time(i) : float(s + i); });
-    const float* columns[kSlotCount];
-    for (int s = 0; s < kSlotCount; ++s)
-        columns[s] = log->values[s].data();
-    columns[6] = nullptr;
-    columns[12] = columns[13] = columns[14] = columns[15] = nullptr;
-    ChannelStats out[kSlotCount];
-    ComputeChannelStats(columns, 5, 0, 5, out);
-    EXPECT_EQ(out[6].count, 0u);
-    EXPECT_EQ(out[13].count, 0u);
-    EXPECT_EQ(out[7].count, 5u);
-    EXPECT_EQ(out[7].maximum, 11.0f);
-    EXPECT_EQ(out[5].average, 7.0f);
 }
 
 }  // namespace
