@@ -152,7 +152,8 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
             return false;
         }
         m_doc->SetCursor(options.cursorFrame, 0, false);
-        m_doc->UpdateAllViews(nullptr, kHintCursor);
+        // The chart takes the document's cursor when it is built; the values follow it too.
+        m_doc->UpdateAllViews(nullptr, kHintRebuild);
     }
     m_frame->resize(options.size);
     m_frame->show();

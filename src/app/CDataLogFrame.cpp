@@ -1,5 +1,7 @@
 #include "app/CDataLogFrame.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -199,7 +201,11 @@ void CDataLogFrame::CreateClient() {
     m_splitter->addWidget(m_chartPane);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({kValuesPaneWidth, kChartPaneWidth});
+    // The values pane starts at its nominal width, or wider when its rows need more room with
+    // this platform's fonts (never more than half again as wide).
+    const int valuesWidth =
+        std::clamp(m_valuesPane->sizeHint().width(), kValuesPaneWidth, kValuesPaneWidth * 3 / 2);
+    m_splitter->setSizes({valuesWidth, kChartPaneWidth});
     setCentralWidget(m_splitter);
 
     m_toolbar = new CDataLogToolbar([this](int id) { return Action(id); }, this);
