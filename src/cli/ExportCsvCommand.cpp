@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -43,8 +45,15 @@ LoadResult ReadLog(const std::string& path, LogData& log) {
     std::vector<uint8_t> packed{std::istreambuf_iterator<char>(in),
                                 std::istreambuf_iterator<char>()};
     if (!in && !in.eof()) return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
-    const std::vector<uint8_t> bytes = DecodeDlz(packed.data(), packed.size());
-    return ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    // Run-length expansion can turn a small damaged file into more bytes than memory holds.
+    try {
+        const std::vector<uint8_t> bytes = DecodeDlz(packed.data(), packed.size());
+        return ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    } catch (const std::bad_alloc&) {
+        return {LoadStatus::OutOfMemory, "'" + path + "' expands to more than memory holds"};
+    } catch (const std::length_error&) {
+        return {LoadStatus::OutOfMemory, "'" + path + "' expands to more than memory holds"};
+    }
 }
 
 /// A bar on stderr, redrawn at the export's progress points, when stderr is a terminal.
