@@ -25,6 +25,15 @@ bool LoadFile(const std::string& path, std::string& content) {
     return ok;
 }
 
+/// A UTF-8 byte order mark some editors put at the start; it is not part of the first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool StripByteOrderMark(std::string& content) {
+    if (content.compare(0, kByteOrderMark.size(), kByteOrderMark) != 0) return false;
+    content.erase(0, kByteOrderMark.size());
+    return true;
+}
+
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
         s.remove_prefix(1);
@@ -89,6 +98,7 @@ std::string SafeText(std::string_view text) {
 std::optional<std::string> IniFile::Read(std::string_view section, std::string_view key) const {
     std::string content;
     if (!LoadFile(m_path, content)) return std::nullopt;
+    StripByteOrderMark(content);
     bool inSection = false;
     bool seenSection = false;
     for (std::string_view line : SplitLines(content)) {
@@ -122,6 +132,7 @@ bool IniFile::Write(std::string_view section,
     // than replaced by the keys of this write alone.
     std::error_code ec;
     if (!LoadFile(m_path, content) && std::filesystem::exists(m_path, ec)) return false;
+    const bool byteOrderMark = StripByteOrderMark(content);
     const bool crlf =
         content.find("\r\n") != std::string::npos || content.find('\n') == std::string::npos;
     const char* eol = crlf ? "\r\n" : "\n";
@@ -166,7 +177,7 @@ bool IniFile::Write(std::string_view section,
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), newLine);
     }
 
-    std::string out;
+    std::string out(byteOrderMark ? kByteOrderMark : std::string_view());
     out.reserve(content.size() + 64);
     for (const std::string& line : lines) {
         out += line;

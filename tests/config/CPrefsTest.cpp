@@ -216,6 +216,15 @@ TEST(IniFileTest, FirstSectionAndKeyWinAndQuotesAreDropped) {
     EXPECT_EQ(ini.Read("B", "k"), "3");
     EXPECT_EQ(ini.Read("C", "c"), "w");
     EXPECT_EQ(ini.Read("A", "k"), "1");
+
+    // A byte order mark before the first section is kept but does not hide the section.
+    std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF[General]\r\nk=1\r\n";
+    EXPECT_EQ(ini.Read("General", "k"), "1");
+    ASSERT_TRUE(ini.Write("General", "k", "2"));
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "\xEF\xBB\xBF[General]\r\nk=2\r\n");
     fs::remove(path);
 }
 
