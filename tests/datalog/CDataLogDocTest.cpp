@@ -445,6 +445,28 @@ TEST_F(DocTest, PanelOrderingListsPanelsInTurnAndIgnoresOutOfRangePanels) {
     EXPECT_EQ(order, (std::vector<int>{1, 2, 7, 8, 10, 11, 13, 14, 0, 3, 6, 9, 12, 15, 4}));
 }
 
+TEST_F(DocTest, GraphFileWithOutOfRangeFieldsIsGuardedWhereTheDocumentUsesIt) {
+    GraphConfiguration config = DefaultGraphConfiguration();
+    for (int v = 1; v < kViewCount; ++v)
+        for (auto& entry : config.views[v].entries)
+            entry = {9999, 1, 1, {}, 7, 200};
+    config.views[0].entries[3].panel = 0xFFFFFFFFu;
+    const std::string path = Path("odd.graph");
+    ASSERT_TRUE(WriteGraphConfigurationFile(path, config));
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.LoadGraphConfiguration(path));
+    EXPECT_EQ(doc.Config().views[1].entries[0].channel, 9999u);  // kept as stored
+    doc.StepView(+1);                                            // views 1..7 hold no valid channel
+    EXPECT_EQ(doc.GetCurrentView(), 0);
+    doc.StepView(-1);
+    EXPECT_EQ(doc.GetCurrentView(), 0);
+    EXPECT_EQ(doc.CountPanelEntries(0), 15);
+    EXPECT_EQ(doc.EntriesOrderedByPanel().size(), 15u);
+    doc.SetCurrentView(4);
+    EXPECT_TRUE(doc.EntriesOrderedByPanel().empty());
+    EXPECT_EQ(m_prompt.messages, 0);
+}
+
 TEST_F(DocTest, ViewsAreNotifiedExceptTheSender) {
     CDataLogDoc doc(*m_prefs, m_prompt);
     RecordingView a, b;
