@@ -25,9 +25,6 @@
 #include "app/TextConversion.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
-#include "datalog/ComparisonLog.h"
-#include "datalog/DlzCodec.h"
-#include "datalog/ZeroTime.h"
 
 #if __has_include("chart/CDataLogView.h")
 #include "chart/CDataLogView.h"
@@ -594,50 +591,21 @@ void CDataLogFrame::OnPreviousPane() {
 
 // ---- tools --------------------------------------------------------------------------------
 
-bool CDataLogFrame::Confirm(const char* caption, const char* text) {
-    return m_doc.Prompt().Question(caption, text) != PromptAnswer::No;
-}
-
-void CDataLogFrame::AfterMainTimeBaseChanged() {
-    m_doc.SetModifiedFlag(true);
-    m_doc.ResetZoomRange();
-    m_doc.UpdateAllViews(nullptr, kHintRebuild);
+void CDataLogFrame::OnSetZeroTime() {
+    m_doc.OnSetZeroTime();
     UpdateCommandUI();
 }
 
-void CDataLogFrame::OnSetZeroTime() {
-    if (!Confirm(kSetZeroTimeCaption, kSetZeroTimeQuestion)) return;
-    const int k = m_doc.GetCursorFrame();
-    bool changed = false;
-    if (m_doc.IsComparisonLoaded() && m_doc.IsCursorOnComparison()) {
-        // The instant under a comparison cursor, on the main log's own time axis.
-        const LogData& comparison = m_doc.Comparison();
-        if (k >= 0 && k < comparison.frameCount)
-            changed = SetZeroTimeAtTime(m_doc.Main(), comparison.values[0][size_t(k)]);
-    } else {
-        changed = SetZeroTimeAtFrame(m_doc.Main(), k);
-    }
-    if (changed) AfterMainTimeBaseChanged();
-}
-
 void CDataLogFrame::OnSetStartPoint() {
-    if (!Confirm(kSetStartPointCaption, kSetStartPointQuestion)) return;
     WaitCursor wait;
-    if (!SetStartPoint(m_doc.Main(), m_doc.GetCursorFrame())) return;
-    m_doc.SetCursor(-1, 0, false);
-    m_doc.UpdateDisplayLength();
-    m_doc.ComputeMainStats(0, m_doc.GetFrameCount());
-    AfterMainTimeBaseChanged();
+    m_doc.OnSetStartPoint();
+    UpdateCommandUI();
 }
 
 void CDataLogFrame::OnSetEndPoint() {
-    if (!Confirm(kSetEndPointCaption, kSetEndPointQuestion)) return;
     WaitCursor wait;
-    if (!SetEndPoint(m_doc.Main(), m_doc.GetCursorFrame())) return;
-    m_doc.SetCursor(-1, 0, false);
-    m_doc.UpdateDisplayLength();
-    m_doc.ComputeMainStats(0, m_doc.GetFrameCount());
-    AfterMainTimeBaseChanged();
+    m_doc.OnSetEndPoint();
+    UpdateCommandUI();
 }
 
 // ---- zoom ---------------------------------------------------------------------------------
@@ -688,49 +656,17 @@ void CDataLogFrame::OnCompareDataLog() {
                                              FromCorePath(m_prefs.GetDataLogFolder()),
                                              QStringLiteral("KORA Datalog (*.dl *.dlz)"));
     if (chosen.isEmpty()) return;
-    std::string path = ToCorePath(chosen);
-    if (IsDlzPath(path)) {
-        std::string expanded;
-        std::string error;
-        bool ok = false;
-        {
-            WaitCursor wait;
-            ok = ExpandDlzFile(path, &expanded, &error);
-        }
-        if (!ok) {
-            // Nothing is loaded; the user learns why instead of seeing nothing happen.
-            m_doc.Prompt().Message("", error.empty() ? kComparisonOpenErrorText : error);
-            return;
-        }
-        path = expanded;
-    }
-    LoadComparison(path);
+    LoadComparison(ToCorePath(chosen));
 }
 
 bool CDataLogFrame::LoadComparison(const std::string& path) {
-    if (!QFileInfo(FromCorePath(path)).isReadable() || QFileInfo(FromCorePath(path)).isDir()) {
-        m_doc.Prompt().Message("", kComparisonOpenErrorText);
-        return false;
-    }
-    m_doc.CloseComparison();
-    ComparisonLoadResult result;
+    bool ok = false;
     {
         WaitCursor wait;
-        result = LoadComparisonLog(path, m_doc.Main(), m_doc.Comparison());
+        ok = m_doc.LoadComparison(path);
     }
-    if (!result.ok) {
-        m_doc.Prompt().Message(result.caption, result.message);
-        UpdateCommandUI();
-        return false;
-    }
-    m_doc.SetComparisonLoaded(true, path);
-    m_doc.SetComparisonEdited(false);
-    m_doc.RecomputeMathChannels();
-    m_doc.ComputeComparisonStats(0, m_doc.Comparison().frameCount);
-    m_doc.ResetZoomRange();
-    m_doc.UpdateAllViews(nullptr, kHintRebuild);
     UpdateCommandUI();
-    return true;
+    return ok;
 }
 
 void CDataLogFrame::OnCloseComparison() {
@@ -739,22 +675,12 @@ void CDataLogFrame::OnCloseComparison() {
 }
 
 void CDataLogFrame::OnComparisonSetZeroTime() {
-    if (!Confirm(kSetComparisonZeroTimeCaption, kSetComparisonZeroTimeQuestion)) return;
-    if (!m_doc.IsComparisonLoaded()) return;
-    if (!SetComparisonZeroTime(m_doc.Comparison(), m_doc.Main(), m_doc.GetCursorFrame(),
-                               m_doc.IsCursorOnComparison()))
-        return;
-    m_doc.SetComparisonEdited(true);
-    m_doc.ResetZoomRange();
-    m_doc.UpdateAllViews(nullptr, kHintRebuild);
+    m_doc.OnSetComparisonZeroTime();
     UpdateCommandUI();
 }
 
 void CDataLogFrame::OnNudge(int delta) {
-    if (!m_doc.IsComparisonLoaded() || delta == 0) return;
-    NudgeComparison(m_doc.Comparison(), -delta);
-    m_doc.SetComparisonEdited(true);
-    m_doc.UpdateAllViews(nullptr, kHintRefill);
+    if (delta != 0) m_doc.NudgeComparison(-delta);
 }
 
 // ---- drag and drop ------------------------------------------------------------------------

@@ -57,8 +57,8 @@ public:
     bool SaveModified();
     bool Save();
     bool SaveAs();
-    /// Loads path (a .dl) as the comparison log: closes the current one with its save question,
-    /// computes math channels and statistics and rebuilds the views. Failures are reported.
+    /// Loads path (.dl, or .dlz expanded beside it) as the comparison log through the document,
+    /// which closes the current one with its save question; failures are reported.
     bool LoadComparison(const std::string& path);
     /// True once a log has been opened in this window.
     bool HasOpenedLog() const { return m_hasOpenedLog; }
@@ -111,9 +111,6 @@ private:
     void OnComparisonSetZeroTime();
     void OnNudge(int delta);
     void OnPendingCommand();
-
-    bool Confirm(const char* caption, const char* text);
-    void AfterMainTimeBaseChanged();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
