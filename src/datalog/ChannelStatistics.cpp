@@ -15,9 +15,11 @@ namespace {
 constexpr float kLargest = 3.4028235e38f;
 
 // Every slot's figures are single-precision sums taken in frame order. The slots are
-// independent, so groups of four are handled side by side: four frames of four columns are
-// loaded and transposed so that each vector lane carries one slot, and the lane operations
-// (add, min, max, subtract, multiply) are exactly the scalar f32 operations of that slot.
+// independent, so eight are handled side by side: four frames of four columns are loaded and
+// transposed so that each vector lane carries one slot, and the lane operations (add, min, max,
+// subtract, multiply) are exactly the scalar f32 operations of that slot. Two such vectors per
+// step keep two independent addition chains in flight.
+constexpr int kGroup = 8;
 
 /// One step of the first pass for one value of one slot.
 inline void Accumulate(float v, float& minimum, float& maximum, float& sum) {
@@ -32,78 +34,84 @@ inline void AccumulateSquare(float v, float average, float& squares) {
     squares = squares + square;
 }
 
-/// First pass over frames [first, end) of four slots: minimum, maximum, sum.
+#if defined(__SSE2__)
+/// Frames i .. i + 3 of four columns, one vector per frame, lane k = column k.
+inline void LoadFrames(const float* const* cols, size_t i, __m128 r[4]) {
+    r[0] = _mm_loadu_ps(cols[0] + i);
+    r[1] = _mm_loadu_ps(cols[1] + i);
+    r[2] = _mm_loadu_ps(cols[2] + i);
+    r[3] = _mm_loadu_ps(cols[3] + i);
+    _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]);
+}
+#endif
+
+/// First pass over frames [first, end) of kGroup slots: minimum, maximum, sum.
 void SumGroup(const float* const* cols, size_t first, size_t end, float* minimum, float* maximum,
               float* sum) {
     size_t i = first;
 #if defined(__SSE2__)
-    __m128 mn = _mm_set1_ps(kLargest);
-    __m128 mx = _mm_set1_ps(-kLargest);
-    __m128 s = _mm_setzero_ps();
+    __m128 mnA = _mm_set1_ps(kLargest), mnB = mnA;
+    __m128 mxA = _mm_set1_ps(-kLargest), mxB = mxA;
+    __m128 sA = _mm_setzero_ps(), sB = sA;
     for (; i + 4 <= end; i += 4) {
-        __m128 r0 = _mm_loadu_ps(cols[0] + i);
-        __m128 r1 = _mm_loadu_ps(cols[1] + i);
-        __m128 r2 = _mm_loadu_ps(cols[2] + i);
-        __m128 r3 = _mm_loadu_ps(cols[3] + i);
-        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);  // now r_j holds frame i + j of the four slots
-        // _mm_min_ps(v, m) is "v < m ? v : m" lane by lane, so a NaN never replaces m.
-        mn = _mm_min_ps(r0, mn);
-        mx = _mm_max_ps(r0, mx);
-        s = _mm_add_ps(s, r0);
-        mn = _mm_min_ps(r1, mn);
-        mx = _mm_max_ps(r1, mx);
-        s = _mm_add_ps(s, r1);
-        mn = _mm_min_ps(r2, mn);
-        mx = _mm_max_ps(r2, mx);
-        s = _mm_add_ps(s, r2);
-        mn = _mm_min_ps(r3, mn);
-        mx = _mm_max_ps(r3, mx);
-        s = _mm_add_ps(s, r3);
+        __m128 a[4], b[4];
+        LoadFrames(cols, i, a);
+        LoadFrames(cols + 4, i, b);
+        for (int j = 0; j < 4; ++j) {
+            // _mm_min_ps(v, m) is "v < m ? v : m" lane by lane, so a NaN never replaces m.
+            mnA = _mm_min_ps(a[j], mnA);
+            mnB = _mm_min_ps(b[j], mnB);
+            mxA = _mm_max_ps(a[j], mxA);
+            mxB = _mm_max_ps(b[j], mxB);
+            sA = _mm_add_ps(sA, a[j]);
+            sB = _mm_add_ps(sB, b[j]);
+        }
     }
-    _mm_storeu_ps(minimum, mn);
-    _mm_storeu_ps(maximum, mx);
-    _mm_storeu_ps(sum, s);
+    _mm_storeu_ps(minimum, mnA);
+    _mm_storeu_ps(minimum + 4, mnB);
+    _mm_storeu_ps(maximum, mxA);
+    _mm_storeu_ps(maximum + 4, mxB);
+    _mm_storeu_ps(sum, sA);
+    _mm_storeu_ps(sum + 4, sB);
 #else
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < kGroup; ++k) {
         minimum[k] = kLargest;
         maximum[k] = -kLargest;
         sum[k] = 0.0f;
     }
 #endif
     for (; i < end; ++i)
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < kGroup; ++k)
             Accumulate(cols[k][i], minimum[k], maximum[k], sum[k]);
 }
 
-/// Second pass over frames [first, end) of four slots: sum of squared deviations.
+/// Second pass over frames [first, end) of kGroup slots: sum of squared deviations.
 void SquareGroup(const float* const* cols, size_t first, size_t end, const float* average,
                  float* squares) {
     size_t i = first;
 #if defined(__SSE2__)
-    const __m128 avg = _mm_loadu_ps(average);
-    __m128 q = _mm_setzero_ps();
+    const __m128 avgA = _mm_loadu_ps(average);
+    const __m128 avgB = _mm_loadu_ps(average + 4);
+    __m128 qA = _mm_setzero_ps(), qB = qA;
     for (; i + 4 <= end; i += 4) {
-        __m128 r0 = _mm_loadu_ps(cols[0] + i);
-        __m128 r1 = _mm_loadu_ps(cols[1] + i);
-        __m128 r2 = _mm_loadu_ps(cols[2] + i);
-        __m128 r3 = _mm_loadu_ps(cols[3] + i);
-        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-        r0 = _mm_sub_ps(r0, avg);
-        r1 = _mm_sub_ps(r1, avg);
-        r2 = _mm_sub_ps(r2, avg);
-        r3 = _mm_sub_ps(r3, avg);
-        q = _mm_add_ps(q, _mm_mul_ps(r0, r0));
-        q = _mm_add_ps(q, _mm_mul_ps(r1, r1));
-        q = _mm_add_ps(q, _mm_mul_ps(r2, r2));
-        q = _mm_add_ps(q, _mm_mul_ps(r3, r3));
+        __m128 a[4], b[4];
+        LoadFrames(cols, i, a);
+        LoadFrames(cols + 4, i, b);
+        for (int j = 0; j < 4; ++j) {
+            const __m128 dA = _mm_sub_ps(a[j], avgA);
+            const __m128 dB = _mm_sub_ps(b[j], avgB);
+            qA = _mm_add_ps(qA, _mm_mul_ps(dA, dA));
+            qB = _mm_add_ps(qB, _mm_mul_ps(dB, dB));
+        }
     }
-    _mm_storeu_ps(squares, q);
+    _mm_storeu_ps(squares, qA);
+    _mm_storeu_ps(squares + 4, qB);
 #else
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < kGroup; ++k)
         squares[k] = 0.0f;
 #endif
     for (; i < end; ++i)
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < kGroup; ++k)
             AccumulateSquare(cols[k][i], average[k], squares[k]);
 }
 
@@ -122,28 +130,28 @@ void ComputeChannelStats(const float* const* columns, int frameCount, int first,
     const uint32_t n = uint32_t(end - first);
     const float count = float(n);
 
-    static_assert(kSlotCount % 4 == 0);
-    for (int g = 0; g < kSlotCount; g += 4) {
-        // A missing column stands in for nothing: its group reads slot g's column instead,
-        // and its record stays zeroed below.
-        const float* cols[4];
-        bool present[4];
+    static_assert(kSlotCount % kGroup == 0);
+    for (int g = 0; g < kSlotCount; g += kGroup) {
+        // A missing column is replaced by another column of its group so that the group can
+        // run; its record stays zeroed below.
+        const float* cols[kGroup];
+        bool present[kGroup];
         const float* any = nullptr;
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; k < kGroup; ++k) {
             present[k] = columns[g + k] != nullptr;
             if (present[k] && !any) any = columns[g + k];
         }
         if (!any) continue;
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < kGroup; ++k)
             cols[k] = present[k] ? columns[g + k] : any;
 
-        float minimum[4], maximum[4], sum[4], average[4], squares[4];
+        float minimum[kGroup], maximum[kGroup], sum[kGroup], average[kGroup], squares[kGroup];
         SumGroup(cols, from, to, minimum, maximum, sum);
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < kGroup; ++k)
             average[k] = sum[k] / count;
         SquareGroup(cols, from, to, average, squares);
 
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; k < kGroup; ++k) {
             if (!present[k]) continue;
             ChannelStats& st = out[g + k];
             st.minimum = minimum[k];
