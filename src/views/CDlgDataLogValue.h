@@ -1,0 +1,110 @@
+#pragma once
+/// One row of the values view, bound to one entry of the current view: the channel's name, its
+/// value and status at the cursor for both logs, its statistics, and the check boxes and axis
+/// fields that edit the entry and the channel's axis setting.
+
+#include <array>
+#include <cstdint>
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+namespace quillon {
+
+class CDataLogDoc;
+class CGDIPCheckbox;
+class CGDIPDataMonitorValue;
+class CGDIPGlowLabel;
+class CNumericEdit;
+class IDataLogView;
+struct GraphViewEntry;
+
+class CDlgDataLogValue : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kStatColumns = 8;
+    static constexpr int kRowWidth = 448;
+    static constexpr int kStatWidth = 54;
+    static constexpr int kStatLeft = 6;
+    /// Style of the axis fields: none of the spin, popup, bar or full-notification bits.
+    static constexpr int kAxisFieldStyle = 16;
+
+    /// sender is the view on whose behalf the row's changes are announced.
+    CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int rowIndex, QWidget* parent);
+
+    /// Binds the row to entry rowIndex of the current view and fills every control from it.
+    void SetChannel(const QString& displayName, bool available);
+    /// The value texts and statuses at the cursor (comparison empty and 0 without one).
+    void SetValues(const QString& mainText, uint32_t mainStatus, const QString& comparisonText,
+                   uint32_t comparisonStatus);
+    void SetShown(bool shown) { m_shown = shown; }
+    /// Shows or hides the axis fields for the entry's graph flag and the autoscale flag, with
+    /// the channel's axis range; what the row does after the Channel Axis Setup dialog.
+    void RefreshAxisFields();
+
+    int RowIndex() const { return m_rowIndex; }
+    bool IsShown() const { return m_shown; }
+    bool IsAvailable() const { return m_available; }
+    bool IsCollapsed() const { return m_collapsed; }
+    int Channel() const { return m_channel; }
+    QSize FullSize() const { return m_fullSize; }
+    QSize CollapsedSize() const { return m_collapsedSize; }
+    /// The outline: the curve colour 2 pixels wide when graphed, else white 1 pixel wide.
+    QColor OutlineColor() const;
+    int OutlineWidth() const;
+    /// The curve colour: the chart colour of the first item showing this channel.
+    QColor CurveColor() const;
+
+    CGDIPGlowLabel* NameLabel() const { return m_name; }
+    CGDIPCheckbox* GraphCheck() const { return m_graph; }
+    CGDIPCheckbox* AxisCheck() const { return m_axis; }
+    CGDIPCheckbox* AutoscaleCheck() const { return m_autoscale; }
+    CNumericEdit* MinField() const { return m_min; }
+    CNumericEdit* MaxField() const { return m_max; }
+    CGDIPDataMonitorValue* MainValue() const { return m_mainValue; }
+    CGDIPDataMonitorValue* ComparisonValue() const { return m_comparisonValue; }
+    CGDIPGlowLabel* StatLabel(bool comparison, int column) const {
+        return (comparison ? m_comparisonStats : m_mainStats)[size_t(column)];
+    }
+
+signals:
+    /// The name label was clicked: the Channel Axis Setup dialog for this row's entry.
+    void axisSetupRequested(int rowIndex);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    GraphViewEntry* Entry() const;
+    bool ValidChannel() const;
+    void FillStatistics();
+    void Changed();
+    void OnGraphClicked();
+    void OnAxisClicked();
+    void OnAutoscaleClicked();
+    void OnFieldChanged(int id, double value);
+
+    CDataLogDoc& m_doc;
+    IDataLogView* m_sender;
+    int m_rowIndex;
+    bool m_shown = false;
+    bool m_available = false;
+    int m_channel = 0;
+    bool m_collapsed = false;
+    QSize m_fullSize;
+    QSize m_collapsedSize;
+
+    CGDIPGlowLabel* m_name;
+    CGDIPCheckbox* m_graph;
+    CGDIPCheckbox* m_axis;
+    CGDIPDataMonitorValue* m_mainValue;
+    CGDIPDataMonitorValue* m_comparisonValue;
+    CGDIPCheckbox* m_autoscale;
+    CNumericEdit* m_min;
+    CNumericEdit* m_max;
+    std::array<CGDIPGlowLabel*, kStatColumns> m_mainStats{};
+    std::array<CGDIPGlowLabel*, kStatColumns> m_comparisonStats{};
+};
+
+}  // namespace quillon
