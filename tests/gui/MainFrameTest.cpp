@@ -414,6 +414,24 @@ private slots:
         QCOMPARE(QFileInfo(graph).size(), 10218);
     }
 
+    void splitMovesWithTheKeysAndEscapeRestoresIt() {
+        QVERIFY(Start(WriteLog(QStringLiteral("split.dl"), 30), {}));
+        Frame().resize(1000, 700);
+        QCoreApplication::processEvents();
+        const QList<int> before = Frame().Splitter()->sizes();
+        QVERIFY(Frame().ExecuteCommand(ID_WINDOW_SPLIT));
+        QTest::keyClick(&Frame(), Qt::Key_Right);
+        QTest::keyClick(&Frame(), Qt::Key_Right);
+        QCOMPARE(Frame().Splitter()->sizes()[0], before[0] + 16);
+        QTest::keyClick(&Frame(), Qt::Key_Escape);
+        QCOMPARE(Frame().Splitter()->sizes(), before);
+        QVERIFY(Frame().ExecuteCommand(ID_WINDOW_SPLIT));
+        QTest::keyClick(&Frame(), Qt::Key_Left);
+        QTest::keyClick(&Frame(), Qt::Key_Return);
+        QTest::keyClick(&Frame(), Qt::Key_Left);  // no longer moving the split
+        QCOMPARE(Frame().Splitter()->sizes()[0], before[0] - 8);
+    }
+
     void recentFileListKeepsTheFourNewest() {
         QVERIFY(Start(WriteLog(QStringLiteral("r0.dl"), 20), {}));
         for (int i = 1; i <= 4; ++i)
