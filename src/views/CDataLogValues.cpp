@@ -78,15 +78,15 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     m_previous = new CButtonViewShift(CButtonViewShift::kLeft, m_content);
     m_previous->setGeometry(3, 4, 22, 22);
     m_combo = new QComboBox(m_content);
-    m_combo->setGeometry(28, 4, 200, 22);
+    m_combo->setGeometry(28, 4, 140, 22);
     m_next = new CButtonViewShift(CButtonViewShift::kRight, m_content);
-    m_next->setGeometry(231, 4, 22, 22);
+    m_next->setGeometry(171, 4, 22, 22);
     m_edit = new CGDIPButton(QStringLiteral("Ed"), m_content);
-    m_edit->setGeometry(257, 4, 30, 22);
+    m_edit->setGeometry(197, 4, 28, 22);
 
     // The comparison nudge: the left arrow moves the comparison curves earlier, the right later.
     m_nudge = new QWidget(m_content);
-    m_nudge->setGeometry(300, 4, 46, 22);
+    m_nudge->setGeometry(272, 4, 45, 22);
     m_nudge->setToolTip(QStringLiteral("Nudge Comparison"));
     auto* nudgeLayout = new QHBoxLayout(m_nudge);
     nudgeLayout->setContentsMargins(0, 0, 0, 0);
@@ -104,14 +104,14 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     titleFont.setPointSizeF(12);
     titleFont.setBold(true);
     m_title = new CGDIPGlowLabel(m_content);
-    m_title->setGeometry(3, 30, 250, 24);
+    m_title->setGeometry(3, 30, 180, 24);
     m_title->SetLabelFont(titleFont);
     m_title->SetGlow(3);
     m_startTime = new CGDIPGlowLabel(m_content, QStringLiteral("Start Time"));
-    m_startTime->setGeometry(256, 30, 195, 24);
+    m_startTime->setGeometry(184, 30, 136, 24);
     m_startTime->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont small = font();
-    small.setPointSizeF(8);
+    small.setPointSizeF(7.5);
     m_startTime->SetLabelFont(small);
     m_startTime->SetGlow(1);
     for (int c = 0; c < 8; ++c) {
@@ -198,10 +198,7 @@ void CDataLogValues::FillStartTime() {
         m_startTime->SetText(QStringLiteral("Start Time"));
         return;
     }
-    QString text = FromAnsi(m_doc.StartTimeText());
-    if (m_doc.IsComparisonLoaded())
-        text += QStringLiteral("  ") + FromAnsi(m_doc.ComparisonStartTimeText());
-    m_startTime->SetText(text);
+    m_startTime->SetText(FromAnsi(m_doc.StartTimeText()));
 }
 
 void CDataLogValues::LayoutRows() {

@@ -24,9 +24,9 @@ class CDlgDataLogValue : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kStatColumns = 8;
-    static constexpr int kRowWidth = 448;
-    static constexpr int kStatWidth = 54;
-    static constexpr int kStatLeft = 6;
+    static constexpr int kRowWidth = 320;
+    static constexpr int kStatWidth = 38;
+    static constexpr int kStatLeft = 4;
     /// Style of the axis fields: none of the spin, popup, bar or full-notification bits.
     static constexpr int kAxisFieldStyle = 16;
 
