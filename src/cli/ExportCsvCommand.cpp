@@ -36,8 +36,8 @@ int UsageError(const std::string& message) {
 }
 
 /// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it).
-LoadResult ReadLog(const std::string& path, LogData& log) {
-    if (!IsDlzPath(path)) return ReadDataLog(path, log);
+LoadResult ReadLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
+    if (!IsDlzPath(path)) return ReadDataLog(path, log, progress);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
@@ -56,10 +56,12 @@ LoadResult ReadLog(const std::string& path, LogData& log) {
     }
 }
 
-/// A bar on stderr, redrawn at the export's progress points, when stderr is a terminal.
+/// A bar on stderr, redrawn at the progress points of reading or export, when stderr is a
+/// terminal.
 class ProgressBar {
 public:
-    ProgressBar() : m_enabled(::isatty(STDERR_FILENO) == 1) {}
+    explicit ProgressBar(const char* label)
+        : m_label(label), m_enabled(::isatty(STDERR_FILENO) == 1) {}
     ProgressCallback Callback() {
         if (!m_enabled) return {};
         return [this](int64_t done, int64_t total) { Draw(done, total); };
@@ -72,13 +74,14 @@ private:
     void Draw(int64_t done, int64_t total) {
         constexpr int kWidth = 40;
         const int filled = total > 0 ? int(done * kWidth / total) : kWidth;
-        std::fprintf(stderr, "\rexporting [%-*s] %lld/%lld frames", kWidth,
+        std::fprintf(stderr, "\r%s [%-*s] %lld/%lld frames", m_label, kWidth,
                      std::string(size_t(filled), '#').c_str(), static_cast<long long>(done),
                      static_cast<long long>(total));
         std::fflush(stderr);
         m_drawn = true;
     }
 
+    const char* m_label;
     bool m_enabled;
     bool m_drawn = false;
 };
@@ -100,7 +103,9 @@ int RunExportCsv(const CommandArgs& args) {
     if (logPath.empty()) return UsageError("no log given");
 
     auto log = std::make_unique<LogData>();
-    const LoadResult loaded = ReadLog(logPath, *log);
+    ProgressBar reading("reading  ");
+    const LoadResult loaded = ReadLog(logPath, *log, reading.Callback());
+    reading.Finish();
     if (!loaded.ok())
         return Fail(loaded.message.empty() ? "cannot read '" + logPath + "'" : loaded.message);
 
@@ -117,8 +122,10 @@ int RunExportCsv(const CommandArgs& args) {
     std::error_code ec;
     if (std::filesystem::equivalent(outPath, logPath, ec))
         return Fail("the output '" + outPath + "' is the log itself");
+    if (!graphPath.empty() && std::filesystem::equivalent(outPath, graphPath, ec))
+        return Fail("the output '" + outPath + "' is the .graph file");
 
-    ProgressBar bar;
+    ProgressBar bar("exporting");
     const CsvExportResult result = ExportCsv(*log, outPath, bar.Callback());
     bar.Finish();
     if (!result.ok) return Fail(result.error + " '" + outPath + "': " + result.detail);
