@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include "app/CDataLogFrame.h"
@@ -18,6 +19,12 @@
 namespace quillon {
 
 namespace {
+
+// Fills the screen first: a display without a window manager ignores the maximised state.
+void ShowMaximized(QWidget& window) {
+    if (QScreen* screen = window.screen()) window.setGeometry(screen->availableGeometry());
+    window.showMaximized();
+}
 
 void PrintError(const QString& text) {
     std::fprintf(stderr, "quillon-viewer: %s\n", text.toLocal8Bit().constData());
@@ -120,12 +127,12 @@ bool CBrenmorQuillonLogViewerApp::InitInstance(const LaunchOptions& options) {
     // A log named on the command line is opened first; its failure ends start-up.
     if (!options.file.isEmpty()) {
         if (!m_frame->OpenDocumentFile(options.file)) return false;
-        m_frame->showMaximized();
+        ShowMaximized(*m_frame);
     }
     // The open prompt follows at every start, also after a command-line log.
     m_frame->PromptAndOpen();
     if (!m_frame->HasOpenedLog()) return false;
-    if (!m_frame->isVisible()) m_frame->showMaximized();
+    if (!m_frame->isVisible()) ShowMaximized(*m_frame);
     return true;
 }
 
