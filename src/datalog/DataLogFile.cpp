@@ -9,6 +9,7 @@
 #include <new>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 namespace quillon {
@@ -26,7 +28,7 @@ namespace {
 
 // Frames handled per block: the block (900 KB) stays in the L2 cache while each slot's values
 // are picked out of it, and every column receives a contiguous run of 1 KB per block.
-constexpr int kBlockFrames = 256;
+constexpr int kBlockFrames = 128;
 
 struct ScatterState {
     uint64_t first = 0;
@@ -39,34 +41,55 @@ void UpdateMaximum(float& maximum, float value) {
     if (value >= maximum || std::isnan(value) || std::isnan(maximum)) maximum = value;
 }
 
-/// Copies one slot (value and status at `src`, stride one frame) of `count` frames into the
-/// columns. Large logs are far bigger than any cache, so the columns are written with
-/// non-temporal stores that skip reading the destination lines first.
-void ScatterSlot(const uint8_t* src, int count, float* values, uint32_t* status, bool zeroStatus) {
+bool IsDiagSlot(int s) {
+    return s >= kFirstDiagSlot && s <= kLastDiagSlot;
+}
+
+/// Copies slots s and s + 1 (value and status of each, 16 bytes at `src` with a stride of one
+/// frame) of `count` frames into their columns. Large logs are far bigger than any cache, so
+/// the columns are written with non-temporal stores that skip reading the destination first.
+void ScatterSlotPair(const uint8_t* src, int count, LogData& log, int s, size_t at) {
+    float* v0 = log.values[s].data() + at;
+    uint32_t* s0 = log.status[s].data() + at;
+    float* v1 = log.values[s + 1].data() + at;
+    uint32_t* s1 = log.status[s + 1].data() + at;
+    const bool zero0 = IsDiagSlot(s), zero1 = IsDiagSlot(s + 1);
     int i = 0;
 #if defined(__SSE2__)
-    if ((reinterpret_cast<uintptr_t>(values) & 15) == 0 &&
-        (reinterpret_cast<uintptr_t>(status) & 15) == 0) {
-        const __m128i zero = _mm_setzero_si128();
+    auto aligned = [](const void* p) { return (reinterpret_cast<uintptr_t>(p) & 15) == 0; };
+    if (aligned(v0) && aligned(s0) && aligned(v1) && aligned(s1)) {
+        const __m128 zero = _mm_setzero_ps();
         for (; i + 4 <= count; i += 4) {
             const uint8_t* p = src + size_t(i) * kFrameSize;
-            __m128i f0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-            __m128i f1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + kFrameSize));
-            __m128i f2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 2 * kFrameSize));
-            __m128i f3 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 3 * kFrameSize));
-            __m128 a = _mm_castsi128_ps(_mm_unpacklo_epi64(f0, f1));  // v0 s0 v1 s1
-            __m128 b = _mm_castsi128_ps(_mm_unpacklo_epi64(f2, f3));  // v2 s2 v3 s3
-            _mm_stream_ps(values + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
-            __m128i s =
-                zeroStatus ? zero : _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
-            _mm_stream_si128(reinterpret_cast<__m128i*>(status + i), s);
+            // Rows: one frame each (value s, status s, value s + 1, status s + 1); after the
+            // transposition, one column each.
+            __m128 r0 = _mm_loadu_ps(reinterpret_cast<const float*>(p));
+            __m128 r1 = _mm_loadu_ps(reinterpret_cast<const float*>(p + kFrameSize));
+            __m128 r2 = _mm_loadu_ps(reinterpret_cast<const float*>(p + 2 * kFrameSize));
+            __m128 r3 = _mm_loadu_ps(reinterpret_cast<const float*>(p + 3 * kFrameSize));
+            _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+            _mm_stream_ps(v0 + i, r0);
+            _mm_stream_ps(reinterpret_cast<float*>(s0 + i), zero0 ? zero : r1);
+            _mm_stream_ps(v1 + i, r2);
+            _mm_stream_ps(reinterpret_cast<float*>(s1 + i), zero1 ? zero : r3);
         }
     }
 #endif
     for (; i < count; ++i) {
         const uint8_t* p = src + size_t(i) * kFrameSize;
+        v0[i] = LoadF32(p);
+        s0[i] = zero0 ? 0 : LoadU32(p + 4);
+        v1[i] = LoadF32(p + 8);
+        s1[i] = zero1 ? 0 : LoadU32(p + 12);
+    }
+}
+
+/// The last slot, which has no partner.
+void ScatterSlot(const uint8_t* src, int count, float* values, uint32_t* status, bool zero) {
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* p = src + size_t(i) * kFrameSize;
         values[i] = LoadF32(p);
-        status[i] = zeroStatus ? 0 : LoadU32(p + 4);
+        status[i] = zero ? 0 : LoadU32(p + 4);
     }
 }
 
@@ -90,11 +113,12 @@ void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log,
             UpdateMaximum(state.maxRpm, LoadF32(frame + 8 * kRpmSlot));
             UpdateMaximum(state.maxMap, LoadF32(frame + 8 * kMapSlot));
         }
-        for (int s = 1; s < kSlotCount; ++s) {
-            bool diag = s >= kFirstDiagSlot && s <= kLastDiagSlot;
+        int s = 1;
+        for (; s + 1 < kSlotCount; s += 2)
+            ScatterSlotPair(block + 8 * size_t(s), n, log, s, at);
+        if (s < kSlotCount)
             ScatterSlot(block + 8 * size_t(s), n, log.values[s].data() + at,
-                        log.status[s].data() + at, diag);
-        }
+                        log.status[s].data() + at, IsDiagSlot(s));
     }
 #if defined(__SSE2__)
     _mm_sfence();
@@ -121,6 +145,21 @@ void ResetLog(LogData& log) {
     log.maxMap = 0;
 }
 
+/// Maps the pages of a fresh column in one call: a page fault for every 4 KB of a gigabyte of
+/// columns costs more than the whole scatter.
+void Prefault(void* data, size_t bytes) {
+#if defined(MADV_POPULATE_WRITE)
+    const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
+    if (end > begin + 16 * page)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 bool AllocateColumns(LogData& log, int frames) {
     for (int s = 0; s < kSlotCount; ++s) {
         if (!log.values[s].Allocate(size_t(frames) + 1) ||
@@ -128,6 +167,8 @@ bool AllocateColumns(LogData& log, int frames) {
             ResetLog(log);
             return false;
         }
+        Prefault(log.values[s].data(), log.values[s].size() * sizeof(float));
+        Prefault(log.status[s].data(), log.status[s].size() * sizeof(uint32_t));
     }
     return true;
 }
