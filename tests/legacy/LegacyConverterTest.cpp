@@ -248,3 +248,22 @@ TEST_F(LegacyConverterTest, AV4FileOrAnUncreatableTargetWritesNothing) {
     EXPECT_EQ(Read(Path("run.dl")), source);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 3);
 }
+
+TEST_F(LegacyConverterTest, EveryTruncationConvertsTheWholeFramesOrFailsCleanly) {
+    m_options.frames = 2;
+    const std::vector<uint8_t> bytes = GenerateLegacyBytes(1, m_options);
+    const size_t head = LegacyHeaderSize(1) + kLegacyConfigSize;
+    for (size_t length : {size_t(3), size_t(11), size_t(24), size_t(1048), head - 1, head, head + 1,
+                          head + kLegacyFrameSize - 1, head + kLegacyFrameSize,
+                          head + 2 * kLegacyFrameSize - 1, bytes.size()}) {
+        Write("cut.dl", std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(length)));
+        fs::remove(Path("cut.V4.dl"));
+        const bool ok = Convert("cut.dl");
+        EXPECT_EQ(ok, length >= head) << length;
+        EXPECT_EQ(fs::exists(Path("cut.V4.dl")), ok) << length;
+        if (!ok) continue;
+        EXPECT_EQ(fs::file_size(Path("cut.V4.dl")),
+                  kFramesOffset + (length - head) / kLegacyFrameSize * kFrameSize)
+            << length;
+    }
+}
