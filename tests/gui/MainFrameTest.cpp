@@ -414,6 +414,30 @@ private slots:
         QCOMPARE(QFileInfo(graph).size(), 10218);
     }
 
+    void failedSaveIsReportedAndKeepsTheWindowOpen() {
+        const QString log = WriteLog(QStringLiteral("keep.dl"), 40);
+        QVERIFY(Start(log, {}));
+        // A folder that cannot exist: its parent is a file.
+        const QString impossible = log + QStringLiteral("/inside.dl");
+        Frame().chooseSaveFile = [&](const QString&, const QString&, const QString&) {
+            return impossible;
+        };
+        int messages = m_prompt.messages;
+        QVERIFY(!Frame().SaveAs());
+        QCOMPARE(m_prompt.messages, messages + 1);
+        QCOMPARE(FromCorePath(Doc().GetPathName()), log);
+
+        Doc().SetPathName(ToCorePath(impossible));
+        Doc().SetModifiedFlag(true);
+        Frame().askSaveChanges = [](const QString&) { return QMessageBox::Yes; };
+        messages = m_prompt.messages;
+        QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
+        QCOMPARE(m_prompt.messages, messages + 1);
+        QVERIFY(Frame().isVisible());
+        QVERIFY(Doc().IsModified());
+        QCOMPARE(Doc().GetFrameCount(), 40);
+    }
+
     void splitMovesWithTheKeysAndEscapeRestoresIt() {
         QVERIFY(Start(WriteLog(QStringLiteral("split.dl"), 30), {}));
         Frame().resize(1000, 700);
