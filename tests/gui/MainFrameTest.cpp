@@ -327,6 +327,11 @@ private slots:
         QCOMPARE(bar->Pane(5)->text(), QString::fromStdString(longName));
         QVERIFY(bar->Pane(5)->fontMetrics().horizontalAdvance(bar->Pane(5)->text()) >
                 bar->Pane(5)->width());
+
+        // Header texts are Windows-1252 bytes.
+        Doc().Main().header.Set(DataLogHeader::globalFile, "C:\\Tunes\\caf\xE9 \x80\xB0.gbl");
+        Frame().UpdateCommandUI();
+        QCOMPARE(bar->Pane(5)->text(), QString::fromUtf8("C:\\Tunes\\caf\u00e9 \u20ac\u00b0.gbl"));
     }
 
     void droppedLogIsOpened() {
@@ -436,6 +441,15 @@ private slots:
         QVERIFY(Frame().isVisible());
         QVERIFY(Doc().IsModified());
         QCOMPARE(Doc().GetFrameCount(), 40);
+    }
+
+    void newDocumentKeepsTheWindowUntitled() {
+        QVERIFY(Start(WriteLog(QStringLiteral("named.dl"), 30), {}));
+        Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Frame()));
+        QTest::keyClick(&Frame(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(Frame().windowTitle(), QStringLiteral("Untitled - Brenmor Quillon Log Viewer"));
+        QVERIFY(Doc().GetPathName().empty());
     }
 
     void splitMovesWithTheKeysAndEscapeRestoresIt() {
