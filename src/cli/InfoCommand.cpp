@@ -110,7 +110,10 @@ LoadResult Load(const std::string& path, LogData& log) {
     if (!in || std::filesystem::is_directory(path, ec))
         return ReadDataLog(path, log);  // the reader words the problem
     std::vector<uint8_t> dlz{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::vector<uint8_t> bytes = DecodeDlz(dlz.data(), dlz.size());
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!DecodeDlz(dlz.data(), dlz.size(), bytes, &error))
+        return {LoadStatus::OutOfMemory, "'" + path + "': " + error};
     LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
     if (r.status == LoadStatus::Unreadable) r.message = "'" + path + "' does not decode to a log";
     return r;

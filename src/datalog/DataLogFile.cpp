@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 
@@ -431,15 +432,19 @@ bool WriteDataLog(const std::string& path, const LogData& log, std::string* erro
 std::vector<uint8_t> DataLogBytes(const LogData& log) {
     std::vector<uint8_t> bytes;
     std::string problem;
-    bytes.reserve(kFramesOffset + kFrameSize * size_t(std::max(0, log.frameCount)));
-    bool ok = StreamDataLog(
-        log,
-        [&](const uint8_t* p, size_t n) {
-            bytes.insert(bytes.end(), p, p + n);
-            return true;
-        },
-        {}, problem);
-    if (!ok) bytes.clear();
+    try {
+        bytes.reserve(kFramesOffset + kFrameSize * size_t(std::max(0, log.frameCount)));
+        bool ok = StreamDataLog(
+            log,
+            [&](const uint8_t* p, size_t n) {
+                bytes.insert(bytes.end(), p, p + n);
+                return true;
+            },
+            {}, problem);
+        if (!ok) bytes.clear();
+    } catch (const std::exception&) {  // the bytes do not fit in memory
+        bytes = {};
+    }
     return bytes;
 }
 

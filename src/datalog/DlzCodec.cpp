@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <memory>
@@ -181,19 +182,33 @@ uint64_t RunLengthExpander::Measure(const uint8_t* data, size_t size) const {
     return total;
 }
 
+bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out, std::string* error) {
+    out.clear();
+    try {
+        std::vector<uint8_t> flipped(size / 4 * 4);
+        FlipWords(data, size, flipped.data());
+        RunLengthExpander expander;
+        out.reserve(size_t(expander.Measure(flipped.data(), flipped.size())));
+        expander.Feed(flipped.data(), flipped.size(), out);
+        out.resize(FlipWords(out.data(), out.size(), out.data()));
+        return true;
+    } catch (const std::exception&) {  // std::bad_alloc, std::length_error
+        out = {};
+        if (error) *error = "the decoded log does not fit in memory";
+        return false;
+    }
+}
+
 std::vector<uint8_t> DecodeDlz(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> flipped(size / 4 * 4);
-    FlipWords(data, size, flipped.data());
-    RunLengthExpander expander;
     std::vector<uint8_t> out;
-    out.reserve(size_t(expander.Measure(flipped.data(), flipped.size())));
-    expander.Feed(flipped.data(), flipped.size(), out);
-    out.resize(FlipWords(out.data(), out.size(), out.data()));
+    DecodeDlz(data, size, out);
     return out;
 }
 
-bool ExpandDlzFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
-                   const ProgressCallback& progress) {
+namespace {
+
+bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
+                const ProgressCallback& progress) {
     if (!IsDlzPath(dlzPath)) {
         // The target would be the source itself (or a lower-cased twin of it).
         if (error) *error = "'" + dlzPath + "' is not a .dlz file";
@@ -308,6 +323,20 @@ bool ExpandDlzFile(const std::string& dlzPath, std::string* dlPath, std::string*
     std::remove(decompPath.c_str());
     if (dlPath) *dlPath = target;
     return true;
+}
+
+}  // namespace
+
+bool ExpandDlzFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
+                   const ProgressCallback& progress) {
+    try {
+        return ExpandFile(dlzPath, dlPath, error, progress);
+    } catch (const std::exception&) {  // memory for a piece of the expansion ran out
+        std::remove((dlzPath + ".flip").c_str());
+        std::remove((dlzPath + ".flipdecomp").c_str());
+        if (error) *error = "There is not enough memory to expand '" + dlzPath + "'";
+        return false;
+    }
 }
 
 }  // namespace quillon

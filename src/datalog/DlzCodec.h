@@ -37,7 +37,11 @@ private:
     uint8_t m_count = 0;
 };
 
-/// Decodes .dlz bytes in memory into the bytes of the .dl file.
+/// Decodes .dlz bytes in memory into the bytes of the .dl file; false (with a message) when the
+/// expansion does not fit in memory, as a small damaged file can ask for up to 85 times its size.
+bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
+               std::string* error = nullptr);
+/// The same, giving an empty result when the expansion does not fit in memory.
 std::vector<uint8_t> DecodeDlz(const uint8_t* data, size_t size);
 
 /// Expands a .dlz file into DlzTargetPath(dlzPath) through the scratch files dlzPath + ".flip"

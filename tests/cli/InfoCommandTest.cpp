@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "datalog/DataLogFrame.h"
+#include "datalog/DlzCodec.h"
 #include "samplegen/SampleLog.h"
 
 namespace fs = std::filesystem;
@@ -37,10 +38,11 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
 
-    CliRun Run(const std::string& args) const {
+    /// Runs the tool through the shell, `shellPrefix` first (for example a ulimit).
+    CliRun Run(const std::string& args, const std::string& shellPrefix = "") const {
         const std::string errPath = Path("stderr.txt");
-        const std::string command =
-            "'" + std::string(QUILLON_CLI_PATH) + "' " + args + " 2>'" + errPath + "'";
+        const std::string command = shellPrefix + "'" + std::string(QUILLON_CLI_PATH) + "' " +
+                                    args + " 2>'" + errPath + "'";
         CliRun run;
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe) return run;
@@ -152,3 +154,27 @@ TEST_F(InfoCommandTest, BadInputGivesAMessageAndAFailureStatus) {
     EXPECT_EQ(Run("expand").status, 2);
     EXPECT_FALSE(fs::exists(Path("empty.dl")));
 }
+
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's shadow memory needs more address space
+TEST_F(InfoCommandTest, ADlzThatExpandsBeyondMemoryIsReported) {
+    // 2 million escapes of 255 zero bytes: 6 MB that decode to 510 MB, under a 300 MB limit.
+    std::vector<uint8_t> stream;
+    for (int i = 0; i < 2000000; ++i)
+        stream.insert(stream.end(), {0xFF, 0xFF, 0x00});
+    std::vector<uint8_t> dlz(stream.size());
+    FlipWords(stream.data(), stream.size(), dlz.data());
+    std::ofstream(Path("huge.dlz"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(dlz.data()), std::streamsize(dlz.size()));
+    CliRun run = Run("info '" + Path("huge.dlz") + "'", "ulimit -v 300000; ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "does not fit in memory")) << run.err;
+
+    // A 2 GB log (sparse on disk) whose columns cannot be allocated.
+    m_options.frames = 1;
+    ASSERT_TRUE(WriteSampleLog(Path("big.dl"), m_options));
+    fs::resize_file(Path("big.dl"), kFramesOffset + 600000 * kFrameSize);
+    run = Run("info '" + Path("big.dl") + "'", "ulimit -v 1000000; ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "not enough memory to load")) << run.err;
+}
+#endif
