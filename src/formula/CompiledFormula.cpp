@@ -1,8 +1,16 @@
+// The block loops below are written without branches so that they run on vector registers.
+// GCC keeps floating-point selects as branches unless it may assume that no operation traps;
+// the results of the operations themselves are the same either way.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("no-trapping-math")
+#endif
+
 #include "formula/CompiledFormula.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-#include <memory>
+#include <limits>
 #include <optional>
 
 #include "formula/EvaluateExpression.h"
@@ -125,33 +133,124 @@ void CompiledFormula::Compile(const std::vector<int>& symbols) {
     m_steps = std::move(kept);
 }
 
+bool CompiledFormula::LoadValues(const float* values, double* registers) const {
+    const size_t channelCount = m_channels.size();
+    for (size_t i = 0; i < channelCount; ++i) {
+        const float value = values[i];
+        if (!std::isfinite(value)) return false;  // "inf" or "nan" fails the check
+        const double read = RoundThroughFixedText(value);
+        registers[i] = read;
+        registers[channelCount + i] = std::signbit(value) ? 0.0 : -read;
+    }
+    return true;
+}
+
+inline void CompiledFormula::RunSteps(double* registers) const {
+    for (const Step& step : m_steps) {
+        const double value =
+            passes::Arithmetic(step.op, registers[step.left], registers[step.right]);
+        registers[step.target] = step.roundThroughText ? RoundThroughGeneralText(value) : value;
+    }
+}
+
 bool CompiledFormula::Evaluate(const float* values, double& result) const {
     if (!m_expandable) return false;
     if (m_textFallback) return EvaluateByText(values, result);
-    const size_t channelCount = m_channels.size();
-    for (size_t i = 0; i < channelCount; ++i)
-        if (!std::isfinite(values[i])) return false;  // "inf" or "nan" fails the check
     if (!m_acceptedText) return false;
-
-    double local[64];
-    std::unique_ptr<double[]> heap;
-    double* reg = local;
-    if (m_registerCount > std::size(local)) {
-        heap.reset(new double[m_registerCount]);
-        reg = heap.get();
-    }
-    for (size_t i = 0; i < channelCount; ++i) {
-        const double read = RoundThroughFixedText(values[i]);
-        reg[i] = read;
-        reg[channelCount + i] = std::signbit(values[i]) ? 0.0 : -read;
-    }
-    std::copy(m_constants.begin(), m_constants.end(), reg + m_constantBase);
-    for (const Step& step : m_steps) {
-        const double value = passes::Arithmetic(step.op, reg[step.left], reg[step.right]);
-        reg[step.target] = step.roundThroughText ? RoundThroughGeneralText(value) : value;
-    }
-    result = reg[m_resultRegister];
+    std::vector<double> registers(m_registerCount);
+    if (!LoadValues(values, registers.data())) return false;
+    std::copy(m_constants.begin(), m_constants.end(), registers.begin() + m_constantBase);
+    RunSteps(registers.data());
+    result = registers[m_resultRegister];
     return true;
+}
+
+void CompiledFormula::EvaluateFrames(const float* const* columns, size_t count, double& result,
+                                     float* out) const {
+    const size_t channelCount = m_channels.size();
+    if (!m_expandable || (!m_acceptedText && !m_textFallback)) {
+        for (size_t f = 0; f < count; ++f)
+            out[f] = static_cast<float>(result);
+        return;
+    }
+    if (m_textFallback) {
+        std::vector<float> values(channelCount);
+        for (size_t f = 0; f < count; ++f) {
+            for (size_t i = 0; i < channelCount; ++i)
+                values[i] = columns[i][f];
+            EvaluateByText(values.data(), result);
+            out[f] = static_cast<float>(result);
+        }
+        return;
+    }
+
+    // Each step runs over a block of frames at a time: the frames are independent, so the
+    // processor overlaps them instead of waiting on one frame's chain of operations. Register r
+    // of frame j in the block lives at registers[r * block + j].
+    const size_t block = std::clamp<size_t>(32768 / std::max<size_t>(m_registerCount, 1), 8, 256);
+    std::vector<double> registers(size_t(m_registerCount) * block);
+    for (size_t c = 0; c < m_constants.size(); ++c)
+        std::fill_n(registers.begin() + (m_constantBase + c) * block, block, m_constants[c]);
+    std::vector<uint8_t> finite(block);
+    for (size_t first = 0; first < count; first += block) {
+        const size_t n = std::min(block, count - first);
+        std::fill_n(finite.begin(), n, uint8_t(1));
+        // All of a block's values are read before any of its results is written, so a formula
+        // may read its own column.
+        for (size_t i = 0; i < channelCount; ++i) {
+            const float* column = columns[i] + first;
+            double* read = &registers[i * block];
+            double* negated = &registers[(channelCount + i) * block];
+            for (size_t j = 0; j < n; ++j) {
+                // Branch-free, so that the loop runs on vector registers: a value that is not
+                // finite marks its frame and is replaced by a stand-in.
+                const float value = column[j];
+                const bool isFinite = (std::bit_cast<uint32_t>(value) & 0x7f800000u) != 0x7f800000u;
+                finite[j] &= uint8_t(isFinite);
+                const float standIn = isFinite ? value : 0.0f;
+                const double text = RoundThroughFixedText(standIn);
+                read[j] = text;
+                negated[j] = std::signbit(standIn) ? 0.0 : -text;
+            }
+        }
+        for (const Step& step : m_steps) {
+            const double* left = &registers[step.left * block];
+            const double* right = &registers[step.right * block];
+            double* target = &registers[step.target * block];
+            switch (step.op) {
+                case '+':
+                    for (size_t j = 0; j < n; ++j)
+                        target[j] = left[j] + right[j];
+                    break;
+                case '-':
+                    for (size_t j = 0; j < n; ++j)
+                        target[j] = left[j] - right[j];
+                    break;
+                case '*':
+                    for (size_t j = 0; j < n; ++j)
+                        target[j] = left[j] * right[j];
+                    break;
+                case '/':
+                    for (size_t j = 0; j < n; ++j)
+                        target[j] = left[j] / right[j];
+                    break;
+                default:
+                    for (size_t j = 0; j < n; ++j)
+                        target[j] = std::pow(left[j], right[j]);
+                    break;
+            }
+            for (size_t j = 0; j < n; ++j)
+                if (std::isnan(target[j])) target[j] = std::numeric_limits<double>::quiet_NaN();
+            if (step.roundThroughText)
+                for (size_t j = 0; j < n; ++j)
+                    target[j] = RoundThroughGeneralText(target[j]);
+        }
+        const double* results = &registers[m_resultRegister * block];
+        for (size_t j = 0; j < n; ++j) {
+            if (finite[j]) result = results[j];
+            out[first + j] = static_cast<float>(result);
+        }
+    }
 }
 
 bool CompiledFormula::EvaluateByText(const float* values, double& result) const {

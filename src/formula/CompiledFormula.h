@@ -2,6 +2,7 @@
 /// A math channel formula parsed once: per frame it takes the referenced channels' values and
 /// gives, bit for bit, what expanding the references and calling EvaluateExpression gives.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +27,13 @@ public:
     /// formula that fails it whatever the values) or cannot be expanded.
     bool Evaluate(const float* values, double& result) const;
 
+    /// Evaluate over frames 0 to count - 1, where columns[i] holds the values of Channels()[i]:
+    /// each frame's result, as f32, goes to out[f]; a frame for which Evaluate would answer false
+    /// keeps `result` from the frame before. `result` carries in and out. `out` may be one of
+    /// the columns: each frame is read before it is written.
+    void EvaluateFrames(const float* const* columns, size_t count, double& result,
+                        float* out) const;
+
     /// True when the token structure was one the compiler does not reduce, so that Evaluate
     /// expands and evaluates the text instead (kept as a safety net; not expected in practice).
     bool UsesTextFallback() const { return m_textFallback; }
@@ -40,6 +48,9 @@ private:
     };
 
     bool EvaluateByText(const float* values, double& result) const;
+    /// Reads the values into the registers; false when one is not finite.
+    bool LoadValues(const float* values, double* registers) const;
+    void RunSteps(double* registers) const;
     void Compile(const std::vector<int>& symbols);
     uint32_t AddConstant(double value);
 

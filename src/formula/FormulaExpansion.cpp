@@ -28,7 +28,10 @@ std::optional<std::string> ExpandFormula(std::string_view formula,
         if (channel == 0) return std::nullopt;
         const std::optional<float> value = valueOf(channel);
         if (!value) return std::nullopt;
-        text.replace(open, close - open + 1, "(" + PrintFixed6(*value) + ")");
+        std::string number = PrintFixed6(*value);
+        number.insert(number.begin(), '(');
+        number.push_back(')');
+        text.replace(open, close - open + 1, number);
     }
     return text;
 }

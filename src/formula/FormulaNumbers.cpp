@@ -1,7 +1,7 @@
 #include "formula/FormulaNumbers.h"
 
-#include <bit>
 #include <charconv>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -10,23 +10,6 @@
 namespace quillon {
 
 namespace {
-
-// Powers of ten that are exact doubles.
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-constexpr double kTwo52 = 4503599627370496.0;
-
-// Rounds a non-negative value below 2^52 to an integer, half to even (the default rounding mode
-// does the work); larger values are integers already.
-double RoundHalfEven(double magnitude) {
-    return magnitude < kTwo52 ? (magnitude + kTwo52) - kTwo52 : magnitude;
-}
-
-// magnitude * 10^k with one rounding; |k| <= 22.
-double Scale(double magnitude, int k) {
-    return k >= 0 ? magnitude * kPow10[k] : magnitude / kPow10[-k];
-}
 
 // What a number that from_chars found out of range stands for: an infinity when its integer part
 // has a non-zero digit or its exponent is not negative, else a zero; the sign is kept.
@@ -69,43 +52,73 @@ double ReadLeadingNumber(std::string_view text) {
     return 0.0;
 }
 
-double RoundThroughFixedText(float value) {
-    // A float's 24-bit significand times 10^6 (15625 * 2^6) fits a double's 53 bits, so the
-    // scaled value is exact, and rounding it half to even gives the printed digits. Dividing the
-    // exact integer by the exact 10^6 rounds once, as reading the decimal text does.
-    const double scaled = double(value) * 1e6;
-    return std::copysign(RoundHalfEven(std::fabs(scaled)), scaled) / 1e6;
+namespace formula_numbers {
+
+namespace {
+
+// The sign of x * y - z for x * y close to z (within a factor of two), exactly: the product is
+// split into its rounded value and its exact error (Dekker), and the difference of two close
+// values is exact. Every product and sum is a statement of its own, so that no compiler fuses
+// them into a multiply-add that would change the error term.
+int SignOfProductMinus(double x, double y, double z) {
+    constexpr double kSplitter = 134217729.0;  // 2^27 + 1
+    const double product = x * y;
+    const double xScaled = kSplitter * x;
+    const double xHigh = xScaled - (xScaled - x);
+    const double xLow = x - xHigh;
+    const double yScaled = kSplitter * y;
+    const double yHigh = yScaled - (yScaled - y);
+    const double yLow = y - yHigh;
+    const double highHigh = xHigh * yHigh;
+    const double highLow = xHigh * yLow;
+    const double lowHigh = xLow * yHigh;
+    const double lowLow = xLow * yLow;
+    double error = highHigh - product;
+    error = error + highLow;
+    error = error + lowHigh;
+    error = error + lowLow;
+    const double difference = product - z;
+    const double sum = difference + error;
+    return sum > 0 ? 1 : sum < 0 ? -1 : 0;
 }
 
-double RoundThroughGeneralText(double value) {
+// Six digits of a value whose scaled form lies within the margin of a halfway point: the
+// exact comparison of magnitude * 10^k with that point decides, half to even when the value is
+// the point itself. 10^k is the scale when k >= 0, and 10^-k the multiplier otherwise, both exact.
+double ResolveHalfway(double magnitude, const Binade& binade, int high, double scaled,
+                      double digits) {
+    const double halfway = scaled > digits ? digits + 0.5 : digits - 0.5;
+    const bool scaledUp = binade.multiplier[high] == 1.0;
+    const int sign = scaledUp ? SignOfProductMinus(magnitude, binade.scale[high], halfway)
+                              : -SignOfProductMinus(halfway, binade.multiplier[high], magnitude);
+    const double below = halfway - 0.5;
+    const double above = halfway + 0.5;
+    if (sign > 0) return above;
+    if (sign < 0) return below;
+    return (int64_t(below) & 1) == 0 ? below : above;  // below 2^21: exact as an integer
+}
+
+}  // namespace
+
+double RoundThroughGeneralTextRare(double value) {
     const double magnitude = std::fabs(value);
-    if (magnitude == 0.0) return value;
-    if (magnitude >= 1e-15 && magnitude < 1e20) {
-        // Decimal exponent from the binary one (floor(e2 * log10 2)); corrected by one step below.
-        const int e2 = int(std::bit_cast<uint64_t>(magnitude) >> 52) - 1023;
-        int e10 = (e2 * 78913) >> 18;
-        double scaled = Scale(magnitude, 5 - e10);
-        if (scaled < 1e5) {
-            --e10;
-            scaled = Scale(magnitude, 5 - e10);
-        } else if (scaled >= 1e6) {
-            ++e10;
-            scaled = Scale(magnitude, 5 - e10);
-        }
-        // The scaled value carries at most half an ulp of error (about 1e-10 here). Away from the
-        // ends of [1e5, 1e6) and from halfway cases its six digits are certain, and m * 10^(e10-5)
-        // with exact operands rounds once, as reading the text back does.
-        constexpr double kLow = 100000.0 * (1.0 + 0x1p-50);
-        constexpr double kHigh = 1000000.0 * (1.0 - 0x1p-50);
-        if (scaled >= kLow && scaled < kHigh) {
-            const double digits = RoundHalfEven(scaled);
-            if (std::fabs(std::fabs(scaled - digits) - 0.5) > 1e-9) {
-                const double rounded = Scale(digits, e10 - 5);
-                return value < 0 ? -rounded : rounded;
-            }
-        }
+    if (magnitude == 0.0) return value;  // "0" or "-0"
+    if (std::isnan(value))               // "nan" or "-nan"
+        return std::signbit(value) ? -std::numeric_limits<double>::quiet_NaN()
+                                   : std::numeric_limits<double>::quiet_NaN();
+    if (std::isinf(value)) return value;  // "inf" or "-inf"
+    const Binade& binade = kBinades.entries[std::bit_cast<uint64_t>(magnitude) >> 52];
+    const int high = magnitude >= binade.threshold;
+    const double scaled = magnitude * binade.scale[high];
+    if (std::fabs(scaled - kScaledMiddle) < kScaledHalfWidth) {
+        double digits = (scaled + kTwo52) - kTwo52;
+        if (std::fabs(scaled - digits) >= 0.5 - kHalfwayMargin)
+            digits = ResolveHalfway(magnitude, binade, high, scaled, digits);
+        return std::copysign(digits * binade.multiplier[high] / binade.divisor[high], value);
     }
     return ReadLeadingNumber(PrintGeneral6(value));
 }
+
+}  // namespace formula_numbers
 
 }  // namespace quillon

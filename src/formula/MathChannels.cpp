@@ -21,20 +21,16 @@ bool HasFrames(const Column<float>& column, size_t frames) {
     return column.data() != nullptr && column.size() >= frames;
 }
 
-// Fills one math channel's column; `evaluate(frame, result)` leaves result untouched when the
-// frame's text fails the character check, so a frame keeps the previous frame's result.
-template <class Evaluate>
-void FillChannel(LogData& log, int channel, size_t frames, Evaluate&& evaluate) {
-    float* values = log.values[channel - 1].data();
+// Statuses 0 and the minimum, maximum and average (f32 arithmetic, frame order) of a filled
+// math channel.
+void FinishChannel(LogData& log, int channel, size_t frames) {
+    const float* values = log.values[channel - 1].data();
     uint32_t* status = log.status[channel - 1].data();
     float minimum = std::numeric_limits<float>::max();
     float maximum = -std::numeric_limits<float>::max();
     float sum = 0.0f;
-    double result = kNoValue;
     for (size_t f = 0; f < frames; ++f) {
-        evaluate(f, result);
-        const float value = static_cast<float>(result);
-        values[f] = value;
+        const float value = values[f];
         status[f] = 0;
         if (value < minimum) minimum = value;
         if (value > maximum) maximum = value;
@@ -59,35 +55,36 @@ void ComputeChannel(LogData& log, int channel, const std::string& formula,
         targetStatus[frames] = 0;
     }
 
+    // A frame whose text fails the character check keeps the previous frame's result; the first
+    // frame has none and gets the no-value marker.
+    double result = kNoValue;
+    float* out = target.data();
     if (evaluation == MathEvaluation::kExpandedText) {
-        FillChannel(log, channel, frames, [&](size_t f, double& result) {
+        for (size_t f = 0; f < frames; ++f) {
             const auto text = ExpandFormula(formula, [&](int referenced) -> std::optional<float> {
                 const Column<float>& column = log.values[referenced - 1];
                 if (!HasFrames(column, frames)) return std::nullopt;
                 return column[f];
             });
             if (text) EvaluateExpression(*text, result);
-        });
-        return;
+            out[f] = static_cast<float>(result);
+        }
+    } else {
+        const CompiledFormula compiled(formula);
+        bool expandable = compiled.IsExpandable();
+        std::vector<const float*> columns;
+        for (int referenced : compiled.Channels()) {
+            expandable = expandable && HasFrames(log.values[referenced - 1], frames);
+            columns.push_back(log.values[referenced - 1].data());
+        }
+        if (expandable) {
+            compiled.EvaluateFrames(columns.data(), frames, result, out);
+        } else {
+            for (size_t f = 0; f < frames; ++f)
+                out[f] = static_cast<float>(result);
+        }
     }
-
-    const CompiledFormula compiled(formula);
-    bool expandable = compiled.IsExpandable();
-    std::vector<const float*> sources;
-    for (int referenced : compiled.Channels()) {
-        expandable = expandable && HasFrames(log.values[referenced - 1], frames);
-        sources.push_back(log.values[referenced - 1].data());
-    }
-    if (!expandable) {
-        FillChannel(log, channel, frames, [](size_t, double&) {});
-        return;
-    }
-    std::vector<float> frameValues(sources.size());
-    FillChannel(log, channel, frames, [&](size_t f, double& result) {
-        for (size_t i = 0; i < sources.size(); ++i)
-            frameValues[i] = sources[i][f];
-        compiled.Evaluate(frameValues.data(), result);
-    });
+    FinishChannel(log, channel, frames);
 }
 
 }  // namespace

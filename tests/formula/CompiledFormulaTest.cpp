@@ -222,14 +222,34 @@ TEST(CompiledFormula, MatchesTheReferenceOnRandomFormulasAndValues) {
     int accepted = 0;
     for (int i = 0; i < 10000; ++i) {
         const std::string formula = generator.Next();
-        EXPECT_FALSE(CompiledFormula(formula).UsesTextFallback()) << formula;
+        const CompiledFormula compiled(formula);
+        EXPECT_FALSE(compiled.UsesTextFallback()) << formula;
+        // Three frames: each checked alone, then all through the block evaluation, where a
+        // frame without a value keeps the result of the frame before.
+        std::vector<std::vector<float>> columns(compiled.Channels().size());
+        double carried = -999999.0;
+        std::vector<float> expected;
         for (int round = 0; round < 3; ++round) {
             Values values;
             for (int channel : FormulaGenerator::kChannels)
                 values[channel] = generator.NextValue();
-            accepted += ExpectSame(formula, values).ok;
+            const Outcome text = ExpectSame(formula, values);
+            accepted += text.ok;
             if (HasFailure()) return;  // one case is enough to see what went wrong
+            if (text.ok) carried = text.value;
+            expected.push_back(float(carried));
+            for (size_t c = 0; c < columns.size(); ++c)
+                columns[c].push_back(values[compiled.Channels()[c]]);
         }
+        std::vector<const float*> sources;
+        for (const auto& column : columns)
+            sources.push_back(column.data());
+        std::vector<float> out(3);
+        double result = -999999.0;
+        compiled.EvaluateFrames(sources.data(), 3, result, out.data());
+        for (int f = 0; f < 3; ++f)
+            ASSERT_EQ(std::bit_cast<uint32_t>(out[f]), std::bit_cast<uint32_t>(expected[f]))
+                << formula << " frame " << f;
     }
     // Enough of the cases reach the arithmetic for the comparison to mean something.
     EXPECT_GT(accepted, 10000);

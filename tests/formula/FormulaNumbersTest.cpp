@@ -109,6 +109,10 @@ TEST(FormulaNumbers, GeneralShortcutEqualsPrintingAndReading) {
         check(scaled);
         // Halfway cases at the sixth digit: n + 0.5 scaled by exact powers of two.
         check(std::ldexp(double(100000 + random() % 900000) + 0.5, int(random() % 40) - 20));
+        // Decimal values with a 5 in the seventh digit: close to halfway, on either side.
+        const double seventh = double(1000000 + random() % 9000000) * 10 + 5;
+        check(seventh * std::pow(10.0, double(int(random() % 30) - 20)));
+        check(double(int(random() % 2000000) - 1000000) / 1000 + 0.0005);
         // Products of six-digit values, as in chained operations.
         check(RoundThroughGeneralText(scaled) * RoundThroughGeneralText(unit(random) * 1000));
     }
