@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 #include <vector>
 
 #include "datalog/ComparisonLog.h"
@@ -22,8 +23,8 @@ class ComparisonLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("quillon-comparison-" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                ("quillon-comparison-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
