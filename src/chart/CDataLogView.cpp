@@ -625,13 +625,17 @@ void CDataLogView::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (!m_cacheValid || m_cache.size() != pixels || m_cache.devicePixelRatio() != ratio) {
-        m_cache = QPixmap(pixels);
+        if (m_cache.size() != pixels) m_cache = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         m_cache.setDevicePixelRatio(ratio);
-        QPainter cp(&m_cache);
-        PaintStatic(cp, size(), ratio);
+        {
+            QPainter cp(&m_cache);
+            cp.setFont(font());
+            PaintStatic(cp, size());
+        }
+        PaintCurves(m_cache, ratio);
         m_cacheValid = true;
     }
-    p.drawPixmap(0, 0, m_cache);
+    p.drawImage(0, 0, m_cache);
     PaintOverlay(p);
 }
 
@@ -641,19 +645,22 @@ QImage CDataLogView::RenderImage(const QSize& size, qreal pixelRatio) {
     image.fill(m_background);
     const ChartLayout saved = m_layout;
     m_layout.Compute(QSizeF(size), m_model, FontMetrics());
-    {
+    if (m_built) {
+        {
+            QPainter p(&image);
+            p.setFont(font());
+            PaintStatic(p, size);
+        }
+        PaintCurves(image, pixelRatio);
         QPainter p(&image);
         p.setFont(font());
-        if (m_built) {
-            PaintStatic(p, size, pixelRatio);
-            PaintOverlay(p);
-        }
+        PaintOverlay(p);
     }
     m_layout = saved;
     return image;
 }
 
-void CDataLogView::PaintStatic(QPainter& p, const QSize& size, qreal pixelRatio) {
+void CDataLogView::PaintStatic(QPainter& p, const QSize& size) {
     const QRectF all(QPointF(0, 0), QSizeF(size));
     if (m_gradient) {
         QLinearGradient g(all.topLeft(), all.bottomLeft());
@@ -764,11 +771,9 @@ void CDataLogView::PaintStatic(QPainter& p, const QSize& size, qreal pixelRatio)
     }
     p.drawText(QRectF(xr.left(), xr.top() + 6 + fm.height(), xr.width(), fm.height()),
                Qt::AlignCenter, QStringLiteral("Time (seconds)"));
-
-    PaintCurves(p, pixelRatio);
 }
 
-void CDataLogView::PaintCurves(QPainter& p, qreal pixelRatio) {
+void CDataLogView::PaintCurves(QImage& image, qreal pixelRatio) {
     const TimeWindow& w = m_zoom.Window();
     const int columns =
         std::max(1, static_cast<int>(std::ceil(m_layout.PlotArea().width() * pixelRatio)));
@@ -776,6 +781,12 @@ void CDataLogView::PaintCurves(QPainter& p, qreal pixelRatio) {
     if (!m_decimatedValid || !(w == m_decimatedWindow) || columns != m_decimatedColumns ||
         m_decimated.size() != subsets) {
         m_decimated.assign(subsets, CurveDecimation{});
+        // Column boundaries depend only on a log's times: one split per log serves its curves.
+        const LogTimes mainTimes = LogTimes::Of(m_doc.Main());
+        const LogData* comparisonLog = ComparisonLog();
+        const LogTimes comparisonTimes = comparisonLog ? LogTimes::Of(*comparisonLog) : LogTimes{};
+        CurveDecimation::Columns split[2];
+        bool splitDone[2] = {false, false};
         for (int k = 0; k < ChartModel::kItemCount; ++k) {
             const ChartItem& item = m_model.Item(k);
             if (!item.visible) continue;
@@ -783,8 +794,18 @@ void CDataLogView::PaintCurves(QPainter& p, qreal pixelRatio) {
                 if (comparison && !m_model.HasComparison()) break;
                 const ChartCurve& c = comparison ? item.comparison : item.main;
                 if (c.Empty()) continue;
+                const LogTimes& times = comparison ? comparisonTimes : mainTimes;
+                CurveDecimation::Columns& cols = split[comparison ? 1 : 0];
+                // A curve shorter than its log's time array (a short column) splits on its own.
+                const bool shared =
+                    times.time == c.x && static_cast<size_t>(times.count) == c.count;
+                if (shared && !splitDone[comparison ? 1 : 0]) {
+                    cols = CurveDecimation::Split(c.x, c.count, w, columns);
+                    splitDone[comparison ? 1 : 0] = true;
+                }
                 m_decimated[static_cast<size_t>(m_model.SubsetOf(k, comparison))] =
-                    CurveDecimation::Make(c.x, c.y, c.count, c.envelope, w, columns);
+                    shared ? CurveDecimation::Make(cols, c.envelope)
+                           : CurveDecimation::Make(c.x, c.y, c.count, c.envelope, w, columns);
             }
         }
         m_decimatedWindow = w;
@@ -792,19 +813,40 @@ void CDataLogView::PaintCurves(QPainter& p, qreal pixelRatio) {
         m_decimatedValid = true;
     }
 
-    p.save();
-    // One-device-pixel cosmetic pens without antialiasing keep the rasteriser on its fast
-    // path at any pixel ratio; wider pens cost a hundred times more.
+    // Reduced curves are written as pixel spans first; the few curves drawn from raw samples
+    // go through the painter afterwards, with one-device-pixel cosmetic pens and no
+    // antialiasing, which keeps the rasteriser on its fast path at any pixel ratio (wider pens
+    // cost a hundred times more).
+    for (bool comparison : {true, false}) {
+        if (comparison && !m_model.HasComparison()) continue;
+        for (int k = 0; k < ChartModel::kItemCount; ++k) {
+            const ChartItem& item = m_model.Item(k);
+            const ChartCurve& c = comparison ? item.comparison : item.main;
+            if (!item.visible || c.Empty()) continue;
+            const CurveDecimation& d =
+                m_decimated[static_cast<size_t>(m_model.SubsetOf(k, comparison))];
+            if (d.raw) continue;
+            const PlotMapping map = m_layout.MappingOf(item, w);
+            const QRect clip(
+                QPoint(static_cast<int>(std::lround(map.left * pixelRatio)),
+                       static_cast<int>(std::lround(map.top * pixelRatio))),
+                QPoint(static_cast<int>(std::lround((map.left + map.width) * pixelRatio)) - 1,
+                       static_cast<int>(std::lround((map.top + map.height) * pixelRatio)) - 1));
+            d.FillSpans(image, map, pixelRatio, ColourOf(item.rgb).rgba(), clip,
+                        comparison ? static_cast<int>(std::lround(8 * pixelRatio)) : 0);
+        }
+    }
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, false);
     for (bool comparison : {true, false}) {
         if (comparison && !m_model.HasComparison()) continue;
         for (int k = 0; k < ChartModel::kItemCount; ++k) {
             const ChartItem& item = m_model.Item(k);
-            if (!item.visible) continue;
             const ChartCurve& c = comparison ? item.comparison : item.main;
+            if (!item.visible || c.Empty()) continue;
             const CurveDecimation& d =
                 m_decimated[static_cast<size_t>(m_model.SubsetOf(k, comparison))];
-            if (c.Empty()) continue;
+            if (!d.raw) continue;
             const PlotMapping map = m_layout.MappingOf(item, w);
             p.setClipRect(QRectF(map.left, map.top, map.width, map.height));
             QPen pen(ColourOf(item.rgb), 0);
@@ -824,7 +866,6 @@ void CDataLogView::PaintCurves(QPainter& p, qreal pixelRatio) {
             }
         }
     }
-    p.restore();
 }
 
 void CDataLogView::PaintOverlay(QPainter& p) {

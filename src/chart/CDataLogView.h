@@ -5,7 +5,6 @@
 #include <vector>
 
 #include <QImage>
-#include <QPixmap>
 #include <QPoint>
 #include <QWidget>
 
@@ -99,8 +98,9 @@ private:
     bool TimeOfFrame(int frame, bool comparison, double& t) const;
     int CursorLogLastFrame() const;
 
-    void PaintStatic(QPainter& p, const QSize& size, qreal pixelRatio);
-    void PaintCurves(QPainter& p, qreal pixelRatio);
+    void PaintStatic(QPainter& p, const QSize& size);
+    /// Draws the curves into the image (device pixels; the image's pixel ratio is pixelRatio).
+    void PaintCurves(QImage& image, qreal pixelRatio);
     void PaintOverlay(QPainter& p);
     ChartLayout::Metrics FontMetrics() const;
 
@@ -141,7 +141,7 @@ private:
     bool m_panMoved = false;
 
     // Layers: the curves and axes cached as a pixmap; cursor, table and mouse readout over it.
-    QPixmap m_cache;
+    QImage m_cache;
     bool m_cacheValid = false;
     std::vector<CurveDecimation> m_decimated;  // per subset, for m_decimatedWindow
     TimeWindow m_decimatedWindow;

@@ -7,19 +7,27 @@
 
 namespace quillon {
 
+namespace {
+
+// Held as strings: assigning the literals directly trips a false -Wrestrict of GCC 12 at -O3.
+const std::string kBlank(" ");
+const std::string kDash("- ");
+
+}  // namespace
+
 const std::array<const char*, CursorTable::kColumns> CursorTable::kHeadings = {
     "", "Value ", "Min ", "Max ", "Average ", "Time ", " "};
 const std::array<int, CursorTable::kColumns> CursorTable::kWidths = {12, 10, 10, 10, 10, 15, 15};
 
 void CursorTable::Reset() {
-    m_row[6] = "- ";
+    m_row[6] = kDash;
     ClearCursor();
 }
 
 void CursorTable::ClearCursor() {
-    m_row[0] = " ";
+    m_row[0] = kBlank;
     for (int c = 1; c <= 5; ++c)
-        m_row[static_cast<size_t>(c)] = "- ";
+        m_row[static_cast<size_t>(c)] = kDash;
 }
 
 void CursorTable::SetCursor(const ChartModel& model, int item, bool comparison, int frame,
@@ -38,10 +46,10 @@ void CursorTable::SetCursor(const ChartModel& model, int item, bool comparison, 
     const LogData& log = onComparison ? *comparisonLog : main;
     const ChartCurve& curve = onComparison ? it.comparison : it.main;
 
-    std::string name = GetChannelName(main.config, c);
-    if (it.filter > 0) name += "(Filtered)";
-    if (onComparison) name += "-C";
-    m_row[0] = name;
+    const char* filtered = it.filter > 0 ? "(Filtered)" : "";
+    const char* suffix = onComparison ? "-C" : "";
+    m_row[0] = GetChannelName(main.config, c);
+    m_row[0].append(filtered).append(suffix);
 
     // A frame beyond this log's own end (the padding behind the shorter of two logs) has no
     // value and no time of its own.
@@ -51,7 +59,7 @@ void CursorTable::SetCursor(const ChartModel& model, int item, bool comparison, 
     const float raw = inLog ? log.values[static_cast<size_t>(c - 1)][static_cast<size_t>(frame)]
                             : ChartModel::kNoValue;
     if (raw == ChartModel::kNoValue) {
-        m_row[1] = " ";
+        m_row[1] = kBlank;
     } else {
         const float drawn = curve.y ? curve.DrawnAt(frame) : raw;
         m_row[1] = GetChannelValueText(log.config, c, drawn);
@@ -66,13 +74,13 @@ void CursorTable::SetCursor(const ChartModel& model, int item, bool comparison, 
                       static_cast<double>(log.values[0][static_cast<size_t>(frame)]));
         m_row[5] = text;
     } else {
-        m_row[5] = "- ";
+        m_row[5] = kDash;
     }
 }
 
 void CursorTable::SetMouseTime(bool inside, double t) {
     if (!inside) {
-        m_row[6] = "- ";
+        m_row[6] = kDash;
         return;
     }
     char text[64];

@@ -80,19 +80,28 @@ CurveEnvelope::Range CurveEnvelope::MinMax(size_t first, size_t end) const {
     end = std::min(end, m_size);
     if (first >= end || !m_values) return r;
     const size_t count = end - first;
-    // The coarsest level whose blocks are at most an eighth of the range.
+    // The coarsest level whose blocks are at most half the range: a block boundary then lies
+    // within a quarter of the range from each end, so a spike moves by less than a column.
     int level = -1;
     size_t blockSize = 1;
     for (size_t l = 0, size = kBaseBlock; l < m_levels.size(); ++l, size *= kLevelFactor) {
-        if (size * 8 > count) break;
+        if (size * 2 > count) break;
         level = static_cast<int>(l);
         blockSize = size;
     }
     if (level < 0) {
+        float lo = kInf, hi = -kInf;
+        bool gap = false;
         for (size_t i = first; i < end; ++i) {
             const float v = m_values[i];
-            Merge(r, IsDrawable(v) ? Block{v, v, false} : Block{kInf, -kInf, true});
+            if (!IsDrawable(v)) {
+                gap = true;
+                continue;
+            }
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
         }
+        Merge(r, Block{lo, hi, gap});
         return r;
     }
     const std::vector<Block>& blocks = m_levels[static_cast<size_t>(level)];

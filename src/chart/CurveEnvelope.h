@@ -33,7 +33,7 @@ public:
     size_t Size() const { return m_size; }
 
     /// Min and max of the drawable values in samples [first, end). The boundaries are rounded to
-    /// the nearest boundary of a block size of at most (end - first) / 8, so that neighbouring
+    /// the nearest boundary of a block size of at most (end - first) / 2, so that neighbouring
     /// ranges never lose or share a block and the cost stays bounded.
     Range MinMax(size_t first, size_t end) const;
 

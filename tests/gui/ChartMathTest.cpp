@@ -61,6 +61,7 @@ private slots:
     void envelopeKeepsSpikesAndGaps();
     void decimationBoundsPointsPerColumn();
     void rawCurvesBreakAtMarkers();
+    void spansConnectColumnsClipAndDash();
     void zoomInAndOutStayAtOrAboveZero();
     void zoomLastTogglesAndAllLeavesZoom();
     void wheelZoomKeepsMouseTimeAndPanShifts();
@@ -216,6 +217,54 @@ void ChartMathTest::rawCurvesBreakAtMarkers() {
     QCOMPARE(points.size(), size_t(4));  // markers are never drawn
     QCOMPARE(starts, (std::vector<int>{0, 2}));
     QCOMPARE(points[2].x(), 300.0);
+}
+
+void ChartMathTest::spansConnectColumnsClipAndDash() {
+    // 40 columns of 10 samples: a flat line at 2, one column jumping to 8, a gap of markers.
+    const size_t n = 400;
+    std::vector<float> x(n), y(n, 2.0f);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = static_cast<float>(i);
+    for (size_t i = 100; i < 110; ++i)
+        y[i] = 8.0f;
+    for (size_t i = 300; i < 320; ++i)
+        y[i] = kMarker;
+    CurveEnvelope env;
+    env.Build(y.data(), n);
+    const CurveDecimation d = CurveDecimation::Make(x.data(), y.data(), n, env, {-0.5, 399.5}, 40);
+    QVERIFY(!d.raw);
+    PlotMapping map;
+    map.left = 5;
+    map.width = 40;
+    map.height = 100;
+    map.window = {-0.5, 399.5};
+    map.valueMin = 0;
+    map.valueMax = 10;  // value 2 at row 80, value 8 at row 20
+    QImage image(60, 110, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    const QRgb red = qRgb(255, 0, 0);
+    d.FillSpans(image, map, 1.0, red, QRect(0, 0, 60, 90), 0);
+    auto isRed = [&](int px, int py) { return image.pixel(px, py) == red; };
+    QVERIFY(isRed(5, 80));
+    QVERIFY(!isRed(5, 79));
+    // Column 10 holds the jump: its span runs from row 20 down to the line before it.
+    QVERIFY(isRed(15, 20) && isRed(15, 50) && isRed(15, 80));
+    QVERIFY(!isRed(14, 50));
+    // The marker columns 30 and 31 stay empty.
+    QVERIFY(!isRed(35, 80) && !isRed(36, 80));
+    QVERIFY(isRed(37, 80));
+    // Nothing beyond the clip or outside the columns.
+    QVERIFY(!isRed(4, 80) && !isRed(45, 80));
+    image.fill(Qt::white);
+    map.valueMin = -10;  // value 2 now at row 40, below a clip of rows 0..29
+    d.FillSpans(image, map, 1.0, red, QRect(0, 0, 60, 30), 0);
+    for (int py = 30; py < 110; ++py)
+        QVERIFY(!isRed(5, py));
+    // Dashed: the first half of every 8 columns.
+    image.fill(Qt::white);
+    map.valueMin = 0;
+    d.FillSpans(image, map, 1.0, red, QRect(0, 0, 60, 110), 8);
+    QVERIFY(isRed(5, 80) && isRed(8, 80) && !isRed(9, 80) && !isRed(12, 80) && isRed(13, 80));
 }
 
 void ChartMathTest::zoomInAndOutStayAtOrAboveZero() {
