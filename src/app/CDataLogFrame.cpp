@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QTimer>
 
@@ -396,6 +397,15 @@ bool CDataLogFrame::OpenDocumentFile(const QString& path) {
     if (!SaveModified()) return false;
     bool ok = false;
     {
+        // The progress dialog lets events through while the columns are being replaced: the
+        // panes must not paint from them and the idle refresh must not read them until the
+        // document has announced the new log.
+        m_idleTimer->stop();
+        centralWidget()->setUpdatesEnabled(false);
+        const auto resume = qScopeGuard([this] {
+            centralWidget()->setUpdatesEnabled(true);
+            m_idleTimer->start();
+        });
         WaitCursor wait;
         QProgressDialog progress(QStringLiteral("Loading %1...").arg(QFileInfo(path).fileName()),
                                  QString(), 0, 1000, this);
