@@ -1,5 +1,5 @@
 // stats: the statistics of every available channel of a log, over the whole log or over the
-// frames nearest to two times, as the viewer's "Update Stats" computes them.
+// frames from the one nearest to a first time to the one nearest to a second.
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -15,7 +15,8 @@ namespace quillon::cli {
 
 namespace {
 
-constexpr char kUsage[] = "stats LOG [--from SECONDS] [--to SECONDS] [--json]";
+constexpr char kUsage[] =
+    "stats LOG [--from SECONDS] [--to SECONDS] [--json]  (frames nearest to both times included)";
 
 bool ParseSeconds(const std::string& text, float& out) {
     const char* begin = text.data();
@@ -99,10 +100,10 @@ int RunStats(const CommandArgs& args) {
         return Fail(doc.GetLastError().empty() ? "cannot open '" + path + "'" : doc.GetLastError());
     const int n = doc.GetFrameCount();
     if (n <= 0) return Fail("'" + path + "' holds no frames");
-    // As "Update Stats" on a zoomed chart: from the frame nearest to the first time up to, not
-    // including, the frame nearest to the second.
+    // As "Update Stats" on a zoomed chart: from the frame nearest to the first time to the frame
+    // nearest to the second, both included.
     const int first = hasFrom ? doc.FrameAtTime(from) : 0;
-    const int stop = hasTo ? doc.FrameAtTime(to) : n;
+    const int stop = hasTo ? doc.FrameAtTime(to) + 1 : n;
     if (first < 0 || stop <= first) return Fail("the time range holds no frames");
     doc.ComputeMainStats(first, stop);
 

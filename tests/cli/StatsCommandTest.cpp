@@ -65,8 +65,8 @@ TEST_F(StatsCommandTest, WholeLogAndTimeRangeUseTheNearestFrames) {
         << all.out.substr(0, 400);
     EXPECT_NE(all.out.find("\"count\":1000,\"slope\":1}"), std::string::npos);
 
-    // 2.004 s is nearest to frame 200, 4.996 s to frame 500: frames 200 .. 499.
-    CliRun range = Stats("'" + Log() + "' --from 2.004 --to 4.996 --json");
+    // 2.004 s is nearest to frame 200, 4.986 s to frame 499: frames 200 .. 499.
+    CliRun range = Stats("'" + Log() + "' --from 2.004 --to 4.986 --json");
     ASSERT_EQ(range.status, 0) << range.out;
     EXPECT_NE(range.out.find("\"first\":200,\"end\":500"), std::string::npos);
     EXPECT_NE(range.out.find("\"minimum\":2,\"maximum\":4.99,"), std::string::npos);
@@ -74,7 +74,7 @@ TEST_F(StatsCommandTest, WholeLogAndTimeRangeUseTheNearestFrames) {
 
     CliRun text = Stats("'" + Log() + "' --to 1");
     ASSERT_EQ(text.status, 0) << text.out;
-    EXPECT_NE(text.out.find("frames 0 to 99 of 1000"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("frames 0 to 100 of 1000"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("   1 RTC"), std::string::npos);
 }
 
@@ -93,6 +93,9 @@ TEST_F(StatsCommandTest, BadInputEndsWithAMessageAndNonZeroStatus) {
     EXPECT_EQ(Stats("'" + Log() + "' --from abc").status, 2);
     EXPECT_EQ(Stats("'" + Log() + "' --from nan").status, 2);
     EXPECT_EQ(Stats("'" + Log() + "' --bogus").status, 2);
+    // One frame: both times nearest to the same frame.
+    EXPECT_NE(Stats("'" + Log() + "' --from 3 --to 3 --json").out.find("\"count\":1,"),
+              std::string::npos);
     CliRun reversed = Stats("'" + Log() + "' --from 5 --to 2");
     EXPECT_EQ(reversed.status, 1);
     EXPECT_NE(reversed.out.find("holds no frames"), std::string::npos);
