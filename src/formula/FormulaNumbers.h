@@ -80,9 +80,14 @@ struct BinadeTable {
 };
 inline constexpr BinadeTable kBinades;
 
-// Scaled values inside (1e5, 1e6) by a margin far above their error (about 2e-10).
-inline constexpr double kScaledMiddle = 550000.0;
-inline constexpr double kScaledHalfWidth = 450000.0 - 1e-6;
+// Scaled values from just below 1e5 to just above 1e6. The scaled value is within about 2e-10
+// of the exact one, so its decimal exponent may be one off only at the ends of [1e5, 1e6)
+// (an exact power of ten scales to 1e5), and there both exponents give the same six digits:
+// 99999.99999... rounds to 100000 at either step, 1000000.0... to 1000000.
+inline constexpr double kScaledLowest = 100000.0 - 1e-6;
+inline constexpr double kScaledHighest = 1000000.0 + 0.25;
+inline constexpr double kScaledMiddle = (kScaledLowest + kScaledHighest) / 2;
+inline constexpr double kScaledHalfWidth = (kScaledHighest - kScaledLowest) / 2;
 // Distance from a halfway point within which the scaled value's error could matter.
 inline constexpr double kHalfwayMargin = 1e-9;
 
@@ -109,10 +114,9 @@ inline double RoundThroughGeneralText(double value) {
     const double magnitude = std::fabs(value);
     const Binade& binade = kBinades.entries[std::bit_cast<uint64_t>(magnitude) >> 52];
     const int high = magnitude >= binade.threshold;
-    // Within about 2e-10 of the exact scaled value (one or two roundings). Away from the ends
-    // of [1e5, 1e6) and from halfway points its rounding to an integer is therefore certain, and
-    // the digits times 10^(exponent - 5), with exact operands, round once, as reading the text
-    // back does.
+    // Within about 2e-10 of the exact scaled value (one or two roundings). Away from halfway
+    // points its rounding to an integer is therefore certain, and the digits times
+    // 10^(exponent - 5), with exact operands, round once, as reading the text back does.
     const double scaled = magnitude * binade.scale[high];
     if (std::fabs(scaled - kScaledMiddle) < kScaledHalfWidth) {
         const double digits = (scaled + kTwo52) - kTwo52;  // half to even

@@ -109,6 +109,12 @@ TEST(FormulaNumbers, GeneralShortcutEqualsPrintingAndReading) {
         check(scaled);
         // Halfway cases at the sixth digit: n + 0.5 scaled by exact powers of two.
         check(std::ldexp(double(100000 + random() % 900000) + 0.5, int(random() % 40) - 20));
+        // Powers of ten and their neighbours: scaled to the ends of the six-digit range.
+        const double power = std::pow(10.0, double(int(random() % 34) - 15));
+        check(power);
+        check(std::nextafter(power, 0.0));
+        check(std::nextafter(power, 1e300));
+        check(-std::nextafter(power * 9.999995, 0.0));
         // Decimal values with a 5 in the seventh digit: close to halfway, on either side.
         const double seventh = double(1000000 + random() % 9000000) * 10 + 5;
         check(seventh * std::pow(10.0, double(int(random() % 30) - 20)));
