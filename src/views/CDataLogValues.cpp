@@ -42,6 +42,14 @@ bool HasFrame(const LogData& log, int frame) {
     return frame >= 0 && frame < log.frameCount && size_t(frame) < log.values[0].size();
 }
 
+// A slot's value and status at a frame, the no-value marker where the columns do not reach.
+InterpolatedValue At(const LogData& log, int slot, int frame) {
+    const auto& v = log.values[size_t(slot)];
+    const auto& s = log.status[size_t(slot)];
+    if (size_t(frame) >= v.size()) return {kNoValue, 0};
+    return {v[size_t(frame)], size_t(frame) < s.size() ? s[size_t(frame)] : 0};
+}
+
 }  // namespace
 
 InterpolatedValue InterpolateAtTime(const LogData& log, int slot, float t) {
@@ -52,7 +60,7 @@ InterpolatedValue InterpolateAtTime(const LogData& log, int slot, float t) {
     const float* v = log.values[size_t(slot)].data();
     const uint32_t* s = log.status[size_t(slot)].data();
     if (!u || !v || !s || log.values[0].size() < size_t(m) ||
-        log.values[size_t(slot)].size() < size_t(m))
+        log.values[size_t(slot)].size() < size_t(m) || log.status[size_t(slot)].size() < size_t(m))
         return none;
     if (!(t >= u[0]) || t > u[m - 1]) return none;
     if (t == u[m - 1]) return {v[m - 1], s[m - 1]};
@@ -242,12 +250,10 @@ void CDataLogValues::RefreshValues() {
         InterpolatedValue mv{kNoValue, 0};
         InterpolatedValue cv{kNoValue, 0};
         if (onComparison) {
-            cv = {comparison.values[size_t(slot)][size_t(frame)],
-                  comparison.status[size_t(slot)][size_t(frame)]};
+            cv = At(comparison, slot, frame);
             mv = InterpolateAtTime(main, slot, t);
         } else {
-            mv = {main.values[size_t(slot)][size_t(frame)],
-                  main.status[size_t(slot)][size_t(frame)]};
+            mv = At(main, slot, frame);
             if (comparisonLoaded) cv = InterpolateAtTime(comparison, slot, t);
         }
         row->SetValues(ValueText(main, int(c), mv.value), mv.status,
@@ -299,7 +305,7 @@ void CDataLogValues::OnUpdateStats(int first, int end) {
     m_doc.ComputeMainStats(first, end);
     if (m_doc.IsComparisonLoaded()) {
         const int m = m_doc.Comparison().frameCount;
-        if ((first == 0 && end >= n) || end <= first) {
+        if ((first == 0 && end >= n) || end <= first || main.values[0].size() < size_t(end)) {
             m_doc.ComputeComparisonStats(0, m);
         } else {
             // The comparison's frames over the same stretch of time, its last frame included.

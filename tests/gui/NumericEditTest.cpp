@@ -5,6 +5,7 @@
 
 #include "controls/CMyEdit.h"
 #include "controls/CMySpinButtonCtrl.h"
+#include "controls/CMyTrackPopup.h"
 #include "controls/CNumericEdit.h"
 #include "controls/NumericFormat.h"
 
@@ -46,6 +47,7 @@ private slots:
     void spinStepsAndClampsWithBeep();
     void spinCommitsTypingFirst();
     void getPosTruncatesAndDecimalsFromFormat();
+    void popupSliderReportsWhenClosed();
     void readOnlyRefusesUserChanges();
     void nonFiniteValuesNeverEnter();
     void formatDoubleIsSafeAndExact();
@@ -307,6 +309,25 @@ void NumericEditTest::getPosTruncatesAndDecimalsFromFormat() {
     QCOMPARE(m_edit->Decimals(), 0);
     m_edit->Reconfigure("%f", "%f", -10, 10, 1);
     QCOMPARE(m_edit->Decimals(), 0);
+}
+
+void NumericEditTest::popupSliderReportsWhenClosed() {
+    m_edit->Setup(CNumericEdit::kPopup | CNumericEdit::kBar, "%.0f", "%.0f", 0, 194, 1);
+    QSignalSpy spy(m_edit, &CNumericEdit::nenChanged);
+    m_edit->ShowPopup();
+    CMyTrackPopup* popup = m_edit->Popup();
+    QVERIFY(popup);
+    QCOMPARE(popup->Scale(), 1.0);  // (200 - 6) pixels over a range of 194
+    popup->TrackTo(3 + 97);
+    QCOMPARE(m_edit->Value(), 97.0);
+    popup->TrackTo(1000);  // held at the end of the slider
+    QCOMPARE(m_edit->Value(), 194.0);
+    QCOMPARE(spy.count(), 0);  // silent while open without full notification
+    popup->Finish();
+    QVERIFY(!m_edit->Popup());
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy[0][1].toDouble(), 194.0);
+    QVERIFY(m_questions.captions.isEmpty());
 }
 
 void NumericEditTest::readOnlyRefusesUserChanges() {

@@ -337,6 +337,14 @@ void ValuesViewTest::comparisonValueInterpolatedAtCursorTime() {
     const float v1 = comparison.values[kMap - 1][size_t(i)];
     QCOMPARE(expected.value, (t - u0) / (u1 - u0) * (v1 - v0) + v0);
 
+    // One step of the left arrow moves the comparison 0.1 s earlier and marks it edited.
+    const float before = comparison.values[0][10];
+    m_chart.hints.clear();
+    m_view->Nudge(1);
+    QCOMPARE(comparison.values[0][10], before - 0.1f);
+    QVERIFY(m_doc->IsComparisonEdited());
+    QCOMPARE(m_chart.hints, std::vector<int>{kHintRefill});
+
     // On the comparison beyond the main log's end, the main value is "-".
     m_doc->SetCursor(1400, 1, true);
     m_doc->UpdateAllViews(nullptr, kHintCursor);
