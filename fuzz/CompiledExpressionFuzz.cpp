@@ -29,8 +29,11 @@ float ValueOf(const float* values, int channel) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     float values[4] = {1500.0f, -2.0f, 0.5f, 0.0f};
     const size_t valueBytes = size < sizeof values ? size : sizeof values;
-    std::memcpy(values, data, valueBytes);
-    const std::string formula(reinterpret_cast<const char*>(data) + valueBytes, size - valueBytes);
+    if (valueBytes > 0) std::memcpy(values, data, valueBytes);
+    const std::string formula =
+        size > valueBytes
+            ? std::string(reinterpret_cast<const char*>(data) + valueBytes, size - valueBytes)
+            : std::string();
 
     double expected = -999999.0;
     const auto text = ExpandFormula(
