@@ -745,8 +745,11 @@ void CDataLogView::PaintStatic(QPainter& p, const QSize& size) {
         for (double v : ticks) {
             const double y = map.Y(v);
             p.drawLine(QPointF(r.right() - 5, y), QPointF(r.right() - 2, y));
-            const QRectF textRect(r.left() + fm.height(), y - fm.height() / 2,
-                                  r.width() - fm.height() - 6, fm.height());
+            // Labels stay inside their own panel's height, clear of the neighbouring panels.
+            const double textTop = std::clamp(y - fm.height() / 2, r.top(),
+                                              std::max(r.top(), r.bottom() - fm.height()));
+            const QRectF textRect(r.left() + fm.height(), textTop, r.width() - fm.height() - 6,
+                                  fm.height());
             p.drawText(textRect, Qt::AlignRight | Qt::AlignVCenter,
                        fm.elidedText(TickText(v, step), Qt::ElideRight, textRect.width()));
         }
