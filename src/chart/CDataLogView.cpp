@@ -226,7 +226,9 @@ void CDataLogView::RelayOut() {
 ChartLayout::Metrics CDataLogView::FontMetrics() const {
     const QFontMetricsF fm(font());
     ChartLayout::Metrics m;
-    m.charWidth = fm.averageCharWidth();
+    // The table's widths are counted in characters of figures and units: the digit width with
+    // some room, so that "12.345 sec" fits its 10 characters.
+    m.charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0'))) * 1.15;
     m.lineHeight = fm.height();
     return m;
 }
@@ -750,8 +752,9 @@ void CDataLogView::PaintStatic(QPainter& p, const QSize& size) {
                                               std::max(r.top(), r.bottom() - fm.height()));
             const QRectF textRect(r.left() + fm.height(), textTop, r.width() - fm.height() - 6,
                                   fm.height());
-            p.drawText(textRect, Qt::AlignRight | Qt::AlignVCenter,
-                       fm.elidedText(TickText(v, step), Qt::ElideRight, textRect.width()));
+            const QString text = TickText(v, step);
+            if (fm.horizontalAdvance(text) <= textRect.width())
+                p.drawText(textRect, Qt::AlignRight | Qt::AlignVCenter, text);
         }
         p.save();
         p.setPen(colour);

@@ -31,8 +31,10 @@ void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Met
     for (const ChartItem& item : model.Items())
         if (item.axisShown && item.panel >= 0) ++shown[static_cast<size_t>(item.panel)];
     const int maxShown = *std::max_element(shown.begin(), shown.end());
+    // Many axes share at most 40% of the width; squeezed strips keep the name and drop their
+    // tick values (the painter leaves out values that do not fit).
     double axisWidth = m.lineHeight + m.charWidth * 7 + 8;
-    if (maxShown * axisWidth > w * 0.5) axisWidth = w * 0.5 / maxShown;
+    if (maxShown * axisWidth > w * 0.4) axisWidth = std::max(m.lineHeight + 4, w * 0.4 / maxShown);
     const double left = margin + maxShown * axisWidth;
     const double right = w - margin - 4;
     const double top = m_table.bottom() + 6;
