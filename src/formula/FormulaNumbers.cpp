@@ -56,11 +56,12 @@ namespace formula_numbers {
 
 namespace {
 
-// The sign of x * y - z for x * y close to z (within a factor of two), exactly: the product is
-// split into its rounded value and its exact error (Dekker), and the difference of two close
-// values is exact. Every product and sum is a statement of its own, so that no compiler fuses
-// them into a multiply-add that would change the error term.
-int SignOfProductMinus(double x, double y, double z) {
+// x * y - z, for x * y close to z (within a factor of two), rounded but with its exact sign:
+// the product is split into its rounded value and its exact error (Dekker), and the difference
+// of two close values is exact, so rounding the sum cannot change its sign. Every product and
+// sum is a statement of its own, so that no compiler fuses them into a multiply-add that would
+// change the error term.
+double ProductMinus(double x, double y, double z) {
     constexpr double kSplitter = 134217729.0;  // 2^27 + 1
     const double product = x * y;
     const double xScaled = kSplitter * x;
@@ -78,26 +79,25 @@ int SignOfProductMinus(double x, double y, double z) {
     error = error + lowHigh;
     error = error + lowLow;
     const double difference = product - z;
-    const double sum = difference + error;
-    return sum > 0 ? 1 : sum < 0 ? -1 : 0;
+    return difference + error;
 }
 
 // Six digits of a value whose scaled form lies within the margin of a halfway point: the
 // exact comparison of magnitude * 10^k with that point decides, half to even when the value is
-// the point itself. 10^k is the scale when k >= 0, and 10^-k the multiplier otherwise, both exact.
+// the point itself. 10^k is the scale when k >= 0, and 10^-k the multiplier otherwise, both
+// exact. Written without branches: which way a halfway case goes is as good as random.
 double ResolveHalfway(double magnitude, const Binade& binade, int high, double scaled,
                       double digits) {
-    const double halfway = scaled > digits ? digits + 0.5 : digits - 0.5;
+    const double halfway = digits + std::copysign(0.5, scaled - digits);
     const bool scaledUp = binade.multiplier[high] == 1.0;
-    const int sign = scaledUp ? SignOfProductMinus(magnitude, binade.scale[high], halfway)
-                              : -SignOfProductMinus(halfway, binade.multiplier[high], magnitude);
-    const double below = halfway - 0.5;
-    const double above = halfway + 0.5;
-    if (sign > 0) return above;
-    if (sign < 0) return below;
-    return (int64_t(below) & 1) == 0 ? below : above;  // below 2^21: exact as an integer
+    const double x = scaledUp ? magnitude : halfway;
+    const double y = scaledUp ? binade.scale[high] : binade.multiplier[high];
+    const double z = scaledUp ? halfway : magnitude;
+    const double excess = ProductMinus(x, y, z) * (scaledUp ? 1.0 : -1.0);
+    const double below = halfway - 0.5;  // below 2^21: exact as an integer
+    const int odd = int(int64_t(below) & 1);
+    return below + double(int(excess > 0) | (int(excess == 0) & odd));
 }
-
 }  // namespace
 
 double RoundThroughGeneralTextRare(double value) {

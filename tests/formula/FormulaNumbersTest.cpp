@@ -115,6 +115,16 @@ TEST(FormulaNumbers, GeneralShortcutEqualsPrintingAndReading) {
         check(std::nextafter(power, 0.0));
         check(std::nextafter(power, 1e300));
         check(-std::nextafter(power * 9.999995, 0.0));
+        // Exact halfway cases: seven digits ending in 5 that a double holds exactly, from
+        // 7-digit integers upward (scaled down by powers of ten) and dyadic fractions below.
+        const double tie = double((100000 + random() % 900000) * 10 + 5);
+        check(tie * std::pow(10.0, double(random() % 9)));
+        const int exponent = int(random() % 5);  // odd / 2^(6 - exponent) has 7 digits
+        const double five = std::pow(5.0, 5 - exponent);
+        const uint64_t low = uint64_t(std::ceil(200001 / five));
+        const uint64_t high = uint64_t(1999999 / five);
+        const uint64_t odd = (low + random() % (high - low + 1)) | 1;
+        check(double(odd) / std::ldexp(1.0, 6 - exponent));
         // Decimal values with a 5 in the seventh digit: close to halfway, on either side.
         const double seventh = double(1000000 + random() % 9000000) * 10 + 5;
         check(seventh * std::pow(10.0, double(int(random() % 30) - 20)));
