@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "app/CBrenmorQuillonLogViewerApp.h"
 #include "app/CDataLogFrame.h"
@@ -303,6 +304,21 @@ private slots:
         QVERIFY(Frame().Toolbar()->NudgeSlot()->icon().isNull());
         // The buttons share the menu's actions, and so its enable rules.
         QCOMPARE(buttons[0], Frame().Action(ID_DATALOG_OPEN));
+
+        // Only Save and Save As show a tooltip: the others first, before any tip exists.
+        auto tipOf = [&](QAction* action) {
+            QWidget* button = Frame().Toolbar()->widgetForAction(action);
+            QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(button, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        for (QAction* action : buttons) {
+            const int id = action->data().toInt();
+            if (id != ID_FILE_SAVE && id != ID_FILE_SAVE_AS) QCOMPARE(tipOf(action), QString());
+        }
+        QCOMPARE(tipOf(Frame().Action(ID_FILE_SAVE)), QStringLiteral("Save"));
+        QCOMPARE(tipOf(Frame().Action(ID_FILE_SAVE_AS)), QStringLiteral("Save As"));
+        QToolTip::hideText();
     }
 
     void statusBarDescribesTheLog() {
