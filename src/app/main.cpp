@@ -9,6 +9,13 @@
 #include "app/CBrenmorQuillonLogViewerApp.h"
 
 int main(int argc, char** argv) {
+    // Help needs no display.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("%s\n",
+                        quillon::CBrenmorQuillonLogViewerApp::Usage().toLocal8Bit().constData());
+            return 0;
+        }
     // A screenshot needs no display: lay the window out offscreen unless a platform was chosen.
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--screenshot") == 0 && !std::getenv("QT_QPA_PLATFORM"))
