@@ -228,14 +228,14 @@ TEST(MathChannels, CompiledAndTextPathsGiveTheSameBits) {
     Define(config, 7, "Name that is long!", "[002]^0.5*[002]^-0.5");
     Define(config, 8, "Divide", "1/([001]-[001])");
     Define(config, 9, "Stray", "(([002]-)*");
-    auto compiled = SampleLogData(3000);
-    auto text = SampleLogData(3000);
+    auto compiled = SampleLogData(2000);
+    auto text = SampleLogData(2000);
     GraphConfiguration configText = config;
     ComputeMathChannels(*compiled, config, MathEvaluation::kCompiled);
     ComputeMathChannels(*text, configText, MathEvaluation::kExpandedText);
     EXPECT_EQ(compiled->config, text->config);
     for (int i = 0; i < kMathChannelCount; ++i) {
-        for (int f = 0; f < 3000; ++f) {
+        for (int f = 0; f < 2000; ++f) {
             ASSERT_EQ(std::bit_cast<uint32_t>(Values(*compiled, i)[f]),
                       std::bit_cast<uint32_t>(Values(*text, i)[f]))
                 << "math channel " << i + 1 << " frame " << f;
