@@ -156,8 +156,11 @@ void CDataLogFrame::CreateActions() {
                &F::OnPendingCommand);
     AddCommand(ID_COMPARISON_SET_ZERO_TIME, QStringLiteral("Set Zero Time"),
                &F::OnComparisonSetZeroTime);
-    AddCommand(ID_NUDGE_LEFT, QStringLiteral("Nudge Left"), nullptr);
-    AddCommand(ID_NUDGE_RIGHT, QStringLiteral("Nudge Right"), nullptr);
+    // The menu's nudges move the comparison curves the way the spin's arrows do.
+    AddCommand(ID_NUDGE_LEFT, QStringLiteral("Nudge Left"), &F::OnNudgeLeft)
+        ->setStatusTip(QStringLiteral("Move the comparison log 0.1 s earlier"));
+    AddCommand(ID_NUDGE_RIGHT, QStringLiteral("Nudge Right"), &F::OnNudgeRight)
+        ->setStatusTip(QStringLiteral("Move the comparison log 0.1 s later"));
 
     AddCommand(ID_APP_ABOUT, QStringLiteral("&About Brenmor Quillon Log Viewer..."), &F::OnAppAbout)
         ->setStatusTip(QStringLiteral("Display program information and version number"));
@@ -691,6 +694,14 @@ void CDataLogFrame::OnComparisonSetZeroTime() {
 
 void CDataLogFrame::OnNudge(int delta) {
     if (delta != 0) m_doc.NudgeComparison(-delta);
+}
+
+void CDataLogFrame::OnNudgeLeft() {
+    m_doc.NudgeComparison(-1);
+}
+
+void CDataLogFrame::OnNudgeRight() {
+    m_doc.NudgeComparison(+1);
 }
 
 // ---- drag and drop ------------------------------------------------------------------------

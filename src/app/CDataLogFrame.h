@@ -110,6 +110,8 @@ private:
     void OnCloseComparison();
     void OnComparisonSetZeroTime();
     void OnNudge(int delta);
+    void OnNudgeLeft();
+    void OnNudgeRight();
     void OnPendingCommand();
 
     CDataLogDoc& m_doc;

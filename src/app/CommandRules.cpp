@@ -46,15 +46,14 @@ bool IsCommandEnabled(int id, const CommandState& s) {
             return s.comparisonCommands;
         case ID_CLOSE_COMPARISON:
         case ID_NUDGE_SPIN:
+        case ID_NUDGE_LEFT:
+        case ID_NUDGE_RIGHT:
             return s.comparisonCommands && s.comparisonLoaded;
         case ID_COMPARISON_SET_ZERO_TIME:
             // The zero time is read from the log the cursor is on: a cursor on the filler frames
             // beyond that log's end would give the no-value marker as a time.
             return s.comparisonCommands && s.comparisonLoaded && cp >= 0 &&
                    cp < (s.cursorOnComparison ? s.comparisonFrameCount : s.frameCount);
-        case ID_NUDGE_LEFT:
-        case ID_NUDGE_RIGHT:
-            return false;
         default:
             return true;
     }

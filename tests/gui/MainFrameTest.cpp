@@ -250,6 +250,12 @@ private slots:
         QTest::mouseClick(Frame().Toolbar()->NudgeSpin()->LeftButton(), Qt::LeftButton);
         QTest::mouseClick(Frame().Toolbar()->NudgeSpin()->LeftButton(), Qt::LeftButton);
         QVERIFY(qAbs(Doc().Comparison().values[0][0] - (t0 - 0.1f)) < 1e-4f);
+        // The menu's nudges go the same ways.
+        QVERIFY(Frame().ExecuteCommand(ID_NUDGE_RIGHT));
+        QVERIFY(Frame().ExecuteCommand(ID_NUDGE_RIGHT));
+        QVERIFY(qAbs(Doc().Comparison().values[0][0] - (t0 + 0.1f)) < 1e-4f);
+        QVERIFY(Frame().ExecuteCommand(ID_NUDGE_LEFT));
+        QVERIFY(qAbs(Doc().Comparison().values[0][0] - t0) < 1e-4f);
         // Filler frames past the main log's end stay no-value markers.
         QCOMPARE(Doc().Main().values[0][400], -999999.0f);
 
