@@ -212,8 +212,8 @@ void CDataLogView::RebuildLabels() {
         return;
     }
     RelayOut();
-    // The decimated columns hold values, not pixels: new scales only need a new drawing.
-    m_cacheValid = false;
+    // Curves hidden until now were never reduced; the reduction is cheap next to the drawing.
+    InvalidateCurves();
     CursorChanged();
     update();
 }

@@ -392,31 +392,37 @@ void DataLogViewTest::hintsRefillRelabelAndRebuild() {
 
 void DataLogViewTest::renderDrawsCurves() {
     OpenWithView(3000);
-    auto countColour = [](const QImage& image, QRgb colour) {
+    // Curve pixels of one colour inside the plotting area (axis strips and names lie outside),
+    // in images drawn at the widget's own size so that its layout applies.
+    const QRect plot = m_view->Layout().PlotArea().toRect().adjusted(1, 1, -1, -1);
+    auto countColour = [&](const QImage& image, QRgb colour) {
         int n = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                n += (line[x] & 0xFFFFFF) == (colour & 0xFFFFFF);
-        }
+        for (int y = plot.top(); y <= plot.bottom(); ++y)
+            for (int x = plot.left(); x <= plot.right(); ++x)
+                n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
         return n;
     };
+    const QSize size = m_view->size();
     // Entries 5, 6 and 3 are items 4, 5 and 15: dark green, dark blue and purple.
-    const QImage image = m_view->RenderImage(QSize(900, 500)).convertToFormat(QImage::Format_RGB32);
+    const QImage image = m_view->RenderImage(size).convertToFormat(QImage::Format_RGB32);
     QVERIFY(countColour(image, qRgb(0, 128, 0)) > 300);
     QVERIFY(countColour(image, qRgb(0, 0, 128)) > 300);
     QVERIFY(countColour(image, qRgb(180, 50, 180)) > 300);
     QCOMPARE(countColour(image, qRgb(0, 0, 255)), 0);  // item 2 holds no channel
     // High-DPI: the same chart at twice the pixels, curves still one device pixel wide.
-    const QImage sharp = m_view->RenderImage(QSize(900, 500), 2.0);
-    QCOMPARE(sharp.size(), QSize(1800, 1000));
-    // An ungraphed entry is not drawn.
+    const QImage sharp = m_view->RenderImage(size, 2.0);
+    QCOMPARE(sharp.size(), size * 2);
+    // An ungraphed entry is not drawn (its axis is off too, so the layout stays the same).
+    m_doc->Config().views[0].entries[5].axisDisplay = 0;
     m_doc->Config().views[0].entries[5].graph = 0;
-    m_doc->UpdateAllViews(nullptr, kHintLabels);
-    m_view->InvalidateCurves();
-    const QImage hidden =
-        m_view->RenderImage(QSize(900, 500)).convertToFormat(QImage::Format_RGB32);
+    m_doc->UpdateAllViews(nullptr, kHintRefill);
+    const QImage hidden = m_view->RenderImage(size).convertToFormat(QImage::Format_RGB32);
     QVERIFY(countColour(hidden, qRgb(0, 128, 0)) < 20);
+    // Shown again by a label change alone, its curve comes back.
+    m_doc->Config().views[0].entries[5].graph = 1;
+    m_doc->UpdateAllViews(nullptr, kHintLabels);
+    const QImage shown = m_view->RenderImage(size).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(countColour(shown, qRgb(0, 128, 0)) > 300);
 }
 
 QTEST_MAIN(DataLogViewTest)
