@@ -21,6 +21,7 @@ void CMyEdit::SetAllowed(bool minus, bool decimalPoint) {
 }
 
 void CMyEdit::OnTextChanged(const QString& text) {
+    if (!m_owner) return;
     double v = ParseLeadingNumber(text);
     bool out = v < m_owner->Minimum() || v > m_owner->Maximum();
     if (out == m_outOfRange) return;
@@ -52,6 +53,7 @@ void CMyEdit::ToggleMinus(bool remove) {
 }
 
 void CMyEdit::keyPressEvent(QKeyEvent* event) {
+    if (!m_owner) return;
     const int key = event->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
         m_owner->StepKey(key);
@@ -97,7 +99,7 @@ void CMyEdit::keyPressEvent(QKeyEvent* event) {
 
 void CMyEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    m_owner->EndEditing();
+    if (m_owner) m_owner->EndEditing();
 }
 
 }  // namespace quillon

@@ -19,6 +19,8 @@ public:
     bool MinusAllowed() const { return m_minusAllowed; }
     bool PointAllowed() const { return m_pointAllowed; }
     static QColor OutOfRangeColor() { return QColor(255, 128, 128); }
+    /// Forgets the owner, which is going away: losing the focus then commits nothing.
+    void Detach() { m_owner = nullptr; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

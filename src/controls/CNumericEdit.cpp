@@ -54,6 +54,9 @@ CNumericEdit::CNumericEdit(QWidget* parent, int id) : QWidget(parent), m_id(id) 
 }
 
 CNumericEdit::~CNumericEdit() {
+    // The children outlive this part of the object; none may call back into it.
+    m_edit->Detach();
+    delete m_edit;
     if (m_popup) {
         m_popup->Detach();
         delete m_popup;

@@ -177,6 +177,10 @@ void CDataLogValues::RebuildRows() {
         const bool available = IsListedChannel(c) && IsChannelAvailable(main, channel);
         row->SetChannel(FromAnsi(GetChannelName(main.config, channel)), available);
     }
+    // Without a cursor no row keeps the texts of a log or a view that is gone.
+    if (m_doc.GetCursorFrame() < 0)
+        for (CDlgDataLogValue* row : m_rows)
+            row->SetValues({}, 0, {}, 0);
     m_title->SetText(ViewTitle(gv));
     FillCombo();
     FillStartTime();

@@ -166,6 +166,8 @@ void ValuesViewTest::statusTextReplacesTheNumber() {
     m_doc->SetCursor(-1, 0, false);  // no cursor: the texts stay
     m_doc->UpdateAllViews(nullptr, kHintCursor);
     QCOMPARE(display->ShownText(), QString("-"));
+    m_doc->UpdateAllViews(nullptr, kHintRebuild);  // until the rows are bound anew
+    QCOMPARE(display->ShownText(), QString());
 }
 
 void ValuesViewTest::unavailableChannelShowsOnlyItsName() {
