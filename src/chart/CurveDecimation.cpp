@@ -10,6 +10,13 @@ namespace {
 /// The first index from `from` on whose time is not below t (upper: above t), found by
 /// galloping forward: column boundaries lie close together, so the search stays within a few
 /// cache lines instead of bisecting the whole log for every column.
+/// Pixel coordinates far outside any screen (a value far beyond a fixed axis range) are pulled
+/// in: the clip hides them either way, and the rasteriser need not walk huge lines.
+double Tame(double v) {
+    constexpr double kLimit = 1e6;
+    return std::isfinite(v) ? std::clamp(v, -kLimit, kLimit) : 0.0;
+}
+
 size_t SearchForward(const float* x, size_t n, size_t from, float t, bool upper) {
     auto before = [&](size_t i) { return upper ? !(t < x[i]) : x[i] < t; };
     size_t lo = from;
@@ -95,7 +102,7 @@ void CurveDecimation::AppendPolylines(const float* x, const float* y, const Plot
                 continue;
             }
             startLine();
-            points.emplace_back(mapping.X(x[i]), mapping.Y(y[i]));
+            points.emplace_back(Tame(mapping.X(x[i])), Tame(mapping.Y(y[i])));
         }
     } else {
         double lastY = 0;
@@ -105,8 +112,8 @@ void CurveDecimation::AppendPolylines(const float* x, const float* y, const Plot
             if (flags[k] & kColumnGap) open = false;
             if (!(flags[k] & kColumnAny)) continue;
             startLine();
-            const double yMax = mapping.Y(maximum[k]);
-            const double yMin = mapping.Y(minimum[k]);
+            const double yMax = Tame(mapping.Y(maximum[k]));
+            const double yMin = Tame(mapping.Y(minimum[k]));
             // Enter the column at the end nearer to where the line comes from.
             const bool maxFirst = std::abs(lastY - yMax) < std::abs(lastY - yMin);
             points.emplace_back(px, maxFirst ? yMax : yMin);

@@ -62,6 +62,7 @@ private slots:
     void decimationBoundsPointsPerColumn();
     void rawCurvesBreakAtMarkers();
     void spansConnectColumnsClipAndDash();
+    void disorderedTimesAndWildValuesStayBounded();
     void zoomInAndOutStayAtOrAboveZero();
     void zoomLastTogglesAndAllLeavesZoom();
     void wheelZoomKeepsMouseTimeAndPanShifts();
@@ -265,6 +266,38 @@ void ChartMathTest::spansConnectColumnsClipAndDash() {
     map.valueMin = 0;
     d.FillSpans(image, map, 1.0, red, QRect(0, 0, 60, 110), 8);
     QVERIFY(isRed(5, 80) && isRed(8, 80) && !isRed(9, 80) && !isRed(12, 80) && isRed(13, 80));
+}
+
+void ChartMathTest::disorderedTimesAndWildValuesStayBounded() {
+    // Times that jump back and forth, NaN times and values, values far beyond the axis: the
+    // reduction stays within the data and the pixels stay finite and bounded.
+    const size_t n = 5000;
+    std::vector<float> x(n), y(n);
+    for (size_t i = 0; i < n; ++i) {
+        x[i] = static_cast<float>((i * 7919) % 1000);
+        y[i] = i % 3 == 0 ? 3e38f : static_cast<float>(i);
+    }
+    x[17] = std::numeric_limits<float>::quiet_NaN();
+    y[18] = std::numeric_limits<float>::quiet_NaN();
+    CurveEnvelope env;
+    env.Build(y.data(), n);
+    PlotMapping map;
+    map.width = 300;
+    map.height = 200;
+    map.window = {100, 900};
+    map.valueMax = 10;
+    QImage image(320, 220, QImage::Format_ARGB32_Premultiplied);
+    for (int columns : {300, 5000}) {
+        const CurveDecimation d =
+            CurveDecimation::Make(x.data(), y.data(), n, env, map.window, columns);
+        QVERIFY(d.first <= d.end && d.end <= n);
+        std::vector<QPointF> points;
+        std::vector<int> starts;
+        d.AppendPolylines(x.data(), y.data(), map, 1.0, points, starts);
+        for (const QPointF& p : points)
+            QVERIFY(std::isfinite(p.x()) && std::isfinite(p.y()) && std::abs(p.y()) <= 1e6);
+        d.FillSpans(image, map, 1.0, qRgb(1, 2, 3), image.rect(), 0);
+    }
 }
 
 void ChartMathTest::zoomInAndOutStayAtOrAboveZero() {
