@@ -14,13 +14,18 @@ void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Met
 
     // Top band: the cursor table on the left, the zoom buttons on the right.
     m_rowHeight = m.lineHeight + 4;
+    const double buttonWidth = m.charWidth * 5 + 8;
+    // A narrow chart narrows the table's columns rather than covering the zoom buttons.
+    int units = 0;
+    for (int width : CursorTable::kWidths)
+        units += width;
+    const double room = w - 2 * margin - static_cast<int>(kZoomButtonCount) * (buttonWidth + 2) - 6;
+    const double unit = std::max(1.0, std::min(m.charWidth, room / units));
     m_columnX[0] = margin;
     for (int c = 0; c < CursorTable::kColumns; ++c)
         m_columnX[static_cast<size_t>(c + 1)] =
-            m_columnX[static_cast<size_t>(c)] +
-            CursorTable::kWidths[static_cast<size_t>(c)] * m.charWidth;
+            m_columnX[static_cast<size_t>(c)] + CursorTable::kWidths[static_cast<size_t>(c)] * unit;
     m_table = QRectF(margin, margin, m_columnX[7] - margin, 2 * m_rowHeight);
-    const double buttonWidth = m.charWidth * 5 + 8;
     for (int b = 0; b < kZoomButtonCount; ++b)
         m_buttons[static_cast<size_t>(b)] =
             QRectF(w - margin - (kZoomButtonCount - b) * (buttonWidth + 2), margin, buttonWidth,
