@@ -398,29 +398,10 @@ bool CDataLogFrame::PromptAndOpen() {
 
 bool CDataLogFrame::OpenDocumentFile(const QString& path) {
     if (!SaveModified()) return false;
-    bool ok = false;
-    {
-        // The progress dialog lets events through while the columns are being replaced: the
-        // panes must not paint from them and the idle refresh must not read them until the
-        // document has announced the new log.
-        m_idleTimer->stop();
-        centralWidget()->setUpdatesEnabled(false);
-        const auto resume = qScopeGuard([this] {
-            centralWidget()->setUpdatesEnabled(true);
-            m_idleTimer->start();
-        });
-        WaitCursor wait;
-        QProgressDialog progress(QStringLiteral("Loading %1...").arg(QFileInfo(path).fileName()),
-                                 QString(), 0, 1000, this);
-        progress.setWindowTitle(kAppTitle);
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(500);
-        progress.setAutoClose(false);
-        progress.setValue(0);
-        ok = m_doc.OnOpenDocument(ToCorePath(path), [&progress](int64_t done, int64_t total) {
-            if (total > 0) progress.setValue(int(std::min<int64_t>(1000, done * 1000 / total)));
-        });
-    }
+    const bool ok = RunWithProgress(QStringLiteral("Loading %1...").arg(QFileInfo(path).fileName()),
+                                    [&](const ProgressCallback& progress) {
+                                        return m_doc.OnOpenDocument(ToCorePath(path), progress);
+                                    });
     if (ok) {
         m_hasOpenedLog = true;
         m_recentFiles.Add(
@@ -430,6 +411,29 @@ bool CDataLogFrame::OpenDocumentFile(const QString& path) {
     UpdateTitle();
     UpdateCommandUI();
     return ok;
+}
+
+bool CDataLogFrame::RunWithProgress(const QString& label,
+                                    const std::function<bool(const ProgressCallback&)>& work) {
+    // The progress dialog lets events through while the document replaces its columns: the
+    // panes must not paint from them and the idle refresh must not read them until the
+    // document has announced the change.
+    m_idleTimer->stop();
+    centralWidget()->setUpdatesEnabled(false);
+    const auto resume = qScopeGuard([this] {
+        centralWidget()->setUpdatesEnabled(true);
+        m_idleTimer->start();
+    });
+    WaitCursor wait;
+    QProgressDialog progress(label, QString(), 0, 1000, this);
+    progress.setWindowTitle(kAppTitle);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setValue(0);
+    return work([&progress](int64_t done, int64_t total) {
+        if (total > 0) progress.setValue(int(std::min<int64_t>(1000, done * 1000 / total)));
+    });
 }
 
 bool CDataLogFrame::SaveModified() {
@@ -673,11 +677,9 @@ void CDataLogFrame::OnCompareDataLog() {
 }
 
 bool CDataLogFrame::LoadComparison(const std::string& path) {
-    bool ok = false;
-    {
-        WaitCursor wait;
-        ok = m_doc.LoadComparison(path);
-    }
+    const bool ok = RunWithProgress(
+        QStringLiteral("Loading %1...").arg(QFileInfo(FromCorePath(path)).fileName()),
+        [&](const ProgressCallback& progress) { return m_doc.LoadComparison(path, progress); });
     UpdateCommandUI();
     return ok;
 }

@@ -13,6 +13,7 @@
 
 #include "app/CommandRules.h"
 #include "datalog/DataLogViewObserver.h"
+#include "datalog/Progress.h"
 
 class QSplitter;
 class QTimer;
@@ -88,6 +89,9 @@ private:
     void RebuildRecentFileMenu();
     QAction* AddCommand(int id, const QString& text, void (CDataLogFrame::*handler)());
     void UpdateTitle();
+    /// Runs a long document operation under a wait cursor and a progress dialog.
+    bool RunWithProgress(const QString& label,
+                         const std::function<bool(const ProgressCallback&)>& work);
 
     void OnFileNew();
     void OnFileOpen();
