@@ -2,6 +2,7 @@
 // definition order, undefined cases, and equality of the compiled and the text path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -60,8 +61,11 @@ std::unique_ptr<LogData> SampleLogData(int frames) {
 
 void Define(GraphConfiguration& config, int index, const char* name, const char* formula) {
     config.math[index] = MathChannelDefinition{};
-    std::strncpy(config.math[index].name, name, sizeof config.math[index].name - 1);
-    std::strncpy(config.math[index].formula, formula, sizeof config.math[index].formula - 1);
+    // The fields were zeroed above, so copying at most size - 1 bytes keeps the terminator.
+    std::memcpy(config.math[index].name, name,
+                std::min(std::strlen(name), sizeof config.math[index].name - 1));
+    std::memcpy(config.math[index].formula, formula,
+                std::min(std::strlen(formula), sizeof config.math[index].formula - 1));
 }
 
 size_t Entry(int mathIndex) {
