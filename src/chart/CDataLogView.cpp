@@ -175,6 +175,7 @@ void CDataLogView::CreateChart() {
     const TimeWindow zoomed = m_zoom.Window();
     m_zoom.SetFullWindow(SpanOf(m_doc.Main(), ComparisonLog()));
     if (keepZoom) m_zoom.PanFrom(zoomed, 0);
+    if (!(fs == m_frameSet)) m_zoom.ClearHistory();
     m_frameSet = fs;
     m_built = true;
     SyncCursorFromDocument();

@@ -20,6 +20,8 @@ public:
     bool IsZoomed() const { return m_zoomed; }
     bool HasPrevious() const { return m_hasPrevious; }
     const TimeWindow& Previous() const { return m_previous; }
+    /// Forgets the previous window (a window of another log means nothing for this one).
+    void ClearHistory() { m_hasPrevious = false; }
 
     /// Remembers the visible window as the previous one and shows w (box zoom, axis dialog).
     void ZoomTo(const TimeWindow& w);

@@ -381,6 +381,8 @@ void DataLogViewTest::hintsRefillRelabelAndRebuild() {
     QVERIFY(m_doc->OnOpenDocument(WriteLog("other.dl", 700)));
     QVERIFY(!m_view->IsZoomed());
     QCOMPARE(m_doc->GetZoomLast(), 699);
+    m_view->ZoomLast();  // the old log's windows are forgotten
+    QVERIFY(!m_view->IsZoomed());
     // Channel numbers from a bad .graph file are ignored.
     m_doc->Config().views[0].entries[0] = {100000, 1, 1, {}, 99, 4000000000u};
     m_doc->UpdateAllViews(nullptr, kHintRefill);
