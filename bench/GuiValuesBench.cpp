@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QSplitter>
 
 #include "chart/CDataLogView.h"
 #include "config/CPrefs.h"
@@ -18,7 +19,9 @@
 #include "datalog/ChannelInfo.h"
 #include "datalog/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
+#include "controls/CGDIPDataMonitorValue.h"
 #include "views/CDataLogValues.h"
+#include "views/CDlgDataLogValue.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;
@@ -148,6 +151,31 @@ void BM_CursorStepBothPanes(benchmark::State& state) {
     state.counters["frames"] = kFrames;
 }
 BENCHMARK(BM_CursorStepBothPanes)->Unit(benchmark::kMicrosecond);
+
+/// Both panes in a shown window (the offscreen platform's backing store): the key press, then
+/// the event loop repaints only what the cursor move made dirty, as on screen.
+void BM_CursorStepShownWindow(benchmark::State& state) {
+    Panes& f = Fixture();
+    QSplitter window;
+    window.addWidget(f.values.get());
+    window.addWidget(f.chart.get());
+    window.resize(kValuesSize.width() + kChartSize.width(), kChartSize.height());
+    window.show();
+    QApplication::processEvents();
+    // Renders of one value display per step: 1 shows that every step really repainted.
+    CGDIPDataMonitorValue* display = f.values->Row(0)->MainValue();
+    const int rendersBefore = display->RenderCount();
+    for (auto _ : state) {
+        f.Press(NextKey(f));
+        QApplication::processEvents();
+    }
+    state.counters["renders/step"] =
+        double(display->RenderCount() - rendersBefore) / double(state.iterations());
+    window.hide();
+    f.values->setParent(nullptr);
+    f.chart->setParent(nullptr);
+}
+BENCHMARK(BM_CursorStepShownWindow)->Unit(benchmark::kMicrosecond);
 
 /// The values pane's share: the refresh that the cursor hint triggers and its repaint.
 void BM_CursorStepValuesPane(benchmark::State& state) {
