@@ -44,6 +44,7 @@ private slots:
     void mouseTimeCell();
     void hintsRefillRelabelAndRebuild();
     void renderDrawsCurves();
+    void backgroundFromPreferences();
 
 private:
     std::string WriteLog(const char* name, int frames);
@@ -425,6 +426,20 @@ void DataLogViewTest::renderDrawsCurves() {
     m_doc->UpdateAllViews(nullptr, kHintLabels);
     const QImage shown = m_view->RenderImage(size).convertToFormat(QImage::Format_RGB32);
     QVERIFY(countColour(shown, qRgb(0, 128, 0)) > 300);
+}
+
+void DataLogViewTest::backgroundFromPreferences() {
+    // "BGColor" is 0x00BBGGRR: 0x0000C0 is a red of 192.
+    m_prefs->SetBGColor(0x0000C0);
+    OpenWithView(300);
+    const QSize size = m_view->size();
+    QImage image = m_view->RenderImage(size).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(image.pixel(2, size.height() / 2), qRgb(192, 0, 0));
+    // The gradient mode shades the background from top to bottom.
+    m_prefs->SetBitmapGradientMode(true);
+    m_doc->UpdateAllViews(nullptr, kHintRebuild);
+    image = m_view->RenderImage(size).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(image.pixel(2, 5) != image.pixel(2, size.height() - 10));
 }
 
 QTEST_MAIN(DataLogViewTest)
