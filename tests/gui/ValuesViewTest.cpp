@@ -241,6 +241,15 @@ void ValuesViewTest::axisFieldsWriteTheChannelRange() {
     QCOMPARE(SavedConfiguration().axes[kMap - 1].maximum, 300.5f);
     QCOMPARE(SavedConfiguration().axes[kMap - 1].minimum, 10.0f);
     QCOMPARE(m_chart.hints, std::vector<int>{kHintLabels});
+
+    // What the axis dialog's OK leaves to the row: save, hint 1, the fields from the setting.
+    m_doc->Config().axes[kMap - 1].minimum = -5;
+    m_doc->Config().axes[kMap - 1].autoscale = 1;
+    m_view->AfterAxisSetup(1);
+    QCOMPARE(row->MinField()->Value(), -5.0);
+    QVERIFY(!row->MinField()->isVisibleTo(row));
+    QCOMPARE(SavedConfiguration().axes[kMap - 1].minimum, -5.0f);
+    QCOMPARE(m_chart.hints.back(), int(kHintRefill));
 }
 
 void ValuesViewTest::viewSteppingSkipsEmptyViews() {
