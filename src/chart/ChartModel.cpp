@@ -197,19 +197,4 @@ void ChartModel::SplitSubset(int subset, int& item, bool& comparison) const {
     item = m_hasComparison ? subset / 2 : subset;
 }
 
-bool ChartModel::DataSpan(double& first, double& last) const {
-    bool any = false;
-    for (const ChartItem& item : m_items) {
-        for (const ChartCurve* c : {&item.main, &item.comparison}) {
-            if (!c->x || c->count == 0) continue;
-            const double a = c->x[0];
-            const double b = c->x[c->count - 1];
-            first = any ? std::min(first, a) : a;
-            last = any ? std::max(last, b) : b;
-            any = true;
-        }
-    }
-    return any;
-}
-
 }  // namespace quillon

@@ -81,8 +81,6 @@ public:
     /// Subset index of item k's main (false) or comparison (true) curve, and back.
     int SubsetOf(int item, bool comparison) const;
     void SplitSubset(int subset, int& item, bool& comparison) const;
-    /// The time span covered by both logs, or an empty window when there are no frames.
-    bool DataSpan(double& first, double& last) const;
 
 private:
     void FillLabels(ChartItem& item, const GraphViewEntry* entry, const GraphConfiguration& config,
