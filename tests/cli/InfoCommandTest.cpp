@@ -1,15 +1,22 @@
-// The info and expand verbs: summaries of .dl and .dlz logs, JSON output, bad input.
+// The reporting verbs info, expand, stats and math: summaries of .dl and .dlz logs, statistics
+// over the nearest frames, math channels of a .graph file, JSON output and bad input.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "config/GraphConfigurationFile.h"
+#include "datalog/ChannelStatistics.h"
+#include "datalog/DataLogFile.h"
 #include "datalog/DataLogFrame.h"
 #include "datalog/DlzCodec.h"
+#include "formula/MathChannels.h"
 #include "samplegen/SampleLog.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +30,16 @@ struct CliRun {
     std::string err;  // stderr
 };
 
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string Shortest(float value) {
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, end);
+}
+
 class InfoCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,17 +49,27 @@ protected:
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
         m_options.frames = 1000;
+        m_options.rate = 100.0;
         m_options.startTimestamp = 1767282202125;  // 15:43:22.125 UTC
         m_options.zeroTime = 2.5f;
+        ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
     }
     void TearDown() override { fs::remove_all(m_dir); }
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Quoted(const std::string& name) const {
+        // Built by appending: "'" + std::string trips a false -Wrestrict warning of GCC 12 at -O3.
+        std::string quoted(1, '\'');
+        quoted += Path(name);
+        quoted += '\'';
+        return quoted;
+    }
 
-    /// Runs the tool through the shell, `shellPrefix` first (for example a ulimit).
+    /// Runs the tool through the shell with a documents folder of its own, `shellPrefix` first
+    /// (for example a ulimit).
     CliRun Run(const std::string& args, const std::string& shellPrefix = "") const {
         const std::string errPath = Path("stderr.txt");
-        const std::string command = shellPrefix + "'" + std::string(QUILLON_CLI_PATH) + "' " +
-                                    args + " 2>'" + errPath + "'";
+        const std::string command = shellPrefix + "XDG_DOCUMENTS_DIR=" + Quoted("docs") + " '" +
+                                    QUILLON_CLI_PATH + "' " + args + " 2>'" + errPath + "'";
         CliRun run;
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe) return run;
@@ -61,15 +88,10 @@ protected:
     SampleLogOptions m_options;
 };
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 }  // namespace
 
-TEST_F(InfoCommandTest, SummarisesHeaderFramesAndAvailableChannels) {
-    ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
-    CliRun run = Run("info '" + Path("run.dl") + "'");
+TEST_F(InfoCommandTest, InfoSummarisesHeaderFramesAndAvailableChannels) {
+    CliRun run = Run("info " + Quoted("run.dl"));
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* line :
          {"Logfile Version: 0.4\n", "Date: 20260101\n", "Global File: C:\\Tunes\\race_car_v3.gbl\n",
@@ -78,40 +100,109 @@ TEST_F(InfoCommandTest, SummarisesHeaderFramesAndAvailableChannels) {
         EXPECT_TRUE(Contains(run.out, line)) << line << run.out;
     // Named and unnamed configurable channels; the degree sign comes out as UTF-8; channels
     // that the configuration does not enable are left out.
-    EXPECT_TRUE(Contains(run.out, "    303  EGT Cyl 1 ")) << run.out;
-    EXPECT_TRUE(Contains(run.out,
-                         "%.0f\xC2\xB0"
-                         "F\n"));
-    EXPECT_TRUE(Contains(run.out, "    304  Input #6 "));
-    EXPECT_TRUE(Contains(run.out, "    383  Output #5 "));
+    for (const char* part : {"    303  EGT Cyl 1 ",
+                             "%.0f\xC2\xB0"
+                             "F\n",
+                             "    304  Input #6 ", "    383  Output #5 "})
+        EXPECT_TRUE(Contains(run.out, part)) << part << run.out;
     EXPECT_FALSE(Contains(run.out, "  W/M Injection "));
     EXPECT_FALSE(Contains(run.out, "    305  "));
 
-    CliRun json = Run("info --json '" + Path("run.dl") + "'");
+    CliRun json = Run("info --json " + Quoted("run.dl"));
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_EQ(json.out.front(), '{');
-    EXPECT_TRUE(Contains(json.out, "\"frames\": 1000,"));
-    EXPECT_TRUE(Contains(json.out, "\"duration\": 9.99,"));
-    EXPECT_TRUE(Contains(json.out, "\"startTime\": \"15:43:22.125\","));
-    EXPECT_TRUE(Contains(json.out, "\"globalFile\": \"C:\\\\Tunes\\\\race_car_v3.gbl\","));
-    EXPECT_TRUE(Contains(json.out,
-                         "{\"number\": 303, \"name\": \"EGT Cyl 1\", \"unit\": \"\\u00b0F\", "
-                         "\"format\": \"%.0f\\u00b0F\"}"));
+    for (const char* part :
+         {"\"frames\": 1000,", "\"duration\": 9.99,", "\"startTime\": \"15:43:22.125\",",
+          "\"globalFile\": \"C:\\\\Tunes\\\\race_car_v3.gbl\",",
+          "{\"number\": 303, \"name\": \"EGT Cyl 1\", \"unit\": \"\\u00b0F\", "
+          "\"format\": \"%.0f\\u00b0F\"}"})
+        EXPECT_TRUE(Contains(json.out, part)) << part;
 }
 
-TEST_F(InfoCommandTest, ReadsDlzWithoutWritingBesideIt) {
+TEST_F(InfoCommandTest, InfoAndExpandReadDlzWithoutWritingBesideIt) {
     ASSERT_TRUE(WriteSampleDlz(Path("Run.DLZ"), m_options));
-    CliRun run = Run("info '" + Path("Run.DLZ") + "'");
+    fs::remove(Path("run.dl"));
+    CliRun run = Run("info " + Quoted("Run.DLZ"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "Frames: 1000\n"));
     EXPECT_FALSE(fs::exists(Path("run.dl")));
 
-    CliRun expand = Run("expand '" + Path("Run.DLZ") + "'");
+    CliRun expand = Run("expand " + Quoted("Run.DLZ"));
     ASSERT_EQ(expand.status, 0) << expand.err;
     EXPECT_EQ(expand.out, Path("run.dl") + "\n");
     EXPECT_EQ(fs::file_size(Path("run.dl")), kFramesOffset + 1000 * kFrameSize);
     EXPECT_FALSE(fs::exists(Path("Run.DLZ.flip")));
     EXPECT_FALSE(fs::exists(Path("Run.DLZ.flipdecomp")));
+}
+
+TEST_F(InfoCommandTest, StatsOfTheWholeLogAndOfATimeRangeUseTheNearestFrames) {
+    m_options.zeroTime = 0.0f;  // times as recorded
+    ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
+    CliRun all = Run("stats " + Quoted("run.dl") + " --json");
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_TRUE(Contains(all.out, "\"frames\":1000,\"first\":0,\"end\":1000"));
+    // Time runs 0.00 .. 9.99 s: the whole log's time statistics.
+    EXPECT_TRUE(Contains(all.out,
+                         "{\"channel\":1,\"name\":\"RTC\",\"unit\":\"sec\",\"minimum\":0,"
+                         "\"maximum\":9.99,"))
+        << all.out.substr(0, 400);
+    EXPECT_TRUE(Contains(all.out, "\"count\":1000,\"slope\":1}"));
+
+    // 2.004 s is nearest to frame 200, 4.986 s to frame 499: frames 200 .. 499.
+    CliRun range = Run("stats " + Quoted("run.dl") + " --from 2.004 --to 4.986 --json");
+    ASSERT_EQ(range.status, 0) << range.err;
+    EXPECT_TRUE(Contains(range.out, "\"first\":200,\"end\":500"));
+    EXPECT_TRUE(Contains(range.out, "\"minimum\":2,\"maximum\":4.99,"));
+    EXPECT_TRUE(Contains(range.out, "\"count\":300,"));
+    // One frame: both times nearest to the same frame.
+    EXPECT_TRUE(
+        Contains(Run("stats " + Quoted("run.dl") + " --from 3 --to 3 --json").out, "\"count\":1,"));
+
+    CliRun text = Run("stats " + Quoted("run.dl") + " --to 1");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(Contains(text.out, "frames 0 to 100 of 1000")) << text.out;
+    EXPECT_TRUE(Contains(text.out, "   1 RTC"));
+}
+
+TEST_F(InfoCommandTest, MathPrintsDefinedChannelsWithTheirStatistics) {
+    GraphConfiguration config = DefaultGraphConfiguration();
+    std::strcpy(config.math[0].name, "Double RPM");
+    std::strcpy(config.math[0].formula, "[002]*2");
+    std::strcpy(config.math[2].name, "Boost per RPM");
+    std::strcpy(config.math[2].formula, "([029]-100)/([002]+1)");
+    std::strcpy(config.math[4].formula, "[002]");  // no name: inactive
+    ASSERT_TRUE(WriteGraphConfigurationFile(Path("setup.graph"), config));
+
+    const CliRun run =
+        Run("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph") + " --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "\"frames\":1000")) << run.out;
+    EXPECT_FALSE(Contains(run.out, "\"math\":5")) << run.out;
+    // The same computation in process gives the printed figures.
+    LogData log;
+    ASSERT_TRUE(ReadDataLog(Path("run.dl"), log).ok());
+    ComputeMathChannels(log, config);
+    ComputeChannelStats(log, 0, log.frameCount, log.stats);
+    for (int math : {1, 3}) {
+        const int c = kFirstMathChannel + math - 1;
+        const ChannelStats& s = log.stats[c - 1];
+        const std::string row =
+            "{\"channel\":" + std::to_string(c) + ",\"math\":" + std::to_string(math) +
+            ",\"name\":\"" + config.math[math - 1].name + "\",\"formula\":\"" +
+            config.math[math - 1].formula + "\",\"minimum\":" + Shortest(s.minimum) +
+            ",\"maximum\":" + Shortest(s.maximum) + ",\"average\":" + Shortest(s.average);
+        EXPECT_TRUE(Contains(run.out, row)) << row << "\n" << run.out;
+    }
+
+    const CliRun text = Run("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph"));
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(Contains(text.out, "369 Double RPM")) << text.out;
+    EXPECT_TRUE(Contains(text.out, "([029]-100)/([002]+1)")) << text.out;
+
+    ASSERT_TRUE(WriteGraphConfigurationFile(Path("none.graph"), DefaultGraphConfiguration()));
+    const CliRun none = Run("math " + Quoted("run.dl") + " --graph " + Quoted("none.graph"));
+    EXPECT_EQ(none.status, 0);
+    EXPECT_TRUE(Contains(none.out, "no math channels defined")) << none.out;
 }
 
 TEST_F(InfoCommandTest, BadInputGivesAMessageAndAFailureStatus) {
@@ -134,15 +225,20 @@ TEST_F(InfoCommandTest, BadInputGivesAMessageAndAFailureStatus) {
         std::string args, message;
     };
     const Case cases[] = {
-        {"info '" + Path("magic.dl") + "'", "Magic Number does not match"},
-        {"info '" + Path("version.dl") + "'", "Logfile Version Unrecognized"},
-        {"info '" + Path("short.dl") + "'", "too short"},
-        {"info '" + Path("missing.dl") + "'", "No such file"},
-        {"info '" + Path("folder.dl") + "'", "folder"},
-        {"info '" + Path("empty.dlz") + "'", "does not decode to a log"},
-        {"expand '" + Path("empty.dlz") + "'", "does not hold a log"},
-        {"expand '" + Path("magic.dl") + "'", "is not a .dlz file"},
-        {"expand '" + Path("missing.dlz") + "'", "No such file"},
+        {"info " + Quoted("magic.dl"), "Magic Number does not match"},
+        {"info " + Quoted("version.dl"), "Logfile Version Unrecognized"},
+        {"info " + Quoted("short.dl"), "too short"},
+        {"info " + Quoted("missing.dl"), "No such file"},
+        {"info " + Quoted("folder.dl"), "folder"},
+        {"info " + Quoted("empty.dlz"), "does not decode to a log"},
+        {"expand " + Quoted("empty.dlz"), "does not hold a log"},
+        {"expand " + Quoted("magic.dl"), "is not a .dlz file"},
+        {"expand " + Quoted("missing.dlz"), "No such file"},
+        {"stats " + Quoted("missing.dl"), "quillon-cli stats:"},
+        {"stats " + Quoted("magic.dl"), "Magic Number does not match"},
+        {"stats " + Quoted("run.dl") + " --from 5 --to 2", "holds no frames"},
+        {"math " + Quoted("run.dl") + " --graph " + Quoted("missing.graph"),
+         "There was an error opening the file"},
     };
     for (const Case& c : cases) {
         CliRun run = Run(c.args);
@@ -150,9 +246,15 @@ TEST_F(InfoCommandTest, BadInputGivesAMessageAndAFailureStatus) {
         EXPECT_TRUE(Contains(run.err, c.message)) << c.args << ": " << run.err;
         EXPECT_TRUE(run.out.empty()) << c.args;
     }
-    EXPECT_EQ(Run("info").status, 2);
-    EXPECT_EQ(Run("expand").status, 2);
     EXPECT_FALSE(fs::exists(Path("empty.dl")));
+    // Usage errors: status 2.
+    const std::string log = " " + Quoted("run.dl");
+    for (const std::string& args :
+         {std::string("info"), std::string("expand"), std::string("stats"),
+          "stats" + log + " --from abc", "stats" + log + " --from nan", "stats" + log + " --bogus",
+          "math" + log})
+        EXPECT_EQ(Run(args).status, 2) << args;
+    EXPECT_TRUE(Contains(Run("math" + log).err, "usage: math LOG --graph FILE.graph [--json]"));
 }
 
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's shadow memory needs more address space
@@ -165,7 +267,7 @@ TEST_F(InfoCommandTest, ADlzThatExpandsBeyondMemoryIsReported) {
     FlipWords(stream.data(), stream.size(), dlz.data());
     std::ofstream(Path("huge.dlz"), std::ios::binary)
         .write(reinterpret_cast<const char*>(dlz.data()), std::streamsize(dlz.size()));
-    CliRun run = Run("info '" + Path("huge.dlz") + "'", "ulimit -v 300000; ");
+    CliRun run = Run("info " + Quoted("huge.dlz"), "ulimit -v 300000; ");
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "does not fit in memory")) << run.err;
 
@@ -173,7 +275,7 @@ TEST_F(InfoCommandTest, ADlzThatExpandsBeyondMemoryIsReported) {
     m_options.frames = 1;
     ASSERT_TRUE(WriteSampleLog(Path("big.dl"), m_options));
     fs::resize_file(Path("big.dl"), kFramesOffset + 600000 * kFrameSize);
-    run = Run("info '" + Path("big.dl") + "'", "ulimit -v 1000000; ");
+    run = Run("info " + Quoted("big.dl"), "ulimit -v 1000000; ");
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "not enough memory to load")) << run.err;
 }
