@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using Lines = std::vector<std::string>;
+using Bytes = std::vector<uint8_t>;
 
 class LegacyConverterTest : public ::testing::Test {
 protected:
@@ -36,11 +37,11 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-    static std::vector<uint8_t> Read(const std::string& path) {
+    static Bytes Read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+    void Write(const std::string& name, const Bytes& bytes) const {
         std::ofstream(Path(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
@@ -56,12 +57,7 @@ protected:
     Lines m_lines;
 };
 
-Lines Success(int layout) {
-    return {"-VERSION:V" + std::to_string(layout), "-READ: logfile read complete",
-            "-WRITE: logfile writing", "-WRITE: conversion complete"};
-}
-
-bool Zero(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
+bool Zero(const Bytes& bytes, size_t from, size_t to) {
     for (size_t i = from; i < to; ++i)
         if (bytes[i]) return false;
     return true;
@@ -70,68 +66,70 @@ bool Zero(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
 }  // namespace
 
 TEST_F(LegacyConverterTest, NewNameChangesTheFileNameOnlyAndNeverNamesTheSource) {
-    EXPECT_EQ(LegacyConvertedPath("/logs/run.dl"), "/logs/run.V4.dl");
-    EXPECT_EQ(LegacyConvertedPath("/logs/a.DL"), "/logs/a.V4.dl");
-    EXPECT_EQ(LegacyConvertedPath("/old.dl/logs.DL/run.dl"), "/old.dl/logs.DL/run.V4.dl");
-    EXPECT_EQ(LegacyConvertedPath("a.dl.dl"), "a.V4.dl.V4.dl");
-    EXPECT_EQ(LegacyConvertedPath("/logs/run.Dl"), "/logs/run.Dl.V4.dl");
-    EXPECT_EQ(LegacyConvertedPath("/logs.dl/run"), "/logs.dl/run.V4.dl");
+    for (auto [from, to] : {std::pair{"/logs/run.dl", "/logs/run.V4.dl"},
+                            {"/logs/a.DL", "/logs/a.V4.dl"},
+                            {"/old.dl/logs.DL/run.dl", "/old.dl/logs.DL/run.V4.dl"},
+                            {"a.dl.dl", "a.V4.dl.V4.dl"},
+                            {"/logs/run.Dl", "/logs/run.Dl.V4.dl"},
+                            {"/logs.dl/run", "/logs.dl/run.V4.dl"}})
+        EXPECT_EQ(LegacyConvertedPath(from), to) << from;
 }
 
-TEST_F(LegacyConverterTest, Layouts1And2KeepTheirHeaderFieldsAndNothingElse) {
-    ASSERT_TRUE(WriteLegacyLog(Path("one.dl"), 1, m_options));
-    ASSERT_TRUE(WriteLegacyLog(Path("two.DL"), 2, m_options));
-    const std::vector<uint8_t> source = Read(Path("one.dl"));
-    ASSERT_TRUE(Convert("one.dl"));
-    EXPECT_EQ(m_lines, Success(1));
-    EXPECT_EQ(Read(Path("one.dl")), source);
-    std::vector<uint8_t> one = Read(Path("one.V4.dl"));
-    ASSERT_EQ(one.size(), kFramesOffset + 40 * kFrameSize);
-    EXPECT_EQ(LoadU32(&one[8]), 4u);
-    EXPECT_EQ(0, std::memcmp(&one[12], &m_header.bytes[12], 12));  // reserved12
-    EXPECT_EQ(LoadU32(&one[24]), 7712u);
-    EXPECT_EQ(0, std::memcmp(&one[28], &m_header.bytes[28], 512));  // notes, every byte
-    EXPECT_TRUE(Zero(one, 540, 7712));  // the 512 bytes after the notes are dropped
-
-    ASSERT_TRUE(Convert("two.DL"));
-    EXPECT_EQ(m_lines, Success(2));
-    std::vector<uint8_t> two = Read(Path("two.V4.dl"));
-    ASSERT_GE(two.size(), kFramesOffset);
-    for (auto [from, to] :
-         {std::pair{28, 540}, {800, 1072}, {1200, 1268}, {1396, 1468}, {1596, 1640}, {1772, 1824}})
-        EXPECT_EQ(0,
-                  std::memcmp(&two[size_t(from)], &m_header.bytes[size_t(from)], size_t(to - from)))
-            << "header bytes from " << from;
-    EXPECT_NE(m_header.Get(DataLogHeader::trackTemperature), 0.0f);
-    EXPECT_TRUE(Zero(two, 1640, 1772));  // trackTemperature is not in layout 2
-    EXPECT_TRUE(Zero(two, 1824, 7712));
-    EXPECT_TRUE(Zero(two, 540, 800));
-}
-
-TEST_F(LegacyConverterTest, Layout3KeepsItsHeaderAndFramesLoseOnlyThePartialTail) {
-    m_options.trailingBytes = 1000;
-    ASSERT_TRUE(WriteLegacyLog(Path("run3.dl"), 3, m_options));
-    ASSERT_TRUE(Convert("run3.dl"));
-    EXPECT_EQ(m_lines, Success(3));
-    std::vector<uint8_t> out = Read(Path("run3.V4.dl"));
-    ASSERT_EQ(out.size(), kFramesOffset + 40 * kFrameSize);
-    EXPECT_EQ(LoadU32(&out[8]), 4u);
-    EXPECT_EQ(0, std::memcmp(&out[24], &m_header.bytes[24], 7712 - 24));
+TEST_F(LegacyConverterTest, EachLayoutKeepsItsHeaderFieldsAndWholeFrames) {
+    using Ranges = std::vector<std::pair<size_t, size_t>>;
+    struct Layout {
+        Ranges kept, zero;  // header byte ranges equal to the sample's, and cleared
+    };
+    const Layout layouts[] = {
+        {{{12, 24}, {28, 540}}, {{540, 7712}}},  // reserved12, notes; the 512 bytes after dropped
+        {{{28, 540}, {800, 1072}, {1200, 1268}, {1396, 1468}, {1596, 1640}, {1772, 1824}},
+         {{540, 800}, {1640, 1772}, {1824, 7712}}},  // trackTemperature is not in layout 2
+        {{{24, 7712}}, {}},
+    };
+    ASSERT_NE(m_header.Get(DataLogHeader::trackTemperature), 0.0f);
+    m_options.trailingBytes = 1000;  // a partial frame at the end is dropped
     uint8_t expected[kFrameSize];
-    for (int i = 0; i < 40; ++i) {
-        FillSampleFrame(m_options, i, expected);
-        const uint8_t* frame = &out[kFramesOffset + size_t(i) * kFrameSize];
-        ASSERT_EQ(LoadU64(frame), LoadU64(expected)) << "frame " << i;
-        for (int s = 1; s < kSlotCount; ++s)
-            ASSERT_EQ(LoadU64(frame + 8 * s),
-                      LegacySlotOfV4Slot(s) >= 0 ? LoadU64(expected + 8 * s) : 0u)
-                << "frame " << i << " slot " << s;
+    for (int layout = 1; layout <= 3; ++layout) {
+        SCOPED_TRACE(layout);
+        const std::string name = "run" + std::to_string(layout) + (layout == 2 ? ".DL" : ".dl");
+        ASSERT_TRUE(WriteLegacyLog(Path(name), layout, m_options));
+        const Bytes source = Read(Path(name));
+        ASSERT_TRUE(Convert(name));
+        EXPECT_EQ(m_lines,
+                  (Lines{"-VERSION:V" + std::to_string(layout), "-READ: logfile read complete",
+                         "-WRITE: logfile writing", "-WRITE: conversion complete"}));
+        EXPECT_EQ(Read(Path(name)), source);
+        const Bytes out = Read(Path("run" + std::to_string(layout) + ".V4.dl"));
+        ASSERT_EQ(out.size(), kFramesOffset + 40 * kFrameSize);
+        EXPECT_EQ(LoadU32(&out[8]), 4u);
+        if (layout == 1) {
+            EXPECT_EQ(LoadU32(&out[24]), 7712u);
+        }
+        for (auto [from, to] : layouts[layout - 1].kept)
+            EXPECT_EQ(0, std::memcmp(&out[from], &m_header.bytes[from], to - from)) << from;
+        for (auto [from, to] : layouts[layout - 1].zero)
+            EXPECT_TRUE(Zero(out, from, to)) << from;
+        for (int i = 0; i < 40; ++i) {
+            FillSampleFrame(m_options, i, expected);
+            const uint8_t* frame = &out[kFramesOffset + size_t(i) * kFrameSize];
+            ASSERT_EQ(LoadU64(frame), LoadU64(expected)) << "frame " << i;
+            for (int s = 1; s < kSlotCount; ++s)
+                ASSERT_EQ(LoadU64(frame + 8 * s),
+                          LegacySlotOfV4Slot(s) >= 0 ? LoadU64(expected + 8 * s) : 0u)
+                    << "frame " << i << " slot " << s;
+        }
     }
+    // The slot map uses every legacy slot once.
+    std::vector<int> uses(kLegacySlotCount, 0);
+    for (int s = 1; s < kSlotCount; ++s)
+        if (int from = LegacySlotOfV4Slot(s); from >= 0) ++uses[size_t(from)];
+    for (int j = 1; j < kLegacySlotCount; ++j)
+        EXPECT_EQ(uses[size_t(j)], 1) << "legacy slot " << j;
 }
 
 TEST_F(LegacyConverterTest, MapsFramesAndConfigurationAsTheLegacyLayoutPlacesThem) {
     m_options.frames = 1;
-    std::vector<uint8_t> bytes = GenerateLegacyBytes(1, m_options);
+    Bytes bytes = GenerateLegacyBytes(1, m_options);
     uint8_t* config = &bytes[LegacyHeaderSize(1)];
     uint8_t* frame = config + kLegacyConfigSize;
     StoreU64(frame, 12345);
@@ -152,7 +150,7 @@ TEST_F(LegacyConverterTest, MapsFramesAndConfigurationAsTheLegacyLayoutPlacesThe
     StoreU32(output + 284, 1);
     Write("t.dl", bytes);
     ASSERT_TRUE(Convert("t.dl"));
-    std::vector<uint8_t> out = Read(Path("t.V4.dl"));
+    Bytes out = Read(Path("t.V4.dl"));
     ASSERT_EQ(out.size(), kFramesOffset + kFrameSize);
 
     const uint8_t* v4 = &out[kFramesOffset];
@@ -191,72 +189,59 @@ TEST_F(LegacyConverterTest, MapsFramesAndConfigurationAsTheLegacyLayoutPlacesThe
     }
 }
 
-TEST_F(LegacyConverterTest, SlotMapUsesEveryLegacySlotOnce) {
-    std::vector<int> uses(kLegacySlotCount, 0);
-    for (int s = 1; s < kSlotCount; ++s)
-        if (int from = LegacySlotOfV4Slot(s); from >= 0) ++uses[size_t(from)];
-    for (int j = 1; j < kLegacySlotCount; ++j)
-        EXPECT_EQ(uses[size_t(j)], 1) << "legacy slot " << j;
-}
-
 TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
-    EXPECT_FALSE(Convert("missing.dl"));
-    EXPECT_EQ(m_lines, Lines{"-FAILED:There was an error opening the file"});
-    std::vector<uint8_t> bytes = GenerateLegacyBytes(2, m_options);
-    std::vector<uint8_t> bad = bytes;
+    auto fails = [&](const std::string& name, const Bytes& data, const std::string& line) {
+        Write(name + ".dl", data);
+        EXPECT_FALSE(Convert(name + ".dl")) << name;
+        EXPECT_EQ(m_lines, Lines{line}) << name;
+        EXPECT_FALSE(fs::exists(Path(name + ".V4.dl"))) << name;
+    };
+    const Bytes bytes = GenerateLegacyBytes(2, m_options);
+    Bytes bad = bytes;
     bad[0] ^= 1;
-    Write("magic.dl", bad);
-    EXPECT_FALSE(Convert("magic.dl"));
-    EXPECT_EQ(m_lines, Lines{"-FAILED:Magic Number does not match"});
-    Write("empty.dl", {});
-    EXPECT_FALSE(Convert("empty.dl"));
-    EXPECT_EQ(m_lines, Lines{"-FAILED:Magic Number does not match"});
+    fails("magic", bad, "-FAILED:Magic Number does not match");
+    fails("empty", {}, "-FAILED:Magic Number does not match");
     for (auto [major, minor] : {std::pair{0u, 0u}, {0u, 5u}, {1u, 2u}}) {
         bad = bytes;
         StoreU32(&bad[4], major);
         StoreU32(&bad[8], minor);
-        Write("version.dl", bad);
-        EXPECT_FALSE(Convert("version.dl"));
-        EXPECT_EQ(m_lines, Lines{"-VERSION:Unknown - upgrade not done"});
+        fails("version", bad, "-VERSION:Unknown - upgrade not done");
     }
     // Too short for header and configuration: a failure, not a negative frame count. A
     // layout-2 length read as layout 3 is too short as well.
-    bad.assign(bytes.begin(), bytes.begin() + long(LegacyHeaderSize(2) + kLegacyConfigSize - 1));
-    Write("short.dl", bad);
-    EXPECT_FALSE(Convert("short.dl"));
-    EXPECT_EQ(m_lines, Lines{kLegacyTooShort});
-    StoreU32(&bytes[8], 3);
-    bytes.resize(LegacyHeaderSize(2) + kLegacyConfigSize + 2 * kLegacyFrameSize);
-    Write("short3.dl", bytes);
-    EXPECT_FALSE(Convert("short3.dl"));
-    EXPECT_EQ(m_lines, Lines{kLegacyTooShort});
-    for (const char* name : {"magic", "empty", "version", "short", "short3", "missing"})
-        EXPECT_FALSE(fs::exists(Path(std::string(name) + ".V4.dl"))) << name;
-}
+    const size_t head2 = LegacyHeaderSize(2) + kLegacyConfigSize;
+    fails("short", Bytes(bytes.begin(), bytes.begin() + long(head2 - 1)), kLegacyTooShort);
+    bad = bytes;
+    StoreU32(&bad[8], 3);
+    bad.resize(head2 + 2 * kLegacyFrameSize);
+    fails("short3", bad, kLegacyTooShort);
+    EXPECT_FALSE(Convert("missing.dl"));
+    EXPECT_EQ(m_lines, Lines{"-FAILED:There was an error opening the file"});
+    EXPECT_FALSE(fs::exists(Path("missing.V4.dl")));
 
-TEST_F(LegacyConverterTest, AV4FileOrAnUncreatableTargetWritesNothing) {
+    // A V4 file needs no conversion; a target name taken by a folder is reported.
     Write("new.dl", GenerateV4Bytes(m_options));
     EXPECT_TRUE(Convert("new.dl"));
     EXPECT_EQ(m_lines, Lines{"-VERSION:V4 - upgrade not required"});
     EXPECT_FALSE(fs::exists(Path("new.V4.dl")));
-
     ASSERT_TRUE(WriteLegacyLog(Path("run.dl"), 3, m_options));
-    fs::create_directory(Path("run.V4.dl"));  // the new name is taken by a folder
-    const std::vector<uint8_t> source = Read(Path("run.dl"));
+    fs::create_directory(Path("run.V4.dl"));
+    const Bytes source = Read(Path("run.dl"));
+    const auto files = std::distance(fs::directory_iterator(m_dir), fs::directory_iterator());
     EXPECT_FALSE(Convert("run.dl"));
     EXPECT_EQ(m_lines, (Lines{"-VERSION:V3", kLegacyCreateFailed}));
     EXPECT_EQ(Read(Path("run.dl")), source);
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), files);
 }
 
 TEST_F(LegacyConverterTest, EveryTruncationConvertsTheWholeFramesOrFailsCleanly) {
     m_options.frames = 2;
-    const std::vector<uint8_t> bytes = GenerateLegacyBytes(1, m_options);
+    const Bytes bytes = GenerateLegacyBytes(1, m_options);
     const size_t head = LegacyHeaderSize(1) + kLegacyConfigSize;
     for (size_t length : {size_t(3), size_t(11), size_t(24), size_t(1048), head - 1, head, head + 1,
                           head + kLegacyFrameSize - 1, head + kLegacyFrameSize,
                           head + 2 * kLegacyFrameSize - 1, bytes.size()}) {
-        Write("cut.dl", std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(length)));
+        Write("cut.dl", Bytes(bytes.begin(), bytes.begin() + long(length)));
         fs::remove(Path("cut.V4.dl"));
         const bool ok = Convert("cut.dl");
         EXPECT_EQ(ok, length >= head) << length;
