@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <unistd.h>
 
 #include "config/CPrefs.h"
@@ -23,9 +23,7 @@ namespace {
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 struct RecordingView : IDataLogView {
@@ -44,10 +42,9 @@ void FillLog(LogData& log, const std::vector<float>& times) {
     for (int s = 0; s < kSlotCount; ++s) {
         log.values[s].Allocate(n + 1);
         log.status[s].Allocate(n + 1);
-        for (int i = 0; i <= n; ++i) {
-            log.values[s][i] = s == 0 ? (i < n ? times[i] : 0.0f) : float(s + i);
+        for (int i = 0; i <= n; ++i)
+            log.values[s][i] = s == 0 ? (i < n ? times[i] : 0.0f) : float(s + i),
             log.status[s][i] = 0;
-        }
     }
 }
 
@@ -66,16 +63,17 @@ protected:
         fs::remove_all(m_dir);
     }
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-    std::string WriteLog(const std::string& name, SampleLogOptions options) const {
-        const std::string path = Path(name);
-        EXPECT_TRUE(WriteSampleLog(path, options));
-        return path;
+    std::string WriteLog(const std::string& name, int frames, uint32_t seed = 1) const {
+        SampleLogOptions options;
+        options.frames = frames;
+        options.seed = seed;
+        EXPECT_TRUE(WriteSampleLog(Path(name), options));
+        return Path(name);
     }
     std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        const std::string path = Path(name);
-        std::ofstream(path, std::ios::binary)
+        std::ofstream(Path(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return path;
+        return Path(name);
     }
 
     fs::path m_dir;
@@ -87,10 +85,8 @@ TEST_F(DocTest, ConstructionLoadsTheLastGraphConfigurationOverTheDefaults) {
     {
         CDataLogDoc doc(*m_prefs, m_prompt);  // no file yet: defaults, no message
         EXPECT_EQ(GraphViewTitle(doc.Config().views[0]), "View #1");
-        EXPECT_EQ(doc.Config().views[7].entries[15].channel, 128u);
         EXPECT_EQ(doc.GetCursorFrame(), -1);
         EXPECT_FALSE(doc.HasLog());
-        EXPECT_EQ(m_prompt.messages, 0);
     }
     GraphConfiguration config = DefaultGraphConfiguration();
     std::strcpy(config.views[2].title, "Boost");
@@ -104,53 +100,47 @@ TEST_F(DocTest, ConstructionLoadsTheLastGraphConfigurationOverTheDefaults) {
     CDataLogDoc doc(*m_prefs, m_prompt);
     EXPECT_EQ(GraphViewTitle(doc.Config().views[2]), "Boost");
     EXPECT_EQ(doc.Config().axes[5].maximum, 42.0f);
+    EXPECT_EQ(doc.Config().views[7].entries[15].channel, 128u);
     EXPECT_EQ(m_prompt.messages, 0);
 }
 
-TEST_F(DocTest, OpenReadsFramesComputesStatisticsAndRebuildsViews) {
-    SampleLogOptions options;
-    options.frames = 500;
-    const std::string path = WriteLog("run.dl", options);
-    CDataLogDoc doc(*m_prefs, m_prompt);
-    RecordingView view;
-    doc.AddView(&view);
-    doc.SetCursor(7, 2, false);
-    ASSERT_TRUE(doc.OnOpenDocument(path)) << doc.GetLastError();
-    EXPECT_TRUE(doc.HasLog());
-    EXPECT_EQ(doc.GetFrameCount(), 500);
-    EXPECT_EQ(doc.GetDisplayLength(), 500);
-    EXPECT_EQ(doc.GetPathName(), path);
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(doc.GetZoomFirst(), 0);
-    EXPECT_EQ(doc.GetZoomLast(), 499);
-    EXPECT_EQ(doc.GetCursorFrame(), -1);
-    ASSERT_FALSE(view.hints.empty());
-    EXPECT_EQ(view.hints.back(), kHintRebuild);
-    EXPECT_EQ(doc.Main().stats[0].count, 500u);
-    std::array<ChannelStats, kSlotCount> expected;
-    ComputeChannelStats(doc.Main(), 0, 500, expected);
-    EXPECT_EQ(std::memcmp(&expected, &doc.Main().stats, sizeof expected), 0);
-    EXPECT_EQ(doc.StartTimeText(), "Start Time: 00:00:00.000");
-    doc.RemoveView(&view);
-}
-
-TEST_F(DocTest, OpenComputesTheMathChannelsOfTheConfiguration) {
-    SampleLogOptions options;
-    options.frames = 100;
+TEST_F(DocTest, OpenReadsFramesComputesStatisticsMathChannelsAndFreshMaxima) {
     CDataLogDoc doc(*m_prefs, m_prompt);
     std::strcpy(doc.Config().math[0].name, "Twice RPM");
     std::strcpy(doc.Config().math[0].formula, "[002]*2");
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", options)));
-    const LogData& log = doc.Main();
-    for (int i : {0, 50, 99})
-        EXPECT_EQ(log.values[368][i], 2 * log.values[1][i]) << i;
-    EXPECT_EQ(log.stats[368].count, 100u);
+    RecordingView view;
+    doc.AddView(&view);
+    doc.SetCursor(7, 2, false);
+    const std::string path = WriteLog("run.dl", 3000);
+    ASSERT_TRUE(doc.OnOpenDocument(path)) << doc.GetLastError();
+    EXPECT_EQ(doc.GetFrameCount(), 3000);
+    EXPECT_EQ(doc.GetPathName(), path);
+    EXPECT_EQ(doc.GetZoomLast(), 2999);
+    EXPECT_EQ(doc.GetCursorFrame(), -1);
+    EXPECT_EQ(view.hints.back(), kHintRebuild);
+    std::array<ChannelStats, kSlotCount> expected;
+    ComputeChannelStats(doc.Main(), 0, 3000, expected);
+    EXPECT_EQ(std::memcmp(&expected, &doc.Main().stats, sizeof expected), 0);
+    EXPECT_EQ(doc.StartTimeText(), "Start Time: 00:00:00.000");
+    for (int i : {0, 1500, 2999})
+        EXPECT_EQ(doc.Main().values[368][i], 2 * doc.Main().values[1][i]) << i;
+    EXPECT_EQ(doc.Main().stats[368].count, 3000u);
+
+    // A second, idle-only log does not keep the first one's running maximum.
+    const float bigRpm = doc.Main().maxRpm;
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("small.dl", 10)));
+    float rpm = 0.0f;
+    for (int i = 0; i < 10; ++i)
+        rpm = std::max(rpm, doc.Main().values[1][i]);
+    EXPECT_EQ(doc.Main().maxRpm, rpm);
+    EXPECT_LT(rpm, bigRpm);
+    doc.RemoveView(&view);
 }
 
 TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
+    const std::string good = WriteLog("good.dl", 300);
     SampleLogOptions options;
     options.frames = 300;
-    const std::string good = WriteLog("good.dl", options);
     std::vector<uint8_t> bytes = GenerateV4Bytes(options);
     CDataLogDoc doc(*m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(good));
@@ -165,9 +155,8 @@ TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
 
     int upgrades = 0;
     doc.runUpgrader = [&] { ++upgrades; };
-    std::vector<uint8_t> badVersion = bytes;
-    badVersion[8] = 3;
-    const std::string versionPath = WriteBytes("version.dl", badVersion);
+    bytes[8] = 3;
+    const std::string versionPath = WriteBytes("version.dl", bytes);
     m_prompt.SetAnswer(PromptAnswer::No);
     EXPECT_FALSE(doc.OnOpenDocument(versionPath));
     EXPECT_EQ(m_prompt.lastCaption, "Logfile Version Unrecognized");
@@ -187,26 +176,8 @@ TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
     EXPECT_EQ(doc.GetPathName(), good);
 }
 
-TEST_F(DocTest, SecondOpenResetsTheRunningMaxima) {
-    SampleLogOptions big;
-    big.frames = 3000;
-    SampleLogOptions small;
-    small.frames = 10;  // idle only
-    CDataLogDoc doc(*m_prefs, m_prompt);
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("big.dl", big)));
-    const float bigRpm = doc.Main().maxRpm;
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("small.dl", small)));
-    float expected = 0.0f;
-    for (int i = 0; i < 10; ++i)
-        expected = std::max(expected, doc.Main().values[1][i]);
-    EXPECT_EQ(doc.Main().maxRpm, expected);
-    EXPECT_LT(doc.Main().maxRpm, bigRpm);
-}
-
 TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
-    SampleLogOptions options;
-    options.frames = 200;
-    const std::string path = WriteLog("run.dl", options);
+    const std::string path = WriteLog("run.dl", 200);
     CDataLogDoc doc(*m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     doc.SetModifiedFlag();
@@ -231,9 +202,8 @@ TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
 
 TEST_F(DocTest, CloseWritesTheGraphConfigurationAndAsksForAnEditedComparison) {
     SampleLogOptions options;
-    options.frames = 50;
     CDataLogDoc doc(*m_prefs, m_prompt);
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", options)));
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 50)));
     doc.Config().views[0].entries[0].panel = 3;
     // A comparison set up by hand, as the comparison load does.
     const std::string comparisonPath = Path("comparison.dl");
@@ -250,24 +220,20 @@ TEST_F(DocTest, CloseWritesTheGraphConfigurationAndAsksForAnEditedComparison) {
     EXPECT_TRUE(fs::exists(comparisonPath));
     EXPECT_FALSE(doc.IsComparisonLoaded());
     EXPECT_FALSE(doc.HasLog());
-    EXPECT_EQ(doc.GetFrameCount(), 0);
     const std::string graph = ReadAll(m_prefs->GetLastDataLogConfig());
     ASSERT_EQ(graph.size(), 10218u);
     EXPECT_EQ(LoadU32(reinterpret_cast<const uint8_t*>(graph.data()) + 20 + 8), 3u);
 }
 
 TEST_F(DocTest, NewDocumentEmptiesTheLogAndKeepsTheConfiguration) {
-    SampleLogOptions options;
-    options.frames = 20;
     CDataLogDoc doc(*m_prefs, m_prompt);
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", options)));
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 20)));
     doc.Config().views[0].entries[0].channel = 5;
     doc.SetCursor(25, 0, false);  // beyond the log: no cursor
     EXPECT_EQ(doc.GetCursorFrame(), -1);
     doc.SetCursor(3, 1, false);
     doc.SetModifiedFlag();
     ASSERT_TRUE(doc.OnNewDocument());
-    EXPECT_FALSE(doc.HasLog());
     EXPECT_EQ(doc.GetFrameCount(), 0);
     EXPECT_EQ(doc.GetCursorFrame(), -1);
     EXPECT_EQ(doc.GetPathName(), "");
@@ -276,19 +242,24 @@ TEST_F(DocTest, NewDocumentEmptiesTheLogAndKeepsTheConfiguration) {
     EXPECT_EQ(doc.Config().views[0].entries[0].channel, 5u);
 }
 
-TEST_F(DocTest, ComparisonLoadsPaddedAndClosesWhenAnotherLogOpens) {
-    SampleLogOptions shorter, longer;
-    shorter.frames = 100;
-    longer.frames = 400;
-    longer.seed = 2;
-    const std::string comparisonPath = WriteLog("longer.dl", longer);
+TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {
+    const std::string comparisonPath = WriteLog("longer.dl", 400, 2);
     CDataLogDoc doc(*m_prefs, m_prompt);
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("short.dl", shorter)));
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("short.dl", 100)));
+    EXPECT_FALSE(doc.LoadComparison(Path("missing.dl")));
+    EXPECT_EQ(m_prompt.lastText, "There was an error opening the file");
+    SampleLogOptions v3;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(v3);
+    bytes[8] = 3;
+    EXPECT_FALSE(doc.LoadComparison(WriteBytes("v3.dl", bytes)));
+    EXPECT_EQ(m_prompt.lastCaption, "Invalid Logfile Version");
+    EXPECT_FALSE(doc.IsComparisonLoaded());
+    EXPECT_EQ(doc.GetDisplayLength(), 100);
+
     const ChannelStats mainStats = doc.Main().stats[1];
     RecordingView view;
     doc.AddView(&view);
     ASSERT_TRUE(doc.LoadComparison(comparisonPath)) << doc.GetLastError();
-    EXPECT_TRUE(doc.IsComparisonLoaded());
     EXPECT_EQ(doc.GetComparisonPathName(), comparisonPath);
     EXPECT_EQ(doc.GetDisplayLength(), 400);
     EXPECT_EQ(doc.GetFrameCount(), 100);
@@ -309,7 +280,7 @@ TEST_F(DocTest, ComparisonLoadsPaddedAndClosesWhenAnotherLogOpens) {
     // Opening another main log closes the comparison, asking to save it first.
     m_prompt.SetAnswer(PromptAnswer::No);
     const int questions = m_prompt.questions;
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("again.dl", shorter)));
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("again.dl", 100)));
     EXPECT_EQ(m_prompt.questions, questions + 1);
     EXPECT_EQ(m_prompt.lastCaption, "Comparison Logfile Edited");
     EXPECT_FALSE(doc.IsComparisonLoaded());
@@ -318,26 +289,9 @@ TEST_F(DocTest, ComparisonLoadsPaddedAndClosesWhenAnotherLogOpens) {
     doc.RemoveView(&view);
 }
 
-TEST_F(DocTest, ComparisonFailuresAreReportedAndLeaveNoComparison) {
-    SampleLogOptions options;
-    options.frames = 50;
-    CDataLogDoc doc(*m_prefs, m_prompt);
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("main.dl", options)));
-    EXPECT_FALSE(doc.LoadComparison(Path("missing.dl")));
-    EXPECT_EQ(m_prompt.lastText, "There was an error opening the file");
-    std::vector<uint8_t> bytes = GenerateV4Bytes(options);
-    bytes[8] = 3;
-    EXPECT_FALSE(doc.LoadComparison(WriteBytes("v3.dl", bytes)));
-    EXPECT_EQ(m_prompt.lastCaption, "Invalid Logfile Version");
-    EXPECT_FALSE(doc.IsComparisonLoaded());
-    EXPECT_EQ(doc.GetDisplayLength(), 50);
-}
-
 TEST_F(DocTest, ToolsCommandsAskFirstAndMarkTheDocument) {
-    SampleLogOptions options;
-    options.frames = 200;
     CDataLogDoc doc(*m_prefs, m_prompt);
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", options)));
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 200)));
     EXPECT_FALSE(doc.OnSetZeroTime());  // no cursor: nothing, no question
     EXPECT_EQ(m_prompt.questions, 0);
 
@@ -380,15 +334,12 @@ TEST_F(DocTest, FrameAtTimeTakesTheNearestFrameAndTiesGoEarlier) {
     EXPECT_EQ(doc.FrameAtTime(1.0f), -1);
     FillLog(doc.Main(), {1.0f});
     EXPECT_EQ(doc.FrameAtTime(0.5f), 0);
-    EXPECT_EQ(doc.FrameAtTime(1.0f), 0);
     EXPECT_EQ(doc.FrameAtTime(7.0f), 0);
     FillLog(doc.Main(), {0.0f, 1.0f, 2.0f, 4.0f});
-    EXPECT_EQ(doc.FrameAtTime(-3.0f), 0);
-    EXPECT_EQ(doc.FrameAtTime(0.5f), 0);  // a tie goes to the earlier frame
-    EXPECT_EQ(doc.FrameAtTime(0.51f), 1);
-    EXPECT_EQ(doc.FrameAtTime(2.9f), 2);
-    EXPECT_EQ(doc.FrameAtTime(3.1f), 3);
-    EXPECT_EQ(doc.FrameAtTime(4.0f), 3);
+    const std::pair<float, int> cases[] = {{-3.0f, 0}, {0.5f, 0}, {0.51f, 1},
+                                           {2.9f, 2},  {3.1f, 3}, {4.0f, 3}};
+    for (auto [time, frame] : cases)
+        EXPECT_EQ(doc.FrameAtTime(time), frame) << time;  // 0.5: a tie goes to the earlier frame
     EXPECT_EQ(doc.ComparisonFrameAtTime(1.0f), -1);
     FillLog(doc.Comparison(), {0.0f, 1.0f});
     doc.SetComparisonLoaded(true, "c.dl");
@@ -410,25 +361,6 @@ TEST_F(DocTest, StartTimeTextsAreUtcTimesOfDay) {
     tzset();
 }
 
-TEST_F(DocTest, StepViewSkipsEmptyViewsWrapsAndAlwaysAcceptsViewZero) {
-    CDataLogDoc doc(*m_prefs, m_prompt);
-    for (int v = 0; v < kViewCount; ++v)
-        for (auto& entry : doc.Config().views[v].entries)
-            entry.channel = 0;
-    doc.Config().views[3].entries[15].channel = 7;
-    doc.Config().views[5].entries[0].channel = 9999;  // out of range: counts as empty
-    doc.StepView(+1);
-    EXPECT_EQ(doc.GetCurrentView(), 3);
-    doc.StepView(+1);
-    EXPECT_EQ(doc.GetCurrentView(), 0);  // wrapped, view 0 accepted although empty
-    doc.StepView(-1);
-    EXPECT_EQ(doc.GetCurrentView(), 3);
-    doc.StepView(-1);
-    EXPECT_EQ(doc.GetCurrentView(), 0);
-    doc.SetCurrentView(8);
-    EXPECT_EQ(doc.GetCurrentView(), 0);
-}
-
 TEST_F(DocTest, PanelOrderingListsPanelsInTurnAndIgnoresOutOfRangePanels) {
     CDataLogDoc doc(*m_prefs, m_prompt);
     doc.SetCurrentView(1);
@@ -445,20 +377,26 @@ TEST_F(DocTest, PanelOrderingListsPanelsInTurnAndIgnoresOutOfRangePanels) {
     EXPECT_EQ(order, (std::vector<int>{1, 2, 7, 8, 10, 11, 13, 14, 0, 3, 6, 9, 12, 15, 4}));
 }
 
-TEST_F(DocTest, GraphFileWithOutOfRangeFieldsIsGuardedWhereTheDocumentUsesIt) {
+TEST_F(DocTest, StepViewSkipsEmptyViewsAndOutOfRangeFieldsFromAGraphFileAreGuarded) {
     GraphConfiguration config = DefaultGraphConfiguration();
+    for (auto& entry : config.views[0].entries)
+        entry.channel = 0;
+    config.views[0].entries[3].panel = 0xFFFFFFFFu;
     for (int v = 1; v < kViewCount; ++v)
         for (auto& entry : config.views[v].entries)
-            entry = {9999, 1, 1, {}, 7, 200};
-    config.views[0].entries[3].panel = 0xFFFFFFFFu;
+            entry = {9999, 1, 1, {}, 7, 200};  // out-of-range channel: the view counts as empty
+    config.views[3].entries[15].channel = 7;
     const std::string path = Path("odd.graph");
     ASSERT_TRUE(WriteGraphConfigurationFile(path, config));
     CDataLogDoc doc(*m_prefs, m_prompt);
     ASSERT_TRUE(doc.LoadGraphConfiguration(path));
     EXPECT_EQ(doc.Config().views[1].entries[0].channel, 9999u);  // kept as stored
-    doc.StepView(+1);                                            // views 1..7 hold no valid channel
-    EXPECT_EQ(doc.GetCurrentView(), 0);
-    doc.StepView(-1);
+    // View 0 is accepted on the wrap although empty.
+    for (auto [step, view] : {std::pair{+1, 3}, {+1, 0}, {-1, 3}, {-1, 0}}) {
+        doc.StepView(step);
+        EXPECT_EQ(doc.GetCurrentView(), view);
+    }
+    doc.SetCurrentView(8);
     EXPECT_EQ(doc.GetCurrentView(), 0);
     EXPECT_EQ(doc.CountPanelEntries(0), 15);
     EXPECT_EQ(doc.EntriesOrderedByPanel().size(), 15u);

@@ -3,17 +3,14 @@
 #include <unistd.h>
 
 #include <bit>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "datalog/ChannelNaming.h"
 #include "datalog/CsvExport.h"
@@ -58,9 +55,7 @@ std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fi
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -88,28 +83,17 @@ TEST(CsvNumbers, SameTextAsPrintf) {
     const float inf = std::numeric_limits<float>::infinity();
     // Signed zeros and NaNs, a tie at the sixth decimal (2^-7, to even) and one rounded up
     // (3 x 2^-7), the ends of the integer path (2^43) and of the float range.
-    const float special[] = {-0.0f,
-                             0.5f,
-                             kNoValue,
-                             nan,
-                             -nan,
-                             inf,
-                             -inf,
-                             -1e-9f,
-                             0.0078125f,
-                             0.0234375f,
-                             8796093022208.0f,
-                             1.7592186e13f,
-                             std::numeric_limits<float>::lowest(),
-                             std::numeric_limits<float>::denorm_min()};
-    for (float v : special)
+    for (float v : {-0.0f, 0.5f, kNoValue, nan, -nan, inf, -inf, -1e-9f, 0.0078125f, 0.0234375f,
+                    8796093022208.0f, 1.7592186e13f, std::numeric_limits<float>::lowest(),
+                    std::numeric_limits<float>::denorm_min()})
         EXPECT_EQ(Fixed6(v), Printf(v)) << std::bit_cast<uint32_t>(v);
+    EXPECT_EQ(Fixed6(std::numeric_limits<float>::lowest()).size(), kMaxFixed6Length - 1);
 
     // Random bit patterns cover every exponent evenly; random small values cover the usual.
     std::mt19937 rng(2024);
     std::uniform_real_distribution<float> usual(-20000.0f, 20000.0f);
     int mismatches = 0;
-    for (int i = 0; i < 400000 && mismatches < 10; ++i) {
+    for (int i = 0; i < 200000 && mismatches < 10; ++i) {
         const float a = std::bit_cast<float>(uint32_t(rng()));
         const float b = usual(rng);
         const float c = float(int(rng() % 2000000) - 1000000) / 1024.0f;  // exact binary ties
@@ -120,23 +104,19 @@ TEST(CsvNumbers, SameTextAsPrintf) {
                 ++mismatches;
             }
     }
-    EXPECT_EQ(Fixed6(std::numeric_limits<float>::lowest()).size(), kMaxFixed6Length - 1);
 }
 
-TEST(CsvHeader, NamesAndUnitsOfEveryChannel) {
+TEST(CsvHeader, NamesAndUnitsOfEveryChannelQuotedOnlyWhenTheyWouldBreakTheLine) {
     EcuConfigBlock config{};
-    const std::string text = CsvHeaderLines(config);
-    const auto lines = Split(text, '\n');
+    const auto lines = Split(CsvHeaderLines(config), '\n');
     ASSERT_EQ(lines.size(), 3u);  // two lines, each ended by a line feed
     EXPECT_EQ(lines[2], "");
-
     const auto names = Split(lines[0], ',');
     ASSERT_EQ(names.size(), 441u);
     EXPECT_EQ(names[0], "Point Number");
     EXPECT_EQ(names[1], "RTC");
     EXPECT_EQ(names[267], "");  // unnamed AT table
     EXPECT_EQ(names[440], "Output #62");
-
     const auto units = Split(lines[1], ',');
     ASSERT_EQ(units.size(), 441u);
     EXPECT_EQ(units[0], "");  // the line starts with a comma
@@ -150,16 +130,10 @@ TEST(CsvHeader, NamesAndUnitsOfEveryChannel) {
     SampleLogOptions options;
     DataLogHeader header;
     FillSampleHeader(options, header, config);
-    const auto sample = Split(CsvHeaderLines(config), '\n');
-    const auto sampleNames = Split(sample[0], ',');
-    ASSERT_EQ(sampleNames.size(), 441u);
-    for (int c = 1; c <= 440; ++c)
-        EXPECT_EQ(sampleNames[size_t(c)], GetChannelName(config, c));
-    EXPECT_EQ(Split(sample[1], ',').size(), 441u);
-}
+    for (const std::string& line : Split(CsvHeaderLines(config), '\n'))
+        EXPECT_EQ(Split(line, ',').size(), line.empty() ? 1u : 441u);
 
-TEST(CsvHeader, ConfiguredNamesAreQuotedOnlyWhenTheyWouldBreakTheLine) {
-    EcuConfigBlock config{};
+    config = EcuConfigBlock{};
     config.Set(EcuConfigBlock::InputName(0), "Shock FL");
     config.Set(EcuConfigBlock::InputName(1), "A,B");
     config.Set(EcuConfigBlock::InputName(2), "say \"hi\"");
@@ -186,11 +160,10 @@ TEST_F(CsvExportTest, DataLinesHoldPointNumberAndEverySlot) {
 
     const std::string text = ReadFile(path);
     EXPECT_EQ(text.find('\r'), std::string::npos);
-    ASSERT_EQ(text.back(), '\n');
     EXPECT_EQ(text.substr(0, CsvHeaderLines(log->config).size()), CsvHeaderLines(log->config));
-
     const auto lines = Split(text, '\n');
     ASSERT_EQ(lines.size(), 6u);  // 2 header lines, 3 frames, nothing after the last line feed
+    EXPECT_EQ(lines[5], "");
     for (int i = 0; i < 3; ++i) {
         const auto cells = Split(lines[size_t(i) + 2], ',');
         ASSERT_EQ(cells.size(), 441u);
@@ -221,23 +194,20 @@ TEST_F(CsvExportTest, ProgressIsReportedAtMostAbout500Times) {
     auto progressOf = [&](int n) {
         auto log = MakeLog(n, [](int, int) { return 0.0f; });
         std::vector<int64_t> points;
-        const bool ok = ExportCsv(*log, Path("p.csv"), [&](int64_t done, int64_t total) {
-                            EXPECT_EQ(total, n);
-                            points.push_back(done);
-                        }).ok;
-        EXPECT_TRUE(ok);
+        EXPECT_TRUE(ExportCsv(*log, Path("p.csv"), [&](int64_t done, int64_t total) {
+                        EXPECT_EQ(total, n);
+                        points.push_back(done);
+                    }).ok);
         return points;
     };
     std::vector<int64_t> want = {0, 1};
     for (int p = 20; p <= 10000; p += 20)
         want.push_back(p);
     EXPECT_EQ(progressOf(10000), want);
-
     want = {0};
     for (int p = 1; p <= 500; ++p)
         want.push_back(p);
     EXPECT_EQ(progressOf(500), want);
-
     want = {0, 1};
     for (int p = 2; p <= 1000; p += 2)
         want.push_back(p);
@@ -247,16 +217,13 @@ TEST_F(CsvExportTest, ProgressIsReportedAtMostAbout500Times) {
 
 TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
     auto log = MakeLog(2, [](int, int) { return 1.0f; });
-
-    CsvExportResult result = ExportCsv(*log, Path("missing/run.csv"));
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, "There was an error opening the file");
-    EXPECT_FALSE(result.detail.empty());
-
     fs::create_directories(m_dir / "folder.csv");
-    result = ExportCsv(*log, Path("folder.csv"));
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, "There was an error opening the file");
+    for (const char* name : {"missing/run.csv", "folder.csv"}) {
+        const CsvExportResult result = ExportCsv(*log, Path(name));
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.error, "There was an error opening the file") << name;
+        EXPECT_FALSE(result.detail.empty());
+    }
 
     // Replacing an existing export: on success the whole new text, no temporary left behind.
     const std::string path = Path("run.csv");
@@ -268,7 +235,7 @@ TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
     if (::geteuid() != 0) {  // permissions do not stop root
         { std::ofstream(path) << "old"; }
         fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
-        result = ExportCsv(*log, path);
+        const CsvExportResult result = ExportCsv(*log, path);
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.error, "There was an error opening the file");
         EXPECT_EQ(ReadFile(path), "old");
@@ -277,7 +244,6 @@ TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
 
 TEST(CsvDefaultName, OnlyTheFileNameChanges) {
     EXPECT_EQ(DefaultCsvPath("c:\\logs\\run.dl"), "c:\\logs\\run.csv");
-    EXPECT_EQ(DefaultCsvPath("/home/u/run.dl"), "/home/u/run.csv");
     EXPECT_EQ(DefaultCsvPath("/home/u/RUN.DL"), "/home/u/RUN.csv");
     // Without ".dl" or ".DL" the proposal would be the log itself.
     EXPECT_EQ(DefaultCsvPath("/home/u/run.Dl"), "/home/u/run.Dl.csv");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,30 +14,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        path_ = fs::temp_directory_path() /
-                ("quillon-dlz-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+struct TempFolder {
+    fs::path path = fs::temp_directory_path() /
+                    ("quillon-dlz-" + std::to_string(::getpid()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    TempFolder() { fs::remove_all(path), fs::create_directories(path); }
+    ~TempFolder() { fs::remove_all(path); }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::recursive_directory_iterator(path_))
-            names.push_back(fs::relative(e.path(), path_).string());
+        for (const auto& e : fs::recursive_directory_iterator(path))
+            names.push_back(fs::relative(e.path(), path).string());
         std::sort(names.begin(), names.end());
         return names;
     }
-
-private:
-    fs::path path_;
 };
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
@@ -49,27 +40,20 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-/// A .dlz whose run-length stream (after the first flip) is `stream`.
-std::vector<uint8_t> DlzFromStream(const std::vector<uint8_t>& stream) {
-    EXPECT_EQ(stream.size() % 4, 0u);
-    std::vector<uint8_t> dlz(stream.size());
-    FlipWords(stream.data(), stream.size(), dlz.data());
-    return dlz;
-}
-
 std::vector<uint8_t> Flipped(std::vector<uint8_t> bytes) {
     bytes.resize(FlipWords(bytes.data(), bytes.size(), bytes.data()));
     return bytes;
 }
 
-}  // namespace
-
-TEST(DlzCodec, WordFlipReversesWordsAndDropsATrailingGroup) {
-    std::vector<uint8_t> in = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    EXPECT_EQ(Flipped(in), (std::vector<uint8_t>{4, 3, 2, 1, 8, 7, 6, 5}));
+std::vector<uint8_t> Decoded(const std::vector<uint8_t>& dlz) {
+    return DecodeDlz(dlz.data(), dlz.size());
 }
 
-TEST(DlzCodec, EscapesExpandToRunsAndLiteralFF) {
+}  // namespace
+
+TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFF) {
+    EXPECT_EQ(Flipped({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}),
+              (std::vector<uint8_t>{4, 3, 2, 1, 8, 7, 6, 5}));  // a trailing part word dropped
     // Expanded stream: A, 5 x 0x00, nothing (count 0), 0xFF, 255 x 0x42, then literals; its
     // length, 269, leaves one byte that the last flip drops.
     std::vector<uint8_t> stream = {'A',  0xFF, 5,    0x00, 0xFF, 0, 0x99, 0xFF, 1,    0xFF,
@@ -78,8 +62,7 @@ TEST(DlzCodec, EscapesExpandToRunsAndLiteralFF) {
     expanded.insert(expanded.end(), 255, 0x42);
     expanded.insert(expanded.end(), {'B', 'C', 7, 8, 9, 0xEE, 0xEE});
     ASSERT_EQ(expanded.size(), 269u);
-    std::vector<uint8_t> dlz = DlzFromStream(stream);
-    EXPECT_EQ(DecodeDlz(dlz.data(), dlz.size()), Flipped(expanded));
+    EXPECT_EQ(Decoded(Flipped(stream)), Flipped(expanded));
 
     // The streaming expander gives the same, whatever the pieces (escapes split between them).
     for (size_t piece : {size_t(1), size_t(2), size_t(3), size_t(7)}) {
@@ -100,20 +83,17 @@ TEST(DlzCodec, TruncatedInputsEndCleanly) {
     // An escape cut off after its marker or count simply ends the data.
     for (std::vector<uint8_t> stream :
          {std::vector<uint8_t>{1, 2, 3, 4, 0xFF}, std::vector<uint8_t>{1, 2, 3, 4, 0xFF, 9}}) {
-        std::vector<uint8_t> flipped(stream.size());
-        size_t n = FlipWords(stream.data(), stream.size(), flipped.data());
-        EXPECT_EQ(n, 4u);
         RunLengthExpander expander;
         std::vector<uint8_t> out;
         expander.Feed(stream.data(), stream.size(), out);
         EXPECT_EQ(out, (std::vector<uint8_t>{1, 2, 3, 4}));
     }
     // A .dlz whose length is not a multiple of 4 loses its last 1 to 3 bytes.
-    std::vector<uint8_t> dlz = DlzFromStream({1, 2, 3, 4, 5, 6, 7, 8});
-    std::vector<uint8_t> expected = DecodeDlz(dlz.data(), dlz.size());
+    std::vector<uint8_t> dlz = Flipped({1, 2, 3, 4, 5, 6, 7, 8});
+    const std::vector<uint8_t> expected = Decoded(dlz);
     for (int extra = 1; extra <= 3; ++extra) {
         dlz.push_back(0xFF);
-        EXPECT_EQ(DecodeDlz(dlz.data(), dlz.size()), expected);
+        EXPECT_EQ(Decoded(dlz), expected);
     }
     EXPECT_TRUE(DecodeDlz(nullptr, 0).empty());
 }
@@ -125,16 +105,14 @@ TEST(DlzCodec, SampleLogsSurviveEncodingAndDecoding) {
     std::vector<uint8_t> dlz = EncodeDlz(dl);
     EXPECT_EQ(dlz.size() % 4, 0u);
     EXPECT_LT(dlz.size(), dl.size() / 2);
-    EXPECT_EQ(DecodeDlz(dlz.data(), dlz.size()), dl);
-    // Every padding length of the encoder decodes back.
+    EXPECT_EQ(Decoded(dlz), dl);
+    // Every padding length of the encoder decodes back, and so does a run of escape bytes.
     for (size_t cut = 4; cut <= 16; cut += 4) {
         std::vector<uint8_t> part(dl.begin(), dl.begin() + long(cut) + 3 * 1024);
-        std::vector<uint8_t> enc = EncodeDlz(part);
-        EXPECT_EQ(DecodeDlz(enc.data(), enc.size()), part) << cut;
+        EXPECT_EQ(Decoded(EncodeDlz(part)), part) << cut;
     }
     std::vector<uint8_t> allFF(4096, 0xFF);
-    std::vector<uint8_t> enc = EncodeDlz(allFF);
-    EXPECT_EQ(DecodeDlz(enc.data(), enc.size()), allFF);
+    EXPECT_EQ(Decoded(EncodeDlz(allFF)), allFF);
 }
 
 TEST(DlzCodec, PathsLowerCaseTheFileNameOnly) {
@@ -158,8 +136,7 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndRemovesScratchFiles) {
     int64_t lastDone = 0, lastTotal = 0;
     ASSERT_TRUE(ExpandDlzFile(dlz, &dl, &error, [&](int64_t done, int64_t total) {
         EXPECT_GE(done, lastDone);
-        lastDone = done;
-        lastTotal = total;
+        lastDone = done, lastTotal = total;
     })) << error;
     EXPECT_EQ(dl, dir / "Logs/run.dl");
     EXPECT_EQ(ReadBytes(dl), GenerateV4Bytes(o));
@@ -169,28 +146,20 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndRemovesScratchFiles) {
 
 TEST(DlzCodec, BadDlzFilesFailWithoutLeftoversOrLosingTheDl) {
     TempFolder dir;
-    std::vector<uint8_t> good = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const std::vector<uint8_t> good = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     WriteBytes(dir / "run.dl", good);
-    std::string dl, error;
-
-    WriteBytes(dir / "run.dlz", {});
-    EXPECT_FALSE(ExpandDlzFile(dir / "run.dlz", &dl, &error));
-    EXPECT_NE(error.find("does not hold a log"), std::string::npos) << error;
-    EXPECT_EQ(ReadBytes(dir / "run.dl"), good);
-
-    WriteBytes(dir / "run.dlz", DlzFromStream({1, 2, 3, 4, 5, 6, 7, 0xFF}));  // ends in an escape
-    error.clear();
-    EXPECT_FALSE(ExpandDlzFile(dir / "run.dlz", &dl, &error));
-    EXPECT_EQ(ReadBytes(dir / "run.dl"), good);
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"run.dl", "run.dlz"}));
-
-    error.clear();
-    EXPECT_FALSE(ExpandDlzFile(dir / "missing.dlz", &dl, &error));
-    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
-
     fs::create_directory(dir / "folder.dlz");
-    error.clear();
-    EXPECT_FALSE(ExpandDlzFile(dir / "folder.dlz", &dl, &error));
-    EXPECT_NE(error.find("folder"), std::string::npos) << error;
+    auto failsWith = [&](const std::string& name, const std::string& text) {
+        std::string dl, error;
+        EXPECT_FALSE(ExpandDlzFile(dir / name, &dl, &error));
+        EXPECT_NE(error.find(text), std::string::npos) << error;
+        EXPECT_EQ(ReadBytes(dir / "run.dl"), good);
+    };
+    WriteBytes(dir / "run.dlz", {});
+    failsWith("run.dlz", "does not hold a log");
+    WriteBytes(dir / "run.dlz", Flipped({1, 2, 3, 4, 5, 6, 7, 0xFF}));  // ends in an escape
+    failsWith("run.dlz", "");
+    failsWith("missing.dlz", "No such file");
+    failsWith("folder.dlz", "folder");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder.dlz", "run.dl", "run.dlz"}));
 }

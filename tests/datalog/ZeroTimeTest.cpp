@@ -47,38 +47,31 @@ void ExpectSurvivesReopen(const LogData& log) {
 
 }  // namespace
 
-TEST(ZeroTime, SettingItTwiceGivesTheAxisOfSettingItOnce) {
-    LogData twice, once;
+TEST(ZeroTime, MeasuresFromTheFirstTimestampWhateverTheOldZeroTime) {
+    LogData twice, once, shifted;
     Load(Options(), twice);
     Load(Options(), once);
+    Load(Options(2000, 4.25f), shifted);
     const std::vector<float> unshifted = Times(once);
     ASSERT_TRUE(SetZeroTimeAtFrame(once, 0));  // the first frame of an unshifted log
     EXPECT_EQ(Times(once), unshifted);
     ASSERT_TRUE(SetZeroTimeAtFrame(twice, 700));
     ASSERT_TRUE(SetZeroTimeAtFrame(twice, 1333));
     ASSERT_TRUE(SetZeroTimeAtFrame(once, 1333));
+    ASSERT_TRUE(SetZeroTimeAtFrame(shifted, 1333));
     EXPECT_EQ(Times(twice), Times(once));
+    EXPECT_EQ(Times(shifted), Times(once));
     EXPECT_EQ(twice.header.Get(DataLogHeader::zeroTime), once.header.Get(DataLogHeader::zeroTime));
     EXPECT_FLOAT_EQ(once.header.Get(DataLogHeader::zeroTime), 13.33f);
     // The times are those a reopened file gives: (ms - first) / 1000 - zeroTime in double.
     EXPECT_NEAR(once.values[0][1333], 0.0f, 1e-6);
     EXPECT_FLOAT_EQ(once.values[0][0], -13.33f);
     ExpectSurvivesReopen(once);
-}
-
-TEST(ZeroTime, MeasuresFromTheFirstTimestampWhateverTheOldZeroTime) {
-    LogData shifted, plain;
-    Load(Options(2000, 4.25f), shifted);
-    Load(Options(), plain);
-    EXPECT_FLOAT_EQ(shifted.values[0][0], -4.25f);
-    ASSERT_TRUE(SetZeroTimeAtFrame(shifted, 900));
-    ASSERT_TRUE(SetZeroTimeAtFrame(plain, 900));
-    EXPECT_EQ(Times(shifted), Times(plain));
     // At an instant of the other log's axis, between two frames.
-    ASSERT_TRUE(SetZeroTimeAtTime(plain, 1.005f));
-    EXPECT_FLOAT_EQ(plain.header.Get(DataLogHeader::zeroTime), 10.005f);
-    EXPECT_NEAR(plain.values[0][1000], -0.005f, 1e-6);
-    ExpectSurvivesReopen(plain);
+    ASSERT_TRUE(SetZeroTimeAtTime(twice, -3.325f));
+    EXPECT_FLOAT_EQ(twice.header.Get(DataLogHeader::zeroTime), 10.005f);
+    EXPECT_NEAR(twice.values[0][1000], -0.005f, 1e-6);
+    ExpectSurvivesReopen(twice);
 }
 
 TEST(ZeroTime, LeavesMarkersAloneAndRefusesNonFrames) {
@@ -101,7 +94,7 @@ TEST(ZeroTime, LeavesMarkersAloneAndRefusesNonFrames) {
     EXPECT_FALSE(SetZeroTimeAtTime(empty, 1.0f));
 }
 
-TEST(StartPoint, MovesTheFirstTimestampToTheFrameAndSurvivesReopen) {
+TEST(Cropping, StartMovesTheFirstTimestampEndKeepsTimesAndRoomIsPaddedWithMarkers) {
     SampleLogOptions o = Options(2000, 3.5f);
     LogData log;
     Load(o, log);
@@ -118,32 +111,26 @@ TEST(StartPoint, MovesTheFirstTimestampToTheFrameAndSurvivesReopen) {
     EXPECT_EQ(log.status[5][0], statusAtK);
     EXPECT_EQ(log.values[1].size(), size_t(2000 - k + 1));
     ExpectSurvivesReopen(log);
-}
 
-TEST(EndPoint, KeepsFramesUpToTheCursorWithTheirTimes) {
-    LogData log;
     Load(Options(300, 1.0f), log);
     std::vector<float> before = Times(log);
     ASSERT_TRUE(SetEndPoint(log, 299));  // the last frame keeps every frame
     EXPECT_EQ(Times(log), before);
     ASSERT_TRUE(SetEndPoint(log, 120));
-    EXPECT_EQ(log.frameCount, 121);
     EXPECT_EQ(Times(log), std::vector<float>(before.begin(), before.begin() + 121));
     EXPECT_EQ(log.header.Get(DataLogHeader::zeroTime), 1.0f);
     ExpectSurvivesReopen(log);
-}
 
-TEST(Cropping, KeepsRoomForTheOtherLogPaddedWithMarkers) {
-    LogData log;
+    // Room kept for a comparison sharing the display, padded with markers; it can also grow.
     Load(Options(100), log);
-    ASSERT_TRUE(SetStartPoint(log, 60, 100));  // a comparison of 100 frames shares the display
+    ASSERT_TRUE(SetStartPoint(log, 60, 100));
     EXPECT_EQ(log.frameCount, 40);
     ASSERT_GE(log.values[7].size(), size_t(101));
     for (size_t i = 40; i <= 100; ++i) {
         EXPECT_EQ(log.values[7][i], kNoValue);
         EXPECT_EQ(log.status[7][i], kNoValueStatus);
     }
-    ASSERT_TRUE(SetEndPoint(log, 9, 150));  // room can also grow
+    ASSERT_TRUE(SetEndPoint(log, 9, 150));
     EXPECT_EQ(log.frameCount, 10);
     ASSERT_GE(log.values[0].size(), size_t(151));
     EXPECT_EQ(log.values[0][150], kNoValue);
@@ -176,14 +163,12 @@ TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
     EXPECT_FLOAT_EQ(log.header.Get(DataLogHeader::zeroTime), 0.04f);
     LogData empty;
     EXPECT_EQ(AutoZero(empty, c, kAutoZeroGreaterThan, 0.0f), -1);
-}
 
-TEST(NearestFrame, RoundsToTheNearerFrameAndTiesToTheEarlier) {
-    LogData log;
+    // The nearest frame to a time; a tie goes to the earlier frame.
     Load(Options(10), log);  // times 0.00, 0.01, ... 0.09
     EXPECT_EQ(NearestFrameAtTime(log, -5.0f), 0);
     EXPECT_EQ(NearestFrameAtTime(log, 0.0395f), 4);
     EXPECT_EQ(NearestFrameAtTime(log, 100.0f), 9);
     EXPECT_EQ(NearestFrameAtTime(log, (log.values[0][2] + log.values[0][3]) / 2), 2);
-    EXPECT_EQ(NearestFrameAtTime(LogData(), 0.0f), -1);
+    EXPECT_EQ(NearestFrameAtTime(empty, 0.0f), -1);
 }
