@@ -5,31 +5,16 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "datalog/DataLogFile.h"
 #include "datalog/ZeroTime.h"
 
 namespace quillon::cli {
 
-// Shared with the zero verb (ZeroCommand.cpp).
-LoadResult ReadLogForEditing(const std::string& path, LogData& log);
-std::string EditedLogPath(const std::string& in, const std::string& out, const std::string& suffix,
-                          std::string& error);
-
 namespace {
 
 constexpr char kUsage[] = "crop LOG [--start SECONDS] [--end SECONDS] [-o OUT]";
-
-bool ParseFloat(const std::string& text, float& out) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    double value = 0;
-    auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
-    out = float(value);
-    return true;
-}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "quillon-cli crop: %s\n", message.c_str());
@@ -49,7 +34,7 @@ int RunCrop(const CommandArgs& args) {
         const std::string& a = args[i];
         if (a == "--start" || a == "--end") {
             float& value = a == "--start" ? start : end;
-            if (i + 1 >= args.size() || !ParseFloat(args[i + 1], value))
+            if (i + 1 >= args.size() || !ParseSeconds(args[i + 1], value))
                 return Usage(a + " needs a number of seconds");
             (a == "--start" ? hasStart : hasEnd) = true;
             ++i;
@@ -69,7 +54,7 @@ int RunCrop(const CommandArgs& args) {
     const std::string target = EditedLogPath(path, out, ".cropped", error);
     if (target.empty()) return Fail(error);
     LogData log;
-    if (LoadResult r = ReadLogForEditing(path, log); !r.ok()) return Fail(r.message);
+    if (LoadResult r = ReadLogFile(path, log); !r.ok()) return Fail(r.message);
     if (log.Empty()) return Fail("'" + path + "' holds no frames");
 
     // Both frames are found on the input's time axis, before the start point rebases it.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "config/GraphConfigurationFile.h"
 #include "datalog/CsvExport.h"
@@ -33,27 +34,6 @@ int Fail(const std::string& message) {
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "quillon-cli export-csv: %s\nusage: %s\n", message.c_str(), kUsage);
     return 2;
-}
-
-/// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it).
-LoadResult ReadLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
-    if (!IsDlzPath(path)) return ReadDataLog(path, log, progress);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> packed{std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>()};
-    if (!in && !in.eof()) return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
-    // Run-length expansion can turn a small damaged file into more bytes than memory holds.
-    try {
-        const std::vector<uint8_t> bytes = DecodeDlz(packed.data(), packed.size());
-        return ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    } catch (const std::bad_alloc&) {
-        return {LoadStatus::OutOfMemory, "'" + path + "' expands to more than memory holds"};
-    } catch (const std::length_error&) {
-        return {LoadStatus::OutOfMemory, "'" + path + "' expands to more than memory holds"};
-    }
 }
 
 /// A bar on stderr, redrawn at the progress points of reading or export, when stderr is a
@@ -104,7 +84,7 @@ int RunExportCsv(const CommandArgs& args) {
 
     auto log = std::make_unique<LogData>();
     ProgressBar reading("reading  ");
-    const LoadResult loaded = ReadLog(logPath, *log, reading.Callback());
+    const LoadResult loaded = ReadLogFile(logPath, *log, reading.Callback());
     reading.Finish();
     if (!loaded.ok())
         return Fail(loaded.message.empty() ? "cannot read '" + logPath + "'" : loaded.message);

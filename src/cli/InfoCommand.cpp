@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
@@ -20,58 +21,6 @@ namespace quillon::cli {
 namespace {
 
 constexpr char kUsage[] = "info LOG [--json]";
-
-/// Code point of a Windows-1252 byte (bytes without a character keep their value).
-uint32_t CodePoint(uint8_t c) {
-    static constexpr uint16_t k80[32] = {
-        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-    return c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c;
-}
-
-/// The single-byte texts of the log as UTF-8 for the terminal.
-std::string Utf8(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        uint32_t u = CodePoint(c);
-        if (u < 0x80) {
-            out += char(u);
-        } else if (u < 0x800) {
-            out += char(0xC0 | (u >> 6));
-            out += char(0x80 | (u & 0x3F));
-        } else {
-            out += char(0xE0 | (u >> 12));
-            out += char(0x80 | ((u >> 6) & 0x3F));
-            out += char(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string JsonText(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20 || c >= 0x80) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(CodePoint(c)));
-            out += escape;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonNumber(float value) {
-    if (!std::isfinite(value)) return "null";
-    char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return ec == std::errc() ? std::string(buffer, end) : "null";
-}
 
 std::string Format(const char* format, unsigned value) {
     char buffer[32];
@@ -103,22 +52,6 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-LoadResult Load(const std::string& path, LogData& log) {
-    if (!IsDlzPath(path)) return ReadDataLog(path, log);
-    std::ifstream in(path, std::ios::binary);
-    std::error_code ec;
-    if (!in || std::filesystem::is_directory(path, ec))
-        return ReadDataLog(path, log);  // the reader words the problem
-    std::vector<uint8_t> dlz{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!DecodeDlz(dlz.data(), dlz.size(), bytes, &error))
-        return {LoadStatus::OutOfMemory, "'" + path + "': " + error};
-    LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    if (r.status == LoadStatus::Unreadable) r.message = "'" + path + "' does not decode to a log";
-    return r;
-}
-
 struct ChannelLine {
     int number;
     std::string name, unit, format;
@@ -143,7 +76,7 @@ int RunInfo(const CommandArgs& args) {
         return 2;
     }
     LogData log;
-    LoadResult r = Load(path, log);
+    LoadResult r = ReadLogFile(path, log);
     if (r.status == LoadStatus::WrongVersion)
         return Fail("'" + path + "': " + kVersionUnrecognizedCaption +
                     " (not a version 0.4 log); convert it with 'quillon-cli upgrade'");
@@ -196,19 +129,20 @@ int RunInfo(const CommandArgs& args) {
     std::printf("File: %s\n", path.c_str());
     std::printf("Logfile Version: %u.%u\n", h.Get(H::versionMajor), h.Get(H::versionMinor));
     std::printf("Date: %08X\n", h.Get(H::logDate));
-    std::printf("Global File: %s\n", Utf8(h.Get(H::globalFile)).c_str());
+    std::printf("Global File: %s\n", Utf8FromCp1252(h.Get(H::globalFile)).c_str());
     std::printf("Firmware Version: %08X\n", h.Get(H::firmwareVersion));
     std::printf("ECU ID: %u\n", h.Get(H::ecuSerial));
     std::printf("Zero Time: %.3f sec\n", double(h.Get(H::zeroTime)));
     std::printf("Start Time: %s (UTC)\n", TimeOfDay(log.firstTimestamp).c_str());
     std::printf("Frames: %d\n", n);
     std::printf("Duration: %.3f sec\n", double(duration));
-    if (!h.Get(H::notes).empty()) std::printf("Notes: %s\n", Utf8(h.Get(H::notes)).c_str());
+    if (!h.Get(H::notes).empty())
+        std::printf("Notes: %s\n", Utf8FromCp1252(h.Get(H::notes)).c_str());
     std::printf("Channels available: %zu\n", channels.size());
     std::printf("%7s  %-22s %-12s %s\n", "Channel", "Name", "Unit", "Format");
     for (const ChannelLine& ch : channels)
-        std::printf("%7d  %s %s %s\n", ch.number, Pad(Utf8(ch.name), 22).c_str(),
-                    Pad(Utf8(ch.unit), 12).c_str(), Utf8(ch.format).c_str());
+        std::printf("%7d  %s %s %s\n", ch.number, Pad(Utf8FromCp1252(ch.name), 22).c_str(),
+                    Pad(Utf8FromCp1252(ch.unit), 12).c_str(), Utf8FromCp1252(ch.format).c_str());
     return 0;
 }
 

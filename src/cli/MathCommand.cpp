@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "config/GraphConfiguration.h"
 #include "config/GraphConfigurationFile.h"
@@ -20,31 +21,6 @@ namespace quillon::cli {
 namespace {
 
 constexpr char kUsage[] = "math LOG --graph FILE.graph [--json]";
-
-std::string JsonText(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x80) {
-            // Single-byte texts above 0x7F are Windows-1252, whose code points are these bytes.
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonNumber(float value) {
-    if (!std::isfinite(value)) return "null";
-    char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return ec == std::errc() ? std::string(buffer, end) : "null";
-}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "quillon-cli math: %s\n", message.c_str());
@@ -79,7 +55,7 @@ int RunMath(const CommandArgs& args) {
     if (!ReadGraphConfigurationFile(graphPath, config, &error))
         return Fail(error + ": '" + graphPath + "'");
     LogData log;
-    const LoadResult loaded = ReadDataLog(logPath, log);
+    const LoadResult loaded = ReadLogFile(logPath, log);
     if (!loaded.ok())
         return Fail(loaded.message.empty() ? "cannot read '" + logPath + "'" : loaded.message);
 

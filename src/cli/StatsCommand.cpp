@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
@@ -17,43 +18,6 @@ namespace {
 
 constexpr char kUsage[] =
     "stats LOG [--from SECONDS] [--to SECONDS] [--json]  (frames nearest to both times included)";
-
-bool ParseSeconds(const std::string& text, float& out) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    double value = 0;
-    auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
-    out = static_cast<float>(value);
-    return true;
-}
-
-std::string JsonText(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x80) {
-            // Control bytes, and the single-byte Windows-1252 texts above 0x7F (the degree
-            // sign), whose code points are the byte values in this range.
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonNumber(float value) {
-    if (!std::isfinite(value)) return "null";
-    char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return ec == std::errc() ? std::string(buffer, end) : "null";
-}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "quillon-cli stats: %s\n", message.c_str());

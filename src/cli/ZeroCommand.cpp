@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "datalog/DataLogFile.h"
 #include "datalog/DlzCodec.h"
@@ -20,17 +21,6 @@ namespace quillon::cli {
 namespace {
 
 constexpr char kUsage[] = "zero LOG (--at SECONDS | --when CHANNEL '<'|'>' VALUE) [-o OUT]";
-
-bool ParseFloat(const std::string& text, float& out) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    double value = 0;
-    auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
-    out = float(value);
-    return true;
-}
 
 bool ParseChannel(const std::string& text, int& out) {
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
@@ -47,51 +37,6 @@ int Usage(const std::string& message) {
     return 2;
 }
 
-}  // namespace
-
-/// Reads a .dl or .dlz log (a .dlz is decoded in memory: nothing is written beside it).
-LoadResult ReadLogForEditing(const std::string& path, LogData& log) {
-    if (!IsDlzPath(path)) return ReadDataLog(path, log);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {LoadStatus::Unreadable, "Cannot open '" + path + "'"};
-    std::vector<uint8_t> packed{std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>()};
-    std::vector<uint8_t> bytes = DecodeDlz(packed.data(), packed.size());
-    return ReadDataLogBytes(bytes.data(), bytes.size(), log);
-}
-
-/// The output path: `out` when given, else the input's name with `suffix` before ".dl", beside
-/// it. Empty (with a message) when it would name the input itself.
-std::string EditedLogPath(const std::string& in, const std::string& out, const std::string& suffix,
-                          std::string& error) {
-    namespace fs = std::filesystem;
-    std::string path = out;
-    if (path.empty()) {
-        fs::path p(in);
-        std::string name = p.filename().string();
-        std::string lower = name;
-        for (char& c : lower)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        for (const char* ext : {".dlz", ".dl"}) {
-            const std::string e = ext;
-            if (lower.size() > e.size() &&
-                lower.compare(lower.size() - e.size(), e.size(), e) == 0) {
-                name.resize(name.size() - e.size());
-                break;
-            }
-        }
-        path = (p.parent_path() / (name + suffix + ".dl")).string();
-    }
-    std::error_code ec;
-    if (fs::equivalent(path, in, ec)) {
-        error = "the output '" + path + "' is the input itself; choose another file with -o";
-        return {};
-    }
-    return path;
-}
-
-namespace {
-
 int RunZero(const CommandArgs& args) {
     std::string path, out;
     bool hasAt = false, hasWhen = false;
@@ -101,7 +46,7 @@ int RunZero(const CommandArgs& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--at") {
-            if (i + 1 >= args.size() || !ParseFloat(args[i + 1], at))
+            if (i + 1 >= args.size() || !ParseSeconds(args[i + 1], at))
                 return Usage("--at needs a number of seconds");
             hasAt = true;
             ++i;
@@ -112,7 +57,7 @@ int RunZero(const CommandArgs& args) {
             if (args[i + 2] != "<" && args[i + 2] != ">")
                 return Usage("the condition must be '<' or '>'");
             condition = args[i + 2] == ">" ? kAutoZeroGreaterThan : kAutoZeroLessThan;
-            if (!ParseFloat(args[i + 3], trigger)) return Usage("the trigger must be a number");
+            if (!ParseSeconds(args[i + 3], trigger)) return Usage("the trigger must be a number");
             hasWhen = true;
             i += 3;
         } else if (a == "-o") {
@@ -131,7 +76,7 @@ int RunZero(const CommandArgs& args) {
     const std::string target = EditedLogPath(path, out, ".zeroed", error);
     if (target.empty()) return Fail(error);
     LogData log;
-    if (LoadResult r = ReadLogForEditing(path, log); !r.ok()) return Fail(r.message);
+    if (LoadResult r = ReadLogFile(path, log); !r.ok()) return Fail(r.message);
     if (log.Empty()) return Fail("'" + path + "' holds no frames");
 
     int frame = -1;

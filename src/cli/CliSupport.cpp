@@ -1,0 +1,123 @@
+#include "cli/CliSupport.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "datalog/DlzCodec.h"
+
+namespace quillon::cli {
+
+LoadResult ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress) {
+    if (!IsDlzPath(path)) return ReadDataLog(path, log, progress);
+    std::error_code ec;
+    std::ifstream in(path, std::ios::binary);
+    if (!in || std::filesystem::is_directory(path, ec))
+        return ReadDataLog(path, log);  // the reader words the problem
+    std::vector<uint8_t> packed{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
+    if (!in && !in.eof()) return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
+    // Run-length expansion can turn a small damaged file into more bytes than memory holds.
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!DecodeDlz(packed.data(), packed.size(), bytes, &error))
+        return {LoadStatus::OutOfMemory, "'" + path + "': " + error};
+    LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    if (r.status == LoadStatus::Unreadable) r.message = "'" + path + "' does not decode to a log";
+    return r;
+}
+
+bool ParseSeconds(const std::string& text, float& out) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    double value = 0;
+    auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
+    out = static_cast<float>(value);
+    return true;
+}
+
+uint32_t Cp1252CodePoint(uint8_t c) {
+    static constexpr uint16_t k80[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    return c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c;
+}
+
+std::string Utf8FromCp1252(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        uint32_t u = Cp1252CodePoint(c);
+        if (u < 0x80) {
+            out += char(u);
+        } else if (u < 0x800) {
+            out += char(0xC0 | (u >> 6));
+            out += char(0x80 | (u & 0x3F));
+        } else {
+            out += char(0xE0 | (u >> 12));
+            out += char(0x80 | ((u >> 6) & 0x3F));
+            out += char(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string JsonText(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20 || c >= 0x80) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(Cp1252CodePoint(c)));
+            out += escape;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonNumber(float value) {
+    if (!std::isfinite(value)) return "null";
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc() ? std::string(buffer, end) : "null";
+}
+
+std::string EditedLogPath(const std::string& in, const std::string& out, const std::string& suffix,
+                          std::string& error) {
+    namespace fs = std::filesystem;
+    std::string path = out;
+    if (path.empty()) {
+        fs::path p(in);
+        std::string name = p.filename().string();
+        std::string lower = name;
+        for (char& c : lower)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        for (const std::string e : {".dlz", ".dl"}) {
+            if (lower.size() > e.size() &&
+                lower.compare(lower.size() - e.size(), e.size(), e) == 0) {
+                name.resize(name.size() - e.size());
+                break;
+            }
+        }
+        path = (p.parent_path() / (name + suffix + ".dl")).string();
+    }
+    std::error_code ec;
+    if (fs::equivalent(path, in, ec)) {
+        error = "the output '" + path + "' is the input itself; choose another file with -o";
+        return {};
+    }
+    return path;
+}
+
+}  // namespace quillon::cli

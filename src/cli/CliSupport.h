@@ -1,0 +1,35 @@
+#pragma once
+/// Pieces every verb of the command-line tool shares: reading a log (.dl, or .dlz decoded in
+/// memory), number arguments, JSON and terminal texts of the logs' single-byte strings.
+
+#include <cstdint>
+#include <string>
+
+#include "datalog/DataLogFile.h"
+#include "datalog/LogData.h"
+#include "datalog/Progress.h"
+
+namespace quillon::cli {
+
+/// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it).
+LoadResult ReadLogFile(const std::string& path, LogData& log,
+                       const ProgressCallback& progress = {});
+
+/// A finite number of seconds (or any finite value) with an optional leading '+'.
+bool ParseSeconds(const std::string& text, float& out);
+
+/// Code point of a Windows-1252 byte (bytes without a character keep their value).
+uint32_t Cp1252CodePoint(uint8_t c);
+/// A single-byte log text as UTF-8 for the terminal.
+std::string Utf8FromCp1252(const std::string& text);
+/// A quoted JSON string of a single-byte log text.
+std::string JsonText(const std::string& text);
+/// A JSON number, or null for values that are not finite.
+std::string JsonNumber(float value);
+
+/// The output path of an editing verb: `out` when given, else the input's name with `suffix`
+/// before ".dl", beside it. Empty (with a message) when it would name the input itself.
+std::string EditedLogPath(const std::string& in, const std::string& out, const std::string& suffix,
+                          std::string& error);
+
+}  // namespace quillon::cli
