@@ -70,8 +70,7 @@ double Value(const std::string& formula, const Values& values) {
 TEST(CompiledFormula, SubstitutedValuesActAsSignedNumbers) {
     EXPECT_EQ(Value("[002]*2", {{2, 1500.0f}}), 3000.0);
     EXPECT_EQ(Value("5-[003]", {{3, -2.0f}}), 7.0);
-    EXPECT_EQ(Value("[002]", {{2, -0.0000001f}}), 0.0);
-    EXPECT_TRUE(std::signbit(Value("[002]", {{2, -0.0000001f}})));
+    EXPECT_TRUE(std::signbit(Value("[002]", {{2, -0.0000001f}})));  // "-0.000000"
     EXPECT_EQ(Value("[2]+[0002]", {{2, 1.25f}}), 2.5);  // any run of digits names the channel
     EXPECT_EQ(Value("[002][003]", {{2, 1.0f}, {3, 2.0f}}), 0.0);  // two numbers, no operator
     // A sign typed before a reference glues to the value's text: it negates a positive value
@@ -82,6 +81,10 @@ TEST(CompiledFormula, SubstitutedValuesActAsSignedNumbers) {
     // Values are read from their "%f" texts: six decimals, an exact tie rounded to even.
     EXPECT_EQ(Value("[002]*1", {{2, 1.0f / 128}}), 0.007812);
     EXPECT_EQ(Value("[002]*1000000", {{2, 0.1f}}), 100000.0);
+    // Long expansions are evaluated whole: eight values of 1e30 expand to about 330 characters.
+    EXPECT_EQ(Value("[002]/[002]+[002]/[002]+[002]/[002]+[002]/[002]", {{2, 1e30f}}), 4.0);
+    constexpr float kMax = std::numeric_limits<float>::max();
+    EXPECT_EQ(Value("[002]", {{2, kMax}}), double(kMax));
 }
 
 TEST(CompiledFormula, FramesWithoutAValue) {
@@ -103,13 +106,6 @@ TEST(CompiledFormula, FramesWithoutAValue) {
     EXPECT_EQ(CompiledFormula("[369]+[002]*[0369]").Channels(), (std::vector<int>{369, 2}));
 }
 
-TEST(CompiledFormula, LongExpansionsAreEvaluatedWhole) {
-    // Eight values of 1e30 expand to about 330 characters; nothing is cut off at 254.
-    EXPECT_EQ(Value("[002]/[002]+[002]/[002]+[002]/[002]+[002]/[002]", {{2, 1e30f}}), 4.0);
-    EXPECT_EQ(Value("[002]", {{2, std::numeric_limits<float>::max()}}),
-              double(std::numeric_limits<float>::max()));
-}
-
 // Random formulas from the accepted characters and references; half of them grammatical.
 class FormulaGenerator {
 public:
@@ -118,32 +114,18 @@ public:
     std::string Next() { return Pick(2) ? Expression(0) : Soup(); }
 
     float NextValue() {
-        static const float kSpecial[] = {0.0f,
-                                         -0.0f,
-                                         1500.0f,
-                                         -2.0f,
-                                         1.0f / 128,
-                                         -3.0f / 128,
-                                         1e-9f,
-                                         -1e-9f,
-                                         0.5f,
-                                         123456.789f,
-                                         3.4028235e38f,
-                                         -3.4028235e38f,
-                                         1e30f,
-                                         std::numeric_limits<float>::denorm_min(),
-                                         std::numeric_limits<float>::infinity(),
-                                         std::numeric_limits<float>::quiet_NaN()};
-        switch (Pick(4)) {
-            case 0:
-                return kSpecial[Pick(std::size(kSpecial))];
-            case 1:
-                return std::bit_cast<float>(uint32_t(m_random()));
-            case 2:
-                return float(int(Pick(20001)) - 10000) / 128.0f;
-            default:
-                return std::uniform_real_distribution<float>(-5000.0f, 5000.0f)(m_random);
-        }
+        constexpr float kMax = std::numeric_limits<float>::max();
+        // clang-format off
+        static const float kSpecial[] = {
+            0.0f, -0.0f, 1500.0f, -2.0f, 1.0f / 128, -3.0f / 128, 1e-9f, -1e-9f, 0.5f, 123456.789f,
+            kMax, -kMax, 1e30f, std::numeric_limits<float>::denorm_min(),
+            std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
+        // clang-format on
+        const size_t kind = Pick(4);
+        if (kind == 0) return kSpecial[Pick(std::size(kSpecial))];
+        if (kind == 1) return std::bit_cast<float>(uint32_t(m_random()));
+        if (kind == 2) return float(int(Pick(20001)) - 10000) / 128.0f;
+        return std::uniform_real_distribution<float>(-5000.0f, 5000.0f)(m_random);
     }
 
     static constexpr int kChannels[] = {2, 3, 7, 369};
@@ -165,19 +147,12 @@ private:
         return text;
     }
     std::string Term(int depth) {
-        switch (Pick(depth > 3 ? 3 : 6)) {
-            case 0:
-                return Number();
-            case 1:
-            case 2:
-                return Reference();
-            case 3:
-                return "(" + Expression(depth + 1) + ")";
-            case 4:
-                return "-" + Term(depth + 1);
-            default:
-                return "(-" + Term(depth + 1) + ")";
-        }
+        const size_t kind = Pick(depth > 3 ? 3 : 6);
+        if (kind == 0) return Number();
+        if (kind <= 2) return Reference();
+        if (kind == 3) return "(" + Expression(depth + 1) + ")";
+        if (kind == 4) return "-" + Term(depth + 1);
+        return "(-" + Term(depth + 1) + ")";
     }
     std::string Expression(int depth) {
         static const char kOperators[] = "+-*/^";

@@ -21,13 +21,21 @@ namespace {
 
 using Block = EcuConfigBlock;
 
-// A log of `frames` frames with every column allocated; channel c reads c * 10 + frame.
-std::unique_ptr<LogData> MakeLog(int frames) {
+// A log of `frames` frames with every column allocated (one spare element).
+std::unique_ptr<LogData> EmptyLog(int frames) {
     auto log = std::make_unique<LogData>();
     log->frameCount = frames;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         log->values[slot].Allocate(size_t(frames) + 1);
         log->status[slot].Allocate(size_t(frames) + 1);
+    }
+    return log;
+}
+
+// Channel c reads c * 10 + frame, every status 7.
+std::unique_ptr<LogData> MakeLog(int frames) {
+    auto log = EmptyLog(frames);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
         for (int f = 0; f <= frames; ++f) {
             log->values[slot][f] = float((slot + 1) * 10 + f);
             log->status[slot][f] = 7;
@@ -40,13 +48,8 @@ std::unique_ptr<LogData> MakeLog(int frames) {
 std::unique_ptr<LogData> SampleLogData(int frames) {
     SampleLogOptions options;
     options.frames = frames;
-    auto log = std::make_unique<LogData>();
+    auto log = EmptyLog(frames);
     FillSampleHeader(options, log->header, log->config);
-    log->frameCount = frames;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        log->values[slot].Allocate(size_t(frames) + 1);
-        log->status[slot].Allocate(size_t(frames) + 1);
-    }
     std::vector<uint8_t> frame(kFrameSize);
     for (int f = 0; f < frames; ++f) {
         FillSampleFrame(options, f, frame.data());
@@ -60,12 +63,9 @@ std::unique_ptr<LogData> SampleLogData(int frames) {
 }
 
 void Define(GraphConfiguration& config, int index, const char* name, const char* formula) {
-    config.math[index] = MathChannelDefinition{};
-    // The fields were zeroed above, so copying at most size - 1 bytes keeps the terminator.
-    std::memcpy(config.math[index].name, name,
-                std::min(std::strlen(name), sizeof config.math[index].name - 1));
-    std::memcpy(config.math[index].formula, formula,
-                std::min(std::strlen(formula), sizeof config.math[index].formula - 1));
+    config.math[index] = MathChannelDefinition{};  // zeroed: copying size - 1 keeps the end
+    std::strncpy(config.math[index].name, name, sizeof config.math[index].name - 1);
+    std::strncpy(config.math[index].formula, formula, sizeof config.math[index].formula - 1);
 }
 
 size_t Entry(int mathIndex) {
@@ -76,6 +76,11 @@ const Column<float>& Values(const LogData& log, int mathIndex) {
 }
 const ChannelStats& Stats(const LogData& log, int mathIndex) {
     return log.stats[kFirstMathChannel - 1 + mathIndex];
+}
+void ExpectStats(const LogData& log, int mathIndex, float minimum, float maximum, float average) {
+    EXPECT_EQ(Stats(log, mathIndex).minimum, minimum) << "math " << mathIndex + 1;
+    EXPECT_EQ(Stats(log, mathIndex).maximum, maximum) << "math " << mathIndex + 1;
+    EXPECT_EQ(Stats(log, mathIndex).average, average) << "math " << mathIndex + 1;
 }
 
 TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
@@ -97,27 +102,7 @@ TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
         EXPECT_EQ(log->status[368][f], 0u);
     }
     EXPECT_EQ(log->status[368][4], 7u);  // the spare element is not a frame
-    EXPECT_EQ(Stats(*log, 0).minimum, 40.0f);
-    EXPECT_EQ(Stats(*log, 0).maximum, 46.0f);
-    EXPECT_EQ(Stats(*log, 0).average, 43.0f);
-}
-
-TEST(MathChannels, IncompleteDefinitionsLeaveTheSlotReset) {
-    auto log = MakeLog(2);
-    log->config.Set(Block::InputName(Entry(1)), "Recorded");
-    log->config.Set(Block::InputEnabled(Entry(1)), 1);
-    log->config.Set(Block::InputKind(Entry(1)), 0x08);
-    log->config.Set(Block::InputFormat(Entry(1)), "%.1f");
-    GraphConfiguration config;
-    Define(config, 0, "Named", "");
-    Define(config, 1, "", "[002]");
-    ComputeMathChannels(*log, config);
-    EXPECT_EQ(log->config.Get(Block::InputName(Entry(0))), "Input #71");
-    EXPECT_EQ(log->config.Get(Block::InputName(Entry(1))), "Input #72");
-    EXPECT_EQ(log->config.Get(Block::InputEnabled(Entry(1))), 0u);
-    EXPECT_EQ(log->config.Get(Block::InputKind(Entry(1))), 0x08u);  // kind flags are kept
-    EXPECT_EQ(log->config.Get(Block::InputFormat(Entry(1))), "");
-    EXPECT_EQ(Values(*log, 1)[1], 3701.0f);  // recorded values stay as they were
+    ExpectStats(*log, 0, 40.0f, 46.0f, 43.0f);
 }
 
 TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {
@@ -137,31 +122,28 @@ TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {
     // Recomputing with a changed formula gives statistics of the new values only.
     Define(config, 2, "Constant", "1");
     ComputeMathChannels(*log, config);
-    EXPECT_EQ(Stats(*log, 2).minimum, 1.0f);
-    EXPECT_EQ(Stats(*log, 2).maximum, 1.0f);
-    EXPECT_EQ(Stats(*log, 2).average, 1.0f);
+    ExpectStats(*log, 2, 1.0f, 1.0f, 1.0f);
 }
 
-TEST(MathChannels, FramesWithoutAValueKeepThePreviousResult) {
+TEST(MathChannels, FramesAndFormulasWithoutAValue) {
     for (MathEvaluation evaluation : {MathEvaluation::kCompiled, MathEvaluation::kExpandedText}) {
+        // A frame without a value keeps the previous result; the first frame has none.
         auto log = MakeLog(4);
         log->values[1][0] = std::numeric_limits<float>::quiet_NaN();
         log->values[1][2] = std::numeric_limits<float>::infinity();
+        log->values[5].Allocate(2);  // shorter than the log: missing, never read past
         GraphConfiguration config;
         Define(config, 0, "Guarded", "[002]+1");
+        Define(config, 1, "Short", "[006]");
         ComputeMathChannels(*log, config, evaluation);
-        EXPECT_EQ(Values(*log, 0)[0], kNoValue);  // the first frame has no previous result
+        EXPECT_EQ(Values(*log, 0)[0], kNoValue);
         EXPECT_EQ(Values(*log, 0)[1], 22.0f);
         EXPECT_EQ(Values(*log, 0)[2], 22.0f);
         EXPECT_EQ(Values(*log, 0)[3], 24.0f);
-    }
-}
-
-TEST(MathChannels, FormulasThatCannotBeExpandedHaveNoValueAnywhere) {
-    for (MathEvaluation evaluation : {MathEvaluation::kCompiled, MathEvaluation::kExpandedText}) {
+        EXPECT_EQ(Values(*log, 1)[3], kNoValue);
+        // Formulas that cannot be expanded have no value anywhere, yet their entry is enabled.
         for (const char* formula : {"[441]*2", "[000]", "[002", "[2x]", "5]"}) {
-            auto log = MakeLog(3);
-            GraphConfiguration config;
+            log = MakeLog(3);
             Define(config, 0, "Broken", formula);
             ComputeMathChannels(*log, config, evaluation);
             for (int f = 0; f < 3; ++f)
@@ -170,33 +152,42 @@ TEST(MathChannels, FormulasThatCannotBeExpandedHaveNoValueAnywhere) {
             EXPECT_EQ(Stats(*log, 0).maximum, kNoValue);
             EXPECT_EQ(log->config.Get(Block::InputEnabled(Entry(0))), 1u);
         }
-        // A referenced column shorter than the log is treated as missing, never read past.
-        auto log = MakeLog(3);
-        log->values[5].Allocate(2);
-        GraphConfiguration config;
-        Define(config, 0, "Short", "[006]");
-        ComputeMathChannels(*log, config, evaluation);
-        EXPECT_EQ(Values(*log, 0)[2], kNoValue);
     }
 }
 
-TEST(MathChannels, EmptyLogsAndMissingColumns) {
-    auto log = std::make_unique<LogData>();  // no frames, no columns
+TEST(MathChannels, IncompleteDefinitionsEmptyLogsAndMissingColumns) {
+    // A definition without a name or formula resets its entry; recorded values stay.
+    auto log = MakeLog(2);
+    log->config.Set(Block::InputName(Entry(1)), "Recorded");
+    log->config.Set(Block::InputEnabled(Entry(1)), 1);
+    log->config.Set(Block::InputKind(Entry(1)), 0x08);
+    log->config.Set(Block::InputFormat(Entry(1)), "%.1f");
     GraphConfiguration config;
+    Define(config, 0, "Named", "");
+    Define(config, 1, "", "[002]");
+    ComputeMathChannels(*log, config);
+    EXPECT_EQ(log->config.Get(Block::InputName(Entry(0))), "Input #71");
+    EXPECT_EQ(log->config.Get(Block::InputName(Entry(1))), "Input #72");
+    EXPECT_EQ(log->config.Get(Block::InputEnabled(Entry(1))), 0u);
+    EXPECT_EQ(log->config.Get(Block::InputKind(Entry(1))), 0x08u);  // kind flags are kept
+    EXPECT_EQ(log->config.Get(Block::InputFormat(Entry(1))), "");
+    EXPECT_EQ(Values(*log, 1)[1], 3701.0f);
+
+    // No frames and no columns at all.
+    log = std::make_unique<LogData>();
     Define(config, 0, "Empty", "[002]+1");
     Define(config, 1, "Constant", "7");
     ComputeMathChannels(*log, config);
     EXPECT_EQ(Stats(*log, 0).average, 0.0f);
     EXPECT_EQ(Stats(*log, 1).average, 0.0f);
     EXPECT_EQ(log->config.Get(Block::InputName(Entry(1))), "Constant");
-
-    // A log whose math slots were never allocated gets them at the log's length.
-    auto partial = MakeLog(3);
-    partial->values[368].Reset();
-    partial->status[368].Reset();
-    ComputeMathChannels(*partial, config);
-    ASSERT_GE(Values(*partial, 0).size(), 3u);
-    EXPECT_EQ(Values(*partial, 0)[2], 23.0f);
+    // Math slots that were never allocated get them at the log's length.
+    log = MakeLog(3);
+    log->values[368].Reset();
+    log->status[368].Reset();
+    ComputeMathChannels(*log, config);
+    ASSERT_GE(Values(*log, 0).size(), 3u);
+    EXPECT_EQ(Values(*log, 0)[2], 23.0f);
 }
 
 TEST(MathChannels, CompiledAndTextPathsGiveTheSameBits) {
