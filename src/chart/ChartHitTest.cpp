@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "chart/CurveEnvelope.h"
+#include "datalog/FrameAtTime.h"
 
 namespace quillon {
 
@@ -17,17 +18,7 @@ LogTimes LogTimes::Of(const LogData& log) {
 }
 
 int NearestFrame(const LogTimes& log, float t) {
-    const int n = log.count;
-    if (log.Empty()) return -1;
-    const float* time = log.time;
-    if (time[0] > t) return 0;
-    if (time[n - 1] <= t) return n - 1;
-    if (n < 2) return -1;
-    const float* above = std::upper_bound(time + 1, time + n, t);
-    if (above == time + n) return -1;
-    const int i = static_cast<int>(above - time);
-    const float f = (t - time[i - 1]) / (time[i] - time[i - 1]);
-    return f > 0.5f ? i : i - 1;
+    return log.Empty() ? -1 : FrameAtTime(log.time, log.count, t);
 }
 
 int FrameAtClick(const LogTimes& main, const LogTimes* comparison, double t) {

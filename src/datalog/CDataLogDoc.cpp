@@ -8,6 +8,7 @@
 #include "datalog/ChannelStatistics.h"
 #include "datalog/DataLogFile.h"
 #include "datalog/DlzCodec.h"
+#include "datalog/FrameAtTime.h"
 #include "datalog/ZeroTime.h"
 #include "datalog/ComparisonLog.h"
 #include "formula/MathChannels.h"
@@ -18,21 +19,6 @@ namespace {
 
 constexpr char kOpenErrorText[] = "There was an error opening the file";
 constexpr char kSaveErrorText[] = "There was an error saving the file";
-
-int FrameAtTimeIn(const LogData& log, float t) {
-    const int n = log.frameCount;
-    if (n <= 0 || log.values[0].size() < static_cast<size_t>(n)) return -1;
-    const float* time = log.values[0].data();
-    if (time[0] > t) return 0;
-    if (time[n - 1] <= t) return n - 1;
-    if (n < 2) return -1;
-    // Times rise with the frames, so the first time above t is found by bisection.
-    const float* above = std::upper_bound(time + 1, time + n, t);
-    if (above == time + n) return -1;
-    const int i = static_cast<int>(above - time);
-    const float f = (t - time[i - 1]) / (time[i] - time[i - 1]);
-    return f > 0.5f ? i : i - 1;
-}
 
 }  // namespace
 
@@ -233,11 +219,11 @@ void CDataLogDoc::AfterFrameSetChanged() {
 }
 
 int CDataLogDoc::FrameAtTime(float t) const {
-    return FrameAtTimeIn(m_main, t);
+    return NearestFrameAtTime(m_main, t);
 }
 
 int CDataLogDoc::ComparisonFrameAtTime(float t) const {
-    return m_comparisonLoaded ? FrameAtTimeIn(m_comparison, t) : -1;
+    return m_comparisonLoaded ? NearestFrameAtTime(m_comparison, t) : -1;
 }
 
 float CDataLogDoc::TimeOfFrame(int frame) const {

@@ -138,19 +138,4 @@ int AutoZero(LogData& log, int channel, uint32_t condition, float trigger) {
     if (frame >= 0) SetZeroTimeAtFrame(log, frame);
     return frame;
 }
-
-int NearestFrameAtTime(const LogData& log, float t) {
-    const int n = log.frameCount;
-    if (n <= 0 || log.values[0].size() < size_t(n)) return -1;
-    const float* time = log.values[0].data();
-    if (time[0] > t) return 0;
-    if (time[n - 1] <= t) return n - 1;
-    if (n < 2) return -1;
-    const float* above = std::upper_bound(time + 1, time + n, t);
-    if (above == time + n) return -1;
-    const int i = int(above - time);
-    const float f = (t - time[i - 1]) / (time[i] - time[i - 1]);
-    return f > 0.5f ? i : i - 1;
-}
-
 }  // namespace quillon

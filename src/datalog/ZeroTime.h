@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "datalog/FrameAtTime.h"
 #include "datalog/LogData.h"
 
 namespace quillon {
@@ -57,8 +58,5 @@ int FindAutoZeroFrame(const LogData& log, int channel, uint32_t condition, float
 /// FindAutoZeroFrame, then the zero time at the frame found. The frame, or -1 (nothing changed;
 /// the caller shows kConditionNotFoundText).
 int AutoZero(LogData& log, int channel, uint32_t condition, float trigger);
-
-/// The frame nearest to time t (a tie goes to the earlier frame); -1 without frames.
-int NearestFrameAtTime(const LogData& log, float t);
 
 }  // namespace quillon
