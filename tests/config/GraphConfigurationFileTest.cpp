@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
+#include <iterator>
+#include <tuple>
 #include <unistd.h>
 
 #include "config/GraphConfigurationFile.h"
@@ -26,9 +27,7 @@ std::string TempPath(const std::string& name) {
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteAll(const std::string& path, const std::string& bytes) {
@@ -47,26 +46,19 @@ TEST(GraphConfigurationFileTest, DefaultConfigurationHasEightViewsOfConsecutiveC
     const GraphConfiguration config = DefaultGraphConfiguration();
     EXPECT_EQ(GraphViewTitle(config.views[0]), "View #1");
     EXPECT_EQ(GraphViewTitle(config.views[7]), "View #8");
-    EXPECT_EQ(config.views[0].entries[0].channel, 1u);
-    EXPECT_EQ(config.views[0].entries[15].channel, 16u);
-    EXPECT_EQ(config.views[7].entries[15].channel, 128u);
-    for (const GraphView& view : config.views)
-        for (const GraphViewEntry& entry : view.entries) {
-            EXPECT_EQ(entry.graph, 1);
-            EXPECT_EQ(entry.axisDisplay, 1);
-            EXPECT_EQ(entry.panel, 0u);
-            EXPECT_EQ(entry.filter, 0u);
+    for (int v = 0; v < kViewCount; ++v)
+        for (int e = 0; e < kViewEntryCount; ++e) {
+            const GraphViewEntry& entry = config.views[v].entries[e];
+            ASSERT_EQ(entry.channel, uint32_t(v * 16 + e + 1));
+            ASSERT_EQ(std::tuple(entry.graph, entry.axisDisplay, entry.panel, entry.filter),
+                      std::tuple(1, 1, 0u, 0u));
         }
-    for (int c = 1; c <= 440; ++c) {
-        const ChannelAxisSetting expected = DefaultAxisSetting(c);
-        EXPECT_EQ(config.axes[c - 1].autoscale, expected.autoscale) << c;
-        EXPECT_EQ(config.axes[c - 1].minimum, expected.minimum) << c;
-        EXPECT_EQ(config.axes[c - 1].maximum, expected.maximum) << c;
-    }
-    for (const MathChannelDefinition& math : config.math) {
-        EXPECT_EQ(MathChannelName(math), "");
-        EXPECT_EQ(MathChannelFormula(math), "");
-    }
+    // Axes take the channels' own defaults (RPM fixed at 0..10000), math channels are empty.
+    EXPECT_EQ(std::tuple(config.axes[1].autoscale, config.axes[1].minimum, config.axes[1].maximum),
+              std::tuple(0, 0.0f, 10000.0f));
+    EXPECT_EQ(config.axes[439].autoscale, 1);
+    EXPECT_EQ(MathChannelName(config.math[9]), "");
+    EXPECT_EQ(MathChannelFormula(config.math[0]), "");
 }
 
 TEST(GraphConfigurationFileTest, FieldsSitAtTheirLittleEndianOffsets) {
@@ -80,16 +72,10 @@ TEST(GraphConfigurationFileTest, FieldsSitAtTheirLittleEndianOffsets) {
     ASSERT_EQ(b.size(), 10218u);
     const uint8_t* entry = b.data() + 276 + 20 + 2 * 16;
     EXPECT_EQ(std::memcmp(b.data() + 276, "Boost", 6), 0);
-    EXPECT_EQ(entry[0], 0x04);
-    EXPECT_EQ(entry[3], 0x01);
-    EXPECT_EQ(entry[4], 1);
-    EXPECT_EQ(entry[6], 0xAA);
-    EXPECT_EQ(entry[7], 0xBB);
-    EXPECT_EQ(LoadU32(entry + 8), 4u);
-    EXPECT_EQ(LoadU32(entry + 12), 5u);
+    EXPECT_EQ(std::vector<uint8_t>(entry, entry + 16),
+              (std::vector<uint8_t>{4, 3, 2, 1, 1, 0, 0xAA, 0xBB, 4, 0, 0, 0, 5, 0, 0, 0}));
     const uint8_t* axis = b.data() + 2208 + 439 * 12;
-    EXPECT_EQ(axis[0], 1);
-    EXPECT_EQ(axis[3], 9);
+    EXPECT_EQ(std::vector<uint8_t>(axis, axis + 4), (std::vector<uint8_t>{1, 7, 8, 9}));
     EXPECT_EQ(LoadF32(axis + 4), -1.5f);
     EXPECT_EQ(LoadF32(axis + 8), 2.0f);
     const uint8_t* math = b.data() + 7488 + 9 * 273;

@@ -59,8 +59,7 @@ TEST(DataLogFile, ReadsEverySlotAndWritesTheSameBytesBack) {
     SampleLogOptions o = Frames(700);  // several blocks plus a part block
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     LogData log = Load(bytes);
-    ASSERT_EQ(log.frameCount, 700);
-    EXPECT_EQ(log.values[0].size(), 701u);
+    ASSERT_EQ(std::pair(log.frameCount, log.values[0].size()), std::pair(700, size_t(701)));
     EXPECT_EQ(log.firstTimestamp, o.startTimestamp);
     EXPECT_EQ(0, std::memcmp(log.header.bytes.data(), bytes.data(), 7712));
     EXPECT_EQ(0, std::memcmp(log.config.bytes.data(), bytes.data() + 7712, 8492));
@@ -87,8 +86,7 @@ TEST(DataLogFile, ReadsEverySlotAndWritesTheSameBytesBack) {
         lastDone = done, lastTotal = total;
     });
     ASSERT_TRUE(r.ok()) << r.message;
-    EXPECT_EQ(lastDone, 700);
-    EXPECT_EQ(lastTotal, 700);
+    EXPECT_EQ((std::pair{lastDone, lastTotal}), (std::pair<int64_t, int64_t>{700, 700}));
     for (int s = 0; s < kSlotCount; ++s) {
         ASSERT_EQ(0, std::memcmp(fromFile.values[s].data(), log.values[s].data(), 701 * 4)) << s;
         ASSERT_EQ(0, std::memcmp(fromFile.status[s].data(), log.status[s].data(), 701 * 4)) << s;
@@ -132,10 +130,9 @@ TEST(DataLogFile, FirstTimestampRuleBackwardTimestampsAndDiagStatuses) {
             StoreU32(FrameAt(bytes, i) + 8 * s + 4, uint32_t(s));
     LogData log = Load(bytes);
     EXPECT_EQ(log.firstTimestamp, o.startTimestamp + 10);
-    EXPECT_FLOAT_EQ(log.values[0][0], -1.0f);
-    EXPECT_FLOAT_EQ(log.values[0][1], -1.0f);
-    EXPECT_FLOAT_EQ(log.values[0][2], 0.01f - 1.0f);
-    EXPECT_FLOAT_EQ(log.values[0][3], -0.51f - 1.0f);
+    const float times[] = {-1.0f, -1.0f, 0.01f - 1.0f, -0.51f - 1.0f};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(log.values[0][size_t(i)], times[i]) << i;
     // Diag statuses are zeroed, their neighbours kept.
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(log.status[241][size_t(i)], 241u);
@@ -146,23 +143,19 @@ TEST(DataLogFile, FirstTimestampRuleBackwardTimestampsAndDiagStatuses) {
 }
 
 TEST(DataLogFile, RunningMaximaOfRpmAndMap) {
-    LogData log = Load(GenerateV4Bytes(Frames(6000)));
-    EXPECT_EQ(log.maxRpm,
-              *std::max_element(log.values[kRpmSlot].begin(), log.values[kRpmSlot].begin() + 6000));
-    EXPECT_EQ(log.maxMap,
-              *std::max_element(log.values[kMapSlot].begin(), log.values[kMapSlot].begin() + 6000));
-    EXPECT_GT(log.maxRpm, 7000.0f);
-
-    // A NaN takes the maximum, and the next value replaces the NaN.
-    std::vector<uint8_t> bytes = GenerateV4Bytes(Frames(3));
+    // The largest value wins; a NaN takes the maximum, and the next value replaces the NaN.
+    std::vector<uint8_t> bytes = GenerateV4Bytes(Frames(4));
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float rpms[] = {9000, nan, 50};
-    for (int i = 0; i < 3; ++i)
+    const float rpms[] = {9000, nan, 50, 20}, maps[] = {100, 300, 200, nan};
+    for (int i = 0; i < 4; ++i) {
         StoreF32(FrameAt(bytes, i) + 8 * kRpmSlot, rpms[i]);
-    StoreF32(FrameAt(bytes, 2) + 8 * kMapSlot, nan);
-    LogData odd = Load(bytes);
-    EXPECT_EQ(odd.maxRpm, 50.0f);
-    EXPECT_TRUE(std::isnan(odd.maxMap));
+        StoreF32(FrameAt(bytes, i) + 8 * kMapSlot, maps[i]);
+    }
+    LogData log = Load(bytes);
+    EXPECT_EQ(log.maxRpm, 50.0f);
+    EXPECT_TRUE(std::isnan(log.maxMap));
+    StoreF32(FrameAt(bytes, 3) + 8 * kMapSlot, 250);
+    EXPECT_EQ(Load(bytes).maxMap, 300.0f);
 }
 
 TEST(DataLogFile, PartialTrailingFrameLandsInTheSpareElement) {
@@ -170,8 +163,7 @@ TEST(DataLogFile, PartialTrailingFrameLandsInTheSpareElement) {
     o.trailingBytes = 20;  // timestamp, RPM value and status, half of the next slot
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     LogData log = Load(bytes);
-    ASSERT_EQ(log.frameCount, 5);
-    ASSERT_EQ(log.values[1].size(), 6u);
+    ASSERT_EQ(std::pair(log.frameCount, log.values[1].size()), std::pair(5, size_t(6)));
     const uint8_t* tail = FrameAt(bytes, 5);
     EXPECT_EQ(log.values[kRpmSlot][5], LoadF32(tail + 8));
     EXPECT_EQ(log.status[kRpmSlot][5], LoadU32(tail + 12));
