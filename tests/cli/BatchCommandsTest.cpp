@@ -1,8 +1,10 @@
-// The verbs that write files: upgrade, zero, crop and export-csv. Their output, exit status and
-// files, and that an input file is never changed.
+// The command-line verbs: info, expand, stats and math report on a log; upgrade, zero, crop and
+// export-csv write files. Their output, exit status, files and bad input, and that an input file
+// is never changed.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,9 +17,12 @@
 #include <vector>
 
 #include "config/GraphConfigurationFile.h"
+#include "datalog/ChannelStatistics.h"
 #include "datalog/DataLogFile.h"
 #include "datalog/DataLogFrame.h"
+#include "datalog/DlzCodec.h"
 #include "datalog/ZeroTime.h"
+#include "formula/MathChannels.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
 
@@ -27,12 +32,19 @@ using namespace quillon;
 namespace {
 
 struct CliRun {
-    int status;
-    std::string out;
+    int status = -1;
+    std::string out;  // stdout
+    std::string err;  // stderr
 };
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+std::string Shortest(float value) {
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, end);
 }
 
 std::string Read(const std::string& path) {
@@ -55,12 +67,13 @@ class BatchCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("quillon-batch-" + std::to_string(::getpid()) + "-" +
+                ("quillon-cli-" + std::to_string(::getpid()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
         m_options.frames = 1000;
         m_options.rate = 100.0;
+        ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
     }
     void TearDown() override { fs::remove_all(m_dir); }
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
@@ -72,10 +85,13 @@ protected:
         return quoted;
     }
 
-    /// Runs the tool; stdout and stderr together.
-    static CliRun Cli(const std::string& args) {
-        const std::string command = std::string("'") + QUILLON_CLI_PATH + "' " + args + " 2>&1";
-        CliRun run{-1, {}};
+    /// Runs the tool through the shell with a documents folder of its own, `shellPrefix` first
+    /// (for example a ulimit).
+    CliRun Run(const std::string& args, const std::string& shellPrefix = "") const {
+        const std::string errPath = Path("stderr.txt");
+        const std::string command = shellPrefix + "XDG_DOCUMENTS_DIR=" + Quoted("docs") + " '" +
+                                    QUILLON_CLI_PATH + "' " + args + " 2>'" + errPath + "'";
+        CliRun run;
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe) return run;
         char buffer[4096];
@@ -84,6 +100,8 @@ protected:
             run.out.append(buffer, n);
         const int status = ::pclose(pipe);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream err(errPath);
+        run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
         return run;
     }
 
@@ -93,11 +111,126 @@ protected:
 
 }  // namespace
 
+TEST_F(BatchCommandsTest, InfoSummarisesHeaderFramesAndAvailableChannels) {
+    m_options.startTimestamp = 1767282202125;  // 15:43:22.125 UTC
+    m_options.zeroTime = 2.5f;
+    ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
+    CliRun run = Run("info " + Quoted("run.dl"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* line :
+         {"Logfile Version: 0.4\n", "Date: 20260101\n", "Global File: C:\\Tunes\\race_car_v3.gbl\n",
+          "Firmware Version: 04020011\n", "ECU ID: 180001\n", "Zero Time: 2.500 sec\n",
+          "Start Time: 15:43:22.125 (UTC)\n", "Frames: 1000\n", "Duration: 9.990 sec\n"})
+        EXPECT_TRUE(Contains(run.out, line)) << line << run.out;
+    // Named and unnamed configurable channels; the degree sign comes out as UTF-8; channels
+    // that the configuration does not enable are left out.
+    for (const char* part : {"    303  EGT Cyl 1 ",
+                             "%.0f\xC2\xB0"
+                             "F\n",
+                             "    304  Input #6 ", "    383  Output #5 "})
+        EXPECT_TRUE(Contains(run.out, part)) << part << run.out;
+    EXPECT_FALSE(Contains(run.out, "  W/M Injection "));
+    EXPECT_FALSE(Contains(run.out, "    305  "));
+
+    CliRun json = Run("info --json " + Quoted("run.dl"));
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out.front(), '{');
+    for (const char* part :
+         {"\"frames\": 1000,", "\"duration\": 9.99,", "\"startTime\": \"15:43:22.125\",",
+          "\"globalFile\": \"C:\\\\Tunes\\\\race_car_v3.gbl\",",
+          "{\"number\": 303, \"name\": \"EGT Cyl 1\", \"unit\": \"\\u00b0F\", "
+          "\"format\": \"%.0f\\u00b0F\"}"})
+        EXPECT_TRUE(Contains(json.out, part)) << part;
+}
+
+TEST_F(BatchCommandsTest, InfoAndExpandReadDlzWithoutWritingBesideIt) {
+    ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
+    CliRun run = Run("info " + Quoted("Packed.DLZ"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "Frames: 1000\n"));
+    EXPECT_FALSE(fs::exists(Path("packed.dl")));
+
+    CliRun expand = Run("expand " + Quoted("Packed.DLZ"));
+    ASSERT_EQ(expand.status, 0) << expand.err;
+    EXPECT_EQ(expand.out, Path("packed.dl") + "\n");
+    EXPECT_EQ(fs::file_size(Path("packed.dl")), kFramesOffset + 1000 * kFrameSize);
+    EXPECT_FALSE(fs::exists(Path("Packed.DLZ.flip")));
+    EXPECT_FALSE(fs::exists(Path("Packed.DLZ.flipdecomp")));
+}
+
+TEST_F(BatchCommandsTest, StatsOfTheWholeLogAndOfATimeRangeUseTheNearestFrames) {
+    CliRun all = Run("stats " + Quoted("run.dl") + " --json");
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_TRUE(Contains(all.out, "\"frames\":1000,\"first\":0,\"end\":1000"));
+    // Time runs 0.00 .. 9.99 s: the whole log's time statistics.
+    EXPECT_TRUE(Contains(all.out,
+                         "{\"channel\":1,\"name\":\"RTC\",\"unit\":\"sec\",\"minimum\":0,"
+                         "\"maximum\":9.99,"))
+        << all.out.substr(0, 400);
+    EXPECT_TRUE(Contains(all.out, "\"count\":1000,\"slope\":1}"));
+
+    // 2.004 s is nearest to frame 200, 4.986 s to frame 499: frames 200 .. 499.
+    CliRun range = Run("stats " + Quoted("run.dl") + " --from 2.004 --to 4.986 --json");
+    ASSERT_EQ(range.status, 0) << range.err;
+    EXPECT_TRUE(Contains(range.out, "\"first\":200,\"end\":500"));
+    EXPECT_TRUE(Contains(range.out, "\"minimum\":2,\"maximum\":4.99,"));
+    EXPECT_TRUE(Contains(range.out, "\"count\":300,"));
+    // One frame: both times nearest to the same frame.
+    EXPECT_TRUE(
+        Contains(Run("stats " + Quoted("run.dl") + " --from 3 --to 3 --json").out, "\"count\":1,"));
+
+    CliRun text = Run("stats " + Quoted("run.dl") + " --to 1");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(Contains(text.out, "frames 0 to 100 of 1000")) << text.out;
+    EXPECT_TRUE(Contains(text.out, "   1 RTC"));
+}
+
+TEST_F(BatchCommandsTest, MathPrintsDefinedChannelsWithTheirStatistics) {
+    GraphConfiguration config = DefaultGraphConfiguration();
+    std::strcpy(config.math[0].name, "Double RPM");
+    std::strcpy(config.math[0].formula, "[002]*2");
+    std::strcpy(config.math[2].name, "Boost per RPM");
+    std::strcpy(config.math[2].formula, "([029]-100)/([002]+1)");
+    std::strcpy(config.math[4].formula, "[002]");  // no name: inactive
+    ASSERT_TRUE(WriteGraphConfigurationFile(Path("setup.graph"), config));
+
+    const CliRun run =
+        Run("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph") + " --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "\"frames\":1000")) << run.out;
+    EXPECT_FALSE(Contains(run.out, "\"math\":5")) << run.out;
+    // The same computation in process gives the printed figures.
+    LogData log;
+    ASSERT_TRUE(ReadDataLog(Path("run.dl"), log).ok());
+    ComputeMathChannels(log, config);
+    ComputeChannelStats(log, 0, log.frameCount, log.stats);
+    for (int math : {1, 3}) {
+        const int c = kFirstMathChannel + math - 1;
+        const ChannelStats& s = log.stats[c - 1];
+        const std::string row =
+            "{\"channel\":" + std::to_string(c) + ",\"math\":" + std::to_string(math) +
+            ",\"name\":\"" + config.math[math - 1].name + "\",\"formula\":\"" +
+            config.math[math - 1].formula + "\",\"minimum\":" + Shortest(s.minimum) +
+            ",\"maximum\":" + Shortest(s.maximum) + ",\"average\":" + Shortest(s.average);
+        EXPECT_TRUE(Contains(run.out, row)) << row << "\n" << run.out;
+    }
+
+    const CliRun text = Run("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph"));
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(Contains(text.out, "369 Double RPM")) << text.out;
+    EXPECT_TRUE(Contains(text.out, "([029]-100)/([002]+1)")) << text.out;
+
+    ASSERT_TRUE(WriteGraphConfigurationFile(Path("none.graph"), DefaultGraphConfiguration()));
+    const CliRun none = Run("math " + Quoted("run.dl") + " --graph " + Quoted("none.graph"));
+    EXPECT_EQ(none.status, 0);
+    EXPECT_TRUE(Contains(none.out, "no math channels defined")) << none.out;
+}
+
 TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
     for (int layout = 1; layout <= 3; ++layout)
         ASSERT_TRUE(WriteLegacyLog(Path("v" + std::to_string(layout) + ".dl"), layout, m_options));
     ASSERT_TRUE(WriteSampleLog(Path("new.dl"), m_options));
-    CliRun run = Cli("upgrade " + Quoted("v1.dl") + " " + Quoted("missing.dl") + " " +
+    CliRun run = Run("upgrade " + Quoted("v1.dl") + " " + Quoted("missing.dl") + " " +
                      Quoted("v3.dl") + " " + Quoted("new.dl"));
     EXPECT_EQ(run.status, 1);
     const std::string converted =
@@ -109,8 +242,8 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
                            Path("v3.dl") + "\n-VERSION:V3\n" + converted + "Converting " +
                            Path("new.dl") + "\n-VERSION:V4 - upgrade not required\n");
 
-    run = Cli("upgrade " + Quoted("v2.dl"));
-    EXPECT_EQ(run.status, 0) << run.out;
+    run = Run("upgrade " + Quoted("v2.dl"));
+    EXPECT_EQ(run.status, 0) << run.err;
     // Every converted file opens as a V4 log with the sample's frames.
     for (const char* name : {"v1.V4.dl", "v2.V4.dl", "v3.V4.dl"}) {
         LogData log;
@@ -119,15 +252,14 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
         EXPECT_EQ(log.frameCount, 1000);
         EXPECT_EQ(log.firstTimestamp, m_options.startTimestamp);
     }
-    EXPECT_EQ(Cli("upgrade").status, 2);
 }
 
 TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     m_options.frames = 3000;  // past the launch
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
     const std::string before = Read(Path("run.dl"));
-    CliRun run = Cli("zero " + Quoted("run.dl") + " --at 2.456");
-    ASSERT_EQ(run.status, 0) << run.out;
+    CliRun run = Run("zero " + Quoted("run.dl") + " --at 2.456");
+    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Read(Path("run.dl")), before);
     LogData log;
     ASSERT_TRUE(ReadDataLog(Path("run.zeroed.dl"), log).ok());
@@ -135,50 +267,38 @@ TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     EXPECT_NEAR(log.values[0][246], 0.0f, 1e-6);
 
     // -o names the output; it may not be the input itself.
-    run = Cli("zero " + Quoted("run.dl") + " --at 1 -o " + Quoted("out.dl"));
-    ASSERT_EQ(run.status, 0) << run.out;
+    run = Run("zero " + Quoted("run.dl") + " --at 1 -o " + Quoted("out.dl"));
+    ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_TRUE(ReadDataLog(Path("out.dl"), log).ok());
     EXPECT_FLOAT_EQ(log.header.Get(DataLogHeader::zeroTime), 1.0f);
-    EXPECT_EQ(Cli("zero " + Quoted("run.dl") + " --at 1 -o " + Quoted("./run.dl")).status, 1);
+    EXPECT_EQ(Run("zero " + Quoted("run.dl") + " --at 1 -o " + Quoted("./run.dl")).status, 1);
     EXPECT_EQ(Read(Path("run.dl")), before);
 
     LogData original;
     ASSERT_TRUE(ReadDataLog(Path("run.dl"), original).ok());
     const int expected = FindAutoZeroFrame(original, 2, kAutoZeroGreaterThan, 3000.0f);
     ASSERT_GT(expected, 0);
-    run = Cli("zero " + Quoted("run.dl") + " --when 2 '>' 3000 -o " + Quoted("when.dl"));
-    ASSERT_EQ(run.status, 0) << run.out;
+    run = Run("zero " + Quoted("run.dl") + " --when 2 '>' 3000 -o " + Quoted("when.dl"));
+    ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_TRUE(ReadDataLog(Path("when.dl"), log).ok());
     EXPECT_NEAR(log.values[0][expected], 0.0f, 1e-6);
-
-    run = Cli("zero " + Quoted("run.dl") + " --when 2 '>' 1e9 -o " + Quoted("none.dl"));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.out, "The condition was not found.")) << run.out;
-    EXPECT_FALSE(fs::exists(Path("none.dl")));
-    for (const char* bad :
-         {"--at 1 --when 2 '>' 5", "", "--when 0 '>' 5", "--when 2 '=' 5", "--at x"})
-        EXPECT_EQ(Cli("zero " + Quoted("run.dl") + " " + bad).status, 2) << bad;
-    EXPECT_EQ(Cli("zero " + Quoted("missing.dl") + " --at 1").status, 1);
 }
 
 TEST_F(BatchCommandsTest, CropKeepsTheFramesBetweenTheNearestFrames) {
-    ASSERT_TRUE(WriteSampleDlz(Path("Run.DLZ"), m_options));
-    CliRun run = Cli("crop " + Quoted("Run.DLZ") + " --start 1.004 --end 7.994");
-    ASSERT_EQ(run.status, 0) << run.out;
+    ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
+    CliRun run = Run("crop " + Quoted("Packed.DLZ") + " --start 1.004 --end 7.994");
+    ASSERT_EQ(run.status, 0) << run.err;
     LogData log;
-    ASSERT_TRUE(ReadDataLog(Path("Run.cropped.dl"), log).ok());
+    ASSERT_TRUE(ReadDataLog(Path("Packed.cropped.dl"), log).ok());
     EXPECT_EQ(log.frameCount, 700);  // frames 100 to 799
     EXPECT_EQ(log.firstTimestamp, SampleFrameTimestamp(m_options, 100));
     EXPECT_EQ(log.values[0][0], 0.0f);
-    EXPECT_FALSE(fs::exists(Path("run.dl")));  // decoded in memory only
+    EXPECT_FALSE(fs::exists(Path("packed.dl")));  // decoded in memory only
 
-    ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
-    run = Cli("crop " + Quoted("run.dl") + " --end 3 -o " + Quoted("end.dl"));
-    ASSERT_EQ(run.status, 0) << run.out;
+    run = Run("crop " + Quoted("run.dl") + " --end 3 -o " + Quoted("end.dl"));
+    ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_TRUE(ReadDataLog(Path("end.dl"), log).ok());
     EXPECT_EQ(log.frameCount, 301);
-    EXPECT_EQ(Cli("crop " + Quoted("run.dl") + " --start 5 --end 2").status, 1);
-    EXPECT_EQ(Cli("crop " + Quoted("run.dl")).status, 2);
 }
 
 TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
@@ -186,8 +306,8 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
     m_options.rate = 50.0;
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
     const std::string before = Read(Path("run.dl"));
-    CliRun run = Cli("export-csv " + Quoted("run.dl"));
-    ASSERT_EQ(run.status, 0) << run.out;
+    CliRun run = Run("export-csv " + Quoted("run.dl"));
+    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, Path("run.csv") + "\n");
     EXPECT_EQ(Read(Path("run.dl")), before);
 
@@ -212,8 +332,8 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
 
     // A .dlz gives the same text and leaves no decoded log beside it.
     ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
-    run = Cli("export-csv " + Quoted("Packed.DLZ"));
-    ASSERT_EQ(run.status, 0) << run.out;
+    run = Run("export-csv " + Quoted("Packed.DLZ"));
+    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, Path("packed.csv") + "\n");
     EXPECT_EQ(Read(Path("packed.csv")), Read(Path("run.csv")));
     EXPECT_FALSE(fs::exists(Path("packed.dl")));
@@ -223,9 +343,9 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
     std::strcpy(config.math[0].name, "Double RPM");
     std::strcpy(config.math[0].formula, "[002]*2");
     ASSERT_TRUE(WriteGraphConfigurationFile(Path("math.graph"), config));
-    run = Cli("export-csv " + Quoted("run.dl") + " --graph " + Quoted("math.graph") + " -o " +
+    run = Run("export-csv " + Quoted("run.dl") + " --graph " + Quoted("math.graph") + " -o " +
               Quoted("math.csv"));
-    ASSERT_EQ(run.status, 0) << run.out;
+    ASSERT_EQ(run.status, 0) << run.err;
     const auto math = Split(Read(Path("math.csv")), '\n');
     ASSERT_GT(math.size(), 10u);
     EXPECT_EQ(Split(math[0], ',')[369], "Double RPM");
@@ -236,44 +356,122 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
 }
 
 TEST_F(BatchCommandsTest, ExportCsvReportsBadInputAndOverwritesNothing) {
-    m_options.frames = 300;
-    ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
     const std::string log = Quoted("run.dl");
     const std::string before = Read(Path("run.dl"));
 
     // Never the log itself, whatever -o says.
-    CliRun run = Cli("export-csv " + log + " -o " + log);
+    CliRun run = Run("export-csv " + log + " -o " + log);
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.out, "is the log itself")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "is the log itself")) << run.err;
     EXPECT_EQ(Read(Path("run.dl")), before);
 
     // A log without ".dl" in its name gets ".csv" appended, not itself as the target.
     fs::copy_file(Path("run.dl"), Path("run.log"));
-    run = Cli("export-csv " + Quoted("run.log"));
-    EXPECT_EQ(run.status, 0) << run.out;
+    run = Run("export-csv " + Quoted("run.log"));
+    EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, Path("run.log.csv") + "\n");
     EXPECT_EQ(Read(Path("run.log")), before);
 
-    { std::ofstream(Path("junk.dl")) << std::string(20000, 'x'); }
-    run = Cli("export-csv " + Quoted("junk.dl"));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.out, "Magic Number does not match")) << run.out;
-    EXPECT_FALSE(fs::exists(Path("junk.csv")));
-
-    { std::ofstream(Path("empty.dlz")); }
-    EXPECT_EQ(Cli("export-csv " + Quoted("empty.dlz")).status, 1);
-
     { std::ofstream(Path("old.csv")) << "old"; }
-    run = Cli("export-csv " + log + " --graph " + Quoted("missing.graph") + " -o " +
+    run = Run("export-csv " + log + " --graph " + Quoted("missing.graph") + " -o " +
               Quoted("old.csv"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.out, "There was an error opening the file")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "There was an error opening the file")) << run.err;
     EXPECT_EQ(Read(Path("old.csv")), "old");
-
-    run = Cli("export-csv " + log + " -o " + Quoted("no/such/folder/x.csv"));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.out, "There was an error opening the file")) << run.out;
-
-    EXPECT_EQ(Cli("export-csv").status, 2);
-    EXPECT_EQ(Cli("export-csv " + log + " -o").status, 2);
 }
+
+TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
+    std::vector<uint8_t> bytes = GenerateV4Bytes(m_options);
+    auto write = [&](const std::string& name, const std::vector<uint8_t>& data) {
+        std::ofstream(Path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    };
+    auto magic = bytes;
+    magic[1] = 0;
+    write("magic.dl", magic);
+    auto version = bytes;
+    version[8] = 3;
+    write("version.dl", version);
+    write("short.dl", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 500));
+    write("empty.dlz", {});
+    fs::create_directory(Path("folder.dl"));
+
+    struct Case {
+        std::string args, message;
+    };
+    const Case cases[] = {
+        {"info " + Quoted("magic.dl"), "Magic Number does not match"},
+        {"info " + Quoted("version.dl"), "Logfile Version Unrecognized"},
+        {"info " + Quoted("short.dl"), "too short"},
+        {"info " + Quoted("missing.dl"), "No such file"},
+        {"info " + Quoted("folder.dl"), "folder"},
+        {"info " + Quoted("empty.dlz"), "does not decode to a log"},
+        {"expand " + Quoted("empty.dlz"), "does not hold a log"},
+        {"expand " + Quoted("magic.dl"), "is not a .dlz file"},
+        {"expand " + Quoted("missing.dlz"), "No such file"},
+        {"stats " + Quoted("missing.dl"), "quillon-cli stats:"},
+        {"stats " + Quoted("magic.dl"), "Magic Number does not match"},
+        {"stats " + Quoted("run.dl") + " --from 5 --to 2", "holds no frames"},
+        {"math " + Quoted("run.dl") + " --graph " + Quoted("missing.graph"),
+         "There was an error opening the file"},
+        {"zero " + Quoted("missing.dl") + " --at 1", "quillon-cli zero:"},
+        {"zero " + Quoted("run.dl") + " --when 2 '>' 1e9 -o " + Quoted("none.dl"),
+         "The condition was not found."},
+        {"crop " + Quoted("run.dl") + " --start 5 --end 2", "quillon-cli crop:"},
+        {"export-csv " + Quoted("magic.dl"), "Magic Number does not match"},
+        {"export-csv " + Quoted("empty.dlz"), "quillon-cli export-csv:"},
+        {"export-csv " + Quoted("run.dl") + " -o " + Quoted("no/such/folder/x.csv"),
+         "There was an error opening the file"},
+    };
+    for (const Case& c : cases) {
+        CliRun run = Run(c.args);
+        EXPECT_EQ(run.status, 1) << c.args;
+        EXPECT_TRUE(Contains(run.err, c.message)) << c.args << ": " << run.err;
+        EXPECT_TRUE(run.out.empty()) << c.args;
+    }
+    for (const char* name : {"empty.dl", "none.dl", "magic.csv", "empty.csv"})
+        EXPECT_FALSE(fs::exists(Path(name))) << name;
+    // Usage errors: status 2.
+    const std::string log = " " + Quoted("run.dl");
+    std::vector<std::string> usage = {"info",
+                                      "expand",
+                                      "stats",
+                                      "upgrade",
+                                      "export-csv",
+                                      "stats" + log + " --from abc",
+                                      "stats" + log + " --from nan",
+                                      "stats" + log + " --bogus",
+                                      "math" + log,
+                                      "crop" + log,
+                                      "export-csv" + log + " -o"};
+    for (const char* bad :
+         {"--at 1 --when 2 '>' 5", "", "--when 0 '>' 5", "--when 2 '=' 5", "--at x"})
+        usage.push_back("zero" + log + " " + bad);
+    for (const std::string& args : usage)
+        EXPECT_EQ(Run(args).status, 2) << args;
+    EXPECT_TRUE(Contains(Run("math" + log).err, "usage: math LOG --graph FILE.graph [--json]"));
+}
+
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's shadow memory needs more address space
+TEST_F(BatchCommandsTest, ADlzThatExpandsBeyondMemoryIsReported) {
+    // 2 million escapes of 255 zero bytes: 6 MB that decode to 510 MB, under a 300 MB limit.
+    std::vector<uint8_t> stream;
+    for (int i = 0; i < 2000000; ++i)
+        stream.insert(stream.end(), {0xFF, 0xFF, 0x00});
+    std::vector<uint8_t> dlz(stream.size());
+    FlipWords(stream.data(), stream.size(), dlz.data());
+    std::ofstream(Path("huge.dlz"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(dlz.data()), std::streamsize(dlz.size()));
+    CliRun run = Run("info " + Quoted("huge.dlz"), "ulimit -v 300000; ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "does not fit in memory")) << run.err;
+
+    // A 2 GB log (sparse on disk) whose columns cannot be allocated.
+    m_options.frames = 1;
+    ASSERT_TRUE(WriteSampleLog(Path("big.dl"), m_options));
+    fs::resize_file(Path("big.dl"), kFramesOffset + 600000 * kFrameSize);
+    run = Run("info " + Quoted("big.dl"), "ulimit -v 1000000; ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "not enough memory to load")) << run.err;
+}
+#endif
