@@ -6,19 +6,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "samplegen/SampleLog.h"
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
+#include "controls/CButtonViewShift.h"
 #include "controls/CGDIPCheckbox.h"
 #include "controls/CGDIPDataMonitorValue.h"
 #include "controls/CGDIPGlowLabel.h"
 #include "controls/CNumericEdit.h"
 #include "controls/NumericFormat.h"
 #include "datalog/CDataLogDoc.h"
-#include "controls/CButtonViewShift.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 #include "datalog/ComparisonLog.h"
+#include "samplegen/SampleLog.h"
 #include "views/CDataLogValues.h"
 #include "views/CDlgDataLogValue.h"
 
@@ -34,36 +34,50 @@ struct HintSpy : IDataLogView {
     void OnUpdate(IDataLogView*, int hint) override { hints.push_back(hint); }
 };
 
-GraphViewEntry Entry(uint32_t channel, bool graph = true, uint32_t filter = 0) {
-    GraphViewEntry e;
-    e.channel = channel;
-    e.graph = graph;
-    e.axisDisplay = 1;
-    e.filter = filter;
-    return e;
+GraphViewEntry Entry(uint32_t channel, uint32_t filter = 0) {
+    return {channel, 1, 1, {}, 0, filter};
 }
 
 }  // namespace
 
 class ValuesViewTest : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-    void statusTextReplacesTheNumber();
-    void unavailableChannelShowsOnlyItsName();
-    void graphCheckboxTogglesAxisControlsAndSaves();
-    void axisFieldsWriteTheChannelRange();
-    void viewSteppingSkipsEmptyViews();
-    void interpolationBetweenFrames();
-    void comparisonValueInterpolatedAtCursorTime();
-    void updateStatsZoomedAndWhole();
 
-private:
-    std::string WriteLog(const char* name, int frames, double rate, uint32_t seed);
-    void LoadComparison(int frames, double rate);
-    GraphConfiguration SavedConfiguration() const;
-    int UnavailableChannel() const;
+    std::string WriteLog(const char* name, int frames, double rate, uint32_t seed) {
+        SampleLogOptions o;
+        o.frames = frames;
+        o.rate = rate;
+        o.seed = seed;
+        const std::string path = m_dir->filePath(name).toStdString();
+        std::string error;
+        if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
+        return path;
+    }
+
+    void LoadComparison(int frames, double rate) {
+        const std::string path = WriteLog("comparison.dl", frames, rate, 2);
+        QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok);
+        m_doc->SetComparisonLoaded(true, path);
+        m_doc->ComputeComparisonStats(0, m_doc->Comparison().frameCount);
+        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+    }
+
+    GraphConfiguration Saved() const {
+        GraphConfiguration saved;
+        std::string error;
+        if (!ReadGraphConfigurationFile(m_prefs->GetLastDataLogConfig(), saved, &error))
+            qWarning("%s", error.c_str());
+        return saved;
+    }
+
+    void Cursor(int frame, bool onComparison = false) {
+        m_doc->SetCursor(frame, 1, onComparison);
+        m_doc->UpdateAllViews(nullptr, kHintCursor);
+    }
+
+    QString MapText(const LogData& log, float v) const {
+        return FormatDouble(FromAnsi(GetChannelValueFormat(log.config, kMap)), double(v));
+    }
 
     QTemporaryDir* m_dir = nullptr;
     CPrefs* m_prefs = nullptr;
@@ -71,330 +85,264 @@ private:
     CDataLogDoc* m_doc = nullptr;
     CDataLogValues* m_view = nullptr;
     HintSpy m_chart;
-};
+    int m_unavailable = 0;
 
-std::string ValuesViewTest::WriteLog(const char* name, int frames, double rate, uint32_t seed) {
-    SampleLogOptions o;
-    o.frames = frames;
-    o.rate = rate;
-    o.seed = seed;
-    const std::string path = m_dir->filePath(name).toStdString();
-    std::string error;
-    if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
-    return path;
-}
-
-void ValuesViewTest::init() {
-    m_dir = new QTemporaryDir;
-    m_prefs = new CPrefs(m_dir->path().toStdString());
-    m_doc = new CDataLogDoc(*m_prefs, m_prompt);
-    QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 1000, 100.0, 1)));
-    GraphConfiguration& config = m_doc->Config();
-    GraphView& v0 = config.views[0];
-    v0 = GraphView{};
-    std::strcpy(v0.title, "Engine");
-    v0.entries[0] = Entry(kRpm);
-    v0.entries[1] = Entry(kMap);
-    v0.entries[2] = Entry(uint32_t(UnavailableChannel()));
-    v0.entries[4] = Entry(kMap, true, 3);
-    config.axes[kMap - 1].autoscale = 0;
-    config.axes[kMap - 1].minimum = 10;
-    config.axes[kMap - 1].maximum = 250;
-    m_doc->SetCurrentView(0);
-    m_doc->AddView(&m_chart);
-    m_view = new CDataLogValues(*m_doc, *m_prefs);
-    m_view->resize(500, 600);
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view));
-}
-
-void ValuesViewTest::cleanup() {
-    delete m_view;
-    m_doc->RemoveView(&m_chart);
-    m_chart.hints.clear();
-    delete m_doc;
-    delete m_prefs;
-    delete m_dir;
-}
-
-int ValuesViewTest::UnavailableChannel() const {
-    for (int c = kChannelCount; c >= 1; --c)
-        if (!IsChannelAvailable(m_doc->Main(), c)) return c;
-    return 0;
-}
-
-void ValuesViewTest::LoadComparison(int frames, double rate) {
-    const std::string path = WriteLog("comparison.dl", frames, rate, 2);
-    ComparisonLoadResult r = LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison());
-    QVERIFY(r.ok);
-    m_doc->SetComparisonLoaded(true, path);
-    m_doc->ComputeComparisonStats(0, m_doc->Comparison().frameCount);
-    m_doc->UpdateAllViews(nullptr, kHintRebuild);
-}
-
-GraphConfiguration ValuesViewTest::SavedConfiguration() const {
-    GraphConfiguration saved;
-    std::string error;
-    if (!ReadGraphConfigurationFile(m_prefs->GetLastDataLogConfig(), saved, &error))
-        qWarning("%s", error.c_str());
-    return saved;
-}
-
-void ValuesViewTest::statusTextReplacesTheNumber() {
-    LogData& main = m_doc->Main();
-    main.values[kRpm - 1][10] = 2345.4f;
-    main.status[kRpm - 1][10] = 7;  // "Unplugd", red lamp, text forced
-    m_doc->SetCursor(10, 0, false);
-    m_doc->UpdateAllViews(nullptr, kHintCursor);
-    CGDIPDataMonitorValue* display = m_view->Row(0)->MainValue();
-    QCOMPARE(display->ShownText(), QString("Unplugd"));
-    QCOMPARE(display->Lamp(), 3);
-
-    main.status[kRpm - 1][10] = 0;
-    m_doc->UpdateAllViews(nullptr, kHintCursor);
-    QCOMPARE(display->ShownText(), QString("2345"));
-    QCOMPARE(display->Lamp(), 0);
-
-    main.status[kRpm - 1][10] = 54;  // beyond the table: the number, no lamp
-    main.values[kRpm - 1][10] = kNoValue;
-    m_doc->UpdateAllViews(nullptr, kHintCursor);
-    QCOMPARE(display->ShownText(), QString("-"));
-    QCOMPARE(display->Lamp(), 0);
-    // Without a comparison log its display stays empty.
-    QCOMPARE(m_view->Row(0)->ComparisonValue()->ShownText(), QString());
-
-    m_doc->SetCursor(-1, 0, false);  // no cursor: the texts stay
-    m_doc->UpdateAllViews(nullptr, kHintCursor);
-    QCOMPARE(display->ShownText(), QString("-"));
-    m_doc->UpdateAllViews(nullptr, kHintRebuild);  // until the rows are bound anew
-    QCOMPARE(display->ShownText(), QString());
-}
-
-void ValuesViewTest::unavailableChannelShowsOnlyItsName() {
-    CDlgDataLogValue* row = m_view->Row(2);
-    QVERIFY(row->IsShown() && !row->IsAvailable() && row->IsCollapsed());
-    QCOMPARE(row->size(), row->CollapsedSize());
-    QVERIFY(row->height() < m_view->Row(0)->height());
-    QVERIFY(!row->GraphCheck()->isVisibleTo(row));
-    QVERIFY(!row->AxisCheck()->isVisibleTo(row));
-    QVERIFY(!row->MinField()->isVisibleTo(row));
-    QCOMPARE(row->OutlineWidth(), 1);
-    QVERIFY(!row->NameLabel()->Text().isEmpty());
-
-    QVERIFY(!m_view->Row(3)->IsShown());  // channel 0: no row
-    QVERIFY(!m_view->Row(3)->isVisible());
-    QVERIFY(m_view->Row(4)->NameLabel()->Text().endsWith(" - F"));
-    QVERIFY(!m_view->Row(1)->NameLabel()->Text().endsWith(" - F"));
-    // Rows are stacked in entry order with 3 pixels between them, the hidden one skipped.
-    QCOMPARE(m_view->Row(1)->y(), m_view->Row(0)->y() + m_view->Row(0)->height() + 3);
-    QCOMPARE(m_view->Row(4)->y(), m_view->Row(2)->y() + m_view->Row(2)->height() + 3);
-
-    // A channel number beyond 440 from a damaged file gets a collapsed row and no crash.
-    m_doc->Config().views[0].entries[5] = Entry(5000);
-    m_doc->UpdateAllViews(nullptr, kHintRefill);
-    QVERIFY(m_view->Row(5)->IsShown() && m_view->Row(5)->IsCollapsed());
-}
-
-void ValuesViewTest::graphCheckboxTogglesAxisControlsAndSaves() {
-    CDlgDataLogValue* row = m_view->Row(1);  // MAP, graphed, autoscale off
-    QVERIFY(row->AxisCheck()->isVisibleTo(row));
-    QVERIFY(row->MinField()->isVisibleTo(row) && row->MaxField()->isVisibleTo(row));
-    QCOMPARE(row->OutlineWidth(), 2);
-    QCOMPARE(row->OutlineColor(), QColor(0, 255, 0));  // the second chart item's colour
-
-    QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
-    QCOMPARE(row->GraphCheck()->GetCheck(), 0);
-    QVERIFY(!row->AxisCheck()->isVisibleTo(row));
-    QVERIFY(!row->MinField()->isVisibleTo(row));
-    QCOMPARE(row->OutlineWidth(), 1);
-    QCOMPARE(m_doc->Config().views[0].entries[1].graph, uint8_t(0));
-    QCOMPARE(SavedConfiguration().views[0].entries[1].graph, uint8_t(0));
-    QCOMPARE(m_chart.hints, std::vector<int>{kHintLabels});
-
-    QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
-    QVERIFY(row->AxisCheck()->isVisibleTo(row));
-    QCOMPARE(row->AxisCheck()->GetCheck(), 1);  // back with its previous tick
-    QVERIFY(row->MinField()->isVisibleTo(row));
-    QCOMPARE(SavedConfiguration().views[0].entries[1].graph, uint8_t(1));
-
-    QTest::mouseClick(row->AxisCheck(), Qt::LeftButton);
-    QCOMPARE(SavedConfiguration().views[0].entries[1].axisDisplay, uint8_t(0));
-
-    // Autoscale on hides the fields although the channel is graphed; it is the channel's flag.
-    QTest::mouseClick(row->AutoscaleCheck(), Qt::LeftButton);
-    QVERIFY(!row->MinField()->isVisibleTo(row));
-    QCOMPARE(SavedConfiguration().axes[kMap - 1].autoscale, uint8_t(1));
-    QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 0);  // until the rows are rebuilt
-    m_doc->UpdateAllViews(nullptr, kHintRefill);
-    QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 1);
-    QCOMPARE(m_chart.hints.size(), size_t(5));
-}
-
-void ValuesViewTest::axisFieldsWriteTheChannelRange() {
-    CDlgDataLogValue* row = m_view->Row(1);
-    QCOMPARE(row->MinField()->Value(), 10.0);
-    QCOMPARE(row->MaxField()->Value(), 250.0);
-    QCOMPARE(row->MinField()->DisplayFormat(),
-             FromAnsi(NumberFormatOf(GetChannelValueFormat(m_doc->Main().config, kMap))));
-    row->MaxField()->SetPos(300.5);
-    QCOMPARE(m_doc->Config().axes[kMap - 1].maximum, 300.5f);
-    QCOMPARE(SavedConfiguration().axes[kMap - 1].maximum, 300.5f);
-    QCOMPARE(SavedConfiguration().axes[kMap - 1].minimum, 10.0f);
-    QCOMPARE(m_chart.hints, std::vector<int>{kHintLabels});
-
-    // What the axis dialog's OK leaves to the row: save, hint 1, the fields from the setting.
-    m_doc->Config().axes[kMap - 1].minimum = -5;
-    m_doc->Config().axes[kMap - 1].autoscale = 1;
-    m_view->AfterAxisSetup(1);
-    QCOMPARE(row->MinField()->Value(), -5.0);
-    QVERIFY(!row->MinField()->isVisibleTo(row));
-    QCOMPARE(SavedConfiguration().axes[kMap - 1].minimum, -5.0f);
-    QCOMPARE(m_chart.hints.back(), int(kHintRefill));
-}
-
-void ValuesViewTest::viewSteppingSkipsEmptyViews() {
-    GraphConfiguration& config = m_doc->Config();
-    for (int v = 1; v < kViewCount; ++v)
-        config.views[size_t(v)] = GraphView{};
-    config.views[3].entries[7] = Entry(kRpm);
-    std::strcpy(config.views[3].title, "Three");
-    config.views[7].entries[0] = Entry(kMap);
-    std::strcpy(config.views[7].title, "Seven");
-    m_doc->UpdateAllViews(nullptr, kHintRefill);
-
-    QComboBox* combo = m_view->ViewCombo();
-    QCOMPARE(combo->count(), 4);
-    QCOMPARE(combo->itemText(1), QString("Three"));
-    QCOMPARE(combo->itemText(3), QString("Edit Views"));
-    QCOMPARE(combo->itemData(3).toInt(), 99);
-    QCOMPARE(combo->currentIndex(), 0);
-
-    QTest::mouseClick(m_view->NextButton(), Qt::LeftButton);
-    QCOMPARE(m_doc->GetCurrentView(), 3);
-    QCOMPARE(m_view->TitleLabel()->Text(), QString("Three"));
-    QVERIFY(m_view->Row(7)->IsShown() && !m_view->Row(0)->IsShown());
-    QCOMPARE(combo->currentIndex(), 1);
-    QCOMPARE(m_chart.hints.back(), int(kHintRefill));
-    m_view->StepView(1);
-    QCOMPARE(m_doc->GetCurrentView(), 7);
-    m_view->StepView(1);
-    QCOMPARE(m_doc->GetCurrentView(), 0);
-    QTest::mouseClick(m_view->PreviousButton(), Qt::LeftButton);
-    QCOMPARE(m_doc->GetCurrentView(), 7);
-
-    QSignalSpy edit(m_view, &CDataLogValues::editViewsRequested);
-    combo->activated(3);
-    QCOMPARE(edit.count(), 1);
-    QCOMPARE(combo->currentIndex(), 2);  // back on the current view
-    combo->activated(1);
-    QCOMPARE(m_doc->GetCurrentView(), 3);
-
-    config.views[3] = GraphView{};
-    config.views[7] = GraphView{};
-    m_view->StepView(1);
-    QCOMPARE(m_doc->GetCurrentView(), 0);
-    m_view->StepView(-1);
-    QCOMPARE(m_doc->GetCurrentView(), 0);
-    QCOMPARE(combo->count(), 2);
-}
-
-void ValuesViewTest::interpolationBetweenFrames() {
-    LogData& log = m_doc->Main();
-    const float t0 = log.values[0][5], t1 = log.values[0][6];
-    log.values[kMap - 1][5] = 100.0f;
-    log.values[kMap - 1][6] = 200.0f;
-    log.status[kMap - 1][5] = 6;
-    log.status[kMap - 1][6] = 7;
-    const float mid = t0 + (t1 - t0) / 4;
-    InterpolatedValue r = InterpolateAtTime(log, kMap - 1, mid);
-    QCOMPARE(r.value, (mid - t0) / (t1 - t0) * (200.0f - 100.0f) + 100.0f);
-    QCOMPARE(r.status, 6u);                    // the earlier frame's status
-    r = InterpolateAtTime(log, kMap - 1, t1);  // a frame's own time: that frame
-    QCOMPARE(r.value, 200.0f);
-    QCOMPARE(r.status, 7u);
-    const int last = log.frameCount - 1;
-    r = InterpolateAtTime(log, kMap - 1, log.values[0][size_t(last)]);
-    QCOMPARE(r.value, log.values[kMap - 1][size_t(last)]);
-    for (float t : {log.values[0][0] - 0.001f, log.values[0][size_t(last)] + 0.001f,
-                    std::numeric_limits<float>::quiet_NaN()}) {
-        r = InterpolateAtTime(log, kMap - 1, t);
-        QCOMPARE(r.value, kNoValue);
-        QCOMPARE(r.status, 0u);
+private slots:
+    void init() {
+        m_dir = new QTemporaryDir;
+        m_prefs = new CPrefs(m_dir->path().toStdString());
+        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 1000, 100.0, 1)));
+        for (int c = kChannelCount; c >= 1 && !m_unavailable; --c)
+            if (!IsChannelAvailable(m_doc->Main(), c)) m_unavailable = c;
+        GraphConfiguration& config = m_doc->Config();
+        GraphView& v0 = config.views[0];
+        v0 = GraphView{};
+        std::strcpy(v0.title, "Engine");
+        v0.entries[0] = Entry(kRpm);
+        v0.entries[1] = Entry(kMap);
+        v0.entries[2] = Entry(uint32_t(m_unavailable));
+        v0.entries[4] = Entry(kMap, 3);
+        config.axes[kMap - 1].autoscale = 0;
+        config.axes[kMap - 1].minimum = 10;
+        config.axes[kMap - 1].maximum = 250;
+        m_doc->SetCurrentView(0);
+        m_doc->AddView(&m_chart);
+        m_view = new CDataLogValues(*m_doc, *m_prefs);
+        m_view->resize(500, 600);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view));
     }
-    QCOMPARE(InterpolateAtTime(log, kSlotCount, t0).value, kNoValue);
-}
 
-void ValuesViewTest::comparisonValueInterpolatedAtCursorTime() {
-    LoadComparison(1500, 30.0);  // 50 s at 30 Hz: longer than the main log, frames in between
-    const LogData& main = m_doc->Main();
-    const LogData& comparison = m_doc->Comparison();
-    CDlgDataLogValue* row = m_view->Row(1);
+    void cleanup() {
+        delete m_view;
+        m_doc->RemoveView(&m_chart);
+        m_chart.hints.clear();
+        delete m_doc;
+        delete m_prefs;
+        delete m_dir;
+    }
 
-    m_doc->SetCursor(101, 1, false);
-    m_doc->UpdateAllViews(nullptr, kHintCursor);
-    const float t = main.values[0][101];
-    const InterpolatedValue expected = InterpolateAtTime(comparison, kMap - 1, t);
-    QVERIFY(expected.value != kNoValue);
-    QCOMPARE(row->ComparisonValue()->ValueText(),
-             FormatDouble(FromAnsi(GetChannelValueFormat(comparison.config, kMap)),
-                          double(expected.value)));
-    QVERIFY(!row->ComparisonValue()->ValueText().isEmpty());
-    // Recomputed by hand from the two comparison frames around t.
-    int i = 0;
-    while (comparison.values[0][size_t(i)] <= t)
-        ++i;
-    const float u0 = comparison.values[0][size_t(i - 1)], u1 = comparison.values[0][size_t(i)];
-    const float v0 = comparison.values[kMap - 1][size_t(i - 1)];
-    const float v1 = comparison.values[kMap - 1][size_t(i)];
-    QCOMPARE(expected.value, (t - u0) / (u1 - u0) * (v1 - v0) + v0);
+    void statusTextReplacesTheNumber() {
+        LogData& main = m_doc->Main();
+        CGDIPDataMonitorValue* display = m_view->Row(0)->MainValue();
+        main.values[kRpm - 1][10] = 2345.4f;
+        // status, shown text, lamp: 7 is "Unplugd" with a red lamp and its text forced; 54 is
+        // beyond the table: the number, no lamp.
+        const std::tuple<uint32_t, float, const char*, int> cases[] = {
+            {7, 2345.4f, "Unplugd", 3}, {0, 2345.4f, "2345", 0}, {54, kNoValue, "-", 0}};
+        for (const auto& [status, value, text, lamp] : cases) {
+            main.values[kRpm - 1][10] = value;
+            main.status[kRpm - 1][10] = status;
+            m_doc->SetCursor(10, 0, false);
+            m_doc->UpdateAllViews(nullptr, kHintCursor);
+            QCOMPARE(display->ShownText(), QString(text));
+            QCOMPARE(display->Lamp(), lamp);
+        }
+        // Without a comparison log its display stays empty.
+        QCOMPARE(m_view->Row(0)->ComparisonValue()->ShownText(), QString());
+        m_doc->SetCursor(-1, 0, false);  // no cursor: the texts stay
+        m_doc->UpdateAllViews(nullptr, kHintCursor);
+        QCOMPARE(display->ShownText(), QString("-"));
+        m_doc->UpdateAllViews(nullptr, kHintRebuild);  // until the rows are bound anew
+        QCOMPARE(display->ShownText(), QString());
+    }
 
-    // One step of the left arrow moves the comparison 0.1 s earlier and marks it edited.
-    const float before = comparison.values[0][10];
-    m_chart.hints.clear();
-    m_view->Nudge(1);
-    QCOMPARE(comparison.values[0][10], before - 0.1f);
-    QVERIFY(m_doc->IsComparisonEdited());
-    QCOMPARE(m_chart.hints, std::vector<int>{kHintRefill});
+    void unavailableChannelShowsOnlyItsName() {
+        CDlgDataLogValue* row = m_view->Row(2);
+        QVERIFY(row->IsShown() && !row->IsAvailable() && row->IsCollapsed());
+        QCOMPARE(row->size(), row->CollapsedSize());
+        QVERIFY(!row->GraphCheck()->isVisibleTo(row) && !row->AxisCheck()->isVisibleTo(row));
+        QVERIFY(!row->MinField()->isVisibleTo(row));
+        QCOMPARE(row->OutlineWidth(), 1);
+        QVERIFY(!row->NameLabel()->Text().isEmpty());
 
-    // On the comparison beyond the main log's end, the main value is "-".
-    m_doc->SetCursor(1400, 1, true);
-    m_doc->UpdateAllViews(nullptr, kHintCursor);
-    QCOMPARE(row->MainValue()->ShownText(), QString("-"));
-    QCOMPARE(row->ComparisonValue()->ValueText(),
-             FormatDouble(FromAnsi(GetChannelValueFormat(comparison.config, kMap)),
-                          double(comparison.values[kMap - 1][1400])));
-}
+        QVERIFY(!m_view->Row(3)->IsShown() && !m_view->Row(3)->isVisible());  // channel 0
+        QVERIFY(m_view->Row(4)->NameLabel()->Text().endsWith(" - F"));
+        QVERIFY(!m_view->Row(1)->NameLabel()->Text().endsWith(" - F"));
+        // Rows are stacked in entry order with 3 pixels between them, the hidden one skipped.
+        QCOMPARE(m_view->Row(1)->y(), m_view->Row(0)->y() + m_view->Row(0)->height() + 3);
+        QCOMPARE(m_view->Row(4)->y(), m_view->Row(2)->y() + m_view->Row(2)->height() + 3);
 
-void ValuesViewTest::updateStatsZoomedAndWhole() {
-    LoadComparison(1000, 100.0);
-    const LogData& main = m_doc->Main();
-    const LogData& comparison = m_doc->Comparison();
-    const float wholeEnd = main.stats[kMap - 1].endValue;
-    QCOMPARE(wholeEnd, main.values[kMap - 1][999]);
-    m_chart.hints.clear();
+        // A channel number beyond 440 from a damaged file gets a collapsed row and no crash.
+        m_doc->Config().views[0].entries[5] = Entry(5000);
+        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        QVERIFY(m_view->Row(5)->IsShown() && m_view->Row(5)->IsCollapsed());
+    }
 
-    m_view->OnUpdateStats(100, 201);  // frames 100..200 visible
-    QCOMPARE(main.stats[kMap - 1].startValue, main.values[kMap - 1][100]);
-    QCOMPARE(main.stats[kMap - 1].endValue, main.values[kMap - 1][200]);
-    QCOMPARE(main.stats[kMap - 1].count, 101u);
-    QCOMPARE(comparison.stats[kMap - 1].startValue, comparison.values[kMap - 1][100]);
-    QCOMPARE(comparison.stats[kMap - 1].endValue, comparison.values[kMap - 1][200]);
-    QCOMPARE(m_chart.hints, std::vector<int>{kHintRebuild});
-    const QString format = FromAnsi(NumberFormatOf(GetChannelValueFormat(main.config, kMap)));
-    QCOMPARE(m_view->Row(1)->StatLabel(false, 5)->Text(),
-             FormatDouble(format, double(main.values[kMap - 1][200])));
-    QCOMPARE(m_view->Row(1)->StatLabel(true, 4)->Text(),
-             FormatDouble(format, double(comparison.values[kMap - 1][100])));
+    void checkBoxesAndAxisFieldsReachTheSavedFile() {
+        CDlgDataLogValue* row = m_view->Row(1);  // MAP, graphed, autoscale off
+        QVERIFY(row->AxisCheck()->isVisibleTo(row));
+        QVERIFY(row->MinField()->isVisibleTo(row) && row->MaxField()->isVisibleTo(row));
+        QCOMPARE(row->OutlineWidth(), 2);
+        QCOMPARE(row->OutlineColor(), QColor(0, 255, 0));  // the second chart item's colour
+        QCOMPARE(row->MinField()->Value(), 10.0);
+        QCOMPARE(row->MaxField()->Value(), 250.0);
+        QCOMPARE(row->MinField()->DisplayFormat(),
+                 FromAnsi(NumberFormatOf(GetChannelValueFormat(m_doc->Main().config, kMap))));
 
-    m_view->OnUpdateStats(0, main.frameCount);  // not zoomed: the whole log, last frame included
-    QCOMPARE(main.stats[kMap - 1].endValue, wholeEnd);
-    QCOMPARE(main.stats[kMap - 1].count, 1000u);
-    QCOMPARE(comparison.stats[kMap - 1].count, 1000u);
+        row->MaxField()->SetPos(300.5);
+        QCOMPARE(m_doc->Config().axes[kMap - 1].maximum, 300.5f);
+        QCOMPARE(Saved().axes[kMap - 1].maximum, 300.5f);
+        QCOMPARE(Saved().axes[kMap - 1].minimum, 10.0f);
+        QCOMPARE(m_chart.hints, std::vector<int>{kHintLabels});
 
-    m_view->OnUpdateStats(500, 500);  // an empty window reads nothing outside the columns
-    m_view->OnUpdateStats(-5, 5000);
-    QCOMPARE(main.stats[kMap - 1].count, 1000u);
-}
+        QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
+        QCOMPARE(row->GraphCheck()->GetCheck(), 0);
+        QVERIFY(!row->AxisCheck()->isVisibleTo(row) && !row->MinField()->isVisibleTo(row));
+        QCOMPARE(row->OutlineWidth(), 1);
+        QCOMPARE(Saved().views[0].entries[1].graph, uint8_t(0));
+        QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
+        QVERIFY(row->AxisCheck()->isVisibleTo(row) && row->MinField()->isVisibleTo(row));
+        QCOMPARE(row->AxisCheck()->GetCheck(), 1);  // back with its previous tick
+        QCOMPARE(Saved().views[0].entries[1].graph, uint8_t(1));
+        QTest::mouseClick(row->AxisCheck(), Qt::LeftButton);
+        QCOMPARE(Saved().views[0].entries[1].axisDisplay, uint8_t(0));
+
+        // Autoscale on hides the fields although the channel is graphed; it is the channel's flag.
+        QTest::mouseClick(row->AutoscaleCheck(), Qt::LeftButton);
+        QVERIFY(!row->MinField()->isVisibleTo(row));
+        QCOMPARE(Saved().axes[kMap - 1].autoscale, uint8_t(1));
+        QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 0);  // until the rows are rebuilt
+        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 1);
+        QCOMPARE(m_chart.hints.size(), size_t(6));
+
+        // What the axis dialog's OK leaves to the row: save, hint 1, the fields from the setting.
+        m_doc->Config().axes[kMap - 1].minimum = -5;
+        m_doc->Config().axes[kMap - 1].autoscale = 0;
+        m_view->AfterAxisSetup(1);
+        QCOMPARE(row->MinField()->Value(), -5.0);
+        QVERIFY(row->MinField()->isVisibleTo(row));
+        QCOMPARE(Saved().axes[kMap - 1].minimum, -5.0f);
+        QCOMPARE(m_chart.hints.back(), int(kHintRefill));
+    }
+
+    void viewSteppingSkipsEmptyViews() {
+        GraphConfiguration& config = m_doc->Config();
+        for (int v = 1; v < kViewCount; ++v)
+            config.views[size_t(v)] = GraphView{};
+        config.views[3].entries[7] = Entry(kRpm);
+        std::strcpy(config.views[3].title, "Three");
+        config.views[7].entries[0] = Entry(kMap);
+        m_doc->UpdateAllViews(nullptr, kHintRefill);
+
+        QComboBox* combo = m_view->ViewCombo();
+        QCOMPARE(combo->count(), 4);
+        QCOMPARE(combo->itemText(1), QString("Three"));
+        QCOMPARE(combo->itemText(3), QString("Edit Views"));
+        QCOMPARE(combo->itemData(3).toInt(), 99);
+
+        QTest::mouseClick(m_view->NextButton(), Qt::LeftButton);
+        QCOMPARE(m_doc->GetCurrentView(), 3);
+        QCOMPARE(m_view->TitleLabel()->Text(), QString("Three"));
+        QVERIFY(m_view->Row(7)->IsShown() && !m_view->Row(0)->IsShown());
+        QCOMPARE(combo->currentIndex(), 1);
+        QCOMPARE(m_chart.hints.back(), int(kHintRefill));
+        for (int expected : {7, 0}) {
+            m_view->StepView(1);
+            QCOMPARE(m_doc->GetCurrentView(), expected);
+        }
+        QTest::mouseClick(m_view->PreviousButton(), Qt::LeftButton);
+        QCOMPARE(m_doc->GetCurrentView(), 7);
+
+        QSignalSpy edit(m_view, &CDataLogValues::editViewsRequested);
+        combo->activated(3);
+        QCOMPARE(edit.count(), 1);
+        QCOMPARE(combo->currentIndex(), 2);  // back on the current view
+        combo->activated(1);
+        QCOMPARE(m_doc->GetCurrentView(), 3);
+
+        config.views[3] = config.views[7] = GraphView{};
+        for (int step : {1, -1}) {
+            m_view->StepView(step);
+            QCOMPARE(m_doc->GetCurrentView(), 0);
+        }
+        QCOMPARE(combo->count(), 2);
+    }
+
+    void interpolationBetweenFrames() {
+        LogData& log = m_doc->Main();
+        const float t0 = log.values[0][5], t1 = log.values[0][6];
+        log.values[kMap - 1][5] = 100.0f;
+        log.values[kMap - 1][6] = 200.0f;
+        log.status[kMap - 1][5] = 6;
+        log.status[kMap - 1][6] = 7;
+        InterpolatedValue r = InterpolateAtTime(log, kMap - 1, t0 + (t1 - t0) / 4);
+        QVERIFY(std::abs(r.value - 125.0f) < 1e-3f);
+        QCOMPARE(r.status, 6u);                    // the earlier frame's status
+        r = InterpolateAtTime(log, kMap - 1, t1);  // a frame's own time: that frame
+        QCOMPARE(r.value, 200.0f);
+        QCOMPARE(r.status, 7u);
+        const size_t last = size_t(log.frameCount - 1);
+        QCOMPARE(InterpolateAtTime(log, kMap - 1, log.values[0][last]).value,
+                 log.values[kMap - 1][last]);
+        for (float t : {log.values[0][0] - 0.001f, log.values[0][last] + 0.001f,
+                        std::numeric_limits<float>::quiet_NaN()}) {
+            r = InterpolateAtTime(log, kMap - 1, t);
+            QCOMPARE(r.value, kNoValue);
+            QCOMPARE(r.status, 0u);
+        }
+        QCOMPARE(InterpolateAtTime(log, kSlotCount, t0).value, kNoValue);
+
+        // The row shows the comparison interpolated at the cursor's time (50 s at 30 Hz: longer
+        // than the main log, frames in between).
+        LoadComparison(1500, 30.0);
+        const LogData& comparison = m_doc->Comparison();
+        CDlgDataLogValue* row = m_view->Row(1);
+        Cursor(101);
+        const InterpolatedValue expected =
+            InterpolateAtTime(comparison, kMap - 1, m_doc->Main().values[0][101]);
+        QVERIFY(expected.value != kNoValue);
+        QCOMPARE(row->ComparisonValue()->ValueText(), MapText(comparison, expected.value));
+
+        // One step of the left arrow moves the comparison 0.1 s earlier and marks it edited.
+        const float before = comparison.values[0][10];
+        m_chart.hints.clear();
+        m_view->Nudge(1);
+        QCOMPARE(comparison.values[0][10], before - 0.1f);
+        QVERIFY(m_doc->IsComparisonEdited());
+        QCOMPARE(m_chart.hints, std::vector<int>{kHintRefill});
+
+        // On the comparison beyond the main log's end, the main value is "-".
+        Cursor(1400, true);
+        QCOMPARE(row->MainValue()->ShownText(), QString("-"));
+        QCOMPARE(row->ComparisonValue()->ValueText(),
+                 MapText(comparison, comparison.values[kMap - 1][1400]));
+    }
+
+    void updateStatsZoomedAndWhole() {
+        LoadComparison(1000, 100.0);
+        const LogData& main = m_doc->Main();
+        const LogData& comparison = m_doc->Comparison();
+        const ChannelStats& stats = main.stats[kMap - 1];
+        const float* values = main.values[kMap - 1].data();
+        const float* compValues = comparison.values[kMap - 1].data();
+        QCOMPARE(stats.endValue, values[999]);
+        m_chart.hints.clear();
+
+        m_view->OnUpdateStats(100, 201);  // frames 100..200 visible
+        QCOMPARE(stats.startValue, values[100]);
+        QCOMPARE(stats.endValue, values[200]);
+        QCOMPARE(stats.count, 101u);
+        QCOMPARE(comparison.stats[kMap - 1].startValue, compValues[100]);
+        QCOMPARE(comparison.stats[kMap - 1].endValue, compValues[200]);
+        QCOMPARE(m_chart.hints, std::vector<int>{kHintRebuild});
+        const QString format = FromAnsi(NumberFormatOf(GetChannelValueFormat(main.config, kMap)));
+        QCOMPARE(m_view->Row(1)->StatLabel(false, 5)->Text(),
+                 FormatDouble(format, double(values[200])));
+        QCOMPARE(m_view->Row(1)->StatLabel(true, 4)->Text(),
+                 FormatDouble(format, double(compValues[100])));
+
+        m_view->OnUpdateStats(0, main.frameCount);  // not zoomed: the whole log, last frame in
+        QCOMPARE(stats.endValue, values[999]);
+        QCOMPARE(stats.count, 1000u);
+        QCOMPARE(comparison.stats[kMap - 1].count, 1000u);
+        m_view->OnUpdateStats(500, 500);  // an empty window reads nothing outside the columns
+        m_view->OnUpdateStats(-5, 5000);
+        QCOMPARE(stats.count, 1000u);
+    }
+};
 
 QTEST_MAIN(ValuesViewTest)
 #include "ValuesViewTest.moc"
