@@ -11,8 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "datalog/ByteRecord.h"
-#include "datalog/DataLogFrame.h"
+#include "datalog/DataLogFile.h"
 #include "formula/MathChannels.h"
 #include "samplegen/SampleLog.h"
 
@@ -44,21 +43,13 @@ std::unique_ptr<LogData> MakeLog(int frames) {
     return log;
 }
 
-// The drag-pass sample log, scattered into columns as the reader does.
+// The drag-pass sample log as the reader gives it.
 std::unique_ptr<LogData> SampleLogData(int frames) {
     SampleLogOptions options;
     options.frames = frames;
-    auto log = EmptyLog(frames);
-    FillSampleHeader(options, log->header, log->config);
-    std::vector<uint8_t> frame(kFrameSize);
-    for (int f = 0; f < frames; ++f) {
-        FillSampleFrame(options, f, frame.data());
-        log->values[0][f] = float(int64_t(LoadU64(frame.data()) - options.startTimestamp)) / 1000;
-        for (int slot = 1; slot < kSlotCount; ++slot) {
-            log->values[slot][f] = LoadF32(frame.data() + 8 * slot);
-            log->status[slot][f] = LoadU32(frame.data() + 8 * slot + 4);
-        }
-    }
+    const std::vector<uint8_t> bytes = GenerateV4Bytes(options);
+    auto log = std::make_unique<LogData>();
+    EXPECT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), *log).ok());
     return log;
 }
 
