@@ -116,13 +116,13 @@ public:
     float NextValue() {
         constexpr float kMax = std::numeric_limits<float>::max();
         // clang-format off
-        static const float kSpecial[] = {
+        static const float kEdgeValues[] = {
             0.0f, -0.0f, 1500.0f, -2.0f, 1.0f / 128, -3.0f / 128, 1e-9f, -1e-9f, 0.5f, 123456.789f,
             kMax, -kMax, 1e30f, std::numeric_limits<float>::denorm_min(),
             std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
         // clang-format on
         const size_t kind = Pick(4);
-        if (kind == 0) return kSpecial[Pick(std::size(kSpecial))];
+        if (kind == 0) return kEdgeValues[Pick(std::size(kEdgeValues))];
         if (kind == 1) return std::bit_cast<float>(uint32_t(m_random()));
         if (kind == 2) return float(int(Pick(20001)) - 10000) / 128.0f;
         return std::uniform_real_distribution<float>(-5000.0f, 5000.0f)(m_random);
