@@ -18,17 +18,13 @@ namespace {
 
 class PrefsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_docs = fs::temp_directory_path() /
-                 ("quillon-prefs-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_docs);
-        fs::create_directories(m_docs);
-    }
+    fs::path m_docs = fs::temp_directory_path() /
+                      ("quillon-prefs-" + std::to_string(::getpid()) + "-" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override { fs::remove_all(m_docs), fs::create_directories(m_docs); }
     void TearDown() override {
         std::error_code ec;
-        fs::permissions(m_docs / "Brenmor" / "Quillon", fs::perms::owner_all,
-                        fs::perm_options::replace, ec);
+        fs::permissions(m_docs / "Brenmor/Quillon", fs::perms::owner_all, ec);
         fs::remove_all(m_docs);
     }
     std::string Docs() const { return m_docs.string(); }
@@ -42,8 +38,6 @@ protected:
     void WriteIni(const std::string& text) const {
         std::ofstream(IniPath(), std::ios::binary) << text;
     }
-
-    fs::path m_docs;
 };
 
 TEST_F(PrefsTest, FreshFolderGivesDefaultsAndWritesArePrivateProfileText) {

@@ -51,18 +51,14 @@ void FillLog(LogData& log, const std::vector<float>& times) {
 
 class DocTest : public ::testing::Test {
 protected:
+    fs::path m_dir = fs::temp_directory_path() /
+                     ("quillon-doc-" + std::to_string(::getpid()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("quillon-doc-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
+        fs::remove_all(m_dir), fs::create_directories(m_dir);
         m_prefs = std::make_unique<CPrefs>(m_dir.string());
     }
-    void TearDown() override {
-        m_prefs.reset();
-        fs::remove_all(m_dir);
-    }
+    void TearDown() override { m_prefs.reset(), fs::remove_all(m_dir); }
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
     std::string WriteLog(const std::string& name, int frames, uint32_t seed = 1) const {
         SampleLogOptions options;
@@ -77,7 +73,6 @@ protected:
         return Path(name);
     }
 
-    fs::path m_dir;
     std::unique_ptr<CPrefs> m_prefs;
     ScriptedPrompt m_prompt;
 };
@@ -195,15 +190,25 @@ TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
     EXPECT_EQ(std::tuple(doc.IsModified(), doc.GetPathName()), std::tuple(true, copy));
 }
 
-TEST_F(DocTest, CloseWritesTheGraphConfigurationAndAsksForAnEditedComparison) {
-    SampleLogOptions options;
+TEST_F(DocTest, NewAndCloseEmptyTheLogCloseSavesTheConfigurationAndAnEditedComparison) {
     CDataLogDoc doc(*m_prefs, m_prompt);
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 50)));
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 20)));
     doc.Config().views[0].entries[0].panel = 3;
+    doc.SetCursor(25, 0, false);  // beyond the log: no cursor
+    EXPECT_EQ(doc.GetCursorFrame(), -1);
+    doc.SetCursor(3, 1, false);
+    doc.SetModifiedFlag();
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetCursorFrame(), doc.GetPathName()),
+              std::tuple(0, -1, std::string()));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.Config().views[0].entries[0].panel, 3u);
+
     // A comparison set up by hand, as the comparison load does.
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 50)));
     const std::string comparisonPath = Path("comparison.dl");
     FillLog(doc.Comparison(), {0.0f, 0.1f, 0.2f});
-    FillSampleHeader(options, doc.Comparison().header, doc.Comparison().config);
+    FillSampleHeader(SampleLogOptions{}, doc.Comparison().header, doc.Comparison().config);
     doc.SetComparisonLoaded(true, comparisonPath);
     doc.SetComparisonEdited();
     int windowsClosed = 0;
@@ -217,21 +222,6 @@ TEST_F(DocTest, CloseWritesTheGraphConfigurationAndAsksForAnEditedComparison) {
     const std::string graph = ReadAll(m_prefs->GetLastDataLogConfig());
     ASSERT_EQ(graph.size(), 10218u);
     EXPECT_EQ(LoadU32(reinterpret_cast<const uint8_t*>(graph.data()) + 20 + 8), 3u);
-}
-
-TEST_F(DocTest, NewDocumentEmptiesTheLogAndKeepsTheConfiguration) {
-    CDataLogDoc doc(*m_prefs, m_prompt);
-    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 20)));
-    doc.Config().views[0].entries[0].channel = 5;
-    doc.SetCursor(25, 0, false);  // beyond the log: no cursor
-    EXPECT_EQ(doc.GetCursorFrame(), -1);
-    doc.SetCursor(3, 1, false);
-    doc.SetModifiedFlag();
-    ASSERT_TRUE(doc.OnNewDocument());
-    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetCursorFrame(), doc.GetPathName()),
-              std::tuple(0, -1, std::string()));
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(doc.Config().views[0].entries[0].channel, 5u);
 }
 
 TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {

@@ -19,15 +19,11 @@ namespace {
 
 class ComparisonLogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("quillon-comparison-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
+    fs::path m_dir = fs::temp_directory_path() /
+                     ("quillon-comparison-" + std::to_string(::getpid()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override { fs::remove_all(m_dir), fs::create_directories(m_dir); }
     void TearDown() override { fs::remove_all(m_dir); }
-
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
     std::string WriteLog(const std::string& name, int frames, uint32_t seed, float zeroTime = 0) {
         SampleLogOptions o;
@@ -46,7 +42,6 @@ protected:
     }
     float ZeroTime() const { return m_comparison.header.Get(DataLogHeader::zeroTime); }
 
-    fs::path m_dir;
     LogData m_main, m_comparison;
 };
 
