@@ -17,28 +17,12 @@
 
 #include "chart/ChartHitTest.h"
 #include "config/CPrefs.h"
+#include "controls/AnsiText.h"
 #include "datalog/CDataLogDoc.h"
 
 namespace quillon {
 
 namespace {
-
-/// Texts of the log and the catalogue are single bytes of the Windows-1252 code page.
-QString FromAnsi(const std::string& text) {
-    static const char16_t kHigh[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    QString s;
-    s.reserve(static_cast<qsizetype>(text.size()));
-    for (unsigned char c : text) {
-        if (c >= 0x80 && c < 0xA0)
-            s.append(QChar(kHigh[c - 0x80]));
-        else
-            s.append(QChar(c));
-    }
-    return s;
-}
 
 QColor ColourOf(uint32_t rgb) {
     return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),

@@ -9,12 +9,6 @@ namespace quillon {
 
 namespace {
 
-// Windows-1252 code points of the bytes 0x80..0x9F (0 = unassigned, shown as U+FFFD).
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 constexpr int kMaxPrecision = 40;
 constexpr int kMaxWidth = 64;
 
@@ -171,34 +165,6 @@ double ParseLeadingNumber(const QString& text) {
     else if (r.ec != std::errc{})
         return 0.0;
     return s[0] == '-' ? -v : v;
-}
-
-QString FromAnsi(std::string_view bytes) {
-    QString out;
-    out.reserve(qsizetype(bytes.size()));
-    for (char b : bytes) {
-        auto u = static_cast<unsigned char>(b);
-        if (u >= 0x80 && u < 0xA0)
-            out += QChar(kCp1252High[u - 0x80] ? kCp1252High[u - 0x80] : 0xFFFD);
-        else
-            out += QChar(u);
-    }
-    return out;
-}
-
-std::string ToAnsi(const QString& text) {
-    std::string out;
-    out.reserve(size_t(text.size()));
-    for (QChar ch : text) {
-        char16_t u = ch.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
-            out += char(u);
-            continue;
-        }
-        const auto* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
-        out += hit != std::end(kCp1252High) && u != 0 ? char(0x80 + (hit - kCp1252High)) : '?';
-    }
-    return out;
 }
 
 }  // namespace quillon

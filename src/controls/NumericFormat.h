@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include "controls/AnsiText.h"  // formats arrive as the logs' single-byte texts
+
 namespace quillon {
 
 /// Applies a printf format of one double ("%.3f sec", "%.1f%%") to value. Only the first
@@ -15,9 +17,5 @@ QString FormatDouble(const QString& format, double value);
 
 /// The leading numeric part of a text ("12.5abc" gives 12.5), 0 when there is none.
 double ParseLeadingNumber(const QString& text);
-
-/// Single-byte texts of logs and .graph files (Windows-1252) to and from display text.
-QString FromAnsi(std::string_view bytes);
-std::string ToAnsi(const QString& text);
 
 }  // namespace quillon
