@@ -49,6 +49,11 @@ void CDataLogDoc::UpdateAllViews(IDataLogView* sender, int hint) {
 bool CDataLogDoc::OnNewDocument() {
     if (destroyModelessWindows) destroyModelessWindows();
     CloseComparison();
+    ReleaseMainLog();
+    return true;
+}
+
+void CDataLogDoc::ReleaseMainLog() {
     ClearLog(m_main);
     m_hasLog = false;
     m_pathName.clear();
@@ -56,7 +61,6 @@ bool CDataLogDoc::OnNewDocument() {
     m_cursorFrame = -1;
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, kHintRebuild);
-    return true;
 }
 
 void CDataLogDoc::ClearLog(LogData& log) {
@@ -154,13 +158,7 @@ void CDataLogDoc::OnCloseDocument() {
     if (destroyModelessWindows) destroyModelessWindows();
     CloseComparison();
     SaveGraphConfiguration();
-    ClearLog(m_main);
-    m_hasLog = false;
-    m_pathName.clear();
-    m_modified = false;
-    m_cursorFrame = -1;
-    AfterFrameSetChanged();
-    UpdateAllViews(nullptr, kHintRebuild);
+    ReleaseMainLog();
 }
 
 bool CDataLogDoc::SaveComparison() {

@@ -176,6 +176,8 @@ private:
     bool Crop(bool start);
     bool ComparisonZeroTimeAtCursor();
     void AfterFrameSetChanged();
+    /// Empties the main log: no path, no cursor, not modified; views rebuilt.
+    void ReleaseMainLog();
     void Fail(const std::string& message);
 
     CPrefs& m_prefs;
