@@ -184,7 +184,7 @@ TEST(DataLogFile, PartialTrailingFrameLandsInTheSpareElement) {
     }
 }
 
-TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTexts) {
+TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheOldFile) {
     TempFolder dir;
     std::vector<uint8_t> good = GenerateV4Bytes(Frames(2));
     LogData log;
@@ -233,22 +233,18 @@ TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTexts) {
     EXPECT_EQ(reader.Open(dir / "magic.dl").status, LoadStatus::WrongMagic);
     EXPECT_EQ(reader.ReadInto(kept).status, LoadStatus::Unreadable);
     EXPECT_EQ(kept.frameCount, 2);
-}
 
-TEST(DataLogFile, FailedSavesLeaveTheOldFileWhole) {
-    TempFolder dir;
-    std::vector<uint8_t> good = GenerateV4Bytes(Frames(3));
+    // A failed save leaves the old file whole and no temporary behind.
     WriteBytes(dir / "log.dl", good);
-    LogData log = Load(good);
-    log.frameCount = 5;  // more frames than the columns hold
+    kept.frameCount = 5;  // more frames than the columns hold
     std::string error;
-    EXPECT_FALSE(WriteDataLog(dir / "log.dl", log, &error));
+    EXPECT_FALSE(WriteDataLog(dir / "log.dl", kept, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadBytes(dir / "log.dl"), good);
-
-    log.frameCount = 3;
+    kept.frameCount = 2;
     error.clear();
-    EXPECT_FALSE(WriteDataLog(dir / "no-such-folder/log.dl", log, &error));
+    const auto files = std::distance(fs::directory_iterator(dir.path), fs::directory_iterator());
+    EXPECT_FALSE(WriteDataLog(dir / "no-such-folder/log.dl", kept, &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / ""), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), files);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "datalog/DataLogFile.h"
@@ -36,9 +37,10 @@ void ExpectSurvivesReopen(const LogData& log) {
     std::vector<uint8_t> bytes = DataLogBytes(log);
     LogData again;
     ASSERT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), again).ok());
-    EXPECT_EQ(again.frameCount, log.frameCount);
-    EXPECT_EQ(again.firstTimestamp, log.firstTimestamp);
-    EXPECT_EQ(again.header.Get(DataLogHeader::zeroTime), log.header.Get(DataLogHeader::zeroTime));
+    auto key = [](const LogData& l) {
+        return std::tuple(l.frameCount, l.firstTimestamp, l.header.Get(DataLogHeader::zeroTime));
+    };
+    EXPECT_EQ(key(again), key(log));
     EXPECT_EQ(Times(again), Times(log));
     for (int s : {1, 28, 300})
         EXPECT_EQ(0, std::memcmp(again.values[s].data(), log.values[s].data(),
@@ -102,14 +104,12 @@ TEST(Cropping, StartMovesTheFirstTimestampEndKeepsTimesAndRoomIsPaddedWithMarker
     const float rpmAtK = log.values[1][k];
     const uint32_t statusAtK = log.status[5][k];
     ASSERT_TRUE(SetStartPoint(log, k));
-    EXPECT_EQ(log.frameCount, 2000 - k);
-    EXPECT_EQ(log.firstTimestamp, SampleFrameTimestamp(o, k));
-    EXPECT_EQ(log.header.Get(DataLogHeader::zeroTime), 0.0f);
-    EXPECT_EQ(log.values[0][0], 0.0f);
+    EXPECT_EQ(std::tuple(log.frameCount, log.values[1].size(), log.firstTimestamp),
+              std::tuple(2000 - k, size_t(2000 - k + 1), SampleFrameTimestamp(o, k)));
+    EXPECT_EQ(std::tuple(log.header.Get(DataLogHeader::zeroTime), log.values[0][0]),
+              std::tuple(0.0f, 0.0f));
     EXPECT_FLOAT_EQ(log.values[0][100], 1.0f);
-    EXPECT_EQ(log.values[1][0], rpmAtK);
-    EXPECT_EQ(log.status[5][0], statusAtK);
-    EXPECT_EQ(log.values[1].size(), size_t(2000 - k + 1));
+    EXPECT_EQ(std::tuple(log.values[1][0], log.status[5][0]), std::tuple(rpmAtK, statusAtK));
     ExpectSurvivesReopen(log);
 
     Load(Options(300, 1.0f), log);
@@ -133,8 +133,7 @@ TEST(Cropping, StartMovesTheFirstTimestampEndKeepsTimesAndRoomIsPaddedWithMarker
     ASSERT_TRUE(SetEndPoint(log, 9, 150));
     EXPECT_EQ(log.frameCount, 10);
     ASSERT_GE(log.values[0].size(), size_t(151));
-    EXPECT_EQ(log.values[0][150], kNoValue);
-    EXPECT_EQ(log.values[0][10], kNoValue);
+    EXPECT_EQ(std::pair(log.values[0][10], log.values[0][150]), std::pair(kNoValue, kNoValue));
     EXPECT_FLOAT_EQ(log.values[0][9], 0.09f);
 }
 
@@ -142,23 +141,22 @@ TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
     LogData log;
     Load(Options(10), log);
     const int c = 2;  // RPM, slot 1
-    float* rpm = log.values[1].data();
-    const float values[10] = {
+    const float rpm[10] = {
         900, 950, std::numeric_limits<float>::quiet_NaN(), 3000, 7000, 7000, 2000, 1000, 800, 850};
-    std::memcpy(rpm, values, sizeof values);
-    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroGreaterThan, 2999.0f), 3);
-    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroGreaterThan, 3000.0f), 4);   // equal never matches
-    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroGreaterThan, 7000.0f), -1);  // the maximum
-    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroLessThan, 900.0f), 8);
-    EXPECT_EQ(FindAutoZeroFrame(log, c, kAutoZeroLessThan, 800.0f), -1);
-    for (int bad : {0, 441, -5})
-        EXPECT_EQ(FindAutoZeroFrame(log, bad, kAutoZeroGreaterThan, 0.0f), -1);
-    EXPECT_EQ(FindAutoZeroFrame(log, c, 2, 0.0f), -1);
+    std::memcpy(log.values[1].data(), rpm, sizeof rpm);
+    const int g = kAutoZeroGreaterThan, l = kAutoZeroLessThan;
+    EXPECT_EQ(FindAutoZeroFrame(log, c, g, 2999.0f), 3);
+    EXPECT_EQ(FindAutoZeroFrame(log, c, g, 3000.0f), 4);   // equal never matches
+    EXPECT_EQ(FindAutoZeroFrame(log, c, g, 7000.0f), -1);  // the maximum
+    EXPECT_EQ(FindAutoZeroFrame(log, c, l, 900.0f), 8);
+    EXPECT_EQ(FindAutoZeroFrame(log, c, l, 800.0f), -1);
+    for (auto [channel, direction] : {std::pair{0, g}, {441, g}, {-5, g}, {c, 2}})
+        EXPECT_EQ(FindAutoZeroFrame(log, channel, direction, 0.0f), -1) << channel << direction;
 
     std::vector<float> before = Times(log);
-    EXPECT_EQ(AutoZero(log, c, kAutoZeroLessThan, 100.0f), -1);
+    EXPECT_EQ(AutoZero(log, c, l, 100.0f), -1);
     EXPECT_EQ(Times(log), before);
-    EXPECT_EQ(AutoZero(log, c, kAutoZeroGreaterThan, 5000.0f), 4);
+    EXPECT_EQ(AutoZero(log, c, g, 5000.0f), 4);
     EXPECT_NEAR(log.values[0][4], 0.0f, 1e-6);
     EXPECT_FLOAT_EQ(log.header.Get(DataLogHeader::zeroTime), 0.04f);
     LogData empty;
