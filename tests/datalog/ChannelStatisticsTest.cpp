@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <tuple>
 
 #include "datalog/ChannelStatistics.h"
 #include "datalog/DataLogFrame.h"
@@ -129,17 +130,14 @@ TEST(ChannelStatistics, FiguresOfSimpleColumnsNanAndOneFrameRanges) {
     EXPECT_EQ(st[6].minimum, 1.0f);
     EXPECT_EQ(st[6].maximum, 3.0f);
     EXPECT_TRUE(std::isnan(st[6].average));
-    EXPECT_EQ(st[7].minimum, kLargest);
-    EXPECT_EQ(st[7].maximum, -kLargest);
+    EXPECT_EQ(std::pair(st[7].minimum, st[7].maximum), std::pair(kLargest, -kLargest));
     EXPECT_EQ(st[8].minimum, -2.0f);
     EXPECT_EQ(st[8].maximum, 0.0f);
     EXPECT_TRUE(std::isnan(st[8].endValue));
 
     ComputeChannelStats(*log, 2, 3, log->stats);  // one frame
-    EXPECT_EQ(st[9].count, 1u);
-    EXPECT_EQ(st[9].average, 92.0f);
-    EXPECT_EQ(st[9].standardDeviation, 0.0f);
-    EXPECT_EQ(st[9].delta, 0.0f);
+    EXPECT_EQ(std::tuple(st[9].count, st[9].average, st[9].standardDeviation, st[9].delta),
+              std::tuple(1u, 92.0f, 0.0f, 0.0f));
     EXPECT_TRUE(std::isnan(st[9].slope));  // 0 / 0
     EXPECT_TRUE(std::isnan(st[0].slope));
 }
@@ -150,17 +148,13 @@ TEST(ChannelStatistics, EmptyReversedAndOverlongRangesStayInsideTheColumns) {
     for (auto [first, end] : ranges) {
         log->stats[9].count = 99;
         ComputeChannelStats(*log, first, end, log->stats);
-        for (const ChannelStats& st : log->stats) {
-            EXPECT_EQ(st.count, 0u);
-            EXPECT_EQ(st.average, 0.0f);
-            EXPECT_EQ(st.slope, 0.0f);
-        }
+        for (const ChannelStats& st : log->stats)
+            EXPECT_EQ(std::tuple(st.count, st.average, st.slope), std::tuple(0u, 0.0f, 0.0f));
     }
     // A range reaching past the frames is cut at the last frame, never the spare element.
     ComputeChannelStats(*log, -3, 50, log->stats);
-    EXPECT_EQ(log->stats[1].count, 6u);
-    EXPECT_EQ(log->stats[1].endValue, 5.0f);
-    EXPECT_EQ(log->stats[1].maximum, 5.0f);
+    const ChannelStats& st = log->stats[1];
+    EXPECT_EQ(std::tuple(st.count, st.endValue, st.maximum), std::tuple(6u, 5.0f, 5.0f));
 
     // A log without columns.
     LogData empty;
