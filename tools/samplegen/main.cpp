@@ -1,9 +1,11 @@
-// quillon-samplegen: writes a deterministic sample log (.dl, or .dlz with --dlz).
+// quillon-samplegen: writes a deterministic sample log (.dl, .dlz with --dlz, or an older layout
+// 1 to 3 with --legacy N).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
 
 namespace {
@@ -12,7 +14,7 @@ int Usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: quillon-samplegen --out PATH [--frames N] [--rate HZ] [--seed S] [--dlz]\n"
                  "                         [--start-ms MS] [--zero-time SEC] [--trailing-bytes N]\n"
-                 "                         [--bare]\n");
+                 "                         [--bare] [--legacy 1|2|3]\n");
     return out == stdout ? 0 : 2;
 }
 
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
     quillon::SampleLogOptions options;
     std::string out;
     bool dlz = false;
+    int legacy = 0;
     for (int a = 1; a < argc; ++a) {
         std::string arg = argv[a];
         if (arg == "-h" || arg == "--help") return Usage(stdout);
@@ -61,6 +64,8 @@ int main(int argc, char** argv) {
             options.startTimestamp = uint64_t(number);
         } else if (arg == "--zero-time") {
             options.zeroTime = float(number);
+        } else if (arg == "--legacy" && (number == 1 || number == 2 || number == 3)) {
+            legacy = int(number);
         } else if (arg == "--trailing-bytes" && number >= 0 && number < 3520) {
             options.trailingBytes = int(number);
         } else {
@@ -71,8 +76,9 @@ int main(int argc, char** argv) {
     }
     if (out.empty()) return Usage(stderr);
     std::string error;
-    bool ok = dlz ? quillon::WriteSampleDlz(out, options, &error)
-                  : quillon::WriteSampleLog(out, options, &error);
+    bool ok = legacy ? quillon::WriteLegacyLog(out, legacy, options, &error)
+              : dlz  ? quillon::WriteSampleDlz(out, options, &error)
+                     : quillon::WriteSampleLog(out, options, &error);
     if (!ok) {
         std::fprintf(stderr, "quillon-samplegen: %s\n", error.c_str());
         return 1;
