@@ -55,8 +55,10 @@ std::unique_ptr<LogData> SampleLogData(int frames) {
 
 void Define(GraphConfiguration& config, int index, const char* name, const char* formula) {
     config.math[index] = MathChannelDefinition{};  // zeroed: copying size - 1 keeps the end
-    std::strncpy(config.math[index].name, name, sizeof config.math[index].name - 1);
-    std::strncpy(config.math[index].formula, formula, sizeof config.math[index].formula - 1);
+    std::memcpy(config.math[index].name, name,
+                std::min(std::strlen(name), sizeof config.math[index].name - 1));
+    std::memcpy(config.math[index].formula, formula,
+                std::min(std::strlen(formula), sizeof config.math[index].formula - 1));
 }
 
 size_t Entry(int mathIndex) {
