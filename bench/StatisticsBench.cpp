@@ -20,26 +20,9 @@ constexpr int kFrames = 300000;
 /// A sample drag-pass log scattered into columns (time in seconds in slot 0).
 const LogData& SampleColumns() {
     static const std::unique_ptr<LogData> log = [] {
-        auto data = std::make_unique<LogData>();
         SampleLogOptions options;
         options.frames = kFrames;
-        FillSampleHeader(options, data->header, data->config);
-        data->frameCount = kFrames;
-        for (int s = 0; s < kSlotCount; ++s) {
-            data->values[s].Allocate(kFrames + 1);
-            data->status[s].Allocate(kFrames + 1);
-        }
-        std::array<uint8_t, kFrameSize> frame;
-        const uint64_t first = SampleFrameTimestamp(options, 0);
-        for (int i = 0; i < kFrames; ++i) {
-            FillSampleFrame(options, i, frame.data());
-            data->values[0][size_t(i)] = float(double(LoadU64(frame.data()) - first) / 1000.0);
-            for (int s = 1; s < kSlotCount; ++s) {
-                data->values[s][size_t(i)] = LoadF32(frame.data() + 8 * size_t(s));
-                data->status[s][size_t(i)] = LoadU32(frame.data() + 8 * size_t(s) + 4);
-            }
-        }
-        return data;
+        return GenerateSampleColumns(options);
     }();
     return *log;
 }

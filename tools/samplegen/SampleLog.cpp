@@ -597,4 +597,30 @@ void DlzEncoder::Emit(uint8_t byte, std::vector<uint8_t>& out) {
     }
 }
 
+std::unique_ptr<LogData> GenerateSampleColumns(const SampleLogOptions& options) {
+    auto log = std::make_unique<LogData>();
+    const int frames = std::max(options.frames, 0);
+    FillSampleHeader(options, log->header, log->config);
+    log->frameCount = frames;
+    log->firstTimestamp = SampleFrameTimestamp(options, 0);
+    for (int s = 0; s < kSlotCount; ++s) {
+        log->values[s].Allocate(size_t(frames) + 1);
+        log->status[s].Allocate(size_t(frames) + 1);
+        log->values[s][size_t(frames)] = 0.0f;
+        log->status[s][size_t(frames)] = 0;
+    }
+    std::vector<uint8_t> frame(kFrameSize);
+    for (int i = 0; i < frames; ++i) {
+        FillSampleFrame(options, i, frame.data());
+        const uint64_t ms = LoadU64(frame.data()) - log->firstTimestamp;
+        log->values[0][size_t(i)] = float(double(ms) / 1000.0 - double(options.zeroTime));
+        log->status[0][size_t(i)] = 0;
+        for (int s = 1; s < kSlotCount; ++s) {
+            log->values[s][size_t(i)] = LoadF32(frame.data() + 8 * size_t(s));
+            log->status[s][size_t(i)] = LoadU32(frame.data() + 8 * size_t(s) + 4);
+        }
+    }
+    return log;
+}
+
 }  // namespace quillon

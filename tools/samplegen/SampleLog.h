@@ -4,11 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "datalog/DataLogHeader.h"
 #include "datalog/EcuConfigBlock.h"
+#include "datalog/LogData.h"
 
 namespace quillon {
 
@@ -42,6 +44,10 @@ void FillSampleFrame(const SampleLogOptions& options, int64_t index, uint8_t* fr
 
 /// A whole .dl file in memory.
 std::vector<uint8_t> GenerateV4Bytes(const SampleLogOptions& options);
+
+/// The sample log straight into columns (time in seconds from the first frame in slot 0, values
+/// and statuses in the others, spare element 0), without a file: for benchmarks of big logs.
+std::unique_ptr<LogData> GenerateSampleColumns(const SampleLogOptions& options);
 
 /// Writes a .dl file, streaming blocks of frames (a 300,000-frame log never sits in memory).
 bool WriteSampleLog(const std::string& path, const SampleLogOptions& options,
