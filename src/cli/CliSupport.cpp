@@ -32,6 +32,16 @@ LoadResult ReadLogFile(const std::string& path, LogData& log, const ProgressCall
     return r;
 }
 
+int ReportFailure(const char* verb, const std::string& message) {
+    std::fprintf(stderr, "quillon-cli %s: %s\n", verb, message.c_str());
+    return 1;
+}
+
+int ReportUsageError(const char* verb, const char* usage, const std::string& message) {
+    std::fprintf(stderr, "quillon-cli %s: %s\nusage: %s\n", verb, message.c_str(), usage);
+    return 2;
+}
+
 bool ParseSeconds(const std::string& text, float& out) {
     const char* begin = text.data();
     const char* end = begin + text.size();

@@ -15,6 +15,11 @@ namespace quillon::cli {
 LoadResult ReadLogFile(const std::string& path, LogData& log,
                        const ProgressCallback& progress = {});
 
+/// Prints "quillon-cli VERB: MESSAGE" on stderr; returns 1, the exit status of a failure.
+int ReportFailure(const char* verb, const std::string& message);
+/// The same followed by the verb's usage line; returns 2, the exit status of a usage error.
+int ReportUsageError(const char* verb, const char* usage, const std::string& message);
+
 /// A finite number of seconds (or any finite value) with an optional leading '+'.
 bool ParseSeconds(const std::string& text, float& out);
 

@@ -17,13 +17,11 @@ namespace {
 constexpr char kUsage[] = "crop LOG [--start SECONDS] [--end SECONDS] [-o OUT]";
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli crop: %s\n", message.c_str());
-    return 1;
+    return ReportFailure("crop", message);
 }
 
 int Usage(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli crop: %s\nusage: %s\n", message.c_str(), kUsage);
-    return 2;
+    return ReportUsageError("crop", kUsage, message);
 }
 
 int RunCrop(const CommandArgs& args) {

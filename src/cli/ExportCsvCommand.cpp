@@ -27,13 +27,11 @@ namespace {
 constexpr char kUsage[] = "export-csv LOG [-o OUT.csv] [--graph FILE.graph]";
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli export-csv: %s\n", message.c_str());
-    return 1;
+    return ReportFailure("export-csv", message);
 }
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli export-csv: %s\nusage: %s\n", message.c_str(), kUsage);
-    return 2;
+    return ReportUsageError("export-csv", kUsage, message);
 }
 
 /// A bar on stderr, redrawn at the progress points of reading or export, when stderr is a

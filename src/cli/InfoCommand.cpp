@@ -48,8 +48,7 @@ std::string Pad(const std::string& utf8, size_t width) {
 }
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli info: %s\n", message.c_str());
-    return 1;
+    return ReportFailure("info", message);
 }
 
 struct ChannelLine {

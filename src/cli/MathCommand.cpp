@@ -23,13 +23,11 @@ namespace {
 constexpr char kUsage[] = "math LOG --graph FILE.graph [--json]";
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli math: %s\n", message.c_str());
-    return 1;
+    return ReportFailure("math", message);
 }
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli math: %s\nusage: %s\n", message.c_str(), kUsage);
-    return 2;
+    return ReportUsageError("math", kUsage, message);
 }
 
 int RunMath(const CommandArgs& args) {

@@ -20,8 +20,7 @@ constexpr char kUsage[] =
     "stats LOG [--from SECONDS] [--to SECONDS] [--json]  (frames nearest to both times included)";
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli stats: %s\n", message.c_str());
-    return 1;
+    return ReportFailure("stats", message);
 }
 
 int RunStats(const CommandArgs& args) {

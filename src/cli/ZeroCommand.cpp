@@ -28,13 +28,11 @@ bool ParseChannel(const std::string& text, int& out) {
 }
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli zero: %s\n", message.c_str());
-    return 1;
+    return ReportFailure("zero", message);
 }
 
 int Usage(const std::string& message) {
-    std::fprintf(stderr, "quillon-cli zero: %s\nusage: %s\n", message.c_str(), kUsage);
-    return 2;
+    return ReportUsageError("zero", kUsage, message);
 }
 
 int RunZero(const CommandArgs& args) {
