@@ -1,9 +1,12 @@
 // Loading a 300,000-frame V4 log (about 1 GB) from the page cache, against a plain read of the
 // same file in the same run, and the peak memory of a process that loads it.
 //
-// The log is generated once into $QUILLON_BENCH_DIR (default: the temporary folder) and kept
-// for later runs. `--peak-memory FILE` is the child mode used by the memory figure.
+// The log is generated once into $QUILLON_BENCH_DIR/quillon-load-bench (default: under the
+// temporary folder) and kept for later runs. `--peak-memory FILE` is the child mode used by the
+// memory figure.
 #include <benchmark/benchmark.h>
+
+#include "BenchSupport.h"
 
 #include <chrono>
 #include <cstdio>
@@ -31,20 +34,7 @@ namespace {
 constexpr int kFrames = 300000;
 
 std::string BenchFile() {
-    const char* dir = std::getenv("QUILLON_BENCH_DIR");
-    fs::path folder = dir && *dir ? fs::path(dir) : fs::temp_directory_path();
-    std::string path = (folder / "quillon-bench-300k.dl").string();
-    std::error_code ec;
-    if (fs::file_size(path, ec) != kFramesOffset + kFrameSize * size_t(kFrames)) {
-        SampleLogOptions options;
-        options.frames = kFrames;
-        std::string error;
-        if (!WriteSampleLog(path, options, &error)) {
-            std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
-            std::exit(1);
-        }
-    }
-    return path;
+    return bench::CachedSampleLog(bench::BenchFolder("quillon-load-bench"), kFrames);
 }
 
 /// Reads the whole file with read() in 1 MiB pieces; returns the bytes read.

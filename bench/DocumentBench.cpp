@@ -2,6 +2,8 @@
 // plain read of the same file's bytes, in the same run.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -18,26 +20,15 @@ using namespace quillon;
 
 namespace {
 
-constexpr int kFrames = 300000;
-
 const fs::path& Folder() {
-    static const fs::path folder = [] {
-        fs::path f = fs::temp_directory_path() / "quillon-document-bench";
-        fs::create_directories(f);
-        return f;
-    }();
+    static const fs::path folder = bench::BenchFolder("quillon-document-bench");
     return folder;
 }
 
+constexpr int kFrames = 300000;
+
 const std::string& LogPath() {
-    static const std::string path = [] {
-        const std::string p = (Folder() / "bench-300000.dl").string();
-        SampleLogOptions options;
-        options.frames = kFrames;
-        if (!fs::exists(p) || fs::file_size(p) != 16204 + uint64_t(kFrames) * 3520)
-            WriteSampleLog(p, options);
-        return p;
-    }();
+    static const std::string path = bench::CachedSampleLog(Folder(), kFrames);
     return path;
 }
 

@@ -1,7 +1,10 @@
 // The strip chart's drawing cost: 16 curves and a comparison log rendered into a 1920 x 1080
 // image at 10,000 and at 1,000,000 frames (decimation keeps the two close), at pixel ratios 1
 // and 2; and the time from opening a 300,000-frame log to the chart's first picture.
+#include "QtBenchMain.h"
 #include <benchmark/benchmark.h>
+
+#include "BenchSupport.h"
 
 #include <cstring>
 #include <filesystem>
@@ -23,26 +26,12 @@ using namespace quillon;
 
 namespace {
 
-const QSize kImageSize(1920, 1080);
-
 const fs::path& Folder() {
-    static const fs::path folder = [] {
-        fs::path f = fs::temp_directory_path() / "quillon-chart-bench";
-        fs::create_directories(f);
-        return f;
-    }();
+    static const fs::path folder = bench::BenchFolder("quillon-chart-bench");
     return folder;
 }
 
-std::string SampleLogPath(int frames) {
-    const std::string p = (Folder() / ("bench-" + std::to_string(frames) + ".dl")).string();
-    if (!fs::exists(p) || fs::file_size(p) != kFramesOffset + uint64_t(frames) * kFrameSize) {
-        SampleLogOptions options;
-        options.frames = frames;
-        WriteSampleLog(p, options);
-    }
-    return p;
-}
+const QSize kImageSize(1920, 1080);
 
 /// Fills the time column and the given channels of a log from the sample generator, leaving
 /// the other 423 slots unallocated (the chart reads only what it shows).
@@ -74,7 +63,7 @@ void FillColumns(LogData& log, int frames, uint32_t seed, const std::vector<int>
 /// A document showing 16 channels of a main and a comparison log of `frames` frames each.
 struct ChartFixture {
     explicit ChartFixture(int frames) : prefs((Folder() / "prefs").string()), doc(prefs, prompt) {
-        doc.OnOpenDocument(SampleLogPath(100));
+        doc.OnOpenDocument(bench::CachedSampleLog(Folder(), 100));
         std::vector<int> channels;
         for (int c = 2; c <= kChannelCount && channels.size() < 16; ++c)
             if (IsChannelAvailable(doc.Main(), c)) channels.push_back(c);
@@ -154,7 +143,7 @@ BENCHMARK(BM_RenderChartZoomed)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMill
 /// The first of them in a process pays for fresh memory pages; compare them in separate runs
 /// (--benchmark_filter=BM_OpenLog/chart:0, then chart:1).
 void BM_OpenLog(benchmark::State& state) {
-    const std::string path = SampleLogPath(300000);
+    const std::string path = bench::CachedSampleLog(Folder(), 300000);
     const bool withChart = state.range(0) != 0;
     CPrefs prefs((Folder() / "prefs").string());
     ScriptedPrompt prompt;
@@ -182,7 +171,7 @@ BENCHMARK(BM_OpenLog)
 /// The chart's share of the first picture: building the chart for an opened 300,000-frame log
 /// (hint 3) and drawing it.
 void BM_FirstPaintAfterOpen(benchmark::State& state) {
-    const std::string path = SampleLogPath(300000);
+    const std::string path = bench::CachedSampleLog(Folder(), 300000);
     CPrefs prefs((Folder() / "prefs").string());
     ScriptedPrompt prompt;
     CDataLogDoc doc(prefs, prompt);
@@ -199,11 +188,4 @@ BENCHMARK(BM_FirstPaintAfterOpen)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QUILLON_QT_BENCHMARK_MAIN()

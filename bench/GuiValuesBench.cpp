@@ -1,7 +1,10 @@
 // Moving the cursor one frame on a 1,000,000-frame log with 16 rows and a comparison log shown:
 // from the key press in the chart until both panes are painted again (offscreen, each widget
 // rendered into an image); and the values pane's share of it alone.
+#include "QtBenchMain.h"
 #include <benchmark/benchmark.h>
+
+#include "BenchSupport.h"
 
 #include <cstring>
 #include <filesystem>
@@ -28,18 +31,14 @@ using namespace quillon;
 
 namespace {
 
+const fs::path& Folder() {
+    static const fs::path folder = bench::BenchFolder("quillon-values-bench");
+    return folder;
+}
+
 constexpr int kFrames = 1000000;
 const QSize kChartSize(1600, 1000);
 const QSize kValuesSize(340, 1000);
-
-const fs::path& Folder() {
-    static const fs::path folder = [] {
-        fs::path f = fs::temp_directory_path() / "quillon-values-bench";
-        fs::create_directories(f);
-        return f;
-    }();
-    return folder;
-}
 
 /// Fills the time column and the shown channels (values and statuses) from the generator; the
 /// other slots stay unallocated, as nothing on screen reads them.
@@ -207,11 +206,4 @@ BENCHMARK(BM_CursorStepOnComparison)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QUILLON_QT_BENCHMARK_MAIN()
