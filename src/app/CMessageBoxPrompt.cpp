@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -57,6 +58,61 @@ PromptAnswer CMessageBoxPrompt::Question(const std::string& caption, const std::
                     QMessageBox::Yes | QMessageBox::No, m_owner);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::No ? PromptAnswer::No : PromptAnswer::Yes;
+}
+
+PromptAnswer CMessageBoxPrompt::QuestionWithCancel(const std::string& caption,
+                                                   const std::string& text) {
+    if (m_quiet) return PromptAnswer::No;
+    CursorRestore cursor;
+    QMessageBox box(QMessageBox::NoIcon, CaptionOf(caption), FromCoreText(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return PromptAnswer::Yes;
+        case QMessageBox::No:
+            return PromptAnswer::No;
+        default:
+            return PromptAnswer::Cancel;
+    }
+}
+
+namespace {
+
+// The folder and proposed name of a request as one start path for the platform's dialog.
+QString StartPath(const FileDialogRequest& request) {
+    const QString folder = FromCorePath(request.folder);
+    const QString name = FromCorePath(request.fileName);
+    if (folder.isEmpty()) return name;
+    if (name.isEmpty()) return folder;
+    return folder + QLatin1Char('/') + name;
+}
+
+}  // namespace
+
+std::string CMessageBoxPrompt::OpenFileName(const FileDialogRequest& request) {
+    if (m_quiet) return {};
+    CursorRestore cursor;
+    return ToCorePath(QFileDialog::getOpenFileName(
+        m_owner, FromCoreText(request.caption), StartPath(request), FromCoreText(request.filter)));
+}
+
+std::vector<std::string> CMessageBoxPrompt::OpenFileNames(const FileDialogRequest& request) {
+    if (m_quiet) return {};
+    CursorRestore cursor;
+    std::vector<std::string> paths;
+    for (const QString& path :
+         QFileDialog::getOpenFileNames(m_owner, FromCoreText(request.caption), StartPath(request),
+                                       FromCoreText(request.filter)))
+        paths.push_back(ToCorePath(path));
+    return paths;
+}
+
+std::string CMessageBoxPrompt::SaveFileName(const FileDialogRequest& request) {
+    if (m_quiet) return {};
+    CursorRestore cursor;
+    return ToCorePath(QFileDialog::getSaveFileName(
+        m_owner, FromCoreText(request.caption), StartPath(request), FromCoreText(request.filter)));
 }
 
 }  // namespace quillon
