@@ -107,9 +107,16 @@ TEST_F(PrefsTest, PressureFlagIsWrittenBackAsZeroOrOneAtTheEnd) {
 
 TEST_F(PrefsTest, ChassisAndMiscellaneousBlocksRoundTrip) {
     CPrefs prefs(Docs());
+    using H = DataLogHeader;
+    using F32Field = quillon::F32Field;
     DataLogHeader in;
-    in.Set(DataLogHeader::weightLeftFront, 123.456f);
-    in.Set(DataLogHeader::tirePressureRightRear, 28.0f);
+    const std::pair<F32Field, float> chassis[] = {
+        {H::weightLeftFront, 123.456f},   {H::weightRightFront, 2.0f},
+        {H::weightLeftRear, 3.0f},        {H::weightRightRear, 4.0f},
+        {H::tirePressureLeftFront, 5.5f}, {H::tirePressureRightFront, 6.5f},
+        {H::tirePressureLeftRear, 7.25f}, {H::tirePressureRightRear, 28.0f}};
+    for (auto [field, value] : chassis)
+        in.Set(field, value);
     in.Set(DataLogHeader::tires, "Slicks");
     in.Set(DataLogHeader::misc2Description, "Track day");
     in.SetAt(DataLogHeader::misc2Parameter, 7, "Wing");
@@ -119,7 +126,11 @@ TEST_F(PrefsTest, ChassisAndMiscellaneousBlocksRoundTrip) {
     prefs.SaveMiscDefaults(3, in);  // no such page: nothing written
 
     const std::string text = IniText();
-    EXPECT_NE(text.find("WeightLF=123.46\r\nWeightRF=0.00\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Datalog-Chassis]\r\nWeightLF=123.46\r\nWeightRF=2.00\r\nWeightLR=3.00\r\n"
+                        "WeightRR=4.00\r\nTires=Slicks\r\nTirePressureLF=5.50\r\n"
+                        "TirePressureRF=6.50\r\nTirePressureLR=7.25\r\nTirePressureRR=28.00\r\n"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("[Datalog-Misc2]\r\nDescription=Track day\r\nParameter1=\r\n"
                         "Information1=line1  line2\r\n"),
               std::string::npos)
@@ -130,7 +141,8 @@ TEST_F(PrefsTest, ChassisAndMiscellaneousBlocksRoundTrip) {
     out.SetAt(DataLogHeader::misc2Parameter, 3, "stale");
     prefs.LoadChassisDefaults(out);
     prefs.LoadMiscDefaults(2, out);
-    EXPECT_EQ(out.Get(DataLogHeader::weightLeftFront), 123.46f);
+    for (auto [field, value] : chassis)
+        EXPECT_EQ(out.Get(field), field.offset == H::weightLeftFront.offset ? 123.46f : value);
     EXPECT_EQ(out.Get(DataLogHeader::tires), "Slicks");
     EXPECT_EQ(out.GetAt(DataLogHeader::misc2Parameter, 7), "Wing");
     EXPECT_EQ(out.GetAt(DataLogHeader::misc2Parameter, 3), "");

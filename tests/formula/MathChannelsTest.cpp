@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -96,6 +97,22 @@ TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
     }
     EXPECT_EQ(log->status[368][4], 7u);  // the spare element is not a frame
     ExpectStats(*log, 0, 40.0f, 46.0f, 43.0f);
+}
+
+TEST(MathChannels, DifferencesOfReferencesAndSinglePrecisionAverages) {
+    auto log = MakeLog(4);
+    // 2^24 + 1 rounds back to 2^24 in single precision, so the three 1s vanish from the sum:
+    // the average is 2^22 (a double sum would give 4194304.75).
+    const float column[] = {16777216.0f, 1.0f, 1.0f, 1.0f};
+    std::copy(std::begin(column), std::end(column), &log->values[1][0]);
+    GraphConfiguration config;
+    Define(config, 0, "Diff", "[005]-[006]");  // channel 5 reads 50 + f, channel 6 60 + f
+    Define(config, 1, "RPM", "[002]");
+    ComputeMathChannels(*log, config);
+    for (int f = 0; f < 4; ++f)
+        EXPECT_EQ(Values(*log, 0)[f], -10.0f) << f;
+    ExpectStats(*log, 0, -10.0f, -10.0f, -10.0f);
+    ExpectStats(*log, 1, 1.0f, 16777216.0f, 4194304.0f);
 }
 
 TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {
