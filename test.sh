@@ -21,5 +21,9 @@ for preset in release asan; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
+    if [ "$preset" = release ]; then
+        echo "== clang-tidy"
+        ./scripts/tidy.sh build/release src/datalog src/formula src/config src/legacy
+    fi
 done
 echo "all tests passed"

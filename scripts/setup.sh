@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang clang-format libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang clang-format clang-tidy libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do

@@ -147,7 +147,7 @@ char* FormatFixed6(char* out, float value) {
         // not depend on either.
         const char* text = (bits >> 31) ? "-nan" : "nan";
         const size_t n = std::strlen(text);
-        std::memcpy(out, text, n);
+        std::memcpy(out, text, n);  // NOLINT(bugprone-not-null-terminated-result): a counted cell
         return out + n;
     }
     return std::to_chars(out, out + kMaxFixed6Length, double(value), std::chars_format::fixed, 6)

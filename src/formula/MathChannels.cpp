@@ -91,7 +91,7 @@ void ComputeChannel(LogData& log, int channel, const std::string& formula,
 
 void ComputeMathChannels(LogData& log, GraphConfiguration& config, MathEvaluation evaluation) {
     for (int i = 0; i < kMathChannelCount; ++i) {
-        const size_t entry = size_t(kFirstMathInput - 1 + i);
+        const size_t entry = size_t(kFirstMathInput) - 1 + size_t(i);
         log.config.Set(Block::InputName(entry), "Input #" + std::to_string(kFirstMathInput + i));
         log.config.Set(Block::InputEnabled(entry), 0);
         log.config.Set(Block::InputUnit(entry), "");
@@ -102,7 +102,7 @@ void ComputeMathChannels(LogData& log, GraphConfiguration& config, MathEvaluatio
         const std::string formula = MathChannelFormula(config.math[i]);
         if (name.empty() || formula.empty()) continue;
         const int channel = kFirstMathChannel + i;
-        const size_t entry = size_t(kFirstMathInput - 1 + i);
+        const size_t entry = size_t(kFirstMathInput) - 1 + size_t(i);
         log.config.Set(Block::InputName(entry), name);
         log.config.Set(Block::InputEnabled(entry), 1);
         log.config.Set(Block::InputKind(entry), 0);
