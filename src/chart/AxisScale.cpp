@@ -37,6 +37,12 @@ std::string Scaled(double v, double resolution, double scale, const char* suffix
 
 std::string CompactNumber(double v, double resolution) {
     if (!std::isfinite(v)) return "-";
+    if (std::abs(v) >= 1e9) {
+        // Far beyond any channel's range (a hand-made axis setting): short in any case.
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1e", v);
+        return text;
+    }
     const std::string plain = Scaled(v, resolution, 1, "");
     if (std::abs(v) < 1000) return plain;
     // The suffixed form where it is no longer ("1.5k", "10k"; but "1234", not "1.234k").

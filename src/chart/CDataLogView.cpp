@@ -1,7 +1,6 @@
 #include "chart/CDataLogView.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <QActionGroup>
 #include <QColorDialog>

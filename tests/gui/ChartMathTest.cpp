@@ -435,10 +435,11 @@ private slots:
 
     void axisNumbersAreCompactAndRangesRound() {
         const std::pair<std::pair<double, double>, const char*> cases[] = {
-            {{10000, 100}, "10k"},  {{1500, 10}, "1.5k"}, {{-1500, 100}, "-1.5k"},
-            {{1234, 1}, "1234"},    {{8000, 1000}, "8k"}, {{2.5e6, 1e5}, "2.5M"},
-            {{0.25, 0.05}, "0.25"}, {{3.0, 0.5}, "3"},    {{14.7, 0.1}, "14.7"},
-            {{-0.0001, 0.1}, "0"},  {{-999, 1}, "-999"},  {{kNaN, 1}, "-"}};
+            {{10000, 100}, "10k"},   {{1500, 10}, "1.5k"}, {{-1500, 100}, "-1.5k"},
+            {{1234, 1}, "1234"},     {{8000, 1000}, "8k"}, {{2.5e6, 1e5}, "2.5M"},
+            {{0.25, 0.05}, "0.25"},  {{3.0, 0.5}, "3"},    {{14.7, 0.1}, "14.7"},
+            {{-0.0001, 0.1}, "0"},   {{-999, 1}, "-999"},  {{kNaN, 1}, "-"},
+            {{-3e30, 1}, "-3.0e+30"}};
         for (const auto& [in, text] : cases)
             QCOMPARE(CompactNumber(in.first, in.second), std::string(text));
         const std::pair<std::pair<double, double>, std::pair<double, double>> ranges[] = {
