@@ -145,7 +145,9 @@ void ChartLayout::LayOutAxisText(int k, const ChartItem& item, const Metrics& m)
     const double lh = m.lineHeight;
     const double gap = 3;
     const auto y = [&](double v) { return r.bottom() - (v - lo) / (hi - lo) * r.height(); };
-    m_ticks[i] = NiceTicks(lo, hi, std::max(2, static_cast<int>(r.height() / 40)));
+    // Turned labels are longer along the axis: fewer ticks keep them apart.
+    const double tickSpacing = m_turned ? 60 : 40;
+    m_ticks[i] = NiceTicks(lo, hi, std::max(2, static_cast<int>(r.height() / tickSpacing)));
     const double step = m_ticks[i].size() > 1 ? m_ticks[i][1] - m_ticks[i][0] : hi - lo;
 
     // The text column lies left of the tick marks; upright labels leave the name its own column.
