@@ -3,6 +3,8 @@
 
 #include <memory>
 
+#include <QPainter>
+#include <QPicture>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -235,8 +237,13 @@ private slots:
         Drag(p1, QPoint(p1.x() - 100, y), Qt::ShiftModifier);
         QVERIFY(std::abs(Window().minimum - (wheeled.minimum + 100 * perPixel)) < 1e-9);
         QCOMPARE(m_doc->GetZoomFirst(), m_doc->FrameAtTime(float(Window().minimum)));
+        // Zoom Last goes back past the wheel notch and the pan, to the window before the last
+        // zoom (the box zoom, undone above, then swapped: the box's window).
+        const TimeWindow panned = Window();
         m_view->ZoomLast();
-        QCOMPARE(Window(), wheeled);
+        QCOMPARE(Window(), (TimeWindow{map.TimeAt(p0.x()), map.TimeAt(p1.x())}));
+        m_view->ZoomLast();
+        QCOMPARE(Window(), panned);
     }
 
     void keysMoveCursorAndKeepItVisible() {
@@ -345,6 +352,20 @@ private slots:
         QVERIFY(count(image, qRgb(180, 50, 180)) > 300);
         QCOMPARE(count(image, qRgb(0, 0, 255)), 0);  // item 2 holds no channel
         QCOMPARE(m_view->RenderImage(size, 2.0).size(), size * 2);
+        // The same picture through a painter on another kind of device (a recorded picture).
+        QPicture picture;
+        {
+            QPainter p(&picture);
+            m_view->Render(p, QSizeF(size));
+        }
+        QImage replayed(size, QImage::Format_RGB32);
+        replayed.fill(Qt::white);
+        {
+            QPainter p(&replayed);
+            picture.play(&p);
+        }
+        QCOMPARE(replayed.pixel(2, size.height() / 2), qRgb(192, 0, 0));
+        QVERIFY(count(replayed, green) > 300);
         // An ungraphed entry is not drawn (its axis is off too, so the layout stays the same)...
         m_doc->Config().views[0].entries[5].axisDisplay = 0;
         m_doc->Config().views[0].entries[5].graph = 0;
