@@ -202,10 +202,10 @@ void CDataLogFrame::CreateClient() {
     m_splitter->addWidget(m_chartPane);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
-    // The values pane starts at its nominal width, or wider when its rows need more room with
-    // this platform's fonts (never more than half again as wide).
+    // The values pane starts as wide as its rows and scroll bar ask, so that it needs no
+    // horizontal scroll bar (never more than twice its nominal width).
     const int valuesWidth =
-        std::clamp(m_valuesPane->sizeHint().width(), kValuesPaneWidth, kValuesPaneWidth * 3 / 2);
+        std::clamp(m_valuesPane->sizeHint().width(), kValuesPaneWidth, kValuesPaneWidth * 2);
     m_splitter->setSizes({valuesWidth, kChartPaneWidth});
     setCentralWidget(m_splitter);
 

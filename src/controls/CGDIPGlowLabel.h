@@ -29,6 +29,7 @@ public:
     /// The text as it is drawn: the whole text, or its elided form.
     QString ShownText() const;
     QColor TextColor() const { return m_textColor; }
+    const QFont& LabelFont() const { return m_font; }
 
 protected:
     void Render(QPainter& painter, const QSize& size) override;

@@ -170,18 +170,19 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
 
     // The comparison nudge: the left arrow moves the comparison curves earlier, the right later.
     m_nudge = new CNudgeSpin(m_content);
-    m_nudge->setGeometry(272, 4, m_nudge->width(), 22);
+    m_nudge->setGeometry(kRowsLeft + CDlgDataLogValue::kRowWidth - m_nudge->width(), 4,
+                         m_nudge->width(), 22);
     connect(m_nudge, &CNudgeSpin::deltaPos, this, &CDataLogValues::Nudge);
 
     QFont titleFont = font();
     titleFont.setPointSizeF(12);
     titleFont.setBold(true);
     m_title = new CGDIPGlowLabel(m_content);
-    m_title->setGeometry(3, 30, 180, 24);
+    m_title->setGeometry(kRowsLeft, 30, 220, 24);
     m_title->SetLabelFont(titleFont);
     m_title->SetGlow(3);
     m_startTime = new CGDIPGlowLabel(m_content, QStringLiteral("Start Time"));
-    m_startTime->setGeometry(184, 30, 136, 24);
+    m_startTime->setGeometry(kRowsLeft + CDlgDataLogValue::kRowWidth - 176, 30, 176, 24);
     m_startTime->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const QFont small = SizedFont(font(), 7.5);
     m_headingFont = small;

@@ -56,7 +56,7 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_name = new CGDIPGlowLabel(this);
-    m_name->setGeometry(4, 2, 190, kNameHeight);
+    m_name->setGeometry(4, 2, 230, kNameHeight);
     m_name->SetLabelFont(SmallFont(font(), 9, true));
     m_name->SetElideMode(Qt::ElideRight);
     m_name->setCursor(Qt::PointingHandCursor);
@@ -64,15 +64,15 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
 
     m_graph = new CGDIPCheckbox(QStringLiteral("Graph"), this);
     m_graph->setToolTip(QStringLiteral("Graph Channel"));
-    m_graph->setGeometry(198, 3, 58, 16);
+    m_graph->setGeometry(238, 3, 58, 16);
     m_axis = new CGDIPCheckbox(QStringLiteral("Axis"), this);
     m_axis->setToolTip(QStringLiteral("Display Axis"));
-    m_axis->setGeometry(260, 3, 54, 16);
+    m_axis->setGeometry(300, 3, 54, 16);
 
     m_mainValue = new CGDIPDataMonitorValue(this);
-    m_mainValue->setGeometry(4, kValueTop, 96, kValueHeight);
+    m_mainValue->setGeometry(4, kValueTop, 112, kValueHeight);
     m_comparisonValue = new CGDIPDataMonitorValue(this);
-    m_comparisonValue->setGeometry(102, kValueTop, 96, kValueHeight);
+    m_comparisonValue->setGeometry(118, kValueTop, 112, kValueHeight);
     m_comparisonValue->SetTextColor(QColor(150, 200, 255));
     for (auto* v : {m_mainValue, m_comparisonValue}) {
         v->SetFontSize(9);
@@ -81,13 +81,13 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
 
     m_autoscale = new CGDIPCheckbox(QString(), this);
     m_autoscale->setToolTip(QStringLiteral("Autoscale Axis"));
-    m_autoscale->setGeometry(202, kValueTop + 2, 16, 16);
+    m_autoscale->setGeometry(234, kValueTop + 2, 16, 16);
     m_min = new CNumericEdit(this, 0);
     m_min->setToolTip(QStringLiteral("Axis Minimum"));
-    m_min->setGeometry(220, kValueTop, 47, kValueHeight);
+    m_min->setGeometry(252, kValueTop, 51, kValueHeight);
     m_max = new CNumericEdit(this, 1);
     m_max->setToolTip(QStringLiteral("Axis Maximum"));
-    m_max->setGeometry(269, kValueTop, 47, kValueHeight);
+    m_max->setGeometry(305, kValueTop, 51, kValueHeight);
     for (auto* f : {m_min, m_max}) {
         f->setFont(SmallFont(font(), 8));
         f->Setup(kAxisFieldStyle, QStringLiteral("%.0f"), QStringLiteral("%.0f"), -9999999, 9999999,

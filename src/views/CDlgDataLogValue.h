@@ -24,7 +24,9 @@ class CDlgDataLogValue : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kStatColumns = 8;
-    static constexpr int kRowWidth = 320;
+    /// Wide enough for eight figures such as "-1999.990" side by side (a 2,000-second log's times
+    /// with its zero inside) in the smallest statistics font.
+    static constexpr int kRowWidth = 360;
     static constexpr int kStatLeft = 4;
     /// The width the eight statistics columns share, and the gap at the right of each.
     static constexpr int kStatRoom = kRowWidth - kStatLeft - 4;

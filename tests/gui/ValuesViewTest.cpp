@@ -221,6 +221,53 @@ private slots:
         QCOMPARE(m_chart.hints.back(), int(kHintRefill));
     }
 
+    void statisticsTextsAreNeverCut() {
+        LoadComparison(1000, 100.0);
+        m_doc->Config().views[0].entries[6] = Entry(1);  // RTC, "%.3f"
+        ChannelStats& main = m_doc->Main().stats[0];
+        ChannelStats& other = m_doc->Comparison().stats[0];
+        // Every label shows its whole text, or a visibly cut one with the whole in its tooltip;
+        // columns neither overlap nor leave the row.
+        const auto check = [](CGDIPGlowLabel* label, QWidget* row, int& right) {
+            const QString shown = label->ShownText();
+            QVERIFY(QFontMetricsF(label->LabelFont()).horizontalAdvance(shown) <= label->width());
+            QVERIFY(label->x() >= right && label->geometry().right() < row->width());
+            right = label->geometry().right() + 1;
+            const bool whole = shown == label->Text();
+            QVERIFY(whole || shown.endsWith(QChar(0x2026)));
+            QCOMPARE(label->toolTip(), whole ? QString() : label->Text());
+        };
+        const auto checkAll = [&] {
+            for (bool comparison : {false, true}) {
+                for (int k : {0, 1, 6}) {
+                    int right = 0;
+                    for (int c = 0; c < CDlgDataLogValue::kStatColumns; ++c)
+                        check(m_view->Row(k)->StatLabel(comparison, c), m_view->Row(k), right);
+                }
+            }
+            int right = 0;
+            for (int c = 0; c < CDlgDataLogValue::kStatColumns; ++c)
+                check(m_view->Heading(c), m_view->Content(), right);
+        };
+        // A 2,000-second log: long, negative figures that all fit whole.
+        main = {0.0f, 1999.99f, 1000.001f, 577.345f, 0.0f, 1999.99f, -1999.99f, 1000, 1.0f};
+        other = {-1999.99f, 0.0f, -1000.001f, 577.345f, -1999.99f, 0.0f, -1999.99f, 1000, 1.0f};
+        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        checkAll();
+        const QString expected[] = {"0.000", "1999.990", "1000.001",  "577.345",
+                                    "0.000", "1999.990", "-1999.990", "1.000"};
+        for (int c = 0; c < CDlgDataLogValue::kStatColumns; ++c)
+            QCOMPARE(m_view->Row(6)->StatLabel(false, c)->ShownText(), expected[c]);
+        QCOMPARE(m_view->Row(6)->StatLabel(true, 6)->ShownText(), QString("-1999.990"));
+        // Figures far too long for the row are cut visibly, never silently.
+        main.maximum = -1.5e12f;
+        other.average = 3.0e15f;
+        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        checkAll();
+        QVERIFY(m_view->Row(6)->StatLabel(false, 1)->ShownText() !=
+                m_view->Row(6)->StatLabel(false, 1)->Text());
+    }
+
     void viewSteppingSkipsEmptyViews() {
         GraphConfiguration& config = m_doc->Config();
         for (int v = 1; v < kViewCount; ++v)
