@@ -202,10 +202,10 @@ void CDataLogFrame::CreateClient() {
     m_splitter->addWidget(m_chartPane);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
-    // The values pane starts at its nominal width, or wider when its rows need more room with
-    // this platform's fonts (never more than half again as wide).
+    // The values pane starts as wide as its rows and scroll bar ask, so that it needs no
+    // horizontal scroll bar (never more than twice its nominal width).
     const int valuesWidth =
-        std::clamp(m_valuesPane->sizeHint().width(), kValuesPaneWidth, kValuesPaneWidth * 3 / 2);
+        std::clamp(m_valuesPane->sizeHint().width(), kValuesPaneWidth, kValuesPaneWidth * 2);
     m_splitter->setSizes({valuesWidth, kChartPaneWidth});
     setCentralWidget(m_splitter);
 
@@ -653,16 +653,11 @@ void CDataLogFrame::OnZoomLast() {
 
 void CDataLogFrame::OnUpdateStats() {
 #if defined(QUILLON_HAVE_CHART_VIEW) && defined(QUILLON_HAVE_VALUES_VIEW)
-    // The visible window, its last frame included; the whole log when not zoomed.
-    auto* chart = static_cast<CDataLogView*>(m_chartPane);
-    int first = 0;
-    int end = m_doc.GetFrameCount();
-    if (chart->IsZoomed()) {
-        first = std::max(0, m_doc.GetZoomFirst());
-        end = std::min(m_doc.GetFrameCount(), m_doc.GetZoomLast() + 1);
-    }
+    // The values view converts the visible window with each log's own times.
+    const auto* chart = static_cast<CDataLogView*>(m_chartPane);
     WaitCursor wait;
-    static_cast<CDataLogValues*>(m_valuesPane)->OnUpdateStats(first, end);
+    static_cast<CDataLogValues*>(m_valuesPane)
+        ->OnUpdateStats(chart->IsZoomed() ? std::optional(chart->VisibleWindow()) : std::nullopt);
 #endif
 }
 

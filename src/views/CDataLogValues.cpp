@@ -1,11 +1,16 @@
 #include "views/CDataLogValues.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <tuple>
+#include <utility>
 
 #include <QComboBox>
-#include <QHBoxLayout>
-#include <QToolButton>
+#include <QFontMetricsF>
+#include <QScrollBar>
 
+#include "app/CNudgeSpin.h"
 #include "config/GraphConfiguration.h"
 #include "controls/CBGImage.h"
 #include "controls/CButtonViewShift.h"
@@ -33,8 +38,7 @@ QString ViewTitle(const GraphView& view) {
 }
 
 QString ValueText(const LogData& log, int channel, float value) {
-    if (value == kNoValue) return QStringLiteral("-");
-    return FormatDouble(FromAnsi(GetChannelValueFormat(log.config, channel)), double(value));
+    return FromAnsi(GetChannelValueText(log.config, channel, value));
 }
 
 // The frame count a cursor may index in a log: its own frames (a padded tail holds no data).
@@ -48,6 +52,46 @@ InterpolatedValue At(const LogData& log, int slot, int frame) {
     const auto& s = log.status[size_t(slot)];
     if (size_t(frame) >= v.size()) return {kNoValue, 0};
     return {v[size_t(frame)], size_t(frame) < s.size() ? s[size_t(frame)] : 0};
+}
+
+// Statistics font sizes from the nominal one down to the smallest that stays readable.
+constexpr qreal kStatPointSizes[] = {7.0, 6.5, 6.0};
+
+QFont SizedFont(const QFont& base, qreal points) {
+    QFont f = base;
+    f.setPointSizeF(points);
+    return f;
+}
+
+// Column widths of at least each column's need that fill `room`: the narrowest columns are
+// widened first, so that the columns are as even as their texts allow. When the needs exceed the
+// room, each column gets a share in proportion to its need (its labels elide what is left over).
+CDlgDataLogValue::StatWidths FitColumns(const CDlgDataLogValue::StatWidths& need, int room) {
+    CDlgDataLogValue::StatWidths width{};
+    const int total = std::accumulate(need.begin(), need.end(), 0);
+    if (total > room) {
+        for (size_t c = 0; c < need.size(); ++c)
+            width[c] = int(int64_t(need[c]) * room / std::max(total, 1));
+    } else {
+        const auto filled = [&](int level) {
+            int sum = 0;
+            for (int n : need)
+                sum += std::max(n, level);
+            return sum;
+        };
+        int level = room / int(need.size());
+        while (level > 0 && filled(level) > room)
+            --level;
+        for (size_t c = 0; c < need.size(); ++c)
+            width[c] = std::max(need[c], level);
+    }
+    // The pixels that rounding left over go to the narrowest columns, one each.
+    int spare = room - std::accumulate(width.begin(), width.end(), 0);
+    while (spare > 0) {
+        ++*std::min_element(width.begin(), width.end());
+        --spare;
+    }
+    return width;
 }
 
 }  // namespace
@@ -71,9 +115,41 @@ InterpolatedValue InterpolateAtTime(const LogData& log, int slot, float t) {
     return {value, s[i - 1]};
 }
 
+StatsRanges UpdateStatsRanges(const CDataLogDoc& doc, const std::optional<TimeWindow>& visible) {
+    StatsRanges r;
+    const int n = std::max(0, doc.GetFrameCount());
+    const int m = doc.IsComparisonLoaded() ? std::max(0, doc.Comparison().frameCount) : 0;
+    if (!visible) {
+        r.mainEnd = n;
+        r.comparisonEnd = m;
+        return r;
+    }
+    // Each log converts the same window with its own times: the logs may differ in length, rate
+    // and zero time, so a main-log frame says nothing about the comparison's frames. The frames
+    // nearest to both edges are in, as the zoom pane's "first to last" says; a window that lies
+    // wholly before or after a log holds none of its frames.
+    const auto t0 = float(visible->minimum);
+    const auto t1 = float(visible->maximum);
+    const auto range = [&](const LogData& log, int count, auto frameAt) {
+        if (count <= 0 || log.values[0].size() < size_t(count)) return std::pair{0, 0};
+        const float* time = log.values[0].data();
+        if (!(t1 >= time[0]) || !(t0 <= time[count - 1])) return std::pair{0, 0};
+        const int first = std::max(frameAt(t0), 0);
+        return std::pair{first, std::clamp(frameAt(t1) + 1, first, count)};
+    };
+    std::tie(r.mainFirst, r.mainEnd) =
+        range(doc.Main(), n, [&](float t) { return doc.FrameAtTime(t); });
+    std::tie(r.comparisonFirst, r.comparisonEnd) =
+        range(doc.Comparison(), m, [&](float t) { return doc.ComparisonFrameAtTime(t); });
+    return r;
+}
+
 CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     : QScrollArea(parent), m_doc(doc), m_prefs(prefs) {
     setFrameShape(QFrame::NoFrame);
+    // The arrow keys belong to the chart's cursor: the pane scrolls with the wheel and its bars,
+    // and takes the focus neither at start nor by a click on its background.
+    setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(false);
     QPalette dark = palette();
     dark.setColor(QPalette::Window, Qt::black);
@@ -93,42 +169,31 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     m_edit->setGeometry(197, 4, 28, 22);
 
     // The comparison nudge: the left arrow moves the comparison curves earlier, the right later.
-    m_nudge = new QWidget(m_content);
-    m_nudge->setGeometry(272, 4, 45, 22);
-    m_nudge->setToolTip(QStringLiteral("Nudge Comparison"));
-    auto* nudgeLayout = new QHBoxLayout(m_nudge);
-    nudgeLayout->setContentsMargins(0, 0, 0, 0);
-    nudgeLayout->setSpacing(1);
-    for (auto [arrow, delta] : {std::pair{Qt::LeftArrow, 1}, {Qt::RightArrow, -1}}) {
-        auto* b = new QToolButton(m_nudge);
-        b->setArrowType(arrow);
-        b->setAutoRepeat(true);
-        b->setFixedSize(22, 22);
-        nudgeLayout->addWidget(b);
-        connect(b, &QToolButton::clicked, this, [this, delta = delta] { Nudge(delta); });
-    }
+    m_nudge = new CNudgeSpin(m_content);
+    m_nudge->setGeometry(kRowsLeft + CDlgDataLogValue::kRowWidth - m_nudge->width(), 4,
+                         m_nudge->width(), 22);
+    connect(m_nudge, &CNudgeSpin::deltaPos, this, &CDataLogValues::Nudge);
 
     QFont titleFont = font();
     titleFont.setPointSizeF(12);
     titleFont.setBold(true);
     m_title = new CGDIPGlowLabel(m_content);
-    m_title->setGeometry(3, 30, 180, 24);
+    m_title->setGeometry(kRowsLeft, 30, 220, 24);
     m_title->SetLabelFont(titleFont);
     m_title->SetGlow(3);
     m_startTime = new CGDIPGlowLabel(m_content, QStringLiteral("Start Time"));
-    m_startTime->setGeometry(184, 30, 136, 24);
+    m_startTime->setGeometry(kRowsLeft + CDlgDataLogValue::kRowWidth - 176, 30, 176, 24);
     m_startTime->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QFont small = font();
-    small.setPointSizeF(7.5);
+    const QFont small = SizedFont(font(), 7.5);
+    m_headingFont = small;
     m_startTime->SetLabelFont(small);
     m_startTime->SetGlow(1);
-    for (int c = 0; c < 8; ++c) {
+    for (int c = 0; c < CDlgDataLogValue::kStatColumns; ++c) {
         auto* h = new CGDIPGlowLabel(m_content, QString::fromLatin1(kHeadings[c]));
-        h->setGeometry(3 + CDlgDataLogValue::kStatLeft + c * CDlgDataLogValue::kStatWidth, 56,
-                       CDlgDataLogValue::kStatWidth - 2, 18);
         h->SetLabelFont(small);
         h->SetGlow(1);
         h->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        h->SetElideMode(Qt::ElideRight);
         m_headings[size_t(c)] = h;
     }
 
@@ -213,8 +278,46 @@ void CDataLogValues::FillStartTime() {
     m_startTime->SetText(FromAnsi(m_doc.StartTimeText()));
 }
 
+void CDataLogValues::LayoutStatColumns() {
+    // Every shown row and the headings share one set of columns, each as wide as its widest
+    // text needs, in the largest font size for which all of them fit.
+    using Widths = CDlgDataLogValue::StatWidths;
+    constexpr int kColumns = CDlgDataLogValue::kStatColumns;
+    const auto measure = [](const QFont& font, const QString& text) {
+        return int(std::ceil(QFontMetricsF(font).horizontalAdvance(text))) +
+               CDlgDataLogValue::kStatGap + 1;
+    };
+    Widths headings{};
+    for (int c = 0; c < kColumns; ++c)
+        headings[size_t(c)] = measure(m_headingFont, m_headings[size_t(c)]->Text()) + 2;
+    QFont font;
+    Widths need{};
+    for (qreal points : kStatPointSizes) {
+        font = SizedFont(this->font(), points);
+        need = headings;
+        for (const CDlgDataLogValue* row : m_rows) {
+            if (!row->IsShown() || row->IsCollapsed()) continue;
+            for (int c = 0; c < kColumns; ++c)
+                for (bool comparison : {false, true})
+                    need[size_t(c)] = std::max(
+                        need[size_t(c)], measure(font, row->StatLabel(comparison, c)->Text()));
+        }
+        if (std::accumulate(need.begin(), need.end(), 0) <= CDlgDataLogValue::kStatRoom) break;
+    }
+    const Widths widths = FitColumns(need, CDlgDataLogValue::kStatRoom);
+    for (CDlgDataLogValue* row : m_rows)
+        row->SetStatColumns(font, widths);
+    int left = kRowsLeft + CDlgDataLogValue::kStatLeft;
+    for (int c = 0; c < kColumns; ++c) {
+        m_headings[size_t(c)]->setGeometry(left, 56, widths[size_t(c)] - CDlgDataLogValue::kStatGap,
+                                           18);
+        left += widths[size_t(c)];
+    }
+}
+
 void CDataLogValues::LayoutRows() {
-    const QPoint origin(3, kRowsTop);
+    LayoutStatColumns();
+    const QPoint origin(kRowsLeft, kRowsTop);
     int y = origin.y();
     int width = CDlgDataLogValue::kRowWidth;
     for (CDlgDataLogValue* row : m_rows) {
@@ -227,11 +330,20 @@ void CDataLogValues::LayoutRows() {
         y += row->height() + kRowGap;
         width = row->width();
     }
-    const QSize size(width + 33, std::max(y, kRowsTop));
+    // The rows' own width and the same margin at both sides: the vertical scroll bar lies
+    // beside the content, so no more is needed for it (see sizeHint).
+    const QSize size(kRowsLeft + width + kRowsLeft, std::max(y, kRowsTop));
     m_content->resize(size);
     m_background->setGeometry(0, 0, size.width(), size.height());
     m_background->lower();
     m_content->update();
+}
+
+QSize CDataLogValues::sizeHint() const {
+    // Wide enough for the rows and a vertical scroll bar, so that no horizontal one is needed.
+    const int frame = 2 * frameWidth();
+    return {m_content->width() + verticalScrollBar()->sizeHint().width() + frame,
+            QScrollArea::sizeHint().height()};
 }
 
 void CDataLogValues::RefreshValues() {
@@ -293,33 +405,13 @@ void CDataLogValues::AfterAxisSetup(int row) {
 }
 
 void CDataLogValues::Nudge(int delta) {
-    if (!m_doc.IsComparisonLoaded() || delta == 0) return;
-    NudgeComparison(m_doc.Comparison(), -delta);
-    m_doc.SetComparisonEdited(true);
-    m_doc.UpdateAllViews(this, kHintRefill);
-    RebuildRows();
-    RefreshValues();
+    if (delta != 0) m_doc.NudgeComparison(-delta);
 }
 
-void CDataLogValues::OnUpdateStats(int first, int end) {
-    const LogData& main = m_doc.Main();
-    const int n = main.frameCount;
-    first = std::clamp(first, 0, std::max(n, 0));
-    end = std::clamp(end, first, std::max(n, 0));
-    m_doc.ComputeMainStats(first, end);
-    if (m_doc.IsComparisonLoaded()) {
-        const int m = m_doc.Comparison().frameCount;
-        if ((first == 0 && end >= n) || end <= first || main.values[0].size() < size_t(end)) {
-            m_doc.ComputeComparisonStats(0, m);
-        } else {
-            // The comparison's frames over the same stretch of time, its last frame included.
-            const float t0 = main.values[0][size_t(first)];
-            const float t1 = main.values[0][size_t(end - 1)];
-            const int cf = std::max(0, m_doc.ComparisonFrameAtTime(t0));
-            const int ce = std::max(cf, m_doc.ComparisonFrameAtTime(t1) + 1);
-            m_doc.ComputeComparisonStats(cf, ce);
-        }
-    }
+void CDataLogValues::OnUpdateStats(const std::optional<TimeWindow>& visible) {
+    const StatsRanges r = UpdateStatsRanges(m_doc, visible);
+    m_doc.ComputeMainStats(r.mainFirst, r.mainEnd);
+    m_doc.ComputeComparisonStats(r.comparisonFirst, r.comparisonEnd);
     m_doc.UpdateAllViews(this, kHintRebuild);
     RebuildRows();
     RefreshValues();

@@ -5,9 +5,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
+#include <QFont>
 #include <QScrollArea>
 
+#include "chart/ChartTypes.h"
 #include "datalog/DataLogViewObserver.h"
 
 class QComboBox;
@@ -20,6 +23,7 @@ class CDataLogDoc;
 class CDlgDataLogValue;
 class CGDIPButton;
 class CGDIPGlowLabel;
+class CNudgeSpin;
 class CPrefs;
 struct LogData;
 
@@ -31,12 +35,26 @@ struct InterpolatedValue {
 };
 InterpolatedValue InterpolateAtTime(const LogData& log, int slot, float t);
 
+/// The frames [first, end) of each log that "Update Stats" computes its figures over.
+struct StatsRanges {
+    int mainFirst = 0;
+    int mainEnd = 0;
+    int comparisonFirst = 0;
+    int comparisonEnd = 0;
+};
+/// With the chart zoomed to `visible` (seconds), each log's range runs from its frame nearest to
+/// the window's left edge to its frame nearest to the right edge, both included, each found with
+/// that log's own times; it is empty when the window lies wholly outside the log. Not zoomed, each
+/// log's whole length. A comparison that is not loaded gets an empty range.
+StatsRanges UpdateStatsRanges(const CDataLogDoc& doc, const std::optional<TimeWindow>& visible);
+
 class CDataLogValues : public QScrollArea, public IDataLogView {
     Q_OBJECT
 public:
     static constexpr int kRowCount = 16;
     static constexpr int kEditViewsData = 99;
     static constexpr int kRowsTop = 78;
+    static constexpr int kRowsLeft = 3;
     static constexpr int kRowGap = 3;
 
     CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent = nullptr);
@@ -64,13 +82,13 @@ public:
     CButtonViewShift* NextButton() const { return m_next; }
     CGDIPButton* EditButton() const { return m_edit; }
     QWidget* Content() const { return m_content; }
-    QWidget* NudgeSpin() const { return m_nudge; }
+    CNudgeSpin* NudgeSpin() const { return m_nudge; }
+    QSize sizeHint() const override;
 
 public slots:
-    /// "Update Stats": statistics of the main log over frames [first, end), of the comparison
-    /// over the same stretch of time (its whole log when the main range is the whole log), then
-    /// hint 3.
-    void OnUpdateStats(int first, int end);
+    /// "Update Stats": the statistics of both logs over the chart's visible window (none when the
+    /// chart is not zoomed: the whole logs), then hint 3.
+    void OnUpdateStats(const std::optional<TimeWindow>& visible);
 
 signals:
     /// "Ed", a double click on the title or "Edit Views" in the picker: the graph setup dialog.
@@ -81,6 +99,7 @@ signals:
 private:
     void OnComboActivated(int index);
     void LayoutRows();
+    void LayoutStatColumns();
     void FillCombo();
     void FillStartTime();
 
@@ -95,7 +114,8 @@ private:
     CButtonViewShift* m_next;
     CGDIPButton* m_edit;
     QComboBox* m_combo;
-    QWidget* m_nudge;
+    CNudgeSpin* m_nudge;
+    QFont m_headingFont;
     std::array<CDlgDataLogValue*, kRowCount> m_rows{};
 };
 

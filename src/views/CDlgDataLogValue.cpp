@@ -56,22 +56,23 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_name = new CGDIPGlowLabel(this);
-    m_name->setGeometry(4, 2, 190, kNameHeight);
+    m_name->setGeometry(4, 2, 230, kNameHeight);
     m_name->SetLabelFont(SmallFont(font(), 9, true));
+    m_name->SetElideMode(Qt::ElideRight);
     m_name->setCursor(Qt::PointingHandCursor);
     connect(m_name, &CGDIPBuffer::clicked, this, [this] { emit axisSetupRequested(m_rowIndex); });
 
     m_graph = new CGDIPCheckbox(QStringLiteral("Graph"), this);
     m_graph->setToolTip(QStringLiteral("Graph Channel"));
-    m_graph->setGeometry(198, 3, 58, 16);
+    m_graph->setGeometry(238, 3, 58, 16);
     m_axis = new CGDIPCheckbox(QStringLiteral("Axis"), this);
     m_axis->setToolTip(QStringLiteral("Display Axis"));
-    m_axis->setGeometry(260, 3, 54, 16);
+    m_axis->setGeometry(300, 3, 54, 16);
 
     m_mainValue = new CGDIPDataMonitorValue(this);
-    m_mainValue->setGeometry(4, kValueTop, 96, kValueHeight);
+    m_mainValue->setGeometry(4, kValueTop, 112, kValueHeight);
     m_comparisonValue = new CGDIPDataMonitorValue(this);
-    m_comparisonValue->setGeometry(102, kValueTop, 96, kValueHeight);
+    m_comparisonValue->setGeometry(118, kValueTop, 112, kValueHeight);
     m_comparisonValue->SetTextColor(QColor(150, 200, 255));
     for (auto* v : {m_mainValue, m_comparisonValue}) {
         v->SetFontSize(9);
@@ -80,13 +81,13 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
 
     m_autoscale = new CGDIPCheckbox(QString(), this);
     m_autoscale->setToolTip(QStringLiteral("Autoscale Axis"));
-    m_autoscale->setGeometry(202, kValueTop + 2, 16, 16);
+    m_autoscale->setGeometry(234, kValueTop + 2, 16, 16);
     m_min = new CNumericEdit(this, 0);
     m_min->setToolTip(QStringLiteral("Axis Minimum"));
-    m_min->setGeometry(220, kValueTop, 47, kValueHeight);
+    m_min->setGeometry(252, kValueTop, 51, kValueHeight);
     m_max = new CNumericEdit(this, 1);
     m_max->setToolTip(QStringLiteral("Axis Maximum"));
-    m_max->setGeometry(269, kValueTop, 47, kValueHeight);
+    m_max->setGeometry(305, kValueTop, 51, kValueHeight);
     for (auto* f : {m_min, m_max}) {
         f->setFont(SmallFont(font(), 8));
         f->Setup(kAxisFieldStyle, QStringLiteral("%.0f"), QStringLiteral("%.0f"), -9999999, 9999999,
@@ -94,26 +95,38 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
         connect(f, &CNumericEdit::nenChanged, this, &CDlgDataLogValue::OnFieldChanged);
     }
 
-    const QFont statFont = SmallFont(font(), 7);
     for (int c = 0; c < kStatColumns; ++c) {
         for (bool comparison : {false, true}) {
             auto* label = new CGDIPGlowLabel(this);
-            label->setGeometry(kStatLeft + c * kStatWidth,
-                               kStatTop + (comparison ? kStatHeight + 1 : 0), kStatWidth - 2,
-                               kStatHeight);
-            label->SetLabelFont(statFont);
             label->SetGlow(0);
             label->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            label->SetElideMode(Qt::ElideRight);
             label->SetColors(comparison ? QColor(150, 200, 255) : QColor(230, 230, 230),
                              Qt::transparent);
             (comparison ? m_comparisonStats : m_mainStats)[size_t(c)] = label;
         }
     }
+    StatWidths even;
+    even.fill(kStatRoom / kStatColumns);
+    SetStatColumns(SmallFont(font(), 7), even);
 
     connect(m_graph, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnGraphClicked);
     connect(m_axis, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnAxisClicked);
     connect(m_autoscale, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnAutoscaleClicked);
     resize(m_collapsedSize);
+}
+
+void CDlgDataLogValue::SetStatColumns(const QFont& font, const StatWidths& widths) {
+    int left = kStatLeft;
+    for (int c = 0; c < kStatColumns; ++c) {
+        for (bool comparison : {false, true}) {
+            CGDIPGlowLabel* label = StatLabel(comparison, c);
+            label->SetLabelFont(font);
+            label->setGeometry(left, kStatTop + (comparison ? kStatHeight + 1 : 0),
+                               std::max(widths[size_t(c)] - kStatGap, 0), kStatHeight);
+        }
+        left += widths[size_t(c)];
+    }
 }
 
 GraphViewEntry* CDlgDataLogValue::Entry() const {
@@ -188,14 +201,17 @@ void CDlgDataLogValue::FillStatistics() {
     }
     const QString format =
         FromAnsi(NumberFormatOf(GetChannelValueFormat(m_doc.Main().config, m_channel)));
+    // Figures over no frames at all (a zoom window beside a log) are shown as absent, not as 0.
+    const auto texts = [&](const ChannelStats& stats, int column) {
+        if (stats.count == 0) return QStringLiteral("-");
+        return FormatDouble(format, double(StatFigures(stats)[size_t(column)]));
+    };
     const auto slot = size_t(m_channel - 1);
-    const auto main = StatFigures(m_doc.Main().stats[slot]);
     const bool comparison = m_doc.IsComparisonLoaded();
-    const auto other = StatFigures(m_doc.Comparison().stats[slot]);
     for (int c = 0; c < kStatColumns; ++c) {
-        m_mainStats[size_t(c)]->SetText(FormatDouble(format, double(main[size_t(c)])));
-        m_comparisonStats[size_t(c)]->SetText(
-            comparison ? FormatDouble(format, double(other[size_t(c)])) : QString());
+        m_mainStats[size_t(c)]->SetText(texts(m_doc.Main().stats[slot], c));
+        m_comparisonStats[size_t(c)]->SetText(comparison ? texts(m_doc.Comparison().stats[slot], c)
+                                                         : QString());
     }
 }
 

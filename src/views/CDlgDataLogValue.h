@@ -24,9 +24,14 @@ class CDlgDataLogValue : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kStatColumns = 8;
-    static constexpr int kRowWidth = 320;
-    static constexpr int kStatWidth = 38;
+    /// Wide enough for eight figures such as "-1999.990" side by side (a 2,000-second log's times
+    /// with its zero inside) in the smallest statistics font.
+    static constexpr int kRowWidth = 360;
     static constexpr int kStatLeft = 4;
+    /// The width the eight statistics columns share, and the gap at the right of each.
+    static constexpr int kStatRoom = kRowWidth - kStatLeft - 4;
+    static constexpr int kStatGap = 4;
+    using StatWidths = std::array<int, kStatColumns>;
     /// Style of the axis fields: none of the spin, popup, bar or full-notification bits.
     static constexpr int kAxisFieldStyle = 16;
 
@@ -39,6 +44,9 @@ public:
     void SetValues(const QString& mainText, uint32_t mainStatus, const QString& comparisonText,
                    uint32_t comparisonStatus);
     void SetShown(bool shown) { m_shown = shown; }
+    /// Places the statistics columns (each label is its column's width less the gap) and sets
+    /// their font; the values view gives every row the same columns as its headings.
+    void SetStatColumns(const QFont& font, const StatWidths& widths);
     /// Shows or hides the axis fields for the entry's graph flag and the autoscale flag, with
     /// the channel's axis range; what the row does after the Channel Axis Setup dialog.
     void RefreshAxisFields();

@@ -9,6 +9,7 @@
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/CButtonViewShift.h"
+#include "controls/CGDIPButton.h"
 #include "controls/CGDIPCheckbox.h"
 #include "controls/CGDIPDataMonitorValue.h"
 #include "controls/CGDIPGlowLabel.h"
@@ -43,19 +44,21 @@ GraphViewEntry Entry(uint32_t channel, uint32_t filter = 0) {
 class ValuesViewTest : public QObject {
     Q_OBJECT
 
-    std::string WriteLog(const char* name, int frames, double rate, uint32_t seed) {
+    std::string WriteLog(const char* name, int frames, double rate, uint32_t seed,
+                         float zeroTime = 0) {
         SampleLogOptions o;
         o.frames = frames;
         o.rate = rate;
         o.seed = seed;
+        o.zeroTime = zeroTime;
         const std::string path = m_dir->filePath(name).toStdString();
         std::string error;
         if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
         return path;
     }
 
-    void LoadComparison(int frames, double rate) {
-        const std::string path = WriteLog("comparison.dl", frames, rate, 2);
+    void LoadComparison(int frames, double rate, float zeroTime = 0) {
+        const std::string path = WriteLog("comparison.dl", frames, rate, 2, zeroTime);
         QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok);
         m_doc->SetComparisonLoaded(true, path);
         m_doc->ComputeComparisonStats(0, m_doc->Comparison().frameCount);
@@ -218,6 +221,53 @@ private slots:
         QCOMPARE(m_chart.hints.back(), int(kHintRefill));
     }
 
+    void statisticsTextsAreNeverCut() {
+        LoadComparison(1000, 100.0);
+        m_doc->Config().views[0].entries[6] = Entry(1);  // RTC, "%.3f"
+        ChannelStats& main = m_doc->Main().stats[0];
+        ChannelStats& other = m_doc->Comparison().stats[0];
+        // Every label shows its whole text, or a visibly cut one with the whole in its tooltip;
+        // columns neither overlap nor leave the row.
+        const auto check = [](CGDIPGlowLabel* label, QWidget* row, int& right) {
+            const QString shown = label->ShownText();
+            QVERIFY(QFontMetricsF(label->LabelFont()).horizontalAdvance(shown) <= label->width());
+            QVERIFY(label->x() >= right && label->geometry().right() < row->width());
+            right = label->geometry().right() + 1;
+            const bool whole = shown == label->Text();
+            QVERIFY(whole || shown.endsWith(QChar(0x2026)));
+            QCOMPARE(label->toolTip(), whole ? QString() : label->Text());
+        };
+        const auto checkAll = [&] {
+            for (bool comparison : {false, true}) {
+                for (int k : {0, 1, 6}) {
+                    int right = 0;
+                    for (int c = 0; c < CDlgDataLogValue::kStatColumns; ++c)
+                        check(m_view->Row(k)->StatLabel(comparison, c), m_view->Row(k), right);
+                }
+            }
+            int right = 0;
+            for (int c = 0; c < CDlgDataLogValue::kStatColumns; ++c)
+                check(m_view->Heading(c), m_view->Content(), right);
+        };
+        // A 2,000-second log: long, negative figures that all fit whole.
+        main = {0.0f, 1999.99f, 1000.001f, 577.345f, 0.0f, 1999.99f, -1999.99f, 1000, 1.0f};
+        other = {-1999.99f, 0.0f, -1000.001f, 577.345f, -1999.99f, 0.0f, -1999.99f, 1000, 1.0f};
+        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        checkAll();
+        const QString expected[] = {"0.000", "1999.990", "1000.001",  "577.345",
+                                    "0.000", "1999.990", "-1999.990", "1.000"};
+        for (int c = 0; c < CDlgDataLogValue::kStatColumns; ++c)
+            QCOMPARE(m_view->Row(6)->StatLabel(false, c)->ShownText(), expected[c]);
+        QCOMPARE(m_view->Row(6)->StatLabel(true, 6)->ShownText(), QString("-1999.990"));
+        // Figures far too long for the row are cut visibly, never silently.
+        main.maximum = -1.5e12f;
+        other.average = 3.0e15f;
+        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        checkAll();
+        QVERIFY(m_view->Row(6)->StatLabel(false, 1)->ShownText() !=
+                m_view->Row(6)->StatLabel(false, 1)->Text());
+    }
+
     void viewSteppingSkipsEmptyViews() {
         GraphConfiguration& config = m_doc->Config();
         for (int v = 1; v < kViewCount; ++v)
@@ -259,6 +309,17 @@ private slots:
             QCOMPARE(m_doc->GetCurrentView(), 0);
         }
         QCOMPARE(combo->count(), 2);
+    }
+
+    void rowNamesAndEditControlsAskForTheirDialogs() {
+        QSignalSpy axis(m_view, &CDataLogValues::axisSetupRequested);
+        QSignalSpy edit(m_view, &CDataLogValues::editViewsRequested);
+        QTest::mouseClick(m_view->Row(4)->NameLabel(), Qt::LeftButton);
+        QCOMPARE(axis.count(), 1);
+        QCOMPARE(axis.at(0).at(0).toInt(), 4);  // the view entry, not a position on screen
+        QTest::mouseClick(m_view->EditButton(), Qt::LeftButton);
+        QTest::mouseDClick(m_view->TitleLabel(), Qt::LeftButton);
+        QCOMPARE(edit.count(), 2);
     }
 
     void interpolationBetweenFrames() {
@@ -311,36 +372,52 @@ private slots:
                  MapText(comparison, comparison.values[kMap - 1][1400]));
     }
 
-    void updateStatsZoomedAndWhole() {
-        LoadComparison(1000, 100.0);
+    void updateStatsConvertsTheWindowWithEachLogsOwnTimes() {
+        // Main: 1000 frames at 100 Hz, 0 .. 9.99 s. Comparison: 1500 frames at 50 Hz with its
+        // zero 3 s in, -3 .. 26.98 s. Expected frames worked out by hand from those times.
+        LoadComparison(1500, 50.0, 3.0f);
+        using W = std::optional<TimeWindow>;
+        const std::pair<W, StatsRanges> cases[] = {
+            {std::nullopt, {0, 1000, 0, 1500}},
+            {TimeWindow{2.004, 12.507}, {200, 1000, 250, 776}},  // runs past the main log's end
+            {TimeWindow{-10, -2.5}, {0, 0, 0, 26}},              // before the main log starts
+            {TimeWindow{15.005, 25.008}, {0, 0, 900, 1401}},     // after the main log ends
+            {TimeWindow{-20, -10}, {0, 0, 0, 0}},
+            {TimeWindow{4.0, 4.004}, {400, 401, 350, 351}},  // narrower than one frame
+        };
+        for (const auto& [window, expected] : cases) {
+            const StatsRanges r = UpdateStatsRanges(*m_doc, window);
+            QCOMPARE(r.mainFirst, expected.mainFirst);
+            QCOMPARE(r.mainEnd, expected.mainEnd);
+            QCOMPARE(r.comparisonFirst, expected.comparisonFirst);
+            QCOMPARE(r.comparisonEnd, expected.comparisonEnd);
+        }
+    }
+
+    void updateStatsOnALongerComparison() {
+        // Main 0 .. 10 s, comparison 0 .. 30 s, the chart zoomed to 15 .. 25 s: about a thousand
+        // comparison frames, and no main-log frame at all.
+        LoadComparison(3000, 100.0);
         const LogData& main = m_doc->Main();
-        const LogData& comparison = m_doc->Comparison();
-        const ChannelStats& stats = main.stats[kMap - 1];
-        const float* values = main.values[kMap - 1].data();
-        const float* compValues = comparison.values[kMap - 1].data();
-        QCOMPARE(stats.endValue, values[999]);
+        const ChannelStats& time = m_doc->Comparison().stats[0];
         m_chart.hints.clear();
-
-        m_view->OnUpdateStats(100, 201);  // frames 100..200 visible
-        QCOMPARE(stats.startValue, values[100]);
-        QCOMPARE(stats.endValue, values[200]);
-        QCOMPARE(stats.count, 101u);
-        QCOMPARE(comparison.stats[kMap - 1].startValue, compValues[100]);
-        QCOMPARE(comparison.stats[kMap - 1].endValue, compValues[200]);
+        m_view->OnUpdateStats(TimeWindow{15.0, 25.0});
+        QCOMPARE(time.count, 1001u);
+        QCOMPARE(time.startValue, 15.0f);
+        QCOMPARE(time.endValue, 25.0f);
+        QCOMPARE(main.stats[0].count, 0u);
         QCOMPARE(m_chart.hints, std::vector<int>{kHintRebuild});
+        // A log without frames in the window shows no figures rather than zeros.
+        QCOMPARE(m_view->Row(1)->StatLabel(false, 0)->Text(), QString("-"));
         const QString format = FromAnsi(NumberFormatOf(GetChannelValueFormat(main.config, kMap)));
-        QCOMPARE(m_view->Row(1)->StatLabel(false, 5)->Text(),
-                 FormatDouble(format, double(values[200])));
-        QCOMPARE(m_view->Row(1)->StatLabel(true, 4)->Text(),
-                 FormatDouble(format, double(compValues[100])));
+        QCOMPARE(m_view->Row(1)->StatLabel(true, 5)->Text(),
+                 FormatDouble(format, double(m_doc->Comparison().values[kMap - 1][2500])));
 
-        m_view->OnUpdateStats(0, main.frameCount);  // not zoomed: the whole log, last frame in
-        QCOMPARE(stats.endValue, values[999]);
-        QCOMPARE(stats.count, 1000u);
-        QCOMPARE(comparison.stats[kMap - 1].count, 1000u);
-        m_view->OnUpdateStats(500, 500);  // an empty window reads nothing outside the columns
-        m_view->OnUpdateStats(-5, 5000);
-        QCOMPARE(stats.count, 1000u);
+        m_view->OnUpdateStats(std::nullopt);  // not zoomed: both whole logs, last frames in
+        QCOMPARE(main.stats[kMap - 1].endValue, main.values[kMap - 1][999]);
+        QCOMPARE(main.stats[0].count, 1000u);
+        QCOMPARE(time.count, 3000u);
+        QCOMPARE(time.endValue, 29.99f);
     }
 };
 
