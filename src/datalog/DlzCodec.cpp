@@ -324,8 +324,11 @@ bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* er
         if (have < 12) return true;
         LoadResult check = CheckDataLogStart(start, have, decoded, dlzPath);
         if (!check.ok()) {
-            problem = "'" + dlzPath + "' does not decode to a version 0.4 log (" +
-                      check.message.substr(0, check.message.find('.')) + ")";
+            const std::string reason = check.status == LoadStatus::WrongMagic ? kMagicMismatchText
+                                       : check.status == LoadStatus::WrongVersion
+                                           ? kVersionUnrecognizedCaption
+                                           : check.message;
+            problem = "'" + dlzPath + "' does not decode to a version 0.4 log (" + reason + ")";
             return false;
         }
         return true;
