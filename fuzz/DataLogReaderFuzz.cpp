@@ -1,8 +1,9 @@
 // Fuzz target for the V4 reader and writer. The first byte chooses how the input becomes a file:
-// odd - a valid header (zero time from the input) followed by frames made of the rest of the
-// input repeated, so that small inputs reach the frame scatter; even - the rest of the input
-// is the file as it is. Every accepted file is read through both the file and the memory
-// reader, written back and read again.
+// odd - a valid magic and version, then header, configuration block and frames made of the rest
+// of the input repeated (zero time from the input), so that small inputs reach the frame
+// scatter with real header and configuration bytes; even - the rest of the input is the file as
+// it is. Every accepted file is read through both the file and the memory reader, its channels
+// are named from its configuration block, it is written back and read again.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "datalog/ChannelInfo.h"
+#include "datalog/ChannelNaming.h"
 #include "datalog/DataLogFile.h"
 
 using namespace quillon;
@@ -28,13 +31,13 @@ std::vector<uint8_t> MakeFile(const uint8_t* data, size_t size) {
     std::vector<uint8_t> file(kFramesOffset + frames * kFrameSize + tail, 0);
     StoreU32(file.data(), DataLogHeader::kMagic);
     StoreU32(file.data() + 8, 4);
-    std::memcpy(file.data() + DataLogHeader::zeroTime.offset, head + 4, 4);
     if (size > 8) {
         const uint8_t* payload = data + 8;
         const size_t n = size - 8;
-        for (size_t i = kFramesOffset; i < file.size(); ++i)
-            file[i] = payload[(i - kFramesOffset) % n];
+        for (size_t i = 12; i < file.size(); ++i)
+            file[i] = payload[(i - 12) % n];
     }
+    std::memcpy(file.data() + DataLogHeader::zeroTime.offset, head + 4, 4);
     return file;
 }
 
@@ -78,6 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (rf.ok() &&
         (fromFile.frameCount != log.frameCount || !SameColumns(log, fromFile, frames + 1)))
         std::abort();
+
+    for (int c = 1; c <= kSlotCount; ++c)
+        if (IsChannelAvailable(log, c) && GetChannelName(log.config, c).size() > 64) std::abort();
 
     // Written back: header and configuration block unchanged, whole frames only, and every
     // value and status (Diag statuses already zeroed) the same when read again.

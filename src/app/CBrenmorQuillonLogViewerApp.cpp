@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
@@ -14,6 +15,7 @@
 #include "app/CRecentFileList.h"
 #include "app/TextConversion.h"
 #include "config/CPrefs.h"
+#include "datalog/AtomicFile.h"
 #include "datalog/CDataLogDoc.h"
 
 namespace quillon {
@@ -170,9 +172,18 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
     }
     m_frame->UpdateCommandUI();
     const QPixmap shot = m_frame->grab();
-    if (shot.isNull() || !shot.save(options.screenshotPath, "PNG")) {
-        PrintError(QStringLiteral("%1: the screenshot could not be written")
-                       .arg(QDir::toNativeSeparators(options.screenshotPath)));
+    // Encoded in memory and written through the one writer, so that a full disk leaves no
+    // partial picture.
+    QByteArray png;
+    QBuffer buffer(&png);
+    std::string error;
+    if (shot.isNull() || !buffer.open(QIODevice::WriteOnly) || !shot.save(&buffer, "PNG") ||
+        !WriteFileAtomically(ToCorePath(options.screenshotPath),
+                             std::string_view(png.constData(), size_t(png.size())), &error)) {
+        PrintError(
+            QStringLiteral("%1: the screenshot could not be written%2")
+                .arg(QDir::toNativeSeparators(options.screenshotPath),
+                     error.empty() ? QString() : QStringLiteral(" (%1)").arg(FromCoreText(error))));
         return false;
     }
     return true;

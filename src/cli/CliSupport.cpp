@@ -10,18 +10,30 @@
 #include <vector>
 
 #include "datalog/DlzCodec.h"
+#include "datalog/FileSystem.h"
 
 namespace quillon::cli {
 
-LoadResult ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress) {
+namespace {
+
+/// Words the reader's results for a command line: the viewer's question about running the
+/// conversion tool has no place there.
+LoadResult ForCommandLine(LoadResult r, const std::string& path) {
+    if (r.status == LoadStatus::WrongVersion)
+        r.message = "'" + path + "': " + kVersionUnrecognizedCaption +
+                    " (not a version 0.4 log); convert it with 'quillon-cli upgrade'";
+    else if (r.status == LoadStatus::WrongMagic)
+        r.message = "'" + path + "': " + kMagicMismatchText;
+    else if (!r.ok() && r.message.empty())
+        r.message = "cannot read '" + path + "'";
+    return r;
+}
+
+LoadResult ReadAnyLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
     if (!IsDlzPath(path)) return ReadDataLog(path, log, progress);
-    std::error_code ec;
-    std::ifstream in(path, std::ios::binary);
-    if (!in || std::filesystem::is_directory(path, ec))
-        return ReadDataLog(path, log);  // the reader words the problem
-    std::vector<uint8_t> packed{std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>()};
-    if (!in && !in.eof()) return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
+    std::vector<uint8_t> packed;
+    std::string problem;
+    if (!fs::ReadWholeFile(path, packed, problem)) return {LoadStatus::Unreadable, problem};
     // Run-length expansion can turn a small damaged file into more bytes than memory holds.
     std::vector<uint8_t> bytes;
     std::string error;
@@ -30,6 +42,12 @@ LoadResult ReadLogFile(const std::string& path, LogData& log, const ProgressCall
     LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
     if (r.status == LoadStatus::Unreadable) r.message = "'" + path + "' does not decode to a log";
     return r;
+}
+
+}  // namespace
+
+LoadResult ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress) {
+    return ForCommandLine(ReadAnyLog(path, log, progress), path);
 }
 
 int ReportFailure(const char* verb, const std::string& message) {
@@ -48,7 +66,10 @@ bool ParseSeconds(const std::string& text, float& out) {
     if (begin != end && *begin == '+') ++begin;
     double value = 0;
     auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
+    // Times and values are single precision: 1e39 would become infinity.
+    if (ec != std::errc() || ptr != end || !std::isfinite(value) ||
+        !std::isfinite(static_cast<float>(value)))
+        return false;
     out = static_cast<float>(value);
     return true;
 }

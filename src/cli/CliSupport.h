@@ -11,7 +11,8 @@
 
 namespace quillon::cli {
 
-/// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it).
+/// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it). Failure messages are
+/// worded for a command line and name the file.
 LoadResult ReadLogFile(const std::string& path, LogData& log,
                        const ProgressCallback& progress = {});
 
@@ -20,7 +21,7 @@ int ReportFailure(const char* verb, const std::string& message);
 /// The same followed by the verb's usage line; returns 2, the exit status of a usage error.
 int ReportUsageError(const char* verb, const char* usage, const std::string& message);
 
-/// A finite number of seconds (or any finite value) with an optional leading '+'.
+/// A number of seconds (or any value) with an optional leading '+', finite in single precision.
 bool ParseSeconds(const std::string& text, float& out);
 
 /// Code point of a Windows-1252 byte (bytes without a character keep their value).

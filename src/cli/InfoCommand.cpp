@@ -75,13 +75,7 @@ int RunInfo(const CommandArgs& args) {
         return 2;
     }
     LogData log;
-    LoadResult r = ReadLogFile(path, log);
-    if (r.status == LoadStatus::WrongVersion)
-        return Fail("'" + path + "': " + kVersionUnrecognizedCaption +
-                    " (not a version 0.4 log); convert it with 'quillon-cli upgrade'");
-    if (!r.ok())
-        return Fail(r.status == LoadStatus::WrongMagic ? "'" + path + "': " + r.message
-                                                       : r.message);
+    if (LoadResult r = ReadLogFile(path, log); !r.ok()) return Fail(r.message);
 
     using H = DataLogHeader;
     const H& h = log.header;

@@ -8,9 +8,12 @@
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
+#include "config/GraphConfigurationFile.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
+#include "datalog/ChannelStatistics.h"
+#include "datalog/FrameAtTime.h"
+#include "formula/MathChannels.h"
 
 namespace quillon::cli {
 
@@ -54,30 +57,30 @@ int RunStats(const CommandArgs& args) {
         return 2;
     }
 
-    // The viewer's own preferences, so that the math channels of its current configuration
-    // are computed as the viewer shows them. Nothing is written back but the pressure flag.
+    // The math channels of the viewer's current configuration, so that they are computed as the
+    // viewer shows them. A .dlz is decoded in memory: nothing is written beside the input.
     CPrefs prefs(DocumentsFolder());
-    ScriptedPrompt prompt(PromptAnswer::No);
-    CDataLogDoc doc(prefs, prompt);
-    if (!doc.OnOpenDocument(path))
-        return Fail(doc.GetLastError().empty() ? "cannot open '" + path + "'" : doc.GetLastError());
-    const int n = doc.GetFrameCount();
+    GraphConfiguration config = DefaultGraphConfiguration();
+    ReadGraphConfigurationFile(prefs.GetLastDataLogConfig(), config);
+    LogData log;
+    if (LoadResult r = ReadLogFile(path, log); !r.ok()) return Fail(r.message);
+    const int n = log.frameCount;
     if (n <= 0) return Fail("'" + path + "' holds no frames");
+    ComputeMathChannels(log, config);
     // As "Update Stats" on a zoomed chart: from the frame nearest to the first time to the frame
     // nearest to the second, both included.
-    const int first = hasFrom ? doc.FrameAtTime(from) : 0;
-    const int stop = hasTo ? doc.FrameAtTime(to) + 1 : n;
+    const int first = hasFrom ? NearestFrameAtTime(log, from) : 0;
+    const int stop = hasTo ? NearestFrameAtTime(log, to) + 1 : n;
     if (first < 0 || stop <= first) return Fail("the time range holds no frames");
-    doc.ComputeMainStats(first, stop);
+    ComputeChannelStats(log, first, stop, log.stats);
 
-    const LogData& log = doc.Main();
+    const float* time = log.values[0].data();
     if (json) {
         std::printf("{\"log\":%s,\"frames\":%d,\"first\":%d,\"end\":%d,\"channels\":[",
-                    JsonText(doc.GetPathName()).c_str(), n, first, stop);
+                    JsonText(path).c_str(), n, first, stop);
     } else {
-        std::printf("%s: frames %d to %d of %d (%.3f s to %.3f s)\n", doc.GetPathName().c_str(),
-                    first, stop - 1, n, static_cast<double>(doc.TimeOfFrame(first)),
-                    static_cast<double>(doc.TimeOfFrame(stop - 1)));
+        std::printf("%s: frames %d to %d of %d (%.3f s to %.3f s)\n", path.c_str(), first, stop - 1,
+                    n, static_cast<double>(time[first]), static_cast<double>(time[stop - 1]));
         std::printf("%4s %-24s %12s %12s %12s %12s %12s %12s %12s %12s\n", "#", "channel", "min",
                     "max", "average", "std dev", "start", "end", "delta", "slope");
     }

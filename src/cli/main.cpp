@@ -37,5 +37,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillon-cli: unknown verb '%s'\n", verb.c_str());
         return Usage(stderr);
     }
-    return it->second.run(quillon::cli::CommandArgs(argv + 2, argv + argc));
+    const quillon::cli::CommandArgs args(argv + 2, argv + argc);
+    // "VERB --help" shows the verb's usage; a file of that name can be given as ./--help.
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::printf("usage: quillon-cli %s\n", it->second.usage.c_str());
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
+    }
+    return it->second.run(args);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "datalog/AtomicFile.h"
+#include "datalog/FileSystem.h"
 #include "datalog/ByteRecord.h"
 #include "datalog/ChannelInfo.h"
 
@@ -122,18 +123,14 @@ void DeserializeGraphConfiguration(const uint8_t* data, size_t size, GraphConfig
 bool ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& config,
                                 std::string* error) {
     GraphConfigurationBytes bytes{};
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    bool ok = file != nullptr;
-    if (file) {
+    // Only a regular file is read; a FIFO or device in its place is an error, never a hang.
+    std::string problem;
+    fs::Handle file = fs::OpenRegularForReading(path, problem);
+    bool ok = file != fs::kNoHandle;
+    if (ok) {
         size_t size = 0;
-        while (size < bytes.size()) {
-            const size_t n = std::fread(bytes.data() + size, 1, bytes.size() - size, file);
-            if (n == 0) break;
-            size += n;
-        }
-        // A folder opens but cannot be read.
-        ok = !std::ferror(file);
-        std::fclose(file);
+        ok = fs::ReadFully(file, bytes.data(), bytes.size(), size);
+        fs::Close(file);
         if (ok) DeserializeGraphConfiguration(bytes.data(), size, config);
     }
     if (!ok && error) *error = kGraphOpenError;

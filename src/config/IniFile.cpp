@@ -5,24 +5,21 @@
 #include <filesystem>
 
 #include "datalog/AtomicFile.h"
+#include "datalog/FileSystem.h"
 
 namespace quillon {
 
 namespace {
 
 bool LoadFile(const std::string& path, std::string& content) {
+    // Only a regular file is read: a FIFO or device in its place counts as a missing file
+    // instead of blocking the program.
     content.clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    char buffer[8192];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        content.append(buffer, n);
-    // A folder opens but cannot be read: it counts as a missing file.
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    if (!ok) content.clear();
-    return ok;
+    std::vector<uint8_t> bytes;
+    std::string ignored;
+    if (!fs::ReadWholeFile(path, bytes, ignored)) return false;
+    content.assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 /// A UTF-8 byte order mark some editors put at the start; it is not part of the first line.

@@ -1,35 +1,71 @@
 #pragma once
-/// Saves that never leave a half-written target: the bytes go to a temporary file in the same
-/// folder, which is renamed over the target only when everything was written.
+/// The one way the programs write a file: the bytes go to a uniquely named temporary beside the
+/// real target (a symlink is followed to the file it names), every write is checked, the file
+/// and then its folder are synced around the rename over the target, and the old file's mode is
+/// kept. A failed, abandoned or interrupted save leaves the old file whole and no temporary.
 
 #include <cstddef>
-#include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon {
+
+/// The steps of a save, named for fault injection in tests.
+enum class WriteStep { Create, Write, SyncFile, Rename, SyncFolder };
 
 class AtomicFile {
 public:
     explicit AtomicFile(std::string targetPath);
-    ~AtomicFile();  // removes the temporary file unless committed
+    ~AtomicFile();  // removes the temporary file unless it was committed
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    /// Creates the temporary file; false (with Error()) when the folder is not writable.
+    /// Creates the temporary file; false (with Error()) when the target is a folder, FIFO or
+    /// device, or the folder is not writable. Stale temporaries of earlier, dead runs in the
+    /// same folder are removed first.
     bool Open();
     bool Write(const void* data, size_t size);
     bool Write(std::string_view text) { return Write(text.data(), text.size()); }
-    /// Flushes, closes and renames over the target; false (with Error()) on any failure, in which
-    /// case the target is left as it was.
+    /// Finish() and Publish() over the target; false (with Error()) on any failure, in which case
+    /// the target is left as it was and the temporary is gone.
     bool Commit();
+
+    /// Writes out and syncs the temporary, which then holds the whole new content.
+    bool Finish();
+    /// After Finish(): renames the temporary to `path` (a name in the target's folder) and syncs
+    /// the folder. With replace false an existing file at `path` is left alone: false with
+    /// *existed set, and the temporary stays for another name.
+    bool Publish(const std::string& path, bool replace, bool* existed = nullptr);
+    /// Removes the temporary now.
+    void Discard();
+
+    /// The resolved target (after following symlinks) and the temporary's path.
+    const std::string& Target() const { return m_target; }
+    const std::string& TempPath() const { return m_temp; }
     const std::string& Error() const { return m_error; }
 
+    /// Tests make a step fail by returning true from the hook; an empty hook restores normal
+    /// operation.
+    static void SetFaultHook(std::function<bool(WriteStep)> hook);
+    /// Whether a file name is one of the temporaries this writer makes.
+    static bool IsTemporaryName(const std::string& name);
+
 private:
+    bool Flush();
+    bool Fail(const std::string& what);
+    void Unregister();
+
+    std::string m_requested;
     std::string m_target;
     std::string m_temp;
-    std::FILE* m_file = nullptr;
+    int m_fd = -1;
+    int m_slot = -1;
+    unsigned m_mode = 0644;
+    bool m_finished = false;
     bool m_failed = false;
+    std::vector<char> m_buffer;
     std::string m_error;
 };
 

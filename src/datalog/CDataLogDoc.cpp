@@ -8,6 +8,7 @@
 #include "datalog/ChannelStatistics.h"
 #include "datalog/DataLogFile.h"
 #include "datalog/DlzCodec.h"
+#include "datalog/FileSystem.h"
 #include "datalog/FrameAtTime.h"
 #include "datalog/ZeroTime.h"
 #include "datalog/ComparisonLog.h"
@@ -392,9 +393,7 @@ bool CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback
             return false;
         }
     }
-    if (std::FILE* file = std::fopen(dlPath.c_str(), "rb")) {
-        std::fclose(file);
-    } else {
+    if (fs::KindOf(dlPath) != fs::PathKind::Regular) {
         m_lastError = kComparisonOpenErrorText;
         m_prompt.Message("", kComparisonOpenErrorText);
         return false;

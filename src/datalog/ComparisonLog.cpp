@@ -8,6 +8,7 @@
 
 #include "datalog/DataLogFile.h"
 #include "datalog/DataLogFrame.h"
+#include "datalog/FileSystem.h"
 #include "datalog/ZeroTime.h"
 
 namespace quillon {
@@ -33,10 +34,10 @@ ComparisonLoadResult Failure(const LoadResult& load, bool opened) {
 }
 
 bool CanOpen(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    std::fclose(f);
-    return true;
+    std::string ignored;
+    fs::Handle h = fs::OpenRegularForReading(path, ignored);
+    fs::Close(h);
+    return h != fs::kNoHandle;
 }
 
 // New storage for the columns of a log that must hold `length` + 1 elements, its frames from
@@ -120,6 +121,7 @@ void CloseComparisonLog(LogData& comparison) {
         comparison.values[s].Reset();
         comparison.status[s].Reset();
     }
+    comparison.offsetMs.Reset();
     comparison.stats = {};
     comparison.frameCount = 0;
     comparison.firstTimestamp = 0;

@@ -17,6 +17,8 @@
 #include "datalog/AtomicFile.h"
 #include "datalog/ByteRecord.h"
 #include "datalog/DataLogFrame.h"
+#include "datalog/FileSystem.h"
+#include "datalog/ZeroTime.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -103,12 +105,16 @@ void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log,
         const size_t at = base + size_t(done);
         float* time = log.values[0].data() + at;
         uint32_t* timeStatus = log.status[0].data() + at;
+        int64_t* offset =
+            log.offsetMs.size() >= at + size_t(n) ? log.offsetMs.data() + at : nullptr;
         for (int i = 0; i < n; ++i) {
             const uint8_t* frame = block + size_t(i) * kFrameSize;
             uint64_t stamp = LoadU64(frame);
             if (state.first == 0) state.first = stamp;
             // A timestamp before the first one gives a negative time, not a wrapped huge one.
-            double seconds = double(int64_t(stamp - state.first)) / 1000.0 - state.zeroTime;
+            const int64_t ms = int64_t(stamp - state.first);
+            if (offset) offset[i] = ms;
+            double seconds = double(ms) / 1000.0 - state.zeroTime;
             time[i] = float(seconds);
             timeStatus[i] = 0;
             UpdateMaximum(state.maxRpm, LoadF32(frame + 8 * kRpmSlot));
@@ -139,6 +145,7 @@ void ResetLog(LogData& log) {
         log.values[s].Reset();
         log.status[s].Reset();
     }
+    log.offsetMs.Reset();
     log.stats.fill(ChannelStats{});
     log.frameCount = 0;
     log.firstTimestamp = 0;
@@ -162,6 +169,7 @@ void Prefault(void* data, size_t bytes) {
 }
 
 bool AllocateColumns(LogData& log, int frames) {
+    if (!log.offsetMs.Allocate(size_t(frames) + 1)) return false;
     for (int s = 0; s < kSlotCount; ++s) {
         if (!log.values[s].Allocate(size_t(frames) + 1) ||
             !log.status[s].Allocate(size_t(frames) + 1)) {
@@ -252,17 +260,11 @@ LoadResult DataLogReader::Open(const std::string& path) {
     m_path = path;
     m_fileSize = 0;
     m_frames = 0;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Unreadable("Cannot open '" + path + "': " + std::strerror(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        bool folder = S_ISDIR(st.st_mode);
-        ::close(fd);
-        return Unreadable("'" + path +
-                          (folder ? "' is a folder, not a log file" : "' is not a regular file"));
-    }
+    std::string problem;
+    fs::Handle fd = fs::OpenRegularForReading(path, problem);
+    if (fd == fs::kNoHandle) return Unreadable(problem);
     m_fd = fd;
-    m_fileSize = uint64_t(st.st_size);
+    m_fileSize = fs::SizeOf(fd).value_or(0);
     uint8_t start[kFramesOffset];
     size_t got = 0;
     if (!ReadFully(m_fd, start, sizeof start, got)) {
@@ -364,6 +366,8 @@ LoadResult ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log) {
 
 uint64_t FrameTimestamp(const LogData& log, int frame) {
     if (frame < 0 || size_t(frame) >= log.values[0].size()) return log.firstTimestamp;
+    // A frame of the log keeps its own millisecond timestamp.
+    if (frame < log.frameCount) return log.firstTimestamp + uint64_t(FrameOffsetMs(log, frame));
     double ms =
         (double(log.values[0][size_t(frame)]) + double(log.header.Get(DataLogHeader::zeroTime))) *
         1000.0;

@@ -30,6 +30,8 @@ public:
     void Feed(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
     /// Number of output bytes the next `size` input bytes produce (the state is not changed).
     uint64_t Measure(const uint8_t* data, size_t size) const;
+    /// The same, moving past those bytes as Feed would.
+    uint64_t Skip(const uint8_t* data, size_t size);
 
 private:
     enum class State { Literal, NeedCount, NeedValue };
@@ -37,17 +39,26 @@ private:
     uint8_t m_count = 0;
 };
 
-/// Decodes .dlz bytes in memory into the bytes of the .dl file; false (with a message) when the
-/// expansion does not fit in memory, as a small damaged file can ask for up to 85 times its size.
+/// Decodes .dlz bytes in memory into the bytes of the .dl file. The decoded size is measured
+/// first: false (with a message, nothing allocated) when it exceeds `memoryLimit`, as a small
+/// crafted file can ask for 85 times its size.
+bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out, std::string* error,
+               uint64_t memoryLimit);
+/// The same with DecodeMemoryLimit().
 bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
                std::string* error = nullptr);
 /// The same, giving an empty result when the expansion does not fit in memory.
 std::vector<uint8_t> DecodeDlz(const uint8_t* data, size_t size);
+/// Half of the memory available now: the decoded bytes and the columns read from them.
+uint64_t DecodeMemoryLimit();
 
-/// Expands a .dlz file into DlzTargetPath(dlzPath) through the scratch files dlzPath + ".flip"
-/// and dlzPath + ".flipdecomp", which are removed afterwards. The target is written atomically
-/// and only when the decoded data is long enough to hold a magic and version (12 bytes), so a
-/// broken or empty .dlz never replaces a good .dl. Progress is reported in bytes.
+/// Expands a .dlz file into a .dl beside it, streamed piece by piece in bounded memory and
+/// without scratch files shared with other runs. The decoded size is measured first and checked
+/// against the free disk space; the data is checked as a log (magic, version, length) before
+/// anything gets a name. The .dl is DlzTargetPath(dlzPath) when that is free or already holds
+/// exactly the decoded bytes; an existing different file there is never replaced: the next free
+/// or identical name of run-2.dl, run-3.dl ... is used instead. *dlPath receives the name used.
+/// Progress is reported in bytes.
 bool ExpandDlzFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
                    const ProgressCallback& progress = {});
 

@@ -22,6 +22,10 @@ struct LogData {
     std::array<Column<float>, kSlotCount> values;
     std::array<Column<uint32_t>, kSlotCount> status;
     std::array<ChannelStats, kSlotCount> stats{};
+    /// Each frame's own timestamp as read, in milliseconds from firstTimestamp (empty for logs
+    /// made in memory). Writers use it instead of the f32 time, which cannot hold milliseconds
+    /// far from the zero time.
+    Column<int64_t> offsetMs;
     /// Running maxima of RPM (slot 1) and MAP (slot 28), collected while reading.
     float maxRpm = 0.0f;
     float maxMap = 0.0f;

@@ -74,6 +74,14 @@ bool KeepFrames(LogData& log, int first, int count, int otherLength) {
         Rearrange(log.status[s], size_t(first), size_t(count), length, statusFill);
     }
     log.frameCount = count;
+    // The frames' own timestamps move with them; without room for them the times are used.
+    Column<int64_t> offsets;
+    if (log.offsetMs.size() >= size_t(first) + size_t(count) &&
+        offsets.Allocate(size_t(count) + 1)) {
+        std::memcpy(offsets.data(), log.offsetMs.data() + first, size_t(count) * sizeof(int64_t));
+        offsets[size_t(count)] = 0;
+    }
+    log.offsetMs = std::move(offsets);
     return true;
 }
 
@@ -81,9 +89,20 @@ bool KeepFrames(LogData& log, int first, int count, int otherLength) {
 
 int64_t FrameOffsetMs(const LogData& log, int frame) {
     if (!IsFrame(log, frame)) return 0;
-    const double time = log.values[0][size_t(frame)];
-    const double zero = log.header.Get(DataLogHeader::zeroTime);
-    return std::llround((time + zero) * 1000.0);
+    const float time = log.values[0][size_t(frame)];
+    const float zero = log.header.Get(DataLogHeader::zeroTime);
+    const double fromTime = (double(time) + double(zero)) * 1000.0;
+    // The frame's own timestamp, as long as its time still says the same to within what an f32
+    // can tell apart there; a time moved on purpose (an edited log) is taken as it stands.
+    if (size_t(frame) < log.offsetMs.size() && std::isfinite(fromTime)) {
+        auto step = [](float v) {
+            v = std::fabs(v);
+            return double(std::nextafter(v, INFINITY) - v) * 1000.0;
+        };
+        const int64_t own = log.offsetMs[size_t(frame)];
+        if (std::fabs(double(own) - fromTime) <= step(time) + step(zero) + 1.0) return own;
+    }
+    return std::llround(fromTime);
 }
 
 bool SetZeroTimeAtFrame(LogData& log, int frame) {
@@ -114,6 +133,8 @@ bool SetStartPoint(LogData& log, int frame, int otherLength) {
     float* time = log.values[0].data();
     for (int i = 0; i < count; ++i)
         if (time[i] != kNoValue) time[i] = float(double(offsets[size_t(i)]) / 1000.0);
+    if (log.offsetMs.size() >= size_t(count))
+        std::copy(offsets.begin(), offsets.end(), log.offsetMs.data());
     return true;
 }
 

@@ -25,8 +25,9 @@ inline constexpr const char* kConditionNotFoundText = "The condition was not fou
 inline constexpr uint32_t kAutoZeroLessThan = 0;
 inline constexpr uint32_t kAutoZeroGreaterThan = 1;
 
-/// Milliseconds from the log's first timestamp to frame i, recovered from its time and the zero
-/// time (exact for logs up to about two hours, as f32 times are).
+/// Milliseconds from the log's first timestamp to frame i: the frame's own timestamp when the log
+/// was read from a file and its time was not moved since, else recovered from its time and the
+/// zero time (exact for logs up to about two hours, as f32 times are).
 int64_t FrameOffsetMs(const LogData& log, int frame);
 
 /// Makes frame k's instant the zero time: `zeroTime` becomes its distance from the first

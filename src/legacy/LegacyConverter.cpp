@@ -9,6 +9,7 @@
 
 #include "datalog/AtomicFile.h"
 #include "datalog/DataLogFrame.h"
+#include "datalog/FileSystem.h"
 #include "legacy/LegacyMapping.h"
 
 namespace quillon {
@@ -53,9 +54,11 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     auto say = [&](const char* line) {
         if (report) report(line);
     };
-    FilePtr in(std::fopen(path.c_str(), "rb"));
+    // Only a regular file is opened: a FIFO would block the open, a device is no log.
+    FilePtr in(fs::KindOf(path) == fs::PathKind::Regular ? std::fopen(path.c_str(), "rb")
+                                                         : nullptr);
     std::error_code ec;
-    if (!in || std::filesystem::is_directory(path, ec)) {
+    if (!in) {
         say(kLegacyOpenFailed);
         return false;
     }

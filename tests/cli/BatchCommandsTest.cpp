@@ -12,6 +12,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -444,12 +445,77 @@ TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
                                       "math" + log,
                                       "crop" + log,
                                       "export-csv" + log + " -o"};
-    for (const char* bad :
-         {"--at 1 --when 2 '>' 5", "", "--when 0 '>' 5", "--when 2 '=' 5", "--at x"})
+    for (const char* bad : {"--at 1 --when 2 '>' 5", "", "--when 0 '>' 5", "--when 2 '=' 5",
+                            "--at x", "--at 1e39", "--when 2 '>' -1e39"})
         usage.push_back("zero" + log + " " + bad);
     for (const std::string& args : usage)
         EXPECT_EQ(Run(args).status, 2) << args;
     EXPECT_TRUE(Contains(Run("math" + log).err, "usage: math LOG --graph FILE.graph [--json]"));
+}
+
+TEST_F(BatchCommandsTest, EveryVerbHasHelpAndMessagesFitACommandLine) {
+    for (const char* verb :
+         {"info", "expand", "stats", "math", "upgrade", "zero", "crop", "export-csv"}) {
+        CliRun run = Run(std::string(verb) + " --help");
+        EXPECT_EQ(run.status, 0) << verb;
+        EXPECT_EQ(run.out.rfind("usage: quillon-cli " + std::string(verb) + " ", 0), 0u) << run.out;
+    }
+    std::vector<uint8_t> version = GenerateV4Bytes(m_options);
+    version[8] = 2;
+    std::ofstream(Path("old.dl"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(version.data()), std::streamsize(version.size()));
+    for (const char* verb : {"info", "stats", "crop --start 1", "zero --at 1", "export-csv"}) {
+        std::string args = verb;
+        args.insert(std::min(args.find(' '), args.size()), " " + Quoted("old.dl"));
+        CliRun run = Run(args);
+        EXPECT_EQ(run.status, 1) << verb;
+        EXPECT_TRUE(Contains(run.err, "quillon-cli upgrade")) << run.err;
+        EXPECT_FALSE(Contains(run.err, "Would you like")) << run.err;
+    }
+}
+
+TEST_F(BatchCommandsTest, StatsReadsADlzWithoutWritingBesideIt) {
+    fs::create_directories(Path("logs"));
+    ASSERT_TRUE(WriteSampleDlz(Path("logs/run.dlz"), m_options));
+    std::ofstream(Path("logs/run.dl")) << "an edited log";
+    fs::permissions(Path("logs"), fs::perms::owner_read | fs::perms::owner_exec);
+    CliRun run = Run("stats " + Quoted("logs/run.dlz") + " --json");
+    fs::permissions(Path("logs"), fs::perms::owner_all);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "\"frames\":1000,")) << run.out.substr(0, 200);
+    EXPECT_EQ(Read(Path("logs/run.dl")), "an edited log");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Path("logs")), fs::directory_iterator()), 2);
+}
+
+TEST_F(BatchCommandsTest, FifosAreRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(Path("pipe.dl").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(Path("pipe.dlz").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(Path("pipe.graph").c_str(), 0600), 0);
+    // A hang ends after 20 s with status 124 instead of blocking the test run.
+    const std::string limit = "timeout 20 env ";
+    const std::string cases[] = {
+        "info " + Quoted("pipe.dl"),
+        "info " + Quoted("pipe.dlz"),
+        "stats " + Quoted("pipe.dl"),
+        "expand " + Quoted("pipe.dlz"),
+        "crop " + Quoted("pipe.dlz") + " --start 1",
+        "math " + Quoted("run.dl") + " --graph " + Quoted("pipe.graph"),
+        "export-csv " + Quoted("run.dl") + " -o " + Quoted("pipe.dl"),
+        "upgrade " + Quoted("pipe.dl"),
+    };
+    for (const std::string& args : cases) {
+        CliRun run = Run(args, limit);
+        EXPECT_EQ(run.status, 1) << args << ": " << run.err;
+    }
+    EXPECT_TRUE(Contains(Run("info " + Quoted("pipe.dl"), limit).err, "FIFO"));
+    EXPECT_TRUE(Contains(
+        Run("export-csv " + Quoted("run.dl") + " -o " + Quoted("pipe.dl"), limit).err, "FIFO"));
+    // The viewer's current configuration file, read by stats, may be a FIFO too.
+    fs::create_directories(Path("docs/Brenmor/Quillon"));
+    std::ofstream(Path("docs/Brenmor/Quillon/QuillonLogViewer.ini"))
+        << "[General]\nLastDataLogConfig=" << Path("pipe.graph") << "\n";
+    EXPECT_EQ(Run("stats " + Quoted("run.dl"), limit).status, 0);
+    EXPECT_TRUE(fs::is_fifo(Path("pipe.dl")));
 }
 
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's shadow memory needs more address space

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "datalog/DlzCodec.h"
@@ -161,4 +162,90 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
     failsWith("missing.dlz", "No such file");
     failsWith("folder.dlz", "folder");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder.dlz", "run.dl", "run.dlz"}));
+}
+
+TEST(DlzCodec, AnExistingDifferentDlIsNeverReplaced) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 300;
+    ASSERT_TRUE(WriteSampleDlz(dir / "run.dlz", o));
+    const std::vector<uint8_t> log = GenerateV4Bytes(o);
+    const std::vector<uint8_t> edited = {'e', 'd', 'i', 't'};
+    WriteBytes(dir / "run.dl", edited);
+    std::string dl, error;
+    // A different run.dl stays; the log goes to the next free name, which later opens reuse.
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    EXPECT_EQ(dl, dir / "run-2.dl");
+    EXPECT_EQ(ReadBytes(dir / "run.dl"), edited);
+    EXPECT_EQ(ReadBytes(dl), log);
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    EXPECT_EQ(dl, dir / "run-2.dl");
+    // An identical run.dl is used as it is.
+    WriteBytes(dir / "run.dl", log);
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    EXPECT_EQ(dl, dir / "run.dl");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"run-2.dl", "run.dl", "run.dlz"}));
+}
+
+TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 10;
+    std::vector<uint8_t> wrongMagic = GenerateV4Bytes(o), oldVersion = wrongMagic;
+    wrongMagic[0] ^= 1;
+    oldVersion[8] = 3;
+    const std::vector<uint8_t> twelve = {0x1F, 0xF4, 0x85, 0, 0, 0, 0, 0, 4, 0, 0, 0};
+    for (const auto& data : {twelve, wrongMagic, oldVersion}) {
+        WriteBytes(dir / "bad.dlz", EncodeDlz(data));
+        std::string dl, error;
+        EXPECT_FALSE(ExpandDlzFile(dir / "bad.dlz", &dl, &error));
+        EXPECT_TRUE(error.find("does not hold a log") != std::string::npos ||
+                    error.find("does not decode to a version 0.4 log") != std::string::npos)
+            << error;
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"bad.dlz"});
+    }
+}
+
+TEST(DlzCodec, ABombIsRefusedFromItsMeasuredSize) {
+    // 300,000 escapes of 255 bytes: 900 KB that would decode to 76.5 million bytes.
+    std::vector<uint8_t> stream;
+    for (int i = 0; i < 300000; ++i)
+        stream.insert(stream.end(), {0xFF, 0xFF, 0x00});
+    const std::vector<uint8_t> dlz = Flipped(stream);
+    std::vector<uint8_t> out;
+    std::string error;
+    EXPECT_FALSE(DecodeDlz(dlz.data(), dlz.size(), out, &error, 16u << 20));
+    EXPECT_EQ(out.capacity(), 0u);  // refused before any allocation of its size
+    EXPECT_NE(error.find("72 MB"), std::string::npos) << error;
+    EXPECT_TRUE(DecodeDlz(dlz.data(), dlz.size(), out, &error, 100u << 20));
+    EXPECT_EQ(out.size(), 76500000u);
+}
+
+TEST(DlzCodec, ConcurrentExpansionsOfOneDlzEachGiveTheWholeLog) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 6000;
+    ASSERT_TRUE(WriteSampleDlz(dir / "run.dlz", o));
+    const std::vector<uint8_t> log = GenerateV4Bytes(o);
+    for (int round = 0; round < 3; ++round) {
+        fs::remove(dir / "run.dl");
+        std::vector<pid_t> children;
+        for (int i = 0; i < 3; ++i) {
+            pid_t pid = ::fork();
+            if (pid == 0) {
+                std::string dl, error;
+                bool ok = ExpandDlzFile(dir / "run.dlz", &dl, &error) && dl == dir / "run.dl" &&
+                          ReadBytes(dl) == log;
+                ::_exit(ok ? 0 : 1);
+            }
+            children.push_back(pid);
+        }
+        for (pid_t pid : children) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << round;
+        }
+        EXPECT_EQ(ReadBytes(dir / "run.dl"), log);
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"run.dl", "run.dlz"}));
+    }
 }

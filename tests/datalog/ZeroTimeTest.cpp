@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "datalog/DataLogFile.h"
+#include "datalog/ByteRecord.h"
 #include "datalog/DataLogFrame.h"
 #include "datalog/ZeroTime.h"
 #include "samplegen/SampleLog.h"
@@ -169,4 +170,33 @@ TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
     EXPECT_EQ(NearestFrameAtTime(log, 100.0f), 9);
     EXPECT_EQ(NearestFrameAtTime(log, (log.values[0][2] + log.values[0][3]) / 2), 2);
     EXPECT_EQ(NearestFrameAtTime(empty, 0.0f), -1);
+}
+
+TEST(Cropping, FramesAcrossALongGapKeepTheirOwnMillisecondTimestamps) {
+    // Ten frames, then a gap of thirty days, then ten more: an f32 time there is only good to
+    // a quarter of a second.
+    std::vector<uint8_t> bytes = GenerateV4Bytes(Options(20, 1.5f));
+    std::vector<uint64_t> stamps;
+    for (int i = 0; i < 20; ++i) {
+        const uint64_t stamp = 1767282202125ull + uint64_t(i) * 13 + (i >= 10 ? 2592000007ull : 0);
+        StoreU64(bytes.data() + kFramesOffset + size_t(i) * kFrameSize, stamp);
+        stamps.push_back(stamp);
+    }
+    auto written = [](const LogData& log) {
+        std::vector<uint8_t> out = DataLogBytes(log);
+        std::vector<uint64_t> result;
+        for (size_t at = kFramesOffset; at + kFrameSize <= out.size(); at += kFrameSize)
+            result.push_back(LoadU64(out.data() + at));
+        return result;
+    };
+    LogData log;
+    ASSERT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), log).ok());
+    EXPECT_EQ(written(log), stamps);
+    ASSERT_TRUE(SetZeroTimeAtFrame(log, 15));
+    EXPECT_EQ(written(log), stamps);
+    ASSERT_TRUE(SetStartPoint(log, 12, 30));
+    EXPECT_EQ(log.firstTimestamp, stamps[12]);
+    EXPECT_EQ(written(log), std::vector<uint64_t>(stamps.begin() + 12, stamps.end()));
+    ASSERT_TRUE(SetEndPoint(log, 5));
+    EXPECT_EQ(written(log), std::vector<uint64_t>(stamps.begin() + 12, stamps.begin() + 18));
 }

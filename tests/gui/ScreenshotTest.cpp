@@ -1,7 +1,10 @@
 // The viewer's --screenshot mode, run as its own process without a display: the PNG has the
 // asked size and shows curves; bad arguments and bad logs fail without writing a picture.
 
+#include <sys/stat.h>
+
 #include <QColor>
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
@@ -24,7 +27,8 @@ private:
         QString errors;
     };
 
-    Run RunViewer(const QStringList& arguments) {
+    /// Runs the viewer, through the shell after `shellPrefix` when one is given (a ulimit).
+    Run RunViewer(const QStringList& arguments, const QString& shellPrefix = {}) {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // No display and no chosen platform: the viewer must go offscreen by itself.
@@ -34,7 +38,14 @@ private:
         env.insert(QStringLiteral("HOME"), m_dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(env);
-        process.start(QStringLiteral(QUILLON_VIEWER_PATH), arguments);
+        if (shellPrefix.isEmpty())
+            process.start(QStringLiteral(QUILLON_VIEWER_PATH), arguments);
+        else
+            process.start(QStringLiteral("/bin/sh"),
+                          QStringList{QStringLiteral("-c"),
+                                      shellPrefix + QStringLiteral(" exec \"$0\" \"$@\""),
+                                      QStringLiteral(QUILLON_VIEWER_PATH)} +
+                              arguments);
         Run run;
         if (!process.waitForFinished(120000)) return run;
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
@@ -124,6 +135,32 @@ private slots:
             QVERIFY2(!run.errors.isEmpty(), qPrintable(arguments.join(' ')));
             QVERIFY(!QFileInfo::exists(png));
         }
+    }
+
+    void aFullDiskOrAFifoLeavesNoPartialPicture() {
+        const QString log = WriteLog(QStringLiteral("full.dl"), 500);
+        const QString png = m_dir.filePath(QStringLiteral("full.png"));
+        QFile old(png);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old picture");
+        old.close();
+        // A file size limit stands in for a full disk: writes beyond 8 KB fail.
+        Run run = RunViewer({QStringLiteral("--screenshot"), png, log},
+                            QStringLiteral("trap '' XFSZ; ulimit -f 8;"));
+        QVERIFY2(run.exitCode > 0, qPrintable(run.errors));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old picture"));
+        old.close();
+        const QStringList left =
+            QDir(m_dir.path()).entryList({QStringLiteral("*full*")}, QDir::Files | QDir::Hidden);
+        QCOMPARE(left, (QStringList{QStringLiteral("full.dl"), QStringLiteral("full.png")}));
+        // A FIFO given as the log is refused at once instead of hanging the start-up.
+        const QString fifo = m_dir.filePath(QStringLiteral("pipe.dl"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        run = RunViewer(
+            {QStringLiteral("--screenshot"), m_dir.filePath(QStringLiteral("p.png")), fifo});
+        QVERIFY2(run.exitCode > 0, qPrintable(run.errors));
+        QVERIFY2(run.errors.contains(QStringLiteral("FIFO")), qPrintable(run.errors));
     }
 
     void argumentsAreParsed() {

@@ -1,0 +1,37 @@
+// Fuzz target for the naming and value formats that the configuration block of a log decides:
+// the input fills the block (repeated to its size), and every channel's availability, name,
+// unit, value format and value text are asked for, as the values view and the exports do.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "datalog/ChannelInfo.h"
+#include "datalog/ChannelNaming.h"
+#include "datalog/EcuConfigBlock.h"
+
+using namespace quillon;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    EcuConfigBlock config;
+    if (size > 0)
+        for (size_t i = 0; i < config.bytes.size(); ++i)
+            config.bytes[i] = data[i % size];
+    float value = 0;
+    if (size >= 4) std::memcpy(&value, data, 4);
+    const float values[] = {value, 0.0f, -999999.0f, 12.345f, NAN, INFINITY, 1e30f};
+    for (int c = 0; c <= 441; ++c) {
+        (void)IsChannelAvailable(config, c);
+        const std::string name = GetChannelName(config, c);
+        const std::string unit = GetChannelUnit(config, c);
+        const std::string format = GetChannelValueFormat(config, c);
+        const std::string number = NumberFormatOf(format);
+        for (float v : values) {
+            if (GetChannelValueText(config, c, v).size() > 4096) std::abort();
+            if (FormatValue(number, v).size() > 4096) std::abort();
+        }
+        if (name.size() > 64 || unit.size() > 64) std::abort();
+    }
+    return 0;
+}
