@@ -11,11 +11,14 @@
 
 #include "app/CDataLogFrame.h"
 #include "app/CMessageBoxPrompt.h"
+#include "app/CProgressClosingPrompt.h"
+#include "chart/CDataLogView.h"
 #include "app/CRecentFileList.h"
 #include "app/ScreenshotTargets.h"
 #include "app/TextConversion.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
@@ -125,29 +128,39 @@ void CBrenmorQuillonLogViewerApp::CreateDocumentAndFrame() {
     m_prefs = std::make_unique<CPrefs>(ToCorePath(documents));
     m_prompt = std::make_unique<CMessageBoxPrompt>();
     m_recentFiles = std::make_unique<CRecentFileList>(m_settingsFile);
-    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, Prompt());
-    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles, Prompt());
+    // The document and the window ask through one prompt, which closes the progress window
+    // before each question.
+    m_sharedPrompt = std::make_unique<CProgressClosingPrompt>(Prompt());
+    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, *m_sharedPrompt);
+    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles, *m_sharedPrompt);
+    m_sharedPrompt->SetProgressWindow(&m_frame->Progress());
     m_prompt->SetOwner(m_frame.get());
 }
 
 bool CBrenmorQuillonLogViewerApp::InitInstance(const LaunchOptions& options) {
-    QCoreApplication::setApplicationName(QString::fromLatin1(kTitle));
+    QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     CreateDocumentAndFrame();
-    // A log named on the command line is opened first; its failure ends start-up.
+    // A log named on the command line is opened first, in the window already shown, so that a
+    // long load shows its progress; its failure ends start-up.
     if (!options.file.isEmpty()) {
-        if (!m_frame->OpenDocumentFile(options.file)) return false;
         ShowMaximized(*m_frame);
+        if (!m_frame->OpenDocumentFile(options.file)) {
+            m_frame->hide();
+            return false;
+        }
     }
     // The open prompt follows at every start, also after a command-line log.
     m_frame->PromptAndOpen();
     if (!m_frame->HasOpenedLog()) return false;
     if (!m_frame->isVisible()) ShowMaximized(*m_frame);
+    // The arrow keys move the cursor from the start.
+    m_frame->ChartPane()->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
 bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
-    QCoreApplication::setApplicationName(QString::fromLatin1(kTitle));
+    QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     CreateDocumentAndFrame();
     m_prompt->SetQuiet(true);
@@ -195,9 +208,10 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
     if (!options.show.isEmpty()) {
         const ScreenshotTarget* target = FindScreenshotTarget(options.show);
         QString error;
-        pictured =
-            target ? target->create({*m_frame, *m_doc, *m_prefs, Prompt(), options.showArg}, &error)
-                   : nullptr;
+        pictured = target
+                       ? target->create(
+                             {*m_frame, *m_doc, *m_prefs, *m_sharedPrompt, options.showArg}, &error)
+                       : nullptr;
         if (!pictured) {
             PrintError(QStringLiteral("--show %1: %2").arg(options.show, error));
             return false;

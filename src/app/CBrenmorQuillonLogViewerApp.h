@@ -17,6 +17,7 @@ class CDataLogDoc;
 class CDataLogFrame;
 class IPrompt;
 class CMessageBoxPrompt;
+class CProgressClosingPrompt;
 class CPrefs;
 class CRecentFileList;
 
@@ -36,7 +37,6 @@ class CBrenmorQuillonLogViewerApp {
 public:
     /// MIME type under which a dragged channel number (u32) travels between channel lists.
     static constexpr const char* kChannelMimeType = "application/x-cchannel";
-    static constexpr const char* kTitle = "Brenmor Quillon Log Viewer";
     static constexpr const char* kVersion = "0.1";
 
     /// documentsFolder and settingsFile default to the user's documents folder and settings;
@@ -74,6 +74,7 @@ private:
     IPrompt* m_externalPrompt = nullptr;
     std::unique_ptr<CPrefs> m_prefs;
     std::unique_ptr<CMessageBoxPrompt> m_prompt;
+    std::unique_ptr<CProgressClosingPrompt> m_sharedPrompt;
     std::unique_ptr<CRecentFileList> m_recentFiles;
     std::unique_ptr<CDataLogDoc> m_doc;
     std::unique_ptr<CDataLogFrame> m_frame;

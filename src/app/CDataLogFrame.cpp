@@ -21,22 +21,24 @@
 #include "app/CDataLogStatusBar.h"
 #include "app/CDataLogToolbar.h"
 #include "app/CNudgeSpin.h"
+#include "app/CProgressWindow.h"
 #include "app/CRecentFileList.h"
 #include "app/CToolbarImages.h"
 #include "app/CommandIds.h"
 #include "app/TextConversion.h"
 #include "config/CPrefs.h"
+#include "controls/WaitCursor.h"
 #include "datalog/CDataLogDoc.h"
 
 #include "chart/CDataLogView.h"
 #include "datalog/Prompt.h"
+#include "datalog/UserTexts.h"
 #include "views/CDataLogValues.h"
 
 namespace quillon {
 
 namespace {
 
-const QString kAppTitle = QStringLiteral("Brenmor Quillon Log Viewer");
 const char* const kLogFilter = "Brenmor Quillon Log Viewer Files (*.dl *.dlz);;All Files (*)";
 
 // The pane sizes the window starts with.
@@ -49,15 +51,6 @@ bool IsLogFileName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     return suffix == QLatin1String("dl") || suffix == QLatin1String("dlz");
 }
-
-// A wait cursor for the duration of a long operation.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -268,6 +261,7 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
     setObjectName(QStringLiteral("DataLogFrame"));
     setWindowIcon(CToolbarImages::AppIcon());
     setAcceptDrops(true);
+    m_progress = std::make_unique<CProgressWindow>(this);
     CreateClient();
     CreateCommands();
     m_doc.AddView(this);
@@ -450,7 +444,7 @@ void CDataLogFrame::OnUpdate(IDataLogView* /*sender*/, int hint) {
 QString CDataLogFrame::TitleText() const {
     const QString path = FromCorePath(m_doc.GetPathName());
     const QString name = path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path).fileName();
-    return name + QStringLiteral(" - ") + kAppTitle;
+    return name + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle);
 }
 
 void CDataLogFrame::UpdateTitle() {
@@ -458,8 +452,11 @@ void CDataLogFrame::UpdateTitle() {
 }
 
 bool CDataLogFrame::PromptAndOpen() {
-    const std::string chosen =
-        m_prompt.OpenFileName({"Open", m_prefs.GetDataLogFolder(), "", kLogFilter});
+    // The prompt starts where the last log was opened from, at first in the data-log folder.
+    const QString lastFolder = m_recentFiles.LastOpenFolder();
+    const std::string folder =
+        lastFolder.isEmpty() ? m_prefs.GetDataLogFolder() : ToCorePath(lastFolder);
+    const std::string chosen = m_prompt.OpenFileName({"Open", folder, "", kLogFilter});
     if (chosen.empty()) return false;
     const QString path = FromCorePath(chosen);
     return OpenDocumentFile(path);
@@ -473,6 +470,7 @@ bool CDataLogFrame::OpenDocumentFile(const QString& path) {
                                     });
     if (ok) {
         m_hasOpenedLog = true;
+        m_recentFiles.SetLastOpenFolder(QFileInfo(path).absolutePath());
         m_recentFiles.Add(
             FromCorePath(m_doc.GetPathName()).isEmpty() ? path : FromCorePath(m_doc.GetPathName()));
         RebuildRecentFileMenu();
@@ -494,15 +492,9 @@ bool CDataLogFrame::RunWithProgress(const QString& label,
         m_busy = false;
     });
     WaitCursor wait;
-    QProgressDialog progress(label, QString(), 0, 1000, this);
-    progress.setWindowTitle(kAppTitle);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setValue(0);
-    return work([&progress](int64_t done, int64_t total) {
-        if (total > 0) progress.setValue(int(std::min<int64_t>(1000, done * 1000 / total)));
-    });
+    m_progress->Begin(label);
+    const auto end = qScopeGuard([this] { m_progress->End(); });
+    return work([this](int64_t done, int64_t total) { m_progress->Step(done, total); });
 }
 
 bool CDataLogFrame::SaveModified() {
@@ -523,14 +515,7 @@ bool CDataLogFrame::SaveModified() {
 bool CDataLogFrame::Save() {
     const QString path = FromCorePath(m_doc.GetPathName());
     if (path.isEmpty()) return SaveAs();
-    std::string error;
-    bool ok = false;
-    {
-        WaitCursor wait;
-        ok = m_doc.OnSaveDocument(ToCorePath(path), &error);
-    }
-    if (!ok)
-        m_doc.Prompt().Message("", error.empty() ? "There was an error saving the file" : error);
+    const bool ok = SaveWithProgress(path);
     UpdateTitle();
     return ok;
 }
@@ -551,21 +536,23 @@ bool CDataLogFrame::SaveAs() {
         path.chop(1);
     else if (info.suffix().compare(QLatin1String("dl"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".dl");
-    std::string error;
-    bool ok = false;
-    {
-        WaitCursor wait;
-        ok = m_doc.OnSaveDocument(ToCorePath(path), &error);
-    }
-    if (!ok) {
-        m_doc.Prompt().Message("", error.empty() ? "There was an error saving the file" : error);
-        return false;
-    }
+    if (!SaveWithProgress(path)) return false;
     m_doc.SetPathName(ToCorePath(path));
     m_recentFiles.Add(path);
     RebuildRecentFileMenu();
     UpdateTitle();
     return true;
+}
+
+bool CDataLogFrame::SaveWithProgress(const QString& path) {
+    std::string error;
+    const bool ok =
+        RunWithProgress(QStringLiteral("Saving %1...").arg(QFileInfo(path).fileName()),
+                        [&](const ProgressCallback& progress) {
+                            return m_doc.OnSaveDocument(ToCorePath(path), &error, progress);
+                        });
+    if (!ok) m_prompt.Message("", error.empty() ? kSaveErrorText : error);
+    return ok;
 }
 
 void CDataLogFrame::OnFileNew() {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ class CDataLogToolbar;
 class CDataLogValues;
 class CDataLogView;
 class CPrefs;
+class CProgressWindow;
 class CRecentFileList;
 class IPrompt;
 
@@ -72,6 +74,7 @@ public:
     CDataLogDoc& Doc() const { return m_doc; }
     CPrefs& Prefs() const { return m_prefs; }
     IPrompt& Prompt() const { return m_prompt; }
+    CProgressWindow& Progress() const { return *m_progress; }
     QString TitleText() const;
     /// The Help > About box, owned by the caller.
     QDialog* CreateAboutBox();
@@ -90,6 +93,8 @@ private:
     /// Runs a long document operation under a wait cursor and a progress dialog.
     bool RunWithProgress(const QString& label,
                          const std::function<bool(const ProgressCallback&)>& work);
+    /// Writes the log under the progress window; a failure is shown.
+    bool SaveWithProgress(const QString& path);
 
     void OnFileNew();
     void OnFileOpen();
@@ -127,6 +132,7 @@ private:
     CDataLogView* m_chartPane = nullptr;
     CDataLogToolbar* m_toolbar = nullptr;
     CDataLogStatusBar* m_statusBar = nullptr;
+    std::unique_ptr<CProgressWindow> m_progress;
     bool m_hasOpenedLog = false;
     bool m_splitTracking = false;
     bool m_busy = false;  // a long operation is replacing the document's columns

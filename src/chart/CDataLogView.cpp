@@ -18,6 +18,7 @@
 #include "chart/ChartHitTest.h"
 #include "config/CPrefs.h"
 #include "controls/AnsiText.h"
+#include "controls/WaitCursor.h"
 #include "datalog/CDataLogDoc.h"
 
 namespace quillon {
@@ -47,15 +48,6 @@ QString TickText(double v, double step) {
         step >= 1 ? 0 : std::min(6, static_cast<int>(std::ceil(-std::log10(step))));
     return QString::number(v, 'f', decimals);
 }
-
-/// A wait cursor for the duration of a rebuild.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 const char* const kZoomCaptions[ChartLayout::kZoomButtonCount] = {"In", "Out", "All", "Last"};
 const char* const kZoomTips[ChartLayout::kZoomButtonCount] = {"Zoom In", "Zoom Out", "Zoom All",

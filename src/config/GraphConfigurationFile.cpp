@@ -6,6 +6,7 @@
 #include "datalog/AtomicFile.h"
 #include "datalog/ByteRecord.h"
 #include "datalog/ChannelInfo.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
@@ -136,7 +137,7 @@ bool ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& con
         std::fclose(file);
         if (ok) DeserializeGraphConfiguration(bytes.data(), size, config);
     }
-    if (!ok && error) *error = kGraphOpenError;
+    if (!ok && error) *error = kOpenErrorText;
     return ok;
 }
 
@@ -146,7 +147,7 @@ bool WriteGraphConfigurationFile(const std::string& path, const GraphConfigurati
     if (WriteFileAtomically(
             path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
         return true;
-    if (error) *error = kGraphSaveError;
+    if (error) *error = kSaveErrorText;
     return false;
 }
 

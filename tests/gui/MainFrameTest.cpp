@@ -8,7 +8,9 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,15 +22,72 @@
 #include "app/CDataLogStatusBar.h"
 #include "app/CDataLogToolbar.h"
 #include "app/CNudgeSpin.h"
+#include "app/CProgressWindow.h"
 #include "app/CRecentFileList.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/TextConversion.h"
+#include "chart/CDataLogView.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;
+
+namespace {
+
+// A user who takes a while over every question: the event loop runs meanwhile, as under a real
+// message box, and the prompt notes whether a progress window stood over it or the main window
+// was missing.
+class SlowReader : public ScriptedPrompt {
+public:
+    using ScriptedPrompt::ScriptedPrompt;
+    bool progressOverPrompt = false;
+    bool windowShownAtPrompt = false;  // at the last question
+
+    void Message(const std::string& caption, const std::string& text) override {
+        Look();
+        ScriptedPrompt::Message(caption, text);
+    }
+    PromptAnswer Question(const std::string& caption, const std::string& text) override {
+        Look();
+        return ScriptedPrompt::Question(caption, text);
+    }
+
+private:
+    void Look() {
+        QTest::qWait(700);
+        windowShownAtPrompt = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QProgressDialog*>(w) && w->isVisible()) progressOverPrompt = true;
+            if (qobject_cast<QMainWindow*>(w) && w->isVisible()) windowShownAtPrompt = true;
+        }
+    }
+};
+
+// Counts the progress windows that appear and keeps the last one's caption and label fit.
+class ProgressWatcher : public QObject {
+public:
+    ProgressWatcher() { qApp->installEventFilter(this); }
+    ~ProgressWatcher() override { qApp->removeEventFilter(this); }
+    int shown = 0;
+    bool textsFit = true;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QProgressDialog*>(watched);
+        if (dialog && event->type() == QEvent::Show) {
+            ++shown;
+            const QFontMetrics fm(dialog->font());
+            const QLabel* label = dialog->findChild<QLabel*>();
+            textsFit = textsFit && label && dialog->width() > fm.horizontalAdvance(label->text()) &&
+                       dialog->width() > fm.horizontalAdvance(dialog->windowTitle()) + 100;
+        }
+        return false;
+    }
+};
+
+}  // namespace
 
 class MainFrameTest : public QObject {
     Q_OBJECT
@@ -435,6 +494,100 @@ private slots:
         QTest::keyClick(&Frame(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(Frame().windowTitle(), QStringLiteral("Untitled - Brenmor Quillon Log Viewer"));
         QVERIFY(Doc().GetPathName().empty());
+    }
+
+    void progressNeverStandsOverAQuestionAndTheWindowComesFirst() {
+        // A file with another magic number, and one with another version.
+        const QString wrongMagic = Path(QStringLiteral("magic.dl"));
+        QFile file(wrongMagic);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(20000, '\x5a'));
+        file.close();
+        const QString otherVersion = WriteLog(QStringLiteral("version.dl"), 50);
+        QFile version(otherVersion);
+        QVERIFY(version.open(QIODevice::ReadWrite));
+        version.seek(4);
+        version.write(QByteArray(8, '\x7f'));
+        version.close();
+
+        SlowReader reader(PromptAnswer::No);
+        m_app = std::make_unique<CBrenmorQuillonLogViewerApp>(
+            Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &reader);
+        reader.QueueFile(ToCorePath(WriteLog(QStringLiteral("good.dl"), 100)));
+        QVERIFY(m_app->InitInstance({}));
+        QVERIFY(!Frame().OpenDocumentFile(wrongMagic));
+        QVERIFY(!Frame().OpenDocumentFile(otherVersion));
+        QCOMPARE(reader.asked.size(), size_t(3));
+        QCOMPARE(reader.asked[1].text, std::string("Magic Number does not match"));
+        QCOMPARE(reader.asked[2].caption, std::string("Logfile Version Unrecognized"));
+        QVERIFY(!reader.progressOverPrompt);
+        QCOMPARE(Doc().GetFrameCount(), 100);
+
+        // A shown progress window closes for a question and may come back afterwards.
+        Frame().Progress().SetShowDelay(0);
+        Frame().Progress().Begin(QStringLiteral("Loading..."));
+        Frame().Progress().Step(1, 2);
+        QVERIFY(Frame().Progress().Dialog() && Frame().Progress().Dialog()->isVisible());
+        Doc().Prompt().Message("", "stop");
+        QVERIFY(!Frame().Progress().Dialog());
+        Frame().Progress().End();
+
+        // A log named on the command line is loaded in the window already shown.
+        m_app.reset();
+        SlowReader second(PromptAnswer::No);
+        m_app = std::make_unique<CBrenmorQuillonLogViewerApp>(
+            Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &second);
+        LaunchOptions options;
+        options.file = wrongMagic;
+        QVERIFY(!m_app->InitInstance(options));
+        QCOMPARE(second.messages, 1);
+        QVERIFY(second.windowShownAtPrompt);
+        QVERIFY(!second.progressOverPrompt);
+        QVERIFY(!Frame().isVisible());
+    }
+
+    void savingShowsTheProgressWindowAndPanesFitTheirTexts() {
+        QVERIFY(Start(WriteLog(QStringLiteral("big.dl"), 3000)));
+        Frame().Progress().SetShowDelay(0);
+        ProgressWatcher watcher;
+        QVERIFY(Frame().Save());
+        ChooseFile(Path(QStringLiteral("other.dl")));
+        QVERIFY(Frame().SaveAs());
+        QCOMPARE(watcher.shown, 2);
+        QVERIFY(Frame().OpenDocumentFile(Path(QStringLiteral("big.dl"))));
+        QCOMPARE(watcher.shown, 3);
+        QVERIFY(watcher.textsFit);
+
+        // The zoom pane of a log of a million frames shows its numbers whole.
+        Frame().resize(1366, 768);
+        LogData& main = Doc().Main();
+        const int frames = main.frameCount;
+        main.frameCount = 1000000;
+        Doc().SetZoomRange(0, 999999);
+        Frame().UpdateCommandUI();
+        QCoreApplication::processEvents();
+        QLabel* zoom = Frame().DataLogStatusBar()->Pane(1);
+        QCOMPARE(zoom->text(), QStringLiteral("Zoom: 0 to 999999 [1000000]"));
+        QVERIFY(zoom->contentsRect().width() >=
+                zoom->fontMetrics().horizontalAdvance(zoom->text()));
+        main.frameCount = frames;
+        Doc().ResetZoomRange();
+    }
+
+    void openStartsInTheLastFolderAndTheChartHasTheFocus() {
+        QDir(m_dir->path()).mkpath(QStringLiteral("elsewhere"));
+        const QString log = WriteLog(QStringLiteral("elsewhere/far.dl"), 40);
+        QVERIFY(Start(log));
+        QCOMPARE(Frame().focusWidget(), static_cast<QWidget*>(Frame().ChartPane()));
+        // The start-up prompt after the command-line log already starts beside it.
+        const std::string elsewhere = ToCorePath(Path(QStringLiteral("elsewhere")));
+        QCOMPARE(m_prompt.asked.back().text, elsewhere + "|");
+        const std::string dataLogs = m_app->Prefs().GetDataLogFolder();
+        // The compare dialog keeps the data-log folder, and the next run remembers the folder.
+        QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
+        QCOMPARE(m_prompt.asked.back().text, dataLogs + "|");
+        QVERIFY(!Start({}));
+        QCOMPARE(m_prompt.asked.back().text, elsewhere + "|");
     }
 
     void recentFileListKeepsTheFourNewest() {
