@@ -563,11 +563,11 @@ private slots:
         LogData& main = Doc().Main();
         const int frames = main.frameCount;
         main.frameCount = 1000000;
-        Doc().SetZoomRange(0, 999999);
+        Doc().SetZoomRange(999998, 999999);
         Frame().UpdateCommandUI();
         QCoreApplication::processEvents();
         QLabel* zoom = Frame().DataLogStatusBar()->Pane(1);
-        QCOMPARE(zoom->text(), QStringLiteral("Zoom: 0 to 999999 [1000000]"));
+        QCOMPARE(zoom->text(), QStringLiteral("Zoom: 999998 to 999999 [1000000]"));
         QVERIFY(zoom->contentsRect().width() >=
                 zoom->fontMetrics().horizontalAdvance(zoom->text()));
         main.frameCount = frames;
