@@ -12,11 +12,15 @@
 
 #include "app/CDataLogFrame.h"
 #include "app/CMessageBoxPrompt.h"
+#include "app/CProgressClosingPrompt.h"
+#include "chart/CDataLogView.h"
 #include "app/CRecentFileList.h"
+#include "app/ScreenshotTargets.h"
 #include "app/TextConversion.h"
 #include "config/CPrefs.h"
 #include "datalog/AtomicFile.h"
 #include "datalog/CDataLogDoc.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
@@ -55,7 +59,8 @@ IPrompt& CBrenmorQuillonLogViewerApp::Prompt() {
 QString CBrenmorQuillonLogViewerApp::Usage() {
     return QStringLiteral(
         "usage: quillon-viewer [LOG]\n"
-        "       quillon-viewer --screenshot OUT.png [--size WxH] [--cursor FRAME] LOG");
+        "       quillon-viewer --screenshot OUT.png [--size WxH] [--cursor FRAME] "
+        "[--compare LOG2] [--show NAME[:ARG]] LOG");
 }
 
 std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
@@ -88,6 +93,18 @@ std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
             const int frame = hasValue ? arguments[++i].toInt(&ok) : -1;
             if (!ok || frame < 0) return fail(QStringLiteral("--cursor wants a frame number >= 0"));
             options.cursorFrame = frame;
+        } else if (arg == QLatin1String("--compare")) {
+            if (!hasValue) return fail(QStringLiteral("--compare needs a LOG2 path"));
+            options.compareFile = arguments[++i];
+        } else if (arg == QLatin1String("--show")) {
+            if (!hasValue) return fail(QStringLiteral("--show needs NAME[:ARG]"));
+            const QString value = arguments[++i];
+            const qsizetype colon = value.indexOf(QLatin1Char(':'));
+            options.show = colon < 0 ? value : value.left(colon);
+            options.showArg = colon < 0 ? QString() : value.mid(colon + 1);
+            if (!FindScreenshotTarget(options.show))
+                return fail(QStringLiteral("--show: unknown name \"%1\"; the names are:\n%2")
+                                .arg(options.show, ScreenshotTargetList().join(QLatin1Char('\n'))));
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             return fail(Usage());
         } else if (arg.startsWith(QLatin1String("--"))) {
@@ -100,8 +117,9 @@ std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
     }
     if (options.Screenshot() && options.file.isEmpty())
         return fail(QStringLiteral("--screenshot needs a LOG to open"));
-    if (!options.Screenshot() && options.cursorFrame >= 0)
-        return fail(QStringLiteral("--cursor is used with --screenshot"));
+    if (!options.Screenshot() &&
+        (options.cursorFrame >= 0 || !options.compareFile.isEmpty() || !options.show.isEmpty()))
+        return fail(QStringLiteral("--cursor, --compare and --show are used with --screenshot"));
     return options;
 }
 
@@ -112,34 +130,39 @@ void CBrenmorQuillonLogViewerApp::CreateDocumentAndFrame() {
     m_prefs = std::make_unique<CPrefs>(ToCorePath(documents));
     m_prompt = std::make_unique<CMessageBoxPrompt>();
     m_recentFiles = std::make_unique<CRecentFileList>(m_settingsFile);
-    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, Prompt());
-    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles);
+    // The document and the window ask through one prompt, which closes the progress window
+    // before each question.
+    m_sharedPrompt = std::make_unique<CProgressClosingPrompt>(Prompt());
+    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, *m_sharedPrompt);
+    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles, *m_sharedPrompt);
+    m_sharedPrompt->SetProgressWindow(&m_frame->Progress());
     m_prompt->SetOwner(m_frame.get());
-    if (openPromptAnswer) {
-        m_frame->chooseOpenFile = [this](const QString&, const QString&, const QString&) {
-            return openPromptAnswer();
-        };
-    }
 }
 
 bool CBrenmorQuillonLogViewerApp::InitInstance(const LaunchOptions& options) {
-    QCoreApplication::setApplicationName(QString::fromLatin1(kTitle));
+    QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     CreateDocumentAndFrame();
-    // A log named on the command line is opened first; its failure ends start-up.
+    // A log named on the command line is opened first, in the window already shown, so that a
+    // long load shows its progress; its failure ends start-up.
     if (!options.file.isEmpty()) {
-        if (!m_frame->OpenDocumentFile(options.file)) return false;
         ShowMaximized(*m_frame);
+        if (!m_frame->OpenDocumentFile(options.file)) {
+            m_frame->hide();
+            return false;
+        }
     }
     // The open prompt follows at every start, also after a command-line log.
     m_frame->PromptAndOpen();
     if (!m_frame->HasOpenedLog()) return false;
     if (!m_frame->isVisible()) ShowMaximized(*m_frame);
+    // The arrow keys move the cursor from the start.
+    m_frame->ChartPane()->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
 bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
-    QCoreApplication::setApplicationName(QString::fromLatin1(kTitle));
+    QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     CreateDocumentAndFrame();
     m_prompt->SetQuiet(true);
@@ -152,6 +175,17 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
     if (!m_frame->OpenDocumentFile(options.file)) {
         PrintError(QStringLiteral("%1: the log could not be opened").arg(options.file));
         return false;
+    }
+    if (!options.compareFile.isEmpty()) {
+        if (!QFileInfo::exists(options.compareFile)) {
+            PrintError(QStringLiteral("%1: no such file").arg(options.compareFile));
+            return false;
+        }
+        if (!m_frame->LoadComparison(ToCorePath(options.compareFile))) {
+            PrintError(
+                QStringLiteral("%1: the comparison could not be loaded").arg(options.compareFile));
+            return false;
+        }
     }
     if (options.cursorFrame >= 0) {
         if (options.cursorFrame >= m_doc->GetFrameCount()) {
@@ -171,7 +205,27 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
         QCoreApplication::processEvents();
     }
     m_frame->UpdateCommandUI();
-    const QPixmap shot = m_frame->grab();
+    QWidget* pictured = m_frame.get();
+    std::unique_ptr<QWidget> shown;
+    if (!options.show.isEmpty()) {
+        const ScreenshotTarget* target = FindScreenshotTarget(options.show);
+        QString error;
+        pictured = target
+                       ? target->create(
+                             {*m_frame, *m_doc, *m_prefs, *m_sharedPrompt, options.showArg}, &error)
+                       : nullptr;
+        if (!pictured) {
+            PrintError(QStringLiteral("--show %1: %2").arg(options.show, error));
+            return false;
+        }
+        if (pictured != m_frame.get()) shown.reset(pictured);
+        pictured->show();
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+    }
+    const QPixmap shot = pictured->grab();
     // Encoded in memory and written through the one writer, so that a full disk leaves no
     // partial picture.
     QByteArray png;

@@ -17,6 +17,7 @@ class CDataLogDoc;
 class CDataLogFrame;
 class IPrompt;
 class CMessageBoxPrompt;
+class CProgressClosingPrompt;
 class CPrefs;
 class CRecentFileList;
 
@@ -26,6 +27,9 @@ struct LaunchOptions {
     QString screenshotPath;  // --screenshot OUT.png
     QSize size{1280, 800};   // --size WxH
     int cursorFrame = -1;    // --cursor FRAME
+    QString compareFile;     // --compare LOG2: loaded as the comparison log
+    QString show;            // --show NAME[:ARG]: the name of a screenshot target
+    QString showArg;         // its ARG
     bool Screenshot() const { return !screenshotPath.isEmpty(); }
 };
 
@@ -33,7 +37,6 @@ class CBrenmorQuillonLogViewerApp {
 public:
     /// MIME type under which a dragged channel number (u32) travels between channel lists.
     static constexpr const char* kChannelMimeType = "application/x-cchannel";
-    static constexpr const char* kTitle = "Brenmor Quillon Log Viewer";
     static constexpr const char* kVersion = "0.1";
 
     /// documentsFolder and settingsFile default to the user's documents folder and settings;
@@ -53,17 +56,15 @@ public:
     /// Start-up: preferences, document and window, the command-line log, then the open prompt.
     /// True when a log is open and the window is shown; false ends the program.
     bool InitInstance(const LaunchOptions& options);
-    /// Opens the log without any prompt, lays the window out at the size offscreen, sets the
-    /// cursor and saves a PNG. False with a message on stderr when any step fails.
+    /// Opens the log (and the comparison) without any prompt, lays the window out at the size
+    /// offscreen, sets the cursor and saves a PNG of the window, or of the widget that the
+    /// --show target makes. False with a message on stderr when any step fails.
     bool RunScreenshot(const LaunchOptions& options);
 
     CDataLogFrame* MainFrame() const { return m_frame.get(); }
     CDataLogDoc& Doc() { return *m_doc; }
     CPrefs& Prefs() { return *m_prefs; }
     IPrompt& Prompt();
-
-    /// Set before InitInstance to answer the open prompt without a dialog (tests).
-    std::function<QString()> openPromptAnswer;
 
 private:
     void CreateDocumentAndFrame();
@@ -73,6 +74,7 @@ private:
     IPrompt* m_externalPrompt = nullptr;
     std::unique_ptr<CPrefs> m_prefs;
     std::unique_ptr<CMessageBoxPrompt> m_prompt;
+    std::unique_ptr<CProgressClosingPrompt> m_sharedPrompt;
     std::unique_ptr<CRecentFileList> m_recentFiles;
     std::unique_ptr<CDataLogDoc> m_doc;
     std::unique_ptr<CDataLogFrame> m_frame;

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "app/TextConversion.h"
+#include "controls/AnsiText.h"
 #include "datalog/CDataLogDoc.h"
 
 namespace quillon {
@@ -22,16 +23,24 @@ const char* const kPlaceholders[5] = {
 // window is too small for all panes, so that the panes never hold the window wide.
 class PaneLabel : public QLabel {
 public:
-    PaneLabel(int width, QWidget* parent) : QLabel(parent), m_width(width) {
+    PaneLabel(int width, QWidget* parent) : QLabel(parent) {
         setMaximumWidth(width);
         setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     }
-    QSize sizeHint() const override { return {m_width, QLabel::sizeHint().height()}; }
+    // The pane's width is its maximum: the placeholder's, or its text's when that is wider.
+    QSize sizeHint() const override { return {maximumWidth(), QLabel::sizeHint().height()}; }
     QSize minimumSizeHint() const override { return {16, QLabel::minimumSizeHint().height()}; }
-
-private:
-    int m_width;
 };
+
+// A text wider than the placeholder (a log of a million frames and more) widens the pane, so
+// that no number is cut.
+void WidenToText(QLabel* pane) {
+    const int needed = pane->fontMetrics().horizontalAdvance(pane->text()) +
+                       2 * pane->frameWidth() + 2 * pane->margin() + 8;
+    if (needed <= pane->maximumWidth()) return;
+    pane->setMaximumWidth(needed);
+    pane->updateGeometry();
+}
 
 // "%08X"
 QString Hex8(uint32_t value) {
@@ -88,7 +97,10 @@ void CDataLogStatusBar::Refresh(const CDataLogDoc* doc) {
     set(m_panes[1], FromCoreText(doc->StartTimeText()));
     set(m_panes[2], DateText(header.Get(DataLogHeader::logDate)));
     set(m_panes[3], FirmwareText(header.Get(DataLogHeader::firmwareVersion)));
-    const QString gcf = FromWindows1252(header.Get(DataLogHeader::globalFile));
+    // The configuration-file name alone may be cut: its tooltip shows it whole.
+    for (int i = 0; i < 4; ++i)
+        WidenToText(m_panes[i]);
+    const QString gcf = FromAnsi(header.Get(DataLogHeader::globalFile));
     set(m_panes[4], gcf);
     if (m_panes[4]->toolTip() != gcf) m_panes[4]->setToolTip(gcf);
 }

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include "app/TextConversion.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
@@ -14,7 +15,7 @@ namespace {
 
 // A message box without a caption of its own carries the application's title.
 QString CaptionOf(const std::string& caption) {
-    return caption.empty() ? QStringLiteral("Brenmor Quillon Log Viewer") : FromCoreText(caption);
+    return caption.empty() ? QString::fromUtf8(kAppTitle) : FromCoreText(caption);
 }
 
 // A wait cursor set by long work must not hide the pointer over a question.

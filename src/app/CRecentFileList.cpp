@@ -7,6 +7,7 @@ namespace quillon {
 namespace {
 
 const QString kSection = QStringLiteral("Recent File List");
+const QString kLastOpenFolderKey = QStringLiteral("Settings/LastOpenFolder");
 
 QString KeyOf(int i) {
     return kSection + QStringLiteral("/File%1").arg(i + 1);
@@ -44,6 +45,16 @@ void CRecentFileList::Remove(const QString& path) {
     if (!m_enabled) return;
     m_files.removeIf([&](const QString& f) { return SamePath(f, path); });
     Store();
+}
+
+QString CRecentFileList::LastOpenFolder() const {
+    return m_settings->value(kLastOpenFolderKey).toString();
+}
+
+void CRecentFileList::SetLastOpenFolder(const QString& folder) {
+    if (!m_enabled || folder.isEmpty()) return;
+    m_settings->setValue(kLastOpenFolderKey, folder);
+    m_settings->sync();
 }
 
 void CRecentFileList::Store() {

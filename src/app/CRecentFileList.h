@@ -1,5 +1,6 @@
 #pragma once
-/// The recent-file list of 4 entries, newest first, kept in the user's settings.
+/// The recent-file list of 4 entries, newest first, and the folder of the last opened log, kept
+/// in the user's settings.
 
 #include <memory>
 
@@ -19,6 +20,9 @@ public:
     /// Puts the path first (once), drops the oldest beyond 4 and stores the list.
     void Add(const QString& path);
     void Remove(const QString& path);
+    /// The folder the last log was opened from, where the open prompt starts; empty at first.
+    QString LastOpenFolder() const;
+    void SetLastOpenFolder(const QString& folder);
     /// A disabled list keeps its entries but neither adds nor removes any.
     void SetEnabled(bool enabled) { m_enabled = enabled; }
 

@@ -7,15 +7,11 @@
 
 namespace quillon {
 
-QString FromWindows1252(const std::string& bytes) {
-    return FromAnsi(bytes);
-}
-
 QString FromCoreText(const std::string& bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     if (!decoder.hasError()) return text;
-    return FromWindows1252(bytes);
+    return FromAnsi(bytes);
 }
 
 std::string ToCorePath(const QString& path) {

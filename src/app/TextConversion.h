@@ -1,6 +1,6 @@
 #pragma once
 /// Conversions between the core's byte texts and Qt strings: texts from log files are
-/// Windows-1252, paths and messages that carry them are the file system's UTF-8.
+/// Windows-1252 (FromAnsi), paths and messages that carry them are the file system's UTF-8.
 
 #include <string>
 
@@ -8,8 +8,6 @@
 
 namespace quillon {
 
-/// Windows-1252 bytes (header fields such as the configuration-file name) as a QString.
-QString FromWindows1252(const std::string& bytes);
 /// UTF-8 when the bytes are valid UTF-8 (paths, messages naming them), else Windows-1252.
 QString FromCoreText(const std::string& bytes);
 /// A path for the core's file functions (the file system's encoding).

@@ -15,6 +15,7 @@
 #include "chart/ChartHitTest.h"
 #include "config/CPrefs.h"
 #include "controls/AnsiText.h"
+#include "controls/WaitCursor.h"
 #include "datalog/CDataLogDoc.h"
 
 namespace quillon {
@@ -33,15 +34,6 @@ int PrefOfColour(const QColor& c) {
                             (static_cast<uint32_t>(c.green()) << 8) |
                             (static_cast<uint32_t>(c.blue()) << 16));
 }
-
-/// A wait cursor for the duration of a rebuild.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 const char* const kZoomTips[ChartLayout::kZoomButtonCount] = {"Zoom In", "Zoom Out", "Zoom All",
                                                               "Zoom Last"};

@@ -7,6 +7,7 @@
 #include "datalog/FileSystem.h"
 #include "datalog/ByteRecord.h"
 #include "datalog/ChannelInfo.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
@@ -133,7 +134,7 @@ bool ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& con
         fs::Close(file);
         if (ok) DeserializeGraphConfiguration(bytes.data(), size, config);
     }
-    if (!ok && error) *error = kGraphOpenError;
+    if (!ok && error) *error = kOpenErrorText;
     return ok;
 }
 
@@ -143,7 +144,7 @@ bool WriteGraphConfigurationFile(const std::string& path, const GraphConfigurati
     if (WriteFileAtomically(
             path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
         return true;
-    if (error) *error = kGraphSaveError;
+    if (error) *error = kSaveErrorText;
     return false;
 }
 

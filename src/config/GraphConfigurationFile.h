@@ -12,9 +12,6 @@
 
 namespace quillon {
 
-inline constexpr char kGraphOpenError[] = "There was an error opening the file";
-inline constexpr char kGraphSaveError[] = "There was an error saving the file";
-
 using GraphConfigurationBytes = std::array<uint8_t, GraphConfiguration::kFileSize>;
 
 /// Eight "View #%i" views of consecutive channels, the catalogue's axis defaults and empty math
@@ -28,11 +25,11 @@ GraphConfigurationBytes SerializeGraphConfiguration(const GraphConfiguration& co
 /// bytes, the rest stays as it was, bytes beyond 10218 are ignored.
 void DeserializeGraphConfiguration(const uint8_t* data, size_t size, GraphConfiguration& config);
 
-/// Reads a .graph file over `config` as far as the file reaches. False with kGraphOpenError
+/// Reads a .graph file over `config` as far as the file reaches. False with kOpenErrorText
 /// (config unchanged) when the file cannot be opened or read.
 bool ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& config,
                                 std::string* error = nullptr);
-/// Writes a .graph file atomically. False with kGraphSaveError when it cannot be written; an
+/// Writes a .graph file atomically. False with kSaveErrorText when it cannot be written; an
 /// existing file is then left as it was.
 bool WriteGraphConfigurationFile(const std::string& path, const GraphConfiguration& config,
                                  std::string* error = nullptr);

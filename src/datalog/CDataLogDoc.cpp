@@ -10,18 +10,14 @@
 #include "datalog/DlzCodec.h"
 #include "datalog/FileSystem.h"
 #include "datalog/FrameAtTime.h"
+#include "datalog/UserTexts.h"
 #include "datalog/ZeroTime.h"
 #include "datalog/ComparisonLog.h"
 #include "formula/MathChannels.h"
 
 namespace quillon {
 
-namespace {
-
-constexpr char kOpenErrorText[] = "There was an error opening the file";
-constexpr char kSaveErrorText[] = "There was an error saving the file";
-
-}  // namespace
+namespace {}  // namespace
 
 CDataLogDoc::CDataLogDoc(CPrefs& prefs, IPrompt& prompt)
     : m_prefs(prefs), m_prompt(prompt), m_config(DefaultGraphConfiguration()) {
@@ -143,9 +139,10 @@ bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback
     return true;
 }
 
-bool CDataLogDoc::OnSaveDocument(const std::string& path, std::string* error) {
+bool CDataLogDoc::OnSaveDocument(const std::string& path, std::string* error,
+                                 const ProgressCallback& progress) {
     std::string message;
-    if (!WriteDataLog(path, m_main, &message)) {
+    if (!WriteDataLog(path, m_main, &message, progress)) {
         m_lastError = message.empty() ? std::string(kSaveErrorText) : message;
         if (error) *error = m_lastError;
         return false;
@@ -255,11 +252,6 @@ std::string CDataLogDoc::ComparisonStartTimeText() const {
     return "Comparison: " + TimeOfDayText(m_comparison.firstTimestamp);
 }
 
-void CDataLogDoc::ComputeStats(int first, int end) {
-    ComputeMainStats(first, end);
-    ComputeComparisonStats(first, end);
-}
-
 void CDataLogDoc::ComputeMainStats(int first, int end) {
     ComputeChannelStats(m_main, first, end, m_main.stats);
 }
@@ -301,14 +293,6 @@ void CDataLogDoc::StepView(int direction) {
             break;
     }
     m_currentView = view;
-}
-
-int CDataLogDoc::CountPanelEntries(int panel) const {
-    if (panel < 0 || panel >= kPanelCount) return 0;
-    const auto& entries = m_config.views[m_currentView].entries;
-    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [&](const auto& e) {
-        return e.panel == static_cast<uint32_t>(panel);
-    }));
 }
 
 std::vector<int> CDataLogDoc::EntriesOrderedByPanel() const {
@@ -389,13 +373,13 @@ bool CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback
         std::string error;
         if (!ExpandDlzFile(path, &dlPath, &error)) {
             m_lastError = error;
-            m_prompt.Message("", kComparisonOpenErrorText);
+            m_prompt.Message("", kOpenErrorText);
             return false;
         }
     }
     if (fs::KindOf(dlPath) != fs::PathKind::Regular) {
-        m_lastError = kComparisonOpenErrorText;
-        m_prompt.Message("", kComparisonOpenErrorText);
+        m_lastError = kOpenErrorText;
+        m_prompt.Message("", kOpenErrorText);
         return false;
     }
     CloseComparison();

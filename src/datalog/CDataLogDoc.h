@@ -47,7 +47,8 @@ public:
     bool OnOpenDocument(const std::string& path, const ProgressCallback& progress = {});
     /// Writes the main log atomically; clears the modified flag on success. A failure is
     /// returned with its reason in *error for the caller to show; the old file stays whole.
-    bool OnSaveDocument(const std::string& path, std::string* error = nullptr);
+    bool OnSaveDocument(const std::string& path, std::string* error = nullptr,
+                        const ProgressCallback& progress = {});
     /// Closes the modeless windows and the comparison log, writes the current graph
     /// configuration and empties the document.
     void OnCloseDocument();
@@ -103,9 +104,8 @@ public:
     /// Recomputes the ten math channels of the main log and of a loaded comparison from the
     /// current configuration (after the setup dialogs change the definitions).
     void RecomputeMathChannels();
-    /// Statistics of both logs over frames [first, end), each range cut to the log's frames.
-    void ComputeStats(int first, int end);
-    /// The same for one log ("Update Stats" uses its own range for each).
+    /// Statistics of one log over frames [first, end), the range cut to the log's frames
+    /// ("Update Stats" gives each log its own range).
     void ComputeMainStats(int first, int end);
     void ComputeComparisonStats(int first, int end);
 
@@ -131,9 +131,6 @@ public:
     /// Steps by +1 or -1 with wrap-around, skipping views without any channel (view 0 is always
     /// accepted).
     void StepView(int direction);
-    /// Entries of the current view assigned to panel p (0..4). Entries whose panel lies outside
-    /// 0..4 belong to no panel.
-    int CountPanelEntries(int panel) const;
     /// Entry positions of the current view: panel 0's in entry order, then panels 1 to 4.
     std::vector<int> EntriesOrderedByPanel() const;
 

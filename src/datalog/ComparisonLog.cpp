@@ -20,14 +20,14 @@ ComparisonLoadResult Failure(const LoadResult& load, bool opened) {
     switch (load.status) {
         case LoadStatus::WrongMagic:
             result.caption = kInvalidLogfileCaption;
-            result.message = kComparisonMagicText;
+            result.message = kMagicMismatchText;
             break;
         case LoadStatus::WrongVersion:
             result.caption = kInvalidLogfileVersionCaption;
             result.message = kComparisonVersionText;
             break;
         default:
-            result.message = opened ? load.message : kComparisonOpenErrorText;
+            result.message = opened ? load.message : kOpenErrorText;
             break;
     }
     return result;
@@ -130,8 +130,7 @@ void CloseComparisonLog(LogData& comparison) {
 bool SaveComparisonLog(const std::string& path, const LogData& comparison, std::string* error) {
     std::string detail;
     if (WriteDataLog(path, comparison, &detail)) return true;
-    if (error)
-        *error = std::string(kComparisonSaveErrorText) + (detail.empty() ? "" : ": ") + detail;
+    if (error) *error = std::string(kSaveErrorText) + (detail.empty() ? "" : ": ") + detail;
     return false;
 }
 

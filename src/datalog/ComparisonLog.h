@@ -8,12 +8,11 @@
 
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
-inline constexpr const char* kComparisonOpenErrorText = "There was an error opening the file";
 inline constexpr const char* kInvalidLogfileCaption = "Invalid Logfile";
-inline constexpr const char* kComparisonMagicText = "Magic Number does not match";
 inline constexpr const char* kInvalidLogfileVersionCaption = "Invalid Logfile Version";
 inline constexpr const char* kComparisonVersionText =
     "This does not appear to be a V4 logfile. Please convert it before using as a comparison.";
@@ -24,7 +23,6 @@ inline constexpr const char* kSetComparisonZeroTimeCaption = "Set Comparison Zer
 inline constexpr const char* kSetComparisonZeroTimeQuestion =
     "Would you like to use the current point as the zero time for the comparison logfile?";
 inline constexpr const char* kComparisonAutoZeroFailedCaption = "Comparison Auto Zero Failed";
-inline constexpr const char* kComparisonSaveErrorText = "There was an error saving the file";
 
 struct ComparisonLoadResult {
     bool ok = false;

@@ -13,13 +13,11 @@
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 #include "datalog/DataLogFrame.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
 namespace {
-
-constexpr const char* kOpenError = "There was an error opening the file";
-constexpr const char* kSaveError = "There was an error saving the file";
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -159,7 +157,7 @@ CsvExportResult ExportCsv(const LogData& log, const std::string& path,
     CsvExportResult result;
     AtomicFile file(path);
     if (!file.Open()) {
-        result.error = kOpenError;
+        result.error = kOpenErrorText;
         result.detail = file.Error();
         return result;
     }
@@ -204,7 +202,7 @@ CsvExportResult ExportCsv(const LogData& log, const std::string& path,
     if (ok && p != begin) ok = file.Write(begin, size_t(p - begin));
     if (ok) ok = file.Commit();
     if (!ok) {
-        result.error = kSaveError;
+        result.error = kSaveErrorText;
         result.detail = file.Error();
         return result;
     }

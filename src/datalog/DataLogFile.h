@@ -10,6 +10,7 @@
 #include "datalog/DataLogHeader.h"
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
@@ -20,13 +21,6 @@ struct LoadResult {
     std::string message;  // empty when Ok
     bool ok() const { return status == LoadStatus::Ok; }
 };
-
-inline constexpr const char* kMagicMismatchText = "Magic Number does not match";
-inline constexpr const char* kVersionUnrecognizedCaption = "Logfile Version Unrecognized";
-inline constexpr const char* kVersionUnrecognizedText =
-    "This logfile appears to be a version the software does not recognize. You may need to run "
-    "the logfile conversion tool or upgrade your software. Would you like to run the logfile "
-    "conversion tool?";
 
 /// Checks the start of a file of `fileSize` bytes: magic, version words, then the length of
 /// header and configuration block. `size` bytes of the file are given (at least 12 are needed

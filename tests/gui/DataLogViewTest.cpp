@@ -308,7 +308,7 @@ private slots:
         QCOMPARE(m_view->Model().Item(m_view->Model().ItemOfEntry(6)).channel, m_channels[0]);
         QCOMPARE(Window(), (TimeWindow{2.0, 3.0}));
         // Hint 3 over the same frames (new statistics) keeps the zoom window...
-        m_doc->ComputeStats(200, 300);
+        m_doc->ComputeMainStats(200, 300);
         m_doc->UpdateAllViews(nullptr, kHintRebuild);
         QCOMPARE(Window(), (TimeWindow{2.0, 3.0}));
         QCOMPARE(m_doc->GetZoomFirst(), 200);

@@ -2,10 +2,15 @@
 // confirmations, the compare flow with the nudge spin, the toolbar, the status bar, drag and
 // drop, save as and the recent-file list.
 
+#include <algorithm>
+#include <set>
+
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,15 +22,72 @@
 #include "app/CDataLogStatusBar.h"
 #include "app/CDataLogToolbar.h"
 #include "app/CNudgeSpin.h"
+#include "app/CProgressWindow.h"
 #include "app/CRecentFileList.h"
 #include "app/CommandIds.h"
-#include "app/CommandRules.h"
+#include "app/CommandTable.h"
 #include "app/TextConversion.h"
+#include "chart/CDataLogView.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;
+
+namespace {
+
+// A user who takes a while over every question: the event loop runs meanwhile, as under a real
+// message box, and the prompt notes whether a progress window stood over it or the main window
+// was missing.
+class SlowReader : public ScriptedPrompt {
+public:
+    using ScriptedPrompt::ScriptedPrompt;
+    bool progressOverPrompt = false;
+    bool windowShownAtPrompt = false;  // at the last question
+
+    void Message(const std::string& caption, const std::string& text) override {
+        Look();
+        ScriptedPrompt::Message(caption, text);
+    }
+    PromptAnswer Question(const std::string& caption, const std::string& text) override {
+        Look();
+        return ScriptedPrompt::Question(caption, text);
+    }
+
+private:
+    void Look() {
+        QTest::qWait(700);
+        windowShownAtPrompt = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QProgressDialog*>(w) && w->isVisible()) progressOverPrompt = true;
+            if (qobject_cast<QMainWindow*>(w) && w->isVisible()) windowShownAtPrompt = true;
+        }
+    }
+};
+
+// Counts the progress windows that appear and keeps the last one's caption and label fit.
+class ProgressWatcher : public QObject {
+public:
+    ProgressWatcher() { qApp->installEventFilter(this); }
+    ~ProgressWatcher() override { qApp->removeEventFilter(this); }
+    int shown = 0;
+    bool textsFit = true;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QProgressDialog*>(watched);
+        if (dialog && event->type() == QEvent::Show) {
+            ++shown;
+            const QFontMetrics fm(dialog->font());
+            const QLabel* label = dialog->findChild<QLabel*>();
+            textsFit = textsFit && label && dialog->width() > fm.horizontalAdvance(label->text()) &&
+                       dialog->width() > fm.horizontalAdvance(dialog->windowTitle()) + 100;
+        }
+        return false;
+    }
+};
+
+}  // namespace
 
 class MainFrameTest : public QObject {
     Q_OBJECT
@@ -47,13 +109,10 @@ private:
 
     // Starts the application as main() would, answering the open prompt with `answer`.
     bool Start(const QString& commandLineFile, const QString& answer = {}) {
-        m_promptsAsked = 0;
+        m_prompt = ScriptedPrompt(PromptAnswer::No);
+        m_prompt.QueueFile(ToCorePath(answer));
         m_app = std::make_unique<CBrenmorQuillonLogViewerApp>(
             Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &m_prompt);
-        m_app->openPromptAnswer = [this, answer] {
-            ++m_promptsAsked;
-            return answer;
-        };
         LaunchOptions options;
         options.file = commandLineFile;
         return m_app->InitInstance(options);
@@ -61,24 +120,22 @@ private:
 
     CDataLogFrame& Frame() { return *m_app->MainFrame(); }
     CDataLogDoc& Doc() { return m_app->Doc(); }
-    bool Enabled(int id) {
-        Frame().UpdateCommandUI();
-        return Frame().Action(id)->isEnabled();
+    // No refresh is forced: the enable states follow the document's notifications.
+    bool Enabled(int id) { return Frame().Action(id)->isEnabled(); }
+    int Asked(const std::string& kind) const {
+        return int(std::count_if(m_prompt.asked.begin(), m_prompt.asked.end(),
+                                 [&](const auto& a) { return a.kind == kind; }));
     }
     void SetCursor(int frame) {
         Doc().SetCursor(frame, 0, false);
         Doc().UpdateAllViews(nullptr, kHintCursor);
     }
-    void ChooseFile(const QString& path) {
-        Frame().chooseCompareFile = Frame().chooseSaveFile =
-            [path](const QString&, const QString&, const QString&) { return path; };
-    }
+    void ChooseFile(const QString& path) { m_prompt.QueueFile(ToCorePath(path)); }
     float ComparisonStart() { return Doc().Comparison().values[0][0]; }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedPrompt m_prompt;
     std::unique_ptr<CBrenmorQuillonLogViewerApp> m_app;
-    int m_promptsAsked = 0;
 
 private slots:
     void init() {
@@ -95,12 +152,12 @@ private slots:
     void startUp() {
         // No file and a cancelled prompt: no window.
         QVERIFY(!Start({}));
-        QCOMPARE(m_promptsAsked, 1);
+        QCOMPARE(Asked("open"), 1);
         QVERIFY(!Frame().isVisible());
         QVERIFY(!Doc().HasLog());
         // A file on the command line still prompts, and is kept on cancel.
         QVERIFY(Start(WriteLog(QStringLiteral("run1.dl"), 500)));
-        QCOMPARE(m_promptsAsked, 1);
+        QCOMPARE(Asked("open"), 1);
         QVERIFY(Frame().isVisible());
         QCOMPARE(Doc().GetFrameCount(), 500);
         QCOMPARE(Frame().windowTitle(), QStringLiteral("run1.dl - Brenmor Quillon Log Viewer"));
@@ -119,39 +176,57 @@ private slots:
         QVERIFY(!Frame().isVisible());
     }
 
-    void enableRules() {
-        QVERIFY(Start(WriteLog(QStringLiteral("rules.dl"), 200)));
-        // cursor frame, then Set Zero Time, Set Start Point, Set End Point
-        const int rows[][4] = {{-1, 0, 0, 0}, {0, 1, 0, 0}, {100, 1, 1, 1}, {199, 1, 1, 0}};
-        for (const auto& r : rows) {
-            SetCursor(r[0]);
-            QCOMPARE(Enabled(ID_SET_ZERO_TIME), bool(r[1]));
-            QCOMPARE(Enabled(ID_SET_START_POINT), bool(r[2]));
-            QCOMPARE(Enabled(ID_SET_END_POINT), bool(r[3]));
+    void enableRulesAsATable() {
+        // Connected commands that no state disables; the pending ones never appear.
+        const std::set<int> always = {
+            ID_DATALOG_OPEN,    ID_FILE_SAVE,    ID_FILE_SAVE_AS,    ID_APP_EXIT,  ID_VIEW_TOOLBAR,
+            ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT, ID_ZOOM_IN,         ID_ZOOM_OUT,  ID_ZOOM_ALL,
+            ID_ZOOM_LAST,       ID_UPDATE_STATS, ID_COMPARE_DATALOG, ID_APP_ABOUT, ID_FILE_NEW,
+            ID_NEXT_PANE,       ID_PREV_PANE};
+        const std::set<int> comparison = {ID_CLOSE_COMPARISON, ID_NUDGE_LEFT, ID_NUDGE_RIGHT,
+                                          ID_NUDGE_SPIN};
+        auto state = [](int cursor, int comparisonFrames = 0, bool onComparison = false) {
+            return CommandState{cursor, 200, comparisonFrames > 0, comparisonFrames, onComparison};
+        };
+        const struct {
+            CommandState state;
+            std::set<int> enabled;  // besides `always`, and `comparison` when one is loaded
+        } table[] = {
+            {state(-1), {}},
+            {state(0), {ID_SET_ZERO_TIME}},
+            {state(100), {ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT}},
+            {state(199), {ID_SET_ZERO_TIME, ID_SET_START_POINT}},
+            {state(200), {}},
+            {state(-1, 300), {}},
+            {state(100, 300), {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
+            // Beyond the main log's end a cursor on the main curves stands on filler frames.
+            {state(250, 300), {}},
+            {state(250, 300, true), {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
+            {state(300, 300, true), {}},
+        };
+        for (const auto& row : table) {
+            std::set<int> expected = always;
+            expected.insert(row.enabled.begin(), row.enabled.end());
+            if (row.state.comparisonLoaded) expected.insert(comparison.begin(), comparison.end());
+            const std::vector<int> got = EnabledCommands(CDataLogFrame::Commands(), row.state);
+            QCOMPARE(std::set<int>(got.begin(), got.end()), expected);
         }
-        // Always-on commands, commands waiting for their dialogs, and the comparison's.
-        for (int id : {ID_DATALOG_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_ZOOM_IN, ID_ZOOM_OUT,
-                       ID_ZOOM_ALL, ID_ZOOM_LAST, ID_COMPARE_DATALOG, ID_APP_EXIT})
-            QVERIFY2(Enabled(id), qPrintable(QString::number(id)));
-        for (int id : {ID_FILE_EXPORT, ID_FILE_PROPERTIES, ID_MATH_CHANNELS, ID_SCATTER_PLOT,
-                       ID_UPGRADE_LOGFILES, ID_CLOSE_COMPARISON, ID_COMPARISON_SET_ZERO_TIME,
-                       ID_NUDGE_LEFT, ID_NUDGE_RIGHT})
-            QVERIFY2(!Enabled(id), qPrintable(QString::number(id)));
-        QVERIFY(!Frame().Toolbar()->NudgeSpin()->isEnabled());
 
-        // A comparison longer than the main log: frames beyond the main log's end have no time.
-        CommandState s;
-        s.zeroTimeCommands = s.comparisonCommands = s.comparisonLoaded = true;
-        s.frameCount = 100;
-        s.comparisonFrameCount = 300;
-        s.currentPoint = 150;
-        QVERIFY(!IsCommandEnabled(ID_SET_ZERO_TIME, s));
-        QVERIFY(!IsCommandEnabled(ID_COMPARISON_SET_ZERO_TIME, s));
-        s.cursorOnComparison = true;
-        QVERIFY(IsCommandEnabled(ID_SET_ZERO_TIME, s));
-        QVERIFY(IsCommandEnabled(ID_COMPARISON_SET_ZERO_TIME, s));
-        s.currentPoint = 300;
-        QVERIFY(!IsCommandEnabled(ID_COMPARISON_SET_ZERO_TIME, s));
+        // The window follows the table on the document's notifications, without a refresh call.
+        QVERIFY(Start(WriteLog(QStringLiteral("rules.dl"), 200)));
+        for (int cursor : {-1, 100, 199}) {
+            SetCursor(cursor);
+            const CommandState now = Frame().CurrentCommandState();
+            for (const CommandRow& row : CDataLogFrame::Commands())
+                if (row.kind == CommandKind::Plain)
+                    QVERIFY2(Enabled(row.id) == row.IsEnabled(now), qPrintable(row.text));
+        }
+        QVERIFY(!Frame().Toolbar()->NudgeSpin()->isEnabled());
+        // View > Toolbar is the toolbar's own action: its tick follows however the bar is hidden.
+        Frame().Toolbar()->hide();
+        QVERIFY(!Frame().Action(ID_VIEW_TOOLBAR)->isChecked());
+        Frame().Action(ID_VIEW_TOOLBAR)->trigger();
+        QVERIFY(Frame().Toolbar()->isVisible());
     }
 
     void answeringNoChangesNothingAndYesActs() {
@@ -197,10 +272,9 @@ private slots:
     void compareFlowExpandsLoadsNudgesAndCloses() {
         QVERIFY(Start(WriteLog(QStringLiteral("main.dl"), 300)));
         const QString dlz = WriteLog(QStringLiteral("RUN.DLZ"), 500, 7);
-        Frame().chooseCompareFile = [&](const QString& caption, const QString&, const QString&) {
-            return caption == QLatin1String("Choose Data Log to Compare") ? dlz : QString();
-        };
+        ChooseFile(dlz);
         QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
+        QCOMPARE(m_prompt.asked.back().caption, std::string("Choose Data Log to Compare"));
         QVERIFY(Doc().IsComparisonLoaded());
         QVERIFY(QFileInfo::exists(Path(QStringLiteral("run.dl"))));
         QCOMPARE(Doc().Comparison().frameCount, 500);
@@ -342,14 +416,10 @@ private slots:
 
         // Cancel at the save question: the modified log stays, nothing is opened.
         Doc().SetModifiedFlag(true);
-        int asked = 0;
-        Frame().askSaveChanges = [&](const QString& text) {
-            ++asked;
-            return text == QLatin1String("Save changes to copy.dl?") ? QMessageBox::Cancel
-                                                                     : QMessageBox::No;
-        };
+        m_prompt.QueueAnswer(PromptAnswer::Cancel);
         QVERIFY(!Frame().OpenDocumentFile(orig));
-        QCOMPARE(asked, 1);
+        QCOMPARE(Asked("question3"), 1);
+        QCOMPARE(m_prompt.lastText, std::string("Save changes to copy.dl?"));
         QVERIFY(Doc().IsModified());
         QCOMPARE(FromCorePath(Doc().GetPathName()), written);
 
@@ -361,7 +431,7 @@ private slots:
         QCOMPARE(m_prompt.messages, messages + 1);
         QCOMPARE(FromCorePath(Doc().GetPathName()), written);
         Doc().SetPathName(ToCorePath(impossible));
-        Frame().askSaveChanges = [](const QString&) { return QMessageBox::Yes; };
+        m_prompt.QueueAnswer(PromptAnswer::Yes);
         messages = m_prompt.messages;
         QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
         QCOMPARE(m_prompt.messages, messages + 1);
@@ -388,21 +458,16 @@ private slots:
     void exitAsksToSaveAndWritesTheDisplaySetup() {
         QVERIFY(Start(WriteLog(QStringLiteral("exit.dl"), 60)));
         Doc().SetModifiedFlag(true);
-        QMessageBox::StandardButton answer = QMessageBox::Cancel;
-        int asked = 0;
-        Frame().askSaveChanges = [&](const QString&) {
-            ++asked;
-            return answer;
-        };
+        m_prompt.QueueAnswer(PromptAnswer::Cancel);
         QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
-        QCOMPARE(asked, 1);
+        QCOMPARE(Asked("question3"), 1);
         QVERIFY(Frame().isVisible() && Doc().HasLog());
 
         const QString graph = FromCorePath(m_app->Prefs().GetLastDataLogConfig());
         QFile::remove(graph);
-        answer = QMessageBox::No;
+        m_prompt.QueueAnswer(PromptAnswer::No);
         QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
-        QCOMPARE(asked, 2);
+        QCOMPARE(Asked("question3"), 2);
         QVERIFY(!Frame().isVisible());
         QCOMPARE(QFileInfo(graph).size(), 10218);
     }
@@ -429,6 +494,100 @@ private slots:
         QTest::keyClick(&Frame(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(Frame().windowTitle(), QStringLiteral("Untitled - Brenmor Quillon Log Viewer"));
         QVERIFY(Doc().GetPathName().empty());
+    }
+
+    void progressNeverStandsOverAQuestionAndTheWindowComesFirst() {
+        // A file with another magic number, and one with another version.
+        const QString wrongMagic = Path(QStringLiteral("magic.dl"));
+        QFile file(wrongMagic);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(20000, '\x5a'));
+        file.close();
+        const QString otherVersion = WriteLog(QStringLiteral("version.dl"), 50);
+        QFile version(otherVersion);
+        QVERIFY(version.open(QIODevice::ReadWrite));
+        version.seek(4);
+        version.write(QByteArray(8, '\x7f'));
+        version.close();
+
+        SlowReader reader(PromptAnswer::No);
+        m_app = std::make_unique<CBrenmorQuillonLogViewerApp>(
+            Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &reader);
+        reader.QueueFile(ToCorePath(WriteLog(QStringLiteral("good.dl"), 100)));
+        QVERIFY(m_app->InitInstance({}));
+        QVERIFY(!Frame().OpenDocumentFile(wrongMagic));
+        QVERIFY(!Frame().OpenDocumentFile(otherVersion));
+        QCOMPARE(reader.asked.size(), size_t(3));
+        QCOMPARE(reader.asked[1].text, std::string("Magic Number does not match"));
+        QCOMPARE(reader.asked[2].caption, std::string("Logfile Version Unrecognized"));
+        QVERIFY(!reader.progressOverPrompt);
+        QCOMPARE(Doc().GetFrameCount(), 100);
+
+        // A shown progress window closes for a question and may come back afterwards.
+        Frame().Progress().SetShowDelay(0);
+        Frame().Progress().Begin(QStringLiteral("Loading..."));
+        Frame().Progress().Step(1, 2);
+        QVERIFY(Frame().Progress().Dialog() && Frame().Progress().Dialog()->isVisible());
+        Doc().Prompt().Message("", "stop");
+        QVERIFY(!Frame().Progress().Dialog());
+        Frame().Progress().End();
+
+        // A log named on the command line is loaded in the window already shown.
+        m_app.reset();
+        SlowReader second(PromptAnswer::No);
+        m_app = std::make_unique<CBrenmorQuillonLogViewerApp>(
+            Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &second);
+        LaunchOptions options;
+        options.file = wrongMagic;
+        QVERIFY(!m_app->InitInstance(options));
+        QCOMPARE(second.messages, 1);
+        QVERIFY(second.windowShownAtPrompt);
+        QVERIFY(!second.progressOverPrompt);
+        QVERIFY(!Frame().isVisible());
+    }
+
+    void savingShowsTheProgressWindowAndPanesFitTheirTexts() {
+        QVERIFY(Start(WriteLog(QStringLiteral("big.dl"), 3000)));
+        Frame().Progress().SetShowDelay(0);
+        ProgressWatcher watcher;
+        QVERIFY(Frame().Save());
+        ChooseFile(Path(QStringLiteral("other.dl")));
+        QVERIFY(Frame().SaveAs());
+        QCOMPARE(watcher.shown, 2);
+        QVERIFY(Frame().OpenDocumentFile(Path(QStringLiteral("big.dl"))));
+        QCOMPARE(watcher.shown, 3);
+        QVERIFY(watcher.textsFit);
+
+        // The zoom pane of a log of a million frames shows its numbers whole.
+        Frame().resize(1366, 768);
+        LogData& main = Doc().Main();
+        const int frames = main.frameCount;
+        main.frameCount = 1000000;
+        Doc().SetZoomRange(999998, 999999);
+        Frame().UpdateCommandUI();
+        QCoreApplication::processEvents();
+        QLabel* zoom = Frame().DataLogStatusBar()->Pane(1);
+        QCOMPARE(zoom->text(), QStringLiteral("Zoom: 999998 to 999999 [1000000]"));
+        QVERIFY(zoom->contentsRect().width() >=
+                zoom->fontMetrics().horizontalAdvance(zoom->text()));
+        main.frameCount = frames;
+        Doc().ResetZoomRange();
+    }
+
+    void openStartsInTheLastFolderAndTheChartHasTheFocus() {
+        QDir(m_dir->path()).mkpath(QStringLiteral("elsewhere"));
+        const QString log = WriteLog(QStringLiteral("elsewhere/far.dl"), 40);
+        QVERIFY(Start(log));
+        QCOMPARE(Frame().focusWidget(), static_cast<QWidget*>(Frame().ChartPane()));
+        // The start-up prompt after the command-line log already starts beside it.
+        const std::string elsewhere = ToCorePath(Path(QStringLiteral("elsewhere")));
+        QCOMPARE(m_prompt.asked.back().text, elsewhere + "|");
+        const std::string dataLogs = m_app->Prefs().GetDataLogFolder();
+        // The compare dialog keeps the data-log folder, and the next run remembers the folder.
+        QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
+        QCOMPARE(m_prompt.asked.back().text, dataLogs + "|");
+        QVERIFY(!Start({}));
+        QCOMPARE(m_prompt.asked.back().text, elsewhere + "|");
     }
 
     void recentFileListKeepsTheFourNewest() {
