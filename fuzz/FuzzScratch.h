@@ -9,7 +9,8 @@
 #include <unistd.h>
 
 inline const std::string& FuzzScratchFolder() {
-    static const std::string folder = [] {
+    // Kept for the whole run (never destroyed), so that the clean-up at exit can still use it.
+    static const std::string& folder = *new std::string([] {
         namespace fs = std::filesystem;
         std::error_code ec;
         fs::path base =
@@ -21,7 +22,7 @@ inline const std::string& FuzzScratchFolder() {
             fs::remove_all(FuzzScratchFolder(), e);
         });
         return dir.string();
-    }();
+    }());
     return folder;
 }
 
