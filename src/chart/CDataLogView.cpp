@@ -1,6 +1,7 @@
 #include "chart/CDataLogView.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QActionGroup>
 #include <QColorDialog>
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "chart/ChartCursorKeys.h"
 #include "chart/ChartHitTest.h"
 #include "config/CPrefs.h"
 #include "controls/AnsiText.h"

@@ -4,13 +4,10 @@
 /// This class is the document glue; the zoomer, the panner and the cursor keys handle input,
 /// and the chart painter draws.
 
-#include <vector>
-
 #include <QImage>
-#include <QPoint>
+#include <QPainter>
 #include <QWidget>
 
-#include "chart/ChartCursorKeys.h"
 #include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
 #include "chart/ChartPaintParams.h"
