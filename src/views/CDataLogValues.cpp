@@ -147,8 +147,7 @@ StatsRanges UpdateStatsRanges(const CDataLogDoc& doc, const std::optional<TimeWi
 CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     : QScrollArea(parent), m_doc(doc), m_prefs(prefs) {
     setFrameShape(QFrame::NoFrame);
-    // The arrow keys belong to the chart's cursor: the pane scrolls with the wheel and its bars,
-    // and takes the focus neither at start nor by a click on its background.
+    // The pane scrolls with the wheel and its bar, never with the arrow keys.
     setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(false);
     QPalette dark = palette();
@@ -210,6 +209,11 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     connect(m_edit, &QAbstractButton::clicked, this, &CDataLogValues::editViewsRequested);
     connect(m_title, &CGDIPBuffer::doubleClicked, this, &CDataLogValues::editViewsRequested);
     connect(m_combo, &QComboBox::activated, this, &CDataLogValues::OnComboActivated);
+
+    // The keyboard belongs to the chart's cursor: like the pane's self-drawn buttons and check
+    // boxes, the view picker works with the mouse and leaves the focus where it is (the axis
+    // fields still take it to be typed in).
+    m_combo->setFocusPolicy(Qt::NoFocus);
 
     setWidget(m_content);
     m_doc.AddView(this);

@@ -4,8 +4,10 @@
 #include <QComboBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
+#include "app/CNudgeSpin.h"
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/CButtonViewShift.h"
@@ -317,9 +319,15 @@ private slots:
         QTest::mouseClick(m_view->Row(4)->NameLabel(), Qt::LeftButton);
         QCOMPARE(axis.count(), 1);
         QCOMPARE(axis.at(0).at(0).toInt(), 4);  // the view entry, not a position on screen
+        QWidget* focus = m_view->Row(1)->MinField();
+        focus->setFocus();
         QTest::mouseClick(m_view->EditButton(), Qt::LeftButton);
         QTest::mouseDClick(m_view->TitleLabel(), Qt::LeftButton);
         QCOMPARE(edit.count(), 2);
+        // Clicks on the pane's controls leave the keyboard focus where it was.
+        QTest::mouseClick(m_view->Row(0)->GraphCheck(), Qt::LeftButton);
+        QTest::mouseClick(m_view->ViewCombo(), Qt::LeftButton);
+        QCOMPARE(m_view->focusWidget(), focus);
     }
 
     void interpolationBetweenFrames() {
@@ -360,7 +368,7 @@ private slots:
         // One step of the left arrow moves the comparison 0.1 s earlier and marks it edited.
         const float before = comparison.values[0][10];
         m_chart.hints.clear();
-        m_view->Nudge(1);
+        QTest::mouseClick(m_view->NudgeSpin()->LeftButton(), Qt::LeftButton);
         QCOMPARE(comparison.values[0][10], before - 0.1f);
         QVERIFY(m_doc->IsComparisonEdited());
         QCOMPARE(m_chart.hints, std::vector<int>{kHintRefill});
