@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QScrollBar>
+#include <QToolButton>
 
 #include "app/CNudgeSpin.h"
 #include "config/GraphConfiguration.h"
@@ -211,9 +212,11 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     connect(m_combo, &QComboBox::activated, this, &CDataLogValues::OnComboActivated);
 
     // The keyboard belongs to the chart's cursor: like the pane's self-drawn buttons and check
-    // boxes, the view picker works with the mouse and leaves the focus where it is (the axis
-    // fields still take it to be typed in).
+    // boxes, the view picker and the nudge arrows work with the mouse and leave the focus where
+    // it is (the axis fields take it when clicked, to be typed in).
     m_combo->setFocusPolicy(Qt::NoFocus);
+    m_nudge->LeftButton()->setFocusPolicy(Qt::NoFocus);
+    m_nudge->RightButton()->setFocusPolicy(Qt::NoFocus);
 
     setWidget(m_content);
     m_doc.AddView(this);

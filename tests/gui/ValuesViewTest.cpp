@@ -2,6 +2,8 @@
 // boxes reaching the saved .graph file, view stepping, interpolated comparison values and
 // "Update Stats".
 #include <QComboBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -319,15 +321,29 @@ private slots:
         QTest::mouseClick(m_view->Row(4)->NameLabel(), Qt::LeftButton);
         QCOMPARE(axis.count(), 1);
         QCOMPARE(axis.at(0).at(0).toInt(), 4);  // the view entry, not a position on screen
-        QWidget* focus = m_view->Row(1)->MinField();
-        focus->setFocus();
         QTest::mouseClick(m_view->EditButton(), Qt::LeftButton);
         QTest::mouseDClick(m_view->TitleLabel(), Qt::LeftButton);
         QCOMPARE(edit.count(), 2);
-        // Clicks on the pane's controls leave the keyboard focus where it was.
+    }
+
+    void theKeyboardStaysWithTheChart() {
+        // A window with the pane and, after it, a stand-in for the chart: the chart gets the
+        // first focus, and clicks on the pane's controls leave it there.
+        QWidget window;
+        auto* layout = new QHBoxLayout(&window);
+        m_view->setParent(&window);
+        layout->addWidget(m_view);
+        auto* chart = new QLineEdit(&window);
+        layout->addWidget(chart);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(QApplication::focusWidget(), chart);
         QTest::mouseClick(m_view->Row(0)->GraphCheck(), Qt::LeftButton);
+        QTest::mouseClick(m_view->NudgeSpin()->LeftButton(), Qt::LeftButton);
         QTest::mouseClick(m_view->ViewCombo(), Qt::LeftButton);
-        QCOMPARE(m_view->focusWidget(), focus);
+        m_view->ViewCombo()->hidePopup();  // as a choice would
+        QCOMPARE(QApplication::focusWidget(), chart);
+        m_view->setParent(nullptr);  // the fixture deletes it
     }
 
     void interpolationBetweenFrames() {
