@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QScrollBar>
+#include <QToolButton>
 
 #include "app/CNudgeSpin.h"
 #include "config/GraphConfiguration.h"
@@ -147,8 +148,7 @@ StatsRanges UpdateStatsRanges(const CDataLogDoc& doc, const std::optional<TimeWi
 CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     : QScrollArea(parent), m_doc(doc), m_prefs(prefs) {
     setFrameShape(QFrame::NoFrame);
-    // The arrow keys belong to the chart's cursor: the pane scrolls with the wheel and its bars,
-    // and takes the focus neither at start nor by a click on its background.
+    // The pane scrolls with the wheel and its bar, never with the arrow keys.
     setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(false);
     QPalette dark = palette();
@@ -210,6 +210,13 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     connect(m_edit, &QAbstractButton::clicked, this, &CDataLogValues::editViewsRequested);
     connect(m_title, &CGDIPBuffer::doubleClicked, this, &CDataLogValues::editViewsRequested);
     connect(m_combo, &QComboBox::activated, this, &CDataLogValues::OnComboActivated);
+
+    // The keyboard belongs to the chart's cursor: like the pane's self-drawn buttons and check
+    // boxes, the view picker and the nudge arrows work with the mouse and leave the focus where
+    // it is (the axis fields take it when clicked, to be typed in).
+    m_combo->setFocusPolicy(Qt::NoFocus);
+    m_nudge->LeftButton()->setFocusPolicy(Qt::NoFocus);
+    m_nudge->RightButton()->setFocusPolicy(Qt::NoFocus);
 
     setWidget(m_content);
     m_doc.AddView(this);

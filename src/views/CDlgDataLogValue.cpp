@@ -93,6 +93,8 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
         f->Setup(kAxisFieldStyle, QStringLiteral("%.0f"), QStringLiteral("%.0f"), -9999999, 9999999,
                  1);
         connect(f, &CNumericEdit::nenChanged, this, &CDlgDataLogValue::OnFieldChanged);
+        // Taken by a click only: the window's first focus and Tab belong to the chart's cursor.
+        f->setFocusPolicy(Qt::ClickFocus);
     }
 
     for (int c = 0; c < kStatColumns; ++c) {

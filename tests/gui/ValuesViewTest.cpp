@@ -2,10 +2,14 @@
 // boxes reaching the saved .graph file, view stepping, interpolated comparison values and
 // "Update Stats".
 #include <QComboBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
+#include "app/CNudgeSpin.h"
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/CButtonViewShift.h"
@@ -322,6 +326,26 @@ private slots:
         QCOMPARE(edit.count(), 2);
     }
 
+    void theKeyboardStaysWithTheChart() {
+        // A window with the pane and, after it, a stand-in for the chart: the chart gets the
+        // first focus, and clicks on the pane's controls leave it there.
+        QWidget window;
+        auto* layout = new QHBoxLayout(&window);
+        m_view->setParent(&window);
+        layout->addWidget(m_view);
+        auto* chart = new QLineEdit(&window);
+        layout->addWidget(chart);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(QApplication::focusWidget(), chart);
+        QTest::mouseClick(m_view->Row(0)->GraphCheck(), Qt::LeftButton);
+        QTest::mouseClick(m_view->NudgeSpin()->LeftButton(), Qt::LeftButton);
+        QTest::mouseClick(m_view->ViewCombo(), Qt::LeftButton);
+        m_view->ViewCombo()->hidePopup();  // as a choice would
+        QCOMPARE(QApplication::focusWidget(), chart);
+        m_view->setParent(nullptr);  // the fixture deletes it
+    }
+
     void interpolationBetweenFrames() {
         LogData& log = m_doc->Main();
         const float t0 = log.values[0][5], t1 = log.values[0][6];
@@ -360,7 +384,7 @@ private slots:
         // One step of the left arrow moves the comparison 0.1 s earlier and marks it edited.
         const float before = comparison.values[0][10];
         m_chart.hints.clear();
-        m_view->Nudge(1);
+        QTest::mouseClick(m_view->NudgeSpin()->LeftButton(), Qt::LeftButton);
         QCOMPARE(comparison.values[0][10], before - 0.1f);
         QVERIFY(m_doc->IsComparisonEdited());
         QCOMPARE(m_chart.hints, std::vector<int>{kHintRefill});
