@@ -88,6 +88,8 @@ CChannelListBase::CChannelListBase(const CDataLogDoc& doc, int itemHeight, QWidg
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, Qt::black);
     palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Window, QColor(24, 26, 32));
+    palette.setColor(QPalette::Button, QColor(70, 76, 90));
     setPalette(palette);
     QFont small = font();
     small.setPixelSize(std::max(9, itemHeight - 3));

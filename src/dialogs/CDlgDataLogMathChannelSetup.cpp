@@ -75,6 +75,9 @@ CDlgDataLogMathChannelSetup::CDlgDataLogMathChannelSetup(CDataLogDoc& doc, CPref
     setPalette(palette);
 
     auto* bar = new QMenuBar(this);
+    bar->setStyleSheet(
+        QStringLiteral("QMenuBar { background: rgb(22, 24, 30); color: white; }"
+                       "QMenuBar::item:selected { background: rgb(60, 70, 100); }"));
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     m_open = file->addAction(QStringLiteral("&Open"), this, [this] { m_file.Open(); });
     m_save = file->addAction(QStringLiteral("&Save"), this, [this] { m_file.Save(); });
@@ -130,21 +133,21 @@ CDlgDataLogMathChannelSetup::CDlgDataLogMathChannelSetup(CDataLogDoc& doc, CPref
     keypad->setSpacing(4);
     const char* keys[4][5] = {{"7", "8", "9", "/", "("},
                               {"4", "5", "6", "*", ")"},
-                              {"1", "2", "3", "-", nullptr},
-                              {"0", ".", "+", nullptr, nullptr}};
+                              {"1", "2", "3", "-", "+"},
+                              {"0", ".", nullptr, nullptr, nullptr}};
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 5; ++c) {
             if (!keys[r][c]) continue;
             QAbstractButton* key = AddButton(QString::fromLatin1(keys[r][c]));
-            key->setMinimumSize(44, 26);
+            key->setFixedSize(44, 26);
             const char ch = keys[r][c][0];
             connect(key, &QAbstractButton::clicked, this, [this, ch] { OnKey(ch); });
             keypad->addWidget(key, r, c);
         }
     QAbstractButton* backspace = AddButton(QStringLiteral("Backspace"));
-    backspace->setMinimumHeight(26);
+    backspace->setFixedHeight(26);
     connect(backspace, &QAbstractButton::clicked, this, &CDlgDataLogMathChannelSetup::OnBackspace);
-    keypad->addWidget(backspace, 2, 4, 2, 1);
+    keypad->addWidget(backspace, 3, 2, 1, 3);
 
     QAbstractButton* clearAll = AddButton(QStringLiteral("Clear All"));
     QAbstractButton* ok = AddButton(QStringLiteral("OK"));

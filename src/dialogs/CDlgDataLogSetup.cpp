@@ -41,6 +41,9 @@ CDlgDataLogSetup::CDlgDataLogSetup(CDataLogDoc& doc, CPrefs& prefs, IPrompt& pro
     setPalette(palette);
 
     auto* bar = new QMenuBar(this);
+    bar->setStyleSheet(
+        QStringLiteral("QMenuBar { background: rgb(22, 24, 30); color: white; }"
+                       "QMenuBar::item:selected { background: rgb(60, 70, 100); }"));
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     m_open = file->addAction(QStringLiteral("&Open"), this, [this] { m_file.Open(); });
     m_save = file->addAction(QStringLiteral("&Save"), this, [this] { m_file.Save(); });
