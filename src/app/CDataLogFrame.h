@@ -102,6 +102,8 @@ private:
     void OnSetZeroTime();
     void OnSetStartPoint();
     void OnSetEndPoint();
+    void OnMathChannels();
+    void OnViewConfiguration();
     void OnZoomIn();
     void OnZoomOut();
     void OnZoomAll();

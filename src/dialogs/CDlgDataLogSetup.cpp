@@ -52,7 +52,7 @@ CDlgDataLogSetup::CDlgDataLogSetup(CDataLogDoc& doc, CPrefs& prefs, IPrompt& pro
     m_file.refillControls = [this] { FillControls(); };
 
     m_channels = new CListBoxLogChannel(doc, m_model, this);
-    m_channels->setMinimumSize(460, 500);
+    m_channels->setMinimumSize(560, 500);
     connect(m_channels, &CListBoxLogChannel::slotsChanged, this, &CDlgDataLogSetup::OnSlotsChanged);
 
     auto* grid = new QGridLayout;
