@@ -122,6 +122,8 @@ void CEditFormula::keyPressEvent(QKeyEvent* event) {
 }
 
 void CEditFormula::mouseReleaseEvent(QMouseEvent* event) {
+    // A middle click would paste the selection clipboard past the model.
+    if (event->button() == Qt::MiddleButton) return event->accept();
     QLineEdit::mouseReleaseEvent(event);
     TakeSelection();
     m_model.ClickSelection(m_model.SelectionStart(), m_model.SelectionEnd());
