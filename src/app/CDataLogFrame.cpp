@@ -34,6 +34,8 @@
 #include "chart/CDataLogView.h"
 #include "datalog/Prompt.h"
 #include "datalog/UserTexts.h"
+#include "dialogs/CDlgDataLogMathChannelSetup.h"
+#include "dialogs/CDlgDataLogSetup.h"
 #include "views/CDataLogValues.h"
 
 namespace quillon {
@@ -148,12 +150,14 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .menu = M::Tools,
          .separatorBefore = true,
          .text = "Math Channels",
-         .toolbarPosition = 12},
+         .toolbarPosition = 12,
+         .handler = &F::OnMathChannels},
         {.id = ID_SCATTER_PLOT, .menu = M::Tools, .text = "Scatter Plot", .toolbarPosition = 14},
         {.id = ID_VIEW_CONFIGURATION,
          .menu = M::Tools,
          .text = "View Configuration",
-         .toolbarPosition = 13},
+         .toolbarPosition = 13,
+         .handler = &F::OnViewConfiguration},
         {.id = ID_UPGRADE_LOGFILES,
          .menu = M::Tools,
          .separatorBefore = true,
@@ -283,6 +287,8 @@ void CDataLogFrame::CreateClient() {
     m_valuesPane->setObjectName(QStringLiteral("ValuesPane"));
     m_valuesPane->setMinimumWidth(40);
     m_valuesPane->resize(kValuesPaneWidth, kValuesPaneHeight);
+    connect(m_valuesPane, &CDataLogValues::editViewsRequested, this,
+            &CDataLogFrame::OnViewConfiguration);
     m_chartPane = new CDataLogView(m_doc, m_prefs, m_splitter);
     m_chartPane->setObjectName(QStringLiteral("ChartPane"));
     m_chartPane->resize(kChartPaneWidth, kChartPaneHeight);
@@ -683,6 +689,15 @@ void CDataLogFrame::OnSetEndPoint() {
     WaitCursor wait;
     m_doc.OnSetEndPoint();
     UpdateCommandUI();
+}
+
+// The dialogs hand their blocks back to the document on OK and tell every view (hint 1).
+void CDataLogFrame::OnMathChannels() {
+    CDlgDataLogMathChannelSetup::Run(m_doc, m_prefs, m_prompt, this);
+}
+
+void CDataLogFrame::OnViewConfiguration() {
+    CDlgDataLogSetup::Run(m_doc, m_prefs, m_prompt, this);
 }
 
 // ---- zoom ---------------------------------------------------------------------------------

@@ -107,6 +107,8 @@ private:
     void OnSetZeroTime();
     void OnSetStartPoint();
     void OnSetEndPoint();
+    void OnMathChannels();
+    void OnViewConfiguration();
     void OnZoomIn();
     void OnZoomOut();
     void OnZoomAll();

@@ -3,6 +3,10 @@
 #include <QDialog>
 
 #include "app/CDataLogFrame.h"
+#include "config/CPrefs.h"
+#include "datalog/CDataLogDoc.h"
+#include "dialogs/CDlgDataLogMathChannelSetup.h"
+#include "dialogs/CDlgDataLogSetup.h"
 
 namespace quillon {
 
@@ -20,12 +24,34 @@ QWidget* AboutBox(const ScreenshotContext& context, QString* /*error*/) {
     return context.frame.CreateAboutBox();
 }
 
+QWidget* MathChannelSetup(const ScreenshotContext& context, QString* error) {
+    if (!context.arg.isEmpty()) {
+        *error = QStringLiteral("math-channels takes no argument");
+        return nullptr;
+    }
+    auto* dialog = new CDlgDataLogMathChannelSetup(context.doc, context.prefs, context.prompt,
+                                                   context.prefs.GetLastDataLogConfig());
+    dialog->SetDefinitions(context.doc.Config().math);
+    return dialog;
+}
+
+QWidget* GraphSetup(const ScreenshotContext& context, QString* error) {
+    if (!context.arg.isEmpty()) {
+        *error = QStringLiteral("graph-setup takes no argument");
+        return nullptr;
+    }
+    return new CDlgDataLogSetup(context.doc, context.prefs, context.prompt, context.doc.Config(),
+                                context.prefs.GetLastDataLogConfig());
+}
+
 }  // namespace
 
 const std::vector<ScreenshotTarget>& ScreenshotTargets() {
     static const std::vector<ScreenshotTarget> targets = {
         {"main", "the main window (the same as no --show)", &MainWindow},
         {"about", "the Help > About box", &AboutBox},
+        {"math-channels", "the Tools > Math Channels dialog", &MathChannelSetup},
+        {"graph-setup", "the Tools > View Configuration dialog (Graph Setup)", &GraphSetup},
     };
     return targets;
 }

@@ -1,0 +1,370 @@
+// Math channel setup: the formula field's mapping and edits as a table, then the dialog as a
+// user drives it (double clicks, keypad, keys), its OK flows and its .graph File menu.
+#include <cstring>
+#include <fstream>
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "config/CPrefs.h"
+#include "config/GraphConfigurationFile.h"
+#include "datalog/CDataLogDoc.h"
+#include "datalog/ChannelNaming.h"
+#include "dialogs/CChannelMarker.h"
+#include "dialogs/CDlgDataLogMathChannelSetup.h"
+#include "dialogs/CEditFormula.h"
+#include "dialogs/CListBoxLogMathChannel.h"
+#include "dialogs/FormulaEditModel.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+
+namespace {
+
+constexpr int kRpm = 2;
+constexpr int kMap = 29;
+
+std::string TestName(int channel) {
+    if (channel == 2) return "RPM";
+    if (channel == 29) return "MAP";
+    if (channel == 5) return "A";
+    if (channel == 7) return std::string(30, 'L');
+    return "Ch" + std::to_string(channel);
+}
+
+struct HintSpy : IDataLogView {
+    std::vector<int> hints;
+    void OnUpdate(IDataLogView*, int hint) override { hints.push_back(hint); }
+};
+
+}  // namespace
+
+class MathChannelSetupTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* m_dir = nullptr;
+    CPrefs* m_prefs = nullptr;
+    ScriptedPrompt m_prompt;
+    CDataLogDoc* m_doc = nullptr;
+    CDlgDataLogMathChannelSetup* m_dlg = nullptr;
+
+    std::string Path(const char* name) const { return m_dir->filePath(name).toStdString(); }
+
+    void DoubleClickChannel(int channel) {
+        CListBoxLogMathChannel* list = m_dlg->ChannelList();
+        QListWidgetItem* item = list->item(channel - 1);
+        list->scrollToItem(item);
+        const QPoint at = list->visualItemRect(item).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    void Click(const char* key) {
+        QAbstractButton* b = m_dlg->Button(QString::fromLatin1(key));
+        QVERIFY2(b, key);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+private slots:
+    void init() {
+        m_dir = new QTemporaryDir;
+        m_prefs = new CPrefs(m_dir->path().toStdString());
+        m_prompt = ScriptedPrompt();
+        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
+        SampleLogOptions o;
+        o.frames = 300;
+        std::string error;
+        QVERIFY(WriteSampleLog(Path("main.dl"), o, &error));
+        QVERIFY(m_doc->OnOpenDocument(Path("main.dl")));
+        m_dlg = new CDlgDataLogMathChannelSetup(*m_doc, *m_prefs, m_prompt,
+                                                m_prefs->GetLastDataLogConfig());
+        m_dlg->SetDefinitions(m_doc->Config().math);
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg));
+    }
+
+    void cleanup() {
+        delete m_dlg;
+        delete m_doc;
+        delete m_prefs;
+        delete m_dir;
+    }
+
+    void mappingBetweenShownAndStored() {
+        FormulaEditModel m(TestName);
+        m.SetFormula("[002]/[029]+[5]");
+        QCOMPARE(m.Shown(), std::string("[RPM]/[MAP]+[A]"));
+        // shown position, as range start, as range end
+        const int cases[][3] = {{0, 0, 0},  {1, 0, 5},    {4, 0, 5},    {5, 5, 5},    {6, 6, 6},
+                                {8, 6, 11}, {11, 11, 11}, {12, 12, 12}, {13, 12, 15}, {15, 15, 15}};
+        for (const auto& c : cases) {
+            QCOMPARE(m.ToFormula(c[0], false), c[1]);
+            QCOMPARE(m.ToFormula(c[0], true), c[2]);
+        }
+        QCOMPARE(m.ToShown(3, false), 0);
+        QCOMPARE(m.ToShown(3, true), 5);
+        QCOMPARE(m.ToShown(6, false), 6);
+        // A bracket without digits and a closing bracket is plain text.
+        m.SetFormula("[12+[]");
+        QCOMPARE(m.Shown(), std::string("[12+[]"));
+    }
+
+    void editsNeverCutAReference() {
+        struct Case {
+            const char* name;
+            const char* formula;
+            int start, end;  // shown selection; start == end is the caret
+            const char* op;  // "c<ch>", "t<ch>" typed, "r<n>", "bs", "left", "right", "click"
+            const char* expected;
+            int caret;  // shown caret after the edit (selection end for "click")
+            bool done;
+        };
+        const std::string full(250, '1');
+        const Case cases[] = {
+            {"char at end", "[002]", 5, 5, "c/", "[002]/", 6, true},
+            {"char over a reference", "[002]+3", 0, 5, "c7", "7+3", 1, true},
+            {"char over a range inside refs", "[002]+[029]", 2, 8, "c1", "1", 1, true},
+            {"char before a reference", "[002]", 0, 0, "c(", "([002]", 1, true},
+            {"reference at start", "+3", 0, 0, "r2", "[002]+3", 5, true},
+            {"reference over a selection", "1+2", 0, 1, "r29", "[029]+2", 5, true},
+            {"reference of a short name", "1", 1, 1, "r5", "1[005]", 4, true},
+            {"reference outside 1..440", "1", 1, 1, "r441", "1", 1, false},
+            {"backspace behind a reference", "[002]/[029]", 11, 11, "bs", "[002]/", 6, true},
+            {"backspace inside a reference", "[002]5", 3, 3, "bs", "5", 0, true},
+            {"backspace at the start", "[002]", 0, 0, "bs", "[002]", 0, false},
+            {"backspace of a plain character", "1+2", 2, 2, "bs", "12", 1, true},
+            {"backspace of a range ending inside", "1+[002]", 1, 4, "bs", "1", 1, true},
+            {"left skips a reference", "[002]+1", 5, 5, "left", "[002]+1", 0, true},
+            {"left over a plain character", "[002]+1", 6, 6, "left", "[002]+1", 5, true},
+            {"right skips a reference", "1[002]", 1, 1, "right", "1[002]", 6, true},
+            {"click inside selects it", "[002]+1", 2, 2, "click", "[002]+1", 5, true},
+            {"stored limit refuses a reference", full.c_str(), 250, 250, "r2", full.c_str(), 250,
+             false},
+            {"stored limit: 254 pass", "", 0, 0, "fill254", "", 254, true},
+            {"stored limit: 255th refused", "", 0, 0, "fill255", "", 254, false},
+            {"typed limit counts shown text", "[007][007][007][007][007][007][007][007]", 256, 256,
+             "t1", "[007][007][007][007][007][007][007][007]", 256, false},
+            {"keypad ignores the typed limit", "[007][007][007][007][007][007][007][007]", 256, 256,
+             "c1", "[007][007][007][007][007][007][007][007]1", 257, true},
+        };
+        for (const Case& c : cases) {
+            FormulaEditModel m(TestName);
+            m.SetFormula(c.formula);
+            m.SetSelection(c.start, c.end, c.end);
+            const std::string op = c.op;
+            bool done = true;
+            std::string expected = c.expected;
+            if (op == "bs") {
+                done = m.Backspace();
+            } else if (op == "left") {
+                m.MoveLeft();
+            } else if (op == "right") {
+                m.MoveRight();
+            } else if (op == "click") {
+                m.ClickSelection(c.start, c.end);
+                QCOMPARE(m.SelectionStart(), 0);
+            } else if (op.rfind("fill", 0) == 0) {
+                const int count = op == "fill254" ? 254 : 255;
+                for (int i = 0; i < count; ++i)
+                    done = m.InsertChar('9');
+                expected = std::string(254, '9');
+            } else if (op[0] == 'r') {
+                done = m.InsertReference(std::stoi(op.substr(1)));
+            } else {
+                done = m.InsertChar(op[1], op[0] == 't');
+            }
+            QVERIFY2(done == c.done, c.name);
+            QVERIFY2(m.Formula() == expected, c.name);
+            QVERIFY2(m.Caret() == c.caret, c.name);
+            QVERIFY2(int(m.Formula().size()) <= FormulaEditModel::kMaxFormula, c.name);
+        }
+    }
+
+    void checkOfFormulas() {
+        const std::pair<const char*, bool> cases[] = {
+            {"", true}, {"[002]+-[003]", false}, {"[002]+(-[003])", true}, {"[002]/[029]", true}};
+        for (const auto& [formula, valid] : cases)
+            QVERIFY2(FormulaEditModel::CheckFormula(formula) == valid, formula);
+    }
+
+    void keypadWithoutActiveFieldDoesNothing() {
+        Click("7");
+        Click("Backspace");
+        DoubleClickChannel(kRpm);
+        for (int i = 0; i < CDlgDataLogMathChannelSetup::kRows; ++i)
+            QVERIFY(m_dlg->FormulaField(i)->Formula().empty());
+    }
+
+    void buildRpmOverMapAndApply() {
+        CEditFormula* field = m_dlg->FormulaField(0);
+        QTest::mouseClick(field, Qt::LeftButton);
+        QCOMPARE(m_dlg->ActiveField(), field);
+        DoubleClickChannel(kRpm);
+        Click("/");
+        DoubleClickChannel(kMap);
+        QCOMPARE(QString::fromStdString(field->Formula()), QString("[002]/[029]"));
+        const std::string rpm = GetChannelName(m_doc->Main().config, kRpm);
+        const std::string map = GetChannelName(m_doc->Main().config, kMap);
+        QCOMPARE(field->text().toStdString(), "[" + rpm + "]/[" + map + "]");
+        QVERIFY(m_dlg->IsReferenced(kRpm) && m_dlg->IsReferenced(kMap));
+        QVERIFY(!m_dlg->IsModified());  // formula changes alone
+        // Typed keys: accepted characters go in, others are dropped; Backspace behind the
+        // reference takes all of it.
+        QTest::keyClicks(field, "a*2");
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QCOMPARE(field->Formula(), std::string("[002]/"));
+        QVERIFY(!m_dlg->IsReferenced(kMap));
+        DoubleClickChannel(kMap);
+        QTest::keyClicks(m_dlg->NameField(0), "Ratio");
+        QVERIFY(m_dlg->IsModified());
+
+        // The whole command: OK asks to save (answer No), then the document gets the channel.
+        HintSpy spy;
+        m_doc->AddView(&spy);
+        QTimer::singleShot(0, [] {
+            auto* dlg =
+                qobject_cast<CDlgDataLogMathChannelSetup*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            dlg->FormulaField(0)->SetFormula("[002]/[029]");
+            QTest::keyClicks(dlg->NameField(0), "Ratio");
+            dlg->OnOK();
+        });
+        QVERIFY(CDlgDataLogMathChannelSetup::Run(*m_doc, *m_prefs, m_prompt, nullptr));
+        m_doc->RemoveView(&spy);
+        QCOMPARE(m_prompt.lastCaption, std::string("Data Log Config"));
+        QCOMPARE(spy.hints, std::vector<int>{kHintRefill});
+        const MathChannelDefinition& d = m_doc->Config().math[0];
+        QCOMPARE(std::string(d.name), std::string("Ratio"));
+        QCOMPARE(std::string(d.formula), std::string("[002]/[029]"));
+        const LogData& log = m_doc->Main();
+        QCOMPARE(GetChannelName(log.config, 369), std::string("Ratio"));
+        const int f = 150;
+        QCOMPARE(log.values[368][f],
+                 float(double(log.values[kRpm - 1][f]) / double(log.values[kMap - 1][f])));
+        // The figures beyond min, max and average follow the new values as well.
+        QCOMPARE(log.stats[368].startValue, log.values[368][0]);
+        QCOMPARE(log.stats[368].count, uint32_t(log.frameCount));
+    }
+
+    void okFlows() {
+        // Invalid: the message, the field red, the dialog still open.
+        m_dlg->FormulaField(2)->SetFormula("[002]+-[003]");
+        m_dlg->OnOK();
+        QCOMPARE(m_prompt.lastCaption, std::string("Bad Formula"));
+        QCOMPARE(m_prompt.lastText, std::string("Some formula are not valid, please correct."));
+        QVERIFY(m_dlg->isVisible());
+        QVERIFY(!m_dlg->FormulaField(2)->IsValid());
+        QCOMPARE(m_dlg->FormulaField(2)->palette().color(QPalette::Base), QColor(255, 0, 0));
+        QVERIFY(m_dlg->FormulaField(1)->IsValid());
+        // Corrected formula only: closes without the save question; a name alone with an empty
+        // formula passes.
+        m_dlg->FormulaField(2)->SetFormula("[002]+(-[003])");
+        m_dlg->NameField(4)->setText("NoFormula");
+        const int questions = m_prompt.questions;
+        QTest::keyClick(m_dlg->FormulaField(2), Qt::Key_Return);
+        QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(m_prompt.questions, questions);
+        QVERIFY(m_dlg->FormulaField(2)->IsValid());
+        QCOMPARE(std::string(m_dlg->Definitions()[2].formula), std::string("[002]+(-[003])"));
+        QCOMPARE(std::string(m_dlg->Definitions()[4].name), std::string("NoFormula"));
+        QCOMPARE(m_prefs->GetLastDataLogConfig(), m_dlg->ConfigPath());
+    }
+
+    void nameChangeAsksAndSaves() {
+        QTest::keyClicks(m_dlg->NameField(0), "A name longer than seventeen");
+        m_dlg->FormulaField(0)->SetFormula("1");
+        m_prompt.QueueAnswer(PromptAnswer::Yes);
+        m_dlg->OnOK();
+        QCOMPARE(m_prompt.lastText, std::string(CDlgDataLogMathChannelSetup::kSaveText));
+        QCOMPARE(std::string(m_dlg->Definitions()[0].name), std::string("A name longer tha"));
+        GraphConfiguration saved;
+        QVERIFY(ReadGraphConfigurationFile(m_dlg->ConfigPath(), saved));
+        QCOMPARE(std::string(saved.math[0].name), std::string("A name longer tha"));
+        QCOMPARE(std::string(saved.math[0].formula), std::string("1"));
+    }
+
+    void cancelAndEscapeCopyNothing() {
+        m_dlg->FormulaField(0)->SetFormula("1");
+        QTest::keyClicks(m_dlg->NameField(0), "x");
+        QTest::keyClick(m_dlg->NameField(0), Qt::Key_Escape);
+        QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+        QCOMPARE(m_prompt.questions, 0);
+        QVERIFY(std::string(m_doc->Config().math[0].name).empty());
+    }
+
+    void markerStaysWhileAnyFormulaUsesTheChannel() {
+        m_dlg->FormulaField(0)->SetFormula("[002]*2");
+        m_dlg->FormulaField(1)->SetFormula("[002]+1");
+        m_dlg->FormulaField(1)->SetFormula("1");
+        QVERIFY(m_dlg->IsReferenced(kRpm));
+        QVERIFY(!m_dlg->IsReferenced(3));
+        // The marker is drawn by code at 1x and 2x: 16 x 16 logical pixels, opaque centre.
+        for (qreal ratio : {1.0, 2.0}) {
+            const QPixmap marker = CChannelMarker::Pixmap(ratio);
+            QCOMPARE(marker.deviceIndependentSize().toSize(), QSize(16, 16));
+            QCOMPARE(marker.width(), int(16 * ratio));
+            const QImage image = marker.toImage();
+            QCOMPARE(qAlpha(image.pixel(image.width() / 2, image.height() / 2)), 255);
+            QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+        }
+    }
+
+    void fileMenu() {
+        // A short file fills the blocks as far as it reaches, without a message.
+        GraphConfiguration source = DefaultGraphConfiguration();
+        std::strcpy(source.math[0].name, "Short");
+        const GraphConfigurationBytes bytes = SerializeGraphConfiguration(source);
+        const std::string shortPath = Path("short.graph");
+        {
+            std::ofstream out(shortPath, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(bytes.data()),
+                      std::streamsize(GraphConfiguration::kViewsSize +
+                                      GraphConfiguration::kAxesSize + 100));
+        }
+        m_dlg->NameField(1)->setText("kept");
+        m_prompt.QueueFile(shortPath);
+        m_dlg->OpenAction()->trigger();
+        QCOMPARE(m_prompt.messages, 0);
+        QCOMPARE(m_dlg->NameField(0)->text(), QString("Short"));
+        QCOMPARE(m_dlg->ConfigPath(), shortPath);
+        QVERIFY(!m_dlg->IsModified());
+
+        // A missing file: the message, nothing changed.
+        m_prompt.QueueFile(Path("missing.graph"));
+        m_dlg->OpenAction()->trigger();
+        QCOMPARE(m_prompt.lastText, std::string("There was an error opening the file"));
+        QCOMPARE(m_dlg->ConfigPath(), shortPath);
+
+        // Unsaved changes and Cancel to the save question: the dialog stays as it was.
+        QTest::keyClicks(m_dlg->NameField(0), "X");
+        m_prompt.QueueFile(Path("other.graph"));
+        m_prompt.QueueAnswer(PromptAnswer::Cancel);
+        m_dlg->OpenAction()->trigger();
+        QCOMPARE(m_dlg->NameField(0)->text(), QString("ShortX"));
+        QVERIFY(m_dlg->IsModified());
+
+        // Save As adds the extension; a folder that does not exist fails with the message and
+        // keeps the path and the modified flag.
+        m_prompt.QueueFile(Path("saved"));
+        m_dlg->SaveAsAction()->trigger();
+        QCOMPARE(m_dlg->ConfigPath(), Path("saved.graph"));
+        GraphConfiguration saved;
+        QVERIFY(ReadGraphConfigurationFile(Path("saved.graph"), saved));
+        QCOMPARE(std::string(saved.math[0].name), std::string("ShortX"));
+        QTest::keyClicks(m_dlg->NameField(0), "Y");
+        m_prompt.QueueFile(Path("no/such/folder/x.graph"));
+        m_dlg->SaveAsAction()->trigger();
+        QCOMPARE(m_prompt.lastText, std::string("There was an error saving the file"));
+        QCOMPARE(m_dlg->ConfigPath(), Path("saved.graph"));
+        QVERIFY(m_dlg->IsModified());
+    }
+};
+
+QTEST_MAIN(MathChannelSetupTest)
+#include "MathChannelSetupTest.moc"
