@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "config/GraphConfigurationFile.h"
+#include "datalog/UserTexts.h"
 
 namespace quillon {
 
@@ -30,7 +31,7 @@ bool GraphConfigFileMenu::Open() {
     }
     std::string error;
     if (!ReadGraphConfigurationFile(path, m_config, &error)) {
-        m_prompt.Message(kMessageCaption, kGraphOpenError);
+        m_prompt.Message(kMessageCaption, kOpenErrorText);
         return false;
     }
     m_path = path;
@@ -58,7 +59,7 @@ bool GraphConfigFileMenu::SaveAs() {
 bool GraphConfigFileMenu::Write(const std::string& path) {
     std::string error;
     if (!WriteGraphConfigurationFile(path, m_config, &error)) {
-        m_prompt.Message(kMessageCaption, kGraphSaveError);
+        m_prompt.Message(kMessageCaption, kSaveErrorText);
         return false;
     }
     m_path = path;
