@@ -9,6 +9,7 @@
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/CButtonViewShift.h"
+#include "controls/CGDIPButton.h"
 #include "controls/CGDIPCheckbox.h"
 #include "controls/CGDIPDataMonitorValue.h"
 #include "controls/CGDIPGlowLabel.h"
@@ -259,6 +260,17 @@ private slots:
             QCOMPARE(m_doc->GetCurrentView(), 0);
         }
         QCOMPARE(combo->count(), 2);
+    }
+
+    void rowNamesAndEditControlsAskForTheirDialogs() {
+        QSignalSpy axis(m_view, &CDataLogValues::axisSetupRequested);
+        QSignalSpy edit(m_view, &CDataLogValues::editViewsRequested);
+        QTest::mouseClick(m_view->Row(4)->NameLabel(), Qt::LeftButton);
+        QCOMPARE(axis.count(), 1);
+        QCOMPARE(axis.at(0).at(0).toInt(), 4);  // the view entry, not a position on screen
+        QTest::mouseClick(m_view->EditButton(), Qt::LeftButton);
+        QTest::mouseDClick(m_view->TitleLabel(), Qt::LeftButton);
+        QCOMPARE(edit.count(), 2);
     }
 
     void interpolationBetweenFrames() {
