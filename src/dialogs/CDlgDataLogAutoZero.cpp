@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "config/CPrefs.h"
@@ -43,17 +44,20 @@ CDlgDataLogAutoZero::CDlgDataLogAutoZero(CDataLogDoc& doc, bool comparison, QWid
                           QStringLiteral("%.0f"), QStringLiteral("%.0f"), -9999999, 9999999, 1);
     m_triggerField->setMinimumSize(150, 24);
 
+    // "When <channel> Is <condition> <trigger>", the condition and the trigger on one line.
+    auto* condition = new QHBoxLayout;
+    condition->addWidget(m_is);
+    condition->addWidget(m_triggerField, 1);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("When"), m_when);
-    form->addRow(QStringLiteral("Is"), m_is);
-    form->addRow(QString(), m_triggerField);
+    form->addRow(QStringLiteral("Is"), condition);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
-    setMinimumWidth(300);
+    setMinimumWidth(320);
 
     m_when->setCurrentIndex(std::max(0, m_when->findData(storedChannel)));
     m_is->setCurrentIndex(storedCondition == 1 ? 1 : 0);
