@@ -102,6 +102,11 @@ private:
     void OnSetZeroTime();
     void OnSetStartPoint();
     void OnSetEndPoint();
+    void OnAutosetZeroTime();
+    void OnUpgradeLogfiles();
+    void OnFileExport();
+    void OnAxisSetup(int entry);
+    void OnXAxisSetup();
     void OnZoomIn();
     void OnZoomOut();
     void OnZoomAll();
@@ -109,6 +114,7 @@ private:
     void OnUpdateStats();
     void OnCompareDataLog();
     void OnCloseComparison();
+    void OnComparisonAutosetZeroTime();
     void OnComparisonSetZeroTime();
     void OnNudge(int delta);
     void OnNudgeLeft();

@@ -39,7 +39,7 @@ CDlgDataLogAutoZero::CDlgDataLogAutoZero(CDataLogDoc& doc, bool comparison, QWid
             m_when->addItem(FromAnsi(GetChannelName(m_log.config, c)), c);
     m_is = new QComboBox(this);
     m_is->addItems({QStringLiteral("<"), QStringLiteral(">")});
-    m_triggerField = new CNumericEdit(this);
+    m_triggerField = new CNumericEdit(doc.Prompt(), this);
     m_triggerField->Setup(CNumericEdit::kSpin | CNumericEdit::kBar | CNumericEdit::kNotifyAll,
                           QStringLiteral("%.0f"), QStringLiteral("%.0f"), -9999999, 9999999, 1);
     m_triggerField->setMinimumSize(150, 24);

@@ -49,8 +49,8 @@ CDlgDataLogAxisSetup::CDlgDataLogAxisSetup(CDataLogDoc& doc, int entry, QWidget*
                    QStringLiteral(" Axis Setup"));
 
     m_autoscale = new QCheckBox(QStringLiteral("Autoscale Axis"), this);
-    m_minimum = new CNumericEdit(this);
-    m_maximum = new CNumericEdit(this);
+    m_minimum = new CNumericEdit(doc.Prompt(), this);
+    m_maximum = new CNumericEdit(doc.Prompt(), this);
     const ChannelFieldFormat format =
         ChannelFieldFormatOf(m_channel ? GetChannelValueFormat(config, m_channel) : "%.0f");
     for (CNumericEdit* field : {m_minimum, m_maximum}) {

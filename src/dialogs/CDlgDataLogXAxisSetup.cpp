@@ -23,13 +23,13 @@ double Inside(float value) {
 
 }  // namespace
 
-CDlgDataLogXAxisSetup::CDlgDataLogXAxisSetup(const CDataLogDoc& doc, QWidget* parent)
+CDlgDataLogXAxisSetup::CDlgDataLogXAxisSetup(CDataLogDoc& doc, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("DlgDataLogXAxisSetup"));
     setWindowTitle(QStringLiteral("X Axis (RTC) Setup"));
     const ChannelAxisSetting& rtc = doc.Config().axes[0];
-    m_minimum = new CNumericEdit(this);
-    m_maximum = new CNumericEdit(this);
+    m_minimum = new CNumericEdit(doc.Prompt(), this);
+    m_maximum = new CNumericEdit(doc.Prompt(), this);
     for (CNumericEdit* field : {m_minimum, m_maximum}) {
         field->Setup(CNumericEdit::kSpin | CNumericEdit::kBar | CNumericEdit::kNotifyAll,
                      QStringLiteral("%.2f sec"), QStringLiteral("%.2f"), -kRangeLimit, kRangeLimit,

@@ -12,7 +12,7 @@ class CNumericEdit;
 class CDlgDataLogXAxisSetup : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgDataLogXAxisSetup(const CDataLogDoc& doc, QWidget* parent = nullptr);
+    explicit CDlgDataLogXAxisSetup(CDataLogDoc& doc, QWidget* parent = nullptr);
 
     /// The chosen window in seconds (valid after OK).
     float Minimum() const { return m_min; }
