@@ -12,8 +12,13 @@
 
 #include <fstream>
 
+#include "app/CBrenmorQuillonLogViewerApp.h"
+#include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
+#include "chart/CDataLogView.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
+#include "views/CDataLogValues.h"
 #include "dialogs/CDlgDataLogFileUpgrader.h"
 #include "dialogs/CDlgProgress.h"
 #include "dialogs/DataLogExport.h"
@@ -27,6 +32,21 @@ namespace {
 QString ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+// Class names of the modal dialogs that `action` opens; each is closed with Cancel.
+QStringList DialogsOpenedBy(const std::function<void()>& action) {
+    QStringList opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened << dialog->metaObject()->className();
+            dialog->reject();
+        }
+    });
+    closer.start(0);
+    action();
+    return opened;
 }
 
 QStringList ListLines(const QListWidget* list) {
@@ -172,6 +192,37 @@ private slots:
         QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
         QCOMPARE(ListLines(dialog.List()),
                  QStringList({"-VERSION:V4 - upgrade not required", converting(v4)}));
+    }
+
+    void windowCommandsAndClicksOpenTheirDialogs() {
+        SampleLogOptions o;
+        QVERIFY(WriteSampleLog(Path("run.dl"), o));
+        QVERIFY(WriteLegacyLog(Path("old.dl"), 2, o));
+        m_prompt = ScriptedPrompt(PromptAnswer::Yes);
+        CBrenmorQuillonLogViewerApp app(m_dir->filePath("Documents"), m_dir->filePath("s.ini"),
+                                        &m_prompt);
+        LaunchOptions options;
+        options.file = m_dir->filePath("run.dl");
+        QVERIFY(app.InitInstance(options));
+        CDataLogFrame& frame = *app.MainFrame();
+        QVERIFY(!frame.ExecuteCommand(ID_COMPARISON_AUTOSET_ZERO_TIME));  // no comparison yet
+        const QStringList opened = DialogsOpenedBy([&] {
+            frame.ExecuteCommand(ID_AUTOSET_ZERO_TIME);
+            frame.ExecuteCommand(ID_UPGRADE_LOGFILES);
+            emit frame.ChartPane()->axisClicked(2);
+            emit frame.ChartPane()->xAxisClicked();
+            emit frame.ValuesPane()->axisSetupRequested(1);
+            // Yes to the version question opens the upgrader; the open still fails.
+            QVERIFY(!frame.OpenDocumentFile(m_dir->filePath("old.dl")));
+        });
+        QCOMPARE(
+            opened,
+            QStringList({"quillon::CDlgDataLogAutoZero", "quillon::CDlgDataLogFileUpgrader",
+                         "quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogXAxisSetup",
+                         "quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogFileUpgrader"}));
+        m_prompt.QueueFile(Path("out.csv"));
+        QVERIFY(frame.ExecuteCommand(ID_FILE_EXPORT));
+        QVERIFY(QFile::exists(m_dir->filePath("out.csv")));
     }
 };
 
