@@ -23,8 +23,7 @@ double Inside(float value) {
 
 }  // namespace
 
-CDlgDataLogXAxisSetup::CDlgDataLogXAxisSetup(CDataLogDoc& doc, QWidget* parent)
-    : QDialog(parent) {
+CDlgDataLogXAxisSetup::CDlgDataLogXAxisSetup(CDataLogDoc& doc, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DlgDataLogXAxisSetup"));
     setWindowTitle(QStringLiteral("X Axis (RTC) Setup"));
     const ChannelAxisSetting& rtc = doc.Config().axes[0];
