@@ -34,8 +34,13 @@
 #include "chart/CDataLogView.h"
 #include "datalog/Prompt.h"
 #include "datalog/UserTexts.h"
+#include "dialogs/CDlgDataLogAutoZero.h"
+#include "dialogs/CDlgDataLogAxisSetup.h"
+#include "dialogs/CDlgDataLogFileUpgrader.h"
 #include "dialogs/CDlgDataLogMathChannelSetup.h"
 #include "dialogs/CDlgDataLogSetup.h"
+#include "dialogs/CDlgDataLogXAxisSetup.h"
+#include "dialogs/DataLogExport.h"
 #include "views/CDataLogValues.h"
 
 namespace quillon {
@@ -88,7 +93,11 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .tooltip = "Save As",
          .statusTip = "Save the active document with a new name",
          .handler = &F::OnFileSaveAs},
-        {.id = ID_FILE_EXPORT, .menu = M::File, .text = "Export", .toolbarPosition = 4},
+        {.id = ID_FILE_EXPORT,
+         .menu = M::File,
+         .text = "Export",
+         .toolbarPosition = 4,
+         .handler = &F::OnFileExport},
         {.id = ID_FILE_PROPERTIES,
          .menu = M::File,
          .separatorBefore = true,
@@ -126,7 +135,8 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
         {.id = ID_AUTOSET_ZERO_TIME,
          .menu = M::Tools,
          .text = "Autoset Zero Time",
-         .toolbarPosition = 7},
+         .toolbarPosition = 7,
+         .handler = &F::OnAutosetZeroTime},
         {.id = ID_SET_ZERO_TIME,
          .menu = M::Tools,
          .text = "Set Zero Time",
@@ -161,7 +171,8 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
         {.id = ID_UPGRADE_LOGFILES,
          .menu = M::Tools,
          .separatorBefore = true,
-         .text = "Upgrade Logfiles"},
+         .text = "Upgrade Logfiles",
+         .handler = &F::OnUpgradeLogfiles},
         // Zoom
         {.id = ID_ZOOM_IN,
          .menu = M::Zoom,
@@ -212,6 +223,7 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .separatorBefore = true,
          .text = "Autoset Zero Time",
          .toolbarPosition = 25,
+         .handler = &F::OnComparisonAutosetZeroTime,
          .rule = R::ComparisonLoaded},
         {.id = ID_COMPARISON_SET_ZERO_TIME,
          .menu = M::Comparison,
@@ -270,6 +282,16 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
     CreateClient();
     CreateCommands();
     m_doc.AddView(this);
+    // Yes to the question about a log of another version opens the upgrader at once, with the
+    // open's wait cursor lifted while it is up.
+    m_doc.runUpgrader = [this] {
+        int cursors = 0;
+        for (; QApplication::overrideCursor(); ++cursors)
+            QApplication::restoreOverrideCursor();
+        OnUpgradeLogfiles();
+        for (int i = 0; i < cursors; ++i)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    };
     UpdateTitle();
     UpdateCommandUI();
 }
@@ -277,6 +299,7 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
 CDataLogFrame::~CDataLogFrame() {
     if (m_splitTracking) qApp->removeEventFilter(this);
     m_doc.RemoveView(this);
+    m_doc.runUpgrader = nullptr;
 }
 
 void CDataLogFrame::CreateClient() {
@@ -305,6 +328,10 @@ void CDataLogFrame::CreateClient() {
     // The status bar and the enable rules follow the chart's cursor and zoom.
     connect(m_chartPane, &CDataLogView::cursorChanged, this, &CDataLogFrame::UpdateCommandUI);
     connect(m_chartPane, &CDataLogView::zoomRangeChanged, this, &CDataLogFrame::UpdateCommandUI);
+    // A y axis or a row's name opens the axis setup of its entry, the x axis the time window.
+    connect(m_chartPane, &CDataLogView::axisClicked, this, &CDataLogFrame::OnAxisSetup);
+    connect(m_valuesPane, &CDataLogValues::axisSetupRequested, this, &CDataLogFrame::OnAxisSetup);
+    connect(m_chartPane, &CDataLogView::xAxisClicked, this, &CDataLogFrame::OnXAxisSetup);
 
     m_statusBar = new CDataLogStatusBar(this);
     setStatusBar(m_statusBar);
@@ -700,6 +727,32 @@ void CDataLogFrame::OnViewConfiguration() {
     CDlgDataLogSetup::Run(m_doc, m_prefs, m_prompt, this);
 }
 
+void CDataLogFrame::OnAutosetZeroTime() {
+    CDlgDataLogAutoZero::Run(m_doc, false, this);
+    UpdateCommandUI();
+}
+
+void CDataLogFrame::OnUpgradeLogfiles() {
+    CDlgDataLogFileUpgrader dialog(m_prompt, this);
+    dialog.exec();
+}
+
+void CDataLogFrame::OnFileExport() {
+    RunDataLogExport(m_doc, m_prompt, this);
+}
+
+void CDataLogFrame::OnAxisSetup(int entry) {
+    // The chart refills its data and the values pane its rows.
+    if (CDlgDataLogAxisSetup::Run(m_doc, entry, this)) m_doc.UpdateAllViews(nullptr, kHintRefill);
+}
+
+void CDataLogFrame::OnXAxisSetup() {
+    CDlgDataLogXAxisSetup dialog(m_doc, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_chartPane->ZoomToWindow(dialog.Minimum(), dialog.Maximum());
+    UpdateCommandUI();
+}
+
 // ---- zoom ---------------------------------------------------------------------------------
 
 void CDataLogFrame::OnZoomIn() {
@@ -745,6 +798,11 @@ bool CDataLogFrame::LoadComparison(const std::string& path) {
 
 void CDataLogFrame::OnCloseComparison() {
     m_doc.CloseComparison();
+    UpdateCommandUI();
+}
+
+void CDataLogFrame::OnComparisonAutosetZeroTime() {
+    CDlgDataLogAutoZero::Run(m_doc, true, this);
     UpdateCommandUI();
 }
 

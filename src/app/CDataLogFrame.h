@@ -109,6 +109,11 @@ private:
     void OnSetEndPoint();
     void OnMathChannels();
     void OnViewConfiguration();
+    void OnAutosetZeroTime();
+    void OnUpgradeLogfiles();
+    void OnFileExport();
+    void OnAxisSetup(int entry);
+    void OnXAxisSetup();
     void OnZoomIn();
     void OnZoomOut();
     void OnZoomAll();
@@ -116,6 +121,7 @@ private:
     void OnUpdateStats();
     void OnCompareDataLog();
     void OnCloseComparison();
+    void OnComparisonAutosetZeroTime();
     void OnComparisonSetZeroTime();
     void OnNudge(int delta);
     void OnNudgeLeft();

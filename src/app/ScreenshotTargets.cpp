@@ -1,12 +1,19 @@
 #include "app/ScreenshotTargets.h"
 
+#include <algorithm>
+
 #include <QDialog>
 
 #include "app/CDataLogFrame.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
+#include "dialogs/CDlgDataLogAutoZero.h"
+#include "dialogs/CDlgDataLogAxisSetup.h"
+#include "dialogs/CDlgDataLogFileUpgrader.h"
 #include "dialogs/CDlgDataLogMathChannelSetup.h"
 #include "dialogs/CDlgDataLogSetup.h"
+#include "dialogs/CDlgDataLogXAxisSetup.h"
+#include "dialogs/CDlgProgress.h"
 
 namespace quillon {
 
@@ -44,6 +51,42 @@ QWidget* GraphSetup(const ScreenshotContext& context, QString* error) {
                                 context.prefs.GetLastDataLogConfig());
 }
 
+QWidget* AxisSetup(const ScreenshotContext& context, QString* error) {
+    bool ok = true;
+    const int entry = context.arg.isEmpty() ? 0 : context.arg.toInt(&ok);
+    if (!ok || entry < 0 || entry > 15) {
+        *error = QStringLiteral("the entry must be 0 to 15");
+        return nullptr;
+    }
+    return new CDlgDataLogAxisSetup(context.doc, entry, &context.frame);
+}
+
+QWidget* XAxisSetup(const ScreenshotContext& context, QString* /*error*/) {
+    return new CDlgDataLogXAxisSetup(context.doc, &context.frame);
+}
+
+QWidget* AutoZero(const ScreenshotContext& context, QString* /*error*/) {
+    return new CDlgDataLogAutoZero(context.doc, false, &context.frame);
+}
+
+QWidget* ComparisonAutoZero(const ScreenshotContext& context, QString* /*error*/) {
+    return new CDlgDataLogAutoZero(context.doc, true, &context.frame);
+}
+
+QWidget* ExportProgress(const ScreenshotContext& context, QString* /*error*/) {
+    // Part-way: the update nearest to 40 % of the frames.
+    auto* progress = new CDlgProgress(&context.frame);
+    const int n = context.doc.GetFrameCount();
+    progress->Start(QStringLiteral("Data Log Export"), QStringLiteral("Data System Log..."), n);
+    const int step = n <= 500 ? 1 : n / 500;
+    progress->SetPos(std::max(1, n * 2 / 5 / step * step));
+    return progress;
+}
+
+QWidget* Upgrader(const ScreenshotContext& context, QString* /*error*/) {
+    return new CDlgDataLogFileUpgrader(context.prompt, &context.frame);
+}
+
 }  // namespace
 
 const std::vector<ScreenshotTarget>& ScreenshotTargets() {
@@ -52,6 +95,13 @@ const std::vector<ScreenshotTarget>& ScreenshotTargets() {
         {"about", "the Help > About box", &AboutBox},
         {"math-channels", "the Tools > Math Channels dialog", &MathChannelSetup},
         {"graph-setup", "the Tools > View Configuration dialog (Graph Setup)", &GraphSetup},
+        {"axis-setup", "the axis setup of entry ARG (0..15, default 0) of the current view",
+         &AxisSetup},
+        {"x-axis", "the X Axis (RTC) Setup dialog", &XAxisSetup},
+        {"auto-zero", "the auto-zero dialog of the main log", &AutoZero},
+        {"comparison-auto-zero", "the auto-zero dialog of the comparison log", &ComparisonAutoZero},
+        {"export-progress", "the export's progress window part-way", &ExportProgress},
+        {"upgrader", "the Logfile Upgrader dialog", &Upgrader},
     };
     return targets;
 }

@@ -153,7 +153,8 @@ char* FormatFixed6(char* out, float value) {
 }
 
 CsvExportResult ExportCsv(const LogData& log, const std::string& path,
-                          const ProgressCallback& progress) {
+                          const ProgressCallback& progress,
+                          const std::function<bool()>& cancelRequested) {
     CsvExportResult result;
     AtomicFile file(path);
     if (!file.Open()) {
@@ -196,8 +197,14 @@ CsvExportResult ExportCsv(const LogData& log, const std::string& path,
             ok = file.Write(begin, size_t(p - begin));
             p = begin;
         }
-        if (progress && (total <= 500 || point == 1 || point == total || point % step == 0))
+        if (progress && (total <= 500 || point == 1 || point == total || point % step == 0)) {
             progress(point, total);
+            if (cancelRequested && cancelRequested()) {
+                // The temporary goes with `file`; the target was never touched.
+                result.cancelled = true;
+                return result;
+            }
+        }
     }
     if (ok && p != begin) ok = file.Write(begin, size_t(p - begin));
     if (ok) ok = file.Commit();

@@ -3,6 +3,7 @@
 /// one line per frame with the point number and every slot's value printed like "%f".
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "datalog/EcuConfigBlock.h"
@@ -13,6 +14,8 @@ namespace quillon {
 
 struct CsvExportResult {
     bool ok = false;
+    /// The user stopped the export; nothing was written and the previous file is whole.
+    bool cancelled = false;
     /// The text for the user: "There was an error opening the file" or "There was an error
     /// saving the file".
     std::string error;
@@ -38,8 +41,10 @@ char* FormatFixed6(char* out, float value);
 /// Writes the CSV text of every frame of log to path. The file is replaced atomically: on any
 /// failure the previous file at path is left as it was. progress(done, total) is called with
 /// (0, N) first, then after point numbers p as the progress window shows them: every point for
-/// N <= 500, else at 1, at N and at every multiple of N / 500.
+/// N <= 500, else at 1, at N and at every multiple of N / 500. cancelRequested is asked after
+/// each progress report; when it answers true the export stops and leaves no file behind.
 CsvExportResult ExportCsv(const LogData& log, const std::string& path,
-                          const ProgressCallback& progress = {});
+                          const ProgressCallback& progress = {},
+                          const std::function<bool()>& cancelRequested = {});
 
 }  // namespace quillon

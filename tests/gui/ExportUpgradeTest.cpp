@@ -1,0 +1,230 @@
+// File > Export from the window (proposed name, progress frames, Cancel, failures) and the
+// logfile upgrader's list over generated legacy, V4 and damaged files.
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <fstream>
+
+#include "app/CBrenmorQuillonLogViewerApp.h"
+#include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
+#include "chart/CDataLogView.h"
+#include "config/CPrefs.h"
+#include "datalog/CDataLogDoc.h"
+#include "views/CDataLogValues.h"
+#include "dialogs/CDlgDataLogFileUpgrader.h"
+#include "dialogs/CDlgProgress.h"
+#include "dialogs/DataLogExport.h"
+#include "samplegen/LegacyWriter.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+
+namespace {
+
+QString ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+// Class names of the modal dialogs that `action` opens; each is closed with Cancel.
+QStringList DialogsOpenedBy(const std::function<void()>& action) {
+    QStringList opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened << dialog->metaObject()->className();
+            dialog->reject();
+        }
+    });
+    closer.start(0);
+    action();
+    return opened;
+}
+
+QStringList ListLines(const QListWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    return lines;
+}
+
+}  // namespace
+
+class ExportUpgradeTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* m_dir = nullptr;
+    CPrefs* m_prefs = nullptr;
+    ScriptedPrompt m_prompt;
+    CDataLogDoc* m_doc = nullptr;
+    QWidget* m_owner = nullptr;
+
+    std::string Path(const QString& name) const { return m_dir->filePath(name).toStdString(); }
+    void Open(int frames) {
+        SampleLogOptions o;
+        o.frames = frames;
+        QVERIFY(WriteSampleLog(Path("run.dl"), o));
+        QVERIFY(m_doc->OnOpenDocument(Path("run.dl")));
+    }
+    // Runs the export with `onShown` called once the progress window is up.
+    bool Export(const std::function<void(CDlgProgress&)>& onShown) {
+        QTimer::singleShot(0, m_owner, [this, onShown] {
+            if (auto* progress = m_owner->findChild<CDlgProgress*>()) onShown(*progress);
+        });
+        return RunDataLogExport(*m_doc, m_prompt, m_owner);
+    }
+
+private slots:
+    void init() {
+        m_prompt = ScriptedPrompt();
+        m_dir = new QTemporaryDir;
+        m_prefs = new CPrefs(m_dir->path().toStdString());
+        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
+        m_owner = new QWidget;
+    }
+    void cleanup() {
+        delete m_owner;
+        delete m_doc;
+        delete m_prefs;
+        delete m_dir;
+    }
+
+    void exportUpdatesTheProgressAtItsFrames() {
+        m_prompt.SetAnswer(PromptAnswer::Yes);  // replace out.csv the second time
+        for (const int frames : {300, 1000}) {
+            Open(frames);
+            m_prompt.QueueFile(Path("out"));  // no extension typed: ".csv" is added
+            QList<int> positions;
+            QString title, info, total;
+            QVERIFY(Export([&](CDlgProgress& progress) {
+                title = progress.windowTitle();
+                info = progress.InfoLabel()->text();
+                total = progress.FrameLabel()->text();
+                connect(&progress, &CDlgProgress::positionChanged,
+                        [&](int pos) { positions << pos; });
+            }));
+            QCOMPARE(title, QString("Data Log Export"));
+            QCOMPARE(info, QString("Data System Log..."));
+            QCOMPARE(total, QString::number(frames));
+            QList<int> want;
+            const int step = frames <= 500 ? 1 : frames / 500;
+            want << 1;
+            for (int p = step; p <= frames; p += step)
+                if (p != 1) want << p;
+            QCOMPARE(positions, want);
+            QCOMPARE(ReadAll(m_dir->filePath("out.csv")).count('\n'), frames + 2);
+        }
+        QCOMPARE(m_prompt.questions, 1);
+        // The proposal is the log's name with ".csv", in the log's folder.
+        QCOMPARE(m_prompt.asked.front().text, m_dir->path().toStdString() + "|run.csv");
+    }
+
+    void cancelLeavesTheOldFileAndNoTemporary() {
+        Open(5000);
+        std::ofstream(Path("out.csv")) << "old export\n";
+        m_prompt.QueueFile(Path("out.csv"));
+        int clicked = 0;
+        QVERIFY(!Export([&](CDlgProgress& progress) {
+            QTest::mouseClick(progress.CancelButton(), Qt::LeftButton);
+            ++clicked;
+        }));
+        QCOMPARE(clicked, 1);
+        QCOMPARE(ReadAll(m_dir->filePath("out.csv")), QString("old export\n"));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"out.csv", "run.dl"}));
+        QCOMPARE(m_prompt.messages, 0);
+    }
+
+    void exportFailuresAreReported() {
+        Open(10);
+        m_prompt.QueueFile(Path("missing/out.csv"));
+        QVERIFY(!RunDataLogExport(*m_doc, m_prompt, m_owner));
+        QCOMPARE(m_prompt.lastText, std::string("There was an error opening the file"));
+        m_prompt.QueueFile("");  // Cancel in the save dialog
+        QVERIFY(!RunDataLogExport(*m_doc, m_prompt, m_owner));
+        QCOMPARE(m_prompt.messages, 1);
+    }
+
+    void upgraderListsEveryLineNewestFirst() {
+        // Long names: the selection is far beyond 260 characters.
+        const QString folder = QString(200, 'f');
+        QVERIFY(QDir(m_dir->path()).mkdir(folder));
+        auto in = [&](const char* name) { return Path(folder + "/" + name); };
+        const std::string bad = in("bad.dl"), v2 = in("run.dl"), v4 = in("new.dl");
+        std::ofstream(bad, std::ios::binary) << std::string(20000, 'x');
+        QVERIFY(WriteLegacyLog(v2, 2, SampleLogOptions{}));
+        QVERIFY(WriteSampleLog(v4, SampleLogOptions{}));
+
+        CDlgDataLogFileUpgrader dialog(m_prompt);
+        QCOMPARE(dialog.windowTitle(), QString("Logfile Upgrader"));
+        bool buttonsOff = true;
+        connect(&dialog, &CDlgDataLogFileUpgrader::converting, [&] {
+            buttonsOff =
+                buttonsOff && !dialog.SelectButton()->isEnabled() && !dialog.Buttons()->isEnabled();
+        });
+        m_prompt.QueueFiles({bad, v2, v4});
+        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
+        QVERIFY(buttonsOff);
+        QVERIFY(dialog.SelectButton()->isEnabled());
+        QCOMPARE(m_prompt.asked.back().caption, std::string("Convert KORA Datalogs"));
+        const auto converting = [](const std::string& path) {
+            return "Converting " + QString::fromStdString(path);
+        };
+        QCOMPARE(ListLines(dialog.List()),
+                 QStringList({"-VERSION:V4 - upgrade not required", converting(v4),
+                              "-WRITE: conversion complete", "-WRITE: logfile writing",
+                              "-READ: logfile read complete", "-VERSION:V2", converting(v2),
+                              "-FAILED:Magic Number does not match", converting(bad)}));
+        QVERIFY(QFile::exists(QString::fromStdString(in("run.V4.dl"))));
+        QVERIFY(!QFile::exists(QString::fromStdString(in("new.V4.dl"))));
+
+        // Cancel in the file dialog keeps the list; a second batch empties it first.
+        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
+        QCOMPARE(dialog.List()->count(), 9);
+        m_prompt.QueueFiles({v4});
+        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
+        QCOMPARE(ListLines(dialog.List()),
+                 QStringList({"-VERSION:V4 - upgrade not required", converting(v4)}));
+    }
+
+    void windowCommandsAndClicksOpenTheirDialogs() {
+        SampleLogOptions o;
+        QVERIFY(WriteSampleLog(Path("run.dl"), o));
+        QVERIFY(WriteLegacyLog(Path("old.dl"), 2, o));
+        m_prompt = ScriptedPrompt(PromptAnswer::Yes);
+        CBrenmorQuillonLogViewerApp app(m_dir->filePath("Documents"), m_dir->filePath("s.ini"),
+                                        &m_prompt);
+        LaunchOptions options;
+        options.file = m_dir->filePath("run.dl");
+        QVERIFY(app.InitInstance(options));
+        CDataLogFrame& frame = *app.MainFrame();
+        QVERIFY(!frame.ExecuteCommand(ID_COMPARISON_AUTOSET_ZERO_TIME));  // no comparison yet
+        const QStringList opened = DialogsOpenedBy([&] {
+            frame.ExecuteCommand(ID_AUTOSET_ZERO_TIME);
+            frame.ExecuteCommand(ID_UPGRADE_LOGFILES);
+            emit frame.ChartPane()->axisClicked(2);
+            emit frame.ChartPane()->xAxisClicked();
+            emit frame.ValuesPane()->axisSetupRequested(1);
+            // Yes to the version question opens the upgrader; the open still fails.
+            QVERIFY(!frame.OpenDocumentFile(m_dir->filePath("old.dl")));
+        });
+        QCOMPARE(
+            opened,
+            QStringList({"quillon::CDlgDataLogAutoZero", "quillon::CDlgDataLogFileUpgrader",
+                         "quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogXAxisSetup",
+                         "quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogFileUpgrader"}));
+        m_prompt.QueueFile(Path("out.csv"));
+        QVERIFY(frame.ExecuteCommand(ID_FILE_EXPORT));
+        QVERIFY(QFile::exists(m_dir->filePath("out.csv")));
+    }
+};
+
+QTEST_MAIN(ExportUpgradeTest)
+#include "ExportUpgradeTest.moc"
