@@ -52,6 +52,8 @@ CDataLogPropertySheet::CDataLogPropertySheet(CDataLogDoc& doc, CPrefs& prefs, bo
     };
     for (CDataLogPropertyPage* page : pages)
         m_tabs->addTab(page, page->Title());
+    // Every tab stays in view: the sheet is as wide as its seven tabs.
+    m_tabs->setUsesScrollButtons(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(m_buttons);
