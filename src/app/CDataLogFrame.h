@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "app/CommandTable.h"
 #include "datalog/DataLogViewObserver.h"
@@ -20,6 +21,7 @@ class QSplitter;
 namespace quillon {
 
 class CDataLogDoc;
+class CDataLogPropertySheet;
 class CDataLogStatusBar;
 class CDataLogToolbar;
 class CDataLogValues;
@@ -75,6 +77,8 @@ public:
     QString TitleText() const;
     /// The Help > About box, owned by the caller.
     QDialog* CreateAboutBox();
+    /// The open properties sheet of the main log or of the comparison log; null when closed.
+    CDataLogPropertySheet* PropertySheet(bool comparison) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,6 +117,10 @@ private:
     void OnNudge(int delta);
     void OnNudgeLeft();
     void OnNudgeRight();
+    void OnFileProperties();
+    void OnComparisonProperties();
+    /// Closes the modeless windows of the document without applying them.
+    void DestroyModelessWindows();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -131,6 +139,9 @@ private:
     bool m_splitTracking = false;
     bool m_busy = false;  // a long operation is replacing the document's columns
     QList<int> m_splitSizesBefore;
+    /// The modeless properties sheets (main log, comparison log); each empties itself when its
+    /// sheet is destroyed.
+    QPointer<CDataLogPropertySheet> m_propertySheets[2];
 };
 
 }  // namespace quillon

@@ -51,11 +51,7 @@ QLineEdit* CDataLogPropertyPage::AddText(TextField field) {
 CNumericEdit* CDataLogPropertyPage::AddNumber(int id, F32Field field, const char* displayFormat,
                                               const char* editFormat, double minimum,
                                               double maximum, double step) {
-    auto* edit = new CNumericEdit(this, id);
-    IPrompt& prompt = m_doc.Prompt();
-    edit->SetQuestionFunction([&prompt](QWidget*, const QString& caption, const QString& text) {
-        return prompt.Question(caption.toStdString(), text.toStdString()) != PromptAnswer::No;
-    });
+    auto* edit = new CNumericEdit(m_doc.Prompt(), this, id);
     edit->Setup(kNumericStyle, QString::fromLatin1(displayFormat), QString::fromLatin1(editFormat),
                 minimum, maximum, step);
     edit->setMinimumWidth(120);

@@ -64,6 +64,7 @@ CDataLogPropertyPageChassis::CDataLogPropertyPageChassis(CDataLogDoc& doc, CPref
     connect(load, &QPushButton::clicked, this, &CDataLogPropertyPageChassis::LoadDefaults);
     buttons->addStretch(1);
     buttons->addWidget(save);
+    buttons->addSpacing(6);
     buttons->addWidget(load);
     grid->addLayout(buttons, 9, 0, 1, 4);
     grid->setColumnStretch(1, 1);

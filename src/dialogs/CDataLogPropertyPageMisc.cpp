@@ -48,6 +48,7 @@ CDataLogPropertyPageMisc::CDataLogPropertyPageMisc(CDataLogDoc& doc, CPrefs& pre
     connect(load, &QPushButton::clicked, this, &CDataLogPropertyPageMisc::LoadDefaults);
     buttons->addStretch(1);
     buttons->addWidget(save);
+    buttons->addSpacing(6);
     buttons->addWidget(load);
     grid->addLayout(buttons, 2 + kRows, 0, 1, 3);
     grid->setColumnStretch(1, 1);
