@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/CBrenmorQuillonLogViewerApp.h"
+#include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
 #include "config/CPrefs.h"
 #include "controls/CMyEdit.h"
 #include "controls/CNumericEdit.h"
@@ -296,6 +299,28 @@ private slots:
         m_doc->CloseComparison();
         Settle();
         QVERIFY(!m_comparisonSheet);
+    }
+
+    void menuCommandsOpenOrRaiseAndLogChangesCloseTheSheets() {
+        const std::string first = WriteLog("first.dl"), second = WriteLog("second.dl");
+        ScriptedPrompt prompt;
+        CBrenmorQuillonLogViewerApp app(m_dir->filePath("AppDocuments"),
+                                        m_dir->filePath("settings.ini"), &prompt);
+        LaunchOptions options;
+        options.file = QString::fromStdString(first);
+        QVERIFY(app.InitInstance(options));
+        CDataLogFrame& frame = *app.MainFrame();
+        QVERIFY(!frame.ExecuteCommand(ID_COMPARISON_PROPERTIES));  // no comparison yet
+        QVERIFY(frame.ExecuteCommand(ID_FILE_PROPERTIES));
+        CDataLogPropertySheet* sheet = frame.PropertySheet(false);
+        QVERIFY(sheet && sheet->isVisible());
+        QVERIFY(frame.ExecuteCommand(ID_FILE_PROPERTIES));
+        QCOMPARE(frame.PropertySheet(false), sheet);
+        // Another log replaces the one the sheet edits: the sheet goes, unapplied.
+        QVERIFY(frame.OpenDocumentFile(QString::fromStdString(second)));
+        Settle();
+        QVERIFY(!frame.PropertySheet(false));
+        QVERIFY(!app.Doc().IsModified());
     }
 };
 
