@@ -34,6 +34,7 @@
 #include "chart/CDataLogView.h"
 #include "datalog/Prompt.h"
 #include "datalog/UserTexts.h"
+#include "dialogs/CDataLogPropertySheet.h"
 #include "dialogs/CDlgDataLogAutoZero.h"
 #include "dialogs/CDlgDataLogAxisSetup.h"
 #include "dialogs/CDlgDataLogFileUpgrader.h"
@@ -102,7 +103,8 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .menu = M::File,
          .separatorBefore = true,
          .text = "Properties",
-         .toolbarPosition = 5},
+         .toolbarPosition = 5,
+         .handler = &F::OnFileProperties},
         {.id = ID_FILE_MRU_FILE1,
          .menu = M::File,
          .separatorBefore = true,
@@ -217,6 +219,7 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .separatorBefore = true,
          .text = "Properties",
          .toolbarPosition = 24,
+         .handler = &F::OnComparisonProperties,
          .rule = R::ComparisonLoaded},
         {.id = ID_COMPARISON_AUTOSET_ZERO_TIME,
          .menu = M::Comparison,
@@ -292,12 +295,15 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
         for (int i = 0; i < cursors; ++i)
             QApplication::setOverrideCursor(Qt::WaitCursor);
     };
+    m_doc.destroyModelessWindows = [this] { DestroyModelessWindows(); };
     UpdateTitle();
     UpdateCommandUI();
 }
 
 CDataLogFrame::~CDataLogFrame() {
     if (m_splitTracking) qApp->removeEventFilter(this);
+    DestroyModelessWindows();
+    m_doc.destroyModelessWindows = nullptr;
     m_doc.RemoveView(this);
     m_doc.runUpgrader = nullptr;
 }
@@ -631,6 +637,24 @@ QDialog* CDataLogFrame::CreateAboutBox() {
                         QMessageBox::Ok, this);
     box->setIconPixmap(CToolbarImages::AppIcon().pixmap(64, 64));
     return box;
+}
+
+CDataLogPropertySheet* CDataLogFrame::PropertySheet(bool comparison) const {
+    return m_propertySheets[comparison ? 1 : 0];
+}
+
+void CDataLogFrame::OnFileProperties() {
+    CDataLogPropertySheet::OpenOrRaise(m_propertySheets[0], m_doc, m_prefs, false, this);
+}
+
+void CDataLogFrame::OnComparisonProperties() {
+    if (!m_doc.IsComparisonLoaded()) return;
+    CDataLogPropertySheet::OpenOrRaise(m_propertySheets[1], m_doc, m_prefs, true, this);
+}
+
+void CDataLogFrame::DestroyModelessWindows() {
+    for (QPointer<CDataLogPropertySheet>& sheet : m_propertySheets)
+        delete sheet.data();
 }
 
 void CDataLogFrame::OnAppAbout() {

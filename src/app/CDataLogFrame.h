@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "app/CommandTable.h"
 #include "datalog/DataLogViewObserver.h"
@@ -21,6 +22,7 @@ class QSplitter;
 namespace quillon {
 
 class CDataLogDoc;
+class CDataLogPropertySheet;
 class CDataLogStatusBar;
 class CDataLogToolbar;
 class CDataLogValues;
@@ -78,6 +80,8 @@ public:
     QString TitleText() const;
     /// The Help > About box, owned by the caller.
     QDialog* CreateAboutBox();
+    /// The open properties sheet of the main log or of the comparison log; null when closed.
+    CDataLogPropertySheet* PropertySheet(bool comparison) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -126,6 +130,10 @@ private:
     void OnNudge(int delta);
     void OnNudgeLeft();
     void OnNudgeRight();
+    void OnFileProperties();
+    void OnComparisonProperties();
+    /// Closes the modeless windows of the document without applying them.
+    void DestroyModelessWindows();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -145,6 +153,9 @@ private:
     bool m_splitTracking = false;
     bool m_busy = false;  // a long operation is replacing the document's columns
     QList<int> m_splitSizesBefore;
+    /// The modeless properties sheets (main log, comparison log); each empties itself when its
+    /// sheet is destroyed.
+    QPointer<CDataLogPropertySheet> m_propertySheets[2];
 };
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include "app/CDataLogFrame.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
+#include "dialogs/CDataLogPropertySheet.h"
 #include "dialogs/CDlgDataLogAutoZero.h"
 #include "dialogs/CDlgDataLogAxisSetup.h"
 #include "dialogs/CDlgDataLogFileUpgrader.h"
@@ -87,6 +88,36 @@ QWidget* Upgrader(const ScreenshotContext& context, QString* /*error*/) {
     return new CDlgDataLogFileUpgrader(context.prompt, &context.frame);
 }
 
+// A properties sheet opened at page ARG (1..7 in tab order, 1 when none is given).
+QWidget* PropertySheet(const ScreenshotContext& context, QString* error, bool comparison) {
+    int page = 1;
+    if (!context.arg.isEmpty()) {
+        bool ok = false;
+        page = context.arg.toInt(&ok);
+        if (!ok || page < 1 || page > CDataLogPropertySheet::kPageCount) {
+            *error = QStringLiteral("PAGE is a number from 1 to %1")
+                         .arg(CDataLogPropertySheet::kPageCount);
+            return nullptr;
+        }
+    }
+    if (comparison && !context.doc.IsComparisonLoaded()) {
+        *error = QStringLiteral("needs a comparison log (--compare LOG2)");
+        return nullptr;
+    }
+    auto* sheet = new CDataLogPropertySheet(context.doc, context.prefs, comparison, &context.frame);
+    sheet->setAttribute(Qt::WA_DeleteOnClose, false);  // the caller owns it
+    sheet->SetActivePage(page - 1);
+    return sheet;
+}
+
+QWidget* MainProperties(const ScreenshotContext& context, QString* error) {
+    return PropertySheet(context, error, false);
+}
+
+QWidget* ComparisonProperties(const ScreenshotContext& context, QString* error) {
+    return PropertySheet(context, error, true);
+}
+
 }  // namespace
 
 const std::vector<ScreenshotTarget>& ScreenshotTargets() {
@@ -102,6 +133,9 @@ const std::vector<ScreenshotTarget>& ScreenshotTargets() {
         {"comparison-auto-zero", "the auto-zero dialog of the comparison log", &ComparisonAutoZero},
         {"export-progress", "the export's progress window part-way", &ExportProgress},
         {"upgrader", "the Logfile Upgrader dialog", &Upgrader},
+        {"properties", "File > Properties, at page 1..7 (properties:PAGE)", &MainProperties},
+        {"comparison-properties", "Comparison > Properties, at page 1..7 (needs --compare)",
+         &ComparisonProperties},
     };
     return targets;
 }

@@ -128,6 +128,13 @@ void CNumericEdit::SetValue(bool notify, double value) {
     m_changeGuard = false;
 }
 
+void CNumericEdit::ShowStoredValue(double value) {
+    if (!std::isfinite(value)) return;
+    m_value = value;
+    m_spin->SetValue(value);
+    update();
+}
+
 double CNumericEdit::SetRange(double minimum, double maximum) {
     if (minimum == m_minimum && maximum == m_maximum) return m_value;
     m_minimum = minimum;
@@ -274,12 +281,12 @@ void CNumericEdit::paintEvent(QPaintEvent*) {
 
     if (m_style & kBar) {
         p.fillRect(m_barRect, pal.color(QPalette::Button));
-        const int filled = int((m_value - m_minimum) * m_barScale);
+        // A stored value may lie far outside the range: clamp before converting to pixels.
+        const int filled =
+            int(std::clamp((m_value - m_minimum) * m_barScale, 0.0, double(m_barRect.width())));
         const QColor bar = isEnabled() ? pal.color(QPalette::Active, QPalette::Highlight)
                                        : pal.color(QPalette::Disabled, QPalette::Mid);
-        p.fillRect(QRect(m_barRect.left(), m_barRect.top(),
-                         std::clamp(filled, 0, m_barRect.width()), m_barRect.height()),
-                   bar);
+        p.fillRect(QRect(m_barRect.left(), m_barRect.top(), filled, m_barRect.height()), bar);
         p.setPen(pal.color(QPalette::Mid));
         p.drawLine(m_barRect.left(), m_barRect.top() - 1, m_barRect.right(), m_barRect.top() - 1);
     }

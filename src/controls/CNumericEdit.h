@@ -40,6 +40,10 @@ public:
                      double maximum, double step);
     /// The one way the value changes: range question, store, repaint, notification.
     void SetValue(bool notify, double value);
+    /// Shows a value read from a file as it is, even outside the range, without a question or a
+    /// notification; the range applies to what the user enters afterwards. Non-finite values are
+    /// ignored.
+    void ShowStoredValue(double value);
     /// Stores a new range and clamps the value into it without asking; returns the value.
     double SetRange(double minimum, double maximum);
     void SetThickBar();
