@@ -464,10 +464,19 @@ bool CDataLogFrame::PromptAndOpen() {
 
 bool CDataLogFrame::OpenDocumentFile(const QString& path) {
     if (!SaveModified()) return false;
-    const bool ok = RunWithProgress(QStringLiteral("Loading %1...").arg(QFileInfo(path).fileName()),
-                                    [&](const ProgressCallback& progress) {
-                                        return m_doc.OnOpenDocument(ToCorePath(path), progress);
-                                    });
+    const Result result =
+        RunWithProgress(QStringLiteral("Loading %1...").arg(QFileInfo(path).fileName()),
+                        [&](const ProgressCallback& progress) {
+                            return m_doc.OnOpenDocument(ToCorePath(path), progress);
+                        });
+    const bool ok = result.ok();
+    if (result.kind == ErrorKind::WrongVersion) {
+        // A log of another layout: the converter is offered.
+        if (m_prompt.Question(result.caption, result.text) != PromptAnswer::No)
+            ExecuteCommand(ID_UPGRADE_LOGFILES);
+    } else if (!ok) {
+        m_prompt.Message(result.caption, result.text);
+    }
     if (ok) {
         m_hasOpenedLog = true;
         m_recentFiles.SetLastOpenFolder(QFileInfo(path).absolutePath());
@@ -480,8 +489,8 @@ bool CDataLogFrame::OpenDocumentFile(const QString& path) {
     return ok;
 }
 
-bool CDataLogFrame::RunWithProgress(const QString& label,
-                                    const std::function<bool(const ProgressCallback&)>& work) {
+Result CDataLogFrame::RunWithProgress(const QString& label,
+                                      const std::function<Result(const ProgressCallback&)>& work) {
     // The progress dialog lets events through while the document replaces its columns: the
     // panes must not paint from them and the idle refresh must not read them until the
     // document has announced the change.
@@ -545,14 +554,13 @@ bool CDataLogFrame::SaveAs() {
 }
 
 bool CDataLogFrame::SaveWithProgress(const QString& path) {
-    std::string error;
-    const bool ok =
+    const Result result =
         RunWithProgress(QStringLiteral("Saving %1...").arg(QFileInfo(path).fileName()),
                         [&](const ProgressCallback& progress) {
-                            return m_doc.OnSaveDocument(ToCorePath(path), &error, progress);
+                            return m_doc.OnSaveDocument(ToCorePath(path), progress);
                         });
-    if (!ok) m_prompt.Message("", error.empty() ? kSaveErrorText : error);
-    return ok;
+    if (!result) m_prompt.Message(result.caption, result.text);
+    return result.ok();
 }
 
 void CDataLogFrame::OnFileNew() {
@@ -726,11 +734,12 @@ void CDataLogFrame::OnCompareDataLog() {
 }
 
 bool CDataLogFrame::LoadComparison(const std::string& path) {
-    const bool ok = RunWithProgress(
+    const Result result = RunWithProgress(
         QStringLiteral("Loading %1...").arg(QFileInfo(FromCorePath(path)).fileName()),
         [&](const ProgressCallback& progress) { return m_doc.LoadComparison(path, progress); });
+    if (!result) m_prompt.Message(result.caption, result.text);
     UpdateCommandUI();
-    return ok;
+    return result.ok();
 }
 
 void CDataLogFrame::OnCloseComparison() {

@@ -13,7 +13,7 @@
 
 namespace quillon::cli {
 
-LoadResult ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress) {
+Result ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress) {
     if (!IsDlzPath(path)) return ReadDataLog(path, log, progress);
     std::error_code ec;
     std::ifstream in(path, std::ios::binary);
@@ -21,14 +21,15 @@ LoadResult ReadLogFile(const std::string& path, LogData& log, const ProgressCall
         return ReadDataLog(path, log);  // the reader words the problem
     std::vector<uint8_t> packed{std::istreambuf_iterator<char>(in),
                                 std::istreambuf_iterator<char>()};
-    if (!in && !in.eof()) return {LoadStatus::Unreadable, "cannot read '" + path + "'"};
+    if (!in && !in.eof())
+        return Result::Failure(ErrorKind::Unreadable, "cannot read '" + path + "'");
     // Run-length expansion can turn a small damaged file into more bytes than memory holds.
     std::vector<uint8_t> bytes;
     std::string error;
     if (!DecodeDlz(packed.data(), packed.size(), bytes, &error))
-        return {LoadStatus::OutOfMemory, "'" + path + "': " + error};
-    LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    if (r.status == LoadStatus::Unreadable) r.message = "'" + path + "' does not decode to a log";
+        return Result::Failure(ErrorKind::OutOfMemory, "'" + path + "': " + error);
+    Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    if (r.kind == ErrorKind::Unreadable) r.text = "'" + path + "' does not decode to a log";
     return r;
 }
 

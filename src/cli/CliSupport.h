@@ -12,8 +12,7 @@
 namespace quillon::cli {
 
 /// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it).
-LoadResult ReadLogFile(const std::string& path, LogData& log,
-                       const ProgressCallback& progress = {});
+Result ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress = {});
 
 /// Prints "quillon-cli VERB: MESSAGE" on stderr; returns 1, the exit status of a failure.
 int ReportFailure(const char* verb, const std::string& message);

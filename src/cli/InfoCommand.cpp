@@ -75,13 +75,12 @@ int RunInfo(const CommandArgs& args) {
         return 2;
     }
     LogData log;
-    LoadResult r = ReadLogFile(path, log);
-    if (r.status == LoadStatus::WrongVersion)
+    Result r = ReadLogFile(path, log);
+    if (r.kind == ErrorKind::WrongVersion)
         return Fail("'" + path + "': " + kVersionUnrecognizedCaption +
                     " (not a version 0.4 log); convert it with 'quillon-cli upgrade'");
     if (!r.ok())
-        return Fail(r.status == LoadStatus::WrongMagic ? "'" + path + "': " + r.message
-                                                       : r.message);
+        return Fail(r.kind == ErrorKind::WrongMagic ? "'" + path + "': " + r.text : r.text);
 
     using H = DataLogHeader;
     const H& h = log.header;

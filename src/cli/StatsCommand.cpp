@@ -59,8 +59,7 @@ int RunStats(const CommandArgs& args) {
     CPrefs prefs(DocumentsFolder());
     ScriptedPrompt prompt(PromptAnswer::No);
     CDataLogDoc doc(prefs, prompt);
-    if (!doc.OnOpenDocument(path))
-        return Fail(doc.GetLastError().empty() ? "cannot open '" + path + "'" : doc.GetLastError());
+    if (const Result opened = doc.OnOpenDocument(path); !opened) return Fail(opened.Explanation());
     const int n = doc.GetFrameCount();
     if (n <= 0) return Fail("'" + path + "' holds no frames");
     // As "Update Stats" on a zoomed chart: from the frame nearest to the first time to the frame

@@ -152,15 +152,9 @@ char* FormatFixed6(char* out, float value) {
         .ptr;
 }
 
-CsvExportResult ExportCsv(const LogData& log, const std::string& path,
-                          const ProgressCallback& progress) {
-    CsvExportResult result;
+Result ExportCsv(const LogData& log, const std::string& path, const ProgressCallback& progress) {
     AtomicFile file(path);
-    if (!file.Open()) {
-        result.error = kOpenErrorText;
-        result.detail = file.Error();
-        return result;
-    }
+    if (!file.Open()) return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, file.Error());
 
     // Guards against columns shorter than the frame count claims.
     size_t frames = log.frameCount > 0 ? size_t(log.frameCount) : 0;
@@ -201,13 +195,8 @@ CsvExportResult ExportCsv(const LogData& log, const std::string& path,
     }
     if (ok && p != begin) ok = file.Write(begin, size_t(p - begin));
     if (ok) ok = file.Commit();
-    if (!ok) {
-        result.error = kSaveErrorText;
-        result.detail = file.Error();
-        return result;
-    }
-    result.ok = true;
-    return result;
+    if (!ok) return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText, file.Error());
+    return Result::Success();
 }
 
 }  // namespace quillon

@@ -8,17 +8,9 @@
 #include "datalog/EcuConfigBlock.h"
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
+#include "datalog/Result.h"
 
 namespace quillon {
-
-struct CsvExportResult {
-    bool ok = false;
-    /// The text for the user: "There was an error opening the file" or "There was an error
-    /// saving the file".
-    std::string error;
-    /// What the system said, for the command-line tool.
-    std::string detail;
-};
 
 /// The name proposed for the export of the log at logPath: in the file name (never a folder
 /// name), every ".dl" replaced by ".csv", then every ".DL" replaced by ".csv"; a name holding
@@ -38,8 +30,9 @@ char* FormatFixed6(char* out, float value);
 /// Writes the CSV text of every frame of log to path. The file is replaced atomically: on any
 /// failure the previous file at path is left as it was. progress(done, total) is called with
 /// (0, N) first, then after point numbers p as the progress window shows them: every point for
-/// N <= 500, else at 1, at N and at every multiple of N / 500.
-CsvExportResult ExportCsv(const LogData& log, const std::string& path,
-                          const ProgressCallback& progress = {});
+/// N <= 500, else at 1, at N and at every multiple of N / 500. A failure carries "There was an
+/// error opening the file" or "There was an error saving the file", and the system's words.
+Result ExportCsv(const LogData& log, const std::string& path,
+                 const ProgressCallback& progress = {});
 
 }  // namespace quillon
