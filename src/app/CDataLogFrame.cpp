@@ -9,11 +9,9 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QSplitter>
 #include <QTimer>
@@ -26,11 +24,10 @@
 #include "app/CToolbarImages.h"
 #include "app/CommandIds.h"
 #include "app/TextConversion.h"
+#include "chart/CDataLogView.h"
 #include "config/CPrefs.h"
 #include "controls/WaitCursor.h"
 #include "datalog/CDataLogDoc.h"
-
-#include "chart/CDataLogView.h"
 #include "datalog/Prompt.h"
 #include "datalog/UserTexts.h"
 #include "views/CDataLogValues.h"
