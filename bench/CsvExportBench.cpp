@@ -92,7 +92,7 @@ void BM_CsvExport(benchmark::State& state) {
     const LogData& log = SampleColumns();
     const std::string path = OutputPath("export.csv");
     for (auto _ : state)
-        if (!ExportCsv(log, path).ok) state.SkipWithError("export failed");
+        if (!ExportCsv(log, path).ok()) state.SkipWithError("export failed");
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fs::file_size(path)));
     // Both ways must give the same bytes, or the comparison means nothing.
     const std::string printfPath = OutputPath("printf.csv");

@@ -65,8 +65,8 @@ void BM_Load(benchmark::State& state) {
     size_t bytes = fs::file_size(path);
     for (auto _ : state) {
         auto log = std::make_unique<LogData>();
-        LoadResult r = ReadDataLog(path, *log);
-        if (!r.ok()) state.SkipWithError(r.message.c_str());
+        Result r = ReadDataLog(path, *log);
+        if (!r.ok()) state.SkipWithError(r.text.c_str());
         benchmark::DoNotOptimize(log->values[1].data());
         // Releasing the columns belongs to the next load's predecessor, not to this load.
         state.PauseTiming();
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--peak-memory") == 0) {
         long before = MaxRssKb();
         LogData* log = new LogData;
-        LoadResult r = ReadDataLog(argv[2], *log);
+        Result r = ReadDataLog(argv[2], *log);
         long after = MaxRssKb();
         delete log;
         if (!r.ok()) return 1;

@@ -57,8 +57,8 @@ void BM_DocumentOpen(benchmark::State& state) {
     ScriptedPrompt prompt;
     auto doc = std::make_unique<CDataLogDoc>(prefs, prompt);
     for (auto _ : state) {
-        if (!doc->OnOpenDocument(path)) {
-            state.SkipWithError(doc->GetLastError().c_str());
+        if (const Result opened = doc->OnOpenDocument(path); !opened) {
+            state.SkipWithError(opened.text.c_str());
             return;
         }
         benchmark::DoNotOptimize(doc->Main().stats[1].average);

@@ -66,7 +66,7 @@ BENCHMARK(BM_WindowExport)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRea
 void BM_BareExport(benchmark::State& state) {
     Loaded& log = Log();
     for (auto _ : state)
-        if (!ExportCsv(log.doc.Main(), log.out).ok) state.SkipWithError("export failed");
+        if (!ExportCsv(log.doc.Main(), log.out).ok()) state.SkipWithError("export failed");
 }
 BENCHMARK(BM_BareExport)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 

@@ -50,14 +50,14 @@ bool SameColumns(const LogData& a, const LogData& b, size_t elements) {
 }
 
 /// Reads the bytes through the file reader, from an in-memory file.
-LoadResult ReadThroughFile(const std::vector<uint8_t>& bytes, LogData& log) {
+Result ReadThroughFile(const std::vector<uint8_t>& bytes, LogData& log) {
     int fd = ::memfd_create("quillon-fuzz", 0);
-    if (fd < 0) return {LoadStatus::Unreadable, "no memfd"};
+    if (fd < 0) return Result::Failure(ErrorKind::Unreadable, "no memfd");
     if (!bytes.empty() && ::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size())) {
         ::close(fd);
-        return {LoadStatus::Unreadable, "short write"};
+        return Result::Failure(ErrorKind::Unreadable, "short write");
     }
-    LoadResult r = ReadDataLog("/proc/self/fd/" + std::to_string(fd), log);
+    Result r = ReadDataLog("/proc/self/fd/" + std::to_string(fd), log);
     ::close(fd);
     return r;
 }
@@ -67,12 +67,12 @@ LoadResult ReadThroughFile(const std::vector<uint8_t>& bytes, LogData& log) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> file = MakeFile(data, size);
     LogData log;
-    LoadResult r = ReadDataLogBytes(file.data(), file.size(), log);
+    Result r = ReadDataLogBytes(file.data(), file.size(), log);
     LogData fromFile;
-    LoadResult rf = ReadThroughFile(file, fromFile);
-    if (rf.status != r.status && rf.message != "no memfd") std::abort();
+    Result rf = ReadThroughFile(file, fromFile);
+    if (rf.kind != r.kind && rf.text != "no memfd") std::abort();
     if (!r.ok()) {
-        if (r.message.empty() || !log.Empty()) std::abort();
+        if (r.text.empty() || !log.Empty()) std::abort();
         return 0;
     }
     const size_t frames = size_t(log.frameCount);

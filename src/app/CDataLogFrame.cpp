@@ -10,11 +10,9 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QSplitter>
 #include <QTimer>
@@ -27,11 +25,10 @@
 #include "app/CToolbarImages.h"
 #include "app/CommandIds.h"
 #include "app/TextConversion.h"
+#include "chart/CDataLogView.h"
 #include "config/CPrefs.h"
 #include "controls/WaitCursor.h"
 #include "datalog/CDataLogDoc.h"
-
-#include "chart/CDataLogView.h"
 #include "datalog/Prompt.h"
 #include "datalog/UserTexts.h"
 #include "dialogs/CDataLogPropertySheet.h"
@@ -285,16 +282,6 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
     CreateClient();
     CreateCommands();
     m_doc.AddView(this);
-    // Yes to the question about a log of another version opens the upgrader at once, with the
-    // open's wait cursor lifted while it is up.
-    m_doc.runUpgrader = [this] {
-        int cursors = 0;
-        for (; QApplication::overrideCursor(); ++cursors)
-            QApplication::restoreOverrideCursor();
-        OnUpgradeLogfiles();
-        for (int i = 0; i < cursors; ++i)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    };
     m_doc.destroyModelessWindows = [this] { DestroyModelessWindows(); };
     UpdateTitle();
     UpdateCommandUI();
@@ -305,7 +292,6 @@ CDataLogFrame::~CDataLogFrame() {
     DestroyModelessWindows();
     m_doc.destroyModelessWindows = nullptr;
     m_doc.RemoveView(this);
-    m_doc.runUpgrader = nullptr;
 }
 
 void CDataLogFrame::CreateClient() {
@@ -504,10 +490,19 @@ bool CDataLogFrame::PromptAndOpen() {
 
 bool CDataLogFrame::OpenDocumentFile(const QString& path) {
     if (!SaveModified()) return false;
-    const bool ok = RunWithProgress(QStringLiteral("Loading %1...").arg(QFileInfo(path).fileName()),
-                                    [&](const ProgressCallback& progress) {
-                                        return m_doc.OnOpenDocument(ToCorePath(path), progress);
-                                    });
+    const Result result =
+        RunWithProgress(QStringLiteral("Loading %1...").arg(QFileInfo(path).fileName()),
+                        [&](const ProgressCallback& progress) {
+                            return m_doc.OnOpenDocument(ToCorePath(path), progress);
+                        });
+    const bool ok = result.ok();
+    if (result.kind == ErrorKind::WrongVersion) {
+        // A log of another layout: the converter is offered.
+        if (m_prompt.Question(result.caption, result.text) != PromptAnswer::No)
+            ExecuteCommand(ID_UPGRADE_LOGFILES);
+    } else if (!ok) {
+        m_prompt.Message(result.caption, result.text);
+    }
     if (ok) {
         m_hasOpenedLog = true;
         m_recentFiles.SetLastOpenFolder(QFileInfo(path).absolutePath());
@@ -520,8 +515,8 @@ bool CDataLogFrame::OpenDocumentFile(const QString& path) {
     return ok;
 }
 
-bool CDataLogFrame::RunWithProgress(const QString& label,
-                                    const std::function<bool(const ProgressCallback&)>& work) {
+Result CDataLogFrame::RunWithProgress(const QString& label,
+                                      const std::function<Result(const ProgressCallback&)>& work) {
     // The progress dialog lets events through while the document replaces its columns: the
     // panes must not paint from them and the idle refresh must not read them until the
     // document has announced the change.
@@ -585,14 +580,13 @@ bool CDataLogFrame::SaveAs() {
 }
 
 bool CDataLogFrame::SaveWithProgress(const QString& path) {
-    std::string error;
-    const bool ok =
+    const Result result =
         RunWithProgress(QStringLiteral("Saving %1...").arg(QFileInfo(path).fileName()),
                         [&](const ProgressCallback& progress) {
-                            return m_doc.OnSaveDocument(ToCorePath(path), &error, progress);
+                            return m_doc.OnSaveDocument(ToCorePath(path), progress);
                         });
-    if (!ok) m_prompt.Message("", error.empty() ? kSaveErrorText : error);
-    return ok;
+    if (!result) m_prompt.Message(result.caption, result.text);
+    return result.ok();
 }
 
 void CDataLogFrame::OnFileNew() {
@@ -813,11 +807,12 @@ void CDataLogFrame::OnCompareDataLog() {
 }
 
 bool CDataLogFrame::LoadComparison(const std::string& path) {
-    const bool ok = RunWithProgress(
+    const Result result = RunWithProgress(
         QStringLiteral("Loading %1...").arg(QFileInfo(FromCorePath(path)).fileName()),
         [&](const ProgressCallback& progress) { return m_doc.LoadComparison(path, progress); });
+    if (!result) m_prompt.Message(result.caption, result.text);
     UpdateCommandUI();
-    return ok;
+    return result.ok();
 }
 
 void CDataLogFrame::OnCloseComparison() {

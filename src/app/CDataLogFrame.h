@@ -15,6 +15,7 @@
 #include "app/CommandTable.h"
 #include "datalog/DataLogViewObserver.h"
 #include "datalog/Progress.h"
+#include "datalog/Result.h"
 
 class QDialog;
 class QSplitter;
@@ -95,8 +96,8 @@ private:
     void RebuildRecentFileMenu();
     void UpdateTitle();
     /// Runs a long document operation under a wait cursor and a progress dialog.
-    bool RunWithProgress(const QString& label,
-                         const std::function<bool(const ProgressCallback&)>& work);
+    Result RunWithProgress(const QString& label,
+                           const std::function<Result(const ProgressCallback&)>& work);
     /// Writes the log under the progress window; a failure is shown.
     bool SaveWithProgress(const QString& path);
 

@@ -18,35 +18,36 @@ namespace {
 
 /// Words the reader's results for a command line: the viewer's question about running the
 /// conversion tool has no place there.
-LoadResult ForCommandLine(LoadResult r, const std::string& path) {
-    if (r.status == LoadStatus::WrongVersion)
-        r.message = "'" + path + "': " + kVersionUnrecognizedCaption +
-                    " (not a version 0.4 log); convert it with 'quillon-cli upgrade'";
-    else if (r.status == LoadStatus::WrongMagic)
-        r.message = "'" + path + "': " + kMagicMismatchText;
-    else if (!r.ok() && r.message.empty())
-        r.message = "cannot read '" + path + "'";
+Result ForCommandLine(Result r, const std::string& path) {
+    if (r.kind == ErrorKind::WrongVersion)
+        r.detail = "'" + path + "': " + kVersionUnrecognizedCaption +
+                   " (not a version 0.4 log); convert it with 'quillon-cli upgrade'";
+    else if (r.kind == ErrorKind::WrongMagic)
+        r.detail = "'" + path + "': " + kMagicMismatchText;
+    else if (!r.ok() && r.Explanation().empty())
+        r.detail = "cannot read '" + path + "'";
     return r;
 }
 
-LoadResult ReadAnyLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
+Result ReadAnyLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
     if (!IsDlzPath(path)) return ReadDataLog(path, log, progress);
     std::vector<uint8_t> packed;
     std::string problem;
-    if (!fs::ReadWholeFile(path, packed, problem)) return {LoadStatus::Unreadable, problem};
+    if (!fs::ReadWholeFile(path, packed, problem))
+        return Result::Failure(ErrorKind::CannotOpen, problem);
     // Run-length expansion can turn a small damaged file into more bytes than memory holds.
     std::vector<uint8_t> bytes;
     std::string error;
     if (!DecodeDlz(packed.data(), packed.size(), bytes, &error))
-        return {LoadStatus::OutOfMemory, "'" + path + "': " + error};
-    LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    if (r.status == LoadStatus::Unreadable) r.message = "'" + path + "' does not decode to a log";
+        return Result::Failure(ErrorKind::OutOfMemory, "'" + path + "': " + error);
+    Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    if (r.kind == ErrorKind::Unreadable) r.text = "'" + path + "' does not decode to a log";
     return r;
 }
 
 }  // namespace
 
-LoadResult ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress) {
+Result ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress) {
     return ForCommandLine(ReadAnyLog(path, log, progress), path);
 }
 

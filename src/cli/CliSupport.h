@@ -11,10 +11,9 @@
 
 namespace quillon::cli {
 
-/// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it). Failure messages are
-/// worded for a command line and name the file.
-LoadResult ReadLogFile(const std::string& path, LogData& log,
-                       const ProgressCallback& progress = {});
+/// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it). Failure explanations
+/// are worded for a command line and name the file.
+Result ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress = {});
 
 /// Prints "quillon-cli VERB: MESSAGE" on stderr; returns 1, the exit status of a failure.
 int ReportFailure(const char* verb, const std::string& message);

@@ -52,7 +52,7 @@ int RunCrop(const CommandArgs& args) {
     const std::string target = EditedLogPath(path, out, ".cropped", error);
     if (target.empty()) return Fail(error);
     LogData log;
-    if (LoadResult r = ReadLogFile(path, log); !r.ok()) return Fail(r.message);
+    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(r.Explanation());
     if (log.Empty()) return Fail("'" + path + "' holds no frames");
 
     // Both frames are found on the input's time axis, before the start point rebases it.

@@ -82,10 +82,9 @@ int RunExportCsv(const CommandArgs& args) {
 
     auto log = std::make_unique<LogData>();
     ProgressBar reading("reading  ");
-    const LoadResult loaded = ReadLogFile(logPath, *log, reading.Callback());
+    const Result loaded = ReadLogFile(logPath, *log, reading.Callback());
     reading.Finish();
-    if (!loaded.ok())
-        return Fail(loaded.message.empty() ? "cannot read '" + logPath + "'" : loaded.message);
+    if (!loaded.ok()) return Fail(loaded.Explanation());
 
     if (!graphPath.empty()) {
         GraphConfiguration config = DefaultGraphConfiguration();
@@ -104,9 +103,9 @@ int RunExportCsv(const CommandArgs& args) {
         return Fail("the output '" + outPath + "' is the .graph file");
 
     ProgressBar bar("exporting");
-    const CsvExportResult result = ExportCsv(*log, outPath, bar.Callback());
+    const Result result = ExportCsv(*log, outPath, bar.Callback());
     bar.Finish();
-    if (!result.ok) return Fail(result.error + " '" + outPath + "': " + result.detail);
+    if (!result.ok()) return Fail(result.text + " '" + outPath + "': " + result.detail);
     std::printf("%s\n", outPath.c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -75,7 +75,7 @@ int RunInfo(const CommandArgs& args) {
         return 2;
     }
     LogData log;
-    if (LoadResult r = ReadLogFile(path, log); !r.ok()) return Fail(r.message);
+    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(r.Explanation());
 
     using H = DataLogHeader;
     const H& h = log.header;

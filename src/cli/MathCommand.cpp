@@ -53,9 +53,8 @@ int RunMath(const CommandArgs& args) {
     if (!ReadGraphConfigurationFile(graphPath, config, &error))
         return Fail(error + ": '" + graphPath + "'");
     LogData log;
-    const LoadResult loaded = ReadLogFile(logPath, log);
-    if (!loaded.ok())
-        return Fail(loaded.message.empty() ? "cannot read '" + logPath + "'" : loaded.message);
+    const Result loaded = ReadLogFile(logPath, log);
+    if (!loaded.ok()) return Fail(loaded.Explanation());
 
     // As after loading in the viewer: math channels first, then the whole-log statistics.
     ComputeMathChannels(log, config);

@@ -63,7 +63,7 @@ int RunStats(const CommandArgs& args) {
     GraphConfiguration config = DefaultGraphConfiguration();
     ReadGraphConfigurationFile(prefs.GetLastDataLogConfig(), config);
     LogData log;
-    if (LoadResult r = ReadLogFile(path, log); !r.ok()) return Fail(r.message);
+    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(r.Explanation());
     const int n = log.frameCount;
     if (n <= 0) return Fail("'" + path + "' holds no frames");
     ComputeMathChannels(log, config);

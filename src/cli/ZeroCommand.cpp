@@ -74,7 +74,7 @@ int RunZero(const CommandArgs& args) {
     const std::string target = EditedLogPath(path, out, ".zeroed", error);
     if (target.empty()) return Fail(error);
     LogData log;
-    if (LoadResult r = ReadLogFile(path, log); !r.ok()) return Fail(r.message);
+    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(r.Explanation());
     if (log.Empty()) return Fail("'" + path + "' holds no frames");
 
     int frame = -1;

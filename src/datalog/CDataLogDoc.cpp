@@ -74,43 +74,34 @@ void CDataLogDoc::ClearLog(LogData& log) {
     log.maxMap = 0.0f;
 }
 
-bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress) {
+namespace {
+
+// A failure whose reader gave no words of its own says what every open failure says.
+Result OpenFailure(Result result) {
+    if (result.text.empty()) result.text = kOpenErrorText;
+    return result;
+}
+
+}  // namespace
+
+Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress) {
     if (destroyModelessWindows) destroyModelessWindows();
-    m_lastError.clear();
     m_loadFailed = false;
 
     std::string dlPath = path;
     if (IsDlzPath(path)) {
         std::string error;
-        if (!ExpandDlzFile(path, &dlPath, &error)) {
-            Fail(error.empty() ? std::string(kOpenErrorText) : error);
-            return false;
-        }
+        if (!ExpandDlzFile(path, &dlPath, &error))
+            return OpenFailure(Result::Failure(ErrorKind::CannotOpen, error));
     }
 
     DataLogReader reader;
-    LoadResult result = reader.Open(dlPath);
+    Result result = reader.Open(dlPath);
     if (!result.ok()) {
         // The previous log stays loaded: nothing of it has been touched yet.
-        switch (result.status) {
-            case LoadStatus::WrongMagic:
-                m_loadFailed = true;
-                m_lastError = kMagicMismatchText;
-                m_prompt.Message("", kMagicMismatchText);
-                break;
-            case LoadStatus::WrongVersion:
-                m_loadFailed = true;
-                m_lastError = kVersionUnrecognizedCaption;
-                if (m_prompt.Question(kVersionUnrecognizedCaption, kVersionUnrecognizedText) !=
-                        PromptAnswer::No &&
-                    runUpgrader)
-                    runUpgrader();
-                break;
-            default:
-                Fail(result.message.empty() ? std::string(kOpenErrorText) : result.message);
-                break;
-        }
-        return false;
+        m_loadFailed =
+            result.kind == ErrorKind::WrongMagic || result.kind == ErrorKind::WrongVersion;
+        return OpenFailure(std::move(result));
     }
 
     // The new file passed its checks: the comparison is closed (with its save question) and the
@@ -127,8 +118,7 @@ bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback
         ClearLog(m_main);
         AfterFrameSetChanged();
         UpdateAllViews(nullptr, kHintRebuild);
-        Fail(result.message.empty() ? std::string(kOpenErrorText) : result.message);
-        return false;
+        return OpenFailure(std::move(result));
     }
     m_hasLog = true;
     m_pathName = dlPath;
@@ -136,20 +126,17 @@ bool CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback
     ComputeChannelStats(m_main, 0, m_main.frameCount, m_main.stats);
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, kHintRebuild);
-    return true;
+    return Result::Success();
 }
 
-bool CDataLogDoc::OnSaveDocument(const std::string& path, std::string* error,
-                                 const ProgressCallback& progress) {
+Result CDataLogDoc::OnSaveDocument(const std::string& path, const ProgressCallback& progress) {
     std::string message;
-    if (!WriteDataLog(path, m_main, &message, progress)) {
-        m_lastError = message.empty() ? std::string(kSaveErrorText) : message;
-        if (error) *error = m_lastError;
-        return false;
-    }
+    if (!WriteDataLog(path, m_main, &message, progress))
+        return Result::Failure(ErrorKind::CannotWrite,
+                               message.empty() ? std::string(kSaveErrorText) : message);
     m_pathName = path;
     m_modified = false;
-    return true;
+    return Result::Success();
 }
 
 void CDataLogDoc::OnCloseDocument() {
@@ -159,15 +146,11 @@ void CDataLogDoc::OnCloseDocument() {
     ReleaseMainLog();
 }
 
-bool CDataLogDoc::SaveComparison() {
-    if (!m_comparisonLoaded) return false;
-    std::string message;
-    if (!SaveComparisonLog(m_comparisonPath, m_comparison, &message)) {
-        m_lastError = message;
-        return false;
-    }
-    m_comparisonEdited = false;
-    return true;
+Result CDataLogDoc::SaveComparison() {
+    if (!m_comparisonLoaded) return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText);
+    Result result = SaveComparisonLog(m_comparisonPath, m_comparison);
+    if (result) m_comparisonEdited = false;
+    return result;
 }
 
 void CDataLogDoc::CloseComparison() {
@@ -189,11 +172,6 @@ void CDataLogDoc::CloseComparison() {
 void CDataLogDoc::RecomputeMathChannels() {
     ComputeMathChannels(m_main, m_config);
     if (m_comparisonLoaded) ComputeMathChannels(m_comparison, m_config);
-}
-
-void CDataLogDoc::Fail(const std::string& message) {
-    m_lastError = message;
-    m_prompt.Message("", message);
 }
 
 void CDataLogDoc::SetComparisonLoaded(bool loaded, const std::string& path) {
@@ -367,28 +345,18 @@ bool CDataLogDoc::AutoZero(int channel, uint32_t condition, float trigger) {
     return ZeroTimeAtCursor();
 }
 
-bool CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback& progress) {
+Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback& progress) {
     std::string dlPath = path;
     if (IsDlzPath(path)) {
         std::string error;
-        if (!ExpandDlzFile(path, &dlPath, &error)) {
-            m_lastError = error;
-            m_prompt.Message("", kOpenErrorText);
-            return false;
-        }
+        if (!ExpandDlzFile(path, &dlPath, &error))
+            return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, error);
     }
-    if (fs::KindOf(dlPath) != fs::PathKind::Regular) {
-        m_lastError = kOpenErrorText;
-        m_prompt.Message("", kOpenErrorText);
-        return false;
-    }
+    if (fs::KindOf(dlPath) != fs::PathKind::Regular)
+        return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, dlPath);
     CloseComparison();
-    const ComparisonLoadResult result = LoadComparisonLog(dlPath, m_main, m_comparison, progress);
-    if (!result.ok) {
-        m_lastError = result.message;
-        m_prompt.Message(result.caption, result.message);
-        return false;
-    }
+    Result result = LoadComparisonLog(dlPath, m_main, m_comparison, progress);
+    if (!result) return result;
     m_comparisonLoaded = true;
     m_comparisonPath = dlPath;
     m_comparisonEdited = false;
@@ -396,7 +364,7 @@ bool CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback
     RecomputeMathChannels();
     ComputeChannelStats(m_comparison, 0, m_comparison.frameCount, m_comparison.stats);
     AfterTimeBaseChanged();
-    return true;
+    return Result::Success();
 }
 
 bool CDataLogDoc::ComparisonZeroTimeAtCursor() {

@@ -12,6 +12,7 @@
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
 #include "datalog/Prompt.h"
+#include "datalog/Result.h"
 
 namespace quillon {
 
@@ -30,8 +31,6 @@ public:
     /// Notifies every registered view except the sender.
     void UpdateAllViews(IDataLogView* sender, int hint);
 
-    /// Called when the user answers the version question with Yes (opens the upgrader).
-    std::function<void()> runUpgrader;
     /// Called before a log is opened and when the document closes: the GUI closes the modeless
     /// windows (properties sheets, scatter plot) that belong to the document.
     std::function<void()> destroyModelessWindows;
@@ -42,18 +41,15 @@ public:
     /// Opens a .dl or .dlz log as the main log (a .dlz is expanded into a .dl beside it, which
     /// becomes the document's path). Once the file passed its magic and version checks, the
     /// comparison is closed (with its save question) and the previous log freed. A file rejected
-    /// for its magic or version leaves the previous log in place. Every failure is reported through
-    /// the prompt (callers show nothing more) and kept in GetLastError().
-    bool OnOpenDocument(const std::string& path, const ProgressCallback& progress = {});
-    /// Writes the main log atomically; clears the modified flag on success. A failure is
-    /// returned with its reason in *error for the caller to show; the old file stays whole.
-    bool OnSaveDocument(const std::string& path, std::string* error = nullptr,
-                        const ProgressCallback& progress = {});
+    /// for its magic or version leaves the previous log in place. A failure carries the message
+    /// box for the caller to show (for another version, the question whether to convert).
+    Result OnOpenDocument(const std::string& path, const ProgressCallback& progress = {});
+    /// Writes the main log atomically; clears the modified flag on success. On failure the old
+    /// file stays whole.
+    Result OnSaveDocument(const std::string& path, const ProgressCallback& progress = {});
     /// Closes the modeless windows and the comparison log, writes the current graph
     /// configuration and empties the document.
     void OnCloseDocument();
-    /// The message of the last failed open or save.
-    const std::string& GetLastError() const { return m_lastError; }
 
     const std::string& GetPathName() const { return m_pathName; }
     void SetPathName(const std::string& path) { m_pathName = path; }
@@ -75,7 +71,7 @@ public:
     void SetComparisonLoaded(bool loaded, const std::string& path = {});
     const std::string& GetComparisonPathName() const { return m_comparisonPath; }
     /// Writes the comparison log to its own path (atomically); clears its edited flag.
-    bool SaveComparison();
+    Result SaveComparison();
     /// Asks to save an edited comparison, then frees it; hint 3. Nothing without a comparison.
     void CloseComparison();
     bool IsComparisonEdited() const { return m_comparisonEdited; }
@@ -147,9 +143,9 @@ public:
 
     /// Comparison commands. LoadComparison expands a .dlz beside it, closes the current
     /// comparison (with its save question), reads the log, pads both logs to the common display
-    /// length, computes math channels and statistics and sends hint 3; failures are reported
-    /// through the prompt and leave no comparison loaded.
-    bool LoadComparison(const std::string& path, const ProgressCallback& progress = {});
+    /// length, computes math channels and statistics and sends hint 3; failures are returned
+    /// for the caller to show and leave no comparison loaded.
+    Result LoadComparison(const std::string& path, const ProgressCallback& progress = {});
     /// Asks "Set Comparison Zero Time" first; nothing without a cursor or comparison.
     bool OnSetComparisonZeroTime();
     bool ComparisonAutoZero(int channel, uint32_t condition, float trigger);
@@ -175,7 +171,6 @@ private:
     void AfterFrameSetChanged();
     /// Empties the main log: no path, no cursor, not modified; views rebuilt.
     void ReleaseMainLog();
-    void Fail(const std::string& message);
 
     CPrefs& m_prefs;
     IPrompt& m_prompt;
@@ -199,7 +194,6 @@ private:
     bool m_loadFailed = false;
     bool m_modified = false;
     std::string m_pathName;
-    std::string m_lastError;
 
     GraphConfiguration m_config;
 };

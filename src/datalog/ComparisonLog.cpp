@@ -15,22 +15,17 @@ namespace quillon {
 
 namespace {
 
-ComparisonLoadResult Failure(const LoadResult& load, bool opened) {
-    ComparisonLoadResult result;
-    switch (load.status) {
-        case LoadStatus::WrongMagic:
-            result.caption = kInvalidLogfileCaption;
-            result.message = kMagicMismatchText;
-            break;
-        case LoadStatus::WrongVersion:
-            result.caption = kInvalidLogfileVersionCaption;
-            result.message = kComparisonVersionText;
-            break;
+// The comparison's own message boxes for a log that the reader refused.
+Result Failure(const Result& load, bool opened) {
+    switch (load.kind) {
+        case ErrorKind::WrongMagic:
+            return Result::Failure(load.kind, kMagicMismatchText, {}, kInvalidLogfileCaption);
+        case ErrorKind::WrongVersion:
+            return Result::Failure(load.kind, kComparisonVersionText, {},
+                                   kInvalidLogfileVersionCaption);
         default:
-            result.message = opened ? load.message : kOpenErrorText;
-            break;
+            return Result::Failure(load.kind, opened ? load.text : kOpenErrorText, load.text);
     }
-    return result;
 }
 
 bool CanOpen(const std::string& path) {
@@ -78,18 +73,19 @@ bool LongEnough(const LogData& log, int length) {
 
 }  // namespace
 
-ComparisonLoadResult LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
-                                       const ProgressCallback& progress) {
+Result LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
+                         const ProgressCallback& progress) {
     DataLogReader reader;
-    if (LoadResult open = reader.Open(path); !open.ok()) return Failure(open, CanOpen(path));
+    if (Result open = reader.Open(path); !open.ok()) return Failure(open, CanOpen(path));
     auto fresh = std::make_unique<LogData>();
-    if (LoadResult read = reader.ReadInto(*fresh, progress); !read.ok()) return Failure(read, true);
+    if (Result read = reader.ReadInto(*fresh, progress); !read.ok()) return Failure(read, true);
 
     const int n = std::max(main.frameCount, 0);
     const int m = fresh->frameCount;
     const int length = std::max(n, m);
-    ComparisonLoadResult outOfMemory;
-    outOfMemory.message = "There is not enough memory to load '" + path + "' as a comparison";
+    const Result outOfMemory =
+        Result::Failure(ErrorKind::OutOfMemory,
+                        "There is not enough memory to load '" + path + "' as a comparison");
 
     PaddedColumns comparisonColumns, mainColumns;
     const bool padComparison = m < length;
@@ -110,10 +106,7 @@ ComparisonLoadResult LoadComparisonLog(const std::string& path, LogData& main, L
         }
     }
     comparison = std::move(*fresh);
-    ComparisonLoadResult result;
-    result.ok = true;
-    result.displayLength = length;
-    return result;
+    return Result::Success();
 }
 
 void CloseComparisonLog(LogData& comparison) {
@@ -127,11 +120,10 @@ void CloseComparisonLog(LogData& comparison) {
     comparison.firstTimestamp = 0;
 }
 
-bool SaveComparisonLog(const std::string& path, const LogData& comparison, std::string* error) {
+Result SaveComparisonLog(const std::string& path, const LogData& comparison) {
     std::string detail;
-    if (WriteDataLog(path, comparison, &detail)) return true;
-    if (error) *error = std::string(kSaveErrorText) + (detail.empty() ? "" : ": ") + detail;
-    return false;
+    if (WriteDataLog(path, comparison, &detail)) return Result::Success();
+    return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText, detail);
 }
 
 bool SetComparisonZeroTime(LogData& comparison, const LogData& main, int frame,

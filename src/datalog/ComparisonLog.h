@@ -8,6 +8,7 @@
 
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
+#include "datalog/Result.h"
 #include "datalog/UserTexts.h"
 
 namespace quillon {
@@ -24,30 +25,20 @@ inline constexpr const char* kSetComparisonZeroTimeQuestion =
     "Would you like to use the current point as the zero time for the comparison logfile?";
 inline constexpr const char* kComparisonAutoZeroFailedCaption = "Comparison Auto Zero Failed";
 
-struct ComparisonLoadResult {
-    bool ok = false;
-    /// On failure, the message box to show (an empty caption means the default one).
-    std::string caption;
-    std::string message;
-    /// On success, the common display length L = max(main frames, comparison frames).
-    int displayLength = 0;
-};
-
 /// Reads the V4 log at `path` as the comparison of `main`. On success `comparison` holds it
 /// with columns of L + 1 elements, frames from its own count on holding the no-value marker
 /// (value -999999.0, status -999999), and when it is the longer log `main`'s columns are
 /// lengthened the same way (main's frame count and statistics stay). Statistics and math
-/// channels are left to the caller. On failure neither log is changed.
-ComparisonLoadResult LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
-                                       const ProgressCallback& progress = {});
+/// channels are left to the caller. On failure neither log is changed and the result carries
+/// the message box to show.
+Result LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
+                         const ProgressCallback& progress = {});
 
 /// Frees the comparison's columns; frame count and first timestamp become 0.
 void CloseComparisonLog(LogData& comparison);
 
-/// Writes the comparison to `path` atomically (the old file stays whole on failure); false with
-/// a message in *error on failure.
-bool SaveComparisonLog(const std::string& path, const LogData& comparison,
-                       std::string* error = nullptr);
+/// Writes the comparison to `path` atomically (the old file stays whole on failure).
+Result SaveComparisonLog(const std::string& path, const LogData& comparison);
 
 /// The comparison's zero time at cursor frame k: at the comparison's own frame k when the cursor
 /// is on the comparison, else at the main log's time of frame k. False (nothing changed) when

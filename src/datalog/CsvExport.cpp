@@ -152,16 +152,10 @@ char* FormatFixed6(char* out, float value) {
         .ptr;
 }
 
-CsvExportResult ExportCsv(const LogData& log, const std::string& path,
-                          const ProgressCallback& progress,
-                          const std::function<bool()>& cancelRequested) {
-    CsvExportResult result;
+Result ExportCsv(const LogData& log, const std::string& path, const ProgressCallback& progress,
+                 const std::function<bool()>& cancelRequested) {
     AtomicFile file(path);
-    if (!file.Open()) {
-        result.error = kOpenErrorText;
-        result.detail = file.Error();
-        return result;
-    }
+    if (!file.Open()) return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, file.Error());
 
     // Guards against columns shorter than the frame count claims.
     size_t frames = log.frameCount > 0 ? size_t(log.frameCount) : 0;
@@ -201,20 +195,14 @@ CsvExportResult ExportCsv(const LogData& log, const std::string& path,
             progress(point, total);
             if (cancelRequested && cancelRequested()) {
                 // The temporary goes with `file`; the target was never touched.
-                result.cancelled = true;
-                return result;
+                return Result::Failure(ErrorKind::Cancelled, {});
             }
         }
     }
     if (ok && p != begin) ok = file.Write(begin, size_t(p - begin));
     if (ok) ok = file.Commit();
-    if (!ok) {
-        result.error = kSaveErrorText;
-        result.detail = file.Error();
-        return result;
-    }
-    result.ok = true;
-    return result;
+    if (!ok) return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText, file.Error());
+    return Result::Success();
 }
 
 }  // namespace quillon

@@ -9,19 +9,9 @@
 #include "datalog/EcuConfigBlock.h"
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
+#include "datalog/Result.h"
 
 namespace quillon {
-
-struct CsvExportResult {
-    bool ok = false;
-    /// The user stopped the export; nothing was written and the previous file is whole.
-    bool cancelled = false;
-    /// The text for the user: "There was an error opening the file" or "There was an error
-    /// saving the file".
-    std::string error;
-    /// What the system said, for the command-line tool.
-    std::string detail;
-};
 
 /// The name proposed for the export of the log at logPath: in the file name (never a folder
 /// name), every ".dl" replaced by ".csv", then every ".DL" replaced by ".csv"; a name holding
@@ -42,9 +32,10 @@ char* FormatFixed6(char* out, float value);
 /// failure the previous file at path is left as it was. progress(done, total) is called with
 /// (0, N) first, then after point numbers p as the progress window shows them: every point for
 /// N <= 500, else at 1, at N and at every multiple of N / 500. cancelRequested is asked after
-/// each progress report; when it answers true the export stops and leaves no file behind.
-CsvExportResult ExportCsv(const LogData& log, const std::string& path,
-                          const ProgressCallback& progress = {},
-                          const std::function<bool()>& cancelRequested = {});
+/// each progress report; when it answers true the export stops with the kind Cancelled and
+/// leaves no file behind. A failure carries "There was an error opening the file" or "There was
+/// an error saving the file", and the system's words.
+Result ExportCsv(const LogData& log, const std::string& path, const ProgressCallback& progress = {},
+                 const std::function<bool()>& cancelRequested = {});
 
 }  // namespace quillon

@@ -202,13 +202,13 @@ void Finish(LogData& log, int frames, const ScatterState& state) {
     log.maxMap = state.maxMap;
 }
 
-LoadResult Unreadable(std::string message) {
-    return {LoadStatus::Unreadable, std::move(message)};
+Result Unreadable(std::string message) {
+    return Result::Failure(ErrorKind::Unreadable, std::move(message));
 }
 
-LoadResult OutOfMemory(const std::string& name, int frames) {
-    return {LoadStatus::OutOfMemory, "There is not enough memory to load '" + name + "' (" +
-                                         std::to_string(frames) + " frames)"};
+Result OutOfMemory(const std::string& name, int frames) {
+    return Result::Failure(ErrorKind::OutOfMemory, "There is not enough memory to load '" + name +
+                                                       "' (" + std::to_string(frames) + " frames)");
 }
 
 /// Reads up to n bytes; `got` < n only at the end of the file. False on a read error.
@@ -228,18 +228,20 @@ bool ReadFully(int fd, uint8_t* p, size_t n, size_t& got) {
 
 }  // namespace
 
-LoadResult CheckDataLogStart(const uint8_t* data, size_t size, uint64_t fileSize,
-                             const std::string& name) {
+Result CheckDataLogStart(const uint8_t* data, size_t size, uint64_t fileSize,
+                         const std::string& name) {
     auto tooShort = [&] {
         return Unreadable("'" + name + "' is too short to be a log file (" +
                           std::to_string(fileSize) + " bytes; a log has at least " +
                           std::to_string(kFramesOffset) + ")");
     };
     if (size < 4) return tooShort();
-    if (LoadU32(data) != DataLogHeader::kMagic) return {LoadStatus::WrongMagic, kMagicMismatchText};
+    if (LoadU32(data) != DataLogHeader::kMagic)
+        return Result::Failure(ErrorKind::WrongMagic, kMagicMismatchText);
     if (size < 12) return tooShort();
     if (LoadU32(data + 4) != 0 || LoadU32(data + 8) != 4)
-        return {LoadStatus::WrongVersion, kVersionUnrecognizedText};
+        return Result::Failure(ErrorKind::WrongVersion, kVersionUnrecognizedText, {},
+                               kVersionUnrecognizedCaption);
     if (fileSize < kFramesOffset) return tooShort();
     if ((fileSize - kFramesOffset) / kFrameSize >= uint64_t(INT32_MAX))
         return Unreadable("'" + name + "' has too many frames to be loaded");
@@ -255,14 +257,17 @@ void DataLogReader::Close() {
     m_fd = -1;
 }
 
-LoadResult DataLogReader::Open(const std::string& path) {
+Result DataLogReader::Open(const std::string& path) {
     Close();
     m_path = path;
     m_fileSize = 0;
     m_frames = 0;
     std::string problem;
     fs::Handle fd = fs::OpenRegularForReading(path, problem);
-    if (fd == fs::kNoHandle) return Unreadable(problem);
+    if (fd == fs::kNoHandle)
+        return fs::KindOf(path) == fs::PathKind::Missing
+                   ? Result::Failure(ErrorKind::CannotOpen, problem)
+                   : Unreadable(problem);
     m_fd = fd;
     m_fileSize = fs::SizeOf(fd).value_or(0);
     uint8_t start[kFramesOffset];
@@ -272,7 +277,7 @@ LoadResult DataLogReader::Open(const std::string& path) {
         Close();
         return Unreadable("Cannot read '" + path + "': " + std::strerror(err));
     }
-    LoadResult check = CheckDataLogStart(start, got, m_fileSize, path);
+    Result check = CheckDataLogStart(start, got, m_fileSize, path);
     if (check.ok() && got < kFramesOffset)
         check = Unreadable("The header of '" + path + "' could not be read completely");
     if (!check.ok()) {
@@ -288,7 +293,7 @@ LoadResult DataLogReader::Open(const std::string& path) {
     return {};
 }
 
-LoadResult DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress) {
+Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress) {
     if (m_fd < 0) return Unreadable("No log file is open");
     ResetLog(log);
     log.header = DataLogHeader{};
@@ -337,18 +342,18 @@ LoadResult DataLogReader::ReadInto(LogData& log, const ProgressCallback& progres
     return {};
 }
 
-LoadResult ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
+Result ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
     DataLogReader reader;
-    LoadResult result = reader.Open(path);
+    Result result = reader.Open(path);
     if (!result.ok()) return result;
     return reader.ReadInto(log, progress);
 }
 
-LoadResult ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log) {
+Result ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log) {
     ResetLog(log);
     log.header = DataLogHeader{};
     log.config = EcuConfigBlock{};
-    LoadResult check = CheckDataLogStart(data, size, size, "the data");
+    Result check = CheckDataLogStart(data, size, size, "the data");
     if (!check.ok()) return check;
     const int frames = int((size - kFramesOffset) / kFrameSize);
     if (!AllocateColumns(log, frames)) return OutOfMemory("the data", frames);

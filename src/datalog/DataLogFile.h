@@ -10,23 +10,16 @@
 #include "datalog/DataLogHeader.h"
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
+#include "datalog/Result.h"
 #include "datalog/UserTexts.h"
 
 namespace quillon {
 
-enum class LoadStatus { Ok, Unreadable, WrongMagic, WrongVersion, OutOfMemory };
-
-struct LoadResult {
-    LoadStatus status = LoadStatus::Ok;
-    std::string message;  // empty when Ok
-    bool ok() const { return status == LoadStatus::Ok; }
-};
-
 /// Checks the start of a file of `fileSize` bytes: magic, version words, then the length of
 /// header and configuration block. `size` bytes of the file are given (at least 12 are needed
 /// for the magic and version checks).
-LoadResult CheckDataLogStart(const uint8_t* data, size_t size, uint64_t fileSize,
-                             const std::string& name);
+Result CheckDataLogStart(const uint8_t* data, size_t size, uint64_t fileSize,
+                         const std::string& name);
 
 /// Reads a V4 log in two steps, so that a caller can keep its current log until the new file's
 /// magic and version have passed.
@@ -38,10 +31,10 @@ public:
     DataLogReader& operator=(const DataLogReader&) = delete;
 
     /// Opens the file and checks its magic, version and length (at least 16204 bytes).
-    LoadResult Open(const std::string& path);
+    Result Open(const std::string& path);
     /// Reads header, configuration block and every frame into `log`, replacing what it held.
     /// Progress is reported in frames. On failure `log` is left empty.
-    LoadResult ReadInto(LogData& log, const ProgressCallback& progress = {});
+    Result ReadInto(LogData& log, const ProgressCallback& progress = {});
 
     /// After a successful Open: the header and the number of whole frames in the file.
     const DataLogHeader& Header() const { return m_header; }
@@ -60,10 +53,9 @@ private:
 };
 
 /// Opens and reads a V4 log file in one go.
-LoadResult ReadDataLog(const std::string& path, LogData& log,
-                       const ProgressCallback& progress = {});
+Result ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress = {});
 /// The same from bytes in memory (a whole file's content).
-LoadResult ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log);
+Result ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log);
 
 /// Timestamp written for frame i: first timestamp + round((time + zero time) x 1000).
 uint64_t FrameTimestamp(const LogData& log, int frame);

@@ -322,12 +322,12 @@ bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* er
         std::memcpy(start + have, p, take);
         have += take;
         if (have < 12) return true;
-        LoadResult check = CheckDataLogStart(start, have, decoded, dlzPath);
+        Result check = CheckDataLogStart(start, have, decoded, dlzPath);
         if (!check.ok()) {
-            const std::string reason = check.status == LoadStatus::WrongMagic ? kMagicMismatchText
-                                       : check.status == LoadStatus::WrongVersion
+            const std::string reason = check.kind == ErrorKind::WrongMagic ? kMagicMismatchText
+                                       : check.kind == ErrorKind::WrongVersion
                                            ? kVersionUnrecognizedCaption
-                                           : check.message;
+                                           : check.Explanation();
             problem = "'" + dlzPath + "' does not decode to a version 0.4 log (" + reason + ")";
             return false;
         }

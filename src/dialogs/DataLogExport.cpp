@@ -41,7 +41,7 @@ bool RunDataLogExport(const CDataLogDoc& doc, IPrompt& prompt, QWidget* owner) {
     progress.repaint();
     QCoreApplication::processEvents();
 
-    const CsvExportResult result = ExportCsv(
+    const Result result = ExportCsv(
         doc.Main(), path,
         [&progress](int64_t done, int64_t) {
             if (done < 1) return;
@@ -50,9 +50,9 @@ bool RunDataLogExport(const CDataLogDoc& doc, IPrompt& prompt, QWidget* owner) {
         },
         [&progress] { return progress.IsCancelled(); });
     progress.hide();
-    if (result.cancelled) return false;
-    if (!result.ok) {
-        prompt.Message("", result.error);
+    if (result.kind == ErrorKind::Cancelled) return false;
+    if (!result.ok()) {
+        prompt.Message(result.caption, result.text);
         return false;
     }
     return true;

@@ -248,8 +248,8 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
     // Every converted file opens as a V4 log with the sample's frames.
     for (const char* name : {"v1.V4.dl", "v2.V4.dl", "v3.V4.dl"}) {
         LogData log;
-        LoadResult r = ReadDataLog(Path(name), log);
-        ASSERT_TRUE(r.ok()) << name << ": " << r.message;
+        Result r = ReadDataLog(Path(name), log);
+        ASSERT_TRUE(r.ok()) << name << ": " << r.text;
         EXPECT_EQ(log.frameCount, 1000);
         EXPECT_EQ(log.firstTimestamp, m_options.startTimestamp);
     }

@@ -106,7 +106,8 @@ TEST_F(DocTest, OpenReadsFramesComputesStatisticsMathChannelsAndFreshMaxima) {
     doc.AddView(&view);
     doc.SetCursor(7, 2, false);
     const std::string path = WriteLog("run.dl", 3000);
-    ASSERT_TRUE(doc.OnOpenDocument(path)) << doc.GetLastError();
+    const Result opened = doc.OnOpenDocument(path);
+    ASSERT_TRUE(opened) << opened.text;
     EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetZoomLast(), doc.GetCursorFrame()),
               std::tuple(3000, 2999, -1));
     EXPECT_EQ(view.hints.back(), kHintRebuild);
@@ -136,30 +137,24 @@ TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
     ASSERT_TRUE(doc.OnOpenDocument(good));
     const float* column = doc.Main().values[2].data();
 
+    // Each failure carries its kind and the message box to show; the document shows nothing.
     bytes[0] ^= 0xFF;
-    EXPECT_FALSE(doc.OnOpenDocument(WriteBytes("magic.dl", bytes)));
-    EXPECT_EQ(m_prompt.lastCaption, "");
-    EXPECT_EQ(m_prompt.lastText, "Magic Number does not match");
+    Result r = doc.OnOpenDocument(WriteBytes("magic.dl", bytes));
+    EXPECT_EQ(std::tuple(r.kind, r.caption, r.text),
+              std::tuple(ErrorKind::WrongMagic, "", "Magic Number does not match"));
     EXPECT_TRUE(doc.LoadFailed());
     bytes[0] ^= 0xFF;
-
-    int upgrades = 0;
-    doc.runUpgrader = [&] { ++upgrades; };
     bytes[8] = 3;
-    const std::string versionPath = WriteBytes("version.dl", bytes);
-    m_prompt.SetAnswer(PromptAnswer::No);
-    EXPECT_FALSE(doc.OnOpenDocument(versionPath));
-    EXPECT_EQ(m_prompt.lastCaption, "Logfile Version Unrecognized");
-    EXPECT_EQ(upgrades, 0);
-    m_prompt.SetAnswer(PromptAnswer::Yes);
-    EXPECT_FALSE(doc.OnOpenDocument(versionPath));
-    EXPECT_EQ(upgrades, 1);
-
-    const int messages = m_prompt.messages;
-    EXPECT_FALSE(doc.OnOpenDocument(Path("missing.dl")));
-    EXPECT_EQ(m_prompt.messages, messages + 1);
-    EXPECT_FALSE(doc.GetLastError().empty());
-    EXPECT_FALSE(doc.OnOpenDocument(WriteBytes("short.dl", {0x1F, 0xF4, 0x85, 0x00})));
+    r = doc.OnOpenDocument(WriteBytes("version.dl", bytes));
+    EXPECT_EQ(std::tuple(r.kind, r.caption, r.text),
+              std::tuple(ErrorKind::WrongVersion, "Logfile Version Unrecognized",
+                         kVersionUnrecognizedText));
+    r = doc.OnOpenDocument(Path("missing.dl"));
+    EXPECT_EQ(r.kind, ErrorKind::CannotOpen);
+    EXPECT_FALSE(r.text.empty());
+    EXPECT_EQ(doc.OnOpenDocument(WriteBytes("short.dl", {0x1F, 0xF4, 0x85, 0x00})).kind,
+              ErrorKind::Unreadable);
+    EXPECT_TRUE(m_prompt.asked.empty());
 
     EXPECT_EQ(doc.Main().values[2].data(), column);
     EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName()), std::tuple(300, good));
@@ -181,9 +176,9 @@ TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
     EXPECT_TRUE(saved.compare(16204, std::string::npos, original, 16204) == 0);
 
     doc.SetModifiedFlag();
-    std::string error;
-    EXPECT_FALSE(doc.OnSaveDocument(Path("no-folder/x.dl"), &error));
-    EXPECT_FALSE(error.empty());
+    const Result failed = doc.OnSaveDocument(Path("no-folder/x.dl"));
+    EXPECT_EQ(failed.kind, ErrorKind::CannotWrite);
+    EXPECT_FALSE(failed.text.empty());
     EXPECT_EQ(std::tuple(doc.IsModified(), doc.GetPathName()), std::tuple(true, copy));
 }
 
@@ -225,19 +220,17 @@ TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {
     const std::string comparisonPath = WriteLog("longer.dl", 400, 2);
     CDataLogDoc doc(*m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(WriteLog("short.dl", 100)));
-    EXPECT_FALSE(doc.LoadComparison(Path("missing.dl")));
-    EXPECT_EQ(m_prompt.lastText, "There was an error opening the file");
+    EXPECT_EQ(doc.LoadComparison(Path("missing.dl")).text, "There was an error opening the file");
     SampleLogOptions v3;
     std::vector<uint8_t> bytes = GenerateV4Bytes(v3);
     bytes[8] = 3;
-    EXPECT_FALSE(doc.LoadComparison(WriteBytes("v3.dl", bytes)));
-    EXPECT_EQ(m_prompt.lastCaption, "Invalid Logfile Version");
+    EXPECT_EQ(doc.LoadComparison(WriteBytes("v3.dl", bytes)).caption, "Invalid Logfile Version");
     EXPECT_FALSE(doc.IsComparisonLoaded());
 
     const ChannelStats mainStats = doc.Main().stats[1];
     RecordingView view;
     doc.AddView(&view);
-    ASSERT_TRUE(doc.LoadComparison(comparisonPath)) << doc.GetLastError();
+    ASSERT_TRUE(doc.LoadComparison(comparisonPath));
     EXPECT_EQ(doc.GetComparisonPathName(), comparisonPath);
     EXPECT_EQ(std::tuple(doc.GetDisplayLength(), doc.GetFrameCount()), std::tuple(400, 100));
     ASSERT_GE(doc.Main().values[5].size(), 401u);               // padded

@@ -37,7 +37,7 @@ protected:
     void LoadMain(int frames) {
         ASSERT_TRUE(ReadDataLog(WriteLog("main.dl", frames, 1), m_main).ok());
     }
-    ComparisonLoadResult Compare(const std::string& path) {
+    Result Compare(const std::string& path) {
         return LoadComparisonLog(path, m_main, m_comparison);
     }
     float ZeroTime() const { return m_comparison.header.Get(DataLogHeader::zeroTime); }
@@ -49,9 +49,8 @@ protected:
 
 TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     LoadMain(100);
-    ComparisonLoadResult r = Compare(WriteLog("c.dl", 250, 2));
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(r.displayLength, 250);
+    Result r = Compare(WriteLog("c.dl", 250, 2));
+    ASSERT_TRUE(r.ok()) << r.text;
     EXPECT_EQ(m_main.frameCount, 100);
     for (int s : {0, 1, 439}) {
         ASSERT_GE(m_main.values[s].size(), size_t(251));
@@ -67,8 +66,7 @@ TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     LogData longMain;
     ASSERT_TRUE(ReadDataLog(WriteLog("long.dl", 300, 9), longMain).ok());
     r = LoadComparisonLog(WriteLog("d.dl", 120, 3, 1.5f), longMain, m_comparison);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(r.displayLength, 300);
+    ASSERT_TRUE(r.ok()) << r.text;
     ASSERT_GE(m_comparison.values[0].size(), size_t(301));
     EXPECT_FLOAT_EQ(m_comparison.values[0][0], -1.5f);
     for (size_t i = 120; i <= 300; ++i) {
@@ -80,7 +78,7 @@ TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
 
 TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
     LoadMain(50);
-    ASSERT_TRUE(Compare(WriteLog("good.dl", 80, 4)).ok);
+    ASSERT_TRUE(Compare(WriteLog("good.dl", 80, 4)).ok());
     const float before = m_comparison.values[1][70];
     auto loadBytes = [&](const std::vector<uint8_t>& bytes) {
         std::ofstream(Path("bad.dl"), std::ios::binary)
@@ -88,26 +86,26 @@ TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
         return Compare(Path("bad.dl"));
     };
 
-    ComparisonLoadResult r = Compare(Path("missing.dl"));
+    Result r = Compare(Path("missing.dl"));
     EXPECT_EQ(r.caption, "");
-    EXPECT_EQ(r.message, "There was an error opening the file");
+    EXPECT_EQ(r.text, "There was an error opening the file");
 
     std::ifstream in(Path("good.dl"), std::ios::binary);
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     bytes[1] ^= 0x40;
     r = loadBytes(bytes);
     EXPECT_EQ(r.caption, "Invalid Logfile");
-    EXPECT_EQ(r.message, "Magic Number does not match");
+    EXPECT_EQ(r.text, "Magic Number does not match");
     bytes[1] ^= 0x40;
     StoreU32(&bytes[8], 3);
     r = loadBytes(bytes);
     EXPECT_EQ(r.caption, "Invalid Logfile Version");
-    EXPECT_EQ(r.message,
+    EXPECT_EQ(r.text,
               "This does not appear to be a V4 logfile. Please convert it before using as a "
               "comparison.");
     r = loadBytes({0x1f, 0xf4, 0x85, 0x00});
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.message.empty());
+    EXPECT_FALSE(r.ok());
+    EXPECT_FALSE(r.text.empty());
 
     EXPECT_EQ(m_comparison.frameCount, 80);
     EXPECT_EQ(m_comparison.values[1][70], before);
@@ -117,7 +115,7 @@ TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
 
 TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving) {
     LoadMain(200);
-    ASSERT_TRUE(Compare(WriteLog("c.dl", 100, 5, 0.25f)).ok);
+    ASSERT_TRUE(Compare(WriteLog("c.dl", 100, 5, 0.25f)).ok());
     std::vector<float> before(m_comparison.values[0].begin(), m_comparison.values[0].end());
     NudgeComparison(m_comparison, 1);
     EXPECT_FLOAT_EQ(ZeroTime(), 0.15f);
@@ -132,10 +130,10 @@ TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving)
     EXPECT_EQ(m_comparison.values[0][100], kNoValue);
 
     // Saved and loaded again, the nudged zero time and the times come back.
-    std::string error;
-    ASSERT_TRUE(SaveComparisonLog(Path("c.dl"), m_comparison, &error)) << error;
+    const Result saved = SaveComparisonLog(Path("c.dl"), m_comparison);
+    ASSERT_TRUE(saved) << saved.Explanation();
     LogData again;
-    ASSERT_TRUE(LoadComparisonLog(Path("c.dl"), m_main, again).ok);
+    ASSERT_TRUE(LoadComparisonLog(Path("c.dl"), m_main, again));
     EXPECT_EQ(again.header.Get(DataLogHeader::zeroTime), ZeroTime());
     EXPECT_EQ(again.firstTimestamp, m_comparison.firstTimestamp);
     for (size_t i = 0; i < 100; ++i)
@@ -143,14 +141,16 @@ TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving)
 
     // A failed save is reported and leaves what was there.
     fs::create_directory(Path("folder.dl"));
-    EXPECT_FALSE(SaveComparisonLog(Path("folder.dl"), m_comparison, &error));
-    EXPECT_EQ(error.rfind("There was an error saving the file", 0), 0u) << error;
+    const Result failed = SaveComparisonLog(Path("folder.dl"), m_comparison);
+    EXPECT_EQ(failed.kind, ErrorKind::CannotWrite);
+    EXPECT_EQ(failed.text, "There was an error saving the file");
+    EXPECT_FALSE(failed.detail.empty());
     EXPECT_TRUE(fs::is_directory(Path("folder.dl")));
 }
 
 TEST_F(ComparisonLogTest, ZeroTimeComesFromTheLogTheCursorIsOn) {
     LoadMain(400);
-    ASSERT_TRUE(Compare(WriteLog("c.dl", 300, 8)).ok);
+    ASSERT_TRUE(Compare(WriteLog("c.dl", 300, 8)).ok());
     ASSERT_TRUE(SetZeroTimeAtFrame(m_main, 100));  // main time of frame 250 is 1.5
     ASSERT_TRUE(SetComparisonZeroTime(m_comparison, m_main, 250, false));
     EXPECT_FLOAT_EQ(ZeroTime(), 1.5f);

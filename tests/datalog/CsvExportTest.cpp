@@ -146,8 +146,8 @@ TEST_F(CsvExportTest, DataLinesHoldPointNumberAndEverySlot) {
     });
     log->config.Set(EcuConfigBlock::InputName(0), "Shock FL");
     const std::string path = Path("run.csv");
-    const CsvExportResult result = ExportCsv(*log, path);
-    ASSERT_TRUE(result.ok) << result.error << ": " << result.detail;
+    const Result result = ExportCsv(*log, path);
+    ASSERT_TRUE(result.ok()) << result.text << ": " << result.detail;
 
     const std::string text = ReadFile(path);
     EXPECT_EQ(text.find('\r'), std::string::npos);
@@ -173,7 +173,7 @@ TEST_F(CsvExportTest, ProgressIsReportedAtMostAbout500TimesAndEmptyLogsGiveTwoLi
         EXPECT_TRUE(ExportCsv(*log, Path("p.csv"), [&](int64_t done, int64_t total) {
                         EXPECT_EQ(total, n);
                         points.push_back(done);
-                    }).ok);
+                    }).ok());
         return points;
     };
     EXPECT_EQ(progressOf(0).size(), 1u);  // the window is shown, nothing more
@@ -195,7 +195,7 @@ TEST_F(CsvExportTest, ProgressIsReportedAtMostAbout500TimesAndEmptyLogsGiveTwoLi
     // A frame count that the columns do not back is cut to what they hold.
     LogData hollow;
     hollow.frameCount = 1000;
-    ASSERT_TRUE(ExportCsv(hollow, Path("p.csv")).ok);
+    ASSERT_TRUE(ExportCsv(hollow, Path("p.csv")).ok());
     EXPECT_EQ(ReadFile(Path("p.csv")), CsvHeaderLines(hollow.config));
 }
 
@@ -203,25 +203,25 @@ TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
     auto log = MakeLog(2, [](int, int) { return 1.0f; });
     fs::create_directories(m_dir / "folder.csv");
     for (const char* name : {"missing/run.csv", "folder.csv"}) {
-        const CsvExportResult result = ExportCsv(*log, Path(name));
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.error, "There was an error opening the file") << name;
+        const Result result = ExportCsv(*log, Path(name));
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.text, "There was an error opening the file") << name;
         EXPECT_FALSE(result.detail.empty());
     }
 
     // Replacing an existing export: on success the whole new text, no temporary left behind.
     const std::string path = Path("run.csv");
     { std::ofstream(path) << "old"; }
-    ASSERT_TRUE(ExportCsv(*log, path).ok);
+    ASSERT_TRUE(ExportCsv(*log, path).ok());
     EXPECT_EQ(ReadFile(path).substr(0, 13), "Point Number,");
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
 
     if (::geteuid() != 0) {  // permissions do not stop root
         { std::ofstream(path) << "old"; }
         fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
-        const CsvExportResult result = ExportCsv(*log, path);
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.error, "There was an error opening the file");
+        const Result result = ExportCsv(*log, path);
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.text, "There was an error opening the file");
         EXPECT_EQ(ReadFile(path), "old");
     }
 }

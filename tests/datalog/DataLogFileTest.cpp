@@ -42,8 +42,8 @@ uint8_t* FrameAt(std::vector<uint8_t>& bytes, int frame) {
 
 LogData Load(const std::vector<uint8_t>& bytes) {
     LogData log;
-    LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    EXPECT_TRUE(r.ok()) << r.message;
+    Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    EXPECT_TRUE(r.ok()) << r.text;
     return log;
 }
 
@@ -81,11 +81,11 @@ TEST(DataLogFile, ReadsEverySlotAndWritesTheSameBytesBack) {
     ASSERT_TRUE(WriteSampleLog(dir / "a.dl", o));
     LogData fromFile;
     int64_t lastDone = -1, lastTotal = -1;
-    LoadResult r = ReadDataLog(dir / "a.dl", fromFile, [&](int64_t done, int64_t total) {
+    Result r = ReadDataLog(dir / "a.dl", fromFile, [&](int64_t done, int64_t total) {
         EXPECT_GE(done, lastDone);
         lastDone = done, lastTotal = total;
     });
-    ASSERT_TRUE(r.ok()) << r.message;
+    ASSERT_TRUE(r.ok()) << r.text;
     EXPECT_EQ((std::pair{lastDone, lastTotal}), (std::pair<int64_t, int64_t>{700, 700}));
     for (int s = 0; s < kSlotCount; ++s) {
         ASSERT_EQ(0, std::memcmp(fromFile.values[s].data(), log.values[s].data(), 701 * 4)) << s;
@@ -195,43 +195,43 @@ TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheO
 
     auto magic = good;
     magic[0] ^= 1;
-    LoadResult r = read("magic.dl", magic);
-    EXPECT_EQ(r.status, LoadStatus::WrongMagic);
-    EXPECT_EQ(r.message, "Magic Number does not match");
+    Result r = read("magic.dl", magic);
+    EXPECT_EQ(r.kind, ErrorKind::WrongMagic);
+    EXPECT_EQ(r.text, "Magic Number does not match");
 
     for (auto [major, minor] : {std::pair{0u, 3u}, {1u, 4u}, {0u, 5u}}) {
         auto version = good;
         StoreU32(version.data() + 4, major);
         StoreU32(version.data() + 8, minor);
         r = read("version.dl", version);
-        EXPECT_EQ(r.status, LoadStatus::WrongVersion);
-        EXPECT_EQ(r.message, kVersionUnrecognizedText);
+        EXPECT_EQ(r.kind, ErrorKind::WrongVersion);
+        EXPECT_EQ(r.text, kVersionUnrecognizedText);
     }
 
     for (size_t size : {size_t(0), size_t(3), size_t(11), size_t(100), kFramesOffset - 1}) {
         r = read("short.dl", std::vector<uint8_t>(good.begin(), good.begin() + long(size)));
-        EXPECT_EQ(r.status, LoadStatus::Unreadable) << size;
-        EXPECT_NE(r.message.find("too short"), std::string::npos) << r.message;
+        EXPECT_EQ(r.kind, ErrorKind::Unreadable) << size;
+        EXPECT_NE(r.text.find("too short"), std::string::npos) << r.text;
     }
 
     fs::create_directory(dir / "folder.dl");
     WriteBytes(dir / "locked.dl", good);
     fs::permissions(dir / "locked.dl", fs::perms::none);
-    for (auto [name, text] : {std::pair{"missing.dl", "No such file"},
-                              {"folder.dl", "folder"},
-                              {"locked.dl", "Permission denied"}}) {
+    for (auto [name, text, kind] : {std::tuple{"missing.dl", "No such file", ErrorKind::CannotOpen},
+                                    {"folder.dl", "folder", ErrorKind::Unreadable},
+                                    {"locked.dl", "Permission denied", ErrorKind::CannotOpen}}) {
         if (std::string(name) == "locked.dl" && ::geteuid() == 0) continue;  // root reads anything
         r = ReadDataLog(dir / name, log);
-        EXPECT_EQ(r.status, LoadStatus::Unreadable);
-        EXPECT_NE(r.message.find(text), std::string::npos) << r.message;
+        EXPECT_EQ(r.kind, kind) << name;
+        EXPECT_NE(r.text.find(text), std::string::npos) << r.text;
     }
     EXPECT_TRUE(log.Empty());
 
     // The two steps: a rejected file never reaches the log.
     LogData kept = Load(good);
     DataLogReader reader;
-    EXPECT_EQ(reader.Open(dir / "magic.dl").status, LoadStatus::WrongMagic);
-    EXPECT_EQ(reader.ReadInto(kept).status, LoadStatus::Unreadable);
+    EXPECT_EQ(reader.Open(dir / "magic.dl").kind, ErrorKind::WrongMagic);
+    EXPECT_EQ(reader.ReadInto(kept).kind, ErrorKind::Unreadable);
     EXPECT_EQ(kept.frameCount, 2);
 
     // A failed save leaves the old file whole and no temporary behind.

@@ -24,8 +24,8 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 LogData Load(const std::vector<uint8_t>& bytes) {
     LogData log;
-    LoadResult r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    EXPECT_TRUE(r.ok()) << r.message;
+    Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    EXPECT_TRUE(r.ok()) << r.text;
     return log;
 }
 

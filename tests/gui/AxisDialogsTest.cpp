@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(m_doc->TimeOfFrame(frame), 0.0f);
 
         const std::string path = WriteLog("comparison.dl", 300, 2);
-        QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok);
+        QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok());
         m_doc->SetComparisonLoaded(true, path);
         m_prefs->SaveAutoZero(kRpm, 20000, 1);  // above the maximum: never found
         AcceptNextDialog();

@@ -63,7 +63,7 @@ class ValuesViewTest : public QObject {
 
     void LoadComparison(int frames, double rate, float zeroTime = 0) {
         const std::string path = WriteLog("comparison.dl", frames, rate, 2, zeroTime);
-        QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok);
+        QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok());
         m_doc->SetComparisonLoaded(true, path);
         m_doc->ComputeComparisonStats(0, m_doc->Comparison().frameCount);
         m_doc->UpdateAllViews(nullptr, kHintRebuild);
