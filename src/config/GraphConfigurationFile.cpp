@@ -91,7 +91,7 @@ void DeserializeGraphConfiguration(const uint8_t* data, size_t size, GraphConfig
     // Overlaying the file on the current image fills a short file's blocks as far as it
     // reaches, down to single bytes of a record, and keeps the rest.
     GraphConfigurationBytes bytes = SerializeGraphConfiguration(config);
-    std::memcpy(bytes.data(), data, std::min(size, bytes.size()));
+    if (size > 0) std::memcpy(bytes.data(), data, std::min(size, bytes.size()));
     const uint8_t* p = bytes.data();
     for (GraphView& view : config.views) {
         std::memcpy(view.title, p, kViewTitleSize);
