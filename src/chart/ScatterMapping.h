@@ -3,8 +3,6 @@
 /// of each range falls on the centre of the first pixel (left, bottom), the high end on the
 /// centre of the last pixel (right, top).
 
-#include <cmath>
-
 namespace quillon {
 
 class ScatterMapping {
@@ -30,8 +28,9 @@ public:
         const double u = PixelX(x);
         const double v = PixelY(y);
         if (!(u >= -0.5 && u < m_width - 0.5 && v >= -0.5 && v < m_height - 0.5)) return false;
-        *px = int(std::floor(u + 0.5));
-        *py = int(std::floor(v + 0.5));
+        // Both are at least 0 here, so truncation rounds to the nearest pixel.
+        *px = int(u + 0.5);
+        *py = int(v + 0.5);
         return true;
     }
 

@@ -13,46 +13,29 @@ bool ValidChannel(int c) {
     return c >= 1 && c <= kSlotCount;
 }
 
-/// n values of channel c; frames the column does not reach get `missing`.
-void CopyChannel(const LogData& log, int c, size_t n, float missing, std::vector<float>& out) {
-    out.assign(n, missing);
-    if (!ValidChannel(c)) return;
+/// The values of channel c and how many frames its column reaches (none for a bad channel).
+struct Source {
+    const float* values = nullptr;
+    size_t count = 0;
+};
+Source SourceOf(const LogData& log, int c, size_t n) {
+    if (!ValidChannel(c)) return {};
     const Column<float>& column = log.values[size_t(c - 1)];
-    if (!column.data()) return;
-    std::copy_n(column.data(), std::min(n, column.size()), out.begin());
+    return column.data() ? Source{column.data(), std::min(n, column.size())} : Source{};
 }
 
 }  // namespace
 
-bool ScatterPlotData::IsDrawable(float x, float y) {
-    return x != kNoValue && y != kNoValue && std::isfinite(x) && std::isfinite(y);
-}
-
-int ScatterPlotData::RampIndex(float value, float cmin, float cmax) {
-    float v = (value - cmin) / (cmax - cmin);
-    if (!(v >= 0.0f)) v = 0.0f;  // below the range, or not a number
-    if (v > 1.0f) v = 1.0f;
-    return int(v * 100.0f);
+float ScatterPlotData::ValueAt(int channel, int i) const {
+    if (!m_log || !ValidChannel(channel) || i < 0) return 0.0f;
+    const Column<float>& column = m_log->values[size_t(channel - 1)];
+    return column.data() && size_t(i) < column.size() ? column[size_t(i)] : 0.0f;
 }
 
 void ScatterPlotData::Build(const LogData& log, int pointCount, const ScatterSelection& s) {
     const size_t n = size_t(std::max(pointCount, 0));
-    CopyChannel(log, s.xChannel, n, kNoValue, m_x);
-    CopyChannel(log, s.yChannel, n, kNoValue, m_y);
-    CopyChannel(log, s.colorChannel, n, 0.0f, m_color);
-    CopyChannel(log, 1, n, 0.0f, m_time);
-
-    if (s.filterEnabled) {
-        std::vector<float> filter;
-        CopyChannel(log, s.filterChannel, n, kNoValue, filter);
-        for (size_t i = 0; i < n; ++i) {
-            // A value that is not a number lies inside no range, so it is left out as well.
-            if (filter[i] >= s.lower && filter[i] <= s.upper) continue;
-            m_x[i] = kNoValue;
-            m_y[i] = kNoValue;
-        }
-    }
-
+    m_log = &log;
+    m_colorChannel = s.colorChannel;
     if (s.filterEnabled && s.colorChannel == s.filterChannel) {
         m_colorMin = s.lower;
         m_colorMax = s.upper;
@@ -63,23 +46,46 @@ void ScatterPlotData::Build(const LogData& log, int pointCount, const ScatterSel
         m_colorMin = m_colorMax = 0.0f;
     }
 
-    m_ramp.resize(n);
-    m_drawn = 0;
-    m_xExtent = {};
-    m_yExtent = {};
+    // One pass copies x and y, leaves out the filtered frames and finds the extents; the
+    // extents live in locals, as members would be stored again for every point.
+    const Source xs = SourceOf(log, s.xChannel, n);
+    const Source ys = SourceOf(log, s.yChannel, n);
+    const Source fs = s.filterEnabled ? SourceOf(log, s.filterChannel, n) : Source{};
+    m_x.resize(n);
+    m_y.resize(n);
+    int drawn = 0;
+    ScatterExtent xe, ye;
     for (size_t i = 0; i < n; ++i) {
-        m_ramp[i] = uint8_t(RampIndex(m_color[i], m_colorMin, m_colorMax));
-        if (!IsDrawable(m_x[i], m_y[i])) continue;
-        if (m_drawn++ == 0) {
-            m_xExtent = {m_x[i], m_x[i]};
-            m_yExtent = {m_y[i], m_y[i]};
+        float x = i < xs.count ? xs.values[i] : kNoValue;
+        float y = i < ys.count ? ys.values[i] : kNoValue;
+        if (s.filterEnabled) {
+            const float f = i < fs.count ? fs.values[i] : kNoValue;
+            // A value that is not a number lies inside no range, so it is left out as well.
+            if (!(f >= s.lower && f <= s.upper)) x = y = kNoValue;
+        }
+        m_x[i] = x;
+        m_y[i] = y;
+        if (!IsDrawable(x, y)) continue;
+        if (drawn++ == 0) {
+            xe = {x, x};
+            ye = {y, y};
             continue;
         }
-        m_xExtent.minimum = std::min(m_xExtent.minimum, m_x[i]);
-        m_xExtent.maximum = std::max(m_xExtent.maximum, m_x[i]);
-        m_yExtent.minimum = std::min(m_yExtent.minimum, m_y[i]);
-        m_yExtent.maximum = std::max(m_yExtent.maximum, m_y[i]);
+        xe = {std::min(xe.minimum, x), std::max(xe.maximum, x)};
+        ye = {std::min(ye.minimum, y), std::max(ye.maximum, y)};
     }
+    m_drawn = drawn;
+    m_xExtent = xe;
+    m_yExtent = ye;
+
+    const float cmin = m_colorMin;
+    const float cmax = m_colorMax;
+    const Source cs = SourceOf(log, s.colorChannel, n);
+    m_ramp.resize(n);
+    for (size_t i = 0; i < cs.count; ++i)
+        m_ramp[i] = uint8_t(RampIndex(cs.values[i], cmin, cmax));
+    std::fill(m_ramp.begin() + ptrdiff_t(cs.count), m_ramp.end(),
+              uint8_t(RampIndex(0.0f, cmin, cmax)));
 }
 
 }  // namespace quillon

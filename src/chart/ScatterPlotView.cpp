@@ -52,6 +52,12 @@ void ScatterPlotView::SetPlot(ScatterPlotData data, const Texts& texts,
     InvalidateRaster();
 }
 
+ScatterPlotData ScatterPlotView::TakeData() {
+    m_rasterValid = false;
+    m_hoverFrame = -1;
+    return std::move(m_data);
+}
+
 void ScatterPlotView::ZoomAt(const QPointF& pos, double factor) {
     const QRect plot = PlotRect();
     const ScatterMapping m = MappingFor(plot, 1.0);
@@ -139,8 +145,8 @@ const QImage& ScatterPlotView::Raster(const QRect& plot, qreal pixelRatio) const
         return m_rasterImage;
     const ScatterMapping mapping = MappingFor(plot, pixelRatio);
     m_raster.Bin(m_data.X().data(), m_data.Y().data(), m_data.Size(), mapping);
-    m_rasterImage = m_raster.Paint(m_data.RampIndices().data(), CGDIPColorLegend::Ramp().data(),
-                                   DotRadius(pixelRatio));
+    m_raster.Paint(m_data.RampIndices().data(), CGDIPColorLegend::Ramp().data(),
+                   DotRadius(pixelRatio), m_rasterImage);
     m_rasterImage.setDevicePixelRatio(pixelRatio);
     m_rasterValid = true;
     m_rasterSize = plot.size();
@@ -267,12 +273,13 @@ void ScatterPlotView::DrawAxes(QPainter& painter, const Frame& f, qreal pixelRat
 
 void ScatterPlotView::DrawReadout(QPainter& painter, const QRect& plot, const QPointF& at) const {
     const size_t i = size_t(m_hoverFrame);
+    const int frame = m_hoverFrame;
     const QStringList lines = {
         m_texts.xTitle + QStringLiteral(": ") + FormatDouble(m_texts.xFormat, m_data.X()[i]),
         m_texts.yTitle + QStringLiteral(": ") + FormatDouble(m_texts.yFormat, m_data.Y()[i]),
         m_texts.colorTitle + QStringLiteral(": ") +
-            FormatDouble(m_texts.colorFormat, m_data.ColorValues()[i]),
-        tr("Time") + QStringLiteral(": ") + FormatDouble(m_texts.timeFormat, m_data.Times()[i]),
+            FormatDouble(m_texts.colorFormat, m_data.ColorValue(frame)),
+        tr("Time") + QStringLiteral(": ") + FormatDouble(m_texts.timeFormat, m_data.Time(frame)),
     };
     const QFontMetrics fm(font());
     int width = 0;

@@ -35,6 +35,8 @@ public:
     void SetPlot(ScatterPlotData data, const Texts& texts, const ScatterRange& xFallback,
                  const ScatterRange& yFallback);
     const ScatterPlotData& Data() const { return m_data; }
+    /// Hands the points back (with their buffers) for the next rebuild to reuse.
+    ScatterPlotData TakeData();
     const Texts& PlotTexts() const { return m_texts; }
 
     ScatterRange XRange() const { return m_x; }

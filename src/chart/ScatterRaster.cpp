@@ -13,10 +13,14 @@ void ScatterRaster::Bin(const float* x, const float* y, int n, const ScatterMapp
     m_top.assign(size_t(m_width) * size_t(m_height), -1);
     if (m_top.empty()) return;
     int32_t* top = m_top.data();
+    // A local copy, so that the stores into the grid cannot be taken to change it.
+    const ScatterMapping m = mapping;
+    constexpr float kNoValue = ScatterPlotData::kNoValue;
     for (int i = 0; i < n; ++i) {
-        if (!ScatterPlotData::IsDrawable(x[i], y[i])) continue;
+        // ToPixel refuses values that are not numbers; the no-value marker is refused here.
+        if (x[i] == kNoValue || y[i] == kNoValue) continue;
         int px, py;
-        if (!mapping.ToPixel(x[i], y[i], &px, &py)) continue;
+        if (!m.ToPixel(x[i], y[i], &px, &py)) continue;
         top[size_t(py) * size_t(m_width) + size_t(px)] = i;
     }
 }
@@ -49,16 +53,19 @@ int ScatterRaster::NearestFrame(double px, double py, double radius) const {
     return best;
 }
 
-QImage ScatterRaster::Paint(const uint8_t* rampIndex, const QRgb* ramp, int dotRadius) const {
-    QImage image(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) return image;
-    image.fill(Qt::transparent);
+void ScatterRaster::Paint(const uint8_t* rampIndex, const QRgb* ramp, int dotRadius,
+                          QImage& image) {
+    if (image.size() != QSize(m_width, m_height) ||
+        image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = QImage(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return;
     const int r = std::max(dotRadius, 0);
     const size_t w = size_t(m_width);
 
     // The frame on top of a pixel is the latest frame binned within the dot's reach: a maximum
     // over a square, taken along the rows and then along the columns.
-    std::vector<int32_t> rows(m_top.size(), -1);
+    m_rows.assign(m_top.size(), -1);
+    std::vector<int32_t>& rows = m_rows;
     for (int y = 0; y < m_height; ++y) {
         const int32_t* in = m_top.data() + size_t(y) * w;
         int32_t* out = rows.data() + size_t(y) * w;
@@ -69,7 +76,8 @@ QImage ScatterRaster::Paint(const uint8_t* rampIndex, const QRgb* ramp, int dotR
                 out[k] = std::max(out[k], in[x]);
         }
     }
-    std::vector<int32_t> line(w);
+    m_line.resize(w);
+    std::vector<int32_t>& line = m_line;
     for (int y = 0; y < m_height; ++y) {
         std::fill(line.begin(), line.end(), -1);
         const int y1 = std::min(y + r, m_height - 1);
@@ -80,9 +88,8 @@ QImage ScatterRaster::Paint(const uint8_t* rampIndex, const QRgb* ramp, int dotR
         }
         auto* pixels = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (size_t x = 0; x < w; ++x)
-            if (line[x] >= 0) pixels[x] = ramp[rampIndex[line[x]]];
+            pixels[x] = line[x] >= 0 ? ramp[rampIndex[line[x]]] : 0;
     }
-    return image;
 }
 
 }  // namespace quillon

@@ -29,13 +29,16 @@ public:
     int NearestFrame(double px, double py, double radius) const;
 
     /// Square dots of side 2 x dotRadius + 1 around every binned pixel, each in
-    /// ramp[rampIndex[frame]], later frames covering earlier ones; transparent elsewhere.
-    QImage Paint(const uint8_t* rampIndex, const QRgb* ramp, int dotRadius) const;
+    /// ramp[rampIndex[frame]], later frames covering earlier ones; transparent elsewhere. The
+    /// image is reused when it already has the grid's size.
+    void Paint(const uint8_t* rampIndex, const QRgb* ramp, int dotRadius, QImage& image);
 
 private:
     int m_width = 0;
     int m_height = 0;
-    std::vector<int32_t> m_top;  // row-major, -1 for an empty pixel
+    std::vector<int32_t> m_top;   // row-major, -1 for an empty pixel
+    std::vector<int32_t> m_rows;  // the same after the maximum along the rows
+    std::vector<int32_t> m_line;
 };
 
 }  // namespace quillon

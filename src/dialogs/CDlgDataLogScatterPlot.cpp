@@ -205,7 +205,7 @@ void CDlgDataLogScatterPlot::Rebuild() {
     ScatterSelection s = m_selection;
     s.lower = float(m_lower->Value());
     s.upper = float(m_upper->Value());
-    ScatterPlotData data;
+    ScatterPlotData data = m_plot->TakeData();
     data.Build(log, m_doc.GetDisplayLength(), s);
 
     auto name = [&](int c) { return FromAnsi(GetChannelName(log.config, c)); };

@@ -160,7 +160,8 @@ private slots:
         ScatterRaster raster;
         raster.Bin(x.data(), y.data(), n, m);
         for (int r : {0, 1, 2}) {
-            const QImage binned = raster.Paint(ramp.data(), CGDIPColorLegend::Ramp().data(), r);
+            QImage binned;
+            raster.Paint(ramp.data(), CGDIPColorLegend::Ramp().data(), r, binned);
             QCOMPARE(binned, NaivePicture(x, y, ramp, m, r));
         }
         int px = 0, py = 0;
