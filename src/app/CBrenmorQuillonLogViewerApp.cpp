@@ -12,6 +12,7 @@
 #include "app/CDataLogFrame.h"
 #include "app/CMessageBoxPrompt.h"
 #include "app/CRecentFileList.h"
+#include "app/ScreenshotTargets.h"
 #include "app/TextConversion.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
@@ -53,7 +54,8 @@ IPrompt& CBrenmorQuillonLogViewerApp::Prompt() {
 QString CBrenmorQuillonLogViewerApp::Usage() {
     return QStringLiteral(
         "usage: quillon-viewer [LOG]\n"
-        "       quillon-viewer --screenshot OUT.png [--size WxH] [--cursor FRAME] LOG");
+        "       quillon-viewer --screenshot OUT.png [--size WxH] [--cursor FRAME] "
+        "[--compare LOG2] [--show NAME[:ARG]] LOG");
 }
 
 std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
@@ -86,6 +88,18 @@ std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
             const int frame = hasValue ? arguments[++i].toInt(&ok) : -1;
             if (!ok || frame < 0) return fail(QStringLiteral("--cursor wants a frame number >= 0"));
             options.cursorFrame = frame;
+        } else if (arg == QLatin1String("--compare")) {
+            if (!hasValue) return fail(QStringLiteral("--compare needs a LOG2 path"));
+            options.compareFile = arguments[++i];
+        } else if (arg == QLatin1String("--show")) {
+            if (!hasValue) return fail(QStringLiteral("--show needs NAME[:ARG]"));
+            const QString value = arguments[++i];
+            const qsizetype colon = value.indexOf(QLatin1Char(':'));
+            options.show = colon < 0 ? value : value.left(colon);
+            options.showArg = colon < 0 ? QString() : value.mid(colon + 1);
+            if (!FindScreenshotTarget(options.show))
+                return fail(QStringLiteral("--show: unknown name \"%1\"; the names are:\n%2")
+                                .arg(options.show, ScreenshotTargetList().join(QLatin1Char('\n'))));
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             return fail(Usage());
         } else if (arg.startsWith(QLatin1String("--"))) {
@@ -98,8 +112,9 @@ std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
     }
     if (options.Screenshot() && options.file.isEmpty())
         return fail(QStringLiteral("--screenshot needs a LOG to open"));
-    if (!options.Screenshot() && options.cursorFrame >= 0)
-        return fail(QStringLiteral("--cursor is used with --screenshot"));
+    if (!options.Screenshot() &&
+        (options.cursorFrame >= 0 || !options.compareFile.isEmpty() || !options.show.isEmpty()))
+        return fail(QStringLiteral("--cursor, --compare and --show are used with --screenshot"));
     return options;
 }
 
@@ -111,13 +126,8 @@ void CBrenmorQuillonLogViewerApp::CreateDocumentAndFrame() {
     m_prompt = std::make_unique<CMessageBoxPrompt>();
     m_recentFiles = std::make_unique<CRecentFileList>(m_settingsFile);
     m_doc = std::make_unique<CDataLogDoc>(*m_prefs, Prompt());
-    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles);
+    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles, Prompt());
     m_prompt->SetOwner(m_frame.get());
-    if (openPromptAnswer) {
-        m_frame->chooseOpenFile = [this](const QString&, const QString&, const QString&) {
-            return openPromptAnswer();
-        };
-    }
 }
 
 bool CBrenmorQuillonLogViewerApp::InitInstance(const LaunchOptions& options) {
@@ -151,6 +161,17 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
         PrintError(QStringLiteral("%1: the log could not be opened").arg(options.file));
         return false;
     }
+    if (!options.compareFile.isEmpty()) {
+        if (!QFileInfo::exists(options.compareFile)) {
+            PrintError(QStringLiteral("%1: no such file").arg(options.compareFile));
+            return false;
+        }
+        if (!m_frame->LoadComparison(ToCorePath(options.compareFile))) {
+            PrintError(
+                QStringLiteral("%1: the comparison could not be loaded").arg(options.compareFile));
+            return false;
+        }
+    }
     if (options.cursorFrame >= 0) {
         if (options.cursorFrame >= m_doc->GetFrameCount()) {
             PrintError(QStringLiteral("--cursor %1 lies beyond the log's %2 frames")
@@ -169,7 +190,26 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
         QCoreApplication::processEvents();
     }
     m_frame->UpdateCommandUI();
-    const QPixmap shot = m_frame->grab();
+    QWidget* pictured = m_frame.get();
+    std::unique_ptr<QWidget> shown;
+    if (!options.show.isEmpty()) {
+        const ScreenshotTarget* target = FindScreenshotTarget(options.show);
+        QString error;
+        pictured =
+            target ? target->create({*m_frame, *m_doc, *m_prefs, Prompt(), options.showArg}, &error)
+                   : nullptr;
+        if (!pictured) {
+            PrintError(QStringLiteral("--show %1: %2").arg(options.show, error));
+            return false;
+        }
+        if (pictured != m_frame.get()) shown.reset(pictured);
+        pictured->show();
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+    }
+    const QPixmap shot = pictured->grab();
     if (shot.isNull() || !shot.save(options.screenshotPath, "PNG")) {
         PrintError(QStringLiteral("%1: the screenshot could not be written")
                        .arg(QDir::toNativeSeparators(options.screenshotPath)));

@@ -26,6 +26,9 @@ struct LaunchOptions {
     QString screenshotPath;  // --screenshot OUT.png
     QSize size{1280, 800};   // --size WxH
     int cursorFrame = -1;    // --cursor FRAME
+    QString compareFile;     // --compare LOG2: loaded as the comparison log
+    QString show;            // --show NAME[:ARG]: the name of a screenshot target
+    QString showArg;         // its ARG
     bool Screenshot() const { return !screenshotPath.isEmpty(); }
 };
 
@@ -53,17 +56,15 @@ public:
     /// Start-up: preferences, document and window, the command-line log, then the open prompt.
     /// True when a log is open and the window is shown; false ends the program.
     bool InitInstance(const LaunchOptions& options);
-    /// Opens the log without any prompt, lays the window out at the size offscreen, sets the
-    /// cursor and saves a PNG. False with a message on stderr when any step fails.
+    /// Opens the log (and the comparison) without any prompt, lays the window out at the size
+    /// offscreen, sets the cursor and saves a PNG of the window, or of the widget that the
+    /// --show target makes. False with a message on stderr when any step fails.
     bool RunScreenshot(const LaunchOptions& options);
 
     CDataLogFrame* MainFrame() const { return m_frame.get(); }
     CDataLogDoc& Doc() { return *m_doc; }
     CPrefs& Prefs() { return *m_prefs; }
     IPrompt& Prompt();
-
-    /// Set before InitInstance to answer the open prompt without a dialog (tests).
-    std::function<QString()> openPromptAnswer;
 
 private:
     void CreateDocumentAndFrame();

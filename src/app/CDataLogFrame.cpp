@@ -4,13 +4,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QScopeGuard>
@@ -27,22 +28,16 @@
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
 
-#if __has_include("chart/CDataLogView.h")
 #include "chart/CDataLogView.h"
-#define QUILLON_HAVE_CHART_VIEW 1
-#endif
-#if __has_include("views/CDataLogValues.h")
+#include "datalog/Prompt.h"
 #include "views/CDataLogValues.h"
-#define QUILLON_HAVE_VALUES_VIEW 1
-#endif
 
 namespace quillon {
 
 namespace {
 
 const QString kAppTitle = QStringLiteral("Brenmor Quillon Log Viewer");
-const QString kLogFilter = QStringLiteral("Brenmor Quillon Log Viewer Files (*.dl *.dlz)");
-const QString kAllFilesFilter = QStringLiteral("All Files (*)");
+const char* const kLogFilter = "Brenmor Quillon Log Viewer Files (*.dl *.dlz);;All Files (*)";
 
 // The pane sizes the window starts with.
 constexpr int kValuesPaneWidth = 235;
@@ -64,41 +59,218 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-QString DefaultOpenFile(QWidget* owner, const QString& caption, const QString& folder,
-                        const QString& filter) {
-    return QFileDialog::getOpenFileName(owner, caption, folder, filter);
-}
-
 }  // namespace
 
+// ---- the command table --------------------------------------------------------------------
+
+const std::vector<CommandRow>& CDataLogFrame::Commands() {
+    using F = CDataLogFrame;
+    using M = CommandMenu;
+    using R = EnableRule;
+    using K = CommandKind;
+    // A row without a handler is pending until its dialog is connected: shown, but disabled.
+    static const std::vector<CommandRow> rows = {
+        // File
+        {.id = ID_DATALOG_OPEN,
+         .menu = M::File,
+         .text = "&Open Data Log...",
+         .shortcut = "Ctrl+O",
+         .toolbarPosition = 1,
+         .handler = &F::OnFileOpen},
+        {.id = ID_FILE_SAVE,
+         .menu = M::File,
+         .text = "&Save",
+         .shortcut = "Ctrl+S",
+         .toolbarPosition = 2,
+         .tooltip = "Save",
+         .statusTip = "Save the active document",
+         .handler = &F::OnFileSave},
+        {.id = ID_FILE_SAVE_AS,
+         .menu = M::File,
+         .text = "Save &As...",
+         .toolbarPosition = 3,
+         .tooltip = "Save As",
+         .statusTip = "Save the active document with a new name",
+         .handler = &F::OnFileSaveAs},
+        {.id = ID_FILE_EXPORT, .menu = M::File, .text = "Export", .toolbarPosition = 4},
+        {.id = ID_FILE_PROPERTIES,
+         .menu = M::File,
+         .separatorBefore = true,
+         .text = "Properties",
+         .toolbarPosition = 5},
+        {.id = ID_FILE_MRU_FILE1,
+         .menu = M::File,
+         .separatorBefore = true,
+         .text = "Recent File",
+         .rule = R::Never,
+         .kind = K::RecentFiles},
+        {.id = ID_APP_EXIT,
+         .menu = M::File,
+         .separatorBefore = true,
+         .text = "E&xit",
+         .statusTip = "Quit the application; prompts to save the log",
+         .handler = &F::OnAppExit},
+        // View
+        {.id = ID_VIEW_TOOLBAR,
+         .menu = M::View,
+         .text = "&Toolbar",
+         .statusTip = "Show or hide the toolbar",
+         .kind = K::ToolbarToggle},
+        {.id = ID_VIEW_STATUS_BAR,
+         .menu = M::View,
+         .text = "&Status Bar",
+         .statusTip = "Show or hide the status bar",
+         .kind = K::StatusBarToggle},
+        {.id = ID_WINDOW_SPLIT,
+         .menu = M::View,
+         .text = "S&plit",
+         .statusTip = "Move the split between the panes with the arrow keys; Enter ends",
+         .handler = &F::OnWindowSplit},
+        // Tools
+        {.id = ID_AUTOSET_ZERO_TIME,
+         .menu = M::Tools,
+         .text = "Autoset Zero Time",
+         .toolbarPosition = 7},
+        {.id = ID_SET_ZERO_TIME,
+         .menu = M::Tools,
+         .text = "Set Zero Time",
+         .toolbarPosition = 8,
+         .handler = &F::OnSetZeroTime,
+         .rule = R::ZeroTime},
+        {.id = ID_SET_START_POINT,
+         .menu = M::Tools,
+         .separatorBefore = true,
+         .text = "Set Start Point",
+         .toolbarPosition = 9,
+         .handler = &F::OnSetStartPoint,
+         .rule = R::StartPoint},
+        {.id = ID_SET_END_POINT,
+         .menu = M::Tools,
+         .text = "Set End Point",
+         .toolbarPosition = 10,
+         .handler = &F::OnSetEndPoint,
+         .rule = R::EndPoint},
+        {.id = ID_MATH_CHANNELS,
+         .menu = M::Tools,
+         .separatorBefore = true,
+         .text = "Math Channels",
+         .toolbarPosition = 12},
+        {.id = ID_SCATTER_PLOT, .menu = M::Tools, .text = "Scatter Plot", .toolbarPosition = 14},
+        {.id = ID_VIEW_CONFIGURATION,
+         .menu = M::Tools,
+         .text = "View Configuration",
+         .toolbarPosition = 13},
+        {.id = ID_UPGRADE_LOGFILES,
+         .menu = M::Tools,
+         .separatorBefore = true,
+         .text = "Upgrade Logfiles"},
+        // Zoom
+        {.id = ID_ZOOM_IN,
+         .menu = M::Zoom,
+         .text = "Zoom In",
+         .toolbarPosition = 16,
+         .handler = &F::OnZoomIn},
+        {.id = ID_ZOOM_OUT,
+         .menu = M::Zoom,
+         .text = "Zoom Out",
+         .toolbarPosition = 17,
+         .handler = &F::OnZoomOut},
+        {.id = ID_ZOOM_ALL,
+         .menu = M::Zoom,
+         .text = "Zoom All",
+         .toolbarPosition = 18,
+         .handler = &F::OnZoomAll},
+        {.id = ID_ZOOM_LAST,
+         .menu = M::Zoom,
+         .text = "Zoom Last",
+         .toolbarPosition = 19,
+         .handler = &F::OnZoomLast},
+        {.id = ID_UPDATE_STATS,
+         .menu = M::Zoom,
+         .separatorBefore = true,
+         .text = "Update Stats",
+         .toolbarPosition = 20,
+         .handler = &F::OnUpdateStats},
+        // Comparison
+        {.id = ID_COMPARE_DATALOG,
+         .menu = M::Comparison,
+         .text = "Compare Data Log",
+         .toolbarPosition = 22,
+         .handler = &F::OnCompareDataLog},
+        {.id = ID_CLOSE_COMPARISON,
+         .menu = M::Comparison,
+         .text = "Close Comparison",
+         .toolbarPosition = 23,
+         .handler = &F::OnCloseComparison,
+         .rule = R::ComparisonLoaded},
+        {.id = ID_COMPARISON_PROPERTIES,
+         .menu = M::Comparison,
+         .separatorBefore = true,
+         .text = "Properties",
+         .toolbarPosition = 24,
+         .rule = R::ComparisonLoaded},
+        {.id = ID_COMPARISON_AUTOSET_ZERO_TIME,
+         .menu = M::Comparison,
+         .separatorBefore = true,
+         .text = "Autoset Zero Time",
+         .toolbarPosition = 25,
+         .rule = R::ComparisonLoaded},
+        {.id = ID_COMPARISON_SET_ZERO_TIME,
+         .menu = M::Comparison,
+         .text = "Set Zero Time",
+         .toolbarPosition = 26,
+         .handler = &F::OnComparisonSetZeroTime,
+         .rule = R::ComparisonZeroTime},
+        // The menu's nudges move the comparison curves the way the spin's arrows do.
+        {.id = ID_NUDGE_LEFT,
+         .menu = M::Comparison,
+         .text = "Nudge Left",
+         .statusTip = "Move the comparison log 0.1 s earlier",
+         .handler = &F::OnNudgeLeft,
+         .rule = R::ComparisonLoaded},
+        {.id = ID_NUDGE_RIGHT,
+         .menu = M::Comparison,
+         .text = "Nudge Right",
+         .statusTip = "Move the comparison log 0.1 s later",
+         .handler = &F::OnNudgeRight,
+         .rule = R::ComparisonLoaded},
+        {.id = ID_NUDGE_SPIN,
+         .toolbarPosition = 27,
+         .rule = R::ComparisonLoaded,
+         .kind = K::NudgeSpin},
+        // Help
+        {.id = ID_APP_ABOUT,
+         .menu = M::Help,
+         .text = "&About Brenmor Quillon Log Viewer...",
+         .statusTip = "Display program information and version number",
+         .handler = &F::OnAppAbout},
+        // Shortcuts without a menu item
+        {.id = ID_FILE_NEW, .text = "New", .shortcut = "Ctrl+N", .handler = &F::OnFileNew},
+        {.id = ID_NEXT_PANE, .text = "Next Pane", .shortcut = "F6", .handler = &F::OnNextPane},
+        // Two panes: the previous one is the next one.
+        {.id = ID_PREV_PANE,
+         .text = "Previous Pane",
+         .shortcut = "Shift+F6",
+         .handler = &F::OnNextPane},
+    };
+    return rows;
+}
+
+// ---- construction -------------------------------------------------------------------------
+
 CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& recentFiles,
-                             QWidget* parent)
-    : QMainWindow(parent), m_doc(doc), m_prefs(prefs), m_recentFiles(recentFiles) {
+                             IPrompt& prompt, QWidget* parent)
+    : QMainWindow(parent),
+      m_doc(doc),
+      m_prefs(prefs),
+      m_recentFiles(recentFiles),
+      m_prompt(prompt) {
     setObjectName(QStringLiteral("DataLogFrame"));
     setWindowIcon(CToolbarImages::AppIcon());
     setAcceptDrops(true);
-    chooseOpenFile = [this](const QString& caption, const QString& folder, const QString& filter) {
-        return DefaultOpenFile(this, caption, folder, filter);
-    };
-    chooseCompareFile = chooseOpenFile;
-    chooseSaveFile = [this](const QString& caption, const QString& folder, const QString& filter) {
-        return QFileDialog::getSaveFileName(this, caption, folder, filter);
-    };
-    askSaveChanges = [this](const QString& text) {
-        return QMessageBox::warning(this, kAppTitle, text,
-                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                    QMessageBox::Yes);
-    };
-
-    CreateActions();
     CreateClient();
-    CreateMenus();
+    CreateCommands();
     m_doc.AddView(this);
-
-    m_idleTimer = new QTimer(this);
-    m_idleTimer->setInterval(250);
-    connect(m_idleTimer, &QTimer::timeout, this, &CDataLogFrame::UpdateCommandUI);
-    m_idleTimer->start();
     UpdateTitle();
     UpdateCommandUI();
 }
@@ -108,94 +280,15 @@ CDataLogFrame::~CDataLogFrame() {
     m_doc.RemoveView(this);
 }
 
-// ---- construction -------------------------------------------------------------------------
-
-QAction* CDataLogFrame::AddCommand(int id, const QString& text, void (CDataLogFrame::*handler)()) {
-    auto* action = new QAction(text, this);
-    action->setData(id);
-    if (handler) connect(action, &QAction::triggered, this, handler);
-    m_actions[id] = action;
-    return action;
-}
-
-void CDataLogFrame::CreateActions() {
-    using F = CDataLogFrame;
-    AddCommand(ID_DATALOG_OPEN, QStringLiteral("&Open Data Log..."), &F::OnFileOpen)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* save = AddCommand(ID_FILE_SAVE, QStringLiteral("&Save"), &F::OnFileSave);
-    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    save->setToolTip(QStringLiteral("Save"));
-    save->setStatusTip(QStringLiteral("Save the active document"));
-    QAction* saveAs = AddCommand(ID_FILE_SAVE_AS, QStringLiteral("Save &As..."), &F::OnFileSaveAs);
-    saveAs->setToolTip(QStringLiteral("Save As"));
-    saveAs->setStatusTip(QStringLiteral("Save the active document with a new name"));
-    AddCommand(ID_FILE_EXPORT, QStringLiteral("Export"), &F::OnPendingCommand);
-    AddCommand(ID_FILE_PROPERTIES, QStringLiteral("Properties"), &F::OnPendingCommand);
-    AddCommand(ID_APP_EXIT, QStringLiteral("E&xit"), &F::OnAppExit)
-        ->setStatusTip(QStringLiteral("Quit the application; prompts to save the log"));
-
-    AddCommand(ID_AUTOSET_ZERO_TIME, QStringLiteral("Autoset Zero Time"), &F::OnPendingCommand);
-    AddCommand(ID_SET_ZERO_TIME, QStringLiteral("Set Zero Time"), &F::OnSetZeroTime);
-    AddCommand(ID_SET_START_POINT, QStringLiteral("Set Start Point"), &F::OnSetStartPoint);
-    AddCommand(ID_SET_END_POINT, QStringLiteral("Set End Point"), &F::OnSetEndPoint);
-    AddCommand(ID_MATH_CHANNELS, QStringLiteral("Math Channels"), &F::OnPendingCommand);
-    AddCommand(ID_SCATTER_PLOT, QStringLiteral("Scatter Plot"), &F::OnPendingCommand);
-    AddCommand(ID_VIEW_CONFIGURATION, QStringLiteral("View Configuration"), &F::OnPendingCommand);
-    AddCommand(ID_UPGRADE_LOGFILES, QStringLiteral("Upgrade Logfiles"), &F::OnPendingCommand);
-
-    AddCommand(ID_ZOOM_IN, QStringLiteral("Zoom In"), &F::OnZoomIn);
-    AddCommand(ID_ZOOM_OUT, QStringLiteral("Zoom Out"), &F::OnZoomOut);
-    AddCommand(ID_ZOOM_ALL, QStringLiteral("Zoom All"), &F::OnZoomAll);
-    AddCommand(ID_ZOOM_LAST, QStringLiteral("Zoom Last"), &F::OnZoomLast);
-    AddCommand(ID_UPDATE_STATS, QStringLiteral("Update Stats"), &F::OnUpdateStats);
-
-    AddCommand(ID_COMPARE_DATALOG, QStringLiteral("Compare Data Log"), &F::OnCompareDataLog);
-    AddCommand(ID_CLOSE_COMPARISON, QStringLiteral("Close Comparison"), &F::OnCloseComparison);
-    AddCommand(ID_COMPARISON_PROPERTIES, QStringLiteral("Properties"), &F::OnPendingCommand);
-    AddCommand(ID_COMPARISON_AUTOSET_ZERO_TIME, QStringLiteral("Autoset Zero Time"),
-               &F::OnPendingCommand);
-    AddCommand(ID_COMPARISON_SET_ZERO_TIME, QStringLiteral("Set Zero Time"),
-               &F::OnComparisonSetZeroTime);
-    // The menu's nudges move the comparison curves the way the spin's arrows do.
-    AddCommand(ID_NUDGE_LEFT, QStringLiteral("Nudge Left"), &F::OnNudgeLeft)
-        ->setStatusTip(QStringLiteral("Move the comparison log 0.1 s earlier"));
-    AddCommand(ID_NUDGE_RIGHT, QStringLiteral("Nudge Right"), &F::OnNudgeRight)
-        ->setStatusTip(QStringLiteral("Move the comparison log 0.1 s later"));
-
-    AddCommand(ID_APP_ABOUT, QStringLiteral("&About Brenmor Quillon Log Viewer..."), &F::OnAppAbout)
-        ->setStatusTip(QStringLiteral("Display program information and version number"));
-
-    // Accelerators without a menu item of their own.
-    QAction* fileNew = AddCommand(ID_FILE_NEW, QStringLiteral("New"), &F::OnFileNew);
-    fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    addAction(fileNew);
-    auto* nextPane = new QAction(this);
-    nextPane->setShortcut(QKeySequence(Qt::Key_F6));
-    connect(nextPane, &QAction::triggered, this, &F::OnNextPane);
-    addAction(nextPane);
-    auto* previousPane = new QAction(this);
-    previousPane->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    connect(previousPane, &QAction::triggered, this, &F::OnPreviousPane);
-    addAction(previousPane);
-}
-
 void CDataLogFrame::CreateClient() {
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(QStringLiteral("DataLogSplitter"));
     m_splitter->setChildrenCollapsible(false);
-#ifdef QUILLON_HAVE_VALUES_VIEW
     m_valuesPane = new CDataLogValues(m_doc, m_prefs, m_splitter);
-#else
-    m_valuesPane = new QWidget(m_splitter);
-#endif
     m_valuesPane->setObjectName(QStringLiteral("ValuesPane"));
     m_valuesPane->setMinimumWidth(40);
     m_valuesPane->resize(kValuesPaneWidth, kValuesPaneHeight);
-#ifdef QUILLON_HAVE_CHART_VIEW
     m_chartPane = new CDataLogView(m_doc, m_prefs, m_splitter);
-#else
-    m_chartPane = new QWidget(m_splitter);
-#endif
     m_chartPane->setObjectName(QStringLiteral("ChartPane"));
     m_chartPane->resize(kChartPaneWidth, kChartPaneHeight);
     m_splitter->addWidget(m_valuesPane);
@@ -208,86 +301,71 @@ void CDataLogFrame::CreateClient() {
         std::clamp(m_valuesPane->sizeHint().width(), kValuesPaneWidth, kValuesPaneWidth * 3 / 2);
     m_splitter->setSizes({valuesWidth, kChartPaneWidth});
     setCentralWidget(m_splitter);
-
-    m_toolbar = new CDataLogToolbar([this](int id) { return Action(id); }, this);
-    addToolBar(Qt::TopToolBarArea, m_toolbar);
-    connect(m_toolbar->NudgeSpin(), &CNudgeSpin::deltaPos, this, &CDataLogFrame::OnNudge);
+    // The status bar and the enable rules follow the chart's cursor and zoom.
+    connect(m_chartPane, &CDataLogView::cursorChanged, this, &CDataLogFrame::UpdateCommandUI);
+    connect(m_chartPane, &CDataLogView::zoomRangeChanged, this, &CDataLogFrame::UpdateCommandUI);
 
     m_statusBar = new CDataLogStatusBar(this);
     setStatusBar(m_statusBar);
 }
 
-void CDataLogFrame::CreateMenus() {
+void CDataLogFrame::CreateCommands() {
+    std::vector<CDataLogToolbar::Item> toolbarItems;
+    for (const CommandRow& row : Commands()) {
+        if (row.kind == CommandKind::NudgeSpin || row.kind == CommandKind::ToolbarToggle) {
+            if (row.toolbarPosition > 0)
+                toolbarItems.push_back({row.toolbarPosition, row.id, nullptr, false});
+            continue;  // made with the toolbar below
+        }
+        auto* action = new QAction(QString::fromUtf8(row.text), this);
+        action->setData(row.id);
+        if (*row.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
+        if (*row.tooltip) action->setToolTip(QString::fromUtf8(row.tooltip));
+        if (*row.statusTip) action->setStatusTip(QString::fromUtf8(row.statusTip));
+        if (row.handler) connect(action, &QAction::triggered, this, row.handler);
+        if (row.kind == CommandKind::StatusBarToggle) {
+            action->setCheckable(true);
+            action->setChecked(true);
+            connect(action, &QAction::toggled, m_statusBar, &QWidget::setVisible);
+        }
+        m_actions[row.id] = action;
+        if (row.toolbarPosition > 0)
+            toolbarItems.push_back({row.toolbarPosition, row.id, action, *row.tooltip != '\0'});
+        // Shortcuts of items that no menu or toolbar carries belong to the window.
+        if (row.menu == CommandMenu::None && row.toolbarPosition == 0) addAction(action);
+    }
+
+    m_toolbar = new CDataLogToolbar(std::move(toolbarItems), this);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+    connect(m_toolbar->NudgeSpin(), &CNudgeSpin::deltaPos, this, &CDataLogFrame::OnNudge);
+
     QMenuBar* bar = menuBar();
-    auto add = [this](QMenu* menu, int id) { menu->addAction(Action(id)); };
-
-    m_fileMenu = bar->addMenu(QStringLiteral("&File"));
-    add(m_fileMenu, ID_DATALOG_OPEN);
-    add(m_fileMenu, ID_FILE_SAVE);
-    add(m_fileMenu, ID_FILE_SAVE_AS);
-    add(m_fileMenu, ID_FILE_EXPORT);
-    m_fileMenu->addSeparator();
-    add(m_fileMenu, ID_FILE_PROPERTIES);
-    m_fileMenu->addSeparator();
-    m_recentAnchor = m_fileMenu->addSeparator();
-    add(m_fileMenu, ID_APP_EXIT);
-    RebuildRecentFileMenu();
-
-    QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    QAction* toolbar = AddCommand(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"), nullptr);
-    toolbar->setCheckable(true);
-    toolbar->setChecked(true);
-    toolbar->setStatusTip(QStringLiteral("Show or hide the toolbar"));
-    connect(toolbar, &QAction::toggled, m_toolbar, &QWidget::setVisible);
-    QAction* status = AddCommand(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"), nullptr);
-    status->setCheckable(true);
-    status->setChecked(true);
-    status->setStatusTip(QStringLiteral("Show or hide the status bar"));
-    connect(status, &QAction::toggled, m_statusBar, &QWidget::setVisible);
-    AddCommand(ID_WINDOW_SPLIT, QStringLiteral("S&plit"), &CDataLogFrame::OnWindowSplit)
-        ->setStatusTip(
-            QStringLiteral("Move the split between the panes with the arrow keys; Enter ends"));
-    add(view, ID_VIEW_TOOLBAR);
-    add(view, ID_VIEW_STATUS_BAR);
-    add(view, ID_WINDOW_SPLIT);
-
-    QMenu* tools = bar->addMenu(QStringLiteral("Tools"));
-    add(tools, ID_AUTOSET_ZERO_TIME);
-    add(tools, ID_SET_ZERO_TIME);
-    tools->addSeparator();
-    add(tools, ID_SET_START_POINT);
-    add(tools, ID_SET_END_POINT);
-    tools->addSeparator();
-    add(tools, ID_MATH_CHANNELS);
-    add(tools, ID_SCATTER_PLOT);
-    add(tools, ID_VIEW_CONFIGURATION);
-    tools->addSeparator();
-    add(tools, ID_UPGRADE_LOGFILES);
-
-    QMenu* zoom = bar->addMenu(QStringLiteral("Zoom"));
-    add(zoom, ID_ZOOM_IN);
-    add(zoom, ID_ZOOM_OUT);
-    add(zoom, ID_ZOOM_ALL);
-    add(zoom, ID_ZOOM_LAST);
-    zoom->addSeparator();
-    add(zoom, ID_UPDATE_STATS);
-
-    QMenu* comparison = bar->addMenu(QStringLiteral("Comparison"));
-    add(comparison, ID_COMPARE_DATALOG);
-    add(comparison, ID_CLOSE_COMPARISON);
-    comparison->addSeparator();
-    add(comparison, ID_COMPARISON_PROPERTIES);
-    comparison->addSeparator();
-    add(comparison, ID_COMPARISON_AUTOSET_ZERO_TIME);
-    add(comparison, ID_COMPARISON_SET_ZERO_TIME);
-    add(comparison, ID_NUDGE_LEFT);
-    add(comparison, ID_NUDGE_RIGHT);
-
-    QMenu* help = bar->addMenu(QStringLiteral("Help"));
-    add(help, ID_APP_ABOUT);
-
-    for (QMenu* menu : bar->findChildren<QMenu*>())
+    const std::pair<CommandMenu, const char*> menus[] = {{CommandMenu::File, "&File"},
+                                                         {CommandMenu::View, "&View"},
+                                                         {CommandMenu::Tools, "Tools"},
+                                                         {CommandMenu::Zoom, "Zoom"},
+                                                         {CommandMenu::Comparison, "Comparison"},
+                                                         {CommandMenu::Help, "Help"}};
+    for (const auto& [which, title] : menus) {
+        QMenu* menu = bar->addMenu(QString::fromLatin1(title));
+        if (which == CommandMenu::File) m_fileMenu = menu;
+        for (const CommandRow& row : Commands()) {
+            if (row.menu != which) continue;
+            if (row.separatorBefore) menu->addSeparator();
+            QAction* action = row.kind == CommandKind::ToolbarToggle ? m_toolbar->toggleViewAction()
+                                                                     : Action(row.id);
+            if (row.kind == CommandKind::ToolbarToggle) {
+                action->setText(QString::fromUtf8(row.text));
+                action->setStatusTip(QString::fromUtf8(row.statusTip));
+                action->setData(row.id);
+                m_actions[row.id] = action;
+            }
+            if (row.kind == CommandKind::RecentFiles) m_recentAnchor = action;
+            menu->addAction(action);
+        }
         connect(menu, &QMenu::aboutToShow, this, &CDataLogFrame::UpdateCommandUI);
+    }
+    RebuildRecentFileMenu();
 }
 
 void CDataLogFrame::RebuildRecentFileMenu() {
@@ -296,15 +374,9 @@ void CDataLogFrame::RebuildRecentFileMenu() {
         action->deleteLater();
     }
     m_recentActions.clear();
+    // The disabled "Recent File" item stands in for an empty list.
     const QStringList files = m_recentFiles.Files();
-    if (files.isEmpty()) {
-        auto* placeholder = new QAction(QStringLiteral("Recent File"), this);
-        placeholder->setData(ID_FILE_MRU_FILE1);
-        placeholder->setEnabled(false);
-        m_fileMenu->insertAction(m_recentAnchor, placeholder);
-        m_recentActions.append(placeholder);
-        return;
-    }
+    m_recentAnchor->setVisible(files.isEmpty());
     for (int i = 0; i < files.size(); ++i) {
         const QString path = files[i];
         auto* action = new QAction(
@@ -338,28 +410,25 @@ CommandState CDataLogFrame::CurrentCommandState() const {
     s.comparisonLoaded = m_doc.IsComparisonLoaded();
     s.comparisonFrameCount = m_doc.IsComparisonLoaded() ? m_doc.Comparison().frameCount : 0;
     s.cursorOnComparison = m_doc.IsCursorOnComparison();
-#ifdef QUILLON_HAVE_CHART_VIEW
-    s.chartView = true;
-#endif
-#ifdef QUILLON_HAVE_VALUES_VIEW
-    s.valuesView = true;
-#endif
-    s.comparisonCommands = true;
-    s.zeroTimeCommands = true;
     return s;
 }
 
 void CDataLogFrame::UpdateCommandUI() {
+    // While a long operation replaces the document's columns nothing may read them.
+    if (m_busy) return;
     const CommandState state = CurrentCommandState();
-    for (auto& [id, action] : m_actions) {
-        const bool enabled = IsCommandEnabled(id, state);
-        if (action->isEnabled() != enabled) action->setEnabled(enabled);
+    for (const CommandRow& row : Commands()) {
+        const bool enabled = row.IsEnabled(state);
+        if (row.kind == CommandKind::NudgeSpin) {
+            m_toolbar->NudgeSpin()->setEnabled(enabled);
+        } else if (row.kind == CommandKind::StatusBarToggle) {
+            // The tick follows the bar however it was hidden.
+            Action(row.id)->setChecked(!m_statusBar->isHidden());
+        } else if (row.kind == CommandKind::Plain) {
+            Action(row.id)->setEnabled(enabled);
+        }
     }
-    if (m_toolbar) {
-        const bool spin = IsCommandEnabled(ID_NUDGE_SPIN, state);
-        if (m_toolbar->NudgeSpin()->isEnabled() != spin) m_toolbar->NudgeSpin()->setEnabled(spin);
-    }
-    if (m_statusBar) m_statusBar->Refresh(&m_doc);
+    m_statusBar->Refresh(&m_doc);
 }
 
 bool CDataLogFrame::ExecuteCommand(int id) {
@@ -389,10 +458,10 @@ void CDataLogFrame::UpdateTitle() {
 }
 
 bool CDataLogFrame::PromptAndOpen() {
-    const QString path =
-        chooseOpenFile(QStringLiteral("Open"), FromCorePath(m_prefs.GetDataLogFolder()),
-                       kLogFilter + QStringLiteral(";;") + kAllFilesFilter);
-    if (path.isEmpty()) return false;
+    const std::string chosen =
+        m_prompt.OpenFileName({"Open", m_prefs.GetDataLogFolder(), "", kLogFilter});
+    if (chosen.empty()) return false;
+    const QString path = FromCorePath(chosen);
     return OpenDocumentFile(path);
 }
 
@@ -418,11 +487,11 @@ bool CDataLogFrame::RunWithProgress(const QString& label,
     // The progress dialog lets events through while the document replaces its columns: the
     // panes must not paint from them and the idle refresh must not read them until the
     // document has announced the change.
-    m_idleTimer->stop();
+    m_busy = true;
     centralWidget()->setUpdatesEnabled(false);
     const auto resume = qScopeGuard([this] {
         centralWidget()->setUpdatesEnabled(true);
-        m_idleTimer->start();
+        m_busy = false;
     });
     WaitCursor wait;
     QProgressDialog progress(label, QString(), 0, 1000, this);
@@ -440,10 +509,11 @@ bool CDataLogFrame::SaveModified() {
     if (!m_doc.IsModified()) return true;
     const QString path = FromCorePath(m_doc.GetPathName());
     const QString name = path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path).fileName();
-    switch (askSaveChanges(QStringLiteral("Save changes to %1?").arg(name))) {
-        case QMessageBox::Yes:
+    switch (m_prompt.QuestionWithCancel(
+        "", ToCorePath(QStringLiteral("Save changes to %1?").arg(name)))) {
+        case PromptAnswer::Yes:
             return Save();
-        case QMessageBox::No:
+        case PromptAnswer::No:
             return true;
         default:
             return false;
@@ -467,10 +537,13 @@ bool CDataLogFrame::Save() {
 
 bool CDataLogFrame::SaveAs() {
     const QString current = FromCorePath(m_doc.GetPathName());
-    QString path =
-        chooseSaveFile(QStringLiteral("Save As"),
-                       current.isEmpty() ? FromCorePath(m_prefs.GetDataLogFolder()) : current,
-                       QStringLiteral("Brenmor Quillon Log Viewer Files (*.dl)"));
+    FileDialogRequest request{"Save As", m_prefs.GetDataLogFolder(), "",
+                              "Brenmor Quillon Log Viewer Files (*.dl)"};
+    if (!current.isEmpty()) {
+        request.folder = ToCorePath(QFileInfo(current).absolutePath());
+        request.fileName = ToCorePath(QFileInfo(current).fileName());
+    }
+    QString path = FromCorePath(m_prompt.SaveFileName(request));
     if (path.isEmpty()) return false;
     // The log is always written uncompressed: a name that promised .dlz would not open again.
     const QFileInfo info(path);
@@ -527,18 +600,22 @@ void CDataLogFrame::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void CDataLogFrame::OnAppAbout() {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("About Brenmor Quillon Log Viewer"),
-                    QStringLiteral("Brenmor Quillon Log Viewer Version %1\n\n"
-                                   "Strip chart, values, statistics and comparison of "
-                                   "ECU datalogs.")
-                        .arg(QCoreApplication::applicationVersion()),
-                    QMessageBox::Ok, this);
-    box.setIconPixmap(CToolbarImages::AppIcon().pixmap(64, 64));
-    box.exec();
+QDialog* CDataLogFrame::CreateAboutBox() {
+    auto* box =
+        new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About Brenmor Quillon Log Viewer"),
+                        QStringLiteral("Brenmor Quillon Log Viewer Version %1\n\n"
+                                       "Strip chart, values, statistics and comparison of "
+                                       "ECU datalogs.")
+                            .arg(QCoreApplication::applicationVersion()),
+                        QMessageBox::Ok, this);
+    box->setIconPixmap(CToolbarImages::AppIcon().pixmap(64, 64));
+    return box;
 }
 
-void CDataLogFrame::OnPendingCommand() {}
+void CDataLogFrame::OnAppAbout() {
+    std::unique_ptr<QDialog> box(CreateAboutBox());
+    box->exec();
+}
 
 // ---- panes --------------------------------------------------------------------------------
 
@@ -596,14 +673,9 @@ bool CDataLogFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CDataLogFrame::OnNextPane() {
-    QWidget* next = m_chartPane->isAncestorOf(focusWidget()) || focusWidget() == m_chartPane
-                        ? m_valuesPane
-                        : m_chartPane;
+    const bool inChart = m_chartPane->isAncestorOf(focusWidget()) || focusWidget() == m_chartPane;
+    QWidget* next = inChart ? static_cast<QWidget*>(m_valuesPane) : m_chartPane;
     next->setFocus(Qt::TabFocusReason);
-}
-
-void CDataLogFrame::OnPreviousPane() {
-    OnNextPane();  // two panes: the previous one is the next one
 }
 
 // ---- tools --------------------------------------------------------------------------------
@@ -628,33 +700,24 @@ void CDataLogFrame::OnSetEndPoint() {
 // ---- zoom ---------------------------------------------------------------------------------
 
 void CDataLogFrame::OnZoomIn() {
-#ifdef QUILLON_HAVE_CHART_VIEW
-    static_cast<CDataLogView*>(m_chartPane)->ZoomIn();
-#endif
+    m_chartPane->ZoomIn();
 }
 
 void CDataLogFrame::OnZoomOut() {
-#ifdef QUILLON_HAVE_CHART_VIEW
-    static_cast<CDataLogView*>(m_chartPane)->ZoomOut();
-#endif
+    m_chartPane->ZoomOut();
 }
 
 void CDataLogFrame::OnZoomAll() {
-#ifdef QUILLON_HAVE_CHART_VIEW
-    static_cast<CDataLogView*>(m_chartPane)->ZoomAll();
-#endif
+    m_chartPane->ZoomAll();
 }
 
 void CDataLogFrame::OnZoomLast() {
-#ifdef QUILLON_HAVE_CHART_VIEW
-    static_cast<CDataLogView*>(m_chartPane)->ZoomLast();
-#endif
+    m_chartPane->ZoomLast();
 }
 
 void CDataLogFrame::OnUpdateStats() {
-#if defined(QUILLON_HAVE_CHART_VIEW) && defined(QUILLON_HAVE_VALUES_VIEW)
     // The visible window, its last frame included; the whole log when not zoomed.
-    auto* chart = static_cast<CDataLogView*>(m_chartPane);
+    const CDataLogView* chart = m_chartPane;
     int first = 0;
     int end = m_doc.GetFrameCount();
     if (chart->IsZoomed()) {
@@ -662,18 +725,17 @@ void CDataLogFrame::OnUpdateStats() {
         end = std::min(m_doc.GetFrameCount(), m_doc.GetZoomLast() + 1);
     }
     WaitCursor wait;
-    static_cast<CDataLogValues*>(m_valuesPane)->OnUpdateStats(first, end);
-#endif
+    m_valuesPane->OnUpdateStats(first, end);
 }
 
 // ---- comparison ---------------------------------------------------------------------------
 
 void CDataLogFrame::OnCompareDataLog() {
-    const QString chosen = chooseCompareFile(QStringLiteral("Choose Data Log to Compare"),
-                                             FromCorePath(m_prefs.GetDataLogFolder()),
-                                             QStringLiteral("KORA Datalog (*.dl *.dlz)"));
-    if (chosen.isEmpty()) return;
-    LoadComparison(ToCorePath(chosen));
+    const std::string chosen =
+        m_prompt.OpenFileName({"Choose Data Log to Compare", m_prefs.GetDataLogFolder(), "",
+                               "KORA Datalog (*.dl *.dlz)"});
+    if (chosen.empty()) return;
+    LoadComparison(chosen);
 }
 
 bool CDataLogFrame::LoadComparison(const std::string& path) {

@@ -1,51 +1,51 @@
 #pragma once
-/// The main window: a splitter with the values pane (left) and the strip chart (right), the menu
-/// bar, the toolbar and the status bar, and the command table that turns every command into a
-/// call on the document, on one of the two views or into a dialog.
+/// The main window: a splitter with the values pane (left) and the strip chart (right), and the
+/// menu bar, toolbar, shortcuts and enable states built from one command table whose rows turn
+/// every command into a call on the document, on one of the two panes or into a dialog.
 
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <QMainWindow>
-#include <QMessageBox>
-#include <QPointer>
 
-#include "app/CommandRules.h"
+#include "app/CommandTable.h"
 #include "datalog/DataLogViewObserver.h"
 #include "datalog/Progress.h"
 
+class QDialog;
 class QSplitter;
-class QTimer;
 
 namespace quillon {
 
 class CDataLogDoc;
+class CDataLogStatusBar;
+class CDataLogToolbar;
+class CDataLogValues;
+class CDataLogView;
 class CPrefs;
 class CRecentFileList;
-class CDataLogToolbar;
-class CDataLogStatusBar;
+class IPrompt;
 
 class CDataLogFrame : public QMainWindow, public IDataLogView {
     Q_OBJECT
 public:
-    /// Asks for a file: (caption, initial folder, filter) -> path, empty on Cancel.
-    using FileChooser = std::function<QString(const QString& caption, const QString& folder,
-                                              const QString& filter)>;
-    /// The save question before a log is replaced or the window closes: Yes, No or Cancel.
-    using SaveQuestion = std::function<QMessageBox::StandardButton(const QString& text)>;
-
-    CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& recentFiles,
+    /// Every question goes through `prompt`, which the application shares with the document.
+    CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& recentFiles, IPrompt& prompt,
                   QWidget* parent = nullptr);
     ~CDataLogFrame() override;
 
+    /// The command table: one row per menu item, toolbar button and shortcut.
+    static const std::vector<CommandRow>& Commands();
+
     void OnUpdate(IDataLogView* sender, int hint) override;
 
-    /// The action of a command id (menu, accelerator and toolbar share it); null if unknown.
+    /// The action of a command id (menu, shortcut and toolbar share it); null if unknown.
     QAction* Action(int id) const;
     CommandState CurrentCommandState() const;
-    /// Enables and disables every command by the command table's rules and refreshes the
-    /// status-bar panes (runs at idle time, after document changes and before menus open).
+    /// Enables and disables every command by its row's rule and refreshes the status-bar panes.
+    /// Runs after document notifications, cursor and zoom changes, and before a menu opens.
     void UpdateCommandUI();
     /// Runs a command as its menu item would; false when it is unknown or disabled.
     bool ExecuteCommand(int id);
@@ -67,14 +67,14 @@ public:
     CDataLogToolbar* Toolbar() const { return m_toolbar; }
     CDataLogStatusBar* DataLogStatusBar() const { return m_statusBar; }
     QSplitter* Splitter() const { return m_splitter; }
-    QWidget* ValuesPane() const { return m_valuesPane; }
-    QWidget* ChartPane() const { return m_chartPane; }
+    CDataLogValues* ValuesPane() const { return m_valuesPane; }
+    CDataLogView* ChartPane() const { return m_chartPane; }
+    CDataLogDoc& Doc() const { return m_doc; }
+    CPrefs& Prefs() const { return m_prefs; }
+    IPrompt& Prompt() const { return m_prompt; }
     QString TitleText() const;
-
-    FileChooser chooseOpenFile;
-    FileChooser chooseSaveFile;
-    FileChooser chooseCompareFile;
-    SaveQuestion askSaveChanges;
+    /// The Help > About box, owned by the caller.
+    QDialog* CreateAboutBox();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,10 +84,8 @@ protected:
 
 private:
     void CreateClient();
-    void CreateActions();
-    void CreateMenus();
+    void CreateCommands();
     void RebuildRecentFileMenu();
-    QAction* AddCommand(int id, const QString& text, void (CDataLogFrame::*handler)());
     void UpdateTitle();
     /// Runs a long document operation under a wait cursor and a progress dialog.
     bool RunWithProgress(const QString& label,
@@ -101,7 +99,6 @@ private:
     void OnAppAbout();
     void OnWindowSplit();
     void OnNextPane();
-    void OnPreviousPane();
     void OnSetZeroTime();
     void OnSetStartPoint();
     void OnSetEndPoint();
@@ -116,23 +113,23 @@ private:
     void OnNudge(int delta);
     void OnNudgeLeft();
     void OnNudgeRight();
-    void OnPendingCommand();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
     CRecentFileList& m_recentFiles;
+    IPrompt& m_prompt;
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentAnchor = nullptr;  // the separator after the recent files
     QList<QAction*> m_recentActions;
     QSplitter* m_splitter = nullptr;
-    QWidget* m_valuesPane = nullptr;
-    QWidget* m_chartPane = nullptr;
+    CDataLogValues* m_valuesPane = nullptr;
+    CDataLogView* m_chartPane = nullptr;
     CDataLogToolbar* m_toolbar = nullptr;
     CDataLogStatusBar* m_statusBar = nullptr;
-    QTimer* m_idleTimer = nullptr;
     bool m_hasOpenedLog = false;
     bool m_splitTracking = false;
+    bool m_busy = false;  // a long operation is replacing the document's columns
     QList<int> m_splitSizesBefore;
 };
 

@@ -1,67 +1,41 @@
 #include "app/CDataLogToolbar.h"
 
+#include <algorithm>
+
 #include <QEvent>
 #include <QToolButton>
 
 #include "app/CNudgeSpin.h"
-#include "app/CommandIds.h"
 #include "app/CToolbarImages.h"
 
 namespace quillon {
 
-const std::array<int, 27> CDataLogToolbar::kItems = {ID_DATALOG_OPEN,
-                                                     ID_FILE_SAVE,
-                                                     ID_FILE_SAVE_AS,
-                                                     ID_FILE_EXPORT,
-                                                     ID_FILE_PROPERTIES,
-                                                     0,
-                                                     ID_AUTOSET_ZERO_TIME,
-                                                     ID_SET_ZERO_TIME,
-                                                     ID_SET_START_POINT,
-                                                     ID_SET_END_POINT,
-                                                     0,
-                                                     ID_MATH_CHANNELS,
-                                                     ID_VIEW_CONFIGURATION,
-                                                     ID_SCATTER_PLOT,
-                                                     0,
-                                                     ID_ZOOM_IN,
-                                                     ID_ZOOM_OUT,
-                                                     ID_ZOOM_ALL,
-                                                     ID_ZOOM_LAST,
-                                                     ID_UPDATE_STATS,
-                                                     0,
-                                                     ID_COMPARE_DATALOG,
-                                                     ID_CLOSE_COMPARISON,
-                                                     ID_COMPARISON_PROPERTIES,
-                                                     ID_COMPARISON_AUTOSET_ZERO_TIME,
-                                                     ID_COMPARISON_SET_ZERO_TIME,
-                                                     ID_NUDGE_SPIN};
-
-CDataLogToolbar::CDataLogToolbar(const std::function<QAction*(int id)>& actionOf, QWidget* parent)
+CDataLogToolbar::CDataLogToolbar(std::vector<Item> items, QWidget* parent)
     : QToolBar(QStringLiteral("Toolbar"), parent) {
     setObjectName(QStringLiteral("DataLogToolbar"));
     setIconSize(QSize(CToolbarImages::kWidth, CToolbarImages::kHeight));
     setMovable(false);
     setFloatable(false);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
+    std::sort(items.begin(), items.end(),
+              [](const Item& a, const Item& b) { return a.position < b.position; });
     int image = 0;
-    for (int id : kItems) {
-        if (id == 0) {
+    int position = 1;
+    for (const Item& item : items) {
+        for (; position < item.position; ++position)
             addSeparator();
-        } else if (id == ID_NUDGE_SPIN) {
+        position = item.position + 1;
+        if (!item.action) {
             m_nudgeSpin = new CNudgeSpin(this);
             m_nudgeSpin->setFixedHeight(CToolbarImages::kHeight + 4);
             m_nudgeSlot = addWidget(m_nudgeSpin);
-            m_nudgeSlot->setData(ID_NUDGE_SPIN);
-        } else {
-            QAction* action = actionOf(id);
-            if (!action) continue;
-            action->setIcon(CToolbarImages::Icon(image++));
-            addAction(action);
-            // Only Save and Save As carry a tooltip on the bar; the others show none.
-            if (id != ID_FILE_SAVE && id != ID_FILE_SAVE_AS)
-                if (QWidget* button = widgetForAction(action)) button->installEventFilter(this);
+            m_nudgeSlot->setData(item.id);
+            continue;
         }
+        item.action->setIcon(CToolbarImages::Icon(image++));
+        addAction(item.action);
+        if (!item.showTooltip)
+            if (QWidget* button = widgetForAction(item.action)) button->installEventFilter(this);
     }
 }
 
@@ -73,6 +47,7 @@ QList<QAction*> CDataLogToolbar::ButtonActions() const {
 }
 
 bool CDataLogToolbar::eventFilter(QObject* watched, QEvent* event) {
+    // Buttons without a tooltip of their own would show their action's text.
     if (event->type() == QEvent::ToolTip) return true;
     return QToolBar::eventFilter(watched, event);
 }

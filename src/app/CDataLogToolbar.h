@@ -1,9 +1,8 @@
 #pragma once
-/// The main window's toolbar: 22 command buttons of 32 x 30 in the fixed order, separators, and
-/// the nudge spin in the slot of command 32941.
+/// The main window's toolbar: 22 command buttons of 32 x 30 at their positions, separators in the
+/// positions between them, and the nudge spin in the slot of command 32941.
 
-#include <array>
-#include <functional>
+#include <vector>
 
 #include <QToolBar>
 
@@ -14,11 +13,18 @@ class CNudgeSpin;
 class CDataLogToolbar : public QToolBar {
     Q_OBJECT
 public:
-    /// The 27 items in order: command ids, 0 for a separator, 32941 for the spin's slot.
-    static const std::array<int, 27> kItems;
+    /// One item at a position 1..kPositions; an item without an action is the nudge spin's slot.
+    struct Item {
+        int position = 0;
+        int id = 0;
+        QAction* action = nullptr;
+        bool showTooltip = false;
+    };
+    static constexpr int kPositions = 27;
 
-    /// Fills the bar with the actions that `actionOf` gives for the items' ids.
-    CDataLogToolbar(const std::function<QAction*(int id)>& actionOf, QWidget* parent = nullptr);
+    /// Fills the bar in position order; positions without an item become separators. Button k
+    /// (counting buttons only) shows image k.
+    explicit CDataLogToolbar(std::vector<Item> items, QWidget* parent = nullptr);
 
     CNudgeSpin* NudgeSpin() const { return m_nudgeSpin; }
     /// The spin's slot (a widget action carrying id 32941).

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -15,6 +14,7 @@
 #include "controls/CMySpinButtonCtrl.h"
 #include "controls/CMyTrackPopup.h"
 #include "controls/NumericFormat.h"
+#include "datalog/Prompt.h"
 
 namespace quillon {
 
@@ -25,20 +25,8 @@ const char* const CNumericEdit::kTooHighCaption = "Value Too High";
 const char* const CNumericEdit::kTooHighText =
     "The value is higher than allowed. Click Yes to use the maximum value.";
 
-namespace {
-
-CNumericEdit::QuestionFunction& DefaultQuestion() {
-    static CNumericEdit::QuestionFunction ask = [](QWidget* owner, const QString& caption,
-                                                   const QString& text) {
-        return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No) !=
-               QMessageBox::No;
-    };
-    return ask;
-}
-
-}  // namespace
-
-CNumericEdit::CNumericEdit(QWidget* parent, int id) : QWidget(parent), m_id(id) {
+CNumericEdit::CNumericEdit(IPrompt& prompt, QWidget* parent, int id)
+    : QWidget(parent), m_prompt(prompt), m_id(id) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -61,10 +49,6 @@ CNumericEdit::~CNumericEdit() {
         m_popup->Detach();
         delete m_popup;
     }
-}
-
-void CNumericEdit::SetDefaultQuestionFunction(QuestionFunction ask) {
-    DefaultQuestion() = std::move(ask);
 }
 
 void CNumericEdit::Setup(int style, const QString& displayFormat, const QString& editFormat,
@@ -103,8 +87,7 @@ QString CNumericEdit::DisplayText() const {
 }
 
 bool CNumericEdit::Ask(const QString& caption, const QString& text) {
-    if (m_ask) return m_ask(this, caption, text);
-    return DefaultQuestion()(this, caption, text);
+    return m_prompt.Question(caption.toStdString(), text.toStdString()) != PromptAnswer::No;
 }
 
 void CNumericEdit::Beep() {
@@ -389,7 +372,9 @@ void CNumericEdit::StartEditing() {
     if (IsEditing()) return;
     m_edit->setText(FormatDouble(m_editFormat, m_value));
     m_edit->setCursorPosition(int(m_edit->text().size()));
-    m_edit->SetAllowed(m_minimum<0, m_decimals> 0);
+    const bool negativeAllowed = m_minimum < 0;
+    const bool fractionAllowed = m_decimals > 0;
+    m_edit->SetAllowed(negativeAllowed, fractionAllowed);
     m_edit->setFont(font());
     m_edit->show();
     m_edit->setFocus(Qt::OtherFocusReason);

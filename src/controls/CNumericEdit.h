@@ -3,8 +3,6 @@
 /// with a display format, typed in place, stepped by keys or spin, set by a value bar or a popup
 /// slider; every change is reported with nenChanged.
 
-#include <functional>
-
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -15,6 +13,7 @@ class CMyButton;
 class CMyEdit;
 class CMySpinButtonCtrl;
 class CMyTrackPopup;
+class IPrompt;
 
 class CNumericEdit : public QWidget {
     Q_OBJECT
@@ -26,16 +25,13 @@ public:
         kBar = 0x4,        // value bar along the bottom edge
         kNotifyAll = 0x8,  // report changes also while the bar is dragged or the popup is open
     };
-    /// Asks a Yes/No question; true for any answer but No.
-    using QuestionFunction =
-        std::function<bool(QWidget* owner, const QString& caption, const QString& text)>;
-
     static const char* const kTooLowCaption;
     static const char* const kTooLowText;
     static const char* const kTooHighCaption;
     static const char* const kTooHighText;
 
-    explicit CNumericEdit(QWidget* parent = nullptr, int id = 0);
+    /// Out-of-range values are questioned through `prompt`.
+    explicit CNumericEdit(IPrompt& prompt, QWidget* parent = nullptr, int id = 0);
     ~CNumericEdit() override;
 
     void Setup(int style, const QString& displayFormat, const QString& editFormat, double minimum,
@@ -81,10 +77,6 @@ public:
     CMyEdit* EditBox() const { return m_edit; }
     CMySpinButtonCtrl* Spin() const { return m_spin; }
     CMyTrackPopup* Popup() const { return m_popup; }
-
-    /// How questions are asked: per control, else the process-wide default (message boxes).
-    void SetQuestionFunction(QuestionFunction ask) { m_ask = std::move(ask); }
-    static void SetDefaultQuestionFunction(QuestionFunction ask);
 
     /// Signals a refused input; counted so that callers and tests can see it.
     void Beep();
@@ -134,6 +126,7 @@ private:
     int m_decimals = 0;
     int m_barHeight = 3;
     int m_style = 0;
+    IPrompt& m_prompt;
     int m_id = 0;
     bool m_readOnly = false;
     bool m_endingEdit = false;
@@ -142,7 +135,6 @@ private:
     CMySpinButtonCtrl* m_spin = nullptr;
     CMyEdit* m_edit = nullptr;
     CMyTrackPopup* m_popup = nullptr;
-    QuestionFunction m_ask;
 };
 
 }  // namespace quillon

@@ -81,10 +81,10 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
     m_autoscale = new CGDIPCheckbox(QString(), this);
     m_autoscale->setToolTip(QStringLiteral("Autoscale Axis"));
     m_autoscale->setGeometry(202, kValueTop + 2, 16, 16);
-    m_min = new CNumericEdit(this, 0);
+    m_min = new CNumericEdit(m_doc.Prompt(), this, 0);
     m_min->setToolTip(QStringLiteral("Axis Minimum"));
     m_min->setGeometry(220, kValueTop, 47, kValueHeight);
-    m_max = new CNumericEdit(this, 1);
+    m_max = new CNumericEdit(m_doc.Prompt(), this, 1);
     m_max->setToolTip(QStringLiteral("Axis Maximum"));
     m_max->setGeometry(269, kValueTop, 47, kValueHeight);
     for (auto* f : {m_min, m_max}) {

@@ -2,6 +2,9 @@
 // confirmations, the compare flow with the nudge spin, the toolbar, the status bar, drag and
 // drop, save as and the recent-file list.
 
+#include <algorithm>
+#include <set>
+
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
@@ -19,7 +22,7 @@
 #include "app/CNudgeSpin.h"
 #include "app/CRecentFileList.h"
 #include "app/CommandIds.h"
-#include "app/CommandRules.h"
+#include "app/CommandTable.h"
 #include "app/TextConversion.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
@@ -47,13 +50,10 @@ private:
 
     // Starts the application as main() would, answering the open prompt with `answer`.
     bool Start(const QString& commandLineFile, const QString& answer = {}) {
-        m_promptsAsked = 0;
+        m_prompt = ScriptedPrompt(PromptAnswer::No);
+        m_prompt.QueueFile(ToCorePath(answer));
         m_app = std::make_unique<CBrenmorQuillonLogViewerApp>(
             Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &m_prompt);
-        m_app->openPromptAnswer = [this, answer] {
-            ++m_promptsAsked;
-            return answer;
-        };
         LaunchOptions options;
         options.file = commandLineFile;
         return m_app->InitInstance(options);
@@ -61,24 +61,22 @@ private:
 
     CDataLogFrame& Frame() { return *m_app->MainFrame(); }
     CDataLogDoc& Doc() { return m_app->Doc(); }
-    bool Enabled(int id) {
-        Frame().UpdateCommandUI();
-        return Frame().Action(id)->isEnabled();
+    // No refresh is forced: the enable states follow the document's notifications.
+    bool Enabled(int id) { return Frame().Action(id)->isEnabled(); }
+    int Asked(const std::string& kind) const {
+        return int(std::count_if(m_prompt.asked.begin(), m_prompt.asked.end(),
+                                 [&](const auto& a) { return a.kind == kind; }));
     }
     void SetCursor(int frame) {
         Doc().SetCursor(frame, 0, false);
         Doc().UpdateAllViews(nullptr, kHintCursor);
     }
-    void ChooseFile(const QString& path) {
-        Frame().chooseCompareFile = Frame().chooseSaveFile =
-            [path](const QString&, const QString&, const QString&) { return path; };
-    }
+    void ChooseFile(const QString& path) { m_prompt.QueueFile(ToCorePath(path)); }
     float ComparisonStart() { return Doc().Comparison().values[0][0]; }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedPrompt m_prompt;
     std::unique_ptr<CBrenmorQuillonLogViewerApp> m_app;
-    int m_promptsAsked = 0;
 
 private slots:
     void init() {
@@ -95,12 +93,12 @@ private slots:
     void startUp() {
         // No file and a cancelled prompt: no window.
         QVERIFY(!Start({}));
-        QCOMPARE(m_promptsAsked, 1);
+        QCOMPARE(Asked("open"), 1);
         QVERIFY(!Frame().isVisible());
         QVERIFY(!Doc().HasLog());
         // A file on the command line still prompts, and is kept on cancel.
         QVERIFY(Start(WriteLog(QStringLiteral("run1.dl"), 500)));
-        QCOMPARE(m_promptsAsked, 1);
+        QCOMPARE(Asked("open"), 1);
         QVERIFY(Frame().isVisible());
         QCOMPARE(Doc().GetFrameCount(), 500);
         QCOMPARE(Frame().windowTitle(), QStringLiteral("run1.dl - Brenmor Quillon Log Viewer"));
@@ -119,39 +117,57 @@ private slots:
         QVERIFY(!Frame().isVisible());
     }
 
-    void enableRules() {
-        QVERIFY(Start(WriteLog(QStringLiteral("rules.dl"), 200)));
-        // cursor frame, then Set Zero Time, Set Start Point, Set End Point
-        const int rows[][4] = {{-1, 0, 0, 0}, {0, 1, 0, 0}, {100, 1, 1, 1}, {199, 1, 1, 0}};
-        for (const auto& r : rows) {
-            SetCursor(r[0]);
-            QCOMPARE(Enabled(ID_SET_ZERO_TIME), bool(r[1]));
-            QCOMPARE(Enabled(ID_SET_START_POINT), bool(r[2]));
-            QCOMPARE(Enabled(ID_SET_END_POINT), bool(r[3]));
+    void enableRulesAsATable() {
+        // Connected commands that no state disables; the pending ones never appear.
+        const std::set<int> always = {
+            ID_DATALOG_OPEN,    ID_FILE_SAVE,    ID_FILE_SAVE_AS,    ID_APP_EXIT,  ID_VIEW_TOOLBAR,
+            ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT, ID_ZOOM_IN,         ID_ZOOM_OUT,  ID_ZOOM_ALL,
+            ID_ZOOM_LAST,       ID_UPDATE_STATS, ID_COMPARE_DATALOG, ID_APP_ABOUT, ID_FILE_NEW,
+            ID_NEXT_PANE,       ID_PREV_PANE};
+        const std::set<int> comparison = {ID_CLOSE_COMPARISON, ID_NUDGE_LEFT, ID_NUDGE_RIGHT,
+                                          ID_NUDGE_SPIN};
+        auto state = [](int cursor, int comparisonFrames = 0, bool onComparison = false) {
+            return CommandState{cursor, 200, comparisonFrames > 0, comparisonFrames, onComparison};
+        };
+        const struct {
+            CommandState state;
+            std::set<int> enabled;  // besides `always`, and `comparison` when one is loaded
+        } table[] = {
+            {state(-1), {}},
+            {state(0), {ID_SET_ZERO_TIME}},
+            {state(100), {ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT}},
+            {state(199), {ID_SET_ZERO_TIME, ID_SET_START_POINT}},
+            {state(200), {}},
+            {state(-1, 300), {}},
+            {state(100, 300), {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
+            // Beyond the main log's end a cursor on the main curves stands on filler frames.
+            {state(250, 300), {}},
+            {state(250, 300, true), {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
+            {state(300, 300, true), {}},
+        };
+        for (const auto& row : table) {
+            std::set<int> expected = always;
+            expected.insert(row.enabled.begin(), row.enabled.end());
+            if (row.state.comparisonLoaded) expected.insert(comparison.begin(), comparison.end());
+            const std::vector<int> got = EnabledCommands(CDataLogFrame::Commands(), row.state);
+            QCOMPARE(std::set<int>(got.begin(), got.end()), expected);
         }
-        // Always-on commands, commands waiting for their dialogs, and the comparison's.
-        for (int id : {ID_DATALOG_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_ZOOM_IN, ID_ZOOM_OUT,
-                       ID_ZOOM_ALL, ID_ZOOM_LAST, ID_COMPARE_DATALOG, ID_APP_EXIT})
-            QVERIFY2(Enabled(id), qPrintable(QString::number(id)));
-        for (int id : {ID_FILE_EXPORT, ID_FILE_PROPERTIES, ID_MATH_CHANNELS, ID_SCATTER_PLOT,
-                       ID_UPGRADE_LOGFILES, ID_CLOSE_COMPARISON, ID_COMPARISON_SET_ZERO_TIME,
-                       ID_NUDGE_LEFT, ID_NUDGE_RIGHT})
-            QVERIFY2(!Enabled(id), qPrintable(QString::number(id)));
-        QVERIFY(!Frame().Toolbar()->NudgeSpin()->isEnabled());
 
-        // A comparison longer than the main log: frames beyond the main log's end have no time.
-        CommandState s;
-        s.zeroTimeCommands = s.comparisonCommands = s.comparisonLoaded = true;
-        s.frameCount = 100;
-        s.comparisonFrameCount = 300;
-        s.currentPoint = 150;
-        QVERIFY(!IsCommandEnabled(ID_SET_ZERO_TIME, s));
-        QVERIFY(!IsCommandEnabled(ID_COMPARISON_SET_ZERO_TIME, s));
-        s.cursorOnComparison = true;
-        QVERIFY(IsCommandEnabled(ID_SET_ZERO_TIME, s));
-        QVERIFY(IsCommandEnabled(ID_COMPARISON_SET_ZERO_TIME, s));
-        s.currentPoint = 300;
-        QVERIFY(!IsCommandEnabled(ID_COMPARISON_SET_ZERO_TIME, s));
+        // The window follows the table on the document's notifications, without a refresh call.
+        QVERIFY(Start(WriteLog(QStringLiteral("rules.dl"), 200)));
+        for (int cursor : {-1, 100, 199}) {
+            SetCursor(cursor);
+            const CommandState now = Frame().CurrentCommandState();
+            for (const CommandRow& row : CDataLogFrame::Commands())
+                if (row.kind == CommandKind::Plain)
+                    QVERIFY2(Enabled(row.id) == row.IsEnabled(now), qPrintable(row.text));
+        }
+        QVERIFY(!Frame().Toolbar()->NudgeSpin()->isEnabled());
+        // View > Toolbar is the toolbar's own action: its tick follows however the bar is hidden.
+        Frame().Toolbar()->hide();
+        QVERIFY(!Frame().Action(ID_VIEW_TOOLBAR)->isChecked());
+        Frame().Action(ID_VIEW_TOOLBAR)->trigger();
+        QVERIFY(Frame().Toolbar()->isVisible());
     }
 
     void answeringNoChangesNothingAndYesActs() {
@@ -197,10 +213,9 @@ private slots:
     void compareFlowExpandsLoadsNudgesAndCloses() {
         QVERIFY(Start(WriteLog(QStringLiteral("main.dl"), 300)));
         const QString dlz = WriteLog(QStringLiteral("RUN.DLZ"), 500, 7);
-        Frame().chooseCompareFile = [&](const QString& caption, const QString&, const QString&) {
-            return caption == QLatin1String("Choose Data Log to Compare") ? dlz : QString();
-        };
+        ChooseFile(dlz);
         QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
+        QCOMPARE(m_prompt.asked.back().caption, std::string("Choose Data Log to Compare"));
         QVERIFY(Doc().IsComparisonLoaded());
         QVERIFY(QFileInfo::exists(Path(QStringLiteral("run.dl"))));
         QCOMPARE(Doc().Comparison().frameCount, 500);
@@ -342,14 +357,10 @@ private slots:
 
         // Cancel at the save question: the modified log stays, nothing is opened.
         Doc().SetModifiedFlag(true);
-        int asked = 0;
-        Frame().askSaveChanges = [&](const QString& text) {
-            ++asked;
-            return text == QLatin1String("Save changes to copy.dl?") ? QMessageBox::Cancel
-                                                                     : QMessageBox::No;
-        };
+        m_prompt.QueueAnswer(PromptAnswer::Cancel);
         QVERIFY(!Frame().OpenDocumentFile(orig));
-        QCOMPARE(asked, 1);
+        QCOMPARE(Asked("question3"), 1);
+        QCOMPARE(m_prompt.lastText, std::string("Save changes to copy.dl?"));
         QVERIFY(Doc().IsModified());
         QCOMPARE(FromCorePath(Doc().GetPathName()), written);
 
@@ -361,7 +372,7 @@ private slots:
         QCOMPARE(m_prompt.messages, messages + 1);
         QCOMPARE(FromCorePath(Doc().GetPathName()), written);
         Doc().SetPathName(ToCorePath(impossible));
-        Frame().askSaveChanges = [](const QString&) { return QMessageBox::Yes; };
+        m_prompt.QueueAnswer(PromptAnswer::Yes);
         messages = m_prompt.messages;
         QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
         QCOMPARE(m_prompt.messages, messages + 1);
@@ -388,21 +399,16 @@ private slots:
     void exitAsksToSaveAndWritesTheDisplaySetup() {
         QVERIFY(Start(WriteLog(QStringLiteral("exit.dl"), 60)));
         Doc().SetModifiedFlag(true);
-        QMessageBox::StandardButton answer = QMessageBox::Cancel;
-        int asked = 0;
-        Frame().askSaveChanges = [&](const QString&) {
-            ++asked;
-            return answer;
-        };
+        m_prompt.QueueAnswer(PromptAnswer::Cancel);
         QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
-        QCOMPARE(asked, 1);
+        QCOMPARE(Asked("question3"), 1);
         QVERIFY(Frame().isVisible() && Doc().HasLog());
 
         const QString graph = FromCorePath(m_app->Prefs().GetLastDataLogConfig());
         QFile::remove(graph);
-        answer = QMessageBox::No;
+        m_prompt.QueueAnswer(PromptAnswer::No);
         QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
-        QCOMPARE(asked, 2);
+        QCOMPARE(Asked("question3"), 2);
         QVERIFY(!Frame().isVisible());
         QCOMPARE(QFileInfo(graph).size(), 10218);
     }

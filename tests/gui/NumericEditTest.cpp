@@ -8,6 +8,7 @@
 #include "controls/CMyTrackPopup.h"
 #include "controls/CNumericEdit.h"
 #include "controls/NumericFormat.h"
+#include "datalog/Prompt.h"
 
 using namespace quillon;
 
@@ -15,8 +16,14 @@ class NumericEditTest : public QObject {
     Q_OBJECT
 
     CNumericEdit* m_edit = nullptr;
-    QList<bool> m_answers;  // consumed front first; No when empty
-    QStringList m_captions;
+    ScriptedPrompt m_prompt;  // answers No when nothing is queued
+    QStringList Captions() const {
+        QStringList captions;
+        for (const auto& asked : m_prompt.asked)
+            captions << QString::fromStdString(asked.caption);
+        return captions;
+    }
+    void Answer(bool yes) { m_prompt.QueueAnswer(yes ? PromptAnswer::Yes : PromptAnswer::No); }
 
     CMyEdit* Type(const QString& text) {
         m_edit->StartEditing();
@@ -32,13 +39,8 @@ class NumericEditTest : public QObject {
 
 private slots:
     void init() {
-        m_answers.clear();
-        m_captions.clear();
-        m_edit = new CNumericEdit(nullptr, 42);
-        m_edit->SetQuestionFunction([this](QWidget*, const QString& caption, const QString&) {
-            m_captions << caption;
-            return m_answers.isEmpty() ? false : m_answers.takeFirst();
-        });
+        m_prompt = ScriptedPrompt(PromptAnswer::No);
+        m_edit = new CNumericEdit(m_prompt, nullptr, 42);
         m_edit->Setup(13, "%.0f RPM", "%.0f", 0, 100000, 1);
         m_edit->resize(160, 28);
         m_edit->show();
@@ -57,15 +59,15 @@ private slots:
         QTest::keyClicks(m_edit, "100001");
         QVERIFY(m_edit->IsEditing());
         QCOMPARE(m_edit->EditBox()->text(), QString("100001"));  // typing replaced the old value
-        m_answers = {false};
+        Answer(false);
         QTest::keyClick(m_edit->EditBox(), Qt::Key_Return);
         QVERIFY(!m_edit->IsEditing());
-        QCOMPARE(m_captions, QStringList{"Value Too High"});
+        QCOMPARE(Captions(), QStringList{"Value Too High"});
         QCOMPARE(m_edit->Value(), 500.0);
         QCOMPARE(spy.count(), 0);
         // Yes stores the maximum and notifies.
         Type("100001");
-        m_answers = {true};
+        Answer(true);
         m_edit->EndEditing();  // what losing the focus does
         QCOMPARE(m_edit->Value(), 100000.0);
         QCOMPARE(spy.count(), 1);
@@ -74,30 +76,30 @@ private slots:
         QCOMPARE(m_edit->DisplayText(), QString("100000 RPM"));
 
         m_edit->Setup(13, "%.1f", "%.1f", -10, 10, 0.1);
-        m_answers = {true};
+        Answer(true);
         m_edit->SetValue(false, -11);  // a clamp notifies even without the notify flag
-        QCOMPARE(m_captions.last(), QString("Value Too Low"));
+        QCOMPARE(Captions().last(), QString("Value Too Low"));
         QCOMPARE(m_edit->Value(), -10.0);
         QCOMPARE(spy.count(), 2);
 
         // Keys: nothing at the ends, a question when a step overshoots.
-        m_captions.clear();
+        m_prompt.asked.clear();
         m_edit->Setup(13, "%.0f", "%.0f", 0, 100, 7);
         m_edit->SetValue(false, 100);
         QTest::keyClick(m_edit, Qt::Key_Up);
         QCOMPARE(m_edit->Value(), 100.0);
-        QVERIFY(m_captions.isEmpty());
+        QVERIFY(Captions().isEmpty());
         m_edit->SetValue(false, 97);
-        m_answers = {false};
+        Answer(false);
         QTest::keyClick(m_edit, Qt::Key_Up);  // 104 overshoots
-        QCOMPARE(m_captions, QStringList{"Value Too High"});
+        QCOMPARE(Captions(), QStringList{"Value Too High"});
         QCOMPARE(m_edit->Value(), 97.0);
         QTest::keyClick(m_edit, Qt::Key_Down);
         QCOMPARE(m_edit->Value(), 90.0);
         m_edit->SetValue(false, 0);
         QTest::keyClick(m_edit, Qt::Key_Down);
         QCOMPARE(m_edit->Value(), 0.0);
-        QCOMPARE(m_captions.size(), 1);
+        QCOMPARE(Captions().size(), 1);
     }
 
     void notifications() {
@@ -112,7 +114,7 @@ private slots:
         QCOMPARE(m_edit->SetRange(0, 200), 200.0);
         QCOMPARE(m_edit->Value(), 200.0);
         QCOMPARE(m_edit->Spin()->Value(), 200.0);
-        QVERIFY(m_captions.isEmpty());
+        QVERIFY(Captions().isEmpty());
         QCOMPARE(spy.count(), 1);
         m_edit->SetRangeMessage(50, 60);
         double lo = 0, hi = 0;
@@ -187,7 +189,7 @@ private slots:
         QSignalSpy spy(m_edit, &CNumericEdit::nenChanged);
         QTest::mouseRelease(m_edit, Qt::LeftButton, {}, QPoint(bar.right(), bar.center().y()));
         QCOMPARE(spy.count(), 1);  // the release always reports
-        QVERIFY(m_captions.isEmpty());
+        QVERIFY(Captions().isEmpty());
         m_edit->SetThickBar();
         QCOMPARE(m_edit->BarRect().height(), 6);
         QCOMPARE(m_edit->TextRect().bottom(), m_edit->BarRect().top() - 2);
@@ -223,7 +225,7 @@ private slots:
         QCOMPARE(m_edit->BeepCount(), beeps + 1);
         QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, spin->height() - 2));
         QCOMPARE(m_edit->Value(), 0.9);
-        QVERIFY(m_captions.isEmpty());
+        QVERIFY(Captions().isEmpty());
     }
 
     void getPosTruncatesAndDecimalsFromFormat() {
@@ -257,7 +259,7 @@ private slots:
         QVERIFY(!m_edit->Popup());
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy[0][1].toDouble(), 194.0);
-        QVERIFY(m_captions.isEmpty());
+        QVERIFY(Captions().isEmpty());
     }
 
     void readOnlyAndNonFiniteValues() {

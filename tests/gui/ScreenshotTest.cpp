@@ -126,6 +126,32 @@ private slots:
         }
     }
 
+    void showPicturesOneDialogAloneOverALogAndItsComparison() {
+        const QString log = WriteLog(QStringLiteral("main.dl"), 400);
+        const QString other = WriteLog(QStringLiteral("other.dl"), 600);
+        const QString png = m_dir.filePath(QStringLiteral("about.png"));
+        Run run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--compare"),
+                             other, QStringLiteral("--show"), QStringLiteral("about"), log});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        const QImage image(png);
+        // The box alone: far smaller than the 1280 x 800 window behind it.
+        QVERIFY(!image.isNull() && image.width() < 800 && image.height() < 500);
+        QVERIFY(QFile::remove(png));
+
+        run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--show"),
+                         QStringLiteral("nosuch:3"), log});
+        QVERIFY(run.exitCode > 0);
+        QVERIFY2(run.errors.contains(QLatin1String("nosuch")) &&
+                     run.errors.contains(QLatin1String("main")) &&
+                     run.errors.contains(QLatin1String("about")),
+                 qPrintable(run.errors));
+        QVERIFY(!QFileInfo::exists(png));
+        // A comparison that cannot be loaded fails the picture.
+        run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--compare"),
+                         m_dir.filePath(QStringLiteral("none.dl")), log});
+        QVERIFY(run.exitCode > 0 && !QFileInfo::exists(png));
+    }
+
     void argumentsAreParsed() {
         QString error;
         auto options = CBrenmorQuillonLogViewerApp::ParseArguments(
@@ -146,6 +172,16 @@ private slots:
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
             {QStringLiteral("--cursor"), QStringLiteral("3"), QStringLiteral("a.dl")}, &error));
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({QStringLiteral("--bogus")}, &error));
+        options = CBrenmorQuillonLogViewerApp::ParseArguments(
+            {QStringLiteral("--screenshot"), QStringLiteral("a.png"), QStringLiteral("--show"),
+             QStringLiteral("main:x:y"), QStringLiteral("log.dl")},
+            &error);
+        QVERIFY(options);
+        QCOMPARE(options->show, QStringLiteral("main"));
+        QCOMPARE(options->showArg, QStringLiteral("x:y"));
+        // --show and --compare only make sense for a picture.
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
+            {QStringLiteral("--show"), QStringLiteral("main"), QStringLiteral("a.dl")}, &error));
     }
 };
 
