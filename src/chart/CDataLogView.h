@@ -1,6 +1,8 @@
 #pragma once
 /// The strip chart: the channels of the current view against time in up to five stacked
 /// panels, with the comparison log overlaid, a clicked cursor, the cursor table and zooming.
+/// This class is the document glue; the zoomer, the panner and the cursor keys handle input,
+/// and the chart painter draws.
 
 #include <vector>
 
@@ -8,10 +10,14 @@
 #include <QPoint>
 #include <QWidget>
 
+#include "chart/ChartCursorKeys.h"
 #include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
+#include "chart/ChartPaintParams.h"
+#include "chart/ChartPainter.h"
+#include "chart/ChartPanner.h"
 #include "chart/ChartZoom.h"
-#include "chart/CurveDecimation.h"
+#include "chart/ChartZoomer.h"
 #include "chart/CursorTable.h"
 #include "datalog/DataLogViewObserver.h"
 
@@ -47,6 +53,8 @@ public:
     void RefreshCursorTable();
     /// The whole chart (curves, cursor, table) drawn into an image of this size.
     QImage RenderImage(const QSize& size, qreal pixelRatio = 1.0);
+    /// The whole chart laid out for `size` and drawn through p, on any paint device.
+    void Render(QPainter& p, const QSizeF& size);
     /// Drops the decimated curves, so that the next drawing reduces every curve anew.
     void InvalidateCurves();
 
@@ -57,9 +65,9 @@ public slots:
     void ZoomLast();
 
 signals:
-    /// A y axis was clicked: the view entry (0..15) its item shows.
+    /// A y axis was clicked: the view entry (0..15) its item shows (the axis setup asks for it).
     void axisClicked(int entry);
-    /// The x axis was clicked.
+    /// The x axis was clicked (the time axis setup asks for it).
     void xAxisClicked();
     /// The document's zoom range changed (first and last main frame).
     void zoomRangeChanged(int first, int last);
@@ -78,12 +86,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    enum class Drag { None, Press, Box, Pan };
-
     void CreateChart();
     void Refill();
     void RebuildLabels();
     void RelayOut();
+    void BuildModel();
     void SyncCursorFromDocument();
     /// Stores the cursor in the document, notifies the other views and refreshes the table.
     void CursorChanged();
@@ -92,17 +99,14 @@ private:
     void ClickPlot(const QPointF& pos);
     void MoveCursor(int frame);
     void UpdateMouseTime(const QPointF& pos);
+    void UpdateToolTip(const QPointF& pos);
 
     const LogData* ComparisonLog() const;
     /// The time of a frame on the main or the comparison log, or false outside it.
     bool TimeOfFrame(int frame, bool comparison, double& t) const;
     int CursorLogLastFrame() const;
-
-    void PaintStatic(QPainter& p, const QSize& size);
-    /// Draws the curves into the image (device pixels; the image's pixel ratio is pixelRatio).
-    void PaintCurves(QImage& image, qreal pixelRatio);
-    void PaintOverlay(QPainter& p);
-    ChartLayout::Metrics FontMetrics() const;
+    /// What the painter needs for a picture laid out by `layout` at `size`.
+    ChartPaintParams PaintParams(const ChartLayout& layout, const QSizeF& size) const;
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -110,6 +114,9 @@ private:
     ChartLayout m_layout;
     ChartZoom m_zoom;
     CursorTable m_table;
+    ChartPainter m_painter;
+    ChartZoomer m_zoomer;
+    ChartPanner m_panner;
     bool m_built = false;
 
     // Settings read from the preferences when the chart is created.
@@ -133,22 +140,10 @@ private:
     FrameSet CurrentFrameSet() const;
     FrameSet m_frameSet;
 
-    TimeWindow m_clickWindow;  // the window visible at the last click
-    Drag m_drag = Drag::None;
-    QPointF m_pressPos;
-    QPointF m_dragPos;
-    TimeWindow m_panStart;
-    bool m_panMoved = false;
-
-    // Layers: the curves and axes cached as a pixmap; cursor, table and mouse readout over it.
+    // The back and middle layers of the screen, drawn again only when they change; the fore
+    // layer is painted over them on every paint.
     QImage m_cache;
     bool m_cacheValid = false;
-    std::vector<CurveDecimation> m_decimated;  // per subset, for m_decimatedWindow
-    TimeWindow m_decimatedWindow;
-    int m_decimatedColumns = 0;
-    bool m_decimatedValid = false;
-    std::vector<QPointF> m_points;
-    std::vector<int> m_starts;
 };
 
 }  // namespace quillon

@@ -57,4 +57,18 @@ int NearestSubset(const ChartModel& model, int frame, const std::vector<PlotMapp
     return best;
 }
 
+CursorPick PickCursor(const ChartModel& model, const ChartLayout& layout, const TimeWindow& window,
+                      const LogTimes& main, const LogTimes* comparison, const QPointF& pos) {
+    CursorPick pick;
+    if (layout.PanelAt(pos) < 0) return pick;
+    PlotMapping area;
+    area.left = layout.PlotArea().left();
+    area.width = layout.PlotArea().width();
+    area.window = window;
+    pick.frame = FrameAtClick(main, comparison, area.TimeAt(pos.x()));
+    if (pick.frame >= 0)
+        pick.subset = NearestSubset(model, pick.frame, layout.Mappings(model, window), pos.y());
+    return pick;
+}
+
 }  // namespace quillon

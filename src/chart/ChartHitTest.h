@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include <QPointF>
+
+#include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
 #include "chart/ChartTypes.h"
 
@@ -36,5 +39,16 @@ int FrameAtClick(const LogTimes& main, const LogTimes* comparison, double t);
 /// Subset 0 when nothing qualifies.
 int NearestSubset(const ChartModel& model, int frame, const std::vector<PlotMapping>& itemMappings,
                   double y);
+
+/// What a click picks: a frame (-1: nothing, the click is ignored) and a subset.
+struct CursorPick {
+    int frame = -1;
+    int subset = 0;
+};
+
+/// The cursor a click at pos picks: nothing unless pos lies strictly inside a panel; else the
+/// frame at the clicked time (FrameAtClick) and the subset nearest to the click there.
+CursorPick PickCursor(const ChartModel& model, const ChartLayout& layout, const TimeWindow& window,
+                      const LogTimes& main, const LogTimes* comparison, const QPointF& pos);
 
 }  // namespace quillon

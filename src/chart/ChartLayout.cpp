@@ -3,9 +3,43 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QFontMetricsF>
+
+#include "chart/AxisScale.h"
 #include "chart/CursorTable.h"
+#include "controls/AnsiText.h"
 
 namespace quillon {
+
+namespace {
+
+/// The value range item k's axis shows.
+void AxisRange(const ChartItem& item, double& lo, double& hi) {
+    lo = item.axisMin;
+    hi = item.axisMax > item.axisMin ? item.axisMax : item.axisMin + 1;
+}
+
+/// The text of an axis end: fine enough to tell a hundredth of the range.
+QString EndText(double v, double lo, double hi) {
+    return QString::fromStdString(CompactNumber(v, (hi - lo) / 100));
+}
+
+}  // namespace
+
+ChartLayout::Metrics ChartLayout::Metrics::Of(const QFont& font) {
+    const QFontMetricsF fm(font);
+    Metrics m;
+    // The table's widths are counted in characters of figures and units: the digit width with
+    // some room, so that "12.345 sec" fits its 10 characters.
+    m.charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0'))) * 1.15;
+    m.lineHeight = fm.height();
+    m.textWidth = [fm](const QString& text) { return fm.horizontalAdvance(text); };
+    return m;
+}
+
+double ChartLayout::Metrics::TextWidth(const QString& text) const {
+    return textWidth ? textWidth(text) : charWidth * text.size();
+}
 
 void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Metrics& m) {
     const double margin = 4;
@@ -33,13 +67,24 @@ void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Met
 
     // Left margin: the widest stack of shown axes over all panels.
     std::array<int, kPanelCount> shown{};
-    for (const ChartItem& item : model.Items())
-        if (item.axisShown && item.panel >= 0) ++shown[static_cast<size_t>(item.panel)];
+    double widestEnd = m.charWidth * 3;
+    for (const ChartItem& item : model.Items()) {
+        if (!item.axisShown || item.panel < 0) continue;
+        ++shown[static_cast<size_t>(item.panel)];
+        double lo, hi;
+        AxisRange(item, lo, hi);
+        widestEnd = std::max(
+            {widestEnd, m.TextWidth(EndText(lo, lo, hi)), m.TextWidth(EndText(hi, lo, hi))});
+    }
     const int maxShown = *std::max_element(shown.begin(), shown.end());
-    // Many axes share at most 40% of the width; squeezed strips keep the name and drop their
-    // tick values (the painter leaves out values that do not fit).
-    double axisWidth = m.lineHeight + m.charWidth * 7 + 8;
-    if (maxShown * axisWidth > w * 0.4) axisWidth = std::max(m.lineHeight + 4, w * 0.4 / maxShown);
+    // A strip holds the name's column, the upright value labels, the tick marks and the axis
+    // line. When such strips would take more than a third of the width, names and labels turn
+    // to read upwards and share one column; beyond 60% of the width strips are squeezed (and
+    // lose the labels that no longer fit) so that the plot keeps some room.
+    const double upright = m.lineHeight + widestEnd + 10;
+    m_turned = maxShown * upright > w / 3;
+    double axisWidth = m_turned ? m.lineHeight + 5 : upright;
+    if (maxShown * axisWidth > w * 0.6) axisWidth = w * 0.6 / maxShown;
     const double left = margin + maxShown * axisWidth;
     const double right = w - margin - 4;
     const double top = m_table.bottom() + 6;
@@ -84,6 +129,73 @@ void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Met
         m_axes[static_cast<size_t>(k)] =
             QRectF(left - (n + 1) * axisWidth, panel.top(), axisWidth, panel.height());
     }
+    for (int k = 0; k < ChartModel::kItemCount; ++k)
+        LayOutAxisText(k, model.Item(k), m);
+}
+
+void ChartLayout::LayOutAxisText(int k, const ChartItem& item, const Metrics& m) {
+    const size_t i = static_cast<size_t>(k);
+    const QRectF& r = m_axes[i];
+    m_ticks[i].clear();
+    m_labels[i].clear();
+    m_nameRects[i] = QRectF();
+    if (r.isEmpty()) return;
+    double lo, hi;
+    AxisRange(item, lo, hi);
+    const double lh = m.lineHeight;
+    const double gap = 3;
+    const auto y = [&](double v) { return r.bottom() - (v - lo) / (hi - lo) * r.height(); };
+    m_ticks[i] = NiceTicks(lo, hi, std::max(2, static_cast<int>(r.height() / 40)));
+    const double step = m_ticks[i].size() > 1 ? m_ticks[i][1] - m_ticks[i][0] : hi - lo;
+
+    // The text column lies left of the tick marks; upright labels leave the name its own column.
+    // Turned texts get the line height less the leading below the glyphs.
+    const double turnedHeight = lh - 2;
+    const double textLeft = r.left() + (m_turned ? 0.5 : lh);
+    const double room = r.right() - (m_turned ? 5 : 7) - textLeft;
+    const auto along = [&](const QString& t) { return m_turned ? m.TextWidth(t) : lh; };
+    const auto across = [&](const QString& t) { return m_turned ? turnedHeight : m.TextWidth(t); };
+    struct Span {
+        double a, b;
+    };
+    std::vector<Span> used;
+    const auto place = [&](double v, const QString& text) {
+        const double len = along(text);
+        if (across(text) > room + 0.5 || len > r.height()) return;
+        const double a = std::clamp(y(v) - len / 2, r.top(), r.bottom() - len);
+        for (const Span& s : used)
+            if (a < s.b + gap && a + len > s.a - gap) return;
+        used.push_back({a, a + len});
+        m_labels[i].push_back(
+            {v, text, m_turned ? QRectF(textLeft, a, lh, len) : QRectF(textLeft, a, room, lh)});
+    };
+    // The ends first, so that every axis tells its range.
+    place(hi, EndText(hi, lo, hi));
+    place(lo, EndText(lo, lo, hi));
+
+    const QString name = FromAnsi(item.name);
+    if (!m_turned) {
+        m_nameRects[i] = QRectF(r.left(), r.top(), lh, r.height());
+    } else {
+        // The name goes between the end labels; a name that does not fit is cut there (and
+        // shown whole in the strip's tooltip).
+        double top = r.top(), bottom = r.bottom();
+        for (const AxisLabel& l : m_labels[i]) {
+            if (l.value == hi) top = l.rect.bottom() + gap;
+            if (l.value == lo) bottom = l.rect.top() - gap;
+        }
+        const double len = std::min(m.TextWidth(name), bottom - top);
+        if (len >= 3 * m.charWidth) {
+            const double a = (top + bottom - len) / 2;
+            m_nameRects[i] = QRectF(textLeft, a, turnedHeight, len);
+            // Numbers keep a wider berth from the name, so that neither reads as part of the
+            // other.
+            used.push_back({a - lh / 2, a + len + lh / 2});
+        }
+    }
+    for (double v : m_ticks[i])
+        if (std::abs(v - lo) > step * 1e-6 && std::abs(v - hi) > step * 1e-6)
+            place(v, QString::fromStdString(CompactNumber(v, step)));
 }
 
 QRectF ChartLayout::TableCell(int row, int column) const {

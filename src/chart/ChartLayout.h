@@ -1,14 +1,17 @@
 #pragma once
 /// Where the strip chart's parts lie for one widget size: the cursor table, the four zoom
-/// buttons, up to five stacked panels, one y-axis strip per labelled item and the x axis; and
-/// which part a point hits.
+/// buttons, up to five stacked panels, one y-axis strip per labelled item with its ticks, value
+/// labels and name, and the x axis; and which part a point hits.
 
 #include <array>
+#include <functional>
 #include <vector>
 
+#include <QFont>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 
 #include "chart/ChartModel.h"
 #include "chart/ChartTypes.h"
@@ -21,6 +24,20 @@ public:
     struct Metrics {
         double charWidth = 7;
         double lineHeight = 14;
+        /// The width of a text; charWidth per character when not set.
+        std::function<double(const QString&)> textWidth;
+
+        /// The metrics of a font.
+        static Metrics Of(const QFont& font);
+        double TextWidth(const QString& text) const;
+    };
+
+    /// A value label of a y axis: the value, its text and the box it is drawn in (a tall box
+    /// when the labels are turned to read upwards).
+    struct AxisLabel {
+        double value = 0;
+        QString text;
+        QRectF rect;
     };
 
     enum class Part { None, Plot, YAxis, XAxis, ZoomButton, Table };
@@ -49,6 +66,18 @@ public:
     /// Item k's axis strip, empty when its axis is not shown.
     const QRectF& AxisRect(int item) const { return m_axes[static_cast<size_t>(item)]; }
     const QRectF& XAxisRect() const { return m_xAxis; }
+    /// Item k's tick values, its value labels (always the axis's minimum and maximum) and the
+    /// box of its name; empty when the axis is not shown.
+    const std::vector<double>& AxisTicks(int item) const {
+        return m_ticks[static_cast<size_t>(item)];
+    }
+    const std::vector<AxisLabel>& AxisLabels(int item) const {
+        return m_labels[static_cast<size_t>(item)];
+    }
+    const QRectF& AxisNameRect(int item) const { return m_nameRects[static_cast<size_t>(item)]; }
+    /// Many axes side by side turn their names and value labels to read upwards, in one narrow
+    /// column per axis.
+    bool AxisTextTurned() const { return m_turned; }
 
     /// Item k's values and the window's times to pixels in its panel.
     PlotMapping MappingOf(const ChartItem& item, const TimeWindow& window) const;
@@ -61,6 +90,8 @@ public:
     static std::vector<double> NiceTicks(double lo, double hi, int maxTicks);
 
 private:
+    void LayOutAxisText(int item, const ChartItem& model, const Metrics& m);
+
     QRectF m_table;
     double m_rowHeight = 18;
     std::array<double, 8> m_columnX{};  // left edge of each table column and the right edge
@@ -70,6 +101,10 @@ private:
     std::array<QRectF, ChartModel::kItemCount> m_axes;
     std::array<int, ChartModel::kItemCount> m_itemPanel{};
     QRectF m_xAxis;
+    std::array<std::vector<double>, ChartModel::kItemCount> m_ticks;
+    std::array<std::vector<AxisLabel>, ChartModel::kItemCount> m_labels;
+    std::array<QRectF, ChartModel::kItemCount> m_nameRects;
+    bool m_turned = false;
 };
 
 }  // namespace quillon

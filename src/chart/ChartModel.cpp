@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "chart/AxisScale.h"
 #include "chart/SmoothingFilter.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
@@ -24,18 +25,18 @@ const GraphView* ViewOf(const GraphConfiguration& config, int view) {
     return &config.views[static_cast<size_t>(view)];
 }
 
-/// Entries ordered by panel 0..4, stable in entry order; entries whose panel lies outside 0..4
-/// come last (they are never drawn).
-std::array<int, ChartModel::kItemCount> OrderByPanel(const GraphView* view) {
+/// The item order: the entries of panelOrder (valid, each once), then the others in entry order.
+std::array<int, ChartModel::kItemCount> ItemOrder(const std::vector<int>& panelOrder) {
     std::array<int, ChartModel::kItemCount> order{};
+    std::array<bool, ChartModel::kItemCount> taken{};
+    size_t n = 0;
+    for (int e : panelOrder) {
+        if (e < 0 || e >= ChartModel::kItemCount || taken[static_cast<size_t>(e)]) continue;
+        taken[static_cast<size_t>(e)] = true;
+        order[n++] = e;
+    }
     for (int e = 0; e < ChartModel::kItemCount; ++e)
-        order[static_cast<size_t>(e)] = e;
-    if (!view) return order;
-    auto key = [&](int e) {
-        const uint32_t p = view->entries[static_cast<size_t>(e)].panel;
-        return p < static_cast<uint32_t>(kPanelCount) ? static_cast<int>(p) : kPanelCount;
-    };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+        if (!taken[static_cast<size_t>(e)]) order[n++] = e;
     return order;
 }
 
@@ -76,12 +77,13 @@ void ChartModel::Clear() {
     m_hasComparison = false;
 }
 
-void ChartModel::Build(const GraphConfiguration& config, int view, const LogData& main,
+void ChartModel::Build(const GraphConfiguration& config, int view,
+                       const std::vector<int>& panelOrder, const LogData& main,
                        const LogData* comparison) {
     Clear();
     m_hasComparison = comparison != nullptr;
     const GraphView* v = ViewOf(config, view);
-    const std::array<int, kItemCount> order = OrderByPanel(v);
+    const std::array<int, kItemCount> order = ItemOrder(panelOrder);
     for (int k = 0; k < kItemCount; ++k) {
         ChartItem& item = m_items[static_cast<size_t>(k)];
         item.entry = order[static_cast<size_t>(k)];
@@ -98,9 +100,10 @@ void ChartModel::Build(const GraphConfiguration& config, int view, const LogData
     }
 }
 
-bool ChartModel::UpdateLabels(const GraphConfiguration& config, int view, const LogData& main) {
+bool ChartModel::UpdateLabels(const GraphConfiguration& config, int view,
+                              const std::vector<int>& panelOrder, const LogData& main) {
     const GraphView* v = ViewOf(config, view);
-    const std::array<int, kItemCount> order = OrderByPanel(v);
+    const std::array<int, kItemCount> order = ItemOrder(panelOrder);
     for (int k = 0; k < kItemCount; ++k) {
         const ChartItem& item = m_items[static_cast<size_t>(k)];
         if (item.entry != order[static_cast<size_t>(k)]) return false;
@@ -166,6 +169,8 @@ void ChartModel::FillLabels(ChartItem& item, const GraphViewEntry* entry,
         lo -= pad;
         hi += pad;
     }
+    // Round ends read as plain numbers on the axis.
+    RoundRange(lo, hi);
     item.axisMin = lo;
     item.axisMax = hi;
 }

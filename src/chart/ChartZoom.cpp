@@ -71,7 +71,6 @@ bool ChartZoom::ZoomLast() {
 void ChartZoom::ZoomAround(double t, double factor) {
     if (!(factor > 0) || !std::isfinite(t)) return;
     const TimeWindow w = Window();
-    RememberCurrent();
     Show({t - (t - w.minimum) * factor, t + (w.maximum - t) * factor});
 }
 

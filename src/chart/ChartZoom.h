@@ -1,6 +1,8 @@
 #pragma once
 /// The chart's visible time window with its one-step history, and the zoom commands as plain
-/// arithmetic: Zoom In, Zoom Out, Zoom All, Zoom Last, box zoom, wheel zoom and panning.
+/// arithmetic: Zoom In, Zoom Out, Zoom All, Zoom Last, box zoom, wheel zoom and panning. The
+/// history holds the window before the last zoom command or box zoom; wheel steps and panning
+/// adjust the window without touching it, so Zoom Last never undoes a single wheel notch.
 
 #include "chart/ChartTypes.h"
 
@@ -34,9 +36,11 @@ public:
     void ZoomAll();
     /// Swaps the visible and the previous window; false (nothing changes) without a previous one.
     bool ZoomLast();
-    /// Scales the visible window by factor around time t, which keeps its place on the screen.
+    /// Scales the visible window by factor around time t, which keeps its place on the screen
+    /// (the history stays).
     void ZoomAround(double t, double factor);
-    /// Shows start shifted by dt seconds (panning from the window shown when the drag began).
+    /// Shows start shifted by dt seconds (panning from the window shown when the drag began; the
+    /// history stays).
     void PanFrom(const TimeWindow& start, double dt);
     /// Shifts the visible window, keeping its width, so that it contains time t.
     void EnsureVisible(double t);

@@ -7,14 +7,20 @@
 
 #include <QtTest>
 
+#include "chart/AxisScale.h"
+#include "chart/ChartCursorKeys.h"
 #include "chart/ChartHitTest.h"
+#include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
+#include "chart/ChartPanner.h"
 #include "chart/ChartZoom.h"
+#include "chart/ChartZoomer.h"
 #include "chart/CurveDecimation.h"
 #include "chart/CurveEnvelope.h"
 #include "chart/CursorTable.h"
 #include "chart/SmoothingFilter.h"
 #include "datalog/ChannelInfo.h"
+#include "config/GraphConfigurationFile.h"
 #include "datalog/ChannelNaming.h"
 #include "samplegen/SampleLog.h"
 
@@ -270,6 +276,18 @@ private slots:
         QVERIFY(z.ZoomLast());
         QCOMPARE(z.Window(), (TimeWindow{0, 100}));
 
+        // Wheel steps and panning move the window but keep the history: Zoom Last returns to
+        // the window before the last zoom command, not to the one before the last notch.
+        z.ZoomIn(50, 0, 100);  // {40, 60}, the whole span remembered
+        z.ZoomAround(50, 0.5);
+        QCOMPARE(z.Window(), (TimeWindow{45, 55}));
+        z.PanFrom(z.Window(), 10);
+        QCOMPARE(z.Window(), (TimeWindow{55, 65}));
+        QVERIFY(z.ZoomLast());
+        QCOMPARE(z.Window(), (TimeWindow{0, 100}));
+        QVERIFY(z.ZoomLast());  // and back to where the wheel and the pan left it
+        QCOMPARE(z.Window(), (TimeWindow{55, 65}));
+
         // A log that starts before 0 (zero time set in the middle) may show its negative times.
         ChartZoom neg;
         neg.SetFullWindow({-30, 30});
@@ -327,7 +345,7 @@ private slots:
         main.values[size_t(ch[1] - 1)][4] = 6.0f;
         main.values[size_t(ch[2] - 1)][4] = kMarker;
         ChartModel model;
-        model.Build(config, 0, main, &comp);
+        model.Build(config, 0, {}, main, &comp);
         std::vector<PlotMapping> maps(16, Mapping(1, 100, {}, 0, 10));
         // Pixel rows: value 5 -> 50, 6 -> 40, 7 -> 30.
         QCOMPARE(NearestSubset(model, 4, maps, 41.0), model.SubsetOf(1, false));
@@ -352,10 +370,14 @@ private slots:
         view.entries[7].channel = 441;  // out of range
         view.entries[8].channel = 0;
         view.entries[9].graph = 0;
+        // The document's order: panel 0 in entry order, then panels 1, 2 and 4. The entry with
+        // panel 7 has none and comes last; repeated or foreign numbers are ignored.
+        const std::vector<int> order = {1, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 3, 0, 2, 6};
+        std::vector<int> noisy = order;
+        noisy.insert(noisy.begin() + 3, {4, -1, 16});
         ChartModel model;
-        model.Build(config, 2, main, nullptr);
+        model.Build(config, 2, noisy, main, nullptr);
         QCOMPARE(model.SubsetCount(), 16);
-        // Panel 0 in entry order, then panels 1, 2, 4, and the entry with panel 7 last.
         const std::array<int, 16> expected = {1, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 3, 0, 2, 6, 5};
         QCOMPARE(model.ItemEntries(), expected);
         QCOMPARE(model.PanelItemCount(0), 11);
@@ -370,16 +392,17 @@ private slots:
         QVERIFY(model.Item(model.ItemOfEntry(4)).visible);
         QVERIFY(!model.Item(model.ItemOfEntry(4)).axisShown);  // axis display off
         // A view number from nowhere gives an empty chart, not a crash.
-        model.Build(config, 12, main, nullptr);
+        model.Build(config, 12, {}, main, nullptr);
         for (const ChartItem& item : model.Items())
             QVERIFY(!item.visible);
         // Labels only: the same channels keep their curves; another channel needs a rebuild.
-        model.Build(config, 2, main, nullptr);
+        model.Build(config, 2, order, main, nullptr);
         view.entries[1].axisDisplay = 0;
-        QVERIFY(model.UpdateLabels(config, 2, main));
+        QVERIFY(model.UpdateLabels(config, 2, order, main));
         QVERIFY(!model.Item(0).axisShown);
+        QVERIFY(!model.UpdateLabels(config, 2, {}, main));  // another order
         view.entries[1].channel = uint32_t(ch[3]);
-        QVERIFY(!model.UpdateLabels(config, 2, main));
+        QVERIFY(!model.UpdateLabels(config, 2, order, main));
     }
 
     void modelScalesAndFiltersCurves() {
@@ -396,17 +419,159 @@ private slots:
         fixed.maximum = -50;
         config.axes[size_t(ch[0] - 1)].autoscale = 1;
         ChartModel model;
-        model.Build(config, 0, main, &comp);
+        model.Build(config, 0, {}, main, &comp);
         QCOMPARE(model.SubsetCount(), 32);
         const ChartItem& a = model.Item(0);
-        QVERIFY(a.axisMin <= 0 && a.axisMin > -2);  // covers 0..9 and the comparison's 20
-        QVERIFY(a.axisMax >= 20 && a.axisMax < 22);
+        // 0..9 and the comparison's 20, padded by 1 to -1..21, then out to steps of 2.
+        QCOMPARE(a.axisMin, -2.0);
+        QCOMPARE(a.axisMax, 22.0);
         QCOMPARE(a.comparison.RawAt(5), kMarker);
         QCOMPARE(a.main.RawAt(250), kMarker);  // behind the main log's end
         QCOMPARE(model.Item(1).main.RawAt(0), 0.0f);
         QCOMPARE(model.Item(1).main.DrawnAt(0), 46.0f / 12.0f);  // frames 0..11 (h = 12, cut at 0)
         QCOMPARE(model.Item(2).axisMin, -50.0);
         QCOMPARE(model.Item(2).axisMax, 50.0);
+    }
+
+    void axisNumbersAreCompactAndRangesRound() {
+        const std::pair<std::pair<double, double>, const char*> cases[] = {
+            {{10000, 100}, "10k"},  {{1500, 10}, "1.5k"}, {{-1500, 100}, "-1.5k"},
+            {{1234, 1}, "1234"},    {{8000, 1000}, "8k"}, {{2.5e6, 1e5}, "2.5M"},
+            {{0.25, 0.05}, "0.25"}, {{3.0, 0.5}, "3"},    {{14.7, 0.1}, "14.7"},
+            {{-0.0001, 0.1}, "0"},  {{-999, 1}, "-999"},  {{kNaN, 1}, "-"}};
+        for (const auto& [in, text] : cases)
+            QCOMPARE(CompactNumber(in.first, in.second), std::string(text));
+        const std::pair<std::pair<double, double>, std::pair<double, double>> ranges[] = {
+            {{504.3, 7845.7}, {0, 8000}},
+            {{95.6, 104.4}, {95, 105}},
+            {{-1, 21}, {-2, 22}},
+            {{2, 20}, {2, 20}},
+            {{5, 5}, {5, 5}}};
+        for (const auto& [in, out] : ranges) {
+            double lo = in.first, hi = in.second;
+            RoundRange(lo, hi);
+            QCOMPARE(lo, out.first);
+            QCOMPARE(hi, out.second);
+        }
+    }
+
+    void defaultViewAxesLabelTheirEnds() {
+        // The default view graphs 16 channels on the axes of one panel; the chart gets about
+        // 1000 x 680 pixels of a 1366 x 768 window.
+        SampleLogOptions options;
+        options.frames = 500;
+        const std::unique_ptr<LogData> log = GenerateSampleColumns(options);
+        const GraphConfiguration config = DefaultGraphConfiguration();
+        for (const GraphViewEntry& e : config.views[0].entries)
+            QCOMPARE(e.panel, 0u);
+        ChartModel model;
+        model.Build(config, 0, {}, *log, nullptr);
+        const QSizeF size(1000, 680);
+        for (const QFont& font : {QFont(), QFont(QFont().family(), 11)}) {
+            ChartLayout layout;
+            layout.Compute(size, model, ChartLayout::Metrics::Of(font));
+            QVERIFY(layout.PlotArea().width() >= 0.6 * size.width());
+            int shown = 0;
+            for (int k = 0; k < ChartModel::kItemCount; ++k) {
+                const ChartItem& item = model.Item(k);
+                if (!item.axisShown) continue;
+                ++shown;
+                const QRectF strip = layout.AxisRect(k);
+                const auto& labels = layout.AxisLabels(k);
+                bool hasMin = false, hasMax = false;
+                for (size_t i = 0; i < labels.size(); ++i) {
+                    hasMin |= labels[i].value == item.axisMin;
+                    hasMax |= labels[i].value == item.axisMax;
+                    QVERIFY(labels[i].text.size() <= 5);
+                    QVERIFY(strip.contains(labels[i].rect));
+                    QVERIFY(!labels[i].rect.intersects(layout.AxisNameRect(k)));
+                    for (size_t j = 0; j < i; ++j)
+                        QVERIFY(!labels[i].rect.intersects(labels[j].rect));
+                }
+                QVERIFY2(hasMin && hasMax, item.name.c_str());
+            }
+            QVERIFY(shown >= 12);
+        }
+        // A few axes keep upright labels.
+        GraphConfiguration few = config;
+        for (size_t e = 3; e < 16; ++e)
+            few.views[0].entries[e].axisDisplay = 0;
+        model.Build(few, 0, {}, *log, nullptr);
+        ChartLayout layout;
+        layout.Compute(size, model, ChartLayout::Metrics::Of(QFont()));
+        QVERIFY(!layout.AxisTextTurned());
+        QVERIFY(layout.AxisLabels(0).size() >= 2);
+    }
+
+    void hitTestAndInteraction() {
+        LogData main;
+        MakeLog(main, 1000, 0.0f, [](int, int i) { return float(i % 50); });
+        GraphConfiguration config;
+        GraphChannels(config, AvailableChannels(main, 2));
+        config.views[0].entries[1].panel = 1;
+        ChartModel model;
+        model.Build(config, 0, {0, 1}, main, nullptr);
+        ChartLayout layout;
+        layout.Compute(QSizeF(800, 600), model, ChartLayout::Metrics{});
+        using Part = ChartLayout::Part;
+        const std::pair<QPointF, ChartLayout::Hit> hits[] = {
+            {layout.AxisRect(1).center(), {Part::YAxis, 1}},
+            {layout.XAxisRect().center(), {Part::XAxis, 0}},
+            {layout.PanelRect(1).center(), {Part::Plot, 1}},
+            {layout.ZoomButtonRect(ChartLayout::kZoomLast).center(), {Part::ZoomButton, 3}},
+            {QPointF(1, 590), {Part::None, -1}}};
+        for (const auto& [point, hit] : hits) {
+            QCOMPARE(layout.HitTest(point).part, hit.part);
+            QCOMPARE(layout.HitTest(point).index, hit.index);
+        }
+        // A click picks the frame under the mouse and the curve of its panel; on a panel's
+        // edge it picks nothing.
+        const TimeWindow w{0, 10};
+        const LogTimes times = LogTimes::Of(main);
+        const PlotMapping map = layout.MappingOf(model.Item(1), w);
+        const CursorPick pick =
+            PickCursor(model, layout, w, times, nullptr, QPointF(map.X(4.2), map.Y(20)));
+        QCOMPARE(pick.frame, 420);
+        QCOMPARE(pick.subset, 1);
+        QCOMPARE(PickCursor(model, layout, w, times, nullptr, layout.PanelRect(0).topLeft()).frame,
+                 -1);
+
+        // The zoomer: a press released in place is a click; a drag is a band read against the
+        // window of the press; a band narrower than 3 pixels is dropped.
+        const QRectF area(100, 0, 500, 300);
+        ChartZoomer zoomer;
+        TimeWindow zoomed;
+        zoomer.Press({200, 50}, {0, 50});
+        QVERIFY(!zoomer.Move({202, 51}));
+        QCOMPARE(zoomer.Finish({202, 51}, area, zoomed), ChartZoomer::Release::Click);
+        zoomer.Press({350, 50}, {0, 50});
+        QVERIFY(zoomer.Move({150, 60}) && zoomer.BandShown());
+        QCOMPARE(zoomer.Finish({50, 60}, area, zoomed), ChartZoomer::Release::Zoom);
+        QCOMPARE(zoomed, (TimeWindow{0, 25}));  // the band is clamped to the plot
+        zoomer.Press({300, 50}, {0, 50});
+        zoomer.Move({310, 50});
+        QCOMPARE(zoomer.Finish({302, 50}, area, zoomed), ChartZoomer::Release::None);
+        QCOMPARE(ChartZoomer::WheelCentre(20, area, {10, 20}), 15.0);
+        QCOMPARE(ChartZoomer::WheelCentre(200, area, {10, 20}), 12.0);
+        QVERIFY(std::abs(ChartZoomer::WheelFactor(-240) - 1.5625) < 1e-12);
+
+        // The panner drags the window against the mouse.
+        ChartPanner panner;
+        TimeWindow panned;
+        panner.Start({300, 50}, {10, 20});
+        QVERIFY(!panner.Move({300, 80}, 500, panned));
+        QVERIFY(panner.Move({250, 80}, 500, panned));
+        QCOMPARE(panned, (TimeWindow{11, 21}));
+        QVERIFY(panner.Finish() && !panner.Active());
+
+        // Cursor keys; the caller clamps to the log.
+        const int last = 999;
+        QCOMPARE(ChartCursorKeys::Target(Qt::Key_Right, true, 5, 0, last), 15);
+        QCOMPARE(ChartCursorKeys::Target(Qt::Key_Left, false, 0, 0, last), -1);
+        QCOMPARE(ChartCursorKeys::Target(Qt::Key_Left, false, -1, 40, last), 40);
+        QCOMPARE(ChartCursorKeys::Target(Qt::Key_End, false, 5, 0, last), last);
+        QCOMPARE(ChartCursorKeys::Target(Qt::Key_Home, false, 5, 0, last), 0);
+        QVERIFY(!ChartCursorKeys::Target(Qt::Key_A, false, 5, 0, last));
     }
 
     void cursorTableTexts() {
@@ -420,7 +585,7 @@ private slots:
         config.views[0].entries[0] = {2, 1, 1, {}, 0, 0};
         config.views[0].entries[1] = {2, 1, 1, {}, 0, 5};
         ChartModel model;
-        model.Build(config, 0, main, &comp);
+        model.Build(config, 0, {}, main, &comp);
         auto value = [&](const LogData& log, float v) {
             return GetChannelValueText(log.config, 2, v);
         };

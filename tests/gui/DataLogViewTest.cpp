@@ -235,8 +235,13 @@ private slots:
         Drag(p1, QPoint(p1.x() - 100, y), Qt::ShiftModifier);
         QVERIFY(std::abs(Window().minimum - (wheeled.minimum + 100 * perPixel)) < 1e-9);
         QCOMPARE(m_doc->GetZoomFirst(), m_doc->FrameAtTime(float(Window().minimum)));
+        // Zoom Last goes back past the wheel notch and the pan, to the window before the last
+        // zoom (the box zoom, undone above, then swapped: the box's window).
+        const TimeWindow panned = Window();
         m_view->ZoomLast();
-        QCOMPARE(Window(), wheeled);
+        QCOMPARE(Window(), (TimeWindow{map.TimeAt(p0.x()), map.TimeAt(p1.x())}));
+        m_view->ZoomLast();
+        QCOMPARE(Window(), panned);
     }
 
     void keysMoveCursorAndKeepItVisible() {
