@@ -29,6 +29,7 @@
 #include "datalog/CDataLogDoc.h"
 
 #include "chart/CDataLogView.h"
+#include "dialogs/CDlgDataLogScatterPlot.h"
 #include "datalog/Prompt.h"
 #include "views/CDataLogValues.h"
 
@@ -155,7 +156,11 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .separatorBefore = true,
          .text = "Math Channels",
          .toolbarPosition = 12},
-        {.id = ID_SCATTER_PLOT, .menu = M::Tools, .text = "Scatter Plot", .toolbarPosition = 14},
+        {.id = ID_SCATTER_PLOT,
+         .menu = M::Tools,
+         .text = "Scatter Plot",
+         .toolbarPosition = 14,
+         .handler = &F::OnScatterPlot},
         {.id = ID_VIEW_CONFIGURATION,
          .menu = M::Tools,
          .text = "View Configuration",
@@ -271,13 +276,28 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
     CreateClient();
     CreateCommands();
     m_doc.AddView(this);
+    m_doc.destroyModelessWindows = [this] { DestroyModelessWindows(); };
     UpdateTitle();
     UpdateCommandUI();
 }
 
 CDataLogFrame::~CDataLogFrame() {
     if (m_splitTracking) qApp->removeEventFilter(this);
+    m_doc.destroyModelessWindows = nullptr;
+    DestroyModelessWindows();
     m_doc.RemoveView(this);
+}
+
+void CDataLogFrame::DestroyModelessWindows() {
+    CDlgDataLogScatterPlot::Destroy(m_scatterPlot);
+}
+
+CDlgDataLogScatterPlot* CDataLogFrame::ScatterPlot() const {
+    return m_scatterPlot;
+}
+
+void CDataLogFrame::OnScatterPlot() {
+    CDlgDataLogScatterPlot::OpenOrRaise(m_scatterPlot, m_doc, m_prompt);
 }
 
 void CDataLogFrame::CreateClient() {

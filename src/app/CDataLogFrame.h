@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "app/CommandTable.h"
 #include "datalog/DataLogViewObserver.h"
@@ -21,6 +22,7 @@ namespace quillon {
 
 class CDataLogDoc;
 class CDataLogStatusBar;
+class CDlgDataLogScatterPlot;
 class CDataLogToolbar;
 class CDataLogValues;
 class CDataLogView;
@@ -75,6 +77,10 @@ public:
     QString TitleText() const;
     /// The Help > About box, owned by the caller.
     QDialog* CreateAboutBox();
+    /// The document's scatter plot window; null while it is closed.
+    CDlgDataLogScatterPlot* ScatterPlot() const;
+    /// Closes the windows that belong to the document (it calls this on open, new and close).
+    void DestroyModelessWindows();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,6 +119,7 @@ private:
     void OnNudge(int delta);
     void OnNudgeLeft();
     void OnNudgeRight();
+    void OnScatterPlot();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -131,6 +138,7 @@ private:
     bool m_splitTracking = false;
     bool m_busy = false;  // a long operation is replacing the document's columns
     QList<int> m_splitSizesBefore;
+    QPointer<CDlgDataLogScatterPlot> m_scatterPlot;  // empties itself when the window goes
 };
 
 }  // namespace quillon

@@ -3,6 +3,8 @@
 #include <QDialog>
 
 #include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
+#include "dialogs/CDlgDataLogScatterPlot.h"
 
 namespace quillon {
 
@@ -20,12 +22,24 @@ QWidget* AboutBox(const ScreenshotContext& context, QString* /*error*/) {
     return context.frame.CreateAboutBox();
 }
 
+QWidget* ScatterPlot(const ScreenshotContext& context, QString* error) {
+    if (!context.arg.isEmpty()) {
+        *error = QStringLiteral("scatter takes no argument");
+        return nullptr;
+    }
+    // Opened as Tools > Scatter Plot opens it, with its default channels.
+    context.frame.ExecuteCommand(ID_SCATTER_PLOT);
+    if (!context.frame.ScatterPlot()) *error = QStringLiteral("the scatter plot did not open");
+    return context.frame.ScatterPlot();
+}
+
 }  // namespace
 
 const std::vector<ScreenshotTarget>& ScreenshotTargets() {
     static const std::vector<ScreenshotTarget> targets = {
         {"main", "the main window (the same as no --show)", &MainWindow},
         {"about", "the Help > About box", &AboutBox},
+        {"scatter", "Tools > Scatter Plot with its default channels", &ScatterPlot},
     };
     return targets;
 }

@@ -72,15 +72,12 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
     auto* filterRow = new QHBoxLayout;
     filterRow->setSpacing(6);
     m_filterCheck = new QCheckBox(QStringLiteral("Filter Data"), m_band);
-    m_lower = new CNumericEdit(m_band, 1);
-    m_upper = new CNumericEdit(m_band, 2);
+    m_lower = new CNumericEdit(m_prompt, m_band, 1);
+    m_upper = new CNumericEdit(m_prompt, m_band, 2);
     for (CNumericEdit* field : {m_lower, m_upper}) {
         field->Setup(kBoundStyle, QStringLiteral("%.0f"), QStringLiteral("%.0f"), 0, 1, 1);
         field->SetThickBar();
         field->setMinimumWidth(96);
-        field->SetQuestionFunction([this](QWidget*, const QString& caption, const QString& text) {
-            return m_prompt.Question(ToAnsi(caption), ToAnsi(text)) != PromptAnswer::No;
-        });
     }
     filterRow->addWidget(m_filterCheck);
     filterRow->addWidget(m_lower, 1);

@@ -123,7 +123,7 @@ private slots:
             ID_DATALOG_OPEN,    ID_FILE_SAVE,    ID_FILE_SAVE_AS,    ID_APP_EXIT,  ID_VIEW_TOOLBAR,
             ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT, ID_ZOOM_IN,         ID_ZOOM_OUT,  ID_ZOOM_ALL,
             ID_ZOOM_LAST,       ID_UPDATE_STATS, ID_COMPARE_DATALOG, ID_APP_ABOUT, ID_FILE_NEW,
-            ID_NEXT_PANE,       ID_PREV_PANE};
+            ID_NEXT_PANE,       ID_PREV_PANE,    ID_SCATTER_PLOT};
         const std::set<int> comparison = {ID_CLOSE_COMPARISON, ID_NUDGE_LEFT, ID_NUDGE_RIGHT,
                                           ID_NUDGE_SPIN};
         auto state = [](int cursor, int comparisonFrames = 0, bool onComparison = false) {

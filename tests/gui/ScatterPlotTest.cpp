@@ -12,6 +12,10 @@
 #include <cmath>
 #include <limits>
 
+#include "app/CBrenmorQuillonLogViewerApp.h"
+#include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
+#include "chart/CDataLogView.h"
 #include "chart/ScatterPlotView.h"
 #include "chart/ScatterRaster.h"
 #include "config/CPrefs.h"
@@ -345,6 +349,31 @@ private slots:
         QTest::mouseDClick(plot, Qt::LeftButton, {}, at.toPoint());
         QVERIFY(!plot->IsZoomed());
         QCOMPARE(plot->XRange(), full);
+    }
+
+    void toolsMenuOpensItAndTheMainWindowFollowsClicks() {
+        const QString log = QString::fromStdString(WriteLog("frame.dl", 2000));
+        ScriptedPrompt prompt;
+        prompt.QueueFile(log.toStdString());
+        CBrenmorQuillonLogViewerApp app(m_dir->filePath("Documents"),
+                                        m_dir->filePath("settings.ini"), &prompt);
+        QVERIFY(app.InitInstance({}));
+        CDataLogFrame& frame = *app.MainFrame();
+        QVERIFY(frame.ExecuteCommand(ID_SCATTER_PLOT));
+        CDlgDataLogScatterPlot* w = frame.ScatterPlot();
+        QVERIFY(w && w->isVisible());
+        QVERIFY(frame.ExecuteCommand(ID_SCATTER_PLOT));
+        QCOMPARE(frame.ScatterPlot(), w);
+
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QPoint at = w->Plot()->PositionOf(700).toPoint();
+        const int shown = w->Plot()->FrameAt(at);
+        QTest::mouseClick(w->Plot(), Qt::LeftButton, {}, at);
+        QCOMPARE(app.Doc().GetCursorFrame(), shown);
+        QCOMPARE(frame.ChartPane()->CursorFrame(), shown);
+
+        QVERIFY(frame.OpenDocumentFile(log));  // the document closes the window
+        QVERIFY(!frame.ScatterPlot());
     }
 };
 
