@@ -144,6 +144,48 @@ private slots:
         QCOMPARE(ScatterPlotData::RampIndex(14.6f, 14.7f, 14.7f), 0);
     }
 
+    void colourIndicesOfAWholeLog() {
+        // The rebuild colours many values at once; each must match the one-value rule, also for
+        // values that are not numbers, infinities and an empty colour range.
+        LogData log;
+        const float values[] = {kNaN,
+                                -kNaN,
+                                INFINITY,
+                                -INFINITY,
+                                -0.0f,
+                                0.0f,
+                                11.0f,
+                                12.0f,
+                                12.37f,
+                                12.99999f,
+                                13.0f,
+                                13.0001f,
+                                1e30f,
+                                -1e30f,
+                                12.5f,
+                                12.01f,
+                                ScatterPlotData::kNoValue};
+        const int n = 53;  // several groups of sixteen and a tail
+        for (int c : {1, 2, 29, kAfr})
+            log.values[size_t(c - 1)].Allocate(size_t(n));
+        for (int i = 0; i < n; ++i) {
+            log.values[0][size_t(i)] = float(i);
+            log.values[1][size_t(i)] = log.values[28][size_t(i)] = 1.0f;
+            log.values[kAfr - 1][size_t(i)] = values[size_t(i) % std::size(values)];
+        }
+        log.frameCount = n;
+        for (const auto& [cmin, cmax] : {std::pair{12.0f, 13.0f}, {12.5f, 12.5f}, {13.0f, 12.0f}}) {
+            log.stats[kAfr - 1].minimum = cmin;
+            log.stats[kAfr - 1].maximum = cmax;
+            ScatterPlotData data;
+            data.Build(log, n + 3, ScatterSelection{});  // three frames beyond the columns
+            for (int i = 0; i < n; ++i)
+                QCOMPARE(int(data.RampIndices()[size_t(i)]),
+                         ScatterPlotData::RampIndex(log.values[kAfr - 1][size_t(i)], cmin, cmax));
+            QVERIFY(!data.IsDrawn(n));
+        }
+    }
+
     void binnedPictureEqualsDrawingDotByDot() {
         // Many points on few pixels, so that frame order decides nearly every pixel; some land
         // on the edges, outside, on the no-value marker or on no number.
