@@ -29,6 +29,7 @@
 #include "config/CPrefs.h"
 #include "controls/WaitCursor.h"
 #include "datalog/CDataLogDoc.h"
+#include "dialogs/CDlgDataLogScatterPlot.h"
 #include "datalog/Prompt.h"
 #include "datalog/UserTexts.h"
 #include "dialogs/CDataLogPropertySheet.h"
@@ -161,7 +162,11 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .text = "Math Channels",
          .toolbarPosition = 12,
          .handler = &F::OnMathChannels},
-        {.id = ID_SCATTER_PLOT, .menu = M::Tools, .text = "Scatter Plot", .toolbarPosition = 14},
+        {.id = ID_SCATTER_PLOT,
+         .menu = M::Tools,
+         .text = "Scatter Plot",
+         .toolbarPosition = 14,
+         .handler = &F::OnScatterPlot},
         {.id = ID_VIEW_CONFIGURATION,
          .menu = M::Tools,
          .text = "View Configuration",
@@ -292,6 +297,21 @@ CDataLogFrame::~CDataLogFrame() {
     DestroyModelessWindows();
     m_doc.destroyModelessWindows = nullptr;
     m_doc.RemoveView(this);
+}
+
+void CDataLogFrame::DestroyModelessWindows() {
+    CDlgDataLogScatterPlot::Destroy(m_scatterPlot);
+    // The properties sheets close without applying what they hold.
+    for (QPointer<CDataLogPropertySheet>& sheet : m_propertySheets)
+        delete sheet.data();
+}
+
+CDlgDataLogScatterPlot* CDataLogFrame::ScatterPlot() const {
+    return m_scatterPlot;
+}
+
+void CDataLogFrame::OnScatterPlot() {
+    CDlgDataLogScatterPlot::OpenOrRaise(m_scatterPlot, m_doc, m_prompt);
 }
 
 void CDataLogFrame::CreateClient() {
@@ -644,11 +664,6 @@ void CDataLogFrame::OnFileProperties() {
 void CDataLogFrame::OnComparisonProperties() {
     if (!m_doc.IsComparisonLoaded()) return;
     CDataLogPropertySheet::OpenOrRaise(m_propertySheets[1], m_doc, m_prefs, true, this);
-}
-
-void CDataLogFrame::DestroyModelessWindows() {
-    for (QPointer<CDataLogPropertySheet>& sheet : m_propertySheets)
-        delete sheet.data();
 }
 
 void CDataLogFrame::OnAppAbout() {

@@ -25,6 +25,7 @@ namespace quillon {
 class CDataLogDoc;
 class CDataLogPropertySheet;
 class CDataLogStatusBar;
+class CDlgDataLogScatterPlot;
 class CDataLogToolbar;
 class CDataLogValues;
 class CDataLogView;
@@ -83,6 +84,10 @@ public:
     QDialog* CreateAboutBox();
     /// The open properties sheet of the main log or of the comparison log; null when closed.
     CDataLogPropertySheet* PropertySheet(bool comparison) const;
+    /// The document's scatter plot window; null while it is closed.
+    CDlgDataLogScatterPlot* ScatterPlot() const;
+    /// Closes the windows that belong to the document (it calls this on open, new and close).
+    void DestroyModelessWindows();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -133,8 +138,7 @@ private:
     void OnNudgeRight();
     void OnFileProperties();
     void OnComparisonProperties();
-    /// Closes the modeless windows of the document without applying them.
-    void DestroyModelessWindows();
+    void OnScatterPlot();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -157,6 +161,7 @@ private:
     /// The modeless properties sheets (main log, comparison log); each empties itself when its
     /// sheet is destroyed.
     QPointer<CDataLogPropertySheet> m_propertySheets[2];
+    QPointer<CDlgDataLogScatterPlot> m_scatterPlot;  // empties itself when the window goes
 };
 
 }  // namespace quillon

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
 #include "dialogs/CDataLogPropertySheet.h"
@@ -12,6 +13,7 @@
 #include "dialogs/CDlgDataLogAxisSetup.h"
 #include "dialogs/CDlgDataLogFileUpgrader.h"
 #include "dialogs/CDlgDataLogMathChannelSetup.h"
+#include "dialogs/CDlgDataLogScatterPlot.h"
 #include "dialogs/CDlgDataLogSetup.h"
 #include "dialogs/CDlgDataLogXAxisSetup.h"
 #include "dialogs/CDlgProgress.h"
@@ -118,6 +120,17 @@ QWidget* ComparisonProperties(const ScreenshotContext& context, QString* error) 
     return PropertySheet(context, error, true);
 }
 
+QWidget* ScatterPlot(const ScreenshotContext& context, QString* error) {
+    if (!context.arg.isEmpty()) {
+        *error = QStringLiteral("scatter takes no argument");
+        return nullptr;
+    }
+    // Opened as Tools > Scatter Plot opens it, with its default channels.
+    context.frame.ExecuteCommand(ID_SCATTER_PLOT);
+    if (!context.frame.ScatterPlot()) *error = QStringLiteral("the scatter plot did not open");
+    return context.frame.ScatterPlot();
+}
+
 }  // namespace
 
 const std::vector<ScreenshotTarget>& ScreenshotTargets() {
@@ -136,6 +149,7 @@ const std::vector<ScreenshotTarget>& ScreenshotTargets() {
         {"properties", "File > Properties, at page 1..7 (properties:PAGE)", &MainProperties},
         {"comparison-properties", "Comparison > Properties, at page 1..7 (needs --compare)",
          &ComparisonProperties},
+        {"scatter", "Tools > Scatter Plot with its default channels", &ScatterPlot},
     };
     return targets;
 }

@@ -60,6 +60,17 @@ CDataLogView::~CDataLogView() {
 void CDataLogView::OnUpdate(IDataLogView* sender, int hint) {
     if (sender == this) return;
     switch (hint) {
+        case kHintCursor:
+            // Another window (the scatter plot) put the cursor on a frame: show it there,
+            // without telling the other views again.
+            if (m_built) {
+                SyncCursorFromDocument();
+                m_table.SetCursor(m_model, m_cursorItem, m_cursorOnComparison, m_cursorFrame,
+                                  m_doc.Main(), ComparisonLog());
+                emit cursorChanged();
+                update();
+            }
+            break;
         case kHintRefill:
             Refill();
             break;

@@ -1,5 +1,7 @@
 #include "controls/CGDIPColorLegend.h"
 
+#include <algorithm>
+
 #include <QPainter>
 
 namespace quillon {
@@ -24,6 +26,16 @@ QColor CGDIPColorLegend::RampColor(int i) {
         default:
             return QColor(up, 0, 255);  // blue to magenta (k = 20 at index 100)
     }
+}
+
+const std::array<QRgb, CGDIPColorLegend::kRampSize>& CGDIPColorLegend::Ramp() {
+    static const std::array<QRgb, kRampSize> ramp = [] {
+        std::array<QRgb, kRampSize> table{};
+        for (int i = 0; i < kRampSize; ++i)
+            table[size_t(i)] = RampColor(i).rgb();
+        return table;
+    }();
+    return ramp;
 }
 
 void CGDIPColorLegend::Render(QPainter& painter, const QSize& size) {

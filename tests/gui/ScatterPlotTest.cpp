@@ -1,0 +1,423 @@
+// The scatter plot: the colour ramp, colour indices, the binned picture against drawing dot by
+// dot, the filter and colour range over a generated log, the window's controls, its one-per-
+// document life and the mouse.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+#include "app/CBrenmorQuillonLogViewerApp.h"
+#include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
+#include "chart/CDataLogView.h"
+#include "chart/ScatterPlotView.h"
+#include "chart/ScatterRaster.h"
+#include "config/CPrefs.h"
+#include "controls/CGDIPColorLegend.h"
+#include "controls/CNumericEdit.h"
+#include "controls/NumericFormat.h"
+#include "datalog/CDataLogDoc.h"
+#include "datalog/ChannelInfo.h"
+#include "datalog/ChannelNaming.h"
+#include "dialogs/CDlgDataLogScatterPlot.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+
+namespace {
+
+constexpr int kAfr = 9;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+struct HintSpy : IDataLogView {
+    std::vector<int> hints;
+    void OnUpdate(IDataLogView*, int hint) override { hints.push_back(hint); }
+};
+
+/// The ramp worked out from its anchors: each of the five runs moves one component by 255 over
+/// 20 steps, rounding halves up.
+QColor ExpectedRamp(int i) {
+    const int anchors[6][3] = {{255, 0, 0},   {255, 255, 0}, {0, 255, 0},
+                               {0, 255, 255}, {0, 0, 255},   {255, 0, 255}};
+    const int run = std::min(i / 20, 4);
+    const int k = i - run * 20;
+    int rgb[3];
+    for (int c = 0; c < 3; ++c) {
+        const int from = anchors[run][c];
+        const int to = anchors[run + 1][c];
+        const int moved = int(std::floor(255.0 * k / 20.0 + 0.5));
+        rgb[c] = from == to ? from : (to > from ? moved : 255 - moved);
+    }
+    return QColor(rgb[0], rgb[1], rgb[2]);
+}
+
+/// Every point drawn on its own as a square dot, in frame order.
+QImage NaivePicture(const std::vector<float>& x, const std::vector<float>& y,
+                    const std::vector<uint8_t>& ramp, const ScatterMapping& m, int r) {
+    QImage image(m.Width(), m.Height(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    for (size_t i = 0; i < x.size(); ++i) {
+        int px = 0, py = 0;
+        if (!ScatterPlotData::IsDrawable(x[i], y[i]) || !m.ToPixel(x[i], y[i], &px, &py)) continue;
+        painter.fillRect(QRect(px - r, py - r, 2 * r + 1, 2 * r + 1),
+                         QColor(CGDIPColorLegend::Ramp()[ramp[i]]));
+    }
+    return image;
+}
+
+}  // namespace
+
+class ScatterPlotTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* m_dir = nullptr;
+    CPrefs* m_prefs = nullptr;
+    ScriptedPrompt m_prompt;
+    CDataLogDoc* m_doc = nullptr;
+    QPointer<CDlgDataLogScatterPlot> m_window;
+
+    std::string WriteLog(const char* name, int frames, bool allFeatures = true) {
+        SampleLogOptions o;
+        o.frames = frames;
+        o.allFeatures = allFeatures;
+        const std::string path = m_dir->filePath(name).toStdString();
+        std::string error;
+        if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
+        return path;
+    }
+
+    CDlgDataLogScatterPlot* Open() {
+        return CDlgDataLogScatterPlot::OpenOrRaise(m_window, *m_doc, m_prompt);
+    }
+
+    const std::vector<float>& Column(int c) {
+        static std::vector<float> v;
+        const LogData& log = m_doc->Main();
+        v.assign(log.values[size_t(c - 1)].begin(),
+                 log.values[size_t(c - 1)].begin() + log.frameCount);
+        return v;
+    }
+
+private slots:
+    void init() {
+        m_dir = new QTemporaryDir;
+        m_prefs = new CPrefs(m_dir->path().toStdString());
+        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
+        m_doc->destroyModelessWindows = [this] { CDlgDataLogScatterPlot::Destroy(m_window); };
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 3000)));
+    }
+
+    void cleanup() {
+        CDlgDataLogScatterPlot::Destroy(m_window);
+        delete m_doc;
+        delete m_prefs;
+        delete m_dir;
+    }
+
+    void rampFollowsItsRule() {
+        for (int i = 0; i <= 100; ++i) {
+            QCOMPARE(CGDIPColorLegend::RampColor(i), ExpectedRamp(i));
+            QCOMPARE(QColor(CGDIPColorLegend::Ramp()[size_t(i)]), ExpectedRamp(i));
+        }
+        QCOMPARE(ExpectedRamp(1), QColor(255, 13, 0));  // the rule itself: 12.75 rounds up
+        QCOMPARE(ExpectedRamp(2), QColor(255, 26, 0));  // 25.5 rounds up
+    }
+
+    void colourIndexOfValues() {
+        QCOMPARE(ScatterPlotData::RampIndex(10.0f, 10.0f, 20.0f), 0);
+        QCOMPARE(ScatterPlotData::RampIndex(15.0f, 10.0f, 20.0f), 50);
+        QCOMPARE(ScatterPlotData::RampIndex(20.0f, 10.0f, 20.0f), 100);
+        QCOMPARE(ScatterPlotData::RampIndex(11.0f, 10.0f, 13.0f), 33);   // truncated
+        QCOMPARE(ScatterPlotData::RampIndex(5.0f, 10.0f, 20.0f), 0);     // below: red
+        QCOMPARE(ScatterPlotData::RampIndex(25.0f, 10.0f, 20.0f), 100);  // above: magenta
+        QCOMPARE(ScatterPlotData::RampIndex(kNaN, 10.0f, 20.0f), 0);
+        // An empty range: the value itself gives no number (red), above is magenta, below red.
+        QCOMPARE(ScatterPlotData::RampIndex(14.7f, 14.7f, 14.7f), 0);
+        QCOMPARE(ScatterPlotData::RampIndex(14.8f, 14.7f, 14.7f), 100);
+        QCOMPARE(ScatterPlotData::RampIndex(14.6f, 14.7f, 14.7f), 0);
+    }
+
+    void colourIndicesOfAWholeLog() {
+        // The rebuild colours many values at once; each must match the one-value rule, also for
+        // values that are not numbers, infinities and an empty colour range.
+        LogData log;
+        const float values[] = {kNaN,
+                                -kNaN,
+                                INFINITY,
+                                -INFINITY,
+                                -0.0f,
+                                0.0f,
+                                11.0f,
+                                12.0f,
+                                12.37f,
+                                12.99999f,
+                                13.0f,
+                                13.0001f,
+                                1e30f,
+                                -1e30f,
+                                12.5f,
+                                12.01f,
+                                ScatterPlotData::kNoValue};
+        const int n = 53;  // several groups of sixteen and a tail
+        for (int c : {1, 2, 29, kAfr})
+            log.values[size_t(c - 1)].Allocate(size_t(n));
+        for (int i = 0; i < n; ++i) {
+            log.values[0][size_t(i)] = float(i);
+            log.values[1][size_t(i)] = log.values[28][size_t(i)] = 1.0f;
+            log.values[kAfr - 1][size_t(i)] = values[size_t(i) % std::size(values)];
+        }
+        log.frameCount = n;
+        for (const auto& [cmin, cmax] : {std::pair{12.0f, 13.0f}, {12.5f, 12.5f}, {13.0f, 12.0f}}) {
+            log.stats[kAfr - 1].minimum = cmin;
+            log.stats[kAfr - 1].maximum = cmax;
+            ScatterPlotData data;
+            data.Build(log, n + 3, ScatterSelection{});  // three frames beyond the columns
+            for (int i = 0; i < n; ++i)
+                QCOMPARE(int(data.RampIndices()[size_t(i)]),
+                         ScatterPlotData::RampIndex(log.values[kAfr - 1][size_t(i)], cmin, cmax));
+            QVERIFY(!data.IsDrawn(n));
+        }
+    }
+
+    void binnedPictureEqualsDrawingDotByDot() {
+        // Many points on few pixels, so that frame order decides nearly every pixel; some land
+        // on the edges, outside, on the no-value marker or on no number.
+        QRandomGenerator rng(7);
+        const int n = 3000;
+        std::vector<float> x(n), y(n);
+        std::vector<uint8_t> ramp(n);
+        for (int i = 0; i < n; ++i) {
+            x[size_t(i)] = float(rng.bounded(44.0) - 2.0);
+            y[size_t(i)] = float(rng.bounded(12.0) - 1.0);
+            ramp[size_t(i)] = uint8_t(rng.bounded(101));
+        }
+        x[0] = 0.0f, y[0] = 0.0f;
+        x[1] = 40.0f, y[1] = 10.0f;
+        x[2] = ScatterPlotData::kNoValue;
+        y[3] = kNaN;
+        const ScatterMapping m(0.0, 40.0, 0.0, 10.0, 37, 23);
+        ScatterRaster raster;
+        raster.Bin(x.data(), y.data(), n, m);
+        for (int r : {0, 1, 2}) {
+            QImage binned;
+            raster.Paint(ramp.data(), CGDIPColorLegend::Ramp().data(), r, binned);
+            QCOMPARE(binned, NaivePicture(x, y, ramp, m, r));
+        }
+        int px = 0, py = 0;
+        QVERIFY(m.ToPixel(0.0f, 0.0f, &px, &py));
+        QCOMPARE(QPoint(px, py), QPoint(0, 22));  // low ends at the bottom left
+        QVERIFY(m.ToPixel(40.0f, 10.0f, &px, &py));
+        QCOMPARE(QPoint(px, py), QPoint(36, 0));
+
+        // The nearest pixel wins; on that pixel the latest frame.
+        for (const QPointF& at : {QPointF(3.2, 4.6), QPointF(20, 11), QPointF(36, 0)}) {
+            int best = -1;
+            double bestD = 1e9;
+            for (int i = 0; i < n; ++i) {
+                if (!ScatterPlotData::IsDrawable(x[size_t(i)], y[size_t(i)]) ||
+                    !m.ToPixel(x[size_t(i)], y[size_t(i)], &px, &py))
+                    continue;
+                const double d = std::hypot(px - at.x(), py - at.y());
+                if (d < bestD - 1e-12 || (std::fabs(d - bestD) < 1e-12 && i > best))
+                    best = i, bestD = d;
+            }
+            QCOMPARE(raster.NearestFrame(at.x(), at.y(), 5.0), best);
+        }
+        QCOMPARE(raster.NearestFrame(-20, -20, 5.0), -1);
+    }
+
+    void filterKeepsFramesOnItsBounds() {
+        const LogData& log = m_doc->Main();
+        const std::vector<float> afr = Column(kAfr);
+        const float bound = afr[afr.size() / 2];
+        ScatterSelection s;
+        s.filterEnabled = true;
+        s.lower = s.upper = bound;
+        s.colorChannel = 2;
+        ScatterPlotData data;
+        data.Build(log, m_doc->GetDisplayLength(), s);
+        int kept = 0;
+        for (int i = 0; i < data.Size(); ++i) {
+            QCOMPARE(data.IsDrawn(i), afr[size_t(i)] == bound);
+            kept += data.IsDrawn(i);
+        }
+        QVERIFY(kept >= 1);
+        QCOMPARE(data.DrawnCount(), kept);
+        QCOMPARE(data.ColorMin(), log.stats[1].minimum);  // not the filter channel: statistics
+        QCOMPARE(data.ColorMax(), log.stats[1].maximum);
+
+        // Colouring by the filter channel spreads the colours over the bounds.
+        s.colorChannel = kAfr;
+        s.lower = 12.0f;
+        s.upper = 13.0f;
+        data.Build(log, m_doc->GetDisplayLength(), s);
+        QCOMPARE(data.ColorMin(), 12.0f);
+        QCOMPARE(data.ColorMax(), 13.0f);
+        for (int i = 0; i < data.Size(); ++i)
+            if (data.IsDrawn(i))
+                QCOMPARE(int(data.RampIndices()[size_t(i)]),
+                         ScatterPlotData::RampIndex(afr[size_t(i)], 12.0f, 13.0f));
+    }
+
+    void windowSetsUpItsControls() {
+        CDlgDataLogScatterPlot* w = Open();
+        QCOMPARE(w->windowTitle(), QString("Scatter Plot"));
+        QCOMPARE(w->Band()->height(), CDlgDataLogScatterPlot::kBandHeight);
+        QCOMPARE(w->XCombo()->currentData().toInt(), 2);
+        QCOMPARE(w->YCombo()->currentData().toInt(), 29);
+        QCOMPARE(w->ColorCombo()->currentData().toInt(), kAfr);
+        QCOMPARE(w->FilterCombo()->currentData().toInt(), kAfr);
+        QCOMPARE(w->XCombo()->currentText(), QString("RPM"));
+        QVERIFY(!w->FilterCheck()->isChecked());
+        QCOMPARE(w->Plot()->PlotTexts().xTitle, QString("RPM"));
+        QCOMPARE(w->Plot()->PlotTexts().yTitle, QString("MAP"));
+        for (int i = 0; i < w->XCombo()->count(); ++i)
+            QVERIFY(IsChannelAvailable(m_doc->Main(), w->XCombo()->itemData(i).toInt()));
+
+        // Bound fields: the full format shown, the number typed, the default axis range.
+        const LogData& log = m_doc->Main();
+        const std::string format = GetChannelValueFormat(log.config, kAfr);
+        CNumericEdit* lower = w->LowerField();
+        QCOMPARE(lower->DisplayFormat(), FromAnsi(format));
+        QCOMPARE(lower->EditFormat(), FromAnsi(NumberFormatOf(format)));
+        QCOMPARE(lower->Minimum(), double(GetChannelMin(log, kAfr)));
+        QCOMPARE(lower->Maximum(), double(GetChannelMax(log, kAfr)));
+        QCOMPARE(lower->BarHeight(), 6);
+        w->FilterCombo()->setCurrentIndex(w->FilterCombo()->findData(2));
+        QCOMPARE(w->UpperField()->Step(), 1.0);
+        QCOMPARE(w->UpperField()->Maximum(), double(GetChannelMax(log, 2)));
+
+        // The legend texts are the colour range in the colour channel's format.
+        const QString cf = FromAnsi(format);
+        QCOMPARE(w->MinLabel()->text(), FormatDouble(cf, log.stats[kAfr - 1].minimum));
+        QCOMPARE(w->MaxLabel()->text(), FormatDouble(cf, log.stats[kAfr - 1].maximum));
+    }
+
+    void boundsApplyOnlyWhileFiltering() {
+        CDlgDataLogScatterPlot* w = Open();
+        const int all = w->Plot()->Data().DrawnCount();
+        QCOMPARE(all, m_doc->GetFrameCount());
+        const int rebuilds = w->RebuildCount();
+        w->LowerField()->SetPos(14.6);
+        w->UpperField()->SetPos(14.7);
+        QCOMPARE(w->RebuildCount(), rebuilds);
+        QCOMPARE(w->Plot()->Data().DrawnCount(), all);
+
+        w->FilterCheck()->setChecked(true);
+        const int filtered = w->Plot()->Data().DrawnCount();
+        QVERIFY(filtered > 0 && filtered < all);
+        QCOMPARE(w->MinLabel()->text(), FormatDouble(w->LowerField()->DisplayFormat(), 14.6f));
+        QCOMPARE(w->MaxLabel()->text(), FormatDouble(w->LowerField()->DisplayFormat(), 14.7f));
+        w->UpperField()->SetPos(15.0);  // now it rebuilds at once
+        QVERIFY(w->Plot()->Data().DrawnCount() > filtered);
+        QCOMPARE(w->Plot()->Data().ColorMax(), 15.0f);
+
+        // A bound typed outside the range asks through the prompt; No keeps the old value.
+        m_prompt.QueueAnswer(PromptAnswer::No);
+        w->UpperField()->SetPos(1e6);
+        QCOMPARE(w->UpperField()->Value(), 15.0);
+        QCOMPARE(m_prompt.asked.back().caption, std::string("Value Too High"));
+    }
+
+    void unavailableDefaultLeavesComboEmpty() {
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("bare.dl", 200, false)));
+        QVERIFY(!IsChannelAvailable(m_doc->Main(), kAfr));
+        CDlgDataLogScatterPlot* w = Open();
+        QCOMPARE(w->ColorCombo()->currentIndex(), -1);
+        QCOMPARE(w->FilterCombo()->currentIndex(), -1);
+        QCOMPARE(w->Selection().colorChannel, kAfr);
+        QCOMPARE(w->XCombo()->currentData().toInt(), 2);
+        QCOMPARE(w->Plot()->Data().Size(), 200);
+        w->Plot()->RenderImage(QSize(400, 300));
+    }
+
+    void oneWindowPerDocumentClosedByTheDocument() {
+        CDlgDataLogScatterPlot* first = Open();
+        QCOMPARE(Open(), first);
+        first->close();  // destroyed on close; the reference empties itself
+        QTRY_VERIFY(m_window.isNull());
+        CDlgDataLogScatterPlot* second = Open();
+        QVERIFY(second);
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("other.dl", 500)));
+        QVERIFY(m_window.isNull());
+        Open();
+        QVERIFY(m_doc->OnNewDocument());
+        QVERIFY(m_window.isNull());
+        Open();
+        m_doc->OnCloseDocument();
+        QVERIFY(m_window.isNull());
+    }
+
+    void mouseMovesCursorZoomsAndReads() {
+        CDlgDataLogScatterPlot* w = Open();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        HintSpy spy;
+        m_doc->AddView(&spy);
+        ScatterPlotView* plot = w->Plot();
+        const int target = 1234;
+        const QPointF at = plot->PositionOf(target);
+        QVERIFY(plot->PlotRect().contains(at.toPoint()));
+        const int shown = plot->FrameAt(at.toPoint());
+        QVERIFY(shown >= 0);
+        QSignalSpy moved(w, &CDlgDataLogScatterPlot::cursorMoved);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, at.toPoint());
+        QCOMPARE(m_doc->GetCursorFrame(), shown);
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(spy.hints, std::vector<int>{kHintCursor});
+        QCOMPARE(plot->CursorFrame(), shown);
+        m_doc->RemoveView(&spy);
+
+        // Hovering reads the point without binning again; the wheel zooms about the mouse and a
+        // double click returns to the full range.
+        const int builds = plot->RasterBuilds();
+        QTest::mouseMove(plot, at.toPoint());
+        QCOMPARE(plot->HoverFrame(), shown);
+        plot->grab();
+        QCOMPARE(plot->RasterBuilds(), builds);
+        const ScatterRange full = plot->XRange();
+        QWheelEvent wheel(at, plot->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(plot, &wheel);
+        QVERIFY(plot->IsZoomed());
+        QVERIFY(plot->XRange().maximum - plot->XRange().minimum < full.maximum - full.minimum);
+        QVERIFY(std::fabs(plot->PositionOf(shown).x() - at.x()) <= 2.0);  // stays under the mouse
+        QTest::mouseDClick(plot, Qt::LeftButton, {}, at.toPoint());
+        QVERIFY(!plot->IsZoomed());
+        QCOMPARE(plot->XRange(), full);
+    }
+
+    void toolsMenuOpensItAndTheMainWindowFollowsClicks() {
+        const QString log = QString::fromStdString(WriteLog("frame.dl", 2000));
+        ScriptedPrompt prompt;
+        prompt.QueueFile(log.toStdString());
+        CBrenmorQuillonLogViewerApp app(m_dir->filePath("Documents"),
+                                        m_dir->filePath("settings.ini"), &prompt);
+        QVERIFY(app.InitInstance({}));
+        CDataLogFrame& frame = *app.MainFrame();
+        QVERIFY(frame.ExecuteCommand(ID_SCATTER_PLOT));
+        CDlgDataLogScatterPlot* w = frame.ScatterPlot();
+        QVERIFY(w && w->isVisible());
+        QVERIFY(frame.ExecuteCommand(ID_SCATTER_PLOT));
+        QCOMPARE(frame.ScatterPlot(), w);
+
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QPoint at = w->Plot()->PositionOf(700).toPoint();
+        const int shown = w->Plot()->FrameAt(at);
+        QTest::mouseClick(w->Plot(), Qt::LeftButton, {}, at);
+        QCOMPARE(app.Doc().GetCursorFrame(), shown);
+        QCOMPARE(frame.ChartPane()->CursorFrame(), shown);
+
+        QVERIFY(frame.OpenDocumentFile(log));  // the document closes the window
+        QVERIFY(!frame.ScatterPlot());
+    }
+};
+
+QTEST_MAIN(ScatterPlotTest)
+#include "ScatterPlotTest.moc"
