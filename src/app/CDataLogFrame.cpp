@@ -4,6 +4,7 @@
 #include <optional>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -26,8 +27,10 @@
 #include "app/CommandIds.h"
 #include "app/TextConversion.h"
 #include "chart/CDataLogView.h"
+#include "chart/ChartPicture.h"
 #include "config/CPrefs.h"
 #include "controls/WaitCursor.h"
+#include "datalog/AtomicFile.h"
 #include "datalog/CDataLogDoc.h"
 #include "dialogs/CDlgDataLogScatterPlot.h"
 #include "datalog/Prompt.h"
@@ -39,6 +42,7 @@
 #include "dialogs/CDlgDataLogMathChannelSetup.h"
 #include "dialogs/CDlgDataLogSetup.h"
 #include "dialogs/CDlgDataLogXAxisSetup.h"
+#include "dialogs/CDlgPictureSize.h"
 #include "dialogs/DataLogExport.h"
 #include "views/CDataLogValues.h"
 
@@ -97,6 +101,17 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .text = "Export",
          .toolbarPosition = 4,
          .handler = &F::OnFileExport},
+        {.id = ID_EXPORT_PICTURE,
+         .menu = M::File,
+         .text = "Export &Picture...",
+         .statusTip = "Save the chart as a PNG, SVG or PDF picture",
+         .handler = &F::OnExportPicture,
+         .rule = R::LogLoaded},
+        {.id = ID_COPY_PICTURE,
+         .text = "Copy Picture",
+         .shortcut = "Ctrl+Shift+C",
+         .handler = &F::OnCopyPicture,
+         .rule = R::LogLoaded},
         {.id = ID_FILE_PROPERTIES,
          .menu = M::File,
          .separatorBefore = true,
@@ -772,6 +787,52 @@ void CDataLogFrame::OnUpgradeLogfiles() {
 
 void CDataLogFrame::OnFileExport() {
     RunDataLogExport(m_doc, m_prompt, this);
+}
+
+void CDataLogFrame::OnExportPicture() {
+    if (!m_chartPane->HasChart()) return;
+    const QString log = FromCorePath(m_doc.GetPathName());
+    FileDialogRequest request{"Export Picture", "", "",
+                              "PNG Image (*.png);;SVG Drawing (*.svg);;PDF Document (*.pdf)"};
+    if (!log.isEmpty()) {
+        request.folder = ToCorePath(QFileInfo(log).absolutePath());
+        request.fileName = ToCorePath(QFileInfo(log).completeBaseName() + QStringLiteral(".png"));
+    }
+    QString path = FromCorePath(m_prompt.SaveFileName(request));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+    const std::optional<PictureFormat> format = ChartPicture::FormatOf(path);
+    if (!format) {
+        m_prompt.Message("Export Picture",
+                         ToCorePath(QStringLiteral("%1 is not a picture type this program writes. "
+                                                   "Use a name ending in .png, .svg or .pdf.")
+                                        .arg(QFileInfo(path).fileName())));
+        return;
+    }
+    CDlgPictureSize dialog(m_chartPane->size(), m_chartPane->devicePixelRatioF(),
+                           *format == PictureFormat::Png, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QByteArray bytes =
+        ChartPicture::Encode(*m_chartPane, *format, dialog.PictureSize(), dialog.PixelRatio());
+    std::string error = "the picture could not be drawn at this size";
+    if (bytes.isEmpty() ||
+        !WriteFileAtomically(ToCorePath(path),
+                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                             &error))
+        m_prompt.Message("Export Picture", ToCorePath(QStringLiteral("Could not save %1: %2")
+                                                          .arg(QDir::toNativeSeparators(path),
+                                                               QString::fromStdString(error))));
+}
+
+void CDataLogFrame::OnCopyPicture() {
+    if (!m_chartPane->HasChart()) return;
+    // Both a bitmap and the vector drawing, so that drawing programs can keep the curves sharp.
+    auto* mime = new QMimeData;
+    const QSize size = m_chartPane->size();
+    mime->setImageData(m_chartPane->RenderImage(size, m_chartPane->devicePixelRatioF()));
+    mime->setData(QStringLiteral("image/svg+xml"),
+                  ChartPicture::Encode(*m_chartPane, PictureFormat::Svg, size));
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 void CDataLogFrame::OnAxisSetup(int entry) {

@@ -122,6 +122,8 @@ private:
     void OnAutosetZeroTime();
     void OnUpgradeLogfiles();
     void OnFileExport();
+    void OnExportPicture();
+    void OnCopyPicture();
     void OnAxisSetup(int entry);
     void OnXAxisSetup();
     void OnZoomIn();

@@ -47,6 +47,8 @@ enum CommandId : int {
     ID_UPGRADE_LOGFILES = 32940,
     ID_NUDGE_SPIN = 32941,
     ID_UPDATE_STATS = 32942,
+    ID_EXPORT_PICTURE = 32960,
+    ID_COPY_PICTURE = 32961,
 };
 
 }  // namespace quillon

@@ -6,6 +6,8 @@
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
+#include <QPaintEngine>
+#include <QPainterPath>
 
 #include "controls/AnsiText.h"
 
@@ -196,6 +198,9 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
     // Raw curves are drawn with one-device-pixel cosmetic pens and no antialiasing, which keeps
     // the rasteriser on its fast path at any pixel ratio (wider pens cost a hundred times more).
     std::optional<QPainter> own;
+    const QPaintEngine* engine = shared ? shared->paintEngine() : nullptr;
+    const bool vector =
+        engine && (engine->type() == QPaintEngine::SVG || engine->type() == QPaintEngine::Pdf);
     if (shared) {
         shared->save();
         shared->setRenderHint(QPainter::Antialiasing, false);
@@ -233,6 +238,22 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
             m_points.clear();
             m_starts.clear();
             d.AppendPolylines(c.x, c.y, map, pixelRatio, m_points, m_starts);
+            if (vector) {
+                // A picture file gets each curve as one path, its gaps as separate subpaths.
+                QPainterPath path;
+                for (size_t s = 0; s < m_starts.size(); ++s) {
+                    const int begin = m_starts[s];
+                    const int end = s + 1 < m_starts.size() ? m_starts[s + 1]
+                                                            : static_cast<int>(m_points.size());
+                    if (end <= begin) continue;
+                    path.moveTo(m_points[static_cast<size_t>(begin)]);
+                    if (end - begin == 1) path.lineTo(m_points[static_cast<size_t>(begin)]);
+                    for (int i = begin + 1; i < end; ++i)
+                        path.lineTo(m_points[static_cast<size_t>(i)]);
+                }
+                if (!path.isEmpty()) p.drawPath(path);
+                continue;
+            }
             for (size_t s = 0; s < m_starts.size(); ++s) {
                 const int begin = m_starts[s];
                 const int end =
