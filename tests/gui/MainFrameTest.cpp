@@ -184,7 +184,8 @@ private slots:
             ID_ZOOM_OUT,          ID_ZOOM_ALL,         ID_ZOOM_LAST,          ID_UPDATE_STATS,
             ID_COMPARE_DATALOG,   ID_APP_ABOUT,        ID_FILE_NEW,           ID_NEXT_PANE,
             ID_PREV_PANE,         ID_MATH_CHANNELS,    ID_VIEW_CONFIGURATION, ID_FILE_EXPORT,
-            ID_AUTOSET_ZERO_TIME, ID_UPGRADE_LOGFILES, ID_FILE_PROPERTIES,    ID_SCATTER_PLOT};
+            ID_AUTOSET_ZERO_TIME, ID_UPGRADE_LOGFILES, ID_FILE_PROPERTIES,    ID_SCATTER_PLOT,
+            ID_EXPORT_PICTURE,    ID_COPY_PICTURE};
         const std::set<int> comparison = {ID_CLOSE_COMPARISON,
                                           ID_NUDGE_LEFT,
                                           ID_NUDGE_RIGHT,
