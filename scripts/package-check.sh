@@ -42,4 +42,9 @@ trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp"
 desktop-file-validate "$tmp/usr/share/applications/quillon-viewer.desktop"
 xmllint --noout "$tmp/usr/share/mime/packages/quillon-datalog.xml"
+# The packaged programs run and carry the project's version.
+for program in quillon-viewer quillon-cli; do
+    said=$("$tmp/usr/bin/$program" --version)
+    [ "$said" = "$program $version" ] || { echo "$program --version says '$said'" >&2; exit 1; }
+done
 echo "package $deb: ${#expected[@]} files checked, Depends: $depends"
