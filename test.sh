@@ -24,6 +24,8 @@ for preset in release asan; do
     if [ "$preset" = release ]; then
         echo "== clang-tidy"
         ./scripts/tidy.sh build/release src/datalog src/formula src/config src/legacy
+        echo "== Debian package"
+        ./scripts/package-check.sh build/release
     fi
 done
 echo "all tests passed"

@@ -59,6 +59,7 @@ IPrompt& CBrenmorQuillonLogViewerApp::Prompt() {
 QString CBrenmorQuillonLogViewerApp::Usage() {
     return QStringLiteral(
         "usage: quillon-viewer [LOG]\n"
+        "       quillon-viewer --version\n"
         "       quillon-viewer --screenshot OUT.png [--size WxH] [--cursor FRAME] "
         "[--compare LOG2] [--show NAME[:ARG]] LOG");
 }

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "Version.h"
+
 namespace quillon {
 
 class CDataLogDoc;
@@ -37,7 +39,7 @@ class CBrenmorQuillonLogViewerApp {
 public:
     /// MIME type under which a dragged channel number (u32) travels between channel lists.
     static constexpr const char* kChannelMimeType = "application/x-cchannel";
-    static constexpr const char* kVersion = "0.1";
+    static constexpr const char* kVersion = kProgramVersion;
 
     /// documentsFolder and settingsFile default to the user's documents folder and settings;
     /// tests pass folders of their own and a scripted prompt instead of message boxes.

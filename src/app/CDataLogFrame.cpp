@@ -18,6 +18,7 @@
 #include <QSplitter>
 #include <QTimer>
 
+#include "Version.h"
 #include "app/CDataLogStatusBar.h"
 #include "app/CDataLogToolbar.h"
 #include "app/CNudgeSpin.h"
@@ -661,8 +662,12 @@ QDialog* CDataLogFrame::CreateAboutBox() {
         new QMessageBox(QMessageBox::NoIcon, QStringLiteral("About Brenmor Quillon Log Viewer"),
                         QStringLiteral("Brenmor Quillon Log Viewer Version %1\n\n"
                                        "Strip chart, values, statistics and comparison of "
-                                       "ECU datalogs.")
-                            .arg(QCoreApplication::applicationVersion()),
+                                       "ECU datalogs.\n\n"
+                                       "Build date: %2\n"
+                                       "Qt version: %3\n"
+                                       "Licence: MIT")
+                            .arg(QCoreApplication::applicationVersion(),
+                                 QString::fromLatin1(kBuildDate), QString::fromLatin1(qVersion())),
                         QMessageBox::Ok, this);
     box->setIconPixmap(CToolbarImages::AppIcon().pixmap(64, 64));
     return box;

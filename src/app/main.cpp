@@ -6,16 +6,22 @@
 
 #include <QApplication>
 
+#include "Version.h"
 #include "app/CBrenmorQuillonLogViewerApp.h"
 
 int main(int argc, char** argv) {
-    // Help needs no display.
-    for (int i = 1; i < argc; ++i)
+    // Help and the version need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("quillon-viewer %s\n", quillon::kProgramVersion);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf("%s\n",
                         quillon::CBrenmorQuillonLogViewerApp::Usage().toLocal8Bit().constData());
             return 0;
         }
+    }
     // A screenshot needs no display: lay the window out offscreen unless a platform was chosen.
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--screenshot") == 0 && !std::getenv("QT_QPA_PLATFORM"))

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Version.h"
 #include "cli/Command.h"
 
 namespace quillon::cli {
@@ -21,7 +22,7 @@ std::string DocumentsFolder() {
 }  // namespace quillon::cli
 
 static int Usage(FILE* out) {
-    std::fprintf(out, "usage: quillon-cli VERB [ARGS]\n\nverbs:\n");
+    std::fprintf(out, "usage: quillon-cli VERB [ARGS]\n       quillon-cli --version\n\nverbs:\n");
     for (const auto& [verb, entry] : quillon::cli::CommandTable())
         std::fprintf(out, "  %s\n", entry.usage.c_str());
     return out == stdout ? 0 : 2;
@@ -31,6 +32,10 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage(stderr);
     std::string verb = argv[1];
     if (verb == "-h" || verb == "--help" || verb == "help") return Usage(stdout);
+    if (verb == "--version") {
+        std::printf("quillon-cli %s\n", quillon::kProgramVersion);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     auto& table = quillon::cli::CommandTable();
     auto it = table.find(verb);
     if (it == table.end()) {
