@@ -25,6 +25,7 @@ enum class EnableRule {
     EndPoint,            // no comparison, 0 < current point < frame count - 1
     ComparisonLoaded,    // a comparison log is open
     ComparisonZeroTime,  // a comparison, and a current point inside the log the cursor is on
+    LogLoaded,           // the main log has frames
 };
 
 bool IsRuleMet(EnableRule rule, const CommandState& state);

@@ -86,6 +86,22 @@ std::vector<float> ChannelTable::MakeEdges(double from, double to, double step) 
     return RisingFinite(edges) ? edges : std::vector<float>{};
 }
 
+ChannelTable::Range ChannelTable::NiceRange(double minimum, double maximum, int bins) {
+    if (!std::isfinite(minimum) || !std::isfinite(maximum) || maximum < minimum) return {};
+    const double raw = (maximum - minimum) / std::max(bins, 1);
+    if (!(raw > 0.0)) return {std::floor(minimum), std::floor(minimum) + 1.0, 1.0};
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = 10.0 * power;
+    for (double m : {1.0, 2.0, 2.5, 5.0})
+        if (m * power >= raw) {
+            step = m * power;
+            break;
+        }
+    Range range{std::floor(minimum / step) * step, std::ceil(maximum / step) * step, step};
+    if (range.to <= range.from) range.to = range.from + step;
+    return range;
+}
+
 std::optional<std::vector<float>> ChannelTable::ParseEdges(std::string_view text) {
     std::vector<float> edges;
     auto separator = [](char c) { return c == ' ' || c == ',' || c == ';' || c == '\t'; };

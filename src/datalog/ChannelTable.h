@@ -42,6 +42,14 @@ public:
     /// beyond `to` (so `to` is always covered). Empty when step is not positive, to <= from,
     /// a value is not finite, or more than kMaxBins bins would result.
     static std::vector<float> MakeEdges(double from, double to, double step);
+    /// A round step (1, 2, 2.5 or 5 times a power of ten) giving about `bins` bins over
+    /// minimum..maximum, and the multiples of it that enclose that range.
+    struct Range {
+        double from = 0.0;
+        double to = 1.0;
+        double step = 1.0;
+    };
+    static Range NiceRange(double minimum, double maximum, int bins);
     /// Edges typed as numbers separated by spaces, commas, semicolons or tabs; nothing when a
     /// word is not a number, fewer than two edges are given, they do not rise strictly, or more
     /// than kMaxBins bins would result.

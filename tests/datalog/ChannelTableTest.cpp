@@ -213,6 +213,11 @@ TEST(ChannelTableTest, EdgesAreMadeOrRefused) {
     EXPECT_TRUE(ChannelTable::MakeEdges(0, 1e9, 1).empty());
     EXPECT_TRUE(ChannelTable::MakeEdges(1e8, 1e8 + 10, 1).empty());  // equal in single precision
     EXPECT_EQ(*ChannelTable::ParseEdges(" -5, +2.5\t1e1 "), (std::vector<float>{-5, 2.5f, 10}));
+    const auto rpm = ChannelTable::NiceRange(812, 7390, 16);
+    EXPECT_EQ(rpm.step, 500);
+    EXPECT_EQ(rpm.from, 500);
+    EXPECT_EQ(rpm.to, 7500);
+    EXPECT_EQ(ChannelTable::NiceRange(14.7, 14.7, 16).step, 1);  // one value: one bin around it
     for (const char* bad : {"", "5", "1 1", "3 2", "1 x", "1 2a", "1 nan", "1 inf"})
         EXPECT_FALSE(ChannelTable::ParseEdges(bad).has_value()) << bad;
 }
