@@ -13,7 +13,7 @@ using namespace quillon;
 namespace {
 
 constexpr int kFrames = 1000000;
-constexpr int kRpm = 2, kAfr = 9, kMap = 29, kTps = 31;
+constexpr int kRpm = 2, kAfr = 9, kMap = 29, kTps = 30;
 
 const LogData& SampleColumns() {
     static const std::unique_ptr<LogData> log = [] {

@@ -35,7 +35,7 @@ namespace {
 constexpr int kDefaultX = 2;        // RPM
 constexpr int kDefaultY = 29;       // MAP
 constexpr int kDefaultZ = 9;        // AFR Average
-constexpr int kDefaultFilter = 31;  // TPS
+constexpr int kDefaultFilter = 30;  // TPS
 constexpr int kDefaultBins = 16;
 
 const char* const kFunctionNames[] = {"Average", "Minimum", "Maximum", "Count",

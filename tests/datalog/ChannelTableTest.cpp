@@ -13,7 +13,7 @@
 namespace quillon {
 namespace {
 
-constexpr int kRpm = 2, kAfr = 9, kMap = 29, kTps = 31;
+constexpr int kRpm = 2, kAfr = 9, kMap = 29, kTps = 30;
 
 /// A log whose columns hold fill(channel, frame), each with the reader's spare element.
 std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fill) {
