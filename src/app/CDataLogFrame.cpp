@@ -40,6 +40,7 @@
 #include "dialogs/CDlgDataLogAutoZero.h"
 #include "dialogs/CDlgDataLogAxisSetup.h"
 #include "dialogs/CDlgDataLogFileUpgrader.h"
+#include "dialogs/CDlgDataLogHistogram.h"
 #include "dialogs/CDlgDataLogMathChannelSetup.h"
 #include "dialogs/CDlgDataLogSetup.h"
 #include "dialogs/CDlgDataLogXAxisSetup.h"
@@ -183,6 +184,12 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .text = "Scatter Plot",
          .toolbarPosition = 14,
          .handler = &F::OnScatterPlot},
+        {.id = ID_HISTOGRAM,
+         .menu = M::Tools,
+         .text = "Histogram and Table",
+         .statusTip = "Bin a channel by one or two others into a table",
+         .handler = &F::OnHistogram,
+         .rule = R::LogLoaded},
         {.id = ID_VIEW_CONFIGURATION,
          .menu = M::Tools,
          .text = "View Configuration",
@@ -317,6 +324,7 @@ CDataLogFrame::~CDataLogFrame() {
 
 void CDataLogFrame::DestroyModelessWindows() {
     CDlgDataLogScatterPlot::Destroy(m_scatterPlot);
+    CDlgDataLogHistogram::Destroy(m_histogram);
     // The properties sheets close without applying what they hold.
     for (QPointer<CDataLogPropertySheet>& sheet : m_propertySheets)
         delete sheet.data();
@@ -328,6 +336,14 @@ CDlgDataLogScatterPlot* CDataLogFrame::ScatterPlot() const {
 
 void CDataLogFrame::OnScatterPlot() {
     CDlgDataLogScatterPlot::OpenOrRaise(m_scatterPlot, m_doc, m_prompt);
+}
+
+CDlgDataLogHistogram* CDataLogFrame::Histogram() const {
+    return m_histogram;
+}
+
+void CDataLogFrame::OnHistogram() {
+    CDlgDataLogHistogram::OpenOrRaise(m_histogram, m_doc, m_prompt);
 }
 
 void CDataLogFrame::CreateClient() {

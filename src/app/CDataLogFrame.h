@@ -25,6 +25,7 @@ namespace quillon {
 class CDataLogDoc;
 class CDataLogPropertySheet;
 class CDataLogStatusBar;
+class CDlgDataLogHistogram;
 class CDlgDataLogScatterPlot;
 class CDataLogToolbar;
 class CDataLogValues;
@@ -86,6 +87,8 @@ public:
     CDataLogPropertySheet* PropertySheet(bool comparison) const;
     /// The document's scatter plot window; null while it is closed.
     CDlgDataLogScatterPlot* ScatterPlot() const;
+    /// The document's histogram and table window; null while it is closed.
+    CDlgDataLogHistogram* Histogram() const;
     /// Closes the windows that belong to the document (it calls this on open, new and close).
     void DestroyModelessWindows();
 
@@ -141,6 +144,7 @@ private:
     void OnFileProperties();
     void OnComparisonProperties();
     void OnScatterPlot();
+    void OnHistogram();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -164,6 +168,7 @@ private:
     /// sheet is destroyed.
     QPointer<CDataLogPropertySheet> m_propertySheets[2];
     QPointer<CDlgDataLogScatterPlot> m_scatterPlot;  // empties itself when the window goes
+    QPointer<CDlgDataLogHistogram> m_histogram;
 };
 
 }  // namespace quillon

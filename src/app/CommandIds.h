@@ -49,6 +49,7 @@ enum CommandId : int {
     ID_UPDATE_STATS = 32942,
     ID_EXPORT_PICTURE = 32960,
     ID_COPY_PICTURE = 32961,
+    ID_HISTOGRAM = 32962,
 };
 
 }  // namespace quillon

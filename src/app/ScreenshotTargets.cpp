@@ -12,6 +12,7 @@
 #include "dialogs/CDlgDataLogAutoZero.h"
 #include "dialogs/CDlgDataLogAxisSetup.h"
 #include "dialogs/CDlgDataLogFileUpgrader.h"
+#include "dialogs/CDlgDataLogHistogram.h"
 #include "dialogs/CDlgDataLogMathChannelSetup.h"
 #include "dialogs/CDlgDataLogScatterPlot.h"
 #include "dialogs/CDlgDataLogSetup.h"
@@ -131,6 +132,17 @@ QWidget* ScatterPlot(const ScreenshotContext& context, QString* error) {
     return context.frame.ScatterPlot();
 }
 
+QWidget* Histogram(const ScreenshotContext& context, QString* error) {
+    if (!context.arg.isEmpty()) {
+        *error = QStringLiteral("histogram takes no argument");
+        return nullptr;
+    }
+    // AFR Average by RPM and MAP, as Tools > Histogram and Table opens it.
+    context.frame.ExecuteCommand(ID_HISTOGRAM);
+    if (!context.frame.Histogram()) *error = QStringLiteral("the table window did not open");
+    return context.frame.Histogram();
+}
+
 }  // namespace
 
 const std::vector<ScreenshotTarget>& ScreenshotTargets() {
@@ -150,6 +162,7 @@ const std::vector<ScreenshotTarget>& ScreenshotTargets() {
         {"comparison-properties", "Comparison > Properties, at page 1..7 (needs --compare)",
          &ComparisonProperties},
         {"scatter", "Tools > Scatter Plot with its default channels", &ScatterPlot},
+        {"histogram", "Tools > Histogram and Table: AFR Average by RPM and MAP", &Histogram},
     };
     return targets;
 }

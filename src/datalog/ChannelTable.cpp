@@ -1,0 +1,293 @@
+#include "datalog/ChannelTable.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "datalog/DataLogFrame.h"
+
+namespace quillon {
+
+namespace {
+
+bool ValidChannel(int c) {
+    return c >= 1 && c <= kSlotCount;
+}
+
+bool RisingFinite(const std::vector<float>& edges) {
+    if (edges.size() < 2 || edges.size() > size_t(ChannelTable::kMaxBins) + 1) return false;
+    for (size_t i = 0; i < edges.size(); ++i) {
+        if (!std::isfinite(edges[i])) return false;
+        if (i > 0 && !(edges[i - 1] < edges[i])) return false;
+    }
+    return true;
+}
+
+/// Finds bins fast: a guess from evenly spread edges, then moved by the real edges until the
+/// rule holds, so typed, uneven edges give the same bins as a search would.
+class Binner {
+public:
+    explicit Binner(const std::vector<float>& edges)
+        : m_edges(edges.data()),
+          m_last(int(edges.size()) - 1),
+          m_first(edges.front()),
+          m_end(edges.back()),
+          m_scale(double(m_last) / (double(edges.back()) - double(edges.front()))) {}
+
+    int Bin(float v) const {
+        if (!(v >= m_first && v <= m_end)) return -1;  // also every value that is not a number
+        int b = int((double(v) - double(m_first)) * m_scale);
+        b = std::clamp(b, 0, m_last - 1);
+        while (b > 0 && v < m_edges[b])
+            --b;
+        while (b < m_last - 1 && v >= m_edges[b + 1])
+            ++b;
+        return b;
+    }
+
+private:
+    const float* m_edges;
+    int m_last;  // index of the last edge = number of bins
+    float m_first;
+    float m_end;
+    double m_scale;
+};
+
+bool Usable(float v) {
+    return v != kNoValue && std::isfinite(v);
+}
+
+void AppendNumber(std::string& out, double v, int decimals) {
+    char buffer[400];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed,
+                                 std::clamp(decimals, 0, 9));
+    if (r.ec == std::errc()) out.append(buffer, r.ptr);
+}
+
+/// An edge as typed: the shortest text that reads back as the same f32.
+void AppendEdge(std::string& out, float v) {
+    char buffer[64];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
+    if (r.ec == std::errc()) out.append(buffer, r.ptr);
+}
+
+}  // namespace
+
+std::vector<float> ChannelTable::MakeEdges(double from, double to, double step) {
+    if (!std::isfinite(from) || !std::isfinite(to) || !std::isfinite(step) || step <= 0.0 ||
+        to <= from)
+        return {};
+    const double bins = std::ceil((to - from) / step - 1e-9);
+    if (!(bins >= 1.0) || bins > kMaxBins) return {};
+    std::vector<float> edges;
+    for (int i = 0; i <= int(bins); ++i)
+        edges.push_back(float(from + step * i));
+    // Steps too small for single precision would give equal edges.
+    return RisingFinite(edges) ? edges : std::vector<float>{};
+}
+
+ChannelTable::Range ChannelTable::NiceRange(double minimum, double maximum, int bins) {
+    if (!std::isfinite(minimum) || !std::isfinite(maximum) || maximum < minimum) return {};
+    const double raw = (maximum - minimum) / std::max(bins, 1);
+    if (!(raw > 0.0)) return {std::floor(minimum), std::floor(minimum) + 1.0, 1.0};
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = 10.0 * power;
+    for (double m : {1.0, 2.0, 2.5, 5.0})
+        if (m * power >= raw) {
+            step = m * power;
+            break;
+        }
+    Range range{std::floor(minimum / step) * step, std::ceil(maximum / step) * step, step};
+    if (range.to <= range.from) range.to = range.from + step;
+    return range;
+}
+
+std::optional<std::vector<float>> ChannelTable::ParseEdges(std::string_view text) {
+    std::vector<float> edges;
+    auto separator = [](char c) { return c == ' ' || c == ',' || c == ';' || c == '\t'; };
+    size_t i = 0;
+    while (i < text.size()) {
+        if (separator(text[i])) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && !separator(text[end]))
+            ++end;
+        std::string_view word = text.substr(i, end - i);
+        if (word.front() == '+') word.remove_prefix(1);
+        float v = 0.0f;
+        const auto r = std::from_chars(word.data(), word.data() + word.size(), v);
+        if (word.empty() || r.ec != std::errc() || r.ptr != word.data() + word.size())
+            return std::nullopt;
+        edges.push_back(v);
+        i = end;
+    }
+    if (!RisingFinite(edges)) return std::nullopt;
+    return edges;
+}
+
+int ChannelTable::BinOf(const std::vector<float>& edges, float v) {
+    if (edges.size() < 2 || !(v >= edges.front() && v <= edges.back())) return -1;
+    if (v == edges.back()) return int(edges.size()) - 2;
+    return int(std::upper_bound(edges.begin(), edges.end(), v) - edges.begin()) - 1;
+}
+
+namespace {
+
+template <bool kHasY, bool kHasFilter, class Add>
+int64_t Pass(size_t n, const float* xs, const float* ys, const float* zs, const float* fs,
+             const Binner& bx, const Binner* by, float lower, float upper, Add add) {
+    int64_t total = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const float x = xs[i];
+        const float z = zs[i];
+        if (x == kNoValue || !Usable(z)) continue;
+        if constexpr (kHasFilter) {
+            const float f = fs[i];
+            if (f == kNoValue || !(f >= lower && f <= upper)) continue;
+        }
+        const int column = bx.Bin(x);
+        if (column < 0) continue;
+        int row = 0;
+        if constexpr (kHasY) {
+            const float y = ys[i];
+            if (y == kNoValue) continue;
+            row = by->Bin(y);
+            if (row < 0) continue;
+        }
+        add(column, row, z);
+        ++total;
+    }
+    return total;
+}
+
+}  // namespace
+
+bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableSpec& spec,
+                         std::string* error) {
+    m_spec = spec;
+    m_columns = m_rows = 0;
+    m_total = 0;
+    m_cells.clear();
+    auto fail = [&](const char* text) {
+        if (error) *error = text;
+        return false;
+    };
+    const bool hasY = spec.yChannel != 0;
+    const bool hasFilter = spec.filterChannel != 0;
+    if (!ValidChannel(spec.xChannel) || !ValidChannel(spec.zChannel) ||
+        (hasY && !ValidChannel(spec.yChannel)) || (hasFilter && !ValidChannel(spec.filterChannel)))
+        return fail("A channel number is out of range.");
+    if (!RisingFinite(spec.xEdges) || (hasY && !RisingFinite(spec.yEdges)))
+        return fail("The bin edges must be at least two rising numbers.");
+
+    m_columns = int(spec.xEdges.size()) - 1;
+    m_rows = hasY ? int(spec.yEdges.size()) - 1 : 1;
+    m_cells.assign(size_t(m_columns) * size_t(m_rows), Accumulator{});
+
+    // Every chosen column must reach the frames read.
+    size_t n = size_t(std::max(frameCount, 0));
+    auto column = [&](int c) -> const float* {
+        const Column<float>& col = log.values[size_t(c - 1)];
+        n = std::min(n, col.data() ? col.size() : 0);
+        return col.data();
+    };
+    const float* xs = column(spec.xChannel);
+    const float* zs = column(spec.zChannel);
+    const float* ys = hasY ? column(spec.yChannel) : nullptr;
+    const float* fs = hasFilter ? column(spec.filterChannel) : nullptr;
+    if (n == 0) return true;
+
+    const Binner bx(spec.xEdges);
+    std::optional<Binner> byStorage;
+    if (hasY) byStorage.emplace(spec.yEdges);
+    const Binner* by = byStorage ? &*byStorage : nullptr;
+
+    Accumulator* cells = m_cells.data();
+    const size_t width = size_t(m_columns);
+    auto add = [cells, width](int column, int row, float z) {
+        Accumulator& a = cells[size_t(row) * width + size_t(column)];
+        if (a.count == 0) {
+            a.shift = z;
+            a.minimum = a.maximum = z;
+        }
+        const double d = double(z) - a.shift;
+        ++a.count;
+        a.sum += d;
+        a.sumSquares += d * d;
+        a.minimum = std::min(a.minimum, z);
+        a.maximum = std::max(a.maximum, z);
+    };
+    const float lo = spec.lower;
+    const float hi = spec.upper;
+    if (hasY && hasFilter)
+        m_total = Pass<true, true>(n, xs, ys, zs, fs, bx, by, lo, hi, add);
+    else if (hasY)
+        m_total = Pass<true, false>(n, xs, ys, zs, fs, bx, by, lo, hi, add);
+    else if (hasFilter)
+        m_total = Pass<false, true>(n, xs, ys, zs, fs, bx, by, lo, hi, add);
+    else
+        m_total = Pass<false, false>(n, xs, ys, zs, fs, bx, by, lo, hi, add);
+    return true;
+}
+
+std::optional<double> ChannelTable::Value(int column, int row) const {
+    if (column < 0 || column >= m_columns || row < 0 || row >= m_rows) return std::nullopt;
+    const Accumulator& a = Cell(column, row);
+    if (a.count == 0) return std::nullopt;
+    const double n = double(a.count);
+    switch (m_spec.function) {
+        case TableFunction::Average:
+            return a.shift + a.sum / n;
+        case TableFunction::Minimum:
+            return a.minimum;
+        case TableFunction::Maximum:
+            return a.maximum;
+        case TableFunction::Count:
+            return n;
+        case TableFunction::StandardDeviation: {
+            const double mean = a.sum / n;
+            return std::sqrt(std::max(0.0, a.sumSquares / n - mean * mean));
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<double> ChannelTable::MinValue() const {
+    std::optional<double> result;
+    for (int r = 0; r < m_rows; ++r)
+        for (int c = 0; c < m_columns; ++c)
+            if (const auto v = Value(c, r); v && (!result || *v < *result)) result = v;
+    return result;
+}
+
+std::optional<double> ChannelTable::MaxValue() const {
+    std::optional<double> result;
+    for (int r = 0; r < m_rows; ++r)
+        for (int c = 0; c < m_columns; ++c)
+            if (const auto v = Value(c, r); v && (!result || *v > *result)) result = v;
+    return result;
+}
+
+std::string ChannelTable::ToText(char separator, int decimals) const {
+    const char* newline = separator == '\t' ? "\n" : "\r\n";
+    const int places = m_spec.function == TableFunction::Count ? 0 : decimals;
+    std::string out;
+    for (int c = 0; c < m_columns; ++c) {
+        out += separator;
+        AppendEdge(out, m_spec.xEdges[size_t(c)]);
+    }
+    out += newline;
+    for (int r = 0; r < m_rows; ++r) {
+        if (m_spec.yChannel != 0) AppendEdge(out, m_spec.yEdges[size_t(r)]);
+        for (int c = 0; c < m_columns; ++c) {
+            out += separator;
+            if (const auto v = Value(c, r)) AppendNumber(out, *v, places);
+        }
+        out += newline;
+    }
+    return out;
+}
+
+}  // namespace quillon

@@ -1,0 +1,406 @@
+#include "dialogs/CDlgDataLogHistogram.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "controls/AnsiText.h"
+#include "controls/NumericFormat.h"
+#include "datalog/AtomicFile.h"
+#include "datalog/CDataLogDoc.h"
+#include "datalog/ChannelInfo.h"
+#include "datalog/ChannelNaming.h"
+#include "datalog/DataLogFrame.h"
+#include "datalog/Prompt.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr int kDefaultX = 2;        // RPM
+constexpr int kDefaultY = 29;       // MAP
+constexpr int kDefaultZ = 9;        // AFR Average
+constexpr int kDefaultFilter = 30;  // TPS
+constexpr int kDefaultBins = 16;
+
+const char* const kFunctionNames[] = {"Average", "Minimum", "Maximum", "Count",
+                                      "Standard Deviation"};
+
+QDoubleSpinBox* NumberField(QWidget* parent) {
+    auto* field = new QDoubleSpinBox(parent);
+    field->setRange(-1e9, 1e9);
+    field->setDecimals(3);
+    field->setKeyboardTracking(false);  // binned again when the typing ends, not per digit
+    field->setMinimumWidth(80);
+    return field;
+}
+
+/// Pale colours from blue (lowest) through green to red (highest), light enough for black text.
+QColor Shade(double fraction) {
+    const double f = std::clamp(std::isfinite(fraction) ? fraction : 0.0, 0.0, 1.0);
+    return QColor::fromHsv(int(std::lround(240.0 * (1.0 - f))), 110, 255);
+}
+
+}  // namespace
+
+CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
+    : QDialog(nullptr), m_doc(doc), m_prompt(prompt) {
+    setWindowTitle(QStringLiteral("Histogram and Table"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Window);
+    setSizeGripEnabled(true);
+
+    auto* band = new QWidget(this);
+    auto* grid = new QGridLayout(band);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    auto combo = [band] {
+        auto* c = new QComboBox(band);
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(14);
+        c->setMaxVisibleItems(24);
+        return c;
+    };
+    auto label = [band](const char* text) { return new QLabel(QString::fromLatin1(text), band); };
+
+    const char* const axisLabels[] = {"X Axis:", "Y Axis:"};
+    for (int a = 0; a < 2; ++a) {
+        Axis& axis = m_axis[a];
+        axis.combo = combo();
+        axis.from = NumberField(band);
+        axis.to = NumberField(band);
+        axis.step = NumberField(band);
+        axis.step->setMinimum(0.0);
+        axis.edges = new QLineEdit(band);
+        axis.edges->setPlaceholderText(QStringLiteral("or typed edges: 500 1000 1500 ..."));
+        axis.edges->setMinimumWidth(160);
+        grid->addWidget(label(axisLabels[a]), a, 0);
+        grid->addWidget(axis.combo, a, 1);
+        grid->addWidget(label("From:"), a, 2);
+        grid->addWidget(axis.from, a, 3);
+        grid->addWidget(label("To:"), a, 4);
+        grid->addWidget(axis.to, a, 5);
+        grid->addWidget(label("Step:"), a, 6);
+        grid->addWidget(axis.step, a, 7);
+        grid->addWidget(axis.edges, a, 8);
+    }
+
+    m_zCombo = combo();
+    m_functionCombo = new QComboBox(band);
+    for (const char* name : kFunctionNames)
+        m_functionCombo->addItem(QString::fromLatin1(name));
+    grid->addWidget(label("Value:"), 2, 0);
+    grid->addWidget(m_zCombo, 2, 1);
+    grid->addWidget(label("Function:"), 2, 2);
+    grid->addWidget(m_functionCombo, 2, 3, 1, 3);
+
+    m_filterCombo = combo();
+    m_filterCheck = new QCheckBox(QStringLiteral("Filter Data"), band);
+    m_lower = NumberField(band);
+    m_upper = NumberField(band);
+    grid->addWidget(label("Filter:"), 3, 0);
+    grid->addWidget(m_filterCombo, 3, 1);
+    grid->addWidget(m_filterCheck, 3, 2, 1, 2);
+    grid->addWidget(m_lower, 3, 4, 1, 2);
+    grid->addWidget(m_upper, 3, 6, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(8, 1);
+
+    auto* buttons = new QHBoxLayout;
+    m_status = new QLabel(band);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_copy = new QPushButton(QStringLiteral("Copy"), band);
+    m_copy->setToolTip(QStringLiteral("Copy the grid as tab-separated text (Ctrl+C)"));
+    m_export = new QPushButton(QStringLiteral("Export CSV..."), band);
+    buttons->addWidget(m_status, 1);
+    buttons->addWidget(m_copy);
+    buttons->addWidget(m_export);
+    grid->addLayout(buttons, 4, 0, 1, 9);
+
+    m_grid = new QTableWidget(this);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_grid->setMouseTracking(true);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(band);
+    column->addWidget(m_grid, 1);
+    resize(1040, 640);
+
+    FillCombo(m_axis[0].combo, kDefaultX, false);
+    FillCombo(m_axis[1].combo, kDefaultY, true);
+    FillCombo(m_zCombo, kDefaultZ, false);
+    FillCombo(m_filterCombo, kDefaultFilter, false);
+    for (Axis& axis : m_axis)
+        SetUpRange(axis);
+    SetUpBounds();
+
+    auto rebuild = [this] { Rebuild(); };
+    for (Axis& axis : m_axis) {
+        Axis* a = &axis;
+        connect(axis.combo, &QComboBox::currentIndexChanged, this, [this, a] {
+            if (m_settingUp) return;
+            m_settingUp = true;
+            SetUpRange(*a);
+            m_settingUp = false;
+            Rebuild();
+        });
+        for (QDoubleSpinBox* field : {axis.from, axis.to, axis.step})
+            connect(field, &QDoubleSpinBox::valueChanged, this, rebuild);
+        connect(axis.edges, &QLineEdit::editingFinished, this, rebuild);
+    }
+    connect(m_zCombo, &QComboBox::currentIndexChanged, this, rebuild);
+    connect(m_functionCombo, &QComboBox::currentIndexChanged, this, rebuild);
+    connect(m_filterCombo, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_settingUp) return;
+        m_settingUp = true;
+        SetUpBounds();
+        m_settingUp = false;
+        Rebuild();
+    });
+    connect(m_filterCheck, &QCheckBox::toggled, this, rebuild);
+    for (QDoubleSpinBox* field : {m_lower, m_upper})
+        connect(field, &QDoubleSpinBox::valueChanged, this, [this] {
+            if (m_filterCheck->isChecked()) Rebuild();
+        });
+    connect(m_copy, &QPushButton::clicked, this, &CDlgDataLogHistogram::CopyToClipboard);
+    connect(m_export, &QPushButton::clicked, this, &CDlgDataLogHistogram::OnExportCsv);
+    auto* copy = new QShortcut(QKeySequence::Copy, this);
+    connect(copy, &QShortcut::activated, this, &CDlgDataLogHistogram::CopyToClipboard);
+
+    m_settingUp = false;
+    Rebuild();
+    m_doc.AddView(this);
+}
+
+CDlgDataLogHistogram::~CDlgDataLogHistogram() {
+    m_doc.RemoveView(this);
+}
+
+CDlgDataLogHistogram* CDlgDataLogHistogram::OpenOrRaise(QPointer<CDlgDataLogHistogram>& window,
+                                                        CDataLogDoc& doc, IPrompt& prompt) {
+    if (!window) window = new CDlgDataLogHistogram(doc, prompt);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void CDlgDataLogHistogram::Destroy(QPointer<CDlgDataLogHistogram>& window) {
+    delete window.data();
+}
+
+void CDlgDataLogHistogram::reject() {
+    QDialog::reject();
+    deleteLater();
+}
+
+void CDlgDataLogHistogram::OnUpdate(IDataLogView*, int hint) {
+    if (hint == kHintRebuild) Rebuild();
+}
+
+void CDlgDataLogHistogram::FillCombo(QComboBox* combo, int channel, bool withNone) {
+    const LogData& log = m_doc.Main();
+    if (withNone) combo->addItem(QStringLiteral("(none)"), 0);
+    for (int c = 1; c <= kSlotCount; ++c)
+        if (IsChannelAvailable(log, c)) combo->addItem(FromAnsi(GetChannelName(log.config, c)), c);
+    combo->setCurrentIndex(std::max(combo->findData(channel), 0));
+}
+
+void CDlgDataLogHistogram::SetUpRange(Axis& axis) {
+    const int c = axis.combo->currentData().toInt();
+    const bool used = c >= 1 && c <= kSlotCount;
+    for (QWidget* w : {static_cast<QWidget*>(axis.from), static_cast<QWidget*>(axis.to),
+                       static_cast<QWidget*>(axis.step), static_cast<QWidget*>(axis.edges)})
+        w->setEnabled(used);
+    if (!used) return;
+    // The range the log really covers, in round steps; a channel without frames falls back to
+    // its default axis range.
+    const LogData& log = m_doc.Main();
+    const ChannelStats& stats = log.stats[size_t(c - 1)];
+    double lo = stats.minimum, hi = stats.maximum;
+    if (log.Empty() || !std::isfinite(lo) || !std::isfinite(hi) || hi < lo || lo <= kNoValue) {
+        lo = GetChannelMin(log, c);
+        hi = GetChannelMax(log, c);
+    }
+    const ChannelTable::Range range = ChannelTable::NiceRange(lo, hi, kDefaultBins);
+    const QSignalBlocker b1(axis.from), b2(axis.to), b3(axis.step);
+    axis.from->setValue(range.from);
+    axis.to->setValue(range.to);
+    axis.step->setValue(range.step);
+    axis.edges->clear();
+}
+
+void CDlgDataLogHistogram::SetUpBounds() {
+    const LogData& log = m_doc.Main();
+    const int c = m_filterCombo->currentData().toInt();
+    if (c < 1 || c > kSlotCount) return;
+    const QSignalBlocker b1(m_lower), b2(m_upper);
+    // A new filter channel starts with its whole range between the bounds.
+    m_lower->setValue(GetChannelMin(log, c));
+    m_upper->setValue(std::max(GetChannelMax(log, c), GetChannelMin(log, c)));
+}
+
+std::optional<std::vector<float>> CDlgDataLogHistogram::EdgesOf(const Axis& axis,
+                                                                QString* why) const {
+    const QString typed = axis.edges->text().trimmed();
+    if (!typed.isEmpty()) {
+        auto edges = ChannelTable::ParseEdges(typed.toStdString());
+        if (!edges) *why = QStringLiteral("The typed edges must be at least two rising numbers.");
+        return edges;
+    }
+    std::vector<float> edges =
+        ChannelTable::MakeEdges(axis.from->value(), axis.to->value(), axis.step->value());
+    if (edges.empty()) {
+        *why = QStringLiteral("From must be below To, and Step above 0 giving at most %1 bins.")
+                   .arg(ChannelTable::kMaxBins);
+        return std::nullopt;
+    }
+    return edges;
+}
+
+int CDlgDataLogHistogram::Decimals() const {
+    // The value channel's own number of decimals; the deviation gets one more.
+    const int z = m_zCombo->currentData().toInt();
+    const std::string format = NumberFormatOf(GetChannelValueFormat(m_doc.Main().config, z));
+    const size_t dot = format.find('.');
+    int decimals = dot != std::string::npos && dot + 1 < format.size() && format[dot + 1] >= '0' &&
+                           format[dot + 1] <= '9'
+                       ? format[dot + 1] - '0'
+                       : 0;
+    if (m_table.Spec().function == TableFunction::StandardDeviation) ++decimals;
+    return decimals;
+}
+
+void CDlgDataLogHistogram::Rebuild() {
+    if (m_settingUp) return;
+    ChannelTableSpec spec;
+    spec.xChannel = m_axis[0].combo->currentData().toInt();
+    spec.yChannel = m_axis[1].combo->currentData().toInt();
+    spec.zChannel = m_zCombo->currentData().toInt();
+    spec.function = TableFunction(std::max(m_functionCombo->currentIndex(), 0));
+    if (m_filterCheck->isChecked()) {
+        spec.filterChannel = m_filterCombo->currentData().toInt();
+        spec.lower = float(m_lower->value());
+        spec.upper = float(m_upper->value());
+    }
+    QString why;
+    if (auto edges = EdgesOf(m_axis[0], &why)) spec.xEdges = std::move(*edges);
+    if (spec.yChannel != 0 && why.isEmpty())
+        if (auto edges = EdgesOf(m_axis[1], &why)) spec.yEdges = std::move(*edges);
+    std::string error;
+    if (why.isEmpty() && !m_table.Build(m_doc.Main(), m_doc.GetFrameCount(), spec, &error))
+        why = QString::fromStdString(error);
+    if (!why.isEmpty()) m_table.Build(m_doc.Main(), 0, ChannelTableSpec{});
+    ShowGrid();
+    m_status->setText(why.isEmpty() ? QStringLiteral("%1 of %2 frames binned")
+                                          .arg(m_table.TotalCount())
+                                          .arg(m_doc.GetFrameCount())
+                                    : why);
+    m_copy->setEnabled(why.isEmpty());
+    m_export->setEnabled(why.isEmpty());
+}
+
+void CDlgDataLogHistogram::ShowGrid() {
+    const ChannelTableSpec& spec = m_table.Spec();
+    const int columns = m_table.Columns(), rows = m_table.Rows();
+    m_grid->clear();
+    m_grid->setColumnCount(columns);
+    m_grid->setRowCount(rows);
+    if (columns == 0) return;
+    const EcuConfigBlock& config = m_doc.Main().config;
+    auto edge = [](float v) { return QString::number(double(v), 'g', 7); };
+    auto range = [&](const std::vector<float>& e, int i) {
+        const bool last = size_t(i) + 2 == e.size();
+        return QStringLiteral("%1 to %2 (%3)")
+            .arg(edge(e[size_t(i)]), edge(e[size_t(i) + 1]),
+                 last ? QStringLiteral("both included") : QStringLiteral("upper excluded"));
+    };
+    const QString xName = FromAnsi(GetChannelName(config, spec.xChannel));
+    const QString yName = spec.yChannel ? FromAnsi(GetChannelName(config, spec.yChannel)) : "";
+    for (int c = 0; c < columns; ++c) {
+        auto* item = new QTableWidgetItem(edge(spec.xEdges[size_t(c)]));
+        item->setToolTip(xName + QStringLiteral(": ") + range(spec.xEdges, c));
+        m_grid->setHorizontalHeaderItem(c, item);
+    }
+    for (int r = 0; r < rows; ++r) {
+        auto* item =
+            new QTableWidgetItem(spec.yChannel ? edge(spec.yEdges[size_t(r)])
+                                               : FromAnsi(GetChannelName(config, spec.zChannel)));
+        if (spec.yChannel) item->setToolTip(yName + QStringLiteral(": ") + range(spec.yEdges, r));
+        m_grid->setVerticalHeaderItem(r, item);
+    }
+    const int decimals = spec.function == TableFunction::Count ? 0 : Decimals();
+    const double lo = m_table.MinValue().value_or(0.0);
+    const double hi = m_table.MaxValue().value_or(0.0);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            auto* item = new QTableWidgetItem;
+            const auto value = m_table.Value(c, r);
+            const int64_t count = m_table.Count(c, r);
+            if (value) {
+                item->setText(QString::number(*value, 'f', decimals));
+                item->setBackground(Shade(hi > lo ? (*value - lo) / (hi - lo) : 0.5));
+                item->setForeground(Qt::black);
+            }
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            QString tip = QStringLiteral("%1 frame%2").arg(count).arg(count == 1 ? "" : "s");
+            tip += QStringLiteral("\n") + xName + QStringLiteral(": ") + range(spec.xEdges, c);
+            if (spec.yChannel)
+                tip += QStringLiteral("\n") + yName + QStringLiteral(": ") + range(spec.yEdges, r);
+            item->setToolTip(tip);
+            m_grid->setItem(r, c, item);
+        }
+}
+
+QString CDlgDataLogHistogram::ClipboardText() const {
+    return QString::fromStdString(m_table.ToText('\t', Decimals()));
+}
+
+std::string CDlgDataLogHistogram::CsvText() const {
+    return m_table.ToText(',', Decimals());
+}
+
+void CDlgDataLogHistogram::CopyToClipboard() {
+    if (m_table.Columns() == 0) return;
+    QApplication::clipboard()->setText(ClipboardText());
+}
+
+bool CDlgDataLogHistogram::ExportCsv(const std::string& path) {
+    std::string error;
+    if (WriteFileAtomically(path, CsvText(), &error)) return true;
+    m_prompt.Message("Histogram and Table", "There was an error saving the file\n" + error);
+    return false;
+}
+
+void CDlgDataLogHistogram::OnExportCsv() {
+    if (m_table.Columns() == 0) return;
+    FileDialogRequest request;
+    request.caption = "Export Table";
+    request.fileName = "table.csv";
+    request.filter = "CSV Files (*.csv);;All Files (*)";
+    const std::string path = m_prompt.SaveFileName(request);
+    if (!path.empty()) ExportCsv(path);
+}
+
+}  // namespace quillon

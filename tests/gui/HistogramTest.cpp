@@ -1,0 +1,106 @@
+// The histogram and table window: opened from the Tools menu once per document and closed with
+// the log, its grid, clipboard text and CSV file against the table, typed edges.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/CBrenmorQuillonLogViewerApp.h"
+#include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
+#include "config/CPrefs.h"
+#include "datalog/CDataLogDoc.h"
+#include "dialogs/CDlgDataLogHistogram.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+
+class HistogramTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    std::string WriteLog(const char* name, int frames) {
+        SampleLogOptions o;
+        o.frames = frames;
+        const std::string path = m_dir.filePath(name).toStdString();
+        std::string error;
+        if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
+        return path;
+    }
+
+private slots:
+    void toolsMenuOpensOneWindowThatClosesWithTheLog() {
+        ScriptedPrompt prompt;
+        prompt.QueueFile(WriteLog("main.dl", 3000));
+        CBrenmorQuillonLogViewerApp app(m_dir.filePath("Documents"), m_dir.filePath("settings.ini"),
+                                        &prompt);
+        QVERIFY(app.InitInstance({}));
+        CDataLogFrame& frame = *app.MainFrame();
+        QVERIFY(frame.ExecuteCommand(ID_HISTOGRAM));
+        CDlgDataLogHistogram* w = frame.Histogram();
+        QVERIFY(w && w->isVisible());
+        QVERIFY(frame.ExecuteCommand(ID_HISTOGRAM));
+        QCOMPARE(frame.Histogram(), w);
+        // AFR Average by RPM and MAP, every frame binned, in round steps over the log's range.
+        QCOMPARE(w->XCombo()->currentData().toInt(), 2);
+        QCOMPARE(w->YCombo()->currentData().toInt(), 29);
+        QCOMPARE(w->ZCombo()->currentData().toInt(), 9);
+        QCOMPARE(w->Table().TotalCount(), 3000);
+        QVERIFY(w->Table().Columns() >= 8 && w->Table().Rows() >= 8);
+
+        QVERIFY(frame.OpenDocumentFile(QString::fromStdString(WriteLog("other.dl", 500))));
+        QVERIFY(!frame.Histogram());
+        QVERIFY(app.Doc().OnNewDocument());
+        QVERIFY(!frame.ExecuteCommand(ID_HISTOGRAM));  // nothing to bin without frames
+    }
+
+    void gridClipboardAndCsvShowTheTable() {
+        CPrefs prefs(m_dir.path().toStdString());
+        ScriptedPrompt prompt;
+        CDataLogDoc doc(prefs, prompt);
+        QPointer<CDlgDataLogHistogram> window;
+        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
+        QVERIFY(doc.OnOpenDocument(WriteLog("grid.dl", 2000)));
+        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+
+        w->XEdges()->setText(QStringLiteral("0 2000 4000 9000"));
+        emit w->XEdges()->editingFinished();
+        const ChannelTable& table = w->Table();
+        QCOMPARE(table.Columns(), 3);
+        QCOMPARE(w->Grid()->columnCount(), 3);
+        for (int r = 0; r < table.Rows(); ++r)
+            for (int c = 0; c < table.Columns(); ++c) {
+                const QTableWidgetItem* item = w->Grid()->item(r, c);
+                QCOMPARE(item->text().isEmpty(), !table.Value(c, r).has_value());
+                QVERIFY(item->toolTip().startsWith(QString::number(table.Count(c, r)) + " frame"));
+            }
+
+        w->CopyToClipboard();
+        QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(table.ToText('\t', 1)));
+        const QString csv = m_dir.filePath("table.csv");
+        prompt.QueueFile(csv.toStdString());
+        w->OnExportCsv();
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().toStdString(), table.ToText(',', 1));
+        // A folder cannot be written over: the user is told and the failure is not hidden.
+        QVERIFY(!w->ExportCsv(m_dir.path().toStdString()));
+        QCOMPARE(prompt.messages, 1);
+
+        // Edges that do not rise leave an empty grid and say why.
+        w->XEdges()->setText(QStringLiteral("3000 1000"));
+        emit w->XEdges()->editingFinished();
+        QCOMPARE(w->Grid()->columnCount(), 0);
+        QVERIFY(w->Status()->text().contains(QStringLiteral("rising")));
+        CDlgDataLogHistogram::Destroy(window);
+    }
+};
+
+QTEST_MAIN(HistogramTest)
+#include "HistogramTest.moc"
