@@ -128,6 +128,7 @@ CDlgKeyboardAndMouse::CDlgKeyboardAndMouse(const std::vector<CommandRow>& comman
     tree->header()->setStretchLastSection(true);
     tree->resizeColumnToContents(0);
     tree->resizeColumnToContents(1);
+    tree->setColumnWidth(0, tree->columnWidth(0) + fontMetrics().averageCharWidth() * 3);
     // Wide and tall enough for every line, so that nothing is cut or scrolled at first.
     const int width = tree->columnWidth(0) + tree->columnWidth(1) + 40;
     int lines = 0;
