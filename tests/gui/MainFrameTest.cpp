@@ -7,6 +7,7 @@
 
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMimeData>
@@ -625,6 +626,27 @@ private slots:
         QVERIFY(!Frame().isMaximized());
         QCOMPARE(Frame().size(), QSize(700, 500));
         QCOMPARE(Frame().Splitter()->sizes(), split);
+        // A picture keeps its asked size and leaves the stored state alone.
+        m_app.reset();
+        const QByteArray stored =
+            QSettings(Path(QStringLiteral("settings.ini")), QSettings::IniFormat)
+                .value(QStringLiteral("Window/Geometry"))
+                .toByteArray();
+        m_app = std::make_unique<CBrenmorQuillonLogViewerApp>(
+            Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &m_prompt);
+        LaunchOptions shot;
+        shot.file = log;
+        shot.screenshotPath = Path(QStringLiteral("shot.png"));
+        shot.size = QSize(900, 640);
+        QVERIFY(m_app->RunScreenshot(shot));
+        QCOMPARE(QImage(shot.screenshotPath).size(), shot.size);
+        Frame().close();
+        m_app.reset();
+        QCOMPARE(QSettings(Path(QStringLiteral("settings.ini")), QSettings::IniFormat)
+                     .value(QStringLiteral("Window/Geometry"))
+                     .toByteArray(),
+                 stored);
+        QVERIFY(Start(log));
         // A maximised window comes back maximised.
         Frame().showMaximized();
         QVERIFY(Frame().close());
