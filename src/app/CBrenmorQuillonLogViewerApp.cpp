@@ -146,8 +146,16 @@ bool CBrenmorQuillonLogViewerApp::InitInstance(const LaunchOptions& options) {
     CreateDocumentAndFrame();
     // A log named on the command line is opened first, in the window already shown, so that a
     // long load shows its progress; its failure ends start-up.
+    // The window comes back as the user left it; the first run fills the screen.
+    const bool restored = m_frame->RestoreWindowState();
+    auto showWindow = [&] {
+        if (restored)
+            m_frame->show();
+        else
+            ShowMaximized(*m_frame);
+    };
     if (!options.file.isEmpty()) {
-        ShowMaximized(*m_frame);
+        showWindow();
         if (!m_frame->OpenDocumentFile(options.file)) {
             m_frame->hide();
             return false;
@@ -156,7 +164,7 @@ bool CBrenmorQuillonLogViewerApp::InitInstance(const LaunchOptions& options) {
     // The open prompt follows at every start, also after a command-line log.
     m_frame->PromptAndOpen();
     if (!m_frame->HasOpenedLog()) return false;
-    if (!m_frame->isVisible()) ShowMaximized(*m_frame);
+    if (!m_frame->isVisible()) showWindow();
     // The arrow keys move the cursor from the start.
     m_frame->ChartPane()->setFocus(Qt::OtherFocusReason);
     return true;

@@ -15,12 +15,14 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QSplitter>
 #include <QTimer>
 
 #include "Version.h"
 #include "app/CDataLogStatusBar.h"
 #include "app/CDataLogToolbar.h"
+#include "app/CDlgKeyboardAndMouse.h"
 #include "app/CNudgeSpin.h"
 #include "app/CProgressWindow.h"
 #include "app/CRecentFileList.h"
@@ -59,6 +61,10 @@ constexpr int kValuesPaneWidth = 235;
 constexpr int kValuesPaneHeight = 520;
 constexpr int kChartPaneWidth = 400;
 constexpr int kChartPaneHeight = 150;
+
+// The window's own state in the application's settings (not in the INI file of the preferences).
+const QString kWindowGeometryKey = QStringLiteral("Window/Geometry");
+const QString kWindowSplitterKey = QStringLiteral("Window/Splitter");
 
 bool IsLogFileName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -282,6 +288,12 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .text = "&About Brenmor Quillon Log Viewer...",
          .statusTip = "Display program information and version number",
          .handler = &F::OnAppAbout},
+        {.id = ID_HELP_KEYBOARD_MOUSE,
+         .menu = M::Help,
+         .text = "&Keyboard and Mouse",
+         .shortcut = "F1",
+         .statusTip = "List every shortcut and mouse action",
+         .handler = &F::OnKeyboardAndMouse},
         // Shortcuts without a menu item
         {.id = ID_FILE_NEW, .text = "New", .shortcut = "Ctrl+N", .handler = &F::OnFileNew},
         {.id = ID_NEXT_PANE, .text = "Next Pane", .shortcut = "F6", .handler = &F::OnNextPane},
@@ -670,7 +682,39 @@ void CDataLogFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     m_doc.OnCloseDocument();
+    SaveWindowState();
     event->accept();
+}
+
+void CDataLogFrame::SaveWindowState() {
+    if (!m_recentFiles.IsEnabled()) return;
+    QSettings& settings = m_recentFiles.Settings();
+    settings.setValue(kWindowGeometryKey, saveGeometry());
+    settings.setValue(kWindowSplitterKey, m_splitter->saveState());
+    settings.sync();
+}
+
+bool CDataLogFrame::RestoreWindowState() {
+    const QSettings& settings = m_recentFiles.Settings();
+    const QByteArray geometry = settings.value(kWindowGeometryKey).toByteArray();
+    // A damaged or foreign value is ignored; the window then starts as on a first run.
+    if (geometry.isEmpty() || !restoreGeometry(geometry)) return false;
+    m_splitter->restoreState(settings.value(kWindowSplitterKey).toByteArray());
+    return true;
+}
+
+QDialog* CDataLogFrame::CreateKeyboardAndMouseWindow() {
+    return new CDlgKeyboardAndMouse(Commands(), this);
+}
+
+void CDataLogFrame::OnKeyboardAndMouse() {
+    if (!m_keyboardAndMouse) {
+        m_keyboardAndMouse = CreateKeyboardAndMouseWindow();
+        m_keyboardAndMouse->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_keyboardAndMouse->show();
+    m_keyboardAndMouse->raise();
+    m_keyboardAndMouse->activateWindow();
 }
 
 QDialog* CDataLogFrame::CreateAboutBox() {

@@ -91,6 +91,13 @@ public:
     CDlgDataLogHistogram* Histogram() const;
     /// Closes the windows that belong to the document (it calls this on open, new and close).
     void DestroyModelessWindows();
+    /// Stores the window's size, position, maximised state and split in the application's
+    /// settings; nothing is stored while the recent-file list is disabled (screenshots).
+    void SaveWindowState();
+    /// Applies the stored window state before the window is shown; false when none is stored.
+    bool RestoreWindowState();
+    /// The Help > Keyboard and Mouse window, owned by the caller.
+    QDialog* CreateKeyboardAndMouseWindow();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -115,6 +122,7 @@ private:
     void OnFileSaveAs();
     void OnAppExit();
     void OnAppAbout();
+    void OnKeyboardAndMouse();
     void OnWindowSplit();
     void OnNextPane();
     void OnSetZeroTime();
@@ -169,6 +177,7 @@ private:
     QPointer<CDataLogPropertySheet> m_propertySheets[2];
     QPointer<CDlgDataLogScatterPlot> m_scatterPlot;  // empties itself when the window goes
     QPointer<CDlgDataLogHistogram> m_histogram;
+    QPointer<QDialog> m_keyboardAndMouse;  // modeless; empties itself when closed
 };
 
 }  // namespace quillon

@@ -25,6 +25,9 @@ public:
     void SetLastOpenFolder(const QString& folder);
     /// A disabled list keeps its entries but neither adds nor removes any.
     void SetEnabled(bool enabled) { m_enabled = enabled; }
+    bool IsEnabled() const { return m_enabled; }
+    /// The settings store the list lives in; the main window keeps its own state there too.
+    QSettings& Settings() const { return *m_settings; }
 
 private:
     void Store();

@@ -50,6 +50,7 @@ enum CommandId : int {
     ID_EXPORT_PICTURE = 32960,
     ID_COPY_PICTURE = 32961,
     ID_HISTOGRAM = 32962,
+    ID_HELP_KEYBOARD_MOUSE = 32943,
 };
 
 }  // namespace quillon

@@ -35,6 +35,10 @@ QWidget* AboutBox(const ScreenshotContext& context, QString* /*error*/) {
     return context.frame.CreateAboutBox();
 }
 
+QWidget* KeyboardAndMouse(const ScreenshotContext& context, QString* /*error*/) {
+    return context.frame.CreateKeyboardAndMouseWindow();
+}
+
 QWidget* MathChannelSetup(const ScreenshotContext& context, QString* error) {
     if (!context.arg.isEmpty()) {
         *error = QStringLiteral("math-channels takes no argument");
@@ -149,6 +153,7 @@ const std::vector<ScreenshotTarget>& ScreenshotTargets() {
     static const std::vector<ScreenshotTarget> targets = {
         {"main", "the main window (the same as no --show)", &MainWindow},
         {"about", "the Help > About box", &AboutBox},
+        {"keyboard", "the Help > Keyboard and Mouse window", &KeyboardAndMouse},
         {"math-channels", "the Tools > Math Channels dialog", &MathChannelSetup},
         {"graph-setup", "the Tools > View Configuration dialog (Graph Setup)", &GraphSetup},
         {"axis-setup", "the axis setup of entry ARG (0..15, default 0) of the current view",

@@ -7,10 +7,12 @@
 
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +23,7 @@
 #include "app/CDataLogFrame.h"
 #include "app/CDataLogStatusBar.h"
 #include "app/CDataLogToolbar.h"
+#include "app/CDlgKeyboardAndMouse.h"
 #include "app/CNudgeSpin.h"
 #include "app/CProgressWindow.h"
 #include "app/CRecentFileList.h"
@@ -185,7 +188,7 @@ private slots:
             ID_COMPARE_DATALOG,   ID_APP_ABOUT,        ID_FILE_NEW,           ID_NEXT_PANE,
             ID_PREV_PANE,         ID_MATH_CHANNELS,    ID_VIEW_CONFIGURATION, ID_FILE_EXPORT,
             ID_AUTOSET_ZERO_TIME, ID_UPGRADE_LOGFILES, ID_FILE_PROPERTIES,    ID_SCATTER_PLOT,
-            ID_EXPORT_PICTURE,    ID_COPY_PICTURE};
+            ID_EXPORT_PICTURE,    ID_COPY_PICTURE,     ID_HELP_KEYBOARD_MOUSE};
         const std::set<int> comparison = {ID_CLOSE_COMPARISON,
                                           ID_NUDGE_LEFT,
                                           ID_NUDGE_RIGHT,
@@ -605,6 +608,86 @@ private slots:
         CRecentFileList stored(Path(QStringLiteral("settings.ini")));
         QCOMPARE(stored.Files(),
                  (QStringList{Path("r2.dl"), Path("r4.dl"), Path("r3.dl"), Path("r1.dl")}));
+    }
+
+    void windowStateComesBackOnTheNextRun() {
+        const QString log = WriteLog(QStringLiteral("w.dl"), 20);
+        // The first run fills the screen.
+        QVERIFY(Start(log));
+        QVERIFY(Frame().isMaximized());
+        // A window left smaller, with a wider values pane, comes back so.
+        Frame().showNormal();
+        Frame().setGeometry(60, 50, 700, 500);
+        Frame().Splitter()->setSizes({300, 400});
+        const QList<int> split = Frame().Splitter()->sizes();
+        QVERIFY(Frame().close());
+        m_app.reset();
+        QVERIFY(Start(log));
+        QVERIFY(!Frame().isMaximized());
+        QCOMPARE(Frame().size(), QSize(700, 500));
+        QCOMPARE(Frame().Splitter()->sizes(), split);
+        // A picture keeps its asked size and leaves the stored state alone.
+        m_app.reset();
+        const QByteArray stored =
+            QSettings(Path(QStringLiteral("settings.ini")), QSettings::IniFormat)
+                .value(QStringLiteral("Window/Geometry"))
+                .toByteArray();
+        m_app = std::make_unique<CBrenmorQuillonLogViewerApp>(
+            Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &m_prompt);
+        LaunchOptions shot;
+        shot.file = log;
+        shot.screenshotPath = Path(QStringLiteral("shot.png"));
+        shot.size = QSize(900, 640);
+        QVERIFY(m_app->RunScreenshot(shot));
+        QCOMPARE(QImage(shot.screenshotPath).size(), shot.size);
+        Frame().close();
+        m_app.reset();
+        QCOMPARE(QSettings(Path(QStringLiteral("settings.ini")), QSettings::IniFormat)
+                     .value(QStringLiteral("Window/Geometry"))
+                     .toByteArray(),
+                 stored);
+        QVERIFY(Start(log));
+        // A maximised window comes back maximised.
+        Frame().showMaximized();
+        QVERIFY(Frame().close());
+        m_app.reset();
+        QVERIFY(Start(log));
+        QVERIFY(Frame().isMaximized());
+        // A damaged value is ignored: the window starts as on a first run.
+        m_app.reset();
+        {
+            QSettings settings(Path(QStringLiteral("settings.ini")), QSettings::IniFormat);
+            settings.setValue(QStringLiteral("Window/Geometry"), QByteArray("no geometry"));
+        }
+        QVERIFY(Start(log));
+        QVERIFY(Frame().isMaximized());
+    }
+
+    void keyboardAndMouseListsTheTableShortcuts() {
+        const auto entries = CDlgKeyboardAndMouse::Entries(CDataLogFrame::Commands());
+        auto find = [&](const QString& input, const QString& action) {
+            return std::any_of(entries.begin(), entries.end(), [&](const auto& e) {
+                return e.input == input && e.action == action;
+            });
+        };
+        // Every shortcut of the table is listed, with its menu, its text cleaned of mnemonics.
+        for (const CommandRow& row : CDataLogFrame::Commands()) {
+            if (*row.shortcut == '\0') continue;
+            const QString keys = QKeySequence(QString::fromLatin1(row.shortcut)).toString();
+            QVERIFY2(std::any_of(entries.begin(), entries.end(),
+                                 [&](const auto& e) { return e.input == keys; }),
+                     row.shortcut);
+        }
+        QVERIFY(find(QStringLiteral("Ctrl+O"), QStringLiteral("File > Open Data Log")));
+        QVERIFY(find(QStringLiteral("F1"), QStringLiteral("Help > Keyboard and Mouse")));
+        QVERIFY(find(QStringLiteral("Shift+F6"), QStringLiteral("Previous Pane")));
+        // The window opens from its menu row, once however often it is asked for.
+        QVERIFY(Start(WriteLog(QStringLiteral("k.dl"), 20)));
+        QVERIFY(Frame().ExecuteCommand(ID_HELP_KEYBOARD_MOUSE));
+        QVERIFY(Frame().ExecuteCommand(ID_HELP_KEYBOARD_MOUSE));
+        const auto windows = Frame().findChildren<CDlgKeyboardAndMouse*>();
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(windows[0]->isVisible());
     }
 };
 
