@@ -18,7 +18,7 @@ cmake --build --preset windows -j "$jobs"
 # One Wine server for the whole check (each program would otherwise start its own), started
 # with a first program whose output goes nowhere: the helper processes Wine starts then keep no
 # pipe of CTest's open.
-"$server" -p
+"$server" -p 2>/dev/null || true  # one may be running already
 trap '"$server" -k || true' EXIT
 scripts/wine-run.sh build/windows/tools/quillon-samplegen.exe --help </dev/null >/dev/null 2>&1
 

@@ -38,8 +38,7 @@ int UsageError(const std::string& message) {
 /// terminal.
 class ProgressBar {
 public:
-    explicit ProgressBar(const char* label)
-        : m_label(label), m_enabled(fs::IsTerminal(stderr)) {}
+    explicit ProgressBar(const char* label) : m_label(label), m_enabled(fs::IsTerminal(stderr)) {}
     ProgressCallback Callback() {
         if (!m_enabled) return {};
         return [this](int64_t done, int64_t total) { Draw(done, total); };

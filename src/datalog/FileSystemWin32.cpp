@@ -393,8 +393,8 @@ std::string LastErrorText() {
         reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string out = n > 0 ? Utf8(text, int(n)) : std::string();
     if (text) ::LocalFree(text);
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' ||
-                            out.back() == '.'))
+    while (!out.empty() &&
+           (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.'))
         out.pop_back();
     return out.empty() ? std::strerror(errno) : out;
 }

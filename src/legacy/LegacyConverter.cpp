@@ -54,8 +54,7 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
         if (report) report(line);
     };
     // Only a regular file is opened: a FIFO would block the open, a device is no log.
-    FilePtr in(fs::KindOf(path) == fs::PathKind::Regular ? fs::OpenStream(path, "rb")
-                                                         : nullptr);
+    FilePtr in(fs::KindOf(path) == fs::PathKind::Regular ? fs::OpenStream(path, "rb") : nullptr);
     std::error_code ec;
     if (!in) {
         say(kLegacyOpenFailed);

@@ -19,10 +19,10 @@ namespace {
 // A scratch folder whose name has letters outside ASCII, so that every case also checks that
 // UTF-8 paths reach the system intact.
 struct TempFolder {
-    std::string path =
-        fs::Utf8Of(std::filesystem::temp_directory_path()) + "/quillon-fs-" +
-        std::to_string(::getpid()) + "-" +
-        ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-L\xC3\xA4ufe";
+    std::string path = fs::Utf8Of(std::filesystem::temp_directory_path()) + "/quillon-fs-" +
+                       std::to_string(::getpid()) + "-" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                       "-L\xC3\xA4ufe";
     TempFolder() {
         std::filesystem::remove_all(fs::PathOf(path));
         std::filesystem::create_directories(fs::PathOf(path));
@@ -65,12 +65,16 @@ TEST(FileSystem, ReplacingAnExistingFileLeavesOnlyTheNewContent) {
 
 TEST(FileSystem, NonAsciiPathsOpenAndSave) {
     TempFolder dir;
-    const std::string log = dir / "\xC3\x9C" "berf\xC3\xBChrung.dl";  // Überführung.dl
+    const std::string log = dir /
+                            "\xC3\x9C"
+                            "berf\xC3\xBChrung.dl";  // Überführung.dl
     SampleLogOptions o;
     o.frames = 50;
     ASSERT_TRUE(WriteSampleLog(log, o));
     EXPECT_EQ(fs::KindOf(log), fs::PathKind::Regular);
-    EXPECT_EQ(fs::FileNameOf(log), "\xC3\x9C" "berf\xC3\xBChrung.dl");
+    EXPECT_EQ(fs::FileNameOf(log),
+              "\xC3\x9C"
+              "berf\xC3\xBChrung.dl");
     EXPECT_TRUE(fs::SameFile(log, dir.path + "/./" + fs::FileNameOf(log)));
 
     LogData data;
