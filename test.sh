@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks formatting and the core's independence from Qt, builds and
-# runs every test of the release preset and then of the asan preset.
+# runs every test of the release preset and then of the asan preset, then the Windows check
+# (cross-built programs and tests under Wine, outputs compared with the Linux build's).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
@@ -28,4 +29,7 @@ for preset in release asan; do
         ./scripts/package-check.sh build/release
     fi
 done
+windows_start=$SECONDS
+JOBS=$jobs ./scripts/windows-check.sh
+echo "== windows check took $((SECONDS - windows_start)) s"
 echo "all tests passed"

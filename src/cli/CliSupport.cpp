@@ -127,11 +127,10 @@ std::string JsonNumber(float value) {
 
 std::string EditedLogPath(const std::string& in, const std::string& out, const std::string& suffix,
                           std::string& error) {
-    namespace fs = std::filesystem;
     std::string path = out;
     if (path.empty()) {
-        fs::path p(in);
-        std::string name = p.filename().string();
+        const std::string folder = in.substr(0, in.size() - fs::FileNameOf(in).size());
+        std::string name = fs::FileNameOf(in);
         std::string lower = name;
         for (char& c : lower)
             c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -142,10 +141,9 @@ std::string EditedLogPath(const std::string& in, const std::string& out, const s
                 break;
             }
         }
-        path = (p.parent_path() / (name + suffix + ".dl")).string();
+        path = folder + name + suffix + ".dl";
     }
-    std::error_code ec;
-    if (fs::equivalent(path, in, ec)) {
+    if (fs::SameFile(path, in)) {
         error = "the output '" + path + "' is the input itself; choose another file with -o";
         return {};
     }

@@ -26,7 +26,7 @@ struct CommandRegistrar {
     }
 };
 
-/// The documents folder: $XDG_DOCUMENTS_DIR, else $HOME/Documents.
+/// The documents folder: $XDG_DOCUMENTS_DIR, else $HOME/Documents; the shell's on Windows.
 std::string DocumentsFolder();
 
 }  // namespace quillon::cli

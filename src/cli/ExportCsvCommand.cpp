@@ -1,6 +1,5 @@
 // export-csv: a whole log as comma-separated text, optionally with the math channels of a .graph
 // file computed first, as the viewer's File, Export writes it.
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "datalog/CsvExport.h"
 #include "datalog/DataLogFile.h"
 #include "datalog/DlzCodec.h"
+#include "datalog/FileSystem.h"
 #include "formula/MathChannels.h"
 
 namespace quillon::cli {
@@ -38,8 +38,7 @@ int UsageError(const std::string& message) {
 /// terminal.
 class ProgressBar {
 public:
-    explicit ProgressBar(const char* label)
-        : m_label(label), m_enabled(::isatty(STDERR_FILENO) == 1) {}
+    explicit ProgressBar(const char* label) : m_label(label), m_enabled(fs::IsTerminal(stderr)) {}
     ProgressCallback Callback() {
         if (!m_enabled) return {};
         return [this](int64_t done, int64_t total) { Draw(done, total); };
@@ -96,10 +95,9 @@ int RunExportCsv(const CommandArgs& args) {
 
     if (outPath.empty())
         outPath = DefaultCsvPath(IsDlzPath(logPath) ? DlzTargetPath(logPath) : logPath);
-    std::error_code ec;
-    if (std::filesystem::equivalent(outPath, logPath, ec))
+    if (fs::SameFile(outPath, logPath))
         return Fail("the output '" + outPath + "' is the log itself");
-    if (!graphPath.empty() && std::filesystem::equivalent(outPath, graphPath, ec))
+    if (!graphPath.empty() && fs::SameFile(outPath, graphPath))
         return Fail("the output '" + outPath + "' is the .graph file");
 
     ProgressBar bar("exporting");

@@ -2,9 +2,9 @@
 // upgrader's progress lines as they happen.
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "cli/Command.h"
+#include "datalog/FileSystem.h"
 #include "legacy/LegacyConverter.h"
 
 namespace quillon::cli {
@@ -19,7 +19,7 @@ int RunUpgrade(const CommandArgs& args) {
         return 2;
     }
     // A percentage on a terminal for big files; pipes and logs get the lines only.
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    const bool terminal = fs::IsTerminal(stderr);
     int shown = -1;
     auto progress = [&](int64_t done, int64_t total) {
         const int percent = total > 0 ? int(done * 100 / total) : 100;

@@ -4,6 +4,7 @@
 
 #include "Version.h"
 #include "cli/Command.h"
+#include "datalog/FileSystem.h"
 
 namespace quillon::cli {
 
@@ -13,10 +14,7 @@ std::map<std::string, CommandEntry>& CommandTable() {
 }
 
 std::string DocumentsFolder() {
-    if (const char* xdg = std::getenv("XDG_DOCUMENTS_DIR"); xdg && *xdg) return xdg;
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::string(home) + "/Documents";
-    return ".";
+    return fs::DocumentsFolder();
 }
 
 }  // namespace quillon::cli
@@ -29,8 +27,10 @@ static int Usage(FILE* out) {
 }
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Usage(stderr);
-    std::string verb = argv[1];
+    quillon::fs::PrepareStandardStreams();
+    const std::vector<std::string> argument = quillon::fs::Arguments(argc, argv);
+    if (argument.size() < 2) return Usage(stderr);
+    const std::string& verb = argument[1];
     if (verb == "-h" || verb == "--help" || verb == "help") return Usage(stdout);
     if (verb == "--version") {
         std::printf("quillon-cli %s\n", quillon::kProgramVersion);
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillon-cli: unknown verb '%s'\n", verb.c_str());
         return Usage(stderr);
     }
-    const quillon::cli::CommandArgs args(argv + 2, argv + argc);
+    const quillon::cli::CommandArgs args(argument.begin() + 2, argument.end());
     // "VERB --help" shows the verb's usage; a file of that name can be given as ./--help.
     for (const std::string& a : args) {
         if (a == "--help" || a == "-h") {

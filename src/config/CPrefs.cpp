@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "config/IniFile.h"
+#include "datalog/FileSystem.h"
 
 namespace quillon {
 
@@ -79,8 +80,8 @@ CPrefs::CPrefs(std::string documentsFolder) {
         // Created when missing: otherwise every preference and every automatic save of the
         // display setup would be lost without a word on a fresh machine.
         std::error_code ec;
-        std::filesystem::create_directories(GetDataLogFolder(), ec);
-        std::filesystem::create_directories(GetConfigFolder(), ec);
+        std::filesystem::create_directories(fs::PathOf(GetDataLogFolder()), ec);
+        std::filesystem::create_directories(fs::PathOf(GetConfigFolder()), ec);
     }
     m_path = m_appFolder + "QuillonLogViewer.ini";
     m_pressureIsPsi = ReadBool(kGeneral, "PressureIsPSI", false);

@@ -127,8 +127,7 @@ bool IniFile::Write(std::string_view section,
     std::string content;
     // A missing file is written new; one that exists but cannot be read is left alone rather
     // than replaced by the keys of this write alone.
-    std::error_code ec;
-    if (!LoadFile(m_path, content) && std::filesystem::exists(m_path, ec)) return false;
+    if (!LoadFile(m_path, content) && fs::KindOf(m_path) != fs::PathKind::Missing) return false;
     const bool byteOrderMark = StripByteOrderMark(content);
     const bool crlf =
         content.find("\r\n") != std::string::npos || content.find('\n') == std::string::npos;

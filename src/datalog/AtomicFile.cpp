@@ -111,8 +111,8 @@ void AtomicFile::Unregister() {
 }
 
 void AtomicFile::Discard() {
-    if (m_fd >= 0) fs::Close(m_fd);
-    m_fd = -1;
+    fs::Close(m_fd);
+    m_fd = fs::kNoHandle;
     if (!m_temp.empty()) fs::RemoveFile(m_temp);
     m_temp.clear();
     Unregister();
@@ -149,16 +149,16 @@ bool AtomicFile::Open() {
                                   : folder + (folder == "/" ? "" : "/")) +
                              "." + fs::FileNameOf(m_target) + std::string(kTempMarker) +
                              std::to_string(fs::ProcessId()) + "-";
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+    for (int attempt = 0; attempt < 100 && m_fd == fs::kNoHandle; ++attempt) {
         std::string temp = stem + std::to_string(g_counter++) + std::string(kTempSuffix);
         if (Injected(WriteStep::Create)) break;
         m_fd = fs::CreateExclusive(temp, 0600);
-        if (m_fd >= 0)
+        if (m_fd != fs::kNoHandle)
             m_temp = temp;
         else if (errno != EEXIST)
             break;
     }
-    if (m_fd < 0) {
+    if (m_fd == fs::kNoHandle) {
         m_error = "cannot create a file beside '" + m_target + "': " + fs::LastErrorText();
         return false;
     }
@@ -177,7 +177,7 @@ bool AtomicFile::Flush() {
 }
 
 bool AtomicFile::Write(const void* data, size_t size) {
-    if (m_fd < 0 || m_failed || m_finished) return false;
+    if (m_fd == fs::kNoHandle || m_failed || m_finished) return false;
     const char* p = static_cast<const char*>(data);
     if (m_buffer.size() + size > kBufferSize) {
         if (!Flush()) return false;
@@ -193,7 +193,7 @@ bool AtomicFile::Write(const void* data, size_t size) {
 
 bool AtomicFile::Finish() {
     if (m_finished) return true;
-    if (m_fd < 0 || m_failed) {
+    if (m_fd == fs::kNoHandle || m_failed) {
         if (m_error.empty()) m_error = "file not open";
         return false;
     }
@@ -201,7 +201,7 @@ bool AtomicFile::Finish() {
     if (!fs::SetMode(m_fd, m_mode)) return Fail("cannot set the permissions of");
     if (Injected(WriteStep::SyncFile) || !fs::SyncFile(m_fd)) return Fail("cannot write");
     fs::Close(m_fd);
-    m_fd = -1;
+    m_fd = fs::kNoHandle;
     m_finished = true;
     return true;
 }

@@ -5,6 +5,7 @@
 /// kept. A failed, abandoned or interrupted save leaves the old file whole and no temporary.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -60,7 +61,7 @@ private:
     std::string m_requested;
     std::string m_target;
     std::string m_temp;
-    int m_fd = -1;
+    intptr_t m_fd = -1;  // an fs::Handle (kept out of this header: fs is a common alias)
     int m_slot = -1;
     unsigned m_mode = 0644;
     bool m_finished = false;

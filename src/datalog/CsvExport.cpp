@@ -13,6 +13,7 @@
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 #include "datalog/DataLogFrame.h"
+#include "datalog/FileSystem.h"
 #include "datalog/UserTexts.h"
 
 namespace quillon {
@@ -80,12 +81,7 @@ char* WriteSixDigits(char* out, unsigned v) {
 }  // namespace
 
 std::string DefaultCsvPath(const std::string& logPath) {
-#ifdef _WIN32
-    const size_t slash = logPath.find_last_of("/\\");
-#else
-    const size_t slash = logPath.find_last_of('/');
-#endif
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t nameStart = logPath.size() - fs::FileNameOf(logPath).size();
     std::string name = logPath.substr(nameStart);
     const std::string original = name;
     ReplaceAll(name, ".dl", ".csv");

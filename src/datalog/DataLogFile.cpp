@@ -9,11 +9,6 @@
 #include <memory>
 #include <new>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "datalog/AtomicFile.h"
 #include "datalog/ByteRecord.h"
 #include "datalog/DataLogFrame.h"
@@ -153,21 +148,6 @@ void ResetLog(LogData& log) {
     log.maxMap = 0;
 }
 
-/// Maps the pages of a fresh column in one call: a page fault for every 4 KB of a gigabyte of
-/// columns costs more than the whole scatter.
-void Prefault(void* data, size_t bytes) {
-#if defined(MADV_POPULATE_WRITE)
-    const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
-    uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
-    if (end > begin + 16 * page)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
-
 bool AllocateColumns(LogData& log, int frames) {
     if (!log.offsetMs.Allocate(size_t(frames) + 1)) return false;
     for (int s = 0; s < kSlotCount; ++s) {
@@ -176,8 +156,10 @@ bool AllocateColumns(LogData& log, int frames) {
             ResetLog(log);
             return false;
         }
-        Prefault(log.values[s].data(), log.values[s].size() * sizeof(float));
-        Prefault(log.status[s].data(), log.status[s].size() * sizeof(uint32_t));
+        // Mapping the pages of a fresh column in one call: a page fault for every 4 KB of a
+        // gigabyte of columns costs more than the whole scatter.
+        fs::PrefaultPages(log.values[s].data(), log.values[s].size() * sizeof(float));
+        fs::PrefaultPages(log.status[s].data(), log.status[s].size() * sizeof(uint32_t));
     }
     return true;
 }
@@ -211,21 +193,6 @@ Result OutOfMemory(const std::string& name, int frames) {
                                                        "' (" + std::to_string(frames) + " frames)");
 }
 
-/// Reads up to n bytes; `got` < n only at the end of the file. False on a read error.
-bool ReadFully(int fd, uint8_t* p, size_t n, size_t& got) {
-    got = 0;
-    while (got < n) {
-        ssize_t r = ::read(fd, p + got, n - got);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (r == 0) break;
-        got += size_t(r);
-    }
-    return true;
-}
-
 }  // namespace
 
 Result CheckDataLogStart(const uint8_t* data, size_t size, uint64_t fileSize,
@@ -253,8 +220,8 @@ DataLogReader::~DataLogReader() {
 }
 
 void DataLogReader::Close() {
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = -1;
+    fs::Close(m_fd);
+    m_fd = fs::kNoHandle;
 }
 
 Result DataLogReader::Open(const std::string& path) {
@@ -265,17 +232,18 @@ Result DataLogReader::Open(const std::string& path) {
     std::string problem;
     fs::Handle fd = fs::OpenRegularForReading(path, problem);
     if (fd == fs::kNoHandle)
-        return fs::KindOf(path) == fs::PathKind::Missing
+        return fs::KindOf(path) == fs::PathKind::Missing ||
+                       fs::KindOf(path) == fs::PathKind::Regular
                    ? Result::Failure(ErrorKind::CannotOpen, problem)
                    : Unreadable(problem);
     m_fd = fd;
     m_fileSize = fs::SizeOf(fd).value_or(0);
     uint8_t start[kFramesOffset];
     size_t got = 0;
-    if (!ReadFully(m_fd, start, sizeof start, got)) {
-        int err = errno;
+    if (!fs::ReadFully(m_fd, start, sizeof start, got)) {
+        const std::string reason = fs::LastErrorText();
         Close();
-        return Unreadable("Cannot read '" + path + "': " + std::strerror(err));
+        return Unreadable("Cannot read '" + path + "': " + reason);
     }
     Result check = CheckDataLogStart(start, got, m_fileSize, path);
     if (check.ok() && got < kFramesOffset)
@@ -287,14 +255,11 @@ Result DataLogReader::Open(const std::string& path) {
     std::memcpy(m_header.bytes.data(), start, DataLogHeader::kSize);
     std::memcpy(m_config.bytes.data(), start + DataLogHeader::kSize, EcuConfigBlock::kSize);
     m_frames = int((m_fileSize - kFramesOffset) / kFrameSize);
-#ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
     return {};
 }
 
 Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress) {
-    if (m_fd < 0) return Unreadable("No log file is open");
+    if (m_fd == fs::kNoHandle) return Unreadable("No log file is open");
     ResetLog(log);
     log.header = DataLogHeader{};
     log.config = EcuConfigBlock{};
@@ -314,11 +279,11 @@ Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress) {
     while (done < frames) {
         int n = std::min(kBlockFrames, frames - done);
         size_t got = 0;
-        if (!ReadFully(m_fd, buffer.get(), size_t(n) * kFrameSize, got)) {
-            int err = errno;
+        if (!fs::ReadFully(m_fd, buffer.get(), size_t(n) * kFrameSize, got)) {
+            const std::string reason = fs::LastErrorText();
             Close();
             ResetLog(log);
-            return Unreadable("Cannot read '" + m_path + "': " + std::strerror(err));
+            return Unreadable("Cannot read '" + m_path + "': " + reason);
         }
         int whole = int(got / kFrameSize);
         ScatterFrames(buffer.get(), whole, size_t(done), log, state);
@@ -332,7 +297,7 @@ Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress) {
     }
     if (done == frames && tail > 0) {
         size_t got = 0;
-        if (!ReadFully(m_fd, buffer.get(), tail, got)) got = 0;
+        if (!fs::ReadFully(m_fd, buffer.get(), tail, got)) got = 0;
         tail = got;
     }
     FillSpare(buffer.get(), tail, size_t(done), log, state);

@@ -44,7 +44,7 @@ public:
 private:
     void Close();
 
-    int m_fd = -1;
+    intptr_t m_fd = -1;  // an fs::Handle (kept out of this header: fs is a common alias)
     std::string m_path;
     uint64_t m_fileSize = 0;
     int m_frames = 0;

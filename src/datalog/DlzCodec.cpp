@@ -20,8 +20,7 @@ constexpr size_t kPiece = 64 * 1024;
 constexpr int kMaxNames = 99;
 
 size_t FileNameStart(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? 0 : slash + 1;
+    return path.size() - fs::FileNameOf(path).size();
 }
 
 std::string LowerAscii(std::string text) {

@@ -1,3 +1,5 @@
+// POSIX side of the platform functions; FileSystemWin32.cpp is the Windows side.
+#ifndef _WIN32
 #include "datalog/FileSystem.h"
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <ctime>
 
 #include <dirent.h>
+#include <sys/mman.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -99,6 +102,17 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::FILE* OpenStream(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 Handle OpenRegularForReading(const std::string& path, std::string& error) {
     // The kind is asked first so that a device is never opened at all; O_NONBLOCK keeps a FIFO
     // put in its place meanwhile from blocking the open, and fstat then checks what was opened.
@@ -120,6 +134,9 @@ Handle OpenRegularForReading(const std::string& path, std::string& error) {
     }
     int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
     return fd;
 }
 
@@ -127,7 +144,7 @@ bool ReadFully(Handle h, void* data, size_t size, size_t& got) {
     got = 0;
     auto* p = static_cast<uint8_t*>(data);
     while (got < size) {
-        ssize_t r = ::read(h, p + got, size - got);
+        ssize_t r = ::read(int(h), p + got, size - got);
         if (r < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -167,16 +184,16 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
 
 std::optional<uint64_t> SizeOf(Handle h) {
     struct stat st {};
-    if (::fstat(h, &st) != 0) return std::nullopt;
+    if (::fstat(int(h), &st) != 0) return std::nullopt;
     return uint64_t(st.st_size);
 }
 
 bool Rewind(Handle h) {
-    return ::lseek(h, 0, SEEK_SET) == 0;
+    return ::lseek(int(h), 0, SEEK_SET) == 0;
 }
 
 void Close(Handle h) {
-    if (h != kNoHandle) ::close(h);
+    if (h != kNoHandle) ::close(int(h));
 }
 
 Handle CreateExclusive(const std::string& name, unsigned mode) {
@@ -186,7 +203,7 @@ Handle CreateExclusive(const std::string& name, unsigned mode) {
 bool WriteAll(Handle h, const void* data, size_t size) {
     const auto* p = static_cast<const uint8_t*>(data);
     while (size > 0) {
-        ssize_t n = ::write(h, p, size);
+        ssize_t n = ::write(int(h), p, size);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -202,7 +219,7 @@ bool WriteAll(Handle h, const void* data, size_t size) {
 }
 
 bool SyncFile(Handle h) {
-    return ::fsync(h) == 0;
+    return ::fsync(int(h)) == 0;
 }
 
 bool SyncFolder(const std::string& folder) {
@@ -223,7 +240,7 @@ std::optional<unsigned> ModeOf(const std::string& path) {
 }
 
 bool SetMode(Handle h, unsigned mode) {
-    return ::fchmod(h, mode_t(mode)) == 0;
+    return ::fchmod(int(h), mode_t(mode)) == 0;
 }
 
 unsigned DefaultNewFileMode() {
@@ -309,6 +326,19 @@ uint64_t AvailableMemory() {
     return std::min(limit, pages > 0 && size > 0 ? uint64_t(pages) * uint64_t(size) : UINT64_MAX);
 }
 
+void PrefaultPages(void* data, size_t bytes) {
+#if defined(MADV_POPULATE_WRITE)
+    const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
+    if (end > begin + 16 * page)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 namespace {
 
 void (*g_signalHandler)() = nullptr;
@@ -353,4 +383,22 @@ void RemoveFileInSignal(const char* path) {
     ::unlink(path);
 }
 
+std::vector<std::string> Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void PrepareStandardStreams() {}
+
+bool IsTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) == 1;
+}
+
+std::string DocumentsFolder() {
+    if (const char* xdg = std::getenv("XDG_DOCUMENTS_DIR"); xdg && *xdg) return xdg;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/Documents";
+    return ".";
+}
+
 }  // namespace quillon::fs
+#endif

@@ -1,10 +1,14 @@
 #pragma once
-/// The few operating-system file calls the readers and writers need, in one place so that a port
-/// replaces this file only: kinds of paths, non-blocking opening of regular files, unique
-/// temporaries, durable writes and renames, and the resources a decode may use.
+/// The few operating-system calls the readers and writers need, in one place: kinds of paths,
+/// non-blocking opening of regular files, unique temporaries, durable writes and renames, the
+/// resources a decode may use, and the program's arguments and standard streams. FileSystem.cpp
+/// implements them on POSIX systems, FileSystemWin32.cpp on Windows. Paths are UTF-8 everywhere
+/// in the program; the Windows side converts them to UTF-16 for the system.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,16 +25,31 @@ const char* KindText(PathKind kind);
 /// The path a write must go to: a symlink is followed (to its final target, even when that does
 /// not exist yet); other paths are returned as they are.
 std::string ResolveWriteTarget(const std::string& path);
-/// The folder part of a path ("." for a bare file name) and the file name.
+/// The folder part of a path ("." for a bare file name) and the file name. Both '/' and, on
+/// Windows, '\\' separate folders.
 std::string FolderOf(const std::string& path);
 std::string FileNameOf(const std::string& path);
+/// A standard-library path for a UTF-8 path text (a plain std::string would be taken in the
+/// local code page on Windows), and back.
+inline std::filesystem::path PathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+/// Opens a C stream on a UTF-8 path (fopen's modes).
+std::FILE* OpenStream(const std::string& path, const char* mode);
+/// Whether two paths name the same existing file (links and different spellings included).
+bool SameFile(const std::string& a, const std::string& b);
 
-/// An open file handle (a POSIX descriptor here).
-using Handle = int;
+/// An open file handle: a POSIX descriptor, or a Windows HANDLE (-1 is INVALID_HANDLE_VALUE).
+using Handle = intptr_t;
 inline constexpr Handle kNoHandle = -1;
 
 /// Opens a regular file for reading without ever blocking: FIFOs, devices, sockets and folders
-/// are refused before anything is read. kNoHandle with a message in `error` otherwise.
+/// are refused before anything is read. kNoHandle with a message in `error` otherwise. The open
+/// file never stops another program, or this one, from replacing or removing it.
 Handle OpenRegularForReading(const std::string& path, std::string& error);
 /// Reads the whole of a regular file (refused as above).
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error);
@@ -79,11 +98,25 @@ std::optional<int64_t> ModifiedTime(const std::string& path);
 std::optional<uint64_t> FreeDiskSpace(const std::string& folder);
 /// Bytes of memory that can be had without swapping.
 uint64_t AvailableMemory();
+/// Asks the system to map the pages of a large fresh allocation at once (a hint; may do nothing).
+void PrefaultPages(void* data, size_t bytes);
 
 /// Calls `handler` once when SIGINT or SIGTERM arrives, then lets the signal end the process as
 /// it would have; installed once. The handler may only use async-signal-safe calls.
 void OnTerminationSignal(void (*handler)());
 /// Removes a file from inside a signal handler.
 void RemoveFileInSignal(const char* path);
+
+/// The program's arguments as UTF-8 texts (on Windows taken from the UTF-16 command line, since
+/// argv holds them in the local code page).
+std::vector<std::string> Arguments(int argc, char** argv);
+/// Makes stdout and stderr write bytes as given (no "\r\n" for "\n") and UTF-8 text readable on
+/// a console, so that the programs print the same bytes on every system.
+void PrepareStandardStreams();
+/// Whether a stream is a terminal (for progress lines).
+bool IsTerminal(std::FILE* stream);
+/// The user's documents folder: $XDG_DOCUMENTS_DIR, else $HOME/Documents on POSIX systems; the
+/// shell's personal folder on Windows. "." when there is none.
+std::string DocumentsFolder();
 
 }  // namespace quillon::fs

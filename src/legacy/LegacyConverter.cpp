@@ -39,8 +39,7 @@ size_t ReadSome(std::FILE* f, void* data, size_t size) {
 }  // namespace
 
 std::string LegacyConvertedPath(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t nameStart = path.size() - fs::FileNameOf(path).size();
     std::string name = path.substr(nameStart);
     std::string converted = name;
     ReplaceAll(converted, ".dl", ".V4.dl");
@@ -55,8 +54,7 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
         if (report) report(line);
     };
     // Only a regular file is opened: a FIFO would block the open, a device is no log.
-    FilePtr in(fs::KindOf(path) == fs::PathKind::Regular ? std::fopen(path.c_str(), "rb")
-                                                         : nullptr);
+    FilePtr in(fs::KindOf(path) == fs::PathKind::Regular ? fs::OpenStream(path, "rb") : nullptr);
     std::error_code ec;
     if (!in) {
         say(kLegacyOpenFailed);
@@ -81,7 +79,7 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
 
     const int layout = int(minor);
     const size_t headerSize = LegacyHeaderSize(layout);
-    const uintmax_t length = std::filesystem::file_size(path, ec);
+    const uintmax_t length = std::filesystem::file_size(fs::PathOf(path), ec);
     // A file too short for its blocks has no frames to speak of; converting it would invent
     // a header and configuration out of nothing.
     if (ec || length < headerSize + kLegacyConfigSize) {
@@ -116,7 +114,7 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     }
 
     const std::string target = LegacyConvertedPath(path);
-    if (std::filesystem::equivalent(target, path, ec)) {
+    if (fs::SameFile(target, path)) {
         say(kLegacyCreateFailed);
         return false;
     }

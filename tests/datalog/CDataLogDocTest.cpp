@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <tuple>
-#include <unistd.h>
 
+#include "PlatformSupport.h"
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "datalog/CDataLogDoc.h"
@@ -307,7 +307,7 @@ TEST_F(DocTest, FrameAtTimeLooksInTheLoadedLogsOnly) {
 
 TEST_F(DocTest, StartTimeTextsAreUtcTimesOfDay) {
     // 2026-01-01 14:03:22.125 UTC, whatever the local zone.
-    setenv("TZ", "America/New_York", 1);
+    test::SetEnvironment("TZ", "America/New_York");
     tzset();
     const uint64_t ts = 1767225600000ull + (14 * 3600 + 3 * 60 + 22) * 1000ull + 125;
     EXPECT_EQ(CDataLogDoc::TimeOfDayText(ts), "14:03:22.125");
@@ -316,7 +316,7 @@ TEST_F(DocTest, StartTimeTextsAreUtcTimesOfDay) {
     CDataLogDoc doc(*m_prefs, m_prompt);
     doc.Comparison().firstTimestamp = ts + 1;
     EXPECT_EQ(doc.ComparisonStartTimeText(), "Comparison: 14:03:22.126");
-    unsetenv("TZ");
+    test::UnsetEnvironment("TZ");
     tzset();
 }
 

@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/wait.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "datalog/DlzCodec.h"
 #include "samplegen/SampleLog.h"
@@ -25,7 +27,7 @@ struct TempFolder {
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto& e : fs::recursive_directory_iterator(path))
-            names.push_back(fs::relative(e.path(), path).string());
+            names.push_back(fs::relative(e.path(), path).generic_string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -222,6 +224,9 @@ TEST(DlzCodec, ABombIsRefusedFromItsMeasuredSize) {
 }
 
 TEST(DlzCodec, ConcurrentExpansionsOfOneDlzEachGiveTheWholeLog) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the racing expansions are separate processes made by fork()";
+#else
     TempFolder dir;
     SampleLogOptions o;
     o.frames = 6000;
@@ -248,4 +253,5 @@ TEST(DlzCodec, ConcurrentExpansionsOfOneDlzEachGiveTheWholeLog) {
         EXPECT_EQ(ReadBytes(dir / "run.dl"), log);
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"run.dl", "run.dlz"}));
     }
+#endif
 }

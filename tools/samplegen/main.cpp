@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "datalog/FileSystem.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
 
@@ -27,12 +29,14 @@ bool ParseNumber(const char* text, double& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quillon::fs::PrepareStandardStreams();
+    const std::vector<std::string> argument = quillon::fs::Arguments(argc, argv);
     quillon::SampleLogOptions options;
     std::string out;
     bool dlz = false;
     int legacy = 0;
     for (int a = 1; a < argc; ++a) {
-        std::string arg = argv[a];
+        std::string arg = argument[size_t(a)];
         if (arg == "-h" || arg == "--help") return Usage(stdout);
         if (arg == "--dlz") {
             dlz = true;
@@ -43,7 +47,7 @@ int main(int argc, char** argv) {
             continue;
         }
         if (a + 1 >= argc) return Usage(stderr);
-        const char* value = argv[++a];
+        const char* value = argument[size_t(++a)].c_str();
         if (arg == "--out") {
             out = value;
             continue;
