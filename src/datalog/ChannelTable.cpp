@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "datalog/DataLogFrame.h"
 
@@ -32,12 +33,15 @@ public:
           m_last(int(edges.size()) - 1),
           m_first(edges.front()),
           m_end(edges.back()),
-          m_scale(double(m_last) / (double(edges.back()) - double(edges.front()))) {}
+          m_scale(float(double(m_last) / (double(edges.back()) - double(edges.front())))) {}
 
     int Bin(float v) const {
         if (!(v >= m_first && v <= m_end)) return -1;  // also every value that is not a number
-        int b = int((double(v) - double(m_first)) * m_scale);
-        b = std::clamp(b, 0, m_last - 1);
+        // The guess may be one bin out where rounding meets an edge; the real edges decide.
+        // Written so that a guess that is not a number (edges spanning more than a float holds)
+        // starts at bin 0 instead of converting undefined.
+        const float g = (v - m_first) * m_scale;
+        int b = g > 0.0f ? (g < float(m_last - 1) ? int(g) : m_last - 1) : 0;
         while (b > 0 && v < m_edges[b])
             --b;
         while (b < m_last - 1 && v >= m_edges[b + 1])
@@ -50,7 +54,7 @@ private:
     int m_last;  // index of the last edge = number of bins
     float m_first;
     float m_end;
-    double m_scale;
+    float m_scale;
 };
 
 bool Usable(float v) {
@@ -135,9 +139,15 @@ int ChannelTable::BinOf(const std::vector<float>& edges, float v) {
 
 namespace {
 
-template <bool kHasY, bool kHasFilter, class Add>
+// What a function needs from each frame beyond the count.
+enum Needs : unsigned { kNeedSum = 1, kNeedSquares = 2, kNeedMinMax = 4 };
+
+/// The one pass, made once per combination of the optional channels and of the sums the function
+/// needs, so that the loop carries no test or sum it does not use.
+template <bool kHasY, bool kHasFilter, unsigned kNeeds, class Cell>
 int64_t Pass(size_t n, const float* xs, const float* ys, const float* zs, const float* fs,
-             const Binner& bx, const Binner* by, float lower, float upper, Add add) {
+             const Binner& bx, const Binner* by, float lower, float upper, Cell* cells,
+             size_t width, double shift) {
     int64_t total = 0;
     for (size_t i = 0; i < n; ++i) {
         const float x = xs[i];
@@ -149,17 +159,41 @@ int64_t Pass(size_t n, const float* xs, const float* ys, const float* zs, const 
         }
         const int column = bx.Bin(x);
         if (column < 0) continue;
-        int row = 0;
+        size_t at = size_t(column);
         if constexpr (kHasY) {
             const float y = ys[i];
             if (y == kNoValue) continue;
-            row = by->Bin(y);
+            const int row = by->Bin(y);
             if (row < 0) continue;
+            at += size_t(row) * width;
         }
-        add(column, row, z);
+        Cell& a = cells[at];
+        ++a.count;
+        if constexpr ((kNeeds & (kNeedSum | kNeedSquares)) != 0) {
+            const double d = double(z) - shift;
+            a.sum += d;
+            if constexpr ((kNeeds & kNeedSquares) != 0) a.sumSquares += d * d;
+        }
+        if constexpr ((kNeeds & kNeedMinMax) != 0) {
+            a.minimum = std::min(a.minimum, z);
+            a.maximum = std::max(a.maximum, z);
+        }
         ++total;
     }
     return total;
+}
+
+template <unsigned kNeeds, class Cell>
+int64_t PassFor(bool hasY, bool hasFilter, size_t n, const float* xs, const float* ys,
+                const float* zs, const float* fs, const Binner& bx, const Binner* by, float lo,
+                float hi, Cell* cells, size_t width, double shift) {
+    if (hasY && hasFilter)
+        return Pass<true, true, kNeeds>(n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
+    if (hasY)
+        return Pass<true, false, kNeeds>(n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
+    if (hasFilter)
+        return Pass<false, true, kNeeds>(n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
+    return Pass<false, false, kNeeds>(n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
 }
 
 }  // namespace
@@ -204,31 +238,42 @@ bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableS
     if (hasY) byStorage.emplace(spec.yEdges);
     const Binner* by = byStorage ? &*byStorage : nullptr;
 
+    // Sums are taken from one value of the channel, which keeps the squares small for channels
+    // far from zero.
+    double shift = 0.0;
+    for (size_t i = 0; i < n; ++i)
+        if (Usable(zs[i])) {
+            shift = zs[i];
+            break;
+        }
+    for (Accumulator& a : m_cells) {
+        a.shift = shift;
+        a.minimum = std::numeric_limits<float>::infinity();
+        a.maximum = -std::numeric_limits<float>::infinity();
+    }
     Accumulator* cells = m_cells.data();
     const size_t width = size_t(m_columns);
-    auto add = [cells, width](int column, int row, float z) {
-        Accumulator& a = cells[size_t(row) * width + size_t(column)];
-        if (a.count == 0) {
-            a.shift = z;
-            a.minimum = a.maximum = z;
-        }
-        const double d = double(z) - a.shift;
-        ++a.count;
-        a.sum += d;
-        a.sumSquares += d * d;
-        a.minimum = std::min(a.minimum, z);
-        a.maximum = std::max(a.maximum, z);
-    };
     const float lo = spec.lower;
     const float hi = spec.upper;
-    if (hasY && hasFilter)
-        m_total = Pass<true, true>(n, xs, ys, zs, fs, bx, by, lo, hi, add);
-    else if (hasY)
-        m_total = Pass<true, false>(n, xs, ys, zs, fs, bx, by, lo, hi, add);
-    else if (hasFilter)
-        m_total = Pass<false, true>(n, xs, ys, zs, fs, bx, by, lo, hi, add);
-    else
-        m_total = Pass<false, false>(n, xs, ys, zs, fs, bx, by, lo, hi, add);
+    switch (spec.function) {
+        case TableFunction::Count:
+            m_total =
+                PassFor<0>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
+            break;
+        case TableFunction::Average:
+            m_total = PassFor<kNeedSum>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by, lo, hi, cells,
+                                        width, shift);
+            break;
+        case TableFunction::Minimum:
+        case TableFunction::Maximum:
+            m_total = PassFor<kNeedMinMax>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by, lo, hi,
+                                           cells, width, shift);
+            break;
+        case TableFunction::StandardDeviation:
+            m_total = PassFor<kNeedSum | kNeedSquares>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by,
+                                                       lo, hi, cells, width, shift);
+            break;
+    }
     return true;
 }
 
