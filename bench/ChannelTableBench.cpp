@@ -41,7 +41,7 @@ BENCHMARK(BM_TwoPlainPasses)->Unit(benchmark::kMillisecond);
 
 void BM_Table16x16(benchmark::State& state) {
     const LogData& log = SampleColumns();
-    ChannelTableSpec spec;
+    ChannelTableSetup spec;
     spec.xChannel = kRpm;
     spec.xEdges = ChannelTable::MakeEdges(0, 8000, 500);
     spec.yChannel = kMap;

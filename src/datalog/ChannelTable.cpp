@@ -198,7 +198,7 @@ int64_t PassFor(bool hasY, bool hasFilter, size_t n, const float* xs, const floa
 
 }  // namespace
 
-bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableSpec& spec,
+bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableSetup& spec,
                          std::string* error) {
     m_spec = spec;
     m_columns = m_rows = 0;

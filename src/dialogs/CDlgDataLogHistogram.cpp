@@ -294,7 +294,7 @@ int CDlgDataLogHistogram::Decimals() const {
 
 void CDlgDataLogHistogram::Rebuild() {
     if (m_settingUp) return;
-    ChannelTableSpec spec;
+    ChannelTableSetup spec;
     spec.xChannel = m_axis[0].combo->currentData().toInt();
     spec.yChannel = m_axis[1].combo->currentData().toInt();
     spec.zChannel = m_zCombo->currentData().toInt();
@@ -311,7 +311,7 @@ void CDlgDataLogHistogram::Rebuild() {
     std::string error;
     if (why.isEmpty() && !m_table.Build(m_doc.Main(), m_doc.GetFrameCount(), spec, &error))
         why = QString::fromStdString(error);
-    if (!why.isEmpty()) m_table.Build(m_doc.Main(), 0, ChannelTableSpec{});
+    if (!why.isEmpty()) m_table.Build(m_doc.Main(), 0, ChannelTableSetup{});
     ShowGrid();
     m_status->setText(why.isEmpty() ? QStringLiteral("%1 of %2 frames binned")
                                           .arg(m_table.TotalCount())
@@ -322,7 +322,7 @@ void CDlgDataLogHistogram::Rebuild() {
 }
 
 void CDlgDataLogHistogram::ShowGrid() {
-    const ChannelTableSpec& spec = m_table.Spec();
+    const ChannelTableSetup& spec = m_table.Spec();
     const int columns = m_table.Columns(), rows = m_table.Rows();
     m_grid->clear();
     m_grid->setColumnCount(columns);

@@ -29,7 +29,7 @@ std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fi
 }
 
 /// The plain reference: a linear walk of the edges per value, two passes for the deviation.
-std::optional<double> Reference(const LogData& log, const ChannelTableSpec& s, int column,
+std::optional<double> Reference(const LogData& log, const ChannelTableSetup& s, int column,
                                 int row) {
     auto bin = [](const std::vector<float>& e, float v) {
         for (size_t i = 0; i + 1 < e.size(); ++i)
@@ -72,10 +72,10 @@ std::optional<double> Reference(const LogData& log, const ChannelTableSpec& s, i
     return std::nullopt;
 }
 
-ChannelTableSpec Spec(int x, std::vector<float> xEdges, int z, TableFunction f, int y = 0,
+ChannelTableSetup Spec(int x, std::vector<float> xEdges, int z, TableFunction f, int y = 0,
                       std::vector<float> yEdges = {}, int filter = 0, float lower = 0,
                       float upper = 0) {
-    ChannelTableSpec s;
+    ChannelTableSetup s;
     s.xChannel = x;
     s.xEdges = std::move(xEdges);
     s.zChannel = z;
@@ -88,7 +88,7 @@ ChannelTableSpec Spec(int x, std::vector<float> xEdges, int z, TableFunction f, 
     return s;
 }
 
-void ExpectMatchesReference(const LogData& log, const ChannelTableSpec& spec) {
+void ExpectMatchesReference(const LogData& log, const ChannelTableSetup& spec) {
     ChannelTable table;
     ASSERT_TRUE(table.Build(log, log.frameCount, spec));
     int64_t total = 0;
@@ -131,7 +131,7 @@ TEST(ChannelTableTest, ValueOnAnEdgeBelongsToTheBinAboveAndTheLastEdgeClosesTheL
 
 TEST(ChannelTableTest, EveryFunctionMatchesAPlainReferenceOnASampleLog) {
     const auto log = GenerateSampleColumns({.frames = 5000, .seed = 7});
-    ChannelTableSpec spec =
+    ChannelTableSetup spec =
         Spec(kRpm, ChannelTable::MakeEdges(0, 8000, 500), kAfr, TableFunction::Average, kMap,
              *ChannelTable::ParseEdges("0 20, 40;60 80 100 150 250"));
     for (TableFunction f : {TableFunction::Average, TableFunction::Minimum, TableFunction::Maximum,
@@ -158,7 +158,7 @@ TEST(ChannelTableTest, FramesWithTheNoValueMarkerInAnyChosenChannelAreSkipped) {
         if (i % 13 == 0 && c == kTps) return kNoValue;
         return float(i);
     });
-    const ChannelTableSpec spec = Spec(kRpm, {-2e6f, 0, 100}, kAfr, TableFunction::Count, kMap,
+    const ChannelTableSetup spec = Spec(kRpm, {-2e6f, 0, 100}, kAfr, TableFunction::Count, kMap,
                                        {-2e6f, 100}, kTps, -2e6f, 100);
     ChannelTable table;
     ASSERT_TRUE(table.Build(*log, log->frameCount, spec));
