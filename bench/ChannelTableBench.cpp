@@ -41,19 +41,19 @@ BENCHMARK(BM_TwoPlainPasses)->Unit(benchmark::kMillisecond);
 
 void BM_Table16x16(benchmark::State& state) {
     const LogData& log = SampleColumns();
-    ChannelTableSetup spec;
-    spec.xChannel = kRpm;
-    spec.xEdges = ChannelTable::MakeEdges(0, 8000, 500);
-    spec.yChannel = kMap;
-    spec.yEdges = ChannelTable::MakeEdges(0, 320, 20);
-    spec.zChannel = kAfr;
-    spec.function = TableFunction::StandardDeviation;
-    spec.filterChannel = kTps;
-    spec.lower = 0;
-    spec.upper = 100;
+    ChannelTableSetup setup;
+    setup.xChannel = kRpm;
+    setup.xEdges = ChannelTable::MakeEdges(0, 8000, 500);
+    setup.yChannel = kMap;
+    setup.yEdges = ChannelTable::MakeEdges(0, 320, 20);
+    setup.zChannel = kAfr;
+    setup.function = TableFunction::StandardDeviation;
+    setup.filterChannel = kTps;
+    setup.lower = 0;
+    setup.upper = 100;
     ChannelTable table;
     for (auto _ : state) {
-        table.Build(log, kFrames, spec);
+        table.Build(log, kFrames, setup);
         benchmark::DoNotOptimize(table.TotalCount());
     }
     state.counters["binned"] = double(table.TotalCount());

@@ -198,9 +198,9 @@ int64_t PassFor(bool hasY, bool hasFilter, size_t n, const float* xs, const floa
 
 }  // namespace
 
-bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableSetup& spec,
+bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableSetup& setup,
                          std::string* error) {
-    m_spec = spec;
+    m_setup = setup;
     m_columns = m_rows = 0;
     m_total = 0;
     m_cells.clear();
@@ -208,16 +208,17 @@ bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableS
         if (error) *error = text;
         return false;
     };
-    const bool hasY = spec.yChannel != 0;
-    const bool hasFilter = spec.filterChannel != 0;
-    if (!ValidChannel(spec.xChannel) || !ValidChannel(spec.zChannel) ||
-        (hasY && !ValidChannel(spec.yChannel)) || (hasFilter && !ValidChannel(spec.filterChannel)))
+    const bool hasY = setup.yChannel != 0;
+    const bool hasFilter = setup.filterChannel != 0;
+    if (!ValidChannel(setup.xChannel) || !ValidChannel(setup.zChannel) ||
+        (hasY && !ValidChannel(setup.yChannel)) ||
+        (hasFilter && !ValidChannel(setup.filterChannel)))
         return fail("A channel number is out of range.");
-    if (!RisingFinite(spec.xEdges) || (hasY && !RisingFinite(spec.yEdges)))
+    if (!RisingFinite(setup.xEdges) || (hasY && !RisingFinite(setup.yEdges)))
         return fail("The bin edges must be at least two rising numbers.");
 
-    m_columns = int(spec.xEdges.size()) - 1;
-    m_rows = hasY ? int(spec.yEdges.size()) - 1 : 1;
+    m_columns = int(setup.xEdges.size()) - 1;
+    m_rows = hasY ? int(setup.yEdges.size()) - 1 : 1;
     m_cells.assign(size_t(m_columns) * size_t(m_rows), Accumulator{});
 
     // Every chosen column must reach the frames read.
@@ -227,15 +228,15 @@ bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableS
         n = std::min(n, col.data() ? col.size() : 0);
         return col.data();
     };
-    const float* xs = column(spec.xChannel);
-    const float* zs = column(spec.zChannel);
-    const float* ys = hasY ? column(spec.yChannel) : nullptr;
-    const float* fs = hasFilter ? column(spec.filterChannel) : nullptr;
+    const float* xs = column(setup.xChannel);
+    const float* zs = column(setup.zChannel);
+    const float* ys = hasY ? column(setup.yChannel) : nullptr;
+    const float* fs = hasFilter ? column(setup.filterChannel) : nullptr;
     if (n == 0) return true;
 
-    const Binner bx(spec.xEdges);
+    const Binner bx(setup.xEdges);
     std::optional<Binner> byStorage;
-    if (hasY) byStorage.emplace(spec.yEdges);
+    if (hasY) byStorage.emplace(setup.yEdges);
     const Binner* by = byStorage ? &*byStorage : nullptr;
 
     // Sums are taken from one value of the channel, which keeps the squares small for channels
@@ -253,9 +254,9 @@ bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableS
     }
     Accumulator* cells = m_cells.data();
     const size_t width = size_t(m_columns);
-    const float lo = spec.lower;
-    const float hi = spec.upper;
-    switch (spec.function) {
+    const float lo = setup.lower;
+    const float hi = setup.upper;
+    switch (setup.function) {
         case TableFunction::Count:
             m_total =
                 PassFor<0>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
@@ -282,7 +283,7 @@ std::optional<double> ChannelTable::Value(int column, int row) const {
     const Accumulator& a = Cell(column, row);
     if (a.count == 0) return std::nullopt;
     const double n = double(a.count);
-    switch (m_spec.function) {
+    switch (m_setup.function) {
         case TableFunction::Average:
             return a.shift + a.sum / n;
         case TableFunction::Minimum:
@@ -317,15 +318,15 @@ std::optional<double> ChannelTable::MaxValue() const {
 
 std::string ChannelTable::ToText(char separator, int decimals) const {
     const char* newline = separator == '\t' ? "\n" : "\r\n";
-    const int places = m_spec.function == TableFunction::Count ? 0 : decimals;
+    const int places = m_setup.function == TableFunction::Count ? 0 : decimals;
     std::string out;
     for (int c = 0; c < m_columns; ++c) {
         out += separator;
-        AppendEdge(out, m_spec.xEdges[size_t(c)]);
+        AppendEdge(out, m_setup.xEdges[size_t(c)]);
     }
     out += newline;
     for (int r = 0; r < m_rows; ++r) {
-        if (m_spec.yChannel != 0) AppendEdge(out, m_spec.yEdges[size_t(r)]);
+        if (m_setup.yChannel != 0) AppendEdge(out, m_setup.yEdges[size_t(r)]);
         for (int c = 0; c < m_columns; ++c) {
             out += separator;
             if (const auto v = Value(c, r)) AppendNumber(out, *v, places);

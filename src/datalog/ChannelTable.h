@@ -60,12 +60,12 @@ public:
     /// Bins the first frameCount frames of log (the columns' length bounds it). False with a
     /// message when a channel number is out of range or an axis has fewer than two edges;
     /// the previous table is then cleared.
-    bool Build(const LogData& log, int frameCount, const ChannelTableSetup& spec,
+    bool Build(const LogData& log, int frameCount, const ChannelTableSetup& setup,
                std::string* error = nullptr);
 
     int Columns() const { return m_columns; }
     int Rows() const { return m_rows; }
-    const ChannelTableSetup& Spec() const { return m_spec; }
+    const ChannelTableSetup& Setup() const { return m_setup; }
     /// Frames behind a cell, and every frame that counted.
     int64_t Count(int column, int row) const { return Cell(column, row).count; }
     int64_t TotalCount() const { return m_total; }
@@ -95,7 +95,7 @@ private:
         return m_cells[size_t(row) * size_t(m_columns) + size_t(column)];
     }
 
-    ChannelTableSetup m_spec;
+    ChannelTableSetup m_setup;
     int m_columns = 0;
     int m_rows = 0;
     int64_t m_total = 0;

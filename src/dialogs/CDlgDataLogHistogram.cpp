@@ -288,28 +288,28 @@ int CDlgDataLogHistogram::Decimals() const {
                            format[dot + 1] <= '9'
                        ? format[dot + 1] - '0'
                        : 0;
-    if (m_table.Spec().function == TableFunction::StandardDeviation) ++decimals;
+    if (m_table.Setup().function == TableFunction::StandardDeviation) ++decimals;
     return decimals;
 }
 
 void CDlgDataLogHistogram::Rebuild() {
     if (m_settingUp) return;
-    ChannelTableSetup spec;
-    spec.xChannel = m_axis[0].combo->currentData().toInt();
-    spec.yChannel = m_axis[1].combo->currentData().toInt();
-    spec.zChannel = m_zCombo->currentData().toInt();
-    spec.function = TableFunction(std::max(m_functionCombo->currentIndex(), 0));
+    ChannelTableSetup setup;
+    setup.xChannel = m_axis[0].combo->currentData().toInt();
+    setup.yChannel = m_axis[1].combo->currentData().toInt();
+    setup.zChannel = m_zCombo->currentData().toInt();
+    setup.function = TableFunction(std::max(m_functionCombo->currentIndex(), 0));
     if (m_filterCheck->isChecked()) {
-        spec.filterChannel = m_filterCombo->currentData().toInt();
-        spec.lower = float(m_lower->value());
-        spec.upper = float(m_upper->value());
+        setup.filterChannel = m_filterCombo->currentData().toInt();
+        setup.lower = float(m_lower->value());
+        setup.upper = float(m_upper->value());
     }
     QString why;
-    if (auto edges = EdgesOf(m_axis[0], &why)) spec.xEdges = std::move(*edges);
-    if (spec.yChannel != 0 && why.isEmpty())
-        if (auto edges = EdgesOf(m_axis[1], &why)) spec.yEdges = std::move(*edges);
+    if (auto edges = EdgesOf(m_axis[0], &why)) setup.xEdges = std::move(*edges);
+    if (setup.yChannel != 0 && why.isEmpty())
+        if (auto edges = EdgesOf(m_axis[1], &why)) setup.yEdges = std::move(*edges);
     std::string error;
-    if (why.isEmpty() && !m_table.Build(m_doc.Main(), m_doc.GetFrameCount(), spec, &error))
+    if (why.isEmpty() && !m_table.Build(m_doc.Main(), m_doc.GetFrameCount(), setup, &error))
         why = QString::fromStdString(error);
     if (!why.isEmpty()) m_table.Build(m_doc.Main(), 0, ChannelTableSetup{});
     ShowGrid();
@@ -322,7 +322,7 @@ void CDlgDataLogHistogram::Rebuild() {
 }
 
 void CDlgDataLogHistogram::ShowGrid() {
-    const ChannelTableSetup& spec = m_table.Spec();
+    const ChannelTableSetup& setup = m_table.Setup();
     const int columns = m_table.Columns(), rows = m_table.Rows();
     m_grid->clear();
     m_grid->setColumnCount(columns);
@@ -336,21 +336,21 @@ void CDlgDataLogHistogram::ShowGrid() {
             .arg(edge(e[size_t(i)]), edge(e[size_t(i) + 1]),
                  last ? QStringLiteral("both included") : QStringLiteral("upper excluded"));
     };
-    const QString xName = FromAnsi(GetChannelName(config, spec.xChannel));
-    const QString yName = spec.yChannel ? FromAnsi(GetChannelName(config, spec.yChannel)) : "";
+    const QString xName = FromAnsi(GetChannelName(config, setup.xChannel));
+    const QString yName = setup.yChannel ? FromAnsi(GetChannelName(config, setup.yChannel)) : "";
     for (int c = 0; c < columns; ++c) {
-        auto* item = new QTableWidgetItem(edge(spec.xEdges[size_t(c)]));
-        item->setToolTip(xName + QStringLiteral(": ") + range(spec.xEdges, c));
+        auto* item = new QTableWidgetItem(edge(setup.xEdges[size_t(c)]));
+        item->setToolTip(xName + QStringLiteral(": ") + range(setup.xEdges, c));
         m_grid->setHorizontalHeaderItem(c, item);
     }
     for (int r = 0; r < rows; ++r) {
         auto* item =
-            new QTableWidgetItem(spec.yChannel ? edge(spec.yEdges[size_t(r)])
-                                               : FromAnsi(GetChannelName(config, spec.zChannel)));
-        if (spec.yChannel) item->setToolTip(yName + QStringLiteral(": ") + range(spec.yEdges, r));
+            new QTableWidgetItem(setup.yChannel ? edge(setup.yEdges[size_t(r)])
+                                                : FromAnsi(GetChannelName(config, setup.zChannel)));
+        if (setup.yChannel) item->setToolTip(yName + QStringLiteral(": ") + range(setup.yEdges, r));
         m_grid->setVerticalHeaderItem(r, item);
     }
-    const int decimals = spec.function == TableFunction::Count ? 0 : Decimals();
+    const int decimals = setup.function == TableFunction::Count ? 0 : Decimals();
     const double lo = m_table.MinValue().value_or(0.0);
     const double hi = m_table.MaxValue().value_or(0.0);
     for (int r = 0; r < rows; ++r)
@@ -365,9 +365,9 @@ void CDlgDataLogHistogram::ShowGrid() {
             }
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             QString tip = QStringLiteral("%1 frame%2").arg(count).arg(count == 1 ? "" : "s");
-            tip += QStringLiteral("\n") + xName + QStringLiteral(": ") + range(spec.xEdges, c);
-            if (spec.yChannel)
-                tip += QStringLiteral("\n") + yName + QStringLiteral(": ") + range(spec.yEdges, r);
+            tip += QStringLiteral("\n") + xName + QStringLiteral(": ") + range(setup.xEdges, c);
+            if (setup.yChannel)
+                tip += QStringLiteral("\n") + yName + QStringLiteral(": ") + range(setup.yEdges, r);
             item->setToolTip(tip);
             m_grid->setItem(r, c, item);
         }
