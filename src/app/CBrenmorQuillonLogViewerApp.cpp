@@ -99,7 +99,7 @@ std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
             options.compareFile = arguments[++i];
         } else if (arg == QLatin1String("--show")) {
             if (!hasValue) return fail(QStringLiteral("--show needs NAME[:ARG]"));
-            const QString value = arguments[++i];
+            const QString& value = arguments[++i];
             const qsizetype colon = value.indexOf(QLatin1Char(':'));
             options.show = colon < 0 ? value : value.left(colon);
             options.showArg = colon < 0 ? QString() : value.mid(colon + 1);

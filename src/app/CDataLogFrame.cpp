@@ -462,7 +462,7 @@ void CDataLogFrame::RebuildRecentFileMenu() {
     const QStringList files = m_recentFiles.Files();
     m_recentAnchor->setVisible(files.isEmpty());
     for (int i = 0; i < files.size(); ++i) {
-        const QString path = files[i];
+        const QString& path = files[i];
         auto* action = new QAction(
             QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
         action->setData(ID_FILE_MRU_FILE1 + i);

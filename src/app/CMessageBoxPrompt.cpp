@@ -82,8 +82,8 @@ namespace {
 
 // The folder and proposed name of a request as one start path for the platform's dialog.
 QString StartPath(const FileDialogRequest& request) {
-    const QString folder = FromCorePath(request.folder);
-    const QString name = FromCorePath(request.fileName);
+    QString folder = FromCorePath(request.folder);
+    QString name = FromCorePath(request.fileName);
     if (folder.isEmpty()) return name;
     if (name.isEmpty()) return folder;
     return folder + QLatin1Char('/') + name;

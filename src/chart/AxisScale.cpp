@@ -43,7 +43,7 @@ std::string CompactNumber(double v, double resolution) {
         std::snprintf(text, sizeof text, "%.1e", v);
         return text;
     }
-    const std::string plain = Scaled(v, resolution, 1, "");
+    std::string plain = Scaled(v, resolution, 1, "");
     if (std::abs(v) < 1000) return plain;
     // The suffixed form where it is no longer ("1.5k", "10k"; but "1234", not "1.234k").
     const std::string suffixed =

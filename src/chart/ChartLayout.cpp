@@ -57,7 +57,7 @@ void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Met
     const double unit = std::max(1.0, std::min(m.charWidth, room / units));
     m_columnX[0] = margin;
     for (int c = 0; c < CursorTable::kColumns; ++c)
-        m_columnX[static_cast<size_t>(c + 1)] =
+        m_columnX[static_cast<size_t>(c) + 1] =
             m_columnX[static_cast<size_t>(c)] + CursorTable::kWidths[static_cast<size_t>(c)] * unit;
     m_table = QRectF(margin, margin, m_columnX[7] - margin, 2 * m_rowHeight);
     for (int b = 0; b < kZoomButtonCount; ++b)
@@ -202,7 +202,7 @@ void ChartLayout::LayOutAxisText(int k, const ChartItem& item, const Metrics& m)
 
 QRectF ChartLayout::TableCell(int row, int column) const {
     const double x0 = m_columnX[static_cast<size_t>(column)];
-    const double x1 = m_columnX[static_cast<size_t>(column + 1)];
+    const double x1 = m_columnX[static_cast<size_t>(column) + 1];
     return QRectF(x0, m_table.top() + row * m_rowHeight, x1 - x0, m_rowHeight);
 }
 

@@ -90,7 +90,7 @@ public:
     static std::vector<double> NiceTicks(double lo, double hi, int maxTicks);
 
 private:
-    void LayOutAxisText(int item, const ChartItem& model, const Metrics& m);
+    void LayOutAxisText(int k, const ChartItem& item, const Metrics& m);
 
     QRectF m_table;
     double m_rowHeight = 18;

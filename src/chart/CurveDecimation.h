@@ -39,7 +39,7 @@ struct CurveDecimation {
     };
     static Columns Split(const float* x, size_t n, const TimeWindow& window, int columns);
     /// One curve over the columns of its log (envelope built over the drawn values).
-    static CurveDecimation Make(const Columns& columns, const CurveEnvelope& envelope);
+    static CurveDecimation Make(const Columns& cols, const CurveEnvelope& envelope);
 
     /// Reduces n samples (times x ascending, values y, envelope built over y) to the window
     /// drawn across the given number of pixel columns.

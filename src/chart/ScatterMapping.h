@@ -29,8 +29,8 @@ public:
         const double v = PixelY(y);
         if (!(u >= -0.5 && u < m_width - 0.5 && v >= -0.5 && v < m_height - 0.5)) return false;
         // Both are at least 0 here, so truncation rounds to the nearest pixel.
-        *px = int(u + 0.5);
-        *py = int(v + 0.5);
+        *px = int(u + 0.5);  // NOLINT(bugprone-incorrect-roundings): u + 0.5 >= 0 here
+        *py = int(v + 0.5);  // NOLINT(bugprone-incorrect-roundings): v + 0.5 >= 0 here
         return true;
     }
 

@@ -14,34 +14,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/TempFolder.h"
 #include "datalog/AtomicFile.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;
 namespace fs = std::filesystem;
+using namespace quillon::test;
 
 namespace {
-
-struct TempFolder {
-    fs::path path = fs::temp_directory_path() /
-                    ("quillon-atomic-" + std::to_string(::getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    TempFolder() { fs::remove_all(path), fs::create_directories(path); }
-    ~TempFolder() { fs::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(path))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct FaultHook {
     explicit FaultHook(WriteStep failing) {
@@ -85,7 +66,7 @@ TEST(AtomicFile, AFailureAtAnyStepKeepsTheOldFileAndLeavesNoTemporary) {
         std::string error;
         EXPECT_FALSE(WriteFileAtomically(target, bigger, &error)) << int(step);
         EXPECT_NE(error.find("run.csv"), std::string::npos) << error;
-        EXPECT_EQ(Read(target), "old") << int(step);
+        EXPECT_EQ(ReadText(target), "old") << int(step);
         EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"}) << int(step);
     }
     // A folder that cannot be synced after the rename: the new file is in place, but the save
@@ -94,7 +75,7 @@ TEST(AtomicFile, AFailureAtAnyStepKeepsTheOldFileAndLeavesNoTemporary) {
         FaultHook fault(WriteStep::SyncFolder);
         EXPECT_FALSE(WriteFileAtomically(target, "new"));
     }
-    EXPECT_EQ(Read(target), "new");
+    EXPECT_EQ(ReadText(target), "new");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"});
 }
 
@@ -106,14 +87,14 @@ TEST(AtomicFile, SymlinksAreFollowedAndModesKept) {
     fs::create_symlink("real/a.graph", dir / "link.graph");
     ASSERT_TRUE(WriteFileAtomically(dir / "link.graph", "new"));
     EXPECT_TRUE(fs::is_symlink(dir / "link.graph"));
-    EXPECT_EQ(Read(dir / "real/a.graph"), "new");
+    EXPECT_EQ(ReadText(dir / "real/a.graph"), "new");
     EXPECT_EQ(fs::status(dir / "real/a.graph").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     // A link to a file that does not exist yet makes that file.
     fs::create_symlink("real/b.graph", dir / "dangling.graph");
     ASSERT_TRUE(WriteFileAtomically(dir / "dangling.graph", "b"));
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.graph"));
-    EXPECT_EQ(Read(dir / "real/b.graph"), "b");
+    EXPECT_EQ(ReadText(dir / "real/b.graph"), "b");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dangling.graph", "link.graph", "real"}));
 }
 
@@ -150,7 +131,7 @@ TEST(AtomicFile, TerminationSignalsRemoveTheTemporary) {
         ::waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
         EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.dl"});
-        EXPECT_EQ(Read(dir / "run.dl"), "old");
+        EXPECT_EQ(ReadText(dir / "run.dl"), "old");
     }
 }
 
@@ -159,7 +140,7 @@ TEST(AtomicFile, AKilledWritersTemporaryIsSweptByTheNextRun) {
     SampleLogOptions o;
     o.frames = 50;
     ASSERT_TRUE(WriteSampleLog(dir / "run.dl", o));
-    const std::string before = Read(dir / "run.dl");
+    const std::string before = ReadText(dir / "run.dl");
     pid_t pid = StartHangingWriter(dir / "run.dl");
     ASSERT_GT(pid, 0);
     ::kill(pid, SIGKILL);
@@ -167,7 +148,7 @@ TEST(AtomicFile, AKilledWritersTemporaryIsSweptByTheNextRun) {
     std::vector<std::string> left = dir.Names();
     ASSERT_EQ(left.size(), 2u);
     EXPECT_TRUE(AtomicFile::IsTemporaryName(left[0])) << left[0];
-    EXPECT_EQ(Read(dir / "run.dl"), before);
+    EXPECT_EQ(ReadText(dir / "run.dl"), before);
 
     // A temporary of a live process, or one newer than the sweeping process, is left alone:
     // this test process is alive and older than the run below.
@@ -180,7 +161,7 @@ TEST(AtomicFile, AKilledWritersTemporaryIsSweptByTheNextRun) {
     EXPECT_EQ(dir.Names(),
               (std::vector<std::string>{".x.csv.quillon-" + std::to_string(::getpid()) + "-7.tmp",
                                         "run.csv", "run.dl"}));
-    EXPECT_EQ(Read(dir / "run.dl"), before);
+    EXPECT_EQ(ReadText(dir / "run.dl"), before);
     EXPECT_FALSE(AtomicFile::IsTemporaryName("run.dl"));
     EXPECT_FALSE(AtomicFile::IsTemporaryName(".run.dl.quillon-12-x.tmp"));
 }

@@ -9,32 +9,15 @@
 #include <limits>
 
 #include "PlatformSupport.h"
+#include "support/TempFolder.h"
 #include "datalog/DataLogFile.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;
 namespace fs = std::filesystem;
+using namespace quillon::test;
 
 namespace {
-
-struct TempFolder {
-    fs::path path = fs::temp_directory_path() /
-                    ("quillon-dlfile-" + std::to_string(::getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    TempFolder() { fs::remove_all(path), fs::create_directories(path); }
-    ~TempFolder() { fs::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 uint8_t* FrameAt(std::vector<uint8_t>& bytes, int frame) {
     return bytes.data() + kFramesOffset + kFrameSize * size_t(frame);

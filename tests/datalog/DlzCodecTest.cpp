@@ -9,39 +9,15 @@
 #include <sys/wait.h>
 #endif
 
+#include "support/TempFolder.h"
 #include "datalog/DlzCodec.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;
 namespace fs = std::filesystem;
+using namespace quillon::test;
 
 namespace {
-
-struct TempFolder {
-    fs::path path = fs::temp_directory_path() /
-                    ("quillon-dlz-" + std::to_string(::getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    TempFolder() { fs::remove_all(path), fs::create_directories(path); }
-    ~TempFolder() { fs::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::recursive_directory_iterator(path))
-            names.push_back(fs::relative(e.path(), path).generic_string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 std::vector<uint8_t> Flipped(std::vector<uint8_t> bytes) {
     bytes.resize(FlipWords(bytes.data(), bytes.size(), bytes.data()));
@@ -143,7 +119,7 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
     })) << error;
     EXPECT_EQ(dl, dir / "Logs/run.dl");
     EXPECT_EQ(ReadBytes(dl), GenerateV4Bytes(o));
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"Logs", "Logs/Run.DLZ", "Logs/run.dl"}));
+    EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"Logs", "Logs/Run.DLZ", "Logs/run.dl"}));
     EXPECT_EQ(lastDone, lastTotal);
 
     // Bad .dlz files fail without leftovers or losing an existing .dl.
@@ -163,7 +139,7 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
     failsWith("run.dlz", "");
     failsWith("missing.dlz", "No such file");
     failsWith("folder.dlz", "folder");
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder.dlz", "run.dl", "run.dlz"}));
+    EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"folder.dlz", "run.dl", "run.dlz"}));
 }
 
 TEST(DlzCodec, AnExistingDifferentDlIsNeverReplaced) {
@@ -186,7 +162,7 @@ TEST(DlzCodec, AnExistingDifferentDlIsNeverReplaced) {
     WriteBytes(dir / "run.dl", log);
     ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
     EXPECT_EQ(dl, dir / "run.dl");
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"run-2.dl", "run.dl", "run.dlz"}));
+    EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"run-2.dl", "run.dl", "run.dlz"}));
 }
 
 TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
@@ -204,7 +180,7 @@ TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
         EXPECT_TRUE(error.find("does not hold a log") != std::string::npos ||
                     error.find("does not decode to a version 0.4 log") != std::string::npos)
             << error;
-        EXPECT_EQ(dir.Names(), std::vector<std::string>{"bad.dlz"});
+        EXPECT_EQ(dir.Names(true), std::vector<std::string>{"bad.dlz"});
     }
 }
 
@@ -251,7 +227,7 @@ TEST(DlzCodec, ConcurrentExpansionsOfOneDlzEachGiveTheWholeLog) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << round;
         }
         EXPECT_EQ(ReadBytes(dir / "run.dl"), log);
-        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"run.dl", "run.dlz"}));
+        EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"run.dl", "run.dlz"}));
     }
 #endif
 }

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace quillon::test {
+
+/// A fresh, empty folder for one test, named after the test and the process, removed at the end.
+class TempFolder {
+public:
+    TempFolder()
+        : path(std::filesystem::temp_directory_path() /
+               ("quillon-test-" + std::to_string(::getpid()) + "-" + TestName())) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    std::string String() const { return path.string(); }
+
+    /// The names of the entries, sorted; with `recursive`, relative paths of the whole tree.
+    std::vector<std::string> Names(bool recursive = false) const {
+        std::vector<std::string> names;
+        if (recursive) {
+            for (const auto& e : std::filesystem::recursive_directory_iterator(path))
+                names.push_back(std::filesystem::relative(e.path(), path).string());
+        } else {
+            for (const auto& e : std::filesystem::directory_iterator(path))
+                names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    const std::filesystem::path path;
+
+private:
+    static std::string TestName() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name =
+            info ? std::string(info->test_suite_name()) + "." + info->name() : "none";
+        std::replace(name.begin(), name.end(), '/', '_');  // parameterised tests
+        return name;
+    }
+};
+
+/// The whole file as bytes; empty when it cannot be read.
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// The whole file as text; empty when it cannot be read.
+inline std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+}  // namespace quillon::test
