@@ -72,9 +72,9 @@ std::optional<double> Reference(const LogData& log, const ChannelTableSetup& s, 
     return std::nullopt;
 }
 
-ChannelTableSetup Setup(int x, std::vector<float> xEdges, int z, TableFunction f, int y = 0,
-                        std::vector<float> yEdges = {}, int filter = 0, float lower = 0,
-                        float upper = 0) {
+ChannelTableSetup MakeSetup(int x, std::vector<float> xEdges, int z, TableFunction f, int y = 0,
+                            std::vector<float> yEdges = {}, int filter = 0, float lower = 0,
+                            float upper = 0) {
     ChannelTableSetup s;
     s.xChannel = x;
     s.xEdges = std::move(xEdges);
@@ -118,7 +118,8 @@ TEST(ChannelTableTest, ValueOnAnEdgeBelongsToTheBinAboveAndTheLastEdgeClosesTheL
          {edges, std::vector<float>{0, 1, 10, 29.5f, 30}, std::vector<float>{-3e38f, 0, 3e38f}}) {
         auto log = MakeLog(int(std::size(values)), [&](int, int i) { return values[i]; });
         ChannelTable table;
-        ASSERT_TRUE(table.Build(*log, log->frameCount, Setup(kRpm, e, kRpm, TableFunction::Count)));
+        ASSERT_TRUE(
+            table.Build(*log, log->frameCount, MakeSetup(kRpm, e, kRpm, TableFunction::Count)));
         for (int c = 0; c < table.Columns(); ++c) {
             int64_t want = 0;
             for (float v : values)
@@ -132,8 +133,8 @@ TEST(ChannelTableTest, ValueOnAnEdgeBelongsToTheBinAboveAndTheLastEdgeClosesTheL
 TEST(ChannelTableTest, EveryFunctionMatchesAPlainReferenceOnASampleLog) {
     const auto log = GenerateSampleColumns({.frames = 5000, .seed = 7});
     ChannelTableSetup setup =
-        Setup(kRpm, ChannelTable::MakeEdges(0, 8000, 500), kAfr, TableFunction::Average, kMap,
-              *ChannelTable::ParseEdges("0 20, 40;60 80 100 150 250"));
+        MakeSetup(kRpm, ChannelTable::MakeEdges(0, 8000, 500), kAfr, TableFunction::Average, kMap,
+                  *ChannelTable::ParseEdges("0 20, 40;60 80 100 150 250"));
     for (TableFunction f : {TableFunction::Average, TableFunction::Minimum, TableFunction::Maximum,
                             TableFunction::Count, TableFunction::StandardDeviation}) {
         setup.function = f;
@@ -158,8 +159,8 @@ TEST(ChannelTableTest, FramesWithTheNoValueMarkerInAnyChosenChannelAreSkipped) {
         if (i % 13 == 0 && c == kTps) return kNoValue;
         return float(i);
     });
-    const ChannelTableSetup setup = Setup(kRpm, {-2e6f, 0, 100}, kAfr, TableFunction::Count, kMap,
-                                          {-2e6f, 100}, kTps, -2e6f, 100);
+    const ChannelTableSetup setup = MakeSetup(kRpm, {-2e6f, 0, 100}, kAfr, TableFunction::Count,
+                                              kMap, {-2e6f, 100}, kTps, -2e6f, 100);
     ChannelTable table;
     ASSERT_TRUE(table.Build(*log, log->frameCount, setup));
     int64_t want = 0;
@@ -173,12 +174,12 @@ TEST(ChannelTableTest, FramesWithTheNoValueMarkerInAnyChosenChannelAreSkipped) {
 TEST(ChannelTableTest, FilterBoundsAreInclusive) {
     auto log = MakeLog(10, [](int c, int i) { return c == kTps ? float(i) : 1.0f; });
     ChannelTable table;
-    ASSERT_TRUE(
-        table.Build(*log, 10, Setup(kRpm, {0, 2}, kAfr, TableFunction::Count, 0, {}, kTps, 3, 6)));
+    ASSERT_TRUE(table.Build(
+        *log, 10, MakeSetup(kRpm, {0, 2}, kAfr, TableFunction::Count, 0, {}, kTps, 3, 6)));
     EXPECT_EQ(table.Count(0, 0), 4);  // frames 3, 4, 5 and 6
     // Bounds equal to each other keep the frames exactly on them.
-    ASSERT_TRUE(
-        table.Build(*log, 10, Setup(kRpm, {0, 2}, kAfr, TableFunction::Count, 0, {}, kTps, 4, 4)));
+    ASSERT_TRUE(table.Build(
+        *log, 10, MakeSetup(kRpm, {0, 2}, kAfr, TableFunction::Count, 0, {}, kTps, 4, 4)));
     EXPECT_EQ(table.Count(0, 0), 1);
 }
 
@@ -191,17 +192,17 @@ TEST(ChannelTableTest, TextLeavesEmptyCellsEmpty) {
     });
     ChannelTable table;
     ASSERT_TRUE(table.Build(
-        *log, 4, Setup(kRpm, {0, 2, 4, 6}, kAfr, TableFunction::Average, kMap, {0, 5, 10.5f})));
+        *log, 4, MakeSetup(kRpm, {0, 2, 4, 6}, kAfr, TableFunction::Average, kMap, {0, 5, 10.5f})));
     EXPECT_FALSE(table.Value(2, 0).has_value());
     EXPECT_EQ(table.ToText('\t', 2), "\t0\t2\t4\n0\t5.00\t\t\n5\t\t35.00\t\n");
     EXPECT_EQ(table.ToText(',', 1), ",0,2,4\r\n0,5.0,,\r\n5,,35.0,\r\n");
     EXPECT_EQ(*table.MinValue(), 5.0);
     EXPECT_EQ(*table.MaxValue(), 35.0);
     // Fewer frames than the log holds are binned when asked; a bad channel fails and clears.
-    ASSERT_TRUE(table.Build(*log, 1, table.Setup()));
+    ASSERT_TRUE(table.Build(*log, 1, table.MakeSetup()));
     EXPECT_EQ(table.TotalCount(), 1);
     std::string error;
-    EXPECT_FALSE(table.Build(*log, 4, Setup(441, {0, 1}, kAfr, TableFunction::Count), &error));
+    EXPECT_FALSE(table.Build(*log, 4, MakeSetup(441, {0, 1}, kAfr, TableFunction::Count), &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(table.Columns(), 0);
 }
