@@ -47,6 +47,7 @@ enum CommandId : int {
     ID_UPGRADE_LOGFILES = 32940,
     ID_NUDGE_SPIN = 32941,
     ID_UPDATE_STATS = 32942,
+    ID_STATS_BETWEEN_CURSORS = 32970,
 };
 
 }  // namespace quillon

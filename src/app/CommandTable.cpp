@@ -31,6 +31,8 @@ bool IsRuleMet(EnableRule rule, const CommandState& s) {
             return s.comparisonLoaded;
         case EnableRule::ComparisonZeroTime:
             return s.comparisonLoaded && CursorInsideItsLog(s);
+        case EnableRule::BothCursors:
+            return s.cursorB && CursorInsideItsLog(s);
     }
     return false;
 }

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QLinearGradient>
 
+#include "chart/CursorBMarker.h"
 #include "controls/AnsiText.h"
 
 namespace quillon {
@@ -298,6 +299,8 @@ void ChartPainter::PaintFore(QPainter& p, const ChartPaintParams& pp) const {
             }
         }
     }
+
+    CursorBMarker::Paint(p, pp);
 
     // The cursor table.
     if (pp.table) {
