@@ -15,7 +15,7 @@ QString CursorBMarker::Readout(std::optional<double> timeA, double timeB) {
     QString text = QStringLiteral("B - A: %1 sec").arg(dt, 0, 'f', 3);
     // Below a microsecond the two cursors stand on one instant: no rate.
     if (std::fabs(dt) >= 1e-6)
-        text += QStringLiteral(" (%1 Hz)").arg(1.0 / std::fabs(dt), 0, 'f', 2);
+        text += QStringLiteral(" (%1 Hz)").arg(1.0 / std::fabs(dt), 0, 'g', 4);
     return text;
 }
 

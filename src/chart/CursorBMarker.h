@@ -16,7 +16,7 @@ class CursorBMarker {
 public:
     static const QColor kColour;
 
-    /// "B - A: 0.250 sec (4.00 Hz)": the time from A to B, with its inverse as a rate when the
+    /// "B - A: 0.250 sec (4 Hz)": the time from A to B, with its inverse as a rate when the
     /// two cursors are apart; "B: 12.345 sec" without A.
     static QString Readout(std::optional<double> timeA, double timeB);
     /// Draws B and its readout when pp holds B (cursorBFrame >= 0); nothing otherwise.
