@@ -179,6 +179,12 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .toolbarPosition = 10,
          .handler = &F::OnSetEndPoint,
          .rule = R::EndPoint},
+        {.id = ID_STATS_BETWEEN_CURSORS,
+         .menu = M::Tools,
+         .text = "Statistics Between Cursors",
+         .statusTip = "Statistics of both logs over the frames from cursor A to cursor B",
+         .handler = &F::OnStatsBetweenCursors,
+         .rule = R::BothCursors},
         {.id = ID_MATH_CHANNELS,
          .menu = M::Tools,
          .separatorBefore = true,
@@ -494,6 +500,7 @@ CommandState CDataLogFrame::CurrentCommandState() const {
     s.comparisonLoaded = m_doc.IsComparisonLoaded();
     s.comparisonFrameCount = m_doc.IsComparisonLoaded() ? m_doc.Comparison().frameCount : 0;
     s.cursorOnComparison = m_doc.IsCursorOnComparison();
+    s.cursorB = m_doc.GetCursorB().has_value();
     return s;
 }
 
@@ -935,6 +942,11 @@ void CDataLogFrame::OnUpdateStats() {
     WaitCursor wait;
     m_valuesPane->OnUpdateStats(
         m_chartPane->IsZoomed() ? std::optional(m_chartPane->VisibleWindow()) : std::nullopt);
+}
+
+void CDataLogFrame::OnStatsBetweenCursors() {
+    WaitCursor wait;
+    m_valuesPane->StatsBetweenCursors();
 }
 
 // ---- comparison ---------------------------------------------------------------------------

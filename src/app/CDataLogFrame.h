@@ -142,6 +142,7 @@ private:
     void OnZoomAll();
     void OnZoomLast();
     void OnUpdateStats();
+    void OnStatsBetweenCursors();
     void OnCompareDataLog();
     void OnCloseComparison();
     void OnComparisonAutosetZeroTime();

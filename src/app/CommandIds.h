@@ -51,6 +51,7 @@ enum CommandId : int {
     ID_COPY_PICTURE = 32961,
     ID_HISTOGRAM = 32962,
     ID_HELP_KEYBOARD_MOUSE = 32943,
+    ID_STATS_BETWEEN_CURSORS = 32970,
 };
 
 }  // namespace quillon

@@ -33,6 +33,8 @@ bool IsRuleMet(EnableRule rule, const CommandState& s) {
             return s.comparisonLoaded && CursorInsideItsLog(s);
         case EnableRule::LogLoaded:
             return s.frameCount > 0;
+        case EnableRule::BothCursors:
+            return s.cursorB && CursorInsideItsLog(s);
     }
     return false;
 }

@@ -15,6 +15,7 @@ struct CommandState {
     bool comparisonLoaded = false;
     int comparisonFrameCount = 0;
     bool cursorOnComparison = false;  // the cursor was set on a comparison curve
+    bool cursorB = false;             // the second cursor is set
 };
 
 enum class EnableRule {
@@ -26,6 +27,7 @@ enum class EnableRule {
     ComparisonLoaded,    // a comparison log is open
     ComparisonZeroTime,  // a comparison, and a current point inside the log the cursor is on
     LogLoaded,           // a main log with frames is open
+    BothCursors,         // a current point and the second cursor
 };
 
 bool IsRuleMet(EnableRule rule, const CommandState& state);

@@ -15,6 +15,7 @@
 
 #include "chart/ChartCursorKeys.h"
 #include "chart/ChartHitTest.h"
+#include "chart/CursorBMarker.h"
 #include "config/CPrefs.h"
 #include "controls/AnsiText.h"
 #include "controls/WaitCursor.h"
@@ -353,6 +354,50 @@ void CDataLogView::MoveCursor(int frame) {
     CursorChanged();
 }
 
+void CDataLogView::ClickPlotB(const QPointF& pos) {
+    const LogTimes main = LogTimes::Of(m_doc.Main());
+    const LogData* c = ComparisonLog();
+    const LogTimes comparison = c ? LogTimes::Of(*c) : LogTimes{};
+    const CursorPick pick =
+        PickCursor(m_model, m_layout, m_zoom.Window(), main, c ? &comparison : nullptr, pos);
+    if (pick.frame < 0) return;
+    int item = 0;
+    bool onComparison = false;
+    m_model.SplitSubset(pick.subset, item, onComparison);
+    SetCursorB(CDataLogDoc::CursorMark{pick.frame, onComparison});
+}
+
+void CDataLogView::SetCursorB(std::optional<CDataLogDoc::CursorMark> b) {
+    m_doc.SetCursorB(b);
+    m_doc.UpdateAllViews(this, kHintCursor);
+    emit cursorChanged();
+    update();
+}
+
+bool CDataLogView::CursorBKey(QKeyEvent* event) {
+    const std::optional<CDataLogDoc::CursorMark> b = m_doc.GetCursorB();
+    if (!b) return false;
+    if (event->key() == Qt::Key_Escape) {
+        SetCursorB(std::nullopt);
+        return true;
+    }
+    if (!(event->modifiers() & Qt::ControlModifier)) return false;
+    if (event->key() != Qt::Key_Left && event->key() != Qt::Key_Right) return false;
+    const int step = (event->key() == Qt::Key_Left ? -1 : 1) *
+                     ((event->modifiers() & Qt::ShiftModifier) ? 10 : 1);
+    const LogData& log = b->onComparison ? m_doc.Comparison() : m_doc.Main();
+    CDataLogDoc::CursorMark moved = *b;
+    moved.frame = std::clamp(b->frame + step, 0, std::max(log.frameCount - 1, 0));
+    double t = 0;
+    if (TimeOfFrame(moved.frame, moved.onComparison, t) && m_zoom.IsZoomed()) {
+        const TimeWindow before = m_zoom.Window();
+        m_zoom.EnsureVisible(t);
+        if (!(m_zoom.Window() == before)) ZoomChanged();
+    }
+    SetCursorB(moved);
+    return true;
+}
+
 void CDataLogView::UpdateMouseTime(const QPointF& pos) {
     const bool inside = m_built && m_layout.PanelAt(pos) >= 0;
     PlotMapping area;
@@ -446,7 +491,11 @@ void CDataLogView::mouseReleaseEvent(QMouseEvent* event) {
     TimeWindow zoomed;
     switch (m_zoomer.Finish(pos, m_layout.PlotArea(), zoomed)) {
         case ChartZoomer::Release::Click:
-            if (event->button() == Qt::LeftButton) ClickPlot(pos);
+            if (event->button() != Qt::LeftButton) break;
+            if (event->modifiers() & Qt::ControlModifier)
+                ClickPlotB(pos);
+            else
+                ClickPlot(pos);
             break;
         case ChartZoomer::Release::Zoom:
             m_zoom.ZoomTo(zoomed);
@@ -472,6 +521,10 @@ void CDataLogView::wheelEvent(QWheelEvent* event) {
 void CDataLogView::keyPressEvent(QKeyEvent* event) {
     if (!m_built) {
         QWidget::keyPressEvent(event);
+        return;
+    }
+    if (CursorBKey(event)) {
+        event->accept();
         return;
     }
     int windowStart = 0;
@@ -554,6 +607,12 @@ ChartPaintParams CDataLogView::PaintParams(const ChartLayout& layout, const QSiz
         pp.cursorItem = m_cursorItem;
         pp.cursorOnComparison = m_cursorOnComparison;
         pp.cursorFrame = m_cursorFrame;
+    }
+    if (const auto b = m_doc.GetCursorB();
+        b && m_built && TimeOfFrame(b->frame, b->onComparison, pp.cursorBTime)) {
+        pp.cursorBFrame = b->frame;
+        pp.cursorBReadout = CursorBMarker::Readout(
+            pp.cursorFrame >= 0 ? std::optional(pp.cursorTime) : std::nullopt, pp.cursorBTime);
     }
     pp.zoomLastEnabled = m_zoom.HasPrevious();
     pp.showBand = m_zoomer.BandShown();

@@ -16,11 +16,11 @@
 #include "chart/ChartZoom.h"
 #include "chart/ChartZoomer.h"
 #include "chart/CursorTable.h"
+#include "datalog/CDataLogDoc.h"
 #include "datalog/DataLogViewObserver.h"
 
 namespace quillon {
 
-class CDataLogDoc;
 class CPrefs;
 
 class CDataLogView : public QWidget, public IDataLogView {
@@ -95,6 +95,12 @@ private:
     void ZoomChanged();
     void ClickPlot(const QPointF& pos);
     void MoveCursor(int frame);
+    /// Ctrl+click: the second cursor on the frame a click at pos picks.
+    void ClickPlotB(const QPointF& pos);
+    /// Stores B (none removes it) in the document and tells the other views.
+    void SetCursorB(std::optional<CDataLogDoc::CursorMark> b);
+    /// Ctrl+Left/Right move B, Escape removes it; false for any other key or without B.
+    bool CursorBKey(QKeyEvent* event);
     void UpdateMouseTime(const QPointF& pos);
     void UpdateToolTip(const QPointF& pos);
 

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QSizeF>
+#include <QString>
 
 #include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
@@ -32,6 +33,9 @@ struct ChartPaintParams {
     bool cursorOnComparison = false;
     int cursorFrame = -1;
     double cursorTime = 0;  // the cursor frame's time on its log
+    int cursorBFrame = -1;  // the second cursor; -1: none
+    double cursorBTime = 0;
+    QString cursorBReadout;  // the time from the cursor to B
     bool zoomLastEnabled = false;
     bool showBand = false;  // a box zoom in progress, between bandX0 and bandX1
     double bandX0 = 0;

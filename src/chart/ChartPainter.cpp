@@ -9,6 +9,7 @@
 #include <QPaintEngine>
 #include <QPainterPath>
 
+#include "chart/CursorBMarker.h"
 #include "controls/AnsiText.h"
 
 namespace quillon {
@@ -319,6 +320,8 @@ void ChartPainter::PaintFore(QPainter& p, const ChartPaintParams& pp) const {
             }
         }
     }
+
+    CursorBMarker::Paint(p, pp);
 
     // The cursor table.
     if (pp.table) {

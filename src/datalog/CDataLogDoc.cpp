@@ -56,6 +56,7 @@ void CDataLogDoc::ReleaseMainLog() {
     m_pathName.clear();
     m_modified = false;
     m_cursorFrame = -1;
+    m_cursorB.reset();
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, kHintRebuild);
 }
@@ -113,6 +114,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     m_pathName.clear();
     m_modified = false;
     m_cursorFrame = -1;
+    m_cursorB.reset();
     result = reader.ReadInto(m_main, progress);
     if (!result.ok()) {
         ClearLog(m_main);
@@ -238,6 +240,15 @@ void CDataLogDoc::ComputeComparisonStats(int first, int end) {
     if (m_comparisonLoaded) ComputeChannelStats(m_comparison, first, end, m_comparison.stats);
 }
 
+std::optional<CDataLogDoc::CursorMark> CDataLogDoc::GetCursorB() const {
+    if (!m_cursorB || m_cursorB->frame < 0) return std::nullopt;
+    if (m_cursorB->onComparison && !m_comparisonLoaded) return std::nullopt;
+    const LogData& log = m_cursorB->onComparison ? m_comparison : m_main;
+    if (m_cursorB->frame >= log.frameCount || size_t(m_cursorB->frame) >= log.values[0].size())
+        return std::nullopt;
+    return m_cursorB;
+}
+
 void CDataLogDoc::SetCursor(int frame, int entry, bool onComparison) {
     m_cursorFrame = frame < 0 || frame >= m_displayLength ? -1 : frame;
     m_cursorEntry = entry;
@@ -327,6 +338,7 @@ bool CDataLogDoc::Crop(bool start) {
                                : SetEndPoint(m_main, m_cursorFrame, other);
     if (!changed) return false;
     m_cursorFrame = -1;
+    m_cursorB.reset();
     m_cursorOnComparison = false;
     UpdateDisplayLength();
     ComputeChannelStats(m_main, 0, m_main.frameCount, m_main.stats);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,14 @@ public:
     int GetCursorEntry() const { return m_cursorEntry; }
     bool IsCursorOnComparison() const { return m_cursorOnComparison; }
     void SetCursor(int frame, int entry, bool onComparison);
+    /// The second cursor (B), which measures against the cursor: a frame of the main or the
+    /// comparison log. It is none when unset and when its frame no longer lies in its log.
+    struct CursorMark {
+        int frame = -1;
+        bool onComparison = false;
+    };
+    std::optional<CursorMark> GetCursorB() const;
+    void SetCursorB(std::optional<CursorMark> b) { m_cursorB = b; }
 
     /// Visible window of the chart, main-log frame indices.
     int GetZoomFirst() const { return m_zoomFirst; }
@@ -180,6 +189,7 @@ private:
     int m_cursorFrame = -1;
     int m_cursorEntry = 0;
     bool m_cursorOnComparison = false;
+    std::optional<CursorMark> m_cursorB;
     int m_displayLength = 0;
     bool m_comparisonLoaded = false;
 

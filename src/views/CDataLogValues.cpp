@@ -55,6 +55,39 @@ InterpolatedValue At(const LogData& log, int slot, int frame) {
     return {v[size_t(frame)], size_t(frame) < s.size() ? s[size_t(frame)] : 0};
 }
 
+// A channel's value and status in both logs at a frame of one of them: the frame's own in its
+// log, the other log's interpolated at the frame's time.
+std::pair<InterpolatedValue, InterpolatedValue> ValuesAtFrame(const CDataLogDoc& doc, int frame,
+                                                              bool onComparison, int slot) {
+    const bool comparisonLoaded = doc.IsComparisonLoaded();
+    onComparison = onComparison && comparisonLoaded;
+    const LogData& own = onComparison ? doc.Comparison() : doc.Main();
+    InterpolatedValue mv{kNoValue, 0};
+    InterpolatedValue cv{kNoValue, 0};
+    if (!HasFrame(own, frame)) return {mv, cv};
+    const float t = own.values[0][size_t(frame)];
+    if (onComparison) {
+        cv = At(doc.Comparison(), slot, frame);
+        mv = InterpolateAtTime(doc.Main(), slot, t);
+    } else {
+        mv = At(doc.Main(), slot, frame);
+        if (comparisonLoaded) cv = InterpolateAtTime(doc.Comparison(), slot, t);
+    }
+    return {mv, cv};
+}
+
+// "B 14.2  B-A +0.3": the value at B and, with a cursor, its difference from the value there.
+QString CursorBText(const LogData& log, int channel, float atB, std::optional<float> atA) {
+    QString text = QStringLiteral("B ") + ValueText(log, channel, atB);
+    if (!atA) return text;
+    QString delta = QStringLiteral("-");
+    if (atB != kNoValue && *atA != kNoValue) {
+        delta = ValueText(log, channel, atB - *atA);
+        if (atB - *atA > 0 && !delta.startsWith(u'+')) delta.prepend(u'+');
+    }
+    return text + QStringLiteral("   B-A ") + delta;
+}
+
 // Statistics font sizes from the nominal one down to the smallest that stays readable.
 constexpr qreal kStatPointSizes[] = {7.0, 6.5, 6.0};
 
@@ -354,6 +387,7 @@ QSize CDataLogValues::sizeHint() const {
 }
 
 void CDataLogValues::RefreshValues() {
+    RefreshCursorB();
     const int frame = m_doc.GetCursorFrame();
     if (frame < 0) return;
     const bool comparisonLoaded = m_doc.IsComparisonLoaded();
@@ -383,6 +417,50 @@ void CDataLogValues::RefreshValues() {
                        comparisonLoaded ? ValueText(comparison, int(c), cv.value) : QString(),
                        comparisonLoaded ? cv.status : 0);
     }
+}
+
+void CDataLogValues::RefreshCursorB() {
+    const std::optional<CDataLogDoc::CursorMark> b = m_doc.GetCursorB();
+    const int a = m_doc.GetCursorFrame();
+    const bool comparisonLoaded = m_doc.IsComparisonLoaded();
+    const GraphView& gv =
+        m_doc.Config().views[size_t(std::clamp(m_doc.GetCurrentView(), 0, kViewCount - 1))];
+    bool resized = false;
+    for (int k = 0; k < kRowCount; ++k) {
+        const uint32_t c = gv.entries[size_t(k)].channel;
+        CDlgDataLogValue* row = m_rows[size_t(k)];
+        if (!b || !IsListedChannel(c) || !row->IsShown()) {
+            resized |= row->SetCursorBTexts({}, {});
+            continue;
+        }
+        const int slot = int(c) - 1;
+        const auto [mb, cb] = ValuesAtFrame(m_doc, b->frame, b->onComparison, slot);
+        std::optional<float> ma, ca;
+        if (a >= 0) {
+            const auto [mv, cv] = ValuesAtFrame(m_doc, a, m_doc.IsCursorOnComparison(), slot);
+            ma = mv.value;
+            ca = cv.value;
+        }
+        resized |= row->SetCursorBTexts(
+            CursorBText(m_doc.Main(), int(c), mb.value, ma),
+            comparisonLoaded ? CursorBText(m_doc.Comparison(), int(c), cb.value, ca) : QString());
+    }
+    if (resized) LayoutRows();
+}
+
+void CDataLogValues::StatsBetweenCursors() {
+    const std::optional<CDataLogDoc::CursorMark> b = m_doc.GetCursorB();
+    const int a = m_doc.GetCursorFrame();
+    if (!b || a < 0) return;
+    const bool aOnComparison = m_doc.IsCursorOnComparison() && m_doc.IsComparisonLoaded();
+    const LogData& logA = aOnComparison ? m_doc.Comparison() : m_doc.Main();
+    const LogData& logB = b->onComparison ? m_doc.Comparison() : m_doc.Main();
+    if (!HasFrame(logA, a) || !HasFrame(logB, b->frame)) return;
+    const double ta = logA.values[0][size_t(a)];
+    const double tb = logB.values[0][size_t(b->frame)];
+    // The window from one cursor's time to the other's, each end's nearest frame included:
+    // on the cursors' own log that is every frame from A to B.
+    OnUpdateStats(TimeWindow{std::min(ta, tb), std::max(ta, tb)});
 }
 
 void CDataLogValues::StepView(int direction) {

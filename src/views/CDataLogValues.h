@@ -66,6 +66,11 @@ public:
     void RebuildRows();
     /// The values at the cursor for every shown row.
     void RefreshValues();
+    /// Each row's line for the second cursor (hidden without one).
+    void RefreshCursorB();
+    /// The statistics of both logs over the time from the cursor to the second cursor, both
+    /// ends included, computed as "Update Stats" computes them; nothing without both cursors.
+    void StatsBetweenCursors();
     /// "<" (-1) and ">" (+1).
     void StepView(int direction);
     /// What the Channel Axis Setup dialog's OK does for a row: save, hint 1, axis fields again.

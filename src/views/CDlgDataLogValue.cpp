@@ -24,6 +24,7 @@ constexpr int kValueHeight = 20;
 constexpr int kStatTop = 45;
 constexpr int kStatHeight = 14;
 constexpr int kFullHeight = kStatTop + 2 * (kStatHeight + 1) + 3;
+constexpr int kCursorBTop = kStatTop + 2 * (kStatHeight + 1);
 const QColor kNoItemColor(180, 50, 180);
 
 // Figures of a statistics record in column order (the count is not shown).
@@ -107,6 +108,19 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
                              Qt::transparent);
             (comparison ? m_comparisonStats : m_mainStats)[size_t(c)] = label;
         }
+    }
+    for (bool comparison : {false, true}) {
+        auto* label = new CGDIPGlowLabel(this);
+        label->SetGlow(0);
+        label->SetElideMode(Qt::ElideRight);
+        label->SetLabelFont(SmallFont(font(), 7));
+        label->SetColors(comparison ? QColor(150, 200, 255) : QColor(255, 150, 150),
+                         Qt::transparent);
+        const int half = (kRowWidth - 2 * kStatLeft) / 2;
+        label->setGeometry(kStatLeft + (comparison ? half : 0), kCursorBTop, half - kStatGap,
+                           kStatHeight);
+        label->hide();
+        m_cursorB[comparison ? 1 : 0] = label;
     }
     StatWidths even;
     even.fill(kStatRoom / kStatColumns);
@@ -221,6 +235,20 @@ void CDlgDataLogValue::SetValues(const QString& mainText, uint32_t mainStatus,
                                  const QString& comparisonText, uint32_t comparisonStatus) {
     m_mainValue->SetStatus(mainText, mainStatus);
     m_comparisonValue->SetStatus(comparisonText, comparisonStatus);
+}
+
+bool CDlgDataLogValue::SetCursorBTexts(const QString& mainText, const QString& comparisonText) {
+    const bool on = !mainText.isEmpty() || !comparisonText.isEmpty();
+    m_cursorB[0]->SetText(mainText);
+    m_cursorB[1]->SetText(comparisonText);
+    for (auto* label : m_cursorB)
+        label->setVisible(on);
+    const int height = on ? kCursorBTop + kStatHeight + 3 : kFullHeight;
+    if (m_fullSize.height() == height) return false;
+    m_fullSize.setHeight(height);
+    if (m_collapsed) return false;
+    resize(m_fullSize);
+    return true;
 }
 
 QColor CDlgDataLogValue::CurveColor() const {

@@ -43,6 +43,10 @@ public:
     /// The value texts and statuses at the cursor (comparison empty and 0 without one).
     void SetValues(const QString& mainText, uint32_t mainStatus, const QString& comparisonText,
                    uint32_t comparisonStatus);
+    /// The line under the statistics with each log's value at the second cursor and its
+    /// difference from the value at the cursor; both texts empty (no second cursor) hide the line
+    /// and give the row its usual height. True when the row's height changed.
+    bool SetCursorBTexts(const QString& mainText, const QString& comparisonText);
     void SetShown(bool shown) { m_shown = shown; }
     /// Places the statistics columns (each label is its column's width less the gap) and sets
     /// their font; the values view gives every row the same columns as its headings.
@@ -72,6 +76,7 @@ public:
     CNumericEdit* MaxField() const { return m_max; }
     CGDIPDataMonitorValue* MainValue() const { return m_mainValue; }
     CGDIPDataMonitorValue* ComparisonValue() const { return m_comparisonValue; }
+    CGDIPGlowLabel* CursorBLabel(bool comparison) const { return m_cursorB[comparison ? 1 : 0]; }
     CGDIPGlowLabel* StatLabel(bool comparison, int column) const {
         return (comparison ? m_comparisonStats : m_mainStats)[size_t(column)];
     }
@@ -113,6 +118,7 @@ private:
     CNumericEdit* m_max;
     std::array<CGDIPGlowLabel*, kStatColumns> m_mainStats{};
     std::array<CGDIPGlowLabel*, kStatColumns> m_comparisonStats{};
+    std::array<CGDIPGlowLabel*, 2> m_cursorB{};
 };
 
 }  // namespace quillon
