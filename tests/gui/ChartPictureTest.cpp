@@ -4,10 +4,17 @@
 #include <map>
 #include <memory>
 
+#include <QClipboard>
+#include <QDialog>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include "app/CBrenmorQuillonLogViewerApp.h"
+#include "app/CDataLogFrame.h"
+#include "app/CommandIds.h"
+#include "app/TextConversion.h"
 #include "chart/CDataLogView.h"
 #include "chart/ChartPicture.h"
 #include "config/CPrefs.h"
@@ -143,6 +150,47 @@ private slots:
         // Sizes that cannot be drawn give nothing rather than a broken file.
         QVERIFY(ChartPicture::Encode(*m_view, PictureFormat::Png, QSize(0, 400)).isEmpty());
         QVERIFY(ChartPicture::Encode(*m_view, PictureFormat::Png, QSize(8000, 8000), 4).isEmpty());
+    }
+
+    void exportPictureCommandWritesTheFileTheUserNamed() {
+        ScriptedPrompt prompt(PromptAnswer::No);
+        const QString log = m_dir->filePath(QStringLiteral("main.dl"));
+        prompt.QueueFile(ToCorePath(log));
+        CBrenmorQuillonLogViewerApp app(m_dir->filePath(QStringLiteral("Documents")),
+                                        m_dir->filePath(QStringLiteral("settings.ini")), &prompt);
+        QVERIFY(app.InitInstance({}));
+        CDataLogFrame& frame = *app.MainFrame();
+        const auto acceptSizeDialog = [] {
+            QTimer::singleShot(0, [] {
+                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    d->accept();
+            });
+        };
+        // A name without an extension becomes a PNG; the others follow their extension.
+        const struct {
+            const char *chosen, *written, *magic;
+        } cases[] = {{"plain", "plain.png", "\x89PNG"},
+                     {"chart.svg", "chart.svg", "<?xml"},
+                     {"chart.PDF", "chart.PDF", "%PDF-"}};
+        for (const auto& c : cases) {
+            prompt.QueueFile(ToCorePath(m_dir->filePath(QLatin1String(c.chosen))));
+            acceptSizeDialog();
+            QVERIFY(frame.ExecuteCommand(ID_EXPORT_PICTURE));
+            QFile file(m_dir->filePath(QLatin1String(c.written)));
+            QVERIFY2(file.open(QIODevice::ReadOnly), c.written);
+            QVERIFY2(file.readAll().startsWith(c.magic), c.written);
+        }
+        // Another extension is refused with a message and writes nothing.
+        const int messages = prompt.messages;
+        prompt.QueueFile(ToCorePath(m_dir->filePath(QStringLiteral("chart.bmp"))));
+        QVERIFY(frame.ExecuteCommand(ID_EXPORT_PICTURE));
+        QCOMPARE(prompt.messages, messages + 1);
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("chart.bmp"))));
+        // Copy puts the bitmap and the drawing on the clipboard.
+        QVERIFY(frame.ExecuteCommand(ID_COPY_PICTURE));
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(copied && copied->hasImage());
+        QVERIFY(copied->data(QStringLiteral("image/svg+xml")).contains("<svg"));
     }
 };
 
