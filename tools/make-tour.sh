@@ -6,7 +6,7 @@
 # preferences nor the display change the pictures.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-bin="${QUILLON_BIN:-$here/build/release}"
+bin="$(realpath -m "${QUILLON_BIN:-$here/build/release}")"
 viewer="$bin/src/quillon-viewer"
 samplegen="$bin/tools/quillon-samplegen"
 out="$here/docs/tour"
@@ -57,17 +57,24 @@ if [ -z "$names" ]; then
     echo "make-tour: the viewer listed no --show names" >&2
     exit 1
 fi
+failed=()
 for name in $names; do
     [ "$name" = main ] && continue
     # A name that needs the comparison log is pictured with it.
-    if ! shoot "$name" --size 1366x768 --show "$name" "$main" 2>/dev/null; then
-        shoot "$name" --size 1366x768 --compare "$comparison" --show "$name" "$main"
-    fi
+    shoot "$name" --size 1366x768 --show "$name" "$main" 2>/dev/null ||
+        shoot "$name" --size 1366x768 --compare "$comparison" --show "$name" "$main" ||
+        failed+=("$name")
 done
 
 rm -f "$out"/*.png
 mkdir -p "$out"
 for png in "$shots"/*.png; do
-    pngquant --quality 70-95 --speed 1 --strip --force --output "$out/$(basename "$png")" "$png"
+    # pngquant writes nothing when the quality floor cannot be met: the picture is kept whole.
+    pngquant --quality 70-95 --speed 1 --strip --force --output "$out/$(basename "$png")" "$png" ||
+        cp "$png" "$out/"
 done
 du -ch "$out"/*.png | tail -1
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "make-tour: no picture of: ${failed[*]}" >&2
+    exit 1
+fi
