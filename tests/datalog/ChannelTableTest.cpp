@@ -199,7 +199,7 @@ TEST(ChannelTableTest, TextLeavesEmptyCellsEmpty) {
     EXPECT_EQ(*table.MinValue(), 5.0);
     EXPECT_EQ(*table.MaxValue(), 35.0);
     // Fewer frames than the log holds are binned when asked; a bad channel fails and clears.
-    ASSERT_TRUE(table.Build(*log, 1, table.MakeSetup()));
+    ASSERT_TRUE(table.Build(*log, 1, table.Setup()));
     EXPECT_EQ(table.TotalCount(), 1);
     std::string error;
     EXPECT_FALSE(table.Build(*log, 4, MakeSetup(441, {0, 1}, kAfr, TableFunction::Count), &error));

@@ -182,13 +182,16 @@ private slots:
     void enableRulesAsATable() {
         // Connected commands that no state disables; the pending ones never appear.
         const std::set<int> always = {
-            ID_DATALOG_OPEN,      ID_FILE_SAVE,        ID_FILE_SAVE_AS,       ID_APP_EXIT,
-            ID_VIEW_TOOLBAR,      ID_VIEW_STATUS_BAR,  ID_WINDOW_SPLIT,       ID_ZOOM_IN,
-            ID_ZOOM_OUT,          ID_ZOOM_ALL,         ID_ZOOM_LAST,          ID_UPDATE_STATS,
-            ID_COMPARE_DATALOG,   ID_APP_ABOUT,        ID_FILE_NEW,           ID_NEXT_PANE,
-            ID_PREV_PANE,         ID_MATH_CHANNELS,    ID_VIEW_CONFIGURATION, ID_FILE_EXPORT,
-            ID_AUTOSET_ZERO_TIME, ID_UPGRADE_LOGFILES, ID_FILE_PROPERTIES,    ID_SCATTER_PLOT,
-            ID_EXPORT_PICTURE,    ID_COPY_PICTURE,     ID_HELP_KEYBOARD_MOUSE};
+            ID_DATALOG_OPEN,       ID_FILE_SAVE,       ID_FILE_SAVE_AS,
+            ID_APP_EXIT,           ID_VIEW_TOOLBAR,    ID_VIEW_STATUS_BAR,
+            ID_WINDOW_SPLIT,       ID_ZOOM_IN,         ID_ZOOM_OUT,
+            ID_ZOOM_ALL,           ID_ZOOM_LAST,       ID_UPDATE_STATS,
+            ID_COMPARE_DATALOG,    ID_APP_ABOUT,       ID_FILE_NEW,
+            ID_NEXT_PANE,          ID_PREV_PANE,       ID_MATH_CHANNELS,
+            ID_VIEW_CONFIGURATION, ID_FILE_EXPORT,     ID_AUTOSET_ZERO_TIME,
+            ID_UPGRADE_LOGFILES,   ID_FILE_PROPERTIES, ID_SCATTER_PLOT,
+            ID_EXPORT_PICTURE,     ID_COPY_PICTURE,    ID_HELP_KEYBOARD_MOUSE,
+            ID_HISTOGRAM};
         const std::set<int> comparison = {ID_CLOSE_COMPARISON,
                                           ID_NUDGE_LEFT,
                                           ID_NUDGE_RIGHT,
