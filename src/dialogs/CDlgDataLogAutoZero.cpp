@@ -13,6 +13,7 @@
 #include "controls/AnsiText.h"
 #include "controls/CNumericEdit.h"
 #include "datalog/CDataLogDoc.h"
+#include "dialogs/DialogLayout.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 #include "dialogs/ChannelFieldFormat.h"
@@ -51,13 +52,7 @@ CDlgDataLogAutoZero::CDlgDataLogAutoZero(CDataLogDoc& doc, bool comparison, QWid
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("When"), m_when);
     form->addRow(QStringLiteral("Is"), condition);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-    setMinimumWidth(320);
+    LayOutFormDialog(this, form, 320);
 
     m_when->setCurrentIndex(std::max(0, m_when->findData(storedChannel)));
     m_is->setCurrentIndex(storedCondition == 1 ? 1 : 0);

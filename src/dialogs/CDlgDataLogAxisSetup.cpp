@@ -12,6 +12,7 @@
 #include "controls/AnsiText.h"
 #include "controls/CNumericEdit.h"
 #include "datalog/CDataLogDoc.h"
+#include "dialogs/DialogLayout.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 #include "dialogs/ChannelFieldFormat.h"
@@ -84,13 +85,7 @@ CDlgDataLogAxisSetup::CDlgDataLogAxisSetup(CDataLogDoc& doc, int entry, QWidget*
     form->addRow(QStringLiteral("Maximum:"), m_maximum);
     form->addRow(QStringLiteral("Smoothing:"), m_smoothing);
     form->addRow(QStringLiteral("Panel:"), m_panel);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-    setMinimumWidth(300);
+    LayOutFormDialog(this, form, 300);
 
     connect(m_autoscale, &QCheckBox::toggled, this, &CDlgDataLogAxisSetup::EnableRange);
     EnableRange();

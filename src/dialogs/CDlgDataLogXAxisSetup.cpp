@@ -9,6 +9,7 @@
 
 #include "controls/CNumericEdit.h"
 #include "datalog/CDataLogDoc.h"
+#include "dialogs/DialogLayout.h"
 
 namespace quillon {
 
@@ -43,13 +44,7 @@ CDlgDataLogXAxisSetup::CDlgDataLogXAxisSetup(CDataLogDoc& doc, QWidget* parent) 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Minimum:"), m_minimum);
     form->addRow(QStringLiteral("Maximum:"), m_maximum);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-    setMinimumWidth(280);
+    LayOutFormDialog(this, form, 280);
 }
 
 void CDlgDataLogXAxisSetup::accept() {
