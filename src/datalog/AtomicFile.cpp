@@ -82,7 +82,8 @@ void SweepStaleTemporaries(const std::string& folder) {
     for (const std::string& name : fs::FolderEntries(folder)) {
         const long owner = TemporaryOwner(name);
         if (owner == 0 || owner == fs::ProcessId() || fs::ProcessExists(owner)) continue;
-        const std::string path = folder + "/" + name;
+        std::string path = folder;
+        path.append("/").append(name);
         auto modified = fs::ModifiedTime(path);
         if (modified && *modified < start && fs::KindOf(path) == fs::PathKind::Regular)
             fs::RemoveFile(path);

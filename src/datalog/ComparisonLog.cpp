@@ -83,7 +83,7 @@ Result LoadComparisonLog(const std::string& path, LogData& main, LogData& compar
     const int n = std::max(main.frameCount, 0);
     const int m = fresh->frameCount;
     const int length = std::max(n, m);
-    const Result outOfMemory =
+    Result outOfMemory =
         Result::Failure(ErrorKind::OutOfMemory,
                         "There is not enough memory to load '" + path + "' as a comparison");
 

@@ -84,8 +84,8 @@ std::string ResolveWriteTarget(const std::string& path) {
             current = link;
         else
             current =
-                (current.find('/') == std::string::npos ? std::string() : FolderOf(current) + "/") +
-                link;
+                (current.find('/') == std::string::npos ? std::string() : FolderOf(current) + "/")
+                    .append(link);
     }
     return current;
 }
