@@ -37,7 +37,7 @@ public:
         std::vector<std::string> names;
         if (recursive) {
             for (const auto& e : std::filesystem::recursive_directory_iterator(path))
-                names.push_back(std::filesystem::relative(e.path(), path).string());
+                names.push_back(std::filesystem::relative(e.path(), path).generic_string());
         } else {
             for (const auto& e : std::filesystem::directory_iterator(path))
                 names.push_back(e.path().filename().string());
