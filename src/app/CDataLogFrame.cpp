@@ -329,6 +329,13 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
     CreateCommands();
     m_doc.AddView(this);
     m_doc.destroyModelessWindows = [this] { DestroyModelessWindows(); };
+    // A log whose file another program truncated or rewrote is closed once the read that found
+    // it has unwound.
+    m_doc.logFileChanged = [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (m_doc.CloseChangedLogs()) UpdateCommandUI();
+        });
+    };
     UpdateTitle();
     UpdateCommandUI();
 }
@@ -337,6 +344,7 @@ CDataLogFrame::~CDataLogFrame() {
     if (m_splitTracking) qApp->removeEventFilter(this);
     DestroyModelessWindows();
     m_doc.destroyModelessWindows = nullptr;
+    m_doc.logFileChanged = nullptr;
     m_doc.RemoveView(this);
 }
 

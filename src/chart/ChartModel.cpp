@@ -7,6 +7,7 @@
 #include "chart/SmoothingFilter.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
+#include "datalog/LogColumns.h"
 
 namespace quillon {
 
@@ -47,6 +48,8 @@ void PointCurve(ChartCurve& curve, const LogData& log, int channel, int filter) 
     const Column<float>& values = log.values[static_cast<size_t>(channel - 1)];
     const size_t n = std::min({static_cast<size_t>(log.frameCount), time.size(), values.size()});
     if (n == 0) return;
+    curve.timeColumn = time;
+    curve.valueColumn = values;
     curve.x = time.data();
     curve.raw = values.data();
     curve.count = n;
@@ -83,6 +86,14 @@ void ChartModel::Build(const GraphConfiguration& config, int view,
     Clear();
     m_hasComparison = comparison != nullptr;
     const GraphView* v = ViewOf(config, view);
+    // The columns of every curve are made from the files in one pass per log.
+    if (v) {
+        std::vector<int> wanted;
+        for (const GraphViewEntry& e : v->entries)
+            if (ValidChannel(e.channel)) wanted.push_back(static_cast<int>(e.channel) - 1);
+        EnsureColumns(main, wanted);
+        if (comparison) EnsureColumns(*comparison, wanted);
+    }
     const std::array<int, kItemCount> order = ItemOrder(panelOrder);
     for (int k = 0; k < kItemCount; ++k) {
         ChartItem& item = m_items[static_cast<size_t>(k)];

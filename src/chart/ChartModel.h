@@ -23,6 +23,9 @@ struct ChartCurve {
     size_t count = 0;            // the log's own frame count
     std::vector<float> filtered;
     CurveEnvelope envelope;
+    /// Keep the columns x and raw point into alive while the curve exists.
+    Column<float> timeColumn;
+    Column<float> valueColumn;
 
     bool Empty() const { return count == 0 || !y; }
     /// Raw value at a frame, or the no-value marker outside the log.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "datalog/LogColumns.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 
@@ -53,11 +54,8 @@ void CursorTable::SetCursor(const ChartModel& model, int item, bool comparison, 
 
     // A frame beyond this log's own end (the padding behind the shorter of two logs) has no
     // value and no time of its own.
-    const bool inLog = frame < log.frameCount &&
-                       static_cast<size_t>(frame) < log.values[0].size() &&
-                       static_cast<size_t>(frame) < log.values[static_cast<size_t>(c - 1)].size();
-    const float raw = inLog ? log.values[static_cast<size_t>(c - 1)][static_cast<size_t>(frame)]
-                            : ChartModel::kNoValue;
+    const bool inLog = frame < log.frameCount && static_cast<size_t>(frame) < log.values[0].size();
+    const float raw = inLog ? ValueAt(log, c - 1, frame) : ChartModel::kNoValue;
     if (raw == ChartModel::kNoValue) {
         m_row[1] = kBlank;
     } else {

@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "datalog/LogColumns.h"
 #include "datalog/DataLogFrame.h"
 
 namespace quillon {
@@ -58,9 +59,8 @@ void ColourIndices(const float* values, size_t n, float cmin, float cmax, uint8_
 }  // namespace
 
 float ScatterPlotData::ValueAt(int channel, int i) const {
-    if (!m_log || !ValidChannel(channel) || i < 0) return 0.0f;
-    const Column<float>& column = m_log->values[size_t(channel - 1)];
-    return column.data() && size_t(i) < column.size() ? column[size_t(i)] : 0.0f;
+    if (!m_log || !ValidChannel(channel) || i < 0 || i >= m_log->frameCount) return 0.0f;
+    return ::quillon::ValueAt(*m_log, channel - 1, i);
 }
 
 void ScatterPlotData::Build(const LogData& log, int pointCount, const ScatterSelection& s) {
@@ -76,6 +76,11 @@ void ScatterPlotData::Build(const LogData& log, int pointCount, const ScatterSel
     } else {
         m_colorMin = m_colorMax = 0.0f;
     }
+
+    std::vector<int> wanted;
+    for (int c : {s.xChannel, s.yChannel, s.colorChannel, s.filterEnabled ? s.filterChannel : 0})
+        if (ValidChannel(c)) wanted.push_back(c - 1);
+    EnsureColumns(log, wanted);
 
     // One pass copies x and y, leaves out the filtered frames and finds the extents; the
     // extents live in locals, as members would be stored again for every point.

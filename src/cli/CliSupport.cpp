@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "datalog/DataLogFile.h"
 #include "datalog/DlzCodec.h"
 #include "datalog/FileSystem.h"
 
@@ -30,7 +31,12 @@ Result ForCommandLine(Result r, const std::string& path) {
 }
 
 Result ReadAnyLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
-    if (!IsDlzPath(path)) return ReadDataLog(path, log, progress);
+    if (!IsDlzPath(path)) {
+        // Columns are made from the file as each command needs them.
+        ReadOptions options;
+        options.allColumns = false;
+        return ReadDataLog(path, log, progress, options);
+    }
     std::vector<uint8_t> packed;
     std::string problem;
     if (!fs::ReadWholeFile(path, packed, problem))

@@ -11,6 +11,7 @@
 #include "config/GraphConfigurationFile.h"
 #include "datalog/ChannelNaming.h"
 #include "datalog/ChannelStatistics.h"
+#include "datalog/LogColumns.h"
 #include "datalog/DataLogFile.h"
 #include "datalog/DataLogFrame.h"
 #include "datalog/LogData.h"
@@ -58,7 +59,9 @@ int RunMath(const CommandArgs& args) {
 
     // As after loading in the viewer: math channels first, then the whole-log statistics.
     ComputeMathChannels(log, config);
-    ComputeChannelStats(log, 0, log.frameCount, log.stats);
+    if (!ComputeLogStats(log, 0, log.frameCount, false, false).ok() ||
+        !EnsureDeviations(log).ok())
+        return Fail("cannot read '" + logPath + "'");
 
     if (json) {
         std::printf("{\"log\":%s,\"graph\":%s,\"frames\":%d,\"channels\":[",

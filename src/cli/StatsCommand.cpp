@@ -12,6 +12,7 @@
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 #include "datalog/ChannelStatistics.h"
+#include "datalog/LogColumns.h"
 #include "datalog/FrameAtTime.h"
 #include "formula/MathChannels.h"
 
@@ -72,7 +73,11 @@ int RunStats(const CommandArgs& args) {
     const int first = hasFrom ? NearestFrameAtTime(log, from) : 0;
     const int stop = hasTo ? NearestFrameAtTime(log, to) + 1 : n;
     if (first < 0 || stop <= first) return Fail("the time range holds no frames");
-    ComputeChannelStats(log, first, stop, log.stats);
+    // The whole log's figures came with the reading pass but for the deviations.
+    const Result figures = first == 0 && stop == n
+                               ? ComputeLogStats(log, 0, n, false, false)
+                               : ComputeLogStats(log, first, stop);
+    if (!figures.ok() || !EnsureDeviations(log).ok()) return Fail("cannot read '" + path + "'");
 
     const float* time = log.values[0].data();
     if (json) {

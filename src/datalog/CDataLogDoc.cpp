@@ -10,6 +10,8 @@
 #include "datalog/DlzCodec.h"
 #include "datalog/FileSystem.h"
 #include "datalog/FrameAtTime.h"
+#include "datalog/LogColumns.h"
+#include "datalog/LogStore.h"
 #include "datalog/UserTexts.h"
 #include "datalog/ZeroTime.h"
 #include "datalog/ComparisonLog.h"
@@ -17,7 +19,6 @@
 
 namespace quillon {
 
-namespace {}  // namespace
 
 CDataLogDoc::CDataLogDoc(CPrefs& prefs, IPrompt& prompt)
     : m_prefs(prefs), m_prompt(prompt), m_config(DefaultGraphConfiguration()) {
@@ -41,6 +42,7 @@ void CDataLogDoc::UpdateAllViews(IDataLogView* sender, int hint) {
     for (IDataLogView* view : views)
         if (view != sender && std::find(m_views.begin(), m_views.end(), view) != m_views.end())
             view->OnUpdate(sender, hint);
+    NoteBrokenStore();
 }
 
 bool CDataLogDoc::OnNewDocument() {
@@ -73,6 +75,25 @@ void CDataLogDoc::ClearLog(LogData& log) {
     log.stats = {};
     log.maxRpm = 0.0f;
     log.maxMap = 0.0f;
+    log.offsetMs.Reset();
+    log.deviationPending.reset();
+    log.source = ColumnSource{};
+}
+
+std::vector<int> CDataLogDoc::WantedSlots() const {
+    std::vector<int> slots;
+    for (const GraphViewEntry& e : m_config.views[m_currentView].entries)
+        if (IsValidChannelNumber(e.channel)) slots.push_back(int(e.channel) - 1);
+    for (int c : MathChannelInputs(m_config))
+        slots.push_back(c - 1);
+    return slots;
+}
+
+ReadOptions CDataLogDoc::LazyReadOptions() const {
+    ReadOptions options;
+    options.allColumns = false;
+    options.wantedSlots = WantedSlots();
+    return options;
 }
 
 namespace {
@@ -115,7 +136,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     m_modified = false;
     m_cursorFrame = -1;
     m_cursorB.reset();
-    result = reader.ReadInto(m_main, progress);
+    result = reader.ReadInto(m_main, progress, LazyReadOptions());
     if (!result.ok()) {
         ClearLog(m_main);
         AfterFrameSetChanged();
@@ -125,7 +146,8 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     m_hasLog = true;
     m_pathName = dlPath;
     RecomputeMathChannels();
-    ComputeChannelStats(m_main, 0, m_main.frameCount, m_main.stats);
+    // The reading pass gave the file's figures; the math channels' come from their columns.
+    ComputeLogStats(m_main, 0, m_main.frameCount, false, false);
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, kHintRebuild);
     return Result::Success();
@@ -233,11 +255,44 @@ std::string CDataLogDoc::ComparisonStartTimeText() const {
 }
 
 void CDataLogDoc::ComputeMainStats(int first, int end) {
-    ComputeChannelStats(m_main, first, end, m_main.stats);
+    if (!ComputeLogStats(m_main, first, end).ok()) NoteBrokenStore();
 }
 
 void CDataLogDoc::ComputeComparisonStats(int first, int end) {
-    if (m_comparisonLoaded) ComputeChannelStats(m_comparison, first, end, m_comparison.stats);
+    if (m_comparisonLoaded && !ComputeLogStats(m_comparison, first, end).ok()) NoteBrokenStore();
+}
+
+void CDataLogDoc::EnsureDeviations(int slot) {
+    bool ok = ::quillon::EnsureDeviations(m_main, {slot}).ok();
+    if (m_comparisonLoaded) ok = ::quillon::EnsureDeviations(m_comparison, {slot}).ok() && ok;
+    if (!ok) NoteBrokenStore();
+}
+
+void CDataLogDoc::NoteBrokenStore() {
+    if (IsBroken(m_main) || IsBroken(m_comparison))
+        if (logFileChanged) logFileChanged();
+}
+
+bool CDataLogDoc::IsBroken(const LogData& log) {
+    return log.source.store && log.source.store->Broken();
+}
+
+bool CDataLogDoc::CloseChangedLogs() {
+    const bool main = IsBroken(m_main), comparison = m_comparisonLoaded && IsBroken(m_comparison);
+    if (!main && !comparison) return false;
+    const std::string text =
+        main ? m_main.source.store->BrokenText() : m_comparison.source.store->BrokenText();
+    if (comparison || main) {
+        // Nothing of a changed file can be saved any more: its edits go with it.
+        m_comparisonEdited = false;
+        CloseComparison();
+    }
+    if (main) {
+        if (destroyModelessWindows) destroyModelessWindows();
+        ReleaseMainLog();
+    }
+    m_prompt.Message(kAppTitle, text);
+    return true;
 }
 
 std::optional<CDataLogDoc::CursorMark> CDataLogDoc::GetCursorB() const {
@@ -341,7 +396,7 @@ bool CDataLogDoc::Crop(bool start) {
     m_cursorB.reset();
     m_cursorOnComparison = false;
     UpdateDisplayLength();
-    ComputeChannelStats(m_main, 0, m_main.frameCount, m_main.stats);
+    ComputeLogStats(m_main, 0, m_main.frameCount, true, false);
     m_modified = true;
     AfterTimeBaseChanged();
     return true;
@@ -367,14 +422,14 @@ Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallba
     if (fs::KindOf(dlPath) != fs::PathKind::Regular)
         return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, dlPath);
     CloseComparison();
-    Result result = LoadComparisonLog(dlPath, m_main, m_comparison, progress);
+    Result result = LoadComparisonLog(dlPath, m_main, m_comparison, progress, LazyReadOptions());
     if (!result) return result;
     m_comparisonLoaded = true;
     m_comparisonPath = dlPath;
     m_comparisonEdited = false;
     UpdateDisplayLength();
     RecomputeMathChannels();
-    ComputeChannelStats(m_comparison, 0, m_comparison.frameCount, m_comparison.stats);
+    ComputeLogStats(m_comparison, 0, m_comparison.frameCount, false, false);
     AfterTimeBaseChanged();
     return Result::Success();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/GraphConfiguration.h"
+#include "datalog/DataLogFile.h"
 #include "datalog/DataLogViewObserver.h"
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
@@ -35,6 +36,14 @@ public:
     /// Called before a log is opened and when the document closes: the GUI closes the modeless
     /// windows (properties sheets, scatter plot) that belong to the document.
     std::function<void()> destroyModelessWindows;
+    /// Called when a log's file turned out truncated or rewritten by another program while open
+    /// (from inside whatever read it): the GUI then calls CloseChangedLogs once control is back
+    /// in its event loop.
+    std::function<void()> logFileChanged;
+    /// Closes a log whose file changed under it, with a message; false when none did.
+    bool CloseChangedLogs();
+    /// Reports a log whose file changed (see logFileChanged); nothing otherwise.
+    void NoteBrokenStore();
 
     /// Empties the document (modeless windows, comparison with its save question, main log,
     /// path, modified flag, cursor) and sends hint 3; the graph configuration stays.
@@ -105,6 +114,8 @@ public:
     /// ("Update Stats" gives each log its own range).
     void ComputeMainStats(int first, int end);
     void ComputeComparisonStats(int first, int end);
+    /// Computes a slot's standard deviations in both logs where they are still pending.
+    void EnsureDeviations(int slot);
 
     /// Cursor: frame -1 = none (also for frames outside the display length); entry = the view
     /// entry 0..15 it belongs to; onComparison when it was set on the comparison log.
@@ -172,6 +183,11 @@ public:
 
 private:
     static void ClearLog(LogData& log);
+    static bool IsBroken(const LogData& log);
+    /// The slots whose columns are made while a log is read: the current view's channels and
+    /// the math channels' inputs.
+    std::vector<int> WantedSlots() const;
+    ReadOptions LazyReadOptions() const;
     bool Ask(const char* caption, const char* question);
     void AfterTimeBaseChanged();
     bool ZeroTimeAtCursor();

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "datalog/LogColumns.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -173,6 +175,15 @@ void ComputeChannelStats(const float* const* columns, int frameCount, int first,
 
 void ComputeChannelStats(const LogData& log, int first, int end,
                          std::array<ChannelStats, kSlotCount>& out) {
+    if (log.source.store) {
+        // A log read from a file: passes over its frames; its own figures are then complete.
+        if (&out == &log.stats) {
+            ComputeLogStats(const_cast<LogData&>(log), first, end);
+        } else if (!StatsOfRange(log, first, end, true, true, out).ok()) {
+            out.fill(ChannelStats{});
+        }
+        return;
+    }
     const float* columns[kSlotCount];
     size_t available = log.frameCount > 0 ? size_t(log.frameCount) : 0;
     for (int s = 0; s < kSlotCount; ++s) {

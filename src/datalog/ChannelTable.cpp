@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "datalog/LogColumns.h"
 #include "datalog/DataLogFrame.h"
 
 namespace quillon {
@@ -221,7 +222,11 @@ bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableS
     m_rows = hasY ? int(setup.yEdges.size()) - 1 : 1;
     m_cells.assign(size_t(m_columns) * size_t(m_rows), Accumulator{});
 
-    // Every chosen column must reach the frames read.
+    // Every chosen column must reach the frames read; they are made from the file together.
+    std::vector<int> slots = {setup.xChannel - 1, setup.zChannel - 1};
+    if (hasY) slots.push_back(setup.yChannel - 1);
+    if (hasFilter) slots.push_back(setup.filterChannel - 1);
+    EnsureColumns(log, slots);
     size_t n = size_t(std::max(frameCount, 0));
     auto column = [&](int c) -> const float* {
         const Column<float>& col = log.values[size_t(c - 1)];

@@ -9,6 +9,7 @@
 #include "datalog/DataLogFile.h"
 #include "datalog/DataLogFrame.h"
 #include "datalog/FileSystem.h"
+#include "datalog/LogColumns.h"
 #include "datalog/ZeroTime.h"
 
 namespace quillon {
@@ -35,6 +36,18 @@ bool CanOpen(const std::string& path) {
     return h != fs::kNoHandle;
 }
 
+// The elements of a file's slots from the log's frame count on become markers, `length` of them
+// in all; the columns made from the file are made again with them when needed.
+void PadFileSlots(LogData& log, size_t length) {
+    if (!log.source.store) return;
+    DropFileColumns(log);
+    ColumnSource& src = log.source;
+    src.spareFromFile = false;
+    src.fillValue = kNoValue;
+    src.fillStatus = kNoValueStatus;
+    src.length = std::max(src.length, length);
+}
+
 // New storage for the columns of a log that must hold `length` + 1 elements, its frames from
 // `kept` on being markers. Built apart so that a failed allocation changes nothing.
 struct PaddedColumns {
@@ -46,6 +59,7 @@ struct PaddedColumns {
         values.resize(kSlotCount);
         status.resize(kSlotCount);
         for (size_t s = 0; s < size_t(kSlotCount); ++s) {
+            if (IsFileSlot(log, int(s))) continue;
             if (!values[s].Allocate(needed) || !status[s].Allocate(needed)) return false;
             const size_t copy = std::min({size_t(kept), log.values[s].size(), needed});
             const size_t copyStatus = std::min({size_t(kept), log.status[s].size(), needed});
@@ -56,17 +70,22 @@ struct PaddedColumns {
         }
         return true;
     }
-    void MoveInto(LogData& log) {
+    void MoveInto(LogData& log, int length) {
         for (size_t s = 0; s < size_t(kSlotCount); ++s) {
+            if (IsFileSlot(log, int(s))) continue;
             log.values[s] = std::move(values[s]);
             log.status[s] = std::move(status[s]);
         }
+        PadFileSlots(log, size_t(length) + 1);
     }
 };
 
 bool LongEnough(const LogData& log, int length) {
     for (int s = 0; s < kSlotCount; ++s)
-        if (log.values[s].size() <= size_t(length) || log.status[s].size() <= size_t(length))
+        if (IsFileSlot(log, s)) {
+            if (log.source.length <= size_t(length)) return false;
+        } else if (log.values[s].size() <= size_t(length) ||
+                   log.status[s].size() <= size_t(length))
             return false;
     return true;
 }
@@ -74,11 +93,12 @@ bool LongEnough(const LogData& log, int length) {
 }  // namespace
 
 Result LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
-                         const ProgressCallback& progress) {
+                         const ProgressCallback& progress, const ReadOptions& options) {
     DataLogReader reader;
     if (Result open = reader.Open(path); !open.ok()) return Failure(open, CanOpen(path));
     auto fresh = std::make_unique<LogData>();
-    if (Result read = reader.ReadInto(*fresh, progress); !read.ok()) return Failure(read, true);
+    if (Result read = reader.ReadInto(*fresh, progress, options); !read.ok())
+        return Failure(read, true);
 
     const int n = std::max(main.frameCount, 0);
     const int m = fresh->frameCount;
@@ -94,12 +114,14 @@ Result LoadComparisonLog(const std::string& path, LogData& main, LogData& compar
     if (growMain && !mainColumns.Build(main, n, length)) return outOfMemory;
 
     // Nothing can fail from here on.
-    if (padComparison) comparisonColumns.MoveInto(*fresh);
+    if (padComparison) comparisonColumns.MoveInto(*fresh, length);
     if (growMain) {
-        mainColumns.MoveInto(main);
+        mainColumns.MoveInto(main, length);
     } else if (m > n) {
         // Long enough from an earlier, longer comparison: frames N .. L become markers again.
+        PadFileSlots(main, size_t(length) + 1);
         for (int s = 0; s < kSlotCount; ++s) {
+            if (IsFileSlot(main, s)) continue;
             std::fill(main.values[s].begin() + n, main.values[s].begin() + length + 1, kNoValue);
             std::fill(main.status[s].begin() + n, main.status[s].begin() + length + 1,
                       kNoValueStatus);
@@ -115,6 +137,8 @@ void CloseComparisonLog(LogData& comparison) {
         comparison.status[s].Reset();
     }
     comparison.offsetMs.Reset();
+    comparison.source = ColumnSource{};
+    comparison.deviationPending.reset();
     comparison.stats = {};
     comparison.frameCount = 0;
     comparison.firstTimestamp = 0;

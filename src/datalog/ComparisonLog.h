@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "datalog/DataLogFile.h"
 #include "datalog/LogData.h"
 #include "datalog/Progress.h"
 #include "datalog/Result.h"
@@ -32,7 +33,7 @@ inline constexpr const char* kComparisonAutoZeroFailedCaption = "Comparison Auto
 /// channels are left to the caller. On failure neither log is changed and the result carries
 /// the message box to show.
 Result LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
-                         const ProgressCallback& progress = {});
+                         const ProgressCallback& progress = {}, const ReadOptions& options = {});
 
 /// Frees the comparison's columns; frame count and first timestamp become 0.
 void CloseComparisonLog(LogData& comparison);

@@ -13,7 +13,9 @@
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 #include "datalog/DataLogFrame.h"
+#include "datalog/ByteRecord.h"
 #include "datalog/FileSystem.h"
+#include "datalog/LogColumns.h"
 #include "datalog/UserTexts.h"
 
 namespace quillon {
@@ -153,18 +155,16 @@ Result ExportCsv(const LogData& log, const std::string& path, const ProgressCall
     AtomicFile file(path);
     if (!file.Open()) return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, file.Error());
 
-    // Guards against columns shorter than the frame count claims.
+    // Guards against columns shorter than the frame count claims (a log read from a file has
+    // its frames there).
     size_t frames = log.frameCount > 0 ? size_t(log.frameCount) : 0;
-    for (const auto& column : log.values)
-        frames = std::min(frames, column.size());
+    if (!log.source.store)
+        for (const auto& column : log.values)
+            frames = std::min(frames, column.size());
     const int total = int(frames);
     if (progress) progress(0, total);
 
     bool ok = file.Write(CsvHeaderLines(log.config));
-
-    const float* columns[kSlotCount];
-    for (int s = 0; s < kSlotCount; ++s)
-        columns[s] = log.values[s].data();
 
     // Lines are assembled in a large buffer that is written whenever less than one worst-case
     // line would still fit.
@@ -174,27 +174,53 @@ Result ExportCsv(const LogData& log, const std::string& path, const ProgressCall
     char* const begin = buffer.get();
     char* p = begin;
     const int step = total / 500;
-    for (int i = 0; i < total && ok; ++i) {
-        const int point = i + 1;
-        p = WriteUnsigned(p, uint64_t(point));
-        *p++ = ',';
-        for (int s = 0; s < kSlotCount; ++s) {
-            p = FormatFixed6(p, columns[s][i]);
+    bool cancelled = false;
+    // Lines of frames [first, first + n); valueOf(s, i) is slot s's value at frame first + i.
+    auto writeLines = [&](int first, int n, auto valueOf) {
+        for (int i = 0; i < n && ok; ++i) {
+            const int point = first + i + 1;
+            p = WriteUnsigned(p, uint64_t(point));
             *p++ = ',';
-        }
-        p[-1] = '\n';  // the last value has no comma after it
-        if (size_t(begin + kBufferSize - p) < kLineMax) {
-            ok = file.Write(begin, size_t(p - begin));
-            p = begin;
-        }
-        if (progress && (total <= 500 || point == 1 || point == total || point % step == 0)) {
-            progress(point, total);
-            if (cancelRequested && cancelRequested()) {
-                // The temporary goes with `file`; the target was never touched.
-                return Result::Failure(ErrorKind::Cancelled, {});
+            for (int s = 0; s < kSlotCount; ++s) {
+                p = FormatFixed6(p, valueOf(s, i));
+                *p++ = ',';
+            }
+            p[-1] = '\n';  // the last value has no comma after it
+            if (size_t(begin + kBufferSize - p) < kLineMax) {
+                ok = file.Write(begin, size_t(p - begin));
+                p = begin;
+            }
+            if (progress && (total <= 500 || point == 1 || point == total || point % step == 0)) {
+                progress(point, total);
+                if (cancelRequested && cancelRequested()) {
+                    cancelled = true;
+                    return false;
+                }
             }
         }
+        return ok;
+    };
+
+    if (log.source.store) {
+        // Frames come from the file in blocks; the time and the columns made here (math
+        // channels) from memory.
+        const Result pass = VisitFrames(log, 0, total, [&](const uint8_t* raw, int first, int n) {
+            return writeLines(first, n, [&](int s, int i) {
+                if (IsFileSlot(log, s)) return LoadF32(raw + size_t(i) * kFrameSize + 8 * size_t(s));
+                const Column<float>& column = log.values[s];
+                return column.size() > size_t(first + i) ? column[size_t(first + i)] : 0.0f;
+            });
+        });
+        if (!pass.ok() && !cancelled && ok)
+            return Result::Failure(ErrorKind::Unreadable, pass.text);
+    } else {
+        const float* columns[kSlotCount];
+        for (int s = 0; s < kSlotCount; ++s)
+            columns[s] = log.values[s].data();
+        writeLines(0, total, [&](int s, int i) { return columns[s][i]; });
     }
+    // The temporary goes with `file`; the target was never touched.
+    if (cancelled) return Result::Failure(ErrorKind::Cancelled, {});
     if (ok && p != begin) ok = file.Write(begin, size_t(p - begin));
     if (ok) ok = file.Commit();
     if (!ok) return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText, file.Error());

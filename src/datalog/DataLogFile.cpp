@@ -13,6 +13,8 @@
 #include "datalog/ByteRecord.h"
 #include "datalog/DataLogFrame.h"
 #include "datalog/FileSystem.h"
+#include "datalog/LogColumns.h"
+#include "datalog/LogStore.h"
 #include "datalog/ZeroTime.h"
 
 #if defined(__SSE2__)
@@ -146,6 +148,8 @@ void ResetLog(LogData& log) {
     log.firstTimestamp = 0;
     log.maxRpm = 0;
     log.maxMap = 0;
+    log.source = ColumnSource{};
+    log.deviationPending.reset();
 }
 
 bool AllocateColumns(LogData& log, int frames) {
@@ -258,60 +262,32 @@ Result DataLogReader::Open(const std::string& path) {
     return {};
 }
 
-Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress) {
+Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
+                              const ReadOptions& options) {
     if (m_fd == fs::kNoHandle) return Unreadable("No log file is open");
-    ResetLog(log);
-    log.header = DataLogHeader{};
-    log.config = EcuConfigBlock{};
-    const int frames = m_frames;
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBlockFrames * kFrameSize]);
-    if (!buffer || !AllocateColumns(log, frames)) {
-        Close();
-        return OutOfMemory(m_path, frames);
+    LogStore::Options storeOptions;
+    storeOptions.allowMapping = options.allowMapping;
+    // The store takes the open file over.
+    std::shared_ptr<LogStore> store = LogStore::Create(m_fd, m_path, m_fileSize, storeOptions);
+    m_fd = fs::kNoHandle;
+    std::vector<int> slots = options.wantedSlots;
+    if (options.allColumns) {
+        slots.resize(kSlotCount);
+        for (int s = 0; s < kSlotCount; ++s)
+            slots[size_t(s)] = s;
     }
-    log.header = m_header;
-    log.config = m_config;
-    ScatterState state;
-    state.zeroTime = double(m_header.Get(DataLogHeader::zeroTime));
-
-    int done = 0;
-    size_t tail = size_t((m_fileSize - kFramesOffset) % kFrameSize);
-    while (done < frames) {
-        int n = std::min(kBlockFrames, frames - done);
-        size_t got = 0;
-        if (!fs::ReadFully(m_fd, buffer.get(), size_t(n) * kFrameSize, got)) {
-            const std::string reason = fs::LastErrorText();
-            Close();
-            ResetLog(log);
-            return Unreadable("Cannot read '" + m_path + "': " + reason);
-        }
-        int whole = int(got / kFrameSize);
-        ScatterFrames(buffer.get(), whole, size_t(done), log, state);
-        done += whole;
-        if (progress) progress(done, frames);
-        if (whole < n) {  // the file shrank while being read: what is left is the partial tail
-            tail = got % kFrameSize;
-            std::memmove(buffer.get(), buffer.get() + size_t(whole) * kFrameSize, tail);
-            break;
-        }
-    }
-    if (done == frames && tail > 0) {
-        size_t got = 0;
-        if (!fs::ReadFully(m_fd, buffer.get(), tail, got)) got = 0;
-        tail = got;
-    }
-    FillSpare(buffer.get(), tail, size_t(done), log, state);
-    if (done < frames) ZeroColumns(log, size_t(done) + 1, size_t(frames) + 1);
-    Finish(log, done, state);
-    Close();
-    return {};
+    Result result = OpenLogColumns(std::move(store), m_header, m_config, log, slots,
+                                   options.allColumns, progress);
+    if (result.ok() && options.allColumns) log.source.budgetBytes = SIZE_MAX;
+    return result;
 }
 
-Result ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
+Result ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress,
+                   const ReadOptions& options) {
     DataLogReader reader;
     Result result = reader.Open(path);
     if (!result.ok()) return result;
-    return reader.ReadInto(log, progress);
+    return reader.ReadInto(log, progress, options);
 }
 
 Result ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log) {
@@ -350,19 +326,64 @@ namespace {
 
 /// Produces the file's bytes piece by piece; false when the log's columns are incomplete or
 /// the sink fails.
+/// Frames of a log read from a file: each block's bytes as in the file, with the timestamps, the
+/// Diag statuses (which the reader zeroes) and the columns made here written over them.
 template <class Sink>
-bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& progress,
-                   std::string& error) {
+bool StreamStoredFrames(const LogData& log, Sink&& sink, const ProgressCallback& progress,
+                        std::string& error) {
+    std::vector<int> owned;
+    for (int s = 1; s < kSlotCount; ++s)
+        if (!IsFileSlot(log, s)) owned.push_back(s);
     const int frames = std::max(0, log.frameCount);
-    for (int s = 0; s < kSlotCount; ++s) {
-        if (log.values[s].size() < size_t(frames) ||
-            (s > 0 && log.status[s].size() < size_t(frames))) {
+    for (int s : owned) {
+        if (log.values[s].size() < size_t(frames) || log.status[s].size() < size_t(frames)) {
             error = "the log's columns are shorter than its frame count";
             return false;
         }
     }
+    std::vector<uint8_t> buffer(size_t(LogStore::kBlockFrames) * kFrameSize);
+    bool ok = true;
+    const Result pass = VisitFrames(
+        log, 0, frames,
+        [&](const uint8_t* source, int first, int n) {
+            uint8_t* block = buffer.data();
+            std::memcpy(block, source, size_t(n) * kFrameSize);
+            for (int i = 0; i < n; ++i) {
+                uint8_t* frame = block + size_t(i) * kFrameSize;
+                StoreU64(frame, FrameTimestamp(log, first + i));
+                for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)
+                    StoreU32(frame + 8 * size_t(s) + 4, 0);
+                for (int s : owned) {
+                    StoreF32(frame + 8 * size_t(s), log.values[s][size_t(first + i)]);
+                    StoreU32(frame + 8 * size_t(s) + 4, log.status[s][size_t(first + i)]);
+                }
+            }
+            ok = sink(block, size_t(n) * kFrameSize);
+            return ok;
+        },
+        progress);
+    if (!pass.ok() && ok) error = pass.text;
+    return pass.ok() && ok;
+}
+
+/// Produces the file's bytes piece by piece; false when the log's columns are incomplete or
+/// the sink fails.
+template <class Sink>
+bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& progress,
+                   std::string& error) {
+    const int frames = std::max(0, log.frameCount);
+    if (!log.source.store) {
+        for (int s = 0; s < kSlotCount; ++s) {
+            if (log.values[s].size() < size_t(frames) ||
+                (s > 0 && log.status[s].size() < size_t(frames))) {
+                error = "the log's columns are shorter than its frame count";
+                return false;
+            }
+        }
+    }
     if (!sink(log.header.bytes.data(), DataLogHeader::kSize)) return false;
     if (!sink(log.config.bytes.data(), EcuConfigBlock::kSize)) return false;
+    if (log.source.store) return StreamStoredFrames(log, sink, progress, error);
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBlockFrames * kFrameSize]);
     if (!buffer) {
         error = "not enough memory";

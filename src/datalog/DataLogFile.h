@@ -21,6 +21,16 @@ namespace quillon {
 Result CheckDataLogStart(const uint8_t* data, size_t size, uint64_t fileSize,
                          const std::string& name);
 
+/// What a read makes at once besides time and statistics.
+struct ReadOptions {
+    /// Every value and status column (as a log in memory has them), or only the value columns
+    /// of `wantedSlots`; the others are made when needed (EnsureColumns).
+    bool allColumns = true;
+    std::vector<int> wantedSlots;
+    /// Frames are read through a read-only mapping where the system allows it, else in blocks.
+    bool allowMapping = true;
+};
+
 /// Reads a V4 log in two steps, so that a caller can keep its current log until the new file's
 /// magic and version have passed.
 class DataLogReader {
@@ -32,9 +42,11 @@ public:
 
     /// Opens the file and checks its magic, version and length (at least 16204 bytes).
     Result Open(const std::string& path);
-    /// Reads header, configuration block and every frame into `log`, replacing what it held.
-    /// Progress is reported in frames. On failure `log` is left empty.
-    Result ReadInto(LogData& log, const ProgressCallback& progress = {});
+    /// Reads header and configuration block into `log`, replacing what it held, and makes one
+    /// pass over the frames for time and statistics; the file stays open in the log for the
+    /// columns made later. Progress is reported in frames. On failure `log` is left empty.
+    Result ReadInto(LogData& log, const ProgressCallback& progress = {},
+                    const ReadOptions& options = {});
 
     /// After a successful Open: the header and the number of whole frames in the file.
     const DataLogHeader& Header() const { return m_header; }
@@ -53,7 +65,8 @@ private:
 };
 
 /// Opens and reads a V4 log file in one go.
-Result ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress = {});
+Result ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress = {},
+                   const ReadOptions& options = {});
 /// The same from bytes in memory (a whole file's content).
 Result ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csetjmp>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -180,6 +181,81 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
     Close(h);
     if (!ok) out = {};
     return ok;
+}
+
+bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got) {
+    got = 0;
+    auto* p = static_cast<uint8_t*>(data);
+    while (got < size) {
+        const ssize_t n = ::pread(int(h), p + got, size - got, off_t(offset + got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        got += size_t(n);
+    }
+    return true;
+}
+
+std::optional<FileIdentity> IdentityOf(Handle h) {
+    struct stat st {};
+    if (::fstat(int(h), &st) != 0) return std::nullopt;
+    FileIdentity id;
+    id.size = uint64_t(st.st_size);
+    id.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + int64_t(st.st_mtim.tv_nsec);
+    id.device = uint64_t(st.st_dev);
+    id.inode = uint64_t(st.st_ino);
+    return id;
+}
+
+const uint8_t* MapReadOnly(Handle h, uint64_t size) {
+    if (size == 0 || size > uint64_t(SIZE_MAX)) return nullptr;
+    void* p = ::mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, int(h), 0);
+    if (p == MAP_FAILED) return nullptr;
+#ifdef MADV_SEQUENTIAL
+    ::madvise(p, size_t(size), MADV_SEQUENTIAL);
+#endif
+    return static_cast<const uint8_t*>(p);
+}
+
+void Unmap(const uint8_t* data, uint64_t size) {
+    if (data) ::munmap(const_cast<uint8_t*>(data), size_t(size));
+}
+
+namespace {
+
+// The jump target of the innermost guarded call of this thread; SIGBUS outside any guarded call
+// keeps its default action.
+thread_local sigjmp_buf* t_guard = nullptr;
+
+void OnBusError(int signal) {
+    if (sigjmp_buf* guard = t_guard) siglongjmp(*guard, 1);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace
+
+bool RunGuardedAgainstVanishedMapping(void (*body)(void*), void* context) {
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_handler = OnBusError;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_NODEFER;
+        return ::sigaction(SIGBUS, &action, nullptr) == 0;
+    }();
+    (void)installed;
+    sigjmp_buf here;
+    sigjmp_buf* outer = t_guard;
+    if (sigsetjmp(here, 1) != 0) {
+        t_guard = outer;
+        return false;
+    }
+    t_guard = &here;
+    body(context);
+    t_guard = outer;
+    return true;
 }
 
 std::optional<uint64_t> SizeOf(Handle h) {

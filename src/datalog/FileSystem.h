@@ -57,6 +57,28 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
 bool ReadFully(Handle h, void* data, size_t size, size_t& got);
 /// Size of an open file.
 std::optional<uint64_t> SizeOf(Handle h);
+/// Reads up to `size` bytes at byte `offset` (the file position is not used); fewer only at the
+/// end of the file. False on a read error.
+bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got);
+/// What tells whether an open file is still the one that was opened, unchanged: its size, its
+/// modification time and its identity on the disk.
+struct FileIdentity {
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentityOf(Handle h);
+/// Maps `size` bytes of an open file read-only and private, for one sequential pass at a time;
+/// nullptr when the system refuses (or on systems where it is not used). Nothing is ever written
+/// through the mapping.
+const uint8_t* MapReadOnly(Handle h, uint64_t size);
+void Unmap(const uint8_t* data, uint64_t size);
+/// Runs `body(context)`; false when the memory of a mapped file vanished under it (the file was
+/// truncated by another program), in which case `body` was left where it stood. `body` must not
+/// own resources that need unwinding.
+bool RunGuardedAgainstVanishedMapping(void (*body)(void*), void* context);
 /// Goes back to the start of an open file.
 bool Rewind(Handle h);
 void Close(Handle h);

@@ -282,6 +282,51 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
     return ok;
 }
 
+bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got) {
+    got = 0;
+    auto* p = static_cast<uint8_t*>(data);
+    while (got < size) {
+        OVERLAPPED at{};
+        const uint64_t position = offset + got;
+        at.Offset = DWORD(position & 0xFFFFFFFFu);
+        at.OffsetHigh = DWORD(position >> 32);
+        DWORD n = 0;
+        const DWORD ask = DWORD(std::min<size_t>(size - got, size_t(1) << 30));
+        if (!::ReadFile(AsHandle(h), p + got, ask, &n, &at)) {
+            if (::GetLastError() == ERROR_HANDLE_EOF) break;
+            return Failed();
+        }
+        if (n == 0) break;
+        got += n;
+    }
+    return true;
+}
+
+std::optional<FileIdentity> IdentityOf(Handle h) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(AsHandle(h), &info)) return std::nullopt;
+    FileIdentity id;
+    id.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    id.modifiedNs = int64_t((uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                            info.ftLastWriteTime.dwLowDateTime) *
+                    100;
+    id.device = info.dwVolumeSerialNumber;
+    id.inode = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return id;
+}
+
+// Windows reads logs through ReadAt only: a mapped file could not be replaced while open.
+const uint8_t* MapReadOnly(Handle, uint64_t) {
+    return nullptr;
+}
+
+void Unmap(const uint8_t*, uint64_t) {}
+
+bool RunGuardedAgainstVanishedMapping(void (*body)(void*), void* context) {
+    body(context);
+    return true;
+}
+
 std::optional<uint64_t> SizeOf(Handle h) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(AsHandle(h), &size)) return std::nullopt;

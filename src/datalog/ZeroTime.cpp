@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datalog/DataLogFrame.h"
+#include "datalog/LogColumns.h"
 
 namespace quillon {
 
@@ -50,10 +51,14 @@ void Rearrange(Column<T>& column, size_t from, size_t count, size_t length, T fi
 bool KeepFrames(LogData& log, int first, int count, int otherLength) {
     const bool padded = otherLength > count;
     const size_t length = size_t(std::max(count, otherLength)) + 1;
+    // Columns made from a file are made again from the kept frames when needed; only the
+    // columns made here move.
+    DropFileColumns(log);
     // Columns shorter than needed get their new storage before anything is moved.
     std::vector<Column<float>> grownValues(kSlotCount);
     std::vector<Column<uint32_t>> grownStatus(kSlotCount);
     for (int s = 0; s < kSlotCount; ++s) {
+        if (IsFileSlot(log, s)) continue;
         if (log.values[s].size() < length) {
             if (!grownValues[size_t(s)].Allocate(length)) return false;
             std::memcpy(grownValues[size_t(s)].data(), log.values[s].data(),
@@ -68,12 +73,21 @@ bool KeepFrames(LogData& log, int first, int count, int otherLength) {
     const float valueFill = padded ? kNoValue : 0.0f;
     const uint32_t statusFill = padded ? kNoValueStatus : 0u;
     for (int s = 0; s < kSlotCount; ++s) {
+        if (IsFileSlot(log, s)) continue;
         if (grownValues[size_t(s)].size()) log.values[s] = std::move(grownValues[size_t(s)]);
         if (grownStatus[size_t(s)].size()) log.status[s] = std::move(grownStatus[size_t(s)]);
         Rearrange(log.values[s], size_t(first), size_t(count), length, valueFill);
         Rearrange(log.status[s], size_t(first), size_t(count), length, statusFill);
     }
     log.frameCount = count;
+    if (log.source.store) {
+        ColumnSource& src = log.source;
+        src.first += first;
+        src.spareFromFile = false;
+        src.fillValue = valueFill;
+        src.fillStatus = statusFill;
+        src.length = length;
+    }
     // The frames' own timestamps move with them; without room for them the times are used.
     Column<int64_t> offsets;
     if (log.offsetMs.size() >= size_t(first) + size_t(count) &&
@@ -146,6 +160,7 @@ bool SetEndPoint(LogData& log, int frame, int otherLength) {
 int FindAutoZeroFrame(const LogData& log, int channel, uint32_t condition, float trigger) {
     if (channel < 1 || channel > kSlotCount) return -1;
     if (condition != kAutoZeroLessThan && condition != kAutoZeroGreaterThan) return -1;
+    if (!EnsureColumns(log, {channel - 1})) return -1;
     const Column<float>& column = log.values[size_t(channel - 1)];
     const int n = std::min(log.frameCount, int(column.size()));
     const float* v = column.data();

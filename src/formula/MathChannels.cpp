@@ -7,6 +7,7 @@
 
 #include "config/GraphConfigurationFile.h"
 #include "datalog/DataLogFrame.h"
+#include "datalog/LogColumns.h"
 #include "formula/CompiledFormula.h"
 #include "formula/EvaluateExpression.h"
 #include "formula/FormulaExpansion.h"
@@ -45,6 +46,17 @@ void FinishChannel(LogData& log, int channel, size_t frames) {
 void ComputeChannel(LogData& log, int channel, const std::string& formula,
                     MathEvaluation evaluation) {
     const size_t frames = size_t(log.frameCount > 0 ? log.frameCount : 0);
+    // The target and the channels the formula reads are made from the file together; the target
+    // is kept in memory from then on.
+    {
+        std::vector<int> slots = {channel - 1};
+        const CompiledFormula reads(formula);
+        for (int referenced : reads.Channels())
+            slots.push_back(referenced - 1);
+        EnsureColumns(log, slots, true);
+        if (IsFileSlot(log, channel - 1) && log.values[channel - 1].size() == 0) return;
+        MarkOwned(log, channel - 1);
+    }
     Column<float>& target = log.values[channel - 1];
     Column<uint32_t>& targetStatus = log.status[channel - 1];
     // Columns come allocated with the log; a log built without this slot gets it here.
@@ -62,6 +74,8 @@ void ComputeChannel(LogData& log, int channel, const std::string& formula,
     if (evaluation == MathEvaluation::kExpandedText) {
         for (size_t f = 0; f < frames; ++f) {
             const auto text = ExpandFormula(formula, [&](int referenced) -> std::optional<float> {
+                if (!HasFrames(log.values[referenced - 1], frames))
+                    EnsureColumns(log, {referenced - 1});
                 const Column<float>& column = log.values[referenced - 1];
                 if (!HasFrames(column, frames)) return std::nullopt;
                 return column[f];
@@ -111,6 +125,18 @@ void ComputeMathChannels(LogData& log, GraphConfiguration& config, MathEvaluatio
         config.axes[channel - 1].autoscale = 1;
         ComputeChannel(log, channel, formula, evaluation);
     }
+}
+
+std::vector<int> MathChannelInputs(const GraphConfiguration& config) {
+    std::vector<int> channels;
+    for (int i = 0; i < kMathChannelCount; ++i) {
+        const std::string formula = MathChannelFormula(config.math[i]);
+        if (MathChannelName(config.math[i]).empty() || formula.empty()) continue;
+        const CompiledFormula reads(formula);
+        for (int c : reads.Channels())
+            channels.push_back(c);
+    }
+    return channels;
 }
 
 }  // namespace quillon

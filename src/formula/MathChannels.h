@@ -2,6 +2,8 @@
 /// Math channels: the ten formulas of the graph configuration computed into channels 369 to 378
 /// of a log (input channels 71 to 80), with their names, display attributes and min/max/average.
 
+#include <vector>
+
 #include "config/GraphConfiguration.h"
 #include "datalog/LogData.h"
 
@@ -27,5 +29,8 @@ enum class MathEvaluation { kCompiled, kExpandedText };
 /// marker. A log without frames gets an average of 0.
 void ComputeMathChannels(LogData& log, GraphConfiguration& config,
                          MathEvaluation evaluation = MathEvaluation::kCompiled);
+
+/// The channels the defined math channels read (each as often as it is named).
+std::vector<int> MathChannelInputs(const GraphConfiguration& config);
 
 }  // namespace quillon

@@ -18,6 +18,7 @@
 #include "controls/CGDIPButton.h"
 #include "controls/CGDIPGlowLabel.h"
 #include "controls/NumericFormat.h"
+#include "datalog/LogColumns.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
@@ -49,10 +50,10 @@ bool HasFrame(const LogData& log, int frame) {
 
 // A slot's value and status at a frame, the no-value marker where the columns do not reach.
 InterpolatedValue At(const LogData& log, int slot, int frame) {
-    const auto& v = log.values[size_t(slot)];
-    const auto& s = log.status[size_t(slot)];
-    if (size_t(frame) >= v.size()) return {kNoValue, 0};
-    return {v[size_t(frame)], size_t(frame) < s.size() ? s[size_t(frame)] : 0};
+    if (frame < 0 || size_t(frame) >= log.values[0].size()) return {kNoValue, 0};
+    if (!IsFileSlot(log, slot) && size_t(frame) >= log.values[size_t(slot)].size())
+        return {kNoValue, 0};
+    return {ValueAt(log, slot, frame), StatusAt(log, slot, frame)};
 }
 
 // A channel's value and status in both logs at a frame of one of them: the frame's own in its
@@ -135,18 +136,20 @@ InterpolatedValue InterpolateAtTime(const LogData& log, int slot, float t) {
     const int m = log.frameCount;
     if (m <= 0 || slot < 0 || slot >= kSlotCount) return none;
     const float* u = log.values[0].data();
-    const float* v = log.values[size_t(slot)].data();
-    const uint32_t* s = log.status[size_t(slot)].data();
-    if (!u || !v || !s || log.values[0].size() < size_t(m) ||
-        log.values[size_t(slot)].size() < size_t(m) || log.status[size_t(slot)].size() < size_t(m))
+    if (!u || log.values[0].size() < size_t(m)) return none;
+    // Columns made in memory must reach every frame; a file's slot is read where needed.
+    if (!IsFileSlot(log, slot) && (log.values[size_t(slot)].size() < size_t(m) ||
+                                   log.status[size_t(slot)].size() < size_t(m)))
         return none;
     if (!(t >= u[0]) || t > u[m - 1]) return none;
-    if (t == u[m - 1]) return {v[m - 1], s[m - 1]};
+    if (t == u[m - 1]) return {ValueAt(log, slot, m - 1), StatusAt(log, slot, m - 1)};
     // The smallest i with u[i] > t; damaged (unordered) times still give an index inside.
     const int i = int(std::upper_bound(u, u + m, t) - u);
     if (i <= 0 || i >= m || !(u[i] > u[i - 1])) return none;
-    const float value = (t - u[i - 1]) / (u[i] - u[i - 1]) * (v[i] - v[i - 1]) + v[i - 1];
-    return {value, s[i - 1]};
+    const float before = ValueAt(log, slot, i - 1);
+    const float after = ValueAt(log, slot, i);
+    const float value = (t - u[i - 1]) / (u[i] - u[i - 1]) * (after - before) + before;
+    return {value, StatusAt(log, slot, i - 1)};
 }
 
 StatsRanges UpdateStatsRanges(const CDataLogDoc& doc, const std::optional<TimeWindow>& visible) {

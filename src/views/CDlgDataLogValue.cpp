@@ -224,6 +224,7 @@ void CDlgDataLogValue::FillStatistics() {
     };
     const auto slot = size_t(m_channel - 1);
     const bool comparison = m_doc.IsComparisonLoaded();
+    m_doc.EnsureDeviations(int(slot));
     for (int c = 0; c < kStatColumns; ++c) {
         m_mainStats[size_t(c)]->SetText(texts(m_doc.Main().stats[slot], c));
         m_comparisonStats[size_t(c)]->SetText(comparison ? texts(m_doc.Comparison().stats[slot], c)
