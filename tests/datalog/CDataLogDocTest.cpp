@@ -12,6 +12,7 @@
 #include "PlatformSupport.h"
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
+#include "datalog/LogColumns.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/DataLogFile.h"
 #include "samplegen/SampleLog.h"
@@ -233,6 +234,7 @@ TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {
     ASSERT_TRUE(doc.LoadComparison(comparisonPath));
     EXPECT_EQ(doc.GetComparisonPathName(), comparisonPath);
     EXPECT_EQ(std::tuple(doc.GetDisplayLength(), doc.GetFrameCount()), std::tuple(400, 100));
+    ASSERT_TRUE(EnsureColumns(doc.Main(), {5}));
     ASSERT_GE(doc.Main().values[5].size(), 401u);               // padded
     EXPECT_EQ(doc.Main().stats[1].average, mainStats.average);  // main figures unchanged
     EXPECT_EQ(doc.Comparison().stats[0].count, 400u);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "datalog/LogColumns.h"
 #include "datalog/ComparisonLog.h"
 #include "datalog/DataLogFile.h"
 #include "datalog/DataLogFrame.h"
@@ -52,6 +53,7 @@ TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     Result r = Compare(WriteLog("c.dl", 250, 2));
     ASSERT_TRUE(r.ok()) << r.text;
     EXPECT_EQ(m_main.frameCount, 100);
+    ASSERT_TRUE(EnsureAllColumns(m_main) && EnsureAllColumns(m_comparison));
     for (int s : {0, 1, 439}) {
         ASSERT_GE(m_main.values[s].size(), size_t(251));
         for (size_t i = 100; i <= 250; ++i) {
@@ -67,6 +69,7 @@ TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     ASSERT_TRUE(ReadDataLog(WriteLog("long.dl", 300, 9), longMain).ok());
     r = LoadComparisonLog(WriteLog("d.dl", 120, 3, 1.5f), longMain, m_comparison);
     ASSERT_TRUE(r.ok()) << r.text;
+    ASSERT_TRUE(EnsureAllColumns(m_comparison));
     ASSERT_GE(m_comparison.values[0].size(), size_t(301));
     EXPECT_FLOAT_EQ(m_comparison.values[0][0], -1.5f);
     for (size_t i = 120; i <= 300; ++i) {

@@ -19,6 +19,7 @@
 #include "controls/CGDIPGlowLabel.h"
 #include "controls/CNumericEdit.h"
 #include "controls/NumericFormat.h"
+#include "datalog/LogColumns.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
@@ -133,6 +134,7 @@ private slots:
     void statusTextReplacesTheNumber() {
         LogData& main = m_doc->Main();
         CGDIPDataMonitorValue* display = m_view->Row(0)->MainValue();
+        QVERIFY(EnsureColumns(main, {kRpm - 1}, true));
         main.values[kRpm - 1][10] = 2345.4f;
         // status, shown text, lamp: 7 is "Unplugd" with a red lamp and its text forced; 54 is
         // beyond the table: the number, no lamp.
@@ -348,6 +350,7 @@ private slots:
 
     void interpolationBetweenFrames() {
         LogData& log = m_doc->Main();
+        QVERIFY(EnsureColumns(log, {kMap - 1}, true));
         const float t0 = log.values[0][5], t1 = log.values[0][6];
         log.values[kMap - 1][5] = 100.0f;
         log.values[kMap - 1][6] = 200.0f;
@@ -435,10 +438,10 @@ private slots:
         QCOMPARE(m_view->Row(1)->StatLabel(false, 0)->Text(), QString("-"));
         const QString format = FromAnsi(NumberFormatOf(GetChannelValueFormat(main.config, kMap)));
         QCOMPARE(m_view->Row(1)->StatLabel(true, 5)->Text(),
-                 FormatDouble(format, double(m_doc->Comparison().values[kMap - 1][2500])));
+                 FormatDouble(format, double(ValueAt(m_doc->Comparison(), kMap - 1, 2500))));
 
         m_view->OnUpdateStats(std::nullopt);  // not zoomed: both whole logs, last frames in
-        QCOMPARE(main.stats[kMap - 1].endValue, main.values[kMap - 1][999]);
+        QCOMPARE(main.stats[kMap - 1].endValue, ValueAt(main, kMap - 1, 999));
         QCOMPARE(main.stats[0].count, 1000u);
         QCOMPARE(time.count, 3000u);
         QCOMPARE(time.endValue, 29.99f);
