@@ -1,7 +1,8 @@
 #pragma once
 /// The frames of an open log file, read in place: the file is mapped read-only where the system
 /// allows it (and read in blocks otherwise), and every read of frames is a pass over a frame
-/// range that first checks that the file is still the one that was opened.
+/// range, block by block through one small buffer, that first checks that the file is still the
+/// one that was opened.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,7 +23,7 @@ public:
     static constexpr int kBlockFrames = 64;
 
     struct Options {
-        bool allowMapping = true;
+        bool allowMapping = false;
     };
 
     /// Takes over `handle`, an open log of `fileSize` bytes whose header passed its checks.
@@ -43,10 +44,8 @@ public:
 
     /// Calls block(frames, first, n) for the whole frames [first, end), in order, n at most
     /// kBlockFrames, until it returns false (then the result is Cancelled); `frames` is valid
-    /// during the call only. The block function must not own
-    /// resources across a call (a vanished mapping leaves it where it stood). Progress is
-    /// reported between blocks in frames. Fails, and leaves the store broken, when the file was
-    /// truncated or changed since it was opened or cannot be read.
+    /// during the call only. Progress is reported between blocks in frames. Fails, and leaves the
+    /// store broken, when the file was truncated or changed since it was opened or cannot be read.
     using BlockFunction = std::function<bool(const uint8_t* frames, int first, int n)>;
     Result Pass(int first, int end, const BlockFunction& block,
                 const ProgressCallback& progress = {});
