@@ -59,8 +59,7 @@ int RunMath(const CommandArgs& args) {
 
     // As after loading in the viewer: math channels first, then the whole-log statistics.
     ComputeMathChannels(log, config);
-    if (!ComputeLogStats(log, 0, log.frameCount, false, false).ok() ||
-        !EnsureDeviations(log).ok())
+    if (!ComputeLogStats(log, 0, log.frameCount, false, false).ok() || !EnsureDeviations(log).ok())
         return Fail("cannot read '" + logPath + "'");
 
     if (json) {

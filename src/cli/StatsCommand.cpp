@@ -74,9 +74,8 @@ int RunStats(const CommandArgs& args) {
     const int stop = hasTo ? NearestFrameAtTime(log, to) + 1 : n;
     if (first < 0 || stop <= first) return Fail("the time range holds no frames");
     // The whole log's figures came with the reading pass but for the deviations.
-    const Result figures = first == 0 && stop == n
-                               ? ComputeLogStats(log, 0, n, false, false)
-                               : ComputeLogStats(log, first, stop);
+    const Result figures = first == 0 && stop == n ? ComputeLogStats(log, 0, n, false, false)
+                                                   : ComputeLogStats(log, first, stop);
     if (!figures.ok() || !EnsureDeviations(log).ok()) return Fail("cannot read '" + path + "'");
 
     const float* time = log.values[0].data();

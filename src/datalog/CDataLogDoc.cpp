@@ -19,7 +19,6 @@
 
 namespace quillon {
 
-
 CDataLogDoc::CDataLogDoc(CPrefs& prefs, IPrompt& prompt)
     : m_prefs(prefs), m_prompt(prompt), m_config(DefaultGraphConfiguration()) {
     LoadGraphConfiguration(m_prefs.GetLastDataLogConfig());

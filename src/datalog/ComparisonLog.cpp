@@ -84,8 +84,7 @@ bool LongEnough(const LogData& log, int length) {
     for (int s = 0; s < kSlotCount; ++s)
         if (IsFileSlot(log, s)) {
             if (log.source.length <= size_t(length)) return false;
-        } else if (log.values[s].size() <= size_t(length) ||
-                   log.status[s].size() <= size_t(length))
+        } else if (log.values[s].size() <= size_t(length) || log.status[s].size() <= size_t(length))
             return false;
     return true;
 }

@@ -206,7 +206,8 @@ Result ExportCsv(const LogData& log, const std::string& path, const ProgressCall
         // channels) from memory.
         const Result pass = VisitFrames(log, 0, total, [&](const uint8_t* raw, int first, int n) {
             return writeLines(first, n, [&](int s, int i) {
-                if (IsFileSlot(log, s)) return LoadF32(raw + size_t(i) * kFrameSize + 8 * size_t(s));
+                if (IsFileSlot(log, s))
+                    return LoadF32(raw + size_t(i) * kFrameSize + 8 * size_t(s));
                 const Column<float>& column = log.values[s];
                 return column.size() > size_t(first + i) ? column[size_t(first + i)] : 0.0f;
             });

@@ -263,7 +263,7 @@ Result DataLogReader::Open(const std::string& path) {
 }
 
 Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
-                              const ReadOptions& options) {
+                               const ReadOptions& options) {
     if (m_fd == fs::kNoHandle) return Unreadable("No log file is open");
     LogStore::Options storeOptions;
     storeOptions.allowMapping = options.allowMapping;

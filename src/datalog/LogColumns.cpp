@@ -252,9 +252,9 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
     const size_t length = size_t(frames) + 1;
     auto outOfMemory = [&] {
         ResetLog(log);
-        return Result::Failure(ErrorKind::OutOfMemory,
-                               "There is not enough memory to load '" + store->Path() + "' (" +
-                                   std::to_string(frames) + " frames)");
+        return Result::Failure(ErrorKind::OutOfMemory, "There is not enough memory to load '" +
+                                                           store->Path() + "' (" +
+                                                           std::to_string(frames) + " frames)");
     };
     std::vector<int> slots;
     for (int s : wanted)
@@ -436,12 +436,11 @@ T ElementFromFile(const LogData& log, int slot, int frame, T fill, T broken, Dec
         return fill;
     }
     T value = broken;
-    const Result pass =
-        src.store->Pass(src.first + frame, src.first + frame + 1,
-                        [&](const uint8_t* block, int, int) {
-                            value = decode(block, slot);
-                            return true;
-                        });
+    const Result pass = src.store->Pass(src.first + frame, src.first + frame + 1,
+                                        [&](const uint8_t* block, int, int) {
+                                            value = decode(block, slot);
+                                            return true;
+                                        });
     return pass.ok() ? value : broken;
 }
 
@@ -492,8 +491,7 @@ Result VisitFrames(const LogData& log, int first, int end,
 }
 
 Result StatsOfRange(const LogData& log, int first, int end, bool fileSlots, bool deviations,
-                    std::array<ChannelStats, kSlotCount>& out,
-                    std::bitset<kSlotCount>* pending) {
+                    std::array<ChannelStats, kSlotCount>& out, std::bitset<kSlotCount>* pending) {
     first = std::max(first, 0);
     end = std::min(end, std::max(log.frameCount, 0));
     const bool store = log.source.store != nullptr;
@@ -508,22 +506,20 @@ Result StatsOfRange(const LogData& log, int first, int end, bool fileSlots, bool
         auto sums = std::make_unique<Sums>();
         sums->Reset();
         std::vector<float> start(kSlotCount, 0.0f), last(kSlotCount, 0.0f);
-        Result pass = first < end ? VisitFrames(log, first, end,
-                                                [&](const uint8_t* frames, int at, int n) {
-                                                    sums->Add(frames, n);
-                                                    if (at == first)
-                                                        for (int s = 0; s < kSlotCount; ++s)
-                                                            start[size_t(s)] =
-                                                                FrameValue(frames, s);
-                                                    if (at + n == end)
-                                                        for (int s = 0; s < kSlotCount; ++s)
-                                                            last[size_t(s)] = FrameValue(
-                                                                frames + size_t(n - 1) *
-                                                                             kFrameSize,
-                                                                s);
-                                                    return true;
-                                                })
-                                  : Result{};
+        Result pass = first < end
+                          ? VisitFrames(log, first, end,
+                                        [&](const uint8_t* frames, int at, int n) {
+                                            sums->Add(frames, n);
+                                            if (at == first)
+                                                for (int s = 0; s < kSlotCount; ++s)
+                                                    start[size_t(s)] = FrameValue(frames, s);
+                                            if (at + n == end)
+                                                for (int s = 0; s < kSlotCount; ++s)
+                                                    last[size_t(s)] = FrameValue(
+                                                        frames + size_t(n - 1) * kFrameSize, s);
+                                            return true;
+                                        })
+                          : Result{};
         if (!pass.ok()) return pass;
         for (int s = 0; s < kSlotCount; ++s) {
             if (!IsFileSlot(log, s)) continue;

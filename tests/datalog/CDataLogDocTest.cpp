@@ -378,3 +378,20 @@ TEST_F(DocTest, ViewsAreNotifiedExceptTheSender) {
 }
 
 }  // namespace
+
+TEST_F(DocTest, ALogWhoseFileIsCutShortWhileOpenIsClosedWithAMessage) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    int reports = 0;
+    doc.logFileChanged = [&] { ++reports; };
+    const std::string path = WriteLog("run.dl", 3000);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_FALSE(doc.CloseChangedLogs());
+    fs::resize_file(path, kFramesOffset + 100 * kFrameSize);
+    doc.ComputeMainStats(0, 3000);  // Update Stats reads every frame again
+    EXPECT_EQ(reports, 1);
+    EXPECT_TRUE(doc.CloseChangedLogs());
+    EXPECT_FALSE(doc.HasLog());
+    EXPECT_EQ(doc.GetFrameCount(), 0);
+    EXPECT_EQ(m_prompt.messages, 1);
+    EXPECT_NE(m_prompt.lastText.find("was changed by another program"), std::string::npos);
+}
