@@ -209,7 +209,8 @@ Result ExportCsv(const LogData& log, const std::string& path, const ProgressCall
                 if (IsFileSlot(log, s))
                     return LoadF32(raw + size_t(i) * kFrameSize + 8 * size_t(s));
                 const Column<float>& column = log.values[s];
-                return column.size() > size_t(first + i) ? column[size_t(first + i)] : 0.0f;
+                const size_t at = size_t(first) + size_t(i);
+                return column.size() > at ? column[at] : 0.0f;
             });
         });
         if (!pass.ok() && !cancelled && ok)

@@ -353,9 +353,10 @@ bool StreamStoredFrames(const LogData& log, Sink&& sink, const ProgressCallback&
                 StoreU64(frame, FrameTimestamp(log, first + i));
                 for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)
                     StoreU32(frame + 8 * size_t(s) + 4, 0);
+                const size_t at = size_t(first) + size_t(i);
                 for (int s : owned) {
-                    StoreF32(frame + 8 * size_t(s), log.values[s][size_t(first + i)]);
-                    StoreU32(frame + 8 * size_t(s) + 4, log.status[s][size_t(first + i)]);
+                    StoreF32(frame + 8 * size_t(s), log.values[s][at]);
+                    StoreU32(frame + 8 * size_t(s) + 4, log.status[s][at]);
                 }
             }
             ok = sink(block, size_t(n) * kFrameSize);

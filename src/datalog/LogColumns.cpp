@@ -552,7 +552,7 @@ Result StatsOfRange(const LogData& log, int first, int end, bool fileSlots, bool
 
 Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots, bool deviations) {
     std::bitset<kSlotCount> pending;
-    const Result result = StatsOfRange(log, first, end, fileSlots, deviations, log.stats, &pending);
+    Result result = StatsOfRange(log, first, end, fileSlots, deviations, log.stats, &pending);
     if (!result.ok()) return result;
     if (!log.source.store || fileSlots) {
         log.statsFirst = std::max(first, 0);
@@ -603,7 +603,7 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
         squares->average[s] = log.stats[size_t(s)].average;
         squares->squares[s] = 0.0f;
     }
-    const Result pass = VisitFrames(log, first, end, [&](const uint8_t* frames, int, int n) {
+    Result pass = VisitFrames(log, first, end, [&](const uint8_t* frames, int, int n) {
         squares->Add(frames, n);
         return true;
     });
