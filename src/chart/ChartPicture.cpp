@@ -80,6 +80,7 @@ QByteArray ChartPicture::Encode(const PictureSource& source, PictureFormat forma
             QPdfWriter pdf(&buffer);
             pdf.setResolution(dpi);
             pdf.setCreator(QStringLiteral("Brenmor Quillon Log Viewer"));
+            pdf.setTitle(source.title);
             const QSizeF points = QSizeF(size) * 72.0 / dpi;
             pdf.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point),
                                           QPageLayout::Portrait, QMarginsF()));

@@ -491,32 +491,42 @@ void CDlgDataLogHistogram::PaintTable(QPainter& painter, const QSizeF& size) con
         y += g.lineHeight;
     }
     y += TableGeometry::kPad;
+    // Fills and texts cell by cell, then each rule once, so that a scaled picture keeps even
+    // lines.
     const QColor header(232, 232, 236), rule(170, 170, 180);
-    auto cell = [&](const QRect& box, const QTableWidgetItem* item, const QColor& fill,
-                    Qt::Alignment align) {
-        painter.fillRect(box, fill);
-        painter.setPen(rule);
-        painter.drawRect(box);
-        if (!item) return;
-        painter.setPen(Qt::black);
-        painter.drawText(box.adjusted(TableGeometry::kPad, 0, -TableGeometry::kPad, 0),
-                         align | Qt::AlignVCenter, item->text());
-    };
     const int left = TableGeometry::kMargin;
-    cell(QRect(left, y, g.headerWidth, g.rowHeight), nullptr, header, Qt::AlignLeft);
-    for (int c = 0; c < m_grid->columnCount(); ++c)
-        cell(QRect(left + g.headerWidth + c * g.cellWidth, y, g.cellWidth, g.rowHeight),
-             m_grid->horizontalHeaderItem(c), header, Qt::AlignRight);
-    for (int r = 0; r < m_grid->rowCount(); ++r) {
-        const int top = y + (r + 1) * g.rowHeight;
-        cell(QRect(left, top, g.headerWidth, g.rowHeight), m_grid->verticalHeaderItem(r), header,
-             Qt::AlignLeft);
-        for (int c = 0; c < m_grid->columnCount(); ++c) {
+    const int columns = m_grid->columnCount(), rows = m_grid->rowCount();
+    auto box = [&](int c, int r) {  // c, r = -1: the header column, row
+        const int x = c < 0 ? left : left + g.headerWidth + c * g.cellWidth;
+        return QRect(x, y + (r + 1) * g.rowHeight, c < 0 ? g.headerWidth : g.cellWidth,
+                     g.rowHeight);
+    };
+    auto cell = [&](int c, int r, const QTableWidgetItem* item, const QColor& fill) {
+        painter.fillRect(box(c, r), fill);
+        if (!item) return;
+        painter.drawText(box(c, r).adjusted(TableGeometry::kPad, 0, -TableGeometry::kPad, 0),
+                         (c < 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, item->text());
+    };
+    cell(-1, -1, nullptr, header);
+    for (int c = 0; c < columns; ++c)
+        cell(c, -1, m_grid->horizontalHeaderItem(c), header);
+    for (int r = 0; r < rows; ++r) {
+        cell(-1, r, m_grid->verticalHeaderItem(r), header);
+        for (int c = 0; c < columns; ++c) {
             const QTableWidgetItem* item = m_grid->item(r, c);
             const QBrush fill = item ? item->background() : QBrush();
-            cell(QRect(left + g.headerWidth + c * g.cellWidth, top, g.cellWidth, g.rowHeight), item,
-                 fill.style() == Qt::NoBrush ? QColor(Qt::white) : fill.color(), Qt::AlignRight);
+            cell(c, r, item, fill.style() == Qt::NoBrush ? QColor(Qt::white) : fill.color());
         }
+    }
+    QPen rulePen(rule, 1.0);
+    rulePen.setCosmetic(true);  // one device pixel at any scale
+    painter.setPen(rulePen);
+    const int right = box(columns - 1, 0).right() + 1, bottom = box(0, rows - 1).bottom() + 1;
+    for (int r = -1; r <= rows; ++r)
+        painter.drawLine(left, y + (r + 1) * g.rowHeight, right, y + (r + 1) * g.rowHeight);
+    for (int c = -1; c <= columns; ++c) {
+        const int x = c < 0 ? left : left + g.headerWidth + c * g.cellWidth;
+        painter.drawLine(x, y, x, bottom);
     }
     painter.restore();
 }
