@@ -125,7 +125,8 @@ public:
         bool nearest = true;
         for (int i = 0; i < m_bins && nearest; ++i) {
             const float last = i + 1 == m_bins ? m_end : std::nextafter(m_edges[i + 1], -kInfinity);
-            nearest = NearestEdge(m_edges[i]) >= i && NearestEdge(last) <= i + 1;
+            nearest = NearestEdge(m_edges[i], m_first, m_scale, m_top) >= i &&
+                      NearestEdge(last, m_first, m_scale, m_top) <= i + 1;
         }
         bool computed = nearest;
         for (int k = 0; k <= m_bins && computed; ++k) {
@@ -147,12 +148,7 @@ public:
         const float step = m_step;
         const int32_t lastBin = m_bins - 1;
         const float* edges = m_edges;
-        auto nearestEdge = [=](float v) {
-            float g = (v - first) * scale;
-            g = g > 0.0f ? g : 0.0f;  // also for a value that is not a number
-            g = g < top ? g : top;
-            return int32_t(g + 0.5f);
-        };
+        auto nearestEdge = [=](float v) { return NearestEdge(v, first, scale, top); };
         auto inside = [=](float v) { return (v >= first) & (v <= end) & (v != kNoValue); };
         auto held = [=](int32_t b) {
             b = b > 0 ? b : 0;
@@ -187,11 +183,14 @@ private:
     enum class Mode { Computed, Nearest, Search };
 
     /// The edge nearest to v if the edges were even, held to 0 .. bins (0 for not a number).
-    int32_t NearestEdge(float v) const {
-        float g = (v - m_first) * m_scale;
+    /// One function for the check and the loops, so that both round alike.
+    static int32_t NearestEdge(float v, float first, float scale, float top) {
+        float g = (v - first) * scale;
         g = g > 0.0f ? g : 0.0f;
-        g = g < m_top ? g : m_top;
-        return int32_t(g + 0.5f);
+        g = g < top ? g : top;
+        // Any rounding that never falls as g rises will do, and g >= 0; the check in the
+        // constructor uses this very one.
+        return int32_t(g + 0.5f);  // NOLINT(bugprone-incorrect-roundings)
     }
     /// The last of edges 0 .. bins - 1 at or below v: the bin of a value inside.
     int32_t Search(float v) const {
