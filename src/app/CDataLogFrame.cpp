@@ -33,7 +33,6 @@
 #include "chart/ChartPicture.h"
 #include "config/CPrefs.h"
 #include "controls/WaitCursor.h"
-#include "datalog/AtomicFile.h"
 #include "datalog/CDataLogDoc.h"
 #include "dialogs/CDlgDataLogScatterPlot.h"
 #include "datalog/Prompt.h"
@@ -46,8 +45,8 @@
 #include "dialogs/CDlgDataLogMathChannelSetup.h"
 #include "dialogs/CDlgDataLogSetup.h"
 #include "dialogs/CDlgDataLogXAxisSetup.h"
-#include "dialogs/CDlgPictureSize.h"
 #include "dialogs/DataLogExport.h"
+#include "dialogs/PictureExport.h"
 #include "views/CDataLogValues.h"
 
 namespace quillon {
@@ -871,37 +870,9 @@ void CDataLogFrame::OnFileExport() {
 
 void CDataLogFrame::OnExportPicture() {
     if (!m_chartPane->HasChart()) return;
-    const QString log = FromCorePath(m_doc.GetPathName());
-    FileDialogRequest request{"Export Picture", "", "",
-                              "PNG Image (*.png);;SVG Drawing (*.svg);;PDF Document (*.pdf)"};
-    if (!log.isEmpty()) {
-        request.folder = ToCorePath(QFileInfo(log).absolutePath());
-        request.fileName = ToCorePath(QFileInfo(log).completeBaseName() + QStringLiteral(".png"));
-    }
-    QString path = FromCorePath(m_prompt.SaveFileName(request));
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
-    const std::optional<PictureFormat> format = ChartPicture::FormatOf(path);
-    if (!format) {
-        m_prompt.Message("Export Picture",
-                         ToCorePath(QStringLiteral("%1 is not a picture type this program writes. "
-                                                   "Use a name ending in .png, .svg or .pdf.")
-                                        .arg(QFileInfo(path).fileName())));
-        return;
-    }
-    CDlgPictureSize dialog(m_chartPane->size(), m_chartPane->devicePixelRatioF(),
-                           *format == PictureFormat::Png, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const QByteArray bytes =
-        ChartPicture::Encode(*m_chartPane, *format, dialog.PictureSize(), dialog.PixelRatio());
-    std::string error = "the picture could not be drawn at this size";
-    if (bytes.isEmpty() ||
-        !WriteFileAtomically(ToCorePath(path),
-                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                             &error))
-        m_prompt.Message("Export Picture", ToCorePath(QStringLiteral("Could not save %1: %2")
-                                                          .arg(QDir::toNativeSeparators(path),
-                                                               QString::fromStdString(error))));
+    RunPictureExport(ChartPicture::SourceOf(*m_chartPane), m_chartPane->size(),
+                     m_chartPane->devicePixelRatioF(), m_doc.GetPathName(), QString(), m_prompt,
+                     this);
 }
 
 void CDataLogFrame::OnCopyPicture() {

@@ -21,9 +21,20 @@ std::optional<PictureFormat> ChartPicture::FormatOf(const QString& path) {
     return std::nullopt;
 }
 
-QByteArray ChartPicture::Encode(CDataLogView& view, PictureFormat format, const QSize& size,
-                                qreal pixelRatio) {
-    if (size.isEmpty() || !(pixelRatio > 0)) return {};
+PictureSource ChartPicture::SourceOf(CDataLogView& view) {
+    PictureSource source;
+    source.render = [&view](QPainter& p, const QSizeF& size) { view.Render(p, size); };
+    source.renderImage = [&view](const QSize& size, qreal ratio) {
+        return view.RenderImage(size, ratio);
+    };
+    source.title = view.windowTitle();
+    source.dpi = view.logicalDpiX() > 0 ? view.logicalDpiX() : 96;
+    return source;
+}
+
+QByteArray ChartPicture::Encode(const PictureSource& source, PictureFormat format,
+                                const QSize& size, qreal pixelRatio) {
+    if (size.isEmpty() || !(pixelRatio > 0) || !source.render) return {};
     // A bitmap beyond this would not be allocated; refuse it rather than draw into nothing.
     constexpr double kMaximumPixels = 256.0 * 1024 * 1024;
     if (format == PictureFormat::Png &&
@@ -34,10 +45,21 @@ QByteArray ChartPicture::Encode(CDataLogView& view, PictureFormat format, const 
     buffer.open(QIODevice::WriteOnly);
     // Vector output keeps the screen's geometry: one unit is one logical pixel at the chart's
     // own resolution, so fonts come out at the size the layout measured them with.
-    const int dpi = view.logicalDpiX() > 0 ? view.logicalDpiX() : 96;
+    const int dpi = source.dpi > 0 ? source.dpi : 96;
     switch (format) {
         case PictureFormat::Png: {
-            const QImage image = view.RenderImage(size, pixelRatio);
+            QImage image;
+            if (source.renderImage) {
+                image = source.renderImage(size, pixelRatio);
+            } else {
+                image = QImage((QSizeF(size) * pixelRatio).toSize(),
+                               QImage::Format_ARGB32_Premultiplied);
+                if (image.isNull()) return {};
+                image.setDevicePixelRatio(pixelRatio);
+                image.fill(Qt::white);
+                QPainter p(&image);
+                source.render(p, QSizeF(size));
+            }
             if (image.isNull() || !image.save(&buffer, "PNG")) return {};
             break;
         }
@@ -47,10 +69,10 @@ QByteArray ChartPicture::Encode(CDataLogView& view, PictureFormat format, const 
             svg.setResolution(dpi);
             svg.setSize(size);
             svg.setViewBox(QRect(QPoint(0, 0), size));
-            svg.setTitle(view.windowTitle());
+            svg.setTitle(source.title);
             QPainter p;
             if (!p.begin(&svg)) return {};
-            view.Render(p, QSizeF(size));
+            source.render(p, QSizeF(size));
             if (!p.end()) return {};
             break;
         }
@@ -58,12 +80,13 @@ QByteArray ChartPicture::Encode(CDataLogView& view, PictureFormat format, const 
             QPdfWriter pdf(&buffer);
             pdf.setResolution(dpi);
             pdf.setCreator(QStringLiteral("Brenmor Quillon Log Viewer"));
+            pdf.setTitle(source.title);
             const QSizeF points = QSizeF(size) * 72.0 / dpi;
             pdf.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point),
                                           QPageLayout::Portrait, QMarginsF()));
             QPainter p;
             if (!p.begin(&pdf)) return {};
-            view.Render(p, QSizeF(size));
+            source.render(p, QSizeF(size));
             if (!p.end()) return {};
             break;
         }

@@ -180,6 +180,10 @@ QImage ScatterPlotView::RenderImage(const QSize& size, qreal pixelRatio) {
     return image;
 }
 
+void ScatterPlotView::Render(QPainter& painter, const QSize& size) {
+    Draw(painter, size, 2.0, false);
+}
+
 void ScatterPlotView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     Draw(painter, size(), devicePixelRatioF(), true);

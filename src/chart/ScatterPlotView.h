@@ -61,6 +61,9 @@ public:
 
     /// The whole plot (without the mouse readout) drawn into an image of this size.
     QImage RenderImage(const QSize& size, qreal pixelRatio = 1.0);
+    /// The same drawn by any painter (SVG, PDF) over (0, 0) to size; the points are a bitmap of
+    /// twice the resolution, everything else is lines and text.
+    void Render(QPainter& painter, const QSize& size);
 
 signals:
     void frameClicked(int frame);

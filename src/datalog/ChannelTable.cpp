@@ -25,43 +25,6 @@ bool RisingFinite(const std::vector<float>& edges) {
     return true;
 }
 
-/// Finds bins fast: a guess from evenly spread edges, then moved by the real edges until the
-/// rule holds, so typed, uneven edges give the same bins as a search would.
-class Binner {
-public:
-    explicit Binner(const std::vector<float>& edges)
-        : m_edges(edges.data()),
-          m_last(int(edges.size()) - 1),
-          m_first(edges.front()),
-          m_end(edges.back()),
-          m_scale(float(double(m_last) / (double(edges.back()) - double(edges.front())))) {}
-
-    int Bin(float v) const {
-        if (!(v >= m_first && v <= m_end)) return -1;  // also every value that is not a number
-        // The guess may be one bin out where rounding meets an edge; the real edges decide.
-        // Written so that a guess that is not a number (edges spanning more than a float holds)
-        // starts at bin 0 instead of converting undefined.
-        const float g = (v - m_first) * m_scale;
-        int b = g > 0.0f ? (g < float(m_last - 1) ? int(g) : m_last - 1) : 0;
-        while (b > 0 && v < m_edges[b])
-            --b;
-        while (b < m_last - 1 && v >= m_edges[b + 1])
-            ++b;
-        return b;
-    }
-
-private:
-    const float* m_edges;
-    int m_last;  // index of the last edge = number of bins
-    float m_first;
-    float m_end;
-    float m_scale;
-};
-
-bool Usable(float v) {
-    return v != kNoValue && std::isfinite(v);
-}
-
 void AppendNumber(std::string& out, double v, int decimals) {
     char buffer[400];
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed,
@@ -140,71 +103,230 @@ int ChannelTable::BinOf(const std::vector<float>& edges, float v) {
 
 namespace {
 
+/// Bins the values of one axis without a branch per value. When the edges are spread evenly
+/// (made from a step), k = round((v - e0) * bins / (en - e0)) is the bin's lower or upper edge,
+/// and one comparison with edge k decides between the two even where rounding meets an edge.
+/// That k is always one of the two is checked for the given edges when the binner is made (k
+/// never falls as the value rises, so it suffices to check both ends of every bin). When every
+/// edge is e0 + k * step without rounding, edge k is computed instead of looked up, and the loop
+/// vectorises. Edges that fail the check, such as typed uneven ones, get a binary search of
+/// fixed length instead.
+class AxisBinner {
+public:
+    static constexpr int32_t kOutside = -1;
+
+    explicit AxisBinner(const std::vector<float>& edges)
+        : m_edges(edges.data()),
+          m_bins(int(edges.size()) - 1),
+          m_first(edges.front()),
+          m_end(edges.back()),
+          m_step(edges[1] - edges[0]),
+          m_scale(float(double(m_bins) / (double(edges.back()) - double(edges.front())))),
+          m_top(float(m_bins)) {
+        bool nearest = true;
+        for (int i = 0; i < m_bins && nearest; ++i) {
+            const float last = i + 1 == m_bins ? m_end : std::nextafter(m_edges[i + 1], -kInfinity);
+            nearest = NearestEdge(m_edges[i], m_first, m_scale, m_top) >= i &&
+                      NearestEdge(last, m_first, m_scale, m_top) <= i + 1;
+        }
+        bool computed = nearest;
+        for (int k = 0; k <= m_bins && computed; ++k) {
+            // Exact in double; a float product that is exact too leaves nothing to round.
+            const double product = double(k) * double(m_step);
+            computed = double(float(product)) == product &&
+                       double(m_first) + product == double(m_edges[k]);
+        }
+        m_mode = computed ? Mode::Computed : nearest ? Mode::Nearest : Mode::Search;
+    }
+
+    /// Each value's bin, or kOutside for a value in no bin and for the no-value marker.
+    void Bins(const float* values, size_t n, int32_t* out) const {
+        // Copies, which the stores cannot alias, let the loops vectorise.
+        const float first = m_first;
+        const float end = m_end;
+        const float scale = m_scale;
+        const float top = m_top;
+        const float step = m_step;
+        const int32_t lastBin = m_bins - 1;
+        const float* edges = m_edges;
+        auto nearestEdge = [=](float v) { return NearestEdge(v, first, scale, top); };
+        auto inside = [=](float v) { return (v >= first) & (v <= end) & (v != kNoValue); };
+        auto held = [=](int32_t b) {
+            b = b > 0 ? b : 0;
+            return b < lastBin ? b : lastBin;  // the last edge closes the last bin
+        };
+        switch (m_mode) {
+            case Mode::Computed:
+                for (size_t j = 0; j < n; ++j) {
+                    const float v = values[j];
+                    const int32_t k = nearestEdge(v);
+                    const int32_t b = held(k - int32_t(v < first + float(k) * step));
+                    out[j] = inside(v) ? b : kOutside;
+                }
+                break;
+            case Mode::Nearest:
+                for (size_t j = 0; j < n; ++j) {
+                    const float v = values[j];
+                    const int32_t k = nearestEdge(v);
+                    const int32_t b = held(k - int32_t(v < edges[k]));
+                    out[j] = inside(v) ? b : kOutside;
+                }
+                break;
+            case Mode::Search:
+                for (size_t j = 0; j < n; ++j)
+                    out[j] = inside(values[j]) ? Search(values[j]) : kOutside;
+                break;
+        }
+    }
+
+private:
+    static constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    enum class Mode { Computed, Nearest, Search };
+
+    /// The edge nearest to v if the edges were even, held to 0 .. bins (0 for not a number).
+    /// One function for the check and the loops, so that both round alike.
+    static int32_t NearestEdge(float v, float first, float scale, float top) {
+        float g = (v - first) * scale;
+        g = g > 0.0f ? g : 0.0f;
+        g = g < top ? g : top;
+        // Any rounding that never falls as g rises will do, and g >= 0; the check in the
+        // constructor uses this very one.
+        return int32_t(g + 0.5f);  // NOLINT(bugprone-incorrect-roundings)
+    }
+    /// The last of edges 0 .. bins - 1 at or below v: the bin of a value inside.
+    int32_t Search(float v) const {
+        const float* base = m_edges;
+        for (int n = m_bins; n > 1;) {
+            const int half = n / 2;
+            base = base[half] <= v ? base + half : base;
+            n -= half;
+        }
+        return int32_t(base - m_edges);
+    }
+
+    const float* m_edges;
+    int m_bins;
+    float m_first;
+    float m_end;
+    float m_step;
+    float m_scale;
+    float m_top;
+    Mode m_mode = Mode::Search;
+};
+
+bool UsableZ(float v) {
+    return (v != kNoValue) & (std::fabs(v) <= std::numeric_limits<float>::max());
+}
+
+/// Each frame's cell, or `skip` for a frame that does not count.
+template <bool kHasY, bool kHasFilter>
+void CellsOf(size_t n, const int32_t* columns, const int32_t* rows, const float* zs,
+             const float* fs, float lower, float upper, int32_t width, int32_t skip, int32_t* out) {
+    for (size_t j = 0; j < n; ++j) {
+        bool counts = (columns[j] >= 0) & UsableZ(zs[j]);
+        int32_t at = columns[j];
+        if constexpr (kHasY) {
+            counts &= rows[j] >= 0;
+            at += rows[j] * width;
+        }
+        if constexpr (kHasFilter) {
+            const float f = fs[j];
+            counts &= (f != kNoValue) & (f >= lower) & (f <= upper);
+        }
+        out[j] = counts ? at : skip;
+    }
+}
+
 // What a function needs from each frame beyond the count.
 enum Needs : unsigned { kNeedSum = 1, kNeedSquares = 2, kNeedMinMax = 4 };
 
-/// The one pass, made once per combination of the optional channels and of the sums the function
-/// needs, so that the loop carries no test or sum it does not use.
-template <bool kHasY, bool kHasFilter, unsigned kNeeds, class Cell>
-int64_t Pass(size_t n, const float* xs, const float* ys, const float* zs, const float* fs,
-             const Binner& bx, const Binner* by, float lower, float upper, Cell* cells,
-             size_t width, double shift) {
-    int64_t total = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const float x = xs[i];
-        const float z = zs[i];
-        if (x == kNoValue || !Usable(z)) continue;
-        if constexpr (kHasFilter) {
-            const float f = fs[i];
-            if (f == kNoValue || !(f >= lower && f <= upper)) continue;
+/// Adds each frame's Z value to its cell in frame order. Neighbouring frames mostly share a
+/// cell, so the cell's sums stay in registers until the cell changes instead of going through
+/// memory once per frame.
+/// The table's sums, one element per cell.
+struct CellSums {
+    int64_t* count;
+    double* sum;
+    double* squares;
+    float* minimum;
+    float* maximum;
+};
+
+template <unsigned kNeeds>
+void Accumulate(size_t n, const int32_t* cells, const float* zs, double shift, const CellSums& c) {
+    int32_t at = cells[0];
+    int64_t count = c.count[size_t(at)];
+    double sum = c.sum[size_t(at)];
+    double squares = c.squares[size_t(at)];
+    float minimum = c.minimum[size_t(at)];
+    float maximum = c.maximum[size_t(at)];
+    auto store = [&] {
+        c.count[size_t(at)] = count;
+        if constexpr ((kNeeds & kNeedSum) != 0) c.sum[size_t(at)] = sum;
+        if constexpr ((kNeeds & kNeedSquares) != 0) c.squares[size_t(at)] = squares;
+        if constexpr ((kNeeds & kNeedMinMax) != 0) {
+            c.minimum[size_t(at)] = minimum;
+            c.maximum[size_t(at)] = maximum;
         }
-        const int column = bx.Bin(x);
-        if (column < 0) continue;
-        size_t at = size_t(column);
-        if constexpr (kHasY) {
-            const float y = ys[i];
-            if (y == kNoValue) continue;
-            const int row = by->Bin(y);
-            if (row < 0) continue;
-            at += size_t(row) * width;
+    };
+    for (size_t j = 0; j < n; ++j) {
+        if (cells[j] != at) {
+            store();
+            at = cells[j];
+            count = c.count[size_t(at)];
+            sum = c.sum[size_t(at)];
+            squares = c.squares[size_t(at)];
+            minimum = c.minimum[size_t(at)];
+            maximum = c.maximum[size_t(at)];
         }
-        Cell& a = cells[at];
-        ++a.count;
+        const float z = zs[j];
+        ++count;
         if constexpr ((kNeeds & (kNeedSum | kNeedSquares)) != 0) {
             const double d = double(z) - shift;
-            a.sum += d;
-            if constexpr ((kNeeds & kNeedSquares) != 0) a.sumSquares += d * d;
+            sum += d;
+            if constexpr ((kNeeds & kNeedSquares) != 0) squares += d * d;
         }
         if constexpr ((kNeeds & kNeedMinMax) != 0) {
-            a.minimum = std::min(a.minimum, z);
-            a.maximum = std::max(a.maximum, z);
+            minimum = std::min(minimum, z);
+            maximum = std::max(maximum, z);
         }
-        ++total;
     }
-    return total;
-}
-
-template <unsigned kNeeds, class Cell>
-int64_t PassFor(bool hasY, bool hasFilter, size_t n, const float* xs, const float* ys,
-                const float* zs, const float* fs, const Binner& bx, const Binner* by, float lo,
-                float hi, Cell* cells, size_t width, double shift) {
-    if (hasY && hasFilter)
-        return Pass<true, true, kNeeds>(n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
-    if (hasY)
-        return Pass<true, false, kNeeds>(n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
-    if (hasFilter)
-        return Pass<false, true, kNeeds>(n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
-    return Pass<false, false, kNeeds>(n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
+    store();
 }
 
 }  // namespace
 
 bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableSetup& setup,
                          std::string* error) {
+    // Every chosen column must reach the frames read; they are made from the file together.
+    EnsureColumns(log, {setup.xChannel - 1, setup.zChannel - 1, setup.yChannel - 1,
+                        setup.filterChannel - 1});
+    size_t n = size_t(std::max(frameCount, 0));
+    auto column = [&](int c) -> const float* {
+        if (c < 1 || c > kSlotCount) return nullptr;
+        const Column<float>& col = log.values[size_t(c - 1)];
+        n = std::min(n, col.data() ? col.size() : 0);
+        return col.data();
+    };
+    ChannelTableColumns columns;
+    columns.x = column(setup.xChannel);
+    columns.z = column(setup.zChannel);
+    columns.y = setup.yChannel != 0 ? column(setup.yChannel) : nullptr;
+    columns.filter = setup.filterChannel != 0 ? column(setup.filterChannel) : nullptr;
+    columns.count = n;
+    return Build(columns, setup, error);
+}
+
+bool ChannelTable::Build(const ChannelTableColumns& columns, const ChannelTableSetup& setup,
+                         std::string* error) {
     m_setup = setup;
     m_columns = m_rows = 0;
     m_total = 0;
-    m_cells.clear();
+    m_count.clear();
+    m_sum.clear();
+    m_squares.clear();
+    m_minimum.clear();
+    m_maximum.clear();
     auto fail = [&](const char* text) {
         if (error) *error = text;
         return false;
@@ -220,86 +342,88 @@ bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableS
 
     m_columns = int(setup.xEdges.size()) - 1;
     m_rows = hasY ? int(setup.yEdges.size()) - 1 : 1;
-    m_cells.assign(size_t(m_columns) * size_t(m_rows), Accumulator{});
+    // One cell more than the table holds takes the frames that do not count.
+    const size_t cellCount = size_t(m_columns) * size_t(m_rows);
+    m_count.assign(cellCount + 1, 0);
+    m_sum.assign(cellCount + 1, 0.0);
+    m_squares.assign(cellCount + 1, 0.0);
+    m_minimum.assign(cellCount + 1, std::numeric_limits<float>::infinity());
+    m_maximum.assign(cellCount + 1, -std::numeric_limits<float>::infinity());
+    const CellSums sums{m_count.data(), m_sum.data(), m_squares.data(), m_minimum.data(),
+                        m_maximum.data()};
 
-    // Every chosen column must reach the frames read; they are made from the file together.
-    std::vector<int> slots = {setup.xChannel - 1, setup.zChannel - 1};
-    if (hasY) slots.push_back(setup.yChannel - 1);
-    if (hasFilter) slots.push_back(setup.filterChannel - 1);
-    EnsureColumns(log, slots);
-    size_t n = size_t(std::max(frameCount, 0));
-    auto column = [&](int c) -> const float* {
-        const Column<float>& col = log.values[size_t(c - 1)];
-        n = std::min(n, col.data() ? col.size() : 0);
-        return col.data();
-    };
-    const float* xs = column(setup.xChannel);
-    const float* zs = column(setup.zChannel);
-    const float* ys = hasY ? column(setup.yChannel) : nullptr;
-    const float* fs = hasFilter ? column(setup.filterChannel) : nullptr;
+    const float* xs = columns.x;
+    const float* zs = columns.z;
+    const float* ys = hasY ? columns.y : nullptr;
+    const float* fs = hasFilter ? columns.filter : nullptr;
+    const size_t n = (xs && zs && (!hasY || ys) && (!hasFilter || fs)) ? columns.count : 0;
     if (n == 0) return true;
-
-    const Binner bx(setup.xEdges);
-    std::optional<Binner> byStorage;
-    if (hasY) byStorage.emplace(setup.yEdges);
-    const Binner* by = byStorage ? &*byStorage : nullptr;
 
     // Sums are taken from one value of the channel, which keeps the squares small for channels
     // far from zero.
-    double shift = 0.0;
+    m_shift = 0.0;
     for (size_t i = 0; i < n; ++i)
-        if (Usable(zs[i])) {
-            shift = zs[i];
+        if (UsableZ(zs[i])) {
+            m_shift = zs[i];
             break;
         }
-    for (Accumulator& a : m_cells) {
-        a.shift = shift;
-        a.minimum = std::numeric_limits<float>::infinity();
-        a.maximum = -std::numeric_limits<float>::infinity();
-    }
-    Accumulator* cells = m_cells.data();
-    const size_t width = size_t(m_columns);
-    const float lo = setup.lower;
-    const float hi = setup.upper;
+
+    const AxisBinner bx(setup.xEdges);
+    std::optional<AxisBinner> by;
+    if (hasY) by.emplace(setup.yEdges);
+    auto cellsOf = hasY ? (hasFilter ? CellsOf<true, true> : CellsOf<true, false>)
+                        : (hasFilter ? CellsOf<false, true> : CellsOf<false, false>);
+    auto accumulate = Accumulate<0>;
     switch (setup.function) {
         case TableFunction::Count:
-            m_total =
-                PassFor<0>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by, lo, hi, cells, width, shift);
             break;
         case TableFunction::Average:
-            m_total = PassFor<kNeedSum>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by, lo, hi, cells,
-                                        width, shift);
+            accumulate = Accumulate<kNeedSum>;
             break;
         case TableFunction::Minimum:
         case TableFunction::Maximum:
-            m_total = PassFor<kNeedMinMax>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by, lo, hi,
-                                           cells, width, shift);
+            accumulate = Accumulate<kNeedMinMax>;
             break;
         case TableFunction::StandardDeviation:
-            m_total = PassFor<kNeedSum | kNeedSquares>(hasY, hasFilter, n, xs, ys, zs, fs, bx, by,
-                                                       lo, hi, cells, width, shift);
+            accumulate = Accumulate<kNeedSum | kNeedSquares>;
             break;
     }
+
+    // Blocks small enough that the bins stay in the first-level cache between the steps.
+    constexpr size_t kBlock = 1024;
+    int32_t binX[kBlock];
+    int32_t binY[kBlock];
+    int32_t cells[kBlock];
+    for (size_t start = 0; start < n; start += kBlock) {
+        const size_t m = std::min(kBlock, n - start);
+        bx.Bins(xs + start, m, binX);
+        if (by) by->Bins(ys + start, m, binY);
+        cellsOf(m, binX, binY, zs + start, fs ? fs + start : nullptr, setup.lower, setup.upper,
+                int32_t(m_columns), int32_t(cellCount), cells);
+        accumulate(m, cells, zs + start, m_shift, sums);
+    }
+    for (size_t i = 0; i < cellCount; ++i)
+        m_total += m_count[i];
     return true;
 }
 
 std::optional<double> ChannelTable::Value(int column, int row) const {
     if (column < 0 || column >= m_columns || row < 0 || row >= m_rows) return std::nullopt;
-    const Accumulator& a = Cell(column, row);
-    if (a.count == 0) return std::nullopt;
-    const double n = double(a.count);
+    const size_t at = Index(column, row);
+    if (m_count[at] == 0) return std::nullopt;
+    const double n = double(m_count[at]);
     switch (m_setup.function) {
         case TableFunction::Average:
-            return a.shift + a.sum / n;
+            return m_shift + m_sum[at] / n;
         case TableFunction::Minimum:
-            return a.minimum;
+            return m_minimum[at];
         case TableFunction::Maximum:
-            return a.maximum;
+            return m_maximum[at];
         case TableFunction::Count:
             return n;
         case TableFunction::StandardDeviation: {
-            const double mean = a.sum / n;
-            return std::sqrt(std::max(0.0, a.sumSquares / n - mean * mean));
+            const double mean = m_sum[at] / n;
+            return std::sqrt(std::max(0.0, m_squares[at] / n - mean * mean));
         }
     }
     return std::nullopt;

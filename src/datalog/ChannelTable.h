@@ -33,6 +33,15 @@ struct ChannelTableSetup {
     float upper = 0.0f;
 };
 
+/// The columns a table is built from, each holding at least `count` values.
+struct ChannelTableColumns {
+    const float* x = nullptr;
+    const float* y = nullptr;
+    const float* z = nullptr;
+    const float* filter = nullptr;
+    size_t count = 0;
+};
+
 class ChannelTable {
 public:
     /// Most bins one axis may have.
@@ -62,12 +71,16 @@ public:
     /// the previous table is then cleared.
     bool Build(const LogData& log, int frameCount, const ChannelTableSetup& setup,
                std::string* error = nullptr);
+    /// The same over plain columns: the setup's channel numbers are checked and name the table,
+    /// the values come from `columns` (y and filter only when the setup has them).
+    bool Build(const ChannelTableColumns& columns, const ChannelTableSetup& setup,
+               std::string* error = nullptr);
 
     int Columns() const { return m_columns; }
     int Rows() const { return m_rows; }
     const ChannelTableSetup& Setup() const { return m_setup; }
     /// Frames behind a cell, and every frame that counted.
-    int64_t Count(int column, int row) const { return Cell(column, row).count; }
+    int64_t Count(int column, int row) const { return m_count[Index(column, row)]; }
     int64_t TotalCount() const { return m_total; }
     /// The function's value for a cell; nothing for a cell without frames. The standard
     /// deviation is the population one, as in the statistics.
@@ -83,23 +96,22 @@ public:
     std::string ToText(char separator, int decimals) const;
 
 private:
-    struct Accumulator {
-        int64_t count = 0;
-        double shift = 0.0;  // the cell's first value, which keeps the squares small
-        double sum = 0.0;    // of v - shift
-        double sumSquares = 0.0;
-        float minimum = 0.0f;
-        float maximum = 0.0f;
-    };
-    const Accumulator& Cell(int column, int row) const {
-        return m_cells[size_t(row) * size_t(m_columns) + size_t(column)];
+    size_t Index(int column, int row) const {
+        return size_t(row) * size_t(m_columns) + size_t(column);
     }
 
     ChannelTableSetup m_setup;
     int m_columns = 0;
     int m_rows = 0;
     int64_t m_total = 0;
-    std::vector<Accumulator> m_cells;  // row after row
+    // Per cell, row after row, and one cell more for the frames that do not count. The sums are
+    // of v - m_shift, the first usable Z value, which keeps the squares small.
+    double m_shift = 0.0;
+    std::vector<int64_t> m_count;
+    std::vector<double> m_sum;
+    std::vector<double> m_squares;
+    std::vector<float> m_minimum;
+    std::vector<float> m_maximum;
 };
 
 }  // namespace quillon

@@ -14,6 +14,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableWidget>
@@ -27,6 +28,7 @@
 #include "datalog/ChannelNaming.h"
 #include "datalog/DataLogFrame.h"
 #include "datalog/Prompt.h"
+#include "dialogs/PictureExport.h"
 
 namespace quillon {
 
@@ -131,6 +133,9 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
     buttons->addWidget(m_status, 1);
     buttons->addWidget(m_copy);
     buttons->addWidget(m_export);
+    m_picture = new QPushButton(QStringLiteral("Export Picture..."), band);
+    m_picture->setToolTip(QStringLiteral("Save the grid as a PNG, SVG or PDF file"));
+    buttons->addWidget(m_picture);
     grid->addLayout(buttons, 4, 0, 1, 9);
 
     m_grid = new QTableWidget(this);
@@ -185,6 +190,7 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
         });
     connect(m_copy, &QPushButton::clicked, this, &CDlgDataLogHistogram::CopyToClipboard);
     connect(m_export, &QPushButton::clicked, this, &CDlgDataLogHistogram::OnExportCsv);
+    connect(m_picture, &QPushButton::clicked, this, &CDlgDataLogHistogram::OnExportPicture);
     auto* copy = new QShortcut(QKeySequence::Copy, this);
     connect(copy, &QShortcut::activated, this, &CDlgDataLogHistogram::CopyToClipboard);
 
@@ -319,6 +325,7 @@ void CDlgDataLogHistogram::Rebuild() {
                                     : why);
     m_copy->setEnabled(why.isEmpty());
     m_export->setEnabled(why.isEmpty());
+    m_picture->setEnabled(why.isEmpty());
 }
 
 void CDlgDataLogHistogram::ShowGrid() {
@@ -401,6 +408,141 @@ void CDlgDataLogHistogram::OnExportCsv() {
     request.filter = "CSV Files (*.csv);;All Files (*)";
     const std::string path = m_prompt.SaveFileName(request);
     if (!path.empty()) ExportCsv(path);
+}
+
+namespace {
+
+/// Where the picture's parts go at the natural size, in logical pixels.
+struct TableGeometry {
+    static constexpr int kMargin = 12;
+    static constexpr int kPad = 6;
+    int titleLines = 0;
+    int lineHeight = 0;
+    int headerWidth = 0;  // the Y edges' column
+    int cellWidth = 0;    // every X column alike, as in an engine's table
+    int rowHeight = 0;
+    QSize size;
+};
+
+TableGeometry MeasureTable(const QTableWidget& grid, const QStringList& title,
+                           const QFontMetrics& fm) {
+    TableGeometry g;
+    g.titleLines = int(title.size());
+    g.lineHeight = fm.height();
+    g.rowHeight = fm.height() + TableGeometry::kPad;
+    auto width = [&](const QTableWidgetItem* item) {
+        return item ? fm.horizontalAdvance(item->text()) + 2 * TableGeometry::kPad : 0;
+    };
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        g.headerWidth = std::max(g.headerWidth, width(grid.verticalHeaderItem(r)));
+        for (int c = 0; c < grid.columnCount(); ++c)
+            g.cellWidth = std::max(g.cellWidth, width(grid.item(r, c)));
+    }
+    for (int c = 0; c < grid.columnCount(); ++c)
+        g.cellWidth = std::max(g.cellWidth, width(grid.horizontalHeaderItem(c)));
+    int titleWidth = 0;
+    for (const QString& line : title)
+        titleWidth = std::max(titleWidth, fm.horizontalAdvance(line));
+    const int tableWidth = g.headerWidth + grid.columnCount() * g.cellWidth;
+    g.size = QSize(std::max(tableWidth, titleWidth) + 2 * TableGeometry::kMargin,
+                   g.titleLines * g.lineHeight + TableGeometry::kPad +
+                       (grid.rowCount() + 1) * g.rowHeight + 2 * TableGeometry::kMargin);
+    return g;
+}
+
+}  // namespace
+
+QStringList CDlgDataLogHistogram::PictureTitle() const {
+    const ChannelTableSetup& setup = m_table.Setup();
+    const EcuConfigBlock& config = m_doc.Main().config;
+    auto name = [&](int c) { return FromAnsi(GetChannelName(config, c)); };
+    QString what = m_functionCombo->currentText() + QStringLiteral(" of ") + name(setup.zChannel) +
+                   QStringLiteral(" by ") + name(setup.xChannel);
+    if (setup.yChannel)
+        what += QStringLiteral(" (across) and ") + name(setup.yChannel) + QStringLiteral(" (down)");
+    QString how = m_status->text();
+    if (setup.filterChannel)
+        how += QStringLiteral(", %1 from %2 to %3")
+                   .arg(name(setup.filterChannel), QString::number(double(setup.lower), 'g', 7),
+                        QString::number(double(setup.upper), 'g', 7));
+    return {what, how};
+}
+
+QSize CDlgDataLogHistogram::PictureNaturalSize() const {
+    return MeasureTable(*m_grid, PictureTitle(), QFontMetrics(font())).size;
+}
+
+void CDlgDataLogHistogram::PaintTable(QPainter& painter, const QSizeF& size) const {
+    const QStringList title = PictureTitle();
+    const QFontMetrics fm(font());
+    const TableGeometry g = MeasureTable(*m_grid, title, fm);
+    painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
+    // The natural layout scaled alike both ways to fit, and centred.
+    const double scale = std::min(size.width() / g.size.width(), size.height() / g.size.height());
+    painter.save();
+    painter.translate((size.width() - g.size.width() * scale) / 2,
+                      (size.height() - g.size.height() * scale) / 2);
+    painter.scale(scale, scale);
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    int y = TableGeometry::kMargin;
+    for (const QString& line : title) {
+        painter.drawText(QPoint(TableGeometry::kMargin, y + fm.ascent()), line);
+        y += g.lineHeight;
+    }
+    y += TableGeometry::kPad;
+    // Fills and texts cell by cell, then each rule once, so that a scaled picture keeps even
+    // lines.
+    const QColor header(232, 232, 236), rule(170, 170, 180);
+    const int left = TableGeometry::kMargin;
+    const int columns = m_grid->columnCount(), rows = m_grid->rowCount();
+    auto box = [&](int c, int r) {  // c, r = -1: the header column, row
+        const int x = c < 0 ? left : left + g.headerWidth + c * g.cellWidth;
+        return QRect(x, y + (r + 1) * g.rowHeight, c < 0 ? g.headerWidth : g.cellWidth,
+                     g.rowHeight);
+    };
+    auto cell = [&](int c, int r, const QTableWidgetItem* item, const QColor& fill) {
+        painter.fillRect(box(c, r), fill);
+        if (!item) return;
+        painter.drawText(box(c, r).adjusted(TableGeometry::kPad, 0, -TableGeometry::kPad, 0),
+                         (c < 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, item->text());
+    };
+    cell(-1, -1, nullptr, header);
+    for (int c = 0; c < columns; ++c)
+        cell(c, -1, m_grid->horizontalHeaderItem(c), header);
+    for (int r = 0; r < rows; ++r) {
+        cell(-1, r, m_grid->verticalHeaderItem(r), header);
+        for (int c = 0; c < columns; ++c) {
+            const QTableWidgetItem* item = m_grid->item(r, c);
+            const QBrush fill = item ? item->background() : QBrush();
+            cell(c, r, item, fill.style() == Qt::NoBrush ? QColor(Qt::white) : fill.color());
+        }
+    }
+    QPen rulePen(rule, 1.0);
+    rulePen.setCosmetic(true);  // one device pixel at any scale
+    painter.setPen(rulePen);
+    const int right = box(columns - 1, 0).right() + 1, bottom = box(0, rows - 1).bottom() + 1;
+    for (int r = -1; r <= rows; ++r)
+        painter.drawLine(left, y + (r + 1) * g.rowHeight, right, y + (r + 1) * g.rowHeight);
+    for (int c = -1; c <= columns; ++c) {
+        const int x = c < 0 ? left : left + g.headerWidth + c * g.cellWidth;
+        painter.drawLine(x, y, x, bottom);
+    }
+    painter.restore();
+}
+
+PictureSource CDlgDataLogHistogram::Picture() {
+    PictureSource source;
+    source.render = [this](QPainter& p, const QSizeF& size) { PaintTable(p, size); };
+    source.title = windowTitle();
+    source.dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    return source;
+}
+
+void CDlgDataLogHistogram::OnExportPicture() {
+    if (m_table.Columns() == 0) return;
+    RunPictureExport(Picture(), PictureNaturalSize(), devicePixelRatioF(), m_doc.GetPathName(),
+                     QStringLiteral(" table"), m_prompt, this);
 }
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPointer>
 
+#include "chart/ChartPicture.h"
 #include "datalog/ChannelTable.h"
 #include "datalog/DataLogViewObserver.h"
 
@@ -15,6 +16,7 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
+class QPainter;
 class QPushButton;
 class QTableWidget;
 
@@ -58,11 +60,19 @@ public:
     QLineEdit* YEdges() const { return m_axis[1].edges; }
     QTableWidget* Grid() const { return m_grid; }
     QLabel* Status() const { return m_status; }
+    QPushButton* PictureButton() const { return m_picture; }
+
+    /// The whole grid (not only the part scrolled into view) under a title, as the screen shades
+    /// it, for Export Picture; drawn at its natural size scaled to fit the picture.
+    PictureSource Picture();
+    /// The size at which the picture's texts have the window's font size.
+    QSize PictureNaturalSize() const;
 
 public slots:
     void reject() override;
     void CopyToClipboard();
     void OnExportCsv();
+    void OnExportPicture();
 
 private:
     /// One binned axis: its channel and how its edges are given.
@@ -82,6 +92,9 @@ private:
     int Decimals() const;
     void Rebuild();
     void ShowGrid();
+    /// The picture's title lines: what is binned by what, and how many frames.
+    QStringList PictureTitle() const;
+    void PaintTable(QPainter& painter, const QSizeF& size) const;
 
     CDataLogDoc& m_doc;
     IPrompt& m_prompt;
@@ -98,6 +111,7 @@ private:
     QLabel* m_status = nullptr;
     QPushButton* m_copy = nullptr;
     QPushButton* m_export = nullptr;
+    QPushButton* m_picture = nullptr;
     QTableWidget* m_grid = nullptr;
 };
 

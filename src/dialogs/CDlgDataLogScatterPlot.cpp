@@ -7,6 +7,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "chart/ScatterPlotView.h"
@@ -18,6 +20,7 @@
 #include "datalog/ChannelNaming.h"
 #include "datalog/DataLogFrame.h"
 #include "datalog/Prompt.h"
+#include "dialogs/PictureExport.h"
 
 namespace quillon {
 
@@ -95,6 +98,9 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
     legendRow->addWidget(m_legend, 1);
     legendRow->addWidget(m_maxLabel);
     grid->addLayout(legendRow, 1, 4, 1, 3);
+    m_picture = new QPushButton(QStringLiteral("Export Picture..."), m_band);
+    m_picture->setToolTip(QStringLiteral("Save the plot as a PNG, SVG or PDF file"));
+    grid->addWidget(m_picture, 0, 7);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
@@ -137,6 +143,7 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
             if (m_selection.filterEnabled) Rebuild();
         });
     connect(m_plot, &ScatterPlotView::frameClicked, this, &CDlgDataLogScatterPlot::OnPointClicked);
+    connect(m_picture, &QPushButton::clicked, this, &CDlgDataLogScatterPlot::OnExportPicture);
 
     m_settingUp = false;
     Rebuild();
@@ -233,6 +240,70 @@ void CDlgDataLogScatterPlot::OnPointClicked(int frame) {
 
 void CDlgDataLogScatterPlot::ShowCursor() {
     m_plot->SetCursorFrame(m_doc.IsCursorOnComparison() ? -1 : m_doc.GetCursorFrame());
+}
+
+int CDlgDataLogScatterPlot::LegendHeight() const {
+    return m_plot->fontMetrics().height() + 12;
+}
+
+void CDlgDataLogScatterPlot::DrawLegend(QPainter& painter, const QRect& strip) const {
+    const QFontMetrics fm(m_plot->font());
+    painter.fillRect(strip, m_plot->palette().window());
+    painter.setFont(m_plot->font());
+    painter.setPen(m_plot->palette().color(QPalette::WindowText));
+    constexpr int kGap = 8;
+    const QString title = QStringLiteral("Color: ") + m_plot->PlotTexts().colorTitle;
+    const QString low = m_minLabel->text(), high = m_maxLabel->text();
+    const int ramp = std::clamp(strip.width() / 3, 60, 2 * CGDIPColorLegend::kRampSize);
+    // The ramp and its two values stand at the right; the title takes what is left.
+    int x = strip.right() - kGap - fm.horizontalAdvance(high);
+    const int baseline = strip.top() + (strip.height() + fm.ascent() - fm.descent()) / 2;
+    painter.drawText(QPoint(x, baseline), high);
+    x -= kGap + ramp;
+    const QRectF bar(x, strip.top() + 4, ramp, strip.height() - 8);
+    for (int i = 0; i < CGDIPColorLegend::kRampSize; ++i) {
+        const double step = bar.width() / CGDIPColorLegend::kRampSize;
+        painter.fillRect(QRectF(bar.left() + i * step, bar.top(), step + 0.5, bar.height()),
+                         CGDIPColorLegend::RampColor(i));
+    }
+    x -= kGap + fm.horizontalAdvance(low);
+    painter.drawText(QPoint(x, baseline), low);
+    const int room = x - kGap - (strip.left() + kGap);
+    painter.drawText(QPoint(strip.left() + kGap, baseline),
+                     fm.elidedText(title, Qt::ElideRight, std::max(room, 0)));
+}
+
+PictureSource CDlgDataLogScatterPlot::Picture() {
+    PictureSource source;
+    const int strip = LegendHeight();
+    source.render = [this, strip](QPainter& p, const QSizeF& size) {
+        const QSize whole = size.toSize();
+        DrawLegend(p, QRect(0, 0, whole.width(), strip));
+        p.save();
+        p.translate(0, strip);
+        m_plot->Render(p, QSize(whole.width(), std::max(whole.height() - strip, 1)));
+        p.restore();
+    };
+    source.renderImage = [this, strip](const QSize& size, qreal ratio) {
+        QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull()) return image;
+        image.setDevicePixelRatio(ratio);
+        QPainter p(&image);
+        DrawLegend(p, QRect(0, 0, size.width(), strip));
+        p.drawImage(
+            QPoint(0, strip),
+            m_plot->RenderImage(QSize(size.width(), std::max(size.height() - strip, 1)), ratio));
+        return image;
+    };
+    source.title = windowTitle();
+    source.dpi = m_plot->logicalDpiX() > 0 ? m_plot->logicalDpiX() : 96;
+    return source;
+}
+
+void CDlgDataLogScatterPlot::OnExportPicture() {
+    RunPictureExport(Picture(), m_plot->size() + QSize(0, LegendHeight()),
+                     m_plot->devicePixelRatioF(), m_doc.GetPathName(), QStringLiteral(" scatter"),
+                     m_prompt, this);
 }
 
 void CDlgDataLogScatterPlot::OnUpdate(IDataLogView*, int) {

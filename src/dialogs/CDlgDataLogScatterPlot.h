@@ -6,12 +6,14 @@
 #include <QDialog>
 #include <QPointer>
 
+#include "chart/ChartPicture.h"
 #include "chart/ScatterPlotData.h"
 #include "datalog/DataLogViewObserver.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 
 namespace quillon {
 
@@ -55,6 +57,11 @@ public:
     QLabel* MaxLabel() const { return m_maxLabel; }
     ScatterPlotView* Plot() const { return m_plot; }
     QWidget* Band() const { return m_band; }
+    QPushButton* PictureButton() const { return m_picture; }
+
+    /// The plot with a strip above it naming the colour channel and its ramp, for Export
+    /// Picture.
+    PictureSource Picture();
 
 public slots:
     void reject() override;
@@ -70,6 +77,10 @@ private:
     void OnComboChanged(QComboBox* combo, int* channel);
     void OnPointClicked(int frame);
     void ShowCursor();
+    /// The strip of the picture: colour channel, lowest value, ramp, highest value.
+    void DrawLegend(QPainter& painter, const QRect& strip) const;
+    int LegendHeight() const;
+    void OnExportPicture();
 
     CDataLogDoc& m_doc;
     IPrompt& m_prompt;
@@ -88,6 +99,7 @@ private:
     QCheckBox* m_filterCheck = nullptr;
     CNumericEdit* m_lower = nullptr;
     CNumericEdit* m_upper = nullptr;
+    QPushButton* m_picture = nullptr;
     ScatterPlotView* m_plot = nullptr;
 };
 

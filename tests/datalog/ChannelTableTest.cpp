@@ -112,21 +112,29 @@ TEST(ChannelTableTest, ValueOnAnEdgeBelongsToTheBinAboveAndTheLastEdgeClosesTheL
     for (size_t i = 0; i < std::size(values); ++i)
         EXPECT_EQ(ChannelTable::BinOf(edges, values[i]), bins[i]) << values[i];
 
-    // The one-pass build follows the same rule, on even and uneven edges and on edges whose span
-    // no float holds.
-    for (const std::vector<float>& e :
-         {edges, std::vector<float>{0, 1, 10, 29.5f, 30}, std::vector<float>{-3e38f, 0, 3e38f}}) {
-        auto log = MakeLog(int(std::size(values)), [&](int, int i) { return values[i]; });
+    // The one-pass build follows the same rule on every edge and the floats either side of it,
+    // for even edges computed exactly, even edges that rounding has made uneven, typed uneven
+    // edges and edges whose span no float holds.
+    for (std::vector<float> e :
+         {edges, ChannelTable::MakeEdges(0.1, 1.0, 0.1), ChannelTable::MakeEdges(1e6, 1e6 + 1, 0.1),
+          std::vector<float>{0, 1, 10, 29.5f, 30}, std::vector<float>{-3e38f, 0, 3e38f}}) {
+        std::vector<float> probe(std::begin(values), std::end(values));
+        for (float edge : e)
+            for (float v : {std::nextafter(edge, -INFINITY), edge, std::nextafter(edge, INFINITY)})
+                probe.push_back(v);
+        auto log = MakeLog(int(probe.size()), [&](int, int i) { return probe[size_t(i)]; });
         ChannelTable table;
         ASSERT_TRUE(
             table.Build(*log, log->frameCount, MakeSetup(kRpm, e, kRpm, TableFunction::Count)));
+        int64_t total = 0;
         for (int c = 0; c < table.Columns(); ++c) {
             int64_t want = 0;
-            for (float v : values)
+            for (float v : probe)
                 want += ChannelTable::BinOf(e, v) == c;
-            EXPECT_EQ(table.Count(c, 0), want) << c;
+            EXPECT_EQ(table.Count(c, 0), want) << e[1] << " " << c;
+            total += want;
         }
-        EXPECT_EQ(table.TotalCount(), e[0] < 0 ? 9 : 7);
+        EXPECT_EQ(table.TotalCount(), total);
     }
 }
 

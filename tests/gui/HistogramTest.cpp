@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,10 +14,12 @@
 #include "app/CBrenmorQuillonLogViewerApp.h"
 #include "app/CDataLogFrame.h"
 #include "app/CommandIds.h"
+#include "chart/ChartPicture.h"
 #include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
 #include "dialogs/CDlgDataLogHistogram.h"
 #include "samplegen/SampleLog.h"
+#include "support/PictureCheck.h"
 
 using namespace quillon;
 
@@ -98,6 +101,42 @@ private slots:
         emit w->XEdges()->editingFinished();
         QCOMPARE(w->Grid()->columnCount(), 0);
         QVERIFY(w->Status()->text().contains(QStringLiteral("rising")));
+        CDlgDataLogHistogram::Destroy(window);
+    }
+
+    void exportPictureShowsTheWholeGrid() {
+        CPrefs prefs(m_dir.path().toStdString());
+        ScriptedPrompt prompt;
+        CDataLogDoc doc(prefs, prompt);
+        QPointer<CDlgDataLogHistogram> window;
+        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
+        QVERIFY(doc.OnOpenDocument(WriteLog("picture.dl", 2000)));
+        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        w->resize(300, 200);  // most of the grid scrolled away: the picture still holds it all
+        const QStringList texts = test::SvgTexts(
+            ChartPicture::Encode(w->Picture(), PictureFormat::Svg, w->PictureNaturalSize()));
+        QVERIFY(!texts.isEmpty() && texts[0].startsWith(QStringLiteral("Average of AFR")));
+        QTableWidget* grid = w->Grid();
+        QTableWidgetItem* corner = grid->item(grid->rowCount() - 1, grid->columnCount() - 1);
+        for (QTableWidgetItem* item : {grid->horizontalHeaderItem(grid->columnCount() - 1),
+                                       grid->verticalHeaderItem(grid->rowCount() - 1), corner})
+            QVERIFY2(item->text().isEmpty() || texts.contains(item->text()),
+                     qPrintable(item->text()));
+        int values = 0;
+        for (int r = 0; r < grid->rowCount(); ++r)
+            for (int c = 0; c < grid->columnCount(); ++c)
+                values += !grid->item(r, c)->text().isEmpty();
+        QCOMPARE(int(texts.size()), 2 + grid->columnCount() + grid->rowCount() + values);
+
+        const QString pdf = m_dir.filePath(QStringLiteral("table.pdf"));
+        prompt.QueueFile(pdf.toStdString());
+        QTimer::singleShot(0, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
+        });
+        w->PictureButton()->click();
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(test::PdfPages(file.readAll()), 1);
         CDlgDataLogHistogram::Destroy(window);
     }
 };

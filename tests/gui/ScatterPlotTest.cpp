@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,6 +17,7 @@
 #include "app/CDataLogFrame.h"
 #include "app/CommandIds.h"
 #include "chart/CDataLogView.h"
+#include "chart/ChartPicture.h"
 #include "chart/ScatterPlotView.h"
 #include "chart/ScatterRaster.h"
 #include "config/CPrefs.h"
@@ -27,6 +29,7 @@
 #include "datalog/ChannelNaming.h"
 #include "dialogs/CDlgDataLogScatterPlot.h"
 #include "samplegen/SampleLog.h"
+#include "support/PictureCheck.h"
 
 using namespace quillon;
 
@@ -416,6 +419,28 @@ private slots:
 
         QVERIFY(frame.OpenDocumentFile(log));  // the document closes the window
         QVERIFY(!frame.ScatterPlot());
+    }
+
+    void exportPictureKeepsTheTextsAndWritesOnePdfPage() {
+        CDlgDataLogScatterPlot* w = Open();
+        int images = 0;
+        const QStringList texts = test::SvgTexts(
+            ChartPicture::Encode(w->Picture(), PictureFormat::Svg, QSize(700, 500)), &images);
+        QVERIFY(texts.contains(QStringLiteral("RPM")));
+        QVERIFY(texts.contains(QStringLiteral("MAP")));
+        QVERIFY(texts.contains(w->MinLabel()->text()));
+        QVERIFY(texts.contains(QStringLiteral("Color: ") + w->Plot()->PlotTexts().colorTitle));
+        QCOMPARE(images, 1);  // the points; axes and texts stay vector
+        // From the window's button, as a user saves it.
+        const QString pdf = m_dir->filePath(QStringLiteral("plot.pdf"));
+        m_prompt.QueueFile(pdf.toStdString());
+        QTimer::singleShot(0, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
+        });
+        w->PictureButton()->click();
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(test::PdfPages(file.readAll()), 1);
     }
 };
 

@@ -183,6 +183,14 @@ private slots:
                      run.errors.contains(QLatin1String("about")),
                  qPrintable(run.errors));
         QVERIFY(!QFileInfo::exists(png));
+        // Cursor B stands on a frame of the log or the picture fails.
+        run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--cursor"),
+                         QStringLiteral("100"), QStringLiteral("--show"),
+                         QStringLiteral("cursor-b:399"), log});
+        QVERIFY2(run.exitCode == 0 && QFile::remove(png), qPrintable(run.errors));
+        run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--show"),
+                         QStringLiteral("cursor-b:400"), log});
+        QVERIFY(run.exitCode > 0 && run.errors.contains(QLatin1String("below 400")));
         // A comparison that cannot be loaded fails the picture.
         run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--compare"),
                          m_dir.filePath(QStringLiteral("none.dl")), log});

@@ -1,0 +1,36 @@
+#pragma once
+/// Reading exported pictures back in tests: the texts of an SVG drawing and the pages of a PDF.
+
+#include <QByteArray>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QXmlStreamReader>
+
+namespace quillon::test {
+
+/// Every text element of an SVG drawing, in order; nothing when the XML does not parse.
+inline QStringList SvgTexts(const QByteArray& svg, int* images = nullptr) {
+    QStringList texts;
+    int imageCount = 0;
+    QXmlStreamReader xml(svg);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement()) continue;
+        if (xml.name() == QLatin1String("text"))
+            texts += xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        else if (xml.name() == QLatin1String("image"))
+            ++imageCount;
+    }
+    if (images) *images = imageCount;
+    return xml.hasError() ? QStringList() : texts;
+}
+
+/// The pages of a PDF with its header and end mark; -1 when either is missing.
+inline int PdfPages(const QByteArray& pdf) {
+    if (!pdf.startsWith("%PDF-") || !pdf.trimmed().endsWith("%%EOF")) return -1;
+    // "/Type /Page" but not "/Type /Pages".
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![s])"));
+    return int(QString::fromLatin1(pdf).count(page));
+}
+
+}  // namespace quillon::test
