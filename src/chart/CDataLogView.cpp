@@ -196,6 +196,8 @@ void CDataLogView::RebuildLabels() {
 }
 
 void CDataLogView::BuildModel() {
+    // The curves' columns may have to be read from the file first (a view not shown before).
+    const WaitCursor wait;
     m_model.Build(m_doc.Config(), m_doc.GetCurrentView(), m_doc.EntriesOrderedByPanel(),
                   m_doc.Main(), ComparisonLog());
 }
