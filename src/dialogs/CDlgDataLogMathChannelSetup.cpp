@@ -43,7 +43,7 @@ void RefreshMathFigures(LogData& log, const GraphConfiguration& config) {
     for (int i = 0; i < kMathChannelCount; ++i) {
         const MathChannelDefinition& d = config.math[size_t(i)];
         if (MathChannelName(d).empty() || MathChannelFormula(d).empty()) continue;
-        const size_t slot = size_t(kFirstMathChannel - 1 + i);
+        const size_t slot = size_t(kFirstMathChannel - 1) + size_t(i);
         ChannelStats& s = log.stats[slot];
         const ChannelStats& f = (*all)[slot];
         s.standardDeviation = f.standardDeviation;
