@@ -8,17 +8,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/AnsiText.h"
-#include "controls/CBGImage.h"
 #include "controls/CGDIPButton.h"
 #include "controls/CGDIPGlowLabel.h"
 #include "datalog/CDataLogDoc.h"
@@ -61,7 +58,7 @@ CDlgDataLogMathChannelSetup::CDlgDataLogMathChannelSetup(CDataLogDoc& doc, CPref
                                                          IPrompt& prompt,
                                                          const std::string& configPath,
                                                          QWidget* parent)
-    : QDialog(parent),
+    : CArtworkDialog(parent),
       m_doc(doc),
       m_prefs(prefs),
       m_prompt(prompt),
@@ -285,20 +282,6 @@ void CDlgDataLogMathChannelSetup::OnOK() {
     m_prefs.SetLastDataLogConfig(m_file.Path());
     TakeRows();
     accept();
-}
-
-void CDlgDataLogMathChannelSetup::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OnOK();
-        return event->accept();
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void CDlgDataLogMathChannelSetup::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    p.drawImage(0, 0, CBGImage::Artwork());
 }
 
 bool CDlgDataLogMathChannelSetup::Run(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt,

@@ -6,9 +6,8 @@
 #include <array>
 #include <string>
 
-#include <QDialog>
-
 #include "config/GraphConfiguration.h"
+#include "dialogs/CArtworkDialog.h"
 #include "dialogs/GraphConfigFileMenu.h"
 
 class QAbstractButton;
@@ -23,7 +22,7 @@ class CListBoxLogMathChannel;
 class CPrefs;
 class IPrompt;
 
-class CDlgDataLogMathChannelSetup : public QDialog {
+class CDlgDataLogMathChannelSetup : public CArtworkDialog {
     Q_OBJECT
 public:
     static constexpr int kRows = kMathChannelCount;
@@ -67,12 +66,8 @@ public:
     bool IsReferenced(int channel) const;
 
 public slots:
-    void OnOK();
+    void OnOK() override;
     void OnClearAll();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void OnKey(char c);

@@ -4,16 +4,13 @@
 
 #include <QAbstractButton>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/AnsiText.h"
-#include "controls/CBGImage.h"
 #include "controls/CGDIPButton.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/ChannelInfo.h"
@@ -27,7 +24,7 @@ namespace quillon {
 CDlgDataLogSetup::CDlgDataLogSetup(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt,
                                    const GraphConfiguration& config, const std::string& configPath,
                                    QWidget* parent)
-    : QDialog(parent),
+    : CArtworkDialog(parent),
       m_doc(doc),
       m_prefs(prefs),
       m_prompt(prompt),
@@ -163,20 +160,6 @@ void CDlgDataLogSetup::OnOK() {
     m_prefs.SetLastDataLogConfig(m_file.Path());
     TakeControls();
     accept();
-}
-
-void CDlgDataLogSetup::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OnOK();
-        return event->accept();
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void CDlgDataLogSetup::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    p.drawImage(0, 0, CBGImage::Artwork());
 }
 
 bool CDlgDataLogSetup::Run(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt, QWidget* parent) {

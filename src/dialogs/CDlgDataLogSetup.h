@@ -7,9 +7,8 @@
 #include <array>
 #include <string>
 
-#include <QDialog>
-
 #include "config/GraphConfiguration.h"
+#include "dialogs/CArtworkDialog.h"
 #include "dialogs/GraphConfigFileMenu.h"
 #include "dialogs/GraphSetupModel.h"
 
@@ -24,7 +23,7 @@ class CListBoxLogChannel;
 class CPrefs;
 class IPrompt;
 
-class CDlgDataLogSetup : public QDialog {
+class CDlgDataLogSetup : public CArtworkDialog {
     Q_OBJECT
 public:
     static constexpr int kTitleTyped = 20;
@@ -57,13 +56,9 @@ public:
     const std::string& ConfigPath() const { return m_file.Path(); }
 
 public slots:
-    void OnOK();
+    void OnOK() override;
     void OnAutoFill();
     void OnClearAll();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void FillControls();
