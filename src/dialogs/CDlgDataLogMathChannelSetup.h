@@ -7,8 +7,7 @@
 #include <string>
 
 #include "config/GraphConfiguration.h"
-#include "dialogs/CArtworkDialog.h"
-#include "dialogs/GraphConfigFileMenu.h"
+#include "dialogs/CConfigSetupDialog.h"
 
 class QAbstractButton;
 class QLabel;
@@ -22,7 +21,7 @@ class CListBoxLogMathChannel;
 class CPrefs;
 class IPrompt;
 
-class CDlgDataLogMathChannelSetup : public CArtworkDialog {
+class CDlgDataLogMathChannelSetup : public CConfigSetupDialog {
     Q_OBJECT
 public:
     static constexpr int kRows = kMathChannelCount;
@@ -57,11 +56,6 @@ public:
     CEditFormula* ActiveField() const { return m_active; }
     /// A keypad key, "Clear All", "OK" or "Cancel" by its text; null if there is none.
     QAbstractButton* Button(const QString& text) const;
-    QAction* OpenAction() const { return m_open; }
-    QAction* SaveAction() const { return m_save; }
-    QAction* SaveAsAction() const { return m_saveAs; }
-    bool IsModified() const { return m_file.IsModified(); }
-    const std::string& ConfigPath() const { return m_file.Path(); }
     /// Whether any formula refers to the channel (the list's marker).
     bool IsReferenced(int channel) const;
 
@@ -79,19 +73,12 @@ private:
     QAbstractButton* AddButton(const QString& text);
 
     CDataLogDoc& m_doc;
-    CPrefs& m_prefs;
-    IPrompt& m_prompt;
-    GraphConfiguration m_config;
-    GraphConfigFileMenu m_file;
     CListBoxLogMathChannel* m_list = nullptr;
     std::array<QLineEdit*, kRows> m_names{};
     std::array<CEditFormula*, kRows> m_formulas{};
     CEditFormula* m_active = nullptr;
     QLabel* m_status = nullptr;
     QList<QAbstractButton*> m_buttons;
-    QAction* m_open = nullptr;
-    QAction* m_save = nullptr;
-    QAction* m_saveAs = nullptr;
 };
 
 }  // namespace quillon
