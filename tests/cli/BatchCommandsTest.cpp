@@ -369,8 +369,7 @@ TEST_F(BatchCommandsTest, ExportCsvReportsBadInputAndOverwritesNothing) {
 TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
     std::vector<uint8_t> bytes = GenerateV4Bytes(m_options);
     auto write = [&](const std::string& name, const std::vector<uint8_t>& data) {
-        std::ofstream(Path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+        test::WriteBytes(Path(name), data);
     };
     auto magic = bytes;
     magic[1] = 0;
@@ -447,8 +446,7 @@ TEST_F(BatchCommandsTest, EveryVerbHasHelpAndMessagesFitACommandLine) {
     }
     std::vector<uint8_t> version = GenerateV4Bytes(m_options);
     version[8] = 2;
-    std::ofstream(Path("old.dl"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(version.data()), std::streamsize(version.size()));
+    test::WriteBytes(Path("old.dl"), version);
     for (const char* verb : {"info", "stats", "crop --start 1", "zero --at 1", "export-csv"}) {
         std::string args = verb;
         args.insert(std::min(args.find(' '), args.size()), " " + Quoted("old.dl"));
@@ -511,8 +509,7 @@ TEST_F(BatchCommandsTest, ADlzThatExpandsBeyondMemoryIsReported) {
         stream.insert(stream.end(), {0xFF, 0xFF, 0x00});
     std::vector<uint8_t> dlz(stream.size());
     FlipWords(stream.data(), stream.size(), dlz.data());
-    std::ofstream(Path("huge.dlz"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(dlz.data()), std::streamsize(dlz.size()));
+    test::WriteBytes(Path("huge.dlz"), dlz);
     CliRun run = Run("info " + Quoted("huge.dlz"), "ulimit -v 300000; ");
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "does not fit in memory")) << run.err;
