@@ -24,7 +24,7 @@ for preset in release asan; do
     ctest --preset "$preset" -j "$jobs"
     if [ "$preset" = release ]; then
         echo "== clang-tidy"
-        ./scripts/tidy.sh build/release src/datalog src/formula src/config src/legacy
+        ./scripts/tidy.sh build/release src tools
         echo "== Debian package"
         ./scripts/package-check.sh build/release
     fi

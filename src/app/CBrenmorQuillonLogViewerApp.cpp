@@ -12,7 +12,6 @@
 
 #include "app/CDataLogFrame.h"
 #include "app/CMessageBoxPrompt.h"
-#include "app/CProgressClosingPrompt.h"
 #include "chart/CDataLogView.h"
 #include "app/CRecentFileList.h"
 #include "app/ScreenshotTargets.h"
@@ -52,7 +51,6 @@ CBrenmorQuillonLogViewerApp::~CBrenmorQuillonLogViewerApp() {
 }
 
 IPrompt& CBrenmorQuillonLogViewerApp::Prompt() {
-    if (m_externalPrompt) return *m_externalPrompt;
     return *m_prompt;
 }
 
@@ -129,14 +127,13 @@ void CBrenmorQuillonLogViewerApp::CreateDocumentAndFrame() {
     if (documents.isEmpty())
         documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     m_prefs = std::make_unique<CPrefs>(ToCorePath(documents));
-    m_prompt = std::make_unique<CMessageBoxPrompt>();
-    m_recentFiles = std::make_unique<CRecentFileList>(m_settingsFile);
     // The document and the window ask through one prompt, which closes the progress window
     // before each question.
-    m_sharedPrompt = std::make_unique<CProgressClosingPrompt>(Prompt());
-    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, *m_sharedPrompt);
-    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles, *m_sharedPrompt);
-    m_sharedPrompt->SetProgressWindow(&m_frame->Progress());
+    m_prompt = std::make_unique<CMessageBoxPrompt>(m_externalPrompt);
+    m_recentFiles = std::make_unique<CRecentFileList>(m_settingsFile);
+    m_doc = std::make_unique<CDataLogDoc>(*m_prefs, *m_prompt);
+    m_frame = std::make_unique<CDataLogFrame>(*m_doc, *m_prefs, *m_recentFiles, *m_prompt);
+    m_prompt->SetProgressWindow(&m_frame->Progress());
     m_prompt->SetOwner(m_frame.get());
 }
 
@@ -219,10 +216,9 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
     if (!options.show.isEmpty()) {
         const ScreenshotTarget* target = FindScreenshotTarget(options.show);
         QString error;
-        pictured = target
-                       ? target->create(
-                             {*m_frame, *m_doc, *m_prefs, *m_sharedPrompt, options.showArg}, &error)
-                       : nullptr;
+        pictured = target ? target->create({*m_frame, *m_doc, *m_prefs, *m_prompt, options.showArg},
+                                           &error)
+                          : nullptr;
         if (!pictured) {
             PrintError(QStringLiteral("--show %1: %2").arg(options.show, error));
             return false;

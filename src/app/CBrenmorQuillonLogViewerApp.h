@@ -19,7 +19,6 @@ class CDataLogDoc;
 class CDataLogFrame;
 class IPrompt;
 class CMessageBoxPrompt;
-class CProgressClosingPrompt;
 class CPrefs;
 class CRecentFileList;
 
@@ -76,7 +75,6 @@ private:
     IPrompt* m_externalPrompt = nullptr;
     std::unique_ptr<CPrefs> m_prefs;
     std::unique_ptr<CMessageBoxPrompt> m_prompt;
-    std::unique_ptr<CProgressClosingPrompt> m_sharedPrompt;
     std::unique_ptr<CRecentFileList> m_recentFiles;
     std::unique_ptr<CDataLogDoc> m_doc;
     std::unique_ptr<CDataLogFrame> m_frame;

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "app/CProgressWindow.h"
 #include "app/TextConversion.h"
 #include "datalog/UserTexts.h"
 
@@ -40,7 +41,13 @@ private:
 
 }  // namespace
 
+void CMessageBoxPrompt::CloseProgress() {
+    if (m_progress) m_progress->CloseForPrompt();
+}
+
 void CMessageBoxPrompt::Message(const std::string& caption, const std::string& text) {
+    CloseProgress();
+    if (m_scripted) return m_scripted->Message(caption, text);
     if (m_quiet) {
         std::fprintf(stderr, "%s: %s\n", CaptionOf(caption).toLocal8Bit().constData(),
                      FromCoreText(text).toLocal8Bit().constData());
@@ -53,6 +60,8 @@ void CMessageBoxPrompt::Message(const std::string& caption, const std::string& t
 }
 
 PromptAnswer CMessageBoxPrompt::Question(const std::string& caption, const std::string& text) {
+    CloseProgress();
+    if (m_scripted) return m_scripted->Question(caption, text);
     if (m_quiet) return PromptAnswer::No;
     CursorRestore cursor;
     QMessageBox box(QMessageBox::NoIcon, CaptionOf(caption), FromCoreText(text),
@@ -63,6 +72,8 @@ PromptAnswer CMessageBoxPrompt::Question(const std::string& caption, const std::
 
 PromptAnswer CMessageBoxPrompt::QuestionWithCancel(const std::string& caption,
                                                    const std::string& text) {
+    CloseProgress();
+    if (m_scripted) return m_scripted->QuestionWithCancel(caption, text);
     if (m_quiet) return PromptAnswer::No;
     CursorRestore cursor;
     QMessageBox box(QMessageBox::NoIcon, CaptionOf(caption), FromCoreText(text),
@@ -92,6 +103,8 @@ QString StartPath(const FileDialogRequest& request) {
 }  // namespace
 
 std::string CMessageBoxPrompt::OpenFileName(const FileDialogRequest& request) {
+    CloseProgress();
+    if (m_scripted) return m_scripted->OpenFileName(request);
     if (m_quiet) return {};
     CursorRestore cursor;
     return ToCorePath(QFileDialog::getOpenFileName(
@@ -99,6 +112,8 @@ std::string CMessageBoxPrompt::OpenFileName(const FileDialogRequest& request) {
 }
 
 std::vector<std::string> CMessageBoxPrompt::OpenFileNames(const FileDialogRequest& request) {
+    CloseProgress();
+    if (m_scripted) return m_scripted->OpenFileNames(request);
     if (m_quiet) return {};
     CursorRestore cursor;
     std::vector<std::string> paths;
@@ -110,6 +125,8 @@ std::vector<std::string> CMessageBoxPrompt::OpenFileNames(const FileDialogReques
 }
 
 std::string CMessageBoxPrompt::SaveFileName(const FileDialogRequest& request) {
+    CloseProgress();
+    if (m_scripted) return m_scripted->SaveFileName(request);
     if (m_quiet) return {};
     CursorRestore cursor;
     return ToCorePath(QFileDialog::getSaveFileName(

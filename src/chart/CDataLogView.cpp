@@ -329,12 +329,15 @@ void CDataLogView::ZoomToWindow(double minimum, double maximum) {
     ZoomChanged();
 }
 
-void CDataLogView::ClickPlot(const QPointF& pos) {
+CursorPick CDataLogView::PickAt(const QPointF& pos) const {
     const LogTimes main = LogTimes::Of(m_doc.Main());
     const LogData* c = ComparisonLog();
     const LogTimes comparison = c ? LogTimes::Of(*c) : LogTimes{};
-    const CursorPick pick =
-        PickCursor(m_model, m_layout, m_zoom.Window(), main, c ? &comparison : nullptr, pos);
+    return PickCursor(m_model, m_layout, m_zoom.Window(), main, c ? &comparison : nullptr, pos);
+}
+
+void CDataLogView::ClickPlot(const QPointF& pos) {
+    const CursorPick pick = PickAt(pos);
     if (pick.frame < 0) return;
     m_model.SplitSubset(pick.subset, m_cursorItem, m_cursorOnComparison);
     m_cursorFrame = pick.frame;
@@ -357,11 +360,7 @@ void CDataLogView::MoveCursor(int frame) {
 }
 
 void CDataLogView::ClickPlotB(const QPointF& pos) {
-    const LogTimes main = LogTimes::Of(m_doc.Main());
-    const LogData* c = ComparisonLog();
-    const LogTimes comparison = c ? LogTimes::Of(*c) : LogTimes{};
-    const CursorPick pick =
-        PickCursor(m_model, m_layout, m_zoom.Window(), main, c ? &comparison : nullptr, pos);
+    const CursorPick pick = PickAt(pos);
     if (pick.frame < 0) return;
     int item = 0;
     bool onComparison = false;

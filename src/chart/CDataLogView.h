@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QWidget>
 
+#include "chart/ChartHitTest.h"
 #include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
 #include "chart/ChartPaintParams.h"
@@ -93,6 +94,8 @@ private:
     void CursorChanged();
     void UpdateZoomRange();
     void ZoomChanged();
+    /// The frame and curve a click at pos picks, on the main or the comparison log.
+    CursorPick PickAt(const QPointF& pos) const;
     void ClickPlot(const QPointF& pos);
     void MoveCursor(int frame);
     /// Ctrl+click: the second cursor on the frame a click at pos picks.

@@ -156,4 +156,28 @@ std::string EditedLogPath(const std::string& in, const std::string& out, const s
     return path;
 }
 
+std::string TakeLogOrOutput(const std::vector<std::string>& args, size_t& i, std::string& path,
+                            std::string& out) {
+    const std::string& a = args[i];
+    if (a == "-o") {
+        if (i + 1 >= args.size() || args[i + 1].empty()) return "-o needs a file name";
+        out = args[++i];
+    } else if (path.empty() && !a.empty() && a[0] != '-') {
+        path = a;
+    } else {
+        return "unexpected argument '" + a + "'";
+    }
+    return {};
+}
+
+std::string ReadLogForEdit(const std::string& path, const std::string& out,
+                           const std::string& suffix, LogData& log, std::string& target) {
+    std::string error;
+    target = EditedLogPath(path, out, suffix, error);
+    if (target.empty()) return error;
+    if (Result r = ReadLogFile(path, log); !r.ok()) return r.Explanation();
+    if (log.Empty()) return "'" + path + "' holds no frames";
+    return {};
+}
+
 }  // namespace quillon::cli

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "datalog/DataLogFile.h"
 #include "datalog/LogData.h"
@@ -36,5 +37,15 @@ std::string JsonNumber(float value);
 /// before ".dl", beside it. Empty (with a message) when it would name the input itself.
 std::string EditedLogPath(const std::string& in, const std::string& out, const std::string& suffix,
                           std::string& error);
+
+/// Takes args[i] when it is the input log or "-o OUT" of an editing verb (`i` moves past the
+/// value). Empty when taken, else the usage error to report.
+std::string TakeLogOrOutput(const std::vector<std::string>& args, size_t& i, std::string& path,
+                            std::string& out);
+
+/// Names the output of an editing verb (EditedLogPath) and reads its input, which must hold
+/// frames. Empty when both succeed, else the failure to report.
+std::string ReadLogForEdit(const std::string& path, const std::string& out,
+                           const std::string& suffix, LogData& log, std::string& target);
 
 }  // namespace quillon::cli

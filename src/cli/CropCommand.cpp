@@ -36,24 +36,17 @@ int RunCrop(const CommandArgs& args) {
                 return Usage(a + " needs a number of seconds");
             (a == "--start" ? hasStart : hasEnd) = true;
             ++i;
-        } else if (a == "-o") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) return Usage("-o needs a file name");
-            out = args[++i];
-        } else if (path.empty() && !a.empty() && a[0] != '-') {
-            path = a;
-        } else {
-            return Usage("unexpected argument '" + a + "'");
+        } else if (std::string bad = TakeLogOrOutput(args, i, path, out); !bad.empty()) {
+            return Usage(bad);
         }
     }
     if (path.empty()) return Usage("no log given");
     if (!hasStart && !hasEnd) return Usage("give --start, --end or both");
 
-    std::string error;
-    const std::string target = EditedLogPath(path, out, ".cropped", error);
-    if (target.empty()) return Fail(error);
     LogData log;
-    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(r.Explanation());
-    if (log.Empty()) return Fail("'" + path + "' holds no frames");
+    std::string target;
+    std::string error = ReadLogForEdit(path, out, ".cropped", log, target);
+    if (!error.empty()) return Fail(error);
 
     // Both frames are found on the input's time axis, before the start point rebases it.
     const int n = log.frameCount;

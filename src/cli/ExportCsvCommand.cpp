@@ -43,7 +43,7 @@ public:
         if (!m_enabled) return {};
         return [this](int64_t done, int64_t total) { Draw(done, total); };
     }
-    void Finish() {
+    void Finish() const {
         if (m_drawn) std::fprintf(stderr, "\n");
     }
 

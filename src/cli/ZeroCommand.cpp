@@ -58,24 +58,17 @@ int RunZero(const CommandArgs& args) {
             if (!ParseSeconds(args[i + 3], trigger)) return Usage("the trigger must be a number");
             hasWhen = true;
             i += 3;
-        } else if (a == "-o") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) return Usage("-o needs a file name");
-            out = args[++i];
-        } else if (path.empty() && !a.empty() && a[0] != '-') {
-            path = a;
-        } else {
-            return Usage("unexpected argument '" + a + "'");
+        } else if (std::string bad = TakeLogOrOutput(args, i, path, out); !bad.empty()) {
+            return Usage(bad);
         }
     }
     if (path.empty()) return Usage("no log given");
     if (hasAt == hasWhen) return Usage("give either --at or --when");
 
-    std::string error;
-    const std::string target = EditedLogPath(path, out, ".zeroed", error);
-    if (target.empty()) return Fail(error);
     LogData log;
-    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(r.Explanation());
-    if (log.Empty()) return Fail("'" + path + "' holds no frames");
+    std::string target;
+    std::string error = ReadLogForEdit(path, out, ".zeroed", log, target);
+    if (!error.empty()) return Fail(error);
 
     int frame = -1;
     if (hasAt) {

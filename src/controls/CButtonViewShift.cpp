@@ -7,7 +7,7 @@
 namespace quillon {
 
 CButtonViewShift::CButtonViewShift(Direction direction, QWidget* parent)
-    : QAbstractButton(parent), m_direction(direction) {
+    : CHoverButton(parent), m_direction(direction) {
     setText(direction == kLeft ? QStringLiteral("<") : QStringLiteral(">"));
     setFocusPolicy(Qt::NoFocus);
 }
@@ -15,16 +15,6 @@ CButtonViewShift::CButtonViewShift(Direction direction, QWidget* parent)
 QSize CButtonViewShift::sizeHint() const {
     const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     return {w + 4, w + 4};
-}
-
-void CButtonViewShift::enterEvent(QEnterEvent*) {
-    m_hover = true;
-    update();
-}
-
-void CButtonViewShift::leaveEvent(QEvent*) {
-    m_hover = false;
-    update();
 }
 
 void CButtonViewShift::paintEvent(QPaintEvent*) {
@@ -35,7 +25,7 @@ void CButtonViewShift::paintEvent(QPaintEvent*) {
         b.state |= QStyle::State_Sunken;
     else
         b.state |= QStyle::State_Raised;
-    if (m_hover && isEnabled()) b.state |= QStyle::State_MouseOver;
+    if (IsHover() && isEnabled()) b.state |= QStyle::State_MouseOver;
     style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &b, &p, this);
     QStyleOption a;
     a.initFrom(this);

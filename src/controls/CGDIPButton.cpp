@@ -6,7 +6,7 @@
 
 namespace quillon {
 
-CGDIPButton::CGDIPButton(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+CGDIPButton::CGDIPButton(const QString& text, QWidget* parent) : CHoverButton(parent) {
     setText(text);
     setFocusPolicy(Qt::NoFocus);
 }
@@ -14,16 +14,6 @@ CGDIPButton::CGDIPButton(const QString& text, QWidget* parent) : QAbstractButton
 QSize CGDIPButton::sizeHint() const {
     QFontMetrics fm(font());
     return {fm.horizontalAdvance(text()) + 16, fm.height() + 8};
-}
-
-void CGDIPButton::enterEvent(QEnterEvent*) {
-    m_hover = true;
-    update();
-}
-
-void CGDIPButton::leaveEvent(QEvent*) {
-    m_hover = false;
-    update();
 }
 
 void CGDIPButton::paintEvent(QPaintEvent*) {
@@ -38,7 +28,7 @@ void CGDIPButton::paintEvent(QPaintEvent*) {
     body.setColorAt(0.5, down ? QColor(44, 50, 62) : QColor(52, 58, 70));
     body.setColorAt(1.0, down ? QColor(70, 76, 90) : QColor(24, 26, 32));
     p.fillPath(path, body);
-    if (m_hover && isEnabled()) p.fillPath(path, HoverColor());
+    if (IsHover() && isEnabled()) p.fillPath(path, HoverColor());
     p.setPen(QPen(QColor(160, 170, 190), 1));
     p.drawPath(path);
     p.setPen(isEnabled() ? QColor(Qt::white) : DisabledTextColor());

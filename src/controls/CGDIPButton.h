@@ -2,26 +2,20 @@
 /// A rounded button with a gradient body, a translucent blue highlight under the mouse and its
 /// text centred (grey when disabled).
 
-#include <QAbstractButton>
+#include "controls/CHoverButton.h"
 
 namespace quillon {
 
-class CGDIPButton : public QAbstractButton {
+class CGDIPButton : public CHoverButton {
     Q_OBJECT
 public:
     explicit CGDIPButton(const QString& text, QWidget* parent = nullptr);
-    bool IsHover() const { return m_hover; }
     static QColor HoverColor() { return QColor(100, 100, 175, 78); }
     static QColor DisabledTextColor() { return QColor(150, 150, 150); }
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-
-private:
-    bool m_hover = false;
 };
 
 }  // namespace quillon

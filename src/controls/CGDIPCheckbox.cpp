@@ -9,7 +9,7 @@ namespace {
 constexpr int kBox = 13;
 }
 
-CGDIPCheckbox::CGDIPCheckbox(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+CGDIPCheckbox::CGDIPCheckbox(const QString& text, QWidget* parent) : CHoverButton(parent) {
     setText(text);
     setCheckable(true);
     setFocusPolicy(Qt::NoFocus);
@@ -30,23 +30,13 @@ QSize CGDIPCheckbox::sizeHint() const {
     return {w, std::max(kBox + 2, fm.height())};
 }
 
-void CGDIPCheckbox::enterEvent(QEnterEvent*) {
-    m_hover = true;
-    update();
-}
-
-void CGDIPCheckbox::leaveEvent(QEvent*) {
-    m_hover = false;
-    update();
-}
-
 void CGDIPCheckbox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF box(1.5, (height() - kBox) / 2.0 + 0.5, kBox - 1, kBox - 1);
     QPainterPath frame;
     frame.addRoundedRect(box, 2, 2);
-    p.fillPath(frame, m_hover && isEnabled() ? QColor(60, 66, 110) : QColor(30, 32, 40));
+    p.fillPath(frame, IsHover() && isEnabled() ? QColor(60, 66, 110) : QColor(30, 32, 40));
     p.setPen(QPen(isEnabled() ? QColor(170, 180, 200) : QColor(90, 90, 90), 1));
     p.drawPath(frame);
     if (isChecked()) {

@@ -6,22 +6,12 @@
 
 namespace quillon {
 
-CMyButton::CMyButton(QWidget* parent) : QAbstractButton(parent) {
+CMyButton::CMyButton(QWidget* parent) : CHoverButton(parent) {
     setFocusPolicy(Qt::NoFocus);
 }
 
 void CMyButton::SetPressed(bool pressed) {
     m_shownPressed = pressed;
-    update();
-}
-
-void CMyButton::enterEvent(QEnterEvent*) {
-    m_hover = true;
-    update();
-}
-
-void CMyButton::leaveEvent(QEvent*) {
-    m_hover = false;
     update();
 }
 
@@ -33,7 +23,7 @@ void CMyButton::paintEvent(QPaintEvent*) {
         b.state |= QStyle::State_Sunken;
     else
         b.state |= QStyle::State_Raised;
-    if (m_hover) b.state |= QStyle::State_MouseOver;
+    if (IsHover()) b.state |= QStyle::State_MouseOver;
     style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &b, &p, this);
     QStyleOption a;
     a.initFrom(this);

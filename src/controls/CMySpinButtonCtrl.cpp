@@ -51,7 +51,7 @@ void CMySpinButtonCtrl::paintEvent(QPaintEvent*) {
 
 void CMySpinButtonCtrl::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    m_pressed = event->position().y() < height() / 2 ? -1 : 1;
+    m_pressed = event->position().y() < height() / 2.0 ? -1 : 1;
     Click(m_pressed);
     m_repeat.start(400);
     update();

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <cmath>
+
 #include "controls/CNumericEdit.h"
 
 namespace quillon {
@@ -28,7 +30,7 @@ CMyTrackPopup::CMyTrackPopup(CNumericEdit* owner, double minimum, double maximum
 }
 
 int CMyTrackPopup::OffsetOf(double value) const {
-    return int((value - m_minimum) * m_scale + 0.5);
+    return int(std::lround((value - m_minimum) * m_scale));
 }
 
 void CMyTrackPopup::Open(const QPoint& topLeft) {

@@ -8,17 +8,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/AnsiText.h"
-#include "controls/CBGImage.h"
 #include "controls/CGDIPButton.h"
 #include "controls/CGDIPGlowLabel.h"
 #include "datalog/CDataLogDoc.h"
@@ -43,7 +39,7 @@ void RefreshMathFigures(LogData& log, const GraphConfiguration& config) {
     for (int i = 0; i < kMathChannelCount; ++i) {
         const MathChannelDefinition& d = config.math[size_t(i)];
         if (MathChannelName(d).empty() || MathChannelFormula(d).empty()) continue;
-        const size_t slot = size_t(kFirstMathChannel - 1 + i);
+        const size_t slot = size_t(kFirstMathChannel - 1) + size_t(i);
         ChannelStats& s = log.stats[slot];
         const ChannelStats& f = (*all)[slot];
         s.standardDeviation = f.standardDeviation;
@@ -61,27 +57,9 @@ CDlgDataLogMathChannelSetup::CDlgDataLogMathChannelSetup(CDataLogDoc& doc, CPref
                                                          IPrompt& prompt,
                                                          const std::string& configPath,
                                                          QWidget* parent)
-    : QDialog(parent),
-      m_doc(doc),
-      m_prefs(prefs),
-      m_prompt(prompt),
-      m_config(doc.Config()),
-      m_file(m_config, prompt, prefs.GetConfigFolder(), configPath) {
-    setWindowTitle(QStringLiteral("Math Channel Setup"));
-    setModal(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    setPalette(palette);
-
-    auto* bar = new QMenuBar(this);
-    bar->setStyleSheet(
-        QStringLiteral("QMenuBar { background: rgb(22, 24, 30); color: white; }"
-                       "QMenuBar::item:selected { background: rgb(60, 70, 100); }"));
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    m_open = file->addAction(QStringLiteral("&Open"), this, [this] { m_file.Open(); });
-    m_save = file->addAction(QStringLiteral("&Save"), this, [this] { m_file.Save(); });
-    m_saveAs = file->addAction(QStringLiteral("Save &As"), this, [this] { m_file.SaveAs(); });
+    : CConfigSetupDialog(prefs, prompt, doc.Config(), configPath,
+                         QStringLiteral("Math Channel Setup"), parent),
+      m_doc(doc) {
     m_file.takeControls = [this] { TakeRows(); };
     m_file.refillControls = [this] { FillRows(); };
 
@@ -178,7 +156,7 @@ CDlgDataLogMathChannelSetup::CDlgDataLogMathChannelSetup(CDataLogDoc& doc, CPref
     right->addWidget(m_status);
 
     auto* main = new QHBoxLayout(this);
-    main->setMenuBar(bar);
+    main->setMenuBar(MenuBar());
     main->setContentsMargins(10, 6, 10, 10);
     main->setSpacing(12);
     main->addWidget(m_list, 1);
@@ -280,25 +258,9 @@ void CDlgDataLogMathChannelSetup::OnOK() {
         return;
     }
     // A Save As that is cancelled does not stop the OK: the definitions still go back.
-    if (m_file.IsModified() && m_prompt.Question(kSaveCaption, kSaveText) == PromptAnswer::Yes)
-        m_file.Save();
-    m_prefs.SetLastDataLogConfig(m_file.Path());
+    OfferSave(kSaveCaption, kSaveText);
     TakeRows();
     accept();
-}
-
-void CDlgDataLogMathChannelSetup::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OnOK();
-        return event->accept();
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void CDlgDataLogMathChannelSetup::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    p.drawImage(0, 0, CBGImage::Artwork());
 }
 
 bool CDlgDataLogMathChannelSetup::Run(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt,

@@ -6,10 +6,8 @@
 #include <array>
 #include <string>
 
-#include <QDialog>
-
 #include "config/GraphConfiguration.h"
-#include "dialogs/GraphConfigFileMenu.h"
+#include "dialogs/CConfigSetupDialog.h"
 
 class QAbstractButton;
 class QLabel;
@@ -23,7 +21,7 @@ class CListBoxLogMathChannel;
 class CPrefs;
 class IPrompt;
 
-class CDlgDataLogMathChannelSetup : public QDialog {
+class CDlgDataLogMathChannelSetup : public CConfigSetupDialog {
     Q_OBJECT
 public:
     static constexpr int kRows = kMathChannelCount;
@@ -58,21 +56,12 @@ public:
     CEditFormula* ActiveField() const { return m_active; }
     /// A keypad key, "Clear All", "OK" or "Cancel" by its text; null if there is none.
     QAbstractButton* Button(const QString& text) const;
-    QAction* OpenAction() const { return m_open; }
-    QAction* SaveAction() const { return m_save; }
-    QAction* SaveAsAction() const { return m_saveAs; }
-    bool IsModified() const { return m_file.IsModified(); }
-    const std::string& ConfigPath() const { return m_file.Path(); }
     /// Whether any formula refers to the channel (the list's marker).
     bool IsReferenced(int channel) const;
 
 public slots:
-    void OnOK();
+    void OnOK() override;
     void OnClearAll();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void OnKey(char c);
@@ -84,19 +73,12 @@ private:
     QAbstractButton* AddButton(const QString& text);
 
     CDataLogDoc& m_doc;
-    CPrefs& m_prefs;
-    IPrompt& m_prompt;
-    GraphConfiguration m_config;
-    GraphConfigFileMenu m_file;
     CListBoxLogMathChannel* m_list = nullptr;
     std::array<QLineEdit*, kRows> m_names{};
     std::array<CEditFormula*, kRows> m_formulas{};
     CEditFormula* m_active = nullptr;
     QLabel* m_status = nullptr;
     QList<QAbstractButton*> m_buttons;
-    QAction* m_open = nullptr;
-    QAction* m_save = nullptr;
-    QAction* m_saveAs = nullptr;
 };
 
 }  // namespace quillon

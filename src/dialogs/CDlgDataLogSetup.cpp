@@ -4,16 +4,12 @@
 
 #include <QAbstractButton>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 
 #include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/AnsiText.h"
-#include "controls/CBGImage.h"
 #include "controls/CGDIPButton.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/ChannelInfo.h"
@@ -27,27 +23,8 @@ namespace quillon {
 CDlgDataLogSetup::CDlgDataLogSetup(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt,
                                    const GraphConfiguration& config, const std::string& configPath,
                                    QWidget* parent)
-    : QDialog(parent),
-      m_doc(doc),
-      m_prefs(prefs),
-      m_prompt(prompt),
-      m_config(config),
-      m_file(m_config, prompt, prefs.GetConfigFolder(), configPath) {
-    setWindowTitle(QStringLiteral("Graph Setup"));
-    setModal(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    setPalette(palette);
-
-    auto* bar = new QMenuBar(this);
-    bar->setStyleSheet(
-        QStringLiteral("QMenuBar { background: rgb(22, 24, 30); color: white; }"
-                       "QMenuBar::item:selected { background: rgb(60, 70, 100); }"));
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    m_open = file->addAction(QStringLiteral("&Open"), this, [this] { m_file.Open(); });
-    m_save = file->addAction(QStringLiteral("&Save"), this, [this] { m_file.Save(); });
-    m_saveAs = file->addAction(QStringLiteral("Save &As"), this, [this] { m_file.SaveAs(); });
+    : CConfigSetupDialog(prefs, prompt, config, configPath, QStringLiteral("Graph Setup"), parent),
+      m_doc(doc) {
     m_file.takeControls = [this] { TakeControls(); };
     m_file.refillControls = [this] { FillControls(); };
 
@@ -99,7 +76,7 @@ CDlgDataLogSetup::CDlgDataLogSetup(CDataLogDoc& doc, CPrefs& prefs, IPrompt& pro
     right->addLayout(buttons);
 
     auto* main = new QHBoxLayout(this);
-    main->setMenuBar(bar);
+    main->setMenuBar(MenuBar());
     main->setContentsMargins(10, 6, 10, 10);
     main->setSpacing(12);
     main->addWidget(m_channels, 1);
@@ -158,25 +135,9 @@ void CDlgDataLogSetup::OnClearAll() {
 }
 
 void CDlgDataLogSetup::OnOK() {
-    if (m_file.IsModified() && m_prompt.Question(kSaveCaption, kSaveText) == PromptAnswer::Yes)
-        m_file.Save();
-    m_prefs.SetLastDataLogConfig(m_file.Path());
+    OfferSave(kSaveCaption, kSaveText);
     TakeControls();
     accept();
-}
-
-void CDlgDataLogSetup::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OnOK();
-        return event->accept();
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void CDlgDataLogSetup::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    p.drawImage(0, 0, CBGImage::Artwork());
 }
 
 bool CDlgDataLogSetup::Run(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt, QWidget* parent) {

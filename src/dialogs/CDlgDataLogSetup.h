@@ -7,10 +7,8 @@
 #include <array>
 #include <string>
 
-#include <QDialog>
-
 #include "config/GraphConfiguration.h"
-#include "dialogs/GraphConfigFileMenu.h"
+#include "dialogs/CConfigSetupDialog.h"
 #include "dialogs/GraphSetupModel.h"
 
 class QAbstractButton;
@@ -24,7 +22,7 @@ class CListBoxLogChannel;
 class CPrefs;
 class IPrompt;
 
-class CDlgDataLogSetup : public QDialog {
+class CDlgDataLogSetup : public CConfigSetupDialog {
     Q_OBJECT
 public:
     static constexpr int kTitleTyped = 20;
@@ -49,21 +47,12 @@ public:
     CListBoxDLView* ViewList(int view) const { return m_views[size_t(view)]; }
     QLineEdit* TitleField(int view) const { return m_titles[size_t(view)]; }
     QAbstractButton* Button(const QString& text) const;
-    QAction* OpenAction() const { return m_open; }
-    QAction* SaveAction() const { return m_save; }
-    QAction* SaveAsAction() const { return m_saveAs; }
     const GraphSetupModel& Model() const { return m_model; }
-    bool IsModified() const { return m_file.IsModified(); }
-    const std::string& ConfigPath() const { return m_file.Path(); }
 
 public slots:
-    void OnOK();
+    void OnOK() override;
     void OnAutoFill();
     void OnClearAll();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void FillControls();
@@ -72,18 +61,11 @@ private:
     void OnSlotsChanged();
 
     CDataLogDoc& m_doc;
-    CPrefs& m_prefs;
-    IPrompt& m_prompt;
-    GraphConfiguration m_config;
     GraphSetupModel m_model;
-    GraphConfigFileMenu m_file;
     CListBoxLogChannel* m_channels = nullptr;
     std::array<CListBoxDLView*, kViewCount> m_views{};
     std::array<QLineEdit*, kViewCount> m_titles{};
     QList<QAbstractButton*> m_buttons;
-    QAction* m_open = nullptr;
-    QAction* m_save = nullptr;
-    QAction* m_saveAs = nullptr;
 };
 
 }  // namespace quillon

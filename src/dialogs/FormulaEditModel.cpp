@@ -54,7 +54,8 @@ void FormulaEditModel::Rebuild() {
             }
             if (j > i + 1 && j < n && m_formula[size_t(j)] == ']') {
                 flushPlain(i);
-                const std::string digits = m_formula.substr(size_t(i + 1), size_t(j - i - 1));
+                const std::string digits =
+                    m_formula.substr(size_t(i) + 1, size_t(j) - size_t(i) - 1);
                 const std::string name = (m_names && number >= 1 && number <= kChannelCount)
                                              ? m_names(int(number))
                                              : digits;

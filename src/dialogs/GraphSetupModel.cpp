@@ -86,7 +86,7 @@ bool GraphSetupModel::Drop(int view, int slot, uint32_t channel) {
                 while (s[size_t(e)] != 0)
                     --e;
                 for (int k = e; k < slot; ++k)
-                    s[size_t(k)] = s[size_t(k + 1)];
+                    s[size_t(k)] = s[size_t(k) + 1];
             }
         }
     }

@@ -132,6 +132,7 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
     resize(m_collapsedSize);
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): moves the child labels
 void CDlgDataLogValue::SetStatColumns(const QFont& font, const StatWidths& widths) {
     int left = kStatLeft;
     for (int c = 0; c < kStatColumns; ++c) {

@@ -9,8 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -26,6 +24,7 @@
 #include "formula/MathChannels.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;
@@ -48,13 +47,6 @@ std::string Shortest(float value) {
     return std::string(buffer, end);
 }
 
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> out;
     size_t start = 0;
@@ -67,17 +59,11 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 class BatchCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("quillon-cli-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
         m_options.frames = 1000;
         m_options.rate = 100.0;
         ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
     }
-    void TearDown() override { fs::remove_all(m_dir); }
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Path(const std::string& name) const { return m_dir / name; }
     std::string Quoted(const std::string& name) const {
         // Built by appending: "'" + std::string trips a false -Wrestrict warning of GCC 12 at -O3.
         std::string quoted(1, '\'');
@@ -101,12 +87,11 @@ protected:
             run.out.append(buffer, n);
         const int status = ::pclose(pipe);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream err(errPath);
-        run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+        run.err = test::ReadText(errPath);
         return run;
     }
 
-    fs::path m_dir;
+    test::TempFolder m_dir;
     SampleLogOptions m_options;
 };
 
@@ -258,10 +243,10 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
 TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     m_options.frames = 3000;  // past the launch
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
-    const std::string before = Read(Path("run.dl"));
+    const std::string before = test::ReadText(Path("run.dl"));
     CliRun run = Run("zero " + Quoted("run.dl") + " --at 2.456");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Read(Path("run.dl")), before);
+    EXPECT_EQ(test::ReadText(Path("run.dl")), before);
     LogData log;
     ASSERT_TRUE(ReadDataLog(Path("run.zeroed.dl"), log).ok());
     EXPECT_FLOAT_EQ(log.header.Get(DataLogHeader::zeroTime), 2.46f);  // the nearest frame
@@ -273,7 +258,7 @@ TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     ASSERT_TRUE(ReadDataLog(Path("out.dl"), log).ok());
     EXPECT_FLOAT_EQ(log.header.Get(DataLogHeader::zeroTime), 1.0f);
     EXPECT_EQ(Run("zero " + Quoted("run.dl") + " --at 1 -o " + Quoted("./run.dl")).status, 1);
-    EXPECT_EQ(Read(Path("run.dl")), before);
+    EXPECT_EQ(test::ReadText(Path("run.dl")), before);
 
     LogData original;
     ASSERT_TRUE(ReadDataLog(Path("run.dl"), original).ok());
@@ -306,13 +291,13 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
     m_options.frames = 300;
     m_options.rate = 50.0;
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
-    const std::string before = Read(Path("run.dl"));
+    const std::string before = test::ReadText(Path("run.dl"));
     CliRun run = Run("export-csv " + Quoted("run.dl"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, Path("run.csv") + "\n");
-    EXPECT_EQ(Read(Path("run.dl")), before);
+    EXPECT_EQ(test::ReadText(Path("run.dl")), before);
 
-    const auto lines = Split(Read(Path("run.csv")), '\n');
+    const auto lines = Split(test::ReadText(Path("run.csv")), '\n');
     ASSERT_EQ(lines.size(), size_t(m_options.frames) + 3);  // + names, units, empty tail
     EXPECT_EQ(lines.back(), "");
     for (size_t k = 0; k + 1 < lines.size(); ++k)
@@ -336,7 +321,7 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
     run = Run("export-csv " + Quoted("Packed.DLZ"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, Path("packed.csv") + "\n");
-    EXPECT_EQ(Read(Path("packed.csv")), Read(Path("run.csv")));
+    EXPECT_EQ(test::ReadText(Path("packed.csv")), test::ReadText(Path("run.csv")));
     EXPECT_FALSE(fs::exists(Path("packed.dl")));
 
     // Math channels of a .graph file are computed first.
@@ -347,7 +332,7 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
     run = Run("export-csv " + Quoted("run.dl") + " --graph " + Quoted("math.graph") + " -o " +
               Quoted("math.csv"));
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto math = Split(Read(Path("math.csv")), '\n');
+    const auto math = Split(test::ReadText(Path("math.csv")), '\n');
     ASSERT_GT(math.size(), 10u);
     EXPECT_EQ(Split(math[0], ',')[369], "Double RPM");
     for (size_t k = 2; k < 10; ++k) {
@@ -358,34 +343,33 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
 
 TEST_F(BatchCommandsTest, ExportCsvReportsBadInputAndOverwritesNothing) {
     const std::string log = Quoted("run.dl");
-    const std::string before = Read(Path("run.dl"));
+    const std::string before = test::ReadText(Path("run.dl"));
 
     // Never the log itself, whatever -o says.
     CliRun run = Run("export-csv " + log + " -o " + log);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "is the log itself")) << run.err;
-    EXPECT_EQ(Read(Path("run.dl")), before);
+    EXPECT_EQ(test::ReadText(Path("run.dl")), before);
 
     // A log without ".dl" in its name gets ".csv" appended, not itself as the target.
     fs::copy_file(Path("run.dl"), Path("run.log"));
     run = Run("export-csv " + Quoted("run.log"));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, Path("run.log.csv") + "\n");
-    EXPECT_EQ(Read(Path("run.log")), before);
+    EXPECT_EQ(test::ReadText(Path("run.log")), before);
 
     { std::ofstream(Path("old.csv")) << "old"; }
     run = Run("export-csv " + log + " --graph " + Quoted("missing.graph") + " -o " +
               Quoted("old.csv"));
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "There was an error opening the file")) << run.err;
-    EXPECT_EQ(Read(Path("old.csv")), "old");
+    EXPECT_EQ(test::ReadText(Path("old.csv")), "old");
 }
 
 TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
     std::vector<uint8_t> bytes = GenerateV4Bytes(m_options);
     auto write = [&](const std::string& name, const std::vector<uint8_t>& data) {
-        std::ofstream(Path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+        test::WriteBytes(Path(name), data);
     };
     auto magic = bytes;
     magic[1] = 0;
@@ -462,8 +446,7 @@ TEST_F(BatchCommandsTest, EveryVerbHasHelpAndMessagesFitACommandLine) {
     }
     std::vector<uint8_t> version = GenerateV4Bytes(m_options);
     version[8] = 2;
-    std::ofstream(Path("old.dl"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(version.data()), std::streamsize(version.size()));
+    test::WriteBytes(Path("old.dl"), version);
     for (const char* verb : {"info", "stats", "crop --start 1", "zero --at 1", "export-csv"}) {
         std::string args = verb;
         args.insert(std::min(args.find(' '), args.size()), " " + Quoted("old.dl"));
@@ -483,7 +466,7 @@ TEST_F(BatchCommandsTest, StatsReadsADlzWithoutWritingBesideIt) {
     fs::permissions(Path("logs"), fs::perms::owner_all);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "\"frames\":1000,")) << run.out.substr(0, 200);
-    EXPECT_EQ(Read(Path("logs/run.dl")), "an edited log");
+    EXPECT_EQ(test::ReadText(Path("logs/run.dl")), "an edited log");
     EXPECT_EQ(std::distance(fs::directory_iterator(Path("logs")), fs::directory_iterator()), 2);
 }
 
@@ -526,8 +509,7 @@ TEST_F(BatchCommandsTest, ADlzThatExpandsBeyondMemoryIsReported) {
         stream.insert(stream.end(), {0xFF, 0xFF, 0x00});
     std::vector<uint8_t> dlz(stream.size());
     FlipWords(stream.data(), stream.size(), dlz.data());
-    std::ofstream(Path("huge.dlz"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(dlz.data()), std::streamsize(dlz.size()));
+    test::WriteBytes(Path("huge.dlz"), dlz);
     CliRun run = Run("info " + Quoted("huge.dlz"), "ulimit -v 300000; ");
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "does not fit in memory")) << run.err;

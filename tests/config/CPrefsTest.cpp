@@ -4,12 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <tuple>
 
 #include "PlatformSupport.h"
 #include "config/CPrefs.h"
 #include "config/IniFile.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;
@@ -18,26 +18,18 @@ namespace {
 
 class PrefsTest : public ::testing::Test {
 protected:
-    fs::path m_docs = fs::temp_directory_path() /
-                      ("quillon-prefs-" + std::to_string(::getpid()) + "-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    void SetUp() override { fs::remove_all(m_docs), fs::create_directories(m_docs); }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_docs / "Brenmor/Quillon", fs::perms::owner_all, ec);
-        fs::remove_all(m_docs);
+    ~PrefsTest() override {
+        std::error_code ec;  // a test may leave the folder read-only
+        fs::permissions(m_docs.path / "Brenmor/Quillon", fs::perms::owner_all, ec);
     }
-    std::string Docs() const { return m_docs.string(); }
-    std::string IniPath() const {
-        return (m_docs / "Brenmor/Quillon/QuillonLogViewer.ini").string();
-    }
-    std::string IniText() const {
-        std::ifstream in(IniPath(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string Docs() const { return m_docs.String(); }
+    std::string IniPath() const { return m_docs / "Brenmor/Quillon/QuillonLogViewer.ini"; }
+    std::string IniText() const { return test::ReadText(IniPath()); }
     void WriteIni(const std::string& text) const {
         std::ofstream(IniPath(), std::ios::binary) << text;
     }
+
+    test::TempFolder m_docs;
 };
 
 TEST_F(PrefsTest, FreshFolderGivesDefaultsAndWritesArePrivateProfileText) {
@@ -163,8 +155,8 @@ TEST_F(PrefsTest, UnwritableFolderOrAFolderInPlaceOfTheFileLosesWritesQuietly) {
         prefs.SetBorderType(5);
     }
     const std::string before = IniText();
-    fs::permissions(m_docs / "Brenmor" / "Quillon", fs::perms::owner_read | fs::perms::owner_exec,
-                    fs::perm_options::replace);
+    fs::permissions(m_docs.path / "Brenmor" / "Quillon",
+                    fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
     if (!test::PermissionBitsApply())
         GTEST_SKIP() << "running with rights that ignore folder permissions";
     CPrefs prefs(Docs());
@@ -175,7 +167,7 @@ TEST_F(PrefsTest, UnwritableFolderOrAFolderInPlaceOfTheFileLosesWritesQuietly) {
 
 TEST_F(PrefsTest, EmptyDocumentsFolderMakesRelativePaths) {
     const fs::path cwd = fs::current_path();
-    fs::current_path(m_docs);
+    fs::current_path(m_docs.path);
     {
         CPrefs prefs("");
         EXPECT_EQ(prefs.GetAppFolder(), "");

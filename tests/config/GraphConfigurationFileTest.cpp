@@ -6,29 +6,17 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <iterator>
 #include <tuple>
-#include <unistd.h>
 
 #include "config/GraphConfigurationFile.h"
 #include "datalog/ByteRecord.h"
 #include "datalog/ChannelInfo.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;
 
 namespace {
-
-std::string TempPath(const std::string& name) {
-    return (fs::temp_directory_path() /
-            ("quillon-graph-" + std::to_string(::getpid()) + "-" + name))
-        .string();
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -84,7 +72,8 @@ TEST(GraphConfigurationFileTest, FieldsSitAtTheirLittleEndianOffsets) {
 }
 
 TEST(GraphConfigurationFileTest, FullFilesComeBackByteForByteShortOnesFillAndLongOnesAreCut) {
-    const std::string path = TempPath("in.graph"), out = TempPath("out.graph");
+    const test::TempFolder dir;
+    const std::string path = dir / "in.graph", out = dir / "out.graph";
     const GraphConfiguration defaults = DefaultGraphConfiguration();
     GraphConfiguration config;
     auto read = [&](const std::string& bytes) {
@@ -98,7 +87,7 @@ TEST(GraphConfigurationFileTest, FullFilesComeBackByteForByteShortOnesFillAndLon
     const std::string original = RandomBytes(10218, 42);
     read(original);
     ASSERT_TRUE(WriteGraphConfigurationFile(out, config));
-    EXPECT_EQ(ReadAll(out), original);
+    EXPECT_EQ(test::ReadText(out), original);
     EXPECT_EQ(GraphViewTitle(config.views[0]).size(),
               std::strlen(config.views[0].title) < 20 ? std::strlen(config.views[0].title) : 20u);
 
@@ -111,23 +100,22 @@ TEST(GraphConfigurationFileTest, FullFilesComeBackByteForByteShortOnesFillAndLon
     EXPECT_EQ(read(bytes), bytes + defaultImage.substr(cut));
     const std::string longBytes = RandomBytes(12000, 9);
     EXPECT_EQ(read(longBytes), longBytes.substr(0, 10218));
-    fs::remove(path);
-    fs::remove(out);
 }
 
 TEST(GraphConfigurationFileTest, FailuresReportTheirTextsAndKeepDataAndFiles) {
+    const test::TempFolder dir;
     GraphConfiguration config = DefaultGraphConfiguration();
     const GraphConfigurationBytes before = SerializeGraphConfiguration(config);
     std::string error;
-    EXPECT_FALSE(ReadGraphConfigurationFile(TempPath("missing.graph"), config, &error));
+    EXPECT_FALSE(ReadGraphConfigurationFile(dir / "missing.graph", config, &error));
     EXPECT_EQ(error, "There was an error opening the file");
     error.clear();
-    EXPECT_FALSE(ReadGraphConfigurationFile(fs::temp_directory_path().string(), config, &error));
+    EXPECT_FALSE(ReadGraphConfigurationFile(dir.String(), config, &error));
     EXPECT_EQ(error, "There was an error opening the file");
     EXPECT_EQ(SerializeGraphConfiguration(config), before);
 
     error.clear();
-    EXPECT_FALSE(WriteGraphConfigurationFile(TempPath("no-such-folder/x.graph"), config, &error));
+    EXPECT_FALSE(WriteGraphConfigurationFile(dir / "no-such-folder/x.graph", config, &error));
     EXPECT_EQ(error, "There was an error saving the file");
 }
 

@@ -2,11 +2,8 @@
 // Cancel keeps, stored values outside the lists, and the trigger field following its channel.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
-#include "config/CPrefs.h"
 #include "controls/CNumericEdit.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/ChannelInfo.h"
@@ -14,9 +11,10 @@
 #include "dialogs/CDlgDataLogAutoZero.h"
 #include "dialogs/CDlgDataLogAxisSetup.h"
 #include "dialogs/CDlgDataLogXAxisSetup.h"
-#include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
 
 using namespace quillon;
+using test::AcceptNextDialog;
 
 namespace {
 
@@ -24,51 +22,22 @@ constexpr int kRpm = 2;
 constexpr int kInjPw = 3;  // "%.2f msec"
 constexpr int kMap = 29;
 
-// Presses OK on the modal dialog that the next call opens.
-void AcceptNextDialog() {
-    QTimer::singleShot(0, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->accept();
-    });
-}
-
 }  // namespace
 
-class AxisDialogsTest : public QObject {
+class AxisDialogsTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
-    QTemporaryDir* m_dir = nullptr;
-    CPrefs* m_prefs = nullptr;
-    ScriptedPrompt m_prompt;
-    CDataLogDoc* m_doc = nullptr;
-
-    std::string WriteLog(const char* name, int frames, uint32_t seed) {
-        SampleLogOptions o;
-        o.frames = frames;
-        o.seed = seed;
-        o.rate = 20;  // 30 s: past the launch
-        const std::string path = m_dir->filePath(name).toStdString();
-        if (!WriteSampleLog(path, o)) qFatal("cannot write %s", name);
-        return path;
-    }
     GraphViewEntry& EntryOf(int index) { return m_doc->Config().views[0].entries[size_t(index)]; }
 
 private slots:
     void init() {
-        m_prompt = ScriptedPrompt();
-        m_dir = new QTemporaryDir;
-        m_prefs = new CPrefs(m_dir->path().toStdString());
-        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 600, 1)));
+        NewDocument();
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 600, 20)));  // 30 s: past the launch
         m_doc->SetCurrentView(0);
         EntryOf(3) = {uint32_t(kMap), 1, 1, {}, 0, 0};
         m_doc->Config().axes[kMap - 1] = {1, {}, 10, 250};
     }
-    void cleanup() {
-        delete m_doc;
-        delete m_prefs;
-        delete m_dir;
-    }
+    void cleanup() { DeleteDocument(); }
 
     void axisSetupWritesExactlyTheChosenValues() {
         CDlgDataLogAxisSetup dialog(*m_doc, 3);
@@ -195,7 +164,7 @@ private slots:
         QVERIFY(m_doc->Main().values[kRpm - 1][frame] > 3000);
         QCOMPARE(m_doc->TimeOfFrame(frame), 0.0f);
 
-        const std::string path = WriteLog("comparison.dl", 300, 2);
+        const std::string path = WriteLog("comparison.dl", 300, 20, 2);
         QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok());
         m_doc->SetComparisonLoaded(true, path);
         m_prefs->SaveAutoZero(kRpm, 20000, 1);  // above the maximum: never found

@@ -266,27 +266,7 @@ private slots:
         z.ZoomOut(20, 30);
         QCOMPARE(z.Window(), (TimeWindow{15, 35}));
 
-        // Zoom All leaves the zoom; Zoom Last goes back to it and out again.
-        z.ZoomTo({12, 14});
-        z.ZoomAll();
-        QVERIFY(!z.IsZoomed());
-        QCOMPARE(z.Window(), (TimeWindow{0, 100}));
-        QVERIFY(z.ZoomLast());
-        QCOMPARE(z.Window(), (TimeWindow{12, 14}));
-        QVERIFY(z.ZoomLast());
-        QCOMPARE(z.Window(), (TimeWindow{0, 100}));
-
-        // Wheel steps and panning move the window but keep the history: Zoom Last returns to
-        // the window before the last zoom command, not to the one before the last notch.
-        z.ZoomIn(50, 0, 100);  // {40, 60}, the whole span remembered
-        z.ZoomAround(50, 0.5);
-        QCOMPARE(z.Window(), (TimeWindow{45, 55}));
-        z.PanFrom(z.Window(), 10);
-        QCOMPARE(z.Window(), (TimeWindow{55, 65}));
-        QVERIFY(z.ZoomLast());
-        QCOMPARE(z.Window(), (TimeWindow{0, 100}));
-        QVERIFY(z.ZoomLast());  // and back to where the wheel and the pan left it
-        QCOMPARE(z.Window(), (TimeWindow{55, 65}));
+        // Zoom All, Zoom Last, wheel steps and panning over the chart: DataLogViewTest.
 
         // A log that starts before 0 (zero time set in the middle) may show its negative times.
         ChartZoom neg;

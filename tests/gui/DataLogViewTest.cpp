@@ -6,44 +6,22 @@
 #include <QPainter>
 #include <QPicture>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "chart/CDataLogView.h"
 #include "chart/ChartHitTest.h"
-#include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/ChannelInfo.h"
 #include "datalog/ChannelNaming.h"
 #include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
 
 using namespace quillon;
 
-namespace {
-
-/// Another view of the document, recording the hints it receives.
-class HintRecorder : public IDataLogView {
-public:
-    void OnUpdate(IDataLogView*, int hint) override { hints.push_back(hint); }
-    std::vector<int> hints;
-};
-
-}  // namespace
-
-class DataLogViewTest : public QObject {
+class DataLogViewTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
 private:
-    std::string WriteLog(const char* name, int frames, uint32_t seed = 1) {
-        SampleLogOptions options;
-        options.frames = frames;
-        options.seed = seed;
-        const std::string path = m_dir->filePath(QString::fromLatin1(name)).toStdString();
-        std::string error;
-        if (!WriteSampleLog(path, options, &error)) qWarning("%s", error.c_str());
-        return path;
-    }
-
     /// Opens a sample log (100 frames a second) and shows the chart with view 1: entries 5 and 6 in
     /// panel 0, entry 3 in panel 1.
     void OpenWithView(int frames) {
@@ -83,21 +61,13 @@ private:
     }
     TimeWindow Window() const { return m_view->VisibleWindow(); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CPrefs> m_prefs;
-    std::unique_ptr<ScriptedPrompt> m_prompt;
-    std::unique_ptr<CDataLogDoc> m_doc;
     std::unique_ptr<CDataLogView> m_view;
-    HintRecorder m_other;
+    test::HintSpy m_other;
     std::vector<int> m_channels;  // channels available in the sample logs
 
 private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_prefs = std::make_unique<CPrefs>(m_dir->path().toStdString());
-        m_prompt = std::make_unique<ScriptedPrompt>(PromptAnswer::No);
-        m_doc = std::make_unique<CDataLogDoc>(*m_prefs, *m_prompt);
+        NewDocument();
         m_other.hints.clear();
         m_doc->AddView(&m_other);
     }
@@ -105,10 +75,7 @@ private slots:
     void cleanup() {
         m_view.reset();
         if (m_doc) m_doc->RemoveView(&m_other);
-        m_doc.reset();
-        m_prompt.reset();
-        m_prefs.reset();
-        m_dir.reset();
+        DeleteDocument();
     }
 
     void clicksPickFrameCurveAndAxes() {
@@ -276,7 +243,7 @@ private slots:
         OpenWithView(1000);
         m_doc->Config().views[0].entries[3].filter = 5;
         m_doc->UpdateAllViews(nullptr, kHintRefill);
-        QVERIFY(m_doc->LoadComparison(WriteLog("comp.dl", 1500, 7)));
+        QVERIFY(m_doc->LoadComparison(WriteLog("comp.dl", 1500, 100, 7)));
         QVERIFY(m_view->Model().HasComparison());
         QCOMPARE(m_view->Model().SubsetCount(), 32);
         // A click behind the main log's end lands on a comparison frame.

@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -16,7 +15,6 @@
 #include "app/CDataLogFrame.h"
 #include "app/CommandIds.h"
 #include "chart/CDataLogView.h"
-#include "config/CPrefs.h"
 #include "datalog/CDataLogDoc.h"
 #include "views/CDataLogValues.h"
 #include "dialogs/CDlgDataLogFileUpgrader.h"
@@ -24,29 +22,16 @@
 #include "dialogs/DataLogExport.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
 
 using namespace quillon;
+using test::DialogsOpenedBy;
 
 namespace {
 
 QString ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
-}
-
-// Class names of the modal dialogs that `action` opens; each is closed with Cancel.
-QStringList DialogsOpenedBy(const std::function<void()>& action) {
-    QStringList opened;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            opened << dialog->metaObject()->className();
-            dialog->reject();
-        }
-    });
-    closer.start(0);
-    action();
-    return opened;
 }
 
 QStringList ListLines(const QListWidget* list) {
@@ -58,22 +43,12 @@ QStringList ListLines(const QListWidget* list) {
 
 }  // namespace
 
-class ExportUpgradeTest : public QObject {
+class ExportUpgradeTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
-    QTemporaryDir* m_dir = nullptr;
-    CPrefs* m_prefs = nullptr;
-    ScriptedPrompt m_prompt;
-    CDataLogDoc* m_doc = nullptr;
     QWidget* m_owner = nullptr;
 
-    std::string Path(const QString& name) const { return m_dir->filePath(name).toStdString(); }
-    void Open(int frames) {
-        SampleLogOptions o;
-        o.frames = frames;
-        QVERIFY(WriteSampleLog(Path("run.dl"), o));
-        QVERIFY(m_doc->OnOpenDocument(Path("run.dl")));
-    }
+    void Open(int frames) { QVERIFY(m_doc->OnOpenDocument(WriteLog("run.dl", frames))); }
     // Runs the export with `onShown` called once the progress window is up.
     bool Export(const std::function<void(CDlgProgress&)>& onShown) {
         QTimer::singleShot(0, m_owner, [this, onShown] {
@@ -84,17 +59,12 @@ class ExportUpgradeTest : public QObject {
 
 private slots:
     void init() {
-        m_prompt = ScriptedPrompt();
-        m_dir = new QTemporaryDir;
-        m_prefs = new CPrefs(m_dir->path().toStdString());
-        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
+        NewDocument();
         m_owner = new QWidget;
     }
     void cleanup() {
         delete m_owner;
-        delete m_doc;
-        delete m_prefs;
-        delete m_dir;
+        DeleteDocument();
     }
 
     void exportUpdatesTheProgressAtItsFrames() {

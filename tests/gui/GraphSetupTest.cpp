@@ -6,10 +6,8 @@
 #include <QDrag>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/ChannelInfo.h"
@@ -18,6 +16,7 @@
 #include "dialogs/CListBoxLogChannel.h"
 #include "dialogs/GraphSetupModel.h"
 #include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
 
 using namespace quillon;
 
@@ -86,13 +85,9 @@ Qt::DropAction Drag(CChannelListBase* source, int sourceRow, CChannelListBase* t
 
 }  // namespace
 
-class GraphSetupTest : public QObject {
+class GraphSetupTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
-    QTemporaryDir* m_dir = nullptr;
-    CPrefs* m_prefs = nullptr;
-    ScriptedPrompt m_prompt;
-    CDataLogDoc* m_doc = nullptr;
     CDlgDataLogSetup* m_dlg = nullptr;
 
     void Open(const GraphConfiguration& config) {
@@ -106,24 +101,15 @@ class GraphSetupTest : public QObject {
 
 private slots:
     void init() {
-        m_dir = new QTemporaryDir;
-        m_prefs = new CPrefs(m_dir->path().toStdString());
-        m_prompt = ScriptedPrompt();
-        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
-        SampleLogOptions o;
-        o.frames = 200;
-        const std::string path = m_dir->filePath("main.dl").toStdString();
-        QVERIFY(WriteSampleLog(path, o));
-        QVERIFY(m_doc->OnOpenDocument(path));
+        NewDocument();
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 200)));
         Open(m_doc->Config());
     }
 
     void cleanup() {
         delete m_dlg;
         m_dlg = nullptr;
-        delete m_doc;
-        delete m_prefs;
-        delete m_dir;
+        DeleteDocument();
     }
 
     void dropRulesAndShifts() {
@@ -145,33 +131,9 @@ private slots:
             {"below the items", {}, -1, -1, 2, -1, 5, Effect::None, {}},
             {"not a channel", {}, -1, -1, 2, 0, 441, Effect::None, {}},
             {"full view refuses", full, -1, -1, 2, 0, 20, Effect::None, full},
-            {"C onto slot 0 gives C, A, B",
-             {10, 11, 12},
-             2,
-             2,
-             2,
-             0,
-             12,
-             Effect::Copy,
-             {12, 10, 11}},
-            {"A onto slot 2 gives B, C, A",
-             {10, 11, 12},
-             2,
-             0,
-             2,
-             2,
-             10,
-             Effect::Copy,
-             {11, 12, 10}},
-            {"onto an empty slot inside",
-             {10, 11, 0, 12},
-             2,
-             0,
-             2,
-             2,
-             10,
-             Effect::Copy,
-             {0, 11, 10, 12}},
+            {"C onto 0: C, A, B", {10, 11, 12}, 2, 2, 2, 0, 12, Effect::Copy, {12, 10, 11}},
+            {"A onto 2: B, C, A", {10, 11, 12}, 2, 0, 2, 2, 10, Effect::Copy, {11, 12, 10}},
+            {"into a gap", {10, 11, 0, 12}, 2, 0, 2, 2, 10, Effect::Copy, {0, 11, 10, 12}},
             {"onto itself", {10, 11}, 2, 1, 2, 1, 11, Effect::Copy, {10, 11}},
             {"full view still reorders", full, 2, 15, 2, 0, 16, Effect::Copy, fullReordered},
             {"from another view moves", {}, 3, 0, 2, 1, 9, Effect::Move, {0, 9}},
@@ -315,17 +277,15 @@ private slots:
         GraphConfiguration changed = m_doc->Config();
         std::strcpy(changed.math[0].name, "Double");
         std::strcpy(changed.math[0].formula, "[002]*2");
-        const std::string path = m_dir->filePath("math.graph").toStdString();
+        const std::string path = Path("math.graph");
         QVERIFY(WriteGraphConfigurationFile(path, changed));
         delete m_dlg;
         m_dlg = nullptr;
         // Open a file with a math channel in the dialog, then OK: the document follows.
-        QTimer::singleShot(0, [this, path] {
-            auto* dlg = qobject_cast<CDlgDataLogSetup*>(QApplication::activeModalWidget());
-            QVERIFY(dlg);
+        test::OnNextDialog<CDlgDataLogSetup>([this, path](CDlgDataLogSetup& dlg) {
             m_prompt.QueueFile(path);
-            dlg->OpenAction()->trigger();
-            dlg->OnOK();
+            dlg.OpenAction()->trigger();
+            dlg.OnOK();
         });
         QVERIFY(CDlgDataLogSetup::Run(*m_doc, *m_prefs, m_prompt, nullptr));
         QCOMPARE(m_prefs->GetLastDataLogConfig(), path);

@@ -5,11 +5,9 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
-#include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "datalog/CDataLogDoc.h"
 #include "datalog/ChannelNaming.h"
@@ -19,8 +17,10 @@
 #include "dialogs/CListBoxLogMathChannel.h"
 #include "dialogs/FormulaEditModel.h"
 #include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
 
 using namespace quillon;
+using test::HintSpy;
 
 namespace {
 
@@ -35,23 +35,12 @@ std::string TestName(int channel) {
     return "Ch" + std::to_string(channel);
 }
 
-struct HintSpy : IDataLogView {
-    std::vector<int> hints;
-    void OnUpdate(IDataLogView*, int hint) override { hints.push_back(hint); }
-};
-
 }  // namespace
 
-class MathChannelSetupTest : public QObject {
+class MathChannelSetupTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
-    QTemporaryDir* m_dir = nullptr;
-    CPrefs* m_prefs = nullptr;
-    ScriptedPrompt m_prompt;
-    CDataLogDoc* m_doc = nullptr;
     CDlgDataLogMathChannelSetup* m_dlg = nullptr;
-
-    std::string Path(const char* name) const { return m_dir->filePath(name).toStdString(); }
 
     void DoubleClickChannel(int channel) {
         CListBoxLogMathChannel* list = m_dlg->ChannelList();
@@ -71,15 +60,8 @@ class MathChannelSetupTest : public QObject {
 
 private slots:
     void init() {
-        m_dir = new QTemporaryDir;
-        m_prefs = new CPrefs(m_dir->path().toStdString());
-        m_prompt = ScriptedPrompt();
-        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
-        SampleLogOptions o;
-        o.frames = 300;
-        std::string error;
-        QVERIFY(WriteSampleLog(Path("main.dl"), o, &error));
-        QVERIFY(m_doc->OnOpenDocument(Path("main.dl")));
+        NewDocument();
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 300)));
         m_dlg = new CDlgDataLogMathChannelSetup(*m_doc, *m_prefs, m_prompt,
                                                 m_prefs->GetLastDataLogConfig());
         m_dlg->SetDefinitions(m_doc->Config().math);
@@ -89,9 +71,7 @@ private slots:
 
     void cleanup() {
         delete m_dlg;
-        delete m_doc;
-        delete m_prefs;
-        delete m_dir;
+        DeleteDocument();
     }
 
     void mappingBetweenShownAndStored() {
@@ -227,13 +207,10 @@ private slots:
         // The whole command: OK asks to save (answer No), then the document gets the channel.
         HintSpy spy;
         m_doc->AddView(&spy);
-        QTimer::singleShot(0, [] {
-            auto* dlg =
-                qobject_cast<CDlgDataLogMathChannelSetup*>(QApplication::activeModalWidget());
-            QVERIFY(dlg);
-            dlg->FormulaField(0)->SetFormula("[002]/[029]");
-            QTest::keyClicks(dlg->NameField(0), "Ratio");
-            dlg->OnOK();
+        test::OnNextDialog<CDlgDataLogMathChannelSetup>([](CDlgDataLogMathChannelSetup& dlg) {
+            dlg.FormulaField(0)->SetFormula("[002]/[029]");
+            QTest::keyClicks(dlg.NameField(0), "Ratio");
+            dlg.OnOK();
         });
         QVERIFY(CDlgDataLogMathChannelSetup::Run(*m_doc, *m_prefs, m_prompt, nullptr));
         m_doc->RemoveView(&spy);

@@ -2,20 +2,15 @@
 // and chassis shares, defaults through the preferences, Windows-1252 texts, out-of-range stored
 // values, and the open-or-raise rules of the main and comparison sheets.
 
-#include <fstream>
-#include <iterator>
-
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/CBrenmorQuillonLogViewerApp.h"
 #include "app/CDataLogFrame.h"
 #include "app/CommandIds.h"
-#include "config/CPrefs.h"
 #include "controls/CMyEdit.h"
 #include "controls/CNumericEdit.h"
 #include "datalog/CDataLogDoc.h"
@@ -27,25 +22,21 @@
 #include "dialogs/CDataLogPropertySheet.h"
 #include "dialogs/CNotesEdit.h"
 #include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
+#include "support/FileBytes.h"
 
 using namespace quillon;
 using H = DataLogHeader;
 
-class PropertySheetTest : public QObject {
+class PropertySheetTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CPrefs> m_prefs;
-    ScriptedPrompt m_prompt;
-    std::unique_ptr<CDataLogDoc> m_doc;
     QPointer<CDataLogPropertySheet> m_sheet;
     QPointer<CDataLogPropertySheet> m_comparisonSheet;
 
-    std::string Path(const char* name) const { return m_dir->filePath(name).toStdString(); }
-
     // A sample log whose header the caller may adjust before it is written.
-    std::string WriteLog(const char* name, const std::function<void(H&)>& adjust = {},
-                         int frames = 200) {
+    std::string WriteAdjustedLog(const char* name, const std::function<void(H&)>& adjust = {},
+                                 int frames = 200) {
         SampleLogOptions options;
         options.frames = frames;
         std::vector<uint8_t> bytes = GenerateV4Bytes(options);
@@ -53,13 +44,8 @@ class PropertySheetTest : public QObject {
         std::copy_n(bytes.begin(), H::kSize, header.bytes.begin());
         if (adjust) adjust(header);
         std::copy(header.bytes.begin(), header.bytes.end(), bytes.begin());
-        std::ofstream(Path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        test::WriteBytes(Path(name), bytes);
         return Path(name);
-    }
-    static std::vector<char> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
     }
     CDataLogPropertySheet& Open(bool comparison = false) {
         auto* sheet = CDataLogPropertySheet::OpenOrRaise(comparison ? m_comparisonSheet : m_sheet,
@@ -87,24 +73,17 @@ class PropertySheetTest : public QObject {
     static void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_prefs = std::make_unique<CPrefs>(Path("Documents"));
-        m_prompt = ScriptedPrompt();
-        m_doc = std::make_unique<CDataLogDoc>(*m_prefs, m_prompt);
-    }
+    void init() { NewDocument(); }
     void cleanup() {
         delete m_sheet;
         delete m_comparisonSheet;
-        m_doc.reset();
-        m_prefs.reset();
-        m_dir.reset();
+        DeleteDocument();
     }
 
     void okWithoutEditsSavesTheSameBytes() {
         // More digits than the formats show, a value below its minimum, a text that fills its
         // field without terminator, Windows-1252 letters and a line break in the notes.
-        const std::string path = WriteLog("digits.dl", [](H& h) {
+        const std::string path = WriteAdjustedLog("digits.dl", [](H& h) {
             h.Set(H::reactionTime, 0.51234567f);
             h.Set(H::speed1320ft, 172.34567f);
             h.Set(H::airTemperature, -12.3456f);
@@ -132,13 +111,13 @@ private slots:
         sheet.Buttons()->button(QDialogButtonBox::Ok)->click();
         QVERIFY(m_doc->IsModified());
         QVERIFY(m_doc->OnSaveDocument(Path("saved.dl")));
-        QVERIFY(Bytes(Path("saved.dl")) == Bytes(path));
+        QVERIFY(test::ReadBytes(Path("saved.dl")) == test::ReadBytes(path));
         Settle();
         QVERIFY(!m_sheet);
     }
 
     void generalPageAloneChangesOnlyTheNotes() {
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("notes.dl")));
+        QVERIFY(m_doc->OnOpenDocument(WriteAdjustedLog("notes.dl")));
         const H before = m_doc->Main().header;
         CDataLogPropertySheet& sheet = Open();
         auto& general = Show<CDataLogPropertyPageGeneral>(sheet);
@@ -176,7 +155,7 @@ private slots:
     }
 
     void splitsFollowTheTimesAtOnce() {
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("splits.dl", [](H& h) {
+        QVERIFY(m_doc->OnOpenDocument(WriteAdjustedLog("splits.dl", [](H& h) {
             h.Set(H::time60ft, 1.8f);
             h.Set(H::time330ft, 5.0f);
             h.Set(H::time660ft, 8.0f);
@@ -190,7 +169,7 @@ private slots:
     }
 
     void chassisSharesAndDefaultsOnTheComparison() {
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl")));
+        QVERIFY(m_doc->OnOpenDocument(WriteAdjustedLog("main.dl")));
         CDataLogPropertySheet& sheet = Open();
         auto& chassis = Show<CDataLogPropertyPageChassis>(sheet);
         using C = CDataLogPropertyPageChassis;
@@ -211,7 +190,7 @@ private slots:
         QCOMPARE(m_prefs->ReadText("Datalog-Chassis", "WeightLF", ""), std::string("123.46"));
 
         // The comparison's sheet is a second, independent window.
-        QVERIFY(m_doc->LoadComparison(WriteLog("other.dl")));
+        QVERIFY(m_doc->LoadComparison(WriteAdjustedLog("other.dl")));
         CDataLogPropertySheet& other = Open(true);
         QVERIFY(&other != &sheet);
         QCOMPARE(other.windowTitle(), QString("Comparison Properties"));
@@ -228,7 +207,7 @@ private slots:
     }
 
     void miscDefaultsRoundTrip() {
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("misc.dl")));
+        QVERIFY(m_doc->OnOpenDocument(WriteAdjustedLog("misc.dl")));
         CDataLogPropertySheet& sheet = Open();
         sheet.SetActivePage(5);
         auto& misc = *qobject_cast<CDataLogPropertyPageMisc*>(sheet.Page(5));
@@ -245,7 +224,7 @@ private slots:
 
     void textsRefuseWhatTheCodePageCannotHold() {
         QVERIFY(m_doc->OnOpenDocument(
-            WriteLog("ansi.dl", [](H& h) { h.Set(H::dragTrack, "Caf\xE9 \x80 \xB0"); })));
+            WriteAdjustedLog("ansi.dl", [](H& h) { h.Set(H::dragTrack, "Caf\xE9 \x80 \xB0"); })));
         CDataLogPropertySheet& sheet = Open();
         Show<CDataLogPropertyPageDragRace>(sheet);
         auto* track = sheet.Page(1)->findChildren<QLineEdit*>().value(0);
@@ -261,7 +240,7 @@ private slots:
     }
 
     void outOfRangeValueIsKeptUntilEdited() {
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("cold.dl", [](H& h) {
+        QVERIFY(m_doc->OnOpenDocument(WriteAdjustedLog("cold.dl", [](H& h) {
             h.Set(H::airTemperature, -8.25f);
             h.Set(H::trackTemperature, -3.5f);
         })));
@@ -277,7 +256,7 @@ private slots:
     }
 
     void oneSheetPerLogAndItsLifetime() {
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("empty.dl", {}, 0)));
+        QVERIFY(m_doc->OnOpenDocument(WriteAdjustedLog("empty.dl", {}, 0)));
         CDataLogPropertySheet& sheet = Open();
         QCOMPARE(sheet.windowTitle(), QString("Datalog Properties"));
         QCOMPARE(&Open(), &sheet);  // opening again raises the same sheet
@@ -294,7 +273,7 @@ private slots:
         QVERIFY(!m_sheet);
 
         // A comparison sheet closes with its comparison, applying nothing.
-        QVERIFY(m_doc->LoadComparison(WriteLog("cmp.dl")));
+        QVERIFY(m_doc->LoadComparison(WriteAdjustedLog("cmp.dl")));
         Open(true);
         m_doc->CloseComparison();
         Settle();
@@ -302,7 +281,8 @@ private slots:
     }
 
     void menuCommandsOpenOrRaiseAndLogChangesCloseTheSheets() {
-        const std::string first = WriteLog("first.dl"), second = WriteLog("second.dl");
+        const std::string first = WriteAdjustedLog("first.dl"),
+                          second = WriteAdjustedLog("second.dl");
         ScriptedPrompt prompt;
         CBrenmorQuillonLogViewerApp app(m_dir->filePath("AppDocuments"),
                                         m_dir->filePath("settings.ini"), &prompt);

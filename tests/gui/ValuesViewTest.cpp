@@ -5,12 +5,10 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
 #include "app/CNudgeSpin.h"
-#include "config/CPrefs.h"
 #include "config/GraphConfigurationFile.h"
 #include "controls/CButtonViewShift.h"
 #include "controls/CGDIPButton.h"
@@ -25,20 +23,17 @@
 #include "datalog/ChannelNaming.h"
 #include "datalog/ComparisonLog.h"
 #include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
 #include "views/CDataLogValues.h"
 #include "views/CDlgDataLogValue.h"
 
 using namespace quillon;
+using test::HintSpy;
 
 namespace {
 
 constexpr int kRpm = 2;
 constexpr int kMap = 29;
-
-struct HintSpy : IDataLogView {
-    std::vector<int> hints;
-    void OnUpdate(IDataLogView*, int hint) override { hints.push_back(hint); }
-};
 
 GraphViewEntry Entry(uint32_t channel, uint32_t filter = 0) {
     return {channel, 1, 1, {}, 0, filter};
@@ -46,21 +41,8 @@ GraphViewEntry Entry(uint32_t channel, uint32_t filter = 0) {
 
 }  // namespace
 
-class ValuesViewTest : public QObject {
+class ValuesViewTest : public QObject, test::DocumentFixture {
     Q_OBJECT
-
-    std::string WriteLog(const char* name, int frames, double rate, uint32_t seed,
-                         float zeroTime = 0) {
-        SampleLogOptions o;
-        o.frames = frames;
-        o.rate = rate;
-        o.seed = seed;
-        o.zeroTime = zeroTime;
-        const std::string path = m_dir->filePath(name).toStdString();
-        std::string error;
-        if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
-        return path;
-    }
 
     void LoadComparison(int frames, double rate, float zeroTime = 0) {
         const std::string path = WriteLog("comparison.dl", frames, rate, 2, zeroTime);
@@ -87,19 +69,13 @@ class ValuesViewTest : public QObject {
         return FormatDouble(FromAnsi(GetChannelValueFormat(log.config, kMap)), double(v));
     }
 
-    QTemporaryDir* m_dir = nullptr;
-    CPrefs* m_prefs = nullptr;
-    ScriptedPrompt m_prompt;
-    CDataLogDoc* m_doc = nullptr;
     CDataLogValues* m_view = nullptr;
     HintSpy m_chart;
     int m_unavailable = 0;
 
 private slots:
     void init() {
-        m_dir = new QTemporaryDir;
-        m_prefs = new CPrefs(m_dir->path().toStdString());
-        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
+        NewDocument();
         QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 1000, 100.0, 1)));
         for (int c = kChannelCount; c >= 1 && !m_unavailable; --c)
             if (!IsChannelAvailable(m_doc->Main(), c)) m_unavailable = c;
@@ -126,9 +102,7 @@ private slots:
         delete m_view;
         m_doc->RemoveView(&m_chart);
         m_chart.hints.clear();
-        delete m_doc;
-        delete m_prefs;
-        delete m_dir;
+        DeleteDocument();
     }
 
     void statusTextReplacesTheNumber() {

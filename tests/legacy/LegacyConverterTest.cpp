@@ -2,10 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "datalog/DataLogFrame.h"
@@ -13,6 +10,7 @@
 #include "legacy/LegacyLayout.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
+#include "support/TempFolder.h"
 
 using namespace quillon;
 namespace fs = std::filesystem;
@@ -25,32 +23,20 @@ using Bytes = std::vector<uint8_t>;
 class LegacyConverterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("quillon-legacy-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
         m_options.frames = 40;
         m_options.rate = 100.0;
         FillSampleHeader(m_options, m_header, m_config);
     }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-    static Bytes Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string Path(const std::string& name) const { return m_dir / name; }
     void Write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(Path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        test::WriteBytes(Path(name), bytes);
     }
     bool Convert(const std::string& name) {
         m_lines.clear();
         return ConvertLegacyLog(Path(name), [this](const std::string& l) { m_lines.push_back(l); });
     }
 
-    fs::path m_dir;
+    test::TempFolder m_dir;
     SampleLogOptions m_options;
     DataLogHeader m_header;  // the sample's V4 header and configuration
     EcuConfigBlock m_config;
@@ -132,8 +118,8 @@ TEST_F(LegacyConverterTest, EachLayoutKeepsItsHeaderFieldsAndWholeFrames) {
         EXPECT_EQ(m_lines,
                   (Lines{"-VERSION:V" + std::to_string(layout), "-READ: logfile read complete",
                          "-WRITE: logfile writing", "-WRITE: conversion complete"}));
-        EXPECT_EQ(Read(Path(name)), source);
-        const Bytes out = Read(Path("run" + std::to_string(layout) + ".V4.dl"));
+        EXPECT_EQ(test::ReadBytes(Path(name)), source);
+        const Bytes out = test::ReadBytes(Path("run" + std::to_string(layout) + ".V4.dl"));
         ASSERT_EQ(out.size(), kFramesOffset + 40 * kFrameSize);
         EXPECT_EQ(LoadU32(&out[8]), 4u);
         if (layout == 1) {
@@ -175,7 +161,7 @@ TEST_F(LegacyConverterTest, MapsFramesAndConfigurationAsTheLegacyLayoutPlacesThe
     StoreU32(output + 284, 1);
     Write("t.dl", bytes);
     ASSERT_TRUE(Convert("t.dl"));
-    Bytes out = Read(Path("t.V4.dl"));
+    Bytes out = test::ReadBytes(Path("t.V4.dl"));
     ASSERT_EQ(out.size(), kFramesOffset + kFrameSize);
 
     const uint8_t* v4 = &out[kFramesOffset];
@@ -245,12 +231,12 @@ TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
     EXPECT_FALSE(fs::exists(Path("new.V4.dl")));
     ASSERT_TRUE(WriteLegacyLog(Path("run.dl"), 3, m_options));
     fs::create_directory(Path("run.V4.dl"));
-    const Bytes source = Read(Path("run.dl"));
-    const auto files = std::distance(fs::directory_iterator(m_dir), fs::directory_iterator());
+    const Bytes source = test::ReadBytes(Path("run.dl"));
+    const auto files = m_dir.Names();
     EXPECT_FALSE(Convert("run.dl"));
     EXPECT_EQ(m_lines, (Lines{"-VERSION:V3", kLegacyCreateFailed}));
-    EXPECT_EQ(Read(Path("run.dl")), source);
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), files);
+    EXPECT_EQ(test::ReadBytes(Path("run.dl")), source);
+    EXPECT_EQ(m_dir.Names(), files);
 }
 
 TEST_F(LegacyConverterTest, EveryTruncationConvertsTheWholeFramesOrFailsCleanly) {

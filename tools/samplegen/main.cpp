@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     bool dlz = false;
     int legacy = 0;
     for (int a = 1; a < argc; ++a) {
-        std::string arg = argument[size_t(a)];
+        const std::string& arg = argument[size_t(a)];
         if (arg == "-h" || arg == "--help") return Usage(stdout);
         if (arg == "--dlz") {
             dlz = true;
