@@ -106,7 +106,9 @@ TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
     for (bool mapping : {true, false}) {
         SCOPED_TRACE(mapping ? "mapped" : "read");
         LogData log = Lazy(dir / "run.dl", mapping, {4, 243});
+#ifndef _WIN32  // Windows always reads
         EXPECT_EQ(mapping, log.source.store->Mapped());
+#endif
         // The reading pass made the time, the wanted columns and every figure but deviations.
         EXPECT_EQ(log.values[4].size(), 1501u);
         EXPECT_EQ(log.values[9].size(), 0u);
