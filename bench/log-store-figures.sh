@@ -25,11 +25,13 @@ median() {
 }
 
 dd_time=$(median dd if="$log" of=/dev/null bs=4M)
+info_time=$(median "$build/src/quillon-cli" info "$log")
 stats_time=$(median "$build/src/quillon-cli" stats "$log")
 cat_time=$(median cat "$log")
 shot_time=$(median "$build/src/quillon-viewer" --screenshot "${TMPDIR:-/tmp}/quillon-figures.png" "$log")
 size=$(stat -c %s "$log")
 echo "log: $log ($frames frames, $size bytes); medians of $runs runs; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "dd bs=4M: ${dd_time} s; quillon-cli info (the opening pass): ${info_time} s; ratio $(echo "scale=2; $info_time / $dd_time" | bc)"
 echo "dd bs=4M: ${dd_time} s; quillon-cli stats: ${stats_time} s; ratio $(echo "scale=2; $stats_time / $dd_time" | bc)"
 echo "cat: ${cat_time} s; viewer --screenshot: ${shot_time} s; ratio $(echo "scale=2; $shot_time / $cat_time" | bc)"
 
