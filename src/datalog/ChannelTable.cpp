@@ -299,8 +299,8 @@ void Accumulate(size_t n, const int32_t* cells, const float* zs, double shift, c
 bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableSetup& setup,
                          std::string* error) {
     // Every chosen column must reach the frames read; they are made from the file together.
-    EnsureColumns(log, {setup.xChannel - 1, setup.zChannel - 1, setup.yChannel - 1,
-                        setup.filterChannel - 1});
+    EnsureColumns(
+        log, {setup.xChannel - 1, setup.zChannel - 1, setup.yChannel - 1, setup.filterChannel - 1});
     size_t n = size_t(std::max(frameCount, 0));
     auto column = [&](int c) -> const float* {
         if (c < 1 || c > kSlotCount) return nullptr;
