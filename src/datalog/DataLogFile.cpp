@@ -414,6 +414,15 @@ bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& prog
 
 bool WriteDataLog(const std::string& path, const LogData& log, std::string* error,
                   const ProgressCallback& progress) {
+#ifdef _WIN32
+    // Windows replaces no file that a handle holds open, and the log holds its own file open:
+    // a log written over its own file is first read whole into memory and lets the file go.
+    if (log.source.store && fs::SameFile(path, log.source.store->Path()) &&
+        !DetachFromFile(const_cast<LogData&>(log))) {
+        if (error) *error = "not enough memory to write the log over its own file";
+        return false;
+    }
+#endif
     AtomicFile file(path);
     std::string problem;
     bool ok =

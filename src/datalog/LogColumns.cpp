@@ -423,6 +423,13 @@ bool EnsureAllColumns(const LogData& log) {
     return EnsureColumns(log, all, true);
 }
 
+bool DetachFromFile(LogData& log) {
+    if (!log.source.store) return true;
+    if (!EnsureAllColumns(log)) return false;
+    log.source = ColumnSource{};
+    return true;
+}
+
 namespace {
 
 // One element of a slot's column, from the file, through `decode`.

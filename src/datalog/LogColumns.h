@@ -37,6 +37,9 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
 bool EnsureColumns(const LogData& log, const std::vector<int>& wanted, bool withStatus = false);
 /// Every column, values and status.
 bool EnsureAllColumns(const LogData& log);
+/// Makes every column and lets the file go: the log then lives in memory alone. False (nothing
+/// changed but columns made) when the file can no longer be read or memory runs out.
+bool DetachFromFile(LogData& log);
 /// The value or status of one element of a slot: from its column when made, from the file
 /// otherwise (the no-value marker, status 0, when the file can no longer be read).
 float ValueAt(const LogData& log, int slot, int frame);
