@@ -137,21 +137,6 @@ void ZeroColumns(LogData& log, size_t from, size_t to) {
     }
 }
 
-void ResetLog(LogData& log) {
-    for (int s = 0; s < kSlotCount; ++s) {
-        log.values[s].Reset();
-        log.status[s].Reset();
-    }
-    log.offsetMs.Reset();
-    log.stats.fill(ChannelStats{});
-    log.frameCount = 0;
-    log.firstTimestamp = 0;
-    log.maxRpm = 0;
-    log.maxMap = 0;
-    log.source = ColumnSource{};
-    log.deviationPending.reset();
-}
-
 bool AllocateColumns(LogData& log, int frames) {
     if (!log.offsetMs.Allocate(size_t(frames) + 1)) return false;
     for (int s = 0; s < kSlotCount; ++s) {

@@ -140,22 +140,6 @@ struct TimeState {
     }
 };
 
-void ResetLog(LogData& log) {
-    for (int s = 0; s < kSlotCount; ++s) {
-        log.values[s].Reset();
-        log.status[s].Reset();
-    }
-    log.offsetMs.Reset();
-    log.stats.fill(ChannelStats{});
-    log.deviationPending.reset();
-    log.statsFirst = log.statsEnd = 0;
-    log.frameCount = 0;
-    log.firstTimestamp = 0;
-    log.maxRpm = 0;
-    log.maxMap = 0;
-    log.source = ColumnSource{};
-}
-
 // Elements from `from` on that are not frames of the file: the partial trailing frame, or fill.
 template <class T, class FromFrame>
 void FillBeyondFrames(const LogData& log, T* column, size_t from, T fill, FromFrame fromFrame) {
@@ -217,6 +201,22 @@ void Finish(ChannelStats& st, float minimum, float maximum, float sum, float sta
 }
 
 }  // namespace
+
+void ResetLog(LogData& log) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        log.values[s].Reset();
+        log.status[s].Reset();
+    }
+    log.offsetMs.Reset();
+    log.stats.fill(ChannelStats{});
+    log.deviationPending.reset();
+    log.statsFirst = log.statsEnd = 0;
+    log.frameCount = 0;
+    log.firstTimestamp = 0;
+    log.maxRpm = 0;
+    log.maxMap = 0;
+    log.source = ColumnSource{};
+}
 
 size_t DefaultColumnBudget(uint64_t fileSize) {
     return (size_t(24) << 20) + size_t(fileSize / 25);

@@ -18,6 +18,10 @@
 
 namespace quillon {
 
+/// Empties a log's columns, statistics, frame count, maxima and store (header and configuration
+/// block stay).
+void ResetLog(LogData& log);
+
 /// Bytes of columns made from a file that a log keeps by default: 24 MB and 4% of the file.
 size_t DefaultColumnBudget(uint64_t fileSize);
 
