@@ -128,15 +128,9 @@ private slots:
                 values += !grid->item(r, c)->text().isEmpty();
         QCOMPARE(int(texts.size()), 2 + grid->columnCount() + grid->rowCount() + values);
 
-        const QString pdf = m_dir.filePath(QStringLiteral("table.pdf"));
-        prompt.QueueFile(pdf.toStdString());
-        QTimer::singleShot(0, [] {
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
-        });
-        w->PictureButton()->click();
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(test::PdfPages(file.readAll()), 1);
+        QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), prompt,
+                                       m_dir.filePath(QStringLiteral("table.pdf"))),
+                 1);
         CDlgDataLogHistogram::Destroy(window);
     }
 };

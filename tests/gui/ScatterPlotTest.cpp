@@ -432,15 +432,9 @@ private slots:
         QVERIFY(texts.contains(QStringLiteral("Color: ") + w->Plot()->PlotTexts().colorTitle));
         QCOMPARE(images, 1);  // the points; axes and texts stay vector
         // From the window's button, as a user saves it.
-        const QString pdf = m_dir->filePath(QStringLiteral("plot.pdf"));
-        m_prompt.QueueFile(pdf.toStdString());
-        QTimer::singleShot(0, [] {
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
-        });
-        w->PictureButton()->click();
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(test::PdfPages(file.readAll()), 1);
+        QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), m_prompt,
+                                       m_dir->filePath(QStringLiteral("plot.pdf"))),
+                 1);
     }
 };
 

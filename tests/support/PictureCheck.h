@@ -1,10 +1,17 @@
 #pragma once
 /// Reading exported pictures back in tests: the texts of an SVG drawing and the pages of a PDF.
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QByteArray>
+#include <QDialog>
+#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTimer>
 #include <QXmlStreamReader>
+
+#include "datalog/Prompt.h"
 
 namespace quillon::test {
 
@@ -31,6 +38,18 @@ inline int PdfPages(const QByteArray& pdf) {
     // "/Type /Page" but not "/Type /Pages".
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![s])"));
     return int(QString::fromLatin1(pdf).count(page));
+}
+
+/// Saves a window's picture as a user does: `button` asks `prompt` for the file (answered with
+/// `path`) and then for the picture's size (accepted). The pages of the PDF written there.
+inline int PdfPagesSavedBy(QAbstractButton* button, ScriptedPrompt& prompt, const QString& path) {
+    prompt.QueueFile(path.toStdString());
+    QTimer::singleShot(0, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
+    });
+    button->click();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? PdfPages(file.readAll()) : -1;
 }
 
 }  // namespace quillon::test
