@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks formatting and the core's independence from Qt, builds and
+# Installs what is missing, checks formatting and the layering of the sources, builds and
 # runs every test of the release preset and then of the asan preset, then the Windows check
 # (cross-built programs and tests under Wine, outputs compared with the Linux build's).
 set -euo pipefail
@@ -11,11 +11,8 @@ echo "== format check"
 files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools bench fuzz -name '*.cpp' -o -name '*.h')
 clang-format --dry-run --Werror $files
 
-echo "== core folders include no Qt header"
-if grep -rnE '#\s*include\s*[<"](Q[A-Za-z]|qt)' src/datalog src/formula src/config src/legacy; then
-    echo "a core file includes a Qt header" >&2
-    exit 1
-fi
+echo "== layers: no upward include, no Qt below the user interface"
+./scripts/check-layers.sh
 
 for preset in release asan; do
     echo "== $preset"

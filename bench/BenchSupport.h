@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "datalog/DataLogFrame.h"
+#include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
 
 namespace quillon::bench {

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "datalog/ChannelTable.h"
-#include "datalog/LogData.h"
+#include "analysis/ChannelTable.h"
+#include "model/LogData.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;

@@ -13,10 +13,10 @@
 #include <sstream>
 #include <string>
 
-#include "datalog/AtomicFile.h"
-#include "datalog/CsvExport.h"
-#include "datalog/DataLogFrame.h"
-#include "datalog/LogData.h"
+#include "platform/AtomicFile.h"
+#include "analysis/CsvExport.h"
+#include "format/DataLogFrame.h"
+#include "model/LogData.h"
 #include "samplegen/SampleLog.h"
 
 namespace fs = std::filesystem;

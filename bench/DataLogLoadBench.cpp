@@ -21,7 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "datalog/DataLogFile.h"
+#include "model/DataLogFile.h"
 #include "samplegen/SampleLog.h"
 
 extern char** environ;

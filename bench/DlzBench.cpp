@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "datalog/DlzCodec.h"
+#include "format/DlzCodec.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;

@@ -9,11 +9,12 @@
 #include <memory>
 #include <vector>
 
-#include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelStatistics.h"
-#include "datalog/DataLogFile.h"
+#include "settings/CPrefs.h"
+#include "document/CDataLogDoc.h"
+#include "analysis/ChannelStatistics.h"
+#include "model/DataLogFile.h"
 #include "samplegen/SampleLog.h"
+#include "support/ScriptedPrompt.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;

@@ -14,12 +14,13 @@
 #include <QApplication>
 #include <QImage>
 
-#include "chart/CDataLogView.h"
-#include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelInfo.h"
-#include "datalog/DataLogFrame.h"
+#include "gui/chart/CDataLogView.h"
+#include "settings/CPrefs.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
+#include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
+#include "support/ScriptedPrompt.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;

@@ -15,10 +15,11 @@
 
 #include <QWidget>
 
-#include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/CsvExport.h"
-#include "dialogs/DataLogExport.h"
+#include "settings/CPrefs.h"
+#include "document/CDataLogDoc.h"
+#include "analysis/CsvExport.h"
+#include "gui/dialogs/DataLogExport.h"
+#include "support/ScriptedPrompt.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;

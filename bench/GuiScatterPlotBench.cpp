@@ -13,9 +13,9 @@
 #include <QImage>
 #include <QPainter>
 
-#include "chart/ScatterPlotView.h"
-#include "controls/CGDIPColorLegend.h"
-#include "datalog/DataLogFrame.h"
+#include "gui/chart/ScatterPlotView.h"
+#include "gui/common/CGDIPColorLegend.h"
+#include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;

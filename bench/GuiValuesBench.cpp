@@ -16,15 +16,16 @@
 #include <QPainter>
 #include <QSplitter>
 
-#include "chart/CDataLogView.h"
-#include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelInfo.h"
-#include "datalog/DataLogFrame.h"
+#include "gui/chart/CDataLogView.h"
+#include "settings/CPrefs.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
+#include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
-#include "controls/CGDIPDataMonitorValue.h"
-#include "views/CDataLogValues.h"
-#include "views/CDlgDataLogValue.h"
+#include "gui/common/CGDIPDataMonitorValue.h"
+#include "gui/panes/CDataLogValues.h"
+#include "gui/panes/CDlgDataLogValue.h"
+#include "support/ScriptedPrompt.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;

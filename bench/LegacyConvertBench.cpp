@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "datalog/AtomicFile.h"
-#include "datalog/DataLogFrame.h"
-#include "legacy/LegacyConverter.h"
-#include "legacy/LegacyLayout.h"
+#include "platform/AtomicFile.h"
+#include "format/DataLogFrame.h"
+#include "format/LegacyConverter.h"
+#include "format/LegacyLayout.h"
 #include "samplegen/LegacyWriter.h"
 
 namespace fs = std::filesystem;

@@ -10,11 +10,11 @@
 #include <ctime>
 #include <memory>
 
-#include "config/GraphConfiguration.h"
-#include "datalog/ByteRecord.h"
-#include "datalog/DataLogFrame.h"
-#include "datalog/LogData.h"
-#include "formula/MathChannels.h"
+#include "model/GraphConfiguration.h"
+#include "format/ByteRecord.h"
+#include "format/DataLogFrame.h"
+#include "model/LogData.h"
+#include "analysis/MathChannels.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <memory>
 
-#include "datalog/ChannelStatistics.h"
-#include "datalog/DataLogFrame.h"
-#include "datalog/LogData.h"
+#include "analysis/ChannelStatistics.h"
+#include "format/DataLogFrame.h"
+#include "model/LogData.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "formula/CompiledFormula.h"
-#include "formula/EvaluateExpression.h"
-#include "formula/FormulaExpansion.h"
+#include "analysis/CompiledFormula.h"
+#include "analysis/EvaluateExpression.h"
+#include "analysis/FormulaExpansion.h"
 
 using namespace quillon;
 

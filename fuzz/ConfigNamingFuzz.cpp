@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "datalog/ChannelInfo.h"
-#include "datalog/ChannelNaming.h"
-#include "datalog/EcuConfigBlock.h"
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
+#include "format/EcuConfigBlock.h"
 
 using namespace quillon;
 

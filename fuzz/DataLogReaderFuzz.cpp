@@ -13,9 +13,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "datalog/ChannelInfo.h"
-#include "datalog/ChannelNaming.h"
-#include "datalog/DataLogFile.h"
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
+#include "model/DataLogFile.h"
 
 using namespace quillon;
 

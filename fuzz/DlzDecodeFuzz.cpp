@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "datalog/DlzCodec.h"
+#include "format/DlzCodec.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "formula/EvaluateExpression.h"
+#include "analysis/EvaluateExpression.h"
 
 using namespace quillon;
 

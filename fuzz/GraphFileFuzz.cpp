@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "FuzzScratch.h"
-#include "config/GraphConfigurationFile.h"
-#include "datalog/DataLogFile.h"
-#include "formula/MathChannels.h"
+#include "settings/GraphConfigurationFile.h"
+#include "model/DataLogFile.h"
+#include "analysis/MathChannels.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "FuzzScratch.h"
-#include "config/CPrefs.h"
-#include "config/IniFile.h"
-#include "datalog/DataLogHeader.h"
+#include "settings/CPrefs.h"
+#include "settings/IniFile.h"
+#include "format/DataLogHeader.h"
 
 using namespace quillon;
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "FuzzScratch.h"
-#include "datalog/ByteRecord.h"
-#include "datalog/DataLogFile.h"
-#include "datalog/FileSystem.h"
-#include "legacy/LegacyConverter.h"
-#include "legacy/LegacyLayout.h"
-#include "legacy/LegacyMapping.h"
+#include "format/ByteRecord.h"
+#include "model/DataLogFile.h"
+#include "platform/FileSystem.h"
+#include "format/LegacyConverter.h"
+#include "format/LegacyLayout.h"
+#include "format/LegacyMapping.h"
 
 using namespace quillon;
 

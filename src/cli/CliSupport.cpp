@@ -9,9 +9,10 @@
 #include <iterator>
 #include <vector>
 
-#include "datalog/DataLogFile.h"
-#include "datalog/DlzCodec.h"
-#include "datalog/FileSystem.h"
+#include "model/DataLogFile.h"
+#include "platform/UserTexts.h"
+#include "format/DlzCodec.h"
+#include "platform/FileSystem.h"
 
 namespace quillon::cli {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "datalog/DataLogFile.h"
-#include "datalog/LogData.h"
-#include "datalog/Progress.h"
+#include "model/DataLogFile.h"
+#include "model/LogData.h"
+#include "platform/Progress.h"
 
 namespace quillon::cli {
 

@@ -7,8 +7,8 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
-#include "datalog/DataLogFile.h"
-#include "datalog/ZeroTime.h"
+#include "model/DataLogFile.h"
+#include "model/ZeroTime.h"
 
 namespace quillon::cli {
 

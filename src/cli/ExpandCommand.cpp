@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli/Command.h"
-#include "datalog/DlzCodec.h"
+#include "format/DlzCodec.h"
 
 namespace quillon::cli {
 

@@ -13,12 +13,12 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
-#include "config/GraphConfigurationFile.h"
-#include "datalog/CsvExport.h"
-#include "datalog/DataLogFile.h"
-#include "datalog/DlzCodec.h"
-#include "datalog/FileSystem.h"
-#include "formula/MathChannels.h"
+#include "settings/GraphConfigurationFile.h"
+#include "analysis/CsvExport.h"
+#include "model/DataLogFile.h"
+#include "format/DlzCodec.h"
+#include "platform/FileSystem.h"
+#include "analysis/MathChannels.h"
 
 namespace quillon::cli {
 

@@ -11,10 +11,10 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
-#include "datalog/ChannelInfo.h"
-#include "datalog/ChannelNaming.h"
-#include "datalog/DataLogFile.h"
-#include "datalog/DlzCodec.h"
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
+#include "model/DataLogFile.h"
+#include "format/DlzCodec.h"
 
 namespace quillon::cli {
 

@@ -7,15 +7,15 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
-#include "config/GraphConfiguration.h"
-#include "config/GraphConfigurationFile.h"
-#include "datalog/ChannelNaming.h"
-#include "datalog/ChannelStatistics.h"
-#include "datalog/LogColumns.h"
-#include "datalog/DataLogFile.h"
-#include "datalog/DataLogFrame.h"
-#include "datalog/LogData.h"
-#include "formula/MathChannels.h"
+#include "model/GraphConfiguration.h"
+#include "settings/GraphConfigurationFile.h"
+#include "model/ChannelNaming.h"
+#include "analysis/ChannelStatistics.h"
+#include "model/LogColumns.h"
+#include "model/DataLogFile.h"
+#include "format/DataLogFrame.h"
+#include "model/LogData.h"
+#include "analysis/MathChannels.h"
 
 namespace quillon::cli {
 

@@ -7,14 +7,14 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
-#include "config/CPrefs.h"
-#include "config/GraphConfigurationFile.h"
-#include "datalog/ChannelInfo.h"
-#include "datalog/ChannelNaming.h"
-#include "datalog/ChannelStatistics.h"
-#include "datalog/LogColumns.h"
-#include "datalog/FrameAtTime.h"
-#include "formula/MathChannels.h"
+#include "settings/CPrefs.h"
+#include "settings/GraphConfigurationFile.h"
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
+#include "analysis/ChannelStatistics.h"
+#include "model/LogColumns.h"
+#include "model/FrameAtTime.h"
+#include "analysis/MathChannels.h"
 
 namespace quillon::cli {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "cli/Command.h"
-#include "datalog/FileSystem.h"
-#include "legacy/LegacyConverter.h"
+#include "platform/FileSystem.h"
+#include "format/LegacyConverter.h"
 
 namespace quillon::cli {
 

@@ -12,9 +12,9 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
-#include "datalog/DataLogFile.h"
-#include "datalog/DlzCodec.h"
-#include "datalog/ZeroTime.h"
+#include "model/DataLogFile.h"
+#include "format/DlzCodec.h"
+#include "model/ZeroTime.h"
 
 namespace quillon::cli {
 

@@ -4,7 +4,7 @@
 
 #include "Version.h"
 #include "cli/Command.h"
-#include "datalog/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace quillon::cli {
 

@@ -15,13 +15,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "config/GraphConfigurationFile.h"
-#include "datalog/ChannelStatistics.h"
-#include "datalog/DataLogFile.h"
-#include "datalog/DataLogFrame.h"
-#include "datalog/DlzCodec.h"
-#include "datalog/ZeroTime.h"
-#include "formula/MathChannels.h"
+#include "settings/GraphConfigurationFile.h"
+#include "analysis/ChannelStatistics.h"
+#include "model/DataLogFile.h"
+#include "format/DataLogFrame.h"
+#include "format/DlzCodec.h"
+#include "model/ZeroTime.h"
+#include "analysis/MathChannels.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
 #include "support/TempFolder.h"

@@ -4,13 +4,13 @@
 #include <QComboBox>
 #include <QtTest>
 
-#include "controls/CNumericEdit.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelInfo.h"
-#include "datalog/ComparisonLog.h"
-#include "dialogs/CDlgDataLogAutoZero.h"
-#include "dialogs/CDlgDataLogAxisSetup.h"
-#include "dialogs/CDlgDataLogXAxisSetup.h"
+#include "gui/common/CNumericEdit.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
+#include "model/ComparisonLog.h"
+#include "gui/dialogs/CDlgDataLogAutoZero.h"
+#include "gui/dialogs/CDlgDataLogAxisSetup.h"
+#include "gui/dialogs/CDlgDataLogXAxisSetup.h"
 #include "support/DocumentFixture.h"
 
 using namespace quillon;

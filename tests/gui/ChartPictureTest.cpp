@@ -11,16 +11,17 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "app/CBrenmorQuillonLogViewerApp.h"
-#include "app/CDataLogFrame.h"
-#include "app/CommandIds.h"
-#include "app/TextConversion.h"
-#include "chart/CDataLogView.h"
-#include "chart/ChartPicture.h"
-#include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelInfo.h"
+#include "gui/app/CBrenmorQuillonLogViewerApp.h"
+#include "gui/app/CDataLogFrame.h"
+#include "gui/app/CommandIds.h"
+#include "gui/common/TextConversion.h"
+#include "gui/chart/CDataLogView.h"
+#include "gui/chart/ChartPicture.h"
+#include "settings/CPrefs.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
 #include "samplegen/SampleLog.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 

@@ -2,14 +2,14 @@
 // state and the background picture.
 #include <QtTest>
 
-#include "controls/CBGImage.h"
-#include "controls/CButtonViewShift.h"
-#include "controls/CGDIPButton.h"
-#include "controls/CGDIPCheckbox.h"
-#include "controls/CGDIPColorLegend.h"
-#include "controls/CGDIPDataMonitorValue.h"
-#include "controls/CGDIPGlowLabel.h"
-#include "controls/StatusTable.h"
+#include "gui/common/CBGImage.h"
+#include "gui/common/CButtonViewShift.h"
+#include "gui/common/CGDIPButton.h"
+#include "gui/common/CGDIPCheckbox.h"
+#include "gui/common/CGDIPColorLegend.h"
+#include "gui/common/CGDIPDataMonitorValue.h"
+#include "gui/common/CGDIPGlowLabel.h"
+#include "gui/common/StatusTable.h"
 
 using namespace quillon;
 

@@ -8,11 +8,11 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "chart/CDataLogView.h"
-#include "chart/ChartHitTest.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelInfo.h"
-#include "datalog/ChannelNaming.h"
+#include "gui/chart/CDataLogView.h"
+#include "gui/chart/ChartHitTest.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
 #include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 

@@ -11,18 +11,19 @@
 
 #include <fstream>
 
-#include "app/CBrenmorQuillonLogViewerApp.h"
-#include "app/CDataLogFrame.h"
-#include "app/CommandIds.h"
-#include "chart/CDataLogView.h"
-#include "datalog/CDataLogDoc.h"
-#include "views/CDataLogValues.h"
-#include "dialogs/CDlgDataLogFileUpgrader.h"
-#include "dialogs/CDlgProgress.h"
-#include "dialogs/DataLogExport.h"
+#include "gui/app/CBrenmorQuillonLogViewerApp.h"
+#include "gui/app/CDataLogFrame.h"
+#include "gui/app/CommandIds.h"
+#include "gui/chart/CDataLogView.h"
+#include "document/CDataLogDoc.h"
+#include "gui/panes/CDataLogValues.h"
+#include "gui/dialogs/CDlgDataLogFileUpgrader.h"
+#include "gui/dialogs/CDlgProgress.h"
+#include "gui/dialogs/DataLogExport.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 using test::DialogsOpenedBy;

@@ -8,13 +8,13 @@
 #include <QMimeData>
 #include <QtTest>
 
-#include "config/GraphConfigurationFile.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelInfo.h"
-#include "dialogs/CDlgDataLogSetup.h"
-#include "dialogs/CListBoxDLView.h"
-#include "dialogs/CListBoxLogChannel.h"
-#include "dialogs/GraphSetupModel.h"
+#include "settings/GraphConfigurationFile.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
+#include "gui/dialogs/CDlgDataLogSetup.h"
+#include "gui/dialogs/CListBoxDLView.h"
+#include "gui/dialogs/CListBoxLogChannel.h"
+#include "gui/dialogs/GraphSetupModel.h"
 #include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 

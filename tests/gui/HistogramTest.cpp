@@ -11,15 +11,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/CBrenmorQuillonLogViewerApp.h"
-#include "app/CDataLogFrame.h"
-#include "app/CommandIds.h"
-#include "chart/ChartPicture.h"
-#include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
-#include "dialogs/CDlgDataLogHistogram.h"
+#include "gui/app/CBrenmorQuillonLogViewerApp.h"
+#include "gui/app/CDataLogFrame.h"
+#include "gui/app/CommandIds.h"
+#include "gui/chart/ChartPicture.h"
+#include "settings/CPrefs.h"
+#include "document/CDataLogDoc.h"
+#include "gui/dialogs/CDlgDataLogHistogram.h"
 #include "samplegen/SampleLog.h"
 #include "support/PictureCheck.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 

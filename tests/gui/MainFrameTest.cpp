@@ -19,21 +19,22 @@
 #include <QToolButton>
 #include <QToolTip>
 
-#include "app/CBrenmorQuillonLogViewerApp.h"
-#include "app/CDataLogFrame.h"
-#include "app/CDataLogStatusBar.h"
-#include "app/CDataLogToolbar.h"
-#include "app/CDlgKeyboardAndMouse.h"
-#include "app/CNudgeSpin.h"
-#include "app/CProgressWindow.h"
-#include "app/CRecentFileList.h"
-#include "app/CommandIds.h"
-#include "app/CommandTable.h"
-#include "app/TextConversion.h"
-#include "chart/CDataLogView.h"
-#include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
+#include "gui/app/CBrenmorQuillonLogViewerApp.h"
+#include "gui/app/CDataLogFrame.h"
+#include "gui/app/CDataLogStatusBar.h"
+#include "gui/app/CDataLogToolbar.h"
+#include "gui/app/CDlgKeyboardAndMouse.h"
+#include "gui/common/CNudgeSpin.h"
+#include "gui/common/CProgressWindow.h"
+#include "gui/app/CRecentFileList.h"
+#include "gui/app/CommandIds.h"
+#include "gui/app/CommandTable.h"
+#include "gui/common/TextConversion.h"
+#include "gui/chart/CDataLogView.h"
+#include "settings/CPrefs.h"
+#include "document/CDataLogDoc.h"
 #include "samplegen/SampleLog.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 

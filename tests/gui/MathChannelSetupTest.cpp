@@ -8,14 +8,14 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "config/GraphConfigurationFile.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelNaming.h"
-#include "dialogs/CChannelMarker.h"
-#include "dialogs/CDlgDataLogMathChannelSetup.h"
-#include "dialogs/CEditFormula.h"
-#include "dialogs/CListBoxLogMathChannel.h"
-#include "dialogs/FormulaEditModel.h"
+#include "settings/GraphConfigurationFile.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelNaming.h"
+#include "gui/dialogs/CChannelMarker.h"
+#include "gui/dialogs/CDlgDataLogMathChannelSetup.h"
+#include "gui/dialogs/CEditFormula.h"
+#include "gui/dialogs/CListBoxLogMathChannel.h"
+#include "gui/dialogs/FormulaEditModel.h"
 #include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 

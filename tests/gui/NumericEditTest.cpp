@@ -3,12 +3,12 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "controls/CMyEdit.h"
-#include "controls/CMySpinButtonCtrl.h"
-#include "controls/CMyTrackPopup.h"
-#include "controls/CNumericEdit.h"
-#include "controls/NumericFormat.h"
-#include "datalog/Prompt.h"
+#include "gui/common/CMyEdit.h"
+#include "gui/common/CMySpinButtonCtrl.h"
+#include "gui/common/CMyTrackPopup.h"
+#include "gui/common/CNumericEdit.h"
+#include "gui/common/NumericFormat.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 

@@ -8,22 +8,23 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "app/CBrenmorQuillonLogViewerApp.h"
-#include "app/CDataLogFrame.h"
-#include "app/CommandIds.h"
-#include "controls/CMyEdit.h"
-#include "controls/CNumericEdit.h"
-#include "datalog/CDataLogDoc.h"
-#include "dialogs/CDataLogPropertyPageAmbient.h"
-#include "dialogs/CDataLogPropertyPageChassis.h"
-#include "dialogs/CDataLogPropertyPageDragRace.h"
-#include "dialogs/CDataLogPropertyPageGeneral.h"
-#include "dialogs/CDataLogPropertyPageMisc.h"
-#include "dialogs/CDataLogPropertySheet.h"
-#include "dialogs/CNotesEdit.h"
+#include "gui/app/CBrenmorQuillonLogViewerApp.h"
+#include "gui/app/CDataLogFrame.h"
+#include "gui/app/CommandIds.h"
+#include "gui/common/CMyEdit.h"
+#include "gui/common/CNumericEdit.h"
+#include "document/CDataLogDoc.h"
+#include "gui/dialogs/CDataLogPropertyPageAmbient.h"
+#include "gui/dialogs/CDataLogPropertyPageChassis.h"
+#include "gui/dialogs/CDataLogPropertyPageDragRace.h"
+#include "gui/dialogs/CDataLogPropertyPageGeneral.h"
+#include "gui/dialogs/CDataLogPropertyPageMisc.h"
+#include "gui/dialogs/CDataLogPropertySheet.h"
+#include "gui/dialogs/CNotesEdit.h"
 #include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/FileBytes.h"
+#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 using H = DataLogHeader;

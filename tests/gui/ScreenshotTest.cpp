@@ -12,8 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/CBrenmorQuillonLogViewerApp.h"
-#include "app/TextConversion.h"
+#include "gui/app/CBrenmorQuillonLogViewerApp.h"
+#include "gui/common/TextConversion.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;

@@ -6,20 +6,20 @@
 
 #include <QtTest>
 
-#include "app/CommandTable.h"
-#include "chart/CDataLogView.h"
-#include "chart/CursorBMarker.h"
-#include "controls/AnsiText.h"
-#include "controls/CGDIPGlowLabel.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/ChannelInfo.h"
-#include "datalog/ChannelNaming.h"
-#include "datalog/ChannelStatistics.h"
-#include "datalog/ComparisonLog.h"
+#include "gui/app/CommandTable.h"
+#include "gui/chart/CDataLogView.h"
+#include "gui/chart/CursorBMarker.h"
+#include "gui/common/AnsiText.h"
+#include "gui/common/CGDIPGlowLabel.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
+#include "analysis/ChannelStatistics.h"
+#include "model/ComparisonLog.h"
 #include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
-#include "views/CDataLogValues.h"
-#include "views/CDlgDataLogValue.h"
+#include "gui/panes/CDataLogValues.h"
+#include "gui/panes/CDlgDataLogValue.h"
 
 using namespace quillon;
 

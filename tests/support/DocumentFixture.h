@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "config/CPrefs.h"
-#include "datalog/CDataLogDoc.h"
-#include "datalog/Prompt.h"
+#include "settings/CPrefs.h"
+#include "document/CDataLogDoc.h"
+#include "support/ScriptedPrompt.h"
 #include "samplegen/SampleLog.h"
 
 namespace quillon::test {

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QXmlStreamReader>
 
-#include "datalog/Prompt.h"
+#include "support/ScriptedPrompt.h"
 
 namespace quillon::test {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "datalog/AtomicFile.h"
-#include "datalog/DataLogFrame.h"
-#include "legacy/LegacyLayout.h"
+#include "platform/AtomicFile.h"
+#include "format/DataLogFrame.h"
+#include "format/LegacyLayout.h"
 
 namespace quillon {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "datalog/AtomicFile.h"
-#include "datalog/ByteRecord.h"
-#include "datalog/DataLogFrame.h"
+#include "platform/AtomicFile.h"
+#include "format/ByteRecord.h"
+#include "format/DataLogFrame.h"
 
 namespace quillon {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "datalog/DataLogHeader.h"
-#include "datalog/EcuConfigBlock.h"
-#include "datalog/LogData.h"
+#include "format/DataLogHeader.h"
+#include "format/EcuConfigBlock.h"
+#include "model/LogData.h"
 
 namespace quillon {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "datalog/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
 

@@ -1,0 +1,478 @@
+#include "document/CDataLogDoc.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "settings/CPrefs.h"
+#include "settings/GraphConfigurationFile.h"
+#include "analysis/ChannelStatistics.h"
+#include "model/DataLogFile.h"
+#include "format/DlzCodec.h"
+#include "platform/FileSystem.h"
+#include "model/FrameAtTime.h"
+#include "model/LogColumns.h"
+#include "model/LogStore.h"
+#include "platform/UserTexts.h"
+#include "model/ZeroTime.h"
+#include "model/ComparisonLog.h"
+#include "analysis/MathChannels.h"
+
+namespace quillon {
+
+CDataLogDoc::CDataLogDoc(CPrefs& prefs, IPrompt& prompt)
+    : m_prefs(prefs), m_prompt(prompt), m_config(DefaultGraphConfiguration()) {
+    LoadGraphConfiguration(m_prefs.GetLastDataLogConfig());
+}
+
+CDataLogDoc::~CDataLogDoc() = default;
+
+void CDataLogDoc::AddView(IDataLogView* view) {
+    if (view && std::find(m_views.begin(), m_views.end(), view) == m_views.end())
+        m_views.push_back(view);
+}
+
+void CDataLogDoc::RemoveView(IDataLogView* view) {
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
+}
+
+void CDataLogDoc::UpdateAllViews(IDataLogView* sender, int hint) {
+    // A view may add or remove views while it is notified: walk a copy and skip removed ones.
+    const std::vector<IDataLogView*> views = m_views;
+    for (IDataLogView* view : views)
+        if (view != sender && std::find(m_views.begin(), m_views.end(), view) != m_views.end())
+            view->OnUpdate(sender, hint);
+    NoteBrokenStore();
+}
+
+bool CDataLogDoc::OnNewDocument() {
+    if (destroyModelessWindows) destroyModelessWindows();
+    CloseComparison();
+    ReleaseMainLog();
+    return true;
+}
+
+void CDataLogDoc::ReleaseMainLog() {
+    ClearLog(m_main);
+    m_hasLog = false;
+    m_pathName.clear();
+    m_modified = false;
+    m_cursorFrame = -1;
+    m_cursorB.reset();
+    AfterFrameSetChanged();
+    UpdateAllViews(nullptr, kHintRebuild);
+}
+
+void CDataLogDoc::ClearLog(LogData& log) {
+    for (auto& column : log.values)
+        column.Reset();
+    for (auto& column : log.status)
+        column.Reset();
+    log.header = DataLogHeader{};
+    log.config = EcuConfigBlock{};
+    log.frameCount = 0;
+    log.firstTimestamp = 0;
+    log.stats = {};
+    log.maxRpm = 0.0f;
+    log.maxMap = 0.0f;
+    log.offsetMs.Reset();
+    log.deviationPending.reset();
+    log.source = ColumnSource{};
+}
+
+std::vector<int> CDataLogDoc::WantedSlots() const {
+    std::vector<int> slots;
+    for (const GraphViewEntry& e : m_config.views[m_currentView].entries)
+        if (IsValidChannelNumber(e.channel)) slots.push_back(int(e.channel) - 1);
+    for (int c : MathChannelInputs(m_config))
+        slots.push_back(c - 1);
+    return slots;
+}
+
+ReadOptions CDataLogDoc::LazyReadOptions() const {
+    ReadOptions options;
+    options.allColumns = false;
+    options.wantedSlots = WantedSlots();
+    return options;
+}
+
+namespace {
+
+// A failure whose reader gave no words of its own says what every open failure says.
+Result OpenFailure(Result result) {
+    if (result.text.empty()) result.text = kOpenErrorText;
+    return result;
+}
+
+}  // namespace
+
+Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress) {
+    if (destroyModelessWindows) destroyModelessWindows();
+    m_loadFailed = false;
+
+    std::string dlPath = path;
+    if (IsDlzPath(path)) {
+        std::string error;
+        if (!ExpandDlzFile(path, &dlPath, &error))
+            return OpenFailure(Result::Failure(ErrorKind::CannotOpen, error));
+    }
+
+    DataLogReader reader;
+    Result result = reader.Open(dlPath);
+    if (!result.ok()) {
+        // The previous log stays loaded: nothing of it has been touched yet.
+        m_loadFailed =
+            result.kind == ErrorKind::WrongMagic || result.kind == ErrorKind::WrongVersion;
+        return OpenFailure(std::move(result));
+    }
+
+    // The new file passed its checks: the comparison is closed (with its save question) and the
+    // previous log's columns go before the new ones are allocated, so that two large logs never
+    // sit in memory together.
+    CloseComparison();
+    ClearLog(m_main);
+    m_hasLog = false;
+    m_pathName.clear();
+    m_modified = false;
+    m_cursorFrame = -1;
+    m_cursorB.reset();
+    result = reader.ReadInto(m_main, progress, LazyReadOptions());
+    if (!result.ok()) {
+        ClearLog(m_main);
+        AfterFrameSetChanged();
+        UpdateAllViews(nullptr, kHintRebuild);
+        return OpenFailure(std::move(result));
+    }
+    m_hasLog = true;
+    m_pathName = dlPath;
+    RecomputeMathChannels();
+    // The reading pass gave the file's figures; the math channels' come from their columns.
+    ComputeLogStats(m_main, 0, m_main.frameCount, false, false);
+    AfterFrameSetChanged();
+    UpdateAllViews(nullptr, kHintRebuild);
+    return Result::Success();
+}
+
+Result CDataLogDoc::OnSaveDocument(const std::string& path, const ProgressCallback& progress) {
+    std::string message;
+    if (!WriteDataLog(path, m_main, &message, progress))
+        return Result::Failure(ErrorKind::CannotWrite,
+                               message.empty() ? std::string(kSaveErrorText) : message);
+    m_pathName = path;
+    m_modified = false;
+    return Result::Success();
+}
+
+void CDataLogDoc::OnCloseDocument() {
+    if (destroyModelessWindows) destroyModelessWindows();
+    CloseComparison();
+    SaveGraphConfiguration();
+    ReleaseMainLog();
+}
+
+Result CDataLogDoc::SaveComparison() {
+    if (!m_comparisonLoaded) return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText);
+    Result result = SaveComparisonLog(m_comparisonPath, m_comparison);
+    if (result) m_comparisonEdited = false;
+    return result;
+}
+
+void CDataLogDoc::CloseComparison() {
+    if (!m_comparisonLoaded) return;
+    if (m_comparisonEdited && Ask(kComparisonEditedCaption, kComparisonEditedQuestion) &&
+        !SaveComparison())
+        // A failed save must not pass unnoticed: the edits are lost with the columns below.
+        m_prompt.Message("", kSaveErrorText);
+    m_comparisonLoaded = false;
+    m_cursorOnComparison = false;
+    m_comparisonEdited = false;
+    m_comparisonPath.clear();
+    CloseComparisonLog(m_comparison);
+    ClearLog(m_comparison);
+    AfterFrameSetChanged();
+    UpdateAllViews(nullptr, kHintRebuild);
+}
+
+void CDataLogDoc::RecomputeMathChannels() {
+    ComputeMathChannels(m_main, m_config);
+    if (m_comparisonLoaded) ComputeMathChannels(m_comparison, m_config);
+}
+
+void CDataLogDoc::SetComparisonLoaded(bool loaded, const std::string& path) {
+    m_comparisonLoaded = loaded;
+    m_comparisonPath = loaded ? path : std::string();
+    if (!loaded) m_comparisonEdited = false;
+    UpdateDisplayLength();
+}
+
+void CDataLogDoc::UpdateDisplayLength() {
+    m_displayLength = m_main.frameCount;
+    if (m_comparisonLoaded) m_displayLength = std::max(m_displayLength, m_comparison.frameCount);
+}
+
+void CDataLogDoc::AfterFrameSetChanged() {
+    UpdateDisplayLength();
+    ResetZoomRange();
+    if (m_cursorFrame >= m_displayLength) m_cursorFrame = -1;
+}
+
+int CDataLogDoc::FrameAtTime(float t) const {
+    return NearestFrameAtTime(m_main, t);
+}
+
+int CDataLogDoc::ComparisonFrameAtTime(float t) const {
+    return m_comparisonLoaded ? NearestFrameAtTime(m_comparison, t) : -1;
+}
+
+float CDataLogDoc::TimeOfFrame(int frame) const {
+    if (frame < 0 || frame >= m_main.frameCount) return 0.0f;
+    return m_main.values[0][static_cast<size_t>(frame)];
+}
+
+std::string CDataLogDoc::TimeOfDayText(uint64_t timestamp) {
+    const uint64_t seconds = timestamp / 1000;
+    char fraction[32];
+    std::snprintf(fraction, sizeof fraction, "%.3f",
+                  static_cast<double>(timestamp - seconds * 1000) / 1000.0);
+    // The calendar time in UTC, without the local time zone: days since 1970 and the time of
+    // day, which is all the hour:minute:second text needs.
+    const uint64_t secondOfDay = seconds % 86400;
+    char clock[16];
+    std::snprintf(clock, sizeof clock, "%02u:%02u:%02u", static_cast<unsigned>(secondOfDay / 3600),
+                  static_cast<unsigned>(secondOfDay / 60 % 60),
+                  static_cast<unsigned>(secondOfDay % 60));
+    char text[64];
+    std::snprintf(text, sizeof text, "%.8s%s", clock, fraction + 1);
+    return text;
+}
+
+std::string CDataLogDoc::StartTimeText() const {
+    return "Start Time: " + TimeOfDayText(m_main.firstTimestamp);
+}
+
+std::string CDataLogDoc::ComparisonStartTimeText() const {
+    return "Comparison: " + TimeOfDayText(m_comparison.firstTimestamp);
+}
+
+void CDataLogDoc::ComputeMainStats(int first, int end) {
+    if (!ComputeLogStats(m_main, first, end).ok()) NoteBrokenStore();
+}
+
+void CDataLogDoc::ComputeComparisonStats(int first, int end) {
+    if (m_comparisonLoaded && !ComputeLogStats(m_comparison, first, end).ok()) NoteBrokenStore();
+}
+
+void CDataLogDoc::EnsureDeviations(int slot) {
+    bool ok = ::quillon::EnsureDeviations(m_main, {slot}).ok();
+    if (m_comparisonLoaded) ok = ::quillon::EnsureDeviations(m_comparison, {slot}).ok() && ok;
+    if (!ok) NoteBrokenStore();
+}
+
+void CDataLogDoc::NoteBrokenStore() {
+    if (IsBroken(m_main) || IsBroken(m_comparison))
+        if (logFileChanged) logFileChanged();
+}
+
+bool CDataLogDoc::IsBroken(const LogData& log) {
+    return log.source.store && log.source.store->Broken();
+}
+
+bool CDataLogDoc::CloseChangedLogs() {
+    const bool main = IsBroken(m_main), comparison = m_comparisonLoaded && IsBroken(m_comparison);
+    if (!main && !comparison) return false;
+    const std::string text =
+        main ? m_main.source.store->BrokenText() : m_comparison.source.store->BrokenText();
+    if (comparison || main) {
+        // Nothing of a changed file can be saved any more: its edits go with it.
+        m_comparisonEdited = false;
+        CloseComparison();
+    }
+    if (main) {
+        if (destroyModelessWindows) destroyModelessWindows();
+        ReleaseMainLog();
+    }
+    m_prompt.Message(kAppTitle, text);
+    return true;
+}
+
+std::optional<CDataLogDoc::CursorMark> CDataLogDoc::GetCursorB() const {
+    if (!m_cursorB || m_cursorB->frame < 0) return std::nullopt;
+    if (m_cursorB->onComparison && !m_comparisonLoaded) return std::nullopt;
+    const LogData& log = m_cursorB->onComparison ? m_comparison : m_main;
+    if (m_cursorB->frame >= log.frameCount || size_t(m_cursorB->frame) >= log.values[0].size())
+        return std::nullopt;
+    return m_cursorB;
+}
+
+void CDataLogDoc::SetCursor(int frame, int entry, bool onComparison) {
+    m_cursorFrame = frame < 0 || frame >= m_displayLength ? -1 : frame;
+    m_cursorEntry = entry;
+    m_cursorOnComparison = onComparison;
+}
+
+void CDataLogDoc::SetZoomRange(int first, int last) {
+    m_zoomFirst = first;
+    m_zoomLast = last;
+}
+
+void CDataLogDoc::ResetZoomRange() {
+    m_zoomFirst = 0;
+    m_zoomLast = m_main.frameCount - 1;
+}
+
+void CDataLogDoc::SetCurrentView(int view) {
+    if (view >= 0 && view < kViewCount) m_currentView = view;
+}
+
+void CDataLogDoc::StepView(int direction) {
+    const int step = direction < 0 ? -1 : 1;
+    int view = m_currentView;
+    // At most one full turn: view 0 always ends it.
+    for (int i = 0; i < kViewCount; ++i) {
+        view = (view + step + kViewCount) % kViewCount;
+        if (view == 0) break;
+        const auto& entries = m_config.views[view].entries;
+        if (std::any_of(entries.begin(), entries.end(),
+                        [](const GraphViewEntry& e) { return IsValidChannelNumber(e.channel); }))
+            break;
+    }
+    m_currentView = view;
+}
+
+std::vector<int> CDataLogDoc::EntriesOrderedByPanel() const {
+    std::vector<int> order;
+    const auto& entries = m_config.views[m_currentView].entries;
+    for (uint32_t panel = 0; panel < static_cast<uint32_t>(kPanelCount); ++panel)
+        for (int e = 0; e < kViewEntryCount; ++e)
+            if (entries[e].panel == panel) order.push_back(e);
+    return order;
+}
+
+bool CDataLogDoc::Ask(const char* caption, const char* question) {
+    return m_prompt.Question(caption, question) != PromptAnswer::No;
+}
+
+void CDataLogDoc::AfterTimeBaseChanged() {
+    ResetZoomRange();
+    UpdateAllViews(nullptr, kHintRebuild);
+}
+
+bool CDataLogDoc::ZeroTimeAtCursor() {
+    const int k = m_cursorFrame;
+    bool changed;
+    if (m_comparisonLoaded && m_cursorOnComparison) {
+        if (k < 0 || k >= m_comparison.frameCount) return false;
+        changed = SetZeroTimeAtTime(m_main, m_comparison.values[0][static_cast<size_t>(k)]);
+    } else {
+        changed = SetZeroTimeAtFrame(m_main, k);
+    }
+    if (!changed) return false;
+    m_modified = true;
+    AfterTimeBaseChanged();
+    return true;
+}
+
+bool CDataLogDoc::OnSetZeroTime() {
+    if (m_cursorFrame < 0 || !Ask(kSetZeroTimeCaption, kSetZeroTimeQuestion)) return false;
+    return ZeroTimeAtCursor();
+}
+
+bool CDataLogDoc::OnSetStartPoint() {
+    if (m_cursorFrame < 0 || !Ask(kSetStartPointCaption, kSetStartPointQuestion)) return false;
+    return Crop(true);
+}
+
+bool CDataLogDoc::OnSetEndPoint() {
+    if (m_cursorFrame < 0 || !Ask(kSetEndPointCaption, kSetEndPointQuestion)) return false;
+    return Crop(false);
+}
+
+bool CDataLogDoc::Crop(bool start) {
+    const int other = m_comparisonLoaded ? m_comparison.frameCount : 0;
+    const bool changed = start ? SetStartPoint(m_main, m_cursorFrame, other)
+                               : SetEndPoint(m_main, m_cursorFrame, other);
+    if (!changed) return false;
+    m_cursorFrame = -1;
+    m_cursorB.reset();
+    m_cursorOnComparison = false;
+    UpdateDisplayLength();
+    ComputeLogStats(m_main, 0, m_main.frameCount, true, false);
+    m_modified = true;
+    AfterTimeBaseChanged();
+    return true;
+}
+
+bool CDataLogDoc::AutoZero(int channel, uint32_t condition, float trigger) {
+    const int frame = FindAutoZeroFrame(m_main, channel, condition, trigger);
+    if (frame < 0) {
+        m_prompt.Message(kAutoZeroFailedCaption, kConditionNotFoundText);
+        return false;
+    }
+    SetCursor(frame, m_cursorEntry, false);
+    return ZeroTimeAtCursor();
+}
+
+Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback& progress) {
+    std::string dlPath = path;
+    if (IsDlzPath(path)) {
+        std::string error;
+        if (!ExpandDlzFile(path, &dlPath, &error))
+            return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, error);
+    }
+    if (fs::KindOf(dlPath) != fs::PathKind::Regular)
+        return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, dlPath);
+    CloseComparison();
+    Result result = LoadComparisonLog(dlPath, m_main, m_comparison, progress, LazyReadOptions());
+    if (!result) return result;
+    m_comparisonLoaded = true;
+    m_comparisonPath = dlPath;
+    m_comparisonEdited = false;
+    UpdateDisplayLength();
+    RecomputeMathChannels();
+    ComputeLogStats(m_comparison, 0, m_comparison.frameCount, false, false);
+    AfterTimeBaseChanged();
+    return Result::Success();
+}
+
+bool CDataLogDoc::ComparisonZeroTimeAtCursor() {
+    if (!m_comparisonLoaded ||
+        !SetComparisonZeroTime(m_comparison, m_main, m_cursorFrame, m_cursorOnComparison))
+        return false;
+    m_comparisonEdited = true;
+    AfterTimeBaseChanged();
+    return true;
+}
+
+bool CDataLogDoc::OnSetComparisonZeroTime() {
+    if (!m_comparisonLoaded || m_cursorFrame < 0 ||
+        !Ask(kSetComparisonZeroTimeCaption, kSetComparisonZeroTimeQuestion))
+        return false;
+    return ComparisonZeroTimeAtCursor();
+}
+
+bool CDataLogDoc::ComparisonAutoZero(int channel, uint32_t condition, float trigger) {
+    if (!m_comparisonLoaded) return false;
+    const int frame = FindAutoZeroFrame(m_comparison, channel, condition, trigger);
+    if (frame < 0) {
+        m_prompt.Message(kComparisonAutoZeroFailedCaption, kConditionNotFoundText);
+        return false;
+    }
+    SetCursor(frame, m_cursorEntry, true);
+    return ComparisonZeroTimeAtCursor();
+}
+
+void CDataLogDoc::NudgeComparison(int n) {
+    if (!m_comparisonLoaded) return;
+    ::quillon::NudgeComparison(m_comparison, n);
+    m_comparisonEdited = true;
+    UpdateAllViews(nullptr, kHintRefill);
+}
+
+bool CDataLogDoc::LoadGraphConfiguration(const std::string& path) {
+    return ReadGraphConfigurationFile(path, m_config);
+}
+
+bool CDataLogDoc::SaveGraphConfiguration() {
+    return WriteGraphConfigurationFile(m_prefs.GetLastDataLogConfig(), m_config);
+}
+
+}  // namespace quillon

@@ -1,0 +1,65 @@
+#pragma once
+/// The compressed log form .dlz: word flip, run-length expansion, word flip; and the expansion
+/// of a .dlz file into the .dl beside it.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Progress.h"
+
+namespace quillon {
+
+/// Whether a path names a compressed log: its lower-cased file name contains ".dlz".
+bool IsDlzPath(const std::string& path);
+
+/// The .dl path a .dlz expands to: the folders as given, the file name lower-cased with every
+/// ".dlz" replaced by ".dl" (Logs/Run.DLZ gives Logs/run.dl).
+std::string DlzTargetPath(const std::string& dlzPath);
+
+/// Reverses the bytes of every 4-byte word of `in` into `out` (which may be `in`); a trailing
+/// group of 1 to 3 bytes is dropped. Returns the number of bytes written.
+size_t FlipWords(const uint8_t* in, size_t size, uint8_t* out);
+
+/// Run-length expansion that can be fed in pieces: 0xFF n v stands for n copies of v, every
+/// other byte for itself. An escape cut off at the very end of the input produces nothing.
+class RunLengthExpander {
+public:
+    /// Appends the expansion of the next `size` input bytes to `out`.
+    void Feed(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
+    /// Number of output bytes the next `size` input bytes produce (the state is not changed).
+    uint64_t Measure(const uint8_t* data, size_t size) const;
+    /// The same, moving past those bytes as Feed would.
+    uint64_t Skip(const uint8_t* data, size_t size);
+
+private:
+    enum class State { Literal, NeedCount, NeedValue };
+    State m_state = State::Literal;
+    uint8_t m_count = 0;
+};
+
+/// Decodes .dlz bytes in memory into the bytes of the .dl file. The decoded size is measured
+/// first: false (with a message, nothing allocated) when it exceeds `memoryLimit`, as a small
+/// crafted file can ask for 85 times its size.
+bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out, std::string* error,
+               uint64_t memoryLimit);
+/// The same with DecodeMemoryLimit().
+bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
+               std::string* error = nullptr);
+/// The same, giving an empty result when the expansion does not fit in memory.
+std::vector<uint8_t> DecodeDlz(const uint8_t* data, size_t size);
+/// Half of the memory available now: the decoded bytes and the columns read from them.
+uint64_t DecodeMemoryLimit();
+
+/// Expands a .dlz file into a .dl beside it, streamed piece by piece in bounded memory and
+/// without scratch files shared with other runs. The decoded size is measured first and checked
+/// against the free disk space; the data is checked as a log (magic, version, length) before
+/// anything gets a name. The .dl is DlzTargetPath(dlzPath) when that is free or already holds
+/// exactly the decoded bytes; an existing different file there is never replaced: the next free
+/// or identical name of run-2.dl, run-3.dl ... is used instead. *dlPath receives the name used.
+/// Progress is reported in bytes.
+bool ExpandDlzFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
+                   const ProgressCallback& progress = {});
+
+}  // namespace quillon

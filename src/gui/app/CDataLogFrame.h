@@ -1,0 +1,184 @@
+#pragma once
+/// The main window: a splitter with the values pane (left) and the strip chart (right), and the
+/// menu bar, toolbar, shortcuts and enable states built from one command table whose rows turn
+/// every command into a call on the document, on one of the two panes or into a dialog.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "gui/app/CommandTable.h"
+#include "document/DataLogViewObserver.h"
+#include "platform/Progress.h"
+#include "platform/Result.h"
+
+class QDialog;
+class QSplitter;
+
+namespace quillon {
+
+class CDataLogDoc;
+class CDataLogPropertySheet;
+class CDataLogStatusBar;
+class CDlgDataLogHistogram;
+class CDlgDataLogScatterPlot;
+class CDataLogToolbar;
+class CDataLogValues;
+class CDataLogView;
+class CPrefs;
+class CProgressWindow;
+class CRecentFileList;
+class IPrompt;
+
+class CDataLogFrame : public QMainWindow, public IDataLogView {
+    Q_OBJECT
+public:
+    /// Every question goes through `prompt`, which the application shares with the document.
+    CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& recentFiles, IPrompt& prompt,
+                  QWidget* parent = nullptr);
+    ~CDataLogFrame() override;
+
+    /// The command table: one row per menu item, toolbar button and shortcut.
+    static const std::vector<CommandRow>& Commands();
+
+    void OnUpdate(IDataLogView* sender, int hint) override;
+
+    /// The action of a command id (menu, shortcut and toolbar share it); null if unknown.
+    QAction* Action(int id) const;
+    CommandState CurrentCommandState() const;
+    /// Enables and disables every command by its row's rule and refreshes the status-bar panes.
+    /// Runs after document notifications, cursor and zoom changes, and before a menu opens.
+    void UpdateCommandUI();
+    /// Runs a command as its menu item would; false when it is unknown or disabled.
+    bool ExecuteCommand(int id);
+
+    /// The open prompt: asks for a .dl or .dlz file and opens it. False on Cancel or failure.
+    bool PromptAndOpen();
+    /// Offers the current log for saving, then opens path as the main log.
+    bool OpenDocumentFile(const QString& path);
+    /// The save question for a modified log; false when the user cancels or the save fails.
+    bool SaveModified();
+    bool Save();
+    bool SaveAs();
+    /// Loads path (.dl, or .dlz expanded beside it) as the comparison log through the document,
+    /// which closes the current one with its save question; failures are reported.
+    bool LoadComparison(const std::string& path);
+    /// True once a log has been opened in this window.
+    bool HasOpenedLog() const { return m_hasOpenedLog; }
+
+    CDataLogToolbar* Toolbar() const { return m_toolbar; }
+    CDataLogStatusBar* DataLogStatusBar() const { return m_statusBar; }
+    QSplitter* Splitter() const { return m_splitter; }
+    CDataLogValues* ValuesPane() const { return m_valuesPane; }
+    CDataLogView* ChartPane() const { return m_chartPane; }
+    CDataLogDoc& Doc() const { return m_doc; }
+    CPrefs& Prefs() const { return m_prefs; }
+    IPrompt& Prompt() const { return m_prompt; }
+    CProgressWindow& Progress() const { return *m_progress; }
+    QString TitleText() const;
+    /// The Help > About box, owned by the caller.
+    QDialog* CreateAboutBox();
+    /// The open properties sheet of the main log or of the comparison log; null when closed.
+    CDataLogPropertySheet* PropertySheet(bool comparison) const;
+    /// The document's scatter plot window; null while it is closed.
+    CDlgDataLogScatterPlot* ScatterPlot() const;
+    /// The document's histogram and table window; null while it is closed.
+    CDlgDataLogHistogram* Histogram() const;
+    /// Closes the windows that belong to the document (it calls this on open, new and close).
+    void DestroyModelessWindows();
+    /// Stores the window's size, position, maximised state and split in the application's
+    /// settings; nothing is stored while the recent-file list is disabled (screenshots).
+    void SaveWindowState();
+    /// Applies the stored window state before the window is shown; false when none is stored.
+    bool RestoreWindowState();
+    /// The Help > Keyboard and Mouse window, owned by the caller.
+    QDialog* CreateKeyboardAndMouseWindow();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateClient();
+    void CreateCommands();
+    void RebuildRecentFileMenu();
+    void UpdateTitle();
+    /// Runs a long document operation under a wait cursor and a progress dialog.
+    Result RunWithProgress(const QString& label,
+                           const std::function<Result(const ProgressCallback&)>& work);
+    /// Writes the log under the progress window; a failure is shown.
+    bool SaveWithProgress(const QString& path);
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnAppExit();
+    void OnAppAbout();
+    void OnKeyboardAndMouse();
+    void OnWindowSplit();
+    void OnNextPane();
+    void OnSetZeroTime();
+    void OnSetStartPoint();
+    void OnSetEndPoint();
+    void OnMathChannels();
+    void OnViewConfiguration();
+    void OnAutosetZeroTime();
+    void OnUpgradeLogfiles();
+    void OnFileExport();
+    void OnExportPicture();
+    void OnCopyPicture();
+    void OnAxisSetup(int entry);
+    void OnXAxisSetup();
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnZoomAll();
+    void OnZoomLast();
+    void OnUpdateStats();
+    void OnStatsBetweenCursors();
+    void OnCompareDataLog();
+    void OnCloseComparison();
+    void OnComparisonAutosetZeroTime();
+    void OnComparisonSetZeroTime();
+    void OnNudge(int delta);
+    void OnNudgeLeft();
+    void OnNudgeRight();
+    void OnFileProperties();
+    void OnComparisonProperties();
+    void OnScatterPlot();
+    void OnHistogram();
+
+    CDataLogDoc& m_doc;
+    CPrefs& m_prefs;
+    CRecentFileList& m_recentFiles;
+    IPrompt& m_prompt;
+    std::map<int, QAction*> m_actions;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentAnchor = nullptr;  // the separator after the recent files
+    QList<QAction*> m_recentActions;
+    QSplitter* m_splitter = nullptr;
+    CDataLogValues* m_valuesPane = nullptr;
+    CDataLogView* m_chartPane = nullptr;
+    CDataLogToolbar* m_toolbar = nullptr;
+    CDataLogStatusBar* m_statusBar = nullptr;
+    std::unique_ptr<CProgressWindow> m_progress;
+    bool m_hasOpenedLog = false;
+    bool m_splitTracking = false;
+    bool m_busy = false;  // a long operation is replacing the document's columns
+    QList<int> m_splitSizesBefore;
+    /// The modeless properties sheets (main log, comparison log); each empties itself when its
+    /// sheet is destroyed.
+    QPointer<CDataLogPropertySheet> m_propertySheets[2];
+    QPointer<CDlgDataLogScatterPlot> m_scatterPlot;  // empties itself when the window goes
+    QPointer<CDlgDataLogHistogram> m_histogram;
+    QPointer<QDialog> m_keyboardAndMouse;  // modeless; empties itself when closed
+};
+
+}  // namespace quillon

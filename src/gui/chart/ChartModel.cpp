@@ -1,0 +1,216 @@
+#include "gui/chart/ChartModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "gui/chart/AxisScale.h"
+#include "gui/chart/SmoothingFilter.h"
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
+#include "model/LogColumns.h"
+
+namespace quillon {
+
+const std::array<uint32_t, ChartModel::kItemCount> ChartModel::kColours = {
+    0xFF0000, 0x00FF00, 0x0000FF, 0x800000, 0x008000, 0x000080, 0xFFFF00, 0x00FFFF,
+    0xFF00FF, 0x808000, 0x008080, 0x800080, 0x3232B4, 0x32B432, 0xB43232, 0xB432B4};
+
+namespace {
+
+bool ValidChannel(uint32_t c) {
+    return c >= 1 && c <= static_cast<uint32_t>(kChannelCount);
+}
+
+const GraphView* ViewOf(const GraphConfiguration& config, int view) {
+    if (view < 0 || view >= kViewCount) return nullptr;
+    return &config.views[static_cast<size_t>(view)];
+}
+
+/// The item order: the entries of panelOrder (valid, each once), then the others in entry order.
+std::array<int, ChartModel::kItemCount> ItemOrder(const std::vector<int>& panelOrder) {
+    std::array<int, ChartModel::kItemCount> order{};
+    std::array<bool, ChartModel::kItemCount> taken{};
+    size_t n = 0;
+    for (int e : panelOrder) {
+        if (e < 0 || e >= ChartModel::kItemCount || taken[static_cast<size_t>(e)]) continue;
+        taken[static_cast<size_t>(e)] = true;
+        order[n++] = e;
+    }
+    for (int e = 0; e < ChartModel::kItemCount; ++e)
+        if (!taken[static_cast<size_t>(e)]) order[n++] = e;
+    return order;
+}
+
+void PointCurve(ChartCurve& curve, const LogData& log, int channel, int filter) {
+    curve = ChartCurve{};
+    if (channel < 1 || log.frameCount <= 0) return;
+    const Column<float>& time = log.values[0];
+    const Column<float>& values = log.values[static_cast<size_t>(channel - 1)];
+    const size_t n = std::min({static_cast<size_t>(log.frameCount), time.size(), values.size()});
+    if (n == 0) return;
+    curve.timeColumn = time;
+    curve.valueColumn = values;
+    curve.x = time.data();
+    curve.raw = values.data();
+    curve.count = n;
+    if (filter != 0) {
+        curve.filtered.resize(n);
+        ApplySmoothingFilter(curve.raw, n, filter, curve.filtered.data());
+        curve.y = curve.filtered.data();
+    } else {
+        curve.y = curve.raw;
+    }
+    curve.envelope.Build(curve.y, n);
+}
+
+}  // namespace
+
+float ChartCurve::RawAt(int frame) const {
+    if (!raw || frame < 0 || static_cast<size_t>(frame) >= count) return ChartModel::kNoValue;
+    return raw[frame];
+}
+
+float ChartCurve::DrawnAt(int frame) const {
+    if (!y || frame < 0 || static_cast<size_t>(frame) >= count) return ChartModel::kNoValue;
+    return y[frame];
+}
+
+void ChartModel::Clear() {
+    m_items = {};
+    m_hasComparison = false;
+}
+
+void ChartModel::Build(const GraphConfiguration& config, int view,
+                       const std::vector<int>& panelOrder, const LogData& main,
+                       const LogData* comparison) {
+    Clear();
+    m_hasComparison = comparison != nullptr;
+    const GraphView* v = ViewOf(config, view);
+    // The columns of every curve are made from the files in one pass per log.
+    if (v) {
+        std::vector<int> wanted;
+        for (const GraphViewEntry& e : v->entries)
+            if (ValidChannel(e.channel)) wanted.push_back(static_cast<int>(e.channel) - 1);
+        EnsureColumns(main, wanted);
+        if (comparison) EnsureColumns(*comparison, wanted);
+    }
+    const std::array<int, kItemCount> order = ItemOrder(panelOrder);
+    for (int k = 0; k < kItemCount; ++k) {
+        ChartItem& item = m_items[static_cast<size_t>(k)];
+        item.entry = order[static_cast<size_t>(k)];
+        item.rgb = kColours[static_cast<size_t>(k)];
+        if (!v) continue;
+        const GraphViewEntry& e = v->entries[static_cast<size_t>(item.entry)];
+        item.channel = ValidChannel(e.channel) ? static_cast<int>(e.channel) : 0;
+        item.panel = e.panel < static_cast<uint32_t>(kPanelCount) ? static_cast<int>(e.panel) : -1;
+        // Levels beyond 5 are smoothed as level 1, as the filter treats any unknown level.
+        item.filter = e.filter == 0 ? 0 : static_cast<int>(std::min<uint32_t>(e.filter, 99));
+        PointCurve(item.main, main, item.channel, item.filter);
+        if (comparison) PointCurve(item.comparison, *comparison, item.channel, item.filter);
+        FillLabels(item, &e, config, main);
+    }
+}
+
+bool ChartModel::UpdateLabels(const GraphConfiguration& config, int view,
+                              const std::vector<int>& panelOrder, const LogData& main) {
+    const GraphView* v = ViewOf(config, view);
+    const std::array<int, kItemCount> order = ItemOrder(panelOrder);
+    for (int k = 0; k < kItemCount; ++k) {
+        const ChartItem& item = m_items[static_cast<size_t>(k)];
+        if (item.entry != order[static_cast<size_t>(k)]) return false;
+        if (!v) continue;
+        const GraphViewEntry& e = v->entries[static_cast<size_t>(item.entry)];
+        const int channel = ValidChannel(e.channel) ? static_cast<int>(e.channel) : 0;
+        if (channel != item.channel || (e.filter == 0) != (item.filter == 0) ||
+            (e.filter != 0 && SmoothingHalfWidth(static_cast<int>(std::min<uint32_t>(
+                                  e.filter, 99))) != SmoothingHalfWidth(item.filter)))
+            return false;
+    }
+    for (ChartItem& item : m_items) {
+        if (v) {
+            const GraphViewEntry& e = v->entries[static_cast<size_t>(item.entry)];
+            item.filter = e.filter == 0 ? 0 : static_cast<int>(std::min<uint32_t>(e.filter, 99));
+        }
+        FillLabels(item, v ? &v->entries[static_cast<size_t>(item.entry)] : nullptr, config, main);
+    }
+    return true;
+}
+
+void ChartModel::FillLabels(ChartItem& item, const GraphViewEntry* entry,
+                            const GraphConfiguration& config, const LogData& main) {
+    item.visible = false;
+    item.axisShown = false;
+    item.name.clear();
+    item.autoscale = true;
+    item.axisMin = 0;
+    item.axisMax = 1;
+    if (!entry || item.channel == 0) return;
+    item.name = GetChannelName(main.config, item.channel);
+    item.visible = item.panel >= 0 && entry->graph != 0 && IsChannelAvailable(main, item.channel);
+    item.axisShown = item.visible && entry->axisDisplay != 0;
+
+    const ChannelAxisSetting& axis = config.axes[static_cast<size_t>(item.channel - 1)];
+    double lo = axis.minimum;
+    double hi = axis.maximum;
+    // A fixed range read from a file may be unusable: non-finite or empty ranges fall back to
+    // automatic scaling, a reversed one is put in order.
+    item.autoscale = axis.autoscale != 0 || !std::isfinite(lo) || !std::isfinite(hi) || lo == hi;
+    if (!item.autoscale) {
+        if (lo > hi) std::swap(lo, hi);
+        item.axisMin = lo;
+        item.axisMax = hi;
+        return;
+    }
+    CurveEnvelope::Range r = item.main.envelope.MinMax(0, item.main.count);
+    const CurveEnvelope::Range rc = item.comparison.envelope.MinMax(0, item.comparison.count);
+    if (rc.any) {
+        r.minimum = r.any ? std::min(r.minimum, rc.minimum) : rc.minimum;
+        r.maximum = r.any ? std::max(r.maximum, rc.maximum) : rc.maximum;
+        r.any = true;
+    }
+    if (!r.any) return;
+    lo = r.minimum;
+    hi = r.maximum;
+    if (lo == hi) {
+        const double pad = std::max(1.0, std::abs(lo) * 0.05);
+        lo -= pad;
+        hi += pad;
+    } else {
+        const double pad = (hi - lo) * 0.05;
+        lo -= pad;
+        hi += pad;
+    }
+    // Round ends read as plain numbers on the axis.
+    RoundRange(lo, hi);
+    item.axisMin = lo;
+    item.axisMax = hi;
+}
+
+std::array<int, ChartModel::kItemCount> ChartModel::ItemEntries() const {
+    std::array<int, kItemCount> entries{};
+    for (int k = 0; k < kItemCount; ++k)
+        entries[static_cast<size_t>(k)] = m_items[static_cast<size_t>(k)].entry;
+    return entries;
+}
+
+int ChartModel::ItemOfEntry(int entry) const {
+    for (int k = 0; k < kItemCount; ++k)
+        if (m_items[static_cast<size_t>(k)].entry == entry) return k;
+    return -1;
+}
+
+int ChartModel::PanelItemCount(int panel) const {
+    return static_cast<int>(std::count_if(m_items.begin(), m_items.end(),
+                                          [&](const ChartItem& i) { return i.panel == panel; }));
+}
+
+int ChartModel::SubsetOf(int item, bool comparison) const {
+    return m_hasComparison ? 2 * item + (comparison ? 1 : 0) : item;
+}
+
+void ChartModel::SplitSubset(int subset, int& item, bool& comparison) const {
+    comparison = m_hasComparison && subset % 2 == 1;
+    item = m_hasComparison ? subset / 2 : subset;
+}
+
+}  // namespace quillon

@@ -1,0 +1,360 @@
+#include "gui/chart/ChartPainter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QPaintEngine>
+#include <QPainterPath>
+
+#include "gui/chart/CursorBMarker.h"
+#include "gui/common/AnsiText.h"
+
+namespace quillon {
+
+namespace {
+
+QColor ColourOf(uint32_t rgb) {
+    return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>(rgb & 0xFF));
+}
+
+QString TickText(double v, double step) {
+    const int decimals =
+        step >= 1 ? 0 : std::min(6, static_cast<int>(std::ceil(-std::log10(step))));
+    return QString::number(v, 'f', decimals);
+}
+
+/// Text turned to read upwards, centred in a tall box.
+void DrawTurnedText(QPainter& p, const QRectF& box, const QString& text) {
+    p.save();
+    p.translate(box.center());
+    p.rotate(-90);
+    p.drawText(QRectF(-box.height() / 2, -box.width() / 2, box.height(), box.width()),
+               Qt::AlignCenter, text);
+    p.restore();
+}
+
+const char* const kZoomCaptions[ChartLayout::kZoomButtonCount] = {"In", "Out", "All", "Last"};
+
+}  // namespace
+
+void ChartPainter::PaintBack(QPainter& p, const ChartPaintParams& pp) const {
+    const ChartLayout& layout = *pp.layout;
+    const ChartModel& model = *pp.model;
+    p.setFont(pp.font);
+    const QRectF all(QPointF(0, 0), pp.size);
+    if (pp.gradient) {
+        QLinearGradient g(all.topLeft(), all.bottomLeft());
+        g.setColorAt(0, pp.background.lighter(115));
+        g.setColorAt(1, pp.background.darker(115));
+        p.fillRect(all, g);
+    } else {
+        p.fillRect(all, pp.background);
+    }
+    switch (pp.borderType) {
+        case 1:
+            p.setPen(QPen(Qt::black, 0));
+            p.drawRect(all.adjusted(0, 0, -1, -1));
+            break;
+        case 2:
+            p.setPen(QPen(QColor(96, 96, 96), 0));
+            p.drawRect(all.adjusted(0, 0, -3, -3));
+            p.fillRect(QRectF(all.right() - 2, 2, 2, all.height() - 2), QColor(128, 128, 128));
+            p.fillRect(QRectF(2, all.bottom() - 2, all.width() - 2, 2), QColor(128, 128, 128));
+            break;
+        case 3:
+            p.setPen(QPen(QColor(128, 128, 128), 0));
+            p.drawLine(all.topLeft(), all.topRight());
+            p.drawLine(all.topLeft(), all.bottomLeft());
+            p.setPen(QPen(Qt::white, 0));
+            p.drawLine(all.bottomLeft() - QPointF(0, 1), all.bottomRight() - QPointF(0, 1));
+            p.drawLine(all.topRight() - QPointF(1, 0), all.bottomRight() - QPointF(1, 0));
+            break;
+        default:
+            break;
+    }
+
+    const QFontMetricsF fm(p.font());
+    const TimeWindow& w = pp.window;
+    const QRectF& area = layout.PlotArea();
+    const std::vector<double> xTicks = ChartLayout::NiceTicks(
+        w.minimum, w.maximum, std::max(2, static_cast<int>(area.width() / 90)));
+    const double xStep = xTicks.size() > 1 ? xTicks[1] - xTicks[0] : w.Width();
+    PlotMapping xMap;
+    xMap.left = area.left();
+    xMap.width = area.width();
+    xMap.window = w;
+
+    // Panels with their grid: vertical lines at the time ticks, horizontal ones at the ticks of
+    // the panel's first labelled axis.
+    const QColor grid(220, 220, 220);
+    for (int panel = 0; panel < kPanelCount; ++panel) {
+        const QRectF& r = layout.PanelRect(panel);
+        if (r.isEmpty()) continue;
+        p.fillRect(r, Qt::white);
+        p.setPen(QPen(grid, 0));
+        for (double t : xTicks) {
+            const double x = xMap.X(t);
+            p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
+        }
+        for (int k = 0; k < ChartModel::kItemCount; ++k) {
+            const ChartItem& item = model.Item(k);
+            if (item.panel != panel || !item.axisShown) continue;
+            const PlotMapping map = layout.MappingOf(item, w);
+            for (double v : layout.AxisTicks(k))
+                p.drawLine(QPointF(r.left(), map.Y(v)), QPointF(r.right(), map.Y(v)));
+            break;
+        }
+        p.setPen(QPen(QColor(128, 128, 128), 0));
+        p.drawRect(r);
+    }
+
+    // Y axes: a line in the item's colour, tick marks, the value labels and the channel's name.
+    for (int k = 0; k < ChartModel::kItemCount; ++k) {
+        const QRectF& r = layout.AxisRect(k);
+        if (r.isEmpty()) continue;
+        const ChartItem& item = model.Item(k);
+        const QColor colour = ColourOf(item.rgb);
+        const PlotMapping map = layout.MappingOf(item, w);
+        p.setPen(QPen(colour, 0));
+        p.drawLine(QPointF(r.right() - 2, r.top()), QPointF(r.right() - 2, r.bottom()));
+        p.setPen(Qt::black);
+        for (double v : layout.AxisTicks(k))
+            p.drawLine(QPointF(r.right() - 5, map.Y(v)), QPointF(r.right() - 2, map.Y(v)));
+        for (const ChartLayout::AxisLabel& label : layout.AxisLabels(k)) {
+            const double y = std::clamp(map.Y(label.value), r.top(), r.bottom());
+            p.drawLine(QPointF(r.right() - 5, y), QPointF(r.right() - 2, y));
+            if (layout.AxisTextTurned())
+                DrawTurnedText(p, label.rect, label.text);
+            else
+                p.drawText(label.rect, Qt::AlignRight | Qt::AlignVCenter, label.text);
+        }
+        const QRectF& nameBox = layout.AxisNameRect(k);
+        if (!nameBox.isEmpty()) {
+            p.setPen(colour);
+            DrawTurnedText(p, nameBox,
+                           fm.elidedText(FromAnsi(item.name), Qt::ElideRight, nameBox.height()));
+        }
+    }
+
+    // X axis.
+    const QRectF& xr = layout.XAxisRect();
+    p.setPen(Qt::black);
+    for (double t : xTicks) {
+        const double x = xMap.X(t);
+        p.drawLine(QPointF(x, xr.top()), QPointF(x, xr.top() + 4));
+        p.drawText(QRectF(x - 50, xr.top() + 4, 100, fm.height()), Qt::AlignCenter,
+                   TickText(t, xStep));
+    }
+    p.drawText(QRectF(xr.left(), xr.top() + 6 + fm.height(), xr.width(), fm.height()),
+               Qt::AlignCenter, QStringLiteral("Time (seconds)"));
+}
+
+void ChartPainter::Reduce(const ChartPaintParams& pp, int columns) {
+    const ChartModel& model = *pp.model;
+    const size_t subsets = static_cast<size_t>(model.SubsetCount());
+    if (m_valid && pp.window == m_window && columns == m_columns && m_decimated.size() == subsets)
+        return;
+    m_decimated.assign(subsets, CurveDecimation{});
+    // Column boundaries depend only on a log's times: curves over the same time array share one
+    // split.
+    struct Split {
+        const float* x;
+        size_t count;
+        CurveDecimation::Columns columns;
+    };
+    std::vector<Split> splits;
+    for (int k = 0; k < ChartModel::kItemCount; ++k) {
+        const ChartItem& item = model.Item(k);
+        if (!item.visible) continue;
+        for (bool comparison : {false, true}) {
+            if (comparison && !model.HasComparison()) break;
+            const ChartCurve& c = comparison ? item.comparison : item.main;
+            if (c.Empty()) continue;
+            auto it = std::find_if(splits.begin(), splits.end(), [&](const Split& s) {
+                return s.x == c.x && s.count == c.count;
+            });
+            if (it == splits.end()) {
+                splits.push_back(
+                    {c.x, c.count, CurveDecimation::Split(c.x, c.count, pp.window, columns)});
+                it = splits.end() - 1;
+            }
+            m_decimated[static_cast<size_t>(model.SubsetOf(k, comparison))] =
+                CurveDecimation::Make(it->columns, c.envelope);
+        }
+    }
+    m_window = pp.window;
+    m_columns = columns;
+    m_valid = true;
+}
+
+void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QImage* pixels,
+                               QPainter* shared) {
+    const ChartModel& model = *pp.model;
+    const ChartLayout& layout = *pp.layout;
+    Reduce(pp, std::max(1, static_cast<int>(std::ceil(layout.PlotArea().width() * pixelRatio))));
+    // Raw curves are drawn with one-device-pixel cosmetic pens and no antialiasing, which keeps
+    // the rasteriser on its fast path at any pixel ratio (wider pens cost a hundred times more).
+    std::optional<QPainter> own;
+    const QPaintEngine* engine = shared ? shared->paintEngine() : nullptr;
+    const bool vector =
+        engine && (engine->type() == QPaintEngine::SVG || engine->type() == QPaintEngine::Pdf);
+    if (shared) {
+        shared->save();
+        shared->setRenderHint(QPainter::Antialiasing, false);
+    }
+    for (bool comparison : {true, false}) {
+        if (comparison && !model.HasComparison()) continue;
+        for (int k = 0; k < ChartModel::kItemCount; ++k) {
+            const ChartItem& item = model.Item(k);
+            const ChartCurve& c = comparison ? item.comparison : item.main;
+            if (!item.visible || c.Empty()) continue;
+            const CurveDecimation& d =
+                m_decimated[static_cast<size_t>(model.SubsetOf(k, comparison))];
+            const PlotMapping map = layout.MappingOf(item, pp.window);
+            const QColor colour = ColourOf(item.rgb);
+            if (pixels && !d.raw) {
+                own.reset();  // no painter may be open on the image while its pixels are written
+                const QRect clip(
+                    QPoint(static_cast<int>(std::lround(map.left * pixelRatio)),
+                           static_cast<int>(std::lround(map.top * pixelRatio))),
+                    QPoint(static_cast<int>(std::lround((map.left + map.width) * pixelRatio)) - 1,
+                           static_cast<int>(std::lround((map.top + map.height) * pixelRatio)) - 1));
+                d.FillSpans(*pixels, map, pixelRatio, colour.rgba(), clip,
+                            comparison ? static_cast<int>(std::lround(8 * pixelRatio)) : 0);
+                continue;
+            }
+            if (!shared && !own) {
+                own.emplace(pixels);
+                own->setRenderHint(QPainter::Antialiasing, false);
+            }
+            QPainter& p = shared ? *shared : *own;
+            p.setClipRect(QRectF(map.left, map.top, map.width, map.height));
+            QPen pen(colour, 0);
+            if (comparison) pen.setStyle(Qt::DashLine);
+            p.setPen(pen);
+            m_points.clear();
+            m_starts.clear();
+            d.AppendPolylines(c.x, c.y, map, pixelRatio, m_points, m_starts);
+            if (vector) {
+                // A picture file gets each curve as one path, its gaps as separate subpaths.
+                QPainterPath path;
+                for (size_t s = 0; s < m_starts.size(); ++s) {
+                    const int begin = m_starts[s];
+                    const int end = s + 1 < m_starts.size() ? m_starts[s + 1]
+                                                            : static_cast<int>(m_points.size());
+                    if (end <= begin) continue;
+                    path.moveTo(m_points[static_cast<size_t>(begin)]);
+                    if (end - begin == 1) path.lineTo(m_points[static_cast<size_t>(begin)]);
+                    for (int i = begin + 1; i < end; ++i)
+                        path.lineTo(m_points[static_cast<size_t>(i)]);
+                }
+                if (!path.isEmpty()) p.drawPath(path);
+                continue;
+            }
+            for (size_t s = 0; s < m_starts.size(); ++s) {
+                const int begin = m_starts[s];
+                const int end =
+                    s + 1 < m_starts.size() ? m_starts[s + 1] : static_cast<int>(m_points.size());
+                if (end - begin == 1)
+                    p.drawPoint(m_points[static_cast<size_t>(begin)]);
+                else if (end > begin)
+                    p.drawPolyline(m_points.data() + begin, end - begin);
+            }
+        }
+    }
+    if (shared) shared->restore();
+}
+
+void ChartPainter::PaintBackAndCurves(QImage& image, const ChartPaintParams& pp) {
+    {
+        QPainter p(&image);
+        PaintBack(p, pp);
+    }
+    PaintCurves(pp, image.devicePixelRatio(), &image, nullptr);
+}
+
+void ChartPainter::Paint(QPainter& p, const ChartPaintParams& pp) {
+    PaintBack(p, pp);
+    PaintCurves(pp, 1.0, nullptr, &p);
+    PaintFore(p, pp);
+}
+
+void ChartPainter::PaintFore(QPainter& p, const ChartPaintParams& pp) const {
+    const ChartLayout& layout = *pp.layout;
+    const ChartModel& model = *pp.model;
+    const QRectF& area = layout.PlotArea();
+    p.setFont(pp.font);
+
+    if (pp.showBand) {
+        const double x0 = std::clamp(pp.bandX0, area.left(), area.right());
+        const double x1 = std::clamp(pp.bandX1, area.left(), area.right());
+        const QRectF band(QPointF(std::min(x0, x1), area.top()),
+                          QPointF(std::max(x0, x1), area.bottom()));
+        p.fillRect(band, QColor(0, 0, 255, 40));
+        p.setPen(QPen(QColor(0, 0, 160), 0));
+        p.drawRect(band);
+    }
+
+    // The cursor: a line at its frame's time and a mark on its curve.
+    if (pp.cursorItem >= 0 && pp.cursorFrame >= 0) {
+        const ChartItem& item = model.Item(pp.cursorItem);
+        const PlotMapping map = layout.MappingOf(item, pp.window);
+        const double x = map.X(pp.cursorTime);
+        if (x >= area.left() && x <= area.right()) {
+            p.setPen(QPen(QColor(64, 64, 64), 0, Qt::DotLine));
+            p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+            const ChartCurve& c = pp.cursorOnComparison ? item.comparison : item.main;
+            const float v = c.DrawnAt(pp.cursorFrame);
+            if (item.visible && CurveEnvelope::IsDrawable(v)) {
+                const double y = map.Y(v);
+                if (y >= map.top && y <= map.top + map.height) {
+                    p.setPen(QPen(Qt::black, 0));
+                    p.setBrush(ColourOf(item.rgb));
+                    p.drawRect(QRectF(x - 3, y - 3, 6, 6));
+                    p.setBrush(Qt::NoBrush);
+                }
+            }
+        }
+    }
+
+    CursorBMarker::Paint(p, pp);
+
+    // The cursor table.
+    if (pp.table) {
+        const QFontMetricsF fm(p.font());
+        const QRectF& table = layout.TableRect();
+        p.fillRect(table, QColor(255, 255, 255, 230));
+        p.setPen(QPen(QColor(160, 160, 160), 0));
+        p.drawRect(table);
+        p.drawLine(QPointF(table.left(), table.top() + layout.TableRowHeight()),
+                   QPointF(table.right(), table.top() + layout.TableRowHeight()));
+        for (int c = 0; c < CursorTable::kColumns; ++c) {
+            const QRectF head = layout.TableCell(0, c).adjusted(3, 0, -3, 0);
+            const QRectF cell = layout.TableCell(1, c).adjusted(3, 0, -3, 0);
+            p.setPen(Qt::black);
+            p.drawText(head, Qt::AlignLeft | Qt::AlignVCenter,
+                       QString::fromLatin1(CursorTable::kHeadings[static_cast<size_t>(c)]));
+            p.setPen(c == 0 ? QColor(Qt::black) : ColourOf(ChartModel::kTableFigureColour));
+            p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter,
+                       fm.elidedText(FromAnsi(pp.table->Cell(c)), Qt::ElideRight, cell.width()));
+        }
+    }
+
+    // The zoom buttons.
+    for (int b = 0; b < ChartLayout::kZoomButtonCount; ++b) {
+        const QRectF r = layout.ZoomButtonRect(b);
+        const bool enabled = b != ChartLayout::kZoomLast || pp.zoomLastEnabled;
+        p.setPen(QPen(QColor(120, 120, 120), 0));
+        p.setBrush(QColor(250, 250, 250));
+        p.drawRoundedRect(r, 3, 3);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(enabled ? QColor(Qt::black) : QColor(150, 150, 150));
+        p.drawText(r, Qt::AlignCenter, QString::fromLatin1(kZoomCaptions[b]));
+    }
+}
+
+}  // namespace quillon

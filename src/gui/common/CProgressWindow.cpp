@@ -1,0 +1,58 @@
+#include "gui/common/CProgressWindow.h"
+
+#include <algorithm>
+
+#include <QProgressDialog>
+
+#include "platform/UserTexts.h"
+
+namespace quillon {
+
+CProgressWindow::CProgressWindow(QWidget* owner) : m_owner(owner) {}
+
+CProgressWindow::~CProgressWindow() = default;
+
+void CProgressWindow::Begin(const QString& label) {
+    m_label = label;
+    m_running = true;
+    m_clock.start();
+}
+
+void CProgressWindow::Step(int64_t done, int64_t total) {
+    if (!m_running) return;
+    // No timer of its own: the window can only appear from a step of the work, never from an
+    // event loop that a question runs.
+    if (!m_dialog && m_clock.elapsed() >= m_showDelay) Show();
+    if (m_dialog && total > 0)
+        m_dialog->setValue(int(std::clamp<int64_t>(done * 1000 / total, 0, 1000)));
+}
+
+void CProgressWindow::Show() {
+    m_dialog = std::make_unique<QProgressDialog>(m_label, QString(), 0, 1000, m_owner);
+    const QString title = QString::fromUtf8(kAppTitle);
+    m_dialog->setWindowTitle(title);
+    m_dialog->setWindowModality(Qt::WindowModal);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    // A title bar cuts a caption wider than the window: leave room for it and the title
+    // buttons besides the label's own width.
+    const QFontMetrics metrics(m_dialog->font());
+    const int width =
+        std::max(metrics.horizontalAdvance(title) + 160, metrics.horizontalAdvance(m_label) + 60);
+    m_dialog->setMinimumWidth(std::max(width, m_dialog->sizeHint().width()));
+    m_dialog->setMinimumDuration(0);
+    m_dialog->setValue(0);
+    m_dialog->show();
+}
+
+void CProgressWindow::CloseForPrompt() {
+    m_dialog.reset();
+    if (m_running) m_clock.restart();
+}
+
+void CProgressWindow::End() {
+    m_dialog.reset();
+    m_running = false;
+}
+
+}  // namespace quillon

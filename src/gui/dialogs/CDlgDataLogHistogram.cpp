@@ -1,0 +1,548 @@
+#include "gui/dialogs/CDlgDataLogHistogram.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "gui/common/AnsiText.h"
+#include "gui/common/NumericFormat.h"
+#include "platform/AtomicFile.h"
+#include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
+#include "format/DataLogFrame.h"
+#include "document/Prompt.h"
+#include "gui/dialogs/PictureExport.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr int kDefaultX = 2;        // RPM
+constexpr int kDefaultY = 29;       // MAP
+constexpr int kDefaultZ = 9;        // AFR Average
+constexpr int kDefaultFilter = 30;  // TPS
+constexpr int kDefaultBins = 16;
+
+const char* const kFunctionNames[] = {"Average", "Minimum", "Maximum", "Count",
+                                      "Standard Deviation"};
+
+QDoubleSpinBox* NumberField(QWidget* parent) {
+    auto* field = new QDoubleSpinBox(parent);
+    field->setRange(-1e9, 1e9);
+    field->setDecimals(3);
+    field->setKeyboardTracking(false);  // binned again when the typing ends, not per digit
+    field->setMinimumWidth(80);
+    return field;
+}
+
+/// Pale colours from blue (lowest) through green to red (highest), light enough for black text.
+QColor Shade(double fraction) {
+    const double f = std::clamp(std::isfinite(fraction) ? fraction : 0.0, 0.0, 1.0);
+    return QColor::fromHsv(int(std::lround(240.0 * (1.0 - f))), 110, 255);
+}
+
+}  // namespace
+
+CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
+    : QDialog(nullptr), m_doc(doc), m_prompt(prompt) {
+    setWindowTitle(QStringLiteral("Histogram and Table"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Window);
+    setSizeGripEnabled(true);
+
+    auto* band = new QWidget(this);
+    auto* grid = new QGridLayout(band);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    auto combo = [band] {
+        auto* c = new QComboBox(band);
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(14);
+        c->setMaxVisibleItems(24);
+        return c;
+    };
+    auto label = [band](const char* text) { return new QLabel(QString::fromLatin1(text), band); };
+
+    const char* const axisLabels[] = {"X Axis:", "Y Axis:"};
+    for (int a = 0; a < 2; ++a) {
+        Axis& axis = m_axis[a];
+        axis.combo = combo();
+        axis.from = NumberField(band);
+        axis.to = NumberField(band);
+        axis.step = NumberField(band);
+        axis.step->setMinimum(0.0);
+        axis.edges = new QLineEdit(band);
+        axis.edges->setPlaceholderText(QStringLiteral("or typed edges: 500 1000 1500 ..."));
+        axis.edges->setMinimumWidth(160);
+        grid->addWidget(label(axisLabels[a]), a, 0);
+        grid->addWidget(axis.combo, a, 1);
+        grid->addWidget(label("From:"), a, 2);
+        grid->addWidget(axis.from, a, 3);
+        grid->addWidget(label("To:"), a, 4);
+        grid->addWidget(axis.to, a, 5);
+        grid->addWidget(label("Step:"), a, 6);
+        grid->addWidget(axis.step, a, 7);
+        grid->addWidget(axis.edges, a, 8);
+    }
+
+    m_zCombo = combo();
+    m_functionCombo = new QComboBox(band);
+    for (const char* name : kFunctionNames)
+        m_functionCombo->addItem(QString::fromLatin1(name));
+    grid->addWidget(label("Value:"), 2, 0);
+    grid->addWidget(m_zCombo, 2, 1);
+    grid->addWidget(label("Function:"), 2, 2);
+    grid->addWidget(m_functionCombo, 2, 3, 1, 3);
+
+    m_filterCombo = combo();
+    m_filterCheck = new QCheckBox(QStringLiteral("Filter Data"), band);
+    m_lower = NumberField(band);
+    m_upper = NumberField(band);
+    grid->addWidget(label("Filter:"), 3, 0);
+    grid->addWidget(m_filterCombo, 3, 1);
+    grid->addWidget(m_filterCheck, 3, 2, 1, 2);
+    grid->addWidget(m_lower, 3, 4, 1, 2);
+    grid->addWidget(m_upper, 3, 6, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(8, 1);
+
+    auto* buttons = new QHBoxLayout;
+    m_status = new QLabel(band);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_copy = new QPushButton(QStringLiteral("Copy"), band);
+    m_copy->setToolTip(QStringLiteral("Copy the grid as tab-separated text (Ctrl+C)"));
+    m_export = new QPushButton(QStringLiteral("Export CSV..."), band);
+    buttons->addWidget(m_status, 1);
+    buttons->addWidget(m_copy);
+    buttons->addWidget(m_export);
+    m_picture = new QPushButton(QStringLiteral("Export Picture..."), band);
+    m_picture->setToolTip(QStringLiteral("Save the grid as a PNG, SVG or PDF file"));
+    buttons->addWidget(m_picture);
+    grid->addLayout(buttons, 4, 0, 1, 9);
+
+    m_grid = new QTableWidget(this);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_grid->setMouseTracking(true);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(band);
+    column->addWidget(m_grid, 1);
+    resize(1040, 640);
+
+    FillCombo(m_axis[0].combo, kDefaultX, false);
+    FillCombo(m_axis[1].combo, kDefaultY, true);
+    FillCombo(m_zCombo, kDefaultZ, false);
+    FillCombo(m_filterCombo, kDefaultFilter, false);
+    for (Axis& axis : m_axis)
+        SetUpRange(axis);
+    SetUpBounds();
+
+    auto rebuild = [this] { Rebuild(); };
+    for (Axis& axis : m_axis) {
+        Axis* a = &axis;
+        connect(axis.combo, &QComboBox::currentIndexChanged, this, [this, a] {
+            if (m_settingUp) return;
+            m_settingUp = true;
+            SetUpRange(*a);
+            m_settingUp = false;
+            Rebuild();
+        });
+        for (QDoubleSpinBox* field : {axis.from, axis.to, axis.step})
+            connect(field, &QDoubleSpinBox::valueChanged, this, rebuild);
+        connect(axis.edges, &QLineEdit::editingFinished, this, rebuild);
+    }
+    connect(m_zCombo, &QComboBox::currentIndexChanged, this, rebuild);
+    connect(m_functionCombo, &QComboBox::currentIndexChanged, this, rebuild);
+    connect(m_filterCombo, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_settingUp) return;
+        m_settingUp = true;
+        SetUpBounds();
+        m_settingUp = false;
+        Rebuild();
+    });
+    connect(m_filterCheck, &QCheckBox::toggled, this, rebuild);
+    for (QDoubleSpinBox* field : {m_lower, m_upper})
+        connect(field, &QDoubleSpinBox::valueChanged, this, [this] {
+            if (m_filterCheck->isChecked()) Rebuild();
+        });
+    connect(m_copy, &QPushButton::clicked, this, &CDlgDataLogHistogram::CopyToClipboard);
+    connect(m_export, &QPushButton::clicked, this, &CDlgDataLogHistogram::OnExportCsv);
+    connect(m_picture, &QPushButton::clicked, this, &CDlgDataLogHistogram::OnExportPicture);
+    auto* copy = new QShortcut(QKeySequence::Copy, this);
+    connect(copy, &QShortcut::activated, this, &CDlgDataLogHistogram::CopyToClipboard);
+
+    m_settingUp = false;
+    Rebuild();
+    m_doc.AddView(this);
+}
+
+CDlgDataLogHistogram::~CDlgDataLogHistogram() {
+    m_doc.RemoveView(this);
+}
+
+CDlgDataLogHistogram* CDlgDataLogHistogram::OpenOrRaise(QPointer<CDlgDataLogHistogram>& window,
+                                                        CDataLogDoc& doc, IPrompt& prompt) {
+    if (!window) window = new CDlgDataLogHistogram(doc, prompt);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void CDlgDataLogHistogram::Destroy(QPointer<CDlgDataLogHistogram>& window) {
+    delete window.data();
+}
+
+void CDlgDataLogHistogram::reject() {
+    QDialog::reject();
+    deleteLater();
+}
+
+void CDlgDataLogHistogram::OnUpdate(IDataLogView*, int hint) {
+    if (hint == kHintRebuild) Rebuild();
+}
+
+void CDlgDataLogHistogram::FillCombo(QComboBox* combo, int channel, bool withNone) {
+    const LogData& log = m_doc.Main();
+    if (withNone) combo->addItem(QStringLiteral("(none)"), 0);
+    for (int c = 1; c <= kSlotCount; ++c)
+        if (IsChannelAvailable(log, c)) combo->addItem(FromAnsi(GetChannelName(log.config, c)), c);
+    combo->setCurrentIndex(std::max(combo->findData(channel), 0));
+}
+
+void CDlgDataLogHistogram::SetUpRange(Axis& axis) {
+    const int c = axis.combo->currentData().toInt();
+    const bool used = c >= 1 && c <= kSlotCount;
+    for (QWidget* w : {static_cast<QWidget*>(axis.from), static_cast<QWidget*>(axis.to),
+                       static_cast<QWidget*>(axis.step), static_cast<QWidget*>(axis.edges)})
+        w->setEnabled(used);
+    if (!used) return;
+    // The range the log really covers, in round steps; a channel without frames falls back to
+    // its default axis range.
+    const LogData& log = m_doc.Main();
+    const ChannelStats& stats = log.stats[size_t(c - 1)];
+    double lo = stats.minimum, hi = stats.maximum;
+    if (log.Empty() || !std::isfinite(lo) || !std::isfinite(hi) || hi < lo || lo <= kNoValue) {
+        lo = GetChannelMin(log, c);
+        hi = GetChannelMax(log, c);
+    }
+    const ChannelTable::Range range = ChannelTable::NiceRange(lo, hi, kDefaultBins);
+    const QSignalBlocker b1(axis.from), b2(axis.to), b3(axis.step);
+    axis.from->setValue(range.from);
+    axis.to->setValue(range.to);
+    axis.step->setValue(range.step);
+    axis.edges->clear();
+}
+
+void CDlgDataLogHistogram::SetUpBounds() {
+    const LogData& log = m_doc.Main();
+    const int c = m_filterCombo->currentData().toInt();
+    if (c < 1 || c > kSlotCount) return;
+    const QSignalBlocker b1(m_lower), b2(m_upper);
+    // A new filter channel starts with its whole range between the bounds.
+    m_lower->setValue(GetChannelMin(log, c));
+    m_upper->setValue(std::max(GetChannelMax(log, c), GetChannelMin(log, c)));
+}
+
+std::optional<std::vector<float>> CDlgDataLogHistogram::EdgesOf(const Axis& axis,
+                                                                QString* why) const {
+    const QString typed = axis.edges->text().trimmed();
+    if (!typed.isEmpty()) {
+        auto edges = ChannelTable::ParseEdges(typed.toStdString());
+        if (!edges) *why = QStringLiteral("The typed edges must be at least two rising numbers.");
+        return edges;
+    }
+    std::vector<float> edges =
+        ChannelTable::MakeEdges(axis.from->value(), axis.to->value(), axis.step->value());
+    if (edges.empty()) {
+        *why = QStringLiteral("From must be below To, and Step above 0 giving at most %1 bins.")
+                   .arg(ChannelTable::kMaxBins);
+        return std::nullopt;
+    }
+    return edges;
+}
+
+int CDlgDataLogHistogram::Decimals() const {
+    // The value channel's own number of decimals; the deviation gets one more.
+    const int z = m_zCombo->currentData().toInt();
+    const std::string format = NumberFormatOf(GetChannelValueFormat(m_doc.Main().config, z));
+    const size_t dot = format.find('.');
+    int decimals = dot != std::string::npos && dot + 1 < format.size() && format[dot + 1] >= '0' &&
+                           format[dot + 1] <= '9'
+                       ? format[dot + 1] - '0'
+                       : 0;
+    if (m_table.Setup().function == TableFunction::StandardDeviation) ++decimals;
+    return decimals;
+}
+
+void CDlgDataLogHistogram::Rebuild() {
+    if (m_settingUp) return;
+    ChannelTableSetup setup;
+    setup.xChannel = m_axis[0].combo->currentData().toInt();
+    setup.yChannel = m_axis[1].combo->currentData().toInt();
+    setup.zChannel = m_zCombo->currentData().toInt();
+    setup.function = TableFunction(std::max(m_functionCombo->currentIndex(), 0));
+    if (m_filterCheck->isChecked()) {
+        setup.filterChannel = m_filterCombo->currentData().toInt();
+        setup.lower = float(m_lower->value());
+        setup.upper = float(m_upper->value());
+    }
+    QString why;
+    if (auto edges = EdgesOf(m_axis[0], &why)) setup.xEdges = std::move(*edges);
+    if (setup.yChannel != 0 && why.isEmpty())
+        if (auto edges = EdgesOf(m_axis[1], &why)) setup.yEdges = std::move(*edges);
+    std::string error;
+    if (why.isEmpty() && !m_table.Build(m_doc.Main(), m_doc.GetFrameCount(), setup, &error))
+        why = QString::fromStdString(error);
+    if (!why.isEmpty()) m_table.Build(m_doc.Main(), 0, ChannelTableSetup{});
+    ShowGrid();
+    m_status->setText(why.isEmpty() ? QStringLiteral("%1 of %2 frames binned")
+                                          .arg(m_table.TotalCount())
+                                          .arg(m_doc.GetFrameCount())
+                                    : why);
+    m_copy->setEnabled(why.isEmpty());
+    m_export->setEnabled(why.isEmpty());
+    m_picture->setEnabled(why.isEmpty());
+}
+
+void CDlgDataLogHistogram::ShowGrid() {
+    const ChannelTableSetup& setup = m_table.Setup();
+    const int columns = m_table.Columns(), rows = m_table.Rows();
+    m_grid->clear();
+    m_grid->setColumnCount(columns);
+    m_grid->setRowCount(rows);
+    if (columns == 0) return;
+    const EcuConfigBlock& config = m_doc.Main().config;
+    auto edge = [](float v) { return QString::number(double(v), 'g', 7); };
+    auto range = [&](const std::vector<float>& e, int i) {
+        const bool last = size_t(i) + 2 == e.size();
+        return QStringLiteral("%1 to %2 (%3)")
+            .arg(edge(e[size_t(i)]), edge(e[size_t(i) + 1]),
+                 last ? QStringLiteral("both included") : QStringLiteral("upper excluded"));
+    };
+    const QString xName = FromAnsi(GetChannelName(config, setup.xChannel));
+    const QString yName = setup.yChannel ? FromAnsi(GetChannelName(config, setup.yChannel)) : "";
+    for (int c = 0; c < columns; ++c) {
+        auto* item = new QTableWidgetItem(edge(setup.xEdges[size_t(c)]));
+        item->setToolTip(xName + QStringLiteral(": ") + range(setup.xEdges, c));
+        m_grid->setHorizontalHeaderItem(c, item);
+    }
+    for (int r = 0; r < rows; ++r) {
+        auto* item =
+            new QTableWidgetItem(setup.yChannel ? edge(setup.yEdges[size_t(r)])
+                                                : FromAnsi(GetChannelName(config, setup.zChannel)));
+        if (setup.yChannel) item->setToolTip(yName + QStringLiteral(": ") + range(setup.yEdges, r));
+        m_grid->setVerticalHeaderItem(r, item);
+    }
+    const int decimals = setup.function == TableFunction::Count ? 0 : Decimals();
+    const double lo = m_table.MinValue().value_or(0.0);
+    const double hi = m_table.MaxValue().value_or(0.0);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            auto* item = new QTableWidgetItem;
+            const auto value = m_table.Value(c, r);
+            const int64_t count = m_table.Count(c, r);
+            if (value) {
+                item->setText(QString::number(*value, 'f', decimals));
+                item->setBackground(Shade(hi > lo ? (*value - lo) / (hi - lo) : 0.5));
+                item->setForeground(Qt::black);
+            }
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            QString tip = QStringLiteral("%1 frame%2").arg(count).arg(count == 1 ? "" : "s");
+            tip += QStringLiteral("\n") + xName + QStringLiteral(": ") + range(setup.xEdges, c);
+            if (setup.yChannel)
+                tip += QStringLiteral("\n") + yName + QStringLiteral(": ") + range(setup.yEdges, r);
+            item->setToolTip(tip);
+            m_grid->setItem(r, c, item);
+        }
+}
+
+QString CDlgDataLogHistogram::ClipboardText() const {
+    return QString::fromStdString(m_table.ToText('\t', Decimals()));
+}
+
+std::string CDlgDataLogHistogram::CsvText() const {
+    return m_table.ToText(',', Decimals());
+}
+
+void CDlgDataLogHistogram::CopyToClipboard() {
+    if (m_table.Columns() == 0) return;
+    QApplication::clipboard()->setText(ClipboardText());
+}
+
+bool CDlgDataLogHistogram::ExportCsv(const std::string& path) {
+    std::string error;
+    if (WriteFileAtomically(path, CsvText(), &error)) return true;
+    m_prompt.Message("Histogram and Table", "There was an error saving the file\n" + error);
+    return false;
+}
+
+void CDlgDataLogHistogram::OnExportCsv() {
+    if (m_table.Columns() == 0) return;
+    FileDialogRequest request;
+    request.caption = "Export Table";
+    request.fileName = "table.csv";
+    request.filter = "CSV Files (*.csv);;All Files (*)";
+    const std::string path = m_prompt.SaveFileName(request);
+    if (!path.empty()) ExportCsv(path);
+}
+
+namespace {
+
+/// Where the picture's parts go at the natural size, in logical pixels.
+struct TableGeometry {
+    static constexpr int kMargin = 12;
+    static constexpr int kPad = 6;
+    int titleLines = 0;
+    int lineHeight = 0;
+    int headerWidth = 0;  // the Y edges' column
+    int cellWidth = 0;    // every X column alike, as in an engine's table
+    int rowHeight = 0;
+    QSize size;
+};
+
+TableGeometry MeasureTable(const QTableWidget& grid, const QStringList& title,
+                           const QFontMetrics& fm) {
+    TableGeometry g;
+    g.titleLines = int(title.size());
+    g.lineHeight = fm.height();
+    g.rowHeight = fm.height() + TableGeometry::kPad;
+    auto width = [&](const QTableWidgetItem* item) {
+        return item ? fm.horizontalAdvance(item->text()) + 2 * TableGeometry::kPad : 0;
+    };
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        g.headerWidth = std::max(g.headerWidth, width(grid.verticalHeaderItem(r)));
+        for (int c = 0; c < grid.columnCount(); ++c)
+            g.cellWidth = std::max(g.cellWidth, width(grid.item(r, c)));
+    }
+    for (int c = 0; c < grid.columnCount(); ++c)
+        g.cellWidth = std::max(g.cellWidth, width(grid.horizontalHeaderItem(c)));
+    int titleWidth = 0;
+    for (const QString& line : title)
+        titleWidth = std::max(titleWidth, fm.horizontalAdvance(line));
+    const int tableWidth = g.headerWidth + grid.columnCount() * g.cellWidth;
+    g.size = QSize(std::max(tableWidth, titleWidth) + 2 * TableGeometry::kMargin,
+                   g.titleLines * g.lineHeight + TableGeometry::kPad +
+                       (grid.rowCount() + 1) * g.rowHeight + 2 * TableGeometry::kMargin);
+    return g;
+}
+
+}  // namespace
+
+QStringList CDlgDataLogHistogram::PictureTitle() const {
+    const ChannelTableSetup& setup = m_table.Setup();
+    const EcuConfigBlock& config = m_doc.Main().config;
+    auto name = [&](int c) { return FromAnsi(GetChannelName(config, c)); };
+    QString what = m_functionCombo->currentText() + QStringLiteral(" of ") + name(setup.zChannel) +
+                   QStringLiteral(" by ") + name(setup.xChannel);
+    if (setup.yChannel)
+        what += QStringLiteral(" (across) and ") + name(setup.yChannel) + QStringLiteral(" (down)");
+    QString how = m_status->text();
+    if (setup.filterChannel)
+        how += QStringLiteral(", %1 from %2 to %3")
+                   .arg(name(setup.filterChannel), QString::number(double(setup.lower), 'g', 7),
+                        QString::number(double(setup.upper), 'g', 7));
+    return {what, how};
+}
+
+QSize CDlgDataLogHistogram::PictureNaturalSize() const {
+    return MeasureTable(*m_grid, PictureTitle(), QFontMetrics(font())).size;
+}
+
+void CDlgDataLogHistogram::PaintTable(QPainter& painter, const QSizeF& size) const {
+    const QStringList title = PictureTitle();
+    const QFontMetrics fm(font());
+    const TableGeometry g = MeasureTable(*m_grid, title, fm);
+    painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
+    // The natural layout scaled alike both ways to fit, and centred.
+    const double scale = std::min(size.width() / g.size.width(), size.height() / g.size.height());
+    painter.save();
+    painter.translate((size.width() - g.size.width() * scale) / 2,
+                      (size.height() - g.size.height() * scale) / 2);
+    painter.scale(scale, scale);
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    int y = TableGeometry::kMargin;
+    for (const QString& line : title) {
+        painter.drawText(QPoint(TableGeometry::kMargin, y + fm.ascent()), line);
+        y += g.lineHeight;
+    }
+    y += TableGeometry::kPad;
+    // Fills and texts cell by cell, then each rule once, so that a scaled picture keeps even
+    // lines.
+    const QColor header(232, 232, 236), rule(170, 170, 180);
+    const int left = TableGeometry::kMargin;
+    const int columns = m_grid->columnCount(), rows = m_grid->rowCount();
+    auto box = [&](int c, int r) {  // c, r = -1: the header column, row
+        const int x = c < 0 ? left : left + g.headerWidth + c * g.cellWidth;
+        return QRect(x, y + (r + 1) * g.rowHeight, c < 0 ? g.headerWidth : g.cellWidth,
+                     g.rowHeight);
+    };
+    auto cell = [&](int c, int r, const QTableWidgetItem* item, const QColor& fill) {
+        painter.fillRect(box(c, r), fill);
+        if (!item) return;
+        painter.drawText(box(c, r).adjusted(TableGeometry::kPad, 0, -TableGeometry::kPad, 0),
+                         (c < 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, item->text());
+    };
+    cell(-1, -1, nullptr, header);
+    for (int c = 0; c < columns; ++c)
+        cell(c, -1, m_grid->horizontalHeaderItem(c), header);
+    for (int r = 0; r < rows; ++r) {
+        cell(-1, r, m_grid->verticalHeaderItem(r), header);
+        for (int c = 0; c < columns; ++c) {
+            const QTableWidgetItem* item = m_grid->item(r, c);
+            const QBrush fill = item ? item->background() : QBrush();
+            cell(c, r, item, fill.style() == Qt::NoBrush ? QColor(Qt::white) : fill.color());
+        }
+    }
+    QPen rulePen(rule, 1.0);
+    rulePen.setCosmetic(true);  // one device pixel at any scale
+    painter.setPen(rulePen);
+    const int right = box(columns - 1, 0).right() + 1, bottom = box(0, rows - 1).bottom() + 1;
+    for (int r = -1; r <= rows; ++r)
+        painter.drawLine(left, y + (r + 1) * g.rowHeight, right, y + (r + 1) * g.rowHeight);
+    for (int c = -1; c <= columns; ++c) {
+        const int x = c < 0 ? left : left + g.headerWidth + c * g.cellWidth;
+        painter.drawLine(x, y, x, bottom);
+    }
+    painter.restore();
+}
+
+PictureSource CDlgDataLogHistogram::Picture() {
+    PictureSource source;
+    source.render = [this](QPainter& p, const QSizeF& size) { PaintTable(p, size); };
+    source.title = windowTitle();
+    source.dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    return source;
+}
+
+void CDlgDataLogHistogram::OnExportPicture() {
+    if (m_table.Columns() == 0) return;
+    RunPictureExport(Picture(), PictureNaturalSize(), devicePixelRatioF(), m_doc.GetPathName(),
+                     QStringLiteral(" table"), m_prompt, this);
+}
+
+}  // namespace quillon

@@ -1,0 +1,118 @@
+#pragma once
+/// The "Histogram and Table" window: one channel of the main log binned by one or two others
+/// into a grid (X across, Y down), each cell shaded by its value, with the frames behind it on
+/// hover; the grid goes to the clipboard as tab-separated text or to a CSV file. Modeless, at
+/// most one per document.
+
+#include <QDialog>
+#include <QPointer>
+
+#include "gui/chart/ChartPicture.h"
+#include "analysis/ChannelTable.h"
+#include "document/DataLogViewObserver.h"
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QPushButton;
+class QTableWidget;
+
+namespace quillon {
+
+class CDataLogDoc;
+class IPrompt;
+
+class CDlgDataLogHistogram : public QDialog, public IDataLogView {
+    Q_OBJECT
+public:
+    CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt);
+    ~CDlgDataLogHistogram() override;
+
+    /// Brings the document's window (kept in `window`) to the front, or creates and shows a new
+    /// one. `window` empties itself when the window goes.
+    static CDlgDataLogHistogram* OpenOrRaise(QPointer<CDlgDataLogHistogram>& window,
+                                             CDataLogDoc& doc, IPrompt& prompt);
+    /// Destroys the window at once, if there is one (the document opens, renews or closes).
+    static void Destroy(QPointer<CDlgDataLogHistogram>& window);
+
+    /// A log that was cropped, re-timed or recomputed is binned again.
+    void OnUpdate(IDataLogView* sender, int hint) override;
+
+    const ChannelTable& Table() const { return m_table; }
+    /// The grid as the clipboard gets it, and the CSV file's text.
+    QString ClipboardText() const;
+    std::string CsvText() const;
+    /// Writes the CSV file; false after telling the user why.
+    bool ExportCsv(const std::string& path);
+
+    QComboBox* XCombo() const { return m_axis[0].combo; }
+    QComboBox* YCombo() const { return m_axis[1].combo; }
+    QComboBox* ZCombo() const { return m_zCombo; }
+    QComboBox* FunctionCombo() const { return m_functionCombo; }
+    QComboBox* FilterCombo() const { return m_filterCombo; }
+    QCheckBox* FilterCheck() const { return m_filterCheck; }
+    QDoubleSpinBox* LowerField() const { return m_lower; }
+    QDoubleSpinBox* UpperField() const { return m_upper; }
+    QLineEdit* XEdges() const { return m_axis[0].edges; }
+    QLineEdit* YEdges() const { return m_axis[1].edges; }
+    QTableWidget* Grid() const { return m_grid; }
+    QLabel* Status() const { return m_status; }
+    QPushButton* PictureButton() const { return m_picture; }
+
+    /// The whole grid (not only the part scrolled into view) under a title, as the screen shades
+    /// it, for Export Picture; drawn at its natural size scaled to fit the picture.
+    PictureSource Picture();
+    /// The size at which the picture's texts have the window's font size.
+    QSize PictureNaturalSize() const;
+
+public slots:
+    void reject() override;
+    void CopyToClipboard();
+    void OnExportCsv();
+    void OnExportPicture();
+
+private:
+    /// One binned axis: its channel and how its edges are given.
+    struct Axis {
+        QComboBox* combo = nullptr;
+        QDoubleSpinBox* from = nullptr;
+        QDoubleSpinBox* to = nullptr;
+        QDoubleSpinBox* step = nullptr;
+        QLineEdit* edges = nullptr;  // typed edges win over from/to/step when not empty
+    };
+
+    void FillCombo(QComboBox* combo, int channel, bool withNone);
+    void SetUpRange(Axis& axis);
+    void SetUpBounds();
+    /// The axis's edges, or nothing with *why set when they cannot be made.
+    std::optional<std::vector<float>> EdgesOf(const Axis& axis, QString* why) const;
+    int Decimals() const;
+    void Rebuild();
+    void ShowGrid();
+    /// The picture's title lines: what is binned by what, and how many frames.
+    QStringList PictureTitle() const;
+    void PaintTable(QPainter& painter, const QSizeF& size) const;
+
+    CDataLogDoc& m_doc;
+    IPrompt& m_prompt;
+    ChannelTable m_table;
+    bool m_settingUp = true;
+
+    Axis m_axis[2];
+    QComboBox* m_zCombo = nullptr;
+    QComboBox* m_functionCombo = nullptr;
+    QComboBox* m_filterCombo = nullptr;
+    QCheckBox* m_filterCheck = nullptr;
+    QDoubleSpinBox* m_lower = nullptr;
+    QDoubleSpinBox* m_upper = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_copy = nullptr;
+    QPushButton* m_export = nullptr;
+    QPushButton* m_picture = nullptr;
+    QTableWidget* m_grid = nullptr;
+};
+
+}  // namespace quillon

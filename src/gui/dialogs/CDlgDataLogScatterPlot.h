@@ -1,0 +1,106 @@
+#pragma once
+/// The "Scatter Plot" window: one channel of the main log against another, every point coloured
+/// by a third channel, frames outside a range of a fourth channel optionally left out. Modeless,
+/// at most one per document; a click on a point moves the document's cursor to its frame.
+
+#include <QDialog>
+#include <QPointer>
+
+#include "gui/chart/ChartPicture.h"
+#include "gui/chart/ScatterPlotData.h"
+#include "document/DataLogViewObserver.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace quillon {
+
+class CDataLogDoc;
+class CGDIPColorLegend;
+class CNumericEdit;
+class IPrompt;
+class ScatterPlotView;
+
+class CDlgDataLogScatterPlot : public QDialog, public IDataLogView {
+    Q_OBJECT
+public:
+    /// Height of the control band above the plot.
+    static constexpr int kBandHeight = 55;
+
+    /// Sets the window up for the document: channel lists, bound fields, the first plot.
+    CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt);
+    ~CDlgDataLogScatterPlot() override;
+
+    /// The Scatter Plot command: brings the document's window (kept in `window`) to the front,
+    /// or creates, sets up and shows a new one. `window` empties itself when the window goes.
+    static CDlgDataLogScatterPlot* OpenOrRaise(QPointer<CDlgDataLogScatterPlot>& window,
+                                               CDataLogDoc& doc, IPrompt& prompt);
+    /// Destroys the window at once, if there is one (the document opens, renews or closes).
+    static void Destroy(QPointer<CDlgDataLogScatterPlot>& window);
+
+    /// Follows the document's cursor with the ring; the points are not rebuilt.
+    void OnUpdate(IDataLogView* sender, int hint) override;
+
+    const ScatterSelection& Selection() const { return m_selection; }
+    int RebuildCount() const { return m_rebuilds; }
+    QComboBox* XCombo() const { return m_xCombo; }
+    QComboBox* YCombo() const { return m_yCombo; }
+    QComboBox* ColorCombo() const { return m_colorCombo; }
+    QComboBox* FilterCombo() const { return m_filterCombo; }
+    QCheckBox* FilterCheck() const { return m_filterCheck; }
+    CNumericEdit* LowerField() const { return m_lower; }
+    CNumericEdit* UpperField() const { return m_upper; }
+    CGDIPColorLegend* Legend() const { return m_legend; }
+    QLabel* MinLabel() const { return m_minLabel; }
+    QLabel* MaxLabel() const { return m_maxLabel; }
+    ScatterPlotView* Plot() const { return m_plot; }
+    QWidget* Band() const { return m_band; }
+    QPushButton* PictureButton() const { return m_picture; }
+
+    /// The plot with a strip above it naming the colour channel and its ramp, for Export
+    /// Picture.
+    PictureSource Picture();
+
+public slots:
+    void reject() override;
+
+signals:
+    /// A point was clicked and the document's cursor now stands on its frame.
+    void cursorMoved(int frame);
+
+private:
+    void FillCombo(QComboBox* combo, int channel);
+    void SetUpBounds();
+    void Rebuild();
+    void OnComboChanged(QComboBox* combo, int* channel);
+    void OnPointClicked(int frame);
+    void ShowCursor();
+    /// The strip of the picture: colour channel, lowest value, ramp, highest value.
+    void DrawLegend(QPainter& painter, const QRect& strip) const;
+    int LegendHeight() const;
+    void OnExportPicture();
+
+    CDataLogDoc& m_doc;
+    IPrompt& m_prompt;
+    ScatterSelection m_selection;
+    bool m_settingUp = true;
+    int m_rebuilds = 0;
+
+    QWidget* m_band = nullptr;
+    QComboBox* m_xCombo = nullptr;
+    QComboBox* m_yCombo = nullptr;
+    QComboBox* m_colorCombo = nullptr;
+    QComboBox* m_filterCombo = nullptr;
+    CGDIPColorLegend* m_legend = nullptr;
+    QLabel* m_minLabel = nullptr;
+    QLabel* m_maxLabel = nullptr;
+    QCheckBox* m_filterCheck = nullptr;
+    CNumericEdit* m_lower = nullptr;
+    CNumericEdit* m_upper = nullptr;
+    QPushButton* m_picture = nullptr;
+    ScatterPlotView* m_plot = nullptr;
+};
+
+}  // namespace quillon

@@ -1,0 +1,422 @@
+#include "model/DataLogFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+
+#include "platform/AtomicFile.h"
+#include "format/ByteRecord.h"
+#include "format/DataLogFrame.h"
+#include "format/DataLogStart.h"
+#include "platform/FileSystem.h"
+#include "model/LogColumns.h"
+#include "model/LogStore.h"
+#include "model/ZeroTime.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#include <xmmintrin.h>
+#endif
+
+namespace quillon {
+
+namespace {
+
+// Frames handled per block: the block (900 KB) stays in the L2 cache while each slot's values
+// are picked out of it, and every column receives a contiguous run of 1 KB per block.
+constexpr int kBlockFrames = 128;
+
+struct ScatterState {
+    uint64_t first = 0;
+    double zeroTime = 0;
+    float maxRpm = 0;
+    float maxMap = 0;
+};
+
+void UpdateMaximum(float& maximum, float value) {
+    if (value >= maximum || std::isnan(value) || std::isnan(maximum)) maximum = value;
+}
+
+bool IsDiagSlot(int s) {
+    return s >= kFirstDiagSlot && s <= kLastDiagSlot;
+}
+
+/// Copies slots s and s + 1 (value and status of each, 16 bytes at `src` with a stride of one
+/// frame) of `count` frames into their columns. Large logs are far bigger than any cache, so
+/// the columns are written with non-temporal stores that skip reading the destination first.
+void ScatterSlotPair(const uint8_t* src, int count, LogData& log, int s, size_t at) {
+    float* v0 = log.values[s].data() + at;
+    uint32_t* s0 = log.status[s].data() + at;
+    float* v1 = log.values[s + 1].data() + at;
+    uint32_t* s1 = log.status[s + 1].data() + at;
+    const bool zero0 = IsDiagSlot(s), zero1 = IsDiagSlot(s + 1);
+    int i = 0;
+#if defined(__SSE2__)
+    auto aligned = [](const void* p) { return (reinterpret_cast<uintptr_t>(p) & 15) == 0; };
+    if (aligned(v0) && aligned(s0) && aligned(v1) && aligned(s1)) {
+        const __m128 zero = _mm_setzero_ps();
+        for (; i + 4 <= count; i += 4) {
+            const uint8_t* p = src + size_t(i) * kFrameSize;
+            // Rows: one frame each (value s, status s, value s + 1, status s + 1); after the
+            // transposition, one column each.
+            __m128 r0 = _mm_loadu_ps(reinterpret_cast<const float*>(p));
+            __m128 r1 = _mm_loadu_ps(reinterpret_cast<const float*>(p + kFrameSize));
+            __m128 r2 = _mm_loadu_ps(reinterpret_cast<const float*>(p + 2 * kFrameSize));
+            __m128 r3 = _mm_loadu_ps(reinterpret_cast<const float*>(p + 3 * kFrameSize));
+            _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+            _mm_stream_ps(v0 + i, r0);
+            _mm_stream_ps(reinterpret_cast<float*>(s0 + i), zero0 ? zero : r1);
+            _mm_stream_ps(v1 + i, r2);
+            _mm_stream_ps(reinterpret_cast<float*>(s1 + i), zero1 ? zero : r3);
+        }
+    }
+#endif
+    for (; i < count; ++i) {
+        const uint8_t* p = src + size_t(i) * kFrameSize;
+        v0[i] = LoadF32(p);
+        s0[i] = zero0 ? 0 : LoadU32(p + 4);
+        v1[i] = LoadF32(p + 8);
+        s1[i] = zero1 ? 0 : LoadU32(p + 12);
+    }
+}
+
+/// The last slot, which has no partner.
+void ScatterSlot(const uint8_t* src, int count, float* values, uint32_t* status, bool zero) {
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* p = src + size_t(i) * kFrameSize;
+        values[i] = LoadF32(p);
+        status[i] = zero ? 0 : LoadU32(p + 4);
+    }
+}
+
+/// Scatters `count` whole frames (contiguous at `frames`) into the columns from index `base`.
+void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log,
+                   ScatterState& state) {
+    for (int done = 0; done < count; done += kBlockFrames) {
+        const int n = std::min(kBlockFrames, count - done);
+        const uint8_t* block = frames + size_t(done) * kFrameSize;
+        const size_t at = base + size_t(done);
+        float* time = log.values[0].data() + at;
+        uint32_t* timeStatus = log.status[0].data() + at;
+        int64_t* offset =
+            log.offsetMs.size() >= at + size_t(n) ? log.offsetMs.data() + at : nullptr;
+        for (int i = 0; i < n; ++i) {
+            const uint8_t* frame = block + size_t(i) * kFrameSize;
+            uint64_t stamp = LoadU64(frame);
+            if (state.first == 0) state.first = stamp;
+            // A timestamp before the first one gives a negative time, not a wrapped huge one.
+            const int64_t ms = int64_t(stamp - state.first);
+            if (offset) offset[i] = ms;
+            double seconds = double(ms) / 1000.0 - state.zeroTime;
+            time[i] = float(seconds);
+            timeStatus[i] = 0;
+            UpdateMaximum(state.maxRpm, LoadF32(frame + 8 * kRpmSlot));
+            UpdateMaximum(state.maxMap, LoadF32(frame + 8 * kMapSlot));
+        }
+        int s = 1;
+        for (; s + 1 < kSlotCount; s += 2)
+            ScatterSlotPair(block + 8 * size_t(s), n, log, s, at);
+        if (s < kSlotCount)
+            ScatterSlot(block + 8 * size_t(s), n, log.values[s].data() + at,
+                        log.status[s].data() + at, IsDiagSlot(s));
+    }
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
+/// Fills elements [from, to) of every column with 0.
+void ZeroColumns(LogData& log, size_t from, size_t to) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        std::fill(log.values[s].data() + from, log.values[s].data() + to, 0.0f);
+        std::fill(log.status[s].data() + from, log.status[s].data() + to, 0u);
+    }
+}
+
+bool AllocateColumns(LogData& log, int frames) {
+    if (!log.offsetMs.Allocate(size_t(frames) + 1)) return false;
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (!log.values[s].Allocate(size_t(frames) + 1) ||
+            !log.status[s].Allocate(size_t(frames) + 1)) {
+            ResetLog(log);
+            return false;
+        }
+        // Mapping the pages of a fresh column in one call: a page fault for every 4 KB of a
+        // gigabyte of columns costs more than the whole scatter.
+        fs::PrefaultPages(log.values[s].data(), log.values[s].size() * sizeof(float));
+        fs::PrefaultPages(log.status[s].data(), log.status[s].size() * sizeof(uint32_t));
+    }
+    return true;
+}
+
+/// Puts a trailing partial frame (missing bytes read as 0) into the spare element, or 0s when
+/// there is none, so that nothing reads uninitialised memory.
+void FillSpare(const uint8_t* tail, size_t tailSize, size_t index, LogData& log,
+               ScatterState& state) {
+    if (tailSize == 0) {
+        ZeroColumns(log, index, index + 1);
+        return;
+    }
+    alignas(16) uint8_t frame[kFrameSize] = {};
+    std::memcpy(frame, tail, std::min(tailSize, kFrameSize));
+    ScatterFrames(frame, 1, index, log, state);
+}
+
+void Finish(LogData& log, int frames, const ScatterState& state) {
+    log.frameCount = frames;
+    log.firstTimestamp = state.first;
+    log.maxRpm = state.maxRpm;
+    log.maxMap = state.maxMap;
+}
+
+Result Unreadable(std::string message) {
+    return Result::Failure(ErrorKind::Unreadable, std::move(message));
+}
+
+Result OutOfMemory(const std::string& name, int frames) {
+    return Result::Failure(ErrorKind::OutOfMemory, "There is not enough memory to load '" + name +
+                                                       "' (" + std::to_string(frames) + " frames)");
+}
+
+}  // namespace
+
+DataLogReader::~DataLogReader() {
+    Close();
+}
+
+void DataLogReader::Close() {
+    fs::Close(m_fd);
+    m_fd = fs::kNoHandle;
+}
+
+Result DataLogReader::Open(const std::string& path) {
+    Close();
+    m_path = path;
+    m_fileSize = 0;
+    m_frames = 0;
+    std::string problem;
+    fs::Handle fd = fs::OpenRegularForReading(path, problem);
+    if (fd == fs::kNoHandle)
+        return fs::KindOf(path) == fs::PathKind::Missing ||
+                       fs::KindOf(path) == fs::PathKind::Regular
+                   ? Result::Failure(ErrorKind::CannotOpen, problem)
+                   : Unreadable(problem);
+    m_fd = fd;
+    m_fileSize = fs::SizeOf(fd).value_or(0);
+    uint8_t start[kFramesOffset];
+    size_t got = 0;
+    if (!fs::ReadFully(m_fd, start, sizeof start, got)) {
+        const std::string reason = fs::LastErrorText();
+        Close();
+        return Unreadable("Cannot read '" + path + "': " + reason);
+    }
+    Result check = CheckDataLogStart(start, got, m_fileSize, path);
+    if (check.ok() && got < kFramesOffset)
+        check = Unreadable("The header of '" + path + "' could not be read completely");
+    if (!check.ok()) {
+        Close();
+        return check;
+    }
+    std::memcpy(m_header.bytes.data(), start, DataLogHeader::kSize);
+    std::memcpy(m_config.bytes.data(), start + DataLogHeader::kSize, EcuConfigBlock::kSize);
+    m_frames = int((m_fileSize - kFramesOffset) / kFrameSize);
+    return {};
+}
+
+Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
+                               const ReadOptions& options) {
+    if (m_fd == fs::kNoHandle) return Unreadable("No log file is open");
+    LogStore::Options storeOptions;
+    storeOptions.allowMapping = options.allowMapping;
+    // The store takes the open file over.
+    std::shared_ptr<LogStore> store = LogStore::Create(m_fd, m_path, m_fileSize, storeOptions);
+    m_fd = fs::kNoHandle;
+    std::vector<int> slots = options.wantedSlots;
+    if (options.allColumns) {
+        slots.resize(kSlotCount);
+        for (int s = 0; s < kSlotCount; ++s)
+            slots[size_t(s)] = s;
+    }
+    Result result = OpenLogColumns(std::move(store), m_header, m_config, log, slots,
+                                   options.allColumns, progress);
+    if (result.ok() && options.allColumns) log.source.budgetBytes = SIZE_MAX;
+    return result;
+}
+
+Result ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress,
+                   const ReadOptions& options) {
+    DataLogReader reader;
+    Result result = reader.Open(path);
+    if (!result.ok()) return result;
+    return reader.ReadInto(log, progress, options);
+}
+
+Result ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log) {
+    ResetLog(log);
+    log.header = DataLogHeader{};
+    log.config = EcuConfigBlock{};
+    Result check = CheckDataLogStart(data, size, size, "the data");
+    if (!check.ok()) return check;
+    const int frames = int((size - kFramesOffset) / kFrameSize);
+    if (!AllocateColumns(log, frames)) return OutOfMemory("the data", frames);
+    std::memcpy(log.header.bytes.data(), data, DataLogHeader::kSize);
+    std::memcpy(log.config.bytes.data(), data + DataLogHeader::kSize, EcuConfigBlock::kSize);
+    ScatterState state;
+    state.zeroTime = double(log.header.Get(DataLogHeader::zeroTime));
+    const uint8_t* frameData = data + kFramesOffset;
+    ScatterFrames(frameData, frames, 0, log, state);
+    size_t tail = (size - kFramesOffset) % kFrameSize;
+    FillSpare(frameData + size_t(frames) * kFrameSize, tail, size_t(frames), log, state);
+    Finish(log, frames, state);
+    return {};
+}
+
+uint64_t FrameTimestamp(const LogData& log, int frame) {
+    if (frame < 0 || size_t(frame) >= log.values[0].size()) return log.firstTimestamp;
+    // A frame of the log keeps its own millisecond timestamp.
+    if (frame < log.frameCount) return log.firstTimestamp + uint64_t(FrameOffsetMs(log, frame));
+    double ms =
+        (double(log.values[0][size_t(frame)]) + double(log.header.Get(DataLogHeader::zeroTime))) *
+        1000.0;
+    if (!std::isfinite(ms)) ms = 0;
+    ms = std::clamp(ms, -9.0e18, 9.0e18);
+    return log.firstTimestamp + uint64_t(int64_t(std::llround(ms)));
+}
+
+namespace {
+
+/// Produces the file's bytes piece by piece; false when the log's columns are incomplete or
+/// the sink fails.
+/// Frames of a log read from a file: each block's bytes as in the file, with the timestamps, the
+/// Diag statuses (which the reader zeroes) and the columns made here written over them.
+template <class Sink>
+bool StreamStoredFrames(const LogData& log, Sink&& sink, const ProgressCallback& progress,
+                        std::string& error) {
+    std::vector<int> owned;
+    for (int s = 1; s < kSlotCount; ++s)
+        if (!IsFileSlot(log, s)) owned.push_back(s);
+    const int frames = std::max(0, log.frameCount);
+    for (int s : owned) {
+        if (log.values[s].size() < size_t(frames) || log.status[s].size() < size_t(frames)) {
+            error = "the log's columns are shorter than its frame count";
+            return false;
+        }
+    }
+    std::vector<uint8_t> buffer(size_t(LogStore::kBlockFrames) * kFrameSize);
+    bool ok = true;
+    const Result pass = VisitFrames(
+        log, 0, frames,
+        [&](const uint8_t* source, int first, int n) {
+            uint8_t* block = buffer.data();
+            std::memcpy(block, source, size_t(n) * kFrameSize);
+            for (int i = 0; i < n; ++i) {
+                uint8_t* frame = block + size_t(i) * kFrameSize;
+                StoreU64(frame, FrameTimestamp(log, first + i));
+                for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)
+                    StoreU32(frame + 8 * size_t(s) + 4, 0);
+                const size_t at = size_t(first) + size_t(i);
+                for (int s : owned) {
+                    StoreF32(frame + 8 * size_t(s), log.values[s][at]);
+                    StoreU32(frame + 8 * size_t(s) + 4, log.status[s][at]);
+                }
+            }
+            ok = sink(block, size_t(n) * kFrameSize);
+            return ok;
+        },
+        progress);
+    if (!pass.ok() && ok) error = pass.text;
+    return pass.ok() && ok;
+}
+
+/// Produces the file's bytes piece by piece; false when the log's columns are incomplete or
+/// the sink fails.
+template <class Sink>
+bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& progress,
+                   std::string& error) {
+    const int frames = std::max(0, log.frameCount);
+    if (!log.source.store) {
+        for (int s = 0; s < kSlotCount; ++s) {
+            if (log.values[s].size() < size_t(frames) ||
+                (s > 0 && log.status[s].size() < size_t(frames))) {
+                error = "the log's columns are shorter than its frame count";
+                return false;
+            }
+        }
+    }
+    if (!sink(log.header.bytes.data(), DataLogHeader::kSize)) return false;
+    if (!sink(log.config.bytes.data(), EcuConfigBlock::kSize)) return false;
+    if (log.source.store) return StreamStoredFrames(log, sink, progress, error);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBlockFrames * kFrameSize]);
+    if (!buffer) {
+        error = "not enough memory";
+        return false;
+    }
+    for (int first = 0; first < frames; first += kBlockFrames) {
+        const int n = std::min(kBlockFrames, frames - first);
+        uint8_t* block = buffer.get();
+        for (int i = 0; i < n; ++i)
+            StoreU64(block + size_t(i) * kFrameSize, FrameTimestamp(log, first + i));
+        for (int s = 1; s < kSlotCount; ++s) {
+            const float* values = log.values[s].data() + first;
+            const uint32_t* status = log.status[s].data() + first;
+            uint8_t* p = block + 8 * size_t(s);
+            for (int i = 0; i < n; ++i, p += kFrameSize) {
+                StoreF32(p, values[i]);
+                StoreU32(p + 4, status[i]);
+            }
+        }
+        if (!sink(block, size_t(n) * kFrameSize)) return false;
+        if (progress) progress(first + n, frames);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteDataLog(const std::string& path, const LogData& log, std::string* error,
+                  const ProgressCallback& progress) {
+#ifdef _WIN32
+    // Windows replaces no file that a handle holds open, and the log holds its own file open:
+    // a log written over its own file is first read whole into memory and lets the file go.
+    if (log.source.store && fs::SameFile(path, log.source.store->Path()) &&
+        !DetachFromFile(const_cast<LogData&>(log))) {
+        if (error) *error = "not enough memory to write the log over its own file";
+        return false;
+    }
+#endif
+    AtomicFile file(path);
+    std::string problem;
+    bool ok =
+        file.Open() &&
+        StreamDataLog(
+            log, [&](const uint8_t* p, size_t n) { return file.Write(p, n); }, progress, problem) &&
+        file.Commit();
+    if (!ok && error) *error = problem.empty() ? file.Error() : problem;
+    return ok;
+}
+
+std::vector<uint8_t> DataLogBytes(const LogData& log) {
+    std::vector<uint8_t> bytes;
+    std::string problem;
+    try {
+        bytes.reserve(kFramesOffset + kFrameSize * size_t(std::max(0, log.frameCount)));
+        bool ok = StreamDataLog(
+            log,
+            [&](const uint8_t* p, size_t n) {
+                bytes.insert(bytes.end(), p, p + n);
+                return true;
+            },
+            {}, problem);
+        if (!ok) bytes.clear();
+    } catch (const std::exception&) {  // the bytes do not fit in memory
+        bytes = {};
+    }
+    return bytes;
+}
+
+}  // namespace quillon

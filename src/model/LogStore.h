@@ -1,0 +1,74 @@
+#pragma once
+/// The frames of an open log file, read in place: the file is mapped read-only where the system
+/// allows it (and read in blocks otherwise), and every read of frames is a pass over a frame
+/// range, block by block through one small buffer, that first checks that the file is still the
+/// one that was opened.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/Progress.h"
+#include "platform/Result.h"
+
+namespace quillon {
+
+class LogStore {
+public:
+    /// Frames handed to a pass's block function at a time (at most).
+    static constexpr int kBlockFrames = 64;
+
+    struct Options {
+        bool allowMapping = false;
+    };
+
+    /// Takes over `handle`, an open log of `fileSize` bytes whose header passed its checks.
+    static std::shared_ptr<LogStore> Create(fs::Handle handle, const std::string& path,
+                                            uint64_t fileSize, Options options);
+    ~LogStore();
+    LogStore(const LogStore&) = delete;
+    LogStore& operator=(const LogStore&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    /// Whole frames in the file.
+    int FrameCount() const { return m_frames; }
+    /// Bytes of the partial frame after the last whole one (0 when there is none).
+    size_t TailSize() const { return m_tailSize; }
+    /// The partial trailing frame, its missing bytes 0 (a whole frame's size).
+    const uint8_t* TailFrame() const { return m_tail.data(); }
+    bool Mapped() const { return m_map != nullptr; }
+
+    /// Calls block(frames, first, n) for the whole frames [first, end), in order, n at most
+    /// kBlockFrames, until it returns false (then the result is Cancelled); `frames` is valid
+    /// during the call only. Progress is reported between blocks in frames. Fails, and leaves the
+    /// store broken, when the file was truncated or changed since it was opened or cannot be read.
+    using BlockFunction = std::function<bool(const uint8_t* frames, int first, int n)>;
+    Result Pass(int first, int end, const BlockFunction& block,
+                const ProgressCallback& progress = {});
+
+    /// Set once a pass found the file changed; every later pass fails at once.
+    bool Broken() const { return m_broken; }
+    /// The message of a broken store.
+    std::string BrokenText() const;
+
+private:
+    LogStore() = default;
+    Result Fail();
+
+    fs::Handle m_handle = fs::kNoHandle;
+    std::string m_path;
+    uint64_t m_fileSize = 0;
+    fs::FileIdentity m_identity;
+    const uint8_t* m_map = nullptr;
+    int m_frames = 0;
+    size_t m_tailSize = 0;
+    std::vector<uint8_t> m_tail;
+    std::vector<uint8_t> m_buffer;
+    bool m_broken = false;
+};
+
+}  // namespace quillon

@@ -1,0 +1,251 @@
+#include "platform/AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+
+#include "platform/FileSystem.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr size_t kBufferSize = size_t(1) << 20;
+// Temporary names: ".NAME.quillon-PID-N.tmp" beside NAME, hidden from ordinary listings and
+// recognisable by the sweep of a later run.
+constexpr std::string_view kTempMarker = ".quillon-";
+constexpr std::string_view kTempSuffix = ".tmp";
+
+std::atomic<unsigned> g_counter{0};
+std::function<bool(WriteStep)> g_faultHook;
+
+bool Injected(WriteStep step) {
+    if (g_faultHook && g_faultHook(step)) {
+        errno = EIO;
+        return true;
+    }
+    return false;
+}
+
+// Paths of the temporaries being written, for the signal handler: plain C strings in fixed
+// slots, which the handler can read without allocating or locking.
+constexpr int kSlots = 32;
+std::atomic<char*> g_active[kSlots];
+
+void RemoveActiveTemporaries() {
+    for (auto& slot : g_active)
+        if (char* path = slot.load()) fs::RemoveFileInSignal(path);
+}
+
+int Register(const std::string& path) {
+    fs::OnTerminationSignal(RemoveActiveTemporaries);
+    char* copy = ::strdup(path.c_str());
+    if (!copy) return -1;
+    for (int i = 0; i < kSlots; ++i) {
+        char* expected = nullptr;
+        if (g_active[i].compare_exchange_strong(expected, copy)) return i;
+    }
+    std::free(copy);  // more saves at once than slots: the sweep of a later run covers it
+    return -1;
+}
+
+/// The process id in a temporary's name, or 0 when the name is not one of ours.
+long TemporaryOwner(const std::string& name) {
+    if (name.size() < 2 || name[0] != '.' || name.size() <= kTempSuffix.size() ||
+        name.compare(name.size() - kTempSuffix.size(), kTempSuffix.size(), kTempSuffix) != 0)
+        return 0;
+    size_t marker = name.rfind(kTempMarker);
+    if (marker == std::string::npos || marker == 0) return 0;
+    const char* p = name.c_str() + marker + kTempMarker.size();
+    char* end = nullptr;
+    long pid = std::strtol(p, &end, 10);
+    if (end == p || *end != '-') return 0;
+    const char* n = end + 1;
+    std::strtoul(n, &end, 10);
+    if (end == n || std::string_view(end) != kTempSuffix) return 0;
+    return pid;
+}
+
+/// Removes temporaries left in `folder` by runs that were killed: ours by name, older than this
+/// process and made by a process that is gone. Each folder is looked at once per run.
+void SweepStaleTemporaries(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!swept.insert(folder).second) return;
+    }
+    const int64_t start = fs::ProcessStartTime();
+    for (const std::string& name : fs::FolderEntries(folder)) {
+        const long owner = TemporaryOwner(name);
+        if (owner == 0 || owner == fs::ProcessId() || fs::ProcessExists(owner)) continue;
+        std::string path = folder;
+        path.append("/").append(name);
+        auto modified = fs::ModifiedTime(path);
+        if (modified && *modified < start && fs::KindOf(path) == fs::PathKind::Regular)
+            fs::RemoveFile(path);
+    }
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(std::string targetPath) : m_requested(std::move(targetPath)) {}
+
+AtomicFile::~AtomicFile() {
+    Discard();
+}
+
+void AtomicFile::SetFaultHook(std::function<bool(WriteStep)> hook) {
+    g_faultHook = std::move(hook);
+}
+
+bool AtomicFile::IsTemporaryName(const std::string& name) {
+    return TemporaryOwner(name) != 0;
+}
+
+void AtomicFile::Unregister() {
+    if (m_slot >= 0) std::free(g_active[m_slot].exchange(nullptr));
+    m_slot = -1;
+}
+
+void AtomicFile::Discard() {
+    fs::Close(m_fd);
+    m_fd = fs::kNoHandle;
+    if (!m_temp.empty()) fs::RemoveFile(m_temp);
+    m_temp.clear();
+    Unregister();
+}
+
+bool AtomicFile::Fail(const std::string& what) {
+    m_error = what + " '" + m_target + "': " + fs::LastErrorText();
+    m_failed = true;
+    Discard();
+    return false;
+}
+
+bool AtomicFile::Open() {
+    Discard();
+    m_failed = false;
+    m_finished = false;
+    m_error.clear();
+    if (m_requested.empty()) {
+        m_error = "no file name given";
+        return false;
+    }
+    m_target = fs::ResolveWriteTarget(m_requested);
+    const fs::PathKind kind = fs::KindOf(m_target);
+    if (kind != fs::PathKind::Regular && kind != fs::PathKind::Missing) {
+        m_error = "cannot write '" + m_requested + "': it is " + fs::KindText(kind) +
+                  ", not a regular file";
+        return false;
+    }
+    m_mode = fs::ModeOf(m_target).value_or(fs::DefaultNewFileMode());
+    const std::string folder = fs::FolderOf(m_target);
+    SweepStaleTemporaries(folder);
+    const std::string stem = (folder == "." && m_target.find('/') == std::string::npos
+                                  ? std::string()
+                                  : folder + (folder == "/" ? "" : "/")) +
+                             "." + fs::FileNameOf(m_target) + std::string(kTempMarker) +
+                             std::to_string(fs::ProcessId()) + "-";
+    for (int attempt = 0; attempt < 100 && m_fd == fs::kNoHandle; ++attempt) {
+        std::string temp = stem + std::to_string(g_counter++) + std::string(kTempSuffix);
+        if (Injected(WriteStep::Create)) break;
+        m_fd = fs::CreateExclusive(temp, 0600);
+        if (m_fd != fs::kNoHandle)
+            m_temp = temp;
+        else if (errno != EEXIST)
+            break;
+    }
+    if (m_fd == fs::kNoHandle) {
+        m_error = "cannot create a file beside '" + m_target + "': " + fs::LastErrorText();
+        return false;
+    }
+    m_slot = Register(m_temp);
+    m_buffer.clear();
+    m_buffer.reserve(kBufferSize);
+    return true;
+}
+
+bool AtomicFile::Flush() {
+    if (m_buffer.empty()) return true;
+    if (Injected(WriteStep::Write) || !fs::WriteAll(m_fd, m_buffer.data(), m_buffer.size()))
+        return Fail("cannot write");
+    m_buffer.clear();
+    return true;
+}
+
+bool AtomicFile::Write(const void* data, size_t size) {
+    if (m_fd == fs::kNoHandle || m_failed || m_finished) return false;
+    const char* p = static_cast<const char*>(data);
+    if (m_buffer.size() + size > kBufferSize) {
+        if (!Flush()) return false;
+        if (size >= kBufferSize) {  // large pieces go straight to the file
+            if (Injected(WriteStep::Write) || !fs::WriteAll(m_fd, p, size))
+                return Fail("cannot write");
+            return true;
+        }
+    }
+    m_buffer.insert(m_buffer.end(), p, p + size);
+    return true;
+}
+
+bool AtomicFile::Finish() {
+    if (m_finished) return true;
+    if (m_fd == fs::kNoHandle || m_failed) {
+        if (m_error.empty()) m_error = "file not open";
+        return false;
+    }
+    if (!Flush()) return false;
+    if (!fs::SetMode(m_fd, m_mode)) return Fail("cannot set the permissions of");
+    if (Injected(WriteStep::SyncFile) || !fs::SyncFile(m_fd)) return Fail("cannot write");
+    fs::Close(m_fd);
+    m_fd = fs::kNoHandle;
+    m_finished = true;
+    return true;
+}
+
+bool AtomicFile::Publish(const std::string& path, bool replace, bool* existed) {
+    if (existed) *existed = false;
+    if (!m_finished) {
+        if (m_error.empty()) m_error = "file not finished";
+        return false;
+    }
+    bool exists = false;
+    bool renamed =
+        !Injected(WriteStep::Rename) &&
+        (replace ? fs::RenameReplace(m_temp, path) : fs::RenameNoReplace(m_temp, path, exists));
+    if (!renamed) {
+        if (exists) {
+            if (existed) *existed = true;
+            return false;
+        }
+        m_error = "cannot replace '" + path + "': " + fs::LastErrorText();
+        m_failed = true;
+        Discard();
+        return false;
+    }
+    m_temp.clear();
+    Unregister();
+    // The new name is durable only once the folder is synced; the content already is.
+    if (Injected(WriteStep::SyncFolder) || !fs::SyncFolder(fs::FolderOf(path))) {
+        m_error = "cannot sync the folder of '" + path + "': " + fs::LastErrorText();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFile::Commit() {
+    return Finish() && Publish(m_target, true);
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error) {
+    AtomicFile file(path);
+    bool ok = file.Open() && file.Write(content) && file.Commit();
+    if (!ok && error) *error = file.Error();
+    return ok;
+}
+
+}  // namespace quillon

@@ -1,0 +1,480 @@
+// POSIX side of the platform functions; FileSystemWin32.cpp is the Windows side.
+#ifndef _WIN32
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csetjmp>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include <dirent.h>
+#include <sys/mman.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace quillon::fs {
+
+namespace {
+
+PathKind KindOfMode(mode_t mode) {
+    if (S_ISREG(mode)) return PathKind::Regular;
+    if (S_ISDIR(mode)) return PathKind::Folder;
+    if (S_ISFIFO(mode)) return PathKind::Fifo;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return PathKind::Device;
+    if (S_ISSOCK(mode)) return PathKind::Socket;
+    return PathKind::Other;
+}
+
+int64_t StartTimeNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Taken when the program starts, before any file is written.
+const int64_t g_processStart = StartTimeNs();
+
+}  // namespace
+
+PathKind KindOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return PathKind::Missing;
+    return KindOfMode(st.st_mode);
+}
+
+const char* KindText(PathKind kind) {
+    switch (kind) {
+        case PathKind::Missing:
+            return "missing";
+        case PathKind::Regular:
+            return "a file";
+        case PathKind::Folder:
+            return "a folder";
+        case PathKind::Fifo:
+            return "a FIFO (named pipe)";
+        case PathKind::Device:
+            return "a device";
+        case PathKind::Socket:
+            return "a socket";
+        case PathKind::Other:
+            return "not a regular file";
+    }
+    return "not a regular file";
+}
+
+std::string ResolveWriteTarget(const std::string& path) {
+    std::string current = path;
+    // A chain of links is followed link by link, so that a link to a file that does not exist
+    // yet still names where the file is to be made; loops end after a bounded number of steps.
+    for (int step = 0; step < 40; ++step) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::vector<char> buffer(size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size() - 1);
+        if (n < 0) return current;
+        std::string link(buffer.data(), size_t(n));
+        if (!link.empty() && link[0] == '/')
+            current = link;
+        else
+            current =
+                (current.find('/') == std::string::npos ? std::string() : FolderOf(current) + "/")
+                    .append(link);
+    }
+    return current;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::FILE* OpenStream(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+Handle OpenRegularForReading(const std::string& path, std::string& error) {
+    // The kind is asked first so that a device is never opened at all; O_NONBLOCK keeps a FIFO
+    // put in its place meanwhile from blocking the open, and fstat then checks what was opened.
+    PathKind kind = KindOf(path);
+    if (kind != PathKind::Regular && kind != PathKind::Missing) {
+        error = "'" + path + "' is " + KindText(kind) + ", not a log file";
+        return kNoHandle;
+    }
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        error = "Cannot open '" + path + "': " + std::strerror(errno);
+        return kNoHandle;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = "'" + path + "' is " + KindText(KindOfMode(st.st_mode)) + ", not a log file";
+        ::close(fd);
+        return kNoHandle;
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    return fd;
+}
+
+bool ReadFully(Handle h, void* data, size_t size, size_t& got) {
+    got = 0;
+    auto* p = static_cast<uint8_t*>(data);
+    while (got < size) {
+        ssize_t r = ::read(int(h), p + got, size - got);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (r == 0) break;
+        got += size_t(r);
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error) {
+    out.clear();
+    Handle h = OpenRegularForReading(path, error);
+    if (h == kNoHandle) return false;
+    bool ok = true;
+    try {
+        if (auto size = SizeOf(h)) out.reserve(size_t(*size));
+        uint8_t buffer[65536];
+        for (;;) {
+            size_t got = 0;
+            if (!ReadFully(h, buffer, sizeof buffer, got)) {
+                error = "Cannot read '" + path + "': " + std::strerror(errno);
+                ok = false;
+                break;
+            }
+            out.insert(out.end(), buffer, buffer + got);
+            if (got < sizeof buffer) break;
+        }
+    } catch (const std::bad_alloc&) {
+        error = "'" + path + "' does not fit in memory";
+        ok = false;
+    }
+    Close(h);
+    if (!ok) out = {};
+    return ok;
+}
+
+bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got) {
+    got = 0;
+    auto* p = static_cast<uint8_t*>(data);
+    while (got < size) {
+        const ssize_t n = ::pread(int(h), p + got, size - got, off_t(offset + got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        got += size_t(n);
+    }
+    return true;
+}
+
+std::optional<FileIdentity> IdentityOf(Handle h) {
+    struct stat st {};
+    if (::fstat(int(h), &st) != 0) return std::nullopt;
+    FileIdentity id;
+    id.size = uint64_t(st.st_size);
+    id.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + int64_t(st.st_mtim.tv_nsec);
+    id.device = uint64_t(st.st_dev);
+    id.inode = uint64_t(st.st_ino);
+    return id;
+}
+
+const uint8_t* MapReadOnly(Handle h, uint64_t size) {
+    if (size == 0 || size > uint64_t(SIZE_MAX)) return nullptr;
+    void* p = ::mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, int(h), 0);
+    if (p == MAP_FAILED) return nullptr;
+#ifdef MADV_SEQUENTIAL
+    ::madvise(p, size_t(size), MADV_SEQUENTIAL);
+#endif
+    return static_cast<const uint8_t*>(p);
+}
+
+void Unmap(const uint8_t* data, uint64_t size) {
+    if (data) ::munmap(const_cast<uint8_t*>(data), size_t(size));
+}
+
+namespace {
+
+// The jump target of the innermost guarded call of this thread; SIGBUS outside any guarded call
+// keeps its default action.
+thread_local sigjmp_buf* t_guard = nullptr;
+
+void OnBusError(int signal) {
+    if (sigjmp_buf* guard = t_guard) siglongjmp(*guard, 1);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace
+
+bool RunGuardedAgainstVanishedMapping(void (*body)(void*), void* context) {
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_handler = OnBusError;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_NODEFER;
+        return ::sigaction(SIGBUS, &action, nullptr) == 0;
+    }();
+    (void)installed;
+    sigjmp_buf here;
+    sigjmp_buf* outer = t_guard;
+    if (sigsetjmp(here, 1) != 0) {
+        t_guard = outer;
+        return false;
+    }
+    t_guard = &here;
+    body(context);
+    t_guard = outer;
+    return true;
+}
+
+std::optional<uint64_t> SizeOf(Handle h) {
+    struct stat st {};
+    if (::fstat(int(h), &st) != 0) return std::nullopt;
+    return uint64_t(st.st_size);
+}
+
+bool Rewind(Handle h) {
+    return ::lseek(int(h), 0, SEEK_SET) == 0;
+}
+
+void Close(Handle h) {
+    if (h != kNoHandle) ::close(int(h));
+}
+
+Handle CreateExclusive(const std::string& name, unsigned mode) {
+    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+}
+
+bool WriteAll(Handle h, const void* data, size_t size) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(int(h), p, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        p += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool SyncFile(Handle h) {
+    return ::fsync(int(h)) == 0;
+}
+
+bool SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // Some file systems cannot sync a folder (EINVAL); the rename is as durable as they allow.
+    bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+    int err = errno;
+    ::close(fd);
+    errno = err;
+    return ok;
+}
+
+std::optional<unsigned> ModeOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return unsigned(st.st_mode & 07777);
+}
+
+bool SetMode(Handle h, unsigned mode) {
+    return ::fchmod(int(h), mode_t(mode)) == 0;
+}
+
+unsigned DefaultNewFileMode() {
+    // The umask can only be read by setting it; the program has one thread while it writes.
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    return 0666u & ~unsigned(mask);
+}
+
+bool RenameReplace(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to, bool& exists) {
+    // A hard link is made only when the name is free, atomically; the temporary name goes after.
+    exists = false;
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        exists = errno == EEXIST;
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+std::string LastErrorText() {
+    return std::strerror(errno);
+}
+
+long ProcessId() {
+    return long(::getpid());
+}
+
+int64_t ProcessStartTime() {
+    return g_processStart;
+}
+
+bool ProcessExists(long pid) {
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return names;
+    while (dirent* entry = ::readdir(dir))
+        names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    return names;
+}
+
+std::optional<int64_t> ModifiedTime(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+std::optional<uint64_t> FreeDiskSpace(const std::string& folder) {
+    struct statvfs st {};
+    if (::statvfs(folder.c_str(), &st) != 0) return std::nullopt;
+    return uint64_t(st.f_bavail) * uint64_t(st.f_frsize);
+}
+
+uint64_t AvailableMemory() {
+    // MemAvailable counts what can be had without swapping; physical memory is the fallback. An
+    // address-space limit of the process counts too.
+    uint64_t limit = UINT64_MAX;
+    struct rlimit rl {};
+    if (::getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY) limit = rl.rlim_cur;
+    if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+        char line[256];
+        unsigned long long kb = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f))
+            found = std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1;
+        std::fclose(f);
+        if (found) return std::min(limit, uint64_t(kb) * 1024);
+    }
+    long pages = ::sysconf(_SC_PHYS_PAGES), size = ::sysconf(_SC_PAGESIZE);
+    return std::min(limit, pages > 0 && size > 0 ? uint64_t(pages) * uint64_t(size) : UINT64_MAX);
+}
+
+void PrefaultPages(void* data, size_t bytes) {
+#if defined(MADV_POPULATE_WRITE)
+    const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
+    if (end > begin + 16 * page)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+namespace {
+
+void (*g_signalHandler)() = nullptr;
+struct sigaction g_previous[2];
+constexpr int kSignals[2] = {SIGINT, SIGTERM};
+
+void HandleSignal(int signal) {
+    if (g_signalHandler) g_signalHandler();
+    for (int i = 0; i < 2; ++i) {
+        if (kSignals[i] != signal) continue;
+        // A handler that was there before ours runs next; otherwise the signal ends the
+        // process as it would have without us.
+        if (g_previous[i].sa_handler != SIG_DFL && g_previous[i].sa_handler != SIG_IGN &&
+            !(g_previous[i].sa_flags & SA_SIGINFO)) {
+            g_previous[i].sa_handler(signal);
+            return;
+        }
+        ::sigaction(signal, &g_previous[i], nullptr);
+        ::raise(signal);
+    }
+}
+
+}  // namespace
+
+void OnTerminationSignal(void (*handler)()) {
+    if (g_signalHandler) return;
+    g_signalHandler = handler;
+    for (int i = 0; i < 2; ++i) {
+        struct sigaction action {};
+        action.sa_handler = HandleSignal;
+        sigemptyset(&action.sa_mask);
+        struct sigaction previous {};
+        ::sigaction(kSignals[i], nullptr, &previous);
+        // A signal the process was told to ignore (nohup, a background job) stays ignored.
+        if (previous.sa_handler == SIG_IGN) continue;
+        g_previous[i] = previous;
+        ::sigaction(kSignals[i], &action, nullptr);
+    }
+}
+
+void RemoveFileInSignal(const char* path) {
+    ::unlink(path);
+}
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void PrepareStandardStreams() {}
+
+bool IsTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) == 1;
+}
+
+std::string DocumentsFolder() {
+    if (const char* xdg = std::getenv("XDG_DOCUMENTS_DIR"); xdg && *xdg) return xdg;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/Documents";
+    return ".";
+}
+
+}  // namespace quillon::fs
+#endif

@@ -1,0 +1,399 @@
+// The document: construction over the last .graph file, opening (rejected files keep the old
+// log), saving, closing, frame lookup, start-time texts, views and panels, observers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <tuple>
+
+#include "PlatformSupport.h"
+#include "settings/CPrefs.h"
+#include "settings/GraphConfigurationFile.h"
+#include "model/LogColumns.h"
+#include "document/CDataLogDoc.h"
+#include "model/DataLogFile.h"
+#include "samplegen/SampleLog.h"
+#include "support/ScriptedPrompt.h"
+#include "platform/UserTexts.h"
+
+namespace fs = std::filesystem;
+using namespace quillon;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct RecordingView : IDataLogView {
+    void OnUpdate(IDataLogView* sender, int hint) override {
+        senders.push_back(sender);
+        hints.push_back(hint);
+    }
+    std::vector<IDataLogView*> senders;
+    std::vector<int> hints;
+};
+
+/// Fills a log by hand with the given frame times; value of slot s at frame i is s + i.
+void FillLog(LogData& log, const std::vector<float>& times) {
+    const int n = static_cast<int>(times.size());
+    log.frameCount = n;
+    for (int s = 0; s < kSlotCount; ++s) {
+        log.values[s].Allocate(n + 1);
+        log.status[s].Allocate(n + 1);
+        for (int i = 0; i <= n; ++i)
+            log.values[s][i] = s == 0 ? (i < n ? times[i] : 0.0f) : float(s + i),
+            log.status[s][i] = 0;
+    }
+}
+
+class DocTest : public ::testing::Test {
+protected:
+    fs::path m_dir = fs::temp_directory_path() /
+                     ("quillon-doc-" + std::to_string(::getpid()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override {
+        fs::remove_all(m_dir), fs::create_directories(m_dir);
+        m_prefs = std::make_unique<CPrefs>(m_dir.string());
+    }
+    void TearDown() override { m_prefs.reset(), fs::remove_all(m_dir); }
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string WriteLog(const std::string& name, int frames, uint32_t seed = 1) const {
+        SampleLogOptions options;
+        options.frames = frames;
+        options.seed = seed;
+        EXPECT_TRUE(WriteSampleLog(Path(name), options));
+        return Path(name);
+    }
+    std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        std::ofstream(Path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return Path(name);
+    }
+
+    std::unique_ptr<CPrefs> m_prefs;
+    ScriptedPrompt m_prompt;
+};
+
+TEST_F(DocTest, ConstructionLoadsTheLastGraphConfigurationOverTheDefaults) {
+    {
+        CDataLogDoc doc(*m_prefs, m_prompt);  // no file yet: defaults, no message
+        EXPECT_EQ(GraphViewTitle(doc.Config().views[0]), "View #1");
+        EXPECT_FALSE(doc.HasLog());
+    }
+    GraphConfiguration config = DefaultGraphConfiguration();
+    std::strcpy(config.views[2].title, "Boost");
+    config.axes[5].maximum = 42.0f;
+    const GraphConfigurationBytes bytes = SerializeGraphConfiguration(config);
+    // A file cut inside the axis block: views and the first axes come from it, the rest from
+    // the defaults.
+    std::ofstream(m_prefs->GetLastDataLogConfig(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), 2208 + 12 * 6);
+    m_prefs->SetLastDataLogConfig(m_prefs->GetDefaultConfigFile());
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    EXPECT_EQ(GraphViewTitle(doc.Config().views[2]), "Boost");
+    EXPECT_EQ(doc.Config().axes[5].maximum, 42.0f);
+    EXPECT_EQ(doc.Config().views[7].entries[15].channel, 128u);
+    EXPECT_EQ(m_prompt.messages, 0);
+}
+
+TEST_F(DocTest, OpenReadsFramesComputesStatisticsMathChannelsAndFreshMaxima) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    std::strcpy(doc.Config().math[0].name, "Twice RPM");
+    std::strcpy(doc.Config().math[0].formula, "[002]*2");
+    RecordingView view;
+    doc.AddView(&view);
+    doc.SetCursor(7, 2, false);
+    const std::string path = WriteLog("run.dl", 3000);
+    const Result opened = doc.OnOpenDocument(path);
+    ASSERT_TRUE(opened) << opened.text;
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetZoomLast(), doc.GetCursorFrame()),
+              std::tuple(3000, 2999, -1));
+    EXPECT_EQ(view.hints.back(), kHintRebuild);
+    EXPECT_EQ(doc.Main().stats[5].count, 3000u);
+    EXPECT_EQ(doc.StartTimeText(), "Start Time: 00:00:00.000");
+    for (int i : {0, 1500, 2999})
+        EXPECT_EQ(doc.Main().values[368][i], 2 * doc.Main().values[1][i]) << i;
+    EXPECT_EQ(doc.Main().stats[368].count, 3000u);  // statistics after the math channels
+
+    // A second, idle-only log does not keep the first one's running maximum.
+    const float bigRpm = doc.Main().maxRpm;
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("small.dl", 10)));
+    float rpm = 0.0f;
+    for (int i = 0; i < 10; ++i)
+        rpm = std::max(rpm, doc.Main().values[1][i]);
+    EXPECT_EQ(doc.Main().maxRpm, rpm);
+    EXPECT_LT(rpm, bigRpm);
+    doc.RemoveView(&view);
+}
+
+TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
+    const std::string good = WriteLog("good.dl", 300);
+    SampleLogOptions options;
+    options.frames = 300;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(options);
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(good));
+    const float* column = doc.Main().values[2].data();
+
+    // Each failure carries its kind and the message box to show; the document shows nothing.
+    bytes[0] ^= 0xFF;
+    Result r = doc.OnOpenDocument(WriteBytes("magic.dl", bytes));
+    EXPECT_EQ(std::tuple(r.kind, r.caption, r.text),
+              std::tuple(ErrorKind::WrongMagic, "", "Magic Number does not match"));
+    EXPECT_TRUE(doc.LoadFailed());
+    bytes[0] ^= 0xFF;
+    bytes[8] = 3;
+    r = doc.OnOpenDocument(WriteBytes("version.dl", bytes));
+    EXPECT_EQ(std::tuple(r.kind, r.caption, r.text),
+              std::tuple(ErrorKind::WrongVersion, "Logfile Version Unrecognized",
+                         kVersionUnrecognizedText));
+    r = doc.OnOpenDocument(Path("missing.dl"));
+    EXPECT_EQ(r.kind, ErrorKind::CannotOpen);
+    EXPECT_FALSE(r.text.empty());
+    EXPECT_EQ(doc.OnOpenDocument(WriteBytes("short.dl", {0x1F, 0xF4, 0x85, 0x00})).kind,
+              ErrorKind::Unreadable);
+    EXPECT_TRUE(m_prompt.asked.empty());
+
+    EXPECT_EQ(doc.Main().values[2].data(), column);
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName()), std::tuple(300, good));
+}
+
+TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
+    const std::string path = WriteLog("run.dl", 200);
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    doc.SetModifiedFlag();
+    const std::string copy = Path("copy.dl");
+    ASSERT_TRUE(doc.OnSaveDocument(copy));
+    EXPECT_EQ(std::tuple(doc.IsModified(), doc.GetPathName()), std::tuple(false, copy));
+    // Header and frames come back byte for byte; the configuration block carries the math
+    // channels' input entries, which the document recomputes after loading.
+    const std::string saved = ReadAll(copy), original = ReadAll(path);
+    ASSERT_EQ(saved.size(), original.size());
+    EXPECT_TRUE(saved.compare(0, 7712, original, 0, 7712) == 0);
+    EXPECT_TRUE(saved.compare(16204, std::string::npos, original, 16204) == 0);
+
+    doc.SetModifiedFlag();
+    const Result failed = doc.OnSaveDocument(Path("no-folder/x.dl"));
+    EXPECT_EQ(failed.kind, ErrorKind::CannotWrite);
+    EXPECT_FALSE(failed.text.empty());
+    EXPECT_EQ(std::tuple(doc.IsModified(), doc.GetPathName()), std::tuple(true, copy));
+}
+
+TEST_F(DocTest, NewAndCloseEmptyTheLogCloseSavesTheConfigurationAndAnEditedComparison) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 20)));
+    doc.Config().views[0].entries[0].panel = 3;
+    doc.SetCursor(25, 0, false);  // beyond the log: no cursor
+    EXPECT_EQ(doc.GetCursorFrame(), -1);
+    doc.SetCursor(3, 1, false);
+    doc.SetModifiedFlag();
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetCursorFrame(), doc.GetPathName()),
+              std::tuple(0, -1, std::string()));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.Config().views[0].entries[0].panel, 3u);
+
+    // A comparison set up by hand, as the comparison load does.
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 50)));
+    const std::string comparisonPath = Path("comparison.dl");
+    FillLog(doc.Comparison(), {0.0f, 0.1f, 0.2f});
+    FillSampleHeader(SampleLogOptions{}, doc.Comparison().header, doc.Comparison().config);
+    doc.SetComparisonLoaded(true, comparisonPath);
+    doc.SetComparisonEdited();
+    int windowsClosed = 0;
+    doc.destroyModelessWindows = [&] { ++windowsClosed; };
+    m_prompt.SetAnswer(PromptAnswer::Yes);
+    doc.OnCloseDocument();
+    EXPECT_EQ(windowsClosed, 1);
+    EXPECT_EQ(m_prompt.lastCaption, "Comparison Logfile Edited");
+    EXPECT_TRUE(fs::exists(comparisonPath));
+    EXPECT_FALSE(doc.IsComparisonLoaded() || doc.HasLog());
+    const std::string graph = ReadAll(m_prefs->GetLastDataLogConfig());
+    ASSERT_EQ(graph.size(), 10218u);
+    EXPECT_EQ(LoadU32(reinterpret_cast<const uint8_t*>(graph.data()) + 20 + 8), 3u);
+}
+
+TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {
+    const std::string comparisonPath = WriteLog("longer.dl", 400, 2);
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("short.dl", 100)));
+    EXPECT_EQ(doc.LoadComparison(Path("missing.dl")).text, "There was an error opening the file");
+    SampleLogOptions v3;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(v3);
+    bytes[8] = 3;
+    EXPECT_EQ(doc.LoadComparison(WriteBytes("v3.dl", bytes)).caption, "Invalid Logfile Version");
+    EXPECT_FALSE(doc.IsComparisonLoaded());
+
+    const ChannelStats mainStats = doc.Main().stats[1];
+    RecordingView view;
+    doc.AddView(&view);
+    ASSERT_TRUE(doc.LoadComparison(comparisonPath));
+    EXPECT_EQ(doc.GetComparisonPathName(), comparisonPath);
+    EXPECT_EQ(std::tuple(doc.GetDisplayLength(), doc.GetFrameCount()), std::tuple(400, 100));
+    ASSERT_TRUE(EnsureColumns(doc.Main(), {5}));
+    ASSERT_GE(doc.Main().values[5].size(), 401u);               // padded
+    EXPECT_EQ(doc.Main().stats[1].average, mainStats.average);  // main figures unchanged
+    EXPECT_EQ(doc.Comparison().stats[0].count, 400u);
+    EXPECT_EQ(view.hints.back(), kHintRebuild);
+
+    // A nudge marks the comparison edited and only refills the chart.
+    const float before = doc.Comparison().values[0][10];
+    doc.NudgeComparison(1);
+    EXPECT_EQ(view.hints.back(), kHintRefill);
+    EXPECT_TRUE(doc.IsComparisonEdited());
+    EXPECT_FLOAT_EQ(doc.Comparison().values[0][10], before + 0.1f);
+
+    // Opening another main log closes the comparison, asking to save it first.
+    m_prompt.SetAnswer(PromptAnswer::No);
+    const int questions = m_prompt.questions;
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("again.dl", 100)));
+    EXPECT_EQ(m_prompt.questions, questions + 1);
+    EXPECT_EQ(m_prompt.lastCaption, "Comparison Logfile Edited");
+    EXPECT_FALSE(doc.IsComparisonLoaded());
+    EXPECT_EQ(std::tuple(doc.GetDisplayLength(), doc.ComparisonFrameAtTime(0)),
+              std::tuple(100, -1));
+    doc.RemoveView(&view);
+}
+
+TEST_F(DocTest, ToolsCommandsAskFirstAndMarkTheDocument) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 200)));
+    EXPECT_FALSE(doc.OnSetZeroTime());  // no cursor: nothing, no question
+    EXPECT_EQ(m_prompt.questions, 0);
+
+    doc.SetCursor(50, 0, false);
+    m_prompt.SetAnswer(PromptAnswer::No);
+    EXPECT_FALSE(doc.OnSetZeroTime());
+    EXPECT_EQ(m_prompt.lastCaption, "Set Zero Time");
+    EXPECT_FALSE(doc.IsModified());
+
+    m_prompt.SetAnswer(PromptAnswer::Yes);
+    ASSERT_TRUE(doc.OnSetZeroTime());
+    EXPECT_EQ(std::tuple(doc.IsModified(), doc.TimeOfFrame(50)), std::tuple(true, 0.0f));
+    EXPECT_FLOAT_EQ(doc.Main().header.Get(DataLogHeader::zeroTime), 0.5f);
+
+    doc.SetZoomRange(10, 20);
+    ASSERT_TRUE(doc.OnSetStartPoint());
+    EXPECT_EQ(m_prompt.lastCaption, "Set Start Point");
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetCursorFrame(), doc.GetZoomLast()),
+              std::tuple(150, -1, 149));
+    EXPECT_EQ(doc.Main().stats[0].count, 150u);
+
+    doc.SetCursor(99, 0, false);
+    ASSERT_TRUE(doc.OnSetEndPoint());
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetDisplayLength()), std::tuple(100, 100));
+
+    EXPECT_FALSE(doc.AutoZero(2, 1, 1e9f));  // RPM above a billion: not found
+    EXPECT_EQ(m_prompt.lastCaption + ": " + m_prompt.lastText,
+              "Auto Zero Failed: The condition was not found.");
+    ASSERT_TRUE(doc.AutoZero(1, 1, 0.5f));  // time above 0.5 s
+    EXPECT_EQ(doc.GetCursorFrame(), 51);
+    EXPECT_NEAR(doc.TimeOfFrame(51), 0.0f, 1e-6f);
+}
+
+TEST_F(DocTest, FrameAtTimeLooksInTheLoadedLogsOnly) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    EXPECT_EQ(doc.FrameAtTime(1.0f), -1);
+    FillLog(doc.Main(), {0.0f, 1.0f, 2.0f, 4.0f});
+    EXPECT_EQ(doc.FrameAtTime(0.5f), 0);  // a tie goes to the earlier frame
+    EXPECT_EQ(doc.FrameAtTime(3.1f), 3);
+    FillLog(doc.Comparison(), {0.0f, 1.0f});
+    EXPECT_EQ(doc.ComparisonFrameAtTime(1.0f), -1);  // not loaded
+    doc.SetComparisonLoaded(true, "c.dl");
+    EXPECT_EQ(doc.ComparisonFrameAtTime(0.9f), 1);
+}
+
+TEST_F(DocTest, StartTimeTextsAreUtcTimesOfDay) {
+    // 2026-01-01 14:03:22.125 UTC, whatever the local zone.
+    test::SetEnvironment("TZ", "America/New_York");
+    tzset();
+    const uint64_t ts = 1767225600000ull + (14 * 3600 + 3 * 60 + 22) * 1000ull + 125;
+    EXPECT_EQ(CDataLogDoc::TimeOfDayText(ts), "14:03:22.125");
+    EXPECT_EQ(CDataLogDoc::TimeOfDayText(999), "00:00:00.999");
+    EXPECT_EQ(CDataLogDoc::TimeOfDayText(UINT64_MAX), "14:25:51.615");
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    doc.Comparison().firstTimestamp = ts + 1;
+    EXPECT_EQ(doc.ComparisonStartTimeText(), "Comparison: 14:03:22.126");
+    test::UnsetEnvironment("TZ");
+    tzset();
+}
+
+TEST_F(DocTest, PanelOrderingListsPanelsInTurnAndIgnoresOutOfRangePanels) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    doc.SetCurrentView(1);
+    auto& entries = doc.Config().views[1].entries;
+    for (int e = 0; e < kViewEntryCount; ++e)
+        entries[e].panel = e % 3 == 0 ? 2 : 0;
+    entries[4].panel = 4;
+    entries[5].panel = 7;
+    const std::vector<int> order = doc.EntriesOrderedByPanel();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 7, 8, 10, 11, 13, 14, 0, 3, 6, 9, 12, 15, 4}));
+}
+
+TEST_F(DocTest, StepViewSkipsEmptyViewsAndOutOfRangeFieldsFromAGraphFileAreGuarded) {
+    GraphConfiguration config = DefaultGraphConfiguration();
+    for (auto& entry : config.views[0].entries)
+        entry.channel = 0;
+    config.views[0].entries[3].panel = 0xFFFFFFFFu;
+    for (int v = 1; v < kViewCount; ++v)
+        for (auto& entry : config.views[v].entries)
+            entry = {9999, 1, 1, {}, 7, 200};  // out-of-range channel: the view counts as empty
+    config.views[3].entries[15].channel = 7;
+    const std::string path = Path("odd.graph");
+    ASSERT_TRUE(WriteGraphConfigurationFile(path, config));
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.LoadGraphConfiguration(path));
+    EXPECT_EQ(doc.Config().views[1].entries[0].channel, 9999u);  // kept as stored
+    // View 0 is accepted on the wrap although empty.
+    for (auto [step, view] : {std::pair{+1, 3}, {+1, 0}, {-1, 3}, {-1, 0}}) {
+        doc.StepView(step);
+        EXPECT_EQ(doc.GetCurrentView(), view);
+    }
+    doc.SetCurrentView(8);
+    EXPECT_EQ(doc.GetCurrentView(), 0);
+    EXPECT_EQ(doc.EntriesOrderedByPanel().size(), 15u);
+    doc.SetCurrentView(4);
+    EXPECT_TRUE(doc.EntriesOrderedByPanel().empty());
+    EXPECT_EQ(m_prompt.messages, 0);
+}
+
+TEST_F(DocTest, ViewsAreNotifiedExceptTheSender) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    RecordingView a, b;
+    doc.AddView(&a);
+    doc.AddView(&b);
+    doc.AddView(&b);  // registered once
+    doc.UpdateAllViews(&a, kHintLabels);
+    EXPECT_TRUE(a.hints.empty());
+    EXPECT_EQ(b.hints, std::vector<int>{kHintLabels});
+    EXPECT_EQ(b.senders, std::vector<IDataLogView*>{&a});
+    doc.RemoveView(&b);
+    doc.UpdateAllViews(nullptr, kHintCursor);
+    EXPECT_EQ(a.hints, std::vector<int>{kHintCursor});
+    EXPECT_EQ(b.hints.size(), 1u);
+}
+
+}  // namespace
+
+TEST_F(DocTest, ALogWhoseFileIsCutShortWhileOpenIsClosedWithAMessage) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    int reports = 0;
+    doc.logFileChanged = [&] { ++reports; };
+    const std::string path = WriteLog("run.dl", 3000);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_FALSE(doc.CloseChangedLogs());
+    fs::resize_file(path, kFramesOffset + 100 * kFrameSize);
+    doc.ComputeMainStats(0, 3000);  // Update Stats reads every frame again
+    EXPECT_EQ(reports, 1);
+    EXPECT_TRUE(doc.CloseChangedLogs());
+    EXPECT_FALSE(doc.HasLog());
+    EXPECT_EQ(doc.GetFrameCount(), 0);
+    EXPECT_EQ(m_prompt.messages, 1);
+    EXPECT_NE(m_prompt.lastText.find("was changed by another program"), std::string::npos);
+}

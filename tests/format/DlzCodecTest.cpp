@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "support/TempFolder.h"
+#include "format/DlzCodec.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+namespace fs = std::filesystem;
+using namespace quillon::test;
+
+namespace {
+
+std::vector<uint8_t> Flipped(std::vector<uint8_t> bytes) {
+    bytes.resize(FlipWords(bytes.data(), bytes.size(), bytes.data()));
+    return bytes;
+}
+
+std::vector<uint8_t> Decoded(const std::vector<uint8_t>& dlz) {
+    return DecodeDlz(dlz.data(), dlz.size());
+}
+
+}  // namespace
+
+TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFF) {
+    EXPECT_EQ(Flipped({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}),
+              (std::vector<uint8_t>{4, 3, 2, 1, 8, 7, 6, 5}));  // a trailing part word dropped
+    // Expanded stream: A, 5 x 0x00, nothing (count 0), 0xFF, 255 x 0x42, then literals; its
+    // length, 269, leaves one byte that the last flip drops.
+    std::vector<uint8_t> stream = {'A',  0xFF, 5,    0x00, 0xFF, 0, 0x99, 0xFF, 1,    0xFF,
+                                   0xFF, 255,  0x42, 'B',  'C',  7, 8,    9,    0xEE, 0xEE};
+    std::vector<uint8_t> expanded = {'A', 0, 0, 0, 0, 0, 0xFF};
+    expanded.insert(expanded.end(), 255, 0x42);
+    expanded.insert(expanded.end(), {'B', 'C', 7, 8, 9, 0xEE, 0xEE});
+    ASSERT_EQ(expanded.size(), 269u);
+    EXPECT_EQ(Decoded(Flipped(stream)), Flipped(expanded));
+
+    // The streaming expander gives the same, whatever the pieces (escapes split between them).
+    for (size_t piece : {size_t(1), size_t(2), size_t(3), size_t(7)}) {
+        RunLengthExpander expander;
+        std::vector<uint8_t> out;
+        for (size_t at = 0; at < stream.size(); at += piece) {
+            size_t n = std::min(piece, stream.size() - at);
+            uint64_t before = out.size();
+            uint64_t measured = expander.Measure(stream.data() + at, n);
+            expander.Feed(stream.data() + at, n, out);
+            ASSERT_EQ(out.size() - before, measured);
+        }
+        EXPECT_EQ(out, expanded) << piece;
+    }
+}
+
+TEST(DlzCodec, TruncatedInputsEndCleanly) {
+    // An escape cut off after its marker or count simply ends the data.
+    for (std::vector<uint8_t> stream :
+         {std::vector<uint8_t>{1, 2, 3, 4, 0xFF}, std::vector<uint8_t>{1, 2, 3, 4, 0xFF, 9}}) {
+        RunLengthExpander expander;
+        std::vector<uint8_t> out;
+        expander.Feed(stream.data(), stream.size(), out);
+        EXPECT_EQ(out, (std::vector<uint8_t>{1, 2, 3, 4}));
+    }
+    // A .dlz whose length is not a multiple of 4 loses its last 1 to 3 bytes.
+    std::vector<uint8_t> dlz = Flipped({1, 2, 3, 4, 5, 6, 7, 8});
+    const std::vector<uint8_t> expected = Decoded(dlz);
+    for (int extra = 1; extra <= 3; ++extra) {
+        dlz.push_back(0xFF);
+        EXPECT_EQ(Decoded(dlz), expected);
+    }
+    EXPECT_TRUE(DecodeDlz(nullptr, 0).empty());
+}
+
+TEST(DlzCodec, SampleLogsSurviveEncodingAndDecoding) {
+    SampleLogOptions o;
+    o.frames = 1500;
+    std::vector<uint8_t> dl = GenerateV4Bytes(o);
+    std::vector<uint8_t> dlz = EncodeDlz(dl);
+    EXPECT_EQ(dlz.size() % 4, 0u);
+    EXPECT_LT(dlz.size(), dl.size() / 2);
+    EXPECT_EQ(Decoded(dlz), dl);
+    // Every padding length of the encoder decodes back, and so does a run of escape bytes.
+    for (size_t cut = 4; cut <= 16; cut += 4) {
+        std::vector<uint8_t> part(dl.begin(), dl.begin() + long(cut) + 3 * 1024);
+        EXPECT_EQ(Decoded(EncodeDlz(part)), part) << cut;
+    }
+    std::vector<uint8_t> allFF(4096, 0xFF);
+    EXPECT_EQ(Decoded(EncodeDlz(allFF)), allFF);
+}
+
+TEST(DlzCodec, PathsLowerCaseTheFileNameOnly) {
+    EXPECT_TRUE(IsDlzPath("Logs/Run.DLZ"));
+    EXPECT_TRUE(IsDlzPath("run.dlz.bak"));
+    EXPECT_FALSE(IsDlzPath("Old.DLZ/run.dl"));
+    EXPECT_FALSE(IsDlzPath("run.dl"));
+    EXPECT_EQ(DlzTargetPath("Logs/Run.DLZ"), "Logs/run.dl");
+    EXPECT_EQ(DlzTargetPath("/Data/Track Day/Pass 3.Dlz"), "/Data/Track Day/pass 3.dl");
+    EXPECT_EQ(DlzTargetPath("a.dlz.dlz"), "a.dl.dl");
+}
+
+TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
+    TempFolder dir;
+    fs::create_directory(dir / "Logs");
+    SampleLogOptions o;
+    o.frames = 2000;
+    std::string dlz = dir / "Logs/Run.DLZ";
+    ASSERT_TRUE(WriteSampleDlz(dlz, o));
+    std::string dl, error;
+    int64_t lastDone = 0, lastTotal = 0;
+    ASSERT_TRUE(ExpandDlzFile(dlz, &dl, &error, [&](int64_t done, int64_t total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done, lastTotal = total;
+    })) << error;
+    EXPECT_EQ(dl, dir / "Logs/run.dl");
+    EXPECT_EQ(ReadBytes(dl), GenerateV4Bytes(o));
+    EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"Logs", "Logs/Run.DLZ", "Logs/run.dl"}));
+    EXPECT_EQ(lastDone, lastTotal);
+
+    // Bad .dlz files fail without leftovers or losing an existing .dl.
+    fs::remove_all(dir / "Logs");
+    const std::vector<uint8_t> good = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    WriteBytes(dir / "run.dl", good);
+    fs::create_directory(dir / "folder.dlz");
+    auto failsWith = [&](const std::string& name, const std::string& text) {
+        std::string target, message;
+        EXPECT_FALSE(ExpandDlzFile(dir / name, &target, &message));
+        EXPECT_NE(message.find(text), std::string::npos) << message;
+        EXPECT_EQ(ReadBytes(dir / "run.dl"), good);
+    };
+    WriteBytes(dir / "run.dlz", {});
+    failsWith("run.dlz", "does not hold a log");
+    WriteBytes(dir / "run.dlz", Flipped({1, 2, 3, 4, 5, 6, 7, 0xFF}));  // ends in an escape
+    failsWith("run.dlz", "");
+    failsWith("missing.dlz", "No such file");
+    failsWith("folder.dlz", "folder");
+    EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"folder.dlz", "run.dl", "run.dlz"}));
+}
+
+TEST(DlzCodec, AnExistingDifferentDlIsNeverReplaced) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 300;
+    ASSERT_TRUE(WriteSampleDlz(dir / "run.dlz", o));
+    const std::vector<uint8_t> log = GenerateV4Bytes(o);
+    const std::vector<uint8_t> edited = {'e', 'd', 'i', 't'};
+    WriteBytes(dir / "run.dl", edited);
+    std::string dl, error;
+    // A different run.dl stays; the log goes to the next free name, which later opens reuse.
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    EXPECT_EQ(dl, dir / "run-2.dl");
+    EXPECT_EQ(ReadBytes(dir / "run.dl"), edited);
+    EXPECT_EQ(ReadBytes(dl), log);
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    EXPECT_EQ(dl, dir / "run-2.dl");
+    // An identical run.dl is used as it is.
+    WriteBytes(dir / "run.dl", log);
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    EXPECT_EQ(dl, dir / "run.dl");
+    EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"run-2.dl", "run.dl", "run.dlz"}));
+}
+
+TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 10;
+    std::vector<uint8_t> wrongMagic = GenerateV4Bytes(o), oldVersion = wrongMagic;
+    wrongMagic[0] ^= 1;
+    oldVersion[8] = 3;
+    const std::vector<uint8_t> twelve = {0x1F, 0xF4, 0x85, 0, 0, 0, 0, 0, 4, 0, 0, 0};
+    for (const auto& data : {twelve, wrongMagic, oldVersion}) {
+        WriteBytes(dir / "bad.dlz", EncodeDlz(data));
+        std::string dl, error;
+        EXPECT_FALSE(ExpandDlzFile(dir / "bad.dlz", &dl, &error));
+        EXPECT_TRUE(error.find("does not hold a log") != std::string::npos ||
+                    error.find("does not decode to a version 0.4 log") != std::string::npos)
+            << error;
+        EXPECT_EQ(dir.Names(true), std::vector<std::string>{"bad.dlz"});
+    }
+}
+
+TEST(DlzCodec, ABombIsRefusedFromItsMeasuredSize) {
+    // 300,000 escapes of 255 bytes: 900 KB that would decode to 76.5 million bytes.
+    std::vector<uint8_t> stream;
+    for (int i = 0; i < 300000; ++i)
+        stream.insert(stream.end(), {0xFF, 0xFF, 0x00});
+    const std::vector<uint8_t> dlz = Flipped(stream);
+    std::vector<uint8_t> out;
+    std::string error;
+    EXPECT_FALSE(DecodeDlz(dlz.data(), dlz.size(), out, &error, 16u << 20));
+    EXPECT_EQ(out.capacity(), 0u);  // refused before any allocation of its size
+    EXPECT_NE(error.find("72 MB"), std::string::npos) << error;
+    EXPECT_TRUE(DecodeDlz(dlz.data(), dlz.size(), out, &error, 100u << 20));
+    EXPECT_EQ(out.size(), 76500000u);
+}
+
+TEST(DlzCodec, ConcurrentExpansionsOfOneDlzEachGiveTheWholeLog) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the racing expansions are separate processes made by fork()";
+#else
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 6000;
+    ASSERT_TRUE(WriteSampleDlz(dir / "run.dlz", o));
+    const std::vector<uint8_t> log = GenerateV4Bytes(o);
+    for (int round = 0; round < 3; ++round) {
+        fs::remove(dir / "run.dl");
+        std::vector<pid_t> children;
+        for (int i = 0; i < 3; ++i) {
+            pid_t pid = ::fork();
+            if (pid == 0) {
+                std::string dl, error;
+                bool ok = ExpandDlzFile(dir / "run.dlz", &dl, &error) && dl == dir / "run.dl" &&
+                          ReadBytes(dl) == log;
+                ::_exit(ok ? 0 : 1);
+            }
+            children.push_back(pid);
+        }
+        for (pid_t pid : children) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << round;
+        }
+        EXPECT_EQ(ReadBytes(dir / "run.dl"), log);
+        EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"run.dl", "run.dlz"}));
+    }
+#endif
+}

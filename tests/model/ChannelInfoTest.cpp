@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <set>
+
+#include "model/ChannelInfo.h"
+#include "model/ChannelNaming.h"
+
+namespace quillon {
+namespace {
+
+using E = EcuConfigBlock;
+
+std::vector<int> Available(const EcuConfigBlock& config, int from = -5, int to = 450) {
+    std::vector<int> out;
+    for (int c = from; c <= to; ++c)
+        if (IsChannelAvailable(config, c)) out.push_back(c);
+    return out;
+}
+
+TEST(ChannelInfoTable, RecordsAreWholeAndSafeToPrint) {
+    std::set<std::string> names;
+    for (int c = 0; c < kCatalogueSize; ++c) {
+        const ChannelInfo& info = GetChannelInfo(c);
+        EXPECT_EQ(info.channel, uint32_t(c));
+        // Expanded ranges ("Injector #1 PPH" ... "#12") give distinct names.
+        EXPECT_TRUE(names.insert(info.name).second) << "duplicate name " << info.name;
+        EXPECT_TRUE(IsSingleFloatFormat(info.valueFormat)) << c;
+        EXPECT_TRUE(IsSingleFloatFormat(info.numberFormat)) << c;
+    }
+    EXPECT_EQ(&GetChannelInfo(-1), &GetChannelInfo(0));
+    EXPECT_EQ(&GetChannelInfo(299), &GetChannelInfo(0));
+
+    // Rows that are easy to get wrong: the one-byte degree sign, odd units and formats, range
+    // expansions that do not start at 1 or carry the number inside the name.
+    EXPECT_STREQ(GetChannelInfo(31).valueFormat,
+                 "%.0f\xB0"
+                 "F");
+    EXPECT_STREQ(GetChannelInfo(58).valueFormat, "%.1f \xB0");
+    EXPECT_STREQ(GetChannelInfo(59).numberFormat, "%.1f sec");
+    EXPECT_STREQ(GetChannelInfo(60).unit, "%\xB0");
+    EXPECT_EQ(GetChannelInfo(18).maximum, 9999.9f);
+    EXPECT_STREQ(GetChannelInfo(128).name, "System Pad2");
+    EXPECT_STREQ(GetChannelInfo(155).name, "W/M Sol 2 Flow");
+    EXPECT_STREQ(GetChannelInfo(216).name, "N20 Pad1");
+    EXPECT_STREQ(GetChannelInfo(262).name, "Diag #20");
+    EXPECT_STREQ(GetChannelInfo(298).name, "AT 2D Gear #8");
+    EXPECT_EQ(GetChannelInfo(15).discrete, 1);
+}
+
+TEST(ChannelAvailability, AllZeroBlockOffersExactlyTheUnconditionalChannels) {
+    std::vector<int> want;
+    const std::pair<int, int> ranges[] = {{1, 7},   {10, 23}, {27, 27},   {29, 38},
+                                          {50, 57}, {59, 93}, {126, 127}, {243, 262}};
+    for (auto [from, to] : ranges)
+        for (int c = from; c <= to; ++c)
+            want.push_back(c);
+    EXPECT_EQ(Available(EcuConfigBlock{}), want);
+
+    EcuConfigBlock all{};
+    std::memset(all.bytes.data(), 0xFF, all.bytes.size());
+    for (int c : {0, 26, 28, 128, 159, 216, 231, 242, 441})  // never, whatever the block says
+        EXPECT_FALSE(IsChannelAvailable(all, c)) << c;
+}
+
+TEST(ChannelAvailability, EachConditionAddsItsOwnChannels) {
+    using Change = std::function<void(E&)>;
+    auto set = [](U32Field f, uint32_t v = 1) -> Change { return [=](E& b) { b.Set(f, v); }; };
+    auto at = [](U32Field f, size_t i) -> Change { return [=](E& b) { b.SetAt(f, i, 1); }; };
+    auto both = [](Change a, Change b) -> Change { return [=](E& x) { a(x), b(x); }; };
+    const Change boost = set(E::boostEnabled), nitrous = set(E::nitrousEnabled);
+    const Change wm = set(E::waterMethEnabled), trans = set(E::transEnabled);
+    struct Case {
+        const char* what;
+        Change change;
+        const char* added;  // channels added to those of an all-zero block
+    };
+    const Case cases[] = {
+        {"o2 x1", set(E::o2SensorCount, 1), ""},
+        {"o2 x2", set(E::o2SensorCount, 2), "8 9"},
+        {"knock", set(E::knockEnabled, 7), "24 25"},
+        {"output 9", at(E::outputEnables, 9), "48"},
+        {"tcc", set(E::tccLockupEnabled), "49"},
+        {"trans in 2", both(trans, at(E::transInputs, 2)),
+         "49 220 221 222 223 224 225 226 227 230"},
+        {"fuel mode 2", set(E::fuelMode, 2), ""},
+        {"boost mode 0", boost, "133 135 136 143 144 148 149"},
+        {"boost mode 1", both(boost, set(E::boostControlMode, 1)),
+         "131 133 135 136 143 144 148 149"},
+        {"boost mode 2", both(boost, set(E::boostControlMode, 2)), "131 133 136 143 144 148 149"},
+        {"boost mode 3", both(boost, set(E::boostControlMode, 3)), "133 134 136 143 144 148 149"},
+        {"boost mode 4", both(boost, set(E::boostControlMode, 4)),
+         "132 133 135 136 143 144 148 149"},
+        {"boost in 0", both(boost, at(E::boostInputs, 0)), "133 135 136 143 144 145 148 149"},
+        {"boost in 5", both(boost, at(E::boostInputs, 5)), "133 135 136 143 144 146 148 149"},
+        {"boost in 8", both(boost, at(E::boostInputs, 8)), "133 135 136 142 143 144 148 149"},
+        {"boost in, no boost", at(E::boostInputs, 0), ""},
+        {"w/m", wm, "150 153 154 156 157"},
+        {"w/m manual", both(wm, set(E::wmManualEnableInput)), "150 151 153 154 156 157"},
+        {"w/m low fluid", both(wm, set(E::wmLowFluidInput)), "150 152 153 154 156 157"},
+        {"w/m 2nd sol", both(wm, set(E::wmSecondSolenoid)), "150 153 154 155 156 157 158"},
+        {"n2o", nitrous, "189 190"},
+        {"n2o stage 1", both(nitrous, at(E::nitrousFlags, 0)), "161 189 190 192 200 208"},
+        {"n2o stage 8", both(nitrous, at(E::nitrousFlags, 7)), "168 189 190 199 207 215"},
+        {"n2o flag 8", both(nitrous, at(E::nitrousFlags, 8)), "169 189 190"},
+        {"n2o flag 25", both(nitrous, at(E::nitrousFlags, 25)), "186 189 190"},
+        {"n2o flag 26", both(nitrous, at(E::nitrousFlags, 26)), "189 190 191"},
+        {"n2o flag 27", both(nitrous, at(E::nitrousFlags, 27)), "187 189 190"},
+        {"n2o flag 28", both(nitrous, at(E::nitrousFlags, 28)), "188 189 190"},
+        {"n2o flag, no n2o", at(E::nitrousFlags, 0), ""},
+        {"dbw", set(E::dbwEnabled), "233 234 235 236 239 241"},
+        {"dbw + tb2", both(set(E::dbwEnabled), set(E::secondThrottleBody)),
+         "233 234 235 236 237 238 239 240 241"},
+        {"at launch", both(set(E::atEnabled), set(E::atLaunchInput)), "263 266"},
+        {"at shift", both(set(E::atEnabled), set(E::atShiftInput)), "264 266"},
+        {"at reset", both(set(E::atEnabled), set(E::atManualResetInput)), "265 266"},
+        {"at table 3", both(set(E::atEnabled), set(E::AtTableEnabled(3))), "266 270"},
+        {"at table, no at", set(E::AtTableEnabled(3)), ""},
+        {"input 79", set(E::InputEnabled(79)), "378"},
+        {"output 61", set(E::OutputEnabled(61)), "440"},
+    };
+    const std::vector<int> base = Available(EcuConfigBlock{});
+    for (const Case& c : cases) {
+        EcuConfigBlock b{};
+        c.change(b);
+        std::string added;
+        for (int ch : Available(b))
+            if (!std::binary_search(base.begin(), base.end(), ch))
+                added += (added.empty() ? "" : " ") + std::to_string(ch);
+        EXPECT_EQ(added, c.added) << c.what;
+    }
+}
+
+TEST(ChannelAvailability, CylinderCorrectionsNeedFuelModeCountAndIgnition) {
+    auto corrections = [](uint32_t count, uint32_t type, uint32_t subType) {
+        EcuConfigBlock b{};
+        b.Set(E::fuelMode, 1);
+        b.Set(E::cylinderCount, count);
+        b.Set(E::ignitionType, type);
+        b.Set(E::ignitionSubType, subType);
+        return Available(b, 94, 125);
+    };
+    std::vector<int> fuel8, both8;
+    for (int c = 94; c <= 117; ++c) {
+        if (c <= 101) fuel8.push_back(c);
+        if (c <= 101 || c >= 110) both8.push_back(c);
+    }
+    EXPECT_EQ(corrections(8, 0, 0), fuel8);
+    for (uint32_t type : {3u, 4u, 5u, 6u, 7u, 8u, 10u, 11u, 12u, 13u, 14u, 15u})
+        EXPECT_EQ(corrections(8, type, 1), type == 3 || type == 6 || type == 15 ? fuel8 : both8)
+            << type;
+    for (uint32_t sub : {0u, 1u, 2u, 3u, 4u, 5u, 6u})  // ignition type 9 depends on the sub-type
+        EXPECT_EQ(corrections(8, 9, sub), sub == 1 || sub == 2 || sub == 6 ? fuel8 : both8) << sub;
+    EXPECT_EQ(corrections(0xFFFFFFFF, 4, 0).size(), 32u);  // a damaged count stays in range
+}
+
+TEST(ChannelRange, RunningMaximaTableTypesAndOutOfRangeChannels) {
+    LogData log;
+    EXPECT_EQ(GetChannelMax(log, 2), 10000.0f);
+    log.maxRpm = 10001.0f;
+    EXPECT_EQ(GetChannelMax(log, 2), 20000.0f);
+    log.maxRpm = NAN;
+    EXPECT_EQ(GetChannelMax(log, 2), 20000.0f);
+    for (int c : {29, 133}) {
+        log.maxMap = 300.0f;
+        EXPECT_EQ(GetChannelMax(log, c), 300.0f);
+        log.maxMap = 300.5f;
+        EXPECT_EQ(GetChannelMax(log, c), 999.0f);
+    }
+    EXPECT_EQ(GetChannelMin(log, -7), 0.0f);
+    EXPECT_EQ(GetChannelMax(log, 0), 100.0f);
+    EXPECT_EQ(GetChannelMin(log, 299), -10000.0f);
+    EXPECT_EQ(GetChannelMax(log, 5000), 100.0f);
+
+    log.config.Set(E::AtTableType(0), 11);
+    log.config.Set(E::boostTargetUnits, 2);
+    EXPECT_EQ(GetChannelMin(log, 267), -100.0f);
+    log.config.Set(E::boostTargetUnits, 1);
+    EXPECT_EQ(GetChannelMax(log, 267), 999.0f);
+    log.config.Set(E::AtTableType(31), 200);
+    EXPECT_EQ(GetChannelMin(log, 298), 0.0f);
+    EXPECT_EQ(GetChannelMax(log, 298), 100.0f);
+}
+
+TEST(ChannelRange, DefaultAxisSettingsUseAnEmptyLog) {
+    // channel, autoscale, minimum, maximum; 267 is table type 0 of an all-zero block.
+    const std::array<float, 4> cases[] = {{1, 1, -1000000, 1000000}, {2, 0, 0, 10000},
+                                          {29, 0, 0, 300},           {133, 0, 0, 300},
+                                          {267, 1, -100000, 100000}, {440, 1, -10000, 100}};
+    for (const auto& c : cases) {
+        const ChannelAxisSetting s = DefaultAxisSetting(int(c[0]));
+        EXPECT_EQ(s.autoscale, int(c[1])) << c[0];
+        EXPECT_EQ(s.minimum, c[2]) << c[0];
+        EXPECT_EQ(s.maximum, c[3]) << c[0];
+    }
+}
+
+}  // namespace
+}  // namespace quillon

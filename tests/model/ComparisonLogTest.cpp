@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+#include <vector>
+
+#include "model/LogColumns.h"
+#include "model/ComparisonLog.h"
+#include "model/DataLogFile.h"
+#include "format/DataLogFrame.h"
+#include "model/ZeroTime.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ComparisonLogTest : public ::testing::Test {
+protected:
+    fs::path m_dir = fs::temp_directory_path() /
+                     ("quillon-comparison-" + std::to_string(::getpid()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override { fs::remove_all(m_dir), fs::create_directories(m_dir); }
+    void TearDown() override {
+        // The logs keep their files open; Windows removes no folder that holds an open file.
+        m_main = LogData{};
+        m_comparison = LogData{};
+        fs::remove_all(m_dir);
+    }
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string WriteLog(const std::string& name, int frames, uint32_t seed, float zeroTime = 0) {
+        SampleLogOptions o;
+        o.frames = frames;
+        o.seed = seed;
+        o.zeroTime = zeroTime;
+        o.startTimestamp += seed * 1000;
+        EXPECT_TRUE(WriteSampleLog(Path(name), o));
+        return Path(name);
+    }
+    void LoadMain(int frames) {
+        ASSERT_TRUE(ReadDataLog(WriteLog("main.dl", frames, 1), m_main).ok());
+    }
+    Result Compare(const std::string& path) {
+        return LoadComparisonLog(path, m_main, m_comparison);
+    }
+    float ZeroTime() const { return m_comparison.header.Get(DataLogHeader::zeroTime); }
+
+    LogData m_main, m_comparison;
+};
+
+}  // namespace
+
+TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
+    LoadMain(100);
+    Result r = Compare(WriteLog("c.dl", 250, 2));
+    ASSERT_TRUE(r.ok()) << r.text;
+    EXPECT_EQ(m_main.frameCount, 100);
+    ASSERT_TRUE(EnsureAllColumns(m_main) && EnsureAllColumns(m_comparison));
+    for (int s : {0, 1, 439}) {
+        ASSERT_GE(m_main.values[s].size(), size_t(251));
+        for (size_t i = 100; i <= 250; ++i) {
+            ASSERT_EQ(m_main.values[s][i], kNoValue) << "slot " << s << " frame " << i;
+            ASSERT_EQ(m_main.status[s][i], kNoValueStatus);
+        }
+    }
+    for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)  // zeroed as for a main log
+        EXPECT_EQ(m_comparison.status[s][10], 0u);
+
+    // A shorter one is lengthened itself; it lines up on its own zero time.
+    LogData longMain;
+    ASSERT_TRUE(ReadDataLog(WriteLog("long.dl", 300, 9), longMain).ok());
+    r = LoadComparisonLog(WriteLog("d.dl", 120, 3, 1.5f), longMain, m_comparison);
+    ASSERT_TRUE(r.ok()) << r.text;
+    ASSERT_TRUE(EnsureAllColumns(m_comparison));
+    ASSERT_GE(m_comparison.values[0].size(), size_t(301));
+    EXPECT_FLOAT_EQ(m_comparison.values[0][0], -1.5f);
+    for (size_t i = 120; i <= 300; ++i) {
+        ASSERT_EQ(m_comparison.values[7][i], kNoValue);
+        ASSERT_EQ(m_comparison.status[7][i], kNoValueStatus);
+    }
+    EXPECT_EQ(longMain.values[0].size(), size_t(301));  // untouched
+}
+
+TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
+    LoadMain(50);
+    ASSERT_TRUE(Compare(WriteLog("good.dl", 80, 4)).ok());
+    const float before = m_comparison.values[1][70];
+    auto loadBytes = [&](const std::vector<uint8_t>& bytes) {
+        std::ofstream(Path("bad.dl"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return Compare(Path("bad.dl"));
+    };
+
+    Result r = Compare(Path("missing.dl"));
+    EXPECT_EQ(r.caption, "");
+    EXPECT_EQ(r.text, "There was an error opening the file");
+
+    std::ifstream in(Path("good.dl"), std::ios::binary);
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    bytes[1] ^= 0x40;
+    r = loadBytes(bytes);
+    EXPECT_EQ(r.caption, "Invalid Logfile");
+    EXPECT_EQ(r.text, "Magic Number does not match");
+    bytes[1] ^= 0x40;
+    StoreU32(&bytes[8], 3);
+    r = loadBytes(bytes);
+    EXPECT_EQ(r.caption, "Invalid Logfile Version");
+    EXPECT_EQ(r.text,
+              "This does not appear to be a V4 logfile. Please convert it before using as a "
+              "comparison.");
+    r = loadBytes({0x1f, 0xf4, 0x85, 0x00});
+    EXPECT_FALSE(r.ok());
+    EXPECT_FALSE(r.text.empty());
+
+    EXPECT_EQ(m_comparison.frameCount, 80);
+    EXPECT_EQ(m_comparison.values[1][70], before);
+    EXPECT_EQ(m_main.frameCount, 50);
+    EXPECT_EQ(m_main.values[0][60], kNoValue);
+}
+
+TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving) {
+    LoadMain(200);
+    ASSERT_TRUE(Compare(WriteLog("c.dl", 100, 5, 0.25f)).ok());
+    std::vector<float> before(m_comparison.values[0].begin(), m_comparison.values[0].end());
+    NudgeComparison(m_comparison, 1);
+    EXPECT_FLOAT_EQ(ZeroTime(), 0.15f);
+    EXPECT_FLOAT_EQ(m_comparison.values[0][50], before[50] + 0.1f);
+    EXPECT_EQ(m_comparison.values[0][150], kNoValue);
+    NudgeComparison(m_comparison, -1);
+    EXPECT_EQ(ZeroTime(), 0.25f);
+    for (size_t i = 0; i < 100; ++i)
+        EXPECT_NEAR(m_comparison.values[0][i], before[i], 1e-6);
+    NudgeComparison(m_comparison, -3);
+    EXPECT_FLOAT_EQ(ZeroTime(), 0.55f);
+    EXPECT_EQ(m_comparison.values[0][100], kNoValue);
+
+    // Saved and loaded again, the nudged zero time and the times come back.
+    const Result saved = SaveComparisonLog(Path("c.dl"), m_comparison);
+    ASSERT_TRUE(saved) << saved.Explanation();
+    LogData again;
+    ASSERT_TRUE(LoadComparisonLog(Path("c.dl"), m_main, again));
+    EXPECT_EQ(again.header.Get(DataLogHeader::zeroTime), ZeroTime());
+    EXPECT_EQ(again.firstTimestamp, m_comparison.firstTimestamp);
+    for (size_t i = 0; i < 100; ++i)
+        EXPECT_NEAR(again.values[0][i], m_comparison.values[0][i], 2e-6) << i;
+
+    // A failed save is reported and leaves what was there.
+    fs::create_directory(Path("folder.dl"));
+    const Result failed = SaveComparisonLog(Path("folder.dl"), m_comparison);
+    EXPECT_EQ(failed.kind, ErrorKind::CannotWrite);
+    EXPECT_EQ(failed.text, "There was an error saving the file");
+    EXPECT_FALSE(failed.detail.empty());
+    EXPECT_TRUE(fs::is_directory(Path("folder.dl")));
+}
+
+TEST_F(ComparisonLogTest, ZeroTimeComesFromTheLogTheCursorIsOn) {
+    LoadMain(400);
+    ASSERT_TRUE(Compare(WriteLog("c.dl", 300, 8)).ok());
+    ASSERT_TRUE(SetZeroTimeAtFrame(m_main, 100));  // main time of frame 250 is 1.5
+    ASSERT_TRUE(SetComparisonZeroTime(m_comparison, m_main, 250, false));
+    EXPECT_FLOAT_EQ(ZeroTime(), 1.5f);
+    EXPECT_NEAR(m_comparison.values[0][150], 0.0f, 1e-6);
+    ASSERT_TRUE(SetComparisonZeroTime(m_comparison, m_main, 20, true));
+    EXPECT_FLOAT_EQ(ZeroTime(), 0.2f);
+    EXPECT_EQ(m_comparison.values[0][350], kNoValue);
+    // No frame under the cursor: nothing happens.
+    EXPECT_FALSE(SetComparisonZeroTime(m_comparison, m_main, 350, true));
+    EXPECT_FALSE(SetComparisonZeroTime(m_comparison, m_main, -1, false));
+    EXPECT_FLOAT_EQ(ZeroTime(), 0.2f);
+    // Auto zero runs on the comparison's own frames.
+    EXPECT_EQ(AutoZero(m_comparison, 1, kAutoZeroGreaterThan, 1.0f), 121);
+    EXPECT_FLOAT_EQ(ZeroTime(), 1.21f);
+
+    CloseComparisonLog(m_comparison);
+    EXPECT_EQ(m_comparison.frameCount, 0);
+    EXPECT_EQ(m_comparison.firstTimestamp, 0u);
+    EXPECT_FALSE(SetComparisonZeroTime(m_comparison, m_main, 5, false));
+}

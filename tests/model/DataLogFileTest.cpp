@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "PlatformSupport.h"
+#include "support/TempFolder.h"
+#include "model/DataLogFile.h"
+#include "samplegen/SampleLog.h"
+#include "platform/UserTexts.h"
+
+using namespace quillon;
+namespace fs = std::filesystem;
+using namespace quillon::test;
+
+namespace {
+
+uint8_t* FrameAt(std::vector<uint8_t>& bytes, int frame) {
+    return bytes.data() + kFramesOffset + kFrameSize * size_t(frame);
+}
+
+LogData Load(const std::vector<uint8_t>& bytes) {
+    LogData log;
+    Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    EXPECT_TRUE(r.ok()) << r.text;
+    return log;
+}
+
+SampleLogOptions Frames(int frames) {
+    SampleLogOptions o;
+    o.frames = frames;
+    return o;
+}
+
+}  // namespace
+
+TEST(DataLogFile, ReadsEverySlotAndWritesTheSameBytesBack) {
+    SampleLogOptions o = Frames(700);  // several blocks plus a part block
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    LogData log = Load(bytes);
+    ASSERT_EQ(std::pair(log.frameCount, log.values[0].size()), std::pair(700, size_t(701)));
+    EXPECT_EQ(log.firstTimestamp, o.startTimestamp);
+    EXPECT_EQ(0, std::memcmp(log.header.bytes.data(), bytes.data(), 7712));
+    EXPECT_EQ(0, std::memcmp(log.config.bytes.data(), bytes.data() + 7712, 8492));
+    for (int i : {0, 1, 255, 256, 257, 699}) {
+        const uint8_t* f = FrameAt(bytes, i);
+        EXPECT_FLOAT_EQ(log.values[0][size_t(i)], float(i / 100.0)) << i;
+        EXPECT_EQ(log.status[0][size_t(i)], 0u);
+        for (int s = 1; s < kSlotCount; ++s) {
+            ASSERT_EQ(std::bit_cast<uint32_t>(log.values[s][size_t(i)]), LoadU32(f + 8 * s))
+                << "frame " << i << " slot " << s;
+            ASSERT_EQ(log.status[s][size_t(i)], LoadU32(f + 8 * s + 4));
+        }
+    }
+    EXPECT_EQ(DataLogBytes(log), bytes);
+
+    // The file reader gives the same log as the memory reader, and the file writer the same
+    // bytes as the file read.
+    TempFolder dir;
+    ASSERT_TRUE(WriteSampleLog(dir / "a.dl", o));
+    LogData fromFile;
+    int64_t lastDone = -1, lastTotal = -1;
+    Result r = ReadDataLog(dir / "a.dl", fromFile, [&](int64_t done, int64_t total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done, lastTotal = total;
+    });
+    ASSERT_TRUE(r.ok()) << r.text;
+    EXPECT_EQ((std::pair{lastDone, lastTotal}), (std::pair<int64_t, int64_t>{700, 700}));
+    for (int s = 0; s < kSlotCount; ++s) {
+        ASSERT_EQ(0, std::memcmp(fromFile.values[s].data(), log.values[s].data(), 701 * 4)) << s;
+        ASSERT_EQ(0, std::memcmp(fromFile.status[s].data(), log.status[s].data(), 701 * 4)) << s;
+    }
+    std::string error;
+    ASSERT_TRUE(WriteDataLog(dir / "b.dl", fromFile, &error)) << error;
+    EXPECT_EQ(ReadBytes(dir / "b.dl"), bytes);
+}
+
+TEST(DataLogFile, TimesCountFromTheZeroTimeAndRoundBackToTheMillisecond) {
+    SampleLogOptions o = Frames(20000);
+    o.rate = 1000;  // every millisecond: truncating f32 seconds x 1000 would lose many of them
+    o.zeroTime = 7.25f;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    LogData log = Load(bytes);
+    EXPECT_FLOAT_EQ(log.values[0][0], -7.25f);
+    EXPECT_FLOAT_EQ(log.values[0][12347], float(12.347 - 7.25));
+    EXPECT_EQ(FrameTimestamp(log, 12347), o.startTimestamp + 12347);
+    EXPECT_EQ(DataLogBytes(log), bytes);
+
+    // Two hours in, at 100 Hz, every millisecond still comes back.
+    SampleLogOptions late = Frames(50);
+    late.startTimestamp = 1767225600000;
+    LogData lateLog = Load(GenerateV4Bytes(late));
+    for (int i = 0; i < 50; ++i)
+        lateLog.values[0][size_t(i)] = float(7200.0 + i * 0.01);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(FrameTimestamp(lateLog, i), late.startTimestamp + 7200000 + 10 * uint64_t(i));
+}
+
+TEST(DataLogFile, FirstTimestampRuleBackwardTimestampsAndDiagStatuses) {
+    SampleLogOptions o = Frames(4);
+    o.zeroTime = 1.0f;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    // A leading frame without a timestamp gets the time of the frame after it.
+    StoreU64(FrameAt(bytes, 0), 0);
+    // A clock stepping back gives a negative time, not a wrapped enormous one.
+    StoreU64(FrameAt(bytes, 3), o.startTimestamp - 500);
+    for (int i = 0; i < 4; ++i)
+        for (int s = 240; s < 264; ++s)
+            StoreU32(FrameAt(bytes, i) + 8 * s + 4, uint32_t(s));
+    LogData log = Load(bytes);
+    EXPECT_EQ(log.firstTimestamp, o.startTimestamp + 10);
+    const float times[] = {-1.0f, -1.0f, 0.01f - 1.0f, -0.51f - 1.0f};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(log.values[0][size_t(i)], times[i]) << i;
+    // Diag statuses are zeroed, their neighbours kept.
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(log.status[241][size_t(i)], 241u);
+        EXPECT_EQ(log.status[262][size_t(i)], 262u);
+        for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)
+            ASSERT_EQ(log.status[s][size_t(i)], 0u) << s;
+    }
+}
+
+TEST(DataLogFile, RunningMaximaOfRpmAndMap) {
+    // The largest value wins; a NaN takes the maximum, and the next value replaces the NaN.
+    std::vector<uint8_t> bytes = GenerateV4Bytes(Frames(4));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float rpms[] = {9000, nan, 50, 20}, maps[] = {100, 300, 200, nan};
+    for (int i = 0; i < 4; ++i) {
+        StoreF32(FrameAt(bytes, i) + 8 * kRpmSlot, rpms[i]);
+        StoreF32(FrameAt(bytes, i) + 8 * kMapSlot, maps[i]);
+    }
+    LogData log = Load(bytes);
+    EXPECT_EQ(log.maxRpm, 50.0f);
+    EXPECT_TRUE(std::isnan(log.maxMap));
+    StoreF32(FrameAt(bytes, 3) + 8 * kMapSlot, 250);
+    EXPECT_EQ(Load(bytes).maxMap, 300.0f);
+}
+
+TEST(DataLogFile, PartialTrailingFrameLandsInTheSpareElement) {
+    SampleLogOptions o = Frames(5);
+    o.trailingBytes = 20;  // timestamp, RPM value and status, half of the next slot
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    LogData log = Load(bytes);
+    ASSERT_EQ(std::pair(log.frameCount, log.values[1].size()), std::pair(5, size_t(6)));
+    const uint8_t* tail = FrameAt(bytes, 5);
+    EXPECT_EQ(log.values[kRpmSlot][5], LoadF32(tail + 8));
+    EXPECT_EQ(log.status[kRpmSlot][5], LoadU32(tail + 12));
+    EXPECT_EQ(log.values[2][5], LoadF32(tail + 16));
+    EXPECT_EQ(log.status[2][5], 0u);
+    EXPECT_EQ(log.values[439][5], 0.0f);
+    // The written file holds the whole frames only.
+    bytes.resize(bytes.size() - 20);
+    EXPECT_EQ(DataLogBytes(log), bytes);
+
+    // Without a tail the spare element is 0, and a file of just the header has no frames.
+    LogData empty = Load(GenerateV4Bytes(Frames(0)));
+    EXPECT_TRUE(empty.Empty());
+    for (int s = 0; s < kSlotCount; ++s) {
+        ASSERT_EQ(empty.values[s].size(), 1u);
+        ASSERT_EQ(empty.values[s][0], 0.0f);
+        ASSERT_EQ(empty.status[s][0], 0u);
+    }
+}
+
+TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheOldFile) {
+    TempFolder dir;
+    std::vector<uint8_t> good = GenerateV4Bytes(Frames(2));
+    LogData log;
+    auto read = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+        WriteBytes(dir / name, bytes);
+        return ReadDataLog(dir / name, log);
+    };
+
+    auto magic = good;
+    magic[0] ^= 1;
+    Result r = read("magic.dl", magic);
+    EXPECT_EQ(r.kind, ErrorKind::WrongMagic);
+    EXPECT_EQ(r.text, "Magic Number does not match");
+
+    for (auto [major, minor] : {std::pair{0u, 3u}, {1u, 4u}, {0u, 5u}}) {
+        auto version = good;
+        StoreU32(version.data() + 4, major);
+        StoreU32(version.data() + 8, minor);
+        r = read("version.dl", version);
+        EXPECT_EQ(r.kind, ErrorKind::WrongVersion);
+        EXPECT_EQ(r.text, kVersionUnrecognizedText);
+    }
+
+    for (size_t size : {size_t(0), size_t(3), size_t(11), size_t(100), kFramesOffset - 1}) {
+        r = read("short.dl", std::vector<uint8_t>(good.begin(), good.begin() + long(size)));
+        EXPECT_EQ(r.kind, ErrorKind::Unreadable) << size;
+        EXPECT_NE(r.text.find("too short"), std::string::npos) << r.text;
+    }
+
+    fs::create_directory(dir / "folder.dl");
+    WriteBytes(dir / "locked.dl", good);
+    if (test::PermissionBitsApply()) fs::permissions(dir / "locked.dl", fs::perms::none);
+    for (auto [name, text, kind] : {std::tuple{"missing.dl", "No such file", ErrorKind::CannotOpen},
+                                    {"folder.dl", "folder", ErrorKind::Unreadable},
+                                    {"locked.dl", "Permission denied", ErrorKind::CannotOpen}}) {
+        if (std::string(name) == "locked.dl" && !test::PermissionBitsApply()) continue;
+        r = ReadDataLog(dir / name, log);
+        EXPECT_EQ(r.kind, kind) << name;
+        EXPECT_NE(r.text.find(text), std::string::npos) << r.text;
+    }
+    EXPECT_TRUE(log.Empty());
+
+    // The two steps: a rejected file never reaches the log.
+    LogData kept = Load(good);
+    DataLogReader reader;
+    EXPECT_EQ(reader.Open(dir / "magic.dl").kind, ErrorKind::WrongMagic);
+    EXPECT_EQ(reader.ReadInto(kept).kind, ErrorKind::Unreadable);
+    EXPECT_EQ(kept.frameCount, 2);
+
+    // A failed save leaves the old file whole and no temporary behind.
+    WriteBytes(dir / "log.dl", good);
+    kept.frameCount = 5;  // more frames than the columns hold
+    std::string error;
+    EXPECT_FALSE(WriteDataLog(dir / "log.dl", kept, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(ReadBytes(dir / "log.dl"), good);
+    kept.frameCount = 2;
+    error.clear();
+    const auto files = std::distance(fs::directory_iterator(dir.path), fs::directory_iterator());
+    EXPECT_FALSE(WriteDataLog(dir / "no-such-folder/log.dl", kept, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), files);
+}

@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "model/GraphConfiguration.h"
+#include "settings/GraphConfigurationFile.h"
+#include "format/ByteRecord.h"
+#include "analysis/ChannelStatistics.h"
+#include "model/ComparisonLog.h"
+#include "analysis/CsvExport.h"
+#include "model/DataLogFile.h"
+#include "platform/FileSystem.h"
+#include "model/LogColumns.h"
+#include "model/LogStore.h"
+#include "model/ZeroTime.h"
+#include "analysis/MathChannels.h"
+#include "samplegen/SampleLog.h"
+#include "support/TempFolder.h"
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+uint32_t Bits(float v) {
+    return std::bit_cast<uint32_t>(v);
+}
+
+// A sample log with what the reader must transform: a zero first timestamp, Diag statuses,
+// a NaN, and a partial trailing frame.
+std::vector<uint8_t> AwkwardLog(int frames, int trailing = 1000) {
+    SampleLogOptions o;
+    o.frames = frames;
+    o.trailingBytes = trailing;
+    o.zeroTime = 1.5f;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    auto frame = [&](int i) { return bytes.data() + kFramesOffset + kFrameSize * size_t(i); };
+    StoreU64(frame(0), 0);
+    StoreU32(frame(1) + 8 * kFirstDiagSlot + 4, 77);
+    StoreF32(frame(2) + 8 * 5, std::nanf(""));
+    StoreF32(frame(frames - 1) + 8 * 7, -3.5e30f);
+    return bytes;
+}
+
+void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
+    WriteBytes(path, bytes);
+}
+
+void Define(GraphConfiguration& config, int index, const char* name, const char* formula) {
+    std::strncpy(config.math[index].name, name, sizeof config.math[index].name - 1);
+    std::strncpy(config.math[index].formula, formula, sizeof config.math[index].formula - 1);
+}
+
+LogData Eager(const std::vector<uint8_t>& bytes) {
+    LogData log;
+    EXPECT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), log).ok());
+    ComputeChannelStats(log, 0, log.frameCount, log.stats);
+    return log;
+}
+
+LogData Lazy(const std::string& path, bool mapping, std::vector<int> wanted = {}) {
+    LogData log;
+    ReadOptions options;
+    options.allColumns = false;
+    options.allowMapping = mapping;
+    options.wantedSlots = std::move(wanted);
+    const Result r = ReadDataLog(path, log, {}, options);
+    EXPECT_TRUE(r.ok()) << r.text;
+    return log;
+}
+
+void ExpectSameColumns(const LogData& want, const LogData& got) {
+    ASSERT_EQ(want.frameCount, got.frameCount);
+    for (int s = 0; s < kSlotCount; ++s) {
+        ASSERT_EQ(want.values[s].size(), got.values[s].size()) << "slot " << s;
+        for (size_t i = 0; i < want.values[s].size(); ++i) {
+            ASSERT_EQ(Bits(want.values[s][i]), Bits(got.values[s][i])) << s << " " << i;
+            ASSERT_EQ(want.status[s][i], got.status[s][i]) << s << " " << i;
+        }
+    }
+}
+
+void ExpectSameStats(const LogData& want, const LogData& got) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        const ChannelStats &a = want.stats[size_t(s)], &b = got.stats[size_t(s)];
+        const float wa[] = {a.minimum,    a.maximum,  a.average, a.standardDeviation,
+                            a.startValue, a.endValue, a.delta,   a.slope};
+        const float wb[] = {b.minimum,    b.maximum,  b.average, b.standardDeviation,
+                            b.startValue, b.endValue, b.delta,   b.slope};
+        for (int k = 0; k < 8; ++k)
+            ASSERT_EQ(Bits(wa[k]), Bits(wb[k])) << "slot " << s << " figure " << k;
+        ASSERT_EQ(a.count, b.count) << s;
+    }
+}
+
+}  // namespace
+
+TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
+    TempFolder dir;
+    const std::vector<uint8_t> bytes = AwkwardLog(1500);
+    Write(dir / "run.dl", bytes);
+    const LogData want = Eager(bytes);
+    for (bool mapping : {true, false}) {
+        SCOPED_TRACE(mapping ? "mapped" : "read");
+        LogData log = Lazy(dir / "run.dl", mapping, {4, 243});
+#ifndef _WIN32  // Windows always reads
+        EXPECT_EQ(mapping, log.source.store->Mapped());
+#endif
+        // The reading pass made the time, the wanted columns and every figure but deviations.
+        EXPECT_EQ(log.values[4].size(), 1501u);
+        EXPECT_EQ(log.values[9].size(), 0u);
+        EXPECT_TRUE(log.deviationPending[9]);
+        EXPECT_EQ(log.firstTimestamp, want.firstTimestamp);
+        EXPECT_EQ(Bits(log.maxRpm), Bits(want.maxRpm));
+        EXPECT_EQ(Bits(log.maxMap), Bits(want.maxMap));
+        for (int i = 0; i < 1500; ++i)
+            ASSERT_EQ(log.offsetMs[size_t(i)], want.offsetMs[size_t(i)]);
+        EXPECT_EQ(Bits(ValueAt(log, 9, 1500)), Bits(want.values[9][1500]));  // the partial frame
+        EXPECT_EQ(StatusAt(log, kFirstDiagSlot, 1), 0u);
+        ASSERT_TRUE(EnsureDeviations(log).ok());
+        ExpectSameStats(want, log);
+        ASSERT_TRUE(EnsureAllColumns(log));
+        ExpectSameColumns(want, log);
+        // A range, as Update Stats asks for it.
+        LogData ranged = Eager(bytes);
+        ComputeChannelStats(ranged, 333, 1207, ranged.stats);
+        ASSERT_TRUE(ComputeLogStats(log, 333, 1207).ok());
+        ExpectSameStats(ranged, log);
+    }
+}
+
+TEST(LogStore, ColumnsUnderATinyBudgetAreDroppedAndMadeAgainTheSame) {
+    TempFolder dir;
+    const std::vector<uint8_t> bytes = AwkwardLog(900, 0);
+    Write(dir / "run.dl", bytes);
+    const LogData want = Eager(bytes);
+    LogData log = Lazy(dir / "run.dl", true);
+    log.source.budgetBytes = 3 * 901 * sizeof(float);
+    Column<float> held;
+    for (int round = 0; round < 2; ++round) {
+        for (int s = 1; s < 40; ++s) {
+            ASSERT_TRUE(EnsureColumns(log, {s, s + 1}));
+            for (int k : {s, s + 1})
+                for (size_t i = 0; i < 901; ++i)
+                    ASSERT_EQ(Bits(log.values[k][i]), Bits(want.values[k][i])) << k << " " << i;
+            if (s == 5) held = log.values[5];  // a holder keeps its column
+            int present = 0;
+            for (int k = 1; k < kSlotCount; ++k)
+                present += log.values[k].size() ? 1 : 0;
+            EXPECT_LE(present, 4) << "slot " << s;
+        }
+    }
+    EXPECT_EQ(Bits(held[17]), Bits(want.values[5][17]));
+}
+
+TEST(LogStore, EditsSaveAndExportTheSameBytesAsAWholeLogInMemory) {
+    TempFolder dir;
+    const std::vector<uint8_t> bytes = AwkwardLog(1200, 500);
+    Write(dir / "run.dl", bytes);
+    GraphConfiguration config = DefaultGraphConfiguration();
+    Define(config, 0, "Boost x2", "[028]*2");
+    Define(config, 1, "Sum", "[002]+[003]");
+    auto edit = [&](LogData& log, int other) {
+        ComputeMathChannels(log, config);
+        ASSERT_TRUE(SetZeroTimeAtFrame(log, 40));
+        ASSERT_TRUE(SetStartPoint(log, 100, other));
+        ASSERT_TRUE(SetEndPoint(log, 800, other));
+        ComputeChannelStats(log, 0, log.frameCount, log.stats);
+    };
+    for (int other : {0, 1000}) {
+        SCOPED_TRACE(other);
+        LogData want = Eager(bytes);
+        edit(want, other);
+        LogData log = Lazy(dir / "run.dl", true, {9});
+        edit(log, other);
+        ExpectSameStats(want, log);
+        ASSERT_TRUE(WriteDataLog(dir / "want.dl", want));
+        ASSERT_TRUE(WriteDataLog(dir / "got.dl", log));
+        EXPECT_EQ(ReadBytes(dir / "want.dl"), ReadBytes(dir / "got.dl"));
+        ASSERT_TRUE(ExportCsv(want, dir / "want.csv").ok());
+        ASSERT_TRUE(ExportCsv(log, dir / "got.csv").ok());
+        EXPECT_EQ(ReadBytes(dir / "want.csv"), ReadBytes(dir / "got.csv"));
+        ASSERT_TRUE(EnsureAllColumns(log));
+        ExpectSameColumns(want, log);
+    }
+}
+
+TEST(LogStore, ComparisonPaddingMatchesTheWholeFileReader) {
+    TempFolder dir;
+    const std::vector<uint8_t> shortLog = AwkwardLog(300, 200), longLog = AwkwardLog(700, 0);
+    Write(dir / "short.dl", shortLog);
+    Write(dir / "long.dl", longLog);
+    ReadOptions lazy;
+    lazy.allColumns = false;
+    for (bool shortMain : {true, false}) {
+        const auto& mainBytes = shortMain ? shortLog : longLog;
+        const auto& otherBytes = shortMain ? longLog : shortLog;
+        // The main log in memory is padded column by column; the lazy one by its source.
+        LogData wantMain = Eager(mainBytes), wantOther, main, other;
+        const std::string otherPath = dir / (shortMain ? "long.dl" : "short.dl");
+        ASSERT_TRUE(LoadComparisonLog(otherPath, wantMain, wantOther).ok());
+        ASSERT_TRUE(ReadDataLog(dir / (shortMain ? "short.dl" : "long.dl"), main, {}, lazy).ok());
+        ASSERT_TRUE(LoadComparisonLog(otherPath, main, other, {}, lazy).ok());
+        ASSERT_TRUE(EnsureAllColumns(main) && EnsureAllColumns(other));
+        ExpectSameColumns(wantMain, main);
+        // The comparison: its own frames, then markers up to the common length.
+        const LogData plain = Eager(otherBytes);
+        ASSERT_EQ(other.values[9].size(), 701u);
+        for (size_t i = 0; i < 701; ++i) {
+            const bool own = i < size_t(plain.frameCount) || shortMain;  // a longer one: its spare
+            ASSERT_EQ(Bits(other.values[9][i]), Bits(own ? plain.values[9][i] : kNoValue)) << i;
+            ASSERT_EQ(other.status[9][i], own ? plain.status[9][i] : kNoValueStatus) << i;
+        }
+    }
+}
+
+TEST(LogStore, AFileTruncatedWhileOpenIsReportedNotRead) {
+    TempFolder dir;
+    for (bool mapping : {true, false}) {
+        Write(dir / "run.dl", AwkwardLog(2000, 0));
+        LogData log = Lazy(dir / "run.dl", mapping);
+        std::filesystem::resize_file(dir / "run.dl", kFramesOffset + 10 * kFrameSize);
+        EXPECT_FALSE(EnsureColumns(log, {3}));
+        EXPECT_EQ(log.values[3].size(), 0u);
+        EXPECT_TRUE(log.source.store->Broken());
+        EXPECT_EQ(Bits(ValueAt(log, 3, 1500)), Bits(kNoValue));
+        EXPECT_FALSE(EnsureDeviations(log).ok());
+        EXPECT_FALSE(WriteDataLog(dir / "copy.dl", log));
+        EXPECT_FALSE(std::filesystem::exists(dir / "copy.dl"));
+    }
+}
+
+#ifndef _WIN32
+TEST(LogStore, AMappingThatVanishesUnderAReadIsCaught) {
+    TempFolder dir;
+    Write(dir / "run.dl", AwkwardLog(400, 0));
+    std::string error;
+    fs::Handle h = fs::OpenRegularForReading(dir / "run.dl", error);
+    const uint64_t size = fs::SizeOf(h).value_or(0);
+    const uint8_t* map = fs::MapReadOnly(h, size);
+    ASSERT_NE(map, nullptr);
+    std::filesystem::resize_file(dir / "run.dl", 4096);
+    struct Read {
+        const uint8_t* p;
+        uint64_t size;
+        uint32_t sum;
+    } read{map, size, 0};
+    const bool whole = fs::RunGuardedAgainstVanishedMapping(
+        [](void* c) {
+            auto& r = *static_cast<Read*>(c);
+            for (uint64_t i = 0; i < r.size; i += 4096)
+                r.sum += *static_cast<const volatile uint8_t*>(r.p + i);
+        },
+        &read);
+    EXPECT_FALSE(whole);
+    fs::Unmap(map, size);
+    fs::Close(h);
+}
+#endif

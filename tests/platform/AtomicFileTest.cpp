@@ -1,0 +1,167 @@
+// The one writer: a failure at any step, a signal or a kill leaves the old file whole and, in
+// the end, no temporary; symlinks, modes, FIFOs, devices and folders as targets.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "support/TempFolder.h"
+#include "platform/AtomicFile.h"
+#include "samplegen/SampleLog.h"
+
+using namespace quillon;
+namespace fs = std::filesystem;
+using namespace quillon::test;
+
+namespace {
+
+struct FaultHook {
+    explicit FaultHook(WriteStep failing) {
+        AtomicFile::SetFaultHook([failing](WriteStep step) { return step == failing; });
+    }
+    ~FaultHook() { AtomicFile::SetFaultHook({}); }
+};
+
+/// A child that opens a save of `path`, writes part of it, tells the parent through a pipe and
+/// waits to be killed. Returns its pid.
+pid_t StartHangingWriter(const std::string& path) {
+    int ready[2];
+    if (::pipe(ready) != 0) return -1;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(ready[0]);
+        AtomicFile file(path);
+        const std::string piece(3 << 20, 'x');
+        if (!file.Open() || !file.Write(piece)) ::_exit(3);
+        (void)!::write(ready[1], "r", 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char c = 0;
+    (void)!::read(ready[0], &c, 1);
+    ::close(ready[0]);
+    return c == 'r' ? pid : -1;
+}
+
+}  // namespace
+
+TEST(AtomicFile, AFailureAtAnyStepKeepsTheOldFileAndLeavesNoTemporary) {
+    TempFolder dir;
+    const std::string target = dir / "run.csv";
+    const std::string bigger(3 << 20, 'n');  // more than the buffer: several real writes
+    for (WriteStep step :
+         {WriteStep::Create, WriteStep::Write, WriteStep::SyncFile, WriteStep::Rename}) {
+        ASSERT_TRUE(WriteFileAtomically(target, "old"));
+        FaultHook fault(step);
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(target, bigger, &error)) << int(step);
+        EXPECT_NE(error.find("run.csv"), std::string::npos) << error;
+        EXPECT_EQ(ReadText(target), "old") << int(step);
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"}) << int(step);
+    }
+    // A folder that cannot be synced after the rename: the new file is in place, but the save
+    // is not reported as durable.
+    {
+        FaultHook fault(WriteStep::SyncFolder);
+        EXPECT_FALSE(WriteFileAtomically(target, "new"));
+    }
+    EXPECT_EQ(ReadText(target), "new");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"});
+}
+
+TEST(AtomicFile, SymlinksAreFollowedAndModesKept) {
+    TempFolder dir;
+    fs::create_directory(dir / "real");
+    ASSERT_TRUE(WriteFileAtomically(dir / "real/a.graph", "old"));
+    ::chmod((dir / "real/a.graph").c_str(), 0600);
+    fs::create_symlink("real/a.graph", dir / "link.graph");
+    ASSERT_TRUE(WriteFileAtomically(dir / "link.graph", "new"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.graph"));
+    EXPECT_EQ(ReadText(dir / "real/a.graph"), "new");
+    EXPECT_EQ(fs::status(dir / "real/a.graph").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    // A link to a file that does not exist yet makes that file.
+    fs::create_symlink("real/b.graph", dir / "dangling.graph");
+    ASSERT_TRUE(WriteFileAtomically(dir / "dangling.graph", "b"));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.graph"));
+    EXPECT_EQ(ReadText(dir / "real/b.graph"), "b");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dangling.graph", "link.graph", "real"}));
+}
+
+TEST(AtomicFile, FifosDevicesAndFoldersAreRefusedAsTargets) {
+    TempFolder dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.csv").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder.csv");
+    fs::create_symlink("/dev/null", dir / "null.csv");
+    struct Case {
+        std::string path, text;
+    } cases[] = {{dir / "pipe.csv", "FIFO"},
+                 {dir / "folder.csv", "folder"},
+                 {dir / "null.csv", "device"},
+                 {"/dev/null", "device"}};
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(c.path, "x", &error)) << c.path;
+        EXPECT_NE(error.find(c.text), std::string::npos) << error;
+    }
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.csv"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder.csv", "null.csv", "pipe.csv"}));
+}
+
+TEST(AtomicFile, TerminationSignalsRemoveTheTemporary) {
+    TempFolder dir;
+    ASSERT_TRUE(WriteFileAtomically(dir / "run.dl", "old"));
+    for (int signal : {SIGTERM, SIGINT}) {
+        pid_t pid = StartHangingWriter(dir / "run.dl");
+        ASSERT_GT(pid, 0);
+        EXPECT_EQ(dir.Names().size(), 2u);  // the file and the child's temporary
+        ::kill(pid, signal);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.dl"});
+        EXPECT_EQ(ReadText(dir / "run.dl"), "old");
+    }
+}
+
+TEST(AtomicFile, AKilledWritersTemporaryIsSweptByTheNextRun) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 50;
+    ASSERT_TRUE(WriteSampleLog(dir / "run.dl", o));
+    const std::string before = ReadText(dir / "run.dl");
+    pid_t pid = StartHangingWriter(dir / "run.dl");
+    ASSERT_GT(pid, 0);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    std::vector<std::string> left = dir.Names();
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_TRUE(AtomicFile::IsTemporaryName(left[0])) << left[0];
+    EXPECT_EQ(ReadText(dir / "run.dl"), before);
+
+    // A temporary of a live process, or one newer than the sweeping process, is left alone:
+    // this test process is alive and older than the run below.
+    const std::string live = dir / (".x.csv.quillon-" + std::to_string(::getpid()) + "-7.tmp");
+    std::ofstream(live) << "live";
+    // The next run of the program that writes into the folder removes the dead one's temporary.
+    const std::string command = std::string("'") + QUILLON_CLI_PATH + "' export-csv '" +
+                                (dir / "run.dl") + "' -o '" + (dir / "run.csv") + "' >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(dir.Names(),
+              (std::vector<std::string>{".x.csv.quillon-" + std::to_string(::getpid()) + "-7.tmp",
+                                        "run.csv", "run.dl"}));
+    EXPECT_EQ(ReadText(dir / "run.dl"), before);
+    EXPECT_FALSE(AtomicFile::IsTemporaryName("run.dl"));
+    EXPECT_FALSE(AtomicFile::IsTemporaryName(".run.dl.quillon-12-x.tmp"));
+}
