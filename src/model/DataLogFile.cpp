@@ -83,8 +83,7 @@ void ScatterSlot(const uint8_t* src, int count, float* values, uint32_t* status,
 }
 
 /// Scatters `count` whole frames (contiguous at `frames`) into the columns from index `base`.
-void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log,
-                   FrameClock& clock) {
+void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log, FrameClock& clock) {
     for (int done = 0; done < count; done += kBlockFrames) {
         const int n = std::min(kBlockFrames, count - done);
         const uint8_t* block = frames + size_t(done) * kFrameSize;
@@ -363,8 +362,7 @@ bool WriteDataLog(const std::string& path, LogData& log, std::string* error,
 #ifdef _WIN32
     // Windows replaces no file that a handle holds open, and the log holds its own file open:
     // a log written over its own file is first read whole into memory and lets the file go.
-    if (log.source.store && fs::SameFile(path, log.source.store->Path()) &&
-        !DetachFromFile(log)) {
+    if (log.source.store && fs::SameFile(path, log.source.store->Path()) && !DetachFromFile(log)) {
         if (error) *error = "not enough memory to write the log over its own file";
         return false;
     }

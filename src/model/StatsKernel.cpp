@@ -234,8 +234,8 @@ void ColumnSetStats(const float* const* columns, size_t first, size_t end, Chann
     }
 }
 
-void FinishStats(ChannelStats& st, float minimum, float maximum, float sum, float start,
-                 float end, uint32_t n) {
+void FinishStats(ChannelStats& st, float minimum, float maximum, float sum, float start, float end,
+                 uint32_t n) {
     st.minimum = minimum;
     st.maximum = maximum;
     st.average = sum / float(n);

@@ -43,8 +43,8 @@ float ColumnSquares(const float* values, int first, int end, float average);
 void ColumnSetStats(const float* const* columns, size_t first, size_t end, ChannelStats* out);
 
 /// Sets minimum, maximum, average (sum / n), start, end, delta and count of a record.
-void FinishStats(ChannelStats& st, float minimum, float maximum, float sum, float start,
-                 float end, uint32_t n);
+void FinishStats(ChannelStats& st, float minimum, float maximum, float sum, float start, float end,
+                 uint32_t n);
 /// The population standard deviation from a sum of squared deviations over n values.
 float Deviation(float squares, uint32_t n);
 /// Sets the slope of every counted record against the time range of slot 0.
