@@ -20,7 +20,7 @@ namespace {
 constexpr int kFrames = 1000000;
 constexpr int kRpm = 2, kAfr = 9, kMap = 29, kTps = 30;
 
-const LogData& SampleColumns() {
+LogData& SampleColumns() {
     static const std::unique_ptr<LogData> log = [] {
         SampleLogOptions options;
         options.frames = kFrames;
@@ -62,7 +62,7 @@ void BM_TwoPlainPasses(benchmark::State& state) {
 BENCHMARK(BM_TwoPlainPasses)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 void BM_Table16x16(benchmark::State& state) {
-    const LogData& log = SampleColumns();
+    LogData& log = SampleColumns();
     const ChannelTableSetup setup = TableSetup();
     ChannelTable table;
     for (auto _ : state) {
@@ -85,7 +85,7 @@ double Median(std::vector<double> v) {
 }
 
 void BM_TableToPlainRatio(benchmark::State& state) {
-    const LogData& log = SampleColumns();
+    LogData& log = SampleColumns();
     const ChannelTableSetup setup = TableSetup();
     ChannelTable table;
     table.Build(log, kFrames, setup);  // warm

@@ -27,7 +27,7 @@ constexpr int kChannels[] = {1, 2, 29, 9};  // time, RPM, MAP, AFR Average
 
 /// A log of `frames` sample frames holding only the columns the plot reads, with the colour
 /// channel's statistics range.
-const LogData& SampleLog(int frames) {
+LogData& SampleLog(int frames) {
     static std::map<int, std::unique_ptr<LogData>> logs;
     auto& log = logs[frames];
     if (log) return *log;
@@ -57,7 +57,7 @@ const LogData& SampleLog(int frames) {
 
 void BM_RebuildAndPaint(benchmark::State& state) {
     const int frames = int(state.range(0));
-    const LogData& log = SampleLog(frames);
+    LogData& log = SampleLog(frames);
     ScatterPlotView view;
     view.resize(kPlotSize);
     for (auto _ : state) {
@@ -72,7 +72,7 @@ void BM_RebuildAndPaint(benchmark::State& state) {
 
 void BM_RebuildAndDrawPointByPoint(benchmark::State& state) {
     const int frames = int(state.range(0));
-    const LogData& log = SampleLog(frames);
+    LogData& log = SampleLog(frames);
     const auto& ramp = CGDIPColorLegend::Ramp();
     ScatterPlotData data;
     for (auto _ : state) {
@@ -99,7 +99,7 @@ void BM_RebuildAndDrawPointByPoint(benchmark::State& state) {
 /// The parts of a rebuild and paint at 1,000,000 frames: copying and colouring, binning, and
 /// growing and colouring the dots.
 void BM_BuildOnly(benchmark::State& state) {
-    const LogData& log = SampleLog(1000000);
+    LogData& log = SampleLog(1000000);
     ScatterPlotData data;
     for (auto _ : state) {
         data.Build(log, 1000000, ScatterSelection{});
@@ -108,7 +108,7 @@ void BM_BuildOnly(benchmark::State& state) {
 }
 
 void BM_BinOnly(benchmark::State& state) {
-    const LogData& log = SampleLog(1000000);
+    LogData& log = SampleLog(1000000);
     ScatterPlotData data;
     data.Build(log, 1000000, ScatterSelection{});
     const ScatterMapping m(data.XExtent().minimum, data.XExtent().maximum, data.YExtent().minimum,
@@ -121,7 +121,7 @@ void BM_BinOnly(benchmark::State& state) {
 }
 
 void BM_PaintOnly(benchmark::State& state) {
-    const LogData& log = SampleLog(1000000);
+    LogData& log = SampleLog(1000000);
     ScatterPlotData data;
     data.Build(log, 1000000, ScatterSelection{});
     const ScatterMapping m(data.XExtent().minimum, data.XExtent().maximum, data.YExtent().minimum,

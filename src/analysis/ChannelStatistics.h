@@ -19,8 +19,9 @@ namespace quillon {
 void ComputeChannelStats(const float* const* columns, int frameCount, int first, int end,
                          ChannelStats* out);
 
-/// The same over the value columns of a log (main or comparison).
-void ComputeChannelStats(const LogData& log, int first, int end,
+/// The same over the value columns of a log (main or comparison). For a log read from a file,
+/// into its own figures (`out` is log.stats), they are recorded as complete over the range.
+void ComputeChannelStats(LogData& log, int first, int end,
                          std::array<ChannelStats, kSlotCount>& out);
 
 }  // namespace quillon

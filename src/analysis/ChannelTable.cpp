@@ -296,7 +296,7 @@ void Accumulate(size_t n, const int32_t* cells, const float* zs, double shift, c
 
 }  // namespace
 
-bool ChannelTable::Build(const LogData& log, int frameCount, const ChannelTableSetup& setup,
+bool ChannelTable::Build(LogData& log, int frameCount, const ChannelTableSetup& setup,
                          std::string* error) {
     // Every chosen column must reach the frames read; they are made from the file together.
     EnsureColumns(

@@ -69,7 +69,7 @@ public:
     /// Bins the first frameCount frames of log (the columns' length bounds it). False with a
     /// message when a channel number is out of range or an axis has fewer than two edges;
     /// the previous table is then cleared.
-    bool Build(const LogData& log, int frameCount, const ChannelTableSetup& setup,
+    bool Build(LogData& log, int frameCount, const ChannelTableSetup& setup,
                std::string* error = nullptr);
     /// The same over plain columns: the setup's channel numbers are checked and name the table,
     /// the values come from `columns` (y and filter only when the setup has them).

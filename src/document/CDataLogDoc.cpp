@@ -77,6 +77,7 @@ void CDataLogDoc::ClearLog(LogData& log) {
     log.offsetMs.Reset();
     log.deviationPending.reset();
     log.source = ColumnSource{};
+    log.cache = ColumnCache{};
 }
 
 std::vector<int> CDataLogDoc::WantedSlots() const {

@@ -137,13 +137,14 @@ void CloseComparisonLog(LogData& comparison) {
     }
     comparison.offsetMs.Reset();
     comparison.source = ColumnSource{};
+    comparison.cache = ColumnCache{};
     comparison.deviationPending.reset();
     comparison.stats = {};
     comparison.frameCount = 0;
     comparison.firstTimestamp = 0;
 }
 
-Result SaveComparisonLog(const std::string& path, const LogData& comparison) {
+Result SaveComparisonLog(const std::string& path, LogData& comparison) {
     std::string detail;
     if (WriteDataLog(path, comparison, &detail)) return Result::Success();
     return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText, detail);

@@ -39,7 +39,7 @@ Result LoadComparisonLog(const std::string& path, LogData& main, LogData& compar
 void CloseComparisonLog(LogData& comparison);
 
 /// Writes the comparison to `path` atomically (the old file stays whole on failure).
-Result SaveComparisonLog(const std::string& path, const LogData& comparison);
+Result SaveComparisonLog(const std::string& path, LogData& comparison);
 
 /// The comparison's zero time at cursor frame k: at the comparison's own frame k when the cursor
 /// is on the comparison, else at the main log's time of frame k. False (nothing changed) when

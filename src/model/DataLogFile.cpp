@@ -14,7 +14,10 @@
 #include "format/DataLogFrame.h"
 #include "format/DataLogStart.h"
 #include "platform/FileSystem.h"
-#include "model/LogColumns.h"
+#include "model/ColumnCache.h"
+#include "model/FrameDecoding.h"
+#include "model/LogFrames.h"
+#include "model/LogOpening.h"
 #include "model/LogStore.h"
 #include "model/ZeroTime.h"
 
@@ -30,21 +33,6 @@ namespace {
 // Frames handled per block: the block (900 KB) stays in the L2 cache while each slot's values
 // are picked out of it, and every column receives a contiguous run of 1 KB per block.
 constexpr int kBlockFrames = 128;
-
-struct ScatterState {
-    uint64_t first = 0;
-    double zeroTime = 0;
-    float maxRpm = 0;
-    float maxMap = 0;
-};
-
-void UpdateMaximum(float& maximum, float value) {
-    if (value >= maximum || std::isnan(value) || std::isnan(maximum)) maximum = value;
-}
-
-bool IsDiagSlot(int s) {
-    return s >= kFirstDiagSlot && s <= kLastDiagSlot;
-}
 
 /// Copies slots s and s + 1 (value and status of each, 16 bytes at `src` with a stride of one
 /// frame) of `count` frames into their columns. Large logs are far bigger than any cache, so
@@ -95,8 +83,7 @@ void ScatterSlot(const uint8_t* src, int count, float* values, uint32_t* status,
 }
 
 /// Scatters `count` whole frames (contiguous at `frames`) into the columns from index `base`.
-void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log,
-                   ScatterState& state) {
+void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log, FrameClock& clock) {
     for (int done = 0; done < count; done += kBlockFrames) {
         const int n = std::min(kBlockFrames, count - done);
         const uint8_t* block = frames + size_t(done) * kFrameSize;
@@ -106,17 +93,10 @@ void ScatterFrames(const uint8_t* frames, int count, size_t base, LogData& log,
         int64_t* offset =
             log.offsetMs.size() >= at + size_t(n) ? log.offsetMs.data() + at : nullptr;
         for (int i = 0; i < n; ++i) {
-            const uint8_t* frame = block + size_t(i) * kFrameSize;
-            uint64_t stamp = LoadU64(frame);
-            if (state.first == 0) state.first = stamp;
-            // A timestamp before the first one gives a negative time, not a wrapped huge one.
-            const int64_t ms = int64_t(stamp - state.first);
+            int64_t ms = 0;
+            time[i] = clock.Frame(block + size_t(i) * kFrameSize, ms);
             if (offset) offset[i] = ms;
-            double seconds = double(ms) / 1000.0 - state.zeroTime;
-            time[i] = float(seconds);
             timeStatus[i] = 0;
-            UpdateMaximum(state.maxRpm, LoadF32(frame + 8 * kRpmSlot));
-            UpdateMaximum(state.maxMap, LoadF32(frame + 8 * kMapSlot));
         }
         int s = 1;
         for (; s + 1 < kSlotCount; s += 2)
@@ -157,21 +137,21 @@ bool AllocateColumns(LogData& log, int frames) {
 /// Puts a trailing partial frame (missing bytes read as 0) into the spare element, or 0s when
 /// there is none, so that nothing reads uninitialised memory.
 void FillSpare(const uint8_t* tail, size_t tailSize, size_t index, LogData& log,
-               ScatterState& state) {
+               FrameClock& clock) {
     if (tailSize == 0) {
         ZeroColumns(log, index, index + 1);
         return;
     }
     alignas(16) uint8_t frame[kFrameSize] = {};
     std::memcpy(frame, tail, std::min(tailSize, kFrameSize));
-    ScatterFrames(frame, 1, index, log, state);
+    ScatterFrames(frame, 1, index, log, clock);
 }
 
-void Finish(LogData& log, int frames, const ScatterState& state) {
+void Finish(LogData& log, int frames, const FrameClock& clock) {
     log.frameCount = frames;
-    log.firstTimestamp = state.first;
-    log.maxRpm = state.maxRpm;
-    log.maxMap = state.maxMap;
+    log.firstTimestamp = clock.first;
+    log.maxRpm = clock.maxRpm;
+    log.maxMap = clock.maxMap;
 }
 
 Result Unreadable(std::string message) {
@@ -244,7 +224,7 @@ Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
     }
     Result result = OpenLogColumns(std::move(store), m_header, m_config, log, slots,
                                    options.allColumns, progress);
-    if (result.ok() && options.allColumns) log.source.budgetBytes = SIZE_MAX;
+    if (result.ok() && options.allColumns) log.cache.SetBudget(SIZE_MAX);
     return result;
 }
 
@@ -266,13 +246,13 @@ Result ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log) {
     if (!AllocateColumns(log, frames)) return OutOfMemory("the data", frames);
     std::memcpy(log.header.bytes.data(), data, DataLogHeader::kSize);
     std::memcpy(log.config.bytes.data(), data + DataLogHeader::kSize, EcuConfigBlock::kSize);
-    ScatterState state;
-    state.zeroTime = double(log.header.Get(DataLogHeader::zeroTime));
+    FrameClock clock;
+    clock.zeroTime = double(log.header.Get(DataLogHeader::zeroTime));
     const uint8_t* frameData = data + kFramesOffset;
-    ScatterFrames(frameData, frames, 0, log, state);
+    ScatterFrames(frameData, frames, 0, log, clock);
     size_t tail = (size - kFramesOffset) % kFrameSize;
-    FillSpare(frameData + size_t(frames) * kFrameSize, tail, size_t(frames), log, state);
-    Finish(log, frames, state);
+    FillSpare(frameData + size_t(frames) * kFrameSize, tail, size_t(frames), log, clock);
+    Finish(log, frames, clock);
     return {};
 }
 
@@ -317,8 +297,7 @@ bool StreamStoredFrames(const LogData& log, Sink&& sink, const ProgressCallback&
             for (int i = 0; i < n; ++i) {
                 uint8_t* frame = block + size_t(i) * kFrameSize;
                 StoreU64(frame, FrameTimestamp(log, first + i));
-                for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)
-                    StoreU32(frame + 8 * size_t(s) + 4, 0);
+                ZeroDiagStatuses(frame);
                 const size_t at = size_t(first) + size_t(i);
                 for (int s : owned) {
                     StoreF32(frame + 8 * size_t(s), log.values[s][at]);
@@ -378,13 +357,12 @@ bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& prog
 
 }  // namespace
 
-bool WriteDataLog(const std::string& path, const LogData& log, std::string* error,
+bool WriteDataLog(const std::string& path, LogData& log, std::string* error,
                   const ProgressCallback& progress) {
 #ifdef _WIN32
     // Windows replaces no file that a handle holds open, and the log holds its own file open:
     // a log written over its own file is first read whole into memory and lets the file go.
-    if (log.source.store && fs::SameFile(path, log.source.store->Path()) &&
-        !DetachFromFile(const_cast<LogData&>(log))) {
+    if (log.source.store && fs::SameFile(path, log.source.store->Path()) && !DetachFromFile(log)) {
         if (error) *error = "not enough memory to write the log over its own file";
         return false;
     }

@@ -69,8 +69,9 @@ Result ReadDataLogBytes(const uint8_t* data, size_t size, LogData& log);
 /// Timestamp written for frame i: first timestamp + round((time + zero time) x 1000).
 uint64_t FrameTimestamp(const LogData& log, int frame);
 
-/// Writes the log atomically: the old file stays whole when anything fails.
-bool WriteDataLog(const std::string& path, const LogData& log, std::string* error = nullptr,
+/// Writes the log atomically: the old file stays whole when anything fails. Where the system
+/// replaces no open file (Windows), a log written over its own file first lets the file go.
+bool WriteDataLog(const std::string& path, LogData& log, std::string* error = nullptr,
                   const ProgressCallback& progress = {});
 /// The bytes WriteDataLog would write.
 std::vector<uint8_t> DataLogBytes(const LogData& log);

@@ -2,8 +2,8 @@
 /// One loaded log (main or comparison): its two header blocks exactly as in the file and its
 /// per-slot value and status columns, each frameCount + 1 long (one spare element) or longer when
 /// padded to another log's length. A log read from a file keeps the file open (its store) and
-/// makes columns from it when they are needed; the time column and the columns made here (math
-/// channels) are owned and always present.
+/// makes columns from it when they are needed (its column cache); the time column and the
+/// columns made here (math channels) are owned and always present.
 
 #include <array>
 #include <bitset>
@@ -13,6 +13,7 @@
 
 #include "model/ChannelStats.h"
 #include "model/Column.h"
+#include "model/ColumnCache.h"
 #include "format/DataLogFrame.h"
 #include "format/DataLogHeader.h"
 #include "format/EcuConfigBlock.h"
@@ -35,11 +36,6 @@ struct ColumnSource {
     size_t length = 0;
     /// Slots whose columns were made here (time, math channels): never dropped nor read again.
     std::bitset<kSlotCount> owned;
-    /// Use clock of the columns made from the file, for dropping the least recently used first.
-    std::array<uint64_t, kSlotCount> lastUse{};
-    uint64_t clock = 0;
-    /// Bytes the columns made from the file may take before older ones are dropped.
-    size_t budgetBytes = 0;
 };
 
 struct LogData {
@@ -48,9 +44,9 @@ struct LogData {
     int32_t frameCount = 0;
     uint64_t firstTimestamp = 0;
     /// Slot s holds channel s + 1; slot 0's values are seconds from the zero time. For a log
-    /// with a store these are a cache of the file (EnsureColumns makes them), hence mutable.
-    mutable std::array<Column<float>, kSlotCount> values;
-    mutable std::array<Column<uint32_t>, kSlotCount> status;
+    /// with a store, the columns of its file's slots are made by `cache` (EnsureColumns).
+    std::array<Column<float>, kSlotCount> values;
+    std::array<Column<uint32_t>, kSlotCount> status;
     std::array<ChannelStats, kSlotCount> stats{};
     /// Slots whose standard deviation over [statsFirst, statsEnd) is still to be computed
     /// (EnsureDeviations).
@@ -59,6 +55,8 @@ struct LogData {
     int statsEnd = 0;
     /// Set for a log read from a file.
     ColumnSource source;
+    /// Which columns made from the file are kept, within its budget.
+    ColumnCache cache;
     /// Each frame's own timestamp as read, in milliseconds from firstTimestamp (empty for logs
     /// made in memory). Writers use it instead of the f32 time, which cannot hold milliseconds
     /// far from the zero time.

@@ -157,7 +157,7 @@ bool SetEndPoint(LogData& log, int frame, int otherLength) {
     return KeepFrames(log, 0, frame + 1, otherLength);
 }
 
-int FindAutoZeroFrame(const LogData& log, int channel, uint32_t condition, float trigger) {
+int FindAutoZeroFrame(LogData& log, int channel, uint32_t condition, float trigger) {
     if (channel < 1 || channel > kSlotCount) return -1;
     if (condition != kAutoZeroLessThan && condition != kAutoZeroGreaterThan) return -1;
     if (!EnsureColumns(log, {channel - 1})) return -1;

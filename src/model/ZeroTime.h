@@ -54,7 +54,7 @@ bool SetEndPoint(LogData& log, int frame, int otherLength = 0);
 /// The first frame whose value of channel c (1..440) is below (condition 0) or above (condition
 /// 1) the trigger; equal values and NaN never match. -1 when none matches or an argument is out
 /// of range.
-int FindAutoZeroFrame(const LogData& log, int channel, uint32_t condition, float trigger);
+int FindAutoZeroFrame(LogData& log, int channel, uint32_t condition, float trigger);
 
 /// FindAutoZeroFrame, then the zero time at the frame found. The frame, or -1 (nothing changed;
 /// the caller shows kConditionNotFoundText).

@@ -88,7 +88,7 @@ ChannelTableSetup MakeSetup(int x, std::vector<float> xEdges, int z, TableFuncti
     return s;
 }
 
-void ExpectMatchesReference(const LogData& log, const ChannelTableSetup& setup) {
+void ExpectMatchesReference(LogData& log, const ChannelTableSetup& setup) {
     ChannelTable table;
     ASSERT_TRUE(table.Build(log, log.frameCount, setup));
     int64_t total = 0;

@@ -238,7 +238,7 @@ private slots:
     }
 
     void filterKeepsFramesOnItsBounds() {
-        const LogData& log = m_doc->Main();
+        LogData& log = m_doc->Main();
         const std::vector<float> afr = Column(kAfr);
         const float bound = afr[afr.size() / 2];
         ScatterSelection s;

@@ -152,9 +152,9 @@ private slots:
         QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok());
         m_doc->SetComparisonLoaded(true, path);
         m_doc->UpdateAllViews(nullptr, kHintRebuild);
-        const LogData& main = m_doc->Main();
-        const LogData& comparison = m_doc->Comparison();
-        const auto expect = [&](const LogData& log, int first, int last) {
+        LogData& main = m_doc->Main();
+        LogData& comparison = m_doc->Comparison();
+        const auto expect = [&](LogData& log, int first, int last) {
             std::array<ChannelStats, kSlotCount> want{};
             ComputeChannelStats(log, first, last + 1, want);
             for (int s = 0; s < kSlotCount; ++s)

@@ -199,7 +199,7 @@ void CDataLogView::BuildModel() {
     // The curves' columns may have to be read from the file first (a view not shown before).
     const WaitCursor wait;
     m_model.Build(m_doc.Config(), m_doc.GetCurrentView(), m_doc.EntriesOrderedByPanel(),
-                  m_doc.Main(), ComparisonLog());
+                  m_doc.Main(), m_doc.IsComparisonLoaded() ? &m_doc.Comparison() : nullptr);
 }
 
 void CDataLogView::RelayOut() {

@@ -81,8 +81,7 @@ void ChartModel::Clear() {
 }
 
 void ChartModel::Build(const GraphConfiguration& config, int view,
-                       const std::vector<int>& panelOrder, const LogData& main,
-                       const LogData* comparison) {
+                       const std::vector<int>& panelOrder, LogData& main, LogData* comparison) {
     Clear();
     m_hasComparison = comparison != nullptr;
     const GraphView* v = ViewOf(config, view);

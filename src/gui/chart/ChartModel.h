@@ -63,9 +63,10 @@ public:
     /// data, points the curves at the logs' columns and makes the filtered copies. Items follow
     /// panelOrder (the view's entries ordered by panel, as the document gives them); entries it
     /// leaves out (those without a panel 0..4) come last, in entry order. comparison is null
-    /// when no comparison log is loaded. The logs must outlive the model's data.
+    /// when no comparison log is loaded. The curves' columns are made from the logs' files
+    /// first. The logs must outlive the model's data.
     void Build(const GraphConfiguration& config, int view, const std::vector<int>& panelOrder,
-               const LogData& main, const LogData* comparison);
+               LogData& main, LogData* comparison);
     /// Refreshes visibility, names, axis display and scaling without touching the curves; false
     /// (nothing changed) when the view's channels, filters or panel order no longer match the
     /// curves, which then need a Build.

@@ -63,7 +63,7 @@ float ScatterPlotData::ValueAt(int channel, int i) const {
     return ::quillon::ValueAt(*m_log, channel - 1, i);
 }
 
-void ScatterPlotData::Build(const LogData& log, int pointCount, const ScatterSelection& s) {
+void ScatterPlotData::Build(LogData& log, int pointCount, const ScatterSelection& s) {
     const size_t n = size_t(std::max(pointCount, 0));
     m_log = &log;
     m_colorChannel = s.colorChannel;

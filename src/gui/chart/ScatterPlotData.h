@@ -40,7 +40,7 @@ public:
     /// maximum, or the filter bounds when the colour channel is the filter channel and the
     /// filter is on.
     /// A rebuild reuses the buffers of the previous one.
-    void Build(const LogData& log, int pointCount, const ScatterSelection& selection);
+    void Build(LogData& log, int pointCount, const ScatterSelection& selection);
 
     /// Ramp index 0..100 of a colour value: (value - cmin) / (cmax - cmin) in single precision,
     /// limited to 0..1 with a result that is not a number counting as 0, times 100, truncated.

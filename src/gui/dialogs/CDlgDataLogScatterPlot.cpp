@@ -205,7 +205,7 @@ void CDlgDataLogScatterPlot::OnComboChanged(QComboBox* combo, int* channel) {
 
 void CDlgDataLogScatterPlot::Rebuild() {
     if (m_settingUp) return;
-    const LogData& log = m_doc.Main();
+    LogData& log = m_doc.Main();
     ScatterSelection s = m_selection;
     s.lower = float(m_lower->Value());
     s.upper = float(m_upper->Value());

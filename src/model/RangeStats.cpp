@@ -1,0 +1,126 @@
+#include "model/RangeStats.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "model/ColumnCache.h"
+#include "model/FrameDecoding.h"
+#include "model/LogFrames.h"
+#include "model/StatsKernel.h"
+
+namespace quillon {
+
+Result StatsOfRange(const LogData& log, int first, int end, bool fileSlots, bool deviations,
+                    std::array<ChannelStats, kSlotCount>& out, std::bitset<kSlotCount>* pending) {
+    first = std::max(first, 0);
+    end = std::min(end, std::max(log.frameCount, 0));
+    const bool store = log.source.store != nullptr;
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (store && !log.source.owned[size_t(s)]) continue;
+        const Column<float>& column = log.values[s];
+        out[size_t(s)] = first < end && column.size() >= size_t(end)
+                             ? ColumnStats(column.data(), first, end)
+                             : ChannelStats{};
+    }
+    if (store && fileSlots) {
+        auto sums = std::make_unique<SlotSums>();
+        sums->Reset();
+        std::vector<float> start(kSlotCount, 0.0f), last(kSlotCount, 0.0f);
+        Result pass = first < end
+                          ? VisitFrames(log, first, end,
+                                        [&](const uint8_t* frames, int at, int n) {
+                                            sums->Add(frames, n);
+                                            if (at == first)
+                                                for (int s = 0; s < kSlotCount; ++s)
+                                                    start[size_t(s)] = FrameValue(frames, s);
+                                            if (at + n == end)
+                                                for (int s = 0; s < kSlotCount; ++s)
+                                                    last[size_t(s)] = FrameValue(
+                                                        frames + size_t(n - 1) * kFrameSize, s);
+                                            return true;
+                                        })
+                          : Result{};
+        if (!pass.ok()) return pass;
+        for (int s = 0; s < kSlotCount; ++s) {
+            if (!IsFileSlot(log, s)) continue;
+            out[size_t(s)] = ChannelStats{};
+            if (first >= end) continue;
+            FinishStats(out[size_t(s)], sums->minimum[s], sums->maximum[s], sums->sum[s],
+                        start[size_t(s)], last[size_t(s)], uint32_t(end - first));
+            if (!deviations && pending) pending->set(size_t(s));
+        }
+        if (deviations && first < end) {
+            auto squares = std::make_unique<SlotSquares>();
+            squares->Reset(out);
+            pass = VisitFrames(log, first, end, [&](const uint8_t* frames, int, int n) {
+                squares->Add(frames, n);
+                return true;
+            });
+            if (!pass.ok()) return pass;
+            for (int s = 0; s < kSlotCount; ++s)
+                if (IsFileSlot(log, s))
+                    out[size_t(s)].standardDeviation =
+                        Deviation(squares->squares[s], uint32_t(end - first));
+        }
+    }
+    ApplySlopes(out.data());
+    return {};
+}
+
+Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots, bool deviations) {
+    std::bitset<kSlotCount> pending;
+    Result result = StatsOfRange(log, first, end, fileSlots, deviations, log.stats, &pending);
+    if (!result.ok()) return result;
+    if (!log.source.store || fileSlots) {
+        log.statsFirst = std::max(first, 0);
+        log.statsEnd = std::min(end, std::max(log.frameCount, 0));
+        log.deviationPending = pending;
+    }
+    return result;
+}
+
+Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
+    std::vector<int> pending;
+    if (wanted.empty()) {
+        for (int s = 0; s < kSlotCount; ++s)
+            if (log.deviationPending[size_t(s)]) pending.push_back(s);
+    } else {
+        for (int s : wanted)
+            if (s >= 0 && s < kSlotCount && log.deviationPending[size_t(s)]) pending.push_back(s);
+    }
+    if (pending.empty()) return {};
+    const int first = log.statsFirst, end = log.statsEnd;
+    auto clear = [&] {
+        for (int s : pending)
+            log.deviationPending.reset(size_t(s));
+    };
+    if (first >= end) {
+        clear();
+        return {};
+    }
+    const uint32_t count = uint32_t(end - first);
+    // A few wanted whose columns exist (or fit) are done from memory; many go through one pass
+    // over the file.
+    if (pending.size() <= 32 && EnsureColumns(log, pending)) {
+        for (int s : pending) {
+            ChannelStats& st = log.stats[size_t(s)];
+            st.standardDeviation =
+                Deviation(ColumnSquares(log.values[s].data(), first, end, st.average), count);
+        }
+        clear();
+        return {};
+    }
+    auto squares = std::make_unique<SlotSquares>();
+    squares->Reset(log.stats);
+    Result pass = VisitFrames(log, first, end, [&](const uint8_t* frames, int, int n) {
+        squares->Add(frames, n);
+        return true;
+    });
+    if (!pass.ok()) return pass;
+    for (int s : pending)
+        log.stats[size_t(s)].standardDeviation = Deviation(squares->squares[s], count);
+    clear();
+    return {};
+}
+
+}  // namespace quillon
