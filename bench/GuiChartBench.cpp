@@ -78,7 +78,7 @@ struct ChartFixture {
         doc.SetComparisonLoaded(true, "comparison.dl");
         view = std::make_unique<CDataLogView>(doc, prefs);
         view->resize(kImageSize);
-        doc.UpdateAllViews(nullptr, kHintRebuild);
+        doc.UpdateAllViews(nullptr, DocumentChange::LogChanged);
     }
     CPrefs prefs;
     ScriptedPrompt prompt;
@@ -170,7 +170,7 @@ BENCHMARK(BM_OpenLog)
     ->Unit(benchmark::kMillisecond);
 
 /// The chart's share of the first picture: building the chart for an opened 300,000-frame log
-/// (hint 3) and drawing it.
+/// (LogChanged) and drawing it.
 void BM_FirstPaintAfterOpen(benchmark::State& state) {
     const std::string path = bench::CachedSampleLog(Folder(), 300000);
     CPrefs prefs((Folder() / "prefs").string());
@@ -180,7 +180,7 @@ void BM_FirstPaintAfterOpen(benchmark::State& state) {
     CDataLogView view(doc, prefs);
     view.resize(kImageSize);
     for (auto _ : state) {
-        doc.UpdateAllViews(nullptr, kHintRebuild);
+        doc.UpdateAllViews(nullptr, DocumentChange::LogChanged);
         QImage image = view.RenderImage(kImageSize, 1.0);
         benchmark::DoNotOptimize(image.constBits());
     }

@@ -98,7 +98,7 @@ struct Panes {
         chart->resize(kChartSize);
         values = std::make_unique<CDataLogValues>(doc, prefs);
         values->resize(kValuesSize);
-        doc.UpdateAllViews(nullptr, kHintRebuild);
+        doc.UpdateAllViews(nullptr, DocumentChange::LogChanged);
         chartImage = QImage(kChartSize, QImage::Format_ARGB32_Premultiplied);
         valuesImage = QImage(kValuesSize, QImage::Format_ARGB32_Premultiplied);
         Press(Qt::Key_Home);
@@ -177,14 +177,14 @@ void BM_CursorStepShownWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_CursorStepShownWindow)->Unit(benchmark::kMicrosecond);
 
-/// The values pane's share: the refresh that the cursor hint triggers and its repaint.
+/// The values pane's share: the refresh that CursorMoved triggers and its repaint.
 void BM_CursorStepValuesPane(benchmark::State& state) {
     Panes& f = Fixture();
     int frame = 0;
     for (auto _ : state) {
         frame = (frame + 1) % 1000;
         f.doc.SetCursor(frame, 0, false);
-        f.doc.UpdateAllViews(f.chart.get(), kHintCursor);
+        f.doc.UpdateAllViews(f.chart.get(), DocumentChange::CursorMoved);
         f.PaintValues();
         benchmark::DoNotOptimize(f.valuesImage.constBits());
     }
@@ -198,7 +198,7 @@ void BM_CursorStepOnComparison(benchmark::State& state) {
     for (auto _ : state) {
         frame = frame + 1 < kFrames ? frame + 1 : 500000;
         f.doc.SetCursor(frame, 0, true);
-        f.doc.UpdateAllViews(f.chart.get(), kHintCursor);
+        f.doc.UpdateAllViews(f.chart.get(), DocumentChange::CursorMoved);
         f.PaintValues();
         benchmark::DoNotOptimize(f.valuesImage.constBits());
     }

@@ -35,12 +35,12 @@ void CDataLogDoc::RemoveView(IDataLogView* view) {
     m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
 }
 
-void CDataLogDoc::UpdateAllViews(IDataLogView* sender, int hint) {
+void CDataLogDoc::UpdateAllViews(IDataLogView* sender, DocumentChange change) {
     // A view may add or remove views while it is notified: walk a copy and skip removed ones.
     const std::vector<IDataLogView*> views = m_views;
     for (IDataLogView* view : views)
         if (view != sender && std::find(m_views.begin(), m_views.end(), view) != m_views.end())
-            view->OnUpdate(sender, hint);
+            view->OnUpdate(sender, change);
     NoteBrokenStore();
 }
 
@@ -59,7 +59,7 @@ void CDataLogDoc::ReleaseMainLog() {
     m_cursorFrame = -1;
     m_cursorB.reset();
     AfterFrameSetChanged();
-    UpdateAllViews(nullptr, kHintRebuild);
+    UpdateAllViews(nullptr, DocumentChange::LogChanged);
 }
 
 void CDataLogDoc::ClearLog(LogData& log) {
@@ -140,7 +140,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     if (!result.ok()) {
         ClearLog(m_main);
         AfterFrameSetChanged();
-        UpdateAllViews(nullptr, kHintRebuild);
+        UpdateAllViews(nullptr, DocumentChange::LogChanged);
         return OpenFailure(std::move(result));
     }
     m_hasLog = true;
@@ -149,7 +149,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     // The reading pass gave the file's figures; the math channels' come from their columns.
     ComputeLogStats(m_main, 0, m_main.frameCount, false, false);
     AfterFrameSetChanged();
-    UpdateAllViews(nullptr, kHintRebuild);
+    UpdateAllViews(nullptr, DocumentChange::LogChanged);
     return Result::Success();
 }
 
@@ -190,7 +190,7 @@ void CDataLogDoc::CloseComparison() {
     CloseComparisonLog(m_comparison);
     ClearLog(m_comparison);
     AfterFrameSetChanged();
-    UpdateAllViews(nullptr, kHintRebuild);
+    UpdateAllViews(nullptr, DocumentChange::LogChanged);
 }
 
 void CDataLogDoc::RecomputeMathChannels() {
@@ -354,7 +354,7 @@ bool CDataLogDoc::Ask(const char* caption, const char* question) {
 
 void CDataLogDoc::AfterTimeBaseChanged() {
     ResetZoomRange();
-    UpdateAllViews(nullptr, kHintRebuild);
+    UpdateAllViews(nullptr, DocumentChange::LogChanged);
 }
 
 bool CDataLogDoc::ZeroTimeAtCursor() {
@@ -465,7 +465,7 @@ void CDataLogDoc::NudgeComparison(int n) {
     if (!m_comparisonLoaded) return;
     ::quillon::NudgeComparison(m_comparison, n);
     m_comparisonEdited = true;
-    UpdateAllViews(nullptr, kHintRefill);
+    UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
 }
 
 bool CDataLogDoc::LoadGraphConfiguration(const std::string& path) {

@@ -31,7 +31,7 @@ public:
     void AddView(IDataLogView* view);
     void RemoveView(IDataLogView* view);
     /// Notifies every registered view except the sender.
-    void UpdateAllViews(IDataLogView* sender, int hint);
+    void UpdateAllViews(IDataLogView* sender, DocumentChange change);
 
     /// Called before a log is opened and when the document closes: the GUI closes the modeless
     /// windows (properties sheets, scatter plot) that belong to the document.
@@ -46,7 +46,7 @@ public:
     void NoteBrokenStore();
 
     /// Empties the document (modeless windows, comparison with its save question, main log,
-    /// path, modified flag, cursor) and sends hint 3; the graph configuration stays.
+    /// path, modified flag, cursor) and sends LogChanged; the graph configuration stays.
     bool OnNewDocument();
     /// Opens a .dl or .dlz log as the main log (a .dlz is expanded into a .dl beside it, which
     /// becomes the document's path). Once the file passed its magic and version checks, the
@@ -82,7 +82,7 @@ public:
     const std::string& GetComparisonPathName() const { return m_comparisonPath; }
     /// Writes the comparison log to its own path (atomically); clears its edited flag.
     Result SaveComparison();
-    /// Asks to save an edited comparison, then frees it; hint 3. Nothing without a comparison.
+    /// Asks to save an edited comparison, then frees it; LogChanged. Nothing without a comparison.
     void CloseComparison();
     bool IsComparisonEdited() const { return m_comparisonEdited; }
     void SetComparisonEdited(bool edited = true) { m_comparisonEdited = edited; }
@@ -152,7 +152,7 @@ public:
 
     /// Tools commands on the main log. The On... commands ask their Yes/No question first (any
     /// answer but No goes ahead) and do nothing without a cursor. Each sets the modified flag,
-    /// resets the zoom range and sends hint 3; cropping also clears the cursor and recomputes
+    /// resets the zoom range and sends LogChanged; cropping also clears the cursor and recomputes
     /// the statistics. True when the log changed.
     bool OnSetZeroTime();
     bool OnSetStartPoint();
@@ -163,13 +163,13 @@ public:
 
     /// Comparison commands. LoadComparison expands a .dlz beside it, closes the current
     /// comparison (with its save question), reads the log, pads both logs to the common display
-    /// length, computes math channels and statistics and sends hint 3; failures are returned
+    /// length, computes math channels and statistics and sends LogChanged; failures are returned
     /// for the caller to show and leave no comparison loaded.
     Result LoadComparison(const std::string& path, const ProgressCallback& progress = {});
     /// Asks "Set Comparison Zero Time" first; nothing without a cursor or comparison.
     bool OnSetComparisonZeroTime();
     bool ComparisonAutoZero(int channel, uint32_t condition, float trigger);
-    /// Shifts the comparison by n x 0.1 s; marks it edited and sends hint 1.
+    /// Shifts the comparison by n x 0.1 s; marks it edited and sends ShownDataChanged.
     void NudgeComparison(int n);
 
     /// Reads a .graph file over the current configuration (a shorter file fills the blocks as

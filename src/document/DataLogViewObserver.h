@@ -1,20 +1,22 @@
 #pragma once
-/// The observer interface through which the document tells its views what changed, and the
-/// update hints it sends.
+/// The observer interface through which the document tells its views what changed.
 
 namespace quillon {
 
-enum UpdateHint {
-    kHintCursor = 0,   // the cursor moved: values refresh only
-    kHintRefill = 1,   // view, configuration or comparison time shift changed: refill the data
-    kHintLabels = 2,   // labels, axis display or scaling changed: rebuild without data
-    kHintRebuild = 3,  // a log was loaded, cropped, re-timed or closed, or statistics recomputed
+/// What changed in the document, from the smallest change to the largest. The values are the
+/// update hints 0 to 3 that the views have always been sent.
+enum class DocumentChange {
+    CursorMoved = 0,       // the cursor moved: values refresh only
+    ShownDataChanged = 1,  // view, configuration or comparison time shift changed: refill the data
+    LabelsChanged = 2,     // labels, axis display or scaling changed: rebuild without data
+    LogChanged = 3,  // a log was loaded, cropped, re-timed or closed, or statistics recomputed
 };
 
 class IDataLogView {
 public:
     virtual ~IDataLogView() = default;
-    virtual void OnUpdate(IDataLogView* sender, int hint) = 0;
+    /// `sender` is the view that made the change (it is not told), or null for the document.
+    virtual void OnUpdate(IDataLogView* sender, DocumentChange change) = 0;
 };
 
 }  // namespace quillon

@@ -30,12 +30,12 @@ std::string ReadAll(const std::string& path) {
 }
 
 struct RecordingView : IDataLogView {
-    void OnUpdate(IDataLogView* sender, int hint) override {
+    void OnUpdate(IDataLogView* sender, DocumentChange change) override {
         senders.push_back(sender);
-        hints.push_back(hint);
+        hints.push_back(change);
     }
     std::vector<IDataLogView*> senders;
-    std::vector<int> hints;
+    std::vector<DocumentChange> hints;
 };
 
 /// Fills a log by hand with the given frame times; value of slot s at frame i is s + i.
@@ -113,7 +113,7 @@ TEST_F(DocTest, OpenReadsFramesComputesStatisticsMathChannelsAndFreshMaxima) {
     ASSERT_TRUE(opened) << opened.text;
     EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetZoomLast(), doc.GetCursorFrame()),
               std::tuple(3000, 2999, -1));
-    EXPECT_EQ(view.hints.back(), kHintRebuild);
+    EXPECT_EQ(view.hints.back(), DocumentChange::LogChanged);
     EXPECT_EQ(doc.Main().stats[5].count, 3000u);
     EXPECT_EQ(doc.StartTimeText(), "Start Time: 00:00:00.000");
     for (int i : {0, 1500, 2999})
@@ -240,12 +240,12 @@ TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {
     ASSERT_GE(doc.Main().values[5].size(), 401u);               // padded
     EXPECT_EQ(doc.Main().stats[1].average, mainStats.average);  // main figures unchanged
     EXPECT_EQ(doc.Comparison().stats[0].count, 400u);
-    EXPECT_EQ(view.hints.back(), kHintRebuild);
+    EXPECT_EQ(view.hints.back(), DocumentChange::LogChanged);
 
     // A nudge marks the comparison edited and only refills the chart.
     const float before = doc.Comparison().values[0][10];
     doc.NudgeComparison(1);
-    EXPECT_EQ(view.hints.back(), kHintRefill);
+    EXPECT_EQ(view.hints.back(), DocumentChange::ShownDataChanged);
     EXPECT_TRUE(doc.IsComparisonEdited());
     EXPECT_FLOAT_EQ(doc.Comparison().values[0][10], before + 0.1f);
 
@@ -369,13 +369,13 @@ TEST_F(DocTest, ViewsAreNotifiedExceptTheSender) {
     doc.AddView(&a);
     doc.AddView(&b);
     doc.AddView(&b);  // registered once
-    doc.UpdateAllViews(&a, kHintLabels);
+    doc.UpdateAllViews(&a, DocumentChange::LabelsChanged);
     EXPECT_TRUE(a.hints.empty());
-    EXPECT_EQ(b.hints, std::vector<int>{kHintLabels});
+    EXPECT_EQ(b.hints, std::vector<DocumentChange>{DocumentChange::LabelsChanged});
     EXPECT_EQ(b.senders, std::vector<IDataLogView*>{&a});
     doc.RemoveView(&b);
-    doc.UpdateAllViews(nullptr, kHintCursor);
-    EXPECT_EQ(a.hints, std::vector<int>{kHintCursor});
+    doc.UpdateAllViews(nullptr, DocumentChange::CursorMoved);
+    EXPECT_EQ(a.hints, std::vector<DocumentChange>{DocumentChange::CursorMoved});
     EXPECT_EQ(b.hints.size(), 1u);
 }
 

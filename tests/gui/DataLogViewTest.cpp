@@ -79,7 +79,7 @@ private slots:
     }
 
     void clicksPickFrameCurveAndAxes() {
-        // Without a log there is no chart; the first log builds it through hint 3.
+        // Without a log there is no chart; the first log builds it through LogChanged.
         m_view = std::make_unique<CDataLogView>(*m_doc, *m_prefs);
         QVERIFY(!m_view->HasChart());
         m_view.reset();
@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(m_doc->GetCursorFrame(), 1042);
         QCOMPARE(m_doc->GetCursorEntry(), 3);
         QCOMPARE(m_view->CursorItem(), m_view->Model().ItemOfEntry(3));
-        QCOMPARE(m_other.hints, std::vector<int>{kHintCursor});
+        QCOMPARE(m_other.hints, std::vector<DocumentChange>{DocumentChange::CursorMoved});
         QCOMPARE(cursorSpy.count(), 1);
         QCOMPARE(m_view->Table().Cell(0), GetChannelName(m_doc->Main().config, m_channels[0]));
         QCOMPARE(m_view->Table().Cell(5), std::string("10.420 sec"));
@@ -167,7 +167,7 @@ private slots:
         // Zoom In at the very start never shows negative times.
         m_view->ZoomAll();
         m_doc->SetCursor(3, 3, false);
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         m_view->ZoomIn();
         QCOMPARE(Window().minimum, 0.0);
     }
@@ -242,7 +242,7 @@ private slots:
     void cursorOnALongerComparison() {
         OpenWithView(1000);
         m_doc->Config().views[0].entries[3].filter = 5;
-        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
         QVERIFY(m_doc->LoadComparison(WriteLog("comp.dl", 1500, 100, 7)));
         QVERIFY(m_view->Model().HasComparison());
         QCOMPARE(m_view->Model().SubsetCount(), 32);
@@ -255,7 +255,7 @@ private slots:
                  GetChannelName(m_doc->Main().config, m_channels[0]) + "(Filtered)-C");
         // The same frame on the main log, which has ended.
         m_doc->SetCursor(1234, 3, false);
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         // Zoom In with that cursor stays on the main log's times.
         m_view->ZoomIn();
         QVERIFY(Window().maximum > 9.0 && Window().minimum < 10.0);
@@ -266,17 +266,17 @@ private slots:
         m_view->ZoomToWindow(2.0, 3.0);
         // Hint 2: the axis of entry 6 is hidden, the data stay.
         m_doc->Config().views[0].entries[6].axisDisplay = 0;
-        m_doc->UpdateAllViews(nullptr, kHintLabels);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LabelsChanged);
         QVERIFY(m_view->Layout().AxisRect(m_view->Model().ItemOfEntry(6)).isEmpty());
         QVERIFY(m_view->IsZoomed());
         // Hint 1 after another channel: new data, same window.
         m_doc->Config().views[0].entries[6].channel = uint32_t(m_channels[0]);
-        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
         QCOMPARE(m_view->Model().Item(m_view->Model().ItemOfEntry(6)).channel, m_channels[0]);
         QCOMPARE(Window(), (TimeWindow{2.0, 3.0}));
         // Hint 3 over the same frames (new statistics) keeps the zoom window...
         m_doc->ComputeMainStats(200, 300);
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         QCOMPARE(Window(), (TimeWindow{2.0, 3.0}));
         QCOMPARE(m_doc->GetZoomFirst(), 200);
         // ...and a new log starts unzoomed, the old log's windows forgotten.
@@ -287,7 +287,7 @@ private slots:
         QVERIFY(!m_view->IsZoomed());
         // Channel numbers from a bad .graph file are ignored.
         m_doc->Config().views[0].entries[0] = {100000, 1, 1, {}, 99, 4000000000u};
-        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
         QVERIFY(!m_view->Model().Item(m_view->Model().ItemOfEntry(0)).visible);
         m_doc->OnCloseDocument();
         QVERIFY(!m_view->HasChart());
@@ -336,15 +336,15 @@ private slots:
         // An ungraphed entry is not drawn (its axis is off too, so the layout stays the same)...
         m_doc->Config().views[0].entries[5].axisDisplay = 0;
         m_doc->Config().views[0].entries[5].graph = 0;
-        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
         QVERIFY(count(render(), green) < 20);
         // ...and comes back with a label change alone.
         m_doc->Config().views[0].entries[5].graph = 1;
-        m_doc->UpdateAllViews(nullptr, kHintLabels);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LabelsChanged);
         QVERIFY(count(render(), green) > 300);
         // The gradient mode shades the background from top to bottom.
         m_prefs->SetBitmapGradientMode(true);
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         image = render();
         QVERIFY(image.pixel(2, 5) != image.pixel(2, size.height() - 10));
     }

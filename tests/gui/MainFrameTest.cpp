@@ -38,6 +38,8 @@
 
 using namespace quillon;
 
+Q_DECLARE_METATYPE(quillon::CommandState)
+
 namespace {
 
 // A user who takes a while over every question: the event loop runs meanwhile, as under a real
@@ -136,7 +138,7 @@ private:
     }
     void SetCursor(int frame) {
         Doc().SetCursor(frame, 0, false);
-        Doc().UpdateAllViews(nullptr, kHintCursor);
+        Doc().UpdateAllViews(nullptr, DocumentChange::CursorMoved);
     }
     void ChooseFile(const QString& path) { m_prompt.QueueFile(ToCorePath(path)); }
     float ComparisonStart() { return Doc().Comparison().values[0][0]; }
@@ -176,7 +178,10 @@ private slots:
         QCOMPARE(Frame().windowTitle(), QStringLiteral("run2.dl - Brenmor Quillon Log Viewer"));
     }
 
-    void enableRulesAsATable() {
+    void enableRules_data() {
+        QTest::addColumn<CommandState>("state");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<bool>("enabled");
         // Connected commands that no state disables; the pending ones never appear.
         const std::set<int> always = {
             ID_DATALOG_OPEN,       ID_FILE_SAVE,       ID_FILE_SAVE_AS,
@@ -199,29 +204,53 @@ private slots:
             return CommandState{cursor, 200, comparisonFrames > 0, comparisonFrames, onComparison};
         };
         const struct {
+            const char* name;
             CommandState state;
             std::set<int> enabled;  // besides `always`, and `comparison` when one is loaded
         } table[] = {
-            {state(-1), {}},
-            {state(0), {ID_SET_ZERO_TIME}},
-            {state(100), {ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT}},
-            {state(199), {ID_SET_ZERO_TIME, ID_SET_START_POINT}},
-            {state(200), {}},
-            {state(-1, 300), {}},
-            {state(100, 300), {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
+            {"no cursor", state(-1), {}},
+            {"cursor 0", state(0), {ID_SET_ZERO_TIME}},
+            {"cursor 100", state(100), {ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT}},
+            {"cursor 199", state(199), {ID_SET_ZERO_TIME, ID_SET_START_POINT}},
+            {"cursor 200", state(200), {}},
+            {"comparison, no cursor", state(-1, 300), {}},
+            {"comparison, cursor 100",
+             state(100, 300),
+             {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
             // Beyond the main log's end a cursor on the main curves stands on filler frames.
-            {state(250, 300), {}},
-            {state(250, 300, true), {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
-            {state(300, 300, true), {}},
+            {"comparison, main cursor 250", state(250, 300), {}},
+            {"comparison, its cursor 250",
+             state(250, 300, true),
+             {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
+            {"comparison, its cursor 300", state(300, 300, true), {}},
         };
-        for (const auto& row : table) {
-            std::set<int> expected = always;
-            expected.insert(row.enabled.begin(), row.enabled.end());
-            if (row.state.comparisonLoaded) expected.insert(comparison.begin(), comparison.end());
-            const std::vector<int> got = EnabledCommands(CDataLogFrame::Commands(), row.state);
-            QCOMPARE(std::set<int>(got.begin(), got.end()), expected);
+        const char* const menus[] = {"(no menu)", "File",       "View", "Tools",
+                                     "Zoom",      "Comparison", "Help"};
+        for (const auto& t : table) {
+            for (const CommandRow& row : CDataLogFrame::Commands()) {
+                const bool enabled = always.count(row.id) || t.enabled.count(row.id) ||
+                                     (t.state.comparisonLoaded && comparison.count(row.id));
+                const QString command = *row.text
+                                            ? QString::fromUtf8(row.text).remove(QLatin1Char('&'))
+                                            : QStringLiteral("id %1").arg(row.id);
+                QTest::addRow("%s: %s %s", t.name, menus[int(row.menu)], qPrintable(command))
+                    << t.state << row.id << enabled;
+            }
         }
+    }
 
+    void enableRules() {
+        QFETCH(CommandState, state);
+        QFETCH(int, id);
+        QFETCH(bool, enabled);
+        const auto& rows = CDataLogFrame::Commands();
+        const auto row =
+            std::find_if(rows.begin(), rows.end(), [&](const CommandRow& r) { return r.id == id; });
+        QVERIFY(row != rows.end());
+        QCOMPARE(row->IsEnabled(state), enabled);
+    }
+
+    void windowFollowsTheEnableRules() {
         // The window follows the table on the document's notifications, without a refresh call.
         QVERIFY(Start(WriteLog(QStringLiteral("rules.dl"), 200)));
         for (int cursor : {-1, 100, 199}) {

@@ -215,7 +215,7 @@ private slots:
         QVERIFY(CDlgDataLogMathChannelSetup::Run(*m_doc, *m_prefs, m_prompt, nullptr));
         m_doc->RemoveView(&spy);
         QCOMPARE(m_prompt.lastCaption, std::string("Data Log Config"));
-        QCOMPARE(spy.hints, std::vector<int>{kHintRefill});
+        QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::ShownDataChanged});
         const MathChannelDefinition& d = m_doc->Config().math[0];
         QCOMPARE(std::string(d.name), std::string("Ratio"));
         QCOMPARE(std::string(d.formula), std::string("[002]/[029]"));

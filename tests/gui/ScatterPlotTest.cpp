@@ -40,8 +40,8 @@ constexpr int kAfr = 9;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 struct HintSpy : IDataLogView {
-    std::vector<int> hints;
-    void OnUpdate(IDataLogView*, int hint) override { hints.push_back(hint); }
+    std::vector<DocumentChange> hints;
+    void OnUpdate(IDataLogView*, DocumentChange change) override { hints.push_back(change); }
 };
 
 /// The ramp worked out from its anchors: each of the five runs moves one component by 255 over
@@ -374,7 +374,7 @@ private slots:
         QTest::mouseClick(plot, Qt::LeftButton, {}, at.toPoint());
         QCOMPARE(m_doc->GetCursorFrame(), shown);
         QCOMPARE(moved.count(), 1);
-        QCOMPARE(spy.hints, std::vector<int>{kHintCursor});
+        QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::CursorMoved});
         QCOMPARE(plot->CursorFrame(), shown);
         m_doc->RemoveView(&spy);
 

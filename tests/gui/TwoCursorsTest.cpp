@@ -151,7 +151,7 @@ private slots:
         const std::string path = WriteLog("comparison.dl", 700, 50.0, 2, -3.0f);
         QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok());
         m_doc->SetComparisonLoaded(true, path);
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         LogData& main = m_doc->Main();
         LogData& comparison = m_doc->Comparison();
         const auto expect = [&](LogData& log, int first, int last) {

@@ -49,7 +49,7 @@ class ValuesViewTest : public QObject, test::DocumentFixture {
         QVERIFY(LoadComparisonLog(path, m_doc->Main(), m_doc->Comparison()).ok());
         m_doc->SetComparisonLoaded(true, path);
         m_doc->ComputeComparisonStats(0, m_doc->Comparison().frameCount);
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
     }
 
     GraphConfiguration Saved() const {
@@ -62,7 +62,7 @@ class ValuesViewTest : public QObject, test::DocumentFixture {
 
     void Cursor(int frame, bool onComparison = false) {
         m_doc->SetCursor(frame, 1, onComparison);
-        m_doc->UpdateAllViews(nullptr, kHintCursor);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::CursorMoved);
     }
 
     QString MapText(const LogData& log, float v) const {
@@ -118,16 +118,17 @@ private slots:
             main.values[kRpm - 1][10] = value;
             main.status[kRpm - 1][10] = status;
             m_doc->SetCursor(10, 0, false);
-            m_doc->UpdateAllViews(nullptr, kHintCursor);
+            m_doc->UpdateAllViews(nullptr, DocumentChange::CursorMoved);
             QCOMPARE(display->ShownText(), QString(text));
             QCOMPARE(display->Lamp(), lamp);
         }
         // Without a comparison log its display stays empty.
         QCOMPARE(m_view->Row(0)->ComparisonValue()->ShownText(), QString());
         m_doc->SetCursor(-1, 0, false);  // no cursor: the texts stay
-        m_doc->UpdateAllViews(nullptr, kHintCursor);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::CursorMoved);
         QCOMPARE(display->ShownText(), QString("-"));
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);  // until the rows are bound anew
+        // Until the rows are bound anew.
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         QCOMPARE(display->ShownText(), QString());
     }
 
@@ -149,7 +150,7 @@ private slots:
 
         // A channel number beyond 440 from a damaged file gets a collapsed row and no crash.
         m_doc->Config().views[0].entries[5] = Entry(5000);
-        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
         QVERIFY(m_view->Row(5)->IsShown() && m_view->Row(5)->IsCollapsed());
     }
 
@@ -168,7 +169,7 @@ private slots:
         QCOMPARE(m_doc->Config().axes[kMap - 1].maximum, 300.5f);
         QCOMPARE(Saved().axes[kMap - 1].maximum, 300.5f);
         QCOMPARE(Saved().axes[kMap - 1].minimum, 10.0f);
-        QCOMPARE(m_chart.hints, std::vector<int>{kHintLabels});
+        QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::LabelsChanged});
 
         QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
         QCOMPARE(row->GraphCheck()->GetCheck(), 0);
@@ -187,18 +188,19 @@ private slots:
         QVERIFY(!row->MinField()->isVisibleTo(row));
         QCOMPARE(Saved().axes[kMap - 1].autoscale, uint8_t(1));
         QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 0);  // until the rows are rebuilt
-        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
         QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 1);
         QCOMPARE(m_chart.hints.size(), size_t(6));
 
-        // What the axis dialog's OK leaves to the row: save, hint 1, the fields from the setting.
+        // What the axis dialog's OK leaves to the row: save, ShownDataChanged, the fields from the
+        // setting.
         m_doc->Config().axes[kMap - 1].minimum = -5;
         m_doc->Config().axes[kMap - 1].autoscale = 0;
         m_view->AfterAxisSetup(1);
         QCOMPARE(row->MinField()->Value(), -5.0);
         QVERIFY(row->MinField()->isVisibleTo(row));
         QCOMPARE(Saved().axes[kMap - 1].minimum, -5.0f);
-        QCOMPARE(m_chart.hints.back(), int(kHintRefill));
+        QCOMPARE(m_chart.hints.back(), DocumentChange::ShownDataChanged);
     }
 
     void statisticsTextsAreNeverCut() {
@@ -232,7 +234,7 @@ private slots:
         // A 2,000-second log: long, negative figures that all fit whole.
         main = {0.0f, 1999.99f, 1000.001f, 577.345f, 0.0f, 1999.99f, -1999.99f, 1000, 1.0f};
         other = {-1999.99f, 0.0f, -1000.001f, 577.345f, -1999.99f, 0.0f, -1999.99f, 1000, 1.0f};
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         checkAll();
         const QString expected[] = {"0.000", "1999.990", "1000.001",  "577.345",
                                     "0.000", "1999.990", "-1999.990", "1.000"};
@@ -242,7 +244,7 @@ private slots:
         // Figures far too long for the row are cut visibly, never silently.
         main.maximum = -1.5e12f;
         other.average = 3.0e15f;
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         checkAll();
         QVERIFY(m_view->Row(6)->StatLabel(false, 1)->ShownText() !=
                 m_view->Row(6)->StatLabel(false, 1)->Text());
@@ -255,7 +257,7 @@ private slots:
         config.views[3].entries[7] = Entry(kRpm);
         std::strcpy(config.views[3].title, "Three");
         config.views[7].entries[0] = Entry(kMap);
-        m_doc->UpdateAllViews(nullptr, kHintRefill);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
 
         QComboBox* combo = m_view->ViewCombo();
         QCOMPARE(combo->count(), 4);
@@ -268,7 +270,7 @@ private slots:
         QCOMPARE(m_view->TitleLabel()->Text(), QString("Three"));
         QVERIFY(m_view->Row(7)->IsShown() && !m_view->Row(0)->IsShown());
         QCOMPARE(combo->currentIndex(), 1);
-        QCOMPARE(m_chart.hints.back(), int(kHintRefill));
+        QCOMPARE(m_chart.hints.back(), DocumentChange::ShownDataChanged);
         for (int expected : {7, 0}) {
             m_view->StepView(1);
             QCOMPARE(m_doc->GetCurrentView(), expected);
@@ -364,7 +366,7 @@ private slots:
         QTest::mouseClick(m_view->NudgeSpin()->LeftButton(), Qt::LeftButton);
         QCOMPARE(comparison.values[0][10], before - 0.1f);
         QVERIFY(m_doc->IsComparisonEdited());
-        QCOMPARE(m_chart.hints, std::vector<int>{kHintRefill});
+        QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::ShownDataChanged});
 
         // On the comparison beyond the main log's end, the main value is "-".
         Cursor(1400, true);
@@ -407,7 +409,7 @@ private slots:
         QCOMPARE(time.startValue, 15.0f);
         QCOMPARE(time.endValue, 25.0f);
         QCOMPARE(main.stats[0].count, 0u);
-        QCOMPARE(m_chart.hints, std::vector<int>{kHintRebuild});
+        QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::LogChanged});
         // A log without frames in the window shows no figures rather than zeros.
         QCOMPARE(m_view->Row(1)->StatLabel(false, 0)->Text(), QString("-"));
         const QString format = FromAnsi(NumberFormatOf(GetChannelValueFormat(main.config, kMap)));

@@ -67,8 +67,8 @@ protected:
 
 /// Another view of the document, recording the hints it receives.
 struct HintSpy : IDataLogView {
-    std::vector<int> hints;
-    void OnUpdate(IDataLogView*, int hint) override { hints.push_back(hint); }
+    std::vector<DocumentChange> hints;
+    void OnUpdate(IDataLogView*, DocumentChange change) override { hints.push_back(change); }
 };
 
 /// Calls `act` with the modal dialog of class D that the next call opens.

@@ -202,7 +202,7 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
         }
         m_doc->SetCursor(options.cursorFrame, 0, false);
         // The chart takes the document's cursor when it is built; the values follow it too.
-        m_doc->UpdateAllViews(nullptr, kHintRebuild);
+        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
     }
     m_frame->resize(options.size);
     m_frame->show();

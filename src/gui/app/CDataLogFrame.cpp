@@ -53,8 +53,6 @@ namespace quillon {
 
 namespace {
 
-const char* const kLogFilter = "Brenmor Quillon Log Viewer Files (*.dl *.dlz);;All Files (*)";
-
 // The pane sizes the window starts with.
 constexpr int kValuesPaneWidth = 235;
 constexpr int kValuesPaneHeight = 520;
@@ -72,245 +70,6 @@ bool IsLogFileName(const QString& path) {
 
 }  // namespace
 
-// ---- the command table --------------------------------------------------------------------
-
-const std::vector<CommandRow>& CDataLogFrame::Commands() {
-    using F = CDataLogFrame;
-    using M = CommandMenu;
-    using R = EnableRule;
-    using K = CommandKind;
-    // A row without a handler is pending until its dialog is connected: shown, but disabled.
-    static const std::vector<CommandRow> rows = {
-        // File
-        {.id = ID_DATALOG_OPEN,
-         .menu = M::File,
-         .text = "&Open Data Log...",
-         .shortcut = "Ctrl+O",
-         .toolbarPosition = 1,
-         .handler = &F::OnFileOpen},
-        {.id = ID_FILE_SAVE,
-         .menu = M::File,
-         .text = "&Save",
-         .shortcut = "Ctrl+S",
-         .toolbarPosition = 2,
-         .tooltip = "Save",
-         .statusTip = "Save the active document",
-         .handler = &F::OnFileSave},
-        {.id = ID_FILE_SAVE_AS,
-         .menu = M::File,
-         .text = "Save &As...",
-         .toolbarPosition = 3,
-         .tooltip = "Save As",
-         .statusTip = "Save the active document with a new name",
-         .handler = &F::OnFileSaveAs},
-        {.id = ID_FILE_EXPORT,
-         .menu = M::File,
-         .text = "Export",
-         .toolbarPosition = 4,
-         .handler = &F::OnFileExport},
-        {.id = ID_EXPORT_PICTURE,
-         .menu = M::File,
-         .text = "Export &Picture...",
-         .statusTip = "Save the chart as a PNG, SVG or PDF picture",
-         .handler = &F::OnExportPicture,
-         .rule = R::LogLoaded},
-        {.id = ID_COPY_PICTURE,
-         .text = "Copy Picture",
-         .shortcut = "Ctrl+Shift+C",
-         .handler = &F::OnCopyPicture,
-         .rule = R::LogLoaded},
-        {.id = ID_FILE_PROPERTIES,
-         .menu = M::File,
-         .separatorBefore = true,
-         .text = "Properties",
-         .toolbarPosition = 5,
-         .handler = &F::OnFileProperties},
-        {.id = ID_FILE_MRU_FILE1,
-         .menu = M::File,
-         .separatorBefore = true,
-         .text = "Recent File",
-         .rule = R::Never,
-         .kind = K::RecentFiles},
-        {.id = ID_APP_EXIT,
-         .menu = M::File,
-         .separatorBefore = true,
-         .text = "E&xit",
-         .statusTip = "Quit the application; prompts to save the log",
-         .handler = &F::OnAppExit},
-        // View
-        {.id = ID_VIEW_TOOLBAR,
-         .menu = M::View,
-         .text = "&Toolbar",
-         .statusTip = "Show or hide the toolbar",
-         .kind = K::ToolbarToggle},
-        {.id = ID_VIEW_STATUS_BAR,
-         .menu = M::View,
-         .text = "&Status Bar",
-         .statusTip = "Show or hide the status bar",
-         .kind = K::StatusBarToggle},
-        {.id = ID_WINDOW_SPLIT,
-         .menu = M::View,
-         .text = "S&plit",
-         .statusTip = "Move the split between the panes with the arrow keys; Enter ends",
-         .handler = &F::OnWindowSplit},
-        // Tools
-        {.id = ID_AUTOSET_ZERO_TIME,
-         .menu = M::Tools,
-         .text = "Autoset Zero Time",
-         .toolbarPosition = 7,
-         .handler = &F::OnAutosetZeroTime},
-        {.id = ID_SET_ZERO_TIME,
-         .menu = M::Tools,
-         .text = "Set Zero Time",
-         .toolbarPosition = 8,
-         .handler = &F::OnSetZeroTime,
-         .rule = R::ZeroTime},
-        {.id = ID_SET_START_POINT,
-         .menu = M::Tools,
-         .separatorBefore = true,
-         .text = "Set Start Point",
-         .toolbarPosition = 9,
-         .handler = &F::OnSetStartPoint,
-         .rule = R::StartPoint},
-        {.id = ID_SET_END_POINT,
-         .menu = M::Tools,
-         .text = "Set End Point",
-         .toolbarPosition = 10,
-         .handler = &F::OnSetEndPoint,
-         .rule = R::EndPoint},
-        {.id = ID_STATS_BETWEEN_CURSORS,
-         .menu = M::Tools,
-         .text = "Statistics Between Cursors",
-         .statusTip = "Statistics of both logs over the frames from cursor A to cursor B",
-         .handler = &F::OnStatsBetweenCursors,
-         .rule = R::BothCursors},
-        {.id = ID_MATH_CHANNELS,
-         .menu = M::Tools,
-         .separatorBefore = true,
-         .text = "Math Channels",
-         .toolbarPosition = 12,
-         .handler = &F::OnMathChannels},
-        {.id = ID_SCATTER_PLOT,
-         .menu = M::Tools,
-         .text = "Scatter Plot",
-         .toolbarPosition = 14,
-         .handler = &F::OnScatterPlot},
-        {.id = ID_HISTOGRAM,
-         .menu = M::Tools,
-         .text = "Histogram and Table",
-         .statusTip = "Bin a channel by one or two others into a table",
-         .handler = &F::OnHistogram,
-         .rule = R::LogLoaded},
-        {.id = ID_VIEW_CONFIGURATION,
-         .menu = M::Tools,
-         .text = "View Configuration",
-         .toolbarPosition = 13,
-         .handler = &F::OnViewConfiguration},
-        {.id = ID_UPGRADE_LOGFILES,
-         .menu = M::Tools,
-         .separatorBefore = true,
-         .text = "Upgrade Logfiles",
-         .handler = &F::OnUpgradeLogfiles},
-        // Zoom
-        {.id = ID_ZOOM_IN,
-         .menu = M::Zoom,
-         .text = "Zoom In",
-         .toolbarPosition = 16,
-         .handler = &F::OnZoomIn},
-        {.id = ID_ZOOM_OUT,
-         .menu = M::Zoom,
-         .text = "Zoom Out",
-         .toolbarPosition = 17,
-         .handler = &F::OnZoomOut},
-        {.id = ID_ZOOM_ALL,
-         .menu = M::Zoom,
-         .text = "Zoom All",
-         .toolbarPosition = 18,
-         .handler = &F::OnZoomAll},
-        {.id = ID_ZOOM_LAST,
-         .menu = M::Zoom,
-         .text = "Zoom Last",
-         .toolbarPosition = 19,
-         .handler = &F::OnZoomLast},
-        {.id = ID_UPDATE_STATS,
-         .menu = M::Zoom,
-         .separatorBefore = true,
-         .text = "Update Stats",
-         .toolbarPosition = 20,
-         .handler = &F::OnUpdateStats},
-        // Comparison
-        {.id = ID_COMPARE_DATALOG,
-         .menu = M::Comparison,
-         .text = "Compare Data Log",
-         .toolbarPosition = 22,
-         .handler = &F::OnCompareDataLog},
-        {.id = ID_CLOSE_COMPARISON,
-         .menu = M::Comparison,
-         .text = "Close Comparison",
-         .toolbarPosition = 23,
-         .handler = &F::OnCloseComparison,
-         .rule = R::ComparisonLoaded},
-        {.id = ID_COMPARISON_PROPERTIES,
-         .menu = M::Comparison,
-         .separatorBefore = true,
-         .text = "Properties",
-         .toolbarPosition = 24,
-         .handler = &F::OnComparisonProperties,
-         .rule = R::ComparisonLoaded},
-        {.id = ID_COMPARISON_AUTOSET_ZERO_TIME,
-         .menu = M::Comparison,
-         .separatorBefore = true,
-         .text = "Autoset Zero Time",
-         .toolbarPosition = 25,
-         .handler = &F::OnComparisonAutosetZeroTime,
-         .rule = R::ComparisonLoaded},
-        {.id = ID_COMPARISON_SET_ZERO_TIME,
-         .menu = M::Comparison,
-         .text = "Set Zero Time",
-         .toolbarPosition = 26,
-         .handler = &F::OnComparisonSetZeroTime,
-         .rule = R::ComparisonZeroTime},
-        // The menu's nudges move the comparison curves the way the spin's arrows do.
-        {.id = ID_NUDGE_LEFT,
-         .menu = M::Comparison,
-         .text = "Nudge Left",
-         .statusTip = "Move the comparison log 0.1 s earlier",
-         .handler = &F::OnNudgeLeft,
-         .rule = R::ComparisonLoaded},
-        {.id = ID_NUDGE_RIGHT,
-         .menu = M::Comparison,
-         .text = "Nudge Right",
-         .statusTip = "Move the comparison log 0.1 s later",
-         .handler = &F::OnNudgeRight,
-         .rule = R::ComparisonLoaded},
-        {.id = ID_NUDGE_SPIN,
-         .toolbarPosition = 27,
-         .rule = R::ComparisonLoaded,
-         .kind = K::NudgeSpin},
-        // Help
-        {.id = ID_APP_ABOUT,
-         .menu = M::Help,
-         .text = "&About Brenmor Quillon Log Viewer...",
-         .statusTip = "Display program information and version number",
-         .handler = &F::OnAppAbout},
-        {.id = ID_HELP_KEYBOARD_MOUSE,
-         .menu = M::Help,
-         .text = "&Keyboard and Mouse",
-         .shortcut = "F1",
-         .statusTip = "List every shortcut and mouse action",
-         .handler = &F::OnKeyboardAndMouse},
-        // Shortcuts without a menu item
-        {.id = ID_FILE_NEW, .text = "New", .shortcut = "Ctrl+N", .handler = &F::OnFileNew},
-        {.id = ID_NEXT_PANE, .text = "Next Pane", .shortcut = "F6", .handler = &F::OnNextPane},
-        // Two panes: the previous one is the next one.
-        {.id = ID_PREV_PANE,
-         .text = "Previous Pane",
-         .shortcut = "Shift+F6",
-         .handler = &F::OnNextPane},
-    };
-    return rows;
-}
-
 // ---- construction -------------------------------------------------------------------------
 
 CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& recentFiles,
@@ -319,7 +78,9 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
       m_doc(doc),
       m_prefs(prefs),
       m_recentFiles(recentFiles),
-      m_prompt(prompt) {
+      m_prompt(prompt),
+      m_flows(std::make_unique<DataLogFileFlows>(doc, prefs, prompt,
+                                                 static_cast<IFileFlowsHost&>(*this))) {
     setObjectName(QStringLiteral("DataLogFrame"));
     setWindowIcon(CToolbarImages::AppIcon());
     setAcceptDrops(true);
@@ -538,17 +299,16 @@ bool CDataLogFrame::ExecuteCommand(int id) {
     return true;
 }
 
-void CDataLogFrame::OnUpdate(IDataLogView* /*sender*/, int hint) {
-    if (hint == kHintRebuild) UpdateTitle();
+void CDataLogFrame::OnUpdate(IDataLogView* /*sender*/, DocumentChange change) {
+    if (change == DocumentChange::LogChanged) UpdateTitle();
     UpdateCommandUI();
 }
 
 // ---- files --------------------------------------------------------------------------------
 
 QString CDataLogFrame::TitleText() const {
-    const QString path = FromCorePath(m_doc.GetPathName());
-    const QString name = path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path).fileName();
-    return name + QStringLiteral(" - ") + QString::fromUtf8(kAppTitle);
+    return FromCoreText(m_flows->DocumentName()) + QStringLiteral(" - ") +
+           QString::fromUtf8(kAppTitle);
 }
 
 void CDataLogFrame::UpdateTitle() {
@@ -556,44 +316,42 @@ void CDataLogFrame::UpdateTitle() {
 }
 
 bool CDataLogFrame::PromptAndOpen() {
-    // The prompt starts where the last log was opened from, at first in the data-log folder.
-    const QString lastFolder = m_recentFiles.LastOpenFolder();
-    const std::string folder =
-        lastFolder.isEmpty() ? m_prefs.GetDataLogFolder() : ToCorePath(lastFolder);
-    const std::string chosen = m_prompt.OpenFileName({"Open", folder, "", kLogFilter});
-    if (chosen.empty()) return false;
-    const QString path = FromCorePath(chosen);
-    return OpenDocumentFile(path);
+    return AfterOpen(m_flows->Open());
+}
+
+bool CDataLogFrame::OpenDocumentFile(const std::string& path) {
+    return AfterOpen(m_flows->OpenFile(path));
 }
 
 bool CDataLogFrame::OpenDocumentFile(const QString& path) {
-    if (!SaveModified()) return false;
-    const Result result =
-        RunWithProgress(QStringLiteral("Loading %1...").arg(QFileInfo(path).fileName()),
-                        [&](const ProgressCallback& progress) {
-                            return m_doc.OnOpenDocument(ToCorePath(path), progress);
-                        });
-    const bool ok = result.ok();
-    if (result.kind == ErrorKind::WrongVersion) {
-        // A log of another layout: the converter is offered.
-        if (m_prompt.Question(result.caption, result.text) != PromptAnswer::No)
-            ExecuteCommand(ID_UPGRADE_LOGFILES);
-    } else if (!ok) {
-        m_prompt.Message(result.caption, result.text);
-    }
-    if (ok) {
-        m_hasOpenedLog = true;
-        m_recentFiles.SetLastOpenFolder(QFileInfo(path).absolutePath());
-        m_recentFiles.Add(
-            FromCorePath(m_doc.GetPathName()).isEmpty() ? path : FromCorePath(m_doc.GetPathName()));
-        RebuildRecentFileMenu();
-    }
-    UpdateTitle();
-    UpdateCommandUI();
-    return ok;
+    return OpenDocumentFile(ToCorePath(path));
 }
 
-Result CDataLogFrame::RunWithProgress(const QString& label,
+bool CDataLogFrame::AfterOpen(bool opened) {
+    UpdateTitle();
+    UpdateCommandUI();
+    return opened;
+}
+
+bool CDataLogFrame::Save() {
+    const bool saved = m_flows->Save();
+    UpdateTitle();
+    return saved;
+}
+
+bool CDataLogFrame::SaveAs() {
+    const bool saved = m_flows->SaveAs();
+    UpdateTitle();
+    return saved;
+}
+
+bool CDataLogFrame::LoadComparison(const std::string& path) {
+    const bool loaded = m_flows->LoadComparison(path);
+    UpdateCommandUI();
+    return loaded;
+}
+
+Result CDataLogFrame::RunWithProgress(const std::string& label,
                                       const std::function<Result(const ProgressCallback&)>& work) {
     // The progress dialog lets events through while the document replaces its columns: the
     // panes must not paint from them and the idle refresh must not read them until the
@@ -605,71 +363,32 @@ Result CDataLogFrame::RunWithProgress(const QString& label,
         m_busy = false;
     });
     WaitCursor wait;
-    m_progress->Begin(label);
+    m_progress->Begin(FromCoreText(label));
     const auto end = qScopeGuard([this] { m_progress->End(); });
     return work([this](int64_t done, int64_t total) { m_progress->Step(done, total); });
 }
 
-bool CDataLogFrame::SaveModified() {
-    if (!m_doc.IsModified()) return true;
-    const QString path = FromCorePath(m_doc.GetPathName());
-    const QString name = path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path).fileName();
-    switch (m_prompt.QuestionWithCancel(
-        "", ToCorePath(QStringLiteral("Save changes to %1?").arg(name)))) {
-        case PromptAnswer::Yes:
-            return Save();
-        case PromptAnswer::No:
-            return true;
-        default:
-            return false;
-    }
+// The recent-file list keeps Qt paths in the application's settings: the paths of the flows
+// cross over here.
+std::string CDataLogFrame::LastOpenFolder() {
+    return ToCorePath(m_recentFiles.LastOpenFolder());
 }
 
-bool CDataLogFrame::Save() {
-    const QString path = FromCorePath(m_doc.GetPathName());
-    if (path.isEmpty()) return SaveAs();
-    const bool ok = SaveWithProgress(path);
-    UpdateTitle();
-    return ok;
+void CDataLogFrame::SetLastOpenFolder(const std::string& folder) {
+    m_recentFiles.SetLastOpenFolder(FromCorePath(folder));
 }
 
-bool CDataLogFrame::SaveAs() {
-    const QString current = FromCorePath(m_doc.GetPathName());
-    FileDialogRequest request{"Save As", m_prefs.GetDataLogFolder(), "",
-                              "Brenmor Quillon Log Viewer Files (*.dl)"};
-    if (!current.isEmpty()) {
-        request.folder = ToCorePath(QFileInfo(current).absolutePath());
-        request.fileName = ToCorePath(QFileInfo(current).fileName());
-    }
-    QString path = FromCorePath(m_prompt.SaveFileName(request));
-    if (path.isEmpty()) return false;
-    // The log is always written uncompressed: a name that promised .dlz would not open again.
-    const QFileInfo info(path);
-    if (info.suffix().compare(QLatin1String("dlz"), Qt::CaseInsensitive) == 0)
-        path.chop(1);
-    else if (info.suffix().compare(QLatin1String("dl"), Qt::CaseInsensitive) != 0)
-        path += QStringLiteral(".dl");
-    if (!SaveWithProgress(path)) return false;
-    m_doc.SetPathName(ToCorePath(path));
-    m_recentFiles.Add(path);
+void CDataLogFrame::AddRecentFile(const std::string& path) {
+    m_recentFiles.Add(FromCorePath(path));
     RebuildRecentFileMenu();
-    UpdateTitle();
-    return true;
 }
 
-bool CDataLogFrame::SaveWithProgress(const QString& path) {
-    const Result result =
-        RunWithProgress(QStringLiteral("Saving %1...").arg(QFileInfo(path).fileName()),
-                        [&](const ProgressCallback& progress) {
-                            return m_doc.OnSaveDocument(ToCorePath(path), progress);
-                        });
-    if (!result) m_prompt.Message(result.caption, result.text);
-    return result.ok();
+void CDataLogFrame::RunConverter() {
+    ExecuteCommand(ID_UPGRADE_LOGFILES);
 }
 
 void CDataLogFrame::OnFileNew() {
-    if (!SaveModified()) return;
-    m_doc.OnNewDocument();
+    if (!m_flows->New()) return;
     UpdateTitle();
     UpdateCommandUI();
 }
@@ -691,11 +410,11 @@ void CDataLogFrame::OnAppExit() {
 }
 
 void CDataLogFrame::closeEvent(QCloseEvent* event) {
-    if (!SaveModified()) {
+    if (!m_flows->Close()) {
+        UpdateTitle();
         event->ignore();
         return;
     }
-    m_doc.OnCloseDocument();
     SaveWindowState();
     event->accept();
 }
@@ -845,7 +564,7 @@ void CDataLogFrame::OnSetEndPoint() {
     UpdateCommandUI();
 }
 
-// The dialogs hand their blocks back to the document on OK and tell every view (hint 1).
+// The dialogs hand their blocks back to the document on OK and tell every view (ShownDataChanged).
 void CDataLogFrame::OnMathChannels() {
     CDlgDataLogMathChannelSetup::Run(m_doc, m_prefs, m_prompt, this);
 }
@@ -888,7 +607,8 @@ void CDataLogFrame::OnCopyPicture() {
 
 void CDataLogFrame::OnAxisSetup(int entry) {
     // The chart refills its data and the values pane its rows.
-    if (CDlgDataLogAxisSetup::Run(m_doc, entry, this)) m_doc.UpdateAllViews(nullptr, kHintRefill);
+    if (CDlgDataLogAxisSetup::Run(m_doc, entry, this))
+        m_doc.UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
 }
 
 void CDataLogFrame::OnXAxisSetup() {
@@ -931,20 +651,8 @@ void CDataLogFrame::OnStatsBetweenCursors() {
 // ---- comparison ---------------------------------------------------------------------------
 
 void CDataLogFrame::OnCompareDataLog() {
-    const std::string chosen =
-        m_prompt.OpenFileName({"Choose Data Log to Compare", m_prefs.GetDataLogFolder(), "",
-                               "KORA Datalog (*.dl *.dlz)"});
-    if (chosen.empty()) return;
-    LoadComparison(chosen);
-}
-
-bool CDataLogFrame::LoadComparison(const std::string& path) {
-    const Result result = RunWithProgress(
-        QStringLiteral("Loading %1...").arg(QFileInfo(FromCorePath(path)).fileName()),
-        [&](const ProgressCallback& progress) { return m_doc.LoadComparison(path, progress); });
-    if (!result) m_prompt.Message(result.caption, result.text);
+    m_flows->Compare();
     UpdateCommandUI();
-    return result.ok();
 }
 
 void CDataLogFrame::OnCloseComparison() {

@@ -12,8 +12,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "gui/app/CommandTable.h"
+#include "document/DataLogFileFlows.h"
 #include "document/DataLogViewObserver.h"
+#include "gui/app/CommandTable.h"
 #include "platform/Progress.h"
 #include "platform/Result.h"
 
@@ -35,7 +36,7 @@ class CProgressWindow;
 class CRecentFileList;
 class IPrompt;
 
-class CDataLogFrame : public QMainWindow, public IDataLogView {
+class CDataLogFrame : public QMainWindow, public IDataLogView, private IFileFlowsHost {
     Q_OBJECT
 public:
     /// Every question goes through `prompt`, which the application shares with the document.
@@ -43,10 +44,11 @@ public:
                   QWidget* parent = nullptr);
     ~CDataLogFrame() override;
 
-    /// The command table: one row per menu item, toolbar button and shortcut.
+    /// The command table: one row per menu item, toolbar button and shortcut
+    /// (MainFrameCommands.cpp).
     static const std::vector<CommandRow>& Commands();
 
-    void OnUpdate(IDataLogView* sender, int hint) override;
+    void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
     /// The action of a command id (menu, shortcut and toolbar share it); null if unknown.
     QAction* Action(int id) const;
@@ -57,19 +59,18 @@ public:
     /// Runs a command as its menu item would; false when it is unknown or disabled.
     bool ExecuteCommand(int id);
 
-    /// The open prompt: asks for a .dl or .dlz file and opens it. False on Cancel or failure.
+    /// The file commands (see DataLogFileFlows), each followed by the window's title and
+    /// enable states.
     bool PromptAndOpen();
-    /// Offers the current log for saving, then opens path as the main log.
+    bool OpenDocumentFile(const std::string& path);
+    /// A path from Qt (the command line, a drop, the recent-file menu).
     bool OpenDocumentFile(const QString& path);
-    /// The save question for a modified log; false when the user cancels or the save fails.
-    bool SaveModified();
     bool Save();
     bool SaveAs();
-    /// Loads path (.dl, or .dlz expanded beside it) as the comparison log through the document,
-    /// which closes the current one with its save question; failures are reported.
     bool LoadComparison(const std::string& path);
     /// True once a log has been opened in this window.
-    bool HasOpenedLog() const { return m_hasOpenedLog; }
+    bool HasOpenedLog() const { return m_flows->HasOpenedLog(); }
+    DataLogFileFlows& FileFlows() const { return *m_flows; }
 
     CDataLogToolbar* Toolbar() const { return m_toolbar; }
     CDataLogStatusBar* DataLogStatusBar() const { return m_statusBar; }
@@ -110,11 +111,16 @@ private:
     void CreateCommands();
     void RebuildRecentFileMenu();
     void UpdateTitle();
+    bool AfterOpen(bool opened);
+
+    // What the file flows ask of the window.
     /// Runs a long document operation under a wait cursor and a progress dialog.
-    Result RunWithProgress(const QString& label,
-                           const std::function<Result(const ProgressCallback&)>& work);
-    /// Writes the log under the progress window; a failure is shown.
-    bool SaveWithProgress(const QString& path);
+    Result RunWithProgress(const std::string& label,
+                           const std::function<Result(const ProgressCallback&)>& work) override;
+    std::string LastOpenFolder() override;
+    void SetLastOpenFolder(const std::string& folder) override;
+    void AddRecentFile(const std::string& path) override;
+    void RunConverter() override;
 
     void OnFileNew();
     void OnFileOpen();
@@ -159,6 +165,7 @@ private:
     CPrefs& m_prefs;
     CRecentFileList& m_recentFiles;
     IPrompt& m_prompt;
+    std::unique_ptr<DataLogFileFlows> m_flows;
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentAnchor = nullptr;  // the separator after the recent files
@@ -169,7 +176,6 @@ private:
     CDataLogToolbar* m_toolbar = nullptr;
     CDataLogStatusBar* m_statusBar = nullptr;
     std::unique_ptr<CProgressWindow> m_progress;
-    bool m_hasOpenedLog = false;
     bool m_splitTracking = false;
     bool m_busy = false;  // a long operation is replacing the document's columns
     QList<int> m_splitSizesBefore;

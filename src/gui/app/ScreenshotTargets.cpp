@@ -42,11 +42,11 @@ QWidget* CursorB(const ScreenshotContext& context, QString* error) {
     // Without --cursor, cursor A stands at three tenths of the log.
     if (context.doc.GetCursorFrame() < 0) {
         context.doc.SetCursor(frames * 3 / 10, 0, false);
-        context.doc.UpdateAllViews(nullptr, kHintRebuild);
+        context.doc.UpdateAllViews(nullptr, DocumentChange::LogChanged);
     }
     // As a Ctrl+click puts it; the chart and the values take it from the document.
     context.doc.SetCursorB(CDataLogDoc::CursorMark{frame, false});
-    context.doc.UpdateAllViews(nullptr, kHintCursor);
+    context.doc.UpdateAllViews(nullptr, DocumentChange::CursorMoved);
     return &context.frame;
 }
 

@@ -58,10 +58,10 @@ CDataLogView::~CDataLogView() {
     m_doc.RemoveView(this);
 }
 
-void CDataLogView::OnUpdate(IDataLogView* sender, int hint) {
+void CDataLogView::OnUpdate(IDataLogView* sender, DocumentChange change) {
     if (sender == this) return;
-    switch (hint) {
-        case kHintCursor:
+    switch (change) {
+        case DocumentChange::CursorMoved:
             // Another window (the scatter plot) put the cursor on a frame: show it there,
             // without telling the other views again.
             if (m_built) {
@@ -72,16 +72,14 @@ void CDataLogView::OnUpdate(IDataLogView* sender, int hint) {
                 update();
             }
             break;
-        case kHintRefill:
+        case DocumentChange::ShownDataChanged:
             Refill();
             break;
-        case kHintLabels:
+        case DocumentChange::LabelsChanged:
             RebuildLabels();
             break;
-        case kHintRebuild:
+        case DocumentChange::LogChanged:
             CreateChart();
-            break;
-        default:
             break;
     }
 }
@@ -237,7 +235,7 @@ void CDataLogView::CursorChanged() {
         }
     }
     m_doc.SetCursor(m_cursorFrame, entry, onComparison);
-    m_doc.UpdateAllViews(this, kHintCursor);
+    m_doc.UpdateAllViews(this, DocumentChange::CursorMoved);
     emit cursorChanged();
     update();
 }
@@ -370,7 +368,7 @@ void CDataLogView::ClickPlotB(const QPointF& pos) {
 
 void CDataLogView::SetCursorB(std::optional<CDataLogDoc::CursorMark> b) {
     m_doc.SetCursorB(b);
-    m_doc.UpdateAllViews(this, kHintCursor);
+    m_doc.UpdateAllViews(this, DocumentChange::CursorMoved);
     emit cursorChanged();
     update();
 }

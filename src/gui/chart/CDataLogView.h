@@ -31,7 +31,7 @@ public:
     CDataLogView(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent = nullptr);
     ~CDataLogView() override;
 
-    void OnUpdate(IDataLogView* sender, int hint) override;
+    void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
     bool IsZoomed() const { return m_zoom.IsZoomed(); }
     /// The chart exists (a log with frames was shown).

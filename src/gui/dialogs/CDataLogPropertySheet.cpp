@@ -94,8 +94,8 @@ void CDataLogPropertySheet::accept() {
     QDialog::accept();
 }
 
-void CDataLogPropertySheet::OnUpdate(IDataLogView*, int hint) {
-    if (hint == kHintRebuild && !LogIsLoaded() && !isHidden()) close();
+void CDataLogPropertySheet::OnUpdate(IDataLogView*, DocumentChange change) {
+    if (change == DocumentChange::LogChanged && !LogIsLoaded() && !isHidden()) close();
 }
 
 }  // namespace quillon

@@ -49,7 +49,7 @@ public:
     void accept() override;
 
     /// Closes without applying when the log it edits is no longer loaded.
-    void OnUpdate(IDataLogView* sender, int hint) override;
+    void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
 private:
     bool LogIsLoaded() const;

@@ -221,8 +221,8 @@ void CDlgDataLogHistogram::reject() {
     deleteLater();
 }
 
-void CDlgDataLogHistogram::OnUpdate(IDataLogView*, int hint) {
-    if (hint == kHintRebuild) Rebuild();
+void CDlgDataLogHistogram::OnUpdate(IDataLogView*, DocumentChange change) {
+    if (change == DocumentChange::LogChanged) Rebuild();
 }
 
 void CDlgDataLogHistogram::FillCombo(QComboBox* combo, int channel, bool withNone) {

@@ -39,7 +39,7 @@ public:
     static void Destroy(QPointer<CDlgDataLogHistogram>& window);
 
     /// A log that was cropped, re-timed or recomputed is binned again.
-    void OnUpdate(IDataLogView* sender, int hint) override;
+    void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
     const ChannelTable& Table() const { return m_table; }
     /// The grid as the clipboard gets it, and the CSV file's text.

@@ -270,7 +270,7 @@ bool CDlgDataLogMathChannelSetup::Run(CDataLogDoc& doc, CPrefs& prefs, IPrompt& 
     if (dialog.exec() != QDialog::Accepted) return false;
     doc.Config().math = dialog.Definitions();
     RecomputeMathChannels(doc);
-    doc.UpdateAllViews(nullptr, kHintRefill);
+    doc.UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
     return true;
 }
 

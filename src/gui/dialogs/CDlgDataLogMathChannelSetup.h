@@ -44,7 +44,8 @@ public:
     }
 
     /// The Math Channels command: the dialog on the document's definitions; on OK they go back,
-    /// the math channels and their figures are recomputed and the views are told (hint 1).
+    /// the math channels and their figures are recomputed and the views are told
+    /// (ShownDataChanged).
     static bool Run(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt, QWidget* parent);
     /// Recomputes the math channels of both logs after their definitions changed, with all of
     /// their figures.

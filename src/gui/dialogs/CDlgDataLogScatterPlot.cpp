@@ -233,7 +233,7 @@ void CDlgDataLogScatterPlot::Rebuild() {
 
 void CDlgDataLogScatterPlot::OnPointClicked(int frame) {
     m_doc.SetCursor(frame, m_doc.GetCursorEntry(), false);
-    m_doc.UpdateAllViews(this, kHintCursor);
+    m_doc.UpdateAllViews(this, DocumentChange::CursorMoved);
     ShowCursor();
     emit cursorMoved(frame);
 }
@@ -306,7 +306,7 @@ void CDlgDataLogScatterPlot::OnExportPicture() {
                      m_prompt, this);
 }
 
-void CDlgDataLogScatterPlot::OnUpdate(IDataLogView*, int) {
+void CDlgDataLogScatterPlot::OnUpdate(IDataLogView*, DocumentChange) {
     ShowCursor();
 }
 

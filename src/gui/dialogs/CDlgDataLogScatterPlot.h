@@ -41,7 +41,7 @@ public:
     static void Destroy(QPointer<CDlgDataLogScatterPlot>& window);
 
     /// Follows the document's cursor with the ring; the points are not rebuilt.
-    void OnUpdate(IDataLogView* sender, int hint) override;
+    void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
     const ScatterSelection& Selection() const { return m_selection; }
     int RebuildCount() const { return m_rebuilds; }

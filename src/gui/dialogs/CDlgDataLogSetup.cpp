@@ -145,7 +145,7 @@ bool CDlgDataLogSetup::Run(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt, QWi
     if (dialog.exec() != QDialog::Accepted) return false;
     doc.Config() = dialog.Configuration();
     CDlgDataLogMathChannelSetup::RecomputeMathChannels(doc);
-    doc.UpdateAllViews(nullptr, kHintRefill);
+    doc.UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
     return true;
 }
 

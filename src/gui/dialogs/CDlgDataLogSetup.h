@@ -40,7 +40,7 @@ public:
 
     /// View Configuration, "Ed", "Edit Views" and the title double click: the dialog on copies
     /// of the document's blocks; on OK they go back, the math channels are recomputed and the
-    /// views are told (hint 1).
+    /// views are told (ShownDataChanged).
     static bool Run(CDataLogDoc& doc, CPrefs& prefs, IPrompt& prompt, QWidget* parent);
 
     CListBoxLogChannel* ChannelList() const { return m_channels; }

@@ -264,9 +264,10 @@ CDataLogValues::~CDataLogValues() {
     m_doc.RemoveView(this);
 }
 
-void CDataLogValues::OnUpdate(IDataLogView* sender, int hint) {
+void CDataLogValues::OnUpdate(IDataLogView* sender, DocumentChange change) {
     if (sender == this) return;
-    if (hint == kHintRefill || hint == kHintRebuild) RebuildRows();
+    if (change == DocumentChange::ShownDataChanged || change == DocumentChange::LogChanged)
+        RebuildRows();
     RefreshValues();
 }
 
@@ -470,7 +471,7 @@ void CDataLogValues::StepView(int direction) {
     m_doc.StepView(direction);
     RebuildRows();
     RefreshValues();
-    m_doc.UpdateAllViews(this, kHintRefill);
+    m_doc.UpdateAllViews(this, DocumentChange::ShownDataChanged);
 }
 
 void CDataLogValues::OnComboActivated(int index) {
@@ -483,12 +484,12 @@ void CDataLogValues::OnComboActivated(int index) {
     m_doc.SetCurrentView(data);
     RebuildRows();
     RefreshValues();
-    m_doc.UpdateAllViews(this, kHintRefill);
+    m_doc.UpdateAllViews(this, DocumentChange::ShownDataChanged);
 }
 
 void CDataLogValues::AfterAxisSetup(int row) {
     m_doc.SaveGraphConfiguration();
-    m_doc.UpdateAllViews(this, kHintRefill);
+    m_doc.UpdateAllViews(this, DocumentChange::ShownDataChanged);
     if (row >= 0 && row < kRowCount) m_rows[size_t(row)]->RefreshAxisFields();
 }
 
@@ -500,7 +501,7 @@ void CDataLogValues::OnUpdateStats(const std::optional<TimeWindow>& visible) {
     const StatsRanges r = UpdateStatsRanges(m_doc, visible);
     m_doc.ComputeMainStats(r.mainFirst, r.mainEnd);
     m_doc.ComputeComparisonStats(r.comparisonFirst, r.comparisonEnd);
-    m_doc.UpdateAllViews(this, kHintRebuild);
+    m_doc.UpdateAllViews(this, DocumentChange::LogChanged);
     RebuildRows();
     RefreshValues();
 }

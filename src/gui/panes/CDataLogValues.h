@@ -60,7 +60,7 @@ public:
     CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent = nullptr);
     ~CDataLogValues() override;
 
-    void OnUpdate(IDataLogView* sender, int hint) override;
+    void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
     /// Binds every row to the current view, fills the title and the view picker, lays out.
     void RebuildRows();
@@ -73,7 +73,8 @@ public:
     void StatsBetweenCursors();
     /// "<" (-1) and ">" (+1).
     void StepView(int direction);
-    /// What the Channel Axis Setup dialog's OK does for a row: save, hint 1, axis fields again.
+    /// What the Channel Axis Setup dialog's OK does for a row: save, ShownDataChanged, axis fields
+    /// again.
     void AfterAxisSetup(int row);
     /// The comparison nudge spin moved by d positions.
     void Nudge(int delta);
@@ -92,7 +93,7 @@ public:
 
 public slots:
     /// "Update Stats": the statistics of both logs over the chart's visible window (none when the
-    /// chart is not zoomed: the whole logs), then hint 3.
+    /// chart is not zoomed: the whole logs), then LogChanged.
     void OnUpdateStats(const std::optional<TimeWindow>& visible);
 
 signals:

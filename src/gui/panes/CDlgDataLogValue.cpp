@@ -291,7 +291,7 @@ void CDlgDataLogValue::paintEvent(QPaintEvent*) {
 
 void CDlgDataLogValue::Changed() {
     m_doc.SaveGraphConfiguration();  // a failed save goes unnoticed, as every display change
-    m_doc.UpdateAllViews(m_sender, kHintLabels);
+    m_doc.UpdateAllViews(m_sender, DocumentChange::LabelsChanged);
 }
 
 void CDlgDataLogValue::OnGraphClicked() {
