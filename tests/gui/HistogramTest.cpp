@@ -15,6 +15,7 @@
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
 #include "gui/chart/ChartPicture.h"
+#include "gui/common/CChannelPicker.h"
 #include "settings/CPrefs.h"
 #include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"

@@ -21,6 +21,7 @@
 #include "gui/chart/ScatterPlotView.h"
 #include "gui/chart/ScatterRaster.h"
 #include "settings/CPrefs.h"
+#include "gui/common/CChannelPicker.h"
 #include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CNumericEdit.h"
 #include "gui/common/NumericFormat.h"
