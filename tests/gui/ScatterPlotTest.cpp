@@ -1,6 +1,7 @@
 // The scatter plot: the colour ramp, colour indices, the binned picture against drawing dot by
 // dot, the filter and colour range over a generated log, the window's controls, its one-per-
 // document life and the mouse.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -280,6 +281,8 @@ private slots:
         QCOMPARE(w->ColorCombo()->currentData().toInt(), kAfr);
         QCOMPARE(w->FilterCombo()->currentData().toInt(), kAfr);
         QCOMPARE(w->XCombo()->currentText(), QString("RPM"));
+        // The band's height limit leaves the drop-down list alone, so that it opens full length.
+        QCOMPARE(w->XCombo()->view()->maximumHeight(), QWIDGETSIZE_MAX);
         QVERIFY(!w->FilterCheck()->isChecked());
         QCOMPARE(w->Plot()->PlotTexts().xTitle, QString("RPM"));
         QCOMPARE(w->Plot()->PlotTexts().yTitle, QString("MAP"));

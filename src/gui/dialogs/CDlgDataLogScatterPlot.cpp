@@ -98,10 +98,11 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
     // Two rows of controls share the 55 pixels; a font too tall for them makes the band taller
-    // rather than cutting the texts.
+    // rather than cutting the texts. The pickers' drop-down lists are windows of their own and
+    // keep their height.
     const int row = std::max((kBandHeight - 7) / 2, fontMetrics().height() + 8);
     for (QWidget* w : m_band->findChildren<QWidget*>())
-        w->setMaximumHeight(row);
+        if (w->window() == m_band->window()) w->setMaximumHeight(row);
     m_band->setFixedHeight(std::max(kBandHeight, 2 * row + 7));
 
     m_plot = new ScatterPlotView(this);
