@@ -18,7 +18,6 @@
 #include "document/CDataLogDoc.h"
 #include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
-#include "format/DataLogFrame.h"
 #include "document/Prompt.h"
 #include "gui/dialogs/PictureExport.h"
 
