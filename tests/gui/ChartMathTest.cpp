@@ -90,11 +90,21 @@ class ChartMathTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void smoothingFilter() {
+    void smoothingHalfWidths_data() {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("halfWidth");
         const int halfWidths[][2] = {{1, 1}, {2, 2}, {3, 4}, {4, 7}, {5, 12}, {9, 1}, {-3, 1}};
         for (const auto& hw : halfWidths)
-            QCOMPARE(SmoothingHalfWidth(hw[0]), hw[1]);
+            QTest::addRow("level %d", hw[0]) << hw[0] << hw[1];
+    }
 
+    void smoothingHalfWidths() {
+        QFETCH(int, level);
+        QFETCH(int, halfWidth);
+        QCOMPARE(SmoothingHalfWidth(level), halfWidth);
+    }
+
+    void smoothingFilter() {
         float one = 4.0f, result = 0;
         ApplySmoothingFilter(&one, 1, 5, &result);
         QCOMPARE(result, 4.0f);
@@ -287,12 +297,23 @@ private slots:
         QCOMPARE(d.Window(), (TimeWindow{2, 8}));
     }
 
-    void frameLookupAndClicks() {
-        const float t[] = {0.0f, 1.0f, 2.0f, 4.0f};
-        const LogTimes log{t, 4};
+    void nearestFrame_data() {
+        QTest::addColumn<float>("time");
+        QTest::addColumn<int>("frame");
         const float probes[][2] = {{-5, 0}, {0.5f, 0}, {0.51f, 1}, {3, 2}, {4, 3}, {9, 3}};
         for (const auto& p : probes)  // a tie goes to the earlier frame
-            QCOMPARE(NearestFrame(log, p[0]), int(p[1]));
+            QTest::addRow("at %g", double(p[0])) << p[0] << int(p[1]);
+    }
+
+    void nearestFrame() {  // frames at 0, 1, 2 and 4 seconds
+        QFETCH(float, time);
+        QFETCH(int, frame);
+        const float t[] = {0.0f, 1.0f, 2.0f, 4.0f};
+        QCOMPARE(NearestFrame(LogTimes{t, 4}, time), frame);
+    }
+
+    void frameLookupAndClicks() {
+        const float t[] = {0.0f, 1.0f, 2.0f, 4.0f};
         QCOMPARE(NearestFrame(LogTimes{t, 1}, -1.0f), 0);
         QCOMPARE(NearestFrame(LogTimes{t, 1}, 7.0f), 0);
         QCOMPARE(NearestFrame(LogTimes{}, 1.0f), -1);
@@ -413,7 +434,10 @@ private slots:
         QCOMPARE(model.Item(2).axisMax, 50.0);
     }
 
-    void axisNumbersAreCompactAndRangesRound() {
+    void axisNumbersAreCompact_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<QByteArray>("text");
         const std::pair<std::pair<double, double>, const char*> cases[] = {
             {{10000, 100}, "10k"},   {{1500, 10}, "1.5k"}, {{-1500, 100}, "-1.5k"},
             {{1234, 1}, "1234"},     {{8000, 1000}, "8k"}, {{2.5e6, 1e5}, "2.5M"},
@@ -421,19 +445,41 @@ private slots:
             {{-0.0001, 0.1}, "0"},   {{-999, 1}, "-999"},  {{kNaN, 1}, "-"},
             {{-3e30, 1}, "-3.0e+30"}};
         for (const auto& [in, text] : cases)
-            QCOMPARE(CompactNumber(in.first, in.second), std::string(text));
+            QTest::addRow("%g by %g", in.first, in.second)
+                << in.first << in.second << QByteArray(text);
+    }
+
+    void axisNumbersAreCompact() {
+        QFETCH(double, value);
+        QFETCH(double, step);
+        QFETCH(QByteArray, text);
+        QCOMPARE(CompactNumber(value, step), text.toStdString());
+    }
+
+    void axisRangesRound_data() {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::addColumn<double>("roundLo");
+        QTest::addColumn<double>("roundHi");
         const std::pair<std::pair<double, double>, std::pair<double, double>> ranges[] = {
             {{504.3, 7845.7}, {0, 8000}},
             {{95.6, 104.4}, {95, 105}},
             {{-1, 21}, {-2, 22}},
             {{2, 20}, {2, 20}},
             {{5, 5}, {5, 5}}};
-        for (const auto& [in, out] : ranges) {
-            double lo = in.first, hi = in.second;
-            RoundRange(lo, hi);
-            QCOMPARE(lo, out.first);
-            QCOMPARE(hi, out.second);
-        }
+        for (const auto& [in, out] : ranges)
+            QTest::addRow("%g to %g", in.first, in.second)
+                << in.first << in.second << out.first << out.second;
+    }
+
+    void axisRangesRound() {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        QFETCH(double, roundLo);
+        QFETCH(double, roundHi);
+        RoundRange(lo, hi);
+        QCOMPARE(lo, roundLo);
+        QCOMPARE(hi, roundHi);
     }
 
     void defaultViewAxesLabelTheirEnds() {

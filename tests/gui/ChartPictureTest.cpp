@@ -42,6 +42,14 @@ class ChartPictureTest : public QObject {
         if (file.open(QIODevice::WriteOnly)) file.write(bytes);
     }
 
+    /// The viewer about to open the sample log (InitInstance is left to the test).
+    std::unique_ptr<CBrenmorQuillonLogViewerApp> OpenViewer(ScriptedPrompt& prompt) {
+        prompt.QueueFile(ToCorePath(m_dir->filePath(QStringLiteral("main.dl"))));
+        return std::make_unique<CBrenmorQuillonLogViewerApp>(
+            m_dir->filePath(QStringLiteral("Documents")),
+            m_dir->filePath(QStringLiteral("settings.ini")), &prompt);
+    }
+
 private slots:
     void initTestCase() {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -153,34 +161,41 @@ private slots:
         QVERIFY(ChartPicture::Encode(*m_view, PictureFormat::Png, QSize(8000, 8000), 4).isEmpty());
     }
 
-    void exportPictureCommandWritesTheFileTheUserNamed() {
-        ScriptedPrompt prompt(PromptAnswer::No);
-        const QString log = m_dir->filePath(QStringLiteral("main.dl"));
-        prompt.QueueFile(ToCorePath(log));
-        CBrenmorQuillonLogViewerApp app(m_dir->filePath(QStringLiteral("Documents")),
-                                        m_dir->filePath(QStringLiteral("settings.ini")), &prompt);
-        QVERIFY(app.InitInstance({}));
-        CDataLogFrame& frame = *app.MainFrame();
-        const auto acceptSizeDialog = [] {
-            QTimer::singleShot(0, [] {
-                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                    d->accept();
-            });
-        };
+    void exportPictureCommandWritesTheFileTheUserNamed_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("magic");
         // A name without an extension becomes a PNG; the others follow their extension.
-        const struct {
-            const char *chosen, *written, *magic;
-        } cases[] = {{"plain", "plain.png", "\x89PNG"},
-                     {"chart.svg", "chart.svg", "<?xml"},
-                     {"chart.PDF", "chart.PDF", "%PDF-"}};
-        for (const auto& c : cases) {
-            prompt.QueueFile(ToCorePath(m_dir->filePath(QLatin1String(c.chosen))));
-            acceptSizeDialog();
-            QVERIFY(frame.ExecuteCommand(ID_EXPORT_PICTURE));
-            QFile file(m_dir->filePath(QLatin1String(c.written)));
-            QVERIFY2(file.open(QIODevice::ReadOnly), c.written);
-            QVERIFY2(file.readAll().startsWith(c.magic), c.written);
-        }
+        QTest::newRow("no extension") << "plain"
+                                      << "plain.png" << QByteArray("\x89PNG");
+        QTest::newRow("svg") << "chart.svg"
+                             << "chart.svg" << QByteArray("<?xml");
+        QTest::newRow("PDF") << "chart.PDF"
+                             << "chart.PDF" << QByteArray("%PDF-");
+    }
+
+    void exportPictureCommandWritesTheFileTheUserNamed() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, magic);
+        ScriptedPrompt prompt(PromptAnswer::No);
+        const auto app = OpenViewer(prompt);
+        QVERIFY(app->InitInstance({}));
+        prompt.QueueFile(ToCorePath(m_dir->filePath(chosen)));
+        QTimer::singleShot(0, [] {  // accepts the picture size dialog
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
+        });
+        QVERIFY(app->MainFrame()->ExecuteCommand(ID_EXPORT_PICTURE));
+        QFile file(m_dir->filePath(written));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith(magic));
+    }
+
+    void otherExtensionIsRefusedAndCopyGivesBothForms() {
+        ScriptedPrompt prompt(PromptAnswer::No);
+        const auto app = OpenViewer(prompt);
+        QVERIFY(app->InitInstance({}));
+        CDataLogFrame& frame = *app->MainFrame();
         // Another extension is refused with a message and writes nothing.
         const int messages = prompt.messages;
         prompt.QueueFile(ToCorePath(m_dir->filePath(QStringLiteral("chart.bmp"))));

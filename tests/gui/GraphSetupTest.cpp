@@ -41,6 +41,17 @@ Slots ViewSlots(const GraphSetupModel& m, int view) {
     return s;
 }
 
+/// A drop on the model, and view 2 after it.
+struct DropCase {
+    const char* name;
+    Slots before;
+    int dragView, dragSlot;  // -1: from the channel list
+    int view, slot;
+    uint32_t channel;
+    Effect effect;
+    Slots after;  // view 2 after the drop (and after the source's end of the drag)
+};
+
 // Carries a drag that a list started to a target list as the platform's drag loop would: enter,
 // move, then drop at `at` (viewport coordinates of the target).
 Qt::DropAction Deliver(QDrag& drag, Qt::DropActions allowed, CChannelListBase* target, QPoint at) {
@@ -112,19 +123,11 @@ private slots:
         DeleteDocument();
     }
 
-    void dropRulesAndShifts() {
-        struct Case {
-            const char* name;
-            Slots before;
-            int dragView, dragSlot;  // -1: from the channel list
-            int view, slot;
-            uint32_t channel;
-            Effect effect;
-            Slots after;  // view 2 after the drop (and after the source's end of the drag)
-        };
+    void dropRulesAndShifts_data() {
+        QTest::addColumn<DropCase>("c");
         const Slots full = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
         const Slots fullReordered = {16, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-        const Case cases[] = {
+        const DropCase cases[] = {
             {"onto an empty slot", {}, -1, -1, 2, 3, 5, Effect::Move, {0, 0, 0, 5}},
             {"already in the view", {0, 5}, -1, -1, 2, 3, 5, Effect::None, {0, 5}},
             {"onto a filled slot", {7}, -1, -1, 2, 0, 5, Effect::None, {7}},
@@ -138,18 +141,22 @@ private slots:
             {"full view still reorders", full, 2, 15, 2, 0, 16, Effect::Copy, fullReordered},
             {"from another view moves", {}, 3, 0, 2, 1, 9, Effect::Move, {0, 9}},
         };
-        for (const Case& c : cases) {
-            GraphConfiguration config = ConfigWith(2, c.before);
-            config.views[3].entries[0].channel = 9;
-            GraphSetupModel m;
-            m.Fill(config);
-            m.BeginDrag(c.dragView, c.dragSlot);
-            QVERIFY2(m.DragOver(c.view, c.slot, c.channel) == c.effect, c.name);
-            QVERIFY2(m.Drop(c.view, c.slot, c.channel) == (c.effect != Effect::None), c.name);
-            m.EndDrag(c.effect);
-            QVERIFY2(ViewSlots(m, 2) == c.after, c.name);
-            if (c.dragView == 3) QVERIFY2(m.Channel(3, 0) == 0, c.name);
-        }
+        for (const DropCase& c : cases)
+            QTest::newRow(c.name) << c;
+    }
+
+    void dropRulesAndShifts() {
+        QFETCH(DropCase, c);
+        GraphConfiguration config = ConfigWith(2, c.before);
+        config.views[3].entries[0].channel = 9;
+        GraphSetupModel m;
+        m.Fill(config);
+        m.BeginDrag(c.dragView, c.dragSlot);
+        QCOMPARE(m.DragOver(c.view, c.slot, c.channel), c.effect);
+        QCOMPARE(m.Drop(c.view, c.slot, c.channel), c.effect != Effect::None);
+        m.EndDrag(c.effect);
+        QCOMPARE(ViewSlots(m, 2), c.after);
+        if (c.dragView == 3) QCOMPARE(m.Channel(3, 0), 0u);
     }
 
     void autoFillAndTake() {

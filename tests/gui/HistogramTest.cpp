@@ -15,6 +15,7 @@
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
 #include "gui/chart/ChartPicture.h"
+#include "gui/common/CChannelPicker.h"
 #include "settings/CPrefs.h"
 #include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"
@@ -29,9 +30,10 @@ class HistogramTest : public QObject {
 
     QTemporaryDir m_dir;
 
-    std::string WriteLog(const char* name, int frames) {
+    std::string WriteLog(const char* name, int frames, bool allFeatures = true) {
         SampleLogOptions o;
         o.frames = frames;
+        o.allFeatures = allFeatures;
         const std::string path = m_dir.filePath(name).toStdString();
         std::string error;
         if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
@@ -102,6 +104,26 @@ private slots:
         emit w->XEdges()->editingFinished();
         QCOMPARE(w->Grid()->columnCount(), 0);
         QVERIFY(w->Status()->text().contains(QStringLiteral("rising")));
+        CDlgDataLogHistogram::Destroy(window);
+    }
+
+    void pickersOfALogWithoutTheDefaults() {
+        CPrefs prefs(m_dir.path().toStdString());
+        ScriptedPrompt prompt;
+        CDataLogDoc doc(prefs, prompt);
+        QPointer<CDlgDataLogHistogram> window;
+        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
+        QVERIFY(doc.OnOpenDocument(WriteLog("bare.dl", 300, false)));
+        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        // No AFR sensor: the value falls back to the first channel rather than to nothing.
+        QCOMPARE(w->ZCombo()->currentIndex(), 0);
+        QCOMPARE(w->ZCombo()->Channel(), 1);
+        // "(none)" heads the Y list; picking it bins by X alone, one row named after the value.
+        QCOMPARE(w->YCombo()->itemText(0), QStringLiteral("(none)"));
+        w->YCombo()->setCurrentIndex(0);
+        QCOMPARE(w->Table().Rows(), 1);
+        QCOMPARE(w->Grid()->verticalHeaderItem(0)->text(), w->ZCombo()->currentText());
+        QCOMPARE(w->Table().TotalCount(), 300);
         CDlgDataLogHistogram::Destroy(window);
     }
 

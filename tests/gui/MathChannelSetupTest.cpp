@@ -35,6 +35,17 @@ std::string TestName(int channel) {
     return "Ch" + std::to_string(channel);
 }
 
+/// An edit of the formula field and what it leaves.
+struct EditCase {
+    const char* name;
+    const char* formula;
+    int start, end;  // shown selection; start == end is the caret
+    const char* op;  // "c<ch>", "t<ch>" typed, "r<n>", "bs", "left", "right", "click"
+    const char* expected;
+    int caret;  // shown caret after the edit (selection end for "click")
+    bool done;
+};
+
 }  // namespace
 
 class MathChannelSetupTest : public QObject, test::DocumentFixture {
@@ -74,17 +85,30 @@ private slots:
         DeleteDocument();
     }
 
+    void mappingBetweenShownAndStored_data() {
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("asStart");  // the stored position as a range start
+        QTest::addColumn<int>("asEnd");    // and as a range end
+        const int cases[][3] = {{0, 0, 0},  {1, 0, 5},    {4, 0, 5},    {5, 5, 5},    {6, 6, 6},
+                                {8, 6, 11}, {11, 11, 11}, {12, 12, 12}, {13, 12, 15}, {15, 15, 15}};
+        for (const auto& c : cases)
+            QTest::addRow("shown %d", c[0]) << c[0] << c[1] << c[2];
+    }
+
     void mappingBetweenShownAndStored() {
+        QFETCH(int, shown);
+        QFETCH(int, asStart);
+        QFETCH(int, asEnd);
         FormulaEditModel m(TestName);
         m.SetFormula("[002]/[029]+[5]");
         QCOMPARE(m.Shown(), std::string("[RPM]/[MAP]+[A]"));
-        // shown position, as range start, as range end
-        const int cases[][3] = {{0, 0, 0},  {1, 0, 5},    {4, 0, 5},    {5, 5, 5},    {6, 6, 6},
-                                {8, 6, 11}, {11, 11, 11}, {12, 12, 12}, {13, 12, 15}, {15, 15, 15}};
-        for (const auto& c : cases) {
-            QCOMPARE(m.ToFormula(c[0], false), c[1]);
-            QCOMPARE(m.ToFormula(c[0], true), c[2]);
-        }
+        QCOMPARE(m.ToFormula(shown, false), asStart);
+        QCOMPARE(m.ToFormula(shown, true), asEnd);
+    }
+
+    void mappingBackAndPlainBrackets() {
+        FormulaEditModel m(TestName);
+        m.SetFormula("[002]/[029]+[5]");
         QCOMPARE(m.ToShown(3, false), 0);
         QCOMPARE(m.ToShown(3, true), 5);
         QCOMPARE(m.ToShown(6, false), 6);
@@ -93,18 +117,10 @@ private slots:
         QCOMPARE(m.Shown(), std::string("[12+[]"));
     }
 
-    void editsNeverCutAReference() {
-        struct Case {
-            const char* name;
-            const char* formula;
-            int start, end;  // shown selection; start == end is the caret
-            const char* op;  // "c<ch>", "t<ch>" typed, "r<n>", "bs", "left", "right", "click"
-            const char* expected;
-            int caret;  // shown caret after the edit (selection end for "click")
-            bool done;
-        };
-        const std::string full(250, '1');
-        const Case cases[] = {
+    void editsNeverCutAReference_data() {
+        QTest::addColumn<EditCase>("c");
+        static const std::string full(250, '1');  // the rows keep its text
+        const EditCase cases[] = {
             {"char at end", "[002]", 5, 5, "c/", "[002]/", 6, true},
             {"char over a reference", "[002]+3", 0, 5, "c7", "7+3", 1, true},
             {"char over a range inside refs", "[002]+[029]", 2, 8, "c1", "1", 1, true},
@@ -131,44 +147,56 @@ private slots:
             {"keypad ignores the typed limit", "[007][007][007][007][007][007][007][007]", 256, 256,
              "c1", "[007][007][007][007][007][007][007][007]1", 257, true},
         };
-        for (const Case& c : cases) {
-            FormulaEditModel m(TestName);
-            m.SetFormula(c.formula);
-            m.SetSelection(c.start, c.end, c.end);
-            const std::string op = c.op;
-            bool done = true;
-            std::string expected = c.expected;
-            if (op == "bs") {
-                done = m.Backspace();
-            } else if (op == "left") {
-                m.MoveLeft();
-            } else if (op == "right") {
-                m.MoveRight();
-            } else if (op == "click") {
-                m.ClickSelection(c.start, c.end);
-                QCOMPARE(m.SelectionStart(), 0);
-            } else if (op.rfind("fill", 0) == 0) {
-                const int count = op == "fill254" ? 254 : 255;
-                for (int i = 0; i < count; ++i)
-                    done = m.InsertChar('9');
-                expected = std::string(254, '9');
-            } else if (op[0] == 'r') {
-                done = m.InsertReference(std::stoi(op.substr(1)));
-            } else {
-                done = m.InsertChar(op[1], op[0] == 't');
-            }
-            QVERIFY2(done == c.done, c.name);
-            QVERIFY2(m.Formula() == expected, c.name);
-            QVERIFY2(m.Caret() == c.caret, c.name);
-            QVERIFY2(int(m.Formula().size()) <= FormulaEditModel::kMaxFormula, c.name);
-        }
+        for (const EditCase& c : cases)
+            QTest::newRow(c.name) << c;
     }
 
-    void checkOfFormulas() {
+    void editsNeverCutAReference() {
+        QFETCH(EditCase, c);
+        FormulaEditModel m(TestName);
+        m.SetFormula(c.formula);
+        m.SetSelection(c.start, c.end, c.end);
+        const std::string op = c.op;
+        bool done = true;
+        std::string expected = c.expected;
+        if (op == "bs") {
+            done = m.Backspace();
+        } else if (op == "left") {
+            m.MoveLeft();
+        } else if (op == "right") {
+            m.MoveRight();
+        } else if (op == "click") {
+            m.ClickSelection(c.start, c.end);
+            QCOMPARE(m.SelectionStart(), 0);
+        } else if (op.rfind("fill", 0) == 0) {
+            const int count = op == "fill254" ? 254 : 255;
+            for (int i = 0; i < count; ++i)
+                done = m.InsertChar('9');
+            expected = std::string(254, '9');
+        } else if (op[0] == 'r') {
+            done = m.InsertReference(std::stoi(op.substr(1)));
+        } else {
+            done = m.InsertChar(op[1], op[0] == 't');
+        }
+        QCOMPARE(done, c.done);
+        QCOMPARE(m.Formula(), expected);
+        QCOMPARE(m.Caret(), c.caret);
+        QVERIFY(int(m.Formula().size()) <= FormulaEditModel::kMaxFormula);
+    }
+
+    void checkOfFormulas_data() {
+        QTest::addColumn<QByteArray>("formula");
+        QTest::addColumn<bool>("valid");
         const std::pair<const char*, bool> cases[] = {
             {"", true}, {"[002]+-[003]", false}, {"[002]+(-[003])", true}, {"[002]/[029]", true}};
         for (const auto& [formula, valid] : cases)
-            QVERIFY2(FormulaEditModel::CheckFormula(formula) == valid, formula);
+            QTest::newRow(*formula ? formula : "empty") << QByteArray(formula) << valid;
+    }
+
+    void checkOfFormulas() {
+        QFETCH(QByteArray, formula);
+        QFETCH(bool, valid);
+        QCOMPARE(FormulaEditModel::CheckFormula(formula.toStdString()), valid);
     }
 
     void keypadWithoutActiveFieldDoesNothing() {

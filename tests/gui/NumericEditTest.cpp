@@ -235,12 +235,21 @@ private slots:
             QCOMPARE(m_edit->GetPos(), int(v));
         }
         QCOMPARE(m_edit->Decimals(), 1);
+    }
+
+    void decimalsOfReconfiguredFormats_data() {
+        QTest::addColumn<int>("decimals");
         // "%5.2f" has no digit right after "%.".
         const std::pair<const char*, int> formats[] = {{"%.3f sec", 3}, {"%5.2f", 0}, {"%f", 0}};
-        for (const auto& [format, decimals] : formats) {
-            m_edit->Reconfigure(format, format, -10, 10, 1);
-            QCOMPARE(m_edit->Decimals(), decimals);
-        }
+        for (const auto& [format, decimals] : formats)
+            QTest::newRow(format) << decimals;
+    }
+
+    void decimalsOfReconfiguredFormats() {  // the row's name is the format
+        QFETCH(int, decimals);
+        const QString format = QString::fromLatin1(QTest::currentDataTag());
+        m_edit->Reconfigure(format, format, -10, 10, 1);
+        QCOMPARE(m_edit->Decimals(), decimals);
     }
 
     void popupSliderReportsWhenClosed() {
@@ -280,12 +289,10 @@ private slots:
         QCOMPARE(m_edit->Value(), 5.0);
     }
 
-    void formatAndParseNumbers() {
-        const struct {
-            const char* format;
-            double value;
-            const char* text;
-        } cases[] = {
+    void formatNumbers_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        const std::tuple<const char*, double, const char*> cases[] = {
             {"%.0f", 1234.4, "1234"},
             {"%.2f msec", 1.234, "1.23 msec"},
             {"%.1f%%", 12.34, "12.3%"},
@@ -300,16 +307,35 @@ private slots:
             {"%s %n %*d", 1.0, "%s %n %*d"},
             {"100%", 1.0, "100%"},
         };
-        for (const auto& c : cases)
-            QCOMPARE(FormatDouble(c.format, c.value), QString(c.text));
-        QCOMPARE(FormatDouble(FromAnsi("%.1f\xB0"), 5.0), QString::fromUtf8("5.0\u00B0"));
-        QCOMPARE(FormatDouble("%.99999f", 1.0).size(), 42);  // precision capped
+        for (const auto& [format, value, text] : cases)
+            QTest::newRow(format) << value << QString::fromLatin1(text);
+    }
 
+    void formatNumbers() {  // the row's name is the format
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(FormatDouble(QString::fromLatin1(QTest::currentDataTag()), value), text);
+    }
+
+    void parseLeadingNumbers_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
         const std::pair<const char*, double> parsed[] = {
             {"12.5abc", 12.5}, {"-3", -3},     {"-", 0}, {"", 0},
             {".5", 0.5},       {"1e3x", 1000}, {"2e", 2}};
         for (const auto& [text, value] : parsed)
-            QCOMPARE(ParseLeadingNumber(text), value);
+            QTest::newRow(*text ? text : "empty") << QString::fromLatin1(text) << value;
+    }
+
+    void parseLeadingNumbers() {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(ParseLeadingNumber(text), value);
+    }
+
+    void formatOfSingleByteUnitsAndLongPrecisions() {
+        QCOMPARE(FormatDouble(FromAnsi("%.1f\xB0"), 5.0), QString::fromUtf8("5.0\u00B0"));
+        QCOMPARE(FormatDouble("%.99999f", 1.0).size(), 42);  // precision capped
         QCOMPARE(ToAnsi(FromAnsi("a\x80\xB0")), std::string("a\x80\xB0"));
     }
 };

@@ -1,6 +1,7 @@
 // The scatter plot: the colour ramp, colour indices, the binned picture against drawing dot by
 // dot, the filter and colour range over a generated log, the window's controls, its one-per-
 // document life and the mouse.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "gui/chart/ScatterPlotView.h"
 #include "gui/chart/ScatterRaster.h"
 #include "settings/CPrefs.h"
+#include "gui/common/CChannelPicker.h"
 #include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CNumericEdit.h"
 #include "gui/common/NumericFormat.h"
@@ -75,6 +77,30 @@ QImage NaivePicture(const std::vector<float>& x, const std::vector<float>& y,
     }
     return image;
 }
+
+/// Many points on few pixels, so that frame order decides nearly every pixel; some land on the
+/// edges, outside, on the no-value marker or on no number.
+struct Crowd {
+    static constexpr int n = 3000;
+    std::vector<float> x = std::vector<float>(n), y = std::vector<float>(n);
+    std::vector<uint8_t> ramp = std::vector<uint8_t>(n);
+    ScatterMapping m{0.0, 40.0, 0.0, 10.0, 37, 23};
+    ScatterRaster raster;
+
+    Crowd() {
+        QRandomGenerator rng(7);
+        for (int i = 0; i < n; ++i) {
+            x[size_t(i)] = float(rng.bounded(44.0) - 2.0);
+            y[size_t(i)] = float(rng.bounded(12.0) - 1.0);
+            ramp[size_t(i)] = uint8_t(rng.bounded(101));
+        }
+        x[0] = 0.0f, y[0] = 0.0f;
+        x[1] = 40.0f, y[1] = 10.0f;
+        x[2] = ScatterPlotData::kNoValue;
+        y[3] = kNaN;
+        raster.Bin(x.data(), y.data(), n, m);
+    }
+};
 
 }  // namespace
 
@@ -148,7 +174,17 @@ private slots:
         QCOMPARE(ScatterPlotData::RampIndex(14.6f, 14.7f, 14.7f), 0);
     }
 
+    void colourIndicesOfAWholeLog_data() {
+        QTest::addColumn<float>("cmin");
+        QTest::addColumn<float>("cmax");
+        QTest::newRow("a range") << 12.0f << 13.0f;
+        QTest::newRow("an empty range") << 12.5f << 12.5f;
+        QTest::newRow("a reversed range") << 13.0f << 12.0f;
+    }
+
     void colourIndicesOfAWholeLog() {
+        QFETCH(float, cmin);
+        QFETCH(float, cmax);
         // The rebuild colours many values at once; each must match the one-value rule, also for
         // values that are not numbers, infinities and an empty colour range.
         LogData log;
@@ -178,63 +214,60 @@ private slots:
             log.values[kAfr - 1][size_t(i)] = values[size_t(i) % std::size(values)];
         }
         log.frameCount = n;
-        for (const auto& [cmin, cmax] : {std::pair{12.0f, 13.0f}, {12.5f, 12.5f}, {13.0f, 12.0f}}) {
-            log.stats[kAfr - 1].minimum = cmin;
-            log.stats[kAfr - 1].maximum = cmax;
-            ScatterPlotData data;
-            data.Build(log, n + 3, ScatterSelection{});  // three frames beyond the columns
-            for (int i = 0; i < n; ++i)
-                QCOMPARE(int(data.RampIndices()[size_t(i)]),
-                         ScatterPlotData::RampIndex(log.values[kAfr - 1][size_t(i)], cmin, cmax));
-            QVERIFY(!data.IsDrawn(n));
-        }
+        log.stats[kAfr - 1].minimum = cmin;
+        log.stats[kAfr - 1].maximum = cmax;
+        ScatterPlotData data;
+        data.Build(log, n + 3, ScatterSelection{});  // three frames beyond the columns
+        for (int i = 0; i < n; ++i)
+            QCOMPARE(int(data.RampIndices()[size_t(i)]),
+                     ScatterPlotData::RampIndex(log.values[kAfr - 1][size_t(i)], cmin, cmax));
+        QVERIFY(!data.IsDrawn(n));
+    }
+
+    void binnedPictureEqualsDrawingDotByDot_data() {
+        QTest::addColumn<int>("radius");
+        for (int r : {0, 1, 2})
+            QTest::addRow("radius %d", r) << r;
     }
 
     void binnedPictureEqualsDrawingDotByDot() {
-        // Many points on few pixels, so that frame order decides nearly every pixel; some land
-        // on the edges, outside, on the no-value marker or on no number.
-        QRandomGenerator rng(7);
-        const int n = 3000;
-        std::vector<float> x(n), y(n);
-        std::vector<uint8_t> ramp(n);
-        for (int i = 0; i < n; ++i) {
-            x[size_t(i)] = float(rng.bounded(44.0) - 2.0);
-            y[size_t(i)] = float(rng.bounded(12.0) - 1.0);
-            ramp[size_t(i)] = uint8_t(rng.bounded(101));
-        }
-        x[0] = 0.0f, y[0] = 0.0f;
-        x[1] = 40.0f, y[1] = 10.0f;
-        x[2] = ScatterPlotData::kNoValue;
-        y[3] = kNaN;
-        const ScatterMapping m(0.0, 40.0, 0.0, 10.0, 37, 23);
-        ScatterRaster raster;
-        raster.Bin(x.data(), y.data(), n, m);
-        for (int r : {0, 1, 2}) {
-            QImage binned;
-            raster.Paint(ramp.data(), CGDIPColorLegend::Ramp().data(), r, binned);
-            QCOMPARE(binned, NaivePicture(x, y, ramp, m, r));
-        }
-        int px = 0, py = 0;
-        QVERIFY(m.ToPixel(0.0f, 0.0f, &px, &py));
-        QCOMPARE(QPoint(px, py), QPoint(0, 22));  // low ends at the bottom left
-        QVERIFY(m.ToPixel(40.0f, 10.0f, &px, &py));
-        QCOMPARE(QPoint(px, py), QPoint(36, 0));
+        QFETCH(int, radius);
+        Crowd c;
+        QImage binned;
+        c.raster.Paint(c.ramp.data(), CGDIPColorLegend::Ramp().data(), radius, binned);
+        QCOMPARE(binned, NaivePicture(c.x, c.y, c.ramp, c.m, radius));
+    }
 
-        // The nearest pixel wins; on that pixel the latest frame.
-        for (const QPointF& at : {QPointF(3.2, 4.6), QPointF(20, 11), QPointF(36, 0)}) {
-            int best = -1;
-            double bestD = 1e9;
-            for (int i = 0; i < n; ++i) {
-                if (!ScatterPlotData::IsDrawable(x[size_t(i)], y[size_t(i)]) ||
-                    !m.ToPixel(x[size_t(i)], y[size_t(i)], &px, &py))
-                    continue;
-                const double d = std::hypot(px - at.x(), py - at.y());
-                if (d < bestD - 1e-12 || (std::fabs(d - bestD) < 1e-12 && i > best))
-                    best = i, bestD = d;
-            }
-            QCOMPARE(raster.NearestFrame(at.x(), at.y(), 5.0), best);
+    void nearestPixelWinsThenTheLatestFrame_data() {
+        QTest::addColumn<QPointF>("at");
+        for (const QPointF& at : {QPointF(3.2, 4.6), QPointF(20, 11), QPointF(36, 0)})
+            QTest::addRow("at %g, %g", at.x(), at.y()) << at;
+    }
+
+    void nearestPixelWinsThenTheLatestFrame() {
+        QFETCH(QPointF, at);
+        const Crowd c;
+        int best = -1, px = 0, py = 0;
+        double bestD = 1e9;
+        for (int i = 0; i < Crowd::n; ++i) {
+            if (!ScatterPlotData::IsDrawable(c.x[size_t(i)], c.y[size_t(i)]) ||
+                !c.m.ToPixel(c.x[size_t(i)], c.y[size_t(i)], &px, &py))
+                continue;
+            const double d = std::hypot(px - at.x(), py - at.y());
+            if (d < bestD - 1e-12 || (std::fabs(d - bestD) < 1e-12 && i > best))
+                best = i, bestD = d;
         }
-        QCOMPARE(raster.NearestFrame(-20, -20, 5.0), -1);
+        QCOMPARE(c.raster.NearestFrame(at.x(), at.y(), 5.0), best);
+    }
+
+    void crowdMappingEndsAndAFarClick() {
+        const Crowd c;
+        int px = 0, py = 0;
+        QVERIFY(c.m.ToPixel(0.0f, 0.0f, &px, &py));
+        QCOMPARE(QPoint(px, py), QPoint(0, 22));  // low ends at the bottom left
+        QVERIFY(c.m.ToPixel(40.0f, 10.0f, &px, &py));
+        QCOMPARE(QPoint(px, py), QPoint(36, 0));
+        QCOMPARE(c.raster.NearestFrame(-20, -20, 5.0), -1);
     }
 
     void filterKeepsFramesOnItsBounds() {
@@ -279,6 +312,8 @@ private slots:
         QCOMPARE(w->ColorCombo()->currentData().toInt(), kAfr);
         QCOMPARE(w->FilterCombo()->currentData().toInt(), kAfr);
         QCOMPARE(w->XCombo()->currentText(), QString("RPM"));
+        // The band's height limit leaves the drop-down list alone, so that it opens full length.
+        QCOMPARE(w->XCombo()->view()->maximumHeight(), QWIDGETSIZE_MAX);
         QVERIFY(!w->FilterCheck()->isChecked());
         QCOMPARE(w->Plot()->PlotTexts().xTitle, QString("RPM"));
         QCOMPARE(w->Plot()->PlotTexts().yTitle, QString("MAP"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -66,73 +67,90 @@ TEST(ChannelAvailability, AllZeroBlockOffersExactlyTheUnconditionalChannels) {
         EXPECT_FALSE(IsChannelAvailable(all, c)) << c;
 }
 
-TEST(ChannelAvailability, EachConditionAddsItsOwnChannels) {
-    using Change = std::function<void(E&)>;
-    auto set = [](U32Field f, uint32_t v = 1) -> Change { return [=](E& b) { b.Set(f, v); }; };
-    auto at = [](U32Field f, size_t i) -> Change { return [=](E& b) { b.SetAt(f, i, 1); }; };
-    auto both = [](Change a, Change b) -> Change { return [=](E& x) { a(x), b(x); }; };
-    const Change boost = set(E::boostEnabled), nitrous = set(E::nitrousEnabled);
-    const Change wm = set(E::waterMethEnabled), trans = set(E::transEnabled);
-    struct Case {
-        const char* what;
-        Change change;
-        const char* added;  // channels added to those of an all-zero block
-    };
-    const Case cases[] = {
-        {"o2 x1", set(E::o2SensorCount, 1), ""},
-        {"o2 x2", set(E::o2SensorCount, 2), "8 9"},
-        {"knock", set(E::knockEnabled, 7), "24 25"},
-        {"output 9", at(E::outputEnables, 9), "48"},
-        {"tcc", set(E::tccLockupEnabled), "49"},
-        {"trans in 2", both(trans, at(E::transInputs, 2)),
-         "49 220 221 222 223 224 225 226 227 230"},
-        {"fuel mode 2", set(E::fuelMode, 2), ""},
-        {"boost mode 0", boost, "133 135 136 143 144 148 149"},
-        {"boost mode 1", both(boost, set(E::boostControlMode, 1)),
-         "131 133 135 136 143 144 148 149"},
-        {"boost mode 2", both(boost, set(E::boostControlMode, 2)), "131 133 136 143 144 148 149"},
-        {"boost mode 3", both(boost, set(E::boostControlMode, 3)), "133 134 136 143 144 148 149"},
-        {"boost mode 4", both(boost, set(E::boostControlMode, 4)),
-         "132 133 135 136 143 144 148 149"},
-        {"boost in 0", both(boost, at(E::boostInputs, 0)), "133 135 136 143 144 145 148 149"},
-        {"boost in 5", both(boost, at(E::boostInputs, 5)), "133 135 136 143 144 146 148 149"},
-        {"boost in 8", both(boost, at(E::boostInputs, 8)), "133 135 136 142 143 144 148 149"},
-        {"boost in, no boost", at(E::boostInputs, 0), ""},
-        {"w/m", wm, "150 153 154 156 157"},
-        {"w/m manual", both(wm, set(E::wmManualEnableInput)), "150 151 153 154 156 157"},
-        {"w/m low fluid", both(wm, set(E::wmLowFluidInput)), "150 152 153 154 156 157"},
-        {"w/m 2nd sol", both(wm, set(E::wmSecondSolenoid)), "150 153 154 155 156 157 158"},
-        {"n2o", nitrous, "189 190"},
-        {"n2o stage 1", both(nitrous, at(E::nitrousFlags, 0)), "161 189 190 192 200 208"},
-        {"n2o stage 8", both(nitrous, at(E::nitrousFlags, 7)), "168 189 190 199 207 215"},
-        {"n2o flag 8", both(nitrous, at(E::nitrousFlags, 8)), "169 189 190"},
-        {"n2o flag 25", both(nitrous, at(E::nitrousFlags, 25)), "186 189 190"},
-        {"n2o flag 26", both(nitrous, at(E::nitrousFlags, 26)), "189 190 191"},
-        {"n2o flag 27", both(nitrous, at(E::nitrousFlags, 27)), "187 189 190"},
-        {"n2o flag 28", both(nitrous, at(E::nitrousFlags, 28)), "188 189 190"},
-        {"n2o flag, no n2o", at(E::nitrousFlags, 0), ""},
-        {"dbw", set(E::dbwEnabled), "233 234 235 236 239 241"},
-        {"dbw + tb2", both(set(E::dbwEnabled), set(E::secondThrottleBody)),
-         "233 234 235 236 237 238 239 240 241"},
-        {"at launch", both(set(E::atEnabled), set(E::atLaunchInput)), "263 266"},
-        {"at shift", both(set(E::atEnabled), set(E::atShiftInput)), "264 266"},
-        {"at reset", both(set(E::atEnabled), set(E::atManualResetInput)), "265 266"},
-        {"at table 3", both(set(E::atEnabled), set(E::AtTableEnabled(3))), "266 270"},
-        {"at table, no at", set(E::AtTableEnabled(3)), ""},
-        {"input 79", set(E::InputEnabled(79)), "378"},
-        {"output 61", set(E::OutputEnabled(61)), "440"},
-    };
-    const std::vector<int> base = Available(EcuConfigBlock{});
-    for (const Case& c : cases) {
-        EcuConfigBlock b{};
-        c.change(b);
-        std::string added;
-        for (int ch : Available(b))
-            if (!std::binary_search(base.begin(), base.end(), ch))
-                added += (added.empty() ? "" : " ") + std::to_string(ch);
-        EXPECT_EQ(added, c.added) << c.what;
-    }
+/// A change to an all-zero block and the channels it adds to those of the block.
+struct Condition {
+    const char* what;
+    std::function<void(E&)> change;
+    const char* added;
+};
+void PrintTo(const Condition& c, std::ostream* os) {
+    *os << c.what;
 }
+
+std::function<void(E&)> Set(U32Field f, uint32_t v = 1) {
+    return [=](E& b) { b.Set(f, v); };
+}
+std::function<void(E&)> At(U32Field f, size_t i) {
+    return [=](E& b) { b.SetAt(f, i, 1); };
+}
+std::function<void(E&)> Both(std::function<void(E&)> a, std::function<void(E&)> b) {
+    return [=](E& x) { a(x), b(x); };
+}
+const auto boost = Set(E::boostEnabled), nitrous = Set(E::nitrousEnabled);
+const auto wm = Set(E::waterMethEnabled), trans = Set(E::transEnabled);
+
+const Condition kConditions[] = {
+    {"o2 x1", Set(E::o2SensorCount, 1), ""},
+    {"o2 x2", Set(E::o2SensorCount, 2), "8 9"},
+    {"knock", Set(E::knockEnabled, 7), "24 25"},
+    {"output 9", At(E::outputEnables, 9), "48"},
+    {"tcc", Set(E::tccLockupEnabled), "49"},
+    {"trans in 2", Both(trans, At(E::transInputs, 2)), "49 220 221 222 223 224 225 226 227 230"},
+    {"fuel mode 2", Set(E::fuelMode, 2), ""},
+    {"boost mode 0", boost, "133 135 136 143 144 148 149"},
+    {"boost mode 1", Both(boost, Set(E::boostControlMode, 1)), "131 133 135 136 143 144 148 149"},
+    {"boost mode 2", Both(boost, Set(E::boostControlMode, 2)), "131 133 136 143 144 148 149"},
+    {"boost mode 3", Both(boost, Set(E::boostControlMode, 3)), "133 134 136 143 144 148 149"},
+    {"boost mode 4", Both(boost, Set(E::boostControlMode, 4)), "132 133 135 136 143 144 148 149"},
+    {"boost in 0", Both(boost, At(E::boostInputs, 0)), "133 135 136 143 144 145 148 149"},
+    {"boost in 5", Both(boost, At(E::boostInputs, 5)), "133 135 136 143 144 146 148 149"},
+    {"boost in 8", Both(boost, At(E::boostInputs, 8)), "133 135 136 142 143 144 148 149"},
+    {"boost in, no boost", At(E::boostInputs, 0), ""},
+    {"w/m", wm, "150 153 154 156 157"},
+    {"w/m manual", Both(wm, Set(E::wmManualEnableInput)), "150 151 153 154 156 157"},
+    {"w/m low fluid", Both(wm, Set(E::wmLowFluidInput)), "150 152 153 154 156 157"},
+    {"w/m 2nd sol", Both(wm, Set(E::wmSecondSolenoid)), "150 153 154 155 156 157 158"},
+    {"n2o", nitrous, "189 190"},
+    {"n2o stage 1", Both(nitrous, At(E::nitrousFlags, 0)), "161 189 190 192 200 208"},
+    {"n2o stage 8", Both(nitrous, At(E::nitrousFlags, 7)), "168 189 190 199 207 215"},
+    {"n2o flag 8", Both(nitrous, At(E::nitrousFlags, 8)), "169 189 190"},
+    {"n2o flag 25", Both(nitrous, At(E::nitrousFlags, 25)), "186 189 190"},
+    {"n2o flag 26", Both(nitrous, At(E::nitrousFlags, 26)), "189 190 191"},
+    {"n2o flag 27", Both(nitrous, At(E::nitrousFlags, 27)), "187 189 190"},
+    {"n2o flag 28", Both(nitrous, At(E::nitrousFlags, 28)), "188 189 190"},
+    {"n2o flag, no n2o", At(E::nitrousFlags, 0), ""},
+    {"dbw", Set(E::dbwEnabled), "233 234 235 236 239 241"},
+    {"dbw + tb2", Both(Set(E::dbwEnabled), Set(E::secondThrottleBody)),
+     "233 234 235 236 237 238 239 240 241"},
+    {"at launch", Both(Set(E::atEnabled), Set(E::atLaunchInput)), "263 266"},
+    {"at shift", Both(Set(E::atEnabled), Set(E::atShiftInput)), "264 266"},
+    {"at reset", Both(Set(E::atEnabled), Set(E::atManualResetInput)), "265 266"},
+    {"at table 3", Both(Set(E::atEnabled), Set(E::AtTableEnabled(3))), "266 270"},
+    {"at table, no at", Set(E::AtTableEnabled(3)), ""},
+    {"input 79", Set(E::InputEnabled(79)), "378"},
+    {"output 61", Set(E::OutputEnabled(61)), "440"},
+};
+
+class ChannelCondition : public testing::TestWithParam<Condition> {};
+
+TEST_P(ChannelCondition, AddsItsOwnChannels) {
+    const std::vector<int> base = Available(EcuConfigBlock{});
+    EcuConfigBlock b{};
+    GetParam().change(b);
+    std::string added;
+    for (int ch : Available(b))
+        if (!std::binary_search(base.begin(), base.end(), ch))
+            added += (added.empty() ? "" : " ") + std::to_string(ch);
+    EXPECT_EQ(added, GetParam().added);
+}
+
+INSTANTIATE_TEST_SUITE_P(ChannelAvailability, ChannelCondition, testing::ValuesIn(kConditions),
+                         [](const testing::TestParamInfo<Condition>& info) {
+                             std::string name = info.param.what;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
 
 TEST(ChannelAvailability, CylinderCorrectionsNeedFuelModeCountAndIgnition) {
     auto corrections = [](uint32_t count, uint32_t type, uint32_t subType) {
@@ -165,6 +183,7 @@ TEST(ChannelRange, RunningMaximaTableTypesAndOutOfRangeChannels) {
     log.maxRpm = NAN;
     EXPECT_EQ(GetChannelMax(log, 2), 20000.0f);
     for (int c : {29, 133}) {
+        SCOPED_TRACE(c);
         log.maxMap = 300.0f;
         EXPECT_EQ(GetChannelMax(log, c), 300.0f);
         log.maxMap = 300.5f;
@@ -191,10 +210,11 @@ TEST(ChannelRange, DefaultAxisSettingsUseAnEmptyLog) {
                                           {29, 0, 0, 300},           {133, 0, 0, 300},
                                           {267, 1, -100000, 100000}, {440, 1, -10000, 100}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
         const ChannelAxisSetting s = DefaultAxisSetting(int(c[0]));
-        EXPECT_EQ(s.autoscale, int(c[1])) << c[0];
-        EXPECT_EQ(s.minimum, c[2]) << c[0];
-        EXPECT_EQ(s.maximum, c[3]) << c[0];
+        EXPECT_EQ(s.autoscale, int(c[1]));
+        EXPECT_EQ(s.minimum, c[2]);
+        EXPECT_EQ(s.maximum, c[3]);
     }
 }
 

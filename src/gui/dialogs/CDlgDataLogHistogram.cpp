@@ -21,7 +21,9 @@
 #include <QVBoxLayout>
 
 #include "gui/common/AnsiText.h"
+#include "gui/common/CChannelPicker.h"
 #include "gui/common/NumericFormat.h"
+#include "gui/common/TablePicture.h"
 #include "platform/AtomicFile.h"
 #include "document/CDataLogDoc.h"
 #include "model/ChannelInfo.h"
@@ -72,19 +74,12 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
-    auto combo = [band] {
-        auto* c = new QComboBox(band);
-        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        c->setMinimumContentsLength(14);
-        c->setMaxVisibleItems(24);
-        return c;
-    };
     auto label = [band](const char* text) { return new QLabel(QString::fromLatin1(text), band); };
 
     const char* const axisLabels[] = {"X Axis:", "Y Axis:"};
     for (int a = 0; a < 2; ++a) {
         Axis& axis = m_axis[a];
-        axis.combo = combo();
+        axis.combo = new CChannelPicker(band);
         axis.from = NumberField(band);
         axis.to = NumberField(band);
         axis.step = NumberField(band);
@@ -103,7 +98,7 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
         grid->addWidget(axis.edges, a, 8);
     }
 
-    m_zCombo = combo();
+    m_zCombo = new CChannelPicker(band);
     m_functionCombo = new QComboBox(band);
     for (const char* name : kFunctionNames)
         m_functionCombo->addItem(QString::fromLatin1(name));
@@ -112,7 +107,7 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
     grid->addWidget(label("Function:"), 2, 2);
     grid->addWidget(m_functionCombo, 2, 3, 1, 3);
 
-    m_filterCombo = combo();
+    m_filterCombo = new CChannelPicker(band);
     m_filterCheck = new QCheckBox(QStringLiteral("Filter Data"), band);
     m_lower = NumberField(band);
     m_upper = NumberField(band);
@@ -152,10 +147,13 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
     column->addWidget(m_grid, 1);
     resize(1040, 640);
 
-    FillCombo(m_axis[0].combo, kDefaultX, false);
-    FillCombo(m_axis[1].combo, kDefaultY, true);
-    FillCombo(m_zCombo, kDefaultZ, false);
-    FillCombo(m_filterCombo, kDefaultFilter, false);
+    // A default channel that the log lacks leaves a picker on its first item (Y's: "(none)").
+    const LogData& log = m_doc.Main();
+    constexpr auto kFirst = CChannelPicker::Missing::FirstItem;
+    m_axis[0].combo->Fill(log, kDefaultX, false, kFirst);
+    m_axis[1].combo->Fill(log, kDefaultY, true, kFirst);
+    m_zCombo->Fill(log, kDefaultZ, false, kFirst);
+    m_filterCombo->Fill(log, kDefaultFilter, false, kFirst);
     for (Axis& axis : m_axis)
         SetUpRange(axis);
     SetUpBounds();
@@ -163,7 +161,7 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
     auto rebuild = [this] { Rebuild(); };
     for (Axis& axis : m_axis) {
         Axis* a = &axis;
-        connect(axis.combo, &QComboBox::currentIndexChanged, this, [this, a] {
+        connect(axis.combo, &CChannelPicker::channelPicked, this, [this, a] {
             if (m_settingUp) return;
             m_settingUp = true;
             SetUpRange(*a);
@@ -174,9 +172,9 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
             connect(field, &QDoubleSpinBox::valueChanged, this, rebuild);
         connect(axis.edges, &QLineEdit::editingFinished, this, rebuild);
     }
-    connect(m_zCombo, &QComboBox::currentIndexChanged, this, rebuild);
+    connect(m_zCombo, &CChannelPicker::channelPicked, this, rebuild);
     connect(m_functionCombo, &QComboBox::currentIndexChanged, this, rebuild);
-    connect(m_filterCombo, &QComboBox::currentIndexChanged, this, [this] {
+    connect(m_filterCombo, &CChannelPicker::channelPicked, this, [this] {
         if (m_settingUp) return;
         m_settingUp = true;
         SetUpBounds();
@@ -225,16 +223,8 @@ void CDlgDataLogHistogram::OnUpdate(IDataLogView*, DocumentChange change) {
     if (change == DocumentChange::LogChanged) Rebuild();
 }
 
-void CDlgDataLogHistogram::FillCombo(QComboBox* combo, int channel, bool withNone) {
-    const LogData& log = m_doc.Main();
-    if (withNone) combo->addItem(QStringLiteral("(none)"), 0);
-    for (int c = 1; c <= kSlotCount; ++c)
-        if (IsChannelAvailable(log, c)) combo->addItem(FromAnsi(GetChannelName(log.config, c)), c);
-    combo->setCurrentIndex(std::max(combo->findData(channel), 0));
-}
-
 void CDlgDataLogHistogram::SetUpRange(Axis& axis) {
-    const int c = axis.combo->currentData().toInt();
+    const int c = axis.combo->Channel();
     const bool used = c >= 1 && c <= kSlotCount;
     for (QWidget* w : {static_cast<QWidget*>(axis.from), static_cast<QWidget*>(axis.to),
                        static_cast<QWidget*>(axis.step), static_cast<QWidget*>(axis.edges)})
@@ -259,7 +249,7 @@ void CDlgDataLogHistogram::SetUpRange(Axis& axis) {
 
 void CDlgDataLogHistogram::SetUpBounds() {
     const LogData& log = m_doc.Main();
-    const int c = m_filterCombo->currentData().toInt();
+    const int c = m_filterCombo->Channel();
     if (c < 1 || c > kSlotCount) return;
     const QSignalBlocker b1(m_lower), b2(m_upper);
     // A new filter channel starts with its whole range between the bounds.
@@ -287,7 +277,7 @@ std::optional<std::vector<float>> CDlgDataLogHistogram::EdgesOf(const Axis& axis
 
 int CDlgDataLogHistogram::Decimals() const {
     // The value channel's own number of decimals; the deviation gets one more.
-    const int z = m_zCombo->currentData().toInt();
+    const int z = m_zCombo->Channel();
     const std::string format = NumberFormatOf(GetChannelValueFormat(m_doc.Main().config, z));
     const size_t dot = format.find('.');
     int decimals = dot != std::string::npos && dot + 1 < format.size() && format[dot + 1] >= '0' &&
@@ -301,12 +291,12 @@ int CDlgDataLogHistogram::Decimals() const {
 void CDlgDataLogHistogram::Rebuild() {
     if (m_settingUp) return;
     ChannelTableSetup setup;
-    setup.xChannel = m_axis[0].combo->currentData().toInt();
-    setup.yChannel = m_axis[1].combo->currentData().toInt();
-    setup.zChannel = m_zCombo->currentData().toInt();
+    setup.xChannel = m_axis[0].combo->Channel();
+    setup.yChannel = m_axis[1].combo->Channel();
+    setup.zChannel = m_zCombo->Channel();
     setup.function = TableFunction(std::max(m_functionCombo->currentIndex(), 0));
     if (m_filterCheck->isChecked()) {
-        setup.filterChannel = m_filterCombo->currentData().toInt();
+        setup.filterChannel = m_filterCombo->Channel();
         setup.lower = float(m_lower->value());
         setup.upper = float(m_upper->value());
     }
@@ -410,48 +400,6 @@ void CDlgDataLogHistogram::OnExportCsv() {
     if (!path.empty()) ExportCsv(path);
 }
 
-namespace {
-
-/// Where the picture's parts go at the natural size, in logical pixels.
-struct TableGeometry {
-    static constexpr int kMargin = 12;
-    static constexpr int kPad = 6;
-    int titleLines = 0;
-    int lineHeight = 0;
-    int headerWidth = 0;  // the Y edges' column
-    int cellWidth = 0;    // every X column alike, as in an engine's table
-    int rowHeight = 0;
-    QSize size;
-};
-
-TableGeometry MeasureTable(const QTableWidget& grid, const QStringList& title,
-                           const QFontMetrics& fm) {
-    TableGeometry g;
-    g.titleLines = int(title.size());
-    g.lineHeight = fm.height();
-    g.rowHeight = fm.height() + TableGeometry::kPad;
-    auto width = [&](const QTableWidgetItem* item) {
-        return item ? fm.horizontalAdvance(item->text()) + 2 * TableGeometry::kPad : 0;
-    };
-    for (int r = 0; r < grid.rowCount(); ++r) {
-        g.headerWidth = std::max(g.headerWidth, width(grid.verticalHeaderItem(r)));
-        for (int c = 0; c < grid.columnCount(); ++c)
-            g.cellWidth = std::max(g.cellWidth, width(grid.item(r, c)));
-    }
-    for (int c = 0; c < grid.columnCount(); ++c)
-        g.cellWidth = std::max(g.cellWidth, width(grid.horizontalHeaderItem(c)));
-    int titleWidth = 0;
-    for (const QString& line : title)
-        titleWidth = std::max(titleWidth, fm.horizontalAdvance(line));
-    const int tableWidth = g.headerWidth + grid.columnCount() * g.cellWidth;
-    g.size = QSize(std::max(tableWidth, titleWidth) + 2 * TableGeometry::kMargin,
-                   g.titleLines * g.lineHeight + TableGeometry::kPad +
-                       (grid.rowCount() + 1) * g.rowHeight + 2 * TableGeometry::kMargin);
-    return g;
-}
-
-}  // namespace
-
 QStringList CDlgDataLogHistogram::PictureTitle() const {
     const ChannelTableSetup& setup = m_table.Setup();
     const EcuConfigBlock& config = m_doc.Main().config;
@@ -469,71 +417,14 @@ QStringList CDlgDataLogHistogram::PictureTitle() const {
 }
 
 QSize CDlgDataLogHistogram::PictureNaturalSize() const {
-    return MeasureTable(*m_grid, PictureTitle(), QFontMetrics(font())).size;
-}
-
-void CDlgDataLogHistogram::PaintTable(QPainter& painter, const QSizeF& size) const {
-    const QStringList title = PictureTitle();
-    const QFontMetrics fm(font());
-    const TableGeometry g = MeasureTable(*m_grid, title, fm);
-    painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
-    // The natural layout scaled alike both ways to fit, and centred.
-    const double scale = std::min(size.width() / g.size.width(), size.height() / g.size.height());
-    painter.save();
-    painter.translate((size.width() - g.size.width() * scale) / 2,
-                      (size.height() - g.size.height() * scale) / 2);
-    painter.scale(scale, scale);
-    painter.setFont(font());
-    painter.setPen(Qt::black);
-    int y = TableGeometry::kMargin;
-    for (const QString& line : title) {
-        painter.drawText(QPoint(TableGeometry::kMargin, y + fm.ascent()), line);
-        y += g.lineHeight;
-    }
-    y += TableGeometry::kPad;
-    // Fills and texts cell by cell, then each rule once, so that a scaled picture keeps even
-    // lines.
-    const QColor header(232, 232, 236), rule(170, 170, 180);
-    const int left = TableGeometry::kMargin;
-    const int columns = m_grid->columnCount(), rows = m_grid->rowCount();
-    auto box = [&](int c, int r) {  // c, r = -1: the header column, row
-        const int x = c < 0 ? left : left + g.headerWidth + c * g.cellWidth;
-        return QRect(x, y + (r + 1) * g.rowHeight, c < 0 ? g.headerWidth : g.cellWidth,
-                     g.rowHeight);
-    };
-    auto cell = [&](int c, int r, const QTableWidgetItem* item, const QColor& fill) {
-        painter.fillRect(box(c, r), fill);
-        if (!item) return;
-        painter.drawText(box(c, r).adjusted(TableGeometry::kPad, 0, -TableGeometry::kPad, 0),
-                         (c < 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, item->text());
-    };
-    cell(-1, -1, nullptr, header);
-    for (int c = 0; c < columns; ++c)
-        cell(c, -1, m_grid->horizontalHeaderItem(c), header);
-    for (int r = 0; r < rows; ++r) {
-        cell(-1, r, m_grid->verticalHeaderItem(r), header);
-        for (int c = 0; c < columns; ++c) {
-            const QTableWidgetItem* item = m_grid->item(r, c);
-            const QBrush fill = item ? item->background() : QBrush();
-            cell(c, r, item, fill.style() == Qt::NoBrush ? QColor(Qt::white) : fill.color());
-        }
-    }
-    QPen rulePen(rule, 1.0);
-    rulePen.setCosmetic(true);  // one device pixel at any scale
-    painter.setPen(rulePen);
-    const int right = box(columns - 1, 0).right() + 1, bottom = box(0, rows - 1).bottom() + 1;
-    for (int r = -1; r <= rows; ++r)
-        painter.drawLine(left, y + (r + 1) * g.rowHeight, right, y + (r + 1) * g.rowHeight);
-    for (int c = -1; c <= columns; ++c) {
-        const int x = c < 0 ? left : left + g.headerWidth + c * g.cellWidth;
-        painter.drawLine(x, y, x, bottom);
-    }
-    painter.restore();
+    return TablePicture(*m_grid, PictureTitle(), font()).NaturalSize();
 }
 
 PictureSource CDlgDataLogHistogram::Picture() {
     PictureSource source;
-    source.render = [this](QPainter& p, const QSizeF& size) { PaintTable(p, size); };
+    source.render = [this](QPainter& p, const QSizeF& size) {
+        TablePicture(*m_grid, PictureTitle(), font()).Paint(p, size);
+    };
     source.title = windowTitle();
     source.dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     return source;

@@ -16,12 +16,12 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
-class QPainter;
 class QPushButton;
 class QTableWidget;
 
 namespace quillon {
 
+class CChannelPicker;
 class CDataLogDoc;
 class IPrompt;
 
@@ -48,11 +48,11 @@ public:
     /// Writes the CSV file; false after telling the user why.
     bool ExportCsv(const std::string& path);
 
-    QComboBox* XCombo() const { return m_axis[0].combo; }
-    QComboBox* YCombo() const { return m_axis[1].combo; }
-    QComboBox* ZCombo() const { return m_zCombo; }
+    CChannelPicker* XCombo() const { return m_axis[0].combo; }
+    CChannelPicker* YCombo() const { return m_axis[1].combo; }
+    CChannelPicker* ZCombo() const { return m_zCombo; }
     QComboBox* FunctionCombo() const { return m_functionCombo; }
-    QComboBox* FilterCombo() const { return m_filterCombo; }
+    CChannelPicker* FilterCombo() const { return m_filterCombo; }
     QCheckBox* FilterCheck() const { return m_filterCheck; }
     QDoubleSpinBox* LowerField() const { return m_lower; }
     QDoubleSpinBox* UpperField() const { return m_upper; }
@@ -77,14 +77,13 @@ public slots:
 private:
     /// One binned axis: its channel and how its edges are given.
     struct Axis {
-        QComboBox* combo = nullptr;
+        CChannelPicker* combo = nullptr;
         QDoubleSpinBox* from = nullptr;
         QDoubleSpinBox* to = nullptr;
         QDoubleSpinBox* step = nullptr;
         QLineEdit* edges = nullptr;  // typed edges win over from/to/step when not empty
     };
 
-    void FillCombo(QComboBox* combo, int channel, bool withNone);
     void SetUpRange(Axis& axis);
     void SetUpBounds();
     /// The axis's edges, or nothing with *why set when they cannot be made.
@@ -94,7 +93,6 @@ private:
     void ShowGrid();
     /// The picture's title lines: what is binned by what, and how many frames.
     QStringList PictureTitle() const;
-    void PaintTable(QPainter& painter, const QSizeF& size) const;
 
     CDataLogDoc& m_doc;
     IPrompt& m_prompt;
@@ -102,9 +100,9 @@ private:
     bool m_settingUp = true;
 
     Axis m_axis[2];
-    QComboBox* m_zCombo = nullptr;
+    CChannelPicker* m_zCombo = nullptr;
     QComboBox* m_functionCombo = nullptr;
-    QComboBox* m_filterCombo = nullptr;
+    CChannelPicker* m_filterCombo = nullptr;
     QCheckBox* m_filterCheck = nullptr;
     QDoubleSpinBox* m_lower = nullptr;
     QDoubleSpinBox* m_upper = nullptr;

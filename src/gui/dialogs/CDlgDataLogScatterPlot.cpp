@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,13 +11,13 @@
 #include <QVBoxLayout>
 
 #include "gui/chart/ScatterPlotView.h"
+#include "gui/common/CChannelPicker.h"
 #include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CNumericEdit.h"
 #include "gui/common/NumericFormat.h"
 #include "document/CDataLogDoc.h"
 #include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
-#include "format/DataLogFrame.h"
 #include "document/Prompt.h"
 #include "gui/dialogs/PictureExport.h"
 
@@ -51,18 +50,11 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
     grid->setContentsMargins(6, 2, 6, 2);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
-    auto combo = [this] {
-        auto* c = new QComboBox(m_band);
-        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        c->setMinimumContentsLength(14);
-        c->setMaxVisibleItems(24);
-        return c;
-    };
     auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), m_band); };
-    m_xCombo = combo();
-    m_yCombo = combo();
-    m_colorCombo = combo();
-    m_filterCombo = combo();
+    m_xCombo = new CChannelPicker(m_band);
+    m_yCombo = new CChannelPicker(m_band);
+    m_colorCombo = new CChannelPicker(m_band);
+    m_filterCombo = new CChannelPicker(m_band);
     grid->addWidget(label("X Axis:"), 0, 0);
     grid->addWidget(m_xCombo, 0, 1);
     grid->addWidget(label("Y Axis:"), 0, 2);
@@ -105,10 +97,11 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
     // Two rows of controls share the 55 pixels; a font too tall for them makes the band taller
-    // rather than cutting the texts.
+    // rather than cutting the texts. The pickers' drop-down lists are windows of their own and
+    // keep their height.
     const int row = std::max((kBandHeight - 7) / 2, fontMetrics().height() + 8);
     for (QWidget* w : m_band->findChildren<QWidget*>())
-        w->setMaximumHeight(row);
+        if (w->window() == m_band->window()) w->setMaximumHeight(row);
     m_band->setFixedHeight(std::max(kBandHeight, 2 * row + 7));
 
     m_plot = new ScatterPlotView(this);
@@ -119,21 +112,18 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
     column->addWidget(m_plot, 1);
     resize(860, m_band->height() + 600);
 
-    FillCombo(m_xCombo, m_selection.xChannel);
-    FillCombo(m_yCombo, m_selection.yChannel);
-    FillCombo(m_colorCombo, m_selection.colorChannel);
-    FillCombo(m_filterCombo, m_selection.filterChannel);
+    const LogData& log = m_doc.Main();
+    m_xCombo->Fill(log, m_selection.xChannel);
+    m_yCombo->Fill(log, m_selection.yChannel);
+    m_colorCombo->Fill(log, m_selection.colorChannel);
+    m_filterCombo->Fill(log, m_selection.filterChannel);
     m_filterCheck->setChecked(m_selection.filterEnabled);
     SetUpBounds();
 
-    connect(m_xCombo, &QComboBox::currentIndexChanged, this,
-            [this] { OnComboChanged(m_xCombo, &m_selection.xChannel); });
-    connect(m_yCombo, &QComboBox::currentIndexChanged, this,
-            [this] { OnComboChanged(m_yCombo, &m_selection.yChannel); });
-    connect(m_colorCombo, &QComboBox::currentIndexChanged, this,
-            [this] { OnComboChanged(m_colorCombo, &m_selection.colorChannel); });
-    connect(m_filterCombo, &QComboBox::currentIndexChanged, this,
-            [this] { OnComboChanged(m_filterCombo, &m_selection.filterChannel); });
+    Follow(m_xCombo, &m_selection.xChannel);
+    Follow(m_yCombo, &m_selection.yChannel);
+    Follow(m_colorCombo, &m_selection.colorChannel);
+    Follow(m_filterCombo, &m_selection.filterChannel);
     connect(m_filterCheck, &QCheckBox::toggled, this, [this](bool on) {
         m_selection.filterEnabled = on;
         Rebuild();
@@ -173,13 +163,6 @@ void CDlgDataLogScatterPlot::reject() {
     deleteLater();
 }
 
-void CDlgDataLogScatterPlot::FillCombo(QComboBox* combo, int channel) {
-    const LogData& log = m_doc.Main();
-    for (int c = 1; c <= kSlotCount; ++c)
-        if (IsChannelAvailable(log, c)) combo->addItem(FromAnsi(GetChannelName(log.config, c)), c);
-    combo->setCurrentIndex(combo->findData(channel));  // -1: the channel is not offered
-}
-
 void CDlgDataLogScatterPlot::SetUpBounds() {
     const LogData& log = m_doc.Main();
     const int c = m_selection.filterChannel;
@@ -196,11 +179,13 @@ void CDlgDataLogScatterPlot::SetUpBounds() {
     m_upper->SetValue(false, maximum);
 }
 
-void CDlgDataLogScatterPlot::OnComboChanged(QComboBox* combo, int* channel) {
-    if (m_settingUp || combo->currentIndex() < 0) return;
-    *channel = combo->currentData().toInt();
-    if (combo == m_filterCombo) SetUpBounds();
-    Rebuild();
+void CDlgDataLogScatterPlot::Follow(CChannelPicker* picker, int* channel) {
+    connect(picker, &CChannelPicker::channelPicked, this, [this, picker, channel](int c) {
+        if (m_settingUp) return;
+        *channel = c;
+        if (picker == m_filterCombo) SetUpBounds();
+        Rebuild();
+    });
 }
 
 void CDlgDataLogScatterPlot::Rebuild() {

@@ -11,12 +11,12 @@
 #include "document/DataLogViewObserver.h"
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QPushButton;
 
 namespace quillon {
 
+class CChannelPicker;
 class CDataLogDoc;
 class CGDIPColorLegend;
 class CNumericEdit;
@@ -45,10 +45,10 @@ public:
 
     const ScatterSelection& Selection() const { return m_selection; }
     int RebuildCount() const { return m_rebuilds; }
-    QComboBox* XCombo() const { return m_xCombo; }
-    QComboBox* YCombo() const { return m_yCombo; }
-    QComboBox* ColorCombo() const { return m_colorCombo; }
-    QComboBox* FilterCombo() const { return m_filterCombo; }
+    CChannelPicker* XCombo() const { return m_xCombo; }
+    CChannelPicker* YCombo() const { return m_yCombo; }
+    CChannelPicker* ColorCombo() const { return m_colorCombo; }
+    CChannelPicker* FilterCombo() const { return m_filterCombo; }
     QCheckBox* FilterCheck() const { return m_filterCheck; }
     CNumericEdit* LowerField() const { return m_lower; }
     CNumericEdit* UpperField() const { return m_upper; }
@@ -71,10 +71,10 @@ signals:
     void cursorMoved(int frame);
 
 private:
-    void FillCombo(QComboBox* combo, int channel);
     void SetUpBounds();
     void Rebuild();
-    void OnComboChanged(QComboBox* combo, int* channel);
+    /// A picked channel becomes `*channel` and the plot is rebuilt.
+    void Follow(CChannelPicker* picker, int* channel);
     void OnPointClicked(int frame);
     void ShowCursor();
     /// The strip of the picture: colour channel, lowest value, ramp, highest value.
@@ -89,10 +89,10 @@ private:
     int m_rebuilds = 0;
 
     QWidget* m_band = nullptr;
-    QComboBox* m_xCombo = nullptr;
-    QComboBox* m_yCombo = nullptr;
-    QComboBox* m_colorCombo = nullptr;
-    QComboBox* m_filterCombo = nullptr;
+    CChannelPicker* m_xCombo = nullptr;
+    CChannelPicker* m_yCombo = nullptr;
+    CChannelPicker* m_colorCombo = nullptr;
+    CChannelPicker* m_filterCombo = nullptr;
     CGDIPColorLegend* m_legend = nullptr;
     QLabel* m_minLabel = nullptr;
     QLabel* m_maxLabel = nullptr;
