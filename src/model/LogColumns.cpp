@@ -252,9 +252,8 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
     const size_t length = size_t(frames) + 1;
     auto outOfMemory = [&] {
         ResetLog(log);
-        return Result::Failure(ErrorKind::OutOfMemory, "There is not enough memory to load '" +
-                                                           store->Path() + "' (" +
-                                                           std::to_string(frames) + " frames)");
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryForLog, store->Path())
+            .Figures(uint64_t(frames));
     };
     std::vector<int> slots;
     for (int s : wanted)
@@ -486,7 +485,7 @@ Result VisitFrames(const LogData& log, int first, int end,
                    const std::function<bool(const uint8_t* frames, int first, int n)>& block,
                    const ProgressCallback& progress) {
     const ColumnSource& src = log.source;
-    if (!src.store) return Result::Failure(ErrorKind::Unreadable, "the log has no file");
+    if (!src.store) return Result::Failure(ErrorKind::Unreadable, Cause::NoFile);
     first = std::max(first, 0);
     end = std::min(end, log.frameCount);
     return src.store->Pass(

@@ -25,6 +25,7 @@
 #include "gui/app/CDlgKeyboardAndMouse.h"
 #include "gui/common/CNudgeSpin.h"
 #include "gui/common/CProgressWindow.h"
+#include "gui/common/FailureMessage.h"
 #include "gui/app/CRecentFileList.h"
 #include "gui/app/CToolbarImages.h"
 #include "gui/app/CommandIds.h"
@@ -36,7 +37,7 @@
 #include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDlgDataLogScatterPlot.h"
 #include "document/Prompt.h"
-#include "platform/UserTexts.h"
+#include "texts/UserTexts.h"
 #include "gui/dialogs/CDataLogPropertySheet.h"
 #include "gui/dialogs/CDlgDataLogAutoZero.h"
 #include "gui/dialogs/CDlgDataLogAxisSetup.h"
@@ -576,10 +577,11 @@ bool CDataLogFrame::OpenDocumentFile(const QString& path) {
     const bool ok = result.ok();
     if (result.kind == ErrorKind::WrongVersion) {
         // A log of another layout: the converter is offered.
-        if (m_prompt.Question(result.caption, result.text) != PromptAnswer::No)
+        const FailureMessage question = MessageForFailure(result);
+        if (m_prompt.Question(question.caption, question.text) != PromptAnswer::No)
             ExecuteCommand(ID_UPGRADE_LOGFILES);
     } else if (!ok) {
-        m_prompt.Message(result.caption, result.text);
+        m_prompt.ShowFailure(result);
     }
     if (ok) {
         m_hasOpenedLog = true;
@@ -663,7 +665,7 @@ bool CDataLogFrame::SaveWithProgress(const QString& path) {
                         [&](const ProgressCallback& progress) {
                             return m_doc.OnSaveDocument(ToCorePath(path), progress);
                         });
-    if (!result) m_prompt.Message(result.caption, result.text);
+    if (!result) m_prompt.ShowFailure(result);
     return result.ok();
 }
 
@@ -942,7 +944,7 @@ bool CDataLogFrame::LoadComparison(const std::string& path) {
     const Result result = RunWithProgress(
         QStringLiteral("Loading %1...").arg(QFileInfo(FromCorePath(path)).fileName()),
         [&](const ProgressCallback& progress) { return m_doc.LoadComparison(path, progress); });
-    if (!result) m_prompt.Message(result.caption, result.text);
+    if (!result) m_prompt.ShowFailure(result);
     UpdateCommandUI();
     return result.ok();
 }
