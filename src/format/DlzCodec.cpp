@@ -420,6 +420,12 @@ Result ExpandDlzFile(const std::string& dlzPath, std::string* dlPath,
     Result failure;
     const fs::FileHandle in = fs::OpenRegularForReading(dlzPath, &failure);
     if (!in) return failure;
+    // A log that only carries the name of a compressed one is not decoded into garbage.
+    uint8_t start[12];
+    size_t got = 0;
+    if (!fs::ReadFully(in.Get(), start, sizeof start, got)) return ReadFailure(dlzPath);
+    if (got == sizeof start && CheckDataLogStart(start, got, kFramesOffset, dlzPath).ok())
+        return Result::Failure(ErrorKind::CannotOpen, Cause::NotDlz, dlzPath);
     return ExpandDlzFile(in, dlzPath, dlPath, progress);
 }
 

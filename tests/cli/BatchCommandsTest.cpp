@@ -378,6 +378,10 @@ TEST_F(BatchCommandsTest, TheFirstBytesNotTheNameTellALogFromACompressedOne) {
         EXPECT_FALSE(Contains(run.out, "Duration: 0.000")) << name;
     }
     EXPECT_TRUE(Contains(Run("stats " + Quoted("plain.dlz")).out, "frames 0 to 999 of 1000"));
+    const CliRun expand = Run("expand " + Quoted("plain.dlz"));
+    EXPECT_EQ(expand.status, 1);
+    EXPECT_TRUE(Contains(expand.err, "is not a .dlz file")) << expand.err;
+    EXPECT_FALSE(fs::exists(Path("plain.dl")));
 }
 
 TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
