@@ -50,8 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         LoadU32(file.data() + 4) == 0 && minor >= 1 && minor <= 3;
     if (ok && legacy) {
         std::vector<uint8_t> out;
-        std::string error;
-        if (!fs::ReadWholeFile(converted, out, error)) std::abort();
+        if (!fs::ReadWholeFile(converted, out)) std::abort();
         std::filesystem::remove(converted);
         const size_t hs = LegacyHeaderSize(int(minor));
         const size_t n = (length - hs - kLegacyConfigSize) / kLegacyFrameSize;

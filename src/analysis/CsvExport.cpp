@@ -16,7 +16,6 @@
 #include "format/ByteRecord.h"
 #include "platform/FileSystem.h"
 #include "model/LogColumns.h"
-#include "platform/UserTexts.h"
 
 namespace quillon {
 
@@ -153,7 +152,11 @@ char* FormatFixed6(char* out, float value) {
 Result ExportCsv(const LogData& log, const std::string& path, const ProgressCallback& progress,
                  const std::function<bool()>& cancelRequested) {
     AtomicFile file(path);
-    if (!file.Open()) return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, file.Error());
+    if (!file.Open()) {
+        Result failure = file.Failure();
+        failure.kind = ErrorKind::CannotOpen;
+        return failure.During(Operation::ExportCsv);
+    }
 
     // Guards against columns shorter than the frame count claims (a log read from a file has
     // its frames there).
@@ -213,8 +216,7 @@ Result ExportCsv(const LogData& log, const std::string& path, const ProgressCall
                 return column.size() > at ? column[at] : 0.0f;
             });
         });
-        if (!pass.ok() && !cancelled && ok)
-            return Result::Failure(ErrorKind::Unreadable, pass.text);
+        if (!pass.ok() && !cancelled && ok) return Result(pass).During(Operation::ExportCsv);
     } else {
         const float* columns[kSlotCount];
         for (int s = 0; s < kSlotCount; ++s)
@@ -222,10 +224,10 @@ Result ExportCsv(const LogData& log, const std::string& path, const ProgressCall
         writeLines(0, total, [&](int s, int i) { return columns[s][i]; });
     }
     // The temporary goes with `file`; the target was never touched.
-    if (cancelled) return Result::Failure(ErrorKind::Cancelled, {});
+    if (cancelled) return Result::Failure(ErrorKind::Cancelled, Cause::None);
     if (ok && p != begin) ok = file.Write(begin, size_t(p - begin));
     if (ok) ok = file.Commit();
-    if (!ok) return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText, file.Error());
+    if (!ok) return Result(file.Failure()).During(Operation::ExportCsv);
     return Result::Success();
 }
 

@@ -10,52 +10,35 @@
 #include <vector>
 
 #include "model/DataLogFile.h"
-#include "platform/UserTexts.h"
-#include "format/DlzCodec.h"
 #include "platform/FileSystem.h"
+#include "texts/FailureText.h"
+#include "texts/UserTexts.h"
 
 namespace quillon::cli {
 
-namespace {
-
-/// Words the reader's results for a command line: the viewer's question about running the
-/// conversion tool has no place there.
-Result ForCommandLine(Result r, const std::string& path) {
-    if (r.kind == ErrorKind::WrongVersion)
-        r.detail = "'" + path + "': " + kVersionUnrecognizedCaption +
-                   " (not a version 0.4 log); convert it with 'quillon-cli upgrade'";
-    else if (r.kind == ErrorKind::WrongMagic)
-        r.detail = "'" + path + "': " + kMagicMismatchText;
-    else if (!r.ok() && r.Explanation().empty())
-        r.detail = "cannot read '" + path + "'";
-    return r;
-}
-
-Result ReadAnyLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
-    if (!IsDlzPath(path)) {
-        // Columns are made from the file as each command needs them.
-        ReadOptions options;
-        options.allColumns = false;
-        return ReadDataLog(path, log, progress, options);
-    }
-    std::vector<uint8_t> packed;
-    std::string problem;
-    if (!fs::ReadWholeFile(path, packed, problem))
-        return Result::Failure(ErrorKind::CannotOpen, problem);
-    // Run-length expansion can turn a small damaged file into more bytes than memory holds.
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!DecodeDlz(packed.data(), packed.size(), bytes, &error))
-        return Result::Failure(ErrorKind::OutOfMemory, "'" + path + "': " + error);
-    Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    if (r.kind == ErrorKind::Unreadable) r.text = "'" + path + "' does not decode to a log";
-    return r;
-}
-
-}  // namespace
-
 Result ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress) {
-    return ForCommandLine(ReadAnyLog(path, log, progress), path);
+    // Columns are made from the file as each command needs them.
+    ReadOptions options;
+    options.allColumns = false;
+    Result r = ReadDataLog(path, log, progress, options);
+    if (!r.ok() && r.path.empty()) r.path = path;
+    return r;
+}
+
+std::string FailureLine(const Result& r, const std::string& target) {
+    if (r.operation == Operation::ExportCsv) {
+        if (r.kind == ErrorKind::Unreadable) return FailureText(r) + " '" + target + "': ";
+        return std::string(r.kind == ErrorKind::CannotOpen ? kOpenErrorText : kSaveErrorText) +
+               " '" + target + "': " + FailureText(r);
+    }
+    if (r.operation == Operation::ReadGraph)
+        return std::string(kOpenErrorText) + ": '" + r.path + "'";
+    if (r.kind == ErrorKind::WrongVersion)
+        return "'" + r.path + "': " + kVersionUnrecognizedCaption +
+               " (not a version 0.4 log); convert it with 'quillon-cli upgrade'";
+    if (r.kind == ErrorKind::WrongMagic) return "'" + r.path + "': " + kMagicMismatchText;
+    std::string line = FailureText(r);
+    return line.empty() ? "cannot read '" + r.path + "'" : line;
 }
 
 int ReportFailure(const char* verb, const std::string& message) {
@@ -176,7 +159,7 @@ std::string ReadLogForEdit(const std::string& path, const std::string& out,
     std::string error;
     target = EditedLogPath(path, out, suffix, error);
     if (target.empty()) return error;
-    if (Result r = ReadLogFile(path, log); !r.ok()) return r.Explanation();
+    if (Result r = ReadLogFile(path, log); !r.ok()) return FailureLine(r);
     if (log.Empty()) return "'" + path + "' holds no frames";
     return {};
 }

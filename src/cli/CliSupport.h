@@ -12,9 +12,14 @@
 
 namespace quillon::cli {
 
-/// Reads a .dl, or a .dlz decoded in memory (nothing is written beside it). Failure explanations
-/// are worded for a command line and name the file.
+/// Reads a log, or a compressed log decoded in memory (nothing is written beside it), as its
+/// first bytes tell. A failure names the file (FailureLine words it).
 Result ReadLogFile(const std::string& path, LogData& log, const ProgressCallback& progress = {});
+
+/// The command line's words for a failure: the system's sentence, with the viewer's question
+/// about running the conversion tool turned into advice. `target` is the output a CSV export
+/// was to write.
+std::string FailureLine(const Result& failure, const std::string& target = {});
 
 /// Prints "quillon-cli VERB: MESSAGE" on stderr; returns 1, the exit status of a failure.
 int ReportFailure(const char* verb, const std::string& message);

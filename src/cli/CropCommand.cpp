@@ -56,7 +56,8 @@ int RunCrop(const CommandArgs& args) {
     if (first > last) return Fail("the start lies after the end");
     if (hasEnd && !SetEndPoint(log, last)) return Fail("cannot set the end point");
     if (hasStart && !SetStartPoint(log, first)) return Fail("cannot set the start point");
-    if (!WriteDataLog(target, log, &error)) return Fail(error);
+    if (const Result written = WriteDataLog(target, log); !written)
+        return Fail(FailureLine(written));
     std::printf("kept frames %d to %d of %d; wrote %s\n", first, last, n, target.c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

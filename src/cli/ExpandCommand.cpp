@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/CliSupport.h"
 #include "format/DlzCodec.h"
 
 namespace quillon::cli {
@@ -21,9 +22,9 @@ int RunExpand(const CommandArgs& args) {
         std::fprintf(stderr, "quillon-cli expand: '%s' is not a .dlz file\n", path.c_str());
         return 1;
     }
-    std::string dl, error;
-    if (!ExpandDlzFile(path, &dl, &error)) {
-        std::fprintf(stderr, "quillon-cli expand: %s\n", error.c_str());
+    std::string dl;
+    if (const Result expanded = ExpandDlzFile(path, &dl); !expanded) {
+        std::fprintf(stderr, "quillon-cli expand: %s\n", FailureLine(expanded).c_str());
         return 1;
     }
     std::printf("%s\n", dl.c_str());

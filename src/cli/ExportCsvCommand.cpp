@@ -83,13 +83,12 @@ int RunExportCsv(const CommandArgs& args) {
     ProgressBar reading("reading  ");
     const Result loaded = ReadLogFile(logPath, *log, reading.Callback());
     reading.Finish();
-    if (!loaded.ok()) return Fail(loaded.Explanation());
+    if (!loaded.ok()) return Fail(FailureLine(loaded));
 
     if (!graphPath.empty()) {
         GraphConfiguration config = DefaultGraphConfiguration();
-        std::string error;
-        if (!ReadGraphConfigurationFile(graphPath, config, &error))
-            return Fail(error + ": '" + graphPath + "'");
+        if (const Result read = ReadGraphConfigurationFile(graphPath, config); !read)
+            return Fail(FailureLine(read));
         ComputeMathChannels(*log, config);
     }
 
@@ -103,7 +102,7 @@ int RunExportCsv(const CommandArgs& args) {
     ProgressBar bar("exporting");
     const Result result = ExportCsv(*log, outPath, bar.Callback());
     bar.Finish();
-    if (!result.ok()) return Fail(result.text + " '" + outPath + "': " + result.detail);
+    if (!result.ok()) return Fail(FailureLine(result, outPath));
     std::printf("%s\n", outPath.c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

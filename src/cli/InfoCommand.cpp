@@ -75,7 +75,7 @@ int RunInfo(const CommandArgs& args) {
         return 2;
     }
     LogData log;
-    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(r.Explanation());
+    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(FailureLine(r));
 
     using H = DataLogHeader;
     const H& h = log.header;

@@ -50,12 +50,11 @@ int RunMath(const CommandArgs& args) {
     if (logPath.empty() || graphPath.empty()) return UsageError("a log and --graph are needed");
 
     GraphConfiguration config = DefaultGraphConfiguration();
-    std::string error;
-    if (!ReadGraphConfigurationFile(graphPath, config, &error))
-        return Fail(error + ": '" + graphPath + "'");
+    if (const Result read = ReadGraphConfigurationFile(graphPath, config); !read)
+        return Fail(FailureLine(read));
     LogData log;
     const Result loaded = ReadLogFile(logPath, log);
-    if (!loaded.ok()) return Fail(loaded.Explanation());
+    if (!loaded.ok()) return Fail(FailureLine(loaded));
 
     // As after loading in the viewer: math channels first, then the whole-log statistics.
     ComputeMathChannels(log, config);

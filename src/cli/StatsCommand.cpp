@@ -64,7 +64,7 @@ int RunStats(const CommandArgs& args) {
     GraphConfiguration config = DefaultGraphConfiguration();
     ReadGraphConfigurationFile(prefs.GetLastDataLogConfig(), config);
     LogData log;
-    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(r.Explanation());
+    if (Result r = ReadLogFile(path, log); !r.ok()) return Fail(FailureLine(r));
     const int n = log.frameCount;
     if (n <= 0) return Fail("'" + path + "' holds no frames");
     ComputeMathChannels(log, config);

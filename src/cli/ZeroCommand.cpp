@@ -79,7 +79,8 @@ int RunZero(const CommandArgs& args) {
         if (frame < 0)
             return Fail(std::string(kAutoZeroFailedCaption) + ": " + kConditionNotFoundText);
     }
-    if (!WriteDataLog(target, log, &error)) return Fail(error);
+    if (const Result written = WriteDataLog(target, log); !written)
+        return Fail(FailureLine(written));
     std::printf("zero time %.3f s (frame %d); wrote %s\n",
                 double(log.header.Get(DataLogHeader::zeroTime)), frame, target.c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -7,12 +7,10 @@
 #include "settings/GraphConfigurationFile.h"
 #include "analysis/ChannelStatistics.h"
 #include "model/DataLogFile.h"
-#include "format/DlzCodec.h"
 #include "platform/FileSystem.h"
 #include "model/FrameAtTime.h"
 #include "model/LogColumns.h"
 #include "model/LogStore.h"
-#include "platform/UserTexts.h"
 #include "model/ZeroTime.h"
 #include "model/ComparisonLog.h"
 #include "analysis/MathChannels.h"
@@ -96,35 +94,22 @@ ReadOptions CDataLogDoc::LazyReadOptions() const {
     return options;
 }
 
-namespace {
-
-// A failure whose reader gave no words of its own says what every open failure says.
-Result OpenFailure(Result result) {
-    if (result.text.empty()) result.text = kOpenErrorText;
-    return result;
-}
-
-}  // namespace
-
 Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress) {
     if (destroyModelessWindows) destroyModelessWindows();
     m_loadFailed = false;
 
-    std::string dlPath = path;
-    if (IsDlzPath(path)) {
-        std::string error;
-        if (!ExpandDlzFile(path, &dlPath, &error))
-            return OpenFailure(Result::Failure(ErrorKind::CannotOpen, error));
-    }
-
+    // One opening decides by the file's first bytes: a log is read in place, a compressed log
+    // is expanded into a .dl beside it, which is read instead.
     DataLogReader reader;
-    Result result = reader.Open(dlPath);
-    if (!result.ok()) {
+    Result result = reader.Open(path);
+    if (result.ok() && reader.Compressed()) {
+        result = reader.Expand();
+    } else if (!result.ok()) {
         // The previous log stays loaded: nothing of it has been touched yet.
         m_loadFailed =
             result.kind == ErrorKind::WrongMagic || result.kind == ErrorKind::WrongVersion;
-        return OpenFailure(std::move(result));
     }
+    if (!result.ok()) return result.During(Operation::OpenLog);
 
     // The new file passed its checks: the comparison is closed (with its save question) and the
     // previous log's columns go before the new ones are allocated, so that two large logs never
@@ -141,10 +126,10 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
         ClearLog(m_main);
         AfterFrameSetChanged();
         UpdateAllViews(nullptr, DocumentChange::LogChanged);
-        return OpenFailure(std::move(result));
+        return result.During(Operation::OpenLog);
     }
     m_hasLog = true;
-    m_pathName = dlPath;
+    m_pathName = reader.Path();
     RecomputeMathChannels();
     // The reading pass gave the file's figures; the math channels' come from their columns.
     ComputeLogStats(m_main, 0, m_main.frameCount, false, false);
@@ -154,10 +139,8 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
 }
 
 Result CDataLogDoc::OnSaveDocument(const std::string& path, const ProgressCallback& progress) {
-    std::string message;
-    if (!WriteDataLog(path, m_main, &message, progress))
-        return Result::Failure(ErrorKind::CannotWrite,
-                               message.empty() ? std::string(kSaveErrorText) : message);
+    if (Result written = WriteDataLog(path, m_main, progress); !written)
+        return written.During(Operation::SaveLog);
     m_pathName = path;
     m_modified = false;
     return Result::Success();
@@ -171,7 +154,9 @@ void CDataLogDoc::OnCloseDocument() {
 }
 
 Result CDataLogDoc::SaveComparison() {
-    if (!m_comparisonLoaded) return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText);
+    if (!m_comparisonLoaded)
+        return Result::Failure(ErrorKind::CannotWrite, Cause::None)
+            .During(Operation::SaveComparison);
     Result result = SaveComparisonLog(m_comparisonPath, m_comparison);
     if (result) m_comparisonEdited = false;
     return result;
@@ -179,10 +164,10 @@ Result CDataLogDoc::SaveComparison() {
 
 void CDataLogDoc::CloseComparison() {
     if (!m_comparisonLoaded) return;
-    if (m_comparisonEdited && Ask(kComparisonEditedCaption, kComparisonEditedQuestion) &&
-        !SaveComparison())
+    if (m_comparisonEdited && Ask(kComparisonEditedCaption, kComparisonEditedQuestion)) {
         // A failed save must not pass unnoticed: the edits are lost with the columns below.
-        m_prompt.Message("", kSaveErrorText);
+        if (const Result saved = SaveComparison(); !saved) m_prompt.ShowFailure(saved);
+    }
     m_comparisonLoaded = false;
     m_cursorOnComparison = false;
     m_comparisonEdited = false;
@@ -280,8 +265,8 @@ bool CDataLogDoc::IsBroken(const LogData& log) {
 bool CDataLogDoc::CloseChangedLogs() {
     const bool main = IsBroken(m_main), comparison = m_comparisonLoaded && IsBroken(m_comparison);
     if (!main && !comparison) return false;
-    const std::string text =
-        main ? m_main.source.store->BrokenText() : m_comparison.source.store->BrokenText();
+    const Result failure =
+        main ? m_main.source.store->BrokenFailure() : m_comparison.source.store->BrokenFailure();
     if (comparison || main) {
         // Nothing of a changed file can be saved any more: its edits go with it.
         m_comparisonEdited = false;
@@ -291,7 +276,7 @@ bool CDataLogDoc::CloseChangedLogs() {
         if (destroyModelessWindows) destroyModelessWindows();
         ReleaseMainLog();
     }
-    m_prompt.Message(kAppTitle, text);
+    m_prompt.ShowFailure(failure);
     return true;
 }
 
@@ -413,19 +398,21 @@ bool CDataLogDoc::AutoZero(int channel, uint32_t condition, float trigger) {
 }
 
 Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback& progress) {
-    std::string dlPath = path;
-    if (IsDlzPath(path)) {
-        std::string error;
-        if (!ExpandDlzFile(path, &dlPath, &error))
-            return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, error);
-    }
-    if (fs::KindOf(dlPath) != fs::PathKind::Regular)
-        return Result::Failure(ErrorKind::CannotOpen, kOpenErrorText, dlPath);
+    // A file that cannot be opened, or a compressed log that cannot be expanded, leaves the
+    // current comparison in place; one that opened but is no log closes it first.
+    DataLogReader reader;
+    Result opened = reader.Open(path);
+    const bool compressed = opened.ok() && reader.Compressed();
+    if (compressed) opened = reader.Expand();
+    if (!opened.ok() &&
+        (compressed || opened.cause == Cause::OpenFailed || opened.cause == Cause::NotRegular))
+        return opened.During(Operation::OpenComparison);
     CloseComparison();
-    Result result = LoadComparisonLog(dlPath, m_main, m_comparison, progress, LazyReadOptions());
+    if (!opened.ok()) return opened.During(Operation::OpenComparison);
+    Result result = LoadComparisonLog(reader, m_main, m_comparison, progress, LazyReadOptions());
     if (!result) return result;
     m_comparisonLoaded = true;
-    m_comparisonPath = dlPath;
+    m_comparisonPath = reader.Path();
     m_comparisonEdited = false;
     UpdateDisplayLength();
     RecomputeMathChannels();
@@ -469,11 +456,11 @@ void CDataLogDoc::NudgeComparison(int n) {
 }
 
 bool CDataLogDoc::LoadGraphConfiguration(const std::string& path) {
-    return ReadGraphConfigurationFile(path, m_config);
+    return ReadGraphConfigurationFile(path, m_config).ok();
 }
 
 bool CDataLogDoc::SaveGraphConfiguration() {
-    return WriteGraphConfigurationFile(m_prefs.GetLastDataLogConfig(), m_config);
+    return WriteGraphConfigurationFile(m_prefs.GetLastDataLogConfig(), m_config).ok();
 }
 
 }  // namespace quillon

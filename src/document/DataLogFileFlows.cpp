@@ -63,7 +63,7 @@ std::string DataLogFileFlows::DocumentName() const {
 }
 
 void DataLogFileFlows::ShowFailure(const Result& result) {
-    m_prompt.Message(result.caption, result.text);
+    m_prompt.ShowFailure(result);
 }
 
 bool DataLogFileFlows::Open() {
@@ -81,7 +81,7 @@ bool DataLogFileFlows::OpenFile(const std::string& path) {
         [&](const ProgressCallback& progress) { return m_doc.OnOpenDocument(path, progress); });
     if (result.kind == ErrorKind::WrongVersion) {
         // A log of another layout: the converter is offered.
-        if (m_prompt.Question(result.caption, result.text) != PromptAnswer::No)
+        if (m_prompt.QuestionAboutFailure(result) != PromptAnswer::No)
             m_host.RunConverter();
     } else if (!result) {
         ShowFailure(result);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace quillon {
 
 enum class PromptAnswer { Yes, No, Cancel, Ok };
@@ -25,6 +27,11 @@ public:
     virtual ~IPrompt() = default;
     /// A message box with an OK button.
     virtual void Message(const std::string& caption, const std::string& text) = 0;
+    /// A message box that tells of a failure, worded by the user interface from the result.
+    virtual void ShowFailure(const Result& failure) = 0;
+    /// A Yes/No question worded by the user interface from a failure (a log of another layout:
+    /// whether to run the converter).
+    virtual PromptAnswer QuestionAboutFailure(const Result& failure) = 0;
     /// A Yes/No question; any answer but No carries the command out.
     virtual PromptAnswer Question(const std::string& caption, const std::string& text) = 0;
     /// A Yes/No/Cancel question (save changes before going on).

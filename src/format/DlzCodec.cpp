@@ -9,7 +9,6 @@
 #include "platform/AtomicFile.h"
 #include "format/DataLogFrame.h"
 #include "format/DataLogStart.h"
-#include "platform/UserTexts.h"
 #include "platform/FileSystem.h"
 
 namespace quillon {
@@ -43,6 +42,21 @@ std::string DlzTargetPath(const std::string& dlzPath) {
     for (size_t at = name.find(".dlz"); at != std::string::npos; at = name.find(".dlz", at + 3))
         name.erase(at + 3, 1);
     return dlzPath.substr(0, start) + name;
+}
+
+bool IsDlzStart(const uint8_t* data, size_t size) {
+    // A few bytes at a time: an escape may produce nothing, or 255 copies of a byte.
+    constexpr size_t kStep = 64;
+    RunLengthExpander expander;
+    std::vector<uint8_t> decoded;
+    uint8_t piece[kStep];
+    for (size_t at = 0; at + 4 <= size && decoded.size() < 12; at += kStep) {
+        const size_t n = FlipWords(data + at, std::min(kStep, size - at), piece);
+        expander.Feed(piece, n, decoded);
+    }
+    if (decoded.size() < 12) return false;
+    FlipWords(decoded.data(), 12, decoded.data());
+    return CheckDataLogStart(decoded.data(), 12, kFramesOffset, {}).ok();
 }
 
 size_t FlipWords(const uint8_t* in, size_t size, uint8_t* out) {
@@ -133,19 +147,15 @@ uint64_t MeasureDecoded(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out, std::string* error,
-               uint64_t memoryLimit) {
+Result DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
+                 uint64_t memoryLimit) {
     out.clear();
     // The size is known before anything is allocated: a small crafted file can ask for 85 times
     // its size, which is refused here instead of exhausting memory.
     const uint64_t decoded = MeasureDecoded(data, size);
-    if (decoded > memoryLimit || decoded > uint64_t(SIZE_MAX / 2)) {
-        if (error)
-            *error = "the decoded log (" + std::to_string(decoded >> 20) +
-                     " MB) does not fit in memory (" + std::to_string(memoryLimit >> 20) +
-                     " MB can be used)";
-        return false;
-    }
+    if (decoded > memoryLimit || decoded > uint64_t(SIZE_MAX / 2))
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::DecodedTooLarge)
+            .Figures(decoded, memoryLimit);
     try {
         out.reserve(size_t(decoded) + kPiece);
         RunLengthExpander expander;
@@ -155,16 +165,15 @@ bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out, std:
             expander.Feed(piece, n, out);
         }
         out.resize(FlipWords(out.data(), out.size(), out.data()));
-        return true;
+        return {};
     } catch (const std::exception&) {  // std::bad_alloc, std::length_error
         out = {};
-        if (error) *error = "the decoded log does not fit in memory";
-        return false;
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::DecodedNoMemory);
     }
 }
 
-bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out, std::string* error) {
-    return DecodeDlz(data, size, out, error, DecodeMemoryLimit());
+Result DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+    return DecodeDlz(data, size, out, DecodeMemoryLimit());
 }
 
 uint64_t DecodeMemoryLimit() {
@@ -220,16 +229,20 @@ private:
     std::vector<uint8_t> m_flipped, m_expanded;
 };
 
+Result ReadFailure(const std::string& path) {
+    return Result::Failure(ErrorKind::CannotOpen, Cause::ReadFailed, path, fs::LastErrorText());
+}
+
 /// Runs the whole of the open .dlz through a decoder into `sink`; false on a read error (with
-/// a message) or when the sink stops.
+/// the failure) or when the sink stops.
 template <class Sink>
-bool DecodeFile(fs::Handle in, const std::string& name, std::string& error, Sink&& sink) {
+bool DecodeFile(fs::Handle in, const std::string& name, Result& failure, Sink&& sink) {
     StreamDecoder decoder;
     std::vector<uint8_t> buffer(kPiece * 16);
     for (;;) {
         size_t got = 0;
         if (!fs::ReadFully(in, buffer.data(), buffer.size(), got)) {
-            error = "Cannot read '" + name + "': " + fs::LastErrorText();
+            failure = ReadFailure(name);
             return false;
         }
         if (got > 0 && !decoder.Feed(buffer.data(), got, sink)) return false;
@@ -239,20 +252,17 @@ bool DecodeFile(fs::Handle in, const std::string& name, std::string& error, Sink
 
 /// Whether two regular files hold the same bytes.
 bool SameContent(const std::string& a, const std::string& b) {
-    std::string ignored;
-    fs::Handle fa = fs::OpenRegularForReading(a, ignored);
-    fs::Handle fb = fs::OpenRegularForReading(b, ignored);
-    bool same = fa != fs::kNoHandle && fb != fs::kNoHandle && fs::SizeOf(fa) == fs::SizeOf(fb);
+    const fs::FileHandle fa = fs::OpenRegularForReading(a);
+    const fs::FileHandle fb = fs::OpenRegularForReading(b);
+    bool same = fa && fb && fs::SizeOf(fa.Get()) == fs::SizeOf(fb.Get());
     std::vector<uint8_t> pa(kPiece * 16), pb(kPiece * 16);
     while (same) {
         size_t ga = 0, gb = 0;
-        same = fs::ReadFully(fa, pa.data(), pa.size(), ga) &&
-               fs::ReadFully(fb, pb.data(), pb.size(), gb) && ga == gb &&
+        same = fs::ReadFully(fa.Get(), pa.data(), pa.size(), ga) &&
+               fs::ReadFully(fb.Get(), pb.data(), pb.size(), gb) && ga == gb &&
                std::memcmp(pa.data(), pb.data(), ga) == 0;
         if (ga < pa.size()) break;
     }
-    fs::Close(fa);
-    fs::Close(fb);
     return same;
 }
 
@@ -263,22 +273,17 @@ std::string CandidateName(const std::string& target, int n) {
     return target.substr(0, dot) + "-" + std::to_string(n) + target.substr(dot);
 }
 
-bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
-                const ProgressCallback& progress) {
-    std::string problem;
-    auto fail = [&](const std::string& message) {
-        if (error) *error = message;
-        return false;
-    };
-    if (!IsDlzPath(dlzPath)) return fail("'" + dlzPath + "' is not a .dlz file");
-    const std::string target = DlzTargetPath(dlzPath);
+/// The name a compressed log expands to: DlzTargetPath for a .dlz name, else the name with
+/// ".dl" appended.
+std::string ExpansionTarget(const std::string& dlzPath) {
+    return IsDlzPath(dlzPath) ? DlzTargetPath(dlzPath) : dlzPath + ".dl";
+}
 
-    fs::Handle in = fs::OpenRegularForReading(dlzPath, problem);
-    if (in == fs::kNoHandle) return fail(problem);
-    struct Closer {
-        fs::Handle h;
-        ~Closer() { fs::Close(h); }
-    } closer{in};
+Result ExpandFile(fs::Handle in, const std::string& dlzPath, std::string* dlPath,
+                  const ProgressCallback& progress) {
+    auto fail = [&](ErrorKind kind, Cause cause) { return Result::Failure(kind, cause, dlzPath); };
+    const std::string target = ExpansionTarget(dlzPath);
+    if (!fs::Rewind(in)) return ReadFailure(dlzPath);
     const int64_t sourceSize = int64_t(fs::SizeOf(in).value_or(0));
     const int64_t total = 3 * sourceSize;
 
@@ -293,7 +298,7 @@ bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* er
         for (;;) {
             size_t got = 0;
             if (!fs::ReadFully(in, buffer.data() + carried, buffer.size() - carried, got))
-                return fail("Cannot read '" + dlzPath + "': " + fs::LastErrorText());
+                return ReadFailure(dlzPath);
             got += carried;
             const size_t words = FlipWords(buffer.data(), got, buffer.data());
             decoded += measure.Skip(buffer.data(), words);
@@ -307,14 +312,15 @@ bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* er
         decoded = decoded / 4 * 4;
     }
     if (decoded < kFramesOffset)
-        return fail("'" + dlzPath + "' does not hold a log (it decodes to " +
-                    std::to_string(decoded) + " bytes)");
+        return fail(ErrorKind::Unreadable, Cause::DecodesTooSmall).Figures(decoded);
     const std::string folder = fs::FolderOf(target);
-    if (auto space = fs::FreeDiskSpace(folder); space && *space < decoded)
-        return fail("There is not enough free space in '" + folder + "' to expand '" + dlzPath +
-                    "' (" + std::to_string(decoded >> 20) + " MB needed, " +
-                    std::to_string(*space >> 20) + " MB free)");
+    if (auto space = fs::FreeDiskSpace(folder); space && *space < decoded) {
+        Result full = fail(ErrorKind::CannotWrite, Cause::NoDiskSpace).Figures(decoded, *space);
+        full.other = folder;
+        return full;
+    }
 
+    Result problem;
     auto rewind = [&] { return fs::Rewind(in); };
     // Checks the log's magic, version and length as soon as its first bytes are decoded.
     auto checkStart = [&](const uint8_t* p, size_t n, uint8_t* start, size_t& have) {
@@ -323,13 +329,10 @@ bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* er
         std::memcpy(start + have, p, take);
         have += take;
         if (have < 12) return true;
-        Result check = CheckDataLogStart(start, have, decoded, dlzPath);
+        const Result check = CheckDataLogStart(start, have, decoded, dlzPath);
         if (!check.ok()) {
-            const std::string reason = check.kind == ErrorKind::WrongMagic ? kMagicMismatchText
-                                       : check.kind == ErrorKind::WrongVersion
-                                           ? kVersionUnrecognizedCaption
-                                           : check.Explanation();
-            problem = "'" + dlzPath + "' does not decode to a version 0.4 log (" + reason + ")";
+            problem = fail(ErrorKind::Unreadable, Cause::DecodesToNoLog);
+            problem.inner = check.cause;
             return false;
         }
         return true;
@@ -339,10 +342,9 @@ bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* er
     for (int n = 1; n <= kMaxNames; ++n) {
         const std::string name = CandidateName(target, n);
         if (fs::KindOf(name) != fs::PathKind::Regular) break;
-        std::string ignored;
-        fs::Handle existing = fs::OpenRegularForReading(name, ignored);
-        if (existing == fs::kNoHandle) continue;
-        bool same = fs::SizeOf(existing) == decoded && rewind();
+        const fs::FileHandle existing = fs::OpenRegularForReading(name);
+        if (!existing) continue;
+        bool same = fs::SizeOf(existing.Get()) == decoded && rewind();
         std::vector<uint8_t> theirs;
         uint8_t start[12];
         size_t have = 0;
@@ -350,22 +352,21 @@ bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* er
                    if (!checkStart(p, k, start, have)) return false;
                    theirs.resize(k);
                    size_t got = 0;
-                   return fs::ReadFully(existing, theirs.data(), k, got) && got == k &&
+                   return fs::ReadFully(existing.Get(), theirs.data(), k, got) && got == k &&
                           std::memcmp(theirs.data(), p, k) == 0;
                });
-        fs::Close(existing);
-        if (!problem.empty()) return fail(problem);
+        if (!problem.ok()) return problem;
         if (same) {
             if (progress) progress(total, total);
             if (dlPath) *dlPath = name;
-            return true;
+            return {};
         }
     }
 
     // 3. Decoded into a temporary of its own, checked as a log, then given the first free name.
-    if (!rewind()) return fail("Cannot read '" + dlzPath + "': " + fs::LastErrorText());
+    if (!rewind()) return ReadFailure(dlzPath);
     AtomicFile out(target);
-    if (!out.Open()) return fail(out.Error());
+    if (!out.Open()) return out.Failure();
     uint8_t start[12];
     size_t have = 0;
     uint64_t written = 0;
@@ -379,42 +380,53 @@ bool ExpandFile(const std::string& dlzPath, std::string* dlPath, std::string* er
         return true;
     });
     if (ok && written != decoded) {
-        problem = "'" + dlzPath + "' changed while it was expanded";
+        problem = fail(ErrorKind::Unreadable, Cause::ChangedWhileExpanded);
         ok = false;
     }
-    if (!ok || !out.Finish()) {
-        if (problem.empty()) problem = out.Error();
-        return fail(problem);
-    }
+    if (!ok || !out.Finish()) return problem.ok() ? out.Failure() : problem;
     for (int n = 1; n <= kMaxNames; ++n) {
         const std::string name = CandidateName(out.Target(), n);
         bool existed = false;
         if (out.Publish(name, false, &existed)) {
             if (progress) progress(total, total);
             if (dlPath) *dlPath = name;
-            return true;
+            return {};
         }
-        if (!existed) return fail(out.Error());
+        if (!existed) return out.Failure();
         // Another run may have just decoded the same log under this name.
         if (fs::KindOf(name) == fs::PathKind::Regular && SameContent(name, out.TempPath())) {
             out.Discard();
             if (dlPath) *dlPath = name;
-            return true;
+            return {};
         }
     }
-    return fail("There is no free name beside '" + dlzPath + "' to expand it to");
+    return fail(ErrorKind::CannotWrite, Cause::NoFreeName);
 }
 
 }  // namespace
 
-bool ExpandDlzFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
-                   const ProgressCallback& progress) {
+Result ExpandDlzFile(const FileHandle& in, const std::string& dlzPath, std::string* dlPath,
+                     const ProgressCallback& progress) {
     try {
-        return ExpandFile(dlzPath, dlPath, error, progress);
+        return ExpandFile(in.Get(), dlzPath, dlPath, progress);
     } catch (const std::exception&) {  // memory for a piece of the expansion ran out
-        if (error) *error = "There is not enough memory to expand '" + dlzPath + "'";
-        return false;
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryToExpand, dlzPath);
     }
+}
+
+Result ExpandDlzFile(const std::string& dlzPath, std::string* dlPath,
+                     const ProgressCallback& progress) {
+    if (!IsDlzPath(dlzPath)) return Result::Failure(ErrorKind::CannotOpen, Cause::NotDlz, dlzPath);
+    Result failure;
+    const fs::FileHandle in = fs::OpenRegularForReading(dlzPath, &failure);
+    if (!in) return failure;
+    // A log that only carries the name of a compressed one is not decoded into garbage.
+    uint8_t start[12];
+    size_t got = 0;
+    if (!fs::ReadFully(in.Get(), start, sizeof start, got)) return ReadFailure(dlzPath);
+    if (got == sizeof start && CheckDataLogStart(start, got, kFramesOffset, dlzPath).ok())
+        return Result::Failure(ErrorKind::CannotOpen, Cause::NotDlz, dlzPath);
+    return ExpandDlzFile(in, dlzPath, dlPath, progress);
 }
 
 }  // namespace quillon

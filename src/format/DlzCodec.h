@@ -7,12 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileHandle.h"
 #include "platform/Progress.h"
+#include "platform/Result.h"
 
 namespace quillon {
 
 /// Whether a path names a compressed log: its lower-cased file name contains ".dlz".
 bool IsDlzPath(const std::string& path);
+
+/// Whether the first bytes of a file are those of a compressed log: they decode to a log's
+/// magic and version 0.4. (A compressed log's own first word is often the magic too: its
+/// version words tell the two forms apart.)
+bool IsDlzStart(const uint8_t* data, size_t size);
 
 /// The .dl path a .dlz expands to: the folders as given, the file name lower-cased with every
 /// ".dlz" replaced by ".dl" (Logs/Run.DLZ gives Logs/run.dl).
@@ -40,13 +47,11 @@ private:
 };
 
 /// Decodes .dlz bytes in memory into the bytes of the .dl file. The decoded size is measured
-/// first: false (with a message, nothing allocated) when it exceeds `memoryLimit`, as a small
-/// crafted file can ask for 85 times its size.
-bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out, std::string* error,
-               uint64_t memoryLimit);
+/// first: DecodedTooLarge (nothing allocated) when it exceeds `memoryLimit`, as a small crafted
+/// file can ask for 85 times its size.
+Result DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out, uint64_t memoryLimit);
 /// The same with DecodeMemoryLimit().
-bool DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out,
-               std::string* error = nullptr);
+Result DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
 /// The same, giving an empty result when the expansion does not fit in memory.
 std::vector<uint8_t> DecodeDlz(const uint8_t* data, size_t size);
 /// Half of the memory available now: the decoded bytes and the columns read from them.
@@ -59,7 +64,12 @@ uint64_t DecodeMemoryLimit();
 /// exactly the decoded bytes; an existing different file there is never replaced: the next free
 /// or identical name of run-2.dl, run-3.dl ... is used instead. *dlPath receives the name used.
 /// Progress is reported in bytes.
-bool ExpandDlzFile(const std::string& dlzPath, std::string* dlPath, std::string* error,
-                   const ProgressCallback& progress = {});
+Result ExpandDlzFile(const std::string& dlzPath, std::string* dlPath,
+                     const ProgressCallback& progress = {});
+/// The same for a compressed log already open as `in` (read from its start), whatever its name:
+/// the .dl is named after `dlzPath` as above when the name holds ".dlz", else `dlzPath` with
+/// ".dl" appended.
+Result ExpandDlzFile(const FileHandle& in, const std::string& dlzPath, std::string* dlPath,
+                     const ProgressCallback& progress = {});
 
 }  // namespace quillon

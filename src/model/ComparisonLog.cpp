@@ -16,26 +16,6 @@ namespace quillon {
 
 namespace {
 
-// The comparison's own message boxes for a log that the reader refused.
-Result Failure(const Result& load, bool opened) {
-    switch (load.kind) {
-        case ErrorKind::WrongMagic:
-            return Result::Failure(load.kind, kMagicMismatchText, {}, kInvalidLogfileCaption);
-        case ErrorKind::WrongVersion:
-            return Result::Failure(load.kind, kComparisonVersionText, {},
-                                   kInvalidLogfileVersionCaption);
-        default:
-            return Result::Failure(load.kind, opened ? load.text : kOpenErrorText, load.text);
-    }
-}
-
-bool CanOpen(const std::string& path) {
-    std::string ignored;
-    fs::Handle h = fs::OpenRegularForReading(path, ignored);
-    fs::Close(h);
-    return h != fs::kNoHandle;
-}
-
 // The elements of a file's slots from the log's frame count on become markers, `length` of them
 // in all; the columns made from the file are made again with them when needed.
 void PadFileSlots(LogData& log, size_t length) {
@@ -92,19 +72,28 @@ bool LongEnough(const LogData& log, int length) {
 }  // namespace
 
 Result LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
-                         const ProgressCallback& progress, const ReadOptions& options) {
+                         const ProgressCallback& progress, const ReadOptions& options,
+                         std::string* openedPath) {
     DataLogReader reader;
-    if (Result open = reader.Open(path); !open.ok()) return Failure(open, CanOpen(path));
+    Result open = reader.Open(path);
+    if (open.ok() && reader.Compressed()) open = reader.Expand();
+    if (!open.ok()) return open.During(Operation::OpenComparison);
+    if (openedPath) *openedPath = reader.Path();
+    return LoadComparisonLog(reader, main, comparison, progress, options);
+}
+
+Result LoadComparisonLog(DataLogReader& reader, LogData& main, LogData& comparison,
+                         const ProgressCallback& progress, const ReadOptions& options) {
     auto fresh = std::make_unique<LogData>();
     if (Result read = reader.ReadInto(*fresh, progress, options); !read.ok())
-        return Failure(read, true);
+        return read.During(Operation::OpenComparison);
 
     const int n = std::max(main.frameCount, 0);
     const int m = fresh->frameCount;
     const int length = std::max(n, m);
     Result outOfMemory =
-        Result::Failure(ErrorKind::OutOfMemory,
-                        "There is not enough memory to load '" + path + "' as a comparison");
+        Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryForComparison, reader.Path())
+            .During(Operation::OpenComparison);
 
     PaddedColumns comparisonColumns, mainColumns;
     const bool padComparison = m < length;
@@ -145,9 +134,7 @@ void CloseComparisonLog(LogData& comparison) {
 }
 
 Result SaveComparisonLog(const std::string& path, LogData& comparison) {
-    std::string detail;
-    if (WriteDataLog(path, comparison, &detail)) return Result::Success();
-    return Result::Failure(ErrorKind::CannotWrite, kSaveErrorText, detail);
+    return WriteDataLog(path, comparison).During(Operation::SaveComparison);
 }
 
 bool SetComparisonZeroTime(LogData& comparison, const LogData& main, int frame,

@@ -10,14 +10,9 @@
 #include "model/LogData.h"
 #include "platform/Progress.h"
 #include "platform/Result.h"
-#include "platform/UserTexts.h"
 
 namespace quillon {
 
-inline constexpr const char* kInvalidLogfileCaption = "Invalid Logfile";
-inline constexpr const char* kInvalidLogfileVersionCaption = "Invalid Logfile Version";
-inline constexpr const char* kComparisonVersionText =
-    "This does not appear to be a V4 logfile. Please convert it before using as a comparison.";
 inline constexpr const char* kComparisonEditedCaption = "Comparison Logfile Edited";
 inline constexpr const char* kComparisonEditedQuestion =
     "The current comparison logfile has changed, would you like to save the changes?";
@@ -30,9 +25,14 @@ inline constexpr const char* kComparisonAutoZeroFailedCaption = "Comparison Auto
 /// with columns of L + 1 elements, frames from its own count on holding the no-value marker
 /// (value -999999.0, status -999999), and when it is the longer log `main`'s columns are
 /// lengthened the same way (main's frame count and statistics stay). Statistics and math
-/// channels are left to the caller. On failure neither log is changed and the result carries
-/// the message box to show.
+/// channels are left to the caller. On failure neither log is changed; the result is marked as
+/// a comparison's (Operation::OpenComparison). A compressed log is expanded beside it first;
+/// *openedPath receives the path of the log read.
 Result LoadComparisonLog(const std::string& path, LogData& main, LogData& comparison,
+                         const ProgressCallback& progress = {}, const ReadOptions& options = {},
+                         std::string* openedPath = nullptr);
+/// The same from a reader whose Open succeeded on a log (not a compressed one).
+Result LoadComparisonLog(DataLogReader& reader, LogData& main, LogData& comparison,
                          const ProgressCallback& progress = {}, const ReadOptions& options = {});
 
 /// Frees the comparison's columns; frame count and first timestamp become 0.

@@ -13,6 +13,7 @@
 #include "format/ByteRecord.h"
 #include "format/DataLogFrame.h"
 #include "format/DataLogStart.h"
+#include "format/DlzCodec.h"
 #include "platform/FileSystem.h"
 #include "model/ColumnCache.h"
 #include "model/FrameDecoding.h"
@@ -154,68 +155,93 @@ void Finish(LogData& log, int frames, const FrameClock& clock) {
     log.maxMap = clock.maxMap;
 }
 
-Result Unreadable(std::string message) {
-    return Result::Failure(ErrorKind::Unreadable, std::move(message));
-}
-
 Result OutOfMemory(const std::string& name, int frames) {
-    return Result::Failure(ErrorKind::OutOfMemory, "There is not enough memory to load '" + name +
-                                                       "' (" + std::to_string(frames) + " frames)");
+    return Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryForLog, name)
+        .Figures(uint64_t(frames));
 }
 
 }  // namespace
 
-DataLogReader::~DataLogReader() {
-    Close();
-}
-
-void DataLogReader::Close() {
-    fs::Close(m_fd);
-    m_fd = fs::kNoHandle;
-}
-
 Result DataLogReader::Open(const std::string& path) {
-    Close();
+    m_file.Reset();
+    m_compressed = false;
     m_path = path;
     m_fileSize = 0;
     m_frames = 0;
-    std::string problem;
-    fs::Handle fd = fs::OpenRegularForReading(path, problem);
-    if (fd == fs::kNoHandle)
-        return fs::KindOf(path) == fs::PathKind::Missing ||
-                       fs::KindOf(path) == fs::PathKind::Regular
-                   ? Result::Failure(ErrorKind::CannotOpen, problem)
-                   : Unreadable(problem);
-    m_fd = fd;
-    m_fileSize = fs::SizeOf(fd).value_or(0);
+    Result failure;
+    fs::FileHandle file = fs::OpenRegularForReading(path, &failure);
+    if (!file) {
+        if (failure.cause == Cause::NotRegular) failure.kind = ErrorKind::Unreadable;
+        return failure;
+    }
+    const uint64_t size = fs::SizeOf(file.Get()).value_or(0);
     uint8_t start[kFramesOffset];
     size_t got = 0;
-    if (!fs::ReadFully(m_fd, start, sizeof start, got)) {
-        const std::string reason = fs::LastErrorText();
-        Close();
-        return Unreadable("Cannot read '" + path + "': " + reason);
+    if (!fs::ReadFully(file.Get(), start, sizeof start, got))
+        return Result::Failure(ErrorKind::Unreadable, Cause::ReadFailed, path, fs::LastErrorText());
+    Result check = CheckDataLogStart(start, got, size, path);
+    // The bytes decide; only a file that is neither a log nor a compressed log by its bytes is
+    // taken as a damaged compressed log when its name says .dlz, so that its failure tells
+    // what is wrong with its compressed data.
+    const bool logStart = got >= 12 && CheckDataLogStart(start, 12, kFramesOffset, path).ok();
+    if (!check.ok() && !logStart && (IsDlzStart(start, got) || IsDlzPath(path))) {
+        m_file = std::move(file);
+        m_compressed = true;
+        m_fileSize = size;
+        return {};
     }
-    Result check = CheckDataLogStart(start, got, m_fileSize, path);
     if (check.ok() && got < kFramesOffset)
-        check = Unreadable("The header of '" + path + "' could not be read completely");
-    if (!check.ok()) {
-        Close();
-        return check;
-    }
+        check = Result::Failure(ErrorKind::Unreadable, Cause::HeaderIncomplete, path);
+    if (!check.ok()) return check;
     std::memcpy(m_header.bytes.data(), start, DataLogHeader::kSize);
     std::memcpy(m_config.bytes.data(), start + DataLogHeader::kSize, EcuConfigBlock::kSize);
+    m_file = std::move(file);
+    m_fileSize = size;
     m_frames = int((m_fileSize - kFramesOffset) / kFrameSize);
     return {};
 }
 
+Result DataLogReader::Expand(const ProgressCallback& progress) {
+    if (!m_file || !m_compressed)
+        return Result::Failure(ErrorKind::Unreadable, Cause::NoOpenFile, m_path);
+    std::string expanded;
+    const Result result = ExpandDlzFile(m_file, m_path, &expanded, progress);
+    m_file.Reset();
+    if (!result.ok()) return result;
+    return Open(expanded);
+}
+
+Result DataLogReader::DecodeInto(LogData& log) {
+    ResetLog(log);
+    std::vector<uint8_t> packed, bytes;
+    Result result = fs::Rewind(m_file.Get())
+                        ? fs::ReadRest(m_file.Get(), m_path, packed)
+                        : Result::Failure(ErrorKind::CannotOpen, Cause::ReadFailed, m_path,
+                                          fs::LastErrorText());
+    m_file.Reset();
+    if (!result.ok()) return result;
+    // Run-length expansion can turn a small damaged file into more bytes than memory holds.
+    result = DecodeDlz(packed.data(), packed.size(), bytes);
+    if (!result.ok()) {
+        result.path = m_path;
+        return result;
+    }
+    packed = {};
+    result = ReadDataLogBytes(bytes.data(), bytes.size(), log);
+    if (result.kind == ErrorKind::Unreadable)
+        result = Result::Failure(ErrorKind::Unreadable, Cause::DecodedNotALog, m_path);
+    return result;
+}
+
 Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
                                const ReadOptions& options) {
-    if (m_fd == fs::kNoHandle) return Unreadable("No log file is open");
+    if (!m_file) return Result::Failure(ErrorKind::Unreadable, Cause::NoOpenFile);
+    if (m_compressed) return DecodeInto(log);
     LogStore::Options storeOptions;
     storeOptions.allowMapping = options.allowMapping;
     // The store takes the open file over.
-    std::shared_ptr<LogStore> store = LogStore::Create(m_fd, m_path, m_fileSize, storeOptions);
-    m_fd = fs::kNoHandle;
+    std::shared_ptr<LogStore> store =
+        LogStore::Create(std::move(m_file), m_path, m_fileSize, storeOptions);
     std::vector<int> slots = options.wantedSlots;
     if (options.allColumns) {
         slots.resize(kSlotCount);
@@ -276,14 +302,14 @@ namespace {
 /// Diag statuses (which the reader zeroes) and the columns made here written over them.
 template <class Sink>
 bool StreamStoredFrames(const LogData& log, Sink&& sink, const ProgressCallback& progress,
-                        std::string& error) {
+                        Result& failure) {
     std::vector<int> owned;
     for (int s = 1; s < kSlotCount; ++s)
         if (!IsFileSlot(log, s)) owned.push_back(s);
     const int frames = std::max(0, log.frameCount);
     for (int s : owned) {
         if (log.values[s].size() < size_t(frames) || log.status[s].size() < size_t(frames)) {
-            error = "the log's columns are shorter than its frame count";
+            failure = Result::Failure(ErrorKind::CannotWrite, Cause::ColumnsShort);
             return false;
         }
     }
@@ -308,7 +334,7 @@ bool StreamStoredFrames(const LogData& log, Sink&& sink, const ProgressCallback&
             return ok;
         },
         progress);
-    if (!pass.ok() && ok) error = pass.text;
+    if (!pass.ok() && ok) failure = pass;
     return pass.ok() && ok;
 }
 
@@ -316,23 +342,23 @@ bool StreamStoredFrames(const LogData& log, Sink&& sink, const ProgressCallback&
 /// the sink fails.
 template <class Sink>
 bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& progress,
-                   std::string& error) {
+                   Result& failure) {
     const int frames = std::max(0, log.frameCount);
     if (!log.source.store) {
         for (int s = 0; s < kSlotCount; ++s) {
             if (log.values[s].size() < size_t(frames) ||
                 (s > 0 && log.status[s].size() < size_t(frames))) {
-                error = "the log's columns are shorter than its frame count";
+                failure = Result::Failure(ErrorKind::CannotWrite, Cause::ColumnsShort);
                 return false;
             }
         }
     }
     if (!sink(log.header.bytes.data(), DataLogHeader::kSize)) return false;
     if (!sink(log.config.bytes.data(), EcuConfigBlock::kSize)) return false;
-    if (log.source.store) return StreamStoredFrames(log, sink, progress, error);
+    if (log.source.store) return StreamStoredFrames(log, sink, progress, failure);
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBlockFrames * kFrameSize]);
     if (!buffer) {
-        error = "not enough memory";
+        failure = Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryToWrite);
         return false;
     }
     for (int first = 0; first < frames; first += kBlockFrames) {
@@ -357,30 +383,27 @@ bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& prog
 
 }  // namespace
 
-bool WriteDataLog(const std::string& path, LogData& log, std::string* error,
-                  const ProgressCallback& progress) {
+Result WriteDataLog(const std::string& path, LogData& log, const ProgressCallback& progress) {
 #ifdef _WIN32
     // Windows replaces no file that a handle holds open, and the log holds its own file open:
     // a log written over its own file is first read whole into memory and lets the file go.
-    if (log.source.store && fs::SameFile(path, log.source.store->Path()) && !DetachFromFile(log)) {
-        if (error) *error = "not enough memory to write the log over its own file";
-        return false;
-    }
+    if (log.source.store && fs::SameFile(path, log.source.store->Path()) && !DetachFromFile(log))
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryToDetach, path);
 #endif
     AtomicFile file(path);
-    std::string problem;
-    bool ok =
+    Result problem;
+    const bool ok =
         file.Open() &&
         StreamDataLog(
             log, [&](const uint8_t* p, size_t n) { return file.Write(p, n); }, progress, problem) &&
         file.Commit();
-    if (!ok && error) *error = problem.empty() ? file.Error() : problem;
-    return ok;
+    if (ok) return {};
+    return problem.ok() ? file.Failure() : problem;
 }
 
 std::vector<uint8_t> DataLogBytes(const LogData& log) {
     std::vector<uint8_t> bytes;
-    std::string problem;
+    Result problem;
     try {
         bytes.reserve(kFramesOffset + kFrameSize * size_t(std::max(0, log.frameCount)));
         bool ok = StreamDataLog(

@@ -9,6 +9,7 @@
 
 #include "format/DataLogHeader.h"
 #include "model/LogData.h"
+#include "platform/FileHandle.h"
 #include "platform/Progress.h"
 #include "platform/Result.h"
 
@@ -28,21 +29,26 @@ struct ReadOptions {
 };
 
 /// Reads a V4 log in two steps, so that a caller can keep its current log until the new file's
-/// magic and version have passed.
+/// magic and version have passed. The file is opened once; its first bytes tell a log from a
+/// compressed log, whatever its name.
 class DataLogReader {
 public:
-    DataLogReader() = default;
-    ~DataLogReader();
-    DataLogReader(const DataLogReader&) = delete;
-    DataLogReader& operator=(const DataLogReader&) = delete;
-
-    /// Opens the file and checks its magic, version and length (at least 16204 bytes).
+    /// Opens the file and reads its first bytes. A log is checked (magic, version, length of at
+    /// least 16204 bytes); a compressed log is recognised (Compressed()) and kept open as well.
     Result Open(const std::string& path);
+    /// The open file is a compressed log (.dlz).
+    bool Compressed() const { return m_compressed; }
+    /// Expands the open compressed log into a .dl beside it (ExpandDlzFile) and opens that in
+    /// its place; Path() then names it.
+    Result Expand(const ProgressCallback& progress = {});
     /// Reads header and configuration block into `log`, replacing what it held, and makes one
     /// pass over the frames for time and statistics; the file stays open in the log for the
-    /// columns made later. Progress is reported in frames. On failure `log` is left empty.
+    /// columns made later. Progress is reported in frames. On failure `log` is left empty. A
+    /// compressed log is decoded in memory instead (nothing is written beside it).
     Result ReadInto(LogData& log, const ProgressCallback& progress = {},
                     const ReadOptions& options = {});
+
+    const std::string& Path() const { return m_path; }
 
     /// After a successful Open: the header and the number of whole frames in the file.
     const DataLogHeader& Header() const { return m_header; }
@@ -50,9 +56,10 @@ public:
     uint64_t FileSize() const { return m_fileSize; }
 
 private:
-    void Close();
+    Result DecodeInto(LogData& log);
 
-    intptr_t m_fd = -1;  // an fs::Handle (kept out of this header: fs is a common alias)
+    FileHandle m_file;
+    bool m_compressed = false;
     std::string m_path;
     uint64_t m_fileSize = 0;
     int m_frames = 0;
@@ -60,7 +67,7 @@ private:
     EcuConfigBlock m_config;
 };
 
-/// Opens and reads a V4 log file in one go.
+/// Opens and reads a V4 log file, or decodes a compressed one in memory, in one go.
 Result ReadDataLog(const std::string& path, LogData& log, const ProgressCallback& progress = {},
                    const ReadOptions& options = {});
 /// The same from bytes in memory (a whole file's content).
@@ -71,8 +78,7 @@ uint64_t FrameTimestamp(const LogData& log, int frame);
 
 /// Writes the log atomically: the old file stays whole when anything fails. Where the system
 /// replaces no open file (Windows), a log written over its own file first lets the file go.
-bool WriteDataLog(const std::string& path, LogData& log, std::string* error = nullptr,
-                  const ProgressCallback& progress = {});
+Result WriteDataLog(const std::string& path, LogData& log, const ProgressCallback& progress = {});
 /// The bytes WriteDataLog would write.
 std::vector<uint8_t> DataLogBytes(const LogData& log);
 

@@ -61,7 +61,7 @@ Result VisitFrames(const LogData& log, int first, int end,
                    const std::function<bool(const uint8_t* frames, int first, int n)>& block,
                    const ProgressCallback& progress) {
     const ColumnSource& src = log.source;
-    if (!src.store) return Result::Failure(ErrorKind::Unreadable, "the log has no file");
+    if (!src.store) return Result::Failure(ErrorKind::Unreadable, Cause::NoFile);
     first = std::max(first, 0);
     end = std::min(end, log.frameCount);
     return src.store->Pass(

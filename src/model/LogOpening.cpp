@@ -36,9 +36,8 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
     const size_t length = size_t(frames) + 1;
     auto outOfMemory = [&] {
         ResetLog(log);
-        return Result::Failure(ErrorKind::OutOfMemory, "There is not enough memory to load '" +
-                                                           store->Path() + "' (" +
-                                                           std::to_string(frames) + " frames)");
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryForLog, store->Path())
+            .Figures(uint64_t(frames));
     };
     std::vector<int> slots;
     for (int s : wanted)

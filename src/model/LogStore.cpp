@@ -28,10 +28,11 @@ constexpr int kProgressFrames = 1024;
 
 }  // namespace
 
-std::shared_ptr<LogStore> LogStore::Create(fs::Handle handle, const std::string& path,
+std::shared_ptr<LogStore> LogStore::Create(fs::FileHandle file, const std::string& path,
                                            uint64_t fileSize, Options options) {
     std::shared_ptr<LogStore> store(new LogStore());
-    store->m_handle = handle;
+    const fs::Handle handle = file.Get();
+    store->m_file = std::move(file);
     store->m_path = path;
     store->m_fileSize = fileSize;
     store->m_identity = fs::IdentityOf(handle).value_or(fs::FileIdentity{});
@@ -53,17 +54,15 @@ std::shared_ptr<LogStore> LogStore::Create(fs::Handle handle, const std::string&
 
 LogStore::~LogStore() {
     fs::Unmap(m_map, m_fileSize);
-    fs::Close(m_handle);
 }
 
-std::string LogStore::BrokenText() const {
-    return "'" + m_path +
-           "' was changed by another program while it was open. The log has been closed.";
+Result LogStore::BrokenFailure() const {
+    return Result::Failure(ErrorKind::Unreadable, Cause::FileChanged, m_path);
 }
 
 Result LogStore::Fail() {
     m_broken = true;
-    return Result::Failure(ErrorKind::Unreadable, BrokenText());
+    return BrokenFailure();
 }
 
 Result LogStore::Pass(int first, int end, const BlockFunction& block,
@@ -74,7 +73,7 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
     if (first >= end) return {};
     // A file truncated, replaced or rewritten since it was opened is not read again: its frames
     // would no longer be the ones the log's statistics and edits were made from.
-    const auto now = fs::IdentityOf(m_handle);
+    const auto now = fs::IdentityOf(m_file.Get());
     if (!now || !(*now == m_identity)) return Fail();
     const int total = end - first;
     int reported = first;
@@ -88,10 +87,11 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
             if (!fs::RunGuardedAgainstVanishedMapping(CopyMapped, &copy)) return Fail();
         } else {
             size_t got = 0;
-            if (!fs::ReadAt(m_handle, at, m_buffer.data(), bytes, got) || got < bytes)
+            if (!fs::ReadAt(m_file.Get(), at, m_buffer.data(), bytes, got) || got < bytes)
                 return Fail();
         }
-        if (!block(m_buffer.data(), f, n)) return Result::Failure(ErrorKind::Cancelled, {});
+        if (!block(m_buffer.data(), f, n))
+            return Result::Failure(ErrorKind::Cancelled, Cause::None);
         if (progress && (f + n - reported >= kProgressFrames || f + n == end)) {
             reported = f + n;
             progress(reported - first, total);

@@ -26,8 +26,8 @@ public:
         bool allowMapping = false;
     };
 
-    /// Takes over `handle`, an open log of `fileSize` bytes whose header passed its checks.
-    static std::shared_ptr<LogStore> Create(fs::Handle handle, const std::string& path,
+    /// Takes over `file`, an open log of `fileSize` bytes whose header passed its checks.
+    static std::shared_ptr<LogStore> Create(fs::FileHandle file, const std::string& path,
                                             uint64_t fileSize, Options options);
     ~LogStore();
     LogStore(const LogStore&) = delete;
@@ -52,14 +52,14 @@ public:
 
     /// Set once a pass found the file changed; every later pass fails at once.
     bool Broken() const { return m_broken; }
-    /// The message of a broken store.
-    std::string BrokenText() const;
+    /// The failure of a broken store (FileChanged, naming its file).
+    Result BrokenFailure() const;
 
 private:
     LogStore() = default;
     Result Fail();
 
-    fs::Handle m_handle = fs::kNoHandle;
+    fs::FileHandle m_file;
     std::string m_path;
     uint64_t m_fileSize = 0;
     fs::FileIdentity m_identity;

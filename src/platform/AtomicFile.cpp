@@ -112,15 +112,19 @@ void AtomicFile::Unregister() {
 }
 
 void AtomicFile::Discard() {
-    fs::Close(m_fd);
-    m_fd = fs::kNoHandle;
+    m_file.Reset();
     if (!m_temp.empty()) fs::RemoveFile(m_temp);
     m_temp.clear();
     Unregister();
 }
 
-bool AtomicFile::Fail(const std::string& what) {
-    m_error = what + " '" + m_target + "': " + fs::LastErrorText();
+bool AtomicFile::Refuse(Cause cause, const std::string& path) {
+    m_failure = Result::Failure(ErrorKind::CannotWrite, cause, path);
+    return false;
+}
+
+bool AtomicFile::Fail(Cause cause, const std::string& path) {
+    m_failure = Result::Failure(ErrorKind::CannotWrite, cause, path, fs::LastErrorText());
     m_failed = true;
     Discard();
     return false;
@@ -130,16 +134,13 @@ bool AtomicFile::Open() {
     Discard();
     m_failed = false;
     m_finished = false;
-    m_error.clear();
-    if (m_requested.empty()) {
-        m_error = "no file name given";
-        return false;
-    }
+    m_failure = {};
+    if (m_requested.empty()) return Refuse(Cause::NoTargetName, {});
     m_target = fs::ResolveWriteTarget(m_requested);
     const fs::PathKind kind = fs::KindOf(m_target);
     if (kind != fs::PathKind::Regular && kind != fs::PathKind::Missing) {
-        m_error = "cannot write '" + m_requested + "': it is " + fs::KindText(kind) +
-                  ", not a regular file";
+        Refuse(Cause::TargetNotRegular, m_requested);
+        m_failure.Figures(uint64_t(kind));
         return false;
     }
     m_mode = fs::ModeOf(m_target).value_or(fs::DefaultNewFileMode());
@@ -150,17 +151,18 @@ bool AtomicFile::Open() {
                                   : folder + (folder == "/" ? "" : "/")) +
                              "." + fs::FileNameOf(m_target) + std::string(kTempMarker) +
                              std::to_string(fs::ProcessId()) + "-";
-    for (int attempt = 0; attempt < 100 && m_fd == fs::kNoHandle; ++attempt) {
+    for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
         std::string temp = stem + std::to_string(g_counter++) + std::string(kTempSuffix);
         if (Injected(WriteStep::Create)) break;
-        m_fd = fs::CreateExclusive(temp, 0600);
-        if (m_fd != fs::kNoHandle)
+        m_file = fs::CreateExclusive(temp, 0600);
+        if (m_file)
             m_temp = temp;
         else if (errno != EEXIST)
             break;
     }
-    if (m_fd == fs::kNoHandle) {
-        m_error = "cannot create a file beside '" + m_target + "': " + fs::LastErrorText();
+    if (!m_file) {
+        m_failure = Result::Failure(ErrorKind::CannotWrite, Cause::CreateFailed, m_target,
+                                    fs::LastErrorText());
         return false;
     }
     m_slot = Register(m_temp);
@@ -171,20 +173,20 @@ bool AtomicFile::Open() {
 
 bool AtomicFile::Flush() {
     if (m_buffer.empty()) return true;
-    if (Injected(WriteStep::Write) || !fs::WriteAll(m_fd, m_buffer.data(), m_buffer.size()))
-        return Fail("cannot write");
+    if (Injected(WriteStep::Write) || !fs::WriteAll(m_file.Get(), m_buffer.data(), m_buffer.size()))
+        return Fail(Cause::WriteFailed, m_target);
     m_buffer.clear();
     return true;
 }
 
 bool AtomicFile::Write(const void* data, size_t size) {
-    if (m_fd == fs::kNoHandle || m_failed || m_finished) return false;
+    if (!m_file || m_failed || m_finished) return false;
     const char* p = static_cast<const char*>(data);
     if (m_buffer.size() + size > kBufferSize) {
         if (!Flush()) return false;
         if (size >= kBufferSize) {  // large pieces go straight to the file
-            if (Injected(WriteStep::Write) || !fs::WriteAll(m_fd, p, size))
-                return Fail("cannot write");
+            if (Injected(WriteStep::Write) || !fs::WriteAll(m_file.Get(), p, size))
+                return Fail(Cause::WriteFailed, m_target);
             return true;
         }
     }
@@ -194,25 +196,19 @@ bool AtomicFile::Write(const void* data, size_t size) {
 
 bool AtomicFile::Finish() {
     if (m_finished) return true;
-    if (m_fd == fs::kNoHandle || m_failed) {
-        if (m_error.empty()) m_error = "file not open";
-        return false;
-    }
+    if (!m_file || m_failed) return m_failure.ok() ? Refuse(Cause::NotOpen, m_target) : false;
     if (!Flush()) return false;
-    if (!fs::SetMode(m_fd, m_mode)) return Fail("cannot set the permissions of");
-    if (Injected(WriteStep::SyncFile) || !fs::SyncFile(m_fd)) return Fail("cannot write");
-    fs::Close(m_fd);
-    m_fd = fs::kNoHandle;
+    if (!fs::SetMode(m_file.Get(), m_mode)) return Fail(Cause::SetModeFailed, m_target);
+    if (Injected(WriteStep::SyncFile) || !fs::SyncFile(m_file.Get()))
+        return Fail(Cause::WriteFailed, m_target);
+    m_file.Reset();
     m_finished = true;
     return true;
 }
 
 bool AtomicFile::Publish(const std::string& path, bool replace, bool* existed) {
     if (existed) *existed = false;
-    if (!m_finished) {
-        if (m_error.empty()) m_error = "file not finished";
-        return false;
-    }
+    if (!m_finished) return m_failure.ok() ? Refuse(Cause::NotFinished, m_target) : false;
     bool exists = false;
     bool renamed =
         !Injected(WriteStep::Rename) &&
@@ -222,16 +218,14 @@ bool AtomicFile::Publish(const std::string& path, bool replace, bool* existed) {
             if (existed) *existed = true;
             return false;
         }
-        m_error = "cannot replace '" + path + "': " + fs::LastErrorText();
-        m_failed = true;
-        Discard();
-        return false;
+        return Fail(Cause::ReplaceFailed, path);
     }
     m_temp.clear();
     Unregister();
     // The new name is durable only once the folder is synced; the content already is.
     if (Injected(WriteStep::SyncFolder) || !fs::SyncFolder(fs::FolderOf(path))) {
-        m_error = "cannot sync the folder of '" + path + "': " + fs::LastErrorText();
+        m_failure = Result::Failure(ErrorKind::CannotWrite, Cause::SyncFolderFailed, path,
+                                    fs::LastErrorText());
         return false;
     }
     return true;
@@ -241,11 +235,10 @@ bool AtomicFile::Commit() {
     return Finish() && Publish(m_target, true);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error) {
+Result WriteFileAtomically(const std::string& path, std::string_view content) {
     AtomicFile file(path);
-    bool ok = file.Open() && file.Write(content) && file.Commit();
-    if (!ok && error) *error = file.Error();
-    return ok;
+    if (file.Open() && file.Write(content) && file.Commit()) return {};
+    return file.Failure();
 }
 
 }  // namespace quillon

@@ -11,6 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileHandle.h"
+#include "platform/Result.h"
+
 namespace quillon {
 
 /// The steps of a save, named for fault injection in tests.
@@ -23,13 +26,13 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    /// Creates the temporary file; false (with Error()) when the target is a folder, FIFO or
+    /// Creates the temporary file; false (with Failure()) when the target is a folder, FIFO or
     /// device, or the folder is not writable. Stale temporaries of earlier, dead runs in the
     /// same folder are removed first.
     bool Open();
     bool Write(const void* data, size_t size);
     bool Write(std::string_view text) { return Write(text.data(), text.size()); }
-    /// Finish() and Publish() over the target; false (with Error()) on any failure, in which case
+    /// Finish() and Publish() over the target; false (with Failure()) on any failure, in which case
     /// the target is left as it was and the temporary is gone.
     bool Commit();
 
@@ -45,7 +48,8 @@ public:
     /// The resolved target (after following symlinks) and the temporary's path.
     const std::string& Target() const { return m_target; }
     const std::string& TempPath() const { return m_temp; }
-    const std::string& Error() const { return m_error; }
+    /// Why the last step failed (kind CannotWrite).
+    const Result& Failure() const { return m_failure; }
 
     /// Tests make a step fail by returning true from the hook; an empty hook restores normal
     /// operation.
@@ -55,23 +59,23 @@ public:
 
 private:
     bool Flush();
-    bool Fail(const std::string& what);
+    bool Fail(Cause cause, const std::string& path);
+    bool Refuse(Cause cause, const std::string& path);
     void Unregister();
 
     std::string m_requested;
     std::string m_target;
     std::string m_temp;
-    intptr_t m_fd = -1;  // an fs::Handle (kept out of this header: fs is a common alias)
+    FileHandle m_file;
     int m_slot = -1;
     unsigned m_mode = 0644;
     bool m_finished = false;
     bool m_failed = false;
     std::vector<char> m_buffer;
-    std::string m_error;
+    Result m_failure;
 };
 
-/// Writes the whole content atomically; false with a message in *error on failure.
-bool WriteFileAtomically(const std::string& path, std::string_view content,
-                         std::string* error = nullptr);
+/// Writes the whole content atomically.
+Result WriteFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace quillon

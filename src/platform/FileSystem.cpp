@@ -50,26 +50,6 @@ PathKind KindOf(const std::string& path) {
     return KindOfMode(st.st_mode);
 }
 
-const char* KindText(PathKind kind) {
-    switch (kind) {
-        case PathKind::Missing:
-            return "missing";
-        case PathKind::Regular:
-            return "a file";
-        case PathKind::Folder:
-            return "a folder";
-        case PathKind::Fifo:
-            return "a FIFO (named pipe)";
-        case PathKind::Device:
-            return "a device";
-        case PathKind::Socket:
-            return "a socket";
-        case PathKind::Other:
-            return "not a regular file";
-    }
-    return "not a regular file";
-}
-
 std::string ResolveWriteTarget(const std::string& path) {
     std::string current = path;
     // A chain of links is followed link by link, so that a link to a file that does not exist
@@ -114,31 +94,33 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-Handle OpenRegularForReading(const std::string& path, std::string& error) {
+FileHandle OpenRegularForReading(const std::string& path, Result* failure) {
     // The kind is asked first so that a device is never opened at all; O_NONBLOCK keeps a FIFO
     // put in its place meanwhile from blocking the open, and fstat then checks what was opened.
+    auto notRegular = [&](PathKind kind) {
+        if (failure)
+            *failure = Result::Failure(ErrorKind::CannotOpen, Cause::NotRegular, path)
+                           .Figures(uint64_t(kind));
+        return FileHandle();
+    };
     PathKind kind = KindOf(path);
-    if (kind != PathKind::Regular && kind != PathKind::Missing) {
-        error = "'" + path + "' is " + KindText(kind) + ", not a log file";
-        return kNoHandle;
-    }
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        error = "Cannot open '" + path + "': " + std::strerror(errno);
-        return kNoHandle;
+    if (kind != PathKind::Regular && kind != PathKind::Missing) return notRegular(kind);
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file) {
+        if (failure)
+            *failure = Result::Failure(ErrorKind::CannotOpen, Cause::OpenFailed, path,
+                                       std::strerror(errno));
+        return file;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "'" + path + "' is " + KindText(KindOfMode(st.st_mode)) + ", not a log file";
-        ::close(fd);
-        return kNoHandle;
-    }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (::fstat(int(file.Get()), &st) != 0 || !S_ISREG(st.st_mode))
+        return notRegular(KindOfMode(st.st_mode));
+    int flags = ::fcntl(int(file.Get()), F_GETFL);
+    if (flags >= 0) ::fcntl(int(file.Get()), F_SETFL, flags & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(int(file.Get()), 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-    return fd;
+    return file;
 }
 
 bool ReadFully(Handle h, void* data, size_t size, size_t& got) {
@@ -156,31 +138,33 @@ bool ReadFully(Handle h, void* data, size_t size, size_t& got) {
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error) {
+Result ReadRest(Handle h, const std::string& path, std::vector<uint8_t>& out) {
     out.clear();
-    Handle h = OpenRegularForReading(path, error);
-    if (h == kNoHandle) return false;
-    bool ok = true;
     try {
         if (auto size = SizeOf(h)) out.reserve(size_t(*size));
         uint8_t buffer[65536];
         for (;;) {
             size_t got = 0;
             if (!ReadFully(h, buffer, sizeof buffer, got)) {
-                error = "Cannot read '" + path + "': " + std::strerror(errno);
-                ok = false;
-                break;
+                out = {};
+                return Result::Failure(ErrorKind::CannotOpen, Cause::ReadFailed, path,
+                                       std::strerror(errno));
             }
             out.insert(out.end(), buffer, buffer + got);
-            if (got < sizeof buffer) break;
+            if (got < sizeof buffer) return {};
         }
     } catch (const std::bad_alloc&) {
-        error = "'" + path + "' does not fit in memory";
-        ok = false;
+        out = {};
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::FileTooLarge, path);
     }
-    Close(h);
-    if (!ok) out = {};
-    return ok;
+}
+
+Result ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
+    out.clear();
+    Result failure;
+    FileHandle file = OpenRegularForReading(path, &failure);
+    if (!file) return failure;
+    return ReadRest(file.Get(), path, out);
 }
 
 bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got) {
@@ -272,8 +256,9 @@ void Close(Handle h) {
     if (h != kNoHandle) ::close(int(h));
 }
 
-Handle CreateExclusive(const std::string& name, unsigned mode) {
-    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+FileHandle CreateExclusive(const std::string& name, unsigned mode) {
+    return FileHandle(
+        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
 }
 
 bool WriteAll(Handle h, const void* data, size_t size) {
@@ -477,4 +462,12 @@ std::string DocumentsFolder() {
 }
 
 }  // namespace quillon::fs
+
+namespace quillon {
+
+void FileHandle::CloseRaw(Raw h) {
+    fs::Close(h);
+}
+
+}  // namespace quillon
 #endif

@@ -13,14 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileHandle.h"
+#include "platform/Result.h"
+
 namespace quillon::fs {
 
 enum class PathKind { Missing, Regular, Folder, Fifo, Device, Socket, Other };
 
 /// What stands at a path, following symlinks; Missing when nothing does or it cannot be asked.
 PathKind KindOf(const std::string& path);
-/// "a folder", "a FIFO", "a device", ... for messages.
-const char* KindText(PathKind kind);
 
 /// The path a write must go to: a symlink is followed (to its final target, even when that does
 /// not exist yet); other paths are returned as they are.
@@ -44,15 +45,19 @@ std::FILE* OpenStream(const std::string& path, const char* mode);
 bool SameFile(const std::string& a, const std::string& b);
 
 /// An open file handle: a POSIX descriptor, or a Windows HANDLE (-1 is INVALID_HANDLE_VALUE).
-using Handle = intptr_t;
-inline constexpr Handle kNoHandle = -1;
+using Handle = FileHandle::Raw;
+inline constexpr Handle kNoHandle = FileHandle::kNone;
+using quillon::FileHandle;
 
 /// Opens a regular file for reading without ever blocking: FIFOs, devices, sockets and folders
-/// are refused before anything is read. kNoHandle with a message in `error` otherwise. The open
-/// file never stops another program, or this one, from replacing or removing it.
-Handle OpenRegularForReading(const std::string& path, std::string& error);
+/// are refused before anything is read. An empty handle otherwise, the failure (OpenFailed or
+/// NotRegular) in `failure`. The open file never stops another program, or this one, from
+/// replacing or removing it.
+FileHandle OpenRegularForReading(const std::string& path, Result* failure = nullptr);
 /// Reads the whole of a regular file (refused as above).
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error);
+Result ReadWholeFile(const std::string& path, std::vector<uint8_t>& out);
+/// Reads the rest of an open file from where it stands; ReadFailed or FileTooLarge name `path`.
+Result ReadRest(Handle h, const std::string& path, std::vector<uint8_t>& out);
 /// Reads up to `size` bytes; fewer only at the end of the file. False on a read error.
 bool ReadFully(Handle h, void* data, size_t size, size_t& got);
 /// Size of an open file.
@@ -83,9 +88,9 @@ bool RunGuardedAgainstVanishedMapping(void (*body)(void*), void* context);
 bool Rewind(Handle h);
 void Close(Handle h);
 
-/// Creates a new file named `name` exclusively (never opens an existing one); kNoHandle when it
+/// Creates a new file named `name` exclusively (never opens an existing one); empty when it
 /// exists or cannot be made (errno kept).
-Handle CreateExclusive(const std::string& name, unsigned mode);
+FileHandle CreateExclusive(const std::string& name, unsigned mode);
 /// Writes all bytes, retrying short writes. False on failure (errno kept).
 bool WriteAll(Handle h, const void* data, size_t size);
 /// Makes the file's bytes durable.

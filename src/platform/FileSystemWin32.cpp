@@ -139,26 +139,6 @@ PathKind KindOf(const std::string& path) {
     return kind;
 }
 
-const char* KindText(PathKind kind) {
-    switch (kind) {
-        case PathKind::Missing:
-            return "missing";
-        case PathKind::Regular:
-            return "a file";
-        case PathKind::Folder:
-            return "a folder";
-        case PathKind::Fifo:
-            return "a FIFO (named pipe)";
-        case PathKind::Device:
-            return "a device";
-        case PathKind::Socket:
-            return "a socket";
-        case PathKind::Other:
-            return "not a regular file";
-    }
-    return "not a regular file";
-}
-
 std::string ResolveWriteTarget(const std::string& path) {
     const std::wstring wide = Wide(path);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
@@ -220,26 +200,28 @@ bool SameFile(const std::string& a, const std::string& b) {
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-Handle OpenRegularForReading(const std::string& path, std::string& error) {
+FileHandle OpenRegularForReading(const std::string& path, Result* failure) {
+    auto notRegular = [&](PathKind kind) {
+        if (failure)
+            *failure = Result::Failure(ErrorKind::CannotOpen, Cause::NotRegular, path)
+                           .Figures(uint64_t(kind));
+        return FileHandle();
+    };
     PathKind kind = KindOf(path);
-    if (kind != PathKind::Regular && kind != PathKind::Missing) {
-        error = "'" + path + "' is " + KindText(kind) + ", not a log file";
-        return kNoHandle;
-    }
+    if (kind != PathKind::Regular && kind != PathKind::Missing) return notRegular(kind);
     HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         Failed();
-        error = "Cannot open '" + path + "': " + LastErrorText();
-        return kNoHandle;
+        if (failure)
+            *failure =
+                Result::Failure(ErrorKind::CannotOpen, Cause::OpenFailed, path, LastErrorText());
+        return FileHandle();
     }
+    FileHandle file(FromHandle(h));
     kind = KindOfHandle(h);
-    if (kind != PathKind::Regular) {
-        error = "'" + path + "' is " + KindText(kind) + ", not a log file";
-        ::CloseHandle(h);
-        return kNoHandle;
-    }
-    return FromHandle(h);
+    if (kind != PathKind::Regular) return notRegular(kind);
+    return file;
 }
 
 bool ReadFully(Handle h, void* data, size_t size, size_t& got) {
@@ -255,31 +237,33 @@ bool ReadFully(Handle h, void* data, size_t size, size_t& got) {
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error) {
+Result ReadRest(Handle h, const std::string& path, std::vector<uint8_t>& out) {
     out.clear();
-    Handle h = OpenRegularForReading(path, error);
-    if (h == kNoHandle) return false;
-    bool ok = true;
     try {
         if (auto size = SizeOf(h)) out.reserve(size_t(*size));
         uint8_t buffer[65536];
         for (;;) {
             size_t got = 0;
             if (!ReadFully(h, buffer, sizeof buffer, got)) {
-                error = "Cannot read '" + path + "': " + LastErrorText();
-                ok = false;
-                break;
+                out = {};
+                return Result::Failure(ErrorKind::CannotOpen, Cause::ReadFailed, path,
+                                       LastErrorText());
             }
             out.insert(out.end(), buffer, buffer + got);
-            if (got < sizeof buffer) break;
+            if (got < sizeof buffer) return {};
         }
     } catch (const std::bad_alloc&) {
-        error = "'" + path + "' does not fit in memory";
-        ok = false;
+        out = {};
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::FileTooLarge, path);
     }
-    Close(h);
-    if (!ok) out = {};
-    return ok;
+}
+
+Result ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
+    out.clear();
+    Result failure;
+    FileHandle file = OpenRegularForReading(path, &failure);
+    if (!file) return failure;
+    return ReadRest(file.Get(), path, out);
 }
 
 bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got) {
@@ -342,14 +326,14 @@ void Close(Handle h) {
     if (h != kNoHandle) ::CloseHandle(AsHandle(h));
 }
 
-Handle CreateExclusive(const std::string& name, unsigned mode) {
+FileHandle CreateExclusive(const std::string& name, unsigned mode) {
     (void)mode;  // Windows files carry no permission bits
     // Others may read the file being written, and it may be removed while open (the clean-up on
     // Ctrl+C does that).
     HANDLE h = ::CreateFileW(Wide(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) Failed();
-    return FromHandle(h);
+    return FileHandle(FromHandle(h));
 }
 
 bool WriteAll(Handle h, const void* data, size_t size) {
@@ -558,4 +542,12 @@ std::string DocumentsFolder() {
 }
 
 }  // namespace quillon::fs
+
+namespace quillon {
+
+void FileHandle::CloseRaw(Raw h) {
+    fs::Close(h);
+}
+
+}  // namespace quillon
 #endif

@@ -5,7 +5,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "format/ByteRecord.h"
-#include "platform/UserTexts.h"
 
 namespace quillon {
 
@@ -96,31 +95,25 @@ void DeserializeGraphConfiguration(const uint8_t* data, size_t size, GraphConfig
     }
 }
 
-bool ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& config,
-                                std::string* error) {
+Result ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& config) {
     GraphConfigurationBytes bytes{};
     // Only a regular file is read; a FIFO or device in its place is an error, never a hang.
-    std::string problem;
-    fs::Handle file = fs::OpenRegularForReading(path, problem);
-    bool ok = file != fs::kNoHandle;
-    if (ok) {
-        size_t size = 0;
-        ok = fs::ReadFully(file, bytes.data(), bytes.size(), size);
-        fs::Close(file);
-        if (ok) DeserializeGraphConfiguration(bytes.data(), size, config);
-    }
-    if (!ok && error) *error = kOpenErrorText;
-    return ok;
+    Result failure;
+    const fs::FileHandle file = fs::OpenRegularForReading(path, &failure);
+    if (!file) return failure.During(Operation::ReadGraph);
+    size_t size = 0;
+    if (!fs::ReadFully(file.Get(), bytes.data(), bytes.size(), size))
+        return Result::Failure(ErrorKind::CannotOpen, Cause::ReadFailed, path, fs::LastErrorText())
+            .During(Operation::ReadGraph);
+    DeserializeGraphConfiguration(bytes.data(), size, config);
+    return {};
 }
 
-bool WriteGraphConfigurationFile(const std::string& path, const GraphConfiguration& config,
-                                 std::string* error) {
+Result WriteGraphConfigurationFile(const std::string& path, const GraphConfiguration& config) {
     GraphConfigurationBytes bytes = SerializeGraphConfiguration(config);
-    if (WriteFileAtomically(
-            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
-        return true;
-    if (error) *error = kSaveErrorText;
-    return false;
+    return WriteFileAtomically(
+               path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))
+        .During(Operation::WriteGraph);
 }
 
 }  // namespace quillon

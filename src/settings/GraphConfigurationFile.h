@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/GraphConfiguration.h"
+#include "platform/Result.h"
 
 namespace quillon {
 
@@ -20,13 +21,11 @@ GraphConfigurationBytes SerializeGraphConfiguration(const GraphConfiguration& co
 /// bytes, the rest stays as it was, bytes beyond 10218 are ignored.
 void DeserializeGraphConfiguration(const uint8_t* data, size_t size, GraphConfiguration& config);
 
-/// Reads a .graph file over `config` as far as the file reaches. False with kOpenErrorText
-/// (config unchanged) when the file cannot be opened or read.
-bool ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& config,
-                                std::string* error = nullptr);
-/// Writes a .graph file atomically. False with kSaveErrorText when it cannot be written; an
-/// existing file is then left as it was.
-bool WriteGraphConfigurationFile(const std::string& path, const GraphConfiguration& config,
-                                 std::string* error = nullptr);
+/// Reads a .graph file over `config` as far as the file reaches. A failure (Operation::ReadGraph;
+/// config unchanged) when the file cannot be opened or read.
+Result ReadGraphConfigurationFile(const std::string& path, GraphConfiguration& config);
+/// Writes a .graph file atomically. A failure (Operation::WriteGraph) when it cannot be written;
+/// an existing file is then left as it was.
+Result WriteGraphConfigurationFile(const std::string& path, const GraphConfiguration& config);
 
 }  // namespace quillon

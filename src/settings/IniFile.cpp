@@ -16,8 +16,7 @@ bool LoadFile(const std::string& path, std::string& content) {
     // instead of blocking the program.
     content.clear();
     std::vector<uint8_t> bytes;
-    std::string ignored;
-    if (!fs::ReadWholeFile(path, bytes, ignored)) return false;
+    if (!fs::ReadWholeFile(path, bytes)) return false;
     content.assign(bytes.begin(), bytes.end());
     return true;
 }
@@ -179,7 +178,7 @@ bool IniFile::Write(std::string_view section,
         out += line;
         out += eol;
     }
-    return WriteFileAtomically(m_path, out);
+    return WriteFileAtomically(m_path, out).ok();
 }
 
 }  // namespace quillon

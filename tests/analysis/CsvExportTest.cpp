@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "PlatformSupport.h"
+#include "texts/FailureText.h"
 #include "model/ChannelNaming.h"
 #include "analysis/CsvExport.h"
 #include "format/DataLogFrame.h"
@@ -150,7 +151,7 @@ TEST_F(CsvExportTest, DataLinesHoldPointNumberAndEverySlot) {
     log->config.Set(EcuConfigBlock::InputName(0), "Shock FL");
     const std::string path = Path("run.csv");
     const Result result = ExportCsv(*log, path);
-    ASSERT_TRUE(result.ok()) << result.text << ": " << result.detail;
+    ASSERT_TRUE(result.ok()) << FailureText(result);
 
     const std::string text = ReadFile(path);
     EXPECT_EQ(text.find('\r'), std::string::npos);
@@ -208,8 +209,10 @@ TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
     for (const char* name : {"missing/run.csv", "folder.csv"}) {
         const Result result = ExportCsv(*log, Path(name));
         EXPECT_FALSE(result.ok());
-        EXPECT_EQ(result.text, "There was an error opening the file") << name;
-        EXPECT_FALSE(result.detail.empty());
+        EXPECT_EQ(std::tuple(result.kind, result.operation),
+                  std::tuple(ErrorKind::CannotOpen, Operation::ExportCsv))
+            << name;
+        EXPECT_FALSE(FailureText(result).empty());
     }
 
     // Replacing an existing export: on success the whole new text, no temporary left behind.
@@ -224,7 +227,11 @@ TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
         fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
         const Result result = ExportCsv(*log, path);
         EXPECT_FALSE(result.ok());
-        EXPECT_EQ(result.text, "There was an error opening the file");
+        // The reason travels with the failure: a folder that may not be written to.
+        EXPECT_EQ(std::tuple(result.kind, result.cause),
+                  std::tuple(ErrorKind::CannotOpen, Cause::CreateFailed));
+        EXPECT_NE(FailureText(result).find("Permission denied"), std::string::npos)
+            << FailureText(result);
         EXPECT_EQ(ReadFile(path), "old");
     }
 }

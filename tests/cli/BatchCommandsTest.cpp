@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "settings/GraphConfigurationFile.h"
+#include "texts/FailureText.h"
 #include "analysis/ChannelStatistics.h"
 #include "model/DataLogFile.h"
 #include "format/DataLogFrame.h"
@@ -234,7 +235,7 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
     for (const char* name : {"v1.V4.dl", "v2.V4.dl", "v3.V4.dl"}) {
         LogData log;
         Result r = ReadDataLog(Path(name), log);
-        ASSERT_TRUE(r.ok()) << name << ": " << r.text;
+        ASSERT_TRUE(r.ok()) << name << ": " << FailureText(r);
         EXPECT_EQ(log.frameCount, 1000);
         EXPECT_EQ(log.firstTimestamp, m_options.startTimestamp);
     }
@@ -364,6 +365,23 @@ TEST_F(BatchCommandsTest, ExportCsvReportsBadInputAndOverwritesNothing) {
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "There was an error opening the file")) << run.err;
     EXPECT_EQ(test::ReadText(Path("old.csv")), "old");
+}
+
+TEST_F(BatchCommandsTest, TheFirstBytesNotTheNameTellALogFromACompressedOne) {
+    // A log named .dlz is read as the log it is; a compressed log under another name is decoded.
+    ASSERT_TRUE(WriteSampleLog(Path("plain.dlz"), m_options));
+    ASSERT_TRUE(WriteSampleDlz(Path("packed.log"), m_options));
+    for (const char* name : {"plain.dlz", "packed.log"}) {
+        CliRun run = Run("info " + Quoted(name));
+        ASSERT_EQ(run.status, 0) << name << ": " << run.err;
+        EXPECT_TRUE(Contains(run.out, "Frames: 1000\n")) << name << ": " << run.out;
+        EXPECT_FALSE(Contains(run.out, "Duration: 0.000")) << name;
+    }
+    EXPECT_TRUE(Contains(Run("stats " + Quoted("plain.dlz")).out, "frames 0 to 999 of 1000"));
+    const CliRun expand = Run("expand " + Quoted("plain.dlz"));
+    EXPECT_EQ(expand.status, 1);
+    EXPECT_TRUE(Contains(expand.err, "is not a .dlz file")) << expand.err;
+    EXPECT_FALSE(fs::exists(Path("plain.dl")));
 }
 
 TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {

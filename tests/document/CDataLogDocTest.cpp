@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "PlatformSupport.h"
+#include "texts/FailureText.h"
 #include "settings/CPrefs.h"
 #include "settings/GraphConfigurationFile.h"
 #include "model/LogColumns.h"
@@ -17,7 +18,7 @@
 #include "model/DataLogFile.h"
 #include "samplegen/SampleLog.h"
 #include "support/ScriptedPrompt.h"
-#include "platform/UserTexts.h"
+#include "texts/UserTexts.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;
@@ -110,7 +111,7 @@ TEST_F(DocTest, OpenReadsFramesComputesStatisticsMathChannelsAndFreshMaxima) {
     doc.SetCursor(7, 2, false);
     const std::string path = WriteLog("run.dl", 3000);
     const Result opened = doc.OnOpenDocument(path);
-    ASSERT_TRUE(opened) << opened.text;
+    ASSERT_TRUE(opened) << FailureText(opened);
     EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetZoomLast(), doc.GetCursorFrame()),
               std::tuple(3000, 2999, -1));
     EXPECT_EQ(view.hints.back(), DocumentChange::LogChanged);
@@ -131,6 +132,22 @@ TEST_F(DocTest, OpenReadsFramesComputesStatisticsMathChannelsAndFreshMaxima) {
     doc.RemoveView(&view);
 }
 
+TEST_F(DocTest, OpeningGoesByTheFirstBytesAndExpandsOnlyCompressedLogs) {
+    SampleLogOptions options;
+    options.frames = 300;
+    ASSERT_TRUE(WriteSampleLog(Path("plain.dlz"), options));
+    ASSERT_TRUE(WriteSampleDlz(Path("Run.dlz"), options));
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(Path("plain.dlz")));
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName()),
+              std::tuple(300, Path("plain.dlz")));
+    EXPECT_FALSE(fs::exists(Path("plain.dl")));
+    ASSERT_TRUE(doc.OnOpenDocument(Path("Run.dlz")));
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName()), std::tuple(300, Path("run.dl")));
+    ASSERT_TRUE(doc.LoadComparison(Path("plain.dlz")));
+    EXPECT_EQ(doc.GetComparisonPathName(), Path("plain.dlz"));
+}
+
 TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
     const std::string good = WriteLog("good.dl", 300);
     SampleLogOptions options;
@@ -140,21 +157,20 @@ TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
     ASSERT_TRUE(doc.OnOpenDocument(good));
     const float* column = doc.Main().values[2].data();
 
-    // Each failure carries its kind and the message box to show; the document shows nothing.
+    // Each failure carries its kind and cause for the caller to show; the document shows nothing.
     bytes[0] ^= 0xFF;
     Result r = doc.OnOpenDocument(WriteBytes("magic.dl", bytes));
-    EXPECT_EQ(std::tuple(r.kind, r.caption, r.text),
-              std::tuple(ErrorKind::WrongMagic, "", "Magic Number does not match"));
+    EXPECT_EQ(std::tuple(r.kind, r.operation),
+              std::tuple(ErrorKind::WrongMagic, Operation::OpenLog));
     EXPECT_TRUE(doc.LoadFailed());
     bytes[0] ^= 0xFF;
     bytes[8] = 3;
     r = doc.OnOpenDocument(WriteBytes("version.dl", bytes));
-    EXPECT_EQ(std::tuple(r.kind, r.caption, r.text),
-              std::tuple(ErrorKind::WrongVersion, "Logfile Version Unrecognized",
-                         kVersionUnrecognizedText));
+    EXPECT_EQ(r.kind, ErrorKind::WrongVersion);
     r = doc.OnOpenDocument(Path("missing.dl"));
-    EXPECT_EQ(r.kind, ErrorKind::CannotOpen);
-    EXPECT_FALSE(r.text.empty());
+    EXPECT_EQ(std::tuple(r.kind, r.cause, r.path),
+              std::tuple(ErrorKind::CannotOpen, Cause::OpenFailed, Path("missing.dl")));
+    EXPECT_FALSE(r.system.empty());
     EXPECT_EQ(doc.OnOpenDocument(WriteBytes("short.dl", {0x1F, 0xF4, 0x85, 0x00})).kind,
               ErrorKind::Unreadable);
     EXPECT_TRUE(m_prompt.asked.empty());
@@ -180,8 +196,8 @@ TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
 
     doc.SetModifiedFlag();
     const Result failed = doc.OnSaveDocument(Path("no-folder/x.dl"));
-    EXPECT_EQ(failed.kind, ErrorKind::CannotWrite);
-    EXPECT_FALSE(failed.text.empty());
+    EXPECT_EQ(std::tuple(failed.kind, failed.cause, failed.operation),
+              std::tuple(ErrorKind::CannotWrite, Cause::CreateFailed, Operation::SaveLog));
     EXPECT_EQ(std::tuple(doc.IsModified(), doc.GetPathName()), std::tuple(true, copy));
 }
 
@@ -223,11 +239,13 @@ TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {
     const std::string comparisonPath = WriteLog("longer.dl", 400, 2);
     CDataLogDoc doc(*m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(WriteLog("short.dl", 100)));
-    EXPECT_EQ(doc.LoadComparison(Path("missing.dl")).text, "There was an error opening the file");
+    EXPECT_EQ(doc.LoadComparison(Path("missing.dl")).cause, Cause::OpenFailed);
     SampleLogOptions v3;
     std::vector<uint8_t> bytes = GenerateV4Bytes(v3);
     bytes[8] = 3;
-    EXPECT_EQ(doc.LoadComparison(WriteBytes("v3.dl", bytes)).caption, "Invalid Logfile Version");
+    const Result v3Failure = doc.LoadComparison(WriteBytes("v3.dl", bytes));
+    EXPECT_EQ(std::tuple(v3Failure.kind, v3Failure.operation),
+              std::tuple(ErrorKind::WrongVersion, Operation::OpenComparison));
     EXPECT_FALSE(doc.IsComparisonLoaded());
 
     const ChannelStats mainStats = doc.Main().stats[1];
@@ -394,6 +412,7 @@ TEST_F(DocTest, ALogWhoseFileIsCutShortWhileOpenIsClosedWithAMessage) {
     EXPECT_TRUE(doc.CloseChangedLogs());
     EXPECT_FALSE(doc.HasLog());
     EXPECT_EQ(doc.GetFrameCount(), 0);
-    EXPECT_EQ(m_prompt.messages, 1);
-    EXPECT_NE(m_prompt.lastText.find("was changed by another program"), std::string::npos);
+    ASSERT_EQ(m_prompt.failures.size(), 1u);
+    EXPECT_EQ(std::tuple(m_prompt.failures[0].cause, m_prompt.failures[0].path),
+              std::tuple(Cause::FileChanged, path));
 }

@@ -10,6 +10,7 @@
 #endif
 
 #include "support/TempFolder.h"
+#include "texts/FailureText.h"
 #include "format/DlzCodec.h"
 #include "samplegen/SampleLog.h"
 
@@ -111,12 +112,13 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
     o.frames = 2000;
     std::string dlz = dir / "Logs/Run.DLZ";
     ASSERT_TRUE(WriteSampleDlz(dlz, o));
-    std::string dl, error;
+    std::string dl;
     int64_t lastDone = 0, lastTotal = 0;
-    ASSERT_TRUE(ExpandDlzFile(dlz, &dl, &error, [&](int64_t done, int64_t total) {
+    const Result expanded = ExpandDlzFile(dlz, &dl, [&](int64_t done, int64_t total) {
         EXPECT_GE(done, lastDone);
         lastDone = done, lastTotal = total;
-    })) << error;
+    });
+    ASSERT_TRUE(expanded) << FailureText(expanded);
     EXPECT_EQ(dl, dir / "Logs/run.dl");
     EXPECT_EQ(ReadBytes(dl), GenerateV4Bytes(o));
     EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"Logs", "Logs/Run.DLZ", "Logs/run.dl"}));
@@ -128,8 +130,9 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
     WriteBytes(dir / "run.dl", good);
     fs::create_directory(dir / "folder.dlz");
     auto failsWith = [&](const std::string& name, const std::string& text) {
-        std::string target, message;
-        EXPECT_FALSE(ExpandDlzFile(dir / name, &target, &message));
+        std::string target;
+        const std::string message = FailureText(ExpandDlzFile(dir / name, &target));
+        EXPECT_FALSE(message.empty());
         EXPECT_NE(message.find(text), std::string::npos) << message;
         EXPECT_EQ(ReadBytes(dir / "run.dl"), good);
     };
@@ -150,17 +153,17 @@ TEST(DlzCodec, AnExistingDifferentDlIsNeverReplaced) {
     const std::vector<uint8_t> log = GenerateV4Bytes(o);
     const std::vector<uint8_t> edited = {'e', 'd', 'i', 't'};
     WriteBytes(dir / "run.dl", edited);
-    std::string dl, error;
+    std::string dl;
     // A different run.dl stays; the log goes to the next free name, which later opens reuse.
-    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl));
     EXPECT_EQ(dl, dir / "run-2.dl");
     EXPECT_EQ(ReadBytes(dir / "run.dl"), edited);
     EXPECT_EQ(ReadBytes(dl), log);
-    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl));
     EXPECT_EQ(dl, dir / "run-2.dl");
     // An identical run.dl is used as it is.
     WriteBytes(dir / "run.dl", log);
-    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl, &error)) << error;
+    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl));
     EXPECT_EQ(dl, dir / "run.dl");
     EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"run-2.dl", "run.dl", "run.dlz"}));
 }
@@ -175,8 +178,8 @@ TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
     const std::vector<uint8_t> twelve = {0x1F, 0xF4, 0x85, 0, 0, 0, 0, 0, 4, 0, 0, 0};
     for (const auto& data : {twelve, wrongMagic, oldVersion}) {
         WriteBytes(dir / "bad.dlz", EncodeDlz(data));
-        std::string dl, error;
-        EXPECT_FALSE(ExpandDlzFile(dir / "bad.dlz", &dl, &error));
+        std::string dl;
+        const std::string error = FailureText(ExpandDlzFile(dir / "bad.dlz", &dl));
         EXPECT_TRUE(error.find("does not hold a log") != std::string::npos ||
                     error.find("does not decode to a version 0.4 log") != std::string::npos)
             << error;
@@ -191,11 +194,11 @@ TEST(DlzCodec, ABombIsRefusedFromItsMeasuredSize) {
         stream.insert(stream.end(), {0xFF, 0xFF, 0x00});
     const std::vector<uint8_t> dlz = Flipped(stream);
     std::vector<uint8_t> out;
-    std::string error;
-    EXPECT_FALSE(DecodeDlz(dlz.data(), dlz.size(), out, &error, 16u << 20));
+    const Result refused = DecodeDlz(dlz.data(), dlz.size(), out, 16u << 20);
+    EXPECT_EQ(refused.cause, Cause::DecodedTooLarge);
     EXPECT_EQ(out.capacity(), 0u);  // refused before any allocation of its size
-    EXPECT_NE(error.find("72 MB"), std::string::npos) << error;
-    EXPECT_TRUE(DecodeDlz(dlz.data(), dlz.size(), out, &error, 100u << 20));
+    EXPECT_NE(FailureText(refused).find("72 MB"), std::string::npos) << FailureText(refused);
+    EXPECT_TRUE(DecodeDlz(dlz.data(), dlz.size(), out, 100u << 20));
     EXPECT_EQ(out.size(), 76500000u);
 }
 
@@ -214,8 +217,8 @@ TEST(DlzCodec, ConcurrentExpansionsOfOneDlzEachGiveTheWholeLog) {
         for (int i = 0; i < 3; ++i) {
             pid_t pid = ::fork();
             if (pid == 0) {
-                std::string dl, error;
-                bool ok = ExpandDlzFile(dir / "run.dlz", &dl, &error) && dl == dir / "run.dl" &&
+                std::string dl;
+                bool ok = ExpandDlzFile(dir / "run.dlz", &dl).ok() && dl == dir / "run.dl" &&
                           ReadBytes(dl) == log;
                 ::_exit(ok ? 0 : 1);
             }

@@ -22,6 +22,7 @@
 #include "gui/dialogs/DataLogExport.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
+#include "gui/common/FailureMessage.h"
 #include "support/DocumentFixture.h"
 #include "support/ScriptedPrompt.h"
 
@@ -117,7 +118,10 @@ private slots:
         Open(10);
         m_prompt.QueueFile(Path("missing/out.csv"));
         QVERIFY(!RunDataLogExport(*m_doc, m_prompt, m_owner));
-        QCOMPARE(m_prompt.lastText, std::string("There was an error opening the file"));
+        QCOMPARE(m_prompt.failures.size(), size_t(1));
+        const FailureMessage shown = MessageForFailure(m_prompt.failures.back());
+        QCOMPARE(shown.text, std::string("There was an error opening the file"));
+        QVERIFY2(shown.reason.find("No such file") != std::string::npos, shown.reason.c_str());
         m_prompt.QueueFile("");  // Cancel in the save dialog
         QVERIFY(!RunDataLogExport(*m_doc, m_prompt, m_owner));
         QCOMPARE(m_prompt.messages, 1);

@@ -54,9 +54,8 @@ class ValuesViewTest : public QObject, test::DocumentFixture {
 
     GraphConfiguration Saved() const {
         GraphConfiguration saved;
-        std::string error;
-        if (!ReadGraphConfigurationFile(m_prefs->GetLastDataLogConfig(), saved, &error))
-            qWarning("%s", error.c_str());
+        if (!ReadGraphConfigurationFile(m_prefs->GetLastDataLogConfig(), saved))
+            qWarning("the saved configuration could not be read");
         return saved;
     }
 

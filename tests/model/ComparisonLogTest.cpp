@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
 #include "model/LogColumns.h"
+#include "texts/FailureText.h"
 #include "model/ComparisonLog.h"
 #include "model/DataLogFile.h"
 #include "format/DataLogFrame.h"
@@ -56,7 +58,7 @@ protected:
 TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     LoadMain(100);
     Result r = Compare(WriteLog("c.dl", 250, 2));
-    ASSERT_TRUE(r.ok()) << r.text;
+    ASSERT_TRUE(r.ok()) << FailureText(r);
     EXPECT_EQ(m_main.frameCount, 100);
     ASSERT_TRUE(EnsureAllColumns(m_main) && EnsureAllColumns(m_comparison));
     for (int s : {0, 1, 439}) {
@@ -73,7 +75,7 @@ TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     LogData longMain;
     ASSERT_TRUE(ReadDataLog(WriteLog("long.dl", 300, 9), longMain).ok());
     r = LoadComparisonLog(WriteLog("d.dl", 120, 3, 1.5f), longMain, m_comparison);
-    ASSERT_TRUE(r.ok()) << r.text;
+    ASSERT_TRUE(r.ok()) << FailureText(r);
     ASSERT_TRUE(EnsureAllColumns(m_comparison));
     ASSERT_GE(m_comparison.values[0].size(), size_t(301));
     EXPECT_FLOAT_EQ(m_comparison.values[0][0], -1.5f);
@@ -95,25 +97,23 @@ TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
     };
 
     Result r = Compare(Path("missing.dl"));
-    EXPECT_EQ(r.caption, "");
-    EXPECT_EQ(r.text, "There was an error opening the file");
+    EXPECT_EQ(std::tuple(r.kind, r.cause, r.operation),
+              std::tuple(ErrorKind::CannotOpen, Cause::OpenFailed, Operation::OpenComparison));
 
     std::ifstream in(Path("good.dl"), std::ios::binary);
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     bytes[1] ^= 0x40;
     r = loadBytes(bytes);
-    EXPECT_EQ(r.caption, "Invalid Logfile");
-    EXPECT_EQ(r.text, "Magic Number does not match");
+    EXPECT_EQ(std::tuple(r.kind, r.operation),
+              std::tuple(ErrorKind::WrongMagic, Operation::OpenComparison));
     bytes[1] ^= 0x40;
     StoreU32(&bytes[8], 3);
     r = loadBytes(bytes);
-    EXPECT_EQ(r.caption, "Invalid Logfile Version");
-    EXPECT_EQ(r.text,
-              "This does not appear to be a V4 logfile. Please convert it before using as a "
-              "comparison.");
+    EXPECT_EQ(std::tuple(r.kind, r.operation),
+              std::tuple(ErrorKind::WrongVersion, Operation::OpenComparison));
     r = loadBytes({0x1f, 0xf4, 0x85, 0x00});
     EXPECT_FALSE(r.ok());
-    EXPECT_FALSE(r.text.empty());
+    EXPECT_EQ(r.cause, Cause::TooShort);
 
     EXPECT_EQ(m_comparison.frameCount, 80);
     EXPECT_EQ(m_comparison.values[1][70], before);
@@ -139,7 +139,7 @@ TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving)
 
     // Saved and loaded again, the nudged zero time and the times come back.
     const Result saved = SaveComparisonLog(Path("c.dl"), m_comparison);
-    ASSERT_TRUE(saved) << saved.Explanation();
+    ASSERT_TRUE(saved) << FailureText(saved);
     LogData again;
     ASSERT_TRUE(LoadComparisonLog(Path("c.dl"), m_main, again));
     EXPECT_EQ(again.header.Get(DataLogHeader::zeroTime), ZeroTime());
@@ -151,8 +151,8 @@ TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving)
     fs::create_directory(Path("folder.dl"));
     const Result failed = SaveComparisonLog(Path("folder.dl"), m_comparison);
     EXPECT_EQ(failed.kind, ErrorKind::CannotWrite);
-    EXPECT_EQ(failed.text, "There was an error saving the file");
-    EXPECT_FALSE(failed.detail.empty());
+    EXPECT_EQ(std::tuple(failed.cause, failed.operation),
+              std::tuple(Cause::TargetNotRegular, Operation::SaveComparison));
     EXPECT_TRUE(fs::is_directory(Path("folder.dl")));
 }
 

@@ -9,10 +9,11 @@
 #include <limits>
 
 #include "PlatformSupport.h"
+#include "texts/FailureText.h"
 #include "support/TempFolder.h"
 #include "model/DataLogFile.h"
 #include "samplegen/SampleLog.h"
-#include "platform/UserTexts.h"
+#include "texts/UserTexts.h"
 
 using namespace quillon;
 namespace fs = std::filesystem;
@@ -27,7 +28,7 @@ uint8_t* FrameAt(std::vector<uint8_t>& bytes, int frame) {
 LogData Load(const std::vector<uint8_t>& bytes) {
     LogData log;
     Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    EXPECT_TRUE(r.ok()) << r.text;
+    EXPECT_TRUE(r.ok()) << FailureText(r);
     return log;
 }
 
@@ -69,14 +70,14 @@ TEST(DataLogFile, ReadsEverySlotAndWritesTheSameBytesBack) {
         EXPECT_GE(done, lastDone);
         lastDone = done, lastTotal = total;
     });
-    ASSERT_TRUE(r.ok()) << r.text;
+    ASSERT_TRUE(r.ok()) << FailureText(r);
     EXPECT_EQ((std::pair{lastDone, lastTotal}), (std::pair<int64_t, int64_t>{700, 700}));
     for (int s = 0; s < kSlotCount; ++s) {
         ASSERT_EQ(0, std::memcmp(fromFile.values[s].data(), log.values[s].data(), 701 * 4)) << s;
         ASSERT_EQ(0, std::memcmp(fromFile.status[s].data(), log.status[s].data(), 701 * 4)) << s;
     }
     std::string error;
-    ASSERT_TRUE(WriteDataLog(dir / "b.dl", fromFile, &error)) << error;
+    ASSERT_TRUE(WriteDataLog(dir / "b.dl", fromFile));
     EXPECT_EQ(ReadBytes(dir / "b.dl"), bytes);
 }
 
@@ -181,7 +182,7 @@ TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheO
     magic[0] ^= 1;
     Result r = read("magic.dl", magic);
     EXPECT_EQ(r.kind, ErrorKind::WrongMagic);
-    EXPECT_EQ(r.text, "Magic Number does not match");
+    EXPECT_EQ(r.cause, Cause::BadMagic);
 
     for (auto [major, minor] : {std::pair{0u, 3u}, {1u, 4u}, {0u, 5u}}) {
         auto version = good;
@@ -189,13 +190,13 @@ TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheO
         StoreU32(version.data() + 8, minor);
         r = read("version.dl", version);
         EXPECT_EQ(r.kind, ErrorKind::WrongVersion);
-        EXPECT_EQ(r.text, kVersionUnrecognizedText);
+        EXPECT_EQ(r.cause, Cause::BadVersion);
     }
 
     for (size_t size : {size_t(0), size_t(3), size_t(11), size_t(100), kFramesOffset - 1}) {
         r = read("short.dl", std::vector<uint8_t>(good.begin(), good.begin() + long(size)));
         EXPECT_EQ(r.kind, ErrorKind::Unreadable) << size;
-        EXPECT_NE(r.text.find("too short"), std::string::npos) << r.text;
+        EXPECT_NE(FailureText(r).find("too short"), std::string::npos) << FailureText(r);
     }
 
     fs::create_directory(dir / "folder.dl");
@@ -207,7 +208,7 @@ TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheO
         if (std::string(name) == "locked.dl" && !test::PermissionBitsApply()) continue;
         r = ReadDataLog(dir / name, log);
         EXPECT_EQ(r.kind, kind) << name;
-        EXPECT_NE(r.text.find(text), std::string::npos) << r.text;
+        EXPECT_NE(FailureText(r).find(text), std::string::npos) << FailureText(r);
     }
     EXPECT_TRUE(log.Empty());
 
@@ -221,14 +222,12 @@ TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheO
     // A failed save leaves the old file whole and no temporary behind.
     WriteBytes(dir / "log.dl", good);
     kept.frameCount = 5;  // more frames than the columns hold
-    std::string error;
-    EXPECT_FALSE(WriteDataLog(dir / "log.dl", kept, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(WriteDataLog(dir / "log.dl", kept).cause, Cause::ColumnsShort);
     EXPECT_EQ(ReadBytes(dir / "log.dl"), good);
     kept.frameCount = 2;
-    error.clear();
     const auto files = std::distance(fs::directory_iterator(dir.path), fs::directory_iterator());
-    EXPECT_FALSE(WriteDataLog(dir / "no-such-folder/log.dl", kept, &error));
-    EXPECT_FALSE(error.empty());
+    const Result failed = WriteDataLog(dir / "no-such-folder/log.dl", kept);
+    EXPECT_EQ(failed.cause, Cause::CreateFailed);
+    EXPECT_FALSE(failed.system.empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), files);
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "model/GraphConfiguration.h"
+#include "texts/FailureText.h"
 #include "settings/GraphConfigurationFile.h"
 #include "format/ByteRecord.h"
 #include "analysis/ChannelStatistics.h"
@@ -68,7 +69,7 @@ LogData Lazy(const std::string& path, bool mapping, std::vector<int> wanted = {}
     options.allowMapping = mapping;
     options.wantedSlots = std::move(wanted);
     const Result r = ReadDataLog(path, log, {}, options);
-    EXPECT_TRUE(r.ok()) << r.text;
+    EXPECT_TRUE(r.ok()) << FailureText(r);
     return log;
 }
 
@@ -275,8 +276,8 @@ TEST(LogStore, AFileTruncatedWhileOpenIsReportedNotRead) {
 TEST(LogStore, AMappingThatVanishesUnderAReadIsCaught) {
     TempFolder dir;
     Write(dir / "run.dl", AwkwardLog(400, 0));
-    std::string error;
-    fs::Handle h = fs::OpenRegularForReading(dir / "run.dl", error);
+    const fs::FileHandle file = fs::OpenRegularForReading(dir / "run.dl");
+    const fs::Handle h = file.Get();
     const uint64_t size = fs::SizeOf(h).value_or(0);
     const uint8_t* map = fs::MapReadOnly(h, size);
     ASSERT_NE(map, nullptr);
@@ -295,6 +296,5 @@ TEST(LogStore, AMappingThatVanishesUnderAReadIsCaught) {
         &read);
     EXPECT_FALSE(whole);
     fs::Unmap(map, size);
-    fs::Close(h);
 }
 #endif

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "support/TempFolder.h"
+#include "texts/FailureText.h"
 #include "platform/AtomicFile.h"
 #include "samplegen/SampleLog.h"
 
@@ -63,9 +64,9 @@ TEST(AtomicFile, AFailureAtAnyStepKeepsTheOldFileAndLeavesNoTemporary) {
          {WriteStep::Create, WriteStep::Write, WriteStep::SyncFile, WriteStep::Rename}) {
         ASSERT_TRUE(WriteFileAtomically(target, "old"));
         FaultHook fault(step);
-        std::string error;
-        EXPECT_FALSE(WriteFileAtomically(target, bigger, &error)) << int(step);
-        EXPECT_NE(error.find("run.csv"), std::string::npos) << error;
+        const Result failed = WriteFileAtomically(target, bigger);
+        EXPECT_FALSE(failed) << int(step);
+        EXPECT_NE(failed.path.find("run.csv"), std::string::npos) << failed.path;
         EXPECT_EQ(ReadText(target), "old") << int(step);
         EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"}) << int(step);
     }
@@ -110,9 +111,8 @@ TEST(AtomicFile, FifosDevicesAndFoldersAreRefusedAsTargets) {
                  {dir / "null.csv", "device"},
                  {"/dev/null", "device"}};
     for (const Case& c : cases) {
-        std::string error;
-        EXPECT_FALSE(WriteFileAtomically(c.path, "x", &error)) << c.path;
-        EXPECT_NE(error.find(c.text), std::string::npos) << error;
+        const std::string error = FailureText(WriteFileAtomically(c.path, "x"));
+        EXPECT_NE(error.find(c.text), std::string::npos) << c.path << ": " << error;
     }
     EXPECT_TRUE(fs::is_fifo(dir / "pipe.csv"));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));

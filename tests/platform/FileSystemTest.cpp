@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/AtomicFile.h"
+#include "texts/FailureText.h"
 #include "model/DataLogFile.h"
 #include "format/DlzCodec.h"
 #include "platform/FileSystem.h"
@@ -47,8 +48,8 @@ TEST(FileSystem, ReplacingAnExistingFileLeavesOnlyTheNewContent) {
     TempFolder dir;
     const std::string target = dir / "run.csv";
     ASSERT_TRUE(WriteFileAtomically(target, "old content, longer than the new one"));
-    std::string error;
-    ASSERT_TRUE(WriteFileAtomically(target, "new", &error)) << error;
+    const Result written = WriteFileAtomically(target, "new");
+    ASSERT_TRUE(written) << FailureText(written);
     EXPECT_EQ(ReadText(target), "new");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"});
 
@@ -85,8 +86,9 @@ TEST(FileSystem, NonAsciiPathsOpenAndSave) {
     EXPECT_EQ(ReadText(saved), ReadText(log));
 
     ASSERT_TRUE(WriteSampleDlz(dir / "K\xC3\xB6ln.dlz", o));
-    std::string dl, error;
-    ASSERT_TRUE(ExpandDlzFile(dir / "K\xC3\xB6ln.dlz", &dl, &error)) << error;
+    std::string dl;
+    const Result expanded = ExpandDlzFile(dir / "K\xC3\xB6ln.dlz", &dl);
+    ASSERT_TRUE(expanded) << FailureText(expanded);
     EXPECT_EQ(ReadText(dl), ReadText(log));
     std::FILE* stream = fs::OpenStream(dl, "rb");
     ASSERT_NE(stream, nullptr);
@@ -106,16 +108,17 @@ TEST(FileSystem, AFileHeldOpenElsewhereIsReplacedOrLeftWhole) {
     const std::string target = dir / "run.dl";
     for (bool ours : {true, false}) {
         ASSERT_TRUE(WriteFileAtomically(target, "old"));
-        std::string error;
-        fs::Handle reader = fs::kNoHandle;
+        fs::FileHandle reader;
         std::ifstream other;
         if (ours)
-            reader = fs::OpenRegularForReading(target, error);
+            reader = fs::OpenRegularForReading(target);
         else
             other.open(fs::PathOf(target), std::ios::binary);
-        EXPECT_TRUE(reader != fs::kNoHandle || other.is_open());
+        EXPECT_TRUE(reader || other.is_open());
 
-        const bool saved = WriteFileAtomically(target, "new", &error);
+        const Result written = WriteFileAtomically(target, "new");
+        const bool saved = written.ok();
+        const std::string error = FailureText(written);
         EXPECT_EQ(saved, replaces) << ours << " " << error;
         if (!saved) {
             EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
@@ -124,9 +127,9 @@ TEST(FileSystem, AFileHeldOpenElsewhereIsReplacedOrLeftWhole) {
         if (ours) {
             char bytes[8] = {};
             size_t got = 0;
-            EXPECT_TRUE(fs::ReadFully(reader, bytes, sizeof bytes, got));
+            EXPECT_TRUE(fs::ReadFully(reader.Get(), bytes, sizeof bytes, got));
             held.assign(bytes, got);
-            fs::Close(reader);
+            reader.Reset();
         } else {
             held.assign(std::istreambuf_iterator<char>(other), {});
             other.close();

@@ -102,21 +102,21 @@ TEST(GraphConfigurationFileTest, FullFilesComeBackByteForByteShortOnesFillAndLon
     EXPECT_EQ(read(longBytes), longBytes.substr(0, 10218));
 }
 
-TEST(GraphConfigurationFileTest, FailuresReportTheirTextsAndKeepDataAndFiles) {
+TEST(GraphConfigurationFileTest, FailuresReportTheirCausesAndKeepDataAndFiles) {
     const test::TempFolder dir;
     GraphConfiguration config = DefaultGraphConfiguration();
     const GraphConfigurationBytes before = SerializeGraphConfiguration(config);
-    std::string error;
-    EXPECT_FALSE(ReadGraphConfigurationFile(dir / "missing.graph", config, &error));
-    EXPECT_EQ(error, "There was an error opening the file");
-    error.clear();
-    EXPECT_FALSE(ReadGraphConfigurationFile(dir.String(), config, &error));
-    EXPECT_EQ(error, "There was an error opening the file");
+    Result r = ReadGraphConfigurationFile(dir / "missing.graph", config);
+    EXPECT_EQ(std::tuple(r.cause, r.operation),
+              std::tuple(Cause::OpenFailed, Operation::ReadGraph));
+    r = ReadGraphConfigurationFile(dir.String(), config);
+    EXPECT_EQ(std::tuple(r.cause, r.operation),
+              std::tuple(Cause::NotRegular, Operation::ReadGraph));
     EXPECT_EQ(SerializeGraphConfiguration(config), before);
 
-    error.clear();
-    EXPECT_FALSE(WriteGraphConfigurationFile(dir / "no-such-folder/x.graph", config, &error));
-    EXPECT_EQ(error, "There was an error saving the file");
+    r = WriteGraphConfigurationFile(dir / "no-such-folder/x.graph", config);
+    EXPECT_EQ(std::tuple(r.cause, r.operation),
+              std::tuple(Cause::CreateFailed, Operation::WriteGraph));
 }
 
 }  // namespace

@@ -26,6 +26,18 @@ public:
         Record("message", caption, text);
         ++messages;
     }
+    /// Failures are recorded as they are (kind "failure"); they count as messages.
+    void ShowFailure(const Result& failure) override {
+        Record("failure", {}, failure.path);
+        failures.push_back(failure);
+        ++messages;
+    }
+    PromptAnswer QuestionAboutFailure(const Result& failure) override {
+        Record("failurequestion", {}, failure.path);
+        failures.push_back(failure);
+        ++questions;
+        return NextAnswer();
+    }
     PromptAnswer Question(const std::string& caption, const std::string& text) override {
         Record("question", caption, text);
         ++questions;
@@ -64,6 +76,7 @@ public:
     std::string lastCaption;
     std::string lastText;
     int messages = 0;
+    std::vector<Result> failures;
     int questions = 0;
     int fileDialogs = 0;
     std::vector<Asked> asked;

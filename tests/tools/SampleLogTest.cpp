@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "model/ChannelInfo.h"
+#include "texts/FailureText.h"
 #include "model/DataLogFile.h"
 #include "format/DlzCodec.h"
 #include "samplegen/SampleLog.h"
@@ -25,7 +26,7 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 LogData Load(const std::vector<uint8_t>& bytes) {
     LogData log;
     Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    EXPECT_TRUE(r.ok()) << r.text;
+    EXPECT_TRUE(r.ok()) << FailureText(r);
     return log;
 }
 

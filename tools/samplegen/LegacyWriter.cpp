@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/AtomicFile.h"
+#include "texts/FailureText.h"
 #include "format/DataLogFrame.h"
 #include "format/LegacyLayout.h"
 
@@ -136,7 +137,7 @@ bool WriteLegacyLog(const std::string& path, int layout, const SampleLogOptions&
         ok = file.Write(buffer.data(), tail);
     }
     ok = ok && file.Commit();
-    if (!ok && error) *error = file.Error();
+    if (!ok && error) *error = FailureText(file.Failure());
     return ok;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/AtomicFile.h"
+#include "texts/FailureText.h"
 #include "format/ByteRecord.h"
 #include "format/DataLogFrame.h"
 
@@ -509,7 +510,7 @@ bool WriteSampleLog(const std::string& path, const SampleLogOptions& options, st
         file.Open() &&
         StreamSampleBytes(options, [&](const uint8_t* p, size_t n) { return file.Write(p, n); }) &&
         file.Commit();
-    if (!ok && error) *error = file.Error();
+    if (!ok && error) *error = FailureText(file.Failure());
     return ok;
 }
 
@@ -527,7 +528,7 @@ bool WriteSampleDlz(const std::string& path, const SampleLogOptions& options, st
         encoder.Finish(out);
         ok = file.Write(out.data(), out.size()) && file.Commit();
     }
-    if (!ok && error) *error = file.Error();
+    if (!ok && error) *error = FailureText(file.Failure());
     return ok;
 }
 

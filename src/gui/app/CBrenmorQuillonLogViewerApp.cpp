@@ -19,7 +19,8 @@
 #include "settings/CPrefs.h"
 #include "platform/AtomicFile.h"
 #include "document/CDataLogDoc.h"
-#include "platform/UserTexts.h"
+#include "texts/FailureText.h"
+#include "texts/UserTexts.h"
 
 namespace quillon {
 
@@ -236,9 +237,15 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
     QByteArray png;
     QBuffer buffer(&png);
     std::string error;
-    if (shot.isNull() || !buffer.open(QIODevice::WriteOnly) || !shot.save(&buffer, "PNG") ||
-        !WriteFileAtomically(ToCorePath(options.screenshotPath),
-                             std::string_view(png.constData(), size_t(png.size())), &error)) {
+    bool written = !shot.isNull() && buffer.open(QIODevice::WriteOnly) && shot.save(&buffer, "PNG");
+    if (written) {
+        const Result saved =
+            WriteFileAtomically(ToCorePath(options.screenshotPath),
+                                std::string_view(png.constData(), size_t(png.size())));
+        written = saved.ok();
+        error = FailureText(saved);
+    }
+    if (!written) {
         PrintError(
             QStringLiteral("%1: the screenshot could not be written%2")
                 .arg(QDir::toNativeSeparators(options.screenshotPath),

@@ -36,7 +36,7 @@
 #include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDlgDataLogScatterPlot.h"
 #include "document/Prompt.h"
-#include "platform/UserTexts.h"
+#include "texts/UserTexts.h"
 #include "gui/dialogs/CDataLogPropertySheet.h"
 #include "gui/dialogs/CDlgDataLogAutoZero.h"
 #include "gui/dialogs/CDlgDataLogAxisSetup.h"

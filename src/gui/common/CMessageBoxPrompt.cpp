@@ -7,8 +7,9 @@
 #include <QMessageBox>
 
 #include "gui/common/CProgressWindow.h"
+#include "gui/common/FailureMessage.h"
 #include "gui/common/TextConversion.h"
-#include "platform/UserTexts.h"
+#include "texts/UserTexts.h"
 
 namespace quillon {
 
@@ -56,6 +57,29 @@ void CMessageBoxPrompt::Message(const std::string& caption, const std::string& t
     CursorRestore cursor;
     QMessageBox box(QMessageBox::NoIcon, CaptionOf(caption), FromCoreText(text), QMessageBox::Ok,
                     m_owner);
+    box.exec();
+}
+
+PromptAnswer CMessageBoxPrompt::QuestionAboutFailure(const Result& failure) {
+    const FailureMessage message = MessageForFailure(failure);
+    return Question(message.caption, message.text);
+}
+
+void CMessageBoxPrompt::ShowFailure(const Result& failure) {
+    const FailureMessage message = MessageForFailure(failure);
+    if (m_scripted || message.reason.empty()) return Message(message.caption, message.text);
+    CloseProgress();
+    if (m_quiet) {
+        std::fprintf(stderr, "%s: %s\n%s\n", CaptionOf(message.caption).toLocal8Bit().constData(),
+                     FromCoreText(message.text).toLocal8Bit().constData(),
+                     FromCorePath(message.reason).toLocal8Bit().constData());
+        return;
+    }
+    CursorRestore cursor;
+    QMessageBox box(QMessageBox::NoIcon, CaptionOf(message.caption), FromCoreText(message.text),
+                    QMessageBox::Ok, m_owner);
+    // The reason names paths, which are UTF-8.
+    box.setInformativeText(FromCorePath(message.reason));
     box.exec();
 }
 

@@ -25,6 +25,9 @@ public:
     bool IsQuiet() const { return m_quiet; }
 
     void Message(const std::string& caption, const std::string& text) override;
+    /// The failure's caption and text (MessageForFailure), its reason as a second paragraph.
+    void ShowFailure(const Result& failure) override;
+    PromptAnswer QuestionAboutFailure(const Result& failure) override;
     PromptAnswer Question(const std::string& caption, const std::string& text) override;
     PromptAnswer QuestionWithCancel(const std::string& caption, const std::string& text) override;
     std::string OpenFileName(const FileDialogRequest& request) override;

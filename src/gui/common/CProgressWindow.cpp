@@ -4,7 +4,7 @@
 
 #include <QProgressDialog>
 
-#include "platform/UserTexts.h"
+#include "texts/UserTexts.h"
 
 namespace quillon {
 

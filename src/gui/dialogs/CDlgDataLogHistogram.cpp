@@ -31,6 +31,7 @@
 #include "format/DataLogFrame.h"
 #include "document/Prompt.h"
 #include "gui/dialogs/PictureExport.h"
+#include "texts/FailureText.h"
 
 namespace quillon {
 
@@ -384,9 +385,10 @@ void CDlgDataLogHistogram::CopyToClipboard() {
 }
 
 bool CDlgDataLogHistogram::ExportCsv(const std::string& path) {
-    std::string error;
-    if (WriteFileAtomically(path, CsvText(), &error)) return true;
-    m_prompt.Message("Histogram and Table", "There was an error saving the file\n" + error);
+    const Result written = WriteFileAtomically(path, CsvText());
+    if (written) return true;
+    m_prompt.Message("Histogram and Table",
+                     "There was an error saving the file\n" + FailureText(written));
     return false;
 }
 

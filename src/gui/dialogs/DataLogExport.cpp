@@ -52,7 +52,7 @@ bool RunDataLogExport(const CDataLogDoc& doc, IPrompt& prompt, QWidget* owner) {
     progress.hide();
     if (result.kind == ErrorKind::Cancelled) return false;
     if (!result.ok()) {
-        prompt.Message(result.caption, result.text);
+        prompt.ShowFailure(result);
         return false;
     }
     return true;

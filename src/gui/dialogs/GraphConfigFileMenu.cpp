@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "settings/GraphConfigurationFile.h"
-#include "platform/UserTexts.h"
+#include "texts/UserTexts.h"
 
 namespace quillon {
 
@@ -29,8 +29,7 @@ bool GraphConfigFileMenu::Open() {
                 if (!Save()) return false;
         }
     }
-    std::string error;
-    if (!ReadGraphConfigurationFile(path, m_config, &error)) {
+    if (!ReadGraphConfigurationFile(path, m_config)) {
         m_prompt.Message(kMessageCaption, kOpenErrorText);
         return false;
     }
@@ -57,8 +56,7 @@ bool GraphConfigFileMenu::SaveAs() {
 }
 
 bool GraphConfigFileMenu::Write(const std::string& path) {
-    std::string error;
-    if (!WriteGraphConfigurationFile(path, m_config, &error)) {
+    if (!WriteGraphConfigurationFile(path, m_config)) {
         m_prompt.Message(kMessageCaption, kSaveErrorText);
         return false;
     }

@@ -8,6 +8,7 @@
 #include "gui/common/TextConversion.h"
 #include "gui/chart/ChartPicture.h"
 #include "platform/AtomicFile.h"
+#include "texts/FailureText.h"
 #include "document/Prompt.h"
 #include "gui/dialogs/CDlgPictureSize.h"
 
@@ -40,11 +41,13 @@ bool RunPictureExport(const PictureSource& source, const QSize& shown, qreal pix
     const QByteArray bytes =
         ChartPicture::Encode(source, *format, dialog.PictureSize(), dialog.PixelRatio());
     std::string error = "the picture could not be drawn at this size";
-    if (!bytes.isEmpty() &&
-        WriteFileAtomically(ToCorePath(path),
-                            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                            &error))
-        return true;
+    if (!bytes.isEmpty()) {
+        const Result written = WriteFileAtomically(
+            ToCorePath(path),
+            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        if (written) return true;
+        error = FailureText(written);
+    }
     prompt.Message("Export Picture", ToCorePath(QStringLiteral("Could not save %1: %2")
                                                     .arg(QDir::toNativeSeparators(path),
                                                          QString::fromStdString(error))));

@@ -1,6 +1,6 @@
 #pragma once
-/// The texts the user reads in message boxes and titles that more than one part of the program
-/// shows, each defined here once.
+/// The texts the user reads in message boxes, titles and the command-line tool's lines that more
+/// than one part of the program shows, each defined here once.
 
 namespace quillon {
 
