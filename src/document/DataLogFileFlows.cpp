@@ -81,8 +81,7 @@ bool DataLogFileFlows::OpenFile(const std::string& path) {
         [&](const ProgressCallback& progress) { return m_doc.OnOpenDocument(path, progress); });
     if (result.kind == ErrorKind::WrongVersion) {
         // A log of another layout: the converter is offered.
-        if (m_prompt.QuestionAboutFailure(result) != PromptAnswer::No)
-            m_host.RunConverter();
+        if (m_prompt.QuestionAboutFailure(result) != PromptAnswer::No) m_host.RunConverter();
     } else if (!result) {
         ShowFailure(result);
     }

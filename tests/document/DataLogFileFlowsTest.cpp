@@ -187,7 +187,12 @@ TEST_F(FileFlowsTest, AFailedSaveIsShownAndKeepsTheWindow) {
     Strings kinds;
     for (const auto& a : m_prompt.asked)
         kinds.push_back(a.kind);
-    EXPECT_EQ(kinds, (Strings{"save", "message", "question3", "message"}));
+    EXPECT_EQ(kinds, (Strings{"save", "failure", "question3", "failure"}));
+    ASSERT_EQ(m_prompt.failures.size(), 2u);
+    for (const Result& failure : m_prompt.failures) {
+        EXPECT_EQ(failure.kind, ErrorKind::CannotWrite);
+        EXPECT_EQ(failure.path, impossible);
+    }
     EXPECT_EQ(m_prompt.asked[2].text, "Save changes to inside.dl?");
     EXPECT_TRUE(m_doc->IsModified());
     EXPECT_EQ(m_doc->GetFrameCount(), 50);
@@ -216,9 +221,11 @@ TEST_F(FileFlowsTest, RefusedLogsKeepTheOpenOneAndAnotherLayoutOffersTheConverte
     m_prompt.QueueAnswer(PromptAnswer::Yes);
     EXPECT_FALSE(m_flows->OpenFile(version));
     ASSERT_EQ(m_prompt.asked.size(), 3u);
-    EXPECT_EQ(m_prompt.asked[0].kind, "message");
-    EXPECT_EQ(m_prompt.asked[0].text, "Magic Number does not match");
-    EXPECT_EQ(m_prompt.asked[1].caption, "Logfile Version Unrecognized");
+    EXPECT_EQ(m_prompt.asked[0].kind, "failure");
+    EXPECT_EQ(m_prompt.asked[1].kind, "failurequestion");
+    ASSERT_EQ(m_prompt.failures.size(), 3u);
+    EXPECT_EQ(m_prompt.failures[0].kind, ErrorKind::WrongMagic);
+    EXPECT_EQ(m_prompt.failures[1].kind, ErrorKind::WrongVersion);
     // Only Yes runs the converter, after the question; no refused file becomes recent.
     EXPECT_EQ(m_host.events,
               (Strings{"0 progress Loading magic.dl...", "1 progress Loading version.dl...",
@@ -237,8 +244,10 @@ TEST_F(FileFlowsTest, CompareAsksInTheDataLogFolderAndShowsFailures) {
     EXPECT_FALSE(m_flows->Compare());  // cancelled
     const std::string dialog =
         "open Choose Data Log to Compare: " + m_prefs->GetDataLogFolder() + "|";
-    EXPECT_EQ(Asked(),
-              (Strings{dialog, dialog, "message : There was an error opening the file", dialog}));
+    EXPECT_EQ(Asked(), (Strings{dialog, dialog, "failure : " + Path("missing.dl"), dialog}));
+    ASSERT_EQ(m_prompt.failures.size(), 1u);
+    EXPECT_EQ(m_prompt.failures[0].kind, ErrorKind::CannotOpen);
+    EXPECT_EQ(m_prompt.failures[0].operation, Operation::OpenComparison);
     EXPECT_EQ(m_host.events.back(), "2 progress Loading missing.dl...");
 }
 

@@ -15,7 +15,8 @@ namespace quillon {
 class ScriptedPrompt : public IPrompt {
 public:
     struct Asked {
-        std::string kind;  // "message", "question", "question3", "open", "openmany", "save"
+        std::string kind;  // "message", "failure", "question", "failurequestion", "question3",
+                           // "open", "openmany", "save"
         std::string caption;
         std::string text;  // the message or question, or the dialog's folder and file name
     };
