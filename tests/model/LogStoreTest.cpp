@@ -3,7 +3,10 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <tuple>
 
 #include "model/GraphConfiguration.h"
 #include "texts/FailureText.h"
@@ -30,8 +33,8 @@ uint32_t Bits(float v) {
     return std::bit_cast<uint32_t>(v);
 }
 
-// A sample log with what the reader must transform: a zero first timestamp, Diag statuses,
-// a NaN, and a partial trailing frame.
+// A sample log with what the reader must transform: a zero first timestamp, statuses in every
+// Diag slot and its neighbours (slot s has status s), a NaN, and a partial trailing frame.
 std::vector<uint8_t> AwkwardLog(int frames, int trailing = 1000) {
     SampleLogOptions o;
     o.frames = frames;
@@ -40,7 +43,9 @@ std::vector<uint8_t> AwkwardLog(int frames, int trailing = 1000) {
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     auto frame = [&](int i) { return bytes.data() + kFramesOffset + kFrameSize * size_t(i); };
     StoreU64(frame(0), 0);
-    StoreU32(frame(1) + 8 * kFirstDiagSlot + 4, 77);
+    for (int i = 0; i < frames; ++i)
+        for (int s = kFirstDiagSlot - 1; s <= kLastDiagSlot + 1; ++s)
+            StoreU32(frame(i) + 8 * s + 4, uint32_t(s));
     StoreF32(frame(2) + 8 * 5, std::nanf(""));
     StoreF32(frame(frames - 1) + 8 * 7, -3.5e30f);
     return bytes;
@@ -120,7 +125,9 @@ TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
         for (int i = 0; i < 1500; ++i)
             ASSERT_EQ(log.offsetMs[size_t(i)], want.offsetMs[size_t(i)]);
         EXPECT_EQ(Bits(ValueAt(log, 9, 1500)), Bits(want.values[9][1500]));  // the partial frame
-        EXPECT_EQ(StatusAt(log, kFirstDiagSlot, 1), 0u);
+        // Every Diag slot, 242 to 261, reads status 0; the neighbours keep theirs.
+        for (int s = 241; s <= 262; ++s)
+            EXPECT_EQ(StatusAt(log, s, 1), s == 241 || s == 262 ? uint32_t(s) : 0u) << s;
         ASSERT_TRUE(EnsureDeviations(log).ok());
         ExpectSameStats(want, log);
         ASSERT_TRUE(EnsureAllColumns(log));
@@ -134,11 +141,11 @@ TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
 }
 
 // Which columns made from the file the cache drops to make room: each row makes `made` (one
-// slot at a time, in order) under a budget of `budget` columns, marks `owned` as made here and
-// lets a holder share `held`, then asks for `request`.
+// slot at a time, in order; a slot made again is only used) under a budget of `budget` columns,
+// marks `owned` as made here and lets a holder share `held`, then asks for `request`.
 struct DropCase {
     const char* name;
-    size_t budget;
+    double budget;
     bool status;
     std::vector<int> made;
     int owned, held;
@@ -148,12 +155,28 @@ struct DropCase {
 const DropCase kDropCases[] = {
     {"WithinTheBudgetNothingIsDropped", 4, false, {3, 4}, 0, 0, {5}, {3, 4, 5}, {}},
     {"TheLeastRecentlyUsedGoesFirst", 3, false, {3, 4, 5}, 0, 0, {6}, {4, 5, 6}, {3}},
-    {"AUseMakesAColumnRecentAgain", 3, false, {3, 4, 5, 3}, 0, 0, {6}, {3, 5, 6}, {4}},
+    {"AUseMakesAColumnRecentAgain", 3, false, {1, 2, 3, 1}, 0, 0, {4}, {1, 3, 4}, {2}},
+    // Two incoming columns of four bytes a frame need two old ones gone, even with half a
+    // column to spare.
+    {"IncomingColumnsCountWhole", 3, false, {1, 2, 3}, 0, 0, {4, 5}, {3, 4, 5}, {1, 2}},
+    {"IncomingColumnsCountWholeWithRoomToSpare",
+     3.5,
+     false,
+     {1, 2, 3},
+     0,
+     0,
+     {4, 5},
+     {3, 4, 5},
+     {1, 2}},
     {"ARequestBeyondTheBudgetIsMadeWhole", 1, false, {3, 4}, 0, 0, {4, 5}, {4, 5}, {3}},
     {"AnOwnedColumnIsNeitherDroppedNorCounted", 1, false, {3, 4}, 3, 0, {5}, {3, 5}, {4}},
     {"AColumnAHolderSharesStays", 2, false, {3, 4}, 0, 3, {5}, {3, 5}, {4}},
     {"StatusColumnsCountTowardTheBudget", 4, true, {3, 4}, 0, 0, {5}, {4, 5}, {3}},
 };
+
+void PrintTo(const DropCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ColumnCacheDrop : public testing::TestWithParam<DropCase> {};
 
@@ -164,7 +187,7 @@ TEST_P(ColumnCacheDrop, KeepsWhatTheRulesKeepAndMakesDroppedColumnsAgainTheSame)
     Write(dir / "run.dl", bytes);
     const LogData want = Eager(bytes);
     LogData log = Lazy(dir / "run.dl", true);
-    log.cache.SetBudget(c.budget * 301 * sizeof(float));
+    log.cache.SetBudget(size_t(c.budget * 301 * sizeof(float)));
     Column<float> held;
     for (int s : c.made) {
         ASSERT_TRUE(EnsureColumns(log, {s}, c.status));
@@ -177,9 +200,12 @@ TEST_P(ColumnCacheDrop, KeepsWhatTheRulesKeepAndMakesDroppedColumnsAgainTheSame)
         for (size_t i = 0; i < 301; ++i)
             ASSERT_EQ(Bits(log.values[s][i]), Bits(want.values[s][i])) << s << " " << i;
     }
+    // All are looked at before any is made again, which may drop others.
     for (int s : c.dropped) {
         EXPECT_EQ(log.values[s].size(), 0u) << "slot " << s;
         EXPECT_EQ(log.status[s].size(), 0u) << "slot " << s;
+    }
+    for (int s : c.dropped) {
         ASSERT_TRUE(EnsureColumns(log, {s}, c.status));
         for (size_t i = 0; i < 301; ++i) {
             ASSERT_EQ(Bits(log.values[s][i]), Bits(want.values[s][i])) << s << " " << i;
@@ -218,7 +244,14 @@ TEST(LogStore, EditsSaveAndExportTheSameBytesAsAWholeLogInMemory) {
         ExpectSameStats(want, log);
         ASSERT_TRUE(WriteDataLog(dir / "want.dl", want));
         ASSERT_TRUE(WriteDataLog(dir / "got.dl", log));
-        EXPECT_EQ(ReadBytes(dir / "want.dl"), ReadBytes(dir / "got.dl"));
+        const std::vector<uint8_t> got = ReadBytes(dir / "got.dl");
+        EXPECT_EQ(ReadBytes(dir / "want.dl"), got);
+        // Diag statuses are written as the reader gives them, 0; the neighbours' as they were.
+        ASSERT_GT(got.size(), kFramesOffset + kFrameSize);
+        for (int s = 241; s <= 262; ++s)
+            EXPECT_EQ(LoadU32(got.data() + kFramesOffset + 8 * s + 4),
+                      s == 241 || s == 262 ? uint32_t(s) : 0u)
+                << s;
         ASSERT_TRUE(ExportCsv(want, dir / "want.csv").ok());
         ASSERT_TRUE(ExportCsv(log, dir / "got.csv").ok());
         EXPECT_EQ(ReadBytes(dir / "want.csv"), ReadBytes(dir / "got.csv"));
@@ -256,19 +289,53 @@ TEST(LogStore, ComparisonPaddingMatchesTheWholeFileReader) {
     }
 }
 
-TEST(LogStore, AFileTruncatedWhileOpenIsReportedNotRead) {
+// Another program changes the file under an open log: cuts it short, rewrites one frame in
+// place at the same size (moving the modification time), or appends to it. The next column
+// request fails, the store reports the change, and nothing more is read or written from it.
+TEST(LogStore, AFileChangedWhileOpenIsReportedNotRead) {
+    using Change = void (*)(const std::string&);
+    const struct {
+        const char* name;
+        Change change;
+    } changes[] = {
+        {"cut short",
+         [](const std::string& path) {
+             std::filesystem::resize_file(path, kFramesOffset + 10 * kFrameSize);
+         }},
+        {"rewritten in place",
+         [](const std::string& path) {
+             const auto modified = std::filesystem::last_write_time(path);
+             std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+             file.seekp(std::streamoff(kFramesOffset + 5 * kFrameSize + 8 * 3));
+             file.write("\x01\x02\x03\x04", 4);
+             file.close();
+             std::filesystem::last_write_time(path, modified + std::chrono::seconds(2));
+         }},
+        {"appended to",
+         [](const std::string& path) {
+             std::ofstream(path, std::ios::binary | std::ios::app)
+                 .write(std::string(kFrameSize, '\x07').data(), std::streamsize(kFrameSize));
+         }},
+    };
     TempFolder dir;
-    for (bool mapping : {true, false}) {
-        Write(dir / "run.dl", AwkwardLog(2000, 0));
-        LogData log = Lazy(dir / "run.dl", mapping);
-        std::filesystem::resize_file(dir / "run.dl", kFramesOffset + 10 * kFrameSize);
-        EXPECT_FALSE(EnsureColumns(log, {3}));
-        EXPECT_EQ(log.values[3].size(), 0u);
-        EXPECT_TRUE(log.source.store->Broken());
-        EXPECT_EQ(Bits(ValueAt(log, 3, 1500)), Bits(kNoValue));
-        EXPECT_FALSE(EnsureDeviations(log).ok());
-        EXPECT_FALSE(WriteDataLog(dir / "copy.dl", log));
-        EXPECT_FALSE(std::filesystem::exists(dir / "copy.dl"));
+    const std::string path = dir / "run.dl";
+    for (const auto& c : changes) {
+        for (bool mapping : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (mapping ? ", mapped" : ", read"));
+            Write(path, AwkwardLog(2000, 0));
+            LogData log = Lazy(path, mapping);
+            c.change(path);
+            EXPECT_FALSE(EnsureColumns(log, {3}));
+            EXPECT_EQ(log.values[3].size(), 0u);
+            EXPECT_TRUE(log.source.store->Broken());
+            const Result reported = log.source.store->BrokenFailure();
+            EXPECT_EQ(std::tuple(reported.cause, reported.path),
+                      std::tuple(Cause::FileChanged, path));
+            EXPECT_EQ(Bits(ValueAt(log, 3, 1500)), Bits(kNoValue));
+            EXPECT_EQ(EnsureDeviations(log).cause, Cause::FileChanged);
+            EXPECT_FALSE(WriteDataLog(dir / "copy.dl", log));
+            EXPECT_FALSE(std::filesystem::exists(dir / "copy.dl"));
+        }
     }
 }
 
