@@ -219,6 +219,12 @@ TEST(ChannelTableTest, EdgesAreMadeOrRefused) {
     EXPECT_EQ(ChannelTable::MakeEdges(0, 1000, 250), (std::vector<float>{0, 250, 500, 750, 1000}));
     // A range that is not a whole number of steps is still covered.
     EXPECT_EQ(ChannelTable::MakeEdges(0, 900, 250), (std::vector<float>{0, 250, 500, 750, 1000}));
+    // Ranges that are a whole number of steps, though double arithmetic makes them a hair more:
+    // (0.8 - 0.2) / 0.1 is 6.000000000000001 and 2.1 / 0.3 is 7.000000000000001.
+    EXPECT_EQ(ChannelTable::MakeEdges(0.2, 0.8, 0.1),
+              (std::vector<float>{0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f}));
+    EXPECT_EQ(ChannelTable::MakeEdges(0, 2.1, 0.3),
+              (std::vector<float>{0, 0.3f, 0.6f, 0.9f, 1.2f, 1.5f, 1.8f, 2.1f}));
     EXPECT_TRUE(ChannelTable::MakeEdges(0, 10, 0).empty());
     EXPECT_TRUE(ChannelTable::MakeEdges(10, 0, 1).empty());
     EXPECT_TRUE(ChannelTable::MakeEdges(0, 1e9, 1).empty());

@@ -16,6 +16,7 @@
 #include "model/LogColumns.h"
 #include "document/CDataLogDoc.h"
 #include "model/DataLogFile.h"
+#include "platform/AtomicFile.h"
 #include "samplegen/SampleLog.h"
 #include "support/ScriptedPrompt.h"
 #include "texts/UserTexts.h"
@@ -199,6 +200,16 @@ TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
     EXPECT_EQ(std::tuple(failed.kind, failed.cause, failed.operation),
               std::tuple(ErrorKind::CannotWrite, Cause::CreateFailed, Operation::SaveLog));
     EXPECT_EQ(std::tuple(doc.IsModified(), doc.GetPathName()), std::tuple(true, copy));
+
+    // A save whose bytes cannot be made durable (the file's fsync fails) fails the same way, and
+    // the file it was to replace keeps its old bytes.
+    AtomicFile::SetFaultHook([](WriteStep step) { return step == WriteStep::SyncFile; });
+    const Result unsynced = doc.OnSaveDocument(path);
+    AtomicFile::SetFaultHook({});
+    EXPECT_EQ(std::tuple(unsynced.kind, unsynced.cause, unsynced.operation, unsynced.path),
+              std::tuple(ErrorKind::CannotWrite, Cause::WriteFailed, Operation::SaveLog, path));
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(std::tuple(doc.IsModified(), doc.GetPathName()), std::tuple(true, copy));
 }
 
 TEST_F(DocTest, NewAndCloseEmptyTheLogCloseSavesTheConfigurationAndAnEditedComparison) {
@@ -279,6 +290,52 @@ TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {
     doc.RemoveView(&view);
 }
 
+// With a longer comparison loaded, each command keeps to its own log: Update Stats of the
+// comparison, Auto Zero of the main log, and a crop of the main log that pads it to the
+// comparison's length.
+TEST_F(DocTest, CommandsWithALongerComparisonKeepToTheirOwnLog) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("main.dl", 100)));
+    ASSERT_TRUE(doc.LoadComparison(WriteLog("comparison.dl", 400, 2)));
+    ASSERT_EQ(doc.Main().stats[1].count, 100u);
+
+    doc.ComputeComparisonStats(10, 20);
+    for (int s : {0, 1, 5, 439})
+        EXPECT_EQ(
+            std::tuple(doc.Comparison().stats[size_t(s)].count, doc.Main().stats[size_t(s)].count),
+            std::tuple(10u, 100u))
+            << s;
+
+    // The comparison runs 0.5 s later and the cursor last stood on it. Both logs step 10 ms from
+    // 0 s: the first main frame after 0.5 s is 51 (0.51 s), which becomes time 0.
+    doc.NudgeComparison(5);
+    doc.SetCursor(51, 0, true);
+    ASSERT_TRUE(doc.AutoZero(1, 1, 0.5f));
+    EXPECT_EQ(std::tuple(doc.GetCursorFrame(), doc.IsCursorOnComparison()), std::tuple(51, false));
+    EXPECT_NEAR(doc.TimeOfFrame(51), 0.0f, 1e-6f);
+    EXPECT_NEAR(doc.TimeOfFrame(0), -0.51f, 1e-6f);
+
+    // Frames 10 to 99 of the main log stay (90 frames); elements 90 to 400 of its columns, up to
+    // the comparison's 400 frames and the spare one, are no-value markers.
+    ASSERT_TRUE(EnsureColumns(doc.Main(), {1}));
+    std::vector<float> rpm(doc.Main().values[1].data(), doc.Main().values[1].data() + 100);
+    doc.SetCursor(10, 0, false);
+    m_prompt.SetAnswer(PromptAnswer::Yes);
+    ASSERT_TRUE(doc.OnSetStartPoint());
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetDisplayLength()), std::tuple(90, 400));
+    ASSERT_TRUE(EnsureColumns(doc.Main(), {1}, true));
+    for (int s : {0, 1}) {
+        const LogData& main = doc.Main();
+        ASSERT_EQ(std::tuple(main.values[s].size(), main.status[s].size()), std::tuple(401u, 401u));
+        for (size_t i = 90; i <= 400; ++i)
+            ASSERT_EQ(std::tuple(main.values[s][i], main.status[s][i]),
+                      std::tuple(kNoValue, kNoValueStatus))
+                << s << " " << i;
+    }
+    for (size_t i = 0; i < 90; ++i)
+        ASSERT_EQ(doc.Main().values[1][i], rpm[i + 10]) << i;
+}
+
 TEST_F(DocTest, ToolsCommandsAskFirstAndMarkTheDocument) {
     CDataLogDoc doc(*m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 200)));
@@ -301,7 +358,8 @@ TEST_F(DocTest, ToolsCommandsAskFirstAndMarkTheDocument) {
     EXPECT_EQ(m_prompt.lastCaption, "Set Start Point");
     EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetCursorFrame(), doc.GetZoomLast()),
               std::tuple(150, -1, 149));
-    EXPECT_EQ(doc.Main().stats[0].count, 150u);
+    for (int s = 0; s < kSlotCount; ++s)
+        ASSERT_EQ(doc.Main().stats[size_t(s)].count, 150u) << s;
 
     doc.SetCursor(99, 0, false);
     ASSERT_TRUE(doc.OnSetEndPoint());
