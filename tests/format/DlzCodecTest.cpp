@@ -151,21 +151,47 @@ TEST(DlzCodec, AnExistingDifferentDlIsNeverReplaced) {
     o.frames = 300;
     ASSERT_TRUE(WriteSampleDlz(dir / "run.dlz", o));
     const std::vector<uint8_t> log = GenerateV4Bytes(o);
-    const std::vector<uint8_t> edited = {'e', 'd', 'i', 't'};
-    WriteBytes(dir / "run.dl", edited);
-    std::string dl;
-    // A different run.dl stays; the log goes to the next free name, which later opens reuse.
-    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl));
-    EXPECT_EQ(dl, dir / "run-2.dl");
-    EXPECT_EQ(ReadBytes(dir / "run.dl"), edited);
-    EXPECT_EQ(ReadBytes(dl), log);
-    ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl));
-    EXPECT_EQ(dl, dir / "run-2.dl");
+    std::vector<uint8_t> longer = log;  // starts with the log's bytes, but is not the log
+    longer.insert(longer.end(), {'m', 'o', 'r', 'e'});
+    for (const std::vector<uint8_t>& other : {std::vector<uint8_t>{'e', 'd', 'i', 't'}, longer}) {
+        SCOPED_TRACE(other.size());
+        fs::remove(dir / "run-2.dl");
+        WriteBytes(dir / "run.dl", other);
+        std::string dl;
+        // A different run.dl stays; the log goes to the next free name, which later opens reuse.
+        ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl));
+        EXPECT_EQ(dl, dir / "run-2.dl");
+        EXPECT_EQ(ReadBytes(dir / "run.dl"), other);
+        EXPECT_EQ(ReadBytes(dl), log);
+        ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl));
+        EXPECT_EQ(dl, dir / "run-2.dl");
+    }
     // An identical run.dl is used as it is.
     WriteBytes(dir / "run.dl", log);
+    std::string dl;
     ASSERT_TRUE(ExpandDlzFile(dir / "run.dlz", &dl));
     EXPECT_EQ(dl, dir / "run.dl");
     EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"run-2.dl", "run.dl", "run.dlz"}));
+}
+
+TEST(DlzCodec, AnExpansionEndingInsideAWordGivesTheLog) {
+    // Made by hand: the sample encoder's stream for the log, two bytes more, and escapes of
+    // count 0, which expand to nothing, to fill the last word of the .dlz. The expansion is the
+    // log and half a word, which the last flip drops.
+    SampleLogOptions o;
+    o.frames = 50;
+    const std::vector<uint8_t> log = GenerateV4Bytes(o);
+    std::vector<uint8_t> stream = Flipped(EncodeDlz(log));
+    stream.insert(stream.end(), {'x', 'y'});
+    while (stream.size() % 4 != 0)
+        stream.insert(stream.end(), {0xFF, 0, 0});
+    TempFolder dir;
+    WriteBytes(dir / "run.dlz", Flipped(stream));
+    EXPECT_EQ(Decoded(Flipped(stream)), log);
+    std::string dl;
+    const Result expanded = ExpandDlzFile(dir / "run.dlz", &dl);
+    ASSERT_TRUE(expanded) << FailureText(expanded);
+    EXPECT_EQ(ReadBytes(dl), log);
 }
 
 TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
