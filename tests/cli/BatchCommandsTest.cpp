@@ -533,12 +533,25 @@ TEST_F(BatchCommandsTest, ADlzThatExpandsBeyondMemoryIsReported) {
     EXPECT_TRUE(Contains(run.err, "does not fit in memory")) << run.err;
 
     // A 2 GB log (sparse on disk) is read in place: neither its columns nor a mapping of it
-    // need to fit in 1 GB of address space.
+    // need to fit in 1 GB of address space. One frame at 1000 s with RPM 3000, then 599,999
+    // frames of zeros, whose timestamp 0 lies 1000 s before the first.
     m_options.frames = 1;
-    ASSERT_TRUE(WriteSampleLog(Path("big.dl"), m_options));
+    m_options.startTimestamp = 1000000;
+    std::vector<uint8_t> big = GenerateV4Bytes(m_options);
+    StoreF32(big.data() + kFramesOffset + 8 * kRpmSlot, 3000.0f);
+    test::WriteBytes(Path("big.dl"), big);
     fs::resize_file(Path("big.dl"), kFramesOffset + 600000 * kFrameSize);
     run = Run("stats " + Quoted("big.dl"), "ulimit -v 1000000; ");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "600000")) << run.out.substr(0, 200);
+    EXPECT_TRUE(
+        Contains(run.out, "big.dl: frames 0 to 599999 of 600000 (0.000 s to -1000.000 s)\n"))
+        << run.out.substr(0, 300);
+    // RPM, shown whole: minimum 0, maximum 3000, average 3000 / 600000 = 0.005, deviation
+    // 3000 x sqrt(1 / 600000 x 599999 / 600000) = 3.87, start 3000, end 0, delta 3000 and
+    // slope 3000 / (0 s - -1000 s) = 3.
+    EXPECT_TRUE(Contains(run.out,
+                         "\n   2 RPM                                 0         3000            0   "
+                         "         4         3000            0         3000            3\n"))
+        << run.out.substr(0, 600);
 }
 #endif
