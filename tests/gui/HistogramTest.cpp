@@ -1,5 +1,5 @@
 // The histogram and table window: opened from the Tools menu once per document and closed with
-// the log, its grid, clipboard text and CSV file against the table, typed edges.
+// the log, its grid, clipboard text and CSV file of a small hand-made log, typed edges.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -19,7 +19,10 @@
 #include "settings/CPrefs.h"
 #include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"
+#include "format/ByteRecord.h"
+#include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
+#include "support/FileBytes.h"
 #include "support/PictureCheck.h"
 #include "support/ScriptedPrompt.h"
 
@@ -72,29 +75,48 @@ private slots:
         CDataLogDoc doc(prefs, prompt);
         QPointer<CDlgDataLogHistogram> window;
         doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
-        QVERIFY(doc.OnOpenDocument(WriteLog("grid.dl", 2000)));
+        // Six frames of RPM (channel 2), MAP (29) and AFR Average (9), binned by RPM at 0, 2000,
+        // 4000 and 9000 and MAP at 0, 50 and 100: the AFR averages are 14 and 13 -> 13.5, 12.0;
+        // 11.0, 13 and 10 -> 11.5.
+        const float frames[6][3] = {{1000, 30, 14}, {1500, 30, 13}, {2500, 30, 12},
+                                    {2500, 70, 11}, {5000, 70, 13}, {8000, 90, 10}};
+        SampleLogOptions o;
+        o.frames = 6;
+        std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+        const int slotOf[3] = {1, 28, 8};
+        for (int i = 0; i < 6; ++i)
+            for (int k = 0; k < 3; ++k)
+                StoreF32(bytes.data() + kFramesOffset + size_t(i) * kFrameSize + 8 * slotOf[k],
+                         frames[i][k]);
+        const std::string path = m_dir.filePath("grid.dl").toStdString();
+        test::WriteBytes(path, bytes);
+        QVERIFY(doc.OnOpenDocument(path));
         CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
-
         w->XEdges()->setText(QStringLiteral("0 2000 4000 9000"));
         emit w->XEdges()->editingFinished();
-        const ChannelTable& table = w->Table();
-        QCOMPARE(table.Columns(), 3);
-        QCOMPARE(w->Grid()->columnCount(), 3);
-        for (int r = 0; r < table.Rows(); ++r)
-            for (int c = 0; c < table.Columns(); ++c) {
-                const QTableWidgetItem* item = w->Grid()->item(r, c);
-                QCOMPARE(item->text().isEmpty(), !table.Value(c, r).has_value());
-                QVERIFY(item->toolTip().startsWith(QString::number(table.Count(c, r)) + " frame"));
-            }
+        w->YEdges()->setText(QStringLiteral("0 50 100"));
+        emit w->YEdges()->editingFinished();
 
+        const char* cells[2][3] = {{"13.5", "12.0", ""}, {"", "11.0", "11.5"}};
+        const int counts[2][3] = {{2, 1, 0}, {0, 1, 2}};
+        QCOMPARE(w->Grid()->columnCount(), 3);
+        QCOMPARE(w->Grid()->rowCount(), 2);
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 3; ++c) {
+                const QTableWidgetItem* item = w->Grid()->item(r, c);
+                QCOMPARE(item->text(), QString::fromLatin1(cells[r][c]));
+                QVERIFY(item->toolTip().startsWith(QString::number(counts[r][c]) + " frame"));
+            }
         w->CopyToClipboard();
-        QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(table.ToText('\t', 1)));
+        QVERIFY2(QApplication::clipboard()->text().endsWith(
+                     QStringLiteral("\t0\t2000\t4000\n0\t13.5\t12.0\t\n50\t\t11.0\t11.5\n")),
+                 qPrintable(QApplication::clipboard()->text()));
         const QString csv = m_dir.filePath("table.csv");
         prompt.QueueFile(csv.toStdString());
         w->OnExportCsv();
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll().toStdString(), table.ToText(',', 1));
+        QVERIFY(file.readAll().endsWith(",0,2000,4000\r\n0,13.5,12.0,\r\n50,,11.0,11.5\r\n"));
         // A folder cannot be written over: the user is told and the failure is not hidden.
         QVERIFY(!w->ExportCsv(m_dir.path().toStdString()));
         QCOMPARE(prompt.messages, 1);
