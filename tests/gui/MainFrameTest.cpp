@@ -38,8 +38,6 @@
 
 using namespace quillon;
 
-Q_DECLARE_METATYPE(quillon::CommandState)
-
 namespace {
 
 // A user who takes a while over every question: the event loop runs meanwhile, as under a real
@@ -178,94 +176,87 @@ private slots:
         QCOMPARE(Frame().windowTitle(), QStringLiteral("run2.dl - Brenmor Quillon Log Viewer"));
     }
 
+    // Each row puts the window into one state: a log of 200 frames (none for "no log"), perhaps a
+    // comparison of 300, the cursor (on the comparison's curves or the main log's) and cursor B.
+    // `enabled` lists which of the commands that depend on the state are enabled; every other
+    // command always is.
     void enableRules_data() {
-        QTest::addColumn<CommandState>("state");
-        QTest::addColumn<int>("id");
-        QTest::addColumn<bool>("enabled");
-        // Connected commands that no state disables; the pending ones never appear.
-        const std::set<int> always = {
-            ID_DATALOG_OPEN,       ID_FILE_SAVE,       ID_FILE_SAVE_AS,
-            ID_APP_EXIT,           ID_VIEW_TOOLBAR,    ID_VIEW_STATUS_BAR,
-            ID_WINDOW_SPLIT,       ID_ZOOM_IN,         ID_ZOOM_OUT,
-            ID_ZOOM_ALL,           ID_ZOOM_LAST,       ID_UPDATE_STATS,
-            ID_COMPARE_DATALOG,    ID_APP_ABOUT,       ID_FILE_NEW,
-            ID_NEXT_PANE,          ID_PREV_PANE,       ID_MATH_CHANNELS,
-            ID_VIEW_CONFIGURATION, ID_FILE_EXPORT,     ID_AUTOSET_ZERO_TIME,
-            ID_UPGRADE_LOGFILES,   ID_FILE_PROPERTIES, ID_SCATTER_PLOT,
-            ID_EXPORT_PICTURE,     ID_COPY_PICTURE,    ID_HELP_KEYBOARD_MOUSE,
-            ID_HISTOGRAM};
-        const std::set<int> comparison = {ID_CLOSE_COMPARISON,
-                                          ID_NUDGE_LEFT,
-                                          ID_NUDGE_RIGHT,
-                                          ID_NUDGE_SPIN,
-                                          ID_COMPARISON_AUTOSET_ZERO_TIME,
-                                          ID_COMPARISON_PROPERTIES};
-        auto state = [](int cursor, int comparisonFrames = 0, bool onComparison = false) {
-            return CommandState{cursor, 200, comparisonFrames > 0, comparisonFrames, onComparison};
-        };
-        const struct {
-            const char* name;
-            CommandState state;
-            std::set<int> enabled;  // besides `always`, and `comparison` when one is loaded
-        } table[] = {
-            {"no cursor", state(-1), {}},
-            {"cursor 0", state(0), {ID_SET_ZERO_TIME}},
-            {"cursor 100", state(100), {ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT}},
-            {"cursor 199", state(199), {ID_SET_ZERO_TIME, ID_SET_START_POINT}},
-            {"cursor 200", state(200), {}},
-            {"comparison, no cursor", state(-1, 300), {}},
-            {"comparison, cursor 100",
-             state(100, 300),
-             {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
-            // Beyond the main log's end a cursor on the main curves stands on filler frames.
-            {"comparison, main cursor 250", state(250, 300), {}},
-            {"comparison, its cursor 250",
-             state(250, 300, true),
-             {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
-            {"comparison, its cursor 300", state(300, 300, true), {}},
-        };
-        const char* const menus[] = {"(no menu)", "File",       "View", "Tools",
-                                     "Zoom",      "Comparison", "Help"};
-        for (const auto& t : table) {
-            for (const CommandRow& row : CDataLogFrame::Commands()) {
-                const bool enabled = always.count(row.id) || t.enabled.count(row.id) ||
-                                     (t.state.comparisonLoaded && comparison.count(row.id));
-                const QString command = *row.text
-                                            ? QString::fromUtf8(row.text).remove(QLatin1Char('&'))
-                                            : QStringLiteral("id %1").arg(row.id);
-                QTest::addRow("%s: %s %s", t.name, menus[int(row.menu)], qPrintable(command))
-                    << t.state << row.id << enabled;
-            }
-        }
+        QTest::addColumn<bool>("log");
+        QTest::addColumn<int>("comparisonFrames");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<bool>("onComparison");
+        QTest::addColumn<int>("cursorB");
+        QTest::addColumn<QList<int>>("enabled");
+        const QList<int> log = {ID_EXPORT_PICTURE, ID_COPY_PICTURE, ID_HISTOGRAM};
+        const QList<int> comparison =
+            log +
+            QList<int>{
+                ID_CLOSE_COMPARISON, ID_COMPARISON_PROPERTIES, ID_COMPARISON_AUTOSET_ZERO_TIME,
+                ID_NUDGE_LEFT,       ID_NUDGE_RIGHT,           ID_NUDGE_SPIN};
+        const QList<int> zero = {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME};
+        QTest::newRow("no log") << false << 0 << -1 << false << -1 << QList<int>{};
+        QTest::newRow("no cursor") << true << 0 << -1 << false << -1 << log;
+        // The first frame can be the zero time but neither end of a crop.
+        QTest::newRow("cursor 0") << true << 0 << 0 << false << -1
+                                  << log + QList<int>{ID_SET_ZERO_TIME};
+        QTest::newRow("cursor 100")
+            << true << 0 << 100 << false << -1
+            << log + QList<int>{ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT};
+        // At the last frame an end point would cut nothing.
+        QTest::newRow("cursor 199") << true << 0 << 199 << false << -1
+                                    << log + QList<int>{ID_SET_ZERO_TIME, ID_SET_START_POINT};
+        QTest::newRow("cursor 199 and B at 50")
+            << true << 0 << 199 << false << 50
+            << log + QList<int>{ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_STATS_BETWEEN_CURSORS};
+        // With a comparison neither log is cropped.
+        QTest::newRow("comparison, no cursor") << true << 300 << -1 << false << -1 << comparison;
+        QTest::newRow("comparison, cursor 100")
+            << true << 300 << 100 << false << -1 << comparison + zero;
+        // Beyond the main log's end a cursor on the main curves stands on filler frames.
+        QTest::newRow("comparison, main cursor 250")
+            << true << 300 << 250 << false << -1 << comparison;
+        QTest::newRow("comparison, its cursor 250")
+            << true << 300 << 250 << true << -1 << comparison + zero;
+        QTest::newRow("comparison, its cursor 299")
+            << true << 300 << 299 << true << -1 << comparison + zero;
     }
 
     void enableRules() {
-        QFETCH(CommandState, state);
-        QFETCH(int, id);
-        QFETCH(bool, enabled);
-        const auto& rows = CDataLogFrame::Commands();
-        const auto row =
-            std::find_if(rows.begin(), rows.end(), [&](const CommandRow& r) { return r.id == id; });
-        QVERIFY(row != rows.end());
-        QCOMPARE(row->IsEnabled(state), enabled);
-    }
-
-    void windowFollowsTheEnableRules() {
-        // The window follows the table on the document's notifications, without a refresh call.
+        QFETCH(bool, log);
+        QFETCH(int, comparisonFrames);
+        QFETCH(int, cursor);
+        QFETCH(bool, onComparison);
+        QFETCH(int, cursorB);
+        QFETCH(QList<int>, enabled);
+        const QList<int> dependent = {ID_EXPORT_PICTURE,
+                                      ID_COPY_PICTURE,
+                                      ID_HISTOGRAM,
+                                      ID_SET_ZERO_TIME,
+                                      ID_SET_START_POINT,
+                                      ID_SET_END_POINT,
+                                      ID_STATS_BETWEEN_CURSORS,
+                                      ID_CLOSE_COMPARISON,
+                                      ID_COMPARISON_PROPERTIES,
+                                      ID_COMPARISON_AUTOSET_ZERO_TIME,
+                                      ID_COMPARISON_SET_ZERO_TIME,
+                                      ID_NUDGE_LEFT,
+                                      ID_NUDGE_RIGHT};
         QVERIFY(Start(WriteLog(QStringLiteral("rules.dl"), 200)));
-        for (int cursor : {-1, 100, 199}) {
-            SetCursor(cursor);
-            const CommandState now = Frame().CurrentCommandState();
-            for (const CommandRow& row : CDataLogFrame::Commands())
-                if (row.kind == CommandKind::Plain)
-                    QVERIFY2(Enabled(row.id) == row.IsEnabled(now), qPrintable(row.text));
+        if (comparisonFrames > 0) {
+            ChooseFile(WriteLog(QStringLiteral("other.dl"), comparisonFrames, 2));
+            QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
         }
-        QVERIFY(!Frame().Toolbar()->NudgeSpin()->isEnabled());
-        // View > Toolbar is the toolbar's own action: its tick follows however the bar is hidden.
-        Frame().Toolbar()->hide();
-        QVERIFY(!Frame().Action(ID_VIEW_TOOLBAR)->isChecked());
-        Frame().Action(ID_VIEW_TOOLBAR)->trigger();
-        QVERIFY(Frame().Toolbar()->isVisible());
+        if (!log) QVERIFY(Doc().OnNewDocument());
+        // The window follows the document's notifications, without a refresh call.
+        Doc().SetCursor(cursor, 0, onComparison);
+        if (cursorB >= 0) Doc().SetCursorB(CDataLogDoc::CursorMark{cursorB, false});
+        Doc().UpdateAllViews(nullptr, DocumentChange::CursorMoved);
+        for (const CommandRow& row : CDataLogFrame::Commands())
+            if (row.kind == CommandKind::Plain)
+                QVERIFY2(
+                    Enabled(row.id) == (!dependent.contains(row.id) || enabled.contains(row.id)),
+                    qPrintable(QString::number(row.id) + QLatin1Char(' ') + row.text));
+        QCOMPARE(Frame().Toolbar()->NudgeSpin()->isEnabled(), enabled.contains(ID_NUDGE_SPIN));
     }
 
     void answeringNoChangesNothingAndYesActs() {
@@ -367,20 +358,56 @@ private slots:
         QCOMPARE(Doc().GetFrameCount(), 300);
     }
 
-    void toolbarHoldsTwentyTwoButtonsAndTheSpin() {
+    void toolbarHoldsTheCommandsInOrderAndTheSpin() {
         QVERIFY(Start(WriteLog(QStringLiteral("bar.dl"), 50)));
         CDataLogToolbar* bar = Frame().Toolbar();
-        const QList<QAction*> buttons = bar->ButtonActions();
-        QCOMPARE(buttons.size(), 22);
-        for (QAction* button : buttons) {
-            const QPixmap image = button->icon().pixmap(QSize(32, 30));
+        // The 27 items, 0 for a separator; the last slot holds the nudge spin.
+        const int items[] = {ID_DATALOG_OPEN,
+                             ID_FILE_SAVE,
+                             ID_FILE_SAVE_AS,
+                             ID_FILE_EXPORT,
+                             ID_FILE_PROPERTIES,
+                             0,
+                             ID_AUTOSET_ZERO_TIME,
+                             ID_SET_ZERO_TIME,
+                             ID_SET_START_POINT,
+                             ID_SET_END_POINT,
+                             0,
+                             ID_MATH_CHANNELS,
+                             ID_VIEW_CONFIGURATION,
+                             ID_SCATTER_PLOT,
+                             0,
+                             ID_ZOOM_IN,
+                             ID_ZOOM_OUT,
+                             ID_ZOOM_ALL,
+                             ID_ZOOM_LAST,
+                             ID_UPDATE_STATS,
+                             0,
+                             ID_COMPARE_DATALOG,
+                             ID_CLOSE_COMPARISON,
+                             ID_COMPARISON_PROPERTIES,
+                             ID_COMPARISON_AUTOSET_ZERO_TIME,
+                             ID_COMPARISON_SET_ZERO_TIME,
+                             ID_NUDGE_SPIN};
+        const QList<QAction*> actions = bar->actions();
+        QCOMPARE(actions.size(), 27);
+        QCOMPARE(actions.last(), bar->NudgeSlot());
+        QVERIFY(bar->NudgeSlot()->icon().isNull());
+        for (int i = 0; i < 26; ++i) {
+            QCOMPARE(actions[i]->isSeparator(), items[i] == 0);
+            if (items[i] == 0) continue;
+            // The buttons are the menu's actions, and so follow its enable rules.
+            QCOMPARE(actions[i], Frame().Action(items[i]));
+            const QPixmap image = actions[i]->icon().pixmap(QSize(32, 30));
             QVERIFY(image.size() == QSize(32, 30) && !image.toImage().isNull());
         }
-        QCOMPARE(bar->actions().size(), 27);
-        QCOMPARE(bar->actions().last(), bar->NudgeSlot());
-        QVERIFY(bar->NudgeSlot()->icon().isNull());
-        // The buttons share the menu's actions, and so its enable rules.
-        QCOMPARE(buttons[0], Frame().Action(ID_DATALOG_OPEN));
+        const QList<QAction*> buttons = bar->ButtonActions();
+        QCOMPARE(buttons.size(), 22);
+        // View > Toolbar is the toolbar's own action: its tick follows however the bar is hidden.
+        bar->hide();
+        QVERIFY(!Frame().Action(ID_VIEW_TOOLBAR)->isChecked());
+        Frame().Action(ID_VIEW_TOOLBAR)->trigger();
+        QVERIFY(bar->isVisible());
 
         // Only Save and Save As show a tooltip: the others first, before any tip exists.
         auto tipOf = [&](QAction* action) {
