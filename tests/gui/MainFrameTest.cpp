@@ -91,6 +91,14 @@ protected:
     }
 };
 
+// The commands that a log, a comparison and the cursors enable; every other is always enabled.
+const QList<int> kLogCommands = {ID_EXPORT_PICTURE, ID_COPY_PICTURE, ID_HISTOGRAM};
+const QList<int> kComparisonCommands = {
+    ID_CLOSE_COMPARISON, ID_COMPARISON_PROPERTIES, ID_COMPARISON_AUTOSET_ZERO_TIME,
+    ID_NUDGE_LEFT,       ID_NUDGE_RIGHT,           ID_NUDGE_SPIN};
+const QList<int> kCursorCommands = {ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT,
+                                    ID_STATS_BETWEEN_CURSORS, ID_COMPARISON_SET_ZERO_TIME};
+
 }  // namespace
 
 class MainFrameTest : public QObject {
@@ -182,68 +190,49 @@ private slots:
     // command always is.
     void enableRules_data() {
         QTest::addColumn<bool>("log");
-        QTest::addColumn<int>("comparisonFrames");
+        QTest::addColumn<bool>("comparison");
         QTest::addColumn<int>("cursor");
         QTest::addColumn<bool>("onComparison");
         QTest::addColumn<int>("cursorB");
         QTest::addColumn<QList<int>>("enabled");
-        const QList<int> log = {ID_EXPORT_PICTURE, ID_COPY_PICTURE, ID_HISTOGRAM};
-        const QList<int> comparison =
-            log +
-            QList<int>{
-                ID_CLOSE_COMPARISON, ID_COMPARISON_PROPERTIES, ID_COMPARISON_AUTOSET_ZERO_TIME,
-                ID_NUDGE_LEFT,       ID_NUDGE_RIGHT,           ID_NUDGE_SPIN};
-        const QList<int> zero = {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME};
-        QTest::newRow("no log") << false << 0 << -1 << false << -1 << QList<int>{};
-        QTest::newRow("no cursor") << true << 0 << -1 << false << -1 << log;
-        // The first frame can be the zero time but neither end of a crop.
-        QTest::newRow("cursor 0") << true << 0 << 0 << false << -1
-                                  << log + QList<int>{ID_SET_ZERO_TIME};
+        const QList<int> log = kLogCommands, both = log + kComparisonCommands,
+                         zero = {ID_SET_ZERO_TIME},
+                         zeroBoth = {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME};
+        QTest::newRow("no log") << false << false << -1 << false << -1 << QList<int>{};
+        QTest::newRow("no cursor") << true << false << -1 << false << -1 << log;
+        // The first frame can be the zero time but neither end of a crop; at the last frame an
+        // end point would cut nothing.
+        QTest::newRow("cursor 0") << true << false << 0 << false << -1 << log + zero;
         QTest::newRow("cursor 100")
-            << true << 0 << 100 << false << -1
-            << log + QList<int>{ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT};
-        // At the last frame an end point would cut nothing.
-        QTest::newRow("cursor 199") << true << 0 << 199 << false << -1
-                                    << log + QList<int>{ID_SET_ZERO_TIME, ID_SET_START_POINT};
+            << true << false << 100 << false << -1
+            << log + zero + QList<int>{ID_SET_START_POINT, ID_SET_END_POINT};
+        QTest::newRow("cursor 199")
+            << true << false << 199 << false << -1 << log + zero + QList<int>{ID_SET_START_POINT};
         QTest::newRow("cursor 199 and B at 50")
-            << true << 0 << 199 << false << 50
-            << log + QList<int>{ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_STATS_BETWEEN_CURSORS};
-        // With a comparison neither log is cropped.
-        QTest::newRow("comparison, no cursor") << true << 300 << -1 << false << -1 << comparison;
+            << true << false << 199 << false << 50
+            << log + zero + QList<int>{ID_SET_START_POINT, ID_STATS_BETWEEN_CURSORS};
+        // With a comparison neither log is cropped. Beyond the main log's end a cursor on the
+        // main curves stands on filler frames.
+        QTest::newRow("comparison, no cursor") << true << true << -1 << false << -1 << both;
         QTest::newRow("comparison, cursor 100")
-            << true << 300 << 100 << false << -1 << comparison + zero;
-        // Beyond the main log's end a cursor on the main curves stands on filler frames.
-        QTest::newRow("comparison, main cursor 250")
-            << true << 300 << 250 << false << -1 << comparison;
+            << true << true << 100 << false << -1 << both + zeroBoth;
+        QTest::newRow("comparison, main cursor 250") << true << true << 250 << false << -1 << both;
         QTest::newRow("comparison, its cursor 250")
-            << true << 300 << 250 << true << -1 << comparison + zero;
+            << true << true << 250 << true << -1 << both + zeroBoth;
         QTest::newRow("comparison, its cursor 299")
-            << true << 300 << 299 << true << -1 << comparison + zero;
+            << true << true << 299 << true << -1 << both + zeroBoth;
     }
 
     void enableRules() {
         QFETCH(bool, log);
-        QFETCH(int, comparisonFrames);
+        QFETCH(bool, comparison);
         QFETCH(int, cursor);
         QFETCH(bool, onComparison);
         QFETCH(int, cursorB);
         QFETCH(QList<int>, enabled);
-        const QList<int> dependent = {ID_EXPORT_PICTURE,
-                                      ID_COPY_PICTURE,
-                                      ID_HISTOGRAM,
-                                      ID_SET_ZERO_TIME,
-                                      ID_SET_START_POINT,
-                                      ID_SET_END_POINT,
-                                      ID_STATS_BETWEEN_CURSORS,
-                                      ID_CLOSE_COMPARISON,
-                                      ID_COMPARISON_PROPERTIES,
-                                      ID_COMPARISON_AUTOSET_ZERO_TIME,
-                                      ID_COMPARISON_SET_ZERO_TIME,
-                                      ID_NUDGE_LEFT,
-                                      ID_NUDGE_RIGHT};
         QVERIFY(Start(WriteLog(QStringLiteral("rules.dl"), 200)));
-        if (comparisonFrames > 0) {
-            ChooseFile(WriteLog(QStringLiteral("other.dl"), comparisonFrames, 2));
+        if (comparison) {
+            ChooseFile(WriteLog(QStringLiteral("other.dl"), 300, 2));
             QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
         }
         if (!log) QVERIFY(Doc().OnNewDocument());
@@ -251,6 +240,7 @@ private slots:
         Doc().SetCursor(cursor, 0, onComparison);
         if (cursorB >= 0) Doc().SetCursorB(CDataLogDoc::CursorMark{cursorB, false});
         Doc().UpdateAllViews(nullptr, DocumentChange::CursorMoved);
+        const QList<int> dependent = kLogCommands + kComparisonCommands + kCursorCommands;
         for (const CommandRow& row : CDataLogFrame::Commands())
             if (row.kind == CommandKind::Plain)
                 QVERIFY2(
@@ -361,34 +351,14 @@ private slots:
     void toolbarHoldsTheCommandsInOrderAndTheSpin() {
         QVERIFY(Start(WriteLog(QStringLiteral("bar.dl"), 50)));
         CDataLogToolbar* bar = Frame().Toolbar();
-        // The 27 items, 0 for a separator; the last slot holds the nudge spin.
-        const int items[] = {ID_DATALOG_OPEN,
-                             ID_FILE_SAVE,
-                             ID_FILE_SAVE_AS,
-                             ID_FILE_EXPORT,
-                             ID_FILE_PROPERTIES,
-                             0,
-                             ID_AUTOSET_ZERO_TIME,
-                             ID_SET_ZERO_TIME,
-                             ID_SET_START_POINT,
-                             ID_SET_END_POINT,
-                             0,
-                             ID_MATH_CHANNELS,
-                             ID_VIEW_CONFIGURATION,
-                             ID_SCATTER_PLOT,
-                             0,
-                             ID_ZOOM_IN,
-                             ID_ZOOM_OUT,
-                             ID_ZOOM_ALL,
-                             ID_ZOOM_LAST,
-                             ID_UPDATE_STATS,
-                             0,
-                             ID_COMPARE_DATALOG,
-                             ID_CLOSE_COMPARISON,
-                             ID_COMPARISON_PROPERTIES,
-                             ID_COMPARISON_AUTOSET_ZERO_TIME,
-                             ID_COMPARISON_SET_ZERO_TIME,
-                             ID_NUDGE_SPIN};
+        // The 27 items by command id, 0 for a separator: Open, Save, Save As, Export, Properties;
+        // Autoset Zero Time, Set Zero Time, Set Start Point, Set End Point; Math Channels, View
+        // Configuration, Scatter Plot; Zoom In, Out, All, Last, Update Stats; Compare, Close
+        // Comparison, Comparison Properties, Comparison Autoset Zero Time, Set Comparison Zero
+        // Time; the nudge spin's slot.
+        const int items[] = {32834, 57603, 57604, 32891, 32855, 0,     32934, 32869, 32867,
+                             32868, 0,     32895, 32930, 32933, 0,     32926, 32927, 32928,
+                             32929, 32942, 0,     32835, 32873, 32938, 32937, 32872, 32941};
         const QList<QAction*> actions = bar->actions();
         QCOMPARE(actions.size(), 27);
         QCOMPARE(actions.last(), bar->NudgeSlot());
