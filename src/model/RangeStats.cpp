@@ -1,6 +1,7 @@
 #include "model/RangeStats.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "model/ColumnCache.h"
@@ -77,6 +78,23 @@ Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots, bool de
         log.deviationPending = pending;
     }
     return result;
+}
+
+bool RetimeStats(LogData& log) {
+    const int first = std::max(log.statsFirst, 0);
+    const int end = std::min(log.statsEnd, log.frameCount);
+    const Column<float>& time = log.values[0];
+    ChannelStats& st = log.stats[0];
+    if (first >= end || time.size() < size_t(end) || st.count != uint32_t(end - first))
+        return false;
+    // Slot 0's start and end values are the times of the range's ends when the figures were
+    // made; bits are compared, so that a NaN time never counts as unmoved.
+    const auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    if (same(time[size_t(first)], st.startValue) && same(time[size_t(end - 1)], st.endValue))
+        return false;
+    st = ColumnStats(time.data(), first, end);
+    ApplySlopes(log.stats.data());
+    return true;
 }
 
 Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
