@@ -76,6 +76,11 @@ Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots, bool de
         log.statsFirst = std::max(first, 0);
         log.statsEnd = std::min(end, std::max(log.frameCount, 0));
         log.deviationPending = pending;
+    } else {
+        // The slots held in memory (math channels, edits) were computed whole, deviations
+        // included; a later pass over the file must not replace them with the file's figures.
+        for (int s = 0; s < kSlotCount; ++s)
+            if (!IsFileSlot(log, s)) log.deviationPending.reset(size_t(s));
     }
     return result;
 }
@@ -135,8 +140,14 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
         return true;
     });
     if (!pass.ok()) return pass;
-    for (int s : pending)
-        log.stats[size_t(s)].standardDeviation = Deviation(squares->squares[s], count);
+    // A slot held in memory differs from the file's values: its column is read instead.
+    for (int s : pending) {
+        ChannelStats& st = log.stats[size_t(s)];
+        const bool inMemory = !IsFileSlot(log, s) && log.values[s].size() >= size_t(end);
+        st.standardDeviation =
+            inMemory ? Deviation(ColumnSquares(log.values[s].data(), first, end, st.average), count)
+                     : Deviation(squares->squares[s], count);
+    }
     clear();
     return {};
 }
