@@ -141,13 +141,14 @@ void CDlgDataLogValue::LayoutControls() {
     m_axis->setGeometry(width - 60, 3, 54, 16);
     m_graph->setGeometry(width - 122, 3, 58, 16);
     m_name->setGeometry(4, 2, width - 130, kNameHeight);
-    // The value line from the right: the axis fields, as wide as their numbers need, the
+    // The value line from the right: the axis fields, as wide as their shown numbers need, the
     // autoscale box, then the two value displays sharing what is left.
     int field = kAxisFieldWidth;
     for (const CNumericEdit* f : {m_min, m_max})
-        field = std::max(
-            field,
-            int(std::ceil(QFontMetricsF(f->font()).horizontalAdvance(f->DisplayText()))) + 10);
+        if (!f->isHidden())
+            field = std::max(
+                field,
+                int(std::ceil(QFontMetricsF(f->font()).horizontalAdvance(f->DisplayText()))) + 10);
     field = std::min(field, kAxisFieldMaxWidth);
     const int maxLeft = width - 4 - field;
     const int minLeft = maxLeft - 2 - field;
@@ -336,6 +337,7 @@ void CDlgDataLogValue::OnGraphClicked() {
     const bool autoscale = ValidChannel() && m_doc.Config().axes[size_t(m_channel - 1)].autoscale;
     m_min->setVisible(graphed && !autoscale);
     m_max->setVisible(graphed && !autoscale);
+    LayoutControls();
     entry->graph = graphed ? 1 : 0;
     Changed();
     repaint();
@@ -355,6 +357,7 @@ void CDlgDataLogValue::OnAutoscaleClicked() {
     m_doc.Config().axes[size_t(m_channel - 1)].autoscale = autoscale ? 1 : 0;
     m_min->setVisible(!autoscale);
     m_max->setVisible(!autoscale);
+    LayoutControls();
     entry->axisDisplay = m_axis->GetCheck() ? 1 : 0;
     Changed();
 }
