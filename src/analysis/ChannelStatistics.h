@@ -12,10 +12,10 @@ namespace quillon {
 
 /// Computes the statistics of all kSlotCount slots over frames [first, end). columns[s] is the
 /// value column of slot s and holds at least frameCount values. The range is clamped to
-/// [0, frameCount]; an empty or reversed range gives zeroed records with count 0. Sums are
-/// rounded to f32 after every addition, in frame order, so the results are those of a plain
-/// single-precision loop; NaN values change no minimum or maximum, and no-value markers count
-/// like any other value.
+/// [0, frameCount]; an empty or reversed range gives zeroed records with count 0. Sums and sums
+/// of squares are double, added in frame order; the average and the standard deviation are
+/// rounded to f32 once. NaN values change no minimum or maximum, and no-value markers count like
+/// any other value.
 void ComputeChannelStats(const float* const* columns, int frameCount, int first, int end,
                          ChannelStats* out);
 

@@ -1,5 +1,6 @@
 #include "analysis/MathChannels.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "format/DataLogFrame.h"
 #include "model/LogColumns.h"
+#include "model/StatsKernel.h"
 #include "analysis/CompiledFormula.h"
 #include "analysis/EvaluateExpression.h"
 #include "analysis/FormulaExpansion.h"
@@ -21,25 +23,21 @@ bool HasFrames(const Column<float>& column, size_t frames) {
     return column.data() != nullptr && column.size() >= frames;
 }
 
-// Statuses 0 and the minimum, maximum and average (f32 arithmetic, frame order) of a filled
-// math channel.
+// Statuses 0 and the minimum, maximum and average of a filled math channel, from the statistics
+// kernel like every other figure.
 void FinishChannel(LogData& log, int channel, size_t frames) {
-    const float* values = log.values[channel - 1].data();
-    uint32_t* status = log.status[channel - 1].data();
-    float minimum = std::numeric_limits<float>::max();
-    float maximum = -std::numeric_limits<float>::max();
-    float sum = 0.0f;
-    for (size_t f = 0; f < frames; ++f) {
-        const float value = values[f];
-        status[f] = 0;
-        if (value < minimum) minimum = value;
-        if (value > maximum) maximum = value;
-        sum += value;
-    }
+    std::fill_n(log.status[channel - 1].data(), frames, 0u);
     ChannelStats& stats = log.stats[channel - 1];
-    stats.minimum = minimum;
-    stats.maximum = maximum;
-    stats.average = frames > 0 ? sum / static_cast<float>(frames) : 0.0f;
+    if (frames == 0) {
+        stats.minimum = std::numeric_limits<float>::max();
+        stats.maximum = -std::numeric_limits<float>::max();
+        stats.average = 0.0f;
+        return;
+    }
+    const ChannelStats figures = ColumnFigures(log.values[channel - 1].data(), 0, int(frames));
+    stats.minimum = figures.minimum;
+    stats.maximum = figures.maximum;
+    stats.average = figures.average;
 }
 
 void ComputeChannel(LogData& log, int channel, const std::string& formula,

@@ -1,6 +1,7 @@
 #include "model/RangeStats.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "model/ColumnCache.h"
@@ -75,8 +76,30 @@ Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots, bool de
         log.statsFirst = std::max(first, 0);
         log.statsEnd = std::min(end, std::max(log.frameCount, 0));
         log.deviationPending = pending;
+    } else {
+        // The slots held in memory (math channels, edits) were computed whole, deviations
+        // included; a later pass over the file must not replace them with the file's figures.
+        for (int s = 0; s < kSlotCount; ++s)
+            if (!IsFileSlot(log, s)) log.deviationPending.reset(size_t(s));
     }
     return result;
+}
+
+bool RetimeStats(LogData& log) {
+    const int first = std::max(log.statsFirst, 0);
+    const int end = std::min(log.statsEnd, log.frameCount);
+    const Column<float>& time = log.values[0];
+    ChannelStats& st = log.stats[0];
+    if (first >= end || time.size() < size_t(end) || st.count != uint32_t(end - first))
+        return false;
+    // Slot 0's start and end values are the times of the range's ends when the figures were
+    // made; bits are compared, so that a NaN time never counts as unmoved.
+    const auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    if (same(time[size_t(first)], st.startValue) && same(time[size_t(end - 1)], st.endValue))
+        return false;
+    st = ColumnStats(time.data(), first, end);
+    ApplySlopes(log.stats.data());
+    return true;
 }
 
 Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
@@ -117,8 +140,14 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
         return true;
     });
     if (!pass.ok()) return pass;
-    for (int s : pending)
-        log.stats[size_t(s)].standardDeviation = Deviation(squares->squares[s], count);
+    // A slot held in memory differs from the file's values: its column is read instead.
+    for (int s : pending) {
+        ChannelStats& st = log.stats[size_t(s)];
+        const bool inMemory = !IsFileSlot(log, s) && log.values[s].size() >= size_t(end);
+        st.standardDeviation =
+            inMemory ? Deviation(ColumnSquares(log.values[s].data(), first, end, st.average), count)
+                     : Deviation(squares->squares[s], count);
+    }
     clear();
     return {};
 }

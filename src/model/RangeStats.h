@@ -15,8 +15,8 @@ namespace quillon {
 /// Statistics of every slot over frames [first, end), cut to the log's frames: owned columns from
 /// memory, the file's slots by passes over the file (all of them with `fileSlots`; otherwise
 /// their records stay as they are). Standard deviations of the file's slots only with
-/// `deviations` (else left pending). Slopes of every slot are recomputed. The figures are those
-/// of plain single-precision sums in frame order.
+/// `deviations` (else left pending). Slopes of every slot are recomputed. Sums are double in
+/// frame order (see StatsKernel.h).
 Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots = true,
                        bool deviations = true);
 /// The same figures into `out`, leaving the log as it is; the slots whose deviation was left
@@ -24,6 +24,9 @@ Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots = true,
 Result StatsOfRange(const LogData& log, int first, int end, bool fileSlots, bool deviations,
                     std::array<ChannelStats, kSlotCount>& out,
                     std::bitset<kSlotCount>* pending = nullptr);
+/// After the log's times moved (a zero time, a nudge) over the frames its figures cover: slot 0's
+/// figures over the same frames again and every slope. False when the times had not moved.
+bool RetimeStats(LogData& log);
 /// Computes the pending standard deviations of the given slots (all slots when empty).
 Result EnsureDeviations(LogData& log, const std::vector<int>& wanted = {});
 

@@ -15,32 +15,68 @@ namespace {
 
 constexpr float kLargest = 3.4028235e38f;
 
-// The steps of every figure, for one value of one slot and for four slots side by side. The lane
-// operations (min, max, add, subtract, multiply) are exactly the scalar f32 operations of each
-// lane's slot, so any grouping of slots into vectors gives the same bits.
-inline void Accumulate(float v, float& minimum, float& maximum, float& sum) {
+// The steps of every figure, for one value of one slot and for four slots side by side. The
+// minimum and maximum are f32 comparisons; sums and squares widen each value (exactly) to double
+// and add in double. The lane operations are exactly the scalar operations of each lane's slot,
+// so any grouping of slots into vectors gives the same bits.
+inline void Accumulate(float v, float& minimum, float& maximum, double& sum) {
     minimum = v < minimum ? v : minimum;
     maximum = v > maximum ? v : maximum;
-    sum = sum + v;
+    sum = sum + double(v);
 }
 
-inline void AccumulateSquare(float v, float average, float& squares) {
-    const float d = v - average;
-    const float square = d * d;
+inline void AccumulateSquare(float v, float average, double& squares) {
+    const double d = double(v) - double(average);
+    const double square = d * d;
     squares = squares + square;
 }
 
 #if defined(__SSE2__)
-inline void Accumulate(__m128 v, __m128& minimum, __m128& maximum, __m128& sum) {
+// Four double sums: lanes 0 and 1 in `low`, lanes 2 and 3 in `high`.
+struct WideSums {
+    __m128d low = _mm_setzero_pd();
+    __m128d high = _mm_setzero_pd();
+
+    void Load(const double* p) {
+        low = _mm_loadu_pd(p);
+        high = _mm_loadu_pd(p + 2);
+    }
+    void Store(double* p) const {
+        _mm_storeu_pd(p, low);
+        _mm_storeu_pd(p + 2, high);
+    }
+};
+
+inline __m128d WidenLow(__m128 v) {
+    return _mm_cvtps_pd(v);
+}
+
+inline __m128d WidenHigh(__m128 v) {
+    return _mm_cvtps_pd(_mm_movehl_ps(v, v));
+}
+
+inline void Accumulate(__m128 v, __m128& minimum, __m128& maximum, WideSums& sum) {
     // _mm_min_ps(v, m) is "v < m ? v : m" lane by lane: a NaN never replaces m.
     minimum = _mm_min_ps(v, minimum);
     maximum = _mm_max_ps(v, maximum);
-    sum = _mm_add_ps(sum, v);
+    sum.low = _mm_add_pd(sum.low, WidenLow(v));
+    sum.high = _mm_add_pd(sum.high, WidenHigh(v));
 }
 
-inline void AccumulateSquare(__m128 v, __m128 average, __m128& squares) {
-    const __m128 d = _mm_sub_ps(v, average);
-    squares = _mm_add_ps(squares, _mm_mul_ps(d, d));
+inline void AccumulateSquare(__m128 v, const WideSums& average, WideSums& squares) {
+    const __m128d low = _mm_sub_pd(WidenLow(v), average.low);
+    const __m128d high = _mm_sub_pd(WidenHigh(v), average.high);
+    squares.low = _mm_add_pd(squares.low, _mm_mul_pd(low, low));
+    squares.high = _mm_add_pd(squares.high, _mm_mul_pd(high, high));
+}
+
+// Four f32 averages widened to double.
+inline WideSums WideAverages(const float* average) {
+    const __m128 a = _mm_loadu_ps(average);
+    WideSums w;
+    w.low = WidenLow(a);
+    w.high = WidenHigh(a);
+    return w;
 }
 
 // The values of slots s .. s + 3 of one frame (`p` points at slot s): a frame holds value and
@@ -68,12 +104,12 @@ constexpr int kGroup = 8;
 
 // Minimum, maximum and sum of kGroup columns over [first, end).
 void SumGroup(const float* const* cols, size_t first, size_t end, float* minimum, float* maximum,
-              float* sum) {
+              double* sum) {
     size_t i = first;
 #if defined(__SSE2__)
     __m128 mnA = _mm_set1_ps(kLargest), mnB = mnA;
     __m128 mxA = _mm_set1_ps(-kLargest), mxB = mxA;
-    __m128 sA = _mm_setzero_ps(), sB = sA;
+    WideSums sA, sB;
     for (; i + 4 <= end; i += 4) {
         __m128 a[4], b[4];
         LoadFrames(cols, i, a);
@@ -87,13 +123,13 @@ void SumGroup(const float* const* cols, size_t first, size_t end, float* minimum
     _mm_storeu_ps(minimum + 4, mnB);
     _mm_storeu_ps(maximum, mxA);
     _mm_storeu_ps(maximum + 4, mxB);
-    _mm_storeu_ps(sum, sA);
-    _mm_storeu_ps(sum + 4, sB);
+    sA.Store(sum);
+    sB.Store(sum + 4);
 #else
     for (int k = 0; k < kGroup; ++k) {
         minimum[k] = kLargest;
         maximum[k] = -kLargest;
-        sum[k] = 0.0f;
+        sum[k] = 0.0;
     }
 #endif
     for (; i < end; ++i)
@@ -103,12 +139,12 @@ void SumGroup(const float* const* cols, size_t first, size_t end, float* minimum
 
 // Sums of squared deviations of kGroup columns over [first, end).
 void SquareGroup(const float* const* cols, size_t first, size_t end, const float* average,
-                 float* squares) {
+                 double* squares) {
     size_t i = first;
 #if defined(__SSE2__)
-    const __m128 avgA = _mm_loadu_ps(average);
-    const __m128 avgB = _mm_loadu_ps(average + 4);
-    __m128 qA = _mm_setzero_ps(), qB = qA;
+    const WideSums avgA = WideAverages(average);
+    const WideSums avgB = WideAverages(average + 4);
+    WideSums qA, qB;
     for (; i + 4 <= end; i += 4) {
         __m128 a[4], b[4];
         LoadFrames(cols, i, a);
@@ -118,11 +154,11 @@ void SquareGroup(const float* const* cols, size_t first, size_t end, const float
             AccumulateSquare(b[j], avgB, qB);
         }
     }
-    _mm_storeu_ps(squares, qA);
-    _mm_storeu_ps(squares + 4, qB);
+    qA.Store(squares);
+    qB.Store(squares + 4);
 #else
     for (int k = 0; k < kGroup; ++k)
-        squares[k] = 0.0f;
+        squares[k] = 0.0;
 #endif
     for (; i < end; ++i)
         for (int k = 0; k < kGroup; ++k)
@@ -134,7 +170,7 @@ void SquareGroup(const float* const* cols, size_t first, size_t end, const float
 void SlotSums::Reset() {
     std::fill(std::begin(minimum), std::end(minimum), kLargest);
     std::fill(std::begin(maximum), std::end(maximum), -kLargest);
-    std::fill(std::begin(sum), std::end(sum), 0.0f);
+    std::fill(std::begin(sum), std::end(sum), 0.0);
 }
 
 void SlotSums::Add(const uint8_t* frames, int n) {
@@ -143,13 +179,14 @@ void SlotSums::Add(const uint8_t* frames, int n) {
     for (; s + 4 <= kSlotCount; s += 4) {
         __m128 mn = _mm_load_ps(minimum + s);
         __m128 mx = _mm_load_ps(maximum + s);
-        __m128 sm = _mm_load_ps(sum + s);
+        WideSums sm;
+        sm.Load(sum + s);
         const uint8_t* p = frames + 8 * size_t(s);
         for (int i = 0; i < n; ++i, p += kFrameSize)
             Accumulate(LoadSlots(p), mn, mx, sm);
         _mm_store_ps(minimum + s, mn);
         _mm_store_ps(maximum + s, mx);
-        _mm_store_ps(sum + s, sm);
+        sm.Store(sum + s);
     }
 #endif
     for (; s < kSlotCount; ++s)
@@ -161,7 +198,7 @@ void SlotSums::Add(const uint8_t* frames, int n) {
 void SlotSquares::Reset(const std::array<ChannelStats, kSlotCount>& stats) {
     for (int s = 0; s < kSlotCount; ++s) {
         average[s] = stats[size_t(s)].average;
-        squares[s] = 0.0f;
+        squares[s] = 0.0;
     }
 }
 
@@ -169,12 +206,13 @@ void SlotSquares::Add(const uint8_t* frames, int n) {
     int s = 0;
 #if defined(__SSE2__)
     for (; s + 4 <= kSlotCount; s += 4) {
-        const __m128 avg = _mm_load_ps(average + s);
-        __m128 q = _mm_load_ps(squares + s);
+        const WideSums avg = WideAverages(average + s);
+        WideSums q;
+        q.Load(squares + s);
         const uint8_t* p = frames + 8 * size_t(s);
         for (int i = 0; i < n; ++i, p += kFrameSize)
             AccumulateSquare(LoadSlots(p), avg, q);
-        _mm_store_ps(squares + s, q);
+        q.Store(squares + s);
     }
 #endif
     for (; s < kSlotCount; ++s)
@@ -184,19 +222,25 @@ void SlotSquares::Add(const uint8_t* frames, int n) {
 }
 
 ChannelStats ColumnStats(const float* values, int first, int end) {
-    ChannelStats st;
-    if (!values || first >= end) return st;
-    float minimum = kLargest, maximum = -kLargest, sum = 0.0f;
-    for (int i = first; i < end; ++i)
-        Accumulate(values[i], minimum, maximum, sum);
-    const uint32_t n = uint32_t(end - first);
-    FinishStats(st, minimum, maximum, sum, values[first], values[end - 1], n);
-    st.standardDeviation = Deviation(ColumnSquares(values, first, end, st.average), n);
+    ChannelStats st = ColumnFigures(values, first, end);
+    if (st.count)
+        st.standardDeviation = Deviation(ColumnSquares(values, first, end, st.average), st.count);
     return st;
 }
 
-float ColumnSquares(const float* values, int first, int end, float average) {
-    float squares = 0.0f;
+ChannelStats ColumnFigures(const float* values, int first, int end) {
+    ChannelStats st;
+    if (!values || first >= end) return st;
+    float minimum = kLargest, maximum = -kLargest;
+    double sum = 0.0;
+    for (int i = first; i < end; ++i)
+        Accumulate(values[i], minimum, maximum, sum);
+    FinishStats(st, minimum, maximum, sum, values[first], values[end - 1], uint32_t(end - first));
+    return st;
+}
+
+double ColumnSquares(const float* values, int first, int end, float average) {
+    double squares = 0.0;
     for (int i = first; i < end; ++i)
         AccumulateSquare(values[i], average, squares);
     return squares;
@@ -220,7 +264,8 @@ void ColumnSetStats(const float* const* columns, size_t first, size_t end, Chann
         for (int k = 0; k < kGroup; ++k)
             cols[k] = present[k] ? columns[g + k] : any;
 
-        float minimum[kGroup], maximum[kGroup], sum[kGroup], average[kGroup], squares[kGroup];
+        float minimum[kGroup], maximum[kGroup], average[kGroup];
+        double sum[kGroup], squares[kGroup];
         SumGroup(cols, first, end, minimum, maximum, sum);
         for (int k = 0; k < kGroup; ++k) {
             ChannelStats st;
@@ -234,19 +279,19 @@ void ColumnSetStats(const float* const* columns, size_t first, size_t end, Chann
     }
 }
 
-void FinishStats(ChannelStats& st, float minimum, float maximum, float sum, float start, float end,
+void FinishStats(ChannelStats& st, float minimum, float maximum, double sum, float start, float end,
                  uint32_t n) {
     st.minimum = minimum;
     st.maximum = maximum;
-    st.average = sum / float(n);
+    st.average = float(sum / double(n));
     st.startValue = start;
     st.endValue = end;
     st.delta = start - end;
     st.count = n;
 }
 
-float Deviation(float squares, uint32_t n) {
-    return std::sqrt(squares / float(n));
+float Deviation(double squares, uint32_t n) {
+    return float(std::sqrt(squares / double(n)));
 }
 
 void ApplySlopes(ChannelStats* stats) {

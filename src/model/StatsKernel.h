@@ -1,8 +1,9 @@
 #pragma once
 /// The one statistics kernel: minimum, maximum, sum and sum of squared deviations of slots over
-/// frames, read either from frames as in the file or from columns in memory. Every figure is the
-/// plain single-precision one in frame order, whichever layout and vector width computes it, so
-/// every path gives the same bits.
+/// frames, read either from frames as in the file or from columns in memory. Sums and sums of
+/// squares are double, added in frame order; the average and the deviation are rounded to single
+/// precision once. Whichever layout and vector width computes them, every path gives the same
+/// bits.
 
 #include <array>
 #include <cstddef>
@@ -17,7 +18,7 @@ namespace quillon {
 struct SlotSums {
     alignas(16) float minimum[kSlotCount];
     alignas(16) float maximum[kSlotCount];
-    alignas(16) float sum[kSlotCount];
+    alignas(16) double sum[kSlotCount];
 
     void Reset();
     void Add(const uint8_t* frames, int n);
@@ -26,7 +27,7 @@ struct SlotSums {
 /// Running sums of squared deviations from each slot's average over whole frames as in the file.
 struct SlotSquares {
     alignas(16) float average[kSlotCount];
-    alignas(16) float squares[kSlotCount];
+    alignas(16) double squares[kSlotCount];
 
     /// Starts from the averages of `stats`.
     void Reset(const std::array<ChannelStats, kSlotCount>& stats);
@@ -35,18 +36,22 @@ struct SlotSquares {
 
 /// Statistics of one column over [first, end) (no slope); zeroed when the range is empty.
 ChannelStats ColumnStats(const float* values, int first, int end);
+/// The same without the standard deviation (one pass instead of two).
+ChannelStats ColumnFigures(const float* values, int first, int end);
 /// The sum of squared deviations of one column from `average` over [first, end).
-float ColumnSquares(const float* values, int first, int end, float average);
+double ColumnSquares(const float* values, int first, int end, float average);
 
 /// Statistics of kSlotCount columns over [first, end) (no slope); a null column's record stays
 /// zeroed. The range must lie inside every present column.
 void ColumnSetStats(const float* const* columns, size_t first, size_t end, ChannelStats* out);
 
-/// Sets minimum, maximum, average (sum / n), start, end, delta and count of a record.
-void FinishStats(ChannelStats& st, float minimum, float maximum, float sum, float start, float end,
+/// Sets minimum, maximum, average (sum / n in double, rounded to single precision), start, end,
+/// delta and count of a record.
+void FinishStats(ChannelStats& st, float minimum, float maximum, double sum, float start, float end,
                  uint32_t n);
-/// The population standard deviation from a sum of squared deviations over n values.
-float Deviation(float squares, uint32_t n);
+/// The population standard deviation from a sum of squared deviations over n values: the square
+/// root in double, rounded to single precision.
+float Deviation(double squares, uint32_t n);
 /// Sets the slope of every counted record against the time range of slot 0.
 void ApplySlopes(ChannelStats* stats);
 

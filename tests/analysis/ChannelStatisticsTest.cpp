@@ -1,16 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <random>
 #include <tuple>
+#include <vector>
 
 #include "analysis/ChannelStatistics.h"
 #include "format/DataLogFrame.h"
 #include "model/LogData.h"
+#include "model/StatsKernel.h"
 
 namespace quillon {
 namespace {
@@ -32,9 +35,10 @@ std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fi
     return log;
 }
 
-/// The plain single-precision loop, frames outer and slots inner.
+/// The plain loop, frames outer and slots inner: sums in double, average and deviation rounded
+/// to f32 once.
 void ReferenceStats(const LogData& log, int first, int end, ChannelStats* out) {
-    float sum[kSlotCount];
+    double sum[kSlotCount];
     for (int s = 0; s < kSlotCount; ++s)
         out[s] = ChannelStats{}, out[s].minimum = kLargest, out[s].maximum = -kLargest, sum[s] = 0;
     for (int i = first; i < end; ++i)
@@ -42,18 +46,18 @@ void ReferenceStats(const LogData& log, int first, int end, ChannelStats* out) {
             const volatile float v = log.values[s][size_t(i)];
             if (v < out[s].minimum) out[s].minimum = v;
             if (v > out[s].maximum) out[s].maximum = v;
-            sum[s] = sum[s] + v;
+            sum[s] = sum[s] + double(v);
         }
     const int n = end - first;
     for (int s = 0; s < kSlotCount; ++s) {
-        out[s].average = sum[s] / float(n);
-        float squares = 0.0f;
+        out[s].average = float(sum[s] / double(n));
+        double squares = 0.0;
         for (int i = first; i < end; ++i) {
-            const volatile float d = log.values[s][size_t(i)] - out[s].average;
-            const volatile float q = d * d;
+            const volatile double d = double(log.values[s][size_t(i)]) - double(out[s].average);
+            const volatile double q = d * d;
             squares = squares + q;
         }
-        out[s].standardDeviation = std::sqrt(squares / float(n));
+        out[s].standardDeviation = float(std::sqrt(squares / double(n)));
         out[s].startValue = log.values[s][size_t(first)];
         out[s].endValue = log.values[s][size_t(end - 1)];
         out[s].delta = out[s].startValue - out[s].endValue;
@@ -67,7 +71,7 @@ float Time(int i) {
     return float(i) * 0.1f;
 }
 
-TEST(ChannelStatistics, MatchesThePlainSinglePrecisionLoopBitForBit) {
+TEST(ChannelStatistics, MatchesThePlainDoubleSumLoopBitForBit) {
     // Random values of every kind (wide magnitudes, NaN, infinities, signed zeros, markers)
     // over ranges of every alignment, so that every lane and every leftover frame is checked.
     std::mt19937 rng(7);
@@ -108,6 +112,7 @@ TEST(ChannelStatistics, FiguresOfSimpleColumnsNanAndOneFrameRanges) {
         if (s == 3) return 0.0f;
         if (s == 4) return i == 2 ? kNoValue : 1.0f;
         if (s == 5) return i == 0 ? 16777216.0f : 1.0f;  // 2^24 + 1 is not a float
+        if (s == 10) return float(i) * 0.25f + 100.0f;   // where f32 sums were already exact
         if (s == 6) return i == 0 ? nan : float(i);      // NaN first
         if (s == 7) return nan;                          // NaN only
         if (s == 8) return i == 3 ? nan : -float(i);     // NaN last
@@ -125,7 +130,12 @@ TEST(ChannelStatistics, FiguresOfSimpleColumnsNanAndOneFrameRanges) {
     EXPECT_EQ(st[3].slope, 0.0f);
     EXPECT_EQ(st[4].minimum, kNoValue);  // the no-value marker is not skipped
     EXPECT_EQ(st[4].average, (kNoValue + 3.0f) / 4.0f);
-    EXPECT_EQ(st[5].average, 4194304.0f);  // each added 1 was lost to f32 rounding
+    // Each added 1 counts (f32 running sums lost them): 16777219 / 4 = 4194304.75 rounds to
+    // 4194305.
+    EXPECT_EQ(st[5].average, 4194305.0f);
+    // Short logs keep the figures they always had where single-precision sums were exact.
+    EXPECT_EQ(std::tuple(st[10].average, st[10].standardDeviation),
+              std::tuple(100.375f, std::sqrt(0.078125f)));
     // A NaN changes no minimum or maximum.
     EXPECT_EQ(st[6].minimum, 1.0f);
     EXPECT_EQ(st[6].maximum, 3.0f);
@@ -140,6 +150,32 @@ TEST(ChannelStatistics, FiguresOfSimpleColumnsNanAndOneFrameRanges) {
               std::tuple(1u, 92.0f, 0.0f, 0.0f));
     EXPECT_TRUE(std::isnan(st[9].slope));  // 0 / 0
     EXPECT_TRUE(std::isnan(st[0].slope));
+}
+
+TEST(ChannelStatistics, LongRampHasItsExactAverageAndDeviation) {
+    // 0, 1, ..., n - 1 over a million frames: the average (n - 1) / 2 and the deviation
+    // sqrt((n^2 - 1) / 12) are known exactly; f32 running sums were off by thousands.
+    const int n = 1'000'000;
+    std::vector<float> time(size_t(n) + 1), ramp(size_t(n) + 1);
+    for (int i = 0; i < n; ++i) {
+        time[size_t(i)] = float(i) * 0.01f;
+        ramp[size_t(i)] = float(i);
+    }
+    const float* columns[kSlotCount] = {time.data(), ramp.data()};
+    std::vector<ChannelStats> stats(kSlotCount);
+    ComputeChannelStats(columns, n, 0, n, stats.data());
+    const ChannelStats& st = stats[1];
+    EXPECT_EQ(st.average, 499999.5f);
+    EXPECT_EQ(st.standardDeviation, float(std::sqrt((double(n) * n - 1.0) / 12.0)));
+    EXPECT_EQ(std::tuple(st.minimum, st.maximum, st.count), std::tuple(0.0f, 999999.0f, 1000000u));
+    // The clock: 0 to 9999.99 s has the average 4999.995 to the last f32 digit.
+    EXPECT_EQ(stats[0].average, 4999.995f);
+
+    // A range of it, and the column kernel that memory-held columns and math channels use.
+    ComputeChannelStats(columns, n, 200'000, 400'001, stats.data());
+    EXPECT_EQ(stats[1].average, 300000.0f);
+    const ChannelStats one = ColumnStats(ramp.data(), 200'000, 400'001);
+    EXPECT_EQ(std::memcmp(&one, &stats[1], offsetof(ChannelStats, slope)), 0);
 }
 
 TEST(ChannelStatistics, EmptyReversedAndOverlongRangesStayInsideTheColumns) {

@@ -99,10 +99,10 @@ TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
     ExpectStats(*log, 0, 40.0f, 46.0f, 43.0f);
 }
 
-TEST(MathChannels, DifferencesOfReferencesAndSinglePrecisionAverages) {
+TEST(MathChannels, DifferencesOfReferencesAndDoubleSumAverages) {
     auto log = MakeLog(4);
-    // 2^24 + 1 rounds back to 2^24 in single precision, so the three 1s vanish from the sum:
-    // the average is 2^22 (a double sum would give 4194304.75).
+    // 2^24 + 1 is no float, but the sum is double: the three 1s count, and 4194304.75 rounds to
+    // the float 4194305 (a single-precision running sum lost them and gave 2^22).
     const float column[] = {16777216.0f, 1.0f, 1.0f, 1.0f};
     std::copy(std::begin(column), std::end(column), &log->values[1][0]);
     GraphConfiguration config;
@@ -112,7 +112,7 @@ TEST(MathChannels, DifferencesOfReferencesAndSinglePrecisionAverages) {
     for (int f = 0; f < 4; ++f)
         EXPECT_EQ(Values(*log, 0)[f], -10.0f) << f;
     ExpectStats(*log, 0, -10.0f, -10.0f, -10.0f);
-    ExpectStats(*log, 1, 1.0f, 16777216.0f, 4194304.0f);
+    ExpectStats(*log, 1, 1.0f, 16777216.0f, 4194305.0f);
 }
 
 TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {

@@ -33,7 +33,7 @@ private slots:
                      "", "Cannot open '/logs/run.dl': No such file or directory", ""));
         QVERIFY(Same(
             MessageForFailure(Failed(ErrorKind::WrongMagic, Cause::BadMagic, Operation::OpenLog)),
-            "", kMagicMismatchText, ""));
+            "", kMagicMismatchText, "'/logs/run.dl'"));
         QVERIFY(Same(MessageForFailure(
                          Failed(ErrorKind::WrongVersion, Cause::BadVersion, Operation::OpenLog)),
                      kVersionUnrecognizedCaption, kVersionUnrecognizedText, ""));
@@ -45,7 +45,7 @@ private slots:
     void aComparisonKeepsItsOwnCaptionsAndGainsTheReason() {
         QVERIFY(Same(MessageForFailure(
                          Failed(ErrorKind::WrongMagic, Cause::BadMagic, Operation::OpenComparison)),
-                     kInvalidLogfileCaption, kMagicMismatchText, ""));
+                     kInvalidLogfileCaption, kMagicMismatchText, "'/logs/run.dl'"));
         QVERIFY(Same(MessageForFailure(Failed(ErrorKind::WrongVersion, Cause::BadVersion,
                                               Operation::OpenComparison)),
                      kInvalidLogfileVersionCaption, kComparisonVersionText, ""));

@@ -418,6 +418,13 @@ private slots:
         Doc().Main().header.Set(DataLogHeader::globalFile, "C:\\Tunes\\caf\xE9 \x80\xB0.gbl");
         Frame().UpdateCommandUI();
         QCOMPARE(pane->text(), QString::fromUtf8("C:\\Tunes\\caf\u00e9 \u20ac\u00b0.gbl"));
+
+        // With no log open, nothing is described.
+        QVERIFY(Doc().OnNewDocument());
+        Frame().UpdateCommandUI();
+        for (int i = 1; i <= 5; ++i)
+            QCOMPARE(bar->Pane(i)->text(), QString());
+        QCOMPARE(pane->toolTip(), QString());
     }
 
     void droppedLogIsOpened() {

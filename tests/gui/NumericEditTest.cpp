@@ -296,7 +296,11 @@ private slots:
             {"%.0f", 1234.4, "1234"},
             {"%.2f msec", 1.234, "1.23 msec"},
             {"%.1f%%", 12.34, "12.3%"},
-            {"%.1f", -0.04, "-0.0"},
+            // A value printed as zero is shown unsigned; anything else keeps its sign.
+            {"%.1f", -0.04, "0.0"},
+            {"%.0f%%", -0.3, "0%"},
+            {"%.2e", -0.0, "0.00e+00"},
+            {"%.2f", -0.006, "-0.01"},
             {"%.3f", 2.0005, "2.001"},  // 2.0005 is stored above .0005
             {"%05.1f", -2.5, "-02.5"},
             {"%d", -2.7, "-2"},
@@ -337,6 +341,19 @@ private slots:
         QCOMPARE(FormatDouble(FromAnsi("%.1f\xB0"), 5.0), QString::fromUtf8("5.0\u00B0"));
         QCOMPARE(FormatDouble("%.99999f", 1.0).size(), 42);  // precision capped
         QCOMPARE(ToAnsi(FromAnsi("a\x80\xB0")), std::string("a\x80\xB0"));
+    }
+
+    void unsignedZeroOfFormattedTexts() {
+        const std::pair<const char*, const char*> cases[] = {{"-0.00 sec", "0.00 sec"},
+                                                             {"-0", "0"},
+                                                             {"-0.000e+05", "0.000e+05"},
+                                                             {"-0.01", "-0.01"},
+                                                             {"-", "-"},
+                                                             {"12.0 km-h", "12.0 km-h"},
+                                                             {"-10", "-10"},
+                                                             {"x -0.0", "x 0.0"}};
+        for (const auto& [text, shown] : cases)
+            QCOMPARE(UnsignedZero(QString::fromLatin1(text)), QString::fromLatin1(shown));
     }
 };
 

@@ -203,6 +203,7 @@ private slots:
     }
 
     void statisticsTextsAreNeverCut() {
+        m_view->resize(300, 600);  // the narrowest rows
         LoadComparison(1000, 100.0);
         m_doc->Config().views[0].entries[6] = Entry(1);  // RTC, "%.3f"
         ChannelStats& main = m_doc->Main().stats[0];
@@ -233,7 +234,7 @@ private slots:
         // A 2,000-second log: long, negative figures that all fit whole.
         main = {0.0f, 1999.99f, 1000.001f, 577.345f, 0.0f, 1999.99f, -1999.99f, 1000, 1.0f};
         other = {-1999.99f, 0.0f, -1000.001f, 577.345f, -1999.99f, 0.0f, -1999.99f, 1000, 1.0f};
-        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
+        m_view->RebuildRows();  // figures set by hand: no time base to recompute them from
         checkAll();
         const QString expected[] = {"0.000", "1999.990", "1000.001",  "577.345",
                                     "0.000", "1999.990", "-1999.990", "1.000"};
@@ -243,10 +244,70 @@ private slots:
         // Figures far too long for the row are cut visibly, never silently.
         main.maximum = -1.5e12f;
         other.average = 3.0e15f;
-        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
+        m_view->RebuildRows();
         checkAll();
         QVERIFY(m_view->Row(6)->StatLabel(false, 1)->ShownText() !=
                 m_view->Row(6)->StatLabel(false, 1)->Text());
+    }
+
+    void theRangeOfTheStatisticsIsShownAndFollowsTheTimes() {
+        // Main 0 .. 9.99 s at 100 Hz, comparison 0 .. 14.99 s.
+        LoadComparison(1500, 100.0);
+        CGDIPGlowLabel* mainRange = m_view->StatsRangeLabel(false);
+        CGDIPGlowLabel* otherRange = m_view->StatsRangeLabel(true);
+        QCOMPARE(mainRange->Text(), QString("Stats 0.000 to 9.990 s"));
+        QCOMPARE(otherRange->Text(), QString("Comparison 0.000 to 14.990 s"));
+        // Update Stats between the cursors: both logs over the same times.
+        m_view->OnUpdateStats(TimeWindow{2.0, 5.0});
+        QCOMPARE(mainRange->Text(), QString("Stats 2.000 to 5.000 s"));
+        QCOMPARE(otherRange->Text(), QString("Comparison 2.000 to 5.000 s"));
+        // A zero time at 5 s moves the times under the same frames: the time's figures and the
+        // range follow, the other figures stay, and a zero is printed unsigned.
+        const ChannelStats rpm = m_doc->Main().stats[kRpm - 1];
+        m_prompt.SetAnswer(PromptAnswer::Yes);
+        m_doc->SetCursor(500, 0, false);
+        QVERIFY(m_doc->OnSetZeroTime());
+        const ChannelStats& time = m_doc->Main().stats[0];
+        QCOMPARE(std::tuple(time.startValue, time.endValue, time.count),
+                 std::tuple(-3.0f, 0.0f, 301u));
+        QCOMPARE(time.minimum, -3.0f);
+        QCOMPARE(mainRange->Text(), QString("Stats -3.000 to 0.000 s"));
+        QCOMPARE(m_doc->Main().stats[kRpm - 1].average, rpm.average);
+        m_doc->Config().views[0].entries[6] = Entry(1);
+        m_view->RebuildRows();
+        QCOMPARE(m_view->Row(6)->StatLabel(false, 5)->Text(), QString("0.000"));
+        // Without a comparison, its line is empty; with no log, both are.
+        m_doc->CloseComparison();
+        QCOMPARE(otherRange->Text(), QString());
+        QVERIFY(m_doc->OnNewDocument());
+        QCOMPARE(mainRange->Text(), QString());
+    }
+
+    void rowsWidenWithThePaneAndAxisFieldsFitTheirNumbers() {
+        CDlgDataLogValue* row = m_view->Row(1);  // MAP, fixed axis range
+        const int narrow = row->width();
+        m_view->resize(900, 600);
+        QCOMPARE(row->width(), m_view->viewport()->width() - 2 * CDataLogValues::kRowsLeft);
+        QVERIFY(row->width() > narrow);
+        QCOMPARE(m_view->Content()->width(), m_view->viewport()->width());
+        // The statistics columns spread over the wider row.
+        const CGDIPGlowLabel* last = row->StatLabel(false, CDlgDataLogValue::kStatColumns - 1);
+        QVERIFY(last->geometry().right() > narrow);
+        QVERIFY(last->geometry().right() < row->width());
+        // A wide axis maximum gets a field wide enough to show it whole.
+        m_view->resize(300, 600);
+        QCOMPARE(row->width(), int(CDlgDataLogValue::kRowWidth));
+        m_doc->Config().axes[kMap - 1].maximum = 12000.0f;
+        m_view->RebuildRows();
+        QVERIFY(row->MaxField()->DisplayText().startsWith("12000"));
+        QVERIFY(!row->MaxField()->IsTextCut());
+        QVERIFY(row->MaxField()->geometry().right() < row->width());
+        QVERIFY(row->MinField()->geometry().right() < row->MaxField()->x());
+        // A number too long even for the widest field is cut visibly, the tooltip shows it.
+        CNumericEdit* field = row->MaxField();
+        field->Reconfigure("%.6f", "%.6f", -9999999, 9999999, 1);
+        field->SetValue(false, -9999999);
+        QVERIFY(field->IsTextCut());
     }
 
     void viewSteppingSkipsEmptyViews() {

@@ -260,6 +260,25 @@ TEST(LogStore, EditsSaveAndExportTheSameBytesAsAWholeLogInMemory) {
     }
 }
 
+TEST(LogStore, MathChannelDeviationsComeFromTheirColumnsNotTheFile) {
+    // After opening: math channels, the whole-log figures of what memory holds, then every
+    // pending deviation in one pass over the file (the command line's math verb).
+    TempFolder dir;
+    const std::vector<uint8_t> bytes = AwkwardLog(900);
+    Write(dir / "run.dl", bytes);
+    GraphConfiguration config = DefaultGraphConfiguration();
+    Define(config, 0, "RPM x2", "[002]*2");
+    LogData want = Eager(bytes);
+    ComputeMathChannels(want, config);
+    ComputeChannelStats(want, 0, want.frameCount, want.stats);
+    LogData log = Lazy(dir / "run.dl", true);
+    ComputeMathChannels(log, config);
+    ASSERT_TRUE(ComputeLogStats(log, 0, log.frameCount, false, false).ok());
+    ASSERT_TRUE(EnsureDeviations(log).ok());
+    ExpectSameStats(want, log);
+    EXPECT_GT(log.stats[kFirstMathChannel - 1].standardDeviation, 0.0f);
+}
+
 TEST(LogStore, ComparisonPaddingMatchesTheWholeFileReader) {
     TempFolder dir;
     const std::vector<uint8_t> shortLog = AwkwardLog(300, 200), longLog = AwkwardLog(700, 0);

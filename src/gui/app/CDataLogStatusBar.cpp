@@ -92,6 +92,13 @@ void CDataLogStatusBar::Refresh(const CDataLogDoc* doc) {
         set(m_panes[2], {});
         return;
     }
+    // With no log open there is nothing to describe: every pane is empty.
+    if (!doc->HasLog()) {
+        for (QLabel* pane : m_panes)
+            set(pane, {});
+        if (!m_panes[4]->toolTip().isEmpty()) m_panes[4]->setToolTip({});
+        return;
+    }
     const DataLogHeader& header = doc->Main().header;
     set(m_panes[0], ZoomText(doc->GetZoomFirst(), doc->GetZoomLast(), doc->GetFrameCount()));
     set(m_panes[1], FromCoreText(doc->StartTimeText()));

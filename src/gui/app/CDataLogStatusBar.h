@@ -18,7 +18,8 @@ public:
     explicit CDataLogStatusBar(QWidget* parent = nullptr);
 
     /// Fills the panes from the document; without one the zoom, start-time and date panes are
-    /// emptied and the firmware and configuration-file panes keep their texts.
+    /// emptied and the firmware and configuration-file panes keep their texts; with a document
+    /// but no log open, every pane is empty.
     void Refresh(const CDataLogDoc* doc);
 
     /// Pane 0 is the message pane; panes 1..5 are zoom, start time, date, firmware and the

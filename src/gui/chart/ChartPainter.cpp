@@ -11,6 +11,7 @@
 
 #include "gui/chart/CursorBMarker.h"
 #include "gui/common/AnsiText.h"
+#include "gui/common/NumericFormat.h"
 
 namespace quillon {
 
@@ -340,7 +341,8 @@ void ChartPainter::PaintFore(QPainter& p, const ChartPaintParams& pp) const {
                        QString::fromLatin1(CursorTable::kHeadings[static_cast<size_t>(c)]));
             p.setPen(c == 0 ? QColor(Qt::black) : ColourOf(ChartModel::kTableFigureColour));
             p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter,
-                       fm.elidedText(FromAnsi(pp.table->Cell(c)), Qt::ElideRight, cell.width()));
+                       fm.elidedText(UnsignedZero(FromAnsi(pp.table->Cell(c))), Qt::ElideRight,
+                                     cell.width()));
         }
     }
 

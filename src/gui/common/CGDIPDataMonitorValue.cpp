@@ -1,7 +1,10 @@
 #include "gui/common/CGDIPDataMonitorValue.h"
 
+#include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "gui/common/StatusTable.h"
 
@@ -57,23 +60,49 @@ QString CGDIPDataMonitorValue::ShownText() const {
     return ShowsStatusText() ? QString::fromLatin1(GetStatusEntry(m_status).text) : m_valueText;
 }
 
+QRect CGDIPDataMonitorValue::TextRect(const QSize& size) const {
+    QRect textRect(QPoint(0, 0), size);
+    if (Lamp() != 0) textRect.setLeft(kLampSize);
+    return textRect.adjusted(2, 0, -2, 0);
+}
+
+QString CGDIPDataMonitorValue::DrawnText() const {
+    const QString text = ShownText();
+    const QFontMetricsF fm(m_font);
+    const qreal room = TextRect(size()).width();
+    return fm.horizontalAdvance(text) <= room ? text : fm.elidedText(text, Qt::ElideRight, room);
+}
+
+bool CGDIPDataMonitorValue::IsTextCut() const {
+    return DrawnText() != ShownText();
+}
+
 void CGDIPDataMonitorValue::Render(QPainter& painter, const QSize& size) {
     painter.fillRect(QRect(QPoint(0, 0), size), m_background);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    QRect textRect(QPoint(0, 0), size);
     const int lamp = Lamp();
     if (lamp != 0) {
         const int top = (size.height() - kLampSize) / 2;
         painter.setPen(Qt::NoPen);
         painter.setBrush(LampColor(lamp));
         painter.drawEllipse(QRect(0, top, kLampSize, kLampSize));
-        textRect.setLeft(kLampSize);
     }
     painter.setPen(m_textColor);
     painter.setFont(m_font);
-    painter.drawText(textRect.adjusted(2, 0, -2, 0), int(m_alignment) | Qt::TextSingleLine,
-                     ShownText());
+    painter.drawText(TextRect(size), int(m_alignment) | Qt::TextSingleLine, DrawnText());
+}
+
+bool CGDIPDataMonitorValue::event(QEvent* event) {
+    // A text too long for the display is drawn elided; its tooltip shows it whole.
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        if (IsTextCut())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), ShownText(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return CGDIPBuffer::event(event);
 }
 
 void CGDIPDataMonitorValue::mouseReleaseEvent(QMouseEvent* event) {

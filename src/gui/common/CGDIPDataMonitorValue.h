@@ -32,12 +32,18 @@ public:
     /// What the display shows now: the value text or the status text.
     QString ShownText() const;
     bool ShowsStatusText() const;
+    /// The shown text does not fit: it is drawn elided and its tooltip shows it whole.
+    bool IsTextCut() const;
 
 protected:
     void Render(QPainter& painter, const QSize& size) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    QRect TextRect(const QSize& size) const;
+    QString DrawnText() const;
+
     QString m_valueText;
     uint32_t m_status = 0;
     bool m_toggled = false;  // the user swapped value and status text

@@ -3,11 +3,14 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolTip>
 
 #include "gui/common/CMyButton.h"
 #include "gui/common/CMyEdit.h"
@@ -248,6 +251,28 @@ QSize CNumericEdit::sizeHint() const {
     return {std::max(w, 60), h};
 }
 
+QString CNumericEdit::DrawnText() const {
+    // A text wider than the field is cut visibly at its end, never clipped at both sides.
+    const QString text = DisplayText();
+    const QFontMetricsF fm(m_edit->font());
+    const qreal room = m_textRect.width() - 4;
+    return fm.horizontalAdvance(text) <= room ? text : fm.elidedText(text, Qt::ElideRight, room);
+}
+
+bool CNumericEdit::IsTextCut() const {
+    return DrawnText() != DisplayText();
+}
+
+bool CNumericEdit::event(QEvent* event) {
+    // The tooltip of a field whose number is cut shows the whole number under the field's own.
+    if (event->type() == QEvent::ToolTip && IsTextCut() && !IsEditing()) {
+        const QString tip = toolTip().isEmpty() ? DisplayText() : toolTip() + u'\n' + DisplayText();
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void CNumericEdit::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPalette& pal = palette();
@@ -277,7 +302,7 @@ void CNumericEdit::paintEvent(QPaintEvent*) {
     }
     p.setPen(textColor);
     p.setFont(m_edit->font());
-    p.drawText(m_textRect, Qt::AlignCenter | Qt::TextSingleLine, DisplayText());
+    p.drawText(m_textRect, Qt::AlignCenter | Qt::TextSingleLine, DrawnText());
 
     if (m_style & kBar) {
         p.fillRect(m_barRect, pal.color(QPalette::Button));

@@ -70,6 +70,8 @@ public:
     const QString& DisplayFormat() const { return m_displayFormat; }
     const QString& EditFormat() const { return m_editFormat; }
     QString DisplayText() const;
+    /// The display text does not fit the field: it is drawn elided, its tooltip shows it whole.
+    bool IsTextCut() const;
     QRect BarRect() const { return m_barRect; }
     QRect TextRect() const { return m_textRect; }
     double BarScale() const { return m_barScale; }
@@ -93,6 +95,7 @@ signals:
     void nenChanged(int id, double value);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -108,6 +111,7 @@ private:
     friend class CMyEdit;
     friend class CMySpinButtonCtrl;
     void Layout();
+    QString DrawnText() const;
     void StoreFormats(const QString& displayFormat, const QString& editFormat);
     bool Ask(const QString& caption, const QString& text);
     double ValueAtBarX(int x) const;

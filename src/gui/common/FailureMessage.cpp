@@ -44,12 +44,14 @@ FailureMessage Fixed(const char* text, const Result& failure, std::string captio
 
 FailureMessage MessageForFailure(const Result& failure) {
     if (failure.cause == Cause::FileChanged) return {kAppTitle, FailureText(failure), {}};
+    // The fixed text says what is wrong, the line under it which file it is.
+    const std::string named = failure.path.empty() ? std::string() : "'" + failure.path + "'";
     if (failure.kind == ErrorKind::WrongVersion && failure.operation != Operation::OpenComparison)
         return {kVersionUnrecognizedCaption, kVersionUnrecognizedText, {}};
     switch (failure.operation) {
         case Operation::OpenComparison:
             if (failure.kind == ErrorKind::WrongMagic)
-                return {kInvalidLogfileCaption, kMagicMismatchText, {}};
+                return {kInvalidLogfileCaption, kMagicMismatchText, named};
             if (failure.kind == ErrorKind::WrongVersion)
                 return {kInvalidLogfileVersionCaption, kComparisonVersionText, {}};
             if (ComparisonNotOpened(failure.cause)) return Fixed(kOpenErrorText, failure);
@@ -71,6 +73,7 @@ FailureMessage MessageForFailure(const Result& failure) {
         }
         case Operation::OpenLog:
         case Operation::None:
+            if (failure.kind == ErrorKind::WrongMagic) return {{}, kMagicMismatchText, named};
             break;
     }
     // The reader's own words, or what every failed open says.

@@ -22,6 +22,14 @@ struct Conversion {
     char type = 0;
 };
 
+// Digits with no other digit than 0 before any exponent ("0", "0.000", "0.0e+00").
+bool IsZeroText(std::string_view digits) {
+    const size_t exponent = digits.find_first_of("eE");
+    const std::string_view mantissa = digits.substr(0, exponent);
+    return mantissa.find_first_of("123456789") == std::string_view::npos &&
+           mantissa.find('0') != std::string_view::npos;
+}
+
 std::string Convert(const Conversion& c, double value) {
     char buf[512];
     std::to_chars_result r{buf, std::errc{}};
@@ -48,6 +56,8 @@ std::string Convert(const Conversion& c, double value) {
         r = std::to_chars(buf, end, magnitude, f, precision);
         if (r.ec != std::errc{}) return {};
         digits.assign(buf, r.ptr);
+        // A value printed as zero is shown unsigned: "-0.000" says nothing a reader can use.
+        if (IsZeroText(digits)) negative = false;
         if (c.type == 'E' || c.type == 'G')
             std::transform(digits.begin(), digits.end(), digits.begin(), ::toupper);
     }
@@ -122,6 +132,31 @@ QString FormatDouble(const QString& format, double value) {
             i = std::min(j + 1, n);
         }
     }
+    return out;
+}
+
+QString UnsignedZero(const QString& text) {
+    // The first number of the text: a minus sign, then digits and at most one point.
+    const qsizetype minus = text.indexOf(u'-');
+    if (minus < 0) return text;
+    qsizetype i = minus + 1;
+    bool digit = false, point = false;
+    for (; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (ch == u'0') {
+            digit = true;
+        } else if (ch == u'.' && !point) {
+            point = true;
+        } else if (ch >= u'1' && ch <= u'9') {
+            return text;
+        } else {
+            break;
+        }
+    }
+    if (!digit) return text;  // a lone "-" is the no-value marker's text
+    // Whatever follows the zero (an exponent, a unit) stays.
+    QString out = text;
+    out.remove(minus, 1);
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <QToolButton>
@@ -23,6 +24,7 @@
 #include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
 #include "model/ComparisonLog.h"
+#include "model/RangeStats.h"
 #include "gui/panes/CDlgDataLogValue.h"
 
 namespace quillon {
@@ -39,8 +41,22 @@ QString ViewTitle(const GraphView& view) {
     return FromAnsi(std::string_view(view.title, strnlen(view.title, sizeof(view.title))));
 }
 
+// The shared value text, with a zero shown unsigned on screen.
 QString ValueText(const LogData& log, int channel, float value) {
-    return FromAnsi(GetChannelValueText(log.config, channel, value));
+    return UnsignedZero(FromAnsi(GetChannelValueText(log.config, channel, value)));
+}
+
+// "Stats 12.500 to 40.250 s": the times of the first and last frames the figures cover, in the
+// time channel's format; the count says there are none.
+QString StatsRangeText(const LogData& log, const QString& what) {
+    const int first = std::max(log.statsFirst, 0);
+    const int end = std::min(log.statsEnd, log.frameCount);
+    if (first >= end || log.values[0].size() < size_t(end) || log.stats[0].count == 0)
+        return what + QStringLiteral(": no frames");
+    const QString format = FromAnsi(NumberFormatOf(GetChannelValueFormat(log.config, 1)));
+    return what + QStringLiteral(" ") + FormatDouble(format, double(log.values[0][size_t(first)])) +
+           QStringLiteral(" to ") + FormatDouble(format, double(log.values[0][size_t(end - 1)])) +
+           QStringLiteral(" s");
 }
 
 // The frame count a cursor may index in a log: its own frames (a padded tail holds no data).
@@ -218,12 +234,21 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
     m_title->SetLabelFont(titleFont);
     m_title->SetGlow(3);
     m_startTime = new CGDIPGlowLabel(m_content, QStringLiteral("Start Time"));
-    m_startTime->setGeometry(kRowsLeft + CDlgDataLogValue::kRowWidth - 176, 30, 176, 24);
     m_startTime->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const QFont small = SizedFont(font(), 7.5);
     m_headingFont = small;
     m_startTime->SetLabelFont(small);
     m_startTime->SetGlow(1);
+    for (bool comparison : {false, true}) {
+        auto* range = new CGDIPGlowLabel(m_content);
+        range->SetLabelFont(small);
+        range->SetGlow(0);
+        range->SetElideMode(Qt::ElideRight);
+        range->SetAlignment((comparison ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        range->SetColors(comparison ? QColor(150, 200, 255) : QColor(230, 230, 230),
+                         Qt::transparent);
+        m_statsRange[comparison ? 1 : 0] = range;
+    }
     for (int c = 0; c < CDlgDataLogValue::kStatColumns; ++c) {
         auto* h = new CGDIPGlowLabel(m_content, QString::fromLatin1(kHeadings[c]));
         h->SetLabelFont(small);
@@ -266,9 +291,18 @@ CDataLogValues::~CDataLogValues() {
 
 void CDataLogValues::OnUpdate(IDataLogView* sender, DocumentChange change) {
     if (sender == this) return;
-    if (change == DocumentChange::ShownDataChanged || change == DocumentChange::LogChanged)
+    if (change == DocumentChange::ShownDataChanged || change == DocumentChange::LogChanged) {
+        // A zero time (hint 3) or a nudge (hint 1) moves a log's times under its figures.
+        RetimeStatistics();
         RebuildRows();
+    }
     RefreshValues();
+}
+
+void CDataLogValues::RetimeStatistics() {
+    if (!m_doc.HasLog()) return;
+    RetimeStats(m_doc.Main());
+    if (m_doc.IsComparisonLoaded()) RetimeStats(m_doc.Comparison());
 }
 
 void CDataLogValues::RebuildRows() {
@@ -293,6 +327,7 @@ void CDataLogValues::RebuildRows() {
     m_title->SetText(ViewTitle(gv));
     FillCombo();
     FillStartTime();
+    FillStatsRanges();
     m_nudge->setEnabled(m_doc.IsComparisonLoaded());
     LayoutRows();
 }
@@ -322,6 +357,26 @@ void CDataLogValues::FillStartTime() {
     m_startTime->SetText(FromAnsi(m_doc.StartTimeText()));
 }
 
+void CDataLogValues::FillStatsRanges() {
+    const bool comparison = m_doc.IsComparisonLoaded();
+    m_statsRange[0]->SetText(m_doc.HasLog() ? StatsRangeText(m_doc.Main(), QStringLiteral("Stats"))
+                                            : QString());
+    m_statsRange[1]->SetText(
+        comparison ? StatsRangeText(m_doc.Comparison(), QStringLiteral("Comparison")) : QString());
+}
+
+int CDataLogValues::RowWidth() const {
+    return std::max(int(CDlgDataLogValue::kRowWidth), viewport()->width() - 2 * kRowsLeft);
+}
+
+bool CDataLogValues::viewportEvent(QEvent* event) {
+    const bool handled = QScrollArea::viewportEvent(event);
+    // The viewport also narrows when the vertical scroll bar appears.
+    if (event->type() == QEvent::Resize && m_rows[0] && m_rows[0]->FullSize().width() != RowWidth())
+        LayoutRows();
+    return handled;
+}
+
 void CDataLogValues::LayoutStatColumns() {
     // Every shown row and the headings share one set of columns, each as wide as its widest
     // text needs, in the largest font size for which all of them fit.
@@ -334,6 +389,7 @@ void CDataLogValues::LayoutStatColumns() {
     Widths headings{};
     for (int c = 0; c < kColumns; ++c)
         headings[size_t(c)] = measure(m_headingFont, m_headings[size_t(c)]->Text()) + 2;
+    const int room = m_rows[0]->StatRoom();
     QFont font;
     Widths need{};
     for (qreal points : kStatPointSizes) {
@@ -346,24 +402,32 @@ void CDataLogValues::LayoutStatColumns() {
                     need[size_t(c)] = std::max(
                         need[size_t(c)], measure(font, row->StatLabel(comparison, c)->Text()));
         }
-        if (std::accumulate(need.begin(), need.end(), 0) <= CDlgDataLogValue::kStatRoom) break;
+        if (std::accumulate(need.begin(), need.end(), 0) <= room) break;
     }
-    const Widths widths = FitColumns(need, CDlgDataLogValue::kStatRoom);
+    const Widths widths = FitColumns(need, room);
     for (CDlgDataLogValue* row : m_rows)
         row->SetStatColumns(font, widths);
     int left = kRowsLeft + CDlgDataLogValue::kStatLeft;
     for (int c = 0; c < kColumns; ++c) {
-        m_headings[size_t(c)]->setGeometry(left, 56, widths[size_t(c)] - CDlgDataLogValue::kStatGap,
+        m_headings[size_t(c)]->setGeometry(left, 68, widths[size_t(c)] - CDlgDataLogValue::kStatGap,
                                            18);
         left += widths[size_t(c)];
     }
 }
 
 void CDataLogValues::LayoutRows() {
+    // Rows are as wide as the pane: widening the pane widens the rows and their columns.
+    const int width = RowWidth();
+    for (CDlgDataLogValue* row : m_rows)
+        row->SetRowWidth(width);
     LayoutStatColumns();
+    m_nudge->move(kRowsLeft + width - m_nudge->width(), m_nudge->y());
+    m_startTime->setGeometry(kRowsLeft + width - 176, 30, 176, 24);
+    const int half = width / 2;
+    m_statsRange[0]->setGeometry(kRowsLeft + CDlgDataLogValue::kStatLeft, 54, half - 6, 14);
+    m_statsRange[1]->setGeometry(kRowsLeft + half, 54, width - half - 4, 14);
     const QPoint origin(kRowsLeft, kRowsTop);
     int y = origin.y();
-    int width = CDlgDataLogValue::kRowWidth;
     for (CDlgDataLogValue* row : m_rows) {
         if (!row->IsShown()) {
             row->hide();
@@ -372,7 +436,6 @@ void CDataLogValues::LayoutRows() {
         row->move(origin.x(), y);
         row->show();
         y += row->height() + kRowGap;
-        width = row->width();
     }
     // The rows' own width and the same margin at both sides: the vertical scroll bar lies
     // beside the content, so no more is needed for it (see sizeHint).
@@ -384,9 +447,11 @@ void CDataLogValues::LayoutRows() {
 }
 
 QSize CDataLogValues::sizeHint() const {
-    // Wide enough for the rows and a vertical scroll bar, so that no horizontal one is needed.
+    // Wide enough for the narrowest rows and a vertical scroll bar, so that no horizontal one is
+    // needed; a wider pane widens the rows.
     const int frame = 2 * frameWidth();
-    return {m_content->width() + verticalScrollBar()->sizeHint().width() + frame,
+    return {kRowsLeft + CDlgDataLogValue::kRowWidth + kRowsLeft +
+                verticalScrollBar()->sizeHint().width() + frame,
             QScrollArea::sizeHint().height()};
 }
 

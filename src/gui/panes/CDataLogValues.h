@@ -53,7 +53,7 @@ class CDataLogValues : public QScrollArea, public IDataLogView {
 public:
     static constexpr int kRowCount = 16;
     static constexpr int kEditViewsData = 99;
-    static constexpr int kRowsTop = 78;
+    static constexpr int kRowsTop = 88;
     static constexpr int kRowsLeft = 3;
     static constexpr int kRowGap = 3;
 
@@ -84,12 +84,22 @@ public:
     CGDIPGlowLabel* TitleLabel() const { return m_title; }
     CGDIPGlowLabel* StartTimeLabel() const { return m_startTime; }
     CGDIPGlowLabel* Heading(int column) const { return m_headings[size_t(column)]; }
+    /// The line above the headings that says which times the statistics of the main log
+    /// (false) or of the comparison (true) cover.
+    CGDIPGlowLabel* StatsRangeLabel(bool comparison) const {
+        return m_statsRange[comparison ? 1 : 0];
+    }
+    /// The width every row is given: the pane's, at least CDlgDataLogValue::kRowWidth.
+    int RowWidth() const;
     CButtonViewShift* PreviousButton() const { return m_previous; }
     CButtonViewShift* NextButton() const { return m_next; }
     CGDIPButton* EditButton() const { return m_edit; }
     QWidget* Content() const { return m_content; }
     CNudgeSpin* NudgeSpin() const { return m_nudge; }
     QSize sizeHint() const override;
+
+protected:
+    bool viewportEvent(QEvent* event) override;
 
 public slots:
     /// "Update Stats": the statistics of both logs over the chart's visible window (none when the
@@ -108,6 +118,9 @@ private:
     void LayoutStatColumns();
     void FillCombo();
     void FillStartTime();
+    void FillStatsRanges();
+    /// The statistics' figures that the logs' times give, after the times moved.
+    void RetimeStatistics();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -115,6 +128,7 @@ private:
     CBGImage* m_background;
     CGDIPGlowLabel* m_title;
     CGDIPGlowLabel* m_startTime;
+    std::array<CGDIPGlowLabel*, 2> m_statsRange{};
     std::array<CGDIPGlowLabel*, 8> m_headings{};
     CButtonViewShift* m_previous;
     CButtonViewShift* m_next;

@@ -1,5 +1,9 @@
 #include "gui/panes/CDlgDataLogValue.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -57,7 +61,6 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_name = new CGDIPGlowLabel(this);
-    m_name->setGeometry(4, 2, 230, kNameHeight);
     m_name->SetLabelFont(SmallFont(font(), 9, true));
     m_name->SetElideMode(Qt::ElideRight);
     m_name->setCursor(Qt::PointingHandCursor);
@@ -65,15 +68,11 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
 
     m_graph = new CGDIPCheckbox(QStringLiteral("Graph"), this);
     m_graph->setToolTip(QStringLiteral("Graph Channel"));
-    m_graph->setGeometry(238, 3, 58, 16);
     m_axis = new CGDIPCheckbox(QStringLiteral("Axis"), this);
     m_axis->setToolTip(QStringLiteral("Display Axis"));
-    m_axis->setGeometry(300, 3, 54, 16);
 
     m_mainValue = new CGDIPDataMonitorValue(this);
-    m_mainValue->setGeometry(4, kValueTop, 112, kValueHeight);
     m_comparisonValue = new CGDIPDataMonitorValue(this);
-    m_comparisonValue->setGeometry(118, kValueTop, 112, kValueHeight);
     m_comparisonValue->SetTextColor(QColor(150, 200, 255));
     for (auto* v : {m_mainValue, m_comparisonValue}) {
         v->SetFontSize(9);
@@ -82,13 +81,10 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
 
     m_autoscale = new CGDIPCheckbox(QString(), this);
     m_autoscale->setToolTip(QStringLiteral("Autoscale Axis"));
-    m_autoscale->setGeometry(234, kValueTop + 2, 16, 16);
     m_min = new CNumericEdit(m_doc.Prompt(), this, 0);
     m_min->setToolTip(QStringLiteral("Axis Minimum"));
-    m_min->setGeometry(252, kValueTop, 51, kValueHeight);
     m_max = new CNumericEdit(m_doc.Prompt(), this, 1);
     m_max->setToolTip(QStringLiteral("Axis Maximum"));
-    m_max->setGeometry(305, kValueTop, 51, kValueHeight);
     for (auto* f : {m_min, m_max}) {
         f->setFont(SmallFont(font(), 8));
         f->Setup(kAxisFieldStyle, QStringLiteral("%.0f"), QStringLiteral("%.0f"), -9999999, 9999999,
@@ -116,20 +112,57 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
         label->SetLabelFont(SmallFont(font(), 7));
         label->SetColors(comparison ? QColor(150, 200, 255) : QColor(255, 150, 150),
                          Qt::transparent);
-        const int half = (kRowWidth - 2 * kStatLeft) / 2;
-        label->setGeometry(kStatLeft + (comparison ? half : 0), kCursorBTop, half - kStatGap,
-                           kStatHeight);
         label->hide();
         m_cursorB[comparison ? 1 : 0] = label;
     }
+    LayoutControls();
     StatWidths even;
-    even.fill(kStatRoom / kStatColumns);
+    even.fill(StatRoom() / kStatColumns);
     SetStatColumns(SmallFont(font(), 7), even);
 
     connect(m_graph, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnGraphClicked);
     connect(m_axis, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnAxisClicked);
     connect(m_autoscale, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnAutoscaleClicked);
     resize(m_collapsedSize);
+}
+
+void CDlgDataLogValue::SetRowWidth(int width) {
+    width = std::max(width, int(kRowWidth));
+    if (width == m_fullSize.width()) return;
+    m_fullSize.setWidth(width);
+    m_collapsedSize.setWidth(width);
+    LayoutControls();
+    resize(m_collapsed ? m_collapsedSize : m_fullSize);
+}
+
+void CDlgDataLogValue::LayoutControls() {
+    const int width = m_fullSize.width();
+    // The name line: the name, then the two check boxes at the right end.
+    m_axis->setGeometry(width - 60, 3, 54, 16);
+    m_graph->setGeometry(width - 122, 3, 58, 16);
+    m_name->setGeometry(4, 2, width - 130, kNameHeight);
+    // The value line from the right: the axis fields, as wide as their shown numbers need, the
+    // autoscale box, then the two value displays sharing what is left.
+    int field = kAxisFieldWidth;
+    for (const CNumericEdit* f : {m_min, m_max})
+        if (!f->isHidden())
+            field = std::max(
+                field,
+                int(std::ceil(QFontMetricsF(f->font()).horizontalAdvance(f->DisplayText()))) + 10);
+    field = std::min(field, kAxisFieldMaxWidth);
+    const int maxLeft = width - 4 - field;
+    const int minLeft = maxLeft - 2 - field;
+    const int autoscaleLeft = minLeft - 18;
+    m_max->setGeometry(maxLeft, kValueTop, field, kValueHeight);
+    m_min->setGeometry(minLeft, kValueTop, field, kValueHeight);
+    m_autoscale->setGeometry(autoscaleLeft, kValueTop + 2, 16, 16);
+    const int value = (autoscaleLeft - 4 - 4 - 2) / 2;
+    m_mainValue->setGeometry(4, kValueTop, value, kValueHeight);
+    m_comparisonValue->setGeometry(4 + value + 2, kValueTop, value, kValueHeight);
+    const int half = (width - 2 * kStatLeft) / 2;
+    for (bool comparison : {false, true})
+        m_cursorB[comparison ? 1 : 0]->setGeometry(kStatLeft + (comparison ? half : 0), kCursorBTop,
+                                                   half - kStatGap, kStatHeight);
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): moves the child labels
@@ -206,6 +239,7 @@ void CDlgDataLogValue::RefreshAxisFields() {
     const bool shown = m_available && entry->graph && !axis.autoscale;
     m_min->setVisible(shown);
     m_max->setVisible(shown);
+    LayoutControls();
 }
 
 void CDlgDataLogValue::FillStatistics() {
@@ -303,6 +337,7 @@ void CDlgDataLogValue::OnGraphClicked() {
     const bool autoscale = ValidChannel() && m_doc.Config().axes[size_t(m_channel - 1)].autoscale;
     m_min->setVisible(graphed && !autoscale);
     m_max->setVisible(graphed && !autoscale);
+    LayoutControls();
     entry->graph = graphed ? 1 : 0;
     Changed();
     repaint();
@@ -322,6 +357,7 @@ void CDlgDataLogValue::OnAutoscaleClicked() {
     m_doc.Config().axes[size_t(m_channel - 1)].autoscale = autoscale ? 1 : 0;
     m_min->setVisible(!autoscale);
     m_max->setVisible(!autoscale);
+    LayoutControls();
     entry->axisDisplay = m_axis->GetCheck() ? 1 : 0;
     Changed();
 }
@@ -332,6 +368,7 @@ void CDlgDataLogValue::OnFieldChanged(int id, double value) {
     ChannelAxisSetting& axis = m_doc.Config().axes[size_t(m_channel - 1)];
     (id == 0 ? axis.minimum : axis.maximum) = float(value);
     entry->axisDisplay = m_axis->GetCheck() ? 1 : 0;
+    LayoutControls();
     Changed();
 }
 

@@ -24,13 +24,16 @@ class CDlgDataLogValue : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kStatColumns = 8;
-    /// Wide enough for eight figures such as "-1999.990" side by side (a 2,000-second log's times
-    /// with its zero inside) in the smallest statistics font.
+    /// The narrowest row: wide enough for eight figures such as "-1999.990" side by side (a
+    /// 2,000-second log's times with its zero inside) in the smallest statistics font. Rows are
+    /// as wide as the values view's pane allows.
     static constexpr int kRowWidth = 360;
     static constexpr int kStatLeft = 4;
-    /// The width the eight statistics columns share, and the gap at the right of each.
-    static constexpr int kStatRoom = kRowWidth - kStatLeft - 4;
+    /// The gap at the right of each statistics column.
     static constexpr int kStatGap = 4;
+    /// The narrowest and the widest an axis field is made for its numbers.
+    static constexpr int kAxisFieldWidth = 51;
+    static constexpr int kAxisFieldMaxWidth = 90;
     using StatWidths = std::array<int, kStatColumns>;
     /// Style of the axis fields: none of the spin, popup, bar or full-notification bits.
     static constexpr int kAxisFieldStyle = 16;
@@ -48,6 +51,10 @@ public:
     /// and give the row its usual height. True when the row's height changed.
     bool SetCursorBTexts(const QString& mainText, const QString& comparisonText);
     void SetShown(bool shown) { m_shown = shown; }
+    /// Widens (or narrows, down to kRowWidth) the row and lays its controls out again.
+    void SetRowWidth(int width);
+    /// The width the eight statistics columns share.
+    int StatRoom() const { return m_fullSize.width() - kStatLeft - 4; }
     /// Places the statistics columns (each label is its column's width less the gap) and sets
     /// their font; the values view gives every row the same columns as its headings.
     void SetStatColumns(const QFont& font, const StatWidths& widths);
@@ -90,6 +97,9 @@ protected:
 
 private:
     GraphViewEntry* Entry() const;
+    /// Places the controls of the name and value lines for the row's width; the axis fields as
+    /// wide as their numbers need, within their limits.
+    void LayoutControls();
     bool ValidChannel() const;
     void FillStatistics();
     void Changed();
