@@ -119,10 +119,11 @@ private:
             Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &prompt);
     }
 
-    // Starts the application as main() would, answering the open prompt with `answer`.
+    // Starts the application as main() would, answering the open prompt (shown without a
+    // command-line file) with `answer`.
     bool Start(const QString& commandLineFile, const QString& answer = {}) {
         m_prompt = ScriptedPrompt(PromptAnswer::No);
-        m_prompt.QueueFile(ToCorePath(answer));
+        if (commandLineFile.isEmpty()) m_prompt.QueueFile(ToCorePath(answer));
         NewApp(m_prompt);
         LaunchOptions options;
         options.file = commandLineFile;
@@ -192,17 +193,37 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<bool>("enabled");
         // Connected commands that no state disables; the pending ones never appear.
-        const std::set<int> always = {
-            ID_DATALOG_OPEN,       ID_FILE_SAVE,       ID_FILE_SAVE_AS,
-            ID_APP_EXIT,           ID_VIEW_TOOLBAR,    ID_VIEW_STATUS_BAR,
-            ID_WINDOW_SPLIT,       ID_ZOOM_IN,         ID_ZOOM_OUT,
-            ID_ZOOM_ALL,           ID_ZOOM_LAST,       ID_UPDATE_STATS,
-            ID_COMPARE_DATALOG,    ID_APP_ABOUT,       ID_FILE_NEW,
-            ID_NEXT_PANE,          ID_PREV_PANE,       ID_MATH_CHANNELS,
-            ID_VIEW_CONFIGURATION, ID_FILE_EXPORT,     ID_AUTOSET_ZERO_TIME,
-            ID_UPGRADE_LOGFILES,   ID_FILE_PROPERTIES, ID_SCATTER_PLOT,
-            ID_EXPORT_PICTURE,     ID_COPY_PICTURE,    ID_HELP_KEYBOARD_MOUSE,
-            ID_HISTOGRAM};
+        const std::set<int> always = {ID_DATALOG_OPEN,
+                                      ID_FILE_SAVE,
+                                      ID_FILE_SAVE_AS,
+                                      ID_APP_EXIT,
+                                      ID_VIEW_TOOLBAR,
+                                      ID_VIEW_STATUS_BAR,
+                                      ID_WINDOW_SPLIT,
+                                      ID_ZOOM_IN,
+                                      ID_ZOOM_OUT,
+                                      ID_ZOOM_ALL,
+                                      ID_ZOOM_LAST,
+                                      ID_UPDATE_STATS,
+                                      ID_COMPARE_DATALOG,
+                                      ID_APP_ABOUT,
+                                      ID_FILE_NEW,
+                                      ID_NEXT_PANE,
+                                      ID_PREV_PANE,
+                                      ID_MATH_CHANNELS,
+                                      ID_VIEW_CONFIGURATION,
+                                      ID_FILE_EXPORT,
+                                      ID_AUTOSET_ZERO_TIME,
+                                      ID_UPGRADE_LOGFILES,
+                                      ID_FILE_PROPERTIES,
+                                      ID_SCATTER_PLOT,
+                                      ID_EXPORT_PICTURE,
+                                      ID_COPY_PICTURE,
+                                      ID_HELP_KEYBOARD_MOUSE,
+                                      ID_HISTOGRAM,
+                                      ID_OPEN_PROMPT_AT_START,
+                                      ID_NEXT_VIEW,
+                                      ID_PREV_VIEW};
         const std::set<int> comparison = {ID_CLOSE_COMPARISON,
                                           ID_NUDGE_LEFT,
                                           ID_NUDGE_RIGHT,
@@ -233,8 +254,8 @@ private slots:
              {ID_SET_ZERO_TIME, ID_COMPARISON_SET_ZERO_TIME}},
             {"comparison, its cursor 300", state(300, 300, true), {}},
         };
-        const char* const menus[] = {"(no menu)", "File",       "View", "Tools",
-                                     "Zoom",      "Comparison", "Help"};
+        const char* const menus[] = {"(no menu)", "File", "Edit",       "View",
+                                     "Tools",     "Zoom", "Comparison", "Help"};
         for (const auto& t : table) {
             for (const CommandRow& row : CDataLogFrame::Commands()) {
                 const bool enabled = always.count(row.id) || t.enabled.count(row.id) ||
@@ -423,7 +444,8 @@ private slots:
         for (QAction* action : buttons)
             QVERIFY(!tipOf(bar->widgetForAction(action)).isEmpty());
         QCOMPARE(tipOf(bar->widgetForAction(Frame().Action(ID_FILE_SAVE))), QStringLiteral("Save"));
-        QCOMPARE(tipOf(bar->widgetForAction(Frame().Action(ID_ZOOM_IN))), QStringLiteral("Zoom In"));
+        QCOMPARE(tipOf(bar->widgetForAction(Frame().Action(ID_ZOOM_IN))),
+                 QStringLiteral("Zoom In"));
         QCOMPARE(tipOf(bar->widgetForAction(Frame().Action(ID_COMPARISON_PROPERTIES))),
                  QStringLiteral("Comparison Properties"));
         QVERIFY(!tipOf(bar->NudgeSpin()).isEmpty());
@@ -653,8 +675,9 @@ private slots:
         const QString log = WriteLog(QStringLiteral("elsewhere/far.dl"), 40);
         QVERIFY(Start(log));
         QCOMPARE(Frame().focusWidget(), static_cast<QWidget*>(Frame().ChartPane()));
-        // The start-up prompt after the command-line log already starts beside it.
+        // The open dialog after the command-line log starts beside it.
         const std::string elsewhere = ToCorePath(Path(QStringLiteral("elsewhere")));
+        Frame().PromptAndOpen();
         QCOMPARE(m_prompt.asked.back().text, elsewhere + "|");
         const std::string dataLogs = m_app->Prefs().GetDataLogFolder();
         // The compare dialog keeps the data-log folder, and the next run remembers the folder.

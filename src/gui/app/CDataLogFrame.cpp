@@ -199,7 +199,8 @@ void CDataLogFrame::CreateCommands() {
                     [this](bool on) { m_prefs.SetOpenPromptAtStart(on); });
         }
         m_actions[row.id] = action;
-        if (row.toolbarPosition > 0) toolbarItems.push_back({row.toolbarPosition, row.id, action, {}});
+        if (row.toolbarPosition > 0)
+            toolbarItems.push_back({row.toolbarPosition, row.id, action, {}});
         // Shortcuts of items that no menu or toolbar carries belong to the window.
         if (row.menu == CommandMenu::None && row.toolbarPosition == 0) addAction(action);
     }
@@ -209,13 +210,11 @@ void CDataLogFrame::CreateCommands() {
     connect(m_toolbar->NudgeSpin(), &CNudgeSpin::deltaPos, this, &CDataLogFrame::OnNudge);
 
     QMenuBar* bar = menuBar();
-    const std::pair<CommandMenu, const char*> menus[] = {{CommandMenu::File, "&File"},
-                                                         {CommandMenu::Edit, "&Edit"},
-                                                         {CommandMenu::View, "&View"},
-                                                         {CommandMenu::Tools, "Tools"},
-                                                         {CommandMenu::Zoom, "Zoom"},
-                                                         {CommandMenu::Comparison, "Comparison"},
-                                                         {CommandMenu::Help, "Help"}};
+    const std::pair<CommandMenu, const char*> menus[] = {
+        {CommandMenu::File, "&File"}, {CommandMenu::Edit, "&Edit"},
+        {CommandMenu::View, "&View"}, {CommandMenu::Tools, "Tools"},
+        {CommandMenu::Zoom, "Zoom"},  {CommandMenu::Comparison, "Comparison"},
+        {CommandMenu::Help, "Help"}};
     for (const auto& [which, title] : menus) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(title));
         if (which == CommandMenu::File) m_fileMenu = menu;
@@ -304,8 +303,8 @@ void CDataLogFrame::UpdateCommandUI() {
     // The undo item names what it takes back; the title's mark shows unsaved changes of either
     // log.
     const QString undo = QString::fromUtf8(m_doc.UndoName().c_str());
-    Action(ID_EDIT_UNDO)->setText(undo.isEmpty() ? QStringLiteral("&Undo")
-                                                 : QStringLiteral("&Undo %1").arg(undo));
+    Action(ID_EDIT_UNDO)
+        ->setText(undo.isEmpty() ? QStringLiteral("&Undo") : QStringLiteral("&Undo %1").arg(undo));
     setWindowModified(m_doc.IsModified() || m_doc.IsComparisonEdited());
 }
 
@@ -500,14 +499,16 @@ CDataLogPropertySheet* CDataLogFrame::PropertySheet(bool comparison) const {
 }
 
 void CDataLogFrame::OnFileProperties() {
-    auto* sheet = CDataLogPropertySheet::OpenOrRaise(m_propertySheets[0], m_doc, m_prefs, false, this);
+    auto* sheet =
+        CDataLogPropertySheet::OpenOrRaise(m_propertySheets[0], m_doc, m_prefs, false, this);
     // The title's mark and the undo item follow the sheet's OK.
     connect(sheet, &QDialog::accepted, this, &CDataLogFrame::UpdateCommandUI, Qt::UniqueConnection);
 }
 
 void CDataLogFrame::OnComparisonProperties() {
     if (!m_doc.IsComparisonLoaded()) return;
-    auto* sheet = CDataLogPropertySheet::OpenOrRaise(m_propertySheets[1], m_doc, m_prefs, true, this);
+    auto* sheet =
+        CDataLogPropertySheet::OpenOrRaise(m_propertySheets[1], m_doc, m_prefs, true, this);
     connect(sheet, &QDialog::accepted, this, &CDataLogFrame::UpdateCommandUI, Qt::UniqueConnection);
 }
 
@@ -629,10 +630,11 @@ void CDataLogFrame::OnMathChannels() {
              MathChannelName(now) == MathChannelName(was)))
             continue;
         const uint32_t channel = uint32_t(kFirstMathChannel + i);
-        const bool shown = std::any_of(config.views.begin(), config.views.end(), [&](const auto& v) {
-            return std::any_of(v.entries.begin(), v.entries.end(),
-                               [&](const GraphViewEntry& e) { return e.channel == channel; });
-        });
+        const bool shown =
+            std::any_of(config.views.begin(), config.views.end(), [&](const auto& v) {
+                return std::any_of(v.entries.begin(), v.entries.end(),
+                                   [&](const GraphViewEntry& e) { return e.channel == channel; });
+            });
         if (!shown) OfferChannelForCurrentView(channel, FromAnsi(MathChannelName(now)));
         return;
     }

@@ -40,10 +40,10 @@ enum class CommandMenu { None, File, Edit, View, Tools, Zoom, Comparison, Help }
 /// Commands that are not plain actions calling their handler.
 enum class CommandKind {
     Plain,
-    ToolbarToggle,    // the toolbar's own show/hide action, its tick follows the toolbar
-    StatusBarToggle,  // shows and hides the status bar, its tick follows the status bar
-    RecentFiles,      // the place of the recent-file entries in the File menu
-    NudgeSpin,        // the toolbar's nudge spin, which reports steps of its own
+    ToolbarToggle,     // the toolbar's own show/hide action, its tick follows the toolbar
+    StatusBarToggle,   // shows and hides the status bar, its tick follows the status bar
+    RecentFiles,       // the place of the recent-file entries in the File menu
+    NudgeSpin,         // the toolbar's nudge spin, which reports steps of its own
     OpenPromptToggle,  // whether the open prompt is shown at start-up (a preference)
 };
 

@@ -83,7 +83,7 @@ const std::vector<CommandRow>& CDataLogFrame::Commands() {
          .menu = M::Edit,
          .text = "&Undo",
          .shortcut = "Ctrl+Z",
-         .statusTip = "Take back the last change to a log's times, frames or properties",
+         .statusTip = "Take back the last change to the log",
          .handler = &F::OnEditUndo,
          .rule = R::CanUndo},
         // View

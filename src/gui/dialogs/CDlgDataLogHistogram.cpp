@@ -67,7 +67,9 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt, QW
     : QDialog(parent), m_doc(doc), m_prompt(prompt) {
     setWindowTitle(QStringLiteral("Histogram and Table"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    // A dialog-type window stays above its owner under a window manager; it keeps the buttons
+    // of a main window.
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
 
     auto* band = new QWidget(this);
@@ -204,7 +206,7 @@ CDlgDataLogHistogram::~CDlgDataLogHistogram() {
 
 CDlgDataLogHistogram* CDlgDataLogHistogram::OpenOrRaise(QPointer<CDlgDataLogHistogram>& window,
                                                         CDataLogDoc& doc, IPrompt& prompt,
-        QWidget* parent) {
+                                                        QWidget* parent) {
     if (!window) window = new CDlgDataLogHistogram(doc, prompt, parent);
     // A window minimised or hidden behind others comes back as it was.
     if (window->isMinimized())

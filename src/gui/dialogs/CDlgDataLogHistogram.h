@@ -36,7 +36,7 @@ public:
     /// one. `window` empties itself when the window goes.
     static CDlgDataLogHistogram* OpenOrRaise(QPointer<CDlgDataLogHistogram>& window,
                                              CDataLogDoc& doc, IPrompt& prompt,
-                                  QWidget* parent = nullptr);
+                                             QWidget* parent = nullptr);
     /// Destroys the window at once, if there is one (the document opens, renews or closes).
     static void Destroy(QPointer<CDlgDataLogHistogram>& window);
 

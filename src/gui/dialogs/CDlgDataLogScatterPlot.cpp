@@ -42,7 +42,9 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
     : QDialog(parent), m_doc(doc), m_prompt(prompt) {
     setWindowTitle(QStringLiteral("Scatter Plot"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    // A dialog-type window stays above its owner under a window manager; it keeps the buttons
+    // of a main window.
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
 
     m_band = new QWidget(this);
@@ -145,8 +147,7 @@ CDlgDataLogScatterPlot::~CDlgDataLogScatterPlot() {
 }
 
 CDlgDataLogScatterPlot* CDlgDataLogScatterPlot::OpenOrRaise(
-    QPointer<CDlgDataLogScatterPlot>& window, CDataLogDoc& doc, IPrompt& prompt,
-    QWidget* parent) {
+    QPointer<CDlgDataLogScatterPlot>& window, CDataLogDoc& doc, IPrompt& prompt, QWidget* parent) {
     if (!window) window = new CDlgDataLogScatterPlot(doc, prompt, parent);
     // A window minimised or hidden behind others comes back as it was.
     if (window->isMinimized())

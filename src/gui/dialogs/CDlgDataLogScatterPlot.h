@@ -38,7 +38,7 @@ public:
     /// or creates, sets up and shows a new one. `window` empties itself when the window goes.
     static CDlgDataLogScatterPlot* OpenOrRaise(QPointer<CDlgDataLogScatterPlot>& window,
                                                CDataLogDoc& doc, IPrompt& prompt,
-                                  QWidget* parent = nullptr);
+                                               QWidget* parent = nullptr);
     /// Destroys the window at once, if there is one (the document opens, renews or closes).
     static void Destroy(QPointer<CDlgDataLogScatterPlot>& window);
 
