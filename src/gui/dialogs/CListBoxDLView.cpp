@@ -71,8 +71,9 @@ void CListBoxDLView::dragMoveEvent(QDragMoveEvent* event) {
     event->accept();
 }
 
+// The note stays after the mouse leaves: a refused drop ends with a leave event, and its reason
+// should remain readable.
 void CListBoxDLView::dragLeaveEvent(QDragLeaveEvent* event) {
-    emit dropNote(QString());
     setCurrentIndex(QModelIndex());
     viewport()->update();
     event->accept();
