@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "settings/CPrefs.h"
 #include "settings/GraphConfigurationFile.h"
@@ -10,12 +11,18 @@
 #include "platform/FileSystem.h"
 #include "model/FrameAtTime.h"
 #include "model/LogColumns.h"
+#include "model/LogFrames.h"
 #include "model/LogStore.h"
+#include "model/RangeStats.h"
 #include "model/ZeroTime.h"
 #include "model/ComparisonLog.h"
 #include "analysis/MathChannels.h"
 
 namespace quillon {
+
+namespace {
+const char* const kNudgeUndoName = "Nudge";
+}  // namespace
 
 CDataLogDoc::CDataLogDoc(CPrefs& prefs, IPrompt& prompt)
     : m_prefs(prefs), m_prompt(prompt), m_config(DefaultGraphConfiguration()) {
@@ -54,6 +61,7 @@ void CDataLogDoc::ReleaseMainLog() {
     m_hasLog = false;
     m_pathName.clear();
     m_modified = false;
+    m_undo.reset();
     m_cursorFrame = -1;
     m_cursorB.reset();
     AfterFrameSetChanged();
@@ -119,6 +127,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     m_hasLog = false;
     m_pathName.clear();
     m_modified = false;
+    m_undo.reset();
     m_cursorFrame = -1;
     m_cursorB.reset();
     result = reader.ReadInto(m_main, progress, LazyReadOptions());
@@ -143,6 +152,8 @@ Result CDataLogDoc::OnSaveDocument(const std::string& path, const ProgressCallba
         return written.During(Operation::SaveLog);
     m_pathName = path;
     m_modified = false;
+    // Undoing now gives a log that differs from the file just written.
+    if (m_undo && !m_undo->comparison) m_undo->wasModified = true;
     return Result::Success();
 }
 
@@ -159,6 +170,7 @@ Result CDataLogDoc::SaveComparison() {
             .During(Operation::SaveComparison);
     Result result = SaveComparisonLog(m_comparisonPath, m_comparison);
     if (result) m_comparisonEdited = false;
+    if (result && m_undo && m_undo->comparison) m_undo->wasModified = true;
     return result;
 }
 
@@ -172,6 +184,7 @@ void CDataLogDoc::CloseComparison() {
     m_cursorOnComparison = false;
     m_comparisonEdited = false;
     m_comparisonPath.clear();
+    if (m_undo && m_undo->comparison) m_undo.reset();
     CloseComparisonLog(m_comparison);
     ClearLog(m_comparison);
     AfterFrameSetChanged();
@@ -342,7 +355,8 @@ void CDataLogDoc::AfterTimeBaseChanged() {
     UpdateAllViews(nullptr, DocumentChange::LogChanged);
 }
 
-bool CDataLogDoc::ZeroTimeAtCursor() {
+bool CDataLogDoc::ZeroTimeAtCursor(const char* undoName) {
+    std::optional<UndoState> before = Snapshot(undoName, false);
     const int k = m_cursorFrame;
     bool changed;
     if (m_comparisonLoaded && m_cursorOnComparison) {
@@ -352,6 +366,7 @@ bool CDataLogDoc::ZeroTimeAtCursor() {
         changed = SetZeroTimeAtFrame(m_main, k);
     }
     if (!changed) return false;
+    KeepUndo(std::move(before));
     m_modified = true;
     AfterTimeBaseChanged();
     return true;
@@ -359,7 +374,7 @@ bool CDataLogDoc::ZeroTimeAtCursor() {
 
 bool CDataLogDoc::OnSetZeroTime() {
     if (m_cursorFrame < 0 || !Ask(kSetZeroTimeCaption, kSetZeroTimeQuestion)) return false;
-    return ZeroTimeAtCursor();
+    return ZeroTimeAtCursor(kSetZeroTimeCaption);
 }
 
 bool CDataLogDoc::OnSetStartPoint() {
@@ -374,9 +389,12 @@ bool CDataLogDoc::OnSetEndPoint() {
 
 bool CDataLogDoc::Crop(bool start) {
     const int other = m_comparisonLoaded ? m_comparison.frameCount : 0;
+    std::optional<UndoState> before =
+        Snapshot(start ? kSetStartPointCaption : kSetEndPointCaption, false);
     const bool changed = start ? SetStartPoint(m_main, m_cursorFrame, other)
                                : SetEndPoint(m_main, m_cursorFrame, other);
     if (!changed) return false;
+    KeepUndo(std::move(before));
     m_cursorFrame = -1;
     m_cursorB.reset();
     m_cursorOnComparison = false;
@@ -394,7 +412,7 @@ bool CDataLogDoc::AutoZero(int channel, uint32_t condition, float trigger) {
         return false;
     }
     SetCursor(frame, m_cursorEntry, false);
-    return ZeroTimeAtCursor();
+    return ZeroTimeAtCursor("Auto Zero");
 }
 
 Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallback& progress) {
@@ -411,6 +429,8 @@ Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallba
     if (!opened.ok()) return opened.During(Operation::OpenComparison);
     Result result = LoadComparisonLog(reader, m_main, m_comparison, progress, LazyReadOptions());
     if (!result) return result;
+    // The main log's columns now have the comparison's length: an older state would not fit.
+    m_undo.reset();
     m_comparisonLoaded = true;
     m_comparisonPath = reader.Path();
     m_comparisonEdited = false;
@@ -421,10 +441,12 @@ Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallba
     return Result::Success();
 }
 
-bool CDataLogDoc::ComparisonZeroTimeAtCursor() {
-    if (!m_comparisonLoaded ||
-        !SetComparisonZeroTime(m_comparison, m_main, m_cursorFrame, m_cursorOnComparison))
+bool CDataLogDoc::ComparisonZeroTimeAtCursor(const char* undoName) {
+    if (!m_comparisonLoaded) return false;
+    std::optional<UndoState> before = Snapshot(undoName, true);
+    if (!SetComparisonZeroTime(m_comparison, m_main, m_cursorFrame, m_cursorOnComparison))
         return false;
+    KeepUndo(std::move(before));
     m_comparisonEdited = true;
     AfterTimeBaseChanged();
     return true;
@@ -434,7 +456,7 @@ bool CDataLogDoc::OnSetComparisonZeroTime() {
     if (!m_comparisonLoaded || m_cursorFrame < 0 ||
         !Ask(kSetComparisonZeroTimeCaption, kSetComparisonZeroTimeQuestion))
         return false;
-    return ComparisonZeroTimeAtCursor();
+    return ComparisonZeroTimeAtCursor(kSetComparisonZeroTimeCaption);
 }
 
 bool CDataLogDoc::ComparisonAutoZero(int channel, uint32_t condition, float trigger) {
@@ -445,14 +467,98 @@ bool CDataLogDoc::ComparisonAutoZero(int channel, uint32_t condition, float trig
         return false;
     }
     SetCursor(frame, m_cursorEntry, true);
-    return ComparisonZeroTimeAtCursor();
+    return ComparisonZeroTimeAtCursor("Comparison Auto Zero");
 }
 
 void CDataLogDoc::NudgeComparison(int n) {
     if (!m_comparisonLoaded) return;
+    // A run of nudges is undone as one.
+    if (!m_undo || m_undo->name != kNudgeUndoName) KeepUndo(Snapshot(kNudgeUndoName, true));
     ::quillon::NudgeComparison(m_comparison, n);
     m_comparisonEdited = true;
     UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
+}
+
+void CDataLogDoc::ApplyHeader(bool comparison, const DataLogHeader& header) {
+    if (comparison && !m_comparisonLoaded) return;
+    KeepUndo(Snapshot("Properties", comparison));
+    (comparison ? m_comparison : m_main).header = header;
+    if (comparison)
+        m_comparisonEdited = true;
+    else
+        m_modified = true;
+}
+
+namespace {
+
+// A copy of a column with storage of its own; false when memory runs out.
+template <class T>
+bool OwnCopy(Column<T>& column) {
+    if (column.size() == 0) return true;
+    Column<T> copy;
+    if (!copy.Allocate(column.size())) return false;
+    std::memcpy(copy.data(), column.data(), column.size() * sizeof(T));
+    column = std::move(copy);
+    return true;
+}
+
+}  // namespace
+
+std::optional<CDataLogDoc::UndoState> CDataLogDoc::Snapshot(const char* name,
+                                                            bool comparison) const {
+    UndoState state;
+    state.name = name;
+    state.comparison = comparison;
+    state.wasModified = comparison ? m_comparisonEdited : m_modified;
+    state.log = comparison ? m_comparison : m_main;
+    LogData& log = state.log;
+    // The columns of the file's slots are made again from the file's frames that the log's
+    // source names; only the columns made here need copies.
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (IsFileSlot(log, s)) {
+            log.values[s].Reset();
+            log.status[s].Reset();
+        } else if (!OwnCopy(log.values[s]) || !OwnCopy(log.status[s])) {
+            return std::nullopt;
+        }
+    }
+    if (!OwnCopy(log.offsetMs)) return std::nullopt;
+    return state;
+}
+
+void CDataLogDoc::KeepUndo(std::optional<UndoState> state) {
+    // Without memory for the copy the change goes ahead, but cannot be undone.
+    m_undo = std::move(state);
+}
+
+const std::string& CDataLogDoc::UndoName() const {
+    static const std::string none;
+    return m_undo ? m_undo->name : none;
+}
+
+bool CDataLogDoc::Undo() {
+    if (!m_undo) return false;
+    UndoState state = std::move(*m_undo);
+    m_undo.reset();
+    if (state.comparison && !m_comparisonLoaded) return false;
+    LogData& log = state.comparison ? m_comparison : m_main;
+    log = std::move(state.log);
+    if (state.comparison)
+        m_comparisonEdited = state.wasModified;
+    else
+        m_modified = state.wasModified;
+    // Math channels and statistics follow the current definitions over the whole log, as after
+    // a crop.
+    ComputeMathChannels(log, m_config);
+    ComputeLogStats(log, 0, log.frameCount, true, false);
+    UpdateDisplayLength();
+    if (!state.comparison) {
+        m_cursorB.reset();
+        if (m_cursorFrame >= m_main.frameCount && !m_cursorOnComparison) m_cursorFrame = -1;
+    }
+    AfterFrameSetChanged();
+    UpdateAllViews(nullptr, DocumentChange::LogChanged);
+    return true;
 }
 
 bool CDataLogDoc::LoadGraphConfiguration(const std::string& path) {

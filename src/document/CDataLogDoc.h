@@ -172,6 +172,19 @@ public:
     /// Shifts the comparison by n x 0.1 s; marks it edited and sends ShownDataChanged.
     void NudgeComparison(int n);
 
+    /// Replaces a log's header (the properties sheet's OK): the main log becomes modified, the
+    /// comparison edited; the edit can be undone.
+    void ApplyHeader(bool comparison, const DataLogHeader& header);
+
+    /// One level of undo for the changes to a log's frames, times and header (zero time, start
+    /// and end points, auto zero, nudges, properties). Consecutive nudges undo together.
+    bool CanUndo() const { return m_undo.has_value(); }
+    /// The name of the change Undo takes back ("Set Start Point"); "" when there is none.
+    const std::string& UndoName() const;
+    /// Puts the log back as it was before the last change (its frames, times, header and its
+    /// modified or edited flag) and sends LogChanged; false when there is nothing to undo.
+    bool Undo();
+
     /// Reads a .graph file over the current configuration (a shorter file fills the blocks as
     /// far as it reaches); false when it cannot be opened.
     bool LoadGraphConfiguration(const std::string& path);
@@ -190,12 +203,23 @@ private:
     ReadOptions LazyReadOptions() const;
     bool Ask(const char* caption, const char* question);
     void AfterTimeBaseChanged();
-    bool ZeroTimeAtCursor();
+    bool ZeroTimeAtCursor(const char* undoName);
     bool Crop(bool start);
-    bool ComparisonZeroTimeAtCursor();
+    bool ComparisonZeroTimeAtCursor(const char* undoName);
     void AfterFrameSetChanged();
     /// Empties the main log: no path, no cursor, not modified; views rebuilt.
     void ReleaseMainLog();
+
+    /// A log as it was before a change: its owned columns copied, its file columns left to be
+    /// made again from the file (the file is read in place and never changes under it).
+    struct UndoState {
+        std::string name;
+        bool comparison = false;
+        bool wasModified = false;  // the main log's modified flag or the comparison's edited flag
+        LogData log;
+    };
+    std::optional<UndoState> Snapshot(const char* name, bool comparison) const;
+    void KeepUndo(std::optional<UndoState> state);
 
     CPrefs& m_prefs;
     IPrompt& m_prompt;
@@ -220,6 +244,7 @@ private:
     bool m_loadFailed = false;
     bool m_modified = false;
     std::string m_pathName;
+    std::optional<UndoState> m_undo;
 
     GraphConfiguration m_config;
 };

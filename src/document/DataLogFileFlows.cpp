@@ -80,8 +80,11 @@ bool DataLogFileFlows::OpenFile(const std::string& path) {
         "Loading " + fs::FileNameOf(path) + "...",
         [&](const ProgressCallback& progress) { return m_doc.OnOpenDocument(path, progress); });
     if (result.kind == ErrorKind::WrongVersion) {
-        // A log of another layout: the converter is offered.
-        if (m_prompt.QuestionAboutFailure(result) != PromptAnswer::No) m_host.RunConverter();
+        // A log of another layout: the converter is offered, and its result opened if wished.
+        if (m_prompt.QuestionAboutFailure(result) != PromptAnswer::No) {
+            const std::string converted = m_host.RunConverter(path);
+            if (!converted.empty()) return OpenFile(converted);
+        }
     } else if (!result) {
         ShowFailure(result);
     }

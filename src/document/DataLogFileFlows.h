@@ -28,8 +28,9 @@ public:
     virtual void SetLastOpenFolder(const std::string& folder) = 0;
     /// A log was opened or saved under `path`: it goes first in the recent-file list.
     virtual void AddRecentFile(const std::string& path) = 0;
-    /// The user asked for the converter after a log of another layout was refused.
-    virtual void RunConverter() = 0;
+    /// The user asked for the converter after the log at `path`, of another layout, was refused.
+    /// The path of the converted log when the user wants it opened, else "".
+    virtual std::string RunConverter(const std::string& path) = 0;
 };
 
 class DataLogFileFlows {

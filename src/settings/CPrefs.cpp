@@ -108,6 +108,13 @@ void CPrefs::SetLastDataLogConfig(const std::string& path) {
     WriteText(kGeneral, "LastDataLogConfig", path);
 }
 
+bool CPrefs::GetOpenPromptAtStart() const {
+    return ReadBool(kGeneral, "OpenPromptAtStart", true);
+}
+void CPrefs::SetOpenPromptAtStart(bool prompt) {
+    WriteBool(kGeneral, "OpenPromptAtStart", prompt);
+}
+
 int CPrefs::GetBGColor() const {
     return ReadInt(kDatalog, "BGColor", 15790320);
 }

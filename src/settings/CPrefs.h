@@ -29,6 +29,10 @@ public:
     std::string GetLastDataLogConfig() const;
     void SetLastDataLogConfig(const std::string& path);
 
+    /// Whether the viewer asks for a log when it starts without one (on unless turned off).
+    bool GetOpenPromptAtStart() const;
+    void SetOpenPromptAtStart(bool prompt);
+
     int GetBGColor() const;  // 0x00BBGGRR
     void SetBGColor(int color);
     bool GetBitmapGradientMode() const;

@@ -34,7 +34,10 @@ public:
         Note("folder " + folder);
     }
     void AddRecentFile(const std::string& path) override { Note("recent " + path); }
-    void RunConverter() override { Note("converter"); }
+    std::string RunConverter(const std::string&) override {
+        Note("converter");
+        return {};
+    }
 
     std::string lastFolder;
     std::vector<std::string> events;

@@ -187,14 +187,17 @@ private slots:
             emit frame.ChartPane()->axisClicked(2);
             emit frame.ChartPane()->xAxisClicked();
             emit frame.ValuesPane()->axisSetupRequested(1);
-            // Yes to the version question opens the upgrader; the open still fails.
-            QVERIFY(!frame.OpenDocumentFile(m_dir->filePath("old.dl")));
+            // Yes to the version question converts the log in the upgrader, and Yes to the
+            // next question opens the converted log.
+            QVERIFY(frame.OpenDocumentFile(m_dir->filePath("old.dl")));
         });
         QCOMPARE(
             opened,
             QStringList({"quillon::CDlgDataLogAutoZero", "quillon::CDlgDataLogFileUpgrader",
                          "quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogXAxisSetup",
                          "quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogFileUpgrader"}));
+        QVERIFY(QString::fromStdString(app.Doc().GetPathName()).endsWith("old.V4.dl"));
+        QCOMPARE(m_prompt.lastCaption, std::string("Logfile Upgrader"));
         m_prompt.QueueFile(Path("out.csv"));
         QVERIFY(frame.ExecuteCommand(ID_FILE_EXPORT));
         QVERIFY(QFile::exists(m_dir->filePath("out.csv")));

@@ -5,7 +5,11 @@
 #include <QAbstractButton>
 #include <QDrag>
 #include <QLineEdit>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
+#include <QToolTip>
 #include <QtTest>
 
 #include "settings/GraphConfigurationFile.h"
@@ -201,7 +205,10 @@ private slots:
         QVERIFY(m_dlg->IsModified());
         // Again into view 2 is refused; view 3 takes it.
         QCOMPARE(Drag(channels, 4, v2, 4), Qt::IgnoreAction);
+        QCOMPARE(m_dlg->DropNote()->text(),
+                 QStringLiteral("This view already shows that channel."));
         QCOMPARE(Drag(channels, 4, m_dlg->ViewList(3), 0), Qt::MoveAction);
+        QVERIFY(m_dlg->DropNote()->text().isEmpty());
         // Reorder inside view 0: C onto slot 0 gives C, A, B.
         QCOMPARE(Drag(v0, 2, v0, 0), Qt::CopyAction);
         QCOMPARE(ViewSlots(m_dlg->Model(), 0), (Slots{12, 10, 11}));
@@ -271,6 +278,22 @@ private slots:
         QCOMPARE(std::string(saved.views[1].title), std::string("A title of twenty c"));
         QCOMPARE(std::string(m_dlg->Configuration().views[1].title),
                  std::string("A title of twenty c"));
+
+        // Characters Windows-1252 cannot hold are refused, typed or pasted, with a note.
+        QLineEdit* title = m_dlg->TitleField(2);
+        title->clear();
+        for (const QString& typed : {QString::fromUtf8("\u20ac"), QString::fromUtf8("\u4e2d")}) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+            QApplication::sendEvent(title, &key);
+        }
+        QCOMPARE(title->text(), QString::fromUtf8("\u20ac"));
+        QVERIFY(QToolTip::isVisible() && QToolTip::text().contains("Windows-1252"));
+        QToolTip::hideText();
+        QApplication::clipboard()->setText(QString::fromUtf8("Pass \u4e2d"));
+        title->paste();
+        QCOMPARE(title->text(), QString::fromUtf8("\u20ac"));
+        QVERIFY(QToolTip::isVisible());
+        QToolTip::hideText();
 
         // Escape: nothing goes back.
         Open(m_doc->Config());

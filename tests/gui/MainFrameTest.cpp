@@ -31,6 +31,7 @@
 #include "gui/app/CommandTable.h"
 #include "gui/common/TextConversion.h"
 #include "gui/chart/CDataLogView.h"
+#include "model/LogFrames.h"
 #include "settings/CPrefs.h"
 #include "document/CDataLogDoc.h"
 #include "samplegen/SampleLog.h"
@@ -98,6 +99,8 @@ const QList<int> kComparisonCommands = {
     ID_NUDGE_LEFT,       ID_NUDGE_RIGHT,           ID_NUDGE_SPIN};
 const QList<int> kCursorCommands = {ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT,
                                     ID_STATS_BETWEEN_CURSORS, ID_COMPARISON_SET_ZERO_TIME};
+// Enabled only after a change that can be undone, which no row makes.
+const QList<int> kUndoCommands = {ID_EDIT_UNDO};
 
 }  // namespace
 
@@ -124,10 +127,11 @@ private:
             Path(QStringLiteral("Documents")), Path(QStringLiteral("settings.ini")), &prompt);
     }
 
-    // Starts the application as main() would, answering the open prompt with `answer`.
+    // Starts the application as main() would, answering the open prompt (shown without a
+    // command-line file) with `answer`.
     bool Start(const QString& commandLineFile, const QString& answer = {}) {
         m_prompt = ScriptedPrompt(PromptAnswer::No);
-        m_prompt.QueueFile(ToCorePath(answer));
+        if (commandLineFile.isEmpty()) m_prompt.QueueFile(ToCorePath(answer));
         NewApp(m_prompt);
         LaunchOptions options;
         options.file = commandLineFile;
@@ -171,17 +175,25 @@ private slots:
         QCOMPARE(Asked("open"), 1);
         QVERIFY(!Frame().isVisible());
         QVERIFY(!Doc().HasLog());
-        // A file on the command line still prompts, and is kept on cancel.
+        // A file on the command line (the desktop's file association) is opened without a prompt.
         QVERIFY(Start(WriteLog(QStringLiteral("run1.dl"), 500)));
-        QCOMPARE(Asked("open"), 1);
+        QCOMPARE(Asked("open"), 0);
         QVERIFY(Frame().isVisible());
         QCOMPARE(Doc().GetFrameCount(), 500);
-        QCOMPARE(Frame().windowTitle(), QStringLiteral("run1.dl - Brenmor Quillon Log Viewer"));
+        QCOMPARE(Frame().windowTitle(), QStringLiteral("run1.dl[*] - Brenmor Quillon Log Viewer"));
+        // The prompt at start can be turned off from the File menu, and stays off.
+        QVERIFY(Frame().Action(ID_OPEN_PROMPT_AT_START)->isChecked());
+        Frame().Action(ID_OPEN_PROMPT_AT_START)->trigger();
+        QVERIFY(Start({}));
+        QCOMPARE(Asked("open"), 0);
+        QVERIFY(Frame().isVisible() && !Doc().HasLog());
+        QVERIFY(!Frame().Action(ID_OPEN_PROMPT_AT_START)->isChecked());
+        Frame().Action(ID_OPEN_PROMPT_AT_START)->trigger();
         // The answered compressed log is expanded beside itself and the window names the result.
         QVERIFY(Start({}, WriteLog(QStringLiteral("run2.dlz"), 300)));
         QCOMPARE(Doc().GetFrameCount(), 300);
         QVERIFY(QFileInfo::exists(Path(QStringLiteral("run2.dl"))));
-        QCOMPARE(Frame().windowTitle(), QStringLiteral("run2.dl - Brenmor Quillon Log Viewer"));
+        QCOMPARE(Frame().windowTitle(), QStringLiteral("run2.dl[*] - Brenmor Quillon Log Viewer"));
     }
 
     // Each row puts the window into one state: a log of 200 frames (none for "no log"), perhaps a
@@ -240,7 +252,8 @@ private slots:
         Doc().SetCursor(cursor, 0, onComparison);
         if (cursorB >= 0) Doc().SetCursorB(CDataLogDoc::CursorMark{cursorB, false});
         Doc().UpdateAllViews(nullptr, DocumentChange::CursorMoved);
-        const QList<int> dependent = kLogCommands + kComparisonCommands + kCursorCommands;
+        const QList<int> dependent =
+            kLogCommands + kComparisonCommands + kCursorCommands + kUndoCommands;
         for (const CommandRow& row : CDataLogFrame::Commands())
             if (row.kind == CommandKind::Plain)
                 QVERIFY2(
@@ -273,7 +286,16 @@ private slots:
             QVERIFY(!Doc().IsModified());
         }
 
+        QVERIFY(!Frame().isWindowModified() && !Enabled(ID_EDIT_UNDO));
+
+        // Each change marks the title and can be taken back.
         m_prompt.SetAnswer(PromptAnswer::Yes);
+        QVERIFY(Frame().ExecuteCommand(ID_SET_ZERO_TIME));
+        QVERIFY(Frame().isWindowModified());
+        QCOMPARE(Frame().Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Set Zero Time"));
+        QVERIFY(Frame().ExecuteCommand(ID_EDIT_UNDO));
+        QCOMPARE(Doc().Main().values[0][150], t150);
+        QVERIFY(!Doc().IsModified() && !Frame().isWindowModified() && !Enabled(ID_EDIT_UNDO));
         QVERIFY(Frame().ExecuteCommand(ID_SET_ZERO_TIME));
         QCOMPARE(Doc().Main().values[0][150], 0.0f);
         QVERIFY(Doc().IsModified());
@@ -284,9 +306,23 @@ private slots:
         QCOMPARE(Frame().DataLogStatusBar()->Pane(1)->text(),
                  QStringLiteral("Zoom: 0 to 150 [151]"));
         SetCursor(50);
+        const float t0 = Doc().Main().values[0][0];
+        // A column the file gives: its frames come back from the file after the undo.
+        const int slot = 2;
+        std::vector<float> kept;
+        for (int f = 0; f < 151; ++f)
+            kept.push_back(ValueAt(Doc().Main(), slot, f));
         QVERIFY(Frame().ExecuteCommand(ID_SET_START_POINT));
         QCOMPARE(Doc().GetFrameCount(), 101);
         QCOMPARE(Doc().Main().values[0][0], 0.0f);
+        QVERIFY(Frame().ExecuteCommand(ID_EDIT_UNDO));
+        QCOMPARE(Doc().GetFrameCount(), 151);
+        QCOMPARE(Doc().Main().values[0][0], t0);
+        for (int f = 0; f < 151; ++f)
+            QCOMPARE(ValueAt(Doc().Main(), slot, f), kept[size_t(f)]);
+        QVERIFY(Doc().IsModified() && Frame().isWindowModified());
+        QCOMPARE(Frame().DataLogStatusBar()->Pane(1)->text(),
+                 QStringLiteral("Zoom: 0 to 150 [151]"));
     }
 
     void compareFlowExpandsLoadsNudgesAndCloses() {
@@ -379,19 +415,20 @@ private slots:
         Frame().Action(ID_VIEW_TOOLBAR)->trigger();
         QVERIFY(bar->isVisible());
 
-        // Only Save and Save As show a tooltip: the others first, before any tip exists.
-        auto tipOf = [&](QAction* action) {
-            QWidget* button = bar->widgetForAction(action);
+        // Every button names its command in a tooltip.
+        auto tipOf = [&](QWidget* button) {
             QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
             QCoreApplication::sendEvent(button, &help);
             return QToolTip::isVisible() ? QToolTip::text() : QString();
         };
-        for (QAction* action : buttons) {
-            const int id = action->data().toInt();
-            if (id != ID_FILE_SAVE && id != ID_FILE_SAVE_AS) QCOMPARE(tipOf(action), QString());
-        }
-        QCOMPARE(tipOf(Frame().Action(ID_FILE_SAVE)), QStringLiteral("Save"));
-        QCOMPARE(tipOf(Frame().Action(ID_FILE_SAVE_AS)), QStringLiteral("Save As"));
+        for (QAction* action : buttons)
+            QVERIFY(!tipOf(bar->widgetForAction(action)).isEmpty());
+        QCOMPARE(tipOf(bar->widgetForAction(Frame().Action(ID_FILE_SAVE))), QStringLiteral("Save"));
+        QCOMPARE(tipOf(bar->widgetForAction(Frame().Action(ID_ZOOM_IN))),
+                 QStringLiteral("Zoom In"));
+        QCOMPARE(tipOf(bar->widgetForAction(Frame().Action(ID_COMPARISON_PROPERTIES))),
+                 QStringLiteral("Comparison Properties"));
+        QVERIFY(!tipOf(bar->NudgeSpin()).isEmpty());
         QToolTip::hideText();
     }
 
@@ -534,8 +571,13 @@ private slots:
 
         Frame().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&Frame()));
+        // Ctrl+PageDown and Ctrl+PageUp switch views.
+        QTest::keyClick(&Frame(), Qt::Key_PageDown, Qt::ControlModifier);
+        QVERIFY(Doc().GetCurrentView() != 0);
+        QTest::keyClick(&Frame(), Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(Doc().GetCurrentView(), 0);
         QTest::keyClick(&Frame(), Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(Frame().windowTitle(), QStringLiteral("Untitled - Brenmor Quillon Log Viewer"));
+        QCOMPARE(Frame().windowTitle(), QStringLiteral("Untitled[*] - Brenmor Quillon Log Viewer"));
         QVERIFY(Doc().GetPathName().empty());
     }
 
@@ -620,8 +662,9 @@ private slots:
         const QString log = WriteLog(QStringLiteral("elsewhere/far.dl"), 40);
         QVERIFY(Start(log));
         QCOMPARE(Frame().focusWidget(), static_cast<QWidget*>(Frame().ChartPane()));
-        // The start-up prompt after the command-line log already starts beside it.
+        // The open dialog after the command-line log starts beside it.
         const std::string elsewhere = ToCorePath(Path(QStringLiteral("elsewhere")));
+        Frame().PromptAndOpen();
         QCOMPARE(m_prompt.asked.back().text, elsewhere + "|");
         const std::string dataLogs = m_app->Prefs().GetDataLogFolder();
         // The compare dialog keeps the data-log folder, and the next run remembers the folder.
@@ -711,6 +754,7 @@ private slots:
         QVERIFY(find(QStringLiteral("Ctrl+O"), QStringLiteral("File > Open Data Log")));
         QVERIFY(find(QStringLiteral("F1"), QStringLiteral("Help > Keyboard and Mouse")));
         QVERIFY(find(QStringLiteral("Shift+F6"), QStringLiteral("Previous Pane")));
+        QVERIFY(find(QStringLiteral("Esc"), QStringLiteral("Remove cursor B")));
         // The window opens from its menu row, once however often it is asked for.
         QVERIFY(Start(WriteLog(QStringLiteral("k.dl"), 20)));
         QVERIFY(Frame().ExecuteCommand(ID_HELP_KEYBOARD_MOUSE));

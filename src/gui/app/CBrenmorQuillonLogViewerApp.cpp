@@ -159,9 +159,12 @@ bool CBrenmorQuillonLogViewerApp::InitInstance(const LaunchOptions& options) {
             return false;
         }
     }
-    // The open prompt follows at every start, also after a command-line log.
-    m_frame->PromptAndOpen();
-    if (!m_frame->HasOpenedLog()) return false;
+    // Without a log named on the command line (the desktop's file association names one) the
+    // open prompt follows, unless the user turned it off; cancelling it ends the program.
+    if (options.file.isEmpty() && m_prefs->GetOpenPromptAtStart()) {
+        m_frame->PromptAndOpen();
+        if (!m_frame->HasOpenedLog()) return false;
+    }
     if (!m_frame->isVisible()) showWindow();
     // The arrow keys move the cursor from the start.
     m_frame->ChartPane()->setFocus(Qt::OtherFocusReason);

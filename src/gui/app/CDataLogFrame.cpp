@@ -20,6 +20,9 @@
 #include <QTimer>
 
 #include "Version.h"
+#include "analysis/MathChannels.h"
+#include "model/ChannelNaming.h"
+#include "gui/common/AnsiText.h"
 #include "gui/app/CDataLogStatusBar.h"
 #include "gui/app/CDataLogToolbar.h"
 #include "gui/app/CDlgKeyboardAndMouse.h"
@@ -36,6 +39,7 @@
 #include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDlgDataLogScatterPlot.h"
 #include "document/Prompt.h"
+#include "platform/FileSystem.h"
 #include "texts/UserTexts.h"
 #include "gui/dialogs/CDataLogPropertySheet.h"
 #include "gui/dialogs/CDlgDataLogAutoZero.h"
@@ -44,6 +48,7 @@
 #include "gui/dialogs/CDlgDataLogHistogram.h"
 #include "gui/dialogs/CDlgDataLogMathChannelSetup.h"
 #include "gui/dialogs/CDlgDataLogSetup.h"
+#include "gui/dialogs/CDlgPlaceChannel.h"
 #include "gui/dialogs/CDlgDataLogXAxisSetup.h"
 #include "gui/dialogs/DataLogExport.h"
 #include "gui/dialogs/PictureExport.h"
@@ -121,7 +126,7 @@ CDlgDataLogScatterPlot* CDataLogFrame::ScatterPlot() const {
 }
 
 void CDataLogFrame::OnScatterPlot() {
-    CDlgDataLogScatterPlot::OpenOrRaise(m_scatterPlot, m_doc, m_prompt);
+    CDlgDataLogScatterPlot::OpenOrRaise(m_scatterPlot, m_doc, m_prompt, this);
 }
 
 CDlgDataLogHistogram* CDataLogFrame::Histogram() const {
@@ -129,7 +134,7 @@ CDlgDataLogHistogram* CDataLogFrame::Histogram() const {
 }
 
 void CDataLogFrame::OnHistogram() {
-    CDlgDataLogHistogram::OpenOrRaise(m_histogram, m_doc, m_prompt);
+    CDlgDataLogHistogram::OpenOrRaise(m_histogram, m_doc, m_prompt, this);
 }
 
 void CDataLogFrame::CreateClient() {
@@ -172,7 +177,8 @@ void CDataLogFrame::CreateCommands() {
     for (const CommandRow& row : Commands()) {
         if (row.kind == CommandKind::NudgeSpin || row.kind == CommandKind::ToolbarToggle) {
             if (row.toolbarPosition > 0)
-                toolbarItems.push_back({row.toolbarPosition, row.id, nullptr, false});
+                toolbarItems.push_back(
+                    {row.toolbarPosition, row.id, nullptr, QString::fromUtf8(row.tooltip)});
             continue;  // made with the toolbar below
         }
         auto* action = new QAction(QString::fromUtf8(row.text), this);
@@ -186,9 +192,15 @@ void CDataLogFrame::CreateCommands() {
             action->setChecked(true);
             connect(action, &QAction::toggled, m_statusBar, &QWidget::setVisible);
         }
+        if (row.kind == CommandKind::OpenPromptToggle) {
+            action->setCheckable(true);
+            action->setChecked(m_prefs.GetOpenPromptAtStart());
+            connect(action, &QAction::toggled, this,
+                    [this](bool on) { m_prefs.SetOpenPromptAtStart(on); });
+        }
         m_actions[row.id] = action;
         if (row.toolbarPosition > 0)
-            toolbarItems.push_back({row.toolbarPosition, row.id, action, *row.tooltip != '\0'});
+            toolbarItems.push_back({row.toolbarPosition, row.id, action, {}});
         // Shortcuts of items that no menu or toolbar carries belong to the window.
         if (row.menu == CommandMenu::None && row.toolbarPosition == 0) addAction(action);
     }
@@ -198,12 +210,11 @@ void CDataLogFrame::CreateCommands() {
     connect(m_toolbar->NudgeSpin(), &CNudgeSpin::deltaPos, this, &CDataLogFrame::OnNudge);
 
     QMenuBar* bar = menuBar();
-    const std::pair<CommandMenu, const char*> menus[] = {{CommandMenu::File, "&File"},
-                                                         {CommandMenu::View, "&View"},
-                                                         {CommandMenu::Tools, "Tools"},
-                                                         {CommandMenu::Zoom, "Zoom"},
-                                                         {CommandMenu::Comparison, "Comparison"},
-                                                         {CommandMenu::Help, "Help"}};
+    const std::pair<CommandMenu, const char*> menus[] = {
+        {CommandMenu::File, "&File"}, {CommandMenu::Edit, "&Edit"},
+        {CommandMenu::View, "&View"}, {CommandMenu::Tools, "Tools"},
+        {CommandMenu::Zoom, "Zoom"},  {CommandMenu::Comparison, "Comparison"},
+        {CommandMenu::Help, "Help"}};
     for (const auto& [which, title] : menus) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(title));
         if (which == CommandMenu::File) m_fileMenu = menu;
@@ -269,6 +280,7 @@ CommandState CDataLogFrame::CurrentCommandState() const {
     s.comparisonFrameCount = m_doc.IsComparisonLoaded() ? m_doc.Comparison().frameCount : 0;
     s.cursorOnComparison = m_doc.IsCursorOnComparison();
     s.cursorB = m_doc.GetCursorB().has_value();
+    s.canUndo = m_doc.CanUndo();
     return s;
 }
 
@@ -288,6 +300,12 @@ void CDataLogFrame::UpdateCommandUI() {
         }
     }
     m_statusBar->Refresh(&m_doc);
+    // The undo item names what it takes back; the title's mark shows unsaved changes of either
+    // log.
+    const QString undo = QString::fromUtf8(m_doc.UndoName().c_str());
+    Action(ID_EDIT_UNDO)
+        ->setText(undo.isEmpty() ? QStringLiteral("&Undo") : QStringLiteral("&Undo %1").arg(undo));
+    setWindowModified(m_doc.IsModified() || m_doc.IsComparisonEdited());
 }
 
 bool CDataLogFrame::ExecuteCommand(int id) {
@@ -307,7 +325,7 @@ void CDataLogFrame::OnUpdate(IDataLogView* /*sender*/, DocumentChange change) {
 // ---- files --------------------------------------------------------------------------------
 
 QString CDataLogFrame::TitleText() const {
-    return FromCoreText(m_flows->DocumentName()) + QStringLiteral(" - ") +
+    return FromCoreText(m_flows->DocumentName()) + QStringLiteral("[*] - ") +
            QString::fromUtf8(kAppTitle);
 }
 
@@ -383,8 +401,18 @@ void CDataLogFrame::AddRecentFile(const std::string& path) {
     RebuildRecentFileMenu();
 }
 
-void CDataLogFrame::RunConverter() {
-    ExecuteCommand(ID_UPGRADE_LOGFILES);
+std::string CDataLogFrame::RunConverter(const std::string& path) {
+    // The upgrader opens with the refused log and converts it at once; its lines stay readable
+    // until the user closes it.
+    CDlgDataLogFileUpgrader dialog(m_prompt, this);
+    std::vector<std::string> converted;
+    QTimer::singleShot(0, &dialog, [&] { converted = dialog.ConvertFiles({path}); });
+    dialog.exec();
+    if (converted.size() != 1) return {};
+    const std::string question =
+        "Open the converted log " + fs::FileNameOf(converted.front()) + "?";
+    if (m_prompt.Question("Logfile Upgrader", question) != PromptAnswer::Yes) return {};
+    return converted.front();
 }
 
 void CDataLogFrame::OnFileNew() {
@@ -471,12 +499,35 @@ CDataLogPropertySheet* CDataLogFrame::PropertySheet(bool comparison) const {
 }
 
 void CDataLogFrame::OnFileProperties() {
-    CDataLogPropertySheet::OpenOrRaise(m_propertySheets[0], m_doc, m_prefs, false, this);
+    auto* sheet =
+        CDataLogPropertySheet::OpenOrRaise(m_propertySheets[0], m_doc, m_prefs, false, this);
+    // The title's mark and the undo item follow the sheet's OK.
+    connect(sheet, &QDialog::accepted, this, &CDataLogFrame::UpdateCommandUI, Qt::UniqueConnection);
 }
 
 void CDataLogFrame::OnComparisonProperties() {
     if (!m_doc.IsComparisonLoaded()) return;
-    CDataLogPropertySheet::OpenOrRaise(m_propertySheets[1], m_doc, m_prefs, true, this);
+    auto* sheet =
+        CDataLogPropertySheet::OpenOrRaise(m_propertySheets[1], m_doc, m_prefs, true, this);
+    connect(sheet, &QDialog::accepted, this, &CDataLogFrame::UpdateCommandUI, Qt::UniqueConnection);
+}
+
+void CDataLogFrame::OnEditUndo() {
+    WaitCursor wait;
+    m_doc.Undo();
+    UpdateCommandUI();
+}
+
+void CDataLogFrame::OnNextView() {
+    WaitCursor wait;
+    m_valuesPane->StepView(1);
+    UpdateCommandUI();
+}
+
+void CDataLogFrame::OnPreviousView() {
+    WaitCursor wait;
+    m_valuesPane->StepView(-1);
+    UpdateCommandUI();
 }
 
 void CDataLogFrame::OnAppAbout() {
@@ -566,7 +617,55 @@ void CDataLogFrame::OnSetEndPoint() {
 
 // The dialogs hand their blocks back to the document on OK and tell every view (ShownDataChanged).
 void CDataLogFrame::OnMathChannels() {
-    CDlgDataLogMathChannelSetup::Run(m_doc, m_prefs, m_prompt, this);
+    const auto before = m_doc.Config().math;
+    if (!CDlgDataLogMathChannelSetup::Run(m_doc, m_prefs, m_prompt, this)) return;
+    // A math channel defined or changed just now that no view shows would appear nowhere: the
+    // first such one is offered for the current view.
+    const GraphConfiguration& config = m_doc.Config();
+    for (int i = 0; i < kMathChannelCount; ++i) {
+        const MathChannelDefinition& now = config.math[size_t(i)];
+        const MathChannelDefinition& was = before[size_t(i)];
+        if (MathChannelFormula(now).empty() ||
+            (MathChannelFormula(now) == MathChannelFormula(was) &&
+             MathChannelName(now) == MathChannelName(was)))
+            continue;
+        const uint32_t channel = uint32_t(kFirstMathChannel + i);
+        const bool shown =
+            std::any_of(config.views.begin(), config.views.end(), [&](const auto& v) {
+                return std::any_of(v.entries.begin(), v.entries.end(),
+                                   [&](const GraphViewEntry& e) { return e.channel == channel; });
+            });
+        if (!shown) OfferChannelForCurrentView(channel, FromAnsi(MathChannelName(now)));
+        return;
+    }
+}
+
+void CDataLogFrame::OfferChannelForCurrentView(uint32_t channel, const QString& name) {
+    GraphView& view = m_doc.Config().views[size_t(m_doc.GetCurrentView())];
+    QStringList entries;
+    int suggested = -1;
+    for (int k = 0; k < kViewEntryCount; ++k) {
+        const uint32_t c = view.entries[size_t(k)].channel;
+        QString text = QStringLiteral("Entry %1: ").arg(k + 1);
+        if (IsValidChannelNumber(c) && m_doc.HasLog()) {
+            text += FromAnsi(GetChannelName(m_doc.Main().config, int(c)));
+        } else if (IsValidChannelNumber(c)) {
+            text += QStringLiteral("channel %1").arg(c);
+        } else {
+            text += QStringLiteral("(empty)");
+            if (suggested < 0) suggested = k;
+        }
+        entries << text;
+    }
+    QString title = FromAnsi(GraphViewTitle(view));
+    if (title.isEmpty()) title = QStringLiteral("View #%1").arg(m_doc.GetCurrentView() + 1);
+    CDlgPlaceChannel dialog(name, title, entries, suggested < 0 ? kViewEntryCount - 1 : suggested,
+                            this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    GraphViewEntry& entry = view.entries[size_t(dialog.Entry())];
+    entry.channel = channel;
+    entry.graph = 1;
+    m_doc.UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
 }
 
 void CDataLogFrame::OnViewConfiguration() {
@@ -672,14 +771,17 @@ void CDataLogFrame::OnComparisonSetZeroTime() {
 
 void CDataLogFrame::OnNudge(int delta) {
     if (delta != 0) m_doc.NudgeComparison(-delta);
+    UpdateCommandUI();
 }
 
 void CDataLogFrame::OnNudgeLeft() {
     m_doc.NudgeComparison(-1);
+    UpdateCommandUI();
 }
 
 void CDataLogFrame::OnNudgeRight() {
     m_doc.NudgeComparison(+1);
+    UpdateCommandUI();
 }
 
 // ---- drag and drop ------------------------------------------------------------------------

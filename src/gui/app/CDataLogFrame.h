@@ -120,7 +120,7 @@ private:
     std::string LastOpenFolder() override;
     void SetLastOpenFolder(const std::string& folder) override;
     void AddRecentFile(const std::string& path) override;
-    void RunConverter() override;
+    std::string RunConverter(const std::string& path) override;
 
     void OnFileNew();
     void OnFileOpen();
@@ -130,11 +130,16 @@ private:
     void OnAppAbout();
     void OnKeyboardAndMouse();
     void OnWindowSplit();
+    void OnEditUndo();
+    void OnNextView();
+    void OnPreviousView();
     void OnNextPane();
     void OnSetZeroTime();
     void OnSetStartPoint();
     void OnSetEndPoint();
     void OnMathChannels();
+    /// Asks which entry of the current view a channel that no view shows should replace.
+    void OfferChannelForCurrentView(uint32_t channel, const QString& name);
     void OnViewConfiguration();
     void OnAutosetZeroTime();
     void OnUpgradeLogfiles();

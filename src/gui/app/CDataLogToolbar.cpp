@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QEvent>
 #include <QToolButton>
 
 #include "gui/common/CNudgeSpin.h"
@@ -28,14 +27,13 @@ CDataLogToolbar::CDataLogToolbar(std::vector<Item> items, QWidget* parent)
         if (!item.action) {
             m_nudgeSpin = new CNudgeSpin(this);
             m_nudgeSpin->setFixedHeight(CToolbarImages::kHeight + 4);
+            m_nudgeSpin->setToolTip(item.toolTip);
             m_nudgeSlot = addWidget(m_nudgeSpin);
             m_nudgeSlot->setData(item.id);
             continue;
         }
         item.action->setIcon(CToolbarImages::Icon(image++));
         addAction(item.action);
-        if (!item.showTooltip)
-            if (QWidget* button = widgetForAction(item.action)) button->installEventFilter(this);
     }
 }
 
@@ -44,12 +42,6 @@ QList<QAction*> CDataLogToolbar::ButtonActions() const {
     for (QAction* action : actions())
         if (!action->isSeparator() && action != m_nudgeSlot) buttons.append(action);
     return buttons;
-}
-
-bool CDataLogToolbar::eventFilter(QObject* watched, QEvent* event) {
-    // Buttons without a tooltip of their own would show their action's text.
-    if (event->type() == QEvent::ToolTip) return true;
-    return QToolBar::eventFilter(watched, event);
 }
 
 }  // namespace quillon

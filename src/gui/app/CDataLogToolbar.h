@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include <QString>
 #include <QToolBar>
 
 namespace quillon {
@@ -18,7 +19,7 @@ public:
         int position = 0;
         int id = 0;
         QAction* action = nullptr;
-        bool showTooltip = false;
+        QString toolTip;  // the nudge spin's; a button shows its action's
     };
     static constexpr int kPositions = 27;
 
@@ -31,9 +32,6 @@ public:
     QAction* NudgeSlot() const { return m_nudgeSlot; }
     /// Button actions in order (22).
     QList<QAction*> ButtonActions() const;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     CNudgeSpin* m_nudgeSpin = nullptr;

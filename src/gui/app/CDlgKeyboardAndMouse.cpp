@@ -17,6 +17,8 @@ const char* MenuTitle(CommandMenu menu) {
     switch (menu) {
         case CommandMenu::File:
             return "File";
+        case CommandMenu::Edit:
+            return "Edit";
         case CommandMenu::View:
             return "View";
         case CommandMenu::Tools:
@@ -56,12 +58,17 @@ constexpr FixedEntry kFixedEntries[] = {
     {"Chart keys", "Shift+Left, Shift+Right", "Move the cursor ten frames"},
     {"Chart keys", "Home", "Move the cursor to the first frame"},
     {"Chart keys", "End", "Move the cursor to the last frame of its log"},
+    {"Chart keys", "Ctrl+Left, Ctrl+Right", "Move cursor B one frame"},
+    {"Chart keys", "Ctrl+Shift+Left, Ctrl+Shift+Right", "Move cursor B ten frames"},
+    {"Chart keys", "Esc", "Remove cursor B"},
     {"Split (View > Split)", "Left, Right", "Move the split 8 pixels"},
     {"Split (View > Split)", "Ctrl+Left, Ctrl+Right", "Move the split 1 pixel"},
     {"Split (View > Split)", "Enter, or a click", "Keep the split"},
     {"Split (View > Split)", "Esc", "Put the split back"},
     {"Chart mouse", "Click on the curves",
      "Set the cursor on the nearest frame of the nearest curve"},
+    {"Chart mouse", "Ctrl+click on the curves",
+     "Set cursor B, which measures the time and values against the cursor"},
     {"Chart mouse", "Drag across the curves", "Zoom to the time span dragged over"},
     {"Chart mouse", "Wheel", "Zoom in or out around the mouse"},
     {"Chart mouse", "Shift+drag, or drag with the middle button", "Pan the time window"},

@@ -52,6 +52,10 @@ enum CommandId : int {
     ID_HISTOGRAM = 32962,
     ID_HELP_KEYBOARD_MOUSE = 32943,
     ID_STATS_BETWEEN_CURSORS = 32970,
+    ID_NEXT_VIEW = 32971,
+    ID_PREV_VIEW = 32972,
+    ID_OPEN_PROMPT_AT_START = 32973,
+    ID_EDIT_UNDO = 57643,
 };
 
 }  // namespace quillon

@@ -35,6 +35,8 @@ bool IsRuleMet(EnableRule rule, const CommandState& s) {
             return s.frameCount > 0;
         case EnableRule::BothCursors:
             return s.cursorB && CursorInsideItsLog(s);
+        case EnableRule::CanUndo:
+            return s.canUndo;
     }
     return false;
 }

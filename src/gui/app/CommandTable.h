@@ -16,6 +16,7 @@ struct CommandState {
     int comparisonFrameCount = 0;
     bool cursorOnComparison = false;  // the cursor was set on a comparison curve
     bool cursorB = false;             // the second cursor is set
+    bool canUndo = false;             // the document holds a change it can take back
 };
 
 enum class EnableRule {
@@ -28,20 +29,22 @@ enum class EnableRule {
     ComparisonZeroTime,  // a comparison, and a current point inside the log the cursor is on
     LogLoaded,           // a main log with frames is open
     BothCursors,         // a current point and the second cursor
+    CanUndo,             // the document can undo its last change
 };
 
 bool IsRuleMet(EnableRule rule, const CommandState& state);
 
 /// Where a row's command appears in the menu bar; None for shortcuts and toolbar-only items.
-enum class CommandMenu { None, File, View, Tools, Zoom, Comparison, Help };
+enum class CommandMenu { None, File, Edit, View, Tools, Zoom, Comparison, Help };
 
 /// Commands that are not plain actions calling their handler.
 enum class CommandKind {
     Plain,
-    ToolbarToggle,    // the toolbar's own show/hide action, its tick follows the toolbar
-    StatusBarToggle,  // shows and hides the status bar, its tick follows the status bar
-    RecentFiles,      // the place of the recent-file entries in the File menu
-    NudgeSpin,        // the toolbar's nudge spin, which reports steps of its own
+    ToolbarToggle,     // the toolbar's own show/hide action, its tick follows the toolbar
+    StatusBarToggle,   // shows and hides the status bar, its tick follows the status bar
+    RecentFiles,       // the place of the recent-file entries in the File menu
+    NudgeSpin,         // the toolbar's nudge spin, which reports steps of its own
+    OpenPromptToggle,  // whether the open prompt is shown at start-up (a preference)
 };
 
 using CommandHandler = void (CDataLogFrame::*)();
@@ -53,7 +56,7 @@ struct CommandRow {
     const char* text = "";
     const char* shortcut = "";  // in the portable key-sequence notation, "" for none
     int toolbarPosition = 0;    // 1..27 on the toolbar (positions left out are separators)
-    const char* tooltip = "";   // shown on the toolbar button; "" shows none
+    const char* tooltip = "";   // shown on the toolbar button; "" shows the text
     const char* statusTip = "";
     /// The command's action. A plain command without a handler is pending: its dialog is not
     /// connected yet, so it is shown disabled.

@@ -1,5 +1,8 @@
 #include "gui/dialogs/CAnsiValidator.h"
 
+#include <QLineEdit>
+#include <QToolTip>
+
 #include "gui/common/AnsiText.h"
 
 namespace quillon {
@@ -18,6 +21,22 @@ bool CAnsiValidator::IsAnsiText(const QString& text) {
 
 QValidator::State CAnsiValidator::validate(QString& input, int&) const {
     return IsAnsiText(input) ? Acceptable : Invalid;
+}
+
+const char* const CAnsiValidator::kRefusedNote =
+    "This text is stored in single bytes (Windows-1252): that character cannot be kept.";
+
+void CAnsiValidator::Attach(QLineEdit* edit) {
+    edit->setValidator(new CAnsiValidator(edit));
+    QObject::connect(edit, &QLineEdit::inputRejected, edit, [edit] {
+        // A refused length (the field's limit) needs no note; a refused character does.
+        if (edit->text().size() < edit->maxLength()) ShowRefusedNote(edit);
+    });
+}
+
+void CAnsiValidator::ShowRefusedNote(QWidget* field) {
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())),
+                       QString::fromLatin1(kRefusedNote), field);
 }
 
 }  // namespace quillon

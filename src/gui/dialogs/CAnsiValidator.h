@@ -4,6 +4,9 @@
 
 #include <QValidator>
 
+class QLineEdit;
+class QWidget;
+
 namespace quillon {
 
 class CAnsiValidator : public QValidator {
@@ -16,6 +19,13 @@ public:
     static bool IsAnsiText(const QString& text);
 
     State validate(QString& input, int& pos) const override;
+
+    /// Gives the field a validator of this kind that also shows kRefusedNote when it refuses
+    /// what was typed or pasted.
+    static void Attach(QLineEdit* edit);
+    /// Shows kRefusedNote as a tooltip under a field.
+    static void ShowRefusedNote(QWidget* field);
+    static const char* const kRefusedNote;
 };
 
 }  // namespace quillon

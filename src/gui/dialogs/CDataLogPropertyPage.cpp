@@ -43,7 +43,7 @@ void CDataLogPropertyPage::OnNenChanged(int, double) {}
 QLineEdit* CDataLogPropertyPage::AddText(TextField field) {
     auto* edit = new QLineEdit(this);
     edit->setMaxLength(int(field.size) - 1);
-    edit->setValidator(new CAnsiValidator(edit));
+    CAnsiValidator::Attach(edit);
     m_texts.push_back({edit, field, {}});
     return edit;
 }

@@ -85,11 +85,7 @@ void CDataLogPropertySheet::accept() {
         DataLogHeader header = log.header;
         for (int i = 0; i < kPageCount; ++i)
             if (Page(i)->IsLoaded()) Page(i)->OnOK(header);
-        log.header = header;
-        if (m_comparison)
-            m_doc.SetComparisonEdited();
-        else
-            m_doc.SetModifiedFlag();
+        m_doc.ApplyHeader(m_comparison, header);
     }
     QDialog::accept();
 }

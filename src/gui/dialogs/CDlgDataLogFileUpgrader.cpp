@@ -51,6 +51,12 @@ void CDlgDataLogFileUpgrader::OnSelectLogfiles() {
     // The platform's dialog hands back any number of names of any length.
     const std::vector<std::string> paths = m_prompt.OpenFileNames(request);
     if (paths.empty()) return;
+    ConvertFiles(paths);
+}
+
+std::vector<std::string> CDlgDataLogFileUpgrader::ConvertFiles(
+    const std::vector<std::string>& paths) {
+    std::vector<std::string> written;
     m_list->clear();
     EnableButtons(false);
     {
@@ -59,11 +65,15 @@ void CDlgDataLogFileUpgrader::OnSelectLogfiles() {
             const QString shown = FromCorePath(path);
             emit converting(shown);
             AppendLine(QStringLiteral("Converting ") + shown);
-            ConvertLegacyLog(path,
-                             [this](const std::string& line) { AppendLine(FromCoreText(line)); });
+            std::string newPath;
+            if (ConvertLegacyLog(
+                    path, [this](const std::string& line) { AppendLine(FromCoreText(line)); }, {},
+                    &newPath))
+                written.push_back(newPath);
         }
     }
     EnableButtons(true);
+    return written;
 }
 
 void CDlgDataLogFileUpgrader::AppendLine(const QString& line) {

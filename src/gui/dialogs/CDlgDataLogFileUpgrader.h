@@ -3,6 +3,7 @@
 /// lines of every file with the newest line on top.
 
 #include <string>
+#include <vector>
 
 #include <QDialog>
 
@@ -22,6 +23,8 @@ public:
     /// "Select Logfiles to Upgrade": asks for the files, empties the list and converts each
     /// file in turn with the buttons disabled and the wait cursor shown.
     void OnSelectLogfiles();
+    /// Converts the given logs as a selection does; the paths of the logs written.
+    std::vector<std::string> ConvertFiles(const std::vector<std::string>& paths);
     /// Puts a line on top of the list and repaints the list at once.
     void AppendLine(const QString& line);
 

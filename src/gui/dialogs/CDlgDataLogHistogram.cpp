@@ -63,11 +63,13 @@ QColor Shade(double fraction) {
 
 }  // namespace
 
-CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt)
-    : QDialog(nullptr), m_doc(doc), m_prompt(prompt) {
+CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_prompt(prompt) {
     setWindowTitle(QStringLiteral("Histogram and Table"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window);
+    // A dialog-type window stays above its owner under a window manager; it keeps the buttons
+    // of a main window.
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
 
     auto* band = new QWidget(this);
@@ -203,9 +205,14 @@ CDlgDataLogHistogram::~CDlgDataLogHistogram() {
 }
 
 CDlgDataLogHistogram* CDlgDataLogHistogram::OpenOrRaise(QPointer<CDlgDataLogHistogram>& window,
-                                                        CDataLogDoc& doc, IPrompt& prompt) {
-    if (!window) window = new CDlgDataLogHistogram(doc, prompt);
-    window->show();
+                                                        CDataLogDoc& doc, IPrompt& prompt,
+                                                        QWidget* parent) {
+    if (!window) window = new CDlgDataLogHistogram(doc, prompt, parent);
+    // A window minimised or hidden behind others comes back as it was.
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
     window->raise();
     window->activateWindow();
     return window;

@@ -28,13 +28,15 @@ class IPrompt;
 class CDlgDataLogHistogram : public QDialog, public IDataLogView {
     Q_OBJECT
 public:
-    CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt);
+    /// A window of its own that stays above `parent` (the main window), which owns it.
+    CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt, QWidget* parent = nullptr);
     ~CDlgDataLogHistogram() override;
 
     /// Brings the document's window (kept in `window`) to the front, or creates and shows a new
     /// one. `window` empties itself when the window goes.
     static CDlgDataLogHistogram* OpenOrRaise(QPointer<CDlgDataLogHistogram>& window,
-                                             CDataLogDoc& doc, IPrompt& prompt);
+                                             CDataLogDoc& doc, IPrompt& prompt,
+                                             QWidget* parent = nullptr);
     /// Destroys the window at once, if there is one (the document opens, renews or closes).
     static void Destroy(QPointer<CDlgDataLogHistogram>& window);
 

@@ -21,6 +21,7 @@
 #include "model/ChannelNaming.h"
 #include "analysis/ChannelStatistics.h"
 #include "document/DataLogViewObserver.h"
+#include "gui/dialogs/CAnsiValidator.h"
 #include "gui/dialogs/CEditFormula.h"
 #include "gui/dialogs/CListBoxLogMathChannel.h"
 #include "analysis/MathChannels.h"
@@ -88,6 +89,7 @@ CDlgDataLogMathChannelSetup::CDlgDataLogMathChannelSetup(CDataLogDoc& doc, CPref
         auto* name = new QLineEdit(this);
         name->setMaxLength(kNameLength);
         name->setFixedWidth(140);
+        CAnsiValidator::Attach(name);
         connect(name, &QLineEdit::textEdited, this, [this] { m_file.SetModified(); });
         auto* formula = new CEditFormula(names, this);
         formula->setMinimumWidth(400);

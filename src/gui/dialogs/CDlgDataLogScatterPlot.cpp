@@ -38,11 +38,13 @@ double StepOf(const QString& format) {
 
 }  // namespace
 
-CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt)
-    : QDialog(nullptr), m_doc(doc), m_prompt(prompt) {
+CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_prompt(prompt) {
     setWindowTitle(QStringLiteral("Scatter Plot"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window);
+    // A dialog-type window stays above its owner under a window manager; it keeps the buttons
+    // of a main window.
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
 
     m_band = new QWidget(this);
@@ -145,9 +147,13 @@ CDlgDataLogScatterPlot::~CDlgDataLogScatterPlot() {
 }
 
 CDlgDataLogScatterPlot* CDlgDataLogScatterPlot::OpenOrRaise(
-    QPointer<CDlgDataLogScatterPlot>& window, CDataLogDoc& doc, IPrompt& prompt) {
-    if (!window) window = new CDlgDataLogScatterPlot(doc, prompt);
-    window->show();
+    QPointer<CDlgDataLogScatterPlot>& window, CDataLogDoc& doc, IPrompt& prompt, QWidget* parent) {
+    if (!window) window = new CDlgDataLogScatterPlot(doc, prompt, parent);
+    // A window minimised or hidden behind others comes back as it was.
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
     window->raise();
     window->activateWindow();
     return window;

@@ -30,13 +30,15 @@ public:
     static constexpr int kBandHeight = 55;
 
     /// Sets the window up for the document: channel lists, bound fields, the first plot.
-    CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt);
+    /// A window of its own that stays above `parent` (the main window), which owns it.
+    CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt, QWidget* parent = nullptr);
     ~CDlgDataLogScatterPlot() override;
 
     /// The Scatter Plot command: brings the document's window (kept in `window`) to the front,
     /// or creates, sets up and shows a new one. `window` empties itself when the window goes.
     static CDlgDataLogScatterPlot* OpenOrRaise(QPointer<CDlgDataLogScatterPlot>& window,
-                                               CDataLogDoc& doc, IPrompt& prompt);
+                                               CDataLogDoc& doc, IPrompt& prompt,
+                                               QWidget* parent = nullptr);
     /// Destroys the window at once, if there is one (the document opens, renews or closes).
     static void Destroy(QPointer<CDlgDataLogScatterPlot>& window);
 

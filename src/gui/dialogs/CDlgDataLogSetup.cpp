@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 
@@ -15,6 +16,7 @@
 #include "model/ChannelInfo.h"
 #include "document/DataLogViewObserver.h"
 #include "gui/dialogs/CDlgDataLogMathChannelSetup.h"
+#include "gui/dialogs/CAnsiValidator.h"
 #include "gui/dialogs/CListBoxDLView.h"
 #include "gui/dialogs/CListBoxLogChannel.h"
 
@@ -32,6 +34,9 @@ CDlgDataLogSetup::CDlgDataLogSetup(CDataLogDoc& doc, CPrefs& prefs, IPrompt& pro
     m_channels->setMinimumSize(560, 500);
     connect(m_channels, &CListBoxLogChannel::slotsChanged, this, &CDlgDataLogSetup::OnSlotsChanged);
 
+    m_dropNote = new QLabel(this);
+    m_dropNote->setWordWrap(true);
+    m_dropNote->setObjectName(QStringLiteral("DropNote"));
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(3);
@@ -39,12 +44,14 @@ CDlgDataLogSetup::CDlgDataLogSetup(CDataLogDoc& doc, CPrefs& prefs, IPrompt& pro
     for (int v = 0; v < kViewCount; ++v) {
         auto* title = new QLineEdit(this);
         title->setMaxLength(kTitleTyped);
+        CAnsiValidator::Attach(title);
         connect(title, &QLineEdit::textEdited, this, [this] { m_file.SetModified(); });
         auto* list = new CListBoxDLView(doc, m_model, v, this);
         list->setFixedHeight(kViewEntryCount * CListBoxDLView::kItemHeight +
                              2 * list->frameWidth());
         list->setMinimumWidth(150);
         connect(list, &CListBoxDLView::slotsChanged, this, &CDlgDataLogSetup::OnSlotsChanged);
+        connect(list, &CListBoxDLView::dropNote, m_dropNote, &QLabel::setText);
         const int row = (v / 4) * 2, column = v % 4;
         grid->addWidget(title, row, column);
         grid->addWidget(list, row + 1, column);
@@ -72,6 +79,7 @@ CDlgDataLogSetup::CDlgDataLogSetup(CDataLogDoc& doc, CPrefs& prefs, IPrompt& pro
 
     auto* right = new QVBoxLayout;
     right->addLayout(grid);
+    right->addWidget(m_dropNote);
     right->addStretch();
     right->addLayout(buttons);
 

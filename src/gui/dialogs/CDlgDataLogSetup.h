@@ -12,6 +12,7 @@
 #include "gui/dialogs/GraphSetupModel.h"
 
 class QAbstractButton;
+class QLabel;
 class QLineEdit;
 
 namespace quillon {
@@ -47,6 +48,8 @@ public:
     CListBoxDLView* ViewList(int view) const { return m_views[size_t(view)]; }
     QLineEdit* TitleField(int view) const { return m_titles[size_t(view)]; }
     QAbstractButton* Button(const QString& text) const;
+    /// Says why the last drop over a view list was refused; empty otherwise.
+    QLabel* DropNote() const { return m_dropNote; }
     const GraphSetupModel& Model() const { return m_model; }
 
 public slots:
@@ -64,6 +67,7 @@ private:
     GraphSetupModel m_model;
     CListBoxLogChannel* m_channels = nullptr;
     std::array<CListBoxDLView*, kViewCount> m_views{};
+    QLabel* m_dropNote = nullptr;
     std::array<QLineEdit*, kViewCount> m_titles{};
     QList<QAbstractButton*> m_buttons;
 };

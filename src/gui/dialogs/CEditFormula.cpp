@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "gui/common/AnsiText.h"
+#include "gui/dialogs/CAnsiValidator.h"
 
 namespace quillon {
 
@@ -115,6 +116,8 @@ void CEditFormula::keyPressEvent(QKeyEvent* event) {
         const bool done = m_model.InsertChar(char(text[0].unicode()), true);
         Show(done);
         if (!done) emit formulaFull();
+    } else if (plain && !text.isEmpty() && text[0].isPrint() && !CAnsiValidator::IsAnsiText(text)) {
+        CAnsiValidator::ShowRefusedNote(this);
     }
     // Everything else (Delete, Home, End, Up, Down, the clipboard keys, other characters) is
     // dropped, so that no edit can bypass the model.
@@ -147,6 +150,8 @@ void CEditFormula::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CEditFormula::inputMethodEvent(QInputMethodEvent* event) {
+    // Composed text would bypass the model; a character the file cannot hold is noted.
+    if (!CAnsiValidator::IsAnsiText(event->commitString())) CAnsiValidator::ShowRefusedNote(this);
     event->accept();
 }
 

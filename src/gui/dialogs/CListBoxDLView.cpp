@@ -41,6 +41,8 @@ Qt::DropAction CListBoxDLView::Decide(const QMimeData* data, const QPoint& posit
     uint32_t channel = 0;
     if (!DecodeChannel(data, channel)) return Qt::IgnoreAction;
     const int slot = RowAt(position);
+    const char* refusal = m_model.RefusalReason(m_view, slot, channel);
+    emit dropNote(QString::fromLatin1(refusal ? refusal : ""));
     switch (m_model.DragOver(m_view, slot, channel)) {
         case GraphSetupModel::Effect::Copy:
             setCurrentRow(slot);
@@ -69,6 +71,8 @@ void CListBoxDLView::dragMoveEvent(QDragMoveEvent* event) {
     event->accept();
 }
 
+// The note stays after the mouse leaves: a refused drop ends with a leave event, and its reason
+// should remain readable.
 void CListBoxDLView::dragLeaveEvent(QDragLeaveEvent* event) {
     setCurrentIndex(QModelIndex());
     viewport()->update();
@@ -83,6 +87,7 @@ void CListBoxDLView::dropEvent(QDropEvent* event) {
                                                : GraphSetupModel::Effect::None;
     if (effect == GraphSetupModel::Effect::None || !m_model.Drop(m_view, slot, channel))
         return event->ignore();
+    emit dropNote(QString());
     event->setDropAction(effect == GraphSetupModel::Effect::Copy ? Qt::CopyAction : Qt::MoveAction);
     event->accept();
     Refresh();

@@ -23,6 +23,9 @@ public:
 signals:
     /// A drop, a drag out of the list or Delete changed the slots.
     void slotsChanged();
+    /// While a channel is dragged over the list: why it cannot be dropped there, "" when it can
+    /// (and after a drop).
+    void dropNote(const QString& note);
 
 protected:
     void StartDrag(int row) override;

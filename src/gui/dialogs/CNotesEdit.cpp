@@ -34,6 +34,7 @@ int CNotesEdit::StoredLength(const QString& text) {
 void CNotesEdit::Refuse() {
     ++m_refused;
     QApplication::beep();
+    CAnsiValidator::ShowRefusedNote(this);
 }
 
 bool CNotesEdit::InsertChecked(const QString& text) {

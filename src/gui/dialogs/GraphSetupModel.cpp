@@ -67,6 +67,16 @@ GraphSetupModel::Effect GraphSetupModel::DragOver(int view, int slot, uint32_t c
     return Effect::Move;
 }
 
+const char* GraphSetupModel::RefusalReason(int view, int slot, uint32_t channel) const {
+    if (DragOver(view, slot, channel) != Effect::None) return nullptr;
+    if (view < 0 || view >= kViewCount || !IsValidChannelNumber(channel)) return "";
+    if (!HasEmptySlot(view))
+        return "This view is full: take an entry out first (Delete, or drag it to the channel "
+               "list).";
+    if (Contains(view, channel)) return "This view already shows that channel.";
+    return "Drop the channel on an empty entry.";
+}
+
 bool GraphSetupModel::Drop(int view, int slot, uint32_t channel) {
     if (DragOver(view, slot, channel) == Effect::None) return false;
     auto& s = m_slots[size_t(view)];

@@ -40,6 +40,8 @@ public:
     /// items). Reordering inside the view the drag started from is a copy onto any slot; from
     /// anywhere else it is a move onto an empty slot of a view that lacks the channel.
     Effect DragOver(int view, int slot, uint32_t channel) const;
+    /// Why DragOver refuses a drop, in words for the user; null when it allows it.
+    const char* RefusalReason(int view, int slot, uint32_t channel) const;
     /// Carries out an allowed drop; false (nothing changed) when DragOver refuses it.
     bool Drop(int view, int slot, uint32_t channel);
 
