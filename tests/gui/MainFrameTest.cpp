@@ -93,7 +93,8 @@ protected:
 };
 
 // The commands that a log, a comparison and the cursors enable; every other is always enabled.
-const QList<int> kLogCommands = {ID_EXPORT_PICTURE, ID_COPY_PICTURE, ID_HISTOGRAM};
+const QList<int> kLogCommands = {ID_EXPORT_PICTURE, ID_COPY_PICTURE, ID_HISTOGRAM, ID_PREV_VIEW,
+                                 ID_NEXT_VIEW};
 const QList<int> kComparisonCommands = {
     ID_CLOSE_COMPARISON, ID_COMPARISON_PROPERTIES, ID_COMPARISON_AUTOSET_ZERO_TIME,
     ID_NUDGE_LEFT,       ID_NUDGE_RIGHT,           ID_NUDGE_SPIN};
