@@ -245,7 +245,9 @@ bool DecodeFile(fs::Handle in, const std::string& name, Result& failure, Sink&& 
             failure = ReadFailure(name);
             return false;
         }
-        if (got > 0 && !decoder.Feed(buffer.data(), got, sink)) return false;
+        // Fed a piece at a time: a piece expands to at most 85 times its size.
+        for (size_t at = 0; at < got; at += kPiece)
+            if (!decoder.Feed(buffer.data() + at, std::min(kPiece, got - at), sink)) return false;
         if (got < buffer.size()) return true;
     }
 }

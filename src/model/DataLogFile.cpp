@@ -301,7 +301,14 @@ Result DataLogReader::DecodeInto(LogData& log, const ProgressCallback& progress)
 Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
                                const ReadOptions& options) {
     if (!m_file) return Result::Failure(ErrorKind::Unreadable, Cause::NoOpenFile);
-    if (m_compressed) return DecodeInto(log, progress);
+    if (m_compressed) {
+        try {
+            return DecodeInto(log, progress);
+        } catch (const std::exception&) {  // a piece of the decoding found no memory
+            ResetLog(log);
+            return Result::Failure(ErrorKind::OutOfMemory, Cause::DecodedNoMemory, m_path);
+        }
+    }
     LogStore::Options storeOptions;
     storeOptions.allowMapping = options.allowMapping;
     storeOptions.identity = m_identity;
@@ -456,6 +463,9 @@ Result WriteDataLog(const std::string& path, LogData& log, const ProgressCallbac
     if (log.source.store && fs::SameFile(path, log.source.store->Path()) && !DetachFromFile(log))
         return Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryToDetach, path);
 #endif
+    // The name of the log's own file is given to the new content; the open file loses its name,
+    // which changes its change time, not its content.
+    const bool ownFile = log.source.store && fs::SameFile(path, log.source.store->Path());
     AtomicFile file(path);
     Result problem;
     const bool ok =
@@ -463,6 +473,7 @@ Result WriteDataLog(const std::string& path, LogData& log, const ProgressCallbac
         StreamDataLog(
             log, [&](const uint8_t* p, size_t n) { return file.Write(p, n); }, progress, problem) &&
         file.Commit();
+    if (ok && ownFile) log.source.store->Renew();
     if (ok) return {};
     return problem.ok() ? file.Failure() : problem;
 }

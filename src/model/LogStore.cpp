@@ -73,6 +73,14 @@ Result LogStore::FailRead(std::string system) {
     return Unchanged() ? Fail(Cause::LogReadFailed, std::move(system)) : Fail(Cause::FileChanged);
 }
 
+void LogStore::Renew() {
+    if (m_broken) return;
+    if (const auto now = fs::IdentityOf(m_file.Get());
+        now && now->size == m_identity.size && now->modifiedNs == m_identity.modifiedNs &&
+        now->inode == m_identity.inode && now->device == m_identity.device)
+        m_identity = *now;
+}
+
 bool LogStore::Unchanged() const {
     const auto now = fs::IdentityOf(m_file.Get());
     return now && *now == m_identity;

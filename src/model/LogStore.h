@@ -55,6 +55,11 @@ public:
     Result Pass(int first, int end, const BlockFunction& block,
                 const ProgressCallback& progress = {});
 
+    /// Takes the open file's identity anew after this program gave its name to another file (a
+    /// log saved over its own file), which changes the open file's change time and nothing else.
+    /// A broken store stays broken.
+    void Renew();
+
     /// Set once a pass found the file changed or unreadable; every later pass fails at once.
     bool Broken() const { return m_broken; }
     /// The failure of a broken store (FileChanged or LogReadFailed, naming its file).
