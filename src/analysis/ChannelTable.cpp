@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "model/LogColumns.h"
+#include "model/LogStore.h"
 #include "format/DataLogFrame.h"
 
 namespace quillon {
@@ -298,9 +299,22 @@ void Accumulate(size_t n, const int32_t* cells, const float* zs, double shift, c
 
 bool ChannelTable::Build(LogData& log, int frameCount, const ChannelTableSetup& setup,
                          std::string* error) {
-    // Every chosen column must reach the frames read; they are made from the file together.
-    EnsureColumns(
-        log, {setup.xChannel - 1, setup.zChannel - 1, setup.yChannel - 1, setup.filterChannel - 1});
+    // Every chosen column must reach the frames read; they are made from the file together. A
+    // failed read gives no table rather than an empty one.
+    m_readFailure = {};
+    if (!EnsureColumns(log, {setup.xChannel - 1, setup.zChannel - 1, setup.yChannel - 1,
+                             setup.filterChannel - 1})) {
+        const LogStore* store = log.source.store.get();
+        m_readFailure = store && store->Broken()
+                            ? store->BrokenFailure()
+                            : Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryForLog,
+                                              store ? store->Path() : std::string())
+                                  .Figures(uint64_t(std::max(frameCount, 0)));
+        Build(ChannelTableColumns{}, ChannelTableSetup{}, nullptr);
+        m_setup = setup;
+        if (error) error->clear();
+        return false;
+    }
     size_t n = size_t(std::max(frameCount, 0));
     auto column = [&](int c) -> const float* {
         if (c < 1 || c > kSlotCount) return nullptr;

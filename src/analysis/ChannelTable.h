@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "model/LogData.h"
+#include "platform/Result.h"
 
 namespace quillon {
 
@@ -67,14 +68,19 @@ public:
     static int BinOf(const std::vector<float>& edges, float v);
 
     /// Bins the first frameCount frames of log (the columns' length bounds it). False with a
-    /// message when a channel number is out of range or an axis has fewer than two edges;
-    /// the previous table is then cleared.
+    /// message when a channel number is out of range or an axis has fewer than two edges, and
+    /// false with ReadFailure() when the columns could not be made from the log's file; the
+    /// previous table is then cleared.
     bool Build(LogData& log, int frameCount, const ChannelTableSetup& setup,
                std::string* error = nullptr);
     /// The same over plain columns: the setup's channel numbers are checked and name the table,
     /// the values come from `columns` (y and filter only when the setup has them).
     bool Build(const ChannelTableColumns& columns, const ChannelTableSetup& setup,
                std::string* error = nullptr);
+
+    /// Why the last Build could not read its columns (the file changed or failed, or memory ran
+    /// out); a success otherwise.
+    const Result& ReadFailure() const { return m_readFailure; }
 
     int Columns() const { return m_columns; }
     int Rows() const { return m_rows; }
@@ -101,6 +107,7 @@ private:
     }
 
     ChannelTableSetup m_setup;
+    Result m_readFailure;
     int m_columns = 0;
     int m_rows = 0;
     int64_t m_total = 0;

@@ -91,6 +91,42 @@ std::string Utf8FromCp1252(const std::string& text) {
     return out;
 }
 
+namespace {
+
+bool IsControl(uint32_t c) {
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
+void AppendEscape(std::string& out, unsigned char c) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\x%02x", unsigned(c));
+    out += escape;
+}
+
+}  // namespace
+
+std::string TerminalText(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (IsControl(Cp1252CodePoint(c)))
+            AppendEscape(out, c);
+        else
+            out += Utf8FromCp1252(std::string(1, char(c)));
+    }
+    return out;
+}
+
+std::string EscapedBytes(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (IsControl(c))
+            AppendEscape(out, c);
+        else
+            out += char(c);
+    }
+    return out;
+}
+
 std::string JsonText(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {

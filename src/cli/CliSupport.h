@@ -33,6 +33,12 @@ bool ParseSeconds(const std::string& text, float& out);
 uint32_t Cp1252CodePoint(uint8_t c);
 /// A single-byte log text as UTF-8 for the terminal.
 std::string Utf8FromCp1252(const std::string& text);
+/// A single-byte log text as UTF-8 for the terminal, its control characters (C0, DEL and the C1
+/// codes the code page leaves as they are) written as \xNN, so that a file cannot send escape
+/// sequences to the terminal.
+std::string TerminalText(const std::string& text);
+/// The bytes of a log text as they are, only its control bytes written as \xNN.
+std::string EscapedBytes(const std::string& text);
 /// A quoted JSON string of a single-byte log text.
 std::string JsonText(const std::string& text);
 /// A JSON number, or null for values that are not finite.

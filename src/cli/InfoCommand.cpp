@@ -122,20 +122,19 @@ int RunInfo(const CommandArgs& args) {
     std::printf("File: %s\n", path.c_str());
     std::printf("Logfile Version: %u.%u\n", h.Get(H::versionMajor), h.Get(H::versionMinor));
     std::printf("Date: %08X\n", h.Get(H::logDate));
-    std::printf("Global File: %s\n", Utf8FromCp1252(h.Get(H::globalFile)).c_str());
+    std::printf("Global File: %s\n", TerminalText(h.Get(H::globalFile)).c_str());
     std::printf("Firmware Version: %08X\n", h.Get(H::firmwareVersion));
     std::printf("ECU ID: %u\n", h.Get(H::ecuSerial));
     std::printf("Zero Time: %.3f sec\n", double(h.Get(H::zeroTime)));
     std::printf("Start Time: %s (UTC)\n", TimeOfDay(log.firstTimestamp).c_str());
     std::printf("Frames: %d\n", n);
     std::printf("Duration: %.3f sec\n", double(duration));
-    if (!h.Get(H::notes).empty())
-        std::printf("Notes: %s\n", Utf8FromCp1252(h.Get(H::notes)).c_str());
+    if (!h.Get(H::notes).empty()) std::printf("Notes: %s\n", TerminalText(h.Get(H::notes)).c_str());
     std::printf("Channels available: %zu\n", channels.size());
     std::printf("%7s  %-22s %-12s %s\n", "Channel", "Name", "Unit", "Format");
     for (const ChannelLine& ch : channels)
-        std::printf("%7d  %s %s %s\n", ch.number, Pad(Utf8FromCp1252(ch.name), 22).c_str(),
-                    Pad(Utf8FromCp1252(ch.unit), 12).c_str(), Utf8FromCp1252(ch.format).c_str());
+        std::printf("%7d  %s %s %s\n", ch.number, Pad(TerminalText(ch.name), 22).c_str(),
+                    Pad(TerminalText(ch.unit), 12).c_str(), TerminalText(ch.format).c_str());
     return 0;
 }
 

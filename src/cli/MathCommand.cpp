@@ -92,11 +92,11 @@ int RunMath(const CommandArgs& args) {
                             "channel", "min", "max", "average", "std dev", "start", "end", "delta",
                             "slope", "formula");
             const std::string format = NumberFormatOf(GetChannelValueFormat(log.config, c));
-            std::printf("%4d %-18s", c, GetChannelName(log.config, c).c_str());
+            std::printf("%4d %-18s", c, EscapedBytes(GetChannelName(log.config, c)).c_str());
             for (float v : {s.minimum, s.maximum, s.average, s.standardDeviation, s.startValue,
                             s.endValue, s.delta, s.slope})
                 std::printf(" %14s", v == kNoValue ? "-" : FormatValue(format, v).c_str());
-            std::printf("  %s\n", formula.c_str());
+            std::printf("  %s\n", EscapedBytes(formula).c_str());
         }
         ++shown;
     }

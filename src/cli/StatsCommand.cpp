@@ -15,6 +15,8 @@
 #include "model/LogColumns.h"
 #include "model/FrameAtTime.h"
 #include "analysis/MathChannels.h"
+#include "model/LogStore.h"
+#include "texts/FailureText.h"
 
 namespace quillon::cli {
 
@@ -74,9 +76,16 @@ int RunStats(const CommandArgs& args) {
     const int stop = hasTo ? NearestFrameAtTime(log, to) + 1 : n;
     if (first < 0 || stop <= first) return Fail("the time range holds no frames");
     // The whole log's figures came with the reading pass but for the deviations.
-    const Result figures = first == 0 && stop == n ? ComputeLogStats(log, 0, n, false, false)
-                                                   : ComputeLogStats(log, first, stop);
-    if (!figures.ok() || !EnsureDeviations(log).ok()) return Fail("cannot read '" + path + "'");
+    Result figures = first == 0 && stop == n ? ComputeLogStats(log, 0, n, false, false)
+                                             : ComputeLogStats(log, first, stop);
+    if (figures.ok()) figures = EnsureDeviations(log);
+    // A file that changed or failed under any pass (the math channels' included) says so.
+    if (figures.ok() && log.source.store && log.source.store->Broken())
+        figures = log.source.store->BrokenFailure();
+    if (!figures.ok()) {
+        const std::string line = FailureText(figures);
+        return Fail(line.empty() ? "cannot read '" + path + "'" : line);
+    }
 
     const float* time = log.values[0].data();
     if (json) {
@@ -106,7 +115,7 @@ int RunStats(const CommandArgs& args) {
                 JsonNumber(s.slope).c_str());
         } else {
             const std::string format = NumberFormatOf(GetChannelValueFormat(log.config, c));
-            std::printf("%4d %-24s", c, name.c_str());
+            std::printf("%4d %-24s", c, EscapedBytes(name).c_str());
             for (float v : {s.minimum, s.maximum, s.average, s.standardDeviation, s.startValue,
                             s.endValue, s.delta, s.slope})
                 std::printf(" %12s", FormatValue(format, v).c_str());

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "platform/FileSystem.h"
 #include "format/LegacyConverter.h"
+#include "texts/FailureText.h"
 
 namespace quillon::cli {
 
@@ -32,6 +34,7 @@ int RunUpgrade(const CommandArgs& args) {
         std::printf("Converting %s\n", path.c_str());
         std::fflush(stdout);
         shown = -1;
+        Result failure;
         const bool ok = ConvertLegacyLog(
             path,
             [&](const std::string& line) {
@@ -40,7 +43,14 @@ int RunUpgrade(const CommandArgs& args) {
                 std::printf("%s\n", line.c_str());
                 std::fflush(stdout);
             },
-            terminal ? ProgressCallback(progress) : ProgressCallback());
+            terminal ? ProgressCallback(progress) : ProgressCallback(), nullptr, &failure);
+        // The upgrader's lines are the report on stdout; the reason of a failure goes to stderr.
+        if (!ok) {
+            std::fflush(stdout);
+            ReportFailure("upgrade", failure.cause == Cause::BadMagic
+                                         ? "'" + path + "': " + FailureText(failure)
+                                         : FailureText(failure));
+        }
         allConverted = allConverted && ok;
     }
     return allConverted && std::fflush(stdout) == 0 ? 0 : 1;

@@ -13,6 +13,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "model/DataLogFile.h"
+#include "model/LogStore.h"
 #include "format/DlzCodec.h"
 #include "model/ZeroTime.h"
 
@@ -76,6 +77,10 @@ int RunZero(const CommandArgs& args) {
         if (frame < 0 || !SetZeroTimeAtFrame(log, frame)) return Fail("no frame at that time");
     } else {
         frame = AutoZero(log, channel, condition, trigger);
+        if (frame == kAutoZeroReadFailed)
+            return Fail(log.source.store && log.source.store->Broken()
+                            ? FailureLine(log.source.store->BrokenFailure())
+                            : "not enough memory to search '" + path + "'");
         if (frame < 0)
             return Fail(std::string(kAutoZeroFailedCaption) + ": " + kConditionNotFoundText);
     }

@@ -266,6 +266,18 @@ void CDataLogDoc::EnsureDeviations(int slot) {
     if (!ok) NoteBrokenStore();
 }
 
+bool CDataLogDoc::ReportFailedSearch(const LogData& log) {
+    // A file that changed or failed closes its log with its own message; otherwise memory ran
+    // out for the column searched.
+    if (IsBroken(log))
+        NoteBrokenStore();
+    else
+        m_prompt.ShowFailure(Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryForLog,
+                                             log.source.store ? log.source.store->Path() : "")
+                                 .Figures(uint64_t(log.frameCount)));
+    return false;
+}
+
 void CDataLogDoc::NoteBrokenStore() {
     if (IsBroken(m_main) || IsBroken(m_comparison))
         if (logFileChanged) logFileChanged();
@@ -407,6 +419,7 @@ bool CDataLogDoc::Crop(bool start) {
 
 bool CDataLogDoc::AutoZero(int channel, uint32_t condition, float trigger) {
     const int frame = FindAutoZeroFrame(m_main, channel, condition, trigger);
+    if (frame == kAutoZeroReadFailed) return ReportFailedSearch(m_main);
     if (frame < 0) {
         m_prompt.Message(kAutoZeroFailedCaption, kConditionNotFoundText);
         return false;
@@ -462,6 +475,7 @@ bool CDataLogDoc::OnSetComparisonZeroTime() {
 bool CDataLogDoc::ComparisonAutoZero(int channel, uint32_t condition, float trigger) {
     if (!m_comparisonLoaded) return false;
     const int frame = FindAutoZeroFrame(m_comparison, channel, condition, trigger);
+    if (frame == kAutoZeroReadFailed) return ReportFailedSearch(m_comparison);
     if (frame < 0) {
         m_prompt.Message(kComparisonAutoZeroFailedCaption, kConditionNotFoundText);
         return false;

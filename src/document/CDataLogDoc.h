@@ -197,6 +197,8 @@ public:
 private:
     static void ClearLog(LogData& log);
     static bool IsBroken(const LogData& log);
+    /// Reports a zero-time search whose column could not be read; false.
+    bool ReportFailedSearch(const LogData& log);
     /// The slots whose columns are made while a log is read: the current view's channels and
     /// the math channels' inputs.
     std::vector<int> WantedSlots() const;

@@ -245,10 +245,53 @@ bool DecodeFile(fs::Handle in, const std::string& name, Result& failure, Sink&& 
             failure = ReadFailure(name);
             return false;
         }
-        if (got > 0 && !decoder.Feed(buffer.data(), got, sink)) return false;
+        // Fed a piece at a time: a piece expands to at most 85 times its size.
+        for (size_t at = 0; at < got; at += kPiece)
+            if (!decoder.Feed(buffer.data() + at, std::min(kPiece, got - at), sink)) return false;
         if (got < buffer.size()) return true;
     }
 }
+
+// Bytes measured per read of MeasureDlzFile.
+constexpr size_t kMeasureRead = kPiece * 16;
+
+}  // namespace
+
+Result MeasureDlzFile(const FileHandle& in, const std::string& path, uint64_t& decoded) {
+    decoded = 0;
+    if (!fs::Rewind(in.Get())) return ReadFailure(path);
+    RunLengthExpander measure;
+    std::vector<uint8_t> buffer(kMeasureRead);
+    size_t carried = 0;
+    for (;;) {
+        size_t got = 0;
+        if (!fs::ReadFully(in.Get(), buffer.data() + carried, buffer.size() - carried, got))
+            return ReadFailure(path);
+        got += carried;
+        const size_t words = FlipWords(buffer.data(), got, buffer.data());
+        decoded += measure.Skip(buffer.data(), words);
+        carried = got - words;
+        std::memmove(buffer.data(), buffer.data() + words, carried);
+        if (got < buffer.size()) break;
+    }
+    decoded = decoded / 4 * 4;
+    return {};
+}
+
+Result DecodeDlzFile(const FileHandle& in, const std::string& path, const DecodedSink& sink) {
+    if (!fs::Rewind(in.Get())) return ReadFailure(path);
+    Result failure;
+    bool stopped = false;
+    DecodeFile(in.Get(), path, failure, [&](const uint8_t* p, size_t n) {
+        stopped = !sink(p, n);
+        return !stopped;
+    });
+    if (!failure.ok()) return failure;
+    if (stopped) return Result::Failure(ErrorKind::Cancelled, Cause::None);
+    return {};
+}
+
+namespace {
 
 /// Whether two regular files hold the same bytes.
 bool SameContent(const std::string& a, const std::string& b) {
@@ -284,6 +327,9 @@ Result ExpandFile(fs::Handle in, const std::string& dlzPath, std::string* dlPath
     auto fail = [&](ErrorKind kind, Cause cause) { return Result::Failure(kind, cause, dlzPath); };
     const std::string target = ExpansionTarget(dlzPath);
     if (!fs::Rewind(in)) return ReadFailure(dlzPath);
+    // A .dlz written while it is expanded would give a log of old and new pieces.
+    const auto identity = fs::IdentityOf(in);
+    auto unchanged = [&] { return identity && fs::IdentityOf(in) == identity; };
     const int64_t sourceSize = int64_t(fs::SizeOf(in).value_or(0));
     const int64_t total = 3 * sourceSize;
 
@@ -356,6 +402,7 @@ Result ExpandFile(fs::Handle in, const std::string& dlzPath, std::string* dlPath
                           std::memcmp(theirs.data(), p, k) == 0;
                });
         if (!problem.ok()) return problem;
+        if (same && !unchanged()) return fail(ErrorKind::Unreadable, Cause::ChangedWhileExpanded);
         if (same) {
             if (progress) progress(total, total);
             if (dlPath) *dlPath = name;
@@ -379,7 +426,7 @@ Result ExpandFile(fs::Handle in, const std::string& dlzPath, std::string* dlPath
                      total);
         return true;
     });
-    if (ok && written != decoded) {
+    if (ok && (written != decoded || !unchanged())) {
         problem = fail(ErrorKind::Unreadable, Cause::ChangedWhileExpanded);
         ok = false;
     }

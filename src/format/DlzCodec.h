@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,15 @@ Result DecodeDlz(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
 std::vector<uint8_t> DecodeDlz(const uint8_t* data, size_t size);
 /// Half of the memory available now: the decoded bytes and the columns read from them.
 uint64_t DecodeMemoryLimit();
+
+/// Receives decoded bytes in whole 4-byte words; returning false stops the decoding.
+using DecodedSink = std::function<bool(const uint8_t* data, size_t size)>;
+/// The number of bytes the open compressed log `in` decodes to (read from its start), measured
+/// without producing them; ReadFailed (naming `path`, with the system's reason) on a read error.
+Result MeasureDlzFile(const FileHandle& in, const std::string& path, uint64_t& decoded);
+/// Decodes the open compressed log `in` from its start into `sink` piece by piece, in memory
+/// bounded by the piece size; ReadFailed as above, Cancelled when the sink stops.
+Result DecodeDlzFile(const FileHandle& in, const std::string& path, const DecodedSink& sink);
 
 /// Expands a .dlz file into a .dl beside it, streamed piece by piece in bounded memory and
 /// without scratch files shared with other runs. The decoded size is measured first and checked

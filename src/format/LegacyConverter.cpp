@@ -26,16 +26,6 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Reads up to size bytes; the count actually read.
-size_t ReadSome(std::FILE* f, void* data, size_t size) {
-    return size ? std::fread(data, 1, size, f) : 0;
-}
-
 }  // namespace
 
 std::string LegacyConvertedPath(const std::string& path) {
@@ -49,29 +39,54 @@ std::string LegacyConvertedPath(const std::string& path) {
 }
 
 bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
-                      const ProgressCallback& progress, std::string* newPath) {
+                      const ProgressCallback& progress, std::string* newPath, Result* failure) {
     auto say = [&](const char* line) {
         if (report) report(line);
     };
+    // Each failure is one upgrader line and, for the caller, the reason.
+    auto fail = [&](const char* line, Result why) {
+        say(line);
+        if (failure) {
+            if (why.path.empty()) why.path = path;
+            *failure = std::move(why);
+        }
+        return false;
+    };
+    auto readFailed = [&] {
+        return fail(kLegacyReadFailed, Result::Failure(ErrorKind::CannotOpen, Cause::ReadFailed,
+                                                       path, fs::LastErrorText()));
+    };
+    if (failure) *failure = {};
     // Only a regular file is opened: a FIFO would block the open, a device is no log.
-    FilePtr in(fs::KindOf(path) == fs::PathKind::Regular ? fs::OpenStream(path, "rb") : nullptr);
-    std::error_code ec;
-    if (!in) {
-        say(kLegacyOpenFailed);
-        return false;
-    }
+    Result opened;
+    const fs::FileHandle in = fs::OpenRegularForReading(path, &opened);
+    if (!in) return fail(kLegacyOpenFailed, opened);
+    // The file is converted only when it is the same at the end of the conversion as when its
+    // first bytes were read: frames of a file written meanwhile would be a mixture.
+    const auto identity = fs::IdentityOf(in.Get());
+    auto changed = [&] {
+        return fail(kLegacyReadFailed,
+                    Result::Failure(ErrorKind::Unreadable, Cause::ChangedWhileRead, path));
+    };
     uint8_t start[24] = {};
-    ReadSome(in.get(), start, sizeof start);
-    if (LoadU32(start) != DataLogHeader::kMagic) {
-        say(kLegacyWrongMagic);
-        return false;
-    }
+    size_t got = 0;
+    if (!fs::ReadFully(in.Get(), start, sizeof start, got)) return readFailed();
+    const uint64_t length = identity ? identity->size : fs::SizeOf(in.Get()).value_or(0);
+    auto tooShort = [&](uint64_t least) {
+        return fail(
+            kLegacyTooShort,
+            Result::Failure(ErrorKind::Unreadable, Cause::TooShort, path).Figures(length, least));
+    };
+    if (got < 4) return tooShort(12);
+    if (LoadU32(start) != DataLogHeader::kMagic)
+        return fail(kLegacyWrongMagic, Result::Failure(ErrorKind::WrongMagic, Cause::BadMagic));
+    if (got < 12) return tooShort(12);
     uint32_t major = LoadU32(start + 4);
     uint32_t minor = LoadU32(start + 8);
-    if (major != 0 || minor < 1 || minor > 4) {
-        say(kLegacyUnknownVersion);
-        return false;
-    }
+    if (major != 0 || minor < 1 || minor > 4)
+        return fail(
+            kLegacyUnknownVersion,
+            Result::Failure(ErrorKind::WrongVersion, Cause::UnknownVersion).Figures(major, minor));
     if (minor == 4) {
         say(kLegacyAlreadyV4);
         return true;
@@ -79,26 +94,21 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
 
     const int layout = int(minor);
     const size_t headerSize = LegacyHeaderSize(layout);
-    const uintmax_t length = std::filesystem::file_size(fs::PathOf(path), ec);
     // A file too short for its blocks has no frames to speak of; converting it would invent
     // a header and configuration out of nothing.
-    if (ec || length < headerSize + kLegacyConfigSize) {
-        say(kLegacyTooShort);
-        return false;
-    }
+    if (length < headerSize + kLegacyConfigSize) return tooShort(headerSize + kLegacyConfigSize);
     const size_t frameCount = size_t((length - headerSize - kLegacyConfigSize) / kLegacyFrameSize);
 
+    auto noMemory = [&] {
+        return fail(kLegacyNoMemory,
+                    Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryToWrite, path));
+    };
     std::unique_ptr<uint8_t[]> blocks(new (std::nothrow) uint8_t[headerSize + kLegacyConfigSize]);
-    if (!blocks) {
-        say(kLegacyNoMemory);
-        return false;
-    }
+    if (!blocks) return noMemory();
     std::copy(start, start + 24, blocks.get());
-    if (ReadSome(in.get(), blocks.get() + 24, headerSize + kLegacyConfigSize - 24) !=
-        headerSize + kLegacyConfigSize - 24) {
-        say(kLegacyReadFailed);
-        return false;
-    }
+    if (!fs::ReadFully(in.Get(), blocks.get() + 24, headerSize + kLegacyConfigSize - 24, got))
+        return readFailed();
+    if (got != headerSize + kLegacyConfigSize - 24) return changed();
     const DataLogHeader header = ConvertLegacyHeader(blocks.get(), layout);
     const EcuConfigBlock config = ConvertLegacyConfig(blocks.get() + headerSize);
     blocks.reset();
@@ -108,21 +118,15 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     const size_t block = std::min(kBlockFrames, std::max<size_t>(frameCount, 1));
     std::unique_ptr<uint8_t[]> legacyFrames(new (std::nothrow) uint8_t[block * kLegacyFrameSize]);
     std::unique_ptr<uint8_t[]> v4Frames(new (std::nothrow) uint8_t[block * kFrameSize]);
-    if (!legacyFrames || !v4Frames) {
-        say(kLegacyNoMemory);
-        return false;
-    }
+    if (!legacyFrames || !v4Frames) return noMemory();
 
     const std::string target = LegacyConvertedPath(path);
-    if (fs::SameFile(target, path)) {
-        say(kLegacyCreateFailed);
-        return false;
-    }
+    if (fs::SameFile(target, path))
+        return fail(kLegacyCreateFailed,
+                    Result::Failure(ErrorKind::CannotWrite, Cause::CreateFailed, target,
+                                    "it is the file being converted"));
     AtomicFile out(target);
-    if (!out.Open()) {
-        say(kLegacyCreateFailed);
-        return false;
-    }
+    if (!out.Open()) return fail(kLegacyCreateFailed, out.Failure());
     // Frames are streamed block by block, so reading and writing overlap; the lines still come
     // in their usual order once the frame pass is over.
     bool written = out.Write(header.bytes.data(), header.bytes.size()) &&
@@ -130,31 +134,22 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     size_t done = 0;
     while (written && done < frameCount) {
         size_t want = std::min(block, frameCount - done);
-        size_t got = ReadSome(in.get(), legacyFrames.get(), want * kLegacyFrameSize);
-        size_t whole = got / kLegacyFrameSize;
-        for (size_t i = 0; i < whole; ++i)
+        if (!fs::ReadFully(in.Get(), legacyFrames.get(), want * kLegacyFrameSize, got))
+            return readFailed();
+        // The file shrank while it was read.
+        if (got < want * kLegacyFrameSize) return changed();
+        for (size_t i = 0; i < want; ++i)
             ConvertLegacyFrame(legacyFrames.get() + i * kLegacyFrameSize,
                                v4Frames.get() + i * kFrameSize);
-        written = out.Write(v4Frames.get(), whole * kFrameSize);
-        done += whole;
+        written = out.Write(v4Frames.get(), want * kFrameSize);
+        done += want;
         if (progress) progress(int64_t(done), int64_t(frameCount));
-        if (whole < want) break;  // the file shrank while it was read: keep the whole frames
     }
-    if (std::ferror(in.get())) {
-        say(kLegacyReadFailed);
-        return false;
-    }
-    in.reset();
-    if (!written) {
-        say(kLegacyWriteFailed);
-        return false;
-    }
+    if (written && !(fs::IdentityOf(in.Get()) == identity)) return changed();
+    if (!written) return fail(kLegacyWriteFailed, out.Failure());
     say(kLegacyReadComplete);
     say(kLegacyWriting);
-    if (!out.Commit()) {
-        say(kLegacyWriteFailed);
-        return false;
-    }
+    if (!out.Commit()) return fail(kLegacyWriteFailed, out.Failure());
     if (newPath) *newPath = target;
     say(kLegacyComplete);
     return true;

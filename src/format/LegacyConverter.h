@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Progress.h"
+#include "platform/Result.h"
 
 namespace quillon {
 
@@ -33,9 +34,12 @@ inline constexpr const char* kLegacyComplete = "-WRITE: conversion complete";
 std::string LegacyConvertedPath(const std::string& path);
 
 /// Converts one file. True when the new file was written or the file is already V4; false on
-/// every failure, each reported as one line. `progress` counts frames. The new file is written
-/// atomically and the source is never changed. *newPath receives the path written.
+/// every failure, each reported as one line, and *failure then says why (the system's reason
+/// included). `progress` counts frames. The new file is written atomically, and only when the
+/// source was the same file, unchanged, from the first byte read to the last; the source is
+/// never changed. *newPath receives the path written.
 bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
-                      const ProgressCallback& progress = {}, std::string* newPath = nullptr);
+                      const ProgressCallback& progress = {}, std::string* newPath = nullptr,
+                      Result* failure = nullptr);
 
 }  // namespace quillon

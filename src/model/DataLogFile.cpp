@@ -174,7 +174,9 @@ Result DataLogReader::Open(const std::string& path) {
         if (failure.cause == Cause::NotRegular) failure.kind = ErrorKind::Unreadable;
         return failure;
     }
-    const uint64_t size = fs::SizeOf(file.Get()).value_or(0);
+    // The identity before the first byte is read: every later pass compares the file with it.
+    m_identity = fs::IdentityOf(file.Get());
+    const uint64_t size = m_identity ? m_identity->size : fs::SizeOf(file.Get()).value_or(0);
     uint8_t start[kFramesOffset];
     size_t got = 0;
     if (!fs::ReadFully(file.Get(), start, sizeof start, got))
@@ -211,34 +213,105 @@ Result DataLogReader::Expand(const ProgressCallback& progress) {
     return Open(expanded);
 }
 
-Result DataLogReader::DecodeInto(LogData& log) {
+Result DataLogReader::DecodeInto(LogData& log, const ProgressCallback& progress) {
     ResetLog(log);
-    std::vector<uint8_t> packed, bytes;
-    Result result = fs::Rewind(m_file.Get())
-                        ? fs::ReadRest(m_file.Get(), m_path, packed)
-                        : Result::Failure(ErrorKind::CannotOpen, Cause::ReadFailed, m_path,
-                                          fs::LastErrorText());
-    m_file.Reset();
+    // The decoded bytes go straight into the columns, a block of frames at a time: the memory
+    // used is the columns', about the decoded size, never the packed and decoded bytes besides.
+    const FileHandle file = std::move(m_file);
+    uint64_t decoded = 0;
+    Result result = MeasureDlzFile(file, m_path, decoded);
     if (!result.ok()) return result;
-    // Run-length expansion can turn a small damaged file into more bytes than memory holds.
-    result = DecodeDlz(packed.data(), packed.size(), bytes);
-    if (!result.ok()) {
-        result.path = m_path;
-        return result;
+    const uint64_t frames64 = decoded > kFramesOffset ? (decoded - kFramesOffset) / kFrameSize : 0;
+    if (frames64 >= uint64_t(INT32_MAX))
+        return Result::Failure(ErrorKind::Unreadable, Cause::TooManyFrames, m_path);
+    const int frames = int(frames64);
+    const uint64_t columns = (frames64 + 1) * (8 + uint64_t(kSlotCount) * 8);
+    if (const uint64_t memory = fs::AvailableMemory(); columns > memory)
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::DecodedTooLarge, m_path)
+            .Figures(columns, memory);
+
+    // The decoded start is checked as a log's before anything more is made.
+    std::vector<uint8_t> start;
+    const size_t startSize = size_t(std::min<uint64_t>(decoded, kFramesOffset));
+    Result check = Result::Failure(ErrorKind::Unreadable, Cause::DecodedNotALog, m_path);
+    auto checkStart = [&] {
+        check = CheckDataLogStart(start.data(), start.size(), decoded, m_path);
+        if (check.kind == ErrorKind::Unreadable)
+            check = Result::Failure(ErrorKind::Unreadable, Cause::DecodedNotALog, m_path);
+        if (!check.ok()) return false;
+        if (!AllocateColumns(log, frames)) {
+            check = Result::Failure(ErrorKind::OutOfMemory, Cause::DecodedNoMemory, m_path);
+            return false;
+        }
+        std::memcpy(log.header.bytes.data(), start.data(), DataLogHeader::kSize);
+        std::memcpy(log.config.bytes.data(), start.data() + DataLogHeader::kSize,
+                    EcuConfigBlock::kSize);
+        return true;
+    };
+    std::vector<uint8_t> block(size_t(kBlockFrames) * kFrameSize);
+    size_t inBlock = 0;
+    int done = 0;
+    FrameClock clock;
+    result = DecodeDlzFile(file, m_path, [&](const uint8_t* p, size_t n) {
+        if (start.size() < startSize) {
+            const size_t take = std::min(n, startSize - start.size());
+            start.insert(start.end(), p, p + take);
+            p += take;
+            n -= take;
+            if (start.size() < startSize) return true;
+            if (!checkStart()) return false;
+            clock.zeroTime = double(log.header.Get(DataLogHeader::zeroTime));
+        }
+        while (n > 0) {
+            const size_t take = std::min(n, block.size() - inBlock);
+            std::memcpy(block.data() + inBlock, p, take);
+            inBlock += take;
+            p += take;
+            n -= take;
+            if (inBlock == block.size()) {
+                // More frames than were measured: the file changed between the two readings.
+                if (done + kBlockFrames > frames) return false;
+                ScatterFrames(block.data(), kBlockFrames, size_t(done), log, clock);
+                done += kBlockFrames;
+                inBlock = 0;
+                if (progress) progress(done, frames);
+            }
+        }
+        return true;
+    });
+    if (start.size() < kFramesOffset && result.ok()) checkStart();
+    const int rest = int(inBlock / kFrameSize);
+    const bool changed = !(fs::IdentityOf(file.Get()) == m_identity);
+    if (result.ok() && check.ok() && !changed && done + rest == frames) {
+        ScatterFrames(block.data(), rest, size_t(done), log, clock);
+        FillSpare(block.data() + size_t(rest) * kFrameSize, inBlock % kFrameSize, size_t(frames),
+                  log, clock);
+        Finish(log, frames, clock);
+        return {};
     }
-    packed = {};
-    result = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    if (result.kind == ErrorKind::Unreadable)
-        result = Result::Failure(ErrorKind::Unreadable, Cause::DecodedNotALog, m_path);
-    return result;
+    ResetLog(log);
+    log.header = DataLogHeader{};
+    log.config = EcuConfigBlock{};
+    if (result.kind != ErrorKind::None && result.kind != ErrorKind::Cancelled) return result;
+    if (changed) return Result::Failure(ErrorKind::Unreadable, Cause::ChangedWhileRead, m_path);
+    if (!check.ok()) return check;
+    return Result::Failure(ErrorKind::Unreadable, Cause::ChangedWhileRead, m_path);
 }
 
 Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
                                const ReadOptions& options) {
     if (!m_file) return Result::Failure(ErrorKind::Unreadable, Cause::NoOpenFile);
-    if (m_compressed) return DecodeInto(log);
+    if (m_compressed) {
+        try {
+            return DecodeInto(log, progress);
+        } catch (const std::exception&) {  // a piece of the decoding found no memory
+            ResetLog(log);
+            return Result::Failure(ErrorKind::OutOfMemory, Cause::DecodedNoMemory, m_path);
+        }
+    }
     LogStore::Options storeOptions;
     storeOptions.allowMapping = options.allowMapping;
+    storeOptions.identity = m_identity;
     // The store takes the open file over.
     std::shared_ptr<LogStore> store =
         LogStore::Create(std::move(m_file), m_path, m_fileSize, storeOptions);
@@ -390,6 +463,9 @@ Result WriteDataLog(const std::string& path, LogData& log, const ProgressCallbac
     if (log.source.store && fs::SameFile(path, log.source.store->Path()) && !DetachFromFile(log))
         return Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryToDetach, path);
 #endif
+    // The name of the log's own file is given to the new content; the open file loses its name,
+    // which changes its change time, not its content.
+    const bool ownFile = log.source.store && fs::SameFile(path, log.source.store->Path());
     AtomicFile file(path);
     Result problem;
     const bool ok =
@@ -397,6 +473,7 @@ Result WriteDataLog(const std::string& path, LogData& log, const ProgressCallbac
         StreamDataLog(
             log, [&](const uint8_t* p, size_t n) { return file.Write(p, n); }, progress, problem) &&
         file.Commit();
+    if (ok && ownFile) log.source.store->Renew();
     if (ok) return {};
     return problem.ok() ? file.Failure() : problem;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,8 @@ public:
     /// Reads header and configuration block into `log`, replacing what it held, and makes one
     /// pass over the frames for time and statistics; the file stays open in the log for the
     /// columns made later. Progress is reported in frames. On failure `log` is left empty. A
-    /// compressed log is decoded in memory instead (nothing is written beside it).
+    /// compressed log is decoded in memory instead (nothing is written beside it), straight into
+    /// the columns; it fails (ChangedWhileRead) when the file changed while it was decoded.
     Result ReadInto(LogData& log, const ProgressCallback& progress = {},
                     const ReadOptions& options = {});
 
@@ -56,9 +58,10 @@ public:
     uint64_t FileSize() const { return m_fileSize; }
 
 private:
-    Result DecodeInto(LogData& log);
+    Result DecodeInto(LogData& log, const ProgressCallback& progress);
 
     FileHandle m_file;
+    std::optional<FileIdentity> m_identity;
     bool m_compressed = false;
     std::string m_path;
     uint64_t m_fileSize = 0;

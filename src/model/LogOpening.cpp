@@ -8,6 +8,7 @@
 #include "model/LogFrames.h"
 #include "model/LogStore.h"
 #include "model/StatsKernel.h"
+#include "platform/FileSystem.h"
 
 namespace quillon {
 
@@ -43,6 +44,16 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
     for (int s : wanted)
         if (s > 0 && s < kSlotCount && std::find(slots.begin(), slots.end(), s) == slots.end())
             slots.push_back(s);
+    // The columns made at once must fit in the machine: a bigger log (or a sparse file claiming
+    // billions of frames) is refused before anything is allocated or read, instead of being
+    // read for hours or driving the system into swapping.
+    const uint64_t perFrame = 4 + 4 + 8 + uint64_t(slots.size()) * (withStatus ? 8 : 4);
+    if (const uint64_t needed = uint64_t(length) * perFrame, memory = fs::TotalMemory();
+        needed > memory) {
+        ResetLog(log);
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::LogTooLargeForMemory, store->Path())
+            .Figures(needed, memory);
+    }
     if (!log.values[0].Allocate(length) || !log.status[0].Allocate(length) ||
         !log.offsetMs.Allocate(length))
         return outOfMemory();

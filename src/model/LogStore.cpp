@@ -1,6 +1,7 @@
 #include "model/LogStore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "format/DataLogFrame.h"
@@ -35,7 +36,8 @@ std::shared_ptr<LogStore> LogStore::Create(fs::FileHandle file, const std::strin
     store->m_file = std::move(file);
     store->m_path = path;
     store->m_fileSize = fileSize;
-    store->m_identity = fs::IdentityOf(handle).value_or(fs::FileIdentity{});
+    store->m_identity =
+        options.identity ? *options.identity : fs::IdentityOf(handle).value_or(fs::FileIdentity{});
     const uint64_t body = fileSize > kFramesOffset ? fileSize - kFramesOffset : 0;
     store->m_frames = int(body / kFrameSize);
     store->m_tailSize = size_t(body % kFrameSize);
@@ -57,24 +59,42 @@ LogStore::~LogStore() {
 }
 
 Result LogStore::BrokenFailure() const {
-    return Result::Failure(ErrorKind::Unreadable, Cause::FileChanged, m_path);
+    return m_failure.ok() ? Result::Failure(ErrorKind::Unreadable, Cause::FileChanged, m_path)
+                          : m_failure;
 }
 
-Result LogStore::Fail() {
+Result LogStore::Fail(Cause cause, std::string system) {
+    if (!m_broken) m_failure = Result::Failure(ErrorKind::Unreadable, cause, m_path, system);
     m_broken = true;
     return BrokenFailure();
 }
 
+Result LogStore::FailRead(std::string system) {
+    return Unchanged() ? Fail(Cause::LogReadFailed, std::move(system)) : Fail(Cause::FileChanged);
+}
+
+void LogStore::Renew() {
+    if (m_broken) return;
+    if (const auto now = fs::IdentityOf(m_file.Get());
+        now && now->size == m_identity.size && now->modifiedNs == m_identity.modifiedNs &&
+        now->inode == m_identity.inode && now->device == m_identity.device)
+        m_identity = *now;
+}
+
+bool LogStore::Unchanged() const {
+    const auto now = fs::IdentityOf(m_file.Get());
+    return now && *now == m_identity;
+}
+
 Result LogStore::Pass(int first, int end, const BlockFunction& block,
                       const ProgressCallback& progress) {
-    if (m_broken) return Fail();
+    if (m_broken) return BrokenFailure();
     first = std::max(first, 0);
     end = std::min(end, m_frames);
     if (first >= end) return {};
     // A file truncated, replaced or rewritten since it was opened is not read again: its frames
     // would no longer be the ones the log's statistics and edits were made from.
-    const auto now = fs::IdentityOf(m_file.Get());
-    if (!now || !(*now == m_identity)) return Fail();
+    if (!Unchanged()) return Fail(Cause::FileChanged);
     const int total = end - first;
     int reported = first;
     for (int f = first; f < end; f += kBlockFrames) {
@@ -84,11 +104,15 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
         if (m_map) {
             // Only the copy touches the mapping: a file cut short under it ends this pass here.
             MappedCopy copy{m_map + at, m_buffer.data(), bytes};
-            if (!fs::RunGuardedAgainstVanishedMapping(CopyMapped, &copy)) return Fail();
+            // The memory of the mapping vanishes when the file is cut short, or when the
+            // system cannot read its pages (a failing disk, a pulled card).
+            if (!fs::RunGuardedAgainstVanishedMapping(CopyMapped, &copy))
+                return FailRead(std::strerror(EIO));
         } else {
             size_t got = 0;
-            if (!fs::ReadAt(m_file.Get(), at, m_buffer.data(), bytes, got) || got < bytes)
-                return Fail();
+            if (!fs::ReadAt(m_file.Get(), at, m_buffer.data(), bytes, got))
+                return FailRead(fs::LastErrorText());
+            if (got < bytes) return FailRead("the file ends before its last frame");
         }
         if (!block(m_buffer.data(), f, n))
             return Result::Failure(ErrorKind::Cancelled, Cause::None);
@@ -97,6 +121,9 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
             progress(reported - first, total);
         }
     }
+    // A file written in place while it was read may have handed this pass frames of both its
+    // old and its new content: the pass is good only when the file is still the one opened.
+    if (!Unchanged()) return Fail(Cause::FileChanged);
     return {};
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 /// The frames of an open log file, read in place: the file is mapped read-only where the system
 /// allows it (and read in blocks otherwise), and every read of frames is a pass over a frame
-/// range, block by block through one small buffer, that first checks that the file is still the
-/// one that was opened.
+/// range, block by block through one small buffer, that checks at its start and at its end that
+/// the file is still the one that was opened, unchanged.
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
 
     struct Options {
         bool allowMapping = false;
+        /// The file's identity when its first bytes were read; taken now when missing.
+        std::optional<fs::FileIdentity> identity;
     };
 
     /// Takes over `file`, an open log of `fileSize` bytes whose header passed its checks.
@@ -45,19 +48,29 @@ public:
     /// Calls block(frames, first, n) for the whole frames [first, end), in order, n at most
     /// kBlockFrames, until it returns false (then the result is Cancelled); `frames` is valid
     /// during the call only. Progress is reported between blocks in frames. Fails, and leaves the
-    /// store broken, when the file was truncated or changed since it was opened or cannot be read.
+    /// store broken, when the file was truncated or changed since it was opened (FileChanged) or
+    /// cannot be read (LogReadFailed, with the system's reason); a pass that fails only at its
+    /// end has handed changed frames to `block`, whose results the caller must drop.
     using BlockFunction = std::function<bool(const uint8_t* frames, int first, int n)>;
     Result Pass(int first, int end, const BlockFunction& block,
                 const ProgressCallback& progress = {});
 
-    /// Set once a pass found the file changed; every later pass fails at once.
+    /// Takes the open file's identity anew after this program gave its name to another file (a
+    /// log saved over its own file), which changes the open file's change time and nothing else.
+    /// A broken store stays broken.
+    void Renew();
+
+    /// Set once a pass found the file changed or unreadable; every later pass fails at once.
     bool Broken() const { return m_broken; }
-    /// The failure of a broken store (FileChanged, naming its file).
+    /// The failure of a broken store (FileChanged or LogReadFailed, naming its file).
     Result BrokenFailure() const;
 
 private:
     LogStore() = default;
-    Result Fail();
+    Result Fail(Cause cause, std::string system = {});
+    /// FileChanged when the file is no longer the one opened, else LogReadFailed with `system`.
+    Result FailRead(std::string system);
+    bool Unchanged() const;
 
     fs::FileHandle m_file;
     std::string m_path;
@@ -69,6 +82,7 @@ private:
     std::vector<uint8_t> m_tail;
     std::vector<uint8_t> m_buffer;
     bool m_broken = false;
+    Result m_failure;
 };
 
 }  // namespace quillon

@@ -160,7 +160,7 @@ bool SetEndPoint(LogData& log, int frame, int otherLength) {
 int FindAutoZeroFrame(LogData& log, int channel, uint32_t condition, float trigger) {
     if (channel < 1 || channel > kSlotCount) return -1;
     if (condition != kAutoZeroLessThan && condition != kAutoZeroGreaterThan) return -1;
-    if (!EnsureColumns(log, {channel - 1})) return -1;
+    if (!EnsureColumns(log, {channel - 1})) return kAutoZeroReadFailed;
     const Column<float>& column = log.values[size_t(channel - 1)];
     const int n = std::min(log.frameCount, int(column.size()));
     const float* v = column.data();

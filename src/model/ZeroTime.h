@@ -51,13 +51,17 @@ bool SetStartPoint(LogData& log, int frame, int otherLength = 0);
 /// as for SetStartPoint. False (nothing changed) when k is not a frame.
 bool SetEndPoint(LogData& log, int frame, int otherLength = 0);
 
+/// What FindAutoZeroFrame gives when the channel's values could not be read (the file changed
+/// or failed, or memory ran out): no answer, which is not "not found".
+inline constexpr int kAutoZeroReadFailed = -2;
+
 /// The first frame whose value of channel c (1..440) is below (condition 0) or above (condition
 /// 1) the trigger; equal values and NaN never match. -1 when none matches or an argument is out
-/// of range.
+/// of range, kAutoZeroReadFailed when the channel's column could not be made.
 int FindAutoZeroFrame(LogData& log, int channel, uint32_t condition, float trigger);
 
 /// FindAutoZeroFrame, then the zero time at the frame found. The frame, or -1 (nothing changed;
-/// the caller shows kConditionNotFoundText).
+/// the caller shows kConditionNotFoundText), or kAutoZeroReadFailed (nothing changed).
 int AutoZero(LogData& log, int channel, uint32_t condition, float trigger);
 
 }  // namespace quillon

@@ -222,12 +222,11 @@ bool AtomicFile::Publish(const std::string& path, bool replace, bool* existed) {
     }
     m_temp.clear();
     Unregister();
-    // The new name is durable only once the folder is synced; the content already is.
-    if (Injected(WriteStep::SyncFolder) || !fs::SyncFolder(fs::FolderOf(path))) {
-        m_failure = Result::Failure(ErrorKind::CannotWrite, Cause::SyncFolderFailed, path,
+    // The new name is durable only once the folder is synced; the content already is. The
+    // target has been replaced either way, so a failed sync is a warning, not a failed save.
+    if (Injected(WriteStep::SyncFolder) || !fs::SyncFolder(fs::FolderOf(path)))
+        m_warning = Result::Failure(ErrorKind::CannotWrite, Cause::SyncFolderFailed, path,
                                     fs::LastErrorText());
-        return false;
-    }
     return true;
 }
 

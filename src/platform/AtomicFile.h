@@ -50,6 +50,9 @@ public:
     const std::string& TempPath() const { return m_temp; }
     /// Why the last step failed (kind CannotWrite).
     const Result& Failure() const { return m_failure; }
+    /// After a successful Publish(): SyncFolderFailed when the folder could not be synced (the
+    /// target was replaced, but the new name may not survive a crash); a success otherwise.
+    const Result& Warning() const { return m_warning; }
 
     /// Tests make a step fail by returning true from the hook; an empty hook restores normal
     /// operation.
@@ -73,6 +76,7 @@ private:
     bool m_failed = false;
     std::vector<char> m_buffer;
     Result m_failure;
+    Result m_warning;
 };
 
 /// Writes the whole content atomically.

@@ -8,6 +8,18 @@
 
 namespace quillon {
 
+/// What tells whether an open file is still the one that was opened, unchanged: its size, its
+/// modification and change times to the nanosecond and its identity on the disk. (The change
+/// time also moves when a writer sets the modification time back.) fs::IdentityOf gives it.
+struct FileIdentity {
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    int64_t changedNs = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 class FileHandle {
 public:
     /// A handle as the system calls take it; kNone is none (INVALID_HANDLE_VALUE on Windows).

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csetjmp>
@@ -123,8 +124,27 @@ FileHandle OpenRegularForReading(const std::string& path, Result* failure) {
     return file;
 }
 
+namespace {
+
+std::atomic<int> g_readFault{0};
+
+// A read failing as the test seam asks; errno set as a failed read() sets it.
+bool ReadFaulted() {
+    const int error = g_readFault.load(std::memory_order_relaxed);
+    if (error == 0) return false;
+    errno = error;
+    return true;
+}
+
+}  // namespace
+
+void SetReadFault(int error) {
+    g_readFault.store(error, std::memory_order_relaxed);
+}
+
 bool ReadFully(Handle h, void* data, size_t size, size_t& got) {
     got = 0;
+    if (ReadFaulted()) return false;
     auto* p = static_cast<uint8_t*>(data);
     while (got < size) {
         ssize_t r = ::read(int(h), p + got, size - got);
@@ -169,6 +189,7 @@ Result ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
 
 bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got) {
     got = 0;
+    if (ReadFaulted()) return false;
     auto* p = static_cast<uint8_t*>(data);
     while (got < size) {
         const ssize_t n = ::pread(int(h), p + got, size - got, off_t(offset + got));
@@ -188,6 +209,7 @@ std::optional<FileIdentity> IdentityOf(Handle h) {
     FileIdentity id;
     id.size = uint64_t(st.st_size);
     id.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + int64_t(st.st_mtim.tv_nsec);
+    id.changedNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + int64_t(st.st_ctim.tv_nsec);
     id.device = uint64_t(st.st_dev);
     id.inode = uint64_t(st.st_ino);
     return id;
@@ -383,6 +405,14 @@ uint64_t AvailableMemory() {
         std::fclose(f);
         if (found) return std::min(limit, uint64_t(kb) * 1024);
     }
+    long pages = ::sysconf(_SC_PHYS_PAGES), size = ::sysconf(_SC_PAGESIZE);
+    return std::min(limit, pages > 0 && size > 0 ? uint64_t(pages) * uint64_t(size) : UINT64_MAX);
+}
+
+uint64_t TotalMemory() {
+    uint64_t limit = UINT64_MAX;
+    struct rlimit rl {};
+    if (::getrlimit(RLIMIT_AS, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY) limit = rl.rlim_cur;
     long pages = ::sysconf(_SC_PHYS_PAGES), size = ::sysconf(_SC_PAGESIZE);
     return std::min(limit, pages > 0 && size > 0 ? uint64_t(pages) * uint64_t(size) : UINT64_MAX);
 }

@@ -65,16 +65,12 @@ std::optional<uint64_t> SizeOf(Handle h);
 /// Reads up to `size` bytes at byte `offset` (the file position is not used); fewer only at the
 /// end of the file. False on a read error.
 bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got);
-/// What tells whether an open file is still the one that was opened, unchanged: its size, its
-/// modification time and its identity on the disk.
-struct FileIdentity {
-    uint64_t size = 0;
-    int64_t modifiedNs = 0;
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
+/// The identity of an open file (see FileIdentity).
+using quillon::FileIdentity;
 std::optional<FileIdentity> IdentityOf(Handle h);
+/// Tests make the reads of ReadFully and ReadAt fail with this system error (EIO, ENXIO); 0
+/// restores normal reading.
+void SetReadFault(int error);
 /// Maps `size` bytes of an open file read-only and private, for one sequential pass at a time;
 /// nullptr when the system refuses (or on systems where it is not used). Nothing is ever written
 /// through the mapping.
@@ -125,6 +121,8 @@ std::optional<int64_t> ModifiedTime(const std::string& path);
 std::optional<uint64_t> FreeDiskSpace(const std::string& folder);
 /// Bytes of memory that can be had without swapping.
 uint64_t AvailableMemory();
+/// Bytes of memory the machine has (or this process may use, when that is less).
+uint64_t TotalMemory();
 /// Asks the system to map the pages of a large fresh allocation at once (a hint; may do nothing).
 void PrefaultPages(void* data, size_t bytes);
 

@@ -479,6 +479,15 @@ uint64_t AvailableMemory() {
     return std::min<uint64_t>(status.ullAvailPhys, status.ullAvailVirtual);
 }
 
+uint64_t TotalMemory() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (!::GlobalMemoryStatusEx(&status)) return UINT64_MAX;
+    return std::min<uint64_t>(status.ullTotalPhys, status.ullTotalVirtual);
+}
+
+void SetReadFault(int) {}
+
 void PrefaultPages(void* data, size_t bytes) {
     (void)data;
     (void)bytes;

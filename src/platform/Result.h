@@ -64,6 +64,11 @@ enum class Cause {
     DecodedTooLarge,       // figures: decoded bytes, bytes that may be used
     DecodedNoMemory,       //
     DecodedNotALog,        // decoded in memory, the bytes are no log
+    // Reading a file that another program changes, or that the system cannot read.
+    LogReadFailed,         // system: an open log's frames could not be read (an I/O error)
+    ChangedWhileRead,      // a file read by a command changed before it was read to its end
+    LogTooLargeForMemory,  // figures: bytes the log needs in memory, bytes the machine has
+    UnknownVersion,        // figures: the major and minor version numbers found
 };
 
 /// What was being done: the same cause reads differently for each.

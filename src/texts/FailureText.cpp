@@ -118,6 +118,15 @@ std::string FailureText(const Result& r) {
                    "the decoded log does not fit in memory";
         case Cause::DecodedNotALog:
             return quoted + " does not decode to a log";
+        case Cause::LogReadFailed:
+            return "Cannot read " + quoted + ": " + r.system + ". The log has been closed.";
+        case Cause::ChangedWhileRead:
+            return quoted + " was changed by another program while it was read";
+        case Cause::LogTooLargeForMemory:
+            return quoted + " is too large for the memory of this computer (" + mb0 +
+                   " MB needed, " + mb1 + " MB installed)";
+        case Cause::UnknownVersion:
+            return quoted + " is a log of an unknown version (" + n0 + "." + n1 + ")";
     }
     return {};
 }

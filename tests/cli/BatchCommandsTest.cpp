@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -229,6 +230,10 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
                            Path("v3.dl") + "\n-VERSION:V3\n" + converted + "Converting " +
                            Path("new.dl") + "\n-VERSION:V4 - upgrade not required\n");
 
+    // The reason of each failure goes to stderr.
+    EXPECT_EQ(run.err, "quillon-cli upgrade: Cannot open '" + Path("missing.dl") +
+                           "': " + std::strerror(ENOENT) + "\n");
+
     run = Run("upgrade " + Quoted("v2.dl"));
     EXPECT_EQ(run.status, 0) << run.err;
     // Every converted file opens as a V4 log with the sample's frames.
@@ -365,6 +370,25 @@ TEST_F(BatchCommandsTest, ExportCsvReportsBadInputAndOverwritesNothing) {
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "There was an error opening the file")) << run.err;
     EXPECT_EQ(test::ReadText(Path("old.csv")), "old");
+}
+
+TEST_F(BatchCommandsTest, ControlBytesOfTheFileArePrintedEscaped) {
+    DataLogHeader header;
+    EcuConfigBlock config;
+    FillSampleHeader(m_options, header, config);
+    header.Set(DataLogHeader::notes, "run\x1b]0;owned\x07 2");
+    config.Set(EcuConfigBlock::InputName(4), "EGT\x1b[2J\x9d");
+    std::vector<uint8_t> bytes = GenerateV4Bytes(m_options);
+    std::copy(header.bytes.begin(), header.bytes.end(), bytes.begin());
+    std::copy(config.bytes.begin(), config.bytes.end(), bytes.begin() + DataLogHeader::kSize);
+    test::WriteBytes(Path("run.dl"), bytes);
+    const CliRun info = Run("info " + Quoted("run.dl"));
+    EXPECT_TRUE(Contains(info.out, "Notes: run\\x1b]0;owned\\x07 2\n")) << info.out;
+    EXPECT_TRUE(Contains(info.out, "    303  EGT\\x1b[2J\\x9d ")) << info.out;
+    const CliRun stats = Run("stats " + Quoted("run.dl"));
+    EXPECT_TRUE(Contains(stats.out, " 303 EGT\\x1b[2J\\x9d ")) << stats.out;
+    for (const CliRun& run : {info, stats})
+        EXPECT_EQ(run.out.find_first_of("\x07\x1b"), std::string::npos);
 }
 
 TEST_F(BatchCommandsTest, TheFirstBytesNotTheNameTellALogFromACompressedOne) {
@@ -531,6 +555,16 @@ TEST_F(BatchCommandsTest, ADlzThatExpandsBeyondMemoryIsReported) {
     CliRun run = Run("info " + Quoted("huge.dlz"), "ulimit -v 300000; ");
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "does not fit in memory")) << run.err;
+
+    // A log decoded in memory needs about its own size: a 250 MB log decodes in 450 MB of
+    // address space (it once took the decoded bytes and the columns besides).
+    std::vector<uint8_t> log = GenerateV4Bytes(m_options);
+    log.resize(250u << 20, 0);
+    test::WriteBytes(Path("zeros.dlz"), EncodeDlz(log));
+    log = {};
+    run = Run("info " + Quoted("zeros.dlz"), "ulimit -v 450000; ");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "Frames: 74468\n")) << run.out;
 
     // A 2 GB log (sparse on disk) is read in place: neither its columns nor a mapping of it
     // need to fit in 1 GB of address space. One frame at 1000 s with RPM 3000, then 599,999

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -33,7 +34,9 @@ protected:
     }
     bool Convert(const std::string& name) {
         m_lines.clear();
-        return ConvertLegacyLog(Path(name), [this](const std::string& l) { m_lines.push_back(l); });
+        return ConvertLegacyLog(
+            Path(name), [this](const std::string& l) { m_lines.push_back(l); }, {}, nullptr,
+            &m_failure);
     }
 
     test::TempFolder m_dir;
@@ -41,6 +44,7 @@ protected:
     DataLogHeader m_header;  // the sample's V4 header and configuration
     EcuConfigBlock m_config;
     Lines m_lines;
+    Result m_failure;
 };
 
 // The frame mapping written out by hand from the legacy layout: new slots `from` to `to` take
@@ -195,33 +199,40 @@ TEST_F(LegacyConverterTest, MapsFramesAndConfigurationAsTheLegacyLayoutPlacesThe
 }
 
 TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
-    auto fails = [&](const std::string& name, const Bytes& data, const std::string& line) {
+    // Each failure is its upgrader line and a reason naming the file.
+    auto fails = [&](const std::string& name, const Bytes& data, const std::string& line,
+                     Cause cause) {
         Write(name + ".dl", data);
         EXPECT_FALSE(Convert(name + ".dl")) << name;
         EXPECT_EQ(m_lines, Lines{line}) << name;
+        EXPECT_EQ(m_failure.cause, cause) << name;
+        EXPECT_EQ(m_failure.path, Path(name + ".dl")) << name;
         EXPECT_FALSE(fs::exists(Path(name + ".V4.dl"))) << name;
     };
     const Bytes bytes = GenerateLegacyBytes(2, m_options);
     Bytes bad = bytes;
     bad[0] ^= 1;
-    fails("magic", bad, "-FAILED:Magic Number does not match");
-    fails("empty", {}, "-FAILED:Magic Number does not match");
+    fails("magic", bad, "-FAILED:Magic Number does not match", Cause::BadMagic);
+    fails("empty", {}, kLegacyTooShort, Cause::TooShort);
+    fails("four", Bytes(bytes.begin(), bytes.begin() + 4), kLegacyTooShort, Cause::TooShort);
     for (auto [major, minor] : {std::pair{0u, 0u}, {0u, 5u}, {1u, 2u}}) {
         bad = bytes;
         StoreU32(&bad[4], major);
         StoreU32(&bad[8], minor);
-        fails("version", bad, "-VERSION:Unknown - upgrade not done");
+        fails("version", bad, "-VERSION:Unknown - upgrade not done", Cause::UnknownVersion);
     }
     // Too short for header and configuration: a failure, not a negative frame count. A
     // layout-2 length read as layout 3 is too short as well.
     const size_t head2 = LegacyHeaderSize(2) + kLegacyConfigSize;
-    fails("short", Bytes(bytes.begin(), bytes.begin() + long(head2 - 1)), kLegacyTooShort);
+    fails("short", Bytes(bytes.begin(), bytes.begin() + long(head2 - 1)), kLegacyTooShort,
+          Cause::TooShort);
     bad = bytes;
     StoreU32(&bad[8], 3);
     bad.resize(head2 + 2 * kLegacyFrameSize);
-    fails("short3", bad, kLegacyTooShort);
+    fails("short3", bad, kLegacyTooShort, Cause::TooShort);
     EXPECT_FALSE(Convert("missing.dl"));
     EXPECT_EQ(m_lines, Lines{"-FAILED:There was an error opening the file"});
+    EXPECT_EQ(m_failure.system, std::strerror(ENOENT));
     EXPECT_FALSE(fs::exists(Path("missing.V4.dl")));
 
     // A V4 file needs no conversion; a target name taken by a folder is reported.
@@ -235,6 +246,7 @@ TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
     const auto files = m_dir.Names();
     EXPECT_FALSE(Convert("run.dl"));
     EXPECT_EQ(m_lines, (Lines{"-VERSION:V3", kLegacyCreateFailed}));
+    EXPECT_EQ(m_failure.cause, Cause::TargetNotRegular);
     EXPECT_EQ(test::ReadBytes(Path("run.dl")), source);
     EXPECT_EQ(m_dir.Names(), files);
 }

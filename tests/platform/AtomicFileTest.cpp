@@ -70,11 +70,14 @@ TEST(AtomicFile, AFailureAtAnyStepKeepsTheOldFileAndLeavesNoTemporary) {
         EXPECT_EQ(ReadText(target), "old") << int(step);
         EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"}) << int(step);
     }
-    // A folder that cannot be synced after the rename: the new file is in place, but the save
-    // is not reported as durable.
+    // A folder that cannot be synced after the rename: the new file is in place, so the save
+    // succeeded; the writer keeps the sync failure as a warning.
     {
         FaultHook fault(WriteStep::SyncFolder);
-        EXPECT_FALSE(WriteFileAtomically(target, "new"));
+        AtomicFile file(target);
+        ASSERT_TRUE(file.Open() && file.Write("new"));
+        EXPECT_TRUE(file.Commit());
+        EXPECT_EQ(file.Warning().cause, Cause::SyncFolderFailed);
     }
     EXPECT_EQ(ReadText(target), "new");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"});

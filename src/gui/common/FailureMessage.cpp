@@ -43,7 +43,8 @@ FailureMessage Fixed(const char* text, const Result& failure, std::string captio
 }  // namespace
 
 FailureMessage MessageForFailure(const Result& failure) {
-    if (failure.cause == Cause::FileChanged) return {kAppTitle, FailureText(failure), {}};
+    if (failure.cause == Cause::FileChanged || failure.cause == Cause::LogReadFailed)
+        return {kAppTitle, FailureText(failure), {}};
     // The fixed text says what is wrong, the line under it which file it is.
     const std::string named = failure.path.empty() ? std::string() : "'" + failure.path + "'";
     if (failure.kind == ErrorKind::WrongVersion && failure.operation != Operation::OpenComparison)

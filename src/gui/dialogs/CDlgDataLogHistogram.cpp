@@ -314,7 +314,8 @@ void CDlgDataLogHistogram::Rebuild() {
         if (auto edges = EdgesOf(m_axis[1], &why)) setup.yEdges = std::move(*edges);
     std::string error;
     if (why.isEmpty() && !m_table.Build(m_doc.Main(), m_doc.GetFrameCount(), setup, &error))
-        why = QString::fromStdString(error);
+        why = QString::fromStdString(
+            m_table.ReadFailure().ok() ? error : FailureText(m_table.ReadFailure()));
     if (!why.isEmpty()) m_table.Build(m_doc.Main(), 0, ChannelTableSetup{});
     ShowGrid();
     m_status->setText(why.isEmpty() ? QStringLiteral("%1 of %2 frames binned")
