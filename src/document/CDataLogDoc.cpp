@@ -267,11 +267,10 @@ bool CDataLogDoc::CloseChangedLogs() {
     if (!main && !comparison) return false;
     const Result failure =
         main ? m_main.source.store->BrokenFailure() : m_comparison.source.store->BrokenFailure();
-    if (comparison || main) {
-        // Nothing of a changed file can be saved any more: its edits go with it.
-        m_comparisonEdited = false;
-        CloseComparison();
-    }
+    // Nothing of a changed file can be saved any more: its edits go with it. A comparison whose
+    // own file is whole keeps its save question when it closes with the main log.
+    if (comparison) m_comparisonEdited = false;
+    CloseComparison();
     if (main) {
         if (destroyModelessWindows) destroyModelessWindows();
         ReleaseMainLog();

@@ -15,6 +15,7 @@
 #include "settings/GraphConfigurationFile.h"
 #include "model/LogColumns.h"
 #include "document/CDataLogDoc.h"
+#include "model/ComparisonLog.h"
 #include "model/DataLogFile.h"
 #include "samplegen/SampleLog.h"
 #include "support/ScriptedPrompt.h"
@@ -415,4 +416,17 @@ TEST_F(DocTest, ALogWhoseFileIsCutShortWhileOpenIsClosedWithAMessage) {
     ASSERT_EQ(m_prompt.failures.size(), 1u);
     EXPECT_EQ(std::tuple(m_prompt.failures[0].cause, m_prompt.failures[0].path),
               std::tuple(Cause::FileChanged, path));
+}
+
+TEST_F(DocTest, AComparisonClosedWithAChangedMainLogKeepsItsSaveQuestion) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    const std::string path = WriteLog("run.dl", 3000);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_TRUE(doc.LoadComparison(WriteLog("other.dl", 3000, 2)));
+    doc.NudgeComparison(3);
+    fs::resize_file(path, kFramesOffset + 100 * kFrameSize);
+    doc.ComputeMainStats(0, 3000);
+    ASSERT_TRUE(doc.CloseChangedLogs());
+    EXPECT_EQ(m_prompt.questions, 1);  // the comparison's file is whole: its edits may be saved
+    EXPECT_EQ(m_prompt.asked[0].caption, kComparisonEditedCaption);
 }
