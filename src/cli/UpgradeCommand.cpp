@@ -11,9 +11,17 @@ namespace quillon::cli {
 
 namespace {
 
-constexpr char kUsage[] = "upgrade FILE...";
+constexpr char kUsage[] = "upgrade [--overwrite] FILE...";
 
-int RunUpgrade(const CommandArgs& args) {
+int RunUpgrade(const CommandArgs& arguments) {
+    // An earlier conversion may hold the user's edits: it is replaced only when asked to.
+    CommandArgs args;
+    bool overwrite = false;
+    for (const std::string& arg : arguments)
+        if (arg == "--overwrite")
+            overwrite = true;
+        else
+            args.push_back(arg);
     if (args.empty()) {
         std::fprintf(stderr, "usage: %s\n", kUsage);
         return 2;
@@ -32,15 +40,22 @@ int RunUpgrade(const CommandArgs& args) {
         std::printf("Converting %s\n", path.c_str());
         std::fflush(stdout);
         shown = -1;
+        bool refused = false;
         const bool ok = ConvertLegacyLog(
             path,
             [&](const std::string& line) {
+                refused = refused || line == kLegacyTargetExists;
                 if (terminal && shown >= 0) std::fprintf(stderr, "\r    \r");
                 shown = -1;
                 std::printf("%s\n", line.c_str());
                 std::fflush(stdout);
             },
-            terminal ? ProgressCallback(progress) : ProgressCallback());
+            terminal ? ProgressCallback(progress) : ProgressCallback(), nullptr,
+            [overwrite](const std::string&) { return overwrite; });
+        if (refused)
+            std::fprintf(stderr,
+                         "quillon-cli upgrade: %s already exists (--overwrite replaces it)\n",
+                         LegacyConvertedPath(path).c_str());
         allConverted = allConverted && ok;
     }
     return allConverted && std::fflush(stdout) == 0 ? 0 : 1;

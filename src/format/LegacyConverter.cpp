@@ -49,7 +49,8 @@ std::string LegacyConvertedPath(const std::string& path) {
 }
 
 bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
-                      const ProgressCallback& progress, std::string* newPath) {
+                      const ProgressCallback& progress, std::string* newPath,
+                      const ReplaceQuestion& mayReplace) {
     auto say = [&](const char* line) {
         if (report) report(line);
     };
@@ -118,6 +119,13 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
         say(kLegacyCreateFailed);
         return false;
     }
+    const bool exists =
+        std::filesystem::exists(std::filesystem::symlink_status(fs::PathOf(target), ec));
+    const bool replace = exists && mayReplace && mayReplace(target);
+    if (exists && !replace) {
+        say(kLegacyTargetExists);
+        return false;
+    }
     AtomicFile out(target);
     if (!out.Open()) {
         say(kLegacyCreateFailed);
@@ -151,8 +159,10 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     }
     say(kLegacyReadComplete);
     say(kLegacyWriting);
-    if (!out.Commit()) {
-        say(kLegacyWriteFailed);
+    // Without `replace`, a file made meanwhile under the target's name is kept as well.
+    bool existed = false;
+    if (!(replace ? out.Commit() : out.Finish() && out.Publish(target, false, &existed))) {
+        say(existed ? kLegacyTargetExists : kLegacyWriteFailed);
         return false;
     }
     if (newPath) *newPath = target;

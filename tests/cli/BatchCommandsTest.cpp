@@ -241,6 +241,18 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
     }
 }
 
+TEST_F(BatchCommandsTest, UpgradeReplacesAnEarlierConversionOnlyWithOverwrite) {
+    ASSERT_TRUE(WriteLegacyLog(Path("v1.dl"), 1, m_options));
+    std::ofstream(Path("v1.V4.dl"), std::ios::binary) << "edited";
+    CliRun run = Run("upgrade " + Quoted("v1.dl"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, Path("v1.V4.dl") + " already exists (--overwrite")) << run.err;
+    EXPECT_EQ(fs::file_size(Path("v1.V4.dl")), 6u);
+    run = Run("upgrade --overwrite " + Quoted("v1.dl"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_GT(fs::file_size(Path("v1.V4.dl")), 1000u);
+}
+
 TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     m_options.frames = 3000;  // past the launch
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));

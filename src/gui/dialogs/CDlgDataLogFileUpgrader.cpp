@@ -9,6 +9,7 @@
 #include "gui/common/TextConversion.h"
 #include "document/Prompt.h"
 #include "format/LegacyConverter.h"
+#include "platform/FileSystem.h"
 
 namespace quillon {
 
@@ -59,8 +60,16 @@ void CDlgDataLogFileUpgrader::OnSelectLogfiles() {
             const QString shown = FromCorePath(path);
             emit converting(shown);
             AppendLine(QStringLiteral("Converting ") + shown);
-            ConvertLegacyLog(path,
-                             [this](const std::string& line) { AppendLine(FromCoreText(line)); });
+            // An earlier conversion may hold the user's edits: it is replaced only when asked.
+            ConvertLegacyLog(
+                path, [this](const std::string& line) { AppendLine(FromCoreText(line)); }, {},
+                nullptr,
+                [this](const std::string& target) {
+                    return m_prompt.Question("Logfile Upgrader",
+                                             fs::FileNameOf(target) +
+                                                 " already exists.\nDo you want to replace it?") ==
+                           PromptAnswer::Yes;
+                });
         }
     }
     EnableButtons(true);
