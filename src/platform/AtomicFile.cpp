@@ -136,13 +136,18 @@ bool AtomicFile::Open() {
     m_finished = false;
     m_failure = {};
     if (m_requested.empty()) return Refuse(Cause::NoTargetName, {});
-    m_target = fs::ResolveWriteTarget(m_requested);
+    Cause refused = Cause::None;
+    m_target = fs::ResolveWriteTarget(m_requested, &refused);
+    if (refused != Cause::None) return Refuse(refused, m_requested);
     const fs::PathKind kind = fs::KindOf(m_target);
     if (kind != fs::PathKind::Regular && kind != fs::PathKind::Missing) {
         Refuse(Cause::TargetNotRegular, m_requested);
         m_failure.Figures(uint64_t(kind));
         return false;
     }
+    if (kind == fs::PathKind::Regular && fs::IsReadOnlyFile(m_target))
+        return Refuse(Cause::TargetReadOnly, m_requested);
+    m_exists = kind == fs::PathKind::Regular;
     m_mode = fs::ModeOf(m_target).value_or(fs::DefaultNewFileMode());
     const std::string folder = fs::FolderOf(m_target);
     SweepStaleTemporaries(folder);
@@ -198,6 +203,8 @@ bool AtomicFile::Finish() {
     if (m_finished) return true;
     if (!m_file || m_failed) return m_failure.ok() ? Refuse(Cause::NotOpen, m_target) : false;
     if (!Flush()) return false;
+    // Owner and attributes go first: a change of owner clears the set-id bits of the mode.
+    if (m_exists) fs::CopyOwnerAndAttributes(m_target, m_file.Get());
     if (!fs::SetMode(m_file.Get(), m_mode)) return Fail(Cause::SetModeFailed, m_target);
     if (Injected(WriteStep::SyncFile) || !fs::SyncFile(m_file.Get()))
         return Fail(Cause::WriteFailed, m_target);
@@ -210,6 +217,14 @@ bool AtomicFile::Publish(const std::string& path, bool replace, bool* existed) {
     if (existed) *existed = false;
     if (!m_finished) return m_failure.ok() ? Refuse(Cause::NotFinished, m_target) : false;
     bool exists = false;
+    // A file with other names (hard links) is written in place, so that every name keeps
+    // seeing it; a rename would leave the other names on the old content.
+    if (replace && path == m_target && m_exists && fs::LinkCount(m_target) > 1) {
+        if (Injected(WriteStep::Rename) || !fs::OverwriteInPlace(m_temp, m_target))
+            return Fail(Cause::ReplaceFailed, path);
+        Discard();
+        return true;
+    }
     bool renamed =
         !Injected(WriteStep::Rename) &&
         (replace ? fs::RenameReplace(m_temp, path) : fs::RenameNoReplace(m_temp, path, exists));

@@ -18,6 +18,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace quillon::fs {
@@ -50,13 +51,22 @@ PathKind KindOf(const std::string& path) {
     return KindOfMode(st.st_mode);
 }
 
-std::string ResolveWriteTarget(const std::string& path) {
+std::string ResolveWriteTarget(const std::string& path, Cause* refused) {
     std::string current = path;
     // A chain of links is followed link by link, so that a link to a file that does not exist
     // yet still names where the file is to be made; loops end after a bounded number of steps.
     for (int step = 0; step < 40; ++step) {
         struct stat st {};
         if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        // The protected-symlinks rule: in a sticky, world-writable folder (/tmp) a link is only
+        // followed when it is ours or the folder owner's, so a planted link cannot redirect a
+        // write into another of the user's files.
+        struct stat folder {};
+        if (::stat(FolderOf(current).c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
+            (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid) {
+            if (refused) *refused = Cause::UnsafeSymlink;
+            return current;
+        }
         std::vector<char> buffer(size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
         ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size() - 1);
         if (n < 0) return current;
@@ -68,7 +78,67 @@ std::string ResolveWriteTarget(const std::string& path) {
                 (current.find('/') == std::string::npos ? std::string() : FolderOf(current) + "/")
                     .append(link);
     }
+    struct stat st {};
+    if (refused && ::lstat(current.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        *refused = Cause::SymlinkLoop;
     return current;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    // No write bit at all is a file its owner made read-only, which even root leaves alone.
+    if ((st.st_mode & 0222) == 0) return true;
+    return ::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS);
+}
+
+unsigned LinkCount(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && st.st_nlink > 0 ? unsigned(st.st_nlink) : 1u;
+}
+
+void CopyOwnerAndAttributes(const std::string& from, Handle to) {
+    struct stat st {};
+    if (::stat(from.c_str(), &st) != 0) return;
+    // Another user's ownership needs privileges; the group alone may still be ours to give.
+    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+        ::fchown(int(to), st.st_uid, st.st_gid) != 0)
+        (void)!::fchown(int(to), uid_t(-1), st.st_gid);
+    const ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0) return;
+    std::vector<char> names(static_cast<size_t>(size));
+    const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+    for (ssize_t at = 0; got > 0 && at < got; at += ssize_t(std::strlen(names.data() + at)) + 1) {
+        const char* name = names.data() + at;
+        const ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0) continue;
+        std::vector<char> value(static_cast<size_t>(length));
+        if (::getxattr(from.c_str(), name, value.data(), value.size()) == length)
+            (void)::fsetxattr(int(to), name, value.data(), value.size(), 0);
+    }
+}
+
+bool OverwriteInPlace(const std::string& from, const std::string& to) {
+    FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    FileHandle out(::open(to.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat st {};
+    if (!in || !out || ::fstat(int(in.Get()), &st) != 0) return false;
+    // Reserving the space first keeps a full disk from stopping the copy half way.
+    if (st.st_size > 0) {
+        const int reserved = ::posix_fallocate(int(out.Get()), 0, st.st_size);
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+            errno = reserved;
+            return false;
+        }
+    }
+    std::vector<char> buffer(size_t(1) << 20);
+    for (;;) {
+        size_t got = 0;
+        if (!ReadFully(in.Get(), buffer.data(), buffer.size(), got)) return false;
+        if (got == 0) break;
+        if (!WriteAll(out.Get(), buffer.data(), got)) return false;
+    }
+    return ::ftruncate(int(out.Get()), st.st_size) == 0 && ::fsync(int(out.Get())) == 0;
 }
 
 std::string FolderOf(const std::string& path) {

@@ -24,8 +24,22 @@ enum class PathKind { Missing, Regular, Folder, Fifo, Device, Socket, Other };
 PathKind KindOf(const std::string& path);
 
 /// The path a write must go to: a symlink is followed (to its final target, even when that does
-/// not exist yet); other paths are returned as they are.
-std::string ResolveWriteTarget(const std::string& path);
+/// not exist yet); other paths are returned as they are. A link is followed only where the
+/// kernel's protected-symlinks rule would follow it: in a sticky, world-writable folder only when
+/// it belongs to this user or to the folder's owner. A refused link or a loop sets `*refused`
+/// (UnsafeSymlink, SymlinkLoop).
+std::string ResolveWriteTarget(const std::string& path, Cause* refused = nullptr);
+/// Whether an existing file may not be written by this user (no write permission, or a
+/// read-only file system); such a target is never replaced.
+bool IsReadOnlyFile(const std::string& path);
+/// Number of names (hard links) of an existing file; 1 when it cannot be asked.
+unsigned LinkCount(const std::string& path);
+/// Gives an open new file the owner (where permitted) and the extended attributes of the file at
+/// `from`; each is best effort, since another user's ownership needs privileges.
+void CopyOwnerAndAttributes(const std::string& from, FileHandle::Raw to);
+/// Overwrites the file at `to` in place with the content of the file at `from`, so that every
+/// name of it sees the new content. The space is reserved before the first byte is overwritten.
+bool OverwriteInPlace(const std::string& from, const std::string& to);
 /// The folder part of a path ("." for a bare file name) and the file name. Both '/' and, on
 /// Windows, '\\' separate folders.
 std::string FolderOf(const std::string& path);

@@ -50,6 +50,9 @@ enum class Cause {
     NotFinished,
     ReplaceFailed,     // system
     SyncFolderFailed,  // system
+    TargetReadOnly,    // the target has no write permission: it is not replaced
+    SymlinkLoop,       // the target's symbolic links lead round in a loop
+    UnsafeSymlink,     // a link in a shared sticky folder that neither we nor its owner made
     ColumnsShort,      // the log's columns are shorter than its frame count
     NoMemoryToWrite,
     NoMemoryToDetach,  // a log written over its own file could not be read into memory

@@ -82,6 +82,13 @@ std::string FailureText(const Result& r) {
             return "cannot replace " + quoted + ": " + r.system;
         case Cause::SyncFolderFailed:
             return "cannot sync the folder of " + quoted + ": " + r.system;
+        case Cause::TargetReadOnly:
+            return "cannot write " + quoted + ": the file is read-only";
+        case Cause::SymlinkLoop:
+            return "cannot write " + quoted + ": its symbolic links lead round in a loop";
+        case Cause::UnsafeSymlink:
+            return "cannot write " + quoted +
+                   ": it is a symbolic link in a shared folder, made by another user";
         case Cause::ColumnsShort:
             return "the log's columns are shorter than its frame count";
         case Cause::NoMemoryToWrite:
