@@ -20,11 +20,14 @@
 namespace quillon {
 
 /// The steps of a save, named for fault injection in tests.
-enum class WriteStep { Create, Write, SyncFile, Rename, SyncFolder };
+/// NoReplaceRename fails as a file system without hard links or no-replace renames (FAT) would.
+enum class WriteStep { Create, Write, SyncFile, Rename, SyncFolder, NoReplaceRename };
 
 class AtomicFile {
 public:
-    explicit AtomicFile(std::string targetPath);
+    /// With `newName` the target is a name for a new file (Publish without replacing): nothing
+    /// standing there, a symlink included, is followed or looked at.
+    explicit AtomicFile(std::string targetPath, bool newName = false);
     ~AtomicFile();  // removes the temporary file unless it was committed
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -73,6 +76,7 @@ private:
     int m_slot = -1;
     unsigned m_mode = 0644;
     bool m_exists = false;
+    bool m_newName = false;
     bool m_finished = false;
     bool m_failed = false;
     std::vector<char> m_buffer;

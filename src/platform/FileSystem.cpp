@@ -386,8 +386,15 @@ bool RenameReplace(const std::string& from, const std::string& to) {
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to, bool& exists) {
-    // A hard link is made only when the name is free, atomically; the temporary name goes after.
     exists = false;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        exists = errno == EEXIST;
+        return false;
+    }
+    // Without no-replace renames: a hard link is made only when the name is free, atomically;
+    // the temporary name goes after.
     if (::link(from.c_str(), to.c_str()) != 0) {
         exists = errno == EEXIST;
         return false;
@@ -398,6 +405,38 @@ bool RenameNoReplace(const std::string& from, const std::string& to, bool& exist
 
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+bool CopyToNewFile(const std::string& from, const std::string& to, bool& exists) {
+    exists = false;
+    FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!in || ::fstat(int(in.Get()), &st) != 0) return false;
+    FileHandle out = CreateExclusive(to, st.st_mode & 07777);
+    if (!out) {
+        exists = errno == EEXIST;
+        return false;
+    }
+    std::vector<char> buffer(size_t(1) << 20);
+    bool ok = true;
+    for (size_t got = buffer.size(); ok && got == buffer.size();)
+        ok = ReadFully(in.Get(), buffer.data(), buffer.size(), got) &&
+             WriteAll(out.Get(), buffer.data(), got);
+    ok = ok && ::fchmod(int(out.Get()), st.st_mode & 07777) == 0 && ::fsync(int(out.Get())) == 0;
+    if (!ok) {
+        const int error = errno;
+        ::unlink(to.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
+std::string UserCacheFolder() {
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
+        return std::string(xdg) + "/quillon";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.cache/quillon";
+    return {};
 }
 
 std::string LastErrorText() {

@@ -121,6 +121,12 @@ unsigned DefaultNewFileMode();
 bool RenameReplace(const std::string& from, const std::string& to);
 /// Renames `from` to `to` only when nothing stands at `to`; false with `exists` set otherwise.
 bool RenameNoReplace(const std::string& from, const std::string& to, bool& exists);
+/// Makes a new file `to` (only when nothing stands there; `exists` set otherwise) holding the
+/// bytes and permission bits of the file `from`, synced. Nothing is left at `to` on failure.
+bool CopyToNewFile(const std::string& from, const std::string& to, bool& exists);
+/// The user's cache folder for this program ($XDG_CACHE_HOME or ~/.cache, then "quillon"; the
+/// local application data on Windows); empty when there is none. It is not created here.
+std::string UserCacheFolder();
 bool RemoveFile(const std::string& path);
 /// Text of the last failing call's error.
 std::string LastErrorText();

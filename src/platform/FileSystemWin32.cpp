@@ -420,6 +420,19 @@ bool RenameNoReplace(const std::string& from, const std::string& to, bool& exist
     return false;
 }
 
+bool CopyToNewFile(const std::string& from, const std::string& to, bool& exists) {
+    exists = false;
+    if (::CopyFileW(Wide(from).c_str(), Wide(to).c_str(), TRUE)) return true;
+    Failed();
+    exists = errno == EEXIST;
+    return false;
+}
+
+std::string UserCacheFolder() {
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    return local && *local ? Utf8(local) + "\\Quillon\\Cache" : std::string();
+}
+
 bool RemoveFile(const std::string& path) {
     return ::DeleteFileW(Wide(path).c_str()) != 0 || Failed();
 }
