@@ -563,11 +563,44 @@ bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
 }
 
+namespace {
+
+// XDG_DOCUMENTS_DIR of the user-dirs file ("$HOME/Dokumente" or an absolute path); empty when
+// the file does not name it.
+std::string DocumentsFromUserDirs(const std::string& home) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string file =
+        (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    std::FILE* f = std::fopen(file.c_str(), "r");
+    if (!f) return {};
+    std::string found;
+    char line[4096];
+    while (std::fgets(line, sizeof line, f)) {
+        std::string text(line);
+        const std::string key = "XDG_DOCUMENTS_DIR=\"";
+        if (text.compare(0, key.size(), key) != 0) continue;
+        const size_t end = text.find('"', key.size());
+        if (end == std::string::npos) continue;
+        std::string value = text.substr(key.size(), end - key.size());
+        if (value.compare(0, 5, "$HOME") == 0)
+            value = home + value.substr(5);
+        else if (value.empty() || value[0] != '/')
+            continue;
+        // A documents folder that is the home folder itself means "not set".
+        if (value != home && value != home + "/") found = value;
+    }
+    std::fclose(f);
+    return found;
+}
+
+}  // namespace
+
 std::string DocumentsFolder() {
     if (const char* xdg = std::getenv("XDG_DOCUMENTS_DIR"); xdg && *xdg) return xdg;
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::string(home) + "/Documents";
-    return ".";
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) return ".";
+    const std::string fromFile = DocumentsFromUserDirs(home);
+    return fromFile.empty() ? std::string(home) + "/Documents" : fromFile;
 }
 
 }  // namespace quillon::fs

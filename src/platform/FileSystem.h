@@ -162,8 +162,9 @@ std::vector<std::string> Arguments(int argc, char** argv);
 void PrepareStandardStreams();
 /// Whether a stream is a terminal (for progress lines).
 bool IsTerminal(std::FILE* stream);
-/// The user's documents folder: $XDG_DOCUMENTS_DIR, else $HOME/Documents on POSIX systems; the
-/// shell's personal folder on Windows. "." when there is none.
+/// The user's documents folder, the one lookup of the viewer and the command-line tool:
+/// $XDG_DOCUMENTS_DIR, else the XDG user-dirs file's entry, else $HOME/Documents on POSIX
+/// systems; the shell's personal folder on Windows. "." when there is none.
 std::string DocumentsFolder();
 
 }  // namespace quillon::fs
