@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "settings/CPrefs.h"
 #include "settings/GraphConfigurationFile.h"
@@ -455,11 +456,34 @@ void CDataLogDoc::NudgeComparison(int n) {
 }
 
 bool CDataLogDoc::LoadGraphConfiguration(const std::string& path) {
-    return ReadGraphConfigurationFile(path, m_config).ok();
+    if (!ReadGraphConfigurationFile(path, m_config).ok()) return false;
+    const GraphConfigurationBytes bytes = SerializeGraphConfiguration(m_config);
+    m_graphFilePath = path;
+    m_graphFileBytes.assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 bool CDataLogDoc::SaveGraphConfiguration() {
-    return WriteGraphConfigurationFile(m_prefs.GetLastDataLogConfig(), m_config).ok();
+    const std::string path = m_prefs.GetLastDataLogConfig();
+    const GraphConfigurationBytes bytes = SerializeGraphConfiguration(m_config);
+    if (path == m_graphFilePath &&
+        std::equal(bytes.begin(), bytes.end(), m_graphFileBytes.begin(), m_graphFileBytes.end()))
+        return true;
+    // Every .graph file this program writes has the configuration's size; any other file under
+    // that name is someone else's.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(fs::PathOf(path), error);
+    if (!error && size != GraphConfiguration::kFileSize) {
+        if (m_refusedGraphPath != path)
+            m_prompt.ShowFailure(Result::Failure(ErrorKind::CannotWrite, Cause::NotAGraphFile, path)
+                                     .During(Operation::WriteGraph));
+        m_refusedGraphPath = path;
+        return false;
+    }
+    if (!WriteGraphConfigurationFile(path, m_config).ok()) return false;
+    m_graphFilePath = path;
+    m_graphFileBytes.assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 }  // namespace quillon

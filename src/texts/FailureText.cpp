@@ -86,6 +86,8 @@ std::string FailureText(const Result& r) {
             return "cannot write " + quoted + ": the file is read-only";
         case Cause::SymlinkLoop:
             return "cannot write " + quoted + ": its symbolic links lead round in a loop";
+        case Cause::NotAGraphFile:
+            return quoted + " is not a display setup (.graph) file: it was left as it is";
         case Cause::UnsafeSymlink:
             return "cannot write " + quoted +
                    ": it is a symbolic link in a shared folder, made by another user";

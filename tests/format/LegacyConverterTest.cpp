@@ -224,7 +224,7 @@ TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
     EXPECT_EQ(m_lines, Lines{"-FAILED:There was an error opening the file"});
     EXPECT_FALSE(fs::exists(Path("missing.V4.dl")));
 
-    // A V4 file needs no conversion; a target name taken by a folder is reported.
+    // A V4 file needs no conversion; a target name taken (here by a folder) is left alone.
     Write("new.dl", GenerateV4Bytes(m_options));
     EXPECT_TRUE(Convert("new.dl"));
     EXPECT_EQ(m_lines, Lines{"-VERSION:V4 - upgrade not required"});
@@ -234,7 +234,7 @@ TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
     const Bytes source = test::ReadBytes(Path("run.dl"));
     const auto files = m_dir.Names();
     EXPECT_FALSE(Convert("run.dl"));
-    EXPECT_EQ(m_lines, (Lines{"-VERSION:V3", kLegacyCreateFailed}));
+    EXPECT_EQ(m_lines, (Lines{"-VERSION:V3", kLegacyTargetExists}));
     EXPECT_EQ(test::ReadBytes(Path("run.dl")), source);
     EXPECT_EQ(m_dir.Names(), files);
 }

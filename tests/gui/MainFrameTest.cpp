@@ -178,6 +178,12 @@ private slots:
         QCOMPARE(Frame().windowTitle(), QStringLiteral("run2.dl - Brenmor Quillon Log Viewer"));
     }
 
+    void saveNeedsALog() {
+        for (const CommandRow& row : CDataLogFrame::Commands())
+            if (row.id == ID_FILE_SAVE || row.id == ID_FILE_SAVE_AS)
+                QVERIFY(!row.IsEnabled(CommandState{}) && row.IsEnabled(CommandState{-1, 1}));
+    }
+
     void enableRules_data() {
         QTest::addColumn<CommandState>("state");
         QTest::addColumn<int>("id");
@@ -315,7 +321,7 @@ private slots:
         QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
         QCOMPARE(m_prompt.asked.back().caption, std::string("Choose Data Log to Compare"));
         QVERIFY(Doc().IsComparisonLoaded());
-        QVERIFY(QFileInfo::exists(Path(QStringLiteral("run.dl"))));
+        QVERIFY(QFileInfo::exists(Path(QStringLiteral("RUN.dl"))));
         QCOMPARE(Doc().Comparison().frameCount, 500);
         QCOMPARE(Doc().GetFrameCount(), 300);
 

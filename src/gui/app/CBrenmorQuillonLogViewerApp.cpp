@@ -74,7 +74,8 @@ std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
         const QString& arg = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         if (arg == QLatin1String("--screenshot")) {
-            if (!hasValue) return fail(QStringLiteral("--screenshot needs a PNG path"));
+            if (!hasValue || arguments[i + 1].isEmpty())
+                return fail(QStringLiteral("--screenshot needs a PNG path"));
             options.screenshotPath = arguments[++i];
         } else if (arg == QLatin1String("--size")) {
             if (!hasValue) return fail(QStringLiteral("--size needs WxH"));
