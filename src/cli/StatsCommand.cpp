@@ -62,7 +62,7 @@ int RunStats(const CommandArgs& args) {
 
     // The math channels of the viewer's current configuration, so that they are computed as the
     // viewer shows them. A .dlz is decoded in memory: nothing is written beside the input.
-    CPrefs prefs(DocumentsFolder());
+    const CPrefs prefs(DocumentsFolder(), true);  // a report writes nothing
     GraphConfiguration config = DefaultGraphConfiguration();
     ReadGraphConfigurationFile(prefs.GetLastDataLogConfig(), config);
     LogData log;

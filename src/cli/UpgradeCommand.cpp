@@ -13,9 +13,17 @@ namespace quillon::cli {
 
 namespace {
 
-constexpr char kUsage[] = "upgrade FILE...";
+constexpr char kUsage[] = "upgrade [--overwrite] FILE...";
 
-int RunUpgrade(const CommandArgs& args) {
+int RunUpgrade(const CommandArgs& arguments) {
+    // An earlier conversion may hold the user's edits: it is replaced only when asked to.
+    CommandArgs args;
+    bool overwrite = false;
+    for (const std::string& arg : arguments)
+        if (arg == "--overwrite")
+            overwrite = true;
+        else
+            args.push_back(arg);
     if (args.empty()) {
         std::fprintf(stderr, "usage: %s\n", kUsage);
         return 2;
@@ -35,17 +43,25 @@ int RunUpgrade(const CommandArgs& args) {
         std::fflush(stdout);
         shown = -1;
         Result failure;
+        bool refused = false;
         const bool ok = ConvertLegacyLog(
             path,
             [&](const std::string& line) {
+                refused = refused || line == kLegacyTargetExists;
                 if (terminal && shown >= 0) std::fprintf(stderr, "\r    \r");
                 shown = -1;
                 std::printf("%s\n", line.c_str());
                 std::fflush(stdout);
             },
-            terminal ? ProgressCallback(progress) : ProgressCallback(), nullptr, &failure);
+            terminal ? ProgressCallback(progress) : ProgressCallback(), nullptr,
+            [overwrite](const std::string&) { return overwrite; }, &failure);
         // The upgrader's lines are the report on stdout; the reason of a failure goes to stderr.
-        if (!ok) {
+        if (refused) {
+            std::fflush(stdout);
+            std::fprintf(stderr,
+                         "quillon-cli upgrade: %s already exists (--overwrite replaces it)\n",
+                         LegacyConvertedPath(path).c_str());
+        } else if (!ok) {
             std::fflush(stdout);
             ReportFailure("upgrade", failure.cause == Cause::BadMagic
                                          ? "'" + path + "': " + FailureText(failure)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "settings/CPrefs.h"
 #include "settings/GraphConfigurationFile.h"
@@ -292,11 +293,10 @@ bool CDataLogDoc::CloseChangedLogs() {
     if (!main && !comparison) return false;
     const Result failure =
         main ? m_main.source.store->BrokenFailure() : m_comparison.source.store->BrokenFailure();
-    if (comparison || main) {
-        // Nothing of a changed file can be saved any more: its edits go with it.
-        m_comparisonEdited = false;
-        CloseComparison();
-    }
+    // Nothing of a changed file can be saved any more: its edits go with it. A comparison whose
+    // own file is whole keeps its save question when it closes with the main log.
+    if (comparison) m_comparisonEdited = false;
+    CloseComparison();
     if (main) {
         if (destroyModelessWindows) destroyModelessWindows();
         ReleaseMainLog();
@@ -576,11 +576,34 @@ bool CDataLogDoc::Undo() {
 }
 
 bool CDataLogDoc::LoadGraphConfiguration(const std::string& path) {
-    return ReadGraphConfigurationFile(path, m_config).ok();
+    if (!ReadGraphConfigurationFile(path, m_config).ok()) return false;
+    const GraphConfigurationBytes bytes = SerializeGraphConfiguration(m_config);
+    m_graphFilePath = path;
+    m_graphFileBytes.assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 bool CDataLogDoc::SaveGraphConfiguration() {
-    return WriteGraphConfigurationFile(m_prefs.GetLastDataLogConfig(), m_config).ok();
+    const std::string path = m_prefs.GetLastDataLogConfig();
+    const GraphConfigurationBytes bytes = SerializeGraphConfiguration(m_config);
+    if (path == m_graphFilePath &&
+        std::equal(bytes.begin(), bytes.end(), m_graphFileBytes.begin(), m_graphFileBytes.end()))
+        return true;
+    // Every .graph file this program writes has the configuration's size; any other file under
+    // that name is someone else's.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(fs::PathOf(path), error);
+    if (!error && size != GraphConfiguration::kFileSize) {
+        if (m_refusedGraphPath != path)
+            m_prompt.ShowFailure(Result::Failure(ErrorKind::CannotWrite, Cause::NotAGraphFile, path)
+                                     .During(Operation::WriteGraph));
+        m_refusedGraphPath = path;
+        return false;
+    }
+    if (!WriteGraphConfigurationFile(path, m_config).ok()) return false;
+    m_graphFilePath = path;
+    m_graphFileBytes.assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 }  // namespace quillon

@@ -188,7 +188,9 @@ public:
     /// Reads a .graph file over the current configuration (a shorter file fills the blocks as
     /// far as it reaches); false when it cannot be opened.
     bool LoadGraphConfiguration(const std::string& path);
-    /// Writes the current configuration to the last used .graph file (atomically).
+    /// Writes the current configuration to the last used .graph file (atomically), only when it
+    /// differs from what that file was read or written with. A file there that does not read as
+    /// a graph configuration (not 10218 bytes) is left alone and the user told once.
     bool SaveGraphConfiguration();
 
     CPrefs& Prefs() { return m_prefs; }
@@ -249,6 +251,10 @@ private:
     std::optional<UndoState> m_undo;
 
     GraphConfiguration m_config;
+    // The .graph file as last read or written, and one the user was told is no graph file.
+    std::string m_graphFilePath;
+    std::vector<uint8_t> m_graphFileBytes;
+    std::string m_refusedGraphPath;
 };
 
 }  // namespace quillon

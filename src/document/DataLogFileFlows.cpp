@@ -42,6 +42,12 @@ std::string PlainLogPath(std::string path) {
     return path;
 }
 
+// Whether anything, a dangling symlink included, stands at a path.
+bool NameTaken(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(fs::PathOf(path), error));
+}
+
 // The folder of a path, made absolute against the current folder and without "." or "..", so
 // that it still names the same place when it is used later.
 std::string AbsoluteFolderOf(const std::string& path) {
@@ -124,6 +130,12 @@ bool DataLogFileFlows::SaveAs() {
     const std::string chosen = m_prompt.SaveFileName(request);
     if (chosen.empty()) return false;
     const std::string path = PlainLogPath(chosen);
+    // The dialog asked about the name typed; a name this program changed is asked about here.
+    if (path != chosen && NameTaken(path) &&
+        m_prompt.Question("Save As",
+                          fs::FileNameOf(path) + " already exists.\nDo you want to replace it?") !=
+            PromptAnswer::Yes)
+        return false;
     if (!SaveTo(path)) return false;
     m_doc.SetPathName(path);
     m_host.AddRecentFile(path);

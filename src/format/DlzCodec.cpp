@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <cerrno>
 #include <exception>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/AtomicFile.h"
@@ -37,10 +40,12 @@ bool IsDlzPath(const std::string& path) {
 }
 
 std::string DlzTargetPath(const std::string& dlzPath) {
+    // Only the extension changes: the rest of the name keeps its case.
     size_t start = FileNameStart(dlzPath);
-    std::string name = LowerAscii(dlzPath.substr(start));
-    for (size_t at = name.find(".dlz"); at != std::string::npos; at = name.find(".dlz", at + 3))
-        name.erase(at + 3, 1);
+    std::string name = dlzPath.substr(start);
+    for (size_t at = LowerAscii(name).find(".dlz"); at != std::string::npos;
+         at = LowerAscii(name).find(".dlz", at + 3))
+        name.replace(at, 4, ".dl");
     return dlzPath.substr(0, start) + name;
 }
 
@@ -385,8 +390,18 @@ Result ExpandFile(fs::Handle in, const std::string& dlzPath, std::string* dlPath
     };
 
     // 2. An existing .dl with the same bytes is used as it is.
-    for (int n = 1; n <= kMaxNames; ++n) {
-        const std::string name = CandidateName(target, n);
+    const std::string cacheFolder = fs::UserCacheFolder();
+    const std::string cacheTarget =
+        cacheFolder.empty() ? std::string() : cacheFolder + "/" + fs::FileNameOf(target);
+    for (int n = 1; n <= 2 * kMaxNames; ++n) {
+        if (n == kMaxNames + 1 && cacheTarget.empty()) break;
+        const std::string name =
+            n <= kMaxNames ? CandidateName(target, n) : CandidateName(cacheTarget, n - kMaxNames);
+        if (fs::KindOf(name) != fs::PathKind::Regular) {
+            if (n > kMaxNames) break;
+            n = kMaxNames;  // then the names in the cache folder
+            continue;
+        }
         if (fs::KindOf(name) != fs::PathKind::Regular) break;
         const fs::FileHandle existing = fs::OpenRegularForReading(name);
         if (!existing) continue;
@@ -410,16 +425,30 @@ Result ExpandFile(fs::Handle in, const std::string& dlzPath, std::string* dlPath
         }
     }
 
-    // 3. Decoded into a temporary of its own, checked as a log, then given the first free name.
+    // 3. Decoded into a temporary of its own, checked as a log, then given the first free name:
+    // beside the .dlz, or in the user's cache folder where its own folder takes no new files
+    // (read-only media). A name is never followed through a symlink: it is a new file's.
     if (!rewind()) return ReadFailure(dlzPath);
-    AtomicFile out(target);
-    if (!out.Open()) return out.Failure();
+    std::string base = target;
+    std::optional<AtomicFile> out;
+    out.emplace(base, true);
+    if (!out->Open()) {
+        const int error = errno;
+        if (out->Failure().cause != Cause::CreateFailed ||
+            (error != EROFS && error != EACCES && error != EPERM) || cacheTarget.empty())
+            return out->Failure();
+        base = cacheTarget;
+        std::error_code made;
+        std::filesystem::create_directories(fs::PathOf(cacheFolder), made);
+        out.emplace(base, true);
+        if (!out->Open()) return out->Failure();
+    }
     uint8_t start[12];
     size_t have = 0;
     uint64_t written = 0;
     bool ok = DecodeFile(in, dlzPath, problem, [&](const uint8_t* p, size_t k) {
         if (!checkStart(p, k, start, have)) return false;
-        if (!out.Write(p, k)) return false;
+        if (!out->Write(p, k)) return false;
         written += k;
         if (progress)
             progress(sourceSize + int64_t(double(written) / double(decoded) * 2 * sourceSize),
@@ -430,19 +459,19 @@ Result ExpandFile(fs::Handle in, const std::string& dlzPath, std::string* dlPath
         problem = fail(ErrorKind::Unreadable, Cause::ChangedWhileExpanded);
         ok = false;
     }
-    if (!ok || !out.Finish()) return problem.ok() ? out.Failure() : problem;
+    if (!ok || !out->Finish()) return problem.ok() ? out->Failure() : problem;
     for (int n = 1; n <= kMaxNames; ++n) {
-        const std::string name = CandidateName(out.Target(), n);
+        const std::string name = CandidateName(base, n);
         bool existed = false;
-        if (out.Publish(name, false, &existed)) {
+        if (out->Publish(name, false, &existed)) {
             if (progress) progress(total, total);
             if (dlPath) *dlPath = name;
             return {};
         }
-        if (!existed) return out.Failure();
+        if (!existed) return out->Failure();
         // Another run may have just decoded the same log under this name.
-        if (fs::KindOf(name) == fs::PathKind::Regular && SameContent(name, out.TempPath())) {
-            out.Discard();
+        if (fs::KindOf(name) == fs::PathKind::Regular && SameContent(name, out->TempPath())) {
+            out->Discard();
             if (dlPath) *dlPath = name;
             return {};
         }

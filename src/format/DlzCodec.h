@@ -22,8 +22,8 @@ bool IsDlzPath(const std::string& path);
 /// version words tell the two forms apart.)
 bool IsDlzStart(const uint8_t* data, size_t size);
 
-/// The .dl path a .dlz expands to: the folders as given, the file name lower-cased with every
-/// ".dlz" replaced by ".dl" (Logs/Run.DLZ gives Logs/run.dl).
+/// The .dl path a .dlz expands to: the folders and the file name as given, with every ".dlz" (in
+/// any case) replaced by ".dl" (Logs/Run.DLZ gives Logs/Run.dl).
 std::string DlzTargetPath(const std::string& dlzPath);
 
 /// Reverses the bytes of every 4-byte word of `in` into `out` (which may be `in`); a trailing
@@ -71,8 +71,10 @@ Result DecodeDlzFile(const FileHandle& in, const std::string& path, const Decode
 /// without scratch files shared with other runs. The decoded size is measured first and checked
 /// against the free disk space; the data is checked as a log (magic, version, length) before
 /// anything gets a name. The .dl is DlzTargetPath(dlzPath) when that is free or already holds
-/// exactly the decoded bytes; an existing different file there is never replaced: the next free
-/// or identical name of run-2.dl, run-3.dl ... is used instead. *dlPath receives the name used.
+/// exactly the decoded bytes; an existing different file (or link) there is never replaced: the
+/// next free or identical name of run-2.dl, run-3.dl ... is used instead. Where the folder takes
+/// no new files (read-only media) the same names are used in the user's cache folder.
+/// *dlPath receives the name used.
 /// Progress is reported in bytes.
 Result ExpandDlzFile(const std::string& dlzPath, std::string* dlPath,
                      const ProgressCallback& progress = {});

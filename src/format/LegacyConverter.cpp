@@ -39,7 +39,8 @@ std::string LegacyConvertedPath(const std::string& path) {
 }
 
 bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
-                      const ProgressCallback& progress, std::string* newPath, Result* failure) {
+                      const ProgressCallback& progress, std::string* newPath,
+                      const ReplaceQuestion& mayReplace, Result* failure) {
     auto say = [&](const char* line) {
         if (report) report(line);
     };
@@ -125,6 +126,15 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
         return fail(kLegacyCreateFailed,
                     Result::Failure(ErrorKind::CannotWrite, Cause::CreateFailed, target,
                                     "it is the file being converted"));
+    std::error_code ec;
+    const bool exists =
+        std::filesystem::exists(std::filesystem::symlink_status(fs::PathOf(target), ec));
+    const bool replace = exists && mayReplace && mayReplace(target);
+    const auto targetExists = [&] {
+        return fail(kLegacyTargetExists,
+                    Result::Failure(ErrorKind::CannotWrite, Cause::TargetExists, target));
+    };
+    if (exists && !replace) return targetExists();
     AtomicFile out(target);
     if (!out.Open()) return fail(kLegacyCreateFailed, out.Failure());
     // Frames are streamed block by block, so reading and writing overlap; the lines still come
@@ -149,7 +159,10 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     if (!written) return fail(kLegacyWriteFailed, out.Failure());
     say(kLegacyReadComplete);
     say(kLegacyWriting);
-    if (!out.Commit()) return fail(kLegacyWriteFailed, out.Failure());
+    // Without `replace`, a file made meanwhile under the target's name is kept as well.
+    bool existed = false;
+    if (!(replace ? out.Commit() : out.Finish() && out.Publish(target, false, &existed)))
+        return existed ? targetExists() : fail(kLegacyWriteFailed, out.Failure());
     if (newPath) *newPath = target;
     say(kLegacyComplete);
     return true;

@@ -24,6 +24,7 @@ inline constexpr const char* kLegacyNoMemory = "-FAILED: pFrames memory";
 inline constexpr const char* kLegacyReadComplete = "-READ: logfile read complete";
 inline constexpr const char* kLegacyCreateFailed =
     "-FAILED:There was an error opening the new file to write";
+inline constexpr const char* kLegacyTargetExists = "-FAILED:The converted file already exists";
 inline constexpr const char* kLegacyWriting = "-WRITE: logfile writing";
 inline constexpr const char* kLegacyWriteFailed = "-FAILED:There was an error writing the new file";
 inline constexpr const char* kLegacyComplete = "-WRITE: conversion complete";
@@ -37,9 +38,12 @@ std::string LegacyConvertedPath(const std::string& path);
 /// every failure, each reported as one line, and *failure then says why (the system's reason
 /// included). `progress` counts frames. The new file is written atomically, and only when the
 /// source was the same file, unchanged, from the first byte read to the last; the source is
-/// never changed. *newPath receives the path written.
+/// never changed. *newPath receives the path written. An existing converted file (which may hold
+/// the user's edits) is replaced only when `mayReplace(its path)` says so; otherwise it is
+/// reported with kLegacyTargetExists and left alone.
+using ReplaceQuestion = std::function<bool(const std::string& path)>;
 bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
                       const ProgressCallback& progress = {}, std::string* newPath = nullptr,
-                      Result* failure = nullptr);
+                      const ReplaceQuestion& mayReplace = {}, Result* failure = nullptr);
 
 }  // namespace quillon

@@ -22,9 +22,9 @@ constexpr std::string_view kTempSuffix = ".tmp";
 std::atomic<unsigned> g_counter{0};
 std::function<bool(WriteStep)> g_faultHook;
 
-bool Injected(WriteStep step) {
+bool Injected(WriteStep step, int error = EIO) {
     if (g_faultHook && g_faultHook(step)) {
-        errno = EIO;
+        errno = error;
         return true;
     }
     return false;
@@ -92,7 +92,8 @@ void SweepStaleTemporaries(const std::string& folder) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::string targetPath) : m_requested(std::move(targetPath)) {}
+AtomicFile::AtomicFile(std::string targetPath, bool newName)
+    : m_requested(std::move(targetPath)), m_newName(newName) {}
 
 AtomicFile::~AtomicFile() {
     Discard();
@@ -136,13 +137,18 @@ bool AtomicFile::Open() {
     m_finished = false;
     m_failure = {};
     if (m_requested.empty()) return Refuse(Cause::NoTargetName, {});
-    m_target = fs::ResolveWriteTarget(m_requested);
-    const fs::PathKind kind = fs::KindOf(m_target);
+    Cause refused = Cause::None;
+    m_target = m_newName ? m_requested : fs::ResolveWriteTarget(m_requested, &refused);
+    if (refused != Cause::None) return Refuse(refused, m_requested);
+    const fs::PathKind kind = m_newName ? fs::PathKind::Missing : fs::KindOf(m_target);
     if (kind != fs::PathKind::Regular && kind != fs::PathKind::Missing) {
         Refuse(Cause::TargetNotRegular, m_requested);
         m_failure.Figures(uint64_t(kind));
         return false;
     }
+    if (kind == fs::PathKind::Regular && fs::IsReadOnlyFile(m_target))
+        return Refuse(Cause::TargetReadOnly, m_requested);
+    m_exists = kind == fs::PathKind::Regular;
     m_mode = fs::ModeOf(m_target).value_or(fs::DefaultNewFileMode());
     const std::string folder = fs::FolderOf(m_target);
     SweepStaleTemporaries(folder);
@@ -153,7 +159,7 @@ bool AtomicFile::Open() {
                              std::to_string(fs::ProcessId()) + "-";
     for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
         std::string temp = stem + std::to_string(g_counter++) + std::string(kTempSuffix);
-        if (Injected(WriteStep::Create)) break;
+        if (Injected(WriteStep::Create, EACCES)) break;  // as a folder that takes no new files
         m_file = fs::CreateExclusive(temp, 0600);
         if (m_file)
             m_temp = temp;
@@ -198,6 +204,8 @@ bool AtomicFile::Finish() {
     if (m_finished) return true;
     if (!m_file || m_failed) return m_failure.ok() ? Refuse(Cause::NotOpen, m_target) : false;
     if (!Flush()) return false;
+    // Owner and attributes go first: a change of owner clears the set-id bits of the mode.
+    if (m_exists) fs::CopyOwnerAndAttributes(m_target, m_file.Get());
     if (!fs::SetMode(m_file.Get(), m_mode)) return Fail(Cause::SetModeFailed, m_target);
     if (Injected(WriteStep::SyncFile) || !fs::SyncFile(m_file.Get()))
         return Fail(Cause::WriteFailed, m_target);
@@ -210,9 +218,25 @@ bool AtomicFile::Publish(const std::string& path, bool replace, bool* existed) {
     if (existed) *existed = false;
     if (!m_finished) return m_failure.ok() ? Refuse(Cause::NotFinished, m_target) : false;
     bool exists = false;
+    // A file with other names (hard links) is written in place, so that every name keeps
+    // seeing it; a rename would leave the other names on the old content.
+    if (replace && path == m_target && m_exists && fs::LinkCount(m_target) > 1) {
+        if (Injected(WriteStep::Rename) || !fs::OverwriteInPlace(m_temp, m_target))
+            return Fail(Cause::ReplaceFailed, path);
+        Discard();
+        return true;
+    }
     bool renamed =
-        !Injected(WriteStep::Rename) &&
-        (replace ? fs::RenameReplace(m_temp, path) : fs::RenameNoReplace(m_temp, path, exists));
+        !Injected(WriteStep::Rename) && (replace ? fs::RenameReplace(m_temp, path)
+                                                 : !Injected(WriteStep::NoReplaceRename, EPERM) &&
+                                                       fs::RenameNoReplace(m_temp, path, exists));
+    // FAT and exFAT refuse hard links and may refuse no-replace renames: the new name is then
+    // made exclusively and filled from the finished temporary.
+    if (!renamed && !replace && !exists &&
+        (errno == EPERM || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+        renamed = fs::CopyToNewFile(m_temp, path, exists);
+        if (renamed) fs::RemoveFile(m_temp);
+    }
     if (!renamed) {
         if (exists) {
             if (existed) *existed = true;

@@ -1,8 +1,11 @@
 #pragma once
 /// The one way the programs write a file: the bytes go to a uniquely named temporary beside the
-/// real target (a symlink is followed to the file it names), every write is checked, the file
-/// and then its folder are synced around the rename over the target, and the old file's mode is
-/// kept. A failed, abandoned or interrupted save leaves the old file whole and no temporary.
+/// real target (a symlink is followed to the file it names where the protected-symlinks rule
+/// allows), every write is checked, the file and then its folder are synced around the rename
+/// over the target, and the old file's mode, owner (where permitted) and extended attributes are
+/// kept. A read-only target is refused; one with other hard links is overwritten in place from
+/// the finished temporary. Otherwise a failed, abandoned or interrupted save leaves the old file
+/// whole and no temporary.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,18 +20,21 @@
 namespace quillon {
 
 /// The steps of a save, named for fault injection in tests.
-enum class WriteStep { Create, Write, SyncFile, Rename, SyncFolder };
+/// NoReplaceRename fails as a file system without hard links or no-replace renames (FAT) would.
+enum class WriteStep { Create, Write, SyncFile, Rename, SyncFolder, NoReplaceRename };
 
 class AtomicFile {
 public:
-    explicit AtomicFile(std::string targetPath);
+    /// With `newName` the target is a name for a new file (Publish without replacing): nothing
+    /// standing there, a symlink included, is followed or looked at.
+    explicit AtomicFile(std::string targetPath, bool newName = false);
     ~AtomicFile();  // removes the temporary file unless it was committed
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    /// Creates the temporary file; false (with Failure()) when the target is a folder, FIFO or
-    /// device, or the folder is not writable. Stale temporaries of earlier, dead runs in the
-    /// same folder are removed first.
+    /// Creates the temporary file; false (with Failure()) when the target is a folder, FIFO,
+    /// device, read-only file or refused symlink, or the folder is not writable. Stale temporaries
+    /// of earlier, dead runs in the same folder are removed first.
     bool Open();
     bool Write(const void* data, size_t size);
     bool Write(std::string_view text) { return Write(text.data(), text.size()); }
@@ -72,6 +78,8 @@ private:
     FileHandle m_file;
     int m_slot = -1;
     unsigned m_mode = 0644;
+    bool m_exists = false;
+    bool m_newName = false;
     bool m_finished = false;
     bool m_failed = false;
     std::vector<char> m_buffer;

@@ -19,6 +19,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace quillon::fs {
@@ -51,13 +52,22 @@ PathKind KindOf(const std::string& path) {
     return KindOfMode(st.st_mode);
 }
 
-std::string ResolveWriteTarget(const std::string& path) {
+std::string ResolveWriteTarget(const std::string& path, Cause* refused) {
     std::string current = path;
     // A chain of links is followed link by link, so that a link to a file that does not exist
     // yet still names where the file is to be made; loops end after a bounded number of steps.
     for (int step = 0; step < 40; ++step) {
         struct stat st {};
         if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        // The protected-symlinks rule: in a sticky, world-writable folder (/tmp) a link is only
+        // followed when it is ours or the folder owner's, so a planted link cannot redirect a
+        // write into another of the user's files.
+        struct stat folder {};
+        if (::stat(FolderOf(current).c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
+            (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid) {
+            if (refused) *refused = Cause::UnsafeSymlink;
+            return current;
+        }
         std::vector<char> buffer(size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
         ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size() - 1);
         if (n < 0) return current;
@@ -69,7 +79,67 @@ std::string ResolveWriteTarget(const std::string& path) {
                 (current.find('/') == std::string::npos ? std::string() : FolderOf(current) + "/")
                     .append(link);
     }
+    struct stat st {};
+    if (refused && ::lstat(current.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        *refused = Cause::SymlinkLoop;
     return current;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    // No write bit at all is a file its owner made read-only, which even root leaves alone.
+    if ((st.st_mode & 0222) == 0) return true;
+    return ::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS);
+}
+
+unsigned LinkCount(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && st.st_nlink > 0 ? unsigned(st.st_nlink) : 1u;
+}
+
+void CopyOwnerAndAttributes(const std::string& from, Handle to) {
+    struct stat st {};
+    if (::stat(from.c_str(), &st) != 0) return;
+    // Another user's ownership needs privileges; the group alone may still be ours to give.
+    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+        ::fchown(int(to), st.st_uid, st.st_gid) != 0)
+        (void)!::fchown(int(to), uid_t(-1), st.st_gid);
+    const ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0) return;
+    std::vector<char> names(static_cast<size_t>(size));
+    const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+    for (ssize_t at = 0; got > 0 && at < got; at += ssize_t(std::strlen(names.data() + at)) + 1) {
+        const char* name = names.data() + at;
+        const ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0) continue;
+        std::vector<char> value(static_cast<size_t>(length));
+        if (::getxattr(from.c_str(), name, value.data(), value.size()) == length)
+            (void)::fsetxattr(int(to), name, value.data(), value.size(), 0);
+    }
+}
+
+bool OverwriteInPlace(const std::string& from, const std::string& to) {
+    FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    FileHandle out(::open(to.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat st {};
+    if (!in || !out || ::fstat(int(in.Get()), &st) != 0) return false;
+    // Reserving the space first keeps a full disk from stopping the copy half way.
+    if (st.st_size > 0) {
+        const int reserved = ::posix_fallocate(int(out.Get()), 0, st.st_size);
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+            errno = reserved;
+            return false;
+        }
+    }
+    std::vector<char> buffer(size_t(1) << 20);
+    for (;;) {
+        size_t got = 0;
+        if (!ReadFully(in.Get(), buffer.data(), buffer.size(), got)) return false;
+        if (got == 0) break;
+        if (!WriteAll(out.Get(), buffer.data(), got)) return false;
+    }
+    return ::ftruncate(int(out.Get()), st.st_size) == 0 && ::fsync(int(out.Get())) == 0;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -338,8 +408,15 @@ bool RenameReplace(const std::string& from, const std::string& to) {
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to, bool& exists) {
-    // A hard link is made only when the name is free, atomically; the temporary name goes after.
     exists = false;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        exists = errno == EEXIST;
+        return false;
+    }
+    // Without no-replace renames: a hard link is made only when the name is free, atomically;
+    // the temporary name goes after.
     if (::link(from.c_str(), to.c_str()) != 0) {
         exists = errno == EEXIST;
         return false;
@@ -350,6 +427,38 @@ bool RenameNoReplace(const std::string& from, const std::string& to, bool& exist
 
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+bool CopyToNewFile(const std::string& from, const std::string& to, bool& exists) {
+    exists = false;
+    FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!in || ::fstat(int(in.Get()), &st) != 0) return false;
+    FileHandle out = CreateExclusive(to, st.st_mode & 07777);
+    if (!out) {
+        exists = errno == EEXIST;
+        return false;
+    }
+    std::vector<char> buffer(size_t(1) << 20);
+    bool ok = true;
+    for (size_t got = buffer.size(); ok && got == buffer.size();)
+        ok = ReadFully(in.Get(), buffer.data(), buffer.size(), got) &&
+             WriteAll(out.Get(), buffer.data(), got);
+    ok = ok && ::fchmod(int(out.Get()), st.st_mode & 07777) == 0 && ::fsync(int(out.Get())) == 0;
+    if (!ok) {
+        const int error = errno;
+        ::unlink(to.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
+std::string UserCacheFolder() {
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
+        return std::string(xdg) + "/quillon";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.cache/quillon";
+    return {};
 }
 
 std::string LastErrorText() {
@@ -484,11 +593,44 @@ bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
 }
 
+namespace {
+
+// XDG_DOCUMENTS_DIR of the user-dirs file ("$HOME/Dokumente" or an absolute path); empty when
+// the file does not name it.
+std::string DocumentsFromUserDirs(const std::string& home) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string file =
+        (config && *config == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    std::FILE* f = std::fopen(file.c_str(), "r");
+    if (!f) return {};
+    std::string found;
+    char line[4096];
+    while (std::fgets(line, sizeof line, f)) {
+        std::string text(line);
+        const std::string key = "XDG_DOCUMENTS_DIR=\"";
+        if (text.compare(0, key.size(), key) != 0) continue;
+        const size_t end = text.find('"', key.size());
+        if (end == std::string::npos) continue;
+        std::string value = text.substr(key.size(), end - key.size());
+        if (value.compare(0, 5, "$HOME") == 0)
+            value = home + value.substr(5);
+        else if (value.empty() || value[0] != '/')
+            continue;
+        // A documents folder that is the home folder itself means "not set".
+        if (value != home && value != home + "/") found = value;
+    }
+    std::fclose(f);
+    return found;
+}
+
+}  // namespace
+
 std::string DocumentsFolder() {
     if (const char* xdg = std::getenv("XDG_DOCUMENTS_DIR"); xdg && *xdg) return xdg;
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::string(home) + "/Documents";
-    return ".";
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) return ".";
+    const std::string fromFile = DocumentsFromUserDirs(home);
+    return fromFile.empty() ? std::string(home) + "/Documents" : fromFile;
 }
 
 }  // namespace quillon::fs

@@ -24,8 +24,22 @@ enum class PathKind { Missing, Regular, Folder, Fifo, Device, Socket, Other };
 PathKind KindOf(const std::string& path);
 
 /// The path a write must go to: a symlink is followed (to its final target, even when that does
-/// not exist yet); other paths are returned as they are.
-std::string ResolveWriteTarget(const std::string& path);
+/// not exist yet); other paths are returned as they are. A link is followed only where the
+/// kernel's protected-symlinks rule would follow it: in a sticky, world-writable folder only when
+/// it belongs to this user or to the folder's owner. A refused link or a loop sets `*refused`
+/// (UnsafeSymlink, SymlinkLoop).
+std::string ResolveWriteTarget(const std::string& path, Cause* refused = nullptr);
+/// Whether an existing file may not be written by this user (no write permission, or a
+/// read-only file system); such a target is never replaced.
+bool IsReadOnlyFile(const std::string& path);
+/// Number of names (hard links) of an existing file; 1 when it cannot be asked.
+unsigned LinkCount(const std::string& path);
+/// Gives an open new file the owner (where permitted) and the extended attributes of the file at
+/// `from`; each is best effort, since another user's ownership needs privileges.
+void CopyOwnerAndAttributes(const std::string& from, FileHandle::Raw to);
+/// Overwrites the file at `to` in place with the content of the file at `from`, so that every
+/// name of it sees the new content. The space is reserved before the first byte is overwritten.
+bool OverwriteInPlace(const std::string& from, const std::string& to);
 /// The folder part of a path ("." for a bare file name) and the file name. Both '/' and, on
 /// Windows, '\\' separate folders.
 std::string FolderOf(const std::string& path);
@@ -103,6 +117,12 @@ unsigned DefaultNewFileMode();
 bool RenameReplace(const std::string& from, const std::string& to);
 /// Renames `from` to `to` only when nothing stands at `to`; false with `exists` set otherwise.
 bool RenameNoReplace(const std::string& from, const std::string& to, bool& exists);
+/// Makes a new file `to` (only when nothing stands there; `exists` set otherwise) holding the
+/// bytes and permission bits of the file `from`, synced. Nothing is left at `to` on failure.
+bool CopyToNewFile(const std::string& from, const std::string& to, bool& exists);
+/// The user's cache folder for this program ($XDG_CACHE_HOME or ~/.cache, then "quillon"; the
+/// local application data on Windows); empty when there is none. It is not created here.
+std::string UserCacheFolder();
 bool RemoveFile(const std::string& path);
 /// Text of the last failing call's error.
 std::string LastErrorText();
@@ -140,8 +160,9 @@ std::vector<std::string> Arguments(int argc, char** argv);
 void PrepareStandardStreams();
 /// Whether a stream is a terminal (for progress lines).
 bool IsTerminal(std::FILE* stream);
-/// The user's documents folder: $XDG_DOCUMENTS_DIR, else $HOME/Documents on POSIX systems; the
-/// shell's personal folder on Windows. "." when there is none.
+/// The user's documents folder, the one lookup of the viewer and the command-line tool:
+/// $XDG_DOCUMENTS_DIR, else the XDG user-dirs file's entry, else $HOME/Documents on POSIX
+/// systems; the shell's personal folder on Windows. "." when there is none.
 std::string DocumentsFolder();
 
 }  // namespace quillon::fs

@@ -139,7 +139,23 @@ PathKind KindOf(const std::string& path) {
     return kind;
 }
 
-std::string ResolveWriteTarget(const std::string& path) {
+bool IsReadOnlyFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+unsigned LinkCount(const std::string&) {
+    return 1;
+}
+
+void CopyOwnerAndAttributes(const std::string&, Handle) {}
+
+bool OverwriteInPlace(const std::string&, const std::string&) {
+    errno = ENOSYS;
+    return false;
+}
+
+std::string ResolveWriteTarget(const std::string& path, Cause*) {
     const std::wstring wide = Wide(path);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
@@ -402,6 +418,19 @@ bool RenameNoReplace(const std::string& from, const std::string& to, bool& exist
     Failed();
     exists = errno == EEXIST;
     return false;
+}
+
+bool CopyToNewFile(const std::string& from, const std::string& to, bool& exists) {
+    exists = false;
+    if (::CopyFileW(Wide(from).c_str(), Wide(to).c_str(), TRUE)) return true;
+    Failed();
+    exists = errno == EEXIST;
+    return false;
+}
+
+std::string UserCacheFolder() {
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    return local && *local ? Utf8(local) + "\\Quillon\\Cache" : std::string();
 }
 
 bool RemoveFile(const std::string& path) {

@@ -50,6 +50,11 @@ enum class Cause {
     NotFinished,
     ReplaceFailed,     // system
     SyncFolderFailed,  // system
+    TargetExists,      // a file the operation must not replace is there
+    TargetReadOnly,    // the target has no write permission: it is not replaced
+    SymlinkLoop,       // the target's symbolic links lead round in a loop
+    UnsafeSymlink,     // a link in a shared sticky folder that neither we nor its owner made
+    NotAGraphFile,     // the current .graph file does not read as one: it is not written over
     ColumnsShort,      // the log's columns are shorter than its frame count
     NoMemoryToWrite,
     NoMemoryToDetach,  // a log written over its own file could not be read into memory

@@ -73,22 +73,22 @@ std::string MiscSection(int page) {
 
 }  // namespace
 
-CPrefs::CPrefs(std::string documentsFolder) {
+CPrefs::CPrefs(std::string documentsFolder, bool readOnly) : m_readOnly(readOnly) {
     if (!documentsFolder.empty()) {
         if (documentsFolder.back() != '/') documentsFolder += '/';
         m_appFolder = documentsFolder + "Brenmor/Quillon/";
         // Created when missing: otherwise every preference and every automatic save of the
         // display setup would be lost without a word on a fresh machine.
         std::error_code ec;
-        std::filesystem::create_directories(fs::PathOf(GetDataLogFolder()), ec);
-        std::filesystem::create_directories(fs::PathOf(GetConfigFolder()), ec);
+        if (!readOnly) std::filesystem::create_directories(fs::PathOf(GetDataLogFolder()), ec);
+        if (!readOnly) std::filesystem::create_directories(fs::PathOf(GetConfigFolder()), ec);
     }
     m_path = m_appFolder + "QuillonLogViewer.ini";
     m_pressureIsPsi = ReadBool(kGeneral, "PressureIsPSI", false);
 }
 
 CPrefs::~CPrefs() {
-    WriteBool(kGeneral, "PressureIsPSI", m_pressureIsPsi);
+    if (!m_readOnly) WriteBool(kGeneral, "PressureIsPSI", m_pressureIsPsi);
 }
 
 std::string CPrefs::GetDataLogFolder() const {

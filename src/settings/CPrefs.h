@@ -11,9 +11,10 @@ namespace quillon {
 class CPrefs {
 public:
     /// Computes the folders from the documents folder (empty: paths relative to the current
-    /// folder), creates the missing application folders and reads "PressureIsPSI".
-    explicit CPrefs(std::string documentsFolder);
-    /// Writes "PressureIsPSI" back.
+    /// folder), creates the missing application folders and reads "PressureIsPSI". With
+    /// `readOnly` (commands that only report) nothing is created and nothing written back.
+    explicit CPrefs(std::string documentsFolder, bool readOnly = false);
+    /// Writes "PressureIsPSI" back (unless read-only).
     virtual ~CPrefs();
     CPrefs(const CPrefs&) = delete;
     CPrefs& operator=(const CPrefs&) = delete;
@@ -65,6 +66,7 @@ public:
 private:
     std::string m_appFolder;
     std::string m_path;
+    bool m_readOnly = false;
     bool m_pressureIsPsi = false;
 };
 

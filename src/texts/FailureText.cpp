@@ -82,6 +82,17 @@ std::string FailureText(const Result& r) {
             return "cannot replace " + quoted + ": " + r.system;
         case Cause::SyncFolderFailed:
             return "cannot sync the folder of " + quoted + ": " + r.system;
+        case Cause::TargetExists:
+            return quoted + " already exists";
+        case Cause::TargetReadOnly:
+            return "cannot write " + quoted + ": the file is read-only";
+        case Cause::SymlinkLoop:
+            return "cannot write " + quoted + ": its symbolic links lead round in a loop";
+        case Cause::NotAGraphFile:
+            return quoted + " is not a display setup (.graph) file: it was left as it is";
+        case Cause::UnsafeSymlink:
+            return "cannot write " + quoted +
+                   ": it is a symbolic link in a shared folder, made by another user";
         case Cause::ColumnsShort:
             return "the log's columns are shorter than its frame count";
         case Cause::NoMemoryToWrite:

@@ -136,12 +136,12 @@ TEST_F(BatchCommandsTest, InfoAndExpandReadDlzWithoutWritingBesideIt) {
     CliRun run = Run("info " + Quoted("Packed.DLZ"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "Frames: 1000\n"));
-    EXPECT_FALSE(fs::exists(Path("packed.dl")));
+    EXPECT_FALSE(fs::exists(Path("Packed.dl")));
 
     CliRun expand = Run("expand " + Quoted("Packed.DLZ"));
     ASSERT_EQ(expand.status, 0) << expand.err;
-    EXPECT_EQ(expand.out, Path("packed.dl") + "\n");
-    EXPECT_EQ(fs::file_size(Path("packed.dl")), kFramesOffset + 1000 * kFrameSize);
+    EXPECT_EQ(expand.out, Path("Packed.dl") + "\n");
+    EXPECT_EQ(fs::file_size(Path("Packed.dl")), kFramesOffset + 1000 * kFrameSize);
     EXPECT_FALSE(fs::exists(Path("Packed.DLZ.flip")));
     EXPECT_FALSE(fs::exists(Path("Packed.DLZ.flipdecomp")));
 }
@@ -246,6 +246,18 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
     }
 }
 
+TEST_F(BatchCommandsTest, UpgradeReplacesAnEarlierConversionOnlyWithOverwrite) {
+    ASSERT_TRUE(WriteLegacyLog(Path("v1.dl"), 1, m_options));
+    std::ofstream(Path("v1.V4.dl"), std::ios::binary) << "edited";
+    CliRun run = Run("upgrade " + Quoted("v1.dl"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, Path("v1.V4.dl") + " already exists (--overwrite")) << run.err;
+    EXPECT_EQ(fs::file_size(Path("v1.V4.dl")), 6u);
+    run = Run("upgrade --overwrite " + Quoted("v1.dl"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_GT(fs::file_size(Path("v1.V4.dl")), 1000u);
+}
+
 TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     m_options.frames = 3000;  // past the launch
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
@@ -285,7 +297,7 @@ TEST_F(BatchCommandsTest, CropKeepsTheFramesBetweenTheNearestFrames) {
     EXPECT_EQ(log.frameCount, 700);  // frames 100 to 799
     EXPECT_EQ(log.firstTimestamp, SampleFrameTimestamp(m_options, 100));
     EXPECT_EQ(log.values[0][0], 0.0f);
-    EXPECT_FALSE(fs::exists(Path("packed.dl")));  // decoded in memory only
+    EXPECT_FALSE(fs::exists(Path("Packed.dl")));  // decoded in memory only
 
     run = Run("crop " + Quoted("run.dl") + " --end 3 -o " + Quoted("end.dl"));
     ASSERT_EQ(run.status, 0) << run.err;
@@ -326,9 +338,9 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
     ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
     run = Run("export-csv " + Quoted("Packed.DLZ"));
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, Path("packed.csv") + "\n");
-    EXPECT_EQ(test::ReadText(Path("packed.csv")), test::ReadText(Path("run.csv")));
-    EXPECT_FALSE(fs::exists(Path("packed.dl")));
+    EXPECT_EQ(run.out, Path("Packed.csv") + "\n");
+    EXPECT_EQ(test::ReadText(Path("Packed.csv")), test::ReadText(Path("run.csv")));
+    EXPECT_FALSE(fs::exists(Path("Packed.dl")));
 
     // Math channels of a .graph file are computed first.
     GraphConfiguration config = DefaultGraphConfiguration();
@@ -510,6 +522,7 @@ TEST_F(BatchCommandsTest, StatsReadsADlzWithoutWritingBesideIt) {
     EXPECT_TRUE(Contains(run.out, "\"frames\":1000,")) << run.out.substr(0, 200);
     EXPECT_EQ(test::ReadText(Path("logs/run.dl")), "an edited log");
     EXPECT_EQ(std::distance(fs::directory_iterator(Path("logs")), fs::directory_iterator()), 2);
+    EXPECT_FALSE(fs::exists(Path("docs")));  // no preferences, no folders
 }
 
 TEST_F(BatchCommandsTest, FifosAreRefusedWithoutBlocking) {

@@ -9,12 +9,15 @@
 #include <iterator>
 #include <tuple>
 
+#include <sys/stat.h>
+
 #include "PlatformSupport.h"
 #include "texts/FailureText.h"
 #include "settings/CPrefs.h"
 #include "settings/GraphConfigurationFile.h"
 #include "model/LogColumns.h"
 #include "document/CDataLogDoc.h"
+#include "model/ComparisonLog.h"
 #include "model/DataLogFile.h"
 #include "platform/AtomicFile.h"
 #include "samplegen/SampleLog.h"
@@ -144,7 +147,7 @@ TEST_F(DocTest, OpeningGoesByTheFirstBytesAndExpandsOnlyCompressedLogs) {
               std::tuple(300, Path("plain.dlz")));
     EXPECT_FALSE(fs::exists(Path("plain.dl")));
     ASSERT_TRUE(doc.OnOpenDocument(Path("Run.dlz")));
-    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName()), std::tuple(300, Path("run.dl")));
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName()), std::tuple(300, Path("Run.dl")));
     ASSERT_TRUE(doc.LoadComparison(Path("plain.dlz")));
     EXPECT_EQ(doc.GetComparisonPathName(), Path("plain.dlz"));
 }
@@ -473,4 +476,44 @@ TEST_F(DocTest, ALogWhoseFileIsCutShortWhileOpenIsClosedWithAMessage) {
     ASSERT_EQ(m_prompt.failures.size(), 1u);
     EXPECT_EQ(std::tuple(m_prompt.failures[0].cause, m_prompt.failures[0].path),
               std::tuple(Cause::FileChanged, path));
+}
+
+TEST_F(DocTest, AComparisonClosedWithAChangedMainLogKeepsItsSaveQuestion) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    const std::string path = WriteLog("run.dl", 3000);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_TRUE(doc.LoadComparison(WriteLog("other.dl", 3000, 2)));
+    doc.NudgeComparison(3);
+    fs::resize_file(path, kFramesOffset + 100 * kFrameSize);
+    doc.ComputeMainStats(0, 3000);
+    ASSERT_TRUE(doc.CloseChangedLogs());
+    EXPECT_EQ(m_prompt.questions, 1);  // the comparison's file is whole: its edits may be saved
+    EXPECT_EQ(m_prompt.asked[0].caption, kComparisonEditedCaption);
+}
+
+TEST_F(DocTest, TheGraphFileIsWrittenOnlyWhenChangedAndNeverOverAnotherKindOfFile) {
+    const std::string graph = m_prefs->GetLastDataLogConfig();
+    ASSERT_TRUE(WriteGraphConfigurationFile(graph, DefaultGraphConfiguration()));
+    auto inodeOf = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const auto inode = inodeOf(graph);
+    {
+        CDataLogDoc doc(*m_prefs, m_prompt);
+        doc.OnCloseDocument();  // unchanged: the file is not rewritten
+    }
+    EXPECT_EQ(inodeOf(graph), inode);
+    const std::string notes = Path("notes.txt");
+    std::ofstream(notes) << std::string(7500, 'n');
+    m_prefs->SetLastDataLogConfig(notes);
+    {
+        CDataLogDoc doc(*m_prefs, m_prompt);
+        doc.Config().axes[0].maximum = 7.0f;
+        EXPECT_FALSE(doc.SaveGraphConfiguration());
+        doc.OnCloseDocument();
+    }
+    EXPECT_EQ(ReadAll(notes), std::string(7500, 'n'));
+    ASSERT_EQ(m_prompt.failures.size(), 1u);  // told once
+    EXPECT_EQ(m_prompt.failures[0].cause, Cause::NotAGraphFile);
 }

@@ -178,6 +178,24 @@ TEST_F(FileFlowsTest, SaveAsAlwaysWritesAPlainLog) {
     EXPECT_EQ(m_doc->GetPathName(), Path("d.dl.txt.dl"));
 }
 
+TEST_F(FileFlowsTest, SaveAsAsksBeforeReplacingTheNameItMade) {
+    OpenModified("orig.dl");
+    const std::string kept = WriteLog("run2.dl", 10);
+    const auto size = fs::file_size(kept);
+    for (const char* typed : {"run2", "run2.dlz"}) {
+        m_prompt.QueueFile(Path(typed));
+        m_prompt.QueueAnswer(PromptAnswer::No);
+        EXPECT_FALSE(m_flows->SaveAs()) << typed;
+        EXPECT_EQ(m_prompt.asked.back().text,
+                  "run2.dl already exists.\nDo you want to replace it?");
+        EXPECT_EQ(fs::file_size(kept), size);
+    }
+    m_prompt.QueueFile(Path("run2"));
+    m_prompt.QueueAnswer(PromptAnswer::Yes);
+    EXPECT_TRUE(m_flows->SaveAs());
+    EXPECT_NE(fs::file_size(kept), size);
+}
+
 TEST_F(FileFlowsTest, AFailedSaveIsShownAndKeepsTheWindow) {
     OpenModified("orig.dl");
     const std::string impossible = Path("orig.dl") + "/inside.dl";

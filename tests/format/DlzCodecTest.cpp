@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <unistd.h>
 #ifndef _WIN32
@@ -12,6 +13,7 @@
 #include "support/TempFolder.h"
 #include "texts/FailureText.h"
 #include "format/DlzCodec.h"
+#include "platform/AtomicFile.h"
 #include "samplegen/SampleLog.h"
 
 using namespace quillon;
@@ -95,13 +97,13 @@ TEST(DlzCodec, SampleLogsSurviveEncodingAndDecoding) {
     EXPECT_EQ(Decoded(EncodeDlz(allFF)), allFF);
 }
 
-TEST(DlzCodec, PathsLowerCaseTheFileNameOnly) {
+TEST(DlzCodec, PathsChangeTheExtensionOnly) {
     EXPECT_TRUE(IsDlzPath("Logs/Run.DLZ"));
     EXPECT_TRUE(IsDlzPath("run.dlz.bak"));
     EXPECT_FALSE(IsDlzPath("Old.DLZ/run.dl"));
     EXPECT_FALSE(IsDlzPath("run.dl"));
-    EXPECT_EQ(DlzTargetPath("Logs/Run.DLZ"), "Logs/run.dl");
-    EXPECT_EQ(DlzTargetPath("/Data/Track Day/Pass 3.Dlz"), "/Data/Track Day/pass 3.dl");
+    EXPECT_EQ(DlzTargetPath("Logs/Run.DLZ"), "Logs/Run.dl");
+    EXPECT_EQ(DlzTargetPath("/Data/Track Day/Pass 3.Dlz"), "/Data/Track Day/Pass 3.dl");
     EXPECT_EQ(DlzTargetPath("a.dlz.dlz"), "a.dl.dl");
 }
 
@@ -119,9 +121,9 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
         lastDone = done, lastTotal = total;
     });
     ASSERT_TRUE(expanded) << FailureText(expanded);
-    EXPECT_EQ(dl, dir / "Logs/run.dl");
+    EXPECT_EQ(dl, dir / "Logs/Run.dl");
     EXPECT_EQ(ReadBytes(dl), GenerateV4Bytes(o));
-    EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"Logs", "Logs/Run.DLZ", "Logs/run.dl"}));
+    EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"Logs", "Logs/Run.DLZ", "Logs/Run.dl"}));
     EXPECT_EQ(lastDone, lastTotal);
 
     // Bad .dlz files fail without leftovers or losing an existing .dl.
@@ -193,6 +195,50 @@ TEST(DlzCodec, AnExpansionEndingInsideAWordGivesTheLog) {
     ASSERT_TRUE(expanded) << FailureText(expanded);
     EXPECT_EQ(ReadBytes(dl), log);
 }
+
+#ifndef _WIN32
+TEST(DlzCodec, ExpandedNamesComeFromTheGivenNameOnFatAndReadOnlyMediaToo) {
+    TempFolder dir;
+    SampleLogOptions o;
+    o.frames = 200;
+    const std::vector<uint8_t> log = GenerateV4Bytes(o);
+    fs::create_directory(dir / "other");
+    WriteBytes(dir / "other/notes.txt", {'n'});
+    fs::create_symlink("other/notes.txt", dir / "run.dl");
+    fs::create_symlink("other/keys", dir / "pass.dl");  // dangling
+    ::setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+    int creates = 0;
+    const struct {
+        const char* name;
+        std::function<bool(WriteStep)> fault;
+        std::string expanded;
+    } cases[] = {
+        {"run.dlz", {}, dir / "run-2.dl"},
+        {"pass.dlz", {}, dir / "pass-2.dl"},
+        // FAT and exFAT: no hard links, no no-replace rename.
+        {"fat.dlz", [](WriteStep s) { return s == WriteStep::NoReplaceRename; }, dir / "fat.dl"},
+        // A folder that takes no new files: the user's cache folder.
+        {"ro.dlz", [&](WriteStep s) { return s == WriteStep::Create && creates++ == 0; },
+         dir / "cache/quillon/ro.dl"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteSampleDlz(dir / c.name, o));
+        AtomicFile::SetFaultHook(c.fault);
+        std::string dl;
+        const Result r = ExpandDlzFile(dir / c.name, &dl);
+        AtomicFile::SetFaultHook({});
+        ASSERT_TRUE(r) << c.name << ": " << FailureText(r);
+        EXPECT_EQ(dl, c.expanded);
+        EXPECT_EQ(ReadBytes(dl), log) << c.name;
+    }
+    ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(ReadBytes(dir / "other/notes.txt"), std::vector<uint8_t>{'n'});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "other"), {}), 1);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"cache", "fat.dl", "fat.dlz", "other",
+                                                     "pass-2.dl", "pass.dl", "pass.dlz", "ro.dlz",
+                                                     "run-2.dl", "run.dl", "run.dlz"}));
+}
+#endif
 
 TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
     TempFolder dir;

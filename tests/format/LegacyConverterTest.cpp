@@ -35,7 +35,7 @@ protected:
     bool Convert(const std::string& name) {
         m_lines.clear();
         return ConvertLegacyLog(
-            Path(name), [this](const std::string& l) { m_lines.push_back(l); }, {}, nullptr,
+            Path(name), [this](const std::string& l) { m_lines.push_back(l); }, {}, nullptr, {},
             &m_failure);
     }
 
@@ -235,7 +235,7 @@ TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
     EXPECT_EQ(m_failure.system, std::strerror(ENOENT));
     EXPECT_FALSE(fs::exists(Path("missing.V4.dl")));
 
-    // A V4 file needs no conversion; a target name taken by a folder is reported.
+    // A V4 file needs no conversion; a target name taken (here by a folder) is left alone.
     Write("new.dl", GenerateV4Bytes(m_options));
     EXPECT_TRUE(Convert("new.dl"));
     EXPECT_EQ(m_lines, Lines{"-VERSION:V4 - upgrade not required"});
@@ -245,8 +245,8 @@ TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
     const Bytes source = test::ReadBytes(Path("run.dl"));
     const auto files = m_dir.Names();
     EXPECT_FALSE(Convert("run.dl"));
-    EXPECT_EQ(m_lines, (Lines{"-VERSION:V3", kLegacyCreateFailed}));
-    EXPECT_EQ(m_failure.cause, Cause::TargetNotRegular);
+    EXPECT_EQ(m_lines, (Lines{"-VERSION:V3", kLegacyTargetExists}));
+    EXPECT_EQ(m_failure.cause, Cause::TargetExists);
     EXPECT_EQ(test::ReadBytes(Path("run.dl")), source);
     EXPECT_EQ(m_dir.Names(), files);
 }

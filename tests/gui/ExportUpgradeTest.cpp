@@ -20,6 +20,8 @@
 #include "gui/dialogs/CDlgDataLogFileUpgrader.h"
 #include "gui/dialogs/CDlgProgress.h"
 #include "gui/dialogs/DataLogExport.h"
+#include "gui/dialogs/PictureExport.h"
+#include "gui/chart/ChartPicture.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
 #include "gui/common/FailureMessage.h"
@@ -127,6 +129,18 @@ private slots:
         QCOMPARE(m_prompt.messages, 1);
     }
 
+    void pictureExportAsksBeforeReplacingTheNameWithItsSuffix() {
+        const QString shot = QString::fromStdString(Path("shot.png"));
+        std::ofstream(Path("shot.png"), std::ios::binary) << "kept";
+        m_prompt.QueueFile(Path("shot"));
+        m_prompt.QueueAnswer(PromptAnswer::No);
+        QVERIFY(
+            !RunPictureExport(PictureSource{}, QSize(100, 100), 1.0, "", "", m_prompt, m_owner));
+        QCOMPARE(m_prompt.asked.back().text,
+                 std::string("shot.png already exists.\nDo you want to replace it?"));
+        QCOMPARE(ReadAll(shot), QString("kept"));
+    }
+
     void upgraderListsEveryLineNewestFirst() {
         // Long names: the selection is far beyond 260 characters.
         const QString folder = QString(200, 'f');
@@ -167,6 +181,23 @@ private slots:
         QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
         QCOMPARE(ListLines(dialog.List()),
                  QStringList({"-VERSION:V4 - upgrade not required", converting(v4)}));
+
+        // An earlier conversion is replaced only when the user says so.
+        const QString converted = QString::fromStdString(in("run.V4.dl"));
+        std::ofstream(in("run.V4.dl"), std::ios::binary) << "edited";
+        m_prompt.QueueFiles({v2});
+        m_prompt.QueueAnswer(PromptAnswer::No);
+        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
+        QCOMPARE(m_prompt.asked.back().text,
+                 std::string("run.V4.dl already exists.\nDo you want to replace it?"));
+        QCOMPARE(dialog.List()->item(0)->text(),
+                 QString("-FAILED:The converted file already exists"));
+        QCOMPARE(ReadAll(converted), QString("edited"));
+        m_prompt.QueueFiles({v2});
+        m_prompt.QueueAnswer(PromptAnswer::Yes);
+        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
+        QCOMPARE(dialog.List()->item(0)->text(), QString("-WRITE: conversion complete"));
+        QVERIFY(QFileInfo(converted).size() > 1000);
     }
 
     void windowCommandsAndClicksOpenTheirDialogs() {

@@ -93,8 +93,8 @@ protected:
 };
 
 // The commands that a log, a comparison and the cursors enable; every other is always enabled.
-const QList<int> kLogCommands = {ID_EXPORT_PICTURE, ID_COPY_PICTURE, ID_HISTOGRAM, ID_PREV_VIEW,
-                                 ID_NEXT_VIEW};
+const QList<int> kLogCommands = {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_EXPORT_PICTURE, ID_COPY_PICTURE,
+                                 ID_HISTOGRAM, ID_PREV_VIEW,    ID_NEXT_VIEW};
 const QList<int> kComparisonCommands = {
     ID_CLOSE_COMPARISON, ID_COMPARISON_PROPERTIES, ID_COMPARISON_AUTOSET_ZERO_TIME,
     ID_NUDGE_LEFT,       ID_NUDGE_RIGHT,           ID_NUDGE_SPIN};
@@ -333,7 +333,7 @@ private slots:
         QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
         QCOMPARE(m_prompt.asked.back().caption, std::string("Choose Data Log to Compare"));
         QVERIFY(Doc().IsComparisonLoaded());
-        QVERIFY(QFileInfo::exists(Path(QStringLiteral("run.dl"))));
+        QVERIFY(QFileInfo::exists(Path(QStringLiteral("RUN.dl"))));
         QCOMPARE(Doc().Comparison().frameCount, 500);
         QCOMPARE(Doc().GetFrameCount(), 300);
 

@@ -217,6 +217,10 @@ private slots:
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
             {QStringLiteral("--cursor"), QStringLiteral("3"), QStringLiteral("a.dl")}, &error));
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({QStringLiteral("--bogus")}, &error));
+        // An empty picture path is refused rather than opening the window for good.
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
+            {QStringLiteral("--screenshot"), QString(), QStringLiteral("a.dl")}, &error));
+        QCOMPARE(error, QStringLiteral("--screenshot needs a PNG path"));
         options = CBrenmorQuillonLogViewerApp::ParseArguments(
             {QStringLiteral("--screenshot"), QStringLiteral("a.png"), QStringLiteral("--show"),
              QStringLiteral("main:x:y"), QStringLiteral("log.dl")},

@@ -135,7 +135,7 @@ TEST(ReadingChangedFiles, EveryReaderFailsWhenTheFileIsWrittenWhileItReads) {
          [&](const std::string& path, const std::function<void()>& stop) {
              Result failure;
              ConvertLegacyLog(
-                 path, {}, [&](int64_t, int64_t) { stop(); }, nullptr, &failure);
+                 path, {}, [&](int64_t, int64_t) { stop(); }, nullptr, {}, &failure);
              return failure;
          }},
         {"dlz in memory", &dlz, &dlzOther, Cause::ChangedWhileRead,
@@ -197,7 +197,7 @@ TEST(ReadingChangedFiles, AnIoErrorIsAReadFailureWithTheSystemsReason) {
     LogData other;
     const Result opening = ReadDataLog(path, other);
     Result converting;
-    EXPECT_FALSE(ConvertLegacyLog(path, {}, {}, nullptr, &converting));
+    EXPECT_FALSE(ConvertLegacyLog(path, {}, {}, nullptr, {}, &converting));
     fs::SetReadFault(0);
     for (const Result& r : {opening, converting}) {
         EXPECT_EQ(r.cause, Cause::ReadFailed);

@@ -8,10 +8,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "support/TempFolder.h"
@@ -100,6 +102,71 @@ TEST(AtomicFile, SymlinksAreFollowedAndModesKept) {
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.graph"));
     EXPECT_EQ(ReadText(dir / "real/b.graph"), "b");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dangling.graph", "link.graph", "real"}));
+}
+
+TEST(AtomicFile, ReadOnlyTargetsAndUnsafeOrLoopingLinksAreRefused) {
+    TempFolder dir;
+    ASSERT_TRUE(WriteFileAtomically(dir / "locked.csv", "old"));
+    ::chmod((dir / "locked.csv").c_str(), 0444);
+    fs::create_symlink("b.csv", dir / "a.csv");
+    fs::create_symlink("a.csv", dir / "b.csv");
+    // A shared sticky folder with a link that another user planted there.
+    fs::create_directory(dir / "shared");
+    ::chmod((dir / "shared").c_str(), 01777);
+    ASSERT_TRUE(WriteFileAtomically(dir / "victim", "mine"));
+    fs::create_symlink("../victim", dir / "shared/planted.csv");
+    fs::create_symlink("../victim", dir / "shared/own.csv");
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::lchown((dir / "shared/planted.csv").c_str(), 4242, 4242), 0);
+    }
+    const struct {
+        std::string path;
+        Cause cause;
+    } cases[] = {{dir / "locked.csv", Cause::TargetReadOnly},
+                 {dir / "a.csv", Cause::SymlinkLoop},
+                 {dir / "shared/planted.csv", root ? Cause::UnsafeSymlink : Cause::None}};
+    for (const auto& c : cases) {
+        if (c.cause == Cause::None) continue;
+        const Result r = WriteFileAtomically(c.path, "new");
+        EXPECT_EQ(std::tuple(r.cause, r.path), std::tuple(c.cause, c.path)) << FailureText(r);
+    }
+    EXPECT_EQ(ReadText(dir / "locked.csv"), "old");
+    EXPECT_TRUE(fs::is_symlink(dir / "a.csv"));
+    EXPECT_EQ(ReadText(dir / "victim"), "mine");
+    // Our own link in the same folder is followed.
+    ASSERT_TRUE(WriteFileAtomically(dir / "shared/own.csv", "ours"));
+    EXPECT_EQ(ReadText(dir / "victim"), "ours");
+}
+
+TEST(AtomicFile, OwnerAttributesAndHardLinksAreKept) {
+    TempFolder dir;
+    const std::string target = dir / "run.dl";
+    ASSERT_TRUE(WriteFileAtomically(target, "old"));
+    fs::create_hard_link(target, dir / "other-name.dl");
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 4242, 4343), 0);
+    }
+    const bool xattrs = ::setxattr(target.c_str(), "user.origin", "dash", 4, 0) == 0;
+    ASSERT_TRUE(WriteFileAtomically(target, "new content"));
+    EXPECT_EQ(ReadText(dir / "other-name.dl"), "new content");  // still one file
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 2u);
+    // Without other names the file is replaced by a new one, which gets the old owner and
+    // attributes.
+    fs::remove(dir / "other-name.dl");
+    ASSERT_TRUE(WriteFileAtomically(target, "newer"));
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    if (root) {
+        EXPECT_EQ(std::tuple(st.st_uid, st.st_gid), std::tuple(4242u, 4343u));
+    }
+    char value[8] = {};
+    if (xattrs) {
+        EXPECT_EQ(::getxattr(target.c_str(), "user.origin", value, sizeof value), 4);
+    }
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.dl"});
 }
 
 TEST(AtomicFile, FifosDevicesAndFoldersAreRefusedAsTargets) {

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QScreen>
-#include <QStandardPaths>
 
 #include "gui/app/CDataLogFrame.h"
 #include "gui/common/CMessageBoxPrompt.h"
@@ -16,6 +15,7 @@
 #include "gui/app/CRecentFileList.h"
 #include "gui/app/ScreenshotTargets.h"
 #include "gui/common/TextConversion.h"
+#include "platform/FileSystem.h"
 #include "settings/CPrefs.h"
 #include "platform/AtomicFile.h"
 #include "document/CDataLogDoc.h"
@@ -74,7 +74,8 @@ std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
         const QString& arg = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         if (arg == QLatin1String("--screenshot")) {
-            if (!hasValue) return fail(QStringLiteral("--screenshot needs a PNG path"));
+            if (!hasValue || arguments[i + 1].isEmpty())
+                return fail(QStringLiteral("--screenshot needs a PNG path"));
             options.screenshotPath = arguments[++i];
         } else if (arg == QLatin1String("--size")) {
             if (!hasValue) return fail(QStringLiteral("--size needs WxH"));
@@ -125,8 +126,8 @@ std::optional<LaunchOptions> CBrenmorQuillonLogViewerApp::ParseArguments(
 
 void CBrenmorQuillonLogViewerApp::CreateDocumentAndFrame() {
     QString documents = m_documentsFolder;
-    if (documents.isEmpty())
-        documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // The command-line tool's lookup, so that both find the same preferences.
+    if (documents.isEmpty()) documents = FromCorePath(fs::DocumentsFolder());
     m_prefs = std::make_unique<CPrefs>(ToCorePath(documents));
     // The document and the window ask through one prompt, which closes the progress window
     // before each question.

@@ -29,6 +29,9 @@ bool ComparisonNotOpened(Cause cause) {
         case Cause::NotFinished:
         case Cause::ReplaceFailed:
         case Cause::SyncFolderFailed:
+        case Cause::TargetReadOnly:
+        case Cause::SymlinkLoop:
+        case Cause::UnsafeSymlink:
             return true;
         default:
             return false;

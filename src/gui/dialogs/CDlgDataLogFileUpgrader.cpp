@@ -9,6 +9,7 @@
 #include "gui/common/TextConversion.h"
 #include "document/Prompt.h"
 #include "format/LegacyConverter.h"
+#include "platform/FileSystem.h"
 
 namespace quillon {
 
@@ -66,9 +67,17 @@ std::vector<std::string> CDlgDataLogFileUpgrader::ConvertFiles(
             emit converting(shown);
             AppendLine(QStringLiteral("Converting ") + shown);
             std::string newPath;
+            // An earlier conversion may hold the user's edits: it is replaced only when asked.
             if (ConvertLegacyLog(
                     path, [this](const std::string& line) { AppendLine(FromCoreText(line)); }, {},
-                    &newPath))
+                    &newPath,
+                    [this](const std::string& target) {
+                        return m_prompt.Question(
+                                   "Logfile Upgrader",
+                                   fs::FileNameOf(target) +
+                                       " already exists.\nDo you want to replace it?") ==
+                               PromptAnswer::Yes;
+                    }))
                 written.push_back(newPath);
         }
     }

@@ -27,7 +27,15 @@ bool RunPictureExport(const PictureSource& source, const QSize& shown, qreal pix
     }
     QString path = FromCorePath(prompt.SaveFileName(request));
     if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+    if (QFileInfo(path).suffix().isEmpty()) {
+        // The dialog asked about the name typed; the name with the suffix is asked about here.
+        path += QStringLiteral(".png");
+        if (QFileInfo(path).exists() &&
+            prompt.Question("Export Picture", ToCorePath(QFileInfo(path).fileName()) +
+                                                  " already exists.\nDo you want to replace it?") !=
+                PromptAnswer::Yes)
+            return false;
+    }
     const std::optional<PictureFormat> format = ChartPicture::FormatOf(path);
     if (!format) {
         prompt.Message("Export Picture",
