@@ -466,6 +466,10 @@ Result WriteDataLog(const std::string& path, LogData& log, const ProgressCallbac
     // The name of the log's own file is given to the new content; the open file loses its name,
     // which changes its change time, not its content.
     const bool ownFile = log.source.store && fs::SameFile(path, log.source.store->Path());
+    // A file with other hard links is written in place, under the open log's frames: the log is
+    // read whole into memory first and lets the file go.
+    if (ownFile && fs::LinkCount(path) > 1 && !DetachFromFile(log))
+        return Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryToDetach, path);
     AtomicFile file(path);
     Result problem;
     const bool ok =
@@ -473,7 +477,7 @@ Result WriteDataLog(const std::string& path, LogData& log, const ProgressCallbac
         StreamDataLog(
             log, [&](const uint8_t* p, size_t n) { return file.Write(p, n); }, progress, problem) &&
         file.Commit();
-    if (ok && ownFile) log.source.store->Renew();
+    if (ok && ownFile && log.source.store) log.source.store->Renew();
     if (ok) return {};
     return problem.ok() ? file.Failure() : problem;
 }

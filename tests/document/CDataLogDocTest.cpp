@@ -10,6 +10,9 @@
 #include <tuple>
 
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "PlatformSupport.h"
 #include "texts/FailureText.h"
@@ -214,6 +217,34 @@ TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
     EXPECT_EQ(ReadAll(path), original);
     EXPECT_EQ(std::tuple(doc.IsModified(), doc.GetPathName()), std::tuple(true, copy));
 }
+
+#ifndef _WIN32
+// The RPM values of every frame, read through the document's columns.
+std::vector<float> RpmColumn(CDataLogDoc& doc) {
+    LogData& log = doc.Main();
+    DropFileColumns(log);  // made again from the file
+    EXPECT_TRUE(EnsureColumns(log, {kRpmSlot}));
+    return std::vector<float>(log.values[kRpmSlot].data(),
+                              log.values[kRpmSlot].data() + log.frameCount);
+}
+
+TEST_F(DocTest, ACroppedLogSavedOverItsOwnHardLinkedFileKeepsItsFrames) {
+    // A hard-linked file is written in place, under the frames the open log reads from.
+    const std::string path = WriteLog("run.dl", 200);
+    ASSERT_EQ(::link(path.c_str(), Path("other.dl").c_str()), 0);
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    m_prompt.SetAnswer(PromptAnswer::Yes);
+    doc.SetCursor(50, 0, false);
+    ASSERT_TRUE(doc.OnSetStartPoint());
+    const std::vector<float> before = RpmColumn(doc);
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_EQ(RpmColumn(doc), before);
+    CDataLogDoc reread(*m_prefs, m_prompt);
+    ASSERT_TRUE(reread.OnOpenDocument(Path("other.dl")));
+    EXPECT_EQ(RpmColumn(reread), before);
+}
+#endif
 
 TEST_F(DocTest, NewAndCloseEmptyTheLogCloseSavesTheConfigurationAndAnEditedComparison) {
     CDataLogDoc doc(*m_prefs, m_prompt);
