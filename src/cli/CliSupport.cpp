@@ -25,20 +25,23 @@ Result ReadLogFile(const std::string& path, LogData& log, const ProgressCallback
     return r;
 }
 
-std::string FailureLine(const Result& r, const std::string& target) {
-    if (r.operation == Operation::ExportCsv) {
-        if (r.kind == ErrorKind::Unreadable) return FailureText(r) + " '" + target + "': ";
-        return std::string(r.kind == ErrorKind::CannotOpen ? kOpenErrorText : kSaveErrorText) +
-               " '" + target + "': " + FailureText(r);
+std::string FailureLine(const Result& failure, const std::string& target) {
+    if (failure.operation == Operation::ExportCsv) {
+        if (failure.kind == ErrorKind::Unreadable)
+            return FailureText(failure) + " '" + target + "': ";
+        return std::string(failure.kind == ErrorKind::CannotOpen ? kOpenErrorText
+                                                                 : kSaveErrorText) +
+               " '" + target + "': " + FailureText(failure);
     }
-    if (r.operation == Operation::ReadGraph)
-        return std::string(kOpenErrorText) + ": '" + r.path + "'";
-    if (r.kind == ErrorKind::WrongVersion)
-        return "'" + r.path + "': " + kVersionUnrecognizedCaption +
+    if (failure.operation == Operation::ReadGraph)
+        return std::string(kOpenErrorText) + ": '" + failure.path + "'";
+    if (failure.kind == ErrorKind::WrongVersion)
+        return "'" + failure.path + "': " + kVersionUnrecognizedCaption +
                " (not a version 0.4 log); convert it with 'quillon-cli upgrade'";
-    if (r.kind == ErrorKind::WrongMagic) return "'" + r.path + "': " + kMagicMismatchText;
-    std::string line = FailureText(r);
-    return line.empty() ? "cannot read '" + r.path + "'" : line;
+    if (failure.kind == ErrorKind::WrongMagic)
+        return "'" + failure.path + "': " + kMagicMismatchText;
+    std::string line = FailureText(failure);
+    return line.empty() ? "cannot read '" + failure.path + "'" : line;
 }
 
 int ReportFailure(const char* verb, const std::string& message) {

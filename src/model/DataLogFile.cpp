@@ -207,7 +207,7 @@ Result DataLogReader::Expand(const ProgressCallback& progress) {
     if (!m_file || !m_compressed)
         return Result::Failure(ErrorKind::Unreadable, Cause::NoOpenFile, m_path);
     std::string expanded;
-    const Result result = ExpandDlzFile(m_file, m_path, &expanded, progress);
+    Result result = ExpandDlzFile(m_file, m_path, &expanded, progress);
     m_file.Reset();
     if (!result.ok()) return result;
     return Open(expanded);

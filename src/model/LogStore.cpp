@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "format/DataLogFrame.h"
 
@@ -64,7 +65,8 @@ Result LogStore::BrokenFailure() const {
 }
 
 Result LogStore::Fail(Cause cause, std::string system) {
-    if (!m_broken) m_failure = Result::Failure(ErrorKind::Unreadable, cause, m_path, system);
+    if (!m_broken)
+        m_failure = Result::Failure(ErrorKind::Unreadable, cause, m_path, std::move(system));
     m_broken = true;
     return BrokenFailure();
 }

@@ -1,6 +1,8 @@
 #include "model/RangeStats.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -94,7 +96,9 @@ bool RetimeStats(LogData& log) {
         return false;
     // Slot 0's start and end values are the times of the range's ends when the figures were
     // made; bits are compared, so that a NaN time never counts as unmoved.
-    const auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    const auto same = [](float a, float b) {
+        return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+    };
     if (same(time[size_t(first)], st.startValue) && same(time[size_t(end - 1)], st.endValue))
         return false;
     st = ColumnStats(time.data(), first, end);

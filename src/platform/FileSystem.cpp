@@ -613,7 +613,7 @@ std::string DocumentsFromUserDirs(const std::string& home) {
         if (end == std::string::npos) continue;
         std::string value = text.substr(key.size(), end - key.size());
         if (value.compare(0, 5, "$HOME") == 0)
-            value = home + value.substr(5);
+            value = std::string(home).append(value, 5);
         else if (value.empty() || value[0] != '/')
             continue;
         // A documents folder that is the home folder itself means "not set".
