@@ -74,18 +74,22 @@ XDG_DOCUMENTS_DIR="$root/$work/linux-docs" \
     run_all linux "$root/$linux/src/quillon-cli" "$root/$linux/tools/quillon-samplegen"
 linux_time=$((SECONDS - start_linux))
 
-# Under Wine the documents folder lies in the prefix; the preferences file that "stats" writes
-# there is compared too.
+# Under Wine the documents folder lies in the prefix.
 wine_docs=$(find "$WINEPREFIX/drive_c/users" -maxdepth 2 -name Documents -print -quit)
 rm -rf "$wine_docs/Brenmor"
 start_windows=$SECONDS
 run_all windows "$root/scripts/wine-run.sh $root/build/windows/src/quillon-cli.exe" \
     "$root/scripts/wine-run.sh $root/build/windows/tools/quillon-samplegen.exe"
 windows_time=$((SECONDS - start_windows))
-cp "$work/linux-docs/Brenmor/Quillon/QuillonLogViewer.ini" "$work/linux/$folder/prefs.ini"
-cp "$wine_docs/Brenmor/Quillon/QuillonLogViewer.ini" "$work/windows/$folder/prefs.ini"
 
 failed=0
+# None of these verbs writes preferences or makes folders in the documents folder.
+for docs in "$work/linux-docs/Brenmor" "$wine_docs/Brenmor"; do
+    if [ -e "$docs" ]; then
+        echo "a command-line verb wrote into $docs" >&2
+        failed=1
+    fi
+done
 if ! diff -r -q "$work/linux/$folder" "$work/windows/$folder"; then
     failed=1
 fi
