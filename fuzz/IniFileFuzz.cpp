@@ -21,7 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         CPrefs prefs(documents);
         (void)prefs.GetLastDataLogConfig();
-        (void)(prefs.GetBGColor() + prefs.GetBorderType() + int(prefs.GetBitmapGradientMode()));
+        // Each value on its own: their sum could overflow.
+        (void)prefs.GetBGColor();
+        (void)prefs.GetBorderType();
+        (void)prefs.GetBitmapGradientMode();
         int channel = 0, lessThan = 0;
         float trigger = 0;
         prefs.LoadAutoZero(channel, trigger, lessThan);
