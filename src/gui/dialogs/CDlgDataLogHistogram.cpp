@@ -313,9 +313,12 @@ void CDlgDataLogHistogram::Rebuild() {
     if (setup.yChannel != 0 && why.isEmpty())
         if (auto edges = EdgesOf(m_axis[1], &why)) setup.yEdges = std::move(*edges);
     std::string error;
-    if (why.isEmpty() && !m_table.Build(m_doc.Main(), m_doc.GetFrameCount(), setup, &error))
+    if (why.isEmpty() && !m_table.Build(m_doc.Main(), m_doc.GetFrameCount(), setup, &error)) {
         why = QString::fromStdString(
             m_table.ReadFailure().ok() ? error : FailureText(m_table.ReadFailure()));
+        // A log whose file can no longer be read is closed, as the chart does it.
+        if (!m_table.ReadFailure().ok()) m_doc.NoteBrokenStore();
+    }
     if (!why.isEmpty()) m_table.Build(m_doc.Main(), 0, ChannelTableSetup{});
     ShowGrid();
     m_status->setText(why.isEmpty() ? QStringLiteral("%1 of %2 frames binned")
