@@ -13,8 +13,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "FuzzBytes.h"
 #include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
+#include "model/ColumnCache.h"
 #include "format/DlzCodec.h"
 #include "model/DataLogFile.h"
 
@@ -32,12 +34,7 @@ std::vector<uint8_t> MakeFile(const uint8_t* data, size_t size) {
     std::vector<uint8_t> file(kFramesOffset + frames * kFrameSize + tail, 0);
     StoreU32(file.data(), DataLogHeader::kMagic);
     StoreU32(file.data() + 8, 4);
-    if (size > 8) {
-        const uint8_t* payload = data + 8;
-        const size_t n = size - 8;
-        for (size_t i = 12; i < file.size(); ++i)
-            file[i] = payload[(i - 12) % n];
-    }
+    if (size > 8) FillRepeated(file.data() + 12, file.size() - 12, data + 8, size - 8);
     std::memcpy(file.data() + DataLogHeader::zeroTime.offset, head + 4, 4);
     return file;
 }
@@ -58,8 +55,19 @@ Result ReadThroughFile(const std::vector<uint8_t>& bytes, LogData& log) {
         ::close(fd);
         return Result::Failure(ErrorKind::Unreadable, Cause::WriteFailed);
     }
-    Result r = ReadDataLog("/proc/self/fd/" + std::to_string(fd), log);
+    // As the viewer reads: the columns are made from the file when they are asked for.
+    ReadOptions options;
+    options.allColumns = false;
+    Result r = ReadDataLog("/proc/self/fd/" + std::to_string(fd), log, {}, options);
     ::close(fd);
+    if (r.ok()) {
+        std::vector<int> slots(kSlotCount);
+        for (int s = 0; s < kSlotCount; ++s)
+            slots[size_t(s)] = s;
+        log.cache.SetBudget(SIZE_MAX);
+        if (!EnsureColumns(log, slots, true))
+            return Result::Failure(ErrorKind::Unreadable, Cause::ReadFailed);
+    }
     return r;
 }
 

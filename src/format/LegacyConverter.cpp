@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "platform/AtomicFile.h"
@@ -36,6 +37,39 @@ size_t ReadSome(std::FILE* f, void* data, size_t size) {
     return size ? std::fread(data, 1, size, f) : 0;
 }
 
+/// Checks the first 24 bytes (zeros past the end of a shorter file) and the length of a file:
+/// the legacy layout (1 to 3), 4 when it is V4 already, or 0 when it cannot be converted. Every
+/// outcome but a legacy layout is reported.
+int CheckLegacyStart(const uint8_t* start, std::optional<uintmax_t> length,
+                     const std::function<void(const char*)>& say) {
+    if (LoadU32(start) != DataLogHeader::kMagic) {
+        say(kLegacyWrongMagic);
+        return 0;
+    }
+    uint32_t major = LoadU32(start + 4);
+    uint32_t minor = LoadU32(start + 8);
+    if (major != 0 || minor < 1 || minor > 4) {
+        say(kLegacyUnknownVersion);
+        return 0;
+    }
+    if (minor == 4) {
+        say(kLegacyAlreadyV4);
+        return 4;
+    }
+    // A file too short for its blocks has no frames to speak of; converting it would invent
+    // a header and configuration out of nothing.
+    if (!length || *length < LegacyHeaderSize(int(minor)) + kLegacyConfigSize) {
+        say(kLegacyTooShort);
+        return 0;
+    }
+    return int(minor);
+}
+
+const char* VersionLine(int layout) {
+    static const char* const kVersionLines[] = {"-VERSION:V1", "-VERSION:V2", "-VERSION:V3"};
+    return kVersionLines[layout - 1];
+}
+
 }  // namespace
 
 std::string LegacyConvertedPath(const std::string& path) {
@@ -55,37 +89,18 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     };
     // Only a regular file is opened: a FIFO would block the open, a device is no log.
     FilePtr in(fs::KindOf(path) == fs::PathKind::Regular ? fs::OpenStream(path, "rb") : nullptr);
-    std::error_code ec;
     if (!in) {
         say(kLegacyOpenFailed);
         return false;
     }
     uint8_t start[24] = {};
     ReadSome(in.get(), start, sizeof start);
-    if (LoadU32(start) != DataLogHeader::kMagic) {
-        say(kLegacyWrongMagic);
-        return false;
-    }
-    uint32_t major = LoadU32(start + 4);
-    uint32_t minor = LoadU32(start + 8);
-    if (major != 0 || minor < 1 || minor > 4) {
-        say(kLegacyUnknownVersion);
-        return false;
-    }
-    if (minor == 4) {
-        say(kLegacyAlreadyV4);
-        return true;
-    }
-
-    const int layout = int(minor);
+    std::error_code ec;
+    const uintmax_t fileSize = std::filesystem::file_size(fs::PathOf(path), ec);
+    const int layout = CheckLegacyStart(start, ec ? std::nullopt : std::optional(fileSize), say);
+    if (layout == 0 || layout == 4) return layout == 4;
     const size_t headerSize = LegacyHeaderSize(layout);
-    const uintmax_t length = std::filesystem::file_size(fs::PathOf(path), ec);
-    // A file too short for its blocks has no frames to speak of; converting it would invent
-    // a header and configuration out of nothing.
-    if (ec || length < headerSize + kLegacyConfigSize) {
-        say(kLegacyTooShort);
-        return false;
-    }
+    const uintmax_t length = fileSize;
     const size_t frameCount = size_t((length - headerSize - kLegacyConfigSize) / kLegacyFrameSize);
 
     std::unique_ptr<uint8_t[]> blocks(new (std::nothrow) uint8_t[headerSize + kLegacyConfigSize]);
@@ -102,8 +117,7 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     const DataLogHeader header = ConvertLegacyHeader(blocks.get(), layout);
     const EcuConfigBlock config = ConvertLegacyConfig(blocks.get() + headerSize);
     blocks.reset();
-    static const char* const kVersionLines[] = {"-VERSION:V1", "-VERSION:V2", "-VERSION:V3"};
-    say(kVersionLines[layout - 1]);
+    say(VersionLine(layout));
 
     const size_t block = std::min(kBlockFrames, std::max<size_t>(frameCount, 1));
     std::unique_ptr<uint8_t[]> legacyFrames(new (std::nothrow) uint8_t[block * kLegacyFrameSize]);
@@ -156,6 +170,39 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
         return false;
     }
     if (newPath) *newPath = target;
+    say(kLegacyComplete);
+    return true;
+}
+
+bool ConvertLegacyBytes(std::span<const uint8_t> in, const ConversionReport& report,
+                        std::vector<uint8_t>& out) {
+    auto say = [&](const char* line) {
+        if (report) report(line);
+    };
+    out.clear();
+    uint8_t start[24] = {};
+    std::copy_n(in.begin(), std::min(in.size(), sizeof start), start);
+    const int layout = CheckLegacyStart(start, in.size(), say);
+    if (layout == 0 || layout == 4) return layout == 4;
+    const size_t headerSize = LegacyHeaderSize(layout);
+    const size_t frameCount = (in.size() - headerSize - kLegacyConfigSize) / kLegacyFrameSize;
+    const DataLogHeader header = ConvertLegacyHeader(in.data(), layout);
+    const EcuConfigBlock config = ConvertLegacyConfig(in.data() + headerSize);
+    say(VersionLine(layout));
+    try {
+        out.resize(kFramesOffset + frameCount * kFrameSize);
+    } catch (const std::bad_alloc&) {
+        say(kLegacyNoMemory);
+        return false;
+    }
+    std::copy(header.bytes.begin(), header.bytes.end(), out.begin());
+    std::copy(config.bytes.begin(), config.bytes.end(), out.begin() + DataLogHeader::kSize);
+    const uint8_t* frames = in.data() + headerSize + kLegacyConfigSize;
+    for (size_t i = 0; i < frameCount; ++i)
+        ConvertLegacyFrame(frames + i * kLegacyFrameSize,
+                           out.data() + kFramesOffset + i * kFrameSize);
+    say(kLegacyReadComplete);
+    say(kLegacyWriting);
     say(kLegacyComplete);
     return true;
 }
