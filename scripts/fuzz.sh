@@ -40,6 +40,11 @@ run_target() {
     (cd "$work/$name" && "$OLDPWD/$bin/fuzz_$name" -max_total_time="$seconds" \
         -max_len="$max_len" -print_final_stats=1 -artifact_prefix="$work/$name/" \
         new "$OLDPWD/fuzz/corpus/$name") >"$work/$name/log" 2>&1
+    # The processor time of this shell's children (the target): on a loaded machine the inputs
+    # per processor second tell what the target makes on a quiet one.
+    times >"$work/$name/times"
+    awk 'NR == 2 { t = 0; for (i = 1; i <= 2; ++i) { split($i, p, "m"); t += p[1] * 60 + p[2] }
+                   print t }' "$work/$name/times" >"$work/$name/cpu"
 }
 
 failed=()
@@ -63,13 +68,16 @@ for entry in "${pids[@]}"; do
     fi
 done
 
-printf '%-26s %12s %10s\n' target inputs inputs/s
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-26s %12s %10s %18s\n' target inputs inputs/s "inputs/cpu second"
 total=0
 for name in "${names[@]}"; do
     units=$(awk '/^stat::number_of_executed_units/ { print $2 }' "$work/$name/log")
     units=${units:-0}
     total=$((total + units))
-    printf '%-26s %12d %10d\n' "$name" "$units" "$((units / seconds))"
+    cpu=$(cat "$work/$name/cpu")
+    printf '%-26s %12d %10d %18d\n' "$name" "$units" "$((units / seconds))" \
+        "$(awk -v u="$units" -v c="$cpu" 'BEGIN { print (c > 0 ? int(u / c) : 0) }')"
 done
 printf '%-26s %12d\n' total "$total"
 
@@ -92,11 +100,13 @@ for name in "${names[@]}"; do
     for file in "$corpus"/*; do
         [ -f "$file" ] || continue
         sum=$(sha1sum "$file" | cut -c1-40)
-        [ -f "$merged/$sum" ] && mv "$merged/$sum" "$merged/$(basename "$file")"
+        if [ -f "$merged/$sum" ] && [ "$sum" != "$(basename "$file")" ]; then
+            mv "$merged/$sum" "$merged/$(basename "$file")"
+        fi
     done
     for file in "$merged"/*; do
         base=$(basename "$file")
-        [[ $base =~ ^[0-9a-f]{40}$ ]] && mv "$file" "$merged/found-${base:0:12}"
+        if [[ $base =~ ^[0-9a-f]{40}$ ]]; then mv "$file" "$merged/found-${base:0:12}"; fi
     done
     before=$(find "$corpus" -type f | wc -l)
     find "$corpus" -type f -delete
