@@ -97,16 +97,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (IsChannelAvailable(log, c) && GetChannelName(log.config, c).size() > 64) std::abort();
 
     // Written back: header and configuration block unchanged, whole frames only, and every
-    // value and status (Diag statuses already zeroed) the same when read again.
+    // value and status (Diag statuses already zeroed) as the columns hold them.
     std::vector<uint8_t> written = DataLogBytes(log);
     if (written.size() != kFramesOffset + frames * kFrameSize) std::abort();
     if (std::memcmp(written.data(), file.data(), kFramesOffset) != 0) std::abort();
-    LogData again;
-    if (!ReadDataLogBytes(written.data(), written.size(), again).ok()) std::abort();
-    for (int s = 1; s < kSlotCount; ++s) {
-        if (std::memcmp(again.values[s].data(), log.values[s].data(), frames * 4) != 0 ||
-            std::memcmp(again.status[s].data(), log.status[s].data(), frames * 4) != 0)
-            std::abort();
+    for (size_t f = 0; f < frames; ++f) {
+        const uint8_t* frame = written.data() + kFramesOffset + f * kFrameSize;
+        for (int s = 1; s < kSlotCount; ++s)
+            if (std::memcmp(frame + 8 * s, &log.values[s][f], 4) != 0 ||
+                std::memcmp(frame + 8 * s + 4, &log.status[s][f], 4) != 0)
+                std::abort();
     }
     return 0;
 }
