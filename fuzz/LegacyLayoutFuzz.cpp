@@ -1,18 +1,17 @@
 // Fuzz target for the conversion of legacy logs (layouts 1 to 3). The first byte chooses the
 // layout and how many whole frames follow, and whether the magic and version are kept as the
 // input gives them; header, configuration block and frames are the rest of the input repeated.
-// A converted file must read back as a V4 log with the frames' timestamps times ten.
+// The bytes are converted in memory; the result must read back as a V4 log with the frames'
+// timestamps times ten.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "FuzzScratch.h"
+#include "FuzzBytes.h"
 #include "format/ByteRecord.h"
 #include "model/DataLogFile.h"
-#include "platform/FileSystem.h"
 #include "format/LegacyConverter.h"
 #include "format/LegacyLayout.h"
 #include "format/LegacyMapping.h"
@@ -29,29 +28,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Short files too: some inputs end inside the header or the configuration block.
     size_t length = headerSize + kLegacyConfigSize + frames * kLegacyFrameSize + tail;
     if ((mode & 0x40) && size > 2) length = size_t(data[2]) * 500 % length;
-    std::vector<uint8_t> file(length, 0);
-    if (size > 2)
-        for (size_t i = 0; i < length; ++i)
-            file[i] = data[2 + i % (size - 2)];
+    std::vector<uint8_t> file(length);
+    FillRepeated(file.data(), length, size > 2 ? data + 2 : nullptr, size > 2 ? size - 2 : 0);
     if (!raw && length >= 12) {
         StoreU32(file.data(), DataLogHeader::kMagic);
         StoreU32(file.data() + 4, 0);
         StoreU32(file.data() + 8, uint32_t(layout));
     }
-    const std::string path = FuzzScratchFolder() + "/legacy.dl";
-    if (!WriteFuzzFile(path, file.data(), file.size())) return 0;
-    std::string converted;
+    std::vector<uint8_t> out;
     std::vector<std::string> lines;
-    const bool ok = ConvertLegacyLog(
-        path, [&](const std::string& line) { lines.push_back(line); }, {}, &converted);
+    const bool ok = ConvertLegacyBytes(
+        file, [&](const std::string& line) { lines.push_back(line); }, out);
     if (lines.empty()) std::abort();
     const uint32_t minor = length >= 12 ? LoadU32(file.data() + 8) : 0;
     const bool legacy = length >= 12 && LoadU32(file.data()) == DataLogHeader::kMagic &&
                         LoadU32(file.data() + 4) == 0 && minor >= 1 && minor <= 3;
     if (ok && legacy) {
-        std::vector<uint8_t> out;
-        if (!fs::ReadWholeFile(converted, out)) std::abort();
-        std::filesystem::remove(converted);
         const size_t hs = LegacyHeaderSize(int(minor));
         const size_t n = (length - hs - kLegacyConfigSize) / kLegacyFrameSize;
         if (out.size() != kFramesOffset + n * kFrameSize) std::abort();
@@ -64,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (LoadU64(out.data() + kFramesOffset + i * kFrameSize) != LoadU64(legacyFrame) * 10)
                 std::abort();
         }
-    } else if (ok && !(length >= 12 && minor == 4)) {
+    } else if (ok && !(length >= 12 && minor == 4 && out.empty())) {
         std::abort();  // only a V4 file may be accepted without a conversion
     }
     return 0;

@@ -26,6 +26,43 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
     }
 }
 
+/// What the first bytes and the length of a file say: the legacy layout (1 to 3), 4 when it is
+/// V4 already, or 0 with the upgrader line and the reason why it cannot be converted.
+struct LegacyStart {
+    int layout = 0;
+    const char* line = nullptr;
+    Result why;
+};
+
+LegacyStart CheckLegacyStart(const uint8_t* start, size_t got, uint64_t length) {
+    auto no = [](const char* line, Result why) { return LegacyStart{0, line, std::move(why)}; };
+    auto tooShort = [&](uint64_t least) {
+        return no(kLegacyTooShort,
+                  Result::Failure(ErrorKind::Unreadable, Cause::TooShort).Figures(length, least));
+    };
+    if (got < 4) return tooShort(12);
+    if (LoadU32(start) != DataLogHeader::kMagic)
+        return no(kLegacyWrongMagic, Result::Failure(ErrorKind::WrongMagic, Cause::BadMagic));
+    if (got < 12) return tooShort(12);
+    const uint32_t major = LoadU32(start + 4);
+    const uint32_t minor = LoadU32(start + 8);
+    if (major != 0 || minor < 1 || minor > 4)
+        return no(
+            kLegacyUnknownVersion,
+            Result::Failure(ErrorKind::WrongVersion, Cause::UnknownVersion).Figures(major, minor));
+    if (minor == 4) return {4, nullptr, {}};
+    // A file too short for its blocks has no frames to speak of; converting it would invent
+    // a header and configuration out of nothing.
+    const uint64_t least = LegacyHeaderSize(int(minor)) + kLegacyConfigSize;
+    if (length < least) return tooShort(least);
+    return {int(minor), nullptr, {}};
+}
+
+const char* VersionLine(int layout) {
+    static const char* const kVersionLines[] = {"-VERSION:V1", "-VERSION:V2", "-VERSION:V3"};
+    return kVersionLines[layout - 1];
+}
+
 }  // namespace
 
 std::string LegacyConvertedPath(const std::string& path) {
@@ -73,31 +110,14 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     size_t got = 0;
     if (!fs::ReadFully(in.Get(), start, sizeof start, got)) return readFailed();
     const uint64_t length = identity ? identity->size : fs::SizeOf(in.Get()).value_or(0);
-    auto tooShort = [&](uint64_t least) {
-        return fail(
-            kLegacyTooShort,
-            Result::Failure(ErrorKind::Unreadable, Cause::TooShort, path).Figures(length, least));
-    };
-    if (got < 4) return tooShort(12);
-    if (LoadU32(start) != DataLogHeader::kMagic)
-        return fail(kLegacyWrongMagic, Result::Failure(ErrorKind::WrongMagic, Cause::BadMagic));
-    if (got < 12) return tooShort(12);
-    uint32_t major = LoadU32(start + 4);
-    uint32_t minor = LoadU32(start + 8);
-    if (major != 0 || minor < 1 || minor > 4)
-        return fail(
-            kLegacyUnknownVersion,
-            Result::Failure(ErrorKind::WrongVersion, Cause::UnknownVersion).Figures(major, minor));
-    if (minor == 4) {
+    const LegacyStart check = CheckLegacyStart(start, got, length);
+    if (check.layout == 4) {
         say(kLegacyAlreadyV4);
         return true;
     }
-
-    const int layout = int(minor);
+    if (check.layout == 0) return fail(check.line, check.why);
+    const int layout = check.layout;
     const size_t headerSize = LegacyHeaderSize(layout);
-    // A file too short for its blocks has no frames to speak of; converting it would invent
-    // a header and configuration out of nothing.
-    if (length < headerSize + kLegacyConfigSize) return tooShort(headerSize + kLegacyConfigSize);
     const size_t frameCount = size_t((length - headerSize - kLegacyConfigSize) / kLegacyFrameSize);
 
     auto noMemory = [&] {
@@ -113,8 +133,7 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     const DataLogHeader header = ConvertLegacyHeader(blocks.get(), layout);
     const EcuConfigBlock config = ConvertLegacyConfig(blocks.get() + headerSize);
     blocks.reset();
-    static const char* const kVersionLines[] = {"-VERSION:V1", "-VERSION:V2", "-VERSION:V3"};
-    say(kVersionLines[layout - 1]);
+    say(VersionLine(layout));
 
     const size_t block = std::min(kBlockFrames, std::max<size_t>(frameCount, 1));
     std::unique_ptr<uint8_t[]> legacyFrames(new (std::nothrow) uint8_t[block * kLegacyFrameSize]);
@@ -164,6 +183,40 @@ bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
     if (!(replace ? out.Commit() : out.Finish() && out.Publish(target, false, &existed)))
         return existed ? targetExists() : fail(kLegacyWriteFailed, out.Failure());
     if (newPath) *newPath = target;
+    say(kLegacyComplete);
+    return true;
+}
+
+bool ConvertLegacyBytes(std::span<const uint8_t> in, const ConversionReport& report,
+                        std::vector<uint8_t>& out) {
+    auto say = [&](const char* line) {
+        if (report) report(line);
+    };
+    out.clear();
+    const LegacyStart check = CheckLegacyStart(in.data(), in.size(), in.size());
+    if (check.layout == 4) say(kLegacyAlreadyV4);
+    if (check.layout == 0) say(check.line);
+    if (check.layout == 0 || check.layout == 4) return check.layout == 4;
+    const int layout = check.layout;
+    const size_t headerSize = LegacyHeaderSize(layout);
+    const size_t frameCount = (in.size() - headerSize - kLegacyConfigSize) / kLegacyFrameSize;
+    const DataLogHeader header = ConvertLegacyHeader(in.data(), layout);
+    const EcuConfigBlock config = ConvertLegacyConfig(in.data() + headerSize);
+    say(VersionLine(layout));
+    try {
+        out.resize(kFramesOffset + frameCount * kFrameSize);
+    } catch (const std::bad_alloc&) {
+        say(kLegacyNoMemory);
+        return false;
+    }
+    std::copy(header.bytes.begin(), header.bytes.end(), out.begin());
+    std::copy(config.bytes.begin(), config.bytes.end(), out.begin() + DataLogHeader::kSize);
+    const uint8_t* frames = in.data() + headerSize + kLegacyConfigSize;
+    for (size_t i = 0; i < frameCount; ++i)
+        ConvertLegacyFrame(frames + i * kLegacyFrameSize,
+                           out.data() + kFramesOffset + i * kFrameSize);
+    say(kLegacyReadComplete);
+    say(kLegacyWriting);
     say(kLegacyComplete);
     return true;
 }

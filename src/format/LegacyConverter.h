@@ -2,8 +2,11 @@
 /// Conversion of a legacy log (layouts 1 to 3) into a new V4 file beside it, reported line by
 /// line as the upgrader lists it.
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/Progress.h"
 #include "platform/Result.h"
@@ -45,5 +48,11 @@ using ReplaceQuestion = std::function<bool(const std::string& path)>;
 bool ConvertLegacyLog(const std::string& path, const ConversionReport& report,
                       const ProgressCallback& progress = {}, std::string* newPath = nullptr,
                       const ReplaceQuestion& mayReplace = {}, Result* failure = nullptr);
+
+/// The same conversion over a whole legacy file's bytes in memory: `out` receives the V4 file's
+/// bytes (nothing when the bytes are V4 already). The lines are those of ConvertLegacyLog but the
+/// ones about opening and writing files, which cannot happen here.
+bool ConvertLegacyBytes(std::span<const uint8_t> in, const ConversionReport& report,
+                        std::vector<uint8_t>& out);
 
 }  // namespace quillon

@@ -24,9 +24,9 @@ bool LoadFile(const std::string& path, std::string& content) {
 /// A UTF-8 byte order mark some editors put at the start; it is not part of the first line.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool StripByteOrderMark(std::string& content) {
-    if (content.compare(0, kByteOrderMark.size(), kByteOrderMark) != 0) return false;
-    content.erase(0, kByteOrderMark.size());
+bool StripByteOrderMark(std::string_view& content) {
+    if (content.substr(0, kByteOrderMark.size()) != kByteOrderMark) return false;
+    content.remove_prefix(kByteOrderMark.size());
     return true;
 }
 
@@ -94,6 +94,24 @@ std::string SafeText(std::string_view text) {
 std::optional<std::string> IniFile::Read(std::string_view section, std::string_view key) const {
     std::string content;
     if (!LoadFile(m_path, content)) return std::nullopt;
+    return ReadText(content, section, key);
+}
+
+bool IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+    return Write(section, {{std::string(key), std::string(value)}});
+}
+
+bool IniFile::Write(std::string_view section,
+                    const std::vector<std::pair<std::string, std::string>>& keyValues) {
+    std::string content;
+    // A missing file is written new; one that exists but cannot be read is left alone rather
+    // than replaced by the keys of this write alone.
+    if (!LoadFile(m_path, content) && fs::KindOf(m_path) != fs::PathKind::Missing) return false;
+    return WriteFileAtomically(m_path, WriteText(content, section, keyValues)).ok();
+}
+
+std::optional<std::string> IniFile::ReadText(std::string_view content, std::string_view section,
+                                             std::string_view key) {
     StripByteOrderMark(content);
     bool inSection = false;
     bool seenSection = false;
@@ -117,19 +135,11 @@ std::optional<std::string> IniFile::Read(std::string_view section, std::string_v
     return std::nullopt;
 }
 
-bool IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
-    return Write(section, {{std::string(key), std::string(value)}});
-}
-
-bool IniFile::Write(std::string_view section,
-                    const std::vector<std::pair<std::string, std::string>>& keyValues) {
-    std::string content;
-    // A missing file is written new; one that exists but cannot be read is left alone rather
-    // than replaced by the keys of this write alone.
-    if (!LoadFile(m_path, content) && fs::KindOf(m_path) != fs::PathKind::Missing) return false;
+std::string IniFile::WriteText(std::string_view content, std::string_view section,
+                               const std::vector<std::pair<std::string, std::string>>& keyValues) {
     const bool byteOrderMark = StripByteOrderMark(content);
-    const bool crlf =
-        content.find("\r\n") != std::string::npos || content.find('\n') == std::string::npos;
+    const bool crlf = content.find("\r\n") != std::string_view::npos ||
+                      content.find('\n') == std::string_view::npos;
     const char* eol = crlf ? "\r\n" : "\n";
 
     std::vector<std::string> lines;
@@ -178,7 +188,7 @@ bool IniFile::Write(std::string_view section,
         out += line;
         out += eol;
     }
-    return WriteFileAtomically(m_path, out).ok();
+    return out;
 }
 
 }  // namespace quillon

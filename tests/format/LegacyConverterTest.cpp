@@ -125,6 +125,13 @@ TEST_F(LegacyConverterTest, EachLayoutKeepsItsHeaderFieldsAndWholeFrames) {
         EXPECT_EQ(test::ReadBytes(Path(name)), source);
         const Bytes out = test::ReadBytes(Path("run" + std::to_string(layout) + ".V4.dl"));
         ASSERT_EQ(out.size(), kFramesOffset + 40 * kFrameSize);
+        // The conversion in memory (what the fuzz target runs) gives the same lines and bytes.
+        Lines memoryLines;
+        Bytes memory;
+        EXPECT_TRUE(ConvertLegacyBytes(
+            source, [&](const std::string& l) { memoryLines.push_back(l); }, memory));
+        EXPECT_EQ(memoryLines, m_lines);
+        EXPECT_TRUE(memory == out);
         EXPECT_EQ(LoadU32(&out[8]), 4u);
         if (layout == 1) {
             EXPECT_EQ(LoadU32(&out[24]), 7712u);
@@ -263,7 +270,15 @@ TEST_F(LegacyConverterTest, EveryTruncationConvertsTheWholeFramesOrFailsCleanly)
         const bool ok = Convert("cut.dl");
         EXPECT_EQ(ok, length >= head) << length;
         EXPECT_EQ(fs::exists(Path("cut.V4.dl")), ok) << length;
+        Lines memoryLines;
+        Bytes memory;
+        EXPECT_EQ(ConvertLegacyBytes(
+                      std::span(bytes.data(), length),
+                      [&](const std::string& l) { memoryLines.push_back(l); }, memory),
+                  ok);
+        EXPECT_EQ(memoryLines, m_lines) << length;
         if (!ok) continue;
+        EXPECT_TRUE(memory == test::ReadBytes(Path("cut.V4.dl"))) << length;
         EXPECT_EQ(fs::file_size(Path("cut.V4.dl")),
                   kFramesOffset + (length - head) / kLegacyFrameSize * kFrameSize)
             << length;
