@@ -1,6 +1,8 @@
 // Fuzz target for the naming and value formats that the configuration block of a log decides:
 // the input fills the block (repeated to its size), and every channel's availability, name,
-// unit, value format and value text are asked for, as the values view and the exports do.
+// unit, value format and value text are asked for, as the values view and the exports do. Each
+// input asks for every fourth channel (which quarter by the input's length), so that an input
+// costs a quarter of the naming while the corpus still reaches every channel.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -25,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A value's text depends on the channel only through its format: each distinct format is
     // tried with every value once, and the text of the first channel that has it must agree.
     std::set<std::string> formats;
-    for (int c = 0; c <= 441; ++c) {
+    for (int c = int(size % 4); c <= 441; c += 4) {
         (void)IsChannelAvailable(config, c);
         const std::string name = GetChannelName(config, c);
         const std::string unit = GetChannelUnit(config, c);

@@ -2,8 +2,11 @@
 // odd - a valid magic and version, then header, configuration block and frames made of the rest
 // of the input repeated (zero time from the input), so that small inputs reach the frame
 // scatter with real header and configuration bytes; even - the rest of the input is the file as
-// it is. Every accepted file is read through both the file and the memory reader, its channels
-// are named from its configuration block, it is written back and read again.
+// it is. Every accepted file is read through the memory reader, written back and read again
+// (the naming of channels from a configuration block has a target of its own). One input in
+// eight, by its first byte, is also read through the file reader from an in-memory file and
+// must give the same columns: a file and its column cache per input would hold the whole target
+// to a few hundred inputs a second.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +18,6 @@
 
 #include "FuzzBytes.h"
 #include "model/ChannelInfo.h"
-#include "model/ChannelNaming.h"
 #include "model/ColumnCache.h"
 #include "format/DlzCodec.h"
 #include "model/DataLogFile.h"
@@ -78,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LogData log;
     Result r = ReadDataLogBytes(file.data(), file.size(), log);
     LogData fromFile;
-    Result rf = ReadThroughFile(file, fromFile);
+    const bool throughFile = size > 0 && (data[0] & 0x0e) == 0;
+    Result rf = throughFile ? ReadThroughFile(file, fromFile) : r;
     // The file reader decodes bytes that start as a compressed log; the bytes reader does not.
     const bool compressed = !r.ok() && IsDlzStart(file.data(), file.size());
     if (rf.kind != r.kind && rf.kind != ErrorKind::Cancelled && !compressed) std::abort();
@@ -89,12 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t frames = size_t(log.frameCount);
     if (frames != (file.size() - kFramesOffset) / kFrameSize) std::abort();
     if (log.values[0].size() != frames + 1) std::abort();
-    if (rf.ok() &&
+    if (throughFile && rf.ok() &&
         (fromFile.frameCount != log.frameCount || !SameColumns(log, fromFile, frames + 1)))
         std::abort();
-
-    for (int c = 1; c <= kSlotCount; ++c)
-        if (IsChannelAvailable(log, c) && GetChannelName(log.config, c).size() > 64) std::abort();
 
     // Written back: header and configuration block unchanged, whole frames only, and every
     // value and status (Diag statuses already zeroed) as the columns hold them.
