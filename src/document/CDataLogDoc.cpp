@@ -112,7 +112,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     DataLogReader reader;
     Result result = reader.Open(path);
     if (result.ok() && reader.Compressed()) {
-        result = reader.Expand();
+        result = reader.Expand(progress);
     } else if (!result.ok()) {
         // The previous log stays loaded: nothing of it has been touched yet.
         m_loadFailed =
@@ -434,7 +434,7 @@ Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallba
     DataLogReader reader;
     Result opened = reader.Open(path);
     const bool compressed = opened.ok() && reader.Compressed();
-    if (compressed) opened = reader.Expand();
+    if (compressed) opened = reader.Expand(progress);
     if (!opened.ok() &&
         (compressed || opened.cause == Cause::OpenFailed || opened.cause == Cause::NotRegular))
         return opened.During(Operation::OpenComparison);

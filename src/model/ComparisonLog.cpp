@@ -76,7 +76,7 @@ Result LoadComparisonLog(const std::string& path, LogData& main, LogData& compar
                          std::string* openedPath) {
     DataLogReader reader;
     Result open = reader.Open(path);
-    if (open.ok() && reader.Compressed()) open = reader.Expand();
+    if (open.ok() && reader.Compressed()) open = reader.Expand(progress);
     if (!open.ok()) return open.During(Operation::OpenComparison);
     if (openedPath) *openedPath = reader.Path();
     return LoadComparisonLog(reader, main, comparison, progress, options);
