@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "gui/app/CBrenmorQuillonLogViewerApp.h"
+#include "gui/common/PngEncoding.h"
 #include "gui/common/TextConversion.h"
 #include "samplegen/SampleLog.h"
 
@@ -195,6 +196,24 @@ private slots:
         run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--compare"),
                          m_dir.filePath(QStringLiteral("none.dl")), log});
         QVERIFY(run.exitCode > 0 && !QFileInfo::exists(png));
+    }
+
+    void quickPngEncodingKeepsEveryPixel() {
+        // Opaque pictures become RGB, others RGBA; both must decode to the same pixels.
+        for (const bool alpha : {false, true}) {
+            QImage image(37, 11, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(
+                        x, y,
+                        qRgba(x * 7, 255 - y * 20, (x * y) & 0xFF, alpha ? (x * 13) & 0xFF : 255));
+            QImage decoded;
+            QVERIFY(decoded.loadFromData(EncodePngFast(image), "PNG"));
+            QCOMPARE(decoded.hasAlphaChannel(), alpha);
+            QCOMPARE(decoded.convertToFormat(QImage::Format_ARGB32),
+                     image.convertToFormat(QImage::Format_ARGB32));
+        }
+        QVERIFY(EncodePngFast(QImage()).isEmpty());
     }
 
     void argumentsAreParsed() {

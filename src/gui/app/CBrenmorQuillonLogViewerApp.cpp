@@ -3,13 +3,13 @@
 #include <cstdio>
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QScreen>
 
 #include "gui/app/CDataLogFrame.h"
+#include "gui/common/PngEncoding.h"
 #include "gui/common/CMessageBoxPrompt.h"
 #include "gui/chart/CDataLogView.h"
 #include "gui/app/CRecentFileList.h"
@@ -238,10 +238,9 @@ bool CBrenmorQuillonLogViewerApp::RunScreenshot(const LaunchOptions& options) {
     const QPixmap shot = pictured->grab();
     // Encoded in memory and written through the one writer, so that a full disk leaves no
     // partial picture.
-    QByteArray png;
-    QBuffer buffer(&png);
+    const QByteArray png = EncodePngFast(shot.toImage());
     std::string error;
-    bool written = !shot.isNull() && buffer.open(QIODevice::WriteOnly) && shot.save(&buffer, "PNG");
+    bool written = !png.isEmpty();
     if (written) {
         const Result saved =
             WriteFileAtomically(ToCorePath(options.screenshotPath),
