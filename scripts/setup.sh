@@ -4,9 +4,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang clang-format clang-tidy libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-svg-dev xvfb xauth fonts-dejavu-core desktop-file-utils dpkg-dev
           libxml2-utils)
-# The Windows check (scripts/windows-check.sh): the MinGW-w64 cross compiler and Wine, without
+# The Windows check (scripts/windows-check.sh): the MinGW-w64 cross compiler, Wine and NSIS, without
 # the recommended desktop extras.
-windows_packages=(g++-mingw-w64-x86-64-posix wine64)
+windows_packages=(g++-mingw-w64-x86-64-posix wine64 nsis)
 missing_of() {
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"

@@ -104,5 +104,27 @@ if [ "$failed" -ne 0 ]; then
     echo "the Windows build's outputs differ from the Linux build's (see $work)" >&2
     exit 1
 fi
-echo "$files files identical; CLI steps: Linux ${linux_time}s, Wine ${windows_time}s;" \
-    "Windows check ${SECONDS}s in all"
+echo "$files files identical; CLI steps: Linux ${linux_time}s, Wine ${windows_time}s"
+
+echo "== windows: installer and portable .zip"
+(cd build/windows && cpack -G "NSIS;ZIP" >/dev/null)
+version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+installer=build/windows/quillon-$version-win64.exe
+[ -f "$installer" ] && [ -f "build/windows/quillon-$version-win64.zip" ] ||
+    { echo "cpack made no installer or .zip for version $version" >&2; exit 1; }
+# A silent install into a folder of its own, the installed programs run from there, then a silent
+# uninstall (run in place, so that it is over when it returns) that must leave no program behind.
+target="$WINEPREFIX/drive_c/QuillonCheck"
+rm -rf "$target"
+scripts/wine-run.sh "$installer" /S '/D=C:\QuillonCheck' </dev/null
+installed=$(scripts/wine-run.sh 'C:\QuillonCheck\bin\quillon-cli.exe' --version </dev/null | tr -d '\r')
+if [ "$installed" != "quillon-cli $version" ]; then
+    echo "the installed quillon-cli answered '$installed', not 'quillon-cli $version'" >&2
+    exit 1
+fi
+scripts/wine-run.sh 'C:\QuillonCheck\Uninstall.exe' /S '_?=C:\QuillonCheck' </dev/null
+if [ -e "$target/bin/quillon-cli.exe" ]; then
+    echo "the uninstaller left $target/bin/quillon-cli.exe" >&2
+    exit 1
+fi
+echo "installed silently, ran '$installed', uninstalled; Windows check ${SECONDS}s in all"
