@@ -27,8 +27,7 @@ FrameSelection FrameSelection::InBox(const float* x, const float* y, size_t n,
     for (size_t i = 0; i < n; ++i) {
         const float u = x[i], v = y[i];
         if (u == kNoValue || v == kNoValue || !std::isfinite(u) || !std::isfinite(v)) continue;
-        if (double(u) >= x0 && double(u) <= x1 && double(v) >= y0 && double(v) <= y1)
-            s.Add(int(i));
+        if (double(u) >= x0 && double(u) <= x1 && double(v) >= y0 && double(v) <= y1) s.Add(int(i));
     }
     return s;
 }

@@ -24,7 +24,10 @@ LogData MakeLog(const std::vector<float>& times, const std::vector<float>& value
         log.values[size_t(s)].Allocate(n + 1);
         log.status[size_t(s)].Allocate(n + 1);
         for (size_t i = 0; i <= n; ++i) {
-            log.values[size_t(s)][i] = i == n ? kNoValue : s == 0 ? times[i] : s == kSlot ? values[i] : 0;
+            log.values[size_t(s)][i] = i == n       ? kNoValue
+                                       : s == 0     ? times[i]
+                                       : s == kSlot ? values[i]
+                                                    : 0;
             log.status[size_t(s)][i] = uint32_t(i);
         }
     }

@@ -89,10 +89,10 @@ QWidget* Selection(const ScreenshotContext& context, QString* error) {
     const ChannelStats& map = log.stats[kMap - 1];
     const ValueBox box{rpm.minimum + (rpm.maximum - rpm.minimum) * 0.7, rpm.maximum, map.minimum,
                        map.maximum};
-    context.doc.SetSelection(FrameSelection::InBox(log.values[kRpm - 1].data(),
-                                                   log.values[kMap - 1].data(),
-                                                   size_t(log.frameCount), box),
-                             nullptr);
+    context.doc.SetSelection(
+        FrameSelection::InBox(log.values[kRpm - 1].data(), log.values[kMap - 1].data(),
+                              size_t(log.frameCount), box),
+        nullptr);
     return &context.frame;
 }
 

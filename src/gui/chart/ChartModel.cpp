@@ -167,8 +167,8 @@ bool ChartModel::UpdateLabels(const GraphConfiguration& config, int view,
             (e.filter != 0 && SmoothingHalfWidth(static_cast<int>(std::min<uint32_t>(
                                   e.filter, 99))) != SmoothingHalfWidth(item.filter)))
             return false;
-        const bool wanted = m_hasComparison && channel > 0 &&
-                            differences.test(static_cast<size_t>(channel - 1));
+        const bool wanted =
+            m_hasComparison && channel > 0 && differences.test(static_cast<size_t>(channel - 1));
         if (wanted != m_differences[static_cast<size_t>(k)].difference) return false;
     }
     for (int k = 0; k < kItemCount; ++k) {

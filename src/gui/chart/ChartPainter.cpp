@@ -42,9 +42,10 @@ const char* const kZoomCaptions[ChartLayout::kZoomButtonCount] = {"In", "Out", "
 
 }  // namespace
 
-std::vector<std::pair<double, double>> ChartPainter::SelectionBands(
-    const FrameSelection& selection, const float* times, int count, const PlotMapping& xMap,
-    double minimum) {
+std::vector<std::pair<double, double>> ChartPainter::SelectionBands(const FrameSelection& selection,
+                                                                    const float* times, int count,
+                                                                    const PlotMapping& xMap,
+                                                                    double minimum) {
     std::vector<std::pair<double, double>> bands;
     if (!times || count <= 0) return bands;
     const std::vector<FrameRun>& runs = selection.Runs();
@@ -124,7 +125,8 @@ void ChartPainter::PaintBack(QPainter& p, const ChartPaintParams& pp) const {
     // The selected frames as bands over the panels' height, under the grid and the curves.
     std::vector<std::pair<double, double>> bands;
     if (pp.selection) {
-        const double pixel = 1.0 / std::max(p.device() ? p.device()->devicePixelRatioF() : 1.0, 1.0);
+        const double pixel =
+            1.0 / std::max(p.device() ? p.device()->devicePixelRatioF() : 1.0, 1.0);
         bands = SelectionBands(*pp.selection, pp.mainTimes, pp.mainCount, xMap, pixel);
     }
 
@@ -216,7 +218,8 @@ void ChartPainter::Reduce(const ChartPaintParams& pp, int columns) {
         auto it = std::find_if(splits.begin(), splits.end(),
                                [&](const Split& s) { return s.x == c.x && s.count == c.count; });
         if (it == splits.end()) {
-            splits.push_back({c.x, c.count, CurveDecimation::Split(c.x, c.count, pp.window, columns)});
+            splits.push_back(
+                {c.x, c.count, CurveDecimation::Split(c.x, c.count, pp.window, columns)});
             it = splits.end() - 1;
         }
         m_decimated[slot] = CurveDecimation::Make(it->columns, c.envelope);

@@ -353,8 +353,9 @@ void ScatterPlotView::DrawSelection(QPainter& painter, const QRect& plot, qreal 
 void ScatterPlotView::mouseMoveEvent(QMouseEvent* event) {
     if (m_dragging) {
         const QRect plot = PlotRect();
-        m_dragTo = QPointF(std::clamp(event->position().x(), qreal(plot.left()), qreal(plot.right())),
-                           std::clamp(event->position().y(), qreal(plot.top()), qreal(plot.bottom())));
+        m_dragTo =
+            QPointF(std::clamp(event->position().x(), qreal(plot.left()), qreal(plot.right())),
+                    std::clamp(event->position().y(), qreal(plot.top()), qreal(plot.bottom())));
         update();
         return;
     }
@@ -366,7 +367,8 @@ void ScatterPlotView::mouseMoveEvent(QMouseEvent* event) {
 
 void ScatterPlotView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    if ((event->modifiers() & Qt::ShiftModifier) && PlotRect().contains(event->position().toPoint())) {
+    if ((event->modifiers() & Qt::ShiftModifier) &&
+        PlotRect().contains(event->position().toPoint())) {
         m_dragging = true;
         m_dragFrom = m_dragTo = event->position();
         return;
@@ -383,8 +385,8 @@ void ScatterPlotView::mouseReleaseEvent(QMouseEvent* event) {
     const QRectF dragged = QRectF(m_dragFrom, m_dragTo).normalized();
     if (dragged.width() < 3 && dragged.height() < 3) return;
     const QPointF a = ValuesAt(dragged.topLeft()), b = ValuesAt(dragged.bottomRight());
-    emit boxSelected(ValueBox{std::min(a.x(), b.x()), std::max(a.x(), b.x()), std::min(a.y(), b.y()),
-                              std::max(a.y(), b.y())});
+    emit boxSelected(ValueBox{std::min(a.x(), b.x()), std::max(a.x(), b.x()),
+                              std::min(a.y(), b.y()), std::max(a.y(), b.y())});
 }
 
 void ScatterPlotView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -236,7 +236,8 @@ void CDlgDataLogScatterPlot::OnPointClicked(int frame) {
 void CDlgDataLogScatterPlot::OnBoxSelected(const ValueBox& box) {
     const ScatterPlotData& data = m_plot->Data();
     // Only the main log's own frames: its columns are padded to a longer comparison's length.
-    const size_t n = std::min<size_t>(size_t(data.Size()), size_t(std::max(m_doc.GetFrameCount(), 0)));
+    const size_t n =
+        std::min<size_t>(size_t(data.Size()), size_t(std::max(m_doc.GetFrameCount(), 0)));
     m_doc.SetSelection(FrameSelection::InBox(data.X().data(), data.Y().data(), n, box), this);
     ShowSelection(box);
 }
