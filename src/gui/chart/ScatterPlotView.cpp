@@ -340,8 +340,9 @@ void ScatterPlotView::DrawSelection(QPainter& painter, const QRect& plot, qreal 
     }
     if (!m_note.isEmpty()) {
         const QFontMetrics fm(font());
+        // Some room beyond the measured advance, which rounds.
         const QRect box(plot.left() + 4, plot.top() + 4,
-                        std::min(fm.horizontalAdvance(m_note) + 2 * kGap, plot.width() - 8),
+                        std::min(fm.horizontalAdvance(m_note) + 2 * kGap + 6, plot.width() - 8),
                         fm.height() + 2);
         painter.fillRect(box, QColor(0, 0, 0, 170));
         painter.setPen(QColor(255, 200, 80));
