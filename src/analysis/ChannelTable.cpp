@@ -408,13 +408,22 @@ bool ChannelTable::Build(const ChannelTableColumns& columns, const ChannelTableS
     int32_t binX[kBlock];
     int32_t binY[kBlock];
     int32_t cells[kBlock];
-    for (size_t start = 0; start < n; start += kBlock) {
-        const size_t m = std::min(kBlock, n - start);
-        bx.Bins(xs + start, m, binX);
-        if (by) by->Bins(ys + start, m, binY);
-        cellsOf(m, binX, binY, zs + start, fs ? fs + start : nullptr, setup.lower, setup.upper,
-                int32_t(m_columns), int32_t(cellCount), cells);
-        accumulate(m, cells, zs + start, m_shift, sums);
+    const auto binFrames = [&](size_t first, size_t end) {
+        for (size_t start = first; start < end; start += kBlock) {
+            const size_t m = std::min(kBlock, end - start);
+            bx.Bins(xs + start, m, binX);
+            if (by) by->Bins(ys + start, m, binY);
+            cellsOf(m, binX, binY, zs + start, fs ? fs + start : nullptr, setup.lower, setup.upper,
+                    int32_t(m_columns), int32_t(cellCount), cells);
+            accumulate(m, cells, zs + start, m_shift, sums);
+        }
+    };
+    if (setup.frames) {
+        for (const FrameRun& run : setup.frames->Runs())
+            binFrames(std::min(size_t(std::max(run.first, 0)), n),
+                      std::min(size_t(std::max(run.end, 0)), n));
+    } else {
+        binFrames(0, n);
     }
     for (size_t i = 0; i < cellCount; ++i)
         m_total += m_count[i];

@@ -10,11 +10,13 @@
 /// not finite.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis/FrameSelection.h"
 #include "model/LogData.h"
 #include "platform/Result.h"
 
@@ -32,6 +34,8 @@ struct ChannelTableSetup {
     int filterChannel = 0;  // 0: no filter
     float lower = 0.0f;     // filter bounds, both kept
     float upper = 0.0f;
+    /// Only these frames are binned (the selection); null: every frame.
+    std::shared_ptr<const FrameSelection> frames;
 };
 
 /// The columns a table is built from, each holding at least `count` values.

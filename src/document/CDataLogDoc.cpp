@@ -65,6 +65,7 @@ void CDataLogDoc::ReleaseMainLog() {
     m_undo.reset();
     m_cursorFrame = -1;
     m_cursorB.reset();
+    m_selection.reset();
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, DocumentChange::LogChanged);
 }
@@ -131,6 +132,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     m_undo.reset();
     m_cursorFrame = -1;
     m_cursorB.reset();
+    m_selection.reset();
     result = reader.ReadInto(m_main, progress, LazyReadOptions());
     if (!result.ok()) {
         ClearLog(m_main);
@@ -320,6 +322,29 @@ void CDataLogDoc::SetCursor(int frame, int entry, bool onComparison) {
     m_cursorOnComparison = onComparison;
 }
 
+void CDataLogDoc::SetSelection(FrameSelection selection, IDataLogView* sender) {
+    if (selection.Empty()) {
+        ClearSelection(sender);
+        return;
+    }
+    m_selection = std::make_shared<const FrameSelection>(std::move(selection));
+    UpdateAllViews(sender, DocumentChange::SelectionChanged);
+}
+
+void CDataLogDoc::ClearSelection(IDataLogView* sender) {
+    if (!m_selection) return;
+    m_selection.reset();
+    UpdateAllViews(sender, DocumentChange::SelectionChanged);
+}
+
+bool CDataLogDoc::IsDifferenceShown(int channel) const {
+    return channel >= 1 && channel <= kChannelCount && m_difference.test(size_t(channel - 1));
+}
+
+void CDataLogDoc::SetDifferenceShown(int channel, bool shown) {
+    if (channel >= 1 && channel <= kChannelCount) m_difference.set(size_t(channel - 1), shown);
+}
+
 void CDataLogDoc::SetZoomRange(int first, int last) {
     m_zoomFirst = first;
     m_zoomLast = last;
@@ -409,6 +434,7 @@ bool CDataLogDoc::Crop(bool start) {
     KeepUndo(std::move(before));
     m_cursorFrame = -1;
     m_cursorB.reset();
+    m_selection.reset();
     m_cursorOnComparison = false;
     UpdateDisplayLength();
     ComputeLogStats(m_main, 0, m_main.frameCount, true, false);
@@ -568,6 +594,7 @@ bool CDataLogDoc::Undo() {
     UpdateDisplayLength();
     if (!state.comparison) {
         m_cursorB.reset();
+        m_selection.reset();
         if (m_cursorFrame >= m_main.frameCount && !m_cursorOnComparison) m_cursorFrame = -1;
     }
     AfterFrameSetChanged();

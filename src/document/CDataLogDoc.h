@@ -4,10 +4,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/DifferenceChannel.h"
+#include "analysis/FrameSelection.h"
 #include "model/GraphConfiguration.h"
 #include "model/DataLogFile.h"
 #include "document/DataLogViewObserver.h"
@@ -132,6 +135,24 @@ public:
     std::optional<CursorMark> GetCursorB() const;
     void SetCursorB(std::optional<CursorMark> b) { m_cursorB = b; }
 
+    /// The frames of the main log picked as a box in the scatter plot, which the chart shades
+    /// and the table window may keep to; null when none are. Emptied whenever the main log's
+    /// frames change (a log opened, cropped, undone or closed), with that change's LogChanged.
+    std::shared_ptr<const FrameSelection> GetSelection() const { return m_selection; }
+    bool HasSelection() const { return m_selection != nullptr; }
+    /// Replaces the selection (an empty one clears it) and sends SelectionChanged to every view
+    /// but the sender.
+    void SetSelection(FrameSelection selection, IDataLogView* sender);
+    /// Clears the selection and sends SelectionChanged; nothing when there is none.
+    void ClearSelection(IDataLogView* sender);
+
+    /// The channels whose difference (main minus comparison) the chart draws and the values pane
+    /// figures: a choice of the display, not part of the .graph file. It stays while no
+    /// comparison is loaded, when nothing is drawn.
+    const ChannelSet& DifferenceChannels() const { return m_difference; }
+    bool IsDifferenceShown(int channel) const;
+    void SetDifferenceShown(int channel, bool shown);
+
     /// Visible window of the chart, main-log frame indices.
     int GetZoomFirst() const { return m_zoomFirst; }
     int GetZoomLast() const { return m_zoomLast; }
@@ -234,6 +255,8 @@ private:
     int m_cursorEntry = 0;
     bool m_cursorOnComparison = false;
     std::optional<CursorMark> m_cursorB;
+    std::shared_ptr<const FrameSelection> m_selection;
+    ChannelSet m_difference;
     int m_displayLength = 0;
     bool m_comparisonLoaded = false;
 

@@ -3,13 +3,14 @@
 
 namespace quillon {
 
-/// What changed in the document, from the smallest change to the largest. The values are the
-/// update hints 0 to 3 that the views have always been sent.
+/// What changed in the document. The values 0 to 3 are the update hints that the views have
+/// always been sent, from the smallest change to the largest; the frame selection has its own.
 enum class DocumentChange {
     CursorMoved = 0,       // the cursor moved: values refresh only
     ShownDataChanged = 1,  // view, configuration or comparison time shift changed: refill the data
     LabelsChanged = 2,     // labels, axis display or scaling changed: rebuild without data
     LogChanged = 3,  // a log was loaded, cropped, re-timed or closed, or statistics recomputed
+    SelectionChanged = 4,  // frames were selected in the scatter plot, or the selection cleared
 };
 
 class IDataLogView {

@@ -553,3 +553,47 @@ TEST_F(DocTest, TheGraphFileIsWrittenOnlyWhenChangedAndNeverOverAnotherKindOfFil
     ASSERT_EQ(m_prompt.failures.size(), 1u);  // told once
     EXPECT_EQ(m_prompt.failures[0].cause, Cause::NotAGraphFile);
 }
+
+TEST_F(DocTest, TheSelectionIsSharedAndGoesWithTheFramesTheDifferenceChoiceIsNoGraphData) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 200)));
+    RecordingView view;
+    doc.AddView(&view);
+    doc.SetSelection(FrameSelection::OfFrames({5, 6, 7, 40}), nullptr);
+    EXPECT_EQ(doc.GetSelection()->Runs(), (std::vector<FrameRun>{{5, 8}, {40, 41}}));
+    EXPECT_EQ(view.hints, std::vector<DocumentChange>{DocumentChange::SelectionChanged});
+    doc.SetSelection(FrameSelection{}, nullptr);  // an empty one clears it
+    EXPECT_FALSE(doc.HasSelection());
+    doc.ClearSelection(nullptr);  // nothing more to clear, nobody told
+    EXPECT_EQ(view.hints.size(), 2u);
+    doc.RemoveView(&view);
+
+    // Kept while the frames stay (a comparison, a zero time); gone with a crop, its undo and
+    // another log.
+    const auto select = [&] { doc.SetSelection(FrameSelection::OfFrames({50}), nullptr); };
+    select();
+    ASSERT_TRUE(doc.LoadComparison(WriteLog("other.dl", 300, 2)));
+    doc.SetCursor(20, 0, false);
+    m_prompt.SetAnswer(PromptAnswer::Yes);
+    ASSERT_TRUE(doc.OnSetZeroTime());
+    EXPECT_TRUE(doc.HasSelection());
+    ASSERT_TRUE(doc.OnSetStartPoint());
+    EXPECT_FALSE(doc.HasSelection());
+    select();
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_FALSE(doc.HasSelection());
+    select();
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("third.dl", 100)));
+    EXPECT_FALSE(doc.HasSelection());
+
+    // The difference choice is the display's: the .graph file's bytes do not change with it.
+    const std::string graph = m_prefs->GetLastDataLogConfig();
+    ASSERT_TRUE(doc.SaveGraphConfiguration());
+    const std::string before = ReadAll(graph);
+    doc.SetDifferenceShown(2, true);
+    doc.SetDifferenceShown(441, true);  // no such channel: ignored
+    EXPECT_TRUE(doc.IsDifferenceShown(2));
+    EXPECT_EQ(doc.DifferenceChannels().count(), 1u);
+    ASSERT_TRUE(doc.SaveGraphConfiguration());
+    EXPECT_EQ(ReadAll(graph), before);
+}

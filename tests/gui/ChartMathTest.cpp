@@ -12,6 +12,7 @@
 #include "gui/chart/ChartHitTest.h"
 #include "gui/chart/ChartLayout.h"
 #include "gui/chart/ChartModel.h"
+#include "gui/chart/ChartPainter.h"
 #include "gui/chart/ChartPanner.h"
 #include "gui/chart/ChartZoom.h"
 #include "gui/chart/ChartZoomer.h"
@@ -404,6 +405,71 @@ private slots:
         QVERIFY(!model.UpdateLabels(config, 2, {}, main));  // another order
         view.entries[1].channel = uint32_t(ch[3]);
         QVERIFY(!model.UpdateLabels(config, 2, order, main));
+    }
+
+    void differenceCurveHasItsOwnAxisAndFollowsTheChoice() {
+        // Main 0, 1, 2, ... every 10 ms from 0 s; comparison 100 every 10 ms from 0.005 s: the
+        // difference is i - 100 where a comparison frame lies on both sides.
+        LogData main, comp;
+        MakeLog(main, 200, 0.0f, [](int, int i) { return float(i); });
+        MakeLog(comp, 100, 0.005f, [](int, int) { return 100.0f; });
+        const std::vector<int> ch = AvailableChannels(main, 2);
+        GraphConfiguration config;
+        GraphChannels(config, ch);
+        ChannelSet differences;
+        differences.set(size_t(ch[1] - 1));
+        ChartModel model;
+        model.Build(config, 0, {}, main, &comp, differences);
+        QVERIFY(!model.Difference(0).visible);
+        const ChartItem& d = model.Difference(1);
+        QVERIFY(d.visible && d.axisShown && d.difference);
+        QCOMPARE(d.panel, model.Item(1).panel);
+        QCOMPARE(d.name, model.Item(1).name + " diff");
+        QCOMPARE(d.main.DrawnAt(0), kMarker);  // before the comparison's first frame
+        QCOMPARE(d.main.DrawnAt(50), -50.0f);
+        QCOMPARE(d.main.DrawnAt(150), kMarker);  // after its last
+        QVERIFY(d.axisMin < -99 && d.axisMax > 0);
+        ChartLayout layout;
+        layout.Compute(QSizeF(900, 500), model, ChartLayout::Metrics{});
+        QVERIFY(layout.AxisRect(ChartModel::kItemCount).isEmpty());
+        QCOMPARE(layout.HitTest(layout.AxisRect(ChartModel::kItemCount + 1).center()).index,
+                 ChartModel::kItemCount + 1);
+        // The choice is not a label: another set of channels needs the curves built again, and
+        // without a comparison there is no difference.
+        QVERIFY(model.UpdateLabels(config, 0, {}, main, differences));
+        QVERIFY(!model.UpdateLabels(config, 0, {}, main, {}));
+        model.Build(config, 0, {}, main, nullptr, differences);
+        QVERIFY(!model.Difference(1).visible);
+    }
+
+    void selectionBandsMergeIntoThePixelColumns() {
+        // A million frames 10 ms apart, every other one selected: half a million runs, shaded
+        // as one band across an 800-pixel window (the gaps are far below a pixel).
+        const int n = 1000000;
+        std::vector<float> times(n);
+        std::vector<int> frames;
+        for (int i = 0; i < n; ++i) {
+            times[size_t(i)] = 0.01f * float(i);
+            if (i % 2 == 0) frames.push_back(i);
+        }
+        const FrameSelection every = FrameSelection::OfFrames(frames);
+        QCOMPARE(every.Runs().size(), size_t(n / 2));
+        const PlotMapping map = Mapping(800, 100, {1000, 9000}, 0, 1);
+        auto bands = ChartPainter::SelectionBands(every, times.data(), n, map, 1.0);
+        QCOMPARE(bands.size(), size_t(1));
+        QCOMPARE(bands[0].first, 0.0);
+        QCOMPARE(bands[0].second, 800.0);
+        // One frame is a band of the smallest width about its time; runs apart stay apart; runs
+        // outside the window give none.
+        const FrameSelection few = FrameSelection::OfFrames({10, 400000, 400001, 400002, 950000});
+        bands = ChartPainter::SelectionBands(few, times.data(), n, map, 1.0);
+        QCOMPARE(bands.size(), size_t(1));
+        const double middle = (map.X(times[400000]) + map.X(times[400002])) / 2;
+        QCOMPARE(bands[0].first, middle - 0.5);
+        QCOMPARE(bands[0].second, middle + 0.5);
+        bands = ChartPainter::SelectionBands(few, times.data(), n,
+                                             Mapping(800, 100, {0, 9600}, 0, 1), 1.0);
+        QCOMPARE(bands.size(), size_t(3));
     }
 
     void modelScalesAndFiltersCurves() {

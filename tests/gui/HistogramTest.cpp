@@ -1,6 +1,7 @@
 // The histogram and table window: opened from the Tools menu once per document and closed with
 // the log, its grid, clipboard text and CSV file of a small hand-made log, typed edges.
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
@@ -126,6 +127,34 @@ private slots:
         emit w->XEdges()->editingFinished();
         QCOMPARE(w->Grid()->columnCount(), 0);
         QVERIFY(w->Status()->text().contains(QStringLiteral("rising")));
+        CDlgDataLogHistogram::Destroy(window);
+    }
+
+    void selectedFramesOnlyFollowsTheSelection() {
+        CPrefs prefs(m_dir.path().toStdString());
+        ScriptedPrompt prompt;
+        CDataLogDoc doc(prefs, prompt);
+        QPointer<CDlgDataLogHistogram> window;
+        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
+        QVERIFY(doc.OnOpenDocument(WriteLog("selected.dl", 3000)));
+        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        QVERIFY(!w->SelectedCheck()->isEnabled());
+        // Frames 100 to 199 and 2500 to 2999, kept by their runs.
+        std::vector<int> frames;
+        for (int i = 0; i < 3000; ++i)
+            if ((i >= 100 && i < 200) || i >= 2500) frames.push_back(i);
+        doc.SetSelection(FrameSelection::OfFrames(frames), nullptr);
+        QVERIFY(w->SelectedCheck()->isEnabled());
+        QCOMPARE(w->Table().TotalCount(), 3000);  // not until ticked
+        w->SelectedCheck()->setChecked(true);
+        QCOMPARE(w->Table().TotalCount(), 600);
+        QCOMPARE(w->Status()->text(), QStringLiteral("600 of 600 selected frames binned"));
+        // A new selection bins again; a cleared one unticks the box and bins every frame.
+        doc.SetSelection(FrameSelection::OfFrames({5, 6, 7}), nullptr);
+        QCOMPARE(w->Table().TotalCount(), 3);
+        doc.ClearSelection(nullptr);
+        QVERIFY(!w->SelectedCheck()->isEnabled() && !w->SelectedCheck()->isChecked());
+        QCOMPARE(w->Table().TotalCount(), 3000);
         CDlgDataLogHistogram::Destroy(window);
     }
 

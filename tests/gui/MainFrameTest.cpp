@@ -755,7 +755,9 @@ private slots:
         QVERIFY(find(QStringLiteral("Ctrl+O"), QStringLiteral("File > Open Data Log")));
         QVERIFY(find(QStringLiteral("F1"), QStringLiteral("Help > Keyboard and Mouse")));
         QVERIFY(find(QStringLiteral("Shift+F6"), QStringLiteral("Previous Pane")));
-        QVERIFY(find(QStringLiteral("Esc"), QStringLiteral("Remove cursor B")));
+        QVERIFY(find(QStringLiteral("Esc"),
+                     QStringLiteral("Clear the frames selected in the scatter plot, else remove "
+                                    "cursor B")));
         // The window opens from its menu row, once however often it is asked for.
         QVERIFY(Start(WriteLog(QStringLiteral("k.dl"), 20)));
         QVERIFY(Frame().ExecuteCommand(ID_HELP_KEYBOARD_MOUSE));

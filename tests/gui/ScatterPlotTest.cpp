@@ -432,6 +432,49 @@ private slots:
         QCOMPARE(plot->XRange(), full);
     }
 
+    void shiftBoxSelectsTheFramesDrawnInsideItAndEscapeClearsThem() {
+        CDlgDataLogScatterPlot* w = Open();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        ScatterPlotView* plot = w->Plot();
+        HintSpy spy;
+        m_doc->AddView(&spy);
+        const QRect area = plot->PlotRect();
+        const QPoint from = area.topLeft() + QPoint(area.width() / 3, area.height() / 4);
+        const QPoint to = area.topLeft() + QPoint(area.width() * 2 / 3, area.height() * 3 / 4);
+        QTest::mousePress(plot, Qt::LeftButton, Qt::ShiftModifier, to);  // corners either way
+        QTest::mouseMove(plot, from);
+        QTest::mouseRelease(plot, Qt::LeftButton, Qt::ShiftModifier, from);
+        QVERIFY(m_doc->HasSelection());
+        QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::SelectionChanged});
+        QVERIFY(plot->SelectionBox().has_value());
+        // Every point drawn inside the box is selected, none drawn outside (a pixel's rounding
+        // either way aside).
+        const FrameSelection& s = *m_doc->GetSelection();
+        const QRectF box = QRectF(from, to).normalized();
+        int inside = 0;
+        for (int f = 0; f < m_doc->GetFrameCount(); ++f) {
+            if (!plot->Data().IsDrawn(f)) {
+                QVERIFY(!s.Contains(f));
+                continue;
+            }
+            const QPointF at = plot->PositionOf(f);
+            if (box.adjusted(1, 1, -1, -1).contains(at))
+                QVERIFY2(s.Contains(f), qPrintable(QString::number(f)));
+            if (!box.adjusted(-1, -1, 1, 1).contains(at)) QVERIFY(!s.Contains(f));
+            inside += s.Contains(f);
+        }
+        QVERIFY(inside > 0);
+        QCOMPARE(s.FrameCount(), int64_t(inside));
+        // Escape clears the selection and leaves the window; a second one closes it.
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(!m_doc->HasSelection());
+        QVERIFY(!plot->SelectionBox().has_value());
+        QVERIFY(w->isVisible());
+        QTest::keyClick(w, Qt::Key_Escape);
+        QTRY_VERIFY(m_window.isNull());
+        m_doc->RemoveView(&spy);
+    }
+
     void toolsMenuOpensItAndTheMainWindowFollowsClicks() {
         const QString log = QString::fromStdString(WriteLog("frame.dl", 2000));
         ScriptedPrompt prompt;
@@ -456,6 +499,17 @@ private slots:
         QTest::mouseClick(w->Plot(), Qt::LeftButton, {}, at);
         QCOMPARE(app.Doc().GetCursorFrame(), shown);
         QCOMPARE(frame.ChartPane()->CursorFrame(), shown);
+
+        // A Shift box selects frames for the chart to shade; Escape in the chart clears them in
+        // both windows.
+        const QRect area = w->Plot()->PlotRect();
+        QTest::mousePress(w->Plot(), Qt::LeftButton, Qt::ShiftModifier, area.topLeft());
+        QTest::mouseMove(w->Plot(), area.center());
+        QTest::mouseRelease(w->Plot(), Qt::LeftButton, Qt::ShiftModifier, area.center());
+        QVERIFY(app.Doc().HasSelection());
+        QTest::keyClick(frame.ChartPane(), Qt::Key_Escape);
+        QVERIFY(!app.Doc().HasSelection());
+        QVERIFY(!w->Plot()->SelectionBox().has_value());
 
         QVERIFY(frame.OpenDocumentFile(log));  // the document closes the window
         QVERIFY(!frame.ScatterPlot());

@@ -435,6 +435,46 @@ private slots:
                  MapText(comparison, comparison.values[kMap - 1][1400]));
     }
 
+    void differenceLineShowsTheCursorAndTheVisibleWindow() {
+        CDlgDataLogValue* row = m_view->Row(1);
+        QVERIFY(!row->DifferenceCheck()->isEnabled());  // no comparison yet
+        LoadComparison(1500, 30.0);
+        QVERIFY(row->DifferenceCheck()->isEnabled());
+        const int height = row->height();
+        Cursor(101);
+        m_doc->SetZoomRange(100, 199);
+        m_chart.hints.clear();
+        QTest::mouseClick(row->DifferenceCheck(), Qt::LeftButton);
+        QVERIFY(m_doc->IsDifferenceShown(kMap));
+        QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::ShownDataChanged});
+        QVERIFY(row->DifferenceLabel()->isVisibleTo(row));
+        QVERIFY(row->height() > height);
+        // At the cursor: main less the comparison as the row shows them; over frames 100 to 199,
+        // both included.
+        const LogData& main = m_doc->Main();
+        const float d = ValueAt(main, kMap - 1, 101) -
+                        InterpolateAtTime(m_doc->Comparison(), kMap - 1, main.values[0][101]).value;
+        QString atCursor = FromAnsi(GetChannelValueText(main.config, kMap, d));
+        if (d > 0) atCursor.prepend(u'+');
+        std::vector<float> window;
+        QVERIFY(DifferenceValues(m_doc->Main(), m_doc->Comparison(), kMap - 1, 100, 200, window));
+        const DifferenceStats stats = StatisticsOfDifferences(window);
+        QCOMPARE(stats.count, 100);
+        const QString format = FromAnsi(NumberFormatOf(GetChannelValueFormat(main.config, kMap)));
+        QCOMPARE(row->DifferenceLabel()->Text(),
+                 QStringLiteral("Diff ") + atCursor + QStringLiteral("    in view: Min ") +
+                     FormatDouble(format, stats.minimum) + QStringLiteral("  Max ") +
+                     FormatDouble(format, stats.maximum) + QStringLiteral("  Avg ") +
+                     FormatDouble(format, stats.average) + QStringLiteral("  StDv ") +
+                     FormatDouble(format, stats.deviation));
+        // The same channel's other row shows it too; clearing the tick takes the line away.
+        QVERIFY(m_view->Row(4)->DifferenceLabel()->isVisibleTo(m_view->Row(4)));
+        QTest::mouseClick(row->DifferenceCheck(), Qt::LeftButton);
+        QVERIFY(!m_doc->IsDifferenceShown(kMap));
+        QVERIFY(!row->DifferenceLabel()->isVisibleTo(row));
+        QCOMPARE(row->height(), height);
+    }
+
     void updateStatsConvertsTheWindowWithEachLogsOwnTimes() {
         // Main: 1000 frames at 100 Hz, 0 .. 9.99 s. Comparison: 1500 frames at 50 Hz with its
         // zero 3 s in, -3 .. 26.98 s. Expected frames worked out by hand from those times.

@@ -163,6 +163,9 @@ void CDataLogFrame::CreateClient() {
     // The status bar and the enable rules follow the chart's cursor and zoom.
     connect(m_chartPane, &CDataLogView::cursorChanged, this, &CDataLogFrame::UpdateCommandUI);
     connect(m_chartPane, &CDataLogView::zoomRangeChanged, this, &CDataLogFrame::UpdateCommandUI);
+    // The difference figures follow the visible window.
+    connect(m_chartPane, &CDataLogView::zoomRangeChanged, m_valuesPane,
+            &CDataLogValues::RefreshDifferenceStats);
     // A y axis or a row's name opens the axis setup of its entry, the x axis the time window.
     connect(m_chartPane, &CDataLogView::axisClicked, this, &CDataLogFrame::OnAxisSetup);
     connect(m_valuesPane, &CDataLogValues::axisSetupRequested, this, &CDataLogFrame::OnAxisSetup);

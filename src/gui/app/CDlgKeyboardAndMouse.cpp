@@ -60,7 +60,7 @@ constexpr FixedEntry kFixedEntries[] = {
     {"Chart keys", "End", "Move the cursor to the last frame of its log"},
     {"Chart keys", "Ctrl+Left, Ctrl+Right", "Move cursor B one frame"},
     {"Chart keys", "Ctrl+Shift+Left, Ctrl+Shift+Right", "Move cursor B ten frames"},
-    {"Chart keys", "Esc", "Remove cursor B"},
+    {"Chart keys", "Esc", "Clear the frames selected in the scatter plot, else remove cursor B"},
     {"Split (View > Split)", "Left, Right", "Move the split 8 pixels"},
     {"Split (View > Split)", "Ctrl+Left, Ctrl+Right", "Move the split 1 pixel"},
     {"Split (View > Split)", "Enter, or a click", "Keep the split"},
@@ -78,9 +78,14 @@ constexpr FixedEntry kFixedEntries[] = {
     {"Chart mouse", "Right-click", "Background colour, gradient and border"},
     {"Values pane", "Click a channel's name", "Open the axis setup of its channel"},
     {"Values pane", "Double-click the view's title", "Open the View Configuration"},
+    {"Values pane", "Tick Diff (with a comparison log)",
+     "Draw main minus comparison as a curve of its own, with its figures in the row"},
     {"Scatter plot", "Click a point", "Move the cursor to its frame"},
     {"Scatter plot", "Wheel", "Zoom in or out around the mouse"},
     {"Scatter plot", "Double-click", "Show every point again"},
+    {"Scatter plot", "Shift+drag",
+     "Select the frames inside the box: the chart shades them, the table may keep to them"},
+    {"Scatter plot", "Esc", "Clear the selection (without one: close the window)"},
     {"Main window", "Drop a .dl or .dlz file", "Open it"},
 };
 

@@ -8,6 +8,8 @@
 #include "gui/app/CommandIds.h"
 #include "settings/CPrefs.h"
 #include "document/CDataLogDoc.h"
+#include "model/ChannelInfo.h"
+#include "model/ColumnCache.h"
 #include "gui/dialogs/CDataLogPropertySheet.h"
 #include "gui/dialogs/CDlgDataLogAutoZero.h"
 #include "gui/dialogs/CDlgDataLogAxisSetup.h"
@@ -31,6 +33,13 @@ QWidget* MainWindow(const ScreenshotContext& context, QString* error) {
     return &context.frame;
 }
 
+// Without --cursor, the cursor stands at three tenths of the log.
+void PlaceCursor(const ScreenshotContext& context) {
+    if (context.doc.GetCursorFrame() >= 0) return;
+    context.doc.SetCursor(context.doc.GetFrameCount() * 3 / 10, 0, false);
+    context.doc.UpdateAllViews(nullptr, DocumentChange::LogChanged);
+}
+
 QWidget* CursorB(const ScreenshotContext& context, QString* error) {
     const int frames = context.doc.GetFrameCount();
     bool ok = true;
@@ -39,14 +48,51 @@ QWidget* CursorB(const ScreenshotContext& context, QString* error) {
         *error = QStringLiteral("FRAME is a frame number below %1").arg(frames);
         return nullptr;
     }
-    // Without --cursor, cursor A stands at three tenths of the log.
-    if (context.doc.GetCursorFrame() < 0) {
-        context.doc.SetCursor(frames * 3 / 10, 0, false);
-        context.doc.UpdateAllViews(nullptr, DocumentChange::LogChanged);
-    }
+    PlaceCursor(context);
     // As a Ctrl+click puts it; the chart and the values take it from the document.
     context.doc.SetCursorB(CDataLogDoc::CursorMark{frame, false});
     context.doc.UpdateAllViews(nullptr, DocumentChange::CursorMoved);
+    return &context.frame;
+}
+
+QWidget* Difference(const ScreenshotContext& context, QString* error) {
+    bool ok = true;
+    const int channel = context.arg.isEmpty() ? 2 : context.arg.toInt(&ok);  // RPM
+    if (!ok || channel < 1 || channel > kChannelCount) {
+        *error = QStringLiteral("CHANNEL is a channel number from 1 to %1").arg(kChannelCount);
+        return nullptr;
+    }
+    if (!context.doc.IsComparisonLoaded()) {
+        *error = QStringLiteral("needs a comparison log (--compare LOG2)");
+        return nullptr;
+    }
+    PlaceCursor(context);
+    // As a tick of the channel's Diff box does it.
+    context.doc.SetDifferenceShown(channel, true);
+    context.doc.UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
+    return &context.frame;
+}
+
+QWidget* Selection(const ScreenshotContext& context, QString* error) {
+    if (!context.arg.isEmpty()) {
+        *error = QStringLiteral("selection takes no argument");
+        return nullptr;
+    }
+    // The frames a Shift box over the scatter plot's upper RPM range picks (RPM against MAP).
+    LogData& log = context.doc.Main();
+    constexpr int kRpm = 2, kMap = 29;
+    if (!EnsureColumns(log, {kRpm - 1, kMap - 1})) {
+        *error = QStringLiteral("the log's columns could not be read");
+        return nullptr;
+    }
+    const ChannelStats& rpm = log.stats[kRpm - 1];
+    const ChannelStats& map = log.stats[kMap - 1];
+    const ValueBox box{rpm.minimum + (rpm.maximum - rpm.minimum) * 0.7, rpm.maximum, map.minimum,
+                       map.maximum};
+    context.doc.SetSelection(
+        FrameSelection::InBox(log.values[kRpm - 1].data(), log.values[kMap - 1].data(),
+                              size_t(log.frameCount), box),
+        nullptr);
     return &context.frame;
 }
 
@@ -175,6 +221,14 @@ const std::vector<ScreenshotTarget>& ScreenshotTargets() {
          "the main window with cursor B on frame ARG (default: 45% of the log) and cursor A "
          "from --cursor (default: 30%)",
          &CursorB},
+        {"difference",
+         "the main window with the difference curve of channel ARG (default 2, RPM; needs "
+         "--compare)",
+         &Difference},
+        {"selection",
+         "the main window shading the frames that a Shift box over the scatter plot's upper RPM "
+         "range selects",
+         &Selection},
         {"about", "the Help > About box", &AboutBox},
         {"keyboard", "the Help > Keyboard and Mouse window", &KeyboardAndMouse},
         {"math-channels", "the Tools > Math Channels dialog", &MathChannelSetup},

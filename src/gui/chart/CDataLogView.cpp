@@ -81,6 +81,11 @@ void CDataLogView::OnUpdate(IDataLogView* sender, DocumentChange change) {
         case DocumentChange::LogChanged:
             CreateChart();
             break;
+        case DocumentChange::SelectionChanged:
+            // The bands lie under the curves, in the cached layers.
+            m_cacheValid = false;
+            update();
+            break;
     }
 }
 
@@ -182,7 +187,7 @@ void CDataLogView::Refill() {
 void CDataLogView::RebuildLabels() {
     if (!m_built) return;
     if (!m_model.UpdateLabels(m_doc.Config(), m_doc.GetCurrentView(), m_doc.EntriesOrderedByPanel(),
-                              m_doc.Main())) {
+                              m_doc.Main(), m_doc.DifferenceChannels())) {
         Refill();
         return;
     }
@@ -197,7 +202,8 @@ void CDataLogView::BuildModel() {
     // The curves' columns may have to be read from the file first (a view not shown before).
     const WaitCursor wait;
     m_model.Build(m_doc.Config(), m_doc.GetCurrentView(), m_doc.EntriesOrderedByPanel(),
-                  m_doc.Main(), m_doc.IsComparisonLoaded() ? &m_doc.Comparison() : nullptr);
+                  m_doc.Main(), m_doc.IsComparisonLoaded() ? &m_doc.Comparison() : nullptr,
+                  m_doc.DifferenceChannels());
 }
 
 void CDataLogView::RelayOut() {
@@ -374,6 +380,13 @@ void CDataLogView::SetCursorB(std::optional<CDataLogDoc::CursorMark> b) {
 }
 
 bool CDataLogView::CursorBKey(QKeyEvent* event) {
+    // Escape clears the frame selection first, then removes B.
+    if (event->key() == Qt::Key_Escape && m_doc.HasSelection()) {
+        m_doc.ClearSelection(this);
+        m_cacheValid = false;
+        update();
+        return true;
+    }
     const std::optional<CDataLogDoc::CursorMark> b = m_doc.GetCursorB();
     if (!b) return false;
     if (event->key() == Qt::Key_Escape) {
@@ -415,7 +428,7 @@ void CDataLogView::UpdateToolTip(const QPointF& pos) {
     if (hit.part == ChartLayout::Part::ZoomButton)
         tip = QString::fromLatin1(kZoomTips[hit.index]);
     else if (hit.part == ChartLayout::Part::YAxis)
-        tip = FromAnsi(m_model.Item(hit.index).name);  // the whole name, cut on a narrow axis
+        tip = FromAnsi(m_model.AxisItem(hit.index).name);  // the whole name, cut on a narrow axis
     if (toolTip() != tip) setToolTip(tip);
 }
 
@@ -449,7 +462,8 @@ void CDataLogView::mousePressEvent(QMouseEvent* event) {
             }
             break;
         case ChartLayout::Part::YAxis:
-            emit axisClicked(m_model.Item(hit.index).entry);
+            // A difference curve's axis scales itself: it has no setup.
+            if (hit.index < ChartModel::kItemCount) emit axisClicked(m_model.Item(hit.index).entry);
             break;
         case ChartLayout::Part::XAxis:
             emit xAxisClicked();
@@ -602,6 +616,12 @@ ChartPaintParams CDataLogView::PaintParams(const ChartLayout& layout, const QSiz
     pp.gradient = m_gradient;
     pp.borderType = m_borderType;
     pp.table = &m_table;
+    if (const FrameSelection* selection = m_doc.GetSelection().get()) {
+        const LogTimes main = LogTimes::Of(m_doc.Main());
+        pp.selection = selection;
+        pp.mainTimes = main.time;
+        pp.mainCount = main.count;
+    }
     if (m_cursorItem >= 0 && TimeOfFrame(m_cursorFrame, m_cursorOnComparison, pp.cursorTime)) {
         pp.cursorItem = m_cursorItem;
         pp.cursorOnComparison = m_cursorOnComparison;

@@ -102,7 +102,8 @@ private:
     void ClickPlotB(const QPointF& pos);
     /// Stores B (none removes it) in the document and tells the other views.
     void SetCursorB(std::optional<CDataLogDoc::CursorMark> b);
-    /// Ctrl+Left/Right move B, Escape removes it; false for any other key or without B.
+    /// Escape clears the frame selection, or without one removes B; Ctrl+Left/Right move B;
+    /// false for any other key, or when there is nothing to clear or move.
     bool CursorBKey(QKeyEvent* event);
     void UpdateMouseTime(const QPointF& pos);
     void UpdateToolTip(const QPointF& pos);

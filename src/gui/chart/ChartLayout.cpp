@@ -68,7 +68,8 @@ void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Met
     // Left margin: the widest stack of shown axes over all panels.
     std::array<int, kPanelCount> shown{};
     double widestEnd = m.charWidth * 3;
-    for (const ChartItem& item : model.Items()) {
+    for (int a = 0; a < ChartModel::kAxisCount; ++a) {
+        const ChartItem& item = model.AxisItem(a);
         if (!item.axisShown || item.panel < 0) continue;
         ++shown[static_cast<size_t>(item.panel)];
         double lo, hi;
@@ -117,11 +118,10 @@ void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Met
     m_plotArea = QRectF(left, top, std::max(4.0, right - left), y - gap - top);
     m_xAxis = QRectF(left, m_plotArea.bottom(), m_plotArea.width(), xAxisHeight);
 
-    // Axis strips, outward from the plot in item order.
+    // Axis strips, outward from the plot in item order, the difference curves' outermost.
     std::array<int, kPanelCount> placed{};
-    for (int k = 0; k < ChartModel::kItemCount; ++k) {
-        const ChartItem& item = model.Item(k);
-        m_itemPanel[static_cast<size_t>(k)] = item.panel;
+    for (int k = 0; k < ChartModel::kAxisCount; ++k) {
+        const ChartItem& item = model.AxisItem(k);
         m_axes[static_cast<size_t>(k)] = QRectF();
         if (!item.axisShown || item.panel < 0) continue;
         const QRectF& panel = m_panels[static_cast<size_t>(item.panel)];
@@ -129,8 +129,8 @@ void ChartLayout::Compute(const QSizeF& size, const ChartModel& model, const Met
         m_axes[static_cast<size_t>(k)] =
             QRectF(left - (n + 1) * axisWidth, panel.top(), axisWidth, panel.height());
     }
-    for (int k = 0; k < ChartModel::kItemCount; ++k)
-        LayOutAxisText(k, model.Item(k), m);
+    for (int k = 0; k < ChartModel::kAxisCount; ++k)
+        LayOutAxisText(k, model.AxisItem(k), m);
 }
 
 void ChartLayout::LayOutAxisText(int k, const ChartItem& item, const Metrics& m) {
@@ -244,7 +244,7 @@ ChartLayout::Hit ChartLayout::HitTest(const QPointF& p) const {
         if (m_buttons[static_cast<size_t>(b)].contains(p)) return {Part::ZoomButton, b};
     const int panel = PanelAt(p);
     if (panel >= 0) return {Part::Plot, panel};
-    for (int k = 0; k < ChartModel::kItemCount; ++k)
+    for (int k = 0; k < ChartModel::kAxisCount; ++k)
         if (!m_axes[static_cast<size_t>(k)].isEmpty() && m_axes[static_cast<size_t>(k)].contains(p))
             return {Part::YAxis, k};
     if (m_xAxis.contains(p)) return {Part::XAxis, 0};

@@ -41,7 +41,8 @@ public:
     };
 
     enum class Part { None, Plot, YAxis, XAxis, ZoomButton, Table };
-    /// A hit: the part, and the panel (Plot), the item (YAxis) or the button (ZoomButton).
+    /// A hit: the part, and the panel (Plot), the axis (YAxis: an item's below kItemCount, a
+    /// difference curve's from there) or the button (ZoomButton).
     struct Hit {
         Part part = Part::None;
         int index = -1;
@@ -63,7 +64,8 @@ public:
     /// The rectangle all panels share horizontally (their x extent, from the first panel's top
     /// to the last one's bottom).
     const QRectF& PlotArea() const { return m_plotArea; }
-    /// Item k's axis strip, empty when its axis is not shown.
+    /// Axis a's strip (ChartModel::AxisItem), empty when the axis is not shown. Axis k < 16 is
+    /// item k's.
     const QRectF& AxisRect(int item) const { return m_axes[static_cast<size_t>(item)]; }
     const QRectF& XAxisRect() const { return m_xAxis; }
     /// Item k's tick values, its value labels (always the axis's minimum and maximum) and the
@@ -98,12 +100,11 @@ private:
     std::array<QRectF, kZoomButtonCount> m_buttons;
     std::array<QRectF, kPanelCount> m_panels;
     QRectF m_plotArea;
-    std::array<QRectF, ChartModel::kItemCount> m_axes;
-    std::array<int, ChartModel::kItemCount> m_itemPanel{};
+    std::array<QRectF, ChartModel::kAxisCount> m_axes;
     QRectF m_xAxis;
-    std::array<std::vector<double>, ChartModel::kItemCount> m_ticks;
-    std::array<std::vector<AxisLabel>, ChartModel::kItemCount> m_labels;
-    std::array<QRectF, ChartModel::kItemCount> m_nameRects;
+    std::array<std::vector<double>, ChartModel::kAxisCount> m_ticks;
+    std::array<std::vector<AxisLabel>, ChartModel::kAxisCount> m_labels;
+    std::array<QRectF, ChartModel::kAxisCount> m_nameRects;
     bool m_turned = false;
 };
 

@@ -63,6 +63,41 @@ void PointCurve(ChartCurve& curve, const LogData& log, int channel, int filter) 
     curve.envelope.Build(curve.y, n);
 }
 
+/// The range an automatic axis shows for the drawn values in r: 5% room at both ends, round
+/// ends; false when r holds no value.
+bool AutoRange(const CurveEnvelope::Range& r, double& lo, double& hi) {
+    if (!r.any) return false;
+    lo = r.minimum;
+    hi = r.maximum;
+    if (lo == hi) {
+        const double pad = std::max(1.0, std::abs(lo) * 0.05);
+        lo -= pad;
+        hi += pad;
+    } else {
+        const double pad = (hi - lo) * 0.05;
+        lo -= pad;
+        hi += pad;
+    }
+    // Round ends read as plain numbers on the axis.
+    RoundRange(lo, hi);
+    return true;
+}
+
+/// Main minus comparison of a channel at the main log's times as a curve of its own.
+bool PointDifference(ChartCurve& curve, LogData& main, LogData& comparison, int channel) {
+    curve = ChartCurve{};
+    if (channel < 1 || main.frameCount <= 0) return false;
+    if (!DifferenceValues(main, comparison, channel - 1, 0, main.frameCount, curve.filtered) ||
+        curve.filtered.empty() || main.values[0].size() < curve.filtered.size())
+        return false;
+    curve.timeColumn = main.values[0];
+    curve.x = curve.timeColumn.data();
+    curve.raw = curve.y = curve.filtered.data();
+    curve.count = curve.filtered.size();
+    curve.envelope.Build(curve.y, curve.count);
+    return true;
+}
+
 }  // namespace
 
 float ChartCurve::RawAt(int frame) const {
@@ -77,11 +112,13 @@ float ChartCurve::DrawnAt(int frame) const {
 
 void ChartModel::Clear() {
     m_items = {};
+    m_differences = {};
     m_hasComparison = false;
 }
 
 void ChartModel::Build(const GraphConfiguration& config, int view,
-                       const std::vector<int>& panelOrder, LogData& main, LogData* comparison) {
+                       const std::vector<int>& panelOrder, LogData& main, LogData* comparison,
+                       const ChannelSet& differences) {
     Clear();
     m_hasComparison = comparison != nullptr;
     const GraphView* v = ViewOf(config, view);
@@ -107,11 +144,17 @@ void ChartModel::Build(const GraphConfiguration& config, int view,
         PointCurve(item.main, main, item.channel, item.filter);
         if (comparison) PointCurve(item.comparison, *comparison, item.channel, item.filter);
         FillLabels(item, &e, config, main);
+        ChartItem& difference = m_differences[static_cast<size_t>(k)];
+        difference.difference = comparison && item.channel > 0 &&
+                                differences.test(static_cast<size_t>(item.channel - 1)) &&
+                                PointDifference(difference.main, main, *comparison, item.channel);
+        FillDifferenceLabels(difference, item, main);
     }
 }
 
 bool ChartModel::UpdateLabels(const GraphConfiguration& config, int view,
-                              const std::vector<int>& panelOrder, const LogData& main) {
+                              const std::vector<int>& panelOrder, const LogData& main,
+                              const ChannelSet& differences) {
     const GraphView* v = ViewOf(config, view);
     const std::array<int, kItemCount> order = ItemOrder(panelOrder);
     for (int k = 0; k < kItemCount; ++k) {
@@ -124,15 +167,40 @@ bool ChartModel::UpdateLabels(const GraphConfiguration& config, int view,
             (e.filter != 0 && SmoothingHalfWidth(static_cast<int>(std::min<uint32_t>(
                                   e.filter, 99))) != SmoothingHalfWidth(item.filter)))
             return false;
+        const bool wanted =
+            m_hasComparison && channel > 0 && differences.test(static_cast<size_t>(channel - 1));
+        if (wanted != m_differences[static_cast<size_t>(k)].difference) return false;
     }
-    for (ChartItem& item : m_items) {
+    for (int k = 0; k < kItemCount; ++k) {
+        ChartItem& item = m_items[static_cast<size_t>(k)];
         if (v) {
             const GraphViewEntry& e = v->entries[static_cast<size_t>(item.entry)];
             item.filter = e.filter == 0 ? 0 : static_cast<int>(std::min<uint32_t>(e.filter, 99));
         }
         FillLabels(item, v ? &v->entries[static_cast<size_t>(item.entry)] : nullptr, config, main);
+        FillDifferenceLabels(m_differences[static_cast<size_t>(k)], item, main);
     }
     return true;
+}
+
+void ChartModel::FillDifferenceLabels(ChartItem& difference, const ChartItem& item,
+                                      const LogData& main) {
+    difference.entry = item.entry;
+    difference.channel = item.channel;
+    difference.panel = item.panel;
+    difference.rgb = item.rgb;
+    difference.name.clear();
+    difference.autoscale = true;
+    difference.axisMin = 0;
+    difference.axisMax = 1;
+    // Drawn whether or not the channel itself is graphed: the difference alone may be wanted.
+    difference.visible = difference.difference && item.panel >= 0 && item.channel > 0 &&
+                         IsChannelAvailable(main, item.channel);
+    difference.axisShown = difference.visible;
+    if (!difference.visible) return;
+    difference.name = item.name + " diff";
+    AutoRange(difference.main.envelope.MinMax(0, difference.main.count), difference.axisMin,
+              difference.axisMax);
 }
 
 void ChartModel::FillLabels(ChartItem& item, const GraphViewEntry* entry,
@@ -167,22 +235,7 @@ void ChartModel::FillLabels(ChartItem& item, const GraphViewEntry* entry,
         r.maximum = r.any ? std::max(r.maximum, rc.maximum) : rc.maximum;
         r.any = true;
     }
-    if (!r.any) return;
-    lo = r.minimum;
-    hi = r.maximum;
-    if (lo == hi) {
-        const double pad = std::max(1.0, std::abs(lo) * 0.05);
-        lo -= pad;
-        hi += pad;
-    } else {
-        const double pad = (hi - lo) * 0.05;
-        lo -= pad;
-        hi += pad;
-    }
-    // Round ends read as plain numbers on the axis.
-    RoundRange(lo, hi);
-    item.axisMin = lo;
-    item.axisMax = hi;
+    AutoRange(r, item.axisMin, item.axisMax);
 }
 
 std::array<int, ChartModel::kItemCount> ChartModel::ItemEntries() const {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/DifferenceChannel.h"
 #include "gui/chart/CurveEnvelope.h"
 #include "model/GraphConfiguration.h"
 #include "model/LogData.h"
@@ -48,12 +49,17 @@ struct ChartItem {
     double axisMax = 1;
     ChartCurve main;
     ChartCurve comparison;
+    /// A difference item: its main curve is main minus comparison at the main log's times (held
+    /// in `filtered`), drawn dotted against an axis of its own.
+    bool difference = false;
 };
 
 class ChartModel {
 public:
     static constexpr float kNoValue = -999999.0f;
     static constexpr int kItemCount = 16;
+    /// Axes: one per item (0..15), then one per item's difference curve (16..31).
+    static constexpr int kAxisCount = 2 * kItemCount;
     /// The 16 item colours, 0xRRGGBB, in item order.
     static const std::array<uint32_t, kItemCount> kColours;
     /// Text colour of the cursor table's figures, 0xRRGGBB.
@@ -64,20 +70,28 @@ public:
     /// panelOrder (the view's entries ordered by panel, as the document gives them); entries it
     /// leaves out (those without a panel 0..4) come last, in entry order. comparison is null
     /// when no comparison log is loaded. The curves' columns are made from the logs' files
-    /// first. The logs must outlive the model's data.
+    /// first. The logs must outlive the model's data. With a comparison, each item whose
+    /// channel is in `differences` also gets its difference curve (main minus comparison).
     void Build(const GraphConfiguration& config, int view, const std::vector<int>& panelOrder,
-               LogData& main, LogData* comparison);
+               LogData& main, LogData* comparison, const ChannelSet& differences = {});
     /// Refreshes visibility, names, axis display and scaling without touching the curves; false
-    /// (nothing changed) when the view's channels, filters or panel order no longer match the
-    /// curves, which then need a Build.
+    /// (nothing changed) when the view's channels, filters, panel order or difference curves no
+    /// longer match the curves, which then need a Build.
     bool UpdateLabels(const GraphConfiguration& config, int view,
-                      const std::vector<int>& panelOrder, const LogData& main);
+                      const std::vector<int>& panelOrder, const LogData& main,
+                      const ChannelSet& differences = {});
     void Clear();
 
     bool HasComparison() const { return m_hasComparison; }
     int SubsetCount() const { return m_hasComparison ? 2 * kItemCount : kItemCount; }
     const std::array<ChartItem, kItemCount>& Items() const { return m_items; }
     const ChartItem& Item(int k) const { return m_items[static_cast<size_t>(k)]; }
+    /// Item k's difference curve and axis (not visible when it has none).
+    const ChartItem& Difference(int k) const { return m_differences[static_cast<size_t>(k)]; }
+    /// What axis a (0..kAxisCount - 1) shows: an item, or an item's difference.
+    const ChartItem& AxisItem(int a) const {
+        return a < kItemCount ? Item(a) : Difference(a - kItemCount);
+    }
     /// itemEntry: the view entry of each item.
     std::array<int, kItemCount> ItemEntries() const;
     /// The item showing view entry e, or -1.
@@ -92,8 +106,12 @@ public:
 private:
     void FillLabels(ChartItem& item, const GraphViewEntry* entry, const GraphConfiguration& config,
                     const LogData& main);
+    /// The difference item's panel, visibility, name and automatic scale from its item.
+    static void FillDifferenceLabels(ChartItem& difference, const ChartItem& item,
+                                     const LogData& main);
 
     std::array<ChartItem, kItemCount> m_items;
+    std::array<ChartItem, kItemCount> m_differences;
     bool m_hasComparison = false;
 };
 

@@ -8,6 +8,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include "analysis/FrameSelection.h"
 #include "gui/chart/ChartLayout.h"
 #include "gui/chart/ChartModel.h"
 #include "gui/chart/ChartTypes.h"
@@ -26,6 +27,10 @@ struct ChartPaintParams {
     QColor background{240, 240, 240};
     bool gradient = false;
     int borderType = 2;  // 0 none, 1 line, 2 shadow, 3 inset
+    /// The selected frames of the main log, shaded under the curves; null: none.
+    const FrameSelection* selection = nullptr;
+    const float* mainTimes = nullptr;  // the main log's frame times
+    int mainCount = 0;
 
     // Fore layer.
     const CursorTable* table = nullptr;

@@ -42,6 +42,39 @@ const char* const kZoomCaptions[ChartLayout::kZoomButtonCount] = {"In", "Out", "
 
 }  // namespace
 
+std::vector<std::pair<double, double>> ChartPainter::SelectionBands(const FrameSelection& selection,
+                                                                    const float* times, int count,
+                                                                    const PlotMapping& xMap,
+                                                                    double minimum) {
+    std::vector<std::pair<double, double>> bands;
+    if (!times || count <= 0) return bands;
+    const std::vector<FrameRun>& runs = selection.Runs();
+    const double left = xMap.left, right = xMap.left + xMap.width;
+    const auto lastTime = [&](const FrameRun& r) { return times[std::min(r.end, count) - 1]; };
+    // The first run that reaches into the window; runs before it end before it.
+    auto it = std::partition_point(runs.begin(), runs.end(), [&](const FrameRun& r) {
+        return r.first < count && lastTime(r) < xMap.window.minimum;
+    });
+    for (; it != runs.end() && it->first < count; ++it) {
+        const double t0 = times[it->first];
+        if (t0 > xMap.window.maximum) break;
+        double x0 = xMap.X(t0), x1 = xMap.X(lastTime(*it));
+        if (x1 - x0 < minimum) {
+            const double middle = (x0 + x1) / 2;
+            x0 = middle - minimum / 2;
+            x1 = middle + minimum / 2;
+        }
+        x0 = std::max(x0, left);
+        x1 = std::min(x1, right);
+        if (x1 <= x0) continue;
+        if (!bands.empty() && x0 <= bands.back().second)
+            bands.back().second = std::max(bands.back().second, x1);
+        else
+            bands.emplace_back(x0, x1);
+    }
+    return bands;
+}
+
 void ChartPainter::PaintBack(QPainter& p, const ChartPaintParams& pp) const {
     const ChartLayout& layout = *pp.layout;
     const ChartModel& model = *pp.model;
@@ -89,6 +122,14 @@ void ChartPainter::PaintBack(QPainter& p, const ChartPaintParams& pp) const {
     xMap.width = area.width();
     xMap.window = w;
 
+    // The selected frames as bands over the panels' height, under the grid and the curves.
+    std::vector<std::pair<double, double>> bands;
+    if (pp.selection) {
+        const double pixel =
+            1.0 / std::max(p.device() ? p.device()->devicePixelRatioF() : 1.0, 1.0);
+        bands = SelectionBands(*pp.selection, pp.mainTimes, pp.mainCount, xMap, pixel);
+    }
+
     // Panels with their grid: vertical lines at the time ticks, horizontal ones at the ticks of
     // the panel's first labelled axis.
     const QColor grid(220, 220, 220);
@@ -96,13 +137,15 @@ void ChartPainter::PaintBack(QPainter& p, const ChartPaintParams& pp) const {
         const QRectF& r = layout.PanelRect(panel);
         if (r.isEmpty()) continue;
         p.fillRect(r, Qt::white);
+        for (const auto& [x0, x1] : bands)
+            p.fillRect(QRectF(x0, r.top(), x1 - x0, r.height()), QColor(255, 222, 160));
         p.setPen(QPen(grid, 0));
         for (double t : xTicks) {
             const double x = xMap.X(t);
             p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
         }
-        for (int k = 0; k < ChartModel::kItemCount; ++k) {
-            const ChartItem& item = model.Item(k);
+        for (int k = 0; k < ChartModel::kAxisCount; ++k) {
+            const ChartItem& item = model.AxisItem(k);
             if (item.panel != panel || !item.axisShown) continue;
             const PlotMapping map = layout.MappingOf(item, w);
             for (double v : layout.AxisTicks(k))
@@ -114,10 +157,10 @@ void ChartPainter::PaintBack(QPainter& p, const ChartPaintParams& pp) const {
     }
 
     // Y axes: a line in the item's colour, tick marks, the value labels and the channel's name.
-    for (int k = 0; k < ChartModel::kItemCount; ++k) {
+    for (int k = 0; k < ChartModel::kAxisCount; ++k) {
         const QRectF& r = layout.AxisRect(k);
         if (r.isEmpty()) continue;
-        const ChartItem& item = model.Item(k);
+        const ChartItem& item = model.AxisItem(k);
         const QColor colour = ColourOf(item.rgb);
         const PlotMapping map = layout.MappingOf(item, w);
         p.setPen(QPen(colour, 0));
@@ -157,9 +200,11 @@ void ChartPainter::PaintBack(QPainter& p, const ChartPaintParams& pp) const {
 void ChartPainter::Reduce(const ChartPaintParams& pp, int columns) {
     const ChartModel& model = *pp.model;
     const size_t subsets = static_cast<size_t>(model.SubsetCount());
-    if (m_valid && pp.window == m_window && columns == m_columns && m_decimated.size() == subsets)
+    // The difference curves follow the subsets.
+    const size_t curves = subsets + ChartModel::kItemCount;
+    if (m_valid && pp.window == m_window && columns == m_columns && m_decimated.size() == curves)
         return;
-    m_decimated.assign(subsets, CurveDecimation{});
+    m_decimated.assign(curves, CurveDecimation{});
     // Column boundaries depend only on a log's times: curves over the same time array share one
     // split.
     struct Split {
@@ -168,24 +213,26 @@ void ChartPainter::Reduce(const ChartPaintParams& pp, int columns) {
         CurveDecimation::Columns columns;
     };
     std::vector<Split> splits;
+    const auto reduce = [&](const ChartCurve& c, size_t slot) {
+        if (c.Empty()) return;
+        auto it = std::find_if(splits.begin(), splits.end(),
+                               [&](const Split& s) { return s.x == c.x && s.count == c.count; });
+        if (it == splits.end()) {
+            splits.push_back(
+                {c.x, c.count, CurveDecimation::Split(c.x, c.count, pp.window, columns)});
+            it = splits.end() - 1;
+        }
+        m_decimated[slot] = CurveDecimation::Make(it->columns, c.envelope);
+    };
     for (int k = 0; k < ChartModel::kItemCount; ++k) {
         const ChartItem& item = model.Item(k);
-        if (!item.visible) continue;
-        for (bool comparison : {false, true}) {
-            if (comparison && !model.HasComparison()) break;
-            const ChartCurve& c = comparison ? item.comparison : item.main;
-            if (c.Empty()) continue;
-            auto it = std::find_if(splits.begin(), splits.end(), [&](const Split& s) {
-                return s.x == c.x && s.count == c.count;
-            });
-            if (it == splits.end()) {
-                splits.push_back(
-                    {c.x, c.count, CurveDecimation::Split(c.x, c.count, pp.window, columns)});
-                it = splits.end() - 1;
-            }
-            m_decimated[static_cast<size_t>(model.SubsetOf(k, comparison))] =
-                CurveDecimation::Make(it->columns, c.envelope);
+        if (item.visible) {
+            reduce(item.main, static_cast<size_t>(model.SubsetOf(k, false)));
+            if (model.HasComparison())
+                reduce(item.comparison, static_cast<size_t>(model.SubsetOf(k, true)));
         }
+        if (model.Difference(k).visible)
+            reduce(model.Difference(k).main, subsets + static_cast<size_t>(k));
     }
     m_window = pp.window;
     m_columns = columns;
@@ -207,65 +254,78 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
         shared->save();
         shared->setRenderHint(QPainter::Antialiasing, false);
     }
+    // Comparison curves go under the main ones, the difference curves on top.
+    enum class Kind { Comparison, Main, Difference };
+    const auto paint = [&](const ChartItem& item, const ChartCurve& c, const CurveDecimation& d,
+                           Kind kind) {
+        const PlotMapping map = layout.MappingOf(item, pp.window);
+        const QColor colour = ColourOf(item.rgb);
+        if (pixels && !d.raw) {
+            own.reset();  // no painter may be open on the image while its pixels are written
+            const QRect clip(
+                QPoint(static_cast<int>(std::lround(map.left * pixelRatio)),
+                       static_cast<int>(std::lround(map.top * pixelRatio))),
+                QPoint(static_cast<int>(std::lround((map.left + map.width) * pixelRatio)) - 1,
+                       static_cast<int>(std::lround((map.top + map.height) * pixelRatio)) - 1));
+            const int period = kind == Kind::Comparison ? 8 : kind == Kind::Difference ? 4 : 0;
+            d.FillSpans(*pixels, map, pixelRatio, colour.rgba(), clip,
+                        static_cast<int>(std::lround(period * pixelRatio)));
+            return;
+        }
+        if (!shared && !own) {
+            own.emplace(pixels);
+            own->setRenderHint(QPainter::Antialiasing, false);
+        }
+        QPainter& p = shared ? *shared : *own;
+        p.setClipRect(QRectF(map.left, map.top, map.width, map.height));
+        QPen pen(colour, 0);
+        if (kind == Kind::Comparison) pen.setStyle(Qt::DashLine);
+        if (kind == Kind::Difference) pen.setStyle(Qt::DotLine);
+        p.setPen(pen);
+        m_points.clear();
+        m_starts.clear();
+        d.AppendPolylines(c.x, c.y, map, pixelRatio, m_points, m_starts);
+        if (vector) {
+            // A picture file gets each curve as one path, its gaps as separate subpaths.
+            QPainterPath path;
+            for (size_t s = 0; s < m_starts.size(); ++s) {
+                const int begin = m_starts[s];
+                const int end =
+                    s + 1 < m_starts.size() ? m_starts[s + 1] : static_cast<int>(m_points.size());
+                if (end <= begin) continue;
+                path.moveTo(m_points[static_cast<size_t>(begin)]);
+                if (end - begin == 1) path.lineTo(m_points[static_cast<size_t>(begin)]);
+                for (int i = begin + 1; i < end; ++i)
+                    path.lineTo(m_points[static_cast<size_t>(i)]);
+            }
+            if (!path.isEmpty()) p.drawPath(path);
+            return;
+        }
+        for (size_t s = 0; s < m_starts.size(); ++s) {
+            const int begin = m_starts[s];
+            const int end =
+                s + 1 < m_starts.size() ? m_starts[s + 1] : static_cast<int>(m_points.size());
+            if (end - begin == 1)
+                p.drawPoint(m_points[static_cast<size_t>(begin)]);
+            else if (end > begin)
+                p.drawPolyline(m_points.data() + begin, end - begin);
+        }
+    };
     for (bool comparison : {true, false}) {
         if (comparison && !model.HasComparison()) continue;
         for (int k = 0; k < ChartModel::kItemCount; ++k) {
             const ChartItem& item = model.Item(k);
             const ChartCurve& c = comparison ? item.comparison : item.main;
             if (!item.visible || c.Empty()) continue;
-            const CurveDecimation& d =
-                m_decimated[static_cast<size_t>(model.SubsetOf(k, comparison))];
-            const PlotMapping map = layout.MappingOf(item, pp.window);
-            const QColor colour = ColourOf(item.rgb);
-            if (pixels && !d.raw) {
-                own.reset();  // no painter may be open on the image while its pixels are written
-                const QRect clip(
-                    QPoint(static_cast<int>(std::lround(map.left * pixelRatio)),
-                           static_cast<int>(std::lround(map.top * pixelRatio))),
-                    QPoint(static_cast<int>(std::lround((map.left + map.width) * pixelRatio)) - 1,
-                           static_cast<int>(std::lround((map.top + map.height) * pixelRatio)) - 1));
-                d.FillSpans(*pixels, map, pixelRatio, colour.rgba(), clip,
-                            comparison ? static_cast<int>(std::lround(8 * pixelRatio)) : 0);
-                continue;
-            }
-            if (!shared && !own) {
-                own.emplace(pixels);
-                own->setRenderHint(QPainter::Antialiasing, false);
-            }
-            QPainter& p = shared ? *shared : *own;
-            p.setClipRect(QRectF(map.left, map.top, map.width, map.height));
-            QPen pen(colour, 0);
-            if (comparison) pen.setStyle(Qt::DashLine);
-            p.setPen(pen);
-            m_points.clear();
-            m_starts.clear();
-            d.AppendPolylines(c.x, c.y, map, pixelRatio, m_points, m_starts);
-            if (vector) {
-                // A picture file gets each curve as one path, its gaps as separate subpaths.
-                QPainterPath path;
-                for (size_t s = 0; s < m_starts.size(); ++s) {
-                    const int begin = m_starts[s];
-                    const int end = s + 1 < m_starts.size() ? m_starts[s + 1]
-                                                            : static_cast<int>(m_points.size());
-                    if (end <= begin) continue;
-                    path.moveTo(m_points[static_cast<size_t>(begin)]);
-                    if (end - begin == 1) path.lineTo(m_points[static_cast<size_t>(begin)]);
-                    for (int i = begin + 1; i < end; ++i)
-                        path.lineTo(m_points[static_cast<size_t>(i)]);
-                }
-                if (!path.isEmpty()) p.drawPath(path);
-                continue;
-            }
-            for (size_t s = 0; s < m_starts.size(); ++s) {
-                const int begin = m_starts[s];
-                const int end =
-                    s + 1 < m_starts.size() ? m_starts[s + 1] : static_cast<int>(m_points.size());
-                if (end - begin == 1)
-                    p.drawPoint(m_points[static_cast<size_t>(begin)]);
-                else if (end > begin)
-                    p.drawPolyline(m_points.data() + begin, end - begin);
-            }
+            paint(item, c, m_decimated[static_cast<size_t>(model.SubsetOf(k, comparison))],
+                  comparison ? Kind::Comparison : Kind::Main);
         }
+    }
+    for (int k = 0; k < ChartModel::kItemCount; ++k) {
+        const ChartItem& difference = model.Difference(k);
+        if (!difference.visible || difference.main.Empty()) continue;
+        paint(difference, difference.main,
+              m_decimated[static_cast<size_t>(model.SubsetCount() + k)], Kind::Difference);
     }
     if (shared) shared->restore();
 }

@@ -4,6 +4,7 @@
 /// next picture of the same window) and fore (zoom band, cursor, cursor table, zoom buttons).
 /// The same painter draws the screen, screenshots and pictures on any paint device.
 
+#include <utility>
 #include <vector>
 
 #include <QImage>
@@ -17,6 +18,16 @@ namespace quillon {
 
 class ChartPainter {
 public:
+    /// The x extents in pixels (left, right) of the bands that shade the selected frames within
+    /// [xMap.left, xMap.left + xMap.width]: each run of adjacent frames from its first frame's
+    /// time to its last one's, at least `minimum` pixels wide, and runs whose bands touch or
+    /// overlap merged into one, so that the count never exceeds the pixel columns. The frames'
+    /// times are taken as rising.
+    static std::vector<std::pair<double, double>> SelectionBands(const FrameSelection& selection,
+                                                                 const float* times, int count,
+                                                                 const PlotMapping& xMap,
+                                                                 double minimum);
+
     /// Background, border, panels with their grid, y axes and the x axis.
     void PaintBack(QPainter& p, const ChartPaintParams& pp) const;
     /// Zoom band, cursor, cursor table and zoom buttons.

@@ -85,6 +85,18 @@ void ScatterPlotView::SetCursorFrame(int frame) {
     update();
 }
 
+void ScatterPlotView::SetSelectionBox(const std::optional<ValueBox>& box, const QString& note) {
+    m_box = box;
+    m_note = note;
+    update();
+}
+
+QPointF ScatterPlotView::ValuesAt(const QPointF& pos) const {
+    const QRect plot = PlotRect();
+    const ScatterMapping m = MappingFor(plot, 1.0);
+    return {m.ValueX(pos.x() - plot.left() - 0.5), m.ValueY(pos.y() - plot.top() - 0.5)};
+}
+
 void ScatterPlotView::InvalidateRaster() {
     m_rasterValid = false;
     update();
@@ -219,6 +231,7 @@ void ScatterPlotView::Draw(QPainter& painter, const QSize& size, qreal pixelRati
         painter.drawEllipse(at, radius, radius);
         return at;
     };
+    DrawSelection(painter, f.plot, pixelRatio, readout && m_dragging);
     ring(m_cursorFrame, Qt::white, 7.0);
     if (readout && m_hoverFrame >= 0) {
         const QPointF at = ring(m_hoverFrame, QColor(255, 255, 255, 200), 5.0);
@@ -308,7 +321,45 @@ void ScatterPlotView::DrawReadout(QPainter& painter, const QRect& plot, const QP
             lines[k]);
 }
 
+void ScatterPlotView::DrawSelection(QPainter& painter, const QRect& plot, qreal pixelRatio,
+                                    bool dragging) const {
+    painter.setBrush(Qt::NoBrush);
+    if (m_box) {
+        const ScatterMapping m = MappingFor(plot, pixelRatio);
+        const auto at = [&](double x, double y) {
+            return PixelToWidget(plot, pixelRatio, m.PixelX(x), m.PixelY(y));
+        };
+        painter.setPen(QPen(QColor(255, 200, 80), 1.5, Qt::DashLine));
+        painter.drawRect(QRectF(at(m_box->xMin, m_box->yMax), at(m_box->xMax, m_box->yMin)));
+    }
+    if (dragging) {
+        painter.setPen(QPen(Qt::white, 1.0, Qt::DashLine));
+        painter.setBrush(QColor(255, 200, 80, 40));
+        painter.drawRect(QRectF(m_dragFrom, m_dragTo).normalized());
+        painter.setBrush(Qt::NoBrush);
+    }
+    if (!m_note.isEmpty()) {
+        const QFontMetrics fm(font());
+        // Some room beyond the measured advance, which rounds.
+        const QRect box(plot.left() + 4, plot.top() + 4,
+                        std::min(fm.horizontalAdvance(m_note) + 2 * kGap + 6, plot.width() - 8),
+                        fm.height() + 2);
+        painter.fillRect(box, QColor(0, 0, 0, 170));
+        painter.setPen(QColor(255, 200, 80));
+        painter.drawText(box.adjusted(kGap, 0, -kGap, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                         fm.elidedText(m_note, Qt::ElideRight, box.width() - 2 * kGap));
+    }
+}
+
 void ScatterPlotView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging) {
+        const QRect plot = PlotRect();
+        m_dragTo =
+            QPointF(std::clamp(event->position().x(), qreal(plot.left()), qreal(plot.right())),
+                    std::clamp(event->position().y(), qreal(plot.top()), qreal(plot.bottom())));
+        update();
+        return;
+    }
     const int frame = FrameAt(event->position());
     if (frame == m_hoverFrame) return;
     m_hoverFrame = frame;
@@ -317,8 +368,26 @@ void ScatterPlotView::mouseMoveEvent(QMouseEvent* event) {
 
 void ScatterPlotView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
+    if ((event->modifiers() & Qt::ShiftModifier) &&
+        PlotRect().contains(event->position().toPoint())) {
+        m_dragging = true;
+        m_dragFrom = m_dragTo = event->position();
+        return;
+    }
     const int frame = FrameAt(event->position());
     if (frame >= 0) emit frameClicked(frame);
+}
+
+void ScatterPlotView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_dragging || event->button() != Qt::LeftButton) return;
+    m_dragging = false;
+    update();
+    // A Shift+click without a drag selects nothing.
+    const QRectF dragged = QRectF(m_dragFrom, m_dragTo).normalized();
+    if (dragged.width() < 3 && dragged.height() < 3) return;
+    const QPointF a = ValuesAt(dragged.topLeft()), b = ValuesAt(dragged.bottomRight());
+    emit boxSelected(ValueBox{std::min(a.x(), b.x()), std::max(a.x(), b.x()),
+                              std::min(a.y(), b.y()), std::max(a.y(), b.y())});
 }
 
 void ScatterPlotView::mouseDoubleClickEvent(QMouseEvent* event) {

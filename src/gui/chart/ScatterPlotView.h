@@ -2,11 +2,15 @@
 /// The scatter plot's drawing surface: x and y axes with ticks, numbers and channel titles, the
 /// points drawn through a ScatterRaster, a ring on the main window's cursor frame and a readout
 /// of the point under the mouse. The wheel zooms, a double click returns to the full range and a
-/// click on a point reports its frame.
+/// click on a point reports its frame; a box dragged with Shift reports its values.
+
+#include <optional>
 
 #include <QImage>
 #include <QString>
 #include <QWidget>
+
+#include "analysis/FrameSelection.h"
 
 #include "gui/chart/ScatterAxis.h"
 #include "gui/chart/ScatterPlotData.h"
@@ -59,6 +63,13 @@ public:
     /// How often the points were binned and painted (hovering and rings never do it).
     int RasterBuilds() const { return m_rasterBuilds; }
 
+    /// The box of the frames selected (drawn as an outline in the plot's values), and the note
+    /// drawn in the plot's corner while there is a selection; none and empty clear them.
+    void SetSelectionBox(const std::optional<ValueBox>& box, const QString& note);
+    const std::optional<ValueBox>& SelectionBox() const { return m_box; }
+    /// The values of the plot under a widget position (for a box's corners).
+    QPointF ValuesAt(const QPointF& pos) const;
+
     /// The whole plot (without the mouse readout) drawn into an image of this size.
     QImage RenderImage(const QSize& size, qreal pixelRatio = 1.0);
     /// The same drawn by any painter (SVG, PDF) over (0, 0) to size; the points are a bitmap of
@@ -67,11 +78,14 @@ public:
 
 signals:
     void frameClicked(int frame);
+    /// A box was dragged with Shift over the plot: its corners in the axes' values.
+    void boxSelected(const quillon::ValueBox& box);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -89,6 +103,8 @@ private:
     void Draw(QPainter& painter, const QSize& size, qreal pixelRatio, bool readout);
     void DrawAxes(QPainter& painter, const Frame& frame, qreal pixelRatio) const;
     void DrawReadout(QPainter& painter, const QRect& plot, const QPointF& at) const;
+    /// The selection's box and note, and the box being dragged.
+    void DrawSelection(QPainter& painter, const QRect& plot, qreal pixelRatio, bool dragging) const;
     const QImage& Raster(const QRect& plot, qreal pixelRatio) const;
     void InvalidateRaster();
     QPointF PixelToWidget(const QRect& plot, qreal pixelRatio, double px, double py) const;
@@ -99,6 +115,10 @@ private:
     ScatterRange m_xFull, m_yFull;
     int m_cursorFrame = -1;
     int m_hoverFrame = -1;
+    std::optional<ValueBox> m_box;
+    QString m_note;
+    bool m_dragging = false;  // a Shift box between m_dragFrom and m_dragTo
+    QPointF m_dragFrom, m_dragTo;
 
     // A cache: the binned points and their picture for one plot size, pixel ratio and pair of
     // ranges.

@@ -119,6 +119,10 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt, QW
     grid->addWidget(m_filterCheck, 3, 2, 1, 2);
     grid->addWidget(m_lower, 3, 4, 1, 2);
     grid->addWidget(m_upper, 3, 6, 1, 2);
+    m_selectedCheck = new QCheckBox(QStringLiteral("Selected frames only"), band);
+    m_selectedCheck->setToolTip(
+        QStringLiteral("Only the frames selected with a Shift box in the scatter plot"));
+    grid->addWidget(m_selectedCheck, 3, 8);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(8, 1);
 
@@ -185,6 +189,8 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt, QW
         Rebuild();
     });
     connect(m_filterCheck, &QCheckBox::toggled, this, rebuild);
+    connect(m_selectedCheck, &QCheckBox::toggled, this, rebuild);
+    FollowSelection();
     for (QDoubleSpinBox* field : {m_lower, m_upper})
         connect(field, &QDoubleSpinBox::valueChanged, this, [this] {
             if (m_filterCheck->isChecked()) Rebuild();
@@ -228,7 +234,16 @@ void CDlgDataLogHistogram::reject() {
 }
 
 void CDlgDataLogHistogram::OnUpdate(IDataLogView*, DocumentChange change) {
-    if (change == DocumentChange::LogChanged) Rebuild();
+    if (change != DocumentChange::LogChanged && change != DocumentChange::SelectionChanged) return;
+    const bool restricted = m_selectedCheck->isChecked();
+    FollowSelection();
+    if (change == DocumentChange::LogChanged || restricted) Rebuild();
+}
+
+void CDlgDataLogHistogram::FollowSelection() {
+    const QSignalBlocker block(m_selectedCheck);
+    m_selectedCheck->setEnabled(m_doc.HasSelection());
+    if (!m_doc.HasSelection()) m_selectedCheck->setChecked(false);
 }
 
 void CDlgDataLogHistogram::SetUpRange(Axis& axis) {
@@ -308,6 +323,7 @@ void CDlgDataLogHistogram::Rebuild() {
         setup.lower = float(m_lower->value());
         setup.upper = float(m_upper->value());
     }
+    if (m_selectedCheck->isChecked()) setup.frames = m_doc.GetSelection();
     QString why;
     if (auto edges = EdgesOf(m_axis[0], &why)) setup.xEdges = std::move(*edges);
     if (setup.yChannel != 0 && why.isEmpty())
@@ -321,10 +337,16 @@ void CDlgDataLogHistogram::Rebuild() {
     }
     if (!why.isEmpty()) m_table.Build(m_doc.Main(), 0, ChannelTableSetup{});
     ShowGrid();
-    m_status->setText(why.isEmpty() ? QStringLiteral("%1 of %2 frames binned")
-                                          .arg(m_table.TotalCount())
-                                          .arg(m_doc.GetFrameCount())
-                                    : why);
+    QString status = why;
+    if (why.isEmpty() && setup.frames)
+        status = QStringLiteral("%1 of %2 selected frames binned")
+                     .arg(m_table.TotalCount())
+                     .arg(setup.frames->FrameCount());
+    else if (why.isEmpty())
+        status = QStringLiteral("%1 of %2 frames binned")
+                     .arg(m_table.TotalCount())
+                     .arg(m_doc.GetFrameCount());
+    m_status->setText(status);
     m_copy->setEnabled(why.isEmpty());
     m_export->setEnabled(why.isEmpty());
     m_picture->setEnabled(why.isEmpty());

@@ -40,7 +40,8 @@ public:
     /// Destroys the window at once, if there is one (the document opens, renews or closes).
     static void Destroy(QPointer<CDlgDataLogHistogram>& window);
 
-    /// A log that was cropped, re-timed or recomputed is binned again.
+    /// A log that was cropped, re-timed or recomputed is binned again, and so is the table kept
+    /// to the selected frames when the selection changes.
     void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
     const ChannelTable& Table() const { return m_table; }
@@ -56,6 +57,8 @@ public:
     QComboBox* FunctionCombo() const { return m_functionCombo; }
     CChannelPicker* FilterCombo() const { return m_filterCombo; }
     QCheckBox* FilterCheck() const { return m_filterCheck; }
+    /// "Selected frames only": the frames selected in the scatter plot (disabled without any).
+    QCheckBox* SelectedCheck() const { return m_selectedCheck; }
     QDoubleSpinBox* LowerField() const { return m_lower; }
     QDoubleSpinBox* UpperField() const { return m_upper; }
     QLineEdit* XEdges() const { return m_axis[0].edges; }
@@ -93,6 +96,8 @@ private:
     int Decimals() const;
     void Rebuild();
     void ShowGrid();
+    /// The selection check: enabled with a selection, cleared without one.
+    void FollowSelection();
     /// The picture's title lines: what is binned by what, and how many frames.
     QStringList PictureTitle() const;
 
@@ -106,6 +111,7 @@ private:
     QComboBox* m_functionCombo = nullptr;
     CChannelPicker* m_filterCombo = nullptr;
     QCheckBox* m_filterCheck = nullptr;
+    QCheckBox* m_selectedCheck = nullptr;
     QDoubleSpinBox* m_lower = nullptr;
     QDoubleSpinBox* m_upper = nullptr;
     QLabel* m_status = nullptr;

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -135,6 +136,7 @@ CDlgDataLogScatterPlot::CDlgDataLogScatterPlot(CDataLogDoc& doc, IPrompt& prompt
             if (m_selection.filterEnabled) Rebuild();
         });
     connect(m_plot, &ScatterPlotView::frameClicked, this, &CDlgDataLogScatterPlot::OnPointClicked);
+    connect(m_plot, &ScatterPlotView::boxSelected, this, &CDlgDataLogScatterPlot::OnBoxSelected);
     connect(m_picture, &QPushButton::clicked, this, &CDlgDataLogScatterPlot::OnExportPicture);
 
     m_settingUp = false;
@@ -218,6 +220,8 @@ void CDlgDataLogScatterPlot::Rebuild() {
     const ScatterRange xFallback{GetChannelMin(log, s.xChannel), GetChannelMax(log, s.xChannel)};
     const ScatterRange yFallback{GetChannelMin(log, s.yChannel), GetChannelMax(log, s.yChannel)};
     m_plot->SetPlot(std::move(data), texts, xFallback, yFallback);
+    // Other axes: the box no longer outlines the selected points.
+    ShowSelection(std::nullopt);
     ShowCursor();
     ++m_rebuilds;
 }
@@ -227,6 +231,38 @@ void CDlgDataLogScatterPlot::OnPointClicked(int frame) {
     m_doc.UpdateAllViews(this, DocumentChange::CursorMoved);
     ShowCursor();
     emit cursorMoved(frame);
+}
+
+void CDlgDataLogScatterPlot::OnBoxSelected(const ValueBox& box) {
+    const ScatterPlotData& data = m_plot->Data();
+    // Only the main log's own frames: its columns are padded to a longer comparison's length.
+    const size_t n =
+        std::min<size_t>(size_t(data.Size()), size_t(std::max(m_doc.GetFrameCount(), 0)));
+    m_doc.SetSelection(FrameSelection::InBox(data.X().data(), data.Y().data(), n, box), this);
+    ShowSelection(box);
+}
+
+void CDlgDataLogScatterPlot::ShowSelection(const std::optional<ValueBox>& box) {
+    const std::shared_ptr<const FrameSelection> selection = m_doc.GetSelection();
+    if (!selection) {
+        m_plot->SetSelectionBox(std::nullopt, {});
+        return;
+    }
+    const int64_t n = selection->FrameCount();
+    m_plot->SetSelectionBox(box, QStringLiteral("%1 frame%2 selected (Esc clears)")
+                                     .arg(n)
+                                     .arg(n == 1 ? QString() : QStringLiteral("s")));
+}
+
+void CDlgDataLogScatterPlot::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        m_doc.HasSelection()) {
+        m_doc.ClearSelection(this);
+        ShowSelection(std::nullopt);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CDlgDataLogScatterPlot::ShowCursor() {
@@ -297,7 +333,9 @@ void CDlgDataLogScatterPlot::OnExportPicture() {
                      m_prompt, this);
 }
 
-void CDlgDataLogScatterPlot::OnUpdate(IDataLogView*, DocumentChange) {
+void CDlgDataLogScatterPlot::OnUpdate(IDataLogView*, DocumentChange change) {
+    if (change == DocumentChange::SelectionChanged || change == DocumentChange::LogChanged)
+        ShowSelection(m_doc.HasSelection() ? m_plot->SelectionBox() : std::nullopt);
     ShowCursor();
 }
 

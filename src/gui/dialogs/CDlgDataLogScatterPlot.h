@@ -3,9 +3,12 @@
 /// by a third channel, frames outside a range of a fourth channel optionally left out. Modeless,
 /// at most one per document; a click on a point moves the document's cursor to its frame.
 
+#include <optional>
+
 #include <QDialog>
 #include <QPointer>
 
+#include "analysis/FrameSelection.h"
 #include "gui/chart/ChartPicture.h"
 #include "gui/chart/ScatterPlotData.h"
 #include "document/DataLogViewObserver.h"
@@ -42,7 +45,8 @@ public:
     /// Destroys the window at once, if there is one (the document opens, renews or closes).
     static void Destroy(QPointer<CDlgDataLogScatterPlot>& window);
 
-    /// Follows the document's cursor with the ring; the points are not rebuilt.
+    /// Follows the document's cursor with the ring, and its selection (a cleared one takes the
+    /// box away); the points are not rebuilt.
     void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
     const ScatterSelection& Selection() const { return m_selection; }
@@ -68,6 +72,10 @@ public:
 public slots:
     void reject() override;
 
+protected:
+    /// Escape clears the frame selection when there is one, else closes the window.
+    void keyPressEvent(QKeyEvent* event) override;
+
 signals:
     /// A point was clicked and the document's cursor now stands on its frame.
     void cursorMoved(int frame);
@@ -78,6 +86,10 @@ private:
     /// A picked channel becomes `*channel` and the plot is rebuilt.
     void Follow(CChannelPicker* picker, int* channel);
     void OnPointClicked(int frame);
+    /// Selects the frames whose drawn points lie inside the box, for every window.
+    void OnBoxSelected(const ValueBox& box);
+    /// The selection's note in the plot, and its box while the axes are the ones it was drawn on.
+    void ShowSelection(const std::optional<ValueBox>& box);
     void ShowCursor();
     /// The strip of the picture: colour channel, lowest value, ramp, highest value.
     void DrawLegend(QPainter& painter, const QRect& strip) const;

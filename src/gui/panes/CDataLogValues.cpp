@@ -147,27 +147,6 @@ CDlgDataLogValue::StatWidths FitColumns(const CDlgDataLogValue::StatWidths& need
 
 }  // namespace
 
-InterpolatedValue InterpolateAtTime(const LogData& log, int slot, float t) {
-    const InterpolatedValue none{kNoValue, 0};
-    const int m = log.frameCount;
-    if (m <= 0 || slot < 0 || slot >= kSlotCount) return none;
-    const float* u = log.values[0].data();
-    if (!u || log.values[0].size() < size_t(m)) return none;
-    // Columns made in memory must reach every frame; a file's slot is read where needed.
-    if (!IsFileSlot(log, slot) && (log.values[size_t(slot)].size() < size_t(m) ||
-                                   log.status[size_t(slot)].size() < size_t(m)))
-        return none;
-    if (!(t >= u[0]) || t > u[m - 1]) return none;
-    if (t == u[m - 1]) return {ValueAt(log, slot, m - 1), StatusAt(log, slot, m - 1)};
-    // The smallest i with u[i] > t; damaged (unordered) times still give an index inside.
-    const int i = int(std::upper_bound(u, u + m, t) - u);
-    if (i <= 0 || i >= m || !(u[i] > u[i - 1])) return none;
-    const float before = ValueAt(log, slot, i - 1);
-    const float after = ValueAt(log, slot, i);
-    const float value = (t - u[i - 1]) / (u[i] - u[i - 1]) * (after - before) + before;
-    return {value, StatusAt(log, slot, i - 1)};
-}
-
 StatsRanges UpdateStatsRanges(const CDataLogDoc& doc, const std::optional<TimeWindow>& visible) {
     StatsRanges r;
     const int n = std::max(0, doc.GetFrameCount());
@@ -263,6 +242,8 @@ CDataLogValues::CDataLogValues(CDataLogDoc& doc, CPrefs& prefs, QWidget* parent)
         row->hide();
         connect(row, &CDlgDataLogValue::axisSetupRequested, this,
                 &CDataLogValues::axisSetupRequested);
+        connect(row, &CDlgDataLogValue::differenceToggled, this,
+                &CDataLogValues::OnDifferenceToggled);
         m_rows[size_t(k)] = row;
     }
 
@@ -329,6 +310,7 @@ void CDataLogValues::RebuildRows() {
     FillStartTime();
     FillStatsRanges();
     m_nudge->setEnabled(m_doc.IsComparisonLoaded());
+    RefreshDifferenceStats();
     LayoutRows();
 }
 
@@ -457,6 +439,7 @@ QSize CDataLogValues::sizeHint() const {
 
 void CDataLogValues::RefreshValues() {
     RefreshCursorB();
+    RefreshDifferences();
     const int frame = m_doc.GetCursorFrame();
     if (frame < 0) return;
     const bool comparisonLoaded = m_doc.IsComparisonLoaded();
@@ -515,6 +498,78 @@ void CDataLogValues::RefreshCursorB() {
             comparisonLoaded ? CursorBText(m_doc.Comparison(), int(c), cb.value, ca) : QString());
     }
     if (resized) LayoutRows();
+}
+
+bool CDataLogValues::ShowsDifference(int k) const {
+    const GraphView& gv =
+        m_doc.Config().views[size_t(std::clamp(m_doc.GetCurrentView(), 0, kViewCount - 1))];
+    const uint32_t c = gv.entries[size_t(k)].channel;
+    const CDlgDataLogValue* row = m_rows[size_t(k)];
+    return m_doc.IsComparisonLoaded() && IsListedChannel(c) && row->IsShown() &&
+           row->IsAvailable() && m_doc.IsDifferenceShown(int(c));
+}
+
+void CDataLogValues::RefreshDifferenceStats() {
+    const GraphView& gv =
+        m_doc.Config().views[size_t(std::clamp(m_doc.GetCurrentView(), 0, kViewCount - 1))];
+    // The frames the chart shows: its zoom range, both ends included.
+    const int first = std::max(m_doc.GetZoomFirst(), 0);
+    const int end = std::min(m_doc.GetZoomLast() + 1, m_doc.GetFrameCount());
+    std::vector<float> differences;
+    for (int k = 0; k < kRowCount; ++k) {
+        QString& text = m_differenceStats[size_t(k)];
+        text.clear();
+        if (!ShowsDifference(k)) continue;
+        const int c = int(gv.entries[size_t(k)].channel);
+        if (!DifferenceValues(m_doc.Main(), m_doc.Comparison(), c - 1, first, end, differences)) {
+            m_doc.NoteBrokenStore();
+            continue;
+        }
+        const DifferenceStats stats = StatisticsOfDifferences(differences);
+        if (stats.count == 0) {
+            text = QStringLiteral("in view: no frame of both logs");
+            continue;
+        }
+        const QString format =
+            FromAnsi(NumberFormatOf(GetChannelValueFormat(m_doc.Main().config, c)));
+        text = QStringLiteral("in view: Min %1  Max %2  Avg %3  StDv %4")
+                   .arg(FormatDouble(format, stats.minimum), FormatDouble(format, stats.maximum),
+                        FormatDouble(format, stats.average), FormatDouble(format, stats.deviation));
+    }
+    RefreshDifferences();
+}
+
+void CDataLogValues::RefreshDifferences() {
+    const GraphView& gv =
+        m_doc.Config().views[size_t(std::clamp(m_doc.GetCurrentView(), 0, kViewCount - 1))];
+    const int a = m_doc.GetCursorFrame();
+    bool resized = false;
+    for (int k = 0; k < kRowCount; ++k) {
+        CDlgDataLogValue* row = m_rows[size_t(k)];
+        if (!ShowsDifference(k)) {
+            resized |= row->SetDifferenceText({});
+            continue;
+        }
+        const int c = int(gv.entries[size_t(k)].channel);
+        // The values the row shows at the cursor, main less comparison.
+        QString atCursor = QStringLiteral("-");
+        if (a >= 0) {
+            const auto [mv, cv] = ValuesAtFrame(m_doc, a, m_doc.IsCursorOnComparison(), c - 1);
+            if (mv.value != kNoValue && cv.value != kNoValue) {
+                atCursor = ValueText(m_doc.Main(), c, mv.value - cv.value);
+                if (mv.value - cv.value > 0 && !atCursor.startsWith(u'+')) atCursor.prepend(u'+');
+            }
+        }
+        resized |= row->SetDifferenceText(QStringLiteral("Diff ") + atCursor +
+                                          QStringLiteral("    ") + m_differenceStats[size_t(k)]);
+    }
+    if (resized) LayoutRows();
+}
+
+void CDataLogValues::OnDifferenceToggled(int row) {
+    RefreshDifferenceStats();
+    m_doc.UpdateAllViews(this, DocumentChange::ShownDataChanged);
+    if (row >= 0 && row < kRowCount) m_rows[size_t(row)]->update();
 }
 
 void CDataLogValues::StatsBetweenCursors() {

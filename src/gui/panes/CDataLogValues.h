@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QScrollArea>
 
+#include "analysis/DifferenceChannel.h"
 #include "gui/chart/ChartTypes.h"
 #include "document/DataLogViewObserver.h"
 
@@ -26,14 +27,6 @@ class CGDIPGlowLabel;
 class CNudgeSpin;
 class CPrefs;
 struct LogData;
-
-/// A channel's value and status in a log at time t: linear between the frames around t, the
-/// status of the earlier frame, the no-value marker (status 0) outside the log's time span.
-struct InterpolatedValue {
-    float value;
-    uint32_t status;
-};
-InterpolatedValue InterpolateAtTime(const LogData& log, int slot, float t);
 
 /// The frames [first, end) of each log that "Update Stats" computes its figures over.
 struct StatsRanges {
@@ -68,6 +61,12 @@ public:
     void RefreshValues();
     /// Each row's line for the second cursor (hidden without one).
     void RefreshCursorB();
+    /// The figures of each shown difference (main minus comparison) over the chart's visible
+    /// window (the document's zoom range), then the rows' difference lines.
+    void RefreshDifferenceStats();
+    /// Each row's difference line: the difference at the cursor and its figures (hidden when
+    /// the row's difference is not shown or no comparison is loaded).
+    void RefreshDifferences();
     /// The statistics of both logs over the time from the cursor to the second cursor, both
     /// ends included, computed as "Update Stats" computes them; nothing without both cursors.
     void StatsBetweenCursors();
@@ -121,6 +120,10 @@ private:
     void FillStatsRanges();
     /// The statistics' figures that the logs' times give, after the times moved.
     void RetimeStatistics();
+    /// A row's "Difference" check changed: its line, and the chart's curves.
+    void OnDifferenceToggled(int row);
+    /// Whether row k shows a difference: its channel's choice, with a comparison loaded.
+    bool ShowsDifference(int k) const;
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -137,6 +140,8 @@ private:
     CNudgeSpin* m_nudge;
     QFont m_headingFont;
     std::array<CDlgDataLogValue*, kRowCount> m_rows{};
+    /// Each row's difference figures over the visible window, as shown.
+    std::array<QString, kRowCount> m_differenceStats;
 };
 
 }  // namespace quillon

@@ -70,6 +70,10 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
     m_graph->setToolTip(QStringLiteral("Graph Channel"));
     m_axis = new CGDIPCheckbox(QStringLiteral("Axis"), this);
     m_axis->setToolTip(QStringLiteral("Display Axis"));
+    m_difference = new CGDIPCheckbox(QStringLiteral("Diff"), this);
+    m_difference->setToolTip(
+        QStringLiteral("Difference: main minus comparison as a curve of its own (needs a "
+                       "comparison log)"));
 
     m_mainValue = new CGDIPDataMonitorValue(this);
     m_comparisonValue = new CGDIPDataMonitorValue(this);
@@ -115,6 +119,12 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
         label->hide();
         m_cursorB[comparison ? 1 : 0] = label;
     }
+    m_differenceLine = new CGDIPGlowLabel(this);
+    m_differenceLine->SetGlow(0);
+    m_differenceLine->SetElideMode(Qt::ElideRight);
+    m_differenceLine->SetLabelFont(SmallFont(font(), 7));
+    m_differenceLine->SetColors(QColor(255, 220, 120), Qt::transparent);
+    m_differenceLine->hide();
     LayoutControls();
     StatWidths even;
     even.fill(StatRoom() / kStatColumns);
@@ -122,6 +132,7 @@ CDlgDataLogValue::CDlgDataLogValue(CDataLogDoc& doc, IDataLogView* sender, int r
 
     connect(m_graph, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnGraphClicked);
     connect(m_axis, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnAxisClicked);
+    connect(m_difference, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnDifferenceClicked);
     connect(m_autoscale, &QAbstractButton::clicked, this, &CDlgDataLogValue::OnAutoscaleClicked);
     resize(m_collapsedSize);
 }
@@ -140,7 +151,8 @@ void CDlgDataLogValue::LayoutControls() {
     // The name line: the name, then the two check boxes at the right end.
     m_axis->setGeometry(width - 60, 3, 54, 16);
     m_graph->setGeometry(width - 122, 3, 58, 16);
-    m_name->setGeometry(4, 2, width - 130, kNameHeight);
+    m_difference->setGeometry(width - 172, 3, 48, 16);
+    m_name->setGeometry(4, 2, width - 180, kNameHeight);
     // The value line from the right: the axis fields, as wide as their shown numbers need, the
     // autoscale box, then the two value displays sharing what is left.
     int field = kAxisFieldWidth;
@@ -163,6 +175,9 @@ void CDlgDataLogValue::LayoutControls() {
     for (bool comparison : {false, true})
         m_cursorB[comparison ? 1 : 0]->setGeometry(kStatLeft + (comparison ? half : 0), kCursorBTop,
                                                    half - kStatGap, kStatHeight);
+    const int differenceTop = kCursorBTop + (m_cursorB[0]->isHidden() ? 0 : kStatHeight + 1);
+    m_differenceLine->setGeometry(kStatLeft, differenceTop, width - 2 * kStatLeft - kStatGap,
+                                  kStatHeight);
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): moves the child labels
@@ -209,6 +224,7 @@ void CDlgDataLogValue::SetChannel(const QString& displayName, bool available) {
     m_graph->SetCheck(entry->graph ? 1 : 0);
     m_axis->setVisible(m_available && entry->graph);
     m_axis->SetCheck(entry->axisDisplay ? 1 : 0);
+    RefreshDifferenceCheck();
     m_autoscale->SetCheck(ValidChannel() && m_doc.Config().axes[size_t(m_channel - 1)].autoscale);
 
     const std::string valueFormat =
@@ -279,12 +295,38 @@ bool CDlgDataLogValue::SetCursorBTexts(const QString& mainText, const QString& c
     m_cursorB[1]->SetText(comparisonText);
     for (auto* label : m_cursorB)
         label->setVisible(on);
-    const int height = on ? kCursorBTop + kStatHeight + 3 : kFullHeight;
+    return FitHeight();
+}
+
+bool CDlgDataLogValue::SetDifferenceText(const QString& text) {
+    m_differenceLine->SetText(text);
+    m_differenceLine->setVisible(!text.isEmpty());
+    return FitHeight();
+}
+
+bool CDlgDataLogValue::FitHeight() {
+    int bottom = kCursorBTop;
+    if (!m_cursorB[0]->isHidden()) bottom += kStatHeight + 1;
+    m_differenceLine->move(m_differenceLine->x(), bottom);
+    if (!m_differenceLine->isHidden()) bottom += kStatHeight + 1;
+    const int height = bottom == kCursorBTop ? kFullHeight : bottom + 2;
     if (m_fullSize.height() == height) return false;
     m_fullSize.setHeight(height);
     if (m_collapsed) return false;
     resize(m_fullSize);
     return true;
+}
+
+void CDlgDataLogValue::RefreshDifferenceCheck() {
+    m_difference->setVisible(m_available);
+    m_difference->setEnabled(m_doc.IsComparisonLoaded());
+    m_difference->SetCheck(m_doc.IsDifferenceShown(m_channel) ? 1 : 0);
+}
+
+void CDlgDataLogValue::OnDifferenceClicked() {
+    if (!ValidChannel()) return;
+    m_doc.SetDifferenceShown(m_channel, m_difference->GetCheck() != 0);
+    emit differenceToggled(m_rowIndex);
 }
 
 QColor CDlgDataLogValue::CurveColor() const {

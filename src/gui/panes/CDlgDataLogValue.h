@@ -50,6 +50,13 @@ public:
     /// difference from the value at the cursor; both texts empty (no second cursor) hide the line
     /// and give the row its usual height. True when the row's height changed.
     bool SetCursorBTexts(const QString& mainText, const QString& comparisonText);
+    /// The line below the statistics (and cursor B's line) with the difference at the cursor and
+    /// its figures over the visible window; an empty text hides the line. True when the row's
+    /// height changed.
+    bool SetDifferenceText(const QString& text);
+    /// Follows the document's difference choice for the channel, and enables the check box only
+    /// with a comparison log.
+    void RefreshDifferenceCheck();
     void SetShown(bool shown) { m_shown = shown; }
     /// Widens (or narrows, down to kRowWidth) the row and lays its controls out again.
     void SetRowWidth(int width);
@@ -78,6 +85,8 @@ public:
     CGDIPGlowLabel* NameLabel() const { return m_name; }
     CGDIPCheckbox* GraphCheck() const { return m_graph; }
     CGDIPCheckbox* AxisCheck() const { return m_axis; }
+    CGDIPCheckbox* DifferenceCheck() const { return m_difference; }
+    CGDIPGlowLabel* DifferenceLabel() const { return m_differenceLine; }
     CGDIPCheckbox* AutoscaleCheck() const { return m_autoscale; }
     CNumericEdit* MinField() const { return m_min; }
     CNumericEdit* MaxField() const { return m_max; }
@@ -91,6 +100,8 @@ public:
 signals:
     /// The name label was clicked: the Channel Axis Setup dialog for this row's entry.
     void axisSetupRequested(int rowIndex);
+    /// "Difference" was ticked or cleared (the document already holds the choice).
+    void differenceToggled(int rowIndex);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -105,6 +116,9 @@ private:
     void Changed();
     void OnGraphClicked();
     void OnAxisClicked();
+    void OnDifferenceClicked();
+    /// The row's height for the lines shown below the statistics; true when it changed.
+    bool FitHeight();
     void OnAutoscaleClicked();
     void OnFieldChanged(int id, double value);
 
@@ -121,6 +135,8 @@ private:
     CGDIPGlowLabel* m_name;
     CGDIPCheckbox* m_graph;
     CGDIPCheckbox* m_axis;
+    CGDIPCheckbox* m_difference;
+    CGDIPGlowLabel* m_differenceLine;
     CGDIPDataMonitorValue* m_mainValue;
     CGDIPDataMonitorValue* m_comparisonValue;
     CGDIPCheckbox* m_autoscale;
