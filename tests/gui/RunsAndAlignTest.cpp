@@ -59,6 +59,7 @@ private slots:
         QVERIFY(qAbs(m_doc->Comparison().values[0][823] - m_doc->Main().values[0][223]) < 1e-4f);
         QCOMPARE(zoomed.front(), double(22.3f));
         QCOMPARE(QString::fromStdString(m_doc->UndoName()), QStringLiteral("Line Up Runs"));
+        QVERIFY(!m_doc->IsComparisonEdited());  // nothing to write back into the log's own file
     }
 
     void alignShowsTheShiftAndAppliesIt() {

@@ -289,6 +289,9 @@ void CDlgDataLogRuns::UseAsComparison() {
     const double startThere = double(startStamp - int64_t(comparison.firstTimestamp)) / 1000.0 -
                               double(comparison.header.Get(DataLogHeader::zeroTime));
     m_doc.ShiftComparison(float(double(fixed.start) - startThere), "Line Up Runs");
+    // The comparison is the main log's own file: closing it must not offer to write the shift
+    // into that file, under the main log read from it. Later nudges mark it edited as ever.
+    m_doc.SetComparisonEdited(false);
     if (zoomToRun)
         zoomToRun(double(fixed.start),
                   double(fixed.start) + std::max({fixed.duration, moved.duration, 0.1}));
