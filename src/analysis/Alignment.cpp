@@ -214,7 +214,11 @@ Result AlignLogs(LogData& main, LogData& comparison, const AlignmentSetup& setup
         step = (to - from) / double(kMostGridPoints - 1);
     const double window = std::isfinite(setup.window) ? std::max(0.0, setup.window) : 0.0;
     const int64_t points = int64_t(std::floor((to - from) / step)) + 1;
-    const int64_t reach = std::min<int64_t>(std::llround(window / step), kMostGridPoints);
+    // Shifts beyond both logs' lengths overlap nothing: a huge window costs no more than that.
+    const double compSpan = double(compTime[m - 1]) - double(compTime[0]);
+    const int64_t reach = std::min<int64_t>(
+        std::llround(std::min(window, to - from + std::max(compSpan, 0.0)) / step),
+        kMostGridPoints);
     out.step = step;
 
     const Grid x = Resample(mainTime, main.values[size_t(c - 1)].data(), n, from, step, points);
