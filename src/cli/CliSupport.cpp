@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/DataLogFile.h"
+#include "model/ZeroTime.h"
 #include "platform/FileSystem.h"
 #include "texts/FailureText.h"
 #include "texts/UserTexts.h"
@@ -66,6 +67,22 @@ bool ParseSeconds(const std::string& text, float& out) {
         return false;
     out = static_cast<float>(value);
     return true;
+}
+
+bool ParseChannel(const std::string& text, int& out) {
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && ptr == text.data() + text.size() && out >= 1 && out <= 440;
+}
+
+std::string TakeCondition(const std::vector<std::string>& args, size_t& i, int& channel,
+                          uint32_t& condition, float& value) {
+    if (i + 3 >= args.size()) return args[i] + " needs CHANNEL '<'|'>' VALUE";
+    if (!ParseChannel(args[i + 1], channel)) return "the channel must be a number from 1 to 440";
+    if (args[i + 2] != "<" && args[i + 2] != ">") return "the condition must be '<' or '>'";
+    condition = args[i + 2] == ">" ? kAutoZeroGreaterThan : kAutoZeroLessThan;
+    if (!ParseSeconds(args[i + 3], value)) return "the trigger must be a number";
+    i += 3;
+    return {};
 }
 
 uint32_t Cp1252CodePoint(uint8_t c) {

@@ -29,6 +29,14 @@ int ReportUsageError(const char* verb, const char* usage, const std::string& mes
 /// A number of seconds (or any value) with an optional leading '+', finite in single precision.
 bool ParseSeconds(const std::string& text, float& out);
 
+/// A channel number from 1 to 440, nothing else in the text.
+bool ParseChannel(const std::string& text, int& out);
+
+/// Takes the condition "CHANNEL '<'|'>' VALUE" that follows the option args[i] (--when,
+/// --start, --end): `i` moves past it. Empty when taken, else the usage error to report.
+std::string TakeCondition(const std::vector<std::string>& args, size_t& i, int& channel,
+                          uint32_t& condition, float& value);
+
 /// Code point of a Windows-1252 byte (bytes without a character keep their value).
 uint32_t Cp1252CodePoint(uint8_t c);
 /// A single-byte log text as UTF-8 for the terminal.

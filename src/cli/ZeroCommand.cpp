@@ -23,11 +23,6 @@ namespace {
 
 constexpr char kUsage[] = "zero LOG (--at SECONDS | --when CHANNEL '<'|'>' VALUE) [-o OUT]";
 
-bool ParseChannel(const std::string& text, int& out) {
-    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && ptr == text.data() + text.size() && out >= 1 && out <= 440;
-}
-
 int Fail(const std::string& message) {
     return ReportFailure("zero", message);
 }
@@ -50,15 +45,9 @@ int RunZero(const CommandArgs& args) {
             hasAt = true;
             ++i;
         } else if (a == "--when") {
-            if (i + 3 >= args.size()) return Usage("--when needs CHANNEL '<'|'>' VALUE");
-            if (!ParseChannel(args[i + 1], channel))
-                return Usage("the channel must be a number from 1 to 440");
-            if (args[i + 2] != "<" && args[i + 2] != ">")
-                return Usage("the condition must be '<' or '>'");
-            condition = args[i + 2] == ">" ? kAutoZeroGreaterThan : kAutoZeroLessThan;
-            if (!ParseSeconds(args[i + 3], trigger)) return Usage("the trigger must be a number");
+            if (std::string bad = TakeCondition(args, i, channel, condition, trigger); !bad.empty())
+                return Usage(bad);
             hasWhen = true;
-            i += 3;
         } else if (std::string bad = TakeLogOrOutput(args, i, path, out); !bad.empty()) {
             return Usage(bad);
         }

@@ -1,6 +1,7 @@
 #include "document/CDataLogDoc.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -515,6 +516,14 @@ void CDataLogDoc::NudgeComparison(int n) {
     // A run of nudges is undone as one.
     if (!m_undo || m_undo->name != kNudgeUndoName) KeepUndo(Snapshot(kNudgeUndoName, true));
     ::quillon::NudgeComparison(m_comparison, n);
+    m_comparisonEdited = true;
+    UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
+}
+
+void CDataLogDoc::ShiftComparison(float seconds, const char* undoName) {
+    if (!m_comparisonLoaded || !std::isfinite(seconds)) return;
+    KeepUndo(Snapshot(undoName, true));
+    ::quillon::ShiftComparison(m_comparison, seconds);
     m_comparisonEdited = true;
     UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
 }

@@ -192,6 +192,9 @@ public:
     bool ComparisonAutoZero(int channel, uint32_t condition, float trigger);
     /// Shifts the comparison by n x 0.1 s; marks it edited and sends ShownDataChanged.
     void NudgeComparison(int n);
+    /// Shifts the comparison by `seconds` as the nudges do (a found alignment, a run lined up
+    /// with another); undone on its own, as `undoName`. Nothing without a comparison.
+    void ShiftComparison(float seconds, const char* undoName);
 
     /// Replaces a log's header (the properties sheet's OK): the main log becomes modified, the
     /// comparison edited; the edit can be undone.

@@ -148,7 +148,10 @@ bool SetComparisonZeroTime(LogData& comparison, const LogData& main, int frame,
 }
 
 void NudgeComparison(LogData& comparison, int n) {
-    const float step = float(n * 0.1);
+    ShiftComparison(comparison, float(n * 0.1));
+}
+
+void ShiftComparison(LogData& comparison, float step) {
     comparison.header.Set(DataLogHeader::zeroTime,
                           comparison.header.Get(DataLogHeader::zeroTime) - step);
     const size_t count =

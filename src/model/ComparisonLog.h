@@ -50,5 +50,8 @@ bool SetComparisonZeroTime(LogData& comparison, const LogData& main, int frame,
 /// Shifts the comparison by n x 0.1 seconds (rounded to f32): its zero time decreases by the
 /// step and every time that is not the marker increases by it.
 void NudgeComparison(LogData& comparison, int n);
+/// Shifts the comparison by `step` seconds as the nudges do: its zero time decreases by the step
+/// and every time that is not the marker increases by it.
+void ShiftComparison(LogData& comparison, float step);
 
 }  // namespace quillon

@@ -288,6 +288,63 @@ TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     EXPECT_NEAR(log.values[0][expected], 0.0f, 1e-6);
 }
 
+TEST_F(BatchCommandsTest, RunsListsTheStretchesBetweenTwoConditions) {
+    // 150 s at 10 Hz: TPS above 90 from 22.3 s of each one-minute pass to the lift at 35.5 s;
+    // the third pass is cut off by the log's end.
+    m_options.frames = 1500;
+    m_options.rate = 10;
+    ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
+    const std::string args = "runs " + Quoted("run.dl") + " --start 30 '>' 90 --end 30 '<' +20";
+    CliRun run = Run(args + " --min-duration 13.2 --max 2 --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("{\"runs\":[\n{\"start\":22.3,\"end\":35.5,\"duration\":13.2,"
+                            "\"startFrame\":223,\"endFrame\":355,\"endFound\":true,",
+                            0),
+              0u)
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"start\":82.3,\"end\":95.5,")) << run.out;
+    EXPECT_FALSE(Contains(run.out, "142.3")) << run.out;  // 7.6 s: too short
+    run = Run(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, ": 3 runs of 1500 frames\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "   1423-1499 ")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "(to the log's end)\n")) << run.out;
+    run = Run("runs " + Quoted("run.dl") + " --start 30 '>' 100 --end 30 '<' 20 --json");
+    EXPECT_EQ(run.out.rfind("{\"runs\":[]", 0), 0u) << run.out;
+    // The conditions are read as zero --when reads them.
+    run = Run("runs " + Quoted("run.dl") + " --start TPS '>' 90 --end 30 '<' 20");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("quillon-cli runs: the channel must be a number from 1 to 440\n"
+                            "usage: runs LOG --start",
+                            0),
+              0u)
+        << run.err;
+    EXPECT_EQ(Run("runs " + Quoted("run.dl") + " --start 30 '>'").status, 2);
+    EXPECT_EQ(Run("runs " + Quoted("run.dl") + " --start 30 '>' 90").status, 2);
+}
+
+TEST_F(BatchCommandsTest, AlignFindsTheShiftOfACopyStartingLater) {
+    // The comparison: the log from its frame 123 on (1.23 s later in the run), other noise.
+    m_options.frames = 3000;
+    ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
+    SampleLogOptions copy = m_options;
+    copy.frames += 123;
+    copy.seed = 2;
+    std::vector<uint8_t> bytes = GenerateV4Bytes(copy);
+    bytes.erase(bytes.begin() + std::ptrdiff_t(kFramesOffset),
+                bytes.begin() + std::ptrdiff_t(kFramesOffset + 123 * kFrameSize));
+    test::WriteBytes(Path("copy.dl"), bytes);
+    CliRun run = Run("align " + Quoted("run.dl") + " " + Quoted("copy.dl") + " --channel 2 --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("{\"shift\":1.23,\"correlation\":0.9", 0), 0u) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"confident\":true,")) << run.out;
+    // A channel that never changes gives no shift at all.
+    run = Run("align " + Quoted("run.dl") + " " + Quoted("copy.dl") + " --channel 33 --json");
+    EXPECT_EQ(run.out.rfind("{\"shift\":null,", 0), 0u) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"confident\":false,\"quality\":\"flat\"")) << run.out;
+    EXPECT_EQ(Run("align " + Quoted("run.dl") + " --channel 2").status, 2);
+}
+
 TEST_F(BatchCommandsTest, CropKeepsTheFramesBetweenTheNearestFrames) {
     ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
     CliRun run = Run("crop " + Quoted("Packed.DLZ") + " --start 1.004 --end 7.994");
@@ -492,8 +549,8 @@ TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
 }
 
 TEST_F(BatchCommandsTest, EveryVerbHasHelpAndMessagesFitACommandLine) {
-    for (const char* verb :
-         {"info", "expand", "stats", "math", "upgrade", "zero", "crop", "export-csv"}) {
+    for (const char* verb : {"info", "expand", "stats", "math", "upgrade", "zero", "crop",
+                             "export-csv", "runs", "align"}) {
         CliRun run = Run(std::string(verb) + " --help");
         EXPECT_EQ(run.status, 0) << verb;
         EXPECT_EQ(run.out.rfind("usage: quillon-cli " + std::string(verb) + " ", 0), 0u) << run.out;

@@ -94,10 +94,11 @@ protected:
 
 // The commands that a log, a comparison and the cursors enable; every other is always enabled.
 const QList<int> kLogCommands = {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_EXPORT_PICTURE, ID_COPY_PICTURE,
-                                 ID_HISTOGRAM, ID_PREV_VIEW,    ID_NEXT_VIEW};
+                                 ID_HISTOGRAM, ID_PREV_VIEW,    ID_NEXT_VIEW,      ID_FIND_RUNS};
 const QList<int> kComparisonCommands = {
     ID_CLOSE_COMPARISON, ID_COMPARISON_PROPERTIES, ID_COMPARISON_AUTOSET_ZERO_TIME,
-    ID_NUDGE_LEFT,       ID_NUDGE_RIGHT,           ID_NUDGE_SPIN};
+    ID_NUDGE_LEFT,       ID_NUDGE_RIGHT,           ID_NUDGE_SPIN,
+    ID_ALIGN_COMPARISON};
 const QList<int> kCursorCommands = {ID_SET_ZERO_TIME, ID_SET_START_POINT, ID_SET_END_POINT,
                                     ID_STATS_BETWEEN_CURSORS, ID_COMPARISON_SET_ZERO_TIME};
 // Enabled only after a change that can be undone, which no row makes.

@@ -45,7 +45,9 @@
 #include "gui/dialogs/CDlgDataLogAutoZero.h"
 #include "gui/dialogs/CDlgDataLogAxisSetup.h"
 #include "gui/dialogs/CDlgDataLogFileUpgrader.h"
+#include "gui/dialogs/CDlgDataLogAlign.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"
+#include "gui/dialogs/CDlgDataLogRuns.h"
 #include "gui/dialogs/CDlgDataLogMathChannelSetup.h"
 #include "gui/dialogs/CDlgDataLogSetup.h"
 #include "gui/dialogs/CDlgPlaceChannel.h"
@@ -116,6 +118,7 @@ CDataLogFrame::~CDataLogFrame() {
 void CDataLogFrame::DestroyModelessWindows() {
     CDlgDataLogScatterPlot::Destroy(m_scatterPlot);
     CDlgDataLogHistogram::Destroy(m_histogram);
+    CDlgDataLogRuns::Destroy(m_runs);
     // The properties sheets close without applying what they hold.
     for (QPointer<CDataLogPropertySheet>& sheet : m_propertySheets)
         delete sheet.data();
@@ -135,6 +138,24 @@ CDlgDataLogHistogram* CDataLogFrame::Histogram() const {
 
 void CDataLogFrame::OnHistogram() {
     CDlgDataLogHistogram::OpenOrRaise(m_histogram, m_doc, m_prompt, this);
+}
+
+CDlgDataLogRuns* CDataLogFrame::Runs() const {
+    return m_runs;
+}
+
+void CDataLogFrame::OnFindRuns() {
+    const bool fresh = !m_runs;
+    CDlgDataLogRuns::OpenOrRaise(m_runs, m_doc, m_prompt, this);
+    if (fresh) {
+        m_runs->zoomToRun = [this](double from, double to) { m_chartPane->ZoomToWindow(from, to); };
+        m_runs->loadComparison = [this](const std::string& path) { return LoadComparison(path); };
+    }
+}
+
+void CDataLogFrame::OnAlignComparison() {
+    CDlgDataLogAlign::Run(m_doc, this);
+    UpdateCommandUI();
 }
 
 void CDataLogFrame::CreateClient() {

@@ -27,6 +27,7 @@ class CDataLogDoc;
 class CDataLogPropertySheet;
 class CDataLogStatusBar;
 class CDlgDataLogHistogram;
+class CDlgDataLogRuns;
 class CDlgDataLogScatterPlot;
 class CDataLogToolbar;
 class CDataLogValues;
@@ -90,6 +91,8 @@ public:
     CDlgDataLogScatterPlot* ScatterPlot() const;
     /// The document's histogram and table window; null while it is closed.
     CDlgDataLogHistogram* Histogram() const;
+    /// The document's Find Runs window; null while it is closed.
+    CDlgDataLogRuns* Runs() const;
     /// Closes the windows that belong to the document (it calls this on open, new and close).
     void DestroyModelessWindows();
     /// Stores the window's size, position, maximised state and split in the application's
@@ -165,6 +168,8 @@ private:
     void OnComparisonProperties();
     void OnScatterPlot();
     void OnHistogram();
+    void OnFindRuns();
+    void OnAlignComparison();
 
     CDataLogDoc& m_doc;
     CPrefs& m_prefs;
@@ -189,6 +194,7 @@ private:
     QPointer<CDataLogPropertySheet> m_propertySheets[2];
     QPointer<CDlgDataLogScatterPlot> m_scatterPlot;  // empties itself when the window goes
     QPointer<CDlgDataLogHistogram> m_histogram;
+    QPointer<CDlgDataLogRuns> m_runs;
     QPointer<QDialog> m_keyboardAndMouse;  // modeless; empties itself when closed
 };
 

@@ -56,6 +56,8 @@ enum CommandId : int {
     ID_PREV_VIEW = 32972,
     ID_OPEN_PROMPT_AT_START = 32973,
     ID_EDIT_UNDO = 57643,
+    ID_FIND_RUNS = 32985,
+    ID_ALIGN_COMPARISON = 32986,
 };
 
 }  // namespace quillon

@@ -11,11 +11,13 @@
 #include "model/ChannelInfo.h"
 #include "model/ColumnCache.h"
 #include "gui/dialogs/CDataLogPropertySheet.h"
+#include "gui/dialogs/CDlgDataLogAlign.h"
 #include "gui/dialogs/CDlgDataLogAutoZero.h"
 #include "gui/dialogs/CDlgDataLogAxisSetup.h"
 #include "gui/dialogs/CDlgDataLogFileUpgrader.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"
 #include "gui/dialogs/CDlgDataLogMathChannelSetup.h"
+#include "gui/dialogs/CDlgDataLogRuns.h"
 #include "gui/dialogs/CDlgDataLogScatterPlot.h"
 #include "gui/dialogs/CDlgDataLogSetup.h"
 #include "gui/dialogs/CDlgDataLogXAxisSetup.h"
@@ -212,6 +214,29 @@ QWidget* Histogram(const ScreenshotContext& context, QString* error) {
     return context.frame.Histogram();
 }
 
+QWidget* Runs(const ScreenshotContext& context, QString* error) {
+    if (!context.arg.isEmpty()) {
+        *error = QStringLiteral("runs takes no argument");
+        return nullptr;
+    }
+    // TPS above 90 to TPS below 20, as Tools > Find Runs opens it.
+    context.frame.ExecuteCommand(ID_FIND_RUNS);
+    if (!context.frame.Runs()) *error = QStringLiteral("the Find Runs window did not open");
+    return context.frame.Runs();
+}
+
+QWidget* Align(const ScreenshotContext& context, QString* error) {
+    if (!context.arg.isEmpty()) {
+        *error = QStringLiteral("align takes no argument");
+        return nullptr;
+    }
+    if (!context.doc.IsComparisonLoaded()) {
+        *error = QStringLiteral("needs a comparison log (--compare LOG2)");
+        return nullptr;
+    }
+    return new CDlgDataLogAlign(context.doc, &context.frame);
+}
+
 }  // namespace
 
 const std::vector<ScreenshotTarget>& ScreenshotTargets() {
@@ -245,6 +270,8 @@ const std::vector<ScreenshotTarget>& ScreenshotTargets() {
          &ComparisonProperties},
         {"scatter", "Tools > Scatter Plot with its default channels", &ScatterPlot},
         {"histogram", "Tools > Histogram and Table: AFR Average by RPM and MAP", &Histogram},
+        {"runs", "Tools > Find Runs: TPS above 90 to TPS below 20", &Runs},
+        {"align", "Comparison > Align by RPM over the chart's window (needs --compare)", &Align},
     };
     return targets;
 }

@@ -1,0 +1,98 @@
+// Tools > Find Runs and Comparison > Align: the runs of a generated log in a table that sorts,
+// zooms the chart and lines two runs up as main and comparison; the shift of a copy that starts
+// 1.23 s later, shown and applied as the comparison's time shift, which Undo takes back.
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "document/CDataLogDoc.h"
+#include "format/DataLogFrame.h"
+#include "gui/common/CChannelPicker.h"
+#include "gui/dialogs/CDlgDataLogAlign.h"
+#include "gui/dialogs/CDlgDataLogRuns.h"
+#include "support/DocumentFixture.h"
+#include "support/FileBytes.h"
+
+using namespace quillon;
+
+class RunsAndAlignTest : public QObject, public test::DocumentFixture {
+    Q_OBJECT
+
+private slots:
+    void init() { NewDocument(); }
+    void cleanup() { DeleteDocument(); }
+
+    void runsSortZoomAndLineUpAsComparison() {
+        // 150 s at 10 Hz: TPS above 90 at frames 223, 823 and 1423 until the lifts at 355 and
+        // 955 and the log's end.
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("runs.dl", 1500, 10)).ok());
+        QPointer<CDlgDataLogRuns> window;
+        CDlgDataLogRuns::OpenOrRaise(window, *m_doc, m_prompt);
+        QVector<double> zoomed;
+        window->zoomToRun = [&](double from, double to) { zoomed = {from, to}; };
+        QTableWidget* table = window->Table();
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("22.300"));
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("13.200"));
+        QVERIFY(window->Status()->text().contains(QStringLiteral("reaches the log's end")));
+        table->sortItems(2, Qt::AscendingOrder);  // by duration, a number
+        QCOMPARE(window->RunOfRow(0), 2);
+        emit table->cellDoubleClicked(0, 1);
+        QCOMPARE(zoomed, (QVector<double>{double(142.3f), double(149.9f)}));
+
+        window->MinDuration()->setValue(10.0);
+        QCOMPARE(table->rowCount(), 2);
+        QVERIFY(!window->ComparisonButton()->isEnabled());
+        // The run clicked last (the second pass) becomes the comparison, lined up on the first.
+        const int first = window->RunOfRow(0) == 0 ? 0 : 1;
+        table->selectRow(first);
+        table->selectionModel()->setCurrentIndex(
+            table->model()->index(1 - first, 0),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QVERIFY(window->ComparisonButton()->isEnabled());
+        window->ComparisonButton()->click();
+        QVERIFY(m_doc->IsComparisonLoaded());
+        QVERIFY(qAbs(m_doc->Comparison().values[0][823] - m_doc->Main().values[0][223]) < 1e-4f);
+        QCOMPARE(zoomed.front(), double(22.3f));
+        QCOMPARE(QString::fromStdString(m_doc->UndoName()), QStringLiteral("Line Up Runs"));
+        QVERIFY(!m_doc->IsComparisonEdited());  // nothing to write back into the log's own file
+    }
+
+    void alignShowsTheShiftAndAppliesIt() {
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 3000)).ok());
+        SampleLogOptions copy;
+        copy.frames = 3123;
+        copy.seed = 2;
+        std::vector<uint8_t> bytes = GenerateV4Bytes(copy);
+        bytes.erase(bytes.begin() + std::ptrdiff_t(kFramesOffset),
+                    bytes.begin() + std::ptrdiff_t(kFramesOffset + 123 * kFrameSize));
+        test::WriteBytes(Path("copy.dl"), bytes);
+        QVERIFY(m_doc->LoadComparison(Path("copy.dl")).ok());
+
+        {
+            CDlgDataLogAlign dialog(*m_doc);
+            QCOMPARE(dialog.ChannelCombo()->Channel(), 2);
+            QCOMPARE(dialog.WindowField()->value(), 10.0);
+            QCOMPARE(dialog.ShiftLabel()->text(), QStringLiteral("+1.230 s"));
+            QVERIFY(dialog.ApplyButton()->isEnabled());
+            // A channel that never changes: no shift to apply.
+            dialog.ChannelCombo()->setCurrentIndex(dialog.ChannelCombo()->findData(33));
+            emit dialog.ChannelCombo()->channelPicked(33);
+            QCOMPARE(dialog.ShiftLabel()->text(), QStringLiteral("none"));
+            QVERIFY(!dialog.ApplyButton()->isEnabled());
+        }
+        test::OnNextDialog<CDlgDataLogAlign>(
+            [](CDlgDataLogAlign& dialog) { dialog.ApplyButton()->click(); });
+        QVERIFY(CDlgDataLogAlign::Run(*m_doc, nullptr));
+        QVERIFY(qAbs(m_doc->Comparison().values[0][0] - 1.23f) < 1e-4f);
+        QVERIFY(m_doc->Undo());
+        QCOMPARE(m_doc->Comparison().values[0][0], 0.0f);
+    }
+};
+
+QTEST_MAIN(RunsAndAlignTest)
+#include "RunsAndAlignTest.moc"
