@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The figures of a very large log: a generated log of FRAMES frames (3,000,000 make about 10.5 GB)
+# read with the page cache dropped, inside a memory cgroup of MEMORY when the machine allows one
+# (skipped with a message otherwise), each command as a ratio to dd of the same file in the same
+# run; then the same warm; and the viewer's largest private memory (RssAnon, polled from /proc)
+# while it makes its picture. Medians of RUNS runs. Needs root for the cgroup and the cache drop.
+# Usage: bench/any-size-figures.sh BUILD_DIR [FRAMES] [RUNS] [MEMORY]   (the log goes to $TMPDIR)
+set -euo pipefail
+build=${1:?build folder, e.g. build/release}
+frames=${2:-3000000}
+runs=${3:-5}
+memory=${4:-1G}
+tmp=${TMPDIR:-/tmp}
+log=$tmp/quillon-any-size-$frames.dl
+[ -f "$log" ] || "$build/tools/quillon-samplegen" --out "$log" --frames "$frames" >/dev/null
+export QT_QPA_PLATFORM=offscreen
+cli=$build/src/quillon-cli
+viewer=$build/src/quillon-viewer
+picture=$tmp/quillon-any-size.png
+
+# A memory cgroup (version 1 or 2) that every measured command runs in.
+group=""
+if [ -d /sys/fs/cgroup/memory ] && mkdir -p /sys/fs/cgroup/memory/quillon-bench 2>/dev/null; then
+    group=/sys/fs/cgroup/memory/quillon-bench
+    echo "$memory" >"$group/memory.limit_in_bytes"
+elif [ -f /sys/fs/cgroup/cgroup.controllers ] && mkdir -p /sys/fs/cgroup/quillon-bench 2>/dev/null; then
+    group=/sys/fs/cgroup/quillon-bench
+    echo "$memory" >"$group/memory.max"
+else
+    echo "no memory cgroup can be made here: the commands run without a memory limit"
+fi
+trap '[ -n "$group" ] && rmdir "$group" 2>/dev/null || true' EXIT
+in_group() {
+    if [ -n "$group" ]; then
+        sh -c 'echo $$ > "$0/cgroup.procs" && exec "$@"' "$group" "$@"
+    else
+        "$@"
+    fi
+}
+can_drop=1
+sync
+echo 3 >/proc/sys/vm/drop_caches 2>/dev/null || { can_drop=0; echo "the page cache cannot be dropped here: cold figures are warm"; }
+drop() { [ "$can_drop" -eq 0 ] || { sync; echo 3 >/proc/sys/vm/drop_caches; }; }
+
+# The median wall time of RUNS runs of a command; COLD=1 drops the page cache before each run.
+median() {
+    local times=() start end
+    for _ in $(seq "$runs"); do
+        [ "${COLD:-0}" -eq 1 ] && drop
+        start=$(date +%s.%N)
+        in_group "$@" >/dev/null 2>&1
+        end=$(date +%s.%N)
+        times+=("$(echo "$end - $start" | bc)")
+    done
+    printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p"
+}
+ratio() { echo "scale=2; $1 / $2" | bc; }
+
+size=$(stat -c %s "$log")
+limit=none
+[ -n "$group" ] && limit=$memory
+echo "log: $log ($frames frames, $size bytes); medians of $runs runs; memory limit: $limit"
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+dd_cold=$(COLD=1 median dd if="$log" of=/dev/null bs=4M)
+info_cold=$(COLD=1 median "$cli" info "$log")
+stats_cold=$(COLD=1 median "$cli" stats "$log")
+shot_cold=$(COLD=1 median "$viewer" --screenshot "$picture" "$log")
+echo "cold: dd ${dd_cold} s ($(echo "scale=0; $size / 1048576 / $dd_cold" | bc) MB/s)"
+echo "cold: quillon-cli info ${info_cold} s = $(ratio "$info_cold" "$dd_cold") x dd"
+echo "cold: quillon-cli stats ${stats_cold} s = $(ratio "$stats_cold" "$dd_cold") x dd"
+echo "cold: viewer --screenshot (first picture) ${shot_cold} s = $(ratio "$shot_cold" "$dd_cold") x dd"
+
+cat "$log" >/dev/null
+dd_warm=$(median dd if="$log" of=/dev/null bs=4M)
+cat_warm=$(median cat "$log")
+stats_warm=$(median "$cli" stats "$log")
+shot_warm=$(median "$viewer" --screenshot "$picture" "$log")
+echo "warm: quillon-cli stats ${stats_warm} s = $(ratio "$stats_warm" "$dd_warm") x dd"
+echo "warm: viewer --screenshot ${shot_warm} s = $(ratio "$shot_warm" "$cat_warm") x cat"
+
+# The viewer's private memory: the largest RssAnon seen while it opens the log and draws it.
+if [ -n "$group" ]; then
+    sh -c 'echo $$ > "$0/cgroup.procs" && exec "$@"' "$group" "$viewer" --screenshot "$picture" "$log" \
+        >/dev/null 2>&1 &
+else
+    "$viewer" --screenshot "$picture" "$log" >/dev/null 2>&1 &
+fi
+pid=$!
+peak=0
+while kill -0 "$pid" 2>/dev/null; do
+    anon=$(awk '/RssAnon/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
+    [ "${anon:-0}" -gt "$peak" ] && peak=$anon
+    sleep 0.05
+done
+wait "$pid" || echo "the viewer failed (exit $?) under the memory limit"
+echo "viewer private memory (largest RssAnon): $((peak / 1024)) MB"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
