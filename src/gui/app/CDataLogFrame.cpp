@@ -702,6 +702,8 @@ void CDataLogFrame::OnCopyPicture() {
     mime->setData(QStringLiteral("image/svg+xml"),
                   ChartPicture::Encode(*m_chartPane, PictureFormat::Svg, size));
     QGuiApplication::clipboard()->setMimeData(mime);
+    statusBar()->showMessage(QStringLiteral("The chart's picture was copied to the clipboard"),
+                             5000);
 }
 
 void CDataLogFrame::OnAxisSetup(int entry) {

@@ -346,6 +346,10 @@ void ChartPainter::PaintFore(QPainter& p, const ChartPaintParams& pp) const {
         }
     }
 
+    if (pp.picture) {
+        PaintCaption(p, pp);
+        return;
+    }
     // The zoom buttons.
     for (int b = 0; b < ChartLayout::kZoomButtonCount; ++b) {
         const QRectF r = layout.ZoomButtonRect(b);
@@ -356,6 +360,27 @@ void ChartPainter::PaintFore(QPainter& p, const ChartPaintParams& pp) const {
         p.setBrush(Qt::NoBrush);
         p.setPen(enabled ? QColor(Qt::black) : QColor(150, 150, 150));
         p.drawText(r, Qt::AlignCenter, QString::fromLatin1(kZoomCaptions[b]));
+    }
+}
+
+void ChartPainter::PaintCaption(QPainter& p, const ChartPaintParams& pp) {
+    // Right of the cursor table, where the screen has its zoom buttons: one line per table row,
+    // on a plate like the table's so that any background colour leaves it legible.
+    const ChartLayout& layout = *pp.layout;
+    const QRectF table = layout.TableRect();
+    const double rowHeight = layout.TableRowHeight();
+    const double room = pp.size.width() - table.right() - 16;
+    if (room < 20) return;
+    const QFontMetricsF fm(p.font());
+    const QStringList lines = pp.caption.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (int i = 0; i < std::min<int>(lines.size(), 2); ++i) {
+        const QString text = fm.elidedText(lines[i], Qt::ElideMiddle, room - 6);
+        const double width = fm.horizontalAdvance(text) + 6;
+        const QRectF box(pp.size.width() - 4 - width, table.top() + i * rowHeight, width,
+                         rowHeight);
+        p.fillRect(box, QColor(255, 255, 255, 230));
+        p.setPen(Qt::black);
+        p.drawText(box, Qt::AlignCenter, text);
     }
 }
 

@@ -19,7 +19,7 @@ class ChartPainter {
 public:
     /// Background, border, panels with their grid, y axes and the x axis.
     void PaintBack(QPainter& p, const ChartPaintParams& pp) const;
-    /// Zoom band, cursor, cursor table and zoom buttons.
+    /// Zoom band, cursor, cursor table and zoom buttons (a picture's caption instead).
     void PaintFore(QPainter& p, const ChartPaintParams& pp) const;
     /// Back and middle layer into an ARGB32 image (the screen's cached picture): reduced curves
     /// are written straight into its pixels, which costs far less than the painter's lines.
@@ -30,6 +30,8 @@ public:
     void Invalidate() { m_valid = false; }
 
 private:
+    /// A picture's caption in the top band.
+    static void PaintCaption(QPainter& p, const ChartPaintParams& pp);
     /// Reduces every shown curve for the window and the number of pixel columns, unless the
     /// last reduction was made for the same ones.
     void Reduce(const ChartPaintParams& pp, int columns);

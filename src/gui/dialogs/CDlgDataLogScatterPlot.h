@@ -79,8 +79,11 @@ private:
     void Follow(CChannelPicker* picker, int* channel);
     void OnPointClicked(int frame);
     void ShowCursor();
-    /// The strip of the picture: colour channel, lowest value, ramp, highest value.
-    void DrawLegend(QPainter& painter, const QRect& strip) const;
+    /// The strip of the picture: colour channel, lowest value, ramp, highest value, and an
+    /// active filter.
+    void DrawLegend(QPainter& painter, const QRect& whole) const;
+    /// "Filter: TPS from 10 to 90" while the filter is on, else empty.
+    QString FilterCaption() const;
     int LegendHeight() const;
     void OnExportPicture();
 
