@@ -117,12 +117,15 @@ protected:
         auto text = [this](double v) { return UnsignedZero(QString::number(v, 'f', decimals)); };
         const double left =
             8 + std::max(fm.horizontalAdvance(text(lo)), fm.horizontalAdvance(text(hi)));
-        const QRectF plot(left, fm.height() / 2 + 4, width() - left - 12,
+        const std::vector<float>& edges = m_table.Setup().xEdges;
+        // Room on the right for half the last edge's label, which sits under the last bar's end.
+        const double right = std::max(
+            12.0, fm.horizontalAdvance(QString::number(double(edges.back()), 'g', 7)) / 2 + 4);
+        const QRectF plot(left, fm.height() / 2 + 4, width() - left - right,
                           height() - 2 * fm.height() - 8);
         if (plot.width() < 10 || plot.height() < 10) return;
         auto y = [&](double v) { return plot.bottom() - (v - lo) / (hi - lo) * plot.height(); };
         const double bin = plot.width() / columns;
-        const std::vector<float>& edges = m_table.Setup().xEdges;
         const double minimum = m_table.MinValue().value_or(0.0);
         const double maximum = m_table.MaxValue().value_or(0.0);
         p.setPen(QPen(QColor(90, 90, 90), 0));
@@ -140,17 +143,22 @@ protected:
         for (double v : {lo, hi})
             p.drawText(QRectF(0, y(v) - fm.height() / 2, left - 4, fm.height()),
                        Qt::AlignRight | Qt::AlignVCenter, text(v));
-        // Edge labels left to right, each only where it clears the one before.
+        // Edge labels left to right, each only where it clears the one before and the last
+        // edge's, which always shows.
+        auto labelOf = [](float edge) { return QString::number(double(edge), 'g', 7); };
+        const double gap = fm.horizontalAdvance(QLatin1Char('0'));
+        const double lastLeft = plot.right() - fm.horizontalAdvance(labelOf(edges.back())) / 2;
         double clear = -1e9;
         for (size_t i = 0; i < edges.size(); ++i) {
-            const QString label = QString::number(double(edges[i]), 'g', 7);
+            const QString label = labelOf(edges[i]);
             const double w = fm.horizontalAdvance(label);
             const double x = plot.left() + double(i) * bin;
-            if (x - w / 2 < clear || x + w / 2 > width()) continue;
+            const bool last = i + 1 == edges.size();
+            if (!last && (x - w / 2 < clear || x + w / 2 + gap > lastLeft)) continue;
             p.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 3));
             p.drawText(QRectF(x - w / 2, plot.bottom() + 4, w, fm.height()), Qt::AlignCenter,
                        label);
-            clear = x + w / 2 + fm.horizontalAdvance(QLatin1Char('0'));
+            clear = x + w / 2 + gap;
         }
     }
 
