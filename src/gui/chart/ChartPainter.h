@@ -4,6 +4,7 @@
 /// next picture of the same window) and fore (zoom band, cursor, cursor table, zoom buttons).
 /// The same painter draws the screen, screenshots and pictures on any paint device.
 
+#include <optional>
 #include <vector>
 
 #include <QImage>
@@ -26,6 +27,10 @@ public:
     void PaintBackAndCurves(QImage& image, const ChartPaintParams& pp);
     /// All three layers through one painter, on any paint device (SVG and PDF included).
     void Paint(QPainter& p, const ChartPaintParams& pp);
+    /// The plate an axis name in `text` is drawn on over `background`, when the two are too
+    /// alike to read (yellow or cyan on light grey): dark grey or white, whichever sets the name
+    /// off better. None when the name reads well as it is.
+    static std::optional<QColor> NamePlate(const QColor& text, const QColor& background);
     /// Forgets the reduced curves (the data changed).
     void Invalidate() { m_valid = false; }
 
