@@ -131,6 +131,9 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     options.cancelled = cancelled;
     auto fresh = std::make_unique<LogData>();
     result = reader.ReadInto(*fresh, progress, options);
+    // A stop asked for after the last block still finds the previous log in place.
+    if (result.ok() && cancelled && cancelled())
+        result = Result::Failure(ErrorKind::Cancelled, Cause::None);
     if (result.kind == ErrorKind::Cancelled) return result.During(Operation::OpenLog);
 
     // The comparison is closed (with its save question) and the previous log goes.
