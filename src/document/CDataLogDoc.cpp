@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "settings/CPrefs.h"
 #include "settings/GraphConfigurationFile.h"
@@ -105,8 +106,8 @@ ReadOptions CDataLogDoc::LazyReadOptions() const {
     return options;
 }
 
-Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress) {
-    if (destroyModelessWindows) destroyModelessWindows();
+Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress,
+                                   const CancelCheck& cancelled) {
     m_loadFailed = false;
 
     // One opening decides by the file's first bytes: a log is read in place, a compressed log
@@ -120,11 +121,25 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
         m_loadFailed =
             result.kind == ErrorKind::WrongMagic || result.kind == ErrorKind::WrongVersion;
     }
-    if (!result.ok()) return result.During(Operation::OpenLog);
+    if (!result.ok()) {
+        if (destroyModelessWindows) destroyModelessWindows();
+        return result.During(Operation::OpenLog);
+    }
 
-    // The new file passed its checks: the comparison is closed (with its save question) and the
-    // previous log's columns go before the new ones are allocated, so that two large logs never
-    // sit in memory together.
+    // The new log is read beside the previous one, which a cancelled read leaves as it was. The
+    // previous log holds little besides its edits: its other columns are made from its file on
+    // demand, within the column cache's budget.
+    ReadOptions options = LazyReadOptions();
+    options.cancelled = cancelled;
+    auto fresh = std::make_unique<LogData>();
+    result = reader.ReadInto(*fresh, progress, options);
+    // A stop asked for after the last block still finds the previous log in place.
+    if (result.ok() && cancelled && cancelled())
+        result = Result::Failure(ErrorKind::Cancelled, Cause::None);
+    if (result.kind == ErrorKind::Cancelled) return result.During(Operation::OpenLog);
+
+    // The comparison is closed (with its save question) and the previous log goes.
+    if (destroyModelessWindows) destroyModelessWindows();
     CloseComparison();
     ClearLog(m_main);
     m_hasLog = false;
@@ -134,13 +149,13 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     m_cursorFrame = -1;
     m_cursorB.reset();
     m_selection.reset();
-    result = reader.ReadInto(m_main, progress, LazyReadOptions());
     if (!result.ok()) {
-        ClearLog(m_main);
         AfterFrameSetChanged();
         UpdateAllViews(nullptr, DocumentChange::LogChanged);
         return result.During(Operation::OpenLog);
     }
+    m_main = std::move(*fresh);
+    fresh.reset();
     m_hasLog = true;
     m_pathName = reader.Path();
     RecomputeMathChannels();

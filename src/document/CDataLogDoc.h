@@ -52,11 +52,13 @@ public:
     /// path, modified flag, cursor) and sends LogChanged; the graph configuration stays.
     bool OnNewDocument();
     /// Opens a .dl or .dlz log as the main log (a .dlz is expanded into a .dl beside it, which
-    /// becomes the document's path). Once the file passed its magic and version checks, the
-    /// comparison is closed (with its save question) and the previous log freed. A file rejected
-    /// for its magic or version leaves the previous log in place. A failure carries the message
-    /// box for the caller to show (for another version, the question whether to convert).
-    Result OnOpenDocument(const std::string& path, const ProgressCallback& progress = {});
+    /// becomes the document's path). Once the new log is read, the comparison is closed (with
+    /// its save question) and the previous log freed. A file rejected for its magic or version,
+    /// and a read stopped through `cancelled` (Cancelled), leave the previous log as it was. A
+    /// failure carries the message box for the caller to show (for another version, the
+    /// question whether to convert).
+    Result OnOpenDocument(const std::string& path, const ProgressCallback& progress = {},
+                          const CancelCheck& cancelled = {});
     /// Writes the main log atomically; clears the modified flag on success. On failure the old
     /// file stays whole.
     Result OnSaveDocument(const std::string& path, const ProgressCallback& progress = {});

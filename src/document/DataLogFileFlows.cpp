@@ -82,16 +82,18 @@ bool DataLogFileFlows::Open() {
 
 bool DataLogFileFlows::OpenFile(const std::string& path) {
     if (!SaveModified()) return false;
-    const Result result = m_host.RunWithProgress(
-        "Loading " + fs::FileNameOf(path) + "...",
-        [&](const ProgressCallback& progress) { return m_doc.OnOpenDocument(path, progress); });
+    const Result result =
+        m_host.RunCancellable("Loading " + fs::FileNameOf(path) + "...",
+                              [&](const ProgressCallback& progress, const CancelCheck& cancelled) {
+                                  return m_doc.OnOpenDocument(path, progress, cancelled);
+                              });
     if (result.kind == ErrorKind::WrongVersion) {
         // A log of another layout: the converter is offered, and its result opened if wished.
         if (m_prompt.QuestionAboutFailure(result) != PromptAnswer::No) {
             const std::string converted = m_host.RunConverter(path);
             if (!converted.empty()) return OpenFile(converted);
         }
-    } else if (!result) {
+    } else if (!result && result.kind != ErrorKind::Cancelled) {
         ShowFailure(result);
     }
     if (!result) return false;

@@ -23,6 +23,14 @@ public:
     /// Runs work that reads or writes a whole log, showing `label` and the work's progress.
     virtual Result RunWithProgress(const std::string& label,
                                    const std::function<Result(const ProgressCallback&)>& work) = 0;
+    /// The same for work the user may stop (opening a log): `cancelled` turns true once they
+    /// asked. Without a way to stop it here, the work runs as RunWithProgress runs it.
+    virtual Result RunCancellable(
+        const std::string& label,
+        const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {
+        return RunWithProgress(
+            label, [&](const ProgressCallback& progress) { return work(progress, CancelCheck{}); });
+    }
     /// The folder the last log was opened from; empty at first.
     virtual std::string LastOpenFolder() = 0;
     virtual void SetLastOpenFolder(const std::string& folder) = 0;
@@ -41,7 +49,8 @@ public:
     /// OpenFile. False on Cancel or failure.
     bool Open();
     /// Offers the current log for saving, then opens path (.dl, or .dlz expanded beside it) as
-    /// the main log. A log of another layout offers the converter; other failures are shown.
+    /// the main log. A log of another layout offers the converter; other failures are shown. A
+    /// load the user stops leaves the previous log open and says nothing.
     bool OpenFile(const std::string& path);
     /// The save question for a modified log: Yes saves, No goes on; false on Cancel or when the
     /// save fails.

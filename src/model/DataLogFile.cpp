@@ -322,7 +322,7 @@ Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
             slots[size_t(s)] = s;
     }
     Result result = OpenLogColumns(std::move(store), m_header, m_config, log, slots,
-                                   options.allColumns, progress);
+                                   options.allColumns, progress, options.cancelled);
     if (result.ok() && options.allColumns) log.cache.SetBudget(SIZE_MAX);
     return result;
 }

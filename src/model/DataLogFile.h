@@ -27,6 +27,8 @@ struct ReadOptions {
     /// several times faster on virtual machines, where every first touch of a mapped page costs
     /// a page-table update, while a read copies from the page cache in one sequential sweep.
     bool allowMapping = false;
+    /// Asked between blocks of frames; once it says so the read ends as Cancelled.
+    CancelCheck cancelled;
 };
 
 /// Reads a V4 log in two steps, so that a caller can keep its current log until the new file's

@@ -31,7 +31,8 @@ void ResetLog(LogData& log) {
 
 Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& header,
                       const EcuConfigBlock& config, LogData& log, const std::vector<int>& wanted,
-                      bool withStatus, const ProgressCallback& progress) {
+                      bool withStatus, const ProgressCallback& progress,
+                      const CancelCheck& cancelled) {
     ResetLog(log);
     const int frames = store->FrameCount();
     const size_t length = size_t(frames) + 1;
@@ -77,6 +78,7 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
     Result pass = store->Pass(
         0, frames,
         [&](const uint8_t* block, int first, int n) {
+            if (cancelled && cancelled()) return false;
             for (int i = 0; i < n; ++i)
                 time[first + i] = clock.Frame(block + size_t(i) * kFrameSize, offsets[first + i]);
             sums->Add(block, n);

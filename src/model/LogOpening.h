@@ -20,9 +20,11 @@ void ResetLog(LogData& log);
 /// Fills `log` from an open store whose header and configuration block are given: time column,
 /// millisecond offsets, running maxima and the statistics of every slot over all frames (the
 /// standard deviations left pending), with the value columns of `wanted` slots (and their status
-/// columns with `withStatus`) made in the same pass. On failure `log` is left empty.
+/// columns with `withStatus`) made in the same pass. On failure `log` is left empty; once
+/// `cancelled` says so the pass stops between blocks and the result is Cancelled.
 Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& header,
                       const EcuConfigBlock& config, LogData& log, const std::vector<int>& wanted,
-                      bool withStatus, const ProgressCallback& progress = {});
+                      bool withStatus, const ProgressCallback& progress = {},
+                      const CancelCheck& cancelled = {});
 
 }  // namespace quillon

@@ -191,6 +191,31 @@ TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
     EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName()), std::tuple(300, good));
 }
 
+TEST_F(DocTest, ACancelledOpeningLeavesThePreviousLogAsItWas) {
+    CDataLogDoc doc(*m_prefs, m_prompt);
+    ASSERT_TRUE(doc.OnOpenDocument(WriteLog("first.dl", 300)));
+    ASSERT_TRUE(doc.LoadComparison(WriteLog("other.dl", 200, 2)));
+    doc.NudgeComparison(1);  // an edit whose save question would come with a real opening
+    doc.SetModifiedFlag();
+    const float* column = doc.Main().values[0].data();
+    RecordingView view;
+    doc.AddView(&view);
+    // Stopped after the first blocks of a longer log: nothing of it is kept, nothing is asked.
+    int asked = 0;
+    const Result r =
+        doc.OnOpenDocument(WriteLog("second.dl", 1000), {}, [&] { return ++asked > 2; });
+    EXPECT_EQ(std::tuple(r.kind, r.operation),
+              std::tuple(ErrorKind::Cancelled, Operation::OpenLog));
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName(), doc.IsModified()),
+              std::tuple(300, Path("first.dl"), true));
+    EXPECT_EQ(doc.Main().values[0].data(), column);
+    EXPECT_TRUE(doc.IsComparisonLoaded() && doc.IsComparisonEdited());
+    EXPECT_EQ(m_prompt.questions, 0);
+    EXPECT_TRUE(view.hints.empty());
+    doc.RemoveView(&view);
+}
+
 TEST_F(DocTest, SaveWritesTheSameBytesAndAFailedSaveKeepsTheDocumentState) {
     const std::string path = WriteLog("run.dl", 200);
     CDataLogDoc doc(*m_prefs, m_prompt);

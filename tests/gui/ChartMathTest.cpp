@@ -11,6 +11,7 @@
 #include "gui/chart/ChartCursorKeys.h"
 #include "gui/chart/ChartHitTest.h"
 #include "gui/chart/ChartLayout.h"
+#include "gui/chart/ChartPainter.h"
 #include "gui/chart/ChartModel.h"
 #include "gui/chart/ChartPainter.h"
 #include "gui/chart/ChartPanner.h"
@@ -548,6 +549,15 @@ private slots:
         QCOMPARE(hi, roundHi);
     }
 
+    void axisNamesTooLikeTheBackgroundGetAPlate() {
+        const QColor grey(240, 240, 240);
+        QCOMPARE(ChartPainter::NamePlate(Qt::yellow, grey), std::optional(QColor(45, 45, 45)));
+        QCOMPARE(ChartPainter::NamePlate(Qt::cyan, grey), std::optional(QColor(45, 45, 45)));
+        QCOMPARE(ChartPainter::NamePlate(QColor(0, 0, 128), grey), std::nullopt);
+        QCOMPARE(ChartPainter::NamePlate(QColor(0, 0, 128), Qt::black),
+                 std::optional(QColor(Qt::white)));
+    }
+
     void defaultViewAxesLabelTheirEnds() {
         // The default view graphs 16 channels on the axes of one panel; the chart gets about
         // 1000 x 680 pixels of a 1366 x 768 window.
@@ -558,7 +568,25 @@ private slots:
         for (const GraphViewEntry& e : config.views[0].entries)
             QCOMPARE(e.panel, 0u);
         ChartModel model;
-        model.Build(config, 0, {}, *log, nullptr);
+        // Views #1 and #2 at 1366 and 1920 wide: every shown axis has its name, short ones
+        // ("RPM", "RTC") whole.
+        for (int view : {1, 0})
+            for (const QSizeF& wide : {QSizeF(1000, 680), QSizeF(1550, 1000)}) {
+                model.Build(config, view, {}, *log, nullptr);
+                ChartLayout layout;
+                layout.Compute(wide, model, ChartLayout::Metrics::Of(QFont()));
+                const QFontMetricsF fm{QFont()};
+                for (int k = 0; k < ChartModel::kItemCount; ++k) {
+                    const ChartItem& item = model.Item(k);
+                    if (!item.axisShown) continue;
+                    const QRectF name = layout.AxisNameRect(k);
+                    QVERIFY2(!name.isEmpty(), item.name.c_str());
+                    if (item.name.size() <= 3)
+                        QVERIFY2(name.height() + 0.5 >=
+                                     fm.horizontalAdvance(QString::fromStdString(item.name)),
+                                 item.name.c_str());
+                }
+            }
         const QSizeF size(1000, 680);
         for (const QFont& font : {QFont(), QFont(QFont().family(), 11)}) {
             ChartLayout layout;

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -130,6 +131,14 @@ private slots:
         QCOMPARE(curves, 3);
         // The time axis is labelled in text: the sample log runs 30 s, its ticks include 10.
         QVERIFY(texts.contains(QStringLiteral("10")) || texts.contains(QStringLiteral("10.0")));
+        // The log's name and time range replace the zoom buttons, which cannot be clicked here.
+        QVERIFY(texts.contains(QStringLiteral("main.dl")));
+        const TimeWindow w = m_view->VisibleWindow();
+        QVERIFY(texts.contains(
+            QStringLiteral("%1 to %2 s").arg(w.minimum, 0, 'f', 3).arg(w.maximum, 0, 'f', 3)));
+        for (const char* button : {"In", "Out", "All", "Last"})
+            QVERIFY2(!texts.contains(QLatin1String(button)), button);
+        QVERIFY(svg.contains("<title>main.dl, "));
     }
 
     void pdfIsOnePageWithText() {
@@ -207,6 +216,7 @@ private slots:
         const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
         QVERIFY(copied && copied->hasImage());
         QVERIFY(copied->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+        QVERIFY(frame.statusBar()->currentMessage().contains(QLatin1String("copied")));
     }
 };
 

@@ -108,20 +108,33 @@ private slots:
                 QCOMPARE(item->text(), QString::fromLatin1(cells[r][c]));
                 QVERIFY(item->toolTip().startsWith(QString::number(counts[r][c]) + " frame"));
             }
+        // Lines naming what was binned by what head the grid's own lines.
         w->CopyToClipboard();
-        QVERIFY2(QApplication::clipboard()->text().endsWith(
-                     QStringLiteral("\t0\t2000\t4000\n0\t13.5\t12.0\t\n50\t\t11.0\t11.5\n")),
-                 qPrintable(QApplication::clipboard()->text()));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QStringLiteral("Channel\tAFR Average\nFunction\tAverage\nX Axis\tRPM\n"
+                                "Y Axis\tMAP\nFilter\t(none)\n"
+                                "\t0\t2000\t4000\n0\t13.5\t12.0\t\n50\t\t11.0\t11.5\n"));
         const QString csv = m_dir.filePath("table.csv");
         prompt.QueueFile(csv.toStdString());
+        w->FilterCheck()->setChecked(true);
+        w->LowerField()->setValue(-1000);
+        w->UpperField()->setValue(1000);
         w->OnExportCsv();
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().endsWith(",0,2000,4000\r\n0,13.5,12.0,\r\n50,,11.0,11.5\r\n"));
+        QCOMPARE(file.readAll(), QByteArray("Channel,AFR Average\r\nFunction,Average\r\n"
+                                            "X Axis,RPM\r\nY Axis,MAP\r\n"
+                                            "Filter,TPS from -1000 to 1000\r\n"
+                                            ",0,2000,4000\r\n0,13.5,12.0,\r\n50,,11.0,11.5\r\n"));
+        w->FilterCheck()->setChecked(false);
         // A folder cannot be written over: the user is told and the failure is not hidden.
         QVERIFY(!w->ExportCsv(m_dir.path().toStdString()));
         QCOMPARE(prompt.messages, 1);
 
+        // Typed edges take From, To and Step out of play.
+        QVERIFY(!w->XStep()->isEnabled());
+        w->XEdges()->clear();
+        QVERIFY(w->XStep()->isEnabled());
         // Edges that do not rise leave an empty grid and say why.
         w->XEdges()->setText(QStringLiteral("3000 1000"));
         emit w->XEdges()->editingFinished();
@@ -175,6 +188,42 @@ private slots:
         QCOMPARE(w->Table().Rows(), 1);
         QCOMPARE(w->Grid()->verticalHeaderItem(0)->text(), w->ZCombo()->currentText());
         QCOMPARE(w->Table().TotalCount(), 300);
+        // By X alone the table is drawn as bars too, the fullest bin in the reddest shade.
+        QVERIFY(w->BarsWidget()->isVisibleTo(w));
+        w->BarsWidget()->resize(600, 200);
+        const QImage bars = w->BarsWidget()->grab().toImage();
+        int reddest = 0;
+        for (int y = 0; y < bars.height(); ++y)
+            for (int x = 0; x < bars.width(); ++x)
+                reddest += bars.pixel(x, y) == QColor::fromHsv(0, 110, 255).rgb();
+        QVERIFY(reddest > 50);
+        w->YCombo()->setCurrentIndex(1);
+        QVERIFY(!w->BarsWidget()->isVisibleTo(w));
+        CDlgDataLogHistogram::Destroy(window);
+    }
+
+    void stepOfATinyRangeShowsItsDecimals() {
+        // RPM spread over 0.003 only: 16 round bins need a step of 0.0002, which three decimals
+        // would show as 0 and refuse.
+        CPrefs prefs(m_dir.path().toStdString());
+        ScriptedPrompt prompt;
+        CDataLogDoc doc(prefs, prompt);
+        QPointer<CDlgDataLogHistogram> window;
+        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
+        SampleLogOptions o;
+        o.frames = 31;
+        std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+        for (int i = 0; i < o.frames; ++i)
+            StoreF32(bytes.data() + kFramesOffset + size_t(i) * kFrameSize + 8,
+                     1.0f + 0.0001f * float(i));
+        const std::string path = m_dir.filePath("tiny.dl").toStdString();
+        test::WriteBytes(path, bytes);
+        QVERIFY(doc.OnOpenDocument(path));
+        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        w->YCombo()->setCurrentIndex(0);
+        QCOMPARE(w->XStep()->value(), 0.0002);
+        QCOMPARE(w->Table().TotalCount(), 31);
+        QVERIFY(w->Table().Columns() >= 15);
         CDlgDataLogHistogram::Destroy(window);
     }
 

@@ -12,6 +12,8 @@
 #include <QMainWindow>
 #include <QMimeData>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QSettings>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -657,6 +659,36 @@ private slots:
                 zoom->fontMetrics().horizontalAdvance(zoom->text()));
         main.frameCount = frames;
         Doc().ResetZoomRange();
+    }
+
+    void escapeCancelsALoadAndKeepsTheOpenLog() {
+        QVERIFY(Start(WriteLog(QStringLiteral("first.dl"), 300)));
+        const QString second = WriteLog(QStringLiteral("second.dl"), 3000);
+        Frame().Progress().SetShowDelay(0);
+        // Escape in the loading window as soon as it shows (its steps let events through).
+        QTimer escape;
+        connect(&escape, &QTimer::timeout, [&] {
+            auto* dialog = Frame().Progress().Dialog();
+            if (!dialog || !dialog->isVisible()) return;
+            QVERIFY(dialog->findChild<QPushButton*>());
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            escape.stop();
+        });
+        escape.start(0);
+        const int messages = m_prompt.messages;
+        QVERIFY(!Frame().OpenDocumentFile(second));
+        QVERIFY(!escape.isActive());
+        QCOMPARE(std::tuple(Doc().GetFrameCount(), m_prompt.messages), std::tuple(300, messages));
+        QVERIFY(Frame().windowTitle().startsWith(QStringLiteral("first.dl")));
+
+        // Work that cannot stop has no Cancel button, and Escape does not hide its window.
+        Frame().Progress().Begin(QStringLiteral("Saving..."));
+        Frame().Progress().Step(1, 2);
+        QProgressDialog* saving = Frame().Progress().Dialog();
+        QVERIFY(saving && !saving->findChild<QPushButton*>());
+        QTest::keyClick(saving, Qt::Key_Escape);
+        QVERIFY(saving->isVisible() && !Frame().Progress().Cancelled());
+        Frame().Progress().End();
     }
 
     void openStartsInTheLastFolderAndTheChartHasTheFocus() {

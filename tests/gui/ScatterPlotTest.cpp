@@ -427,6 +427,15 @@ private slots:
         QVERIFY(plot->IsZoomed());
         QVERIFY(plot->XRange().maximum - plot->XRange().minimum < full.maximum - full.minimum);
         QVERIFY(std::fabs(plot->PositionOf(shown).x() - at.x()) <= 2.0);  // stays under the mouse
+        // Zooming out stops at the data's range, from a zoomed plot and from the full one.
+        for (int turn = 0; turn < 2; ++turn) {
+            QWheelEvent out(at, plot->mapToGlobal(at), {}, {0, -720}, Qt::NoButton, {},
+                            Qt::NoScrollPhase, false);
+            QApplication::sendEvent(plot, &out);
+            QVERIFY(!plot->IsZoomed());
+            QCOMPARE(plot->XRange(), full);
+        }
+        QApplication::sendEvent(plot, &wheel);
         QTest::mouseDClick(plot, Qt::LeftButton, {}, at.toPoint());
         QVERIFY(!plot->IsZoomed());
         QCOMPARE(plot->XRange(), full);
@@ -525,6 +534,17 @@ private slots:
         QVERIFY(texts.contains(w->MinLabel()->text()));
         QVERIFY(texts.contains(QStringLiteral("Color: ") + w->Plot()->PlotTexts().colorTitle));
         QCOMPARE(images, 1);  // the points; axes and texts stay vector
+        QVERIFY(!texts.join(QLatin1Char(' ')).contains(QStringLiteral("Filter:")));
+        // An active filter is named, so that the picture does not pass for the whole log.
+        w->FilterCheck()->setChecked(true);
+        const QString filter =
+            QStringLiteral("Filter: %1 from %2 to %3")
+                .arg(w->FilterCombo()->currentText(), w->LowerField()->DisplayText(),
+                     w->UpperField()->DisplayText());
+        QVERIFY2(
+            test::SvgTexts(ChartPicture::Encode(w->Picture(), PictureFormat::Svg, QSize(700, 500)))
+                .contains(filter),
+            qPrintable(filter));
         // From the window's button, as a user saves it.
         QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), m_prompt,
                                        m_dir->filePath(QStringLiteral("plot.pdf"))),

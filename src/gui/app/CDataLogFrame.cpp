@@ -395,6 +395,20 @@ bool CDataLogFrame::LoadComparison(const std::string& path) {
 
 Result CDataLogFrame::RunWithProgress(const std::string& label,
                                       const std::function<Result(const ProgressCallback&)>& work) {
+    return RunProgressWindow(
+        label, false,
+        [&](const ProgressCallback& progress, const CancelCheck&) { return work(progress); });
+}
+
+Result CDataLogFrame::RunCancellable(
+    const std::string& label,
+    const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {
+    return RunProgressWindow(label, true, work);
+}
+
+Result CDataLogFrame::RunProgressWindow(
+    const std::string& label, bool cancellable,
+    const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {
     // The progress dialog lets events through while the document replaces its columns: the
     // panes must not paint from them and the idle refresh must not read them until the
     // document has announced the change.
@@ -405,9 +419,10 @@ Result CDataLogFrame::RunWithProgress(const std::string& label,
         m_busy = false;
     });
     WaitCursor wait;
-    m_progress->Begin(FromCoreText(label));
+    m_progress->Begin(FromCoreText(label), cancellable);
     const auto end = qScopeGuard([this] { m_progress->End(); });
-    return work([this](int64_t done, int64_t total) { m_progress->Step(done, total); });
+    return work([this](int64_t done, int64_t total) { m_progress->Step(done, total); },
+                [this] { return m_progress->Cancelled(); });
 }
 
 // The recent-file list keeps Qt paths in the application's settings: the paths of the flows
@@ -726,6 +741,8 @@ void CDataLogFrame::OnCopyPicture() {
     mime->setData(QStringLiteral("image/svg+xml"),
                   ChartPicture::Encode(*m_chartPane, PictureFormat::Svg, size));
     QGuiApplication::clipboard()->setMimeData(mime);
+    statusBar()->showMessage(QStringLiteral("The chart's picture was copied to the clipboard"),
+                             5000);
 }
 
 void CDataLogFrame::OnAxisSetup(int entry) {

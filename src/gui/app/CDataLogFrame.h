@@ -120,6 +120,13 @@ private:
     /// Runs a long document operation under a wait cursor and a progress dialog.
     Result RunWithProgress(const std::string& label,
                            const std::function<Result(const ProgressCallback&)>& work) override;
+    /// The same with a Cancel button in the progress dialog.
+    Result RunCancellable(
+        const std::string& label,
+        const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) override;
+    Result RunProgressWindow(
+        const std::string& label, bool cancellable,
+        const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work);
     std::string LastOpenFolder() override;
     void SetLastOpenFolder(const std::string& folder) override;
     void AddRecentFile(const std::string& path) override;

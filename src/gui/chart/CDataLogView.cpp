@@ -6,6 +6,7 @@
 #include <QActionGroup>
 #include <QColorDialog>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -18,6 +19,8 @@
 #include "gui/chart/CursorBMarker.h"
 #include "settings/CPrefs.h"
 #include "gui/common/AnsiText.h"
+#include "gui/common/NumericFormat.h"
+#include "gui/common/TextConversion.h"
 #include "gui/common/WaitCursor.h"
 #include "document/CDataLogDoc.h"
 
@@ -666,7 +669,9 @@ QImage CDataLogView::RenderImage(const QSize& size, qreal pixelRatio) {
     if (!m_built) return image;
     ChartLayout layout;
     layout.Compute(QSizeF(size), m_model, ChartLayout::Metrics::Of(font()));
-    const ChartPaintParams pp = PaintParams(layout, QSizeF(size));
+    ChartPaintParams pp = PaintParams(layout, QSizeF(size));
+    pp.picture = true;
+    pp.caption = PictureCaption();
     m_painter.PaintBackAndCurves(image, pp);
     QPainter p(&image);
     m_painter.PaintFore(p, pp);
@@ -680,7 +685,21 @@ void CDataLogView::Render(QPainter& p, const QSizeF& size) {
     }
     ChartLayout layout;
     layout.Compute(size, m_model, ChartLayout::Metrics::Of(font()));
-    m_painter.Paint(p, PaintParams(layout, size));
+    ChartPaintParams pp = PaintParams(layout, size);
+    pp.picture = true;
+    pp.caption = PictureCaption();
+    m_painter.Paint(p, pp);
+}
+
+QString CDataLogView::PictureCaption() const {
+    auto name = [](const std::string& path) { return QFileInfo(FromCorePath(path)).fileName(); };
+    QString logs = name(m_doc.GetPathName());
+    if (ComparisonLog() && !m_doc.GetComparisonPathName().empty())
+        logs += QStringLiteral(" compared with ") + name(m_doc.GetComparisonPathName());
+    const TimeWindow& w = m_zoom.Window();
+    auto time = [](double t) { return UnsignedZero(QString::number(t, 'f', 3)); };
+    return logs + QStringLiteral("\n") + time(w.minimum) + QStringLiteral(" to ") +
+           time(w.maximum) + QStringLiteral(" s");
 }
 
 }  // namespace quillon

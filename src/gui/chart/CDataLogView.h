@@ -49,10 +49,13 @@ public:
     void ZoomToWindow(double minimum, double maximum);
     /// Re-reads the cursor figures (after "Update Stats").
     void RefreshCursorTable();
-    /// The whole chart (curves, cursor, table) drawn into an image of this size.
+    /// The whole chart (curves, cursor, table, the caption instead of the zoom buttons) drawn
+    /// into an image of this size.
     QImage RenderImage(const QSize& size, qreal pixelRatio = 1.0);
     /// The whole chart laid out for `size` and drawn through p, on any paint device.
     void Render(QPainter& p, const QSizeF& size);
+    /// A picture's caption: the log's file name (and the comparison's), then the time range.
+    QString PictureCaption() const;
     /// Drops the decimated curves, so that the next drawing reduces every curve anew.
     void InvalidateCurves();
 

@@ -186,8 +186,10 @@ void ChartLayout::LayOutAxisText(int k, const ChartItem& item, const Metrics& m)
             if (l.value == hi) top = l.rect.bottom() + gap;
             if (l.value == lo) bottom = l.rect.top() - gap;
         }
-        const double len = std::min(m.TextWidth(name), bottom - top);
-        if (len >= 3 * m.charWidth) {
+        // A short name ("RPM") shows whole; a long one at least to a few characters.
+        const double whole = m.TextWidth(name);
+        const double len = std::min(whole, bottom - top);
+        if (len > 0 && len >= std::min(whole, 3 * m.charWidth)) {
             const double a = (top + bottom - len) / 2;
             m_nameRects[i] = QRectF(textLeft, a, turnedHeight, len);
             // Numbers keep a wider berth from the name, so that neither reads as part of the

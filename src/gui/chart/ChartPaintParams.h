@@ -42,6 +42,10 @@ struct ChartPaintParams {
     double cursorBTime = 0;
     QString cursorBReadout;  // the time from the cursor to B
     bool zoomLastEnabled = false;
+    /// Pictures (export, copy) leave out the zoom buttons, which cannot be clicked there, and
+    /// show this text (the log's name and time range) in their place.
+    bool picture = false;
+    QString caption;
     bool showBand = false;  // a box zoom in progress, between bandX0 and bandX1
     double bandX0 = 0;
     double bandX1 = 0;

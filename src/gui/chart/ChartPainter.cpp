@@ -38,6 +38,18 @@ void DrawTurnedText(QPainter& p, const QRectF& box, const QString& text) {
     p.restore();
 }
 
+/// The contrast ratio of two colours (1 to 21) from their relative luminance.
+double ContrastRatio(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 const char* const kZoomCaptions[ChartLayout::kZoomButtonCount] = {"In", "Out", "All", "Last"};
 
 }  // namespace
@@ -178,6 +190,12 @@ void ChartPainter::PaintBack(QPainter& p, const ChartPaintParams& pp) const {
         }
         const QRectF& nameBox = layout.AxisNameRect(k);
         if (!nameBox.isEmpty()) {
+            if (const auto plate = NamePlate(colour, pp.background)) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(*plate);
+                p.drawRoundedRect(nameBox.adjusted(-1, -2, 1, 2), 2, 2);
+                p.setBrush(Qt::NoBrush);
+            }
             p.setPen(colour);
             DrawTurnedText(p, nameBox,
                            fm.elidedText(FromAnsi(item.name), Qt::ElideRight, nameBox.height()));
@@ -406,6 +424,10 @@ void ChartPainter::PaintFore(QPainter& p, const ChartPaintParams& pp) const {
         }
     }
 
+    if (pp.picture) {
+        PaintCaption(p, pp);
+        return;
+    }
     // The zoom buttons.
     for (int b = 0; b < ChartLayout::kZoomButtonCount; ++b) {
         const QRectF r = layout.ZoomButtonRect(b);
@@ -416,6 +438,34 @@ void ChartPainter::PaintFore(QPainter& p, const ChartPaintParams& pp) const {
         p.setBrush(Qt::NoBrush);
         p.setPen(enabled ? QColor(Qt::black) : QColor(150, 150, 150));
         p.drawText(r, Qt::AlignCenter, QString::fromLatin1(kZoomCaptions[b]));
+    }
+}
+
+std::optional<QColor> ChartPainter::NamePlate(const QColor& text, const QColor& background) {
+    // Three to one is the least contrast at which text of this size reads easily.
+    if (ContrastRatio(text, background) >= 3.0) return std::nullopt;
+    const QColor dark(45, 45, 45), light(Qt::white);
+    return ContrastRatio(text, dark) >= ContrastRatio(text, light) ? dark : light;
+}
+
+void ChartPainter::PaintCaption(QPainter& p, const ChartPaintParams& pp) {
+    // Right of the cursor table, where the screen has its zoom buttons: one line per table row,
+    // on a plate like the table's so that any background colour leaves it legible.
+    const ChartLayout& layout = *pp.layout;
+    const QRectF table = layout.TableRect();
+    const double rowHeight = layout.TableRowHeight();
+    const double room = pp.size.width() - table.right() - 16;
+    if (room < 20) return;
+    const QFontMetricsF fm(p.font());
+    const QStringList lines = pp.caption.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (int i = 0; i < std::min<int>(lines.size(), 2); ++i) {
+        const QString text = fm.elidedText(lines[i], Qt::ElideMiddle, room - 6);
+        const double width = fm.horizontalAdvance(text) + 6;
+        const QRectF box(pp.size.width() - 4 - width, table.top() + i * rowHeight, width,
+                         rowHeight);
+        p.fillRect(box, QColor(255, 255, 255, 230));
+        p.setPen(Qt::black);
+        p.drawText(box, Qt::AlignCenter, text);
     }
 }
 

@@ -4,6 +4,7 @@
 /// next picture of the same window) and fore (zoom band, cursor, cursor table, zoom buttons).
 /// The same painter draws the screen, screenshots and pictures on any paint device.
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -30,17 +31,23 @@ public:
 
     /// Background, border, panels with their grid, y axes and the x axis.
     void PaintBack(QPainter& p, const ChartPaintParams& pp) const;
-    /// Zoom band, cursor, cursor table and zoom buttons.
+    /// Zoom band, cursor, cursor table and zoom buttons (a picture's caption instead).
     void PaintFore(QPainter& p, const ChartPaintParams& pp) const;
     /// Back and middle layer into an ARGB32 image (the screen's cached picture): reduced curves
     /// are written straight into its pixels, which costs far less than the painter's lines.
     void PaintBackAndCurves(QImage& image, const ChartPaintParams& pp);
     /// All three layers through one painter, on any paint device (SVG and PDF included).
     void Paint(QPainter& p, const ChartPaintParams& pp);
+    /// The plate an axis name in `text` is drawn on over `background`, when the two are too
+    /// alike to read (yellow or cyan on light grey): dark grey or white, whichever sets the name
+    /// off better. None when the name reads well as it is.
+    static std::optional<QColor> NamePlate(const QColor& text, const QColor& background);
     /// Forgets the reduced curves (the data changed).
     void Invalidate() { m_valid = false; }
 
 private:
+    /// A picture's caption in the top band.
+    static void PaintCaption(QPainter& p, const ChartPaintParams& pp);
     /// Reduces every shown curve for the window and the number of pixel columns, unless the
     /// last reduction was made for the same ones.
     void Reduce(const ChartPaintParams& pp, int columns);

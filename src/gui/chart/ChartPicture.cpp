@@ -27,7 +27,7 @@ PictureSource ChartPicture::SourceOf(CDataLogView& view) {
     source.renderImage = [&view](const QSize& size, qreal ratio) {
         return view.RenderImage(size, ratio);
     };
-    source.title = view.windowTitle();
+    source.title = view.PictureCaption().replace(QLatin1Char('\n'), QStringLiteral(", "));
     source.dpi = view.logicalDpiX() > 0 ? view.logicalDpiX() : 96;
     return source;
 }

@@ -59,4 +59,12 @@ ScatterRange ScatterAxis::Zoom(const ScatterRange& range, double anchor, double 
     return r;
 }
 
+ScatterRange ScatterAxis::Within(const ScatterRange& range, const ScatterRange& full) {
+    const double width = range.maximum - range.minimum;
+    if (!(width < full.maximum - full.minimum)) return full;
+    if (range.minimum < full.minimum) return {full.minimum, full.minimum + width};
+    if (range.maximum > full.maximum) return {full.maximum - width, full.maximum};
+    return range;
+}
+
 }  // namespace quillon

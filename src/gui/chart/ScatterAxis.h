@@ -26,6 +26,9 @@ public:
     static int TickDecimals(const std::vector<double>& ticks);
     /// The range scaled by factor (below 1 zooms in) about anchor, which keeps its place.
     static ScatterRange Zoom(const ScatterRange& range, double anchor, double factor);
+    /// The range moved inside `full`, or `full` itself when it is not narrower: zooming out
+    /// stops at the data's range.
+    static ScatterRange Within(const ScatterRange& range, const ScatterRange& full);
 };
 
 }  // namespace quillon

@@ -62,8 +62,10 @@ void ScatterPlotView::ZoomAt(const QPointF& pos, double factor) {
     const QRect plot = PlotRect();
     const ScatterMapping m = MappingFor(plot, 1.0);
     const QPointF p = plot.contains(pos.toPoint()) ? pos : QPointF(plot.center());
-    const ScatterRange x = ScatterAxis::Zoom(m_x, m.ValueX(p.x() - plot.left() - 0.5), factor);
-    const ScatterRange y = ScatterAxis::Zoom(m_y, m.ValueY(p.y() - plot.top() - 0.5), factor);
+    const ScatterRange x = ScatterAxis::Within(
+        ScatterAxis::Zoom(m_x, m.ValueX(p.x() - plot.left() - 0.5), factor), m_xFull);
+    const ScatterRange y = ScatterAxis::Within(
+        ScatterAxis::Zoom(m_y, m.ValueY(p.y() - plot.top() - 0.5), factor), m_yFull);
     if (x == m_x && y == m_y) return;
     m_x = x;
     m_y = y;

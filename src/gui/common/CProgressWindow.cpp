@@ -2,19 +2,49 @@
 
 #include <algorithm>
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QProgressDialog>
 
 #include "texts/UserTexts.h"
 
 namespace quillon {
 
+namespace {
+
+/// Escape and the close button cancel work that can stop, and leave other work's window alone:
+/// hidden, it would let the work go on unseen.
+class ProgressDialog : public QProgressDialog {
+public:
+    ProgressDialog(const QString& label, const QString& cancel, QWidget* owner)
+        : QProgressDialog(label, cancel, 0, 1000, owner), m_cancellable(!cancel.isEmpty()) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() != Qt::Key_Escape) return QProgressDialog::keyPressEvent(event);
+        if (m_cancellable) emit canceled();
+        event->accept();
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (m_cancellable) return QProgressDialog::closeEvent(event);
+        event->ignore();
+    }
+
+private:
+    bool m_cancellable;
+};
+
+}  // namespace
+
 CProgressWindow::CProgressWindow(QWidget* owner) : m_owner(owner) {}
 
 CProgressWindow::~CProgressWindow() = default;
 
-void CProgressWindow::Begin(const QString& label) {
+void CProgressWindow::Begin(const QString& label, bool cancellable) {
     m_label = label;
     m_running = true;
+    m_cancellable = cancellable;
+    m_cancelled = false;
     m_clock.start();
 }
 
@@ -28,7 +58,11 @@ void CProgressWindow::Step(int64_t done, int64_t total) {
 }
 
 void CProgressWindow::Show() {
-    m_dialog = std::make_unique<QProgressDialog>(m_label, QString(), 0, 1000, m_owner);
+    m_dialog = std::make_unique<ProgressDialog>(
+        m_label, m_cancellable ? QStringLiteral("Cancel") : QString(), m_owner);
+    if (m_cancellable)
+        QObject::connect(m_dialog.get(), &QProgressDialog::canceled, m_dialog.get(),
+                         [this] { m_cancelled = true; });
     const QString title = QString::fromUtf8(kAppTitle);
     m_dialog->setWindowTitle(title);
     m_dialog->setWindowModality(Qt::WindowModal);

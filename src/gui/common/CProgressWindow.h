@@ -22,8 +22,11 @@ public:
     CProgressWindow(const CProgressWindow&) = delete;
     CProgressWindow& operator=(const CProgressWindow&) = delete;
 
-    /// Starts an operation; the window appears at the first step after the show delay.
-    void Begin(const QString& label);
+    /// Starts an operation; the window appears at the first step after the show delay. A
+    /// cancellable one has a Cancel button, which Escape and the close button also press.
+    void Begin(const QString& label, bool cancellable = false);
+    /// The user asked to stop the cancellable operation.
+    bool Cancelled() const { return m_cancelled; }
     /// Reports done of total; shows the window once the delay has passed.
     void Step(int64_t done, int64_t total);
     /// Closes the window for a question; it may appear again if the work goes on long enough.
@@ -46,6 +49,8 @@ private:
     QString m_label;
     int m_showDelay = 500;
     bool m_running = false;
+    bool m_cancellable = false;
+    bool m_cancelled = false;
 };
 
 }  // namespace quillon

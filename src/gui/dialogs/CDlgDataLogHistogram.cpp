@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -55,6 +56,36 @@ QDoubleSpinBox* NumberField(QWidget* parent) {
     return field;
 }
 
+/// The number of decimals of a channel's value format ("%.2f psi" -> 2).
+int ChannelDecimals(const EcuConfigBlock& config, int c) {
+    const std::string format = NumberFormatOf(GetChannelValueFormat(config, c));
+    const size_t dot = format.find('.');
+    return dot != std::string::npos && dot + 1 < format.size() && format[dot + 1] >= '0' &&
+                   format[dot + 1] <= '9'
+               ? format[dot + 1] - '0'
+               : 0;
+}
+
+/// The decimals a number field needs for `value` to show it whole (up to 9).
+int DecimalsFor(double value) {
+    int d = 0;
+    for (double scaled = std::fabs(value); d < 9; ++d, scaled *= 10)
+        if (std::fabs(scaled - std::round(scaled)) <= 1e-6 * std::max(scaled, 1.0)) break;
+    return d;
+}
+
+/// A CSV or clipboard field: quoted when it holds the separator, a quote or a line break.
+std::string Field(const std::string& text, char separator) {
+    if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char ch : text) {
+        if (ch == '"') quoted += '"';
+        quoted += ch;
+    }
+    return quoted + '"';
+}
+
 /// Pale colours from blue (lowest) through green to red (highest), light enough for black text.
 QColor Shade(double fraction) {
     const double f = std::clamp(std::isfinite(fraction) ? fraction : 0.0, 0.0, 1.0);
@@ -62,6 +93,78 @@ QColor Shade(double fraction) {
 }
 
 }  // namespace
+
+/// The one-row table of a histogram by X alone as bars, one per bin in the table's order, shaded
+/// as the cells are, with the bin edges below and the value range at the left.
+class CDlgDataLogHistogram::Bars : public QWidget {
+public:
+    explicit Bars(const ChannelTable& table, QWidget* parent) : QWidget(parent), m_table(table) {
+        setMinimumHeight(160);
+        setAutoFillBackground(true);
+        setBackgroundRole(QPalette::Base);
+    }
+    int decimals = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const int columns = m_table.Columns();
+        if (columns == 0 || m_table.Rows() != 1) return;
+        QPainter p(this);
+        const QFontMetricsF fm(font());
+        const double lo = std::min(0.0, m_table.MinValue().value_or(0.0));
+        double hi = std::max(0.0, m_table.MaxValue().value_or(0.0));
+        if (!(hi > lo)) hi = lo + 1;
+        auto text = [this](double v) { return UnsignedZero(QString::number(v, 'f', decimals)); };
+        const double left =
+            8 + std::max(fm.horizontalAdvance(text(lo)), fm.horizontalAdvance(text(hi)));
+        const std::vector<float>& edges = m_table.Setup().xEdges;
+        // Room on the right for half the last edge's label, which sits under the last bar's end.
+        const double right = std::max(
+            12.0, fm.horizontalAdvance(QString::number(double(edges.back()), 'g', 7)) / 2 + 4);
+        const QRectF plot(left, fm.height() / 2 + 4, width() - left - right,
+                          height() - 2 * fm.height() - 8);
+        if (plot.width() < 10 || plot.height() < 10) return;
+        auto y = [&](double v) { return plot.bottom() - (v - lo) / (hi - lo) * plot.height(); };
+        const double bin = plot.width() / columns;
+        const double minimum = m_table.MinValue().value_or(0.0);
+        const double maximum = m_table.MaxValue().value_or(0.0);
+        p.setPen(QPen(QColor(90, 90, 90), 0));
+        for (int c = 0; c < columns; ++c) {
+            const auto v = m_table.Value(c, 0);
+            if (!v) continue;
+            const QRectF bar(QPointF(plot.left() + c * bin + 1, y(std::max(*v, 0.0))),
+                             QPointF(plot.left() + (c + 1) * bin - 1, y(std::min(*v, 0.0))));
+            p.setBrush(Shade(maximum > minimum ? (*v - minimum) / (maximum - minimum) : 0.5));
+            p.drawRect(bar);
+        }
+        p.setPen(palette().color(QPalette::Text));
+        p.drawLine(QPointF(plot.left(), y(0)), QPointF(plot.right(), y(0)));
+        p.drawLine(plot.topLeft(), plot.bottomLeft());
+        for (double v : {lo, hi})
+            p.drawText(QRectF(0, y(v) - fm.height() / 2, left - 4, fm.height()),
+                       Qt::AlignRight | Qt::AlignVCenter, text(v));
+        // Edge labels left to right, each only where it clears the one before and the last
+        // edge's, which always shows.
+        auto labelOf = [](float edge) { return QString::number(double(edge), 'g', 7); };
+        const double gap = fm.horizontalAdvance(QLatin1Char('0'));
+        const double lastLeft = plot.right() - fm.horizontalAdvance(labelOf(edges.back())) / 2;
+        double clear = -1e9;
+        for (size_t i = 0; i < edges.size(); ++i) {
+            const QString label = labelOf(edges[i]);
+            const double w = fm.horizontalAdvance(label);
+            const double x = plot.left() + double(i) * bin;
+            const bool last = i + 1 == edges.size();
+            if (!last && (x - w / 2 < clear || x + w / 2 + gap > lastLeft)) continue;
+            p.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 3));
+            p.drawText(QRectF(x - w / 2, plot.bottom() + 4, w, fm.height()), Qt::AlignCenter,
+                       label);
+            clear = x + w / 2 + gap;
+        }
+    }
+
+private:
+    const ChannelTable& m_table;
+};
 
 CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt, QWidget* parent)
     : QDialog(parent), m_doc(doc), m_prompt(prompt) {
@@ -152,6 +255,8 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt, QW
     column->setSpacing(0);
     column->addWidget(band);
     column->addWidget(m_grid, 1);
+    m_bars = new Bars(m_table, this);
+    column->addWidget(m_bars, 1);
     resize(1040, 640);
 
     // A default channel that the log lacks leaves a picker on its first item (Y's: "(none)").
@@ -178,6 +283,7 @@ CDlgDataLogHistogram::CDlgDataLogHistogram(CDataLogDoc& doc, IPrompt& prompt, QW
         for (QDoubleSpinBox* field : {axis.from, axis.to, axis.step})
             connect(field, &QDoubleSpinBox::valueChanged, this, rebuild);
         connect(axis.edges, &QLineEdit::editingFinished, this, rebuild);
+        connect(axis.edges, &QLineEdit::textChanged, this, [this, a] { EnableRangeFields(*a); });
     }
     connect(m_zCombo, &CChannelPicker::channelPicked, this, rebuild);
     connect(m_functionCombo, &QComboBox::currentIndexChanged, this, rebuild);
@@ -249,10 +355,11 @@ void CDlgDataLogHistogram::FollowSelection() {
 void CDlgDataLogHistogram::SetUpRange(Axis& axis) {
     const int c = axis.combo->Channel();
     const bool used = c >= 1 && c <= kSlotCount;
-    for (QWidget* w : {static_cast<QWidget*>(axis.from), static_cast<QWidget*>(axis.to),
-                       static_cast<QWidget*>(axis.step), static_cast<QWidget*>(axis.edges)})
-        w->setEnabled(used);
-    if (!used) return;
+    axis.edges->setEnabled(used);
+    if (!used) {
+        EnableRangeFields(axis);
+        return;
+    }
     // The range the log really covers, in round steps; a channel without frames falls back to
     // its default axis range.
     const LogData& log = m_doc.Main();
@@ -263,11 +370,26 @@ void CDlgDataLogHistogram::SetUpRange(Axis& axis) {
         hi = GetChannelMax(log, c);
     }
     const ChannelTable::Range range = ChannelTable::NiceRange(lo, hi, kDefaultBins);
-    const QSignalBlocker b1(axis.from), b2(axis.to), b3(axis.step);
+    const QSignalBlocker b1(axis.from), b2(axis.to), b3(axis.step), b4(axis.edges);
+    // Three decimals at least, more where the channel or its round step has them: a range
+    // under a few thousandths would otherwise show a step of 0.
+    const int decimals = std::max({3, ChannelDecimals(log.config, c), DecimalsFor(range.step),
+                                   DecimalsFor(range.from), DecimalsFor(range.to)});
+    for (QDoubleSpinBox* field : {axis.from, axis.to, axis.step})
+        field->setDecimals(decimals);
     axis.from->setValue(range.from);
     axis.to->setValue(range.to);
     axis.step->setValue(range.step);
     axis.edges->clear();
+    EnableRangeFields(axis);
+}
+
+void CDlgDataLogHistogram::EnableRangeFields(Axis& axis) {
+    // Typed edges win over From, To and Step, which then have no say.
+    const int c = axis.combo->Channel();
+    const bool enabled = c >= 1 && c <= kSlotCount && axis.edges->text().trimmed().isEmpty();
+    for (QDoubleSpinBox* field : {axis.from, axis.to, axis.step})
+        field->setEnabled(enabled);
 }
 
 void CDlgDataLogHistogram::SetUpBounds() {
@@ -275,6 +397,8 @@ void CDlgDataLogHistogram::SetUpBounds() {
     const int c = m_filterCombo->Channel();
     if (c < 1 || c > kSlotCount) return;
     const QSignalBlocker b1(m_lower), b2(m_upper);
+    for (QDoubleSpinBox* field : {m_lower, m_upper})
+        field->setDecimals(std::max(3, ChannelDecimals(log.config, c)));
     // A new filter channel starts with its whole range between the bounds.
     m_lower->setValue(GetChannelMin(log, c));
     m_upper->setValue(std::max(GetChannelMax(log, c), GetChannelMin(log, c)));
@@ -300,13 +424,7 @@ std::optional<std::vector<float>> CDlgDataLogHistogram::EdgesOf(const Axis& axis
 
 int CDlgDataLogHistogram::Decimals() const {
     // The value channel's own number of decimals; the deviation gets one more.
-    const int z = m_zCombo->Channel();
-    const std::string format = NumberFormatOf(GetChannelValueFormat(m_doc.Main().config, z));
-    const size_t dot = format.find('.');
-    int decimals = dot != std::string::npos && dot + 1 < format.size() && format[dot + 1] >= '0' &&
-                           format[dot + 1] <= '9'
-                       ? format[dot + 1] - '0'
-                       : 0;
+    int decimals = ChannelDecimals(m_doc.Main().config, m_zCombo->Channel());
     if (m_table.Setup().function == TableFunction::StandardDeviation) ++decimals;
     return decimals;
 }
@@ -358,6 +476,7 @@ void CDlgDataLogHistogram::ShowGrid() {
     m_grid->clear();
     m_grid->setColumnCount(columns);
     m_grid->setRowCount(rows);
+    ShowBars();
     if (columns == 0) return;
     const EcuConfigBlock& config = m_doc.Main().config;
     auto edge = [](float v) { return QString::number(double(v), 'g', 7); };
@@ -404,12 +523,53 @@ void CDlgDataLogHistogram::ShowGrid() {
         }
 }
 
+std::string CDlgDataLogHistogram::Heading(char separator) const {
+    // Single-byte texts as the file keeps them; the clipboard converts them.
+    const ChannelTableSetup& setup = m_table.Setup();
+    const EcuConfigBlock& config = m_doc.Main().config;
+    const std::string newline = separator == '\t' ? "\n" : "\r\n";
+    auto name = [&](int c) { return c ? GetChannelName(config, c) : std::string("(none)"); };
+    auto number = [](float v) { return QString::number(double(v), 'g', 7).toStdString(); };
+    std::string filter = "(none)";
+    if (setup.filterChannel)
+        filter = name(setup.filterChannel) + " from " + number(setup.lower) + " to " +
+                 number(setup.upper);
+    const std::pair<const char*, std::string> lines[] = {
+        {"Channel", name(setup.zChannel)},
+        {"Function", m_functionCombo->currentText().toStdString()},
+        {"X Axis", name(setup.xChannel)},
+        {"Y Axis", name(setup.yChannel)},
+        {"Filter", filter},
+    };
+    std::string out;
+    for (const auto& [key, value] : lines)
+        out += key + std::string(1, separator) + Field(value, separator) + newline;
+    return out;
+}
+
+QWidget* CDlgDataLogHistogram::BarsWidget() const {
+    return m_bars;
+}
+
+void CDlgDataLogHistogram::ShowBars() {
+    // Binned by X alone, the table is one row: bars take the room it leaves.
+    const bool shown = m_table.Columns() > 0 && m_table.Setup().yChannel == 0;
+    m_bars->decimals = m_table.Setup().function == TableFunction::Count ? 0 : Decimals();
+    m_bars->setVisible(shown);
+    m_grid->setMaximumHeight(shown ? m_grid->horizontalHeader()->sizeHint().height() +
+                                         m_grid->verticalHeader()->defaultSectionSize() +
+                                         m_grid->horizontalScrollBar()->sizeHint().height() +
+                                         2 * m_grid->frameWidth() + 4
+                                   : QWIDGETSIZE_MAX);
+    m_bars->update();
+}
+
 QString CDlgDataLogHistogram::ClipboardText() const {
-    return QString::fromStdString(m_table.ToText('\t', Decimals()));
+    return FromAnsi(Heading('\t')) + QString::fromStdString(m_table.ToText('\t', Decimals()));
 }
 
 std::string CDlgDataLogHistogram::CsvText() const {
-    return m_table.ToText(',', Decimals());
+    return Heading(',') + m_table.ToText(',', Decimals());
 }
 
 void CDlgDataLogHistogram::CopyToClipboard() {

@@ -45,7 +45,8 @@ public:
     void OnUpdate(IDataLogView* sender, DocumentChange change) override;
 
     const ChannelTable& Table() const { return m_table; }
-    /// The grid as the clipboard gets it, and the CSV file's text.
+    /// The grid as the clipboard gets it, and the CSV file's text: lines naming the value
+    /// channel, the function, the axes and the filter, then the grid.
     QString ClipboardText() const;
     std::string CsvText() const;
     /// Writes the CSV file; false after telling the user why.
@@ -66,6 +67,9 @@ public:
     QTableWidget* Grid() const { return m_grid; }
     QLabel* Status() const { return m_status; }
     QPushButton* PictureButton() const { return m_picture; }
+    QDoubleSpinBox* XStep() const { return m_axis[0].step; }
+    /// The bars of a histogram by X alone (hidden with a Y axis).
+    QWidget* BarsWidget() const;
 
     /// The whole grid (not only the part scrolled into view) under a title, as the screen shades
     /// it, for Export Picture; drawn at its natural size scaled to fit the picture.
@@ -90,6 +94,10 @@ private:
     };
 
     void SetUpRange(Axis& axis);
+    /// From, To and Step count only while no edges are typed.
+    void EnableRangeFields(Axis& axis);
+    /// The heading lines of the CSV and clipboard texts, in single-byte text.
+    std::string Heading(char separator) const;
     void SetUpBounds();
     /// The axis's edges, or nothing with *why set when they cannot be made.
     std::optional<std::vector<float>> EdgesOf(const Axis& axis, QString* why) const;
@@ -98,6 +106,7 @@ private:
     void ShowGrid();
     /// The selection check: enabled with a selection, cleared without one.
     void FollowSelection();
+    void ShowBars();
     /// The picture's title lines: what is binned by what, and how many frames.
     QStringList PictureTitle() const;
 
@@ -119,6 +128,8 @@ private:
     QPushButton* m_export = nullptr;
     QPushButton* m_picture = nullptr;
     QTableWidget* m_grid = nullptr;
+    class Bars;
+    Bars* m_bars = nullptr;
 };
 
 }  // namespace quillon

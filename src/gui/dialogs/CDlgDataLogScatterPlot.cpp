@@ -270,14 +270,33 @@ void CDlgDataLogScatterPlot::ShowCursor() {
 }
 
 int CDlgDataLogScatterPlot::LegendHeight() const {
-    return m_plot->fontMetrics().height() + 12;
+    const int line = m_plot->fontMetrics().height();
+    return line + 12 + (FilterCaption().isEmpty() ? 0 : line);
 }
 
-void CDlgDataLogScatterPlot::DrawLegend(QPainter& painter, const QRect& strip) const {
+QString CDlgDataLogScatterPlot::FilterCaption() const {
+    if (!m_selection.filterEnabled) return {};
+    const LogData& log = m_doc.Main();
+    const int c = m_selection.filterChannel;
+    const QString format = FromAnsi(GetChannelValueFormat(log.config, c));
+    return QStringLiteral("Filter: %1 from %2 to %3")
+        .arg(FromAnsi(GetChannelName(log.config, c)), FormatDouble(format, m_lower->Value()),
+             FormatDouble(format, m_upper->Value()));
+}
+
+void CDlgDataLogScatterPlot::DrawLegend(QPainter& painter, const QRect& whole) const {
     const QFontMetrics fm(m_plot->font());
-    painter.fillRect(strip, m_plot->palette().window());
+    painter.fillRect(whole, m_plot->palette().window());
     painter.setFont(m_plot->font());
     painter.setPen(m_plot->palette().color(QPalette::WindowText));
+    // An active filter is named on a line of its own under the colour legend.
+    QRect strip = whole;
+    if (const QString filter = FilterCaption(); !filter.isEmpty()) {
+        strip.setBottom(whole.bottom() - fm.height());
+        const QRect line(whole.left() + 8, strip.bottom() - 3, whole.width() - 16, fm.height());
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                         fm.elidedText(filter, Qt::ElideRight, line.width()));
+    }
     constexpr int kGap = 8;
     const QString title = QStringLiteral("Color: ") + m_plot->PlotTexts().colorTitle;
     const QString low = m_minLabel->text(), high = m_maxLabel->text();

@@ -91,8 +91,11 @@ private:
     /// The selection's note in the plot, and its box while the axes are the ones it was drawn on.
     void ShowSelection(const std::optional<ValueBox>& box);
     void ShowCursor();
-    /// The strip of the picture: colour channel, lowest value, ramp, highest value.
-    void DrawLegend(QPainter& painter, const QRect& strip) const;
+    /// The strip of the picture: colour channel, lowest value, ramp, highest value, and an
+    /// active filter.
+    void DrawLegend(QPainter& painter, const QRect& whole) const;
+    /// "Filter: TPS from 10 to 90" while the filter is on, else empty.
+    QString FilterCaption() const;
     int LegendHeight() const;
     void OnExportPicture();
 
