@@ -46,8 +46,7 @@ std::unique_ptr<LogData> MakeLog(int frames) {
 
 // The drag-pass sample log as the reader gives it.
 std::unique_ptr<LogData> SampleLogData(int frames) {
-    SampleLogOptions options;
-    options.frames = frames;
+    SampleLogOptions options{.frames = frames};
     const std::vector<uint8_t> bytes = GenerateV4Bytes(options);
     auto log = std::make_unique<LogData>();
     EXPECT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), *log).ok());

@@ -36,10 +36,7 @@ uint32_t Bits(float v) {
 // A sample log with what the reader must transform: a zero first timestamp, statuses in every
 // Diag slot and its neighbours (slot s has status s), a NaN, and a partial trailing frame.
 std::vector<uint8_t> AwkwardLog(int frames, int trailing = 1000) {
-    SampleLogOptions o;
-    o.frames = frames;
-    o.trailingBytes = trailing;
-    o.zeroTime = 1.5f;
+    SampleLogOptions o{.frames = frames, .trailingBytes = trailing, .zeroTime = 1.5f};
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     auto frame = [&](int i) { return bytes.data() + kFramesOffset + kFrameSize * size_t(i); };
     StoreU64(frame(0), 0);

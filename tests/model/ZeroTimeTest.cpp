@@ -17,10 +17,7 @@ using namespace quillon;
 namespace {
 
 SampleLogOptions Options(int frames = 2000, float zeroTime = 0.0f) {
-    SampleLogOptions o;
-    o.frames = frames;
-    o.rate = 100.0;
-    o.zeroTime = zeroTime;
+    SampleLogOptions o{.frames = frames, .rate = 100.0, .zeroTime = zeroTime};
     return o;
 }
 
