@@ -1,5 +1,4 @@
-// Math channels computed into a log: input table entries, values, statuses, min/max/average,
-// definition order, undefined cases, and equality of the compiled and the text path.
+// Math channels: input table entries, values, statuses, figures, order, undefined cases, paths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,44 +11,20 @@
 #include <memory>
 #include <vector>
 
-#include "model/DataLogFile.h"
 #include "analysis/MathChannels.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 
 namespace quillon {
 namespace {
 
 using Block = EcuConfigBlock;
 
-// A log of `frames` frames with every column allocated (one spare element).
-std::unique_ptr<LogData> EmptyLog(int frames) {
-    auto log = std::make_unique<LogData>();
-    log->frameCount = frames;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        log->values[slot].Allocate(size_t(frames) + 1);
-        log->status[slot].Allocate(size_t(frames) + 1);
-    }
-    return log;
-}
-
-// Channel c reads c * 10 + frame, every status 7.
+// Channel c reads c * 10 + frame, every status 7 (the spare element's too).
 std::unique_ptr<LogData> MakeLog(int frames) {
-    auto log = EmptyLog(frames);
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        for (int f = 0; f <= frames; ++f) {
-            log->values[slot][f] = float((slot + 1) * 10 + f);
-            log->status[slot][f] = 7;
-        }
-    }
-    return log;
-}
-
-// The drag-pass sample log as the reader gives it.
-std::unique_ptr<LogData> SampleLogData(int frames) {
-    SampleLogOptions options{.frames = frames};
-    const std::vector<uint8_t> bytes = GenerateV4Bytes(options);
-    auto log = std::make_unique<LogData>();
-    EXPECT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), *log).ok());
+    auto log = test::MakeLog(frames, [](int s, int f) { return float((s + 1) * 10 + f); });
+    for (auto& status : log->status)
+        std::fill(status.data(), status.data() + frames + 1, 7u);
     return log;
 }
 
@@ -100,8 +75,7 @@ TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
 
 TEST(MathChannels, DifferencesOfReferencesAndDoubleSumAverages) {
     auto log = MakeLog(4);
-    // 2^24 + 1 is no float, but the sum is double: the three 1s count, and 4194304.75 rounds to
-    // the float 4194305 (a single-precision running sum lost them and gave 2^22).
+    // 2^24 + 1 is no float, but the sum is double: the 1s count, and the average is 4194305.
     const float column[] = {16777216.0f, 1.0f, 1.0f, 1.0f};
     std::copy(std::begin(column), std::end(column), &log->values[1][0]);
     GraphConfiguration config;
@@ -211,22 +185,22 @@ TEST(MathChannels, CompiledAndTextPathsGiveTheSameBits) {
     Define(config, 7, "Name that is long!", "[002]^0.5*[002]^-0.5");
     Define(config, 8, "Divide", "1/([001]-[001])");
     Define(config, 9, "Stray", "(([002]-)*");
-    auto compiled = SampleLogData(2000);
-    auto text = SampleLogData(2000);
+    LogData compiled = test::Load(GenerateV4Bytes({.frames = 2000}));
+    LogData text = test::Load(GenerateV4Bytes({.frames = 2000}));
     GraphConfiguration configText = config;
-    ComputeMathChannels(*compiled, config, MathEvaluation::kCompiled);
-    ComputeMathChannels(*text, configText, MathEvaluation::kExpandedText);
-    EXPECT_EQ(compiled->config, text->config);
+    ComputeMathChannels(compiled, config, MathEvaluation::kCompiled);
+    ComputeMathChannels(text, configText, MathEvaluation::kExpandedText);
+    EXPECT_EQ(compiled.config, text.config);
     for (int i = 0; i < kMathChannelCount; ++i) {
         for (int f = 0; f < 2000; ++f) {
-            ASSERT_EQ(std::bit_cast<uint32_t>(Values(*compiled, i)[f]),
-                      std::bit_cast<uint32_t>(Values(*text, i)[f]))
+            ASSERT_EQ(std::bit_cast<uint32_t>(Values(compiled, i)[f]),
+                      std::bit_cast<uint32_t>(Values(text, i)[f]))
                 << "math channel " << i + 1 << " frame " << f;
         }
-        EXPECT_EQ(std::bit_cast<uint32_t>(Stats(*compiled, i).average),
-                  std::bit_cast<uint32_t>(Stats(*text, i).average));
+        EXPECT_EQ(std::bit_cast<uint32_t>(Stats(compiled, i).average),
+                  std::bit_cast<uint32_t>(Stats(text, i).average));
     }
-    EXPECT_EQ(compiled->config.Get(Block::InputName(Entry(7))), "Name that is long");
+    EXPECT_EQ(compiled.config.Get(Block::InputName(Entry(7))), "Name that is long");
 }
 
 }  // namespace
