@@ -163,11 +163,9 @@ TEST_F(BatchCommandsTest, StatsOfTheWholeLogAndOfATimeRangeUseTheNearestFrames) 
 
 TEST_F(BatchCommandsTest, MathPrintsDefinedChannelsWithTheirStatistics) {
     GraphConfiguration config = DefaultGraphConfiguration();
-    std::strcpy(config.math[0].name, "Double RPM");
-    std::strcpy(config.math[0].formula, "[002]*2");
-    std::strcpy(config.math[2].name, "Boost per RPM");
-    std::strcpy(config.math[2].formula, "([029]-100)/([002]+1)");
-    std::strcpy(config.math[4].formula, "[002]");  // no name: inactive
+    test::DefineMath(config, 0, "Double RPM", "[002]*2");
+    test::DefineMath(config, 2, "Boost per RPM", "([029]-100)/([002]+1)");
+    test::DefineMath(config, 4, "", "[002]");  // no name: inactive
     ASSERT_TRUE(WriteGraphConfigurationFile(Path("setup.graph"), config));
 
     const CliRun run =
@@ -320,8 +318,7 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
 
     // Math channels of a .graph file are computed first.
     GraphConfiguration config = DefaultGraphConfiguration();
-    std::strcpy(config.math[0].name, "Double RPM");
-    std::strcpy(config.math[0].formula, "[002]*2");
+    test::DefineMath(config, 0, "Double RPM", "[002]*2");
     ASSERT_TRUE(WriteGraphConfigurationFile(Path("math.graph"), config));
     run = Ok("export-csv " + Quoted("run.dl") + " --graph " + Quoted("math.graph") + " -o " +
              Quoted("math.csv"));

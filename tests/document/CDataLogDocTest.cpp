@@ -79,8 +79,7 @@ TEST_F(DocTest, ConstructionLoadsTheLastGraphConfigurationOverTheDefaults) {
 
 TEST_F(DocTest, OpenReadsFramesComputesStatisticsMathChannelsAndFreshMaxima) {
     CDataLogDoc doc(m_prefs, m_prompt);
-    std::strcpy(doc.Config().math[0].name, "Twice RPM");
-    std::strcpy(doc.Config().math[0].formula, "[002]*2");
+    test::DefineMath(doc.Config(), 0, "Twice RPM", "[002]*2");
     RecordingView view;
     doc.AddView(&view);
     doc.SetCursor(7, 2, false);

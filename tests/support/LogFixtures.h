@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/DataLogFile.h"
+#include "model/GraphConfiguration.h"
 #include "texts/FailureText.h"
 
 namespace quillon::test {
@@ -39,6 +40,15 @@ inline std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, in
     auto log = std::make_unique<LogData>();
     FillLog(*log, n, fill, spare);
     return log;
+}
+
+/// Defines math channel index + 1; over-long texts are cut to their field.
+inline void DefineMath(GraphConfiguration& config, int index, const std::string& name,
+                       const std::string& formula) {
+    MathChannelDefinition& math = config.math[index];
+    math = MathChannelDefinition{};
+    name.copy(math.name, sizeof math.name - 1);
+    formula.copy(math.formula, sizeof math.formula - 1);
 }
 
 /// The pieces of `text` between separators (an empty last piece after a final separator).
