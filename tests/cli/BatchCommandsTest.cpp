@@ -1,6 +1,4 @@
-// The command-line verbs: info, expand, stats and math report on a log; upgrade, zero, crop and
-// export-csv write files. Their output, exit status, files and bad input, and that an input file
-// is never changed.
+// The command-line verbs: output, exit status, files written, bad input, inputs unchanged.
 #include <gtest/gtest.h>
 
 #include <array>

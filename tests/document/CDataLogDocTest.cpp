@@ -1,5 +1,4 @@
-// The document: construction over the last .graph file, opening (rejected files keep the old
-// log), saving, closing, frame lookup, start-time texts, views and panels, observers.
+// The document: configuration, open, save, close, frame lookup, times, views, observers.
 #include <gtest/gtest.h>
 
 #include <cstring>

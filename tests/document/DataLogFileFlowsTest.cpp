@@ -1,6 +1,4 @@
-// The file commands with scripted answers: the save question before open, new and close, Save As
-// and its file names, failures that keep the log, the converter offer, the recent-file order and
-// the compare dialog.
+// The file commands with scripted answers: save questions, Save As, failures, compare.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -33,7 +33,7 @@ std::vector<uint8_t> Decoded(const std::vector<uint8_t>& dlz) {
 
 }  // namespace
 
-TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFF) {
+TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFFAndTruncatedInputsEndCleanly) {
     EXPECT_EQ(Flipped({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}),
               (std::vector<uint8_t>{4, 3, 2, 1, 8, 7, 6, 5}));  // a trailing part word dropped
     // Expanded stream: A, 5 x 0x00, nothing (count 0), 0xFF, 255 x 0x42, then literals; its
@@ -59,9 +59,6 @@ TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFF) {
         }
         EXPECT_EQ(out, expanded) << piece;
     }
-}
-
-TEST(DlzCodec, TruncatedInputsEndCleanly) {
     // An escape cut off after its marker or count simply ends the data.
     for (std::vector<uint8_t> stream :
          {std::vector<uint8_t>{1, 2, 3, 4, 0xFF}, std::vector<uint8_t>{1, 2, 3, 4, 0xFF, 9}}) {

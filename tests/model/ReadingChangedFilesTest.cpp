@@ -1,5 +1,4 @@
-// Files that change or fail while they are read: every reader checks the file's identity at its
-// start and its end, and an I/O error is a read failure with the system's reason.
+// Files that change or fail while read: every reader checks identity and reports I/O errors.
 #include <gtest/gtest.h>
 
 #include <cerrno>

@@ -1,5 +1,4 @@
-// The one writer: a failure at any step, a signal or a kill leaves the old file whole and, in
-// the end, no temporary; symlinks, modes, FIFOs, devices and folders as targets.
+// The one writer: failures, signals and kills leave the old file whole; odd kinds of target.
 #include <gtest/gtest.h>
 
 #include <csignal>
