@@ -3,37 +3,20 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
-#include <functional>
 #include <limits>
-#include <memory>
 #include <random>
 #include <tuple>
 #include <vector>
 
 #include "analysis/ChannelStatistics.h"
-#include "format/DataLogFrame.h"
-#include "model/LogData.h"
 #include "model/StatsKernel.h"
+#include "support/LogFixtures.h"
 
 namespace quillon {
 namespace {
 
+using test::MakeLog;
 constexpr float kLargest = std::numeric_limits<float>::max();
-
-/// A log of n frames with values from fill(slot, frame); slot 0 defaults to 0.1 s steps. The
-/// columns hold n + 1 elements like the reader's, the spare one poisoned.
-std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fill) {
-    auto log = std::make_unique<LogData>();
-    log->frameCount = n;
-    for (int s = 0; s < kSlotCount; ++s) {
-        log->values[s].Allocate(size_t(n) + 1);
-        log->status[s].Allocate(size_t(n) + 1);
-        for (int i = 0; i < n; ++i)
-            log->values[s][size_t(i)] = fill(s, i);
-        log->values[s][size_t(n)] = 123456.0f;
-    }
-    return log;
-}
 
 /// The plain loop, frames outer and slots inner: sums in double, average and deviation rounded
 /// to f32 once.
@@ -72,8 +55,7 @@ float Time(int i) {
 }
 
 TEST(ChannelStatistics, MatchesThePlainDoubleSumLoopBitForBit) {
-    // Random values of every kind (wide magnitudes, NaN, infinities, signed zeros, markers)
-    // over ranges of every alignment, so that every lane and every leftover frame is checked.
+    // Values of every kind over ranges of every alignment: every lane and leftover frame.
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> wide(-1e6f, 1e6f);
     std::uniform_int_distribution<int> pick(0, 99);
@@ -130,8 +112,7 @@ TEST(ChannelStatistics, FiguresOfSimpleColumnsNanAndOneFrameRanges) {
     EXPECT_EQ(st[3].slope, 0.0f);
     EXPECT_EQ(st[4].minimum, kNoValue);  // the no-value marker is not skipped
     EXPECT_EQ(st[4].average, (kNoValue + 3.0f) / 4.0f);
-    // Each added 1 counts (f32 running sums lost them): 16777219 / 4 = 4194304.75 rounds to
-    // 4194305.
+    // Each added 1 counts (f32 running sums lost them): 16777219 / 4 rounds to 4194305.
     EXPECT_EQ(st[5].average, 4194305.0f);
     // Short logs keep the figures they always had where single-precision sums were exact.
     EXPECT_EQ(std::tuple(st[10].average, st[10].standardDeviation),
@@ -153,8 +134,7 @@ TEST(ChannelStatistics, FiguresOfSimpleColumnsNanAndOneFrameRanges) {
 }
 
 TEST(ChannelStatistics, LongRampHasItsExactAverageAndDeviation) {
-    // 0, 1, ..., n - 1 over a million frames: the average (n - 1) / 2 and the deviation
-    // sqrt((n^2 - 1) / 12) are known exactly; f32 running sums were off by thousands.
+    // 0 .. n - 1: average (n - 1) / 2, deviation sqrt((n^2 - 1) / 12); f32 sums were far off.
     const int n = 1'000'000;
     std::vector<float> time(size_t(n) + 1), ramp(size_t(n) + 1);
     for (int i = 0; i < n; ++i) {

@@ -2,30 +2,21 @@
 
 #include <cmath>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
 #include "analysis/ChannelTable.h"
-#include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 
 namespace quillon {
 namespace {
 
 constexpr int kRpm = 2, kAfr = 9, kMap = 29, kTps = 30;
 
-/// A log whose columns hold fill(channel, frame), each with the reader's spare element.
+/// A log whose columns hold fill(channel, frame).
 std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fill) {
-    auto log = std::make_unique<LogData>();
-    log->frameCount = n;
-    for (int c = 1; c <= kSlotCount; ++c) {
-        Column<float>& column = log->values[size_t(c - 1)];
-        column.Allocate(size_t(n) + 1);
-        for (int i = 0; i <= n; ++i)
-            column[size_t(i)] = i < n ? fill(c, i) : 777.0f;
-    }
-    return log;
+    return test::MakeLog(n, [&](int s, int i) { return fill(s + 1, i); });
 }
 
 /// The plain reference: a linear walk of the edges per value, two passes for the deviation.
@@ -112,9 +103,8 @@ TEST(ChannelTableTest, ValueOnAnEdgeBelongsToTheBinAboveAndTheLastEdgeClosesTheL
     for (size_t i = 0; i < std::size(values); ++i)
         EXPECT_EQ(ChannelTable::BinOf(edges, values[i]), bins[i]) << values[i];
 
-    // The one-pass build follows the same rule on every edge and the floats either side of it,
-    // for even edges computed exactly, even edges that rounding has made uneven, typed uneven
-    // edges and edges whose span no float holds.
+    // The build follows the same rule on every edge and the floats beside it, for exact, rounded,
+    // typed uneven edges and edges whose span no float holds.
     for (std::vector<float> e :
          {edges, ChannelTable::MakeEdges(0.1, 1.0, 0.1), ChannelTable::MakeEdges(1e6, 1e6 + 1, 0.1),
           std::vector<float>{0, 1, 10, 29.5f, 30}, std::vector<float>{-3e38f, 0, 3e38f}}) {

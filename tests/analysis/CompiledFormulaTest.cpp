@@ -1,5 +1,4 @@
-// The compiled form of a formula against the reference (expand the references, evaluate the
-// text): chosen cases, then a differential run over random formulas and values on a fixed seed.
+// The compiled formula against the reference (expanded text): chosen and random cases.
 #include <gtest/gtest.h>
 
 #include <bit>

@@ -4,64 +4,27 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <limits>
-#include <memory>
 #include <random>
 #include <tuple>
 
 #include "PlatformSupport.h"
-#include "texts/FailureText.h"
-#include "model/ChannelNaming.h"
 #include "analysis/CsvExport.h"
-#include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
+#include "support/TempFolder.h"
 
 namespace quillon {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace quillon::test;
 
 class CsvExportTest : public testing::Test {
 protected:
-    fs::path m_dir =
-        fs::temp_directory_path() / ("quillon-csv-" + std::to_string(::getpid()) + "-" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    void SetUp() override { fs::remove_all(m_dir), fs::create_directories(m_dir); }
-    void TearDown() override {
-        fs::permissions(m_dir, fs::perms::owner_all);
-        fs::remove_all(m_dir);
-    }
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Path(const std::string& name) const { return m_dir / name; }
+    TempFolder m_dir;
 };
-
-std::unique_ptr<LogData> MakeLog(int n, const std::function<float(int, int)>& fill) {
-    auto log = std::make_unique<LogData>();
-    log->frameCount = n;
-    for (int s = 0; s < kSlotCount; ++s) {
-        log->values[s].Allocate(size_t(n) + 1);
-        for (int i = 0; i < n; ++i)
-            log->values[s][size_t(i)] = fill(s, i);
-        log->values[s][size_t(n)] = 777.0f;  // the spare element is never exported
-    }
-    return log;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1)
-        out.push_back(text.substr(start, at - start));
-    out.push_back(text.substr(start));
-    return out;
-}
 
 // "%f" of the C library; a NaN keeps its sign, which the Windows library drops, so that the
 // files match on every system.
@@ -147,13 +110,13 @@ TEST_F(CsvExportTest, DataLinesHoldPointNumberAndEverySlot) {
         if (s == 1) return 0.5f;
         if (s == 2 && i == 1) return kNoValue;
         return float(s) * 1000.0f + float(i) / 3.0f;
-    });
+    });  // the spare element, 777, is never exported
     log->config.Set(EcuConfigBlock::InputName(0), "Shock FL");
     const std::string path = Path("run.csv");
     const Result result = ExportCsv(*log, path);
     ASSERT_TRUE(result.ok()) << FailureText(result);
 
-    const std::string text = ReadFile(path);
+    const std::string text = ReadText(path);
     EXPECT_EQ(text.find('\r'), std::string::npos);
     EXPECT_EQ(text.substr(0, CsvHeaderLines(log->config).size()), CsvHeaderLines(log->config));
     const auto lines = Split(text, '\n');
@@ -181,7 +144,7 @@ TEST_F(CsvExportTest, ProgressIsReportedAtMostAbout500TimesAndEmptyLogsGiveTwoLi
         return points;
     };
     EXPECT_EQ(progressOf(0).size(), 1u);  // the window is shown, nothing more
-    EXPECT_EQ(ReadFile(Path("p.csv")), CsvHeaderLines(EcuConfigBlock{}));
+    EXPECT_EQ(ReadText(Path("p.csv")), CsvHeaderLines(EcuConfigBlock{}));
     std::vector<int64_t> want = {0, 1};
     for (int p = 20; p <= 10000; p += 20)
         want.push_back(p);
@@ -200,12 +163,12 @@ TEST_F(CsvExportTest, ProgressIsReportedAtMostAbout500TimesAndEmptyLogsGiveTwoLi
     LogData hollow;
     hollow.frameCount = 1000;
     ASSERT_TRUE(ExportCsv(hollow, Path("p.csv")).ok());
-    EXPECT_EQ(ReadFile(Path("p.csv")), CsvHeaderLines(hollow.config));
+    EXPECT_EQ(ReadText(Path("p.csv")), CsvHeaderLines(hollow.config));
 }
 
 TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
     auto log = MakeLog(2, [](int, int) { return 1.0f; });
-    fs::create_directories(m_dir / "folder.csv");
+    fs::create_directories(Path("folder.csv"));
     for (const char* name : {"missing/run.csv", "folder.csv"}) {
         const Result result = ExportCsv(*log, Path(name));
         EXPECT_FALSE(result.ok());
@@ -219,20 +182,21 @@ TEST_F(CsvExportTest, FailuresLeaveTheOldFileAndSayWhy) {
     const std::string path = Path("run.csv");
     { std::ofstream(path) << "old"; }
     ASSERT_TRUE(ExportCsv(*log, path).ok());
-    EXPECT_EQ(ReadFile(path).substr(0, 13), "Point Number,");
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
+    EXPECT_EQ(ReadText(path).substr(0, 13), "Point Number,");
+    EXPECT_EQ(m_dir.Names(), (std::vector<std::string>{"folder.csv", "run.csv"}));
 
     if (test::PermissionBitsApply()) {
         { std::ofstream(path) << "old"; }
-        fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(m_dir.path, fs::perms::owner_read | fs::perms::owner_exec);
         const Result result = ExportCsv(*log, path);
+        fs::permissions(m_dir.path, fs::perms::owner_all);
         EXPECT_FALSE(result.ok());
         // The reason travels with the failure: a folder that may not be written to.
         EXPECT_EQ(std::tuple(result.kind, result.cause),
                   std::tuple(ErrorKind::CannotOpen, Cause::CreateFailed));
         EXPECT_NE(FailureText(result).find("Permission denied"), std::string::npos)
             << FailureText(result);
-        EXPECT_EQ(ReadFile(path), "old");
+        EXPECT_EQ(ReadText(path), "old");
     }
 }
 

@@ -1,5 +1,4 @@
-// The formula language's reference evaluator: values, rejected texts, malformed but accepted
-// texts, six-digit intermediates, non-finite results and signed zeros.
+// The formula language's reference evaluator: values, rejections, odd texts, six-digit steps.
 #include <gtest/gtest.h>
 
 #include <bit>

@@ -1,5 +1,4 @@
-// Number texts of the formula language: they match the C library's "%f" and the default stream
-// formatting, and the text-free shortcuts give exactly what printing and reading back gives.
+// Number texts of the formula language against printf and streams, and their shortcuts.
 #include <gtest/gtest.h>
 
 #include <bit>

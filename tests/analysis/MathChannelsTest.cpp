@@ -1,5 +1,4 @@
-// Math channels computed into a log: input table entries, values, statuses, min/max/average,
-// definition order, undefined cases, and equality of the compiled and the text path.
+// Math channels: input table entries, values, statuses, figures, order, undefined cases, paths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,54 +11,22 @@
 #include <memory>
 #include <vector>
 
-#include "model/DataLogFile.h"
 #include "analysis/MathChannels.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 
 namespace quillon {
 namespace {
 
+using test::DefineMath;
 using Block = EcuConfigBlock;
 
-// A log of `frames` frames with every column allocated (one spare element).
-std::unique_ptr<LogData> EmptyLog(int frames) {
-    auto log = std::make_unique<LogData>();
-    log->frameCount = frames;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        log->values[slot].Allocate(size_t(frames) + 1);
-        log->status[slot].Allocate(size_t(frames) + 1);
-    }
-    return log;
-}
-
-// Channel c reads c * 10 + frame, every status 7.
+// Channel c reads c * 10 + frame, every status 7 (the spare element's too).
 std::unique_ptr<LogData> MakeLog(int frames) {
-    auto log = EmptyLog(frames);
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        for (int f = 0; f <= frames; ++f) {
-            log->values[slot][f] = float((slot + 1) * 10 + f);
-            log->status[slot][f] = 7;
-        }
-    }
+    auto log = test::MakeLog(frames, [](int s, int f) { return float((s + 1) * 10 + f); });
+    for (auto& status : log->status)
+        std::fill(status.data(), status.data() + frames + 1, 7u);
     return log;
-}
-
-// The drag-pass sample log as the reader gives it.
-std::unique_ptr<LogData> SampleLogData(int frames) {
-    SampleLogOptions options;
-    options.frames = frames;
-    const std::vector<uint8_t> bytes = GenerateV4Bytes(options);
-    auto log = std::make_unique<LogData>();
-    EXPECT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), *log).ok());
-    return log;
-}
-
-void Define(GraphConfiguration& config, int index, const char* name, const char* formula) {
-    config.math[index] = MathChannelDefinition{};  // zeroed: copying size - 1 keeps the end
-    std::memcpy(config.math[index].name, name,
-                std::min(std::strlen(name), sizeof config.math[index].name - 1));
-    std::memcpy(config.math[index].formula, formula,
-                std::min(std::strlen(formula), sizeof config.math[index].formula - 1));
 }
 
 size_t Entry(int mathIndex) {
@@ -82,7 +49,7 @@ TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
     log->config.Set(Block::InputKind(Entry(0)), 0x18);
     GraphConfiguration config;
     config.axes[368].autoscale = 0;
-    Define(config, 0, "Double RPM", "[002]*2");
+    DefineMath(config, 0, "Double RPM", "[002]*2");
     ComputeMathChannels(*log, config);
 
     EXPECT_EQ(log->config.Get(Block::InputName(Entry(0))), "Double RPM");
@@ -101,13 +68,12 @@ TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
 
 TEST(MathChannels, DifferencesOfReferencesAndDoubleSumAverages) {
     auto log = MakeLog(4);
-    // 2^24 + 1 is no float, but the sum is double: the three 1s count, and 4194304.75 rounds to
-    // the float 4194305 (a single-precision running sum lost them and gave 2^22).
+    // 2^24 + 1 is no float, but the sum is double: the 1s count, and the average is 4194305.
     const float column[] = {16777216.0f, 1.0f, 1.0f, 1.0f};
     std::copy(std::begin(column), std::end(column), &log->values[1][0]);
     GraphConfiguration config;
-    Define(config, 0, "Diff", "[005]-[006]");  // channel 5 reads 50 + f, channel 6 60 + f
-    Define(config, 1, "RPM", "[002]");
+    DefineMath(config, 0, "Diff", "[005]-[006]");  // channel 5 reads 50 + f, channel 6 60 + f
+    DefineMath(config, 1, "RPM", "[002]");
     ComputeMathChannels(*log, config);
     for (int f = 0; f < 4; ++f)
         EXPECT_EQ(Values(*log, 0)[f], -10.0f) << f;
@@ -118,10 +84,10 @@ TEST(MathChannels, DifferencesOfReferencesAndDoubleSumAverages) {
 TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {
     auto log = MakeLog(3);
     GraphConfiguration config;
-    Define(config, 0, "Stale", "[370]");     // channel 370 before its own recomputation
-    Define(config, 1, "Fresh", "[369]+1");   // channel 369 just computed
-    Define(config, 2, "Constant", "2+3*4");  // same value on every frame
-    Define(config, 3, "Self", "[372]+1");    // its own previous contents
+    DefineMath(config, 0, "Stale", "[370]");     // channel 370 before its own recomputation
+    DefineMath(config, 1, "Fresh", "[369]+1");   // channel 369 just computed
+    DefineMath(config, 2, "Constant", "2+3*4");  // same value on every frame
+    DefineMath(config, 3, "Self", "[372]+1");    // its own previous contents
     ComputeMathChannels(*log, config);
     for (int f = 0; f < 3; ++f) {
         EXPECT_EQ(Values(*log, 0)[f], float(3700 + f));
@@ -130,7 +96,7 @@ TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {
         EXPECT_EQ(Values(*log, 3)[f], float(3721 + f));
     }
     // Recomputing with a changed formula gives statistics of the new values only.
-    Define(config, 2, "Constant", "1");
+    DefineMath(config, 2, "Constant", "1");
     ComputeMathChannels(*log, config);
     ExpectStats(*log, 2, 1.0f, 1.0f, 1.0f);
 }
@@ -143,8 +109,8 @@ TEST(MathChannels, FramesAndFormulasWithoutAValue) {
         log->values[1][2] = std::numeric_limits<float>::infinity();
         log->values[5].Allocate(2);  // shorter than the log: missing, never read past
         GraphConfiguration config;
-        Define(config, 0, "Guarded", "[002]+1");
-        Define(config, 1, "Short", "[006]");
+        DefineMath(config, 0, "Guarded", "[002]+1");
+        DefineMath(config, 1, "Short", "[006]");
         ComputeMathChannels(*log, config, evaluation);
         EXPECT_EQ(Values(*log, 0)[0], kNoValue);
         EXPECT_EQ(Values(*log, 0)[1], 22.0f);
@@ -154,7 +120,7 @@ TEST(MathChannels, FramesAndFormulasWithoutAValue) {
         // Formulas that cannot be expanded have no value anywhere, yet their entry is enabled.
         for (const char* formula : {"[441]*2", "[000]", "[002", "[2x]", "5]"}) {
             log = MakeLog(3);
-            Define(config, 0, "Broken", formula);
+            DefineMath(config, 0, "Broken", formula);
             ComputeMathChannels(*log, config, evaluation);
             for (int f = 0; f < 3; ++f)
                 EXPECT_EQ(Values(*log, 0)[f], kNoValue) << formula;
@@ -173,8 +139,8 @@ TEST(MathChannels, IncompleteDefinitionsEmptyLogsAndMissingColumns) {
     log->config.Set(Block::InputKind(Entry(1)), 0x08);
     log->config.Set(Block::InputFormat(Entry(1)), "%.1f");
     GraphConfiguration config;
-    Define(config, 0, "Named", "");
-    Define(config, 1, "", "[002]");
+    DefineMath(config, 0, "Named", "");
+    DefineMath(config, 1, "", "[002]");
     ComputeMathChannels(*log, config);
     EXPECT_EQ(log->config.Get(Block::InputName(Entry(0))), "Input #71");
     EXPECT_EQ(log->config.Get(Block::InputName(Entry(1))), "Input #72");
@@ -185,8 +151,8 @@ TEST(MathChannels, IncompleteDefinitionsEmptyLogsAndMissingColumns) {
 
     // No frames and no columns at all.
     log = std::make_unique<LogData>();
-    Define(config, 0, "Empty", "[002]+1");
-    Define(config, 1, "Constant", "7");
+    DefineMath(config, 0, "Empty", "[002]+1");
+    DefineMath(config, 1, "Constant", "7");
     ComputeMathChannels(*log, config);
     EXPECT_EQ(Stats(*log, 0).average, 0.0f);
     EXPECT_EQ(Stats(*log, 1).average, 0.0f);
@@ -202,32 +168,32 @@ TEST(MathChannels, IncompleteDefinitionsEmptyLogsAndMissingColumns) {
 
 TEST(MathChannels, CompiledAndTextPathsGiveTheSameBits) {
     GraphConfiguration config;
-    Define(config, 0, "Power", "[002]*[029]/5252");
-    Define(config, 1, "AFR delta", "[005]-[006]");
-    Define(config, 2, "Mixed", "-[002]+([029]-100)^2/[001]");
-    Define(config, 3, "Chained", "[369]*[370]+[371]/3-1.5.5");
-    Define(config, 4, "Odd", "2(-[003]*-[004])^-[005]");
-    Define(config, 5, "Tiny", "[003]/1000000*7");
-    Define(config, 6, "Self", "[375]+[001]*0.001");
-    Define(config, 7, "Name that is long!", "[002]^0.5*[002]^-0.5");
-    Define(config, 8, "Divide", "1/([001]-[001])");
-    Define(config, 9, "Stray", "(([002]-)*");
-    auto compiled = SampleLogData(2000);
-    auto text = SampleLogData(2000);
+    DefineMath(config, 0, "Power", "[002]*[029]/5252");
+    DefineMath(config, 1, "AFR delta", "[005]-[006]");
+    DefineMath(config, 2, "Mixed", "-[002]+([029]-100)^2/[001]");
+    DefineMath(config, 3, "Chained", "[369]*[370]+[371]/3-1.5.5");
+    DefineMath(config, 4, "Odd", "2(-[003]*-[004])^-[005]");
+    DefineMath(config, 5, "Tiny", "[003]/1000000*7");
+    DefineMath(config, 6, "Self", "[375]+[001]*0.001");
+    DefineMath(config, 7, "Name that is long!", "[002]^0.5*[002]^-0.5");
+    DefineMath(config, 8, "Divide", "1/([001]-[001])");
+    DefineMath(config, 9, "Stray", "(([002]-)*");
+    LogData compiled = test::Load(GenerateV4Bytes({.frames = 2000}));
+    LogData text = test::Load(GenerateV4Bytes({.frames = 2000}));
     GraphConfiguration configText = config;
-    ComputeMathChannels(*compiled, config, MathEvaluation::kCompiled);
-    ComputeMathChannels(*text, configText, MathEvaluation::kExpandedText);
-    EXPECT_EQ(compiled->config, text->config);
+    ComputeMathChannels(compiled, config, MathEvaluation::kCompiled);
+    ComputeMathChannels(text, configText, MathEvaluation::kExpandedText);
+    EXPECT_EQ(compiled.config, text.config);
     for (int i = 0; i < kMathChannelCount; ++i) {
         for (int f = 0; f < 2000; ++f) {
-            ASSERT_EQ(std::bit_cast<uint32_t>(Values(*compiled, i)[f]),
-                      std::bit_cast<uint32_t>(Values(*text, i)[f]))
+            ASSERT_EQ(std::bit_cast<uint32_t>(Values(compiled, i)[f]),
+                      std::bit_cast<uint32_t>(Values(text, i)[f]))
                 << "math channel " << i + 1 << " frame " << f;
         }
-        EXPECT_EQ(std::bit_cast<uint32_t>(Stats(*compiled, i).average),
-                  std::bit_cast<uint32_t>(Stats(*text, i).average));
+        EXPECT_EQ(std::bit_cast<uint32_t>(Stats(compiled, i).average),
+                  std::bit_cast<uint32_t>(Stats(text, i).average));
     }
-    EXPECT_EQ(compiled->config.Get(Block::InputName(Entry(7))), "Name that is long");
+    EXPECT_EQ(compiled.config.Get(Block::InputName(Entry(7))), "Name that is long");
 }
 
 }  // namespace

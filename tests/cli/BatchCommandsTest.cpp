@@ -1,6 +1,4 @@
-// The command-line verbs: info, expand, stats and math report on a log; upgrade, zero, crop and
-// export-csv write files. Their output, exit status, files and bad input, and that an input file
-// is never changed.
+// The command-line verbs: output, exit status, files written, bad input, inputs unchanged.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -13,23 +11,21 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-#include "settings/GraphConfigurationFile.h"
-#include "texts/FailureText.h"
 #include "analysis/ChannelStatistics.h"
-#include "model/DataLogFile.h"
-#include "format/DataLogFrame.h"
+#include "analysis/MathChannels.h"
 #include "format/DlzCodec.h"
 #include "model/ZeroTime.h"
-#include "analysis/MathChannels.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
+#include "settings/GraphConfigurationFile.h"
+#include "support/LogFixtures.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;
+using test::Split;
 
 namespace {
 
@@ -47,15 +43,6 @@ std::string Shortest(float value) {
     char buffer[32];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, end);
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1)
-        out.push_back(text.substr(start, at - start));
-    out.push_back(text.substr(start));
-    return out;
 }
 
 class BatchCommandsTest : public ::testing::Test {
@@ -93,6 +80,13 @@ protected:
         return run;
     }
 
+    /// Runs the tool and expects it to succeed.
+    CliRun Ok(const std::string& args) const {
+        CliRun run = Run(args);
+        EXPECT_EQ(run.status, 0) << args << ": " << run.err;
+        return run;
+    }
+
     test::TempFolder m_dir;
     SampleLogOptions m_options;
 };
@@ -103,8 +97,7 @@ TEST_F(BatchCommandsTest, InfoSummarisesHeaderFramesAndAvailableChannels) {
     m_options.startTimestamp = 1767282202125;  // 15:43:22.125 UTC
     m_options.zeroTime = 2.5f;
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
-    CliRun run = Run("info " + Quoted("run.dl"));
-    ASSERT_EQ(run.status, 0) << run.err;
+    CliRun run = Ok("info " + Quoted("run.dl"));
     for (const char* line :
          {"Logfile Version: 0.4\n", "Date: 20260101\n", "Global File: C:\\Tunes\\race_car_v3.gbl\n",
           "Firmware Version: 04020011\n", "ECU ID: 180001\n", "Zero Time: 2.500 sec\n",
@@ -120,9 +113,8 @@ TEST_F(BatchCommandsTest, InfoSummarisesHeaderFramesAndAvailableChannels) {
     EXPECT_FALSE(Contains(run.out, "  W/M Injection "));
     EXPECT_FALSE(Contains(run.out, "    305  "));
 
-    CliRun json = Run("info --json " + Quoted("run.dl"));
-    ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_EQ(json.out.front(), '{');
+    CliRun json = Ok("info --json " + Quoted("run.dl"));
+    EXPECT_EQ(json.out.substr(0, 1), "{");
     for (const char* part :
          {"\"frames\": 1000,", "\"duration\": 9.99,", "\"startTime\": \"15:43:22.125\",",
           "\"globalFile\": \"C:\\\\Tunes\\\\race_car_v3.gbl\",",
@@ -133,13 +125,10 @@ TEST_F(BatchCommandsTest, InfoSummarisesHeaderFramesAndAvailableChannels) {
 
 TEST_F(BatchCommandsTest, InfoAndExpandReadDlzWithoutWritingBesideIt) {
     ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
-    CliRun run = Run("info " + Quoted("Packed.DLZ"));
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "Frames: 1000\n"));
+    EXPECT_TRUE(Contains(Ok("info " + Quoted("Packed.DLZ")).out, "Frames: 1000\n"));
     EXPECT_FALSE(fs::exists(Path("Packed.dl")));
 
-    CliRun expand = Run("expand " + Quoted("Packed.DLZ"));
-    ASSERT_EQ(expand.status, 0) << expand.err;
+    CliRun expand = Ok("expand " + Quoted("Packed.DLZ"));
     EXPECT_EQ(expand.out, Path("Packed.dl") + "\n");
     EXPECT_EQ(fs::file_size(Path("Packed.dl")), kFramesOffset + 1000 * kFrameSize);
     EXPECT_FALSE(fs::exists(Path("Packed.DLZ.flip")));
@@ -147,8 +136,7 @@ TEST_F(BatchCommandsTest, InfoAndExpandReadDlzWithoutWritingBesideIt) {
 }
 
 TEST_F(BatchCommandsTest, StatsOfTheWholeLogAndOfATimeRangeUseTheNearestFrames) {
-    CliRun all = Run("stats " + Quoted("run.dl") + " --json");
-    ASSERT_EQ(all.status, 0) << all.err;
+    CliRun all = Ok("stats " + Quoted("run.dl") + " --json");
     EXPECT_TRUE(Contains(all.out, "\"frames\":1000,\"first\":0,\"end\":1000"));
     // Time runs 0.00 .. 9.99 s: the whole log's time statistics.
     EXPECT_TRUE(Contains(all.out,
@@ -158,8 +146,7 @@ TEST_F(BatchCommandsTest, StatsOfTheWholeLogAndOfATimeRangeUseTheNearestFrames) 
     EXPECT_TRUE(Contains(all.out, "\"count\":1000,\"slope\":1}"));
 
     // 2.004 s is nearest to frame 200, 4.986 s to frame 499: frames 200 .. 499.
-    CliRun range = Run("stats " + Quoted("run.dl") + " --from 2.004 --to 4.986 --json");
-    ASSERT_EQ(range.status, 0) << range.err;
+    CliRun range = Ok("stats " + Quoted("run.dl") + " --from 2.004 --to 4.986 --json");
     EXPECT_TRUE(Contains(range.out, "\"first\":200,\"end\":500"));
     EXPECT_TRUE(Contains(range.out, "\"minimum\":2,\"maximum\":4.99,"));
     EXPECT_TRUE(Contains(range.out, "\"count\":300,"));
@@ -167,24 +154,20 @@ TEST_F(BatchCommandsTest, StatsOfTheWholeLogAndOfATimeRangeUseTheNearestFrames) 
     EXPECT_TRUE(
         Contains(Run("stats " + Quoted("run.dl") + " --from 3 --to 3 --json").out, "\"count\":1,"));
 
-    CliRun text = Run("stats " + Quoted("run.dl") + " --to 1");
-    ASSERT_EQ(text.status, 0) << text.err;
+    CliRun text = Ok("stats " + Quoted("run.dl") + " --to 1");
     EXPECT_TRUE(Contains(text.out, "frames 0 to 100 of 1000")) << text.out;
     EXPECT_TRUE(Contains(text.out, "   1 RTC"));
 }
 
 TEST_F(BatchCommandsTest, MathPrintsDefinedChannelsWithTheirStatistics) {
     GraphConfiguration config = DefaultGraphConfiguration();
-    std::strcpy(config.math[0].name, "Double RPM");
-    std::strcpy(config.math[0].formula, "[002]*2");
-    std::strcpy(config.math[2].name, "Boost per RPM");
-    std::strcpy(config.math[2].formula, "([029]-100)/([002]+1)");
-    std::strcpy(config.math[4].formula, "[002]");  // no name: inactive
+    test::DefineMath(config, 0, "Double RPM", "[002]*2");
+    test::DefineMath(config, 2, "Boost per RPM", "([029]-100)/([002]+1)");
+    test::DefineMath(config, 4, "", "[002]");  // no name: inactive
     ASSERT_TRUE(WriteGraphConfigurationFile(Path("setup.graph"), config));
 
     const CliRun run =
-        Run("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph") + " --json");
-    ASSERT_EQ(run.status, 0) << run.err;
+        Ok("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph") + " --json");
     EXPECT_TRUE(Contains(run.out, "\"frames\":1000")) << run.out;
     EXPECT_FALSE(Contains(run.out, "\"math\":5")) << run.out;
     // The same computation in process gives the printed figures.
@@ -203,14 +186,12 @@ TEST_F(BatchCommandsTest, MathPrintsDefinedChannelsWithTheirStatistics) {
         EXPECT_TRUE(Contains(run.out, row)) << row << "\n" << run.out;
     }
 
-    const CliRun text = Run("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph"));
-    ASSERT_EQ(text.status, 0) << text.err;
+    const CliRun text = Ok("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph"));
     EXPECT_TRUE(Contains(text.out, "369 Double RPM")) << text.out;
     EXPECT_TRUE(Contains(text.out, "([029]-100)/([002]+1)")) << text.out;
 
     ASSERT_TRUE(WriteGraphConfigurationFile(Path("none.graph"), DefaultGraphConfiguration()));
-    const CliRun none = Run("math " + Quoted("run.dl") + " --graph " + Quoted("none.graph"));
-    EXPECT_EQ(none.status, 0);
+    const CliRun none = Ok("math " + Quoted("run.dl") + " --graph " + Quoted("none.graph"));
     EXPECT_TRUE(Contains(none.out, "no math channels defined")) << none.out;
 }
 
@@ -234,8 +215,7 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
     EXPECT_EQ(run.err, "quillon-cli upgrade: Cannot open '" + Path("missing.dl") +
                            "': " + std::strerror(ENOENT) + "\n");
 
-    run = Run("upgrade " + Quoted("v2.dl"));
-    EXPECT_EQ(run.status, 0) << run.err;
+    run = Ok("upgrade " + Quoted("v2.dl"));
     // Every converted file opens as a V4 log with the sample's frames.
     for (const char* name : {"v1.V4.dl", "v2.V4.dl", "v3.V4.dl"}) {
         LogData log;
@@ -253,8 +233,7 @@ TEST_F(BatchCommandsTest, UpgradeReplacesAnEarlierConversionOnlyWithOverwrite) {
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, Path("v1.V4.dl") + " already exists (--overwrite")) << run.err;
     EXPECT_EQ(fs::file_size(Path("v1.V4.dl")), 6u);
-    run = Run("upgrade --overwrite " + Quoted("v1.dl"));
-    EXPECT_EQ(run.status, 0) << run.err;
+    run = Ok("upgrade --overwrite " + Quoted("v1.dl"));
     EXPECT_GT(fs::file_size(Path("v1.V4.dl")), 1000u);
 }
 
@@ -262,8 +241,7 @@ TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     m_options.frames = 3000;  // past the launch
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
     const std::string before = test::ReadText(Path("run.dl"));
-    CliRun run = Run("zero " + Quoted("run.dl") + " --at 2.456");
-    ASSERT_EQ(run.status, 0) << run.err;
+    CliRun run = Ok("zero " + Quoted("run.dl") + " --at 2.456");
     EXPECT_EQ(test::ReadText(Path("run.dl")), before);
     LogData log;
     ASSERT_TRUE(ReadDataLog(Path("run.zeroed.dl"), log).ok());
@@ -271,8 +249,7 @@ TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     EXPECT_NEAR(log.values[0][246], 0.0f, 1e-6);
 
     // -o names the output; it may not be the input itself.
-    run = Run("zero " + Quoted("run.dl") + " --at 1 -o " + Quoted("out.dl"));
-    ASSERT_EQ(run.status, 0) << run.err;
+    run = Ok("zero " + Quoted("run.dl") + " --at 1 -o " + Quoted("out.dl"));
     ASSERT_TRUE(ReadDataLog(Path("out.dl"), log).ok());
     EXPECT_FLOAT_EQ(log.header.Get(DataLogHeader::zeroTime), 1.0f);
     EXPECT_EQ(Run("zero " + Quoted("run.dl") + " --at 1 -o " + Quoted("./run.dl")).status, 1);
@@ -282,8 +259,7 @@ TEST_F(BatchCommandsTest, ZeroAtATimeOrWhenAChannelCrossesATrigger) {
     ASSERT_TRUE(ReadDataLog(Path("run.dl"), original).ok());
     const int expected = FindAutoZeroFrame(original, 2, kAutoZeroGreaterThan, 3000.0f);
     ASSERT_GT(expected, 0);
-    run = Run("zero " + Quoted("run.dl") + " --when 2 '>' 3000 -o " + Quoted("when.dl"));
-    ASSERT_EQ(run.status, 0) << run.err;
+    run = Ok("zero " + Quoted("run.dl") + " --when 2 '>' 3000 -o " + Quoted("when.dl"));
     ASSERT_TRUE(ReadDataLog(Path("when.dl"), log).ok());
     EXPECT_NEAR(log.values[0][expected], 0.0f, 1e-6);
 }
@@ -347,8 +323,7 @@ TEST_F(BatchCommandsTest, AlignFindsTheShiftOfACopyStartingLater) {
 
 TEST_F(BatchCommandsTest, CropKeepsTheFramesBetweenTheNearestFrames) {
     ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
-    CliRun run = Run("crop " + Quoted("Packed.DLZ") + " --start 1.004 --end 7.994");
-    ASSERT_EQ(run.status, 0) << run.err;
+    CliRun run = Ok("crop " + Quoted("Packed.DLZ") + " --start 1.004 --end 7.994");
     LogData log;
     ASSERT_TRUE(ReadDataLog(Path("Packed.cropped.dl"), log).ok());
     EXPECT_EQ(log.frameCount, 700);  // frames 100 to 799
@@ -356,8 +331,7 @@ TEST_F(BatchCommandsTest, CropKeepsTheFramesBetweenTheNearestFrames) {
     EXPECT_EQ(log.values[0][0], 0.0f);
     EXPECT_FALSE(fs::exists(Path("Packed.dl")));  // decoded in memory only
 
-    run = Run("crop " + Quoted("run.dl") + " --end 3 -o " + Quoted("end.dl"));
-    ASSERT_EQ(run.status, 0) << run.err;
+    run = Ok("crop " + Quoted("run.dl") + " --end 3 -o " + Quoted("end.dl"));
     ASSERT_TRUE(ReadDataLog(Path("end.dl"), log).ok());
     EXPECT_EQ(log.frameCount, 301);
 }
@@ -367,8 +341,7 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
     m_options.rate = 50.0;
     ASSERT_TRUE(WriteSampleLog(Path("run.dl"), m_options));
     const std::string before = test::ReadText(Path("run.dl"));
-    CliRun run = Run("export-csv " + Quoted("run.dl"));
-    ASSERT_EQ(run.status, 0) << run.err;
+    CliRun run = Ok("export-csv " + Quoted("run.dl"));
     EXPECT_EQ(run.out, Path("run.csv") + "\n");
     EXPECT_EQ(test::ReadText(Path("run.dl")), before);
 
@@ -393,20 +366,17 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
 
     // A .dlz gives the same text and leaves no decoded log beside it.
     ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
-    run = Run("export-csv " + Quoted("Packed.DLZ"));
-    ASSERT_EQ(run.status, 0) << run.err;
+    run = Ok("export-csv " + Quoted("Packed.DLZ"));
     EXPECT_EQ(run.out, Path("Packed.csv") + "\n");
     EXPECT_EQ(test::ReadText(Path("Packed.csv")), test::ReadText(Path("run.csv")));
     EXPECT_FALSE(fs::exists(Path("Packed.dl")));
 
     // Math channels of a .graph file are computed first.
     GraphConfiguration config = DefaultGraphConfiguration();
-    std::strcpy(config.math[0].name, "Double RPM");
-    std::strcpy(config.math[0].formula, "[002]*2");
+    test::DefineMath(config, 0, "Double RPM", "[002]*2");
     ASSERT_TRUE(WriteGraphConfigurationFile(Path("math.graph"), config));
-    run = Run("export-csv " + Quoted("run.dl") + " --graph " + Quoted("math.graph") + " -o " +
-              Quoted("math.csv"));
-    ASSERT_EQ(run.status, 0) << run.err;
+    run = Ok("export-csv " + Quoted("run.dl") + " --graph " + Quoted("math.graph") + " -o " +
+             Quoted("math.csv"));
     const auto math = Split(test::ReadText(Path("math.csv")), '\n');
     ASSERT_GT(math.size(), 10u);
     EXPECT_EQ(Split(math[0], ',')[369], "Double RPM");
@@ -428,8 +398,7 @@ TEST_F(BatchCommandsTest, ExportCsvReportsBadInputAndOverwritesNothing) {
 
     // A log without ".dl" in its name gets ".csv" appended, not itself as the target.
     fs::copy_file(Path("run.dl"), Path("run.log"));
-    run = Run("export-csv " + Quoted("run.log"));
-    EXPECT_EQ(run.status, 0) << run.err;
+    run = Ok("export-csv " + Quoted("run.log"));
     EXPECT_EQ(run.out, Path("run.log.csv") + "\n");
     EXPECT_EQ(test::ReadText(Path("run.log")), before);
 
@@ -479,17 +448,13 @@ TEST_F(BatchCommandsTest, TheFirstBytesNotTheNameTellALogFromACompressedOne) {
 
 TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
     std::vector<uint8_t> bytes = GenerateV4Bytes(m_options);
-    auto write = [&](const std::string& name, const std::vector<uint8_t>& data) {
-        test::WriteBytes(Path(name), data);
-    };
-    auto magic = bytes;
-    magic[1] = 0;
-    write("magic.dl", magic);
-    auto version = bytes;
-    version[8] = 3;
-    write("version.dl", version);
-    write("short.dl", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 500));
-    write("empty.dlz", {});
+    test::WriteBytes(Path("short.dl"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + 500));
+    test::WriteBytes(Path("empty.dlz"), {});
+    bytes[1] = 0;
+    test::WriteBytes(Path("magic.dl"), bytes);
+    bytes[1] = GenerateV4Bytes(m_options)[1];
+    bytes[8] = 3;
+    test::WriteBytes(Path("version.dl"), bytes);
     fs::create_directory(Path("folder.dl"));
 
     struct Case {
@@ -527,25 +492,17 @@ TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
     }
     for (const char* name : {"empty.dl", "none.dl", "magic.csv", "empty.csv"})
         EXPECT_FALSE(fs::exists(Path(name))) << name;
-    // Usage errors: status 2.
-    const std::string log = " " + Quoted("run.dl");
-    std::vector<std::string> usage = {"info",
-                                      "expand",
-                                      "stats",
-                                      "upgrade",
-                                      "export-csv",
-                                      "stats" + log + " --from abc",
-                                      "stats" + log + " --from nan",
-                                      "stats" + log + " --bogus",
-                                      "math" + log,
-                                      "crop" + log,
-                                      "export-csv" + log + " -o"};
-    for (const char* bad : {"--at 1 --when 2 '>' 5", "", "--when 0 '>' 5", "--when 2 '=' 5",
-                            "--at x", "--at 1e39", "--when 2 '>' -1e39"})
-        usage.push_back("zero" + log + " " + bad);
-    for (const std::string& args : usage)
+    // Usage errors: status 2. "@" stands for the log.
+    for (std::string args : {"info", "expand", "stats", "upgrade", "export-csv",
+                             "stats @ --from abc", "stats @ --from nan", "stats @ --bogus",
+                             "math @", "crop @", "export-csv @ -o", "zero @ --at 1 --when 2 '>' 5",
+                             "zero @", "zero @ --when 0 '>' 5", "zero @ --when 2 '=' 5",
+                             "zero @ --at x", "zero @ --at 1e39", "zero @ --when 2 '>' -1e39"}) {
+        if (args.find('@') != std::string::npos) args.replace(args.find('@'), 1, Quoted("run.dl"));
         EXPECT_EQ(Run(args).status, 2) << args;
-    EXPECT_TRUE(Contains(Run("math" + log).err, "usage: math LOG --graph FILE.graph [--json]"));
+    }
+    EXPECT_TRUE(Contains(Run("math " + Quoted("run.dl")).err,
+                         "usage: math LOG --graph FILE.graph [--json]"));
 }
 
 TEST_F(BatchCommandsTest, EveryVerbHasHelpAndMessagesFitACommandLine) {
@@ -583,21 +540,18 @@ TEST_F(BatchCommandsTest, StatsReadsADlzWithoutWritingBesideIt) {
 }
 
 TEST_F(BatchCommandsTest, FifosAreRefusedWithoutBlocking) {
-    ASSERT_EQ(::mkfifo(Path("pipe.dl").c_str(), 0600), 0);
-    ASSERT_EQ(::mkfifo(Path("pipe.dlz").c_str(), 0600), 0);
-    ASSERT_EQ(::mkfifo(Path("pipe.graph").c_str(), 0600), 0);
+    for (const char* name : {"pipe.dl", "pipe.dlz", "pipe.graph"})
+        ASSERT_EQ(::mkfifo(Path(name).c_str(), 0600), 0);
     // A hang ends after 20 s with status 124 instead of blocking the test run.
     const std::string limit = "timeout 20 env ";
-    const std::string cases[] = {
-        "info " + Quoted("pipe.dl"),
-        "info " + Quoted("pipe.dlz"),
-        "stats " + Quoted("pipe.dl"),
-        "expand " + Quoted("pipe.dlz"),
-        "crop " + Quoted("pipe.dlz") + " --start 1",
-        "math " + Quoted("run.dl") + " --graph " + Quoted("pipe.graph"),
-        "export-csv " + Quoted("run.dl") + " -o " + Quoted("pipe.dl"),
-        "upgrade " + Quoted("pipe.dl"),
-    };
+    const std::string cases[] = {"info " + Quoted("pipe.dl"),
+                                 "info " + Quoted("pipe.dlz"),
+                                 "stats " + Quoted("pipe.dl"),
+                                 "expand " + Quoted("pipe.dlz"),
+                                 "crop " + Quoted("pipe.dlz") + " --start 1",
+                                 "math " + Quoted("run.dl") + " --graph " + Quoted("pipe.graph"),
+                                 "export-csv " + Quoted("run.dl") + " -o " + Quoted("pipe.dl"),
+                                 "upgrade " + Quoted("pipe.dl")};
     for (const std::string& args : cases) {
         CliRun run = Run(args, limit);
         EXPECT_EQ(run.status, 1) << args << ": " << run.err;

@@ -1,6 +1,4 @@
-// The file commands with scripted answers: the save question before open, new and close, Save As
-// and its file names, failures that keep the log, the converter offer, the recent-file order and
-// the compare dialog.
+// The file commands with scripted answers: save questions, Save As, failures, compare.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include "samplegen/SampleLog.h"
 #include "settings/CPrefs.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using namespace quillon;
@@ -51,30 +50,15 @@ private:
 
 class FileFlowsTest : public ::testing::Test {
 protected:
-    fs::path m_dir = fs::temp_directory_path() /
-                     ("quillon-flows-" + std::to_string(::getpid()) + "-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    void SetUp() override {
-        fs::remove_all(m_dir), fs::create_directories(m_dir);
-        m_prefs = std::make_unique<CPrefs>(m_dir.string());
-        m_doc = std::make_unique<CDataLogDoc>(*m_prefs, m_prompt);
-        m_flows = std::make_unique<DataLogFileFlows>(*m_doc, *m_prefs, m_prompt, m_host);
-    }
-    void TearDown() override {
-        m_flows.reset(), m_doc.reset(), m_prefs.reset();
-        fs::remove_all(m_dir);
-    }
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Path(const std::string& name) const { return m_dir / name; }
     std::string WriteLog(const std::string& name, int frames) const {
-        SampleLogOptions options;
-        options.frames = frames;
-        EXPECT_TRUE(WriteSampleLog(Path(name), options));
+        EXPECT_TRUE(WriteSampleLog(Path(name), {.frames = frames}));
         return Path(name);
     }
     // Opens a log and marks it changed, with the prompt's and the host's records emptied.
     void OpenModified(const std::string& name, int frames = 50) {
-        ASSERT_TRUE(m_flows->OpenFile(WriteLog(name, frames)));
-        m_doc->SetModifiedFlag(true);
+        ASSERT_TRUE(m_flows.OpenFile(WriteLog(name, frames)));
+        m_doc.SetModifiedFlag(true);
         m_prompt.asked.clear();
         m_host.events.clear();
     }
@@ -85,11 +69,12 @@ protected:
         return asked;
     }
 
-    std::unique_ptr<CPrefs> m_prefs;
+    test::TempFolder m_dir;
+    CPrefs m_prefs{m_dir.String()};
     ScriptedPrompt m_prompt;
     RecordingHost m_host{m_prompt};
-    std::unique_ptr<CDataLogDoc> m_doc;
-    std::unique_ptr<DataLogFileFlows> m_flows;
+    CDataLogDoc m_doc{m_prefs, m_prompt};
+    DataLogFileFlows m_flows{m_doc, m_prefs, m_prompt, m_host};
 };
 
 using Strings = std::vector<std::string>;
@@ -97,64 +82,64 @@ using Strings = std::vector<std::string>;
 TEST_F(FileFlowsTest, OpenStartsInTheDataLogFolderThenInTheLastFolder) {
     const std::string log = WriteLog("run.dl", 40);
     m_prompt.QueueFile(log);
-    ASSERT_TRUE(m_flows->Open());
-    EXPECT_TRUE(m_flows->HasOpenedLog());
-    EXPECT_EQ(m_doc->GetFrameCount(), 40);
-    EXPECT_EQ(m_flows->DocumentName(), "run.dl");
-    EXPECT_EQ(Asked(), Strings{"open Open: " + m_prefs->GetDataLogFolder() + "|"});
-    EXPECT_EQ(m_host.events, (Strings{"1 progress Loading run.dl...", "1 folder " + m_dir.string(),
+    ASSERT_TRUE(m_flows.Open());
+    EXPECT_TRUE(m_flows.HasOpenedLog());
+    EXPECT_EQ(m_doc.GetFrameCount(), 40);
+    EXPECT_EQ(m_flows.DocumentName(), "run.dl");
+    EXPECT_EQ(Asked(), Strings{"open Open: " + m_prefs.GetDataLogFolder() + "|"});
+    EXPECT_EQ(m_host.events, (Strings{"1 progress Loading run.dl...", "1 folder " + m_dir.String(),
                                       "1 recent " + log}));
     // Cancel opens nothing and keeps the log.
-    EXPECT_FALSE(m_flows->Open());
-    EXPECT_EQ(m_prompt.asked.back().text, m_dir.string() + "|");
-    EXPECT_EQ(m_doc->GetFrameCount(), 40);
+    EXPECT_FALSE(m_flows.Open());
+    EXPECT_EQ(m_prompt.asked.back().text, m_dir.String() + "|");
+    EXPECT_EQ(m_doc.GetFrameCount(), 40);
 }
 
 TEST_F(FileFlowsTest, TheLastFolderIsAbsoluteForARelativePath) {
     WriteLog("rel.dl", 10);
-    fs::create_directory(m_dir / "sub");
+    fs::create_directory(Path("sub"));
     const fs::path before = fs::current_path();
-    fs::current_path(m_dir);
-    const bool opened = m_flows->OpenFile("./sub/../rel.dl");
+    fs::current_path(m_dir.path);
+    const bool opened = m_flows.OpenFile("./sub/../rel.dl");
     fs::current_path(before);
     ASSERT_TRUE(opened);
-    EXPECT_EQ(m_host.lastFolder, m_dir.string());
+    EXPECT_EQ(m_host.lastFolder, m_dir.String());
 }
 
 TEST_F(FileFlowsTest, SaveQuestionComesFirstAndCancelKeepsTheModifiedLog) {
     OpenModified("first.dl");
     const std::string other = WriteLog("other.dl", 70);
     m_prompt.QueueAnswer(PromptAnswer::Cancel);
-    EXPECT_FALSE(m_flows->OpenFile(other));
+    EXPECT_FALSE(m_flows.OpenFile(other));
     m_prompt.QueueAnswer(PromptAnswer::Cancel);
-    EXPECT_FALSE(m_flows->New());
+    EXPECT_FALSE(m_flows.New());
     m_prompt.QueueAnswer(PromptAnswer::Cancel);
-    EXPECT_FALSE(m_flows->Close());
+    EXPECT_FALSE(m_flows.Close());
     EXPECT_EQ(Asked(), Strings(3, "question3 : Save changes to first.dl?"));
     EXPECT_TRUE(m_host.events.empty());
-    EXPECT_TRUE(m_doc->IsModified());
-    EXPECT_EQ(m_doc->GetFrameCount(), 50);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.GetFrameCount(), 50);
 
     // No goes on without saving.
     m_prompt.QueueAnswer(PromptAnswer::No);
-    EXPECT_TRUE(m_flows->OpenFile(other));
-    EXPECT_EQ(m_doc->GetFrameCount(), 70);
+    EXPECT_TRUE(m_flows.OpenFile(other));
+    EXPECT_EQ(m_doc.GetFrameCount(), 70);
     EXPECT_EQ(m_host.events.front(), "4 progress Loading other.dl...");
 }
 
 TEST_F(FileFlowsTest, YesOnAnUntitledLogSavesAsBeforeTheNextOpen) {
     OpenModified("first.dl");
-    m_doc->SetPathName("");
+    m_doc.SetPathName("");
     const std::string other = WriteLog("other.dl", 70);
     m_prompt.QueueAnswer(PromptAnswer::Yes);
     m_prompt.QueueFile(Path("kept"));
-    ASSERT_TRUE(m_flows->OpenFile(other));
+    ASSERT_TRUE(m_flows.OpenFile(other));
     EXPECT_EQ(Asked(), (Strings{"question3 : Save changes to Untitled?",
-                                "save Save As: " + m_prefs->GetDataLogFolder() + "|"}));
+                                "save Save As: " + m_prefs.GetDataLogFolder() + "|"}));
     // The saved log is the older recent file, the opened one the newest.
     EXPECT_EQ(m_host.events, (Strings{"2 progress Saving kept.dl...", "2 recent " + Path("kept.dl"),
                                       "2 progress Loading other.dl...",
-                                      "2 folder " + m_dir.string(), "2 recent " + other}));
+                                      "2 folder " + m_dir.String(), "2 recent " + other}));
     EXPECT_EQ(fs::file_size(Path("kept.dl")), fs::file_size(Path("first.dl")));
 }
 
@@ -166,16 +151,16 @@ TEST_F(FileFlowsTest, SaveAsAlwaysWritesAPlainLog) {
     } cases[] = {{"a.DLZ", "a.DL"}, {"b", "b.dl"}, {"c.Dl", "c.Dl"}, {"d.dl.txt", "d.dl.txt.dl"}};
     for (const auto& c : cases) {
         m_prompt.QueueFile(Path(c.chosen));
-        ASSERT_TRUE(m_flows->SaveAs()) << c.chosen;
+        ASSERT_TRUE(m_flows.SaveAs()) << c.chosen;
         EXPECT_TRUE(fs::exists(Path(c.written))) << c.chosen;
-        EXPECT_EQ(m_doc->GetPathName(), Path(c.written));
-        EXPECT_FALSE(m_doc->IsModified());
+        EXPECT_EQ(m_doc.GetPathName(), Path(c.written));
+        EXPECT_FALSE(m_doc.IsModified());
     }
     EXPECT_FALSE(fs::exists(Path("a.DLZ")));
     // The dialog proposes the current file in its folder; Cancel changes nothing.
-    EXPECT_FALSE(m_flows->SaveAs());
-    EXPECT_EQ(Asked().back(), "save Save As: " + m_dir.string() + "|d.dl.txt.dl");
-    EXPECT_EQ(m_doc->GetPathName(), Path("d.dl.txt.dl"));
+    EXPECT_FALSE(m_flows.SaveAs());
+    EXPECT_EQ(Asked().back(), "save Save As: " + m_dir.String() + "|d.dl.txt.dl");
+    EXPECT_EQ(m_doc.GetPathName(), Path("d.dl.txt.dl"));
 }
 
 TEST_F(FileFlowsTest, SaveAsAsksBeforeReplacingTheNameItMade) {
@@ -185,14 +170,14 @@ TEST_F(FileFlowsTest, SaveAsAsksBeforeReplacingTheNameItMade) {
     for (const char* typed : {"run2", "run2.dlz"}) {
         m_prompt.QueueFile(Path(typed));
         m_prompt.QueueAnswer(PromptAnswer::No);
-        EXPECT_FALSE(m_flows->SaveAs()) << typed;
+        EXPECT_FALSE(m_flows.SaveAs()) << typed;
         EXPECT_EQ(m_prompt.asked.back().text,
                   "run2.dl already exists.\nDo you want to replace it?");
         EXPECT_EQ(fs::file_size(kept), size);
     }
     m_prompt.QueueFile(Path("run2"));
     m_prompt.QueueAnswer(PromptAnswer::Yes);
-    EXPECT_TRUE(m_flows->SaveAs());
+    EXPECT_TRUE(m_flows.SaveAs());
     EXPECT_NE(fs::file_size(kept), size);
 }
 
@@ -200,11 +185,11 @@ TEST_F(FileFlowsTest, AFailedSaveIsShownAndKeepsTheWindow) {
     OpenModified("orig.dl");
     const std::string impossible = Path("orig.dl") + "/inside.dl";
     m_prompt.QueueFile(impossible);
-    EXPECT_FALSE(m_flows->SaveAs());
-    EXPECT_EQ(m_doc->GetPathName(), Path("orig.dl"));
-    m_doc->SetPathName(impossible);
+    EXPECT_FALSE(m_flows.SaveAs());
+    EXPECT_EQ(m_doc.GetPathName(), Path("orig.dl"));
+    m_doc.SetPathName(impossible);
     m_prompt.QueueAnswer(PromptAnswer::Yes);
-    EXPECT_FALSE(m_flows->Close());
+    EXPECT_FALSE(m_flows.Close());
     Strings kinds;
     for (const auto& a : m_prompt.asked)
         kinds.push_back(a.kind);
@@ -215,17 +200,17 @@ TEST_F(FileFlowsTest, AFailedSaveIsShownAndKeepsTheWindow) {
         EXPECT_EQ(failure.path, impossible);
     }
     EXPECT_EQ(m_prompt.asked[2].text, "Save changes to inside.dl?");
-    EXPECT_TRUE(m_doc->IsModified());
-    EXPECT_EQ(m_doc->GetFrameCount(), 50);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.GetFrameCount(), 50);
     // A save under the document's own path writes there without a dialog.
-    m_doc->SetPathName(Path("orig.dl"));
-    EXPECT_TRUE(m_flows->Save());
-    EXPECT_FALSE(m_doc->IsModified());
+    m_doc.SetPathName(Path("orig.dl"));
+    EXPECT_TRUE(m_flows.Save());
+    EXPECT_FALSE(m_doc.IsModified());
     EXPECT_EQ(m_host.events.back(), "4 progress Saving orig.dl...");
 }
 
 TEST_F(FileFlowsTest, RefusedLogsKeepTheOpenOneAndAnotherLayoutOffersTheConverter) {
-    ASSERT_TRUE(m_flows->OpenFile(WriteLog("good.dl", 30)));
+    ASSERT_TRUE(m_flows.OpenFile(WriteLog("good.dl", 30)));
     const std::string magic = Path("magic.dl");
     std::ofstream(magic, std::ios::binary) << std::string(20000, '\x5a');
     const std::string version = WriteLog("version.dl", 30);
@@ -236,11 +221,11 @@ TEST_F(FileFlowsTest, RefusedLogsKeepTheOpenOneAndAnotherLayoutOffersTheConverte
     }
     m_prompt.asked.clear();
     m_host.events.clear();
-    EXPECT_FALSE(m_flows->OpenFile(magic));
+    EXPECT_FALSE(m_flows.OpenFile(magic));
     m_prompt.QueueAnswer(PromptAnswer::No);
-    EXPECT_FALSE(m_flows->OpenFile(version));
+    EXPECT_FALSE(m_flows.OpenFile(version));
     m_prompt.QueueAnswer(PromptAnswer::Yes);
-    EXPECT_FALSE(m_flows->OpenFile(version));
+    EXPECT_FALSE(m_flows.OpenFile(version));
     ASSERT_EQ(m_prompt.asked.size(), 3u);
     EXPECT_EQ(m_prompt.asked[0].kind, "failure");
     EXPECT_EQ(m_prompt.asked[1].kind, "failurequestion");
@@ -251,20 +236,20 @@ TEST_F(FileFlowsTest, RefusedLogsKeepTheOpenOneAndAnotherLayoutOffersTheConverte
     EXPECT_EQ(m_host.events,
               (Strings{"0 progress Loading magic.dl...", "1 progress Loading version.dl...",
                        "2 progress Loading version.dl...", "3 converter"}));
-    EXPECT_EQ(m_doc->GetFrameCount(), 30);
+    EXPECT_EQ(m_doc.GetFrameCount(), 30);
 }
 
 TEST_F(FileFlowsTest, CompareAsksInTheDataLogFolderAndShowsFailures) {
-    ASSERT_TRUE(m_flows->OpenFile(WriteLog("main.dl", 30)));
+    ASSERT_TRUE(m_flows.OpenFile(WriteLog("main.dl", 30)));
     m_prompt.asked.clear();
     m_prompt.QueueFile(WriteLog("cmp.dl", 60));
-    ASSERT_TRUE(m_flows->Compare());
-    EXPECT_TRUE(m_doc->IsComparisonLoaded());
+    ASSERT_TRUE(m_flows.Compare());
+    EXPECT_TRUE(m_doc.IsComparisonLoaded());
     m_prompt.QueueFile(Path("missing.dl"));
-    EXPECT_FALSE(m_flows->Compare());
-    EXPECT_FALSE(m_flows->Compare());  // cancelled
+    EXPECT_FALSE(m_flows.Compare());
+    EXPECT_FALSE(m_flows.Compare());  // cancelled
     const std::string dialog =
-        "open Choose Data Log to Compare: " + m_prefs->GetDataLogFolder() + "|";
+        "open Choose Data Log to Compare: " + m_prefs.GetDataLogFolder() + "|";
     EXPECT_EQ(Asked(), (Strings{dialog, dialog, "failure : " + Path("missing.dl"), dialog}));
     ASSERT_EQ(m_prompt.failures.size(), 1u);
     EXPECT_EQ(m_prompt.failures[0].kind, ErrorKind::CannotOpen);

@@ -33,7 +33,7 @@ std::vector<uint8_t> Decoded(const std::vector<uint8_t>& dlz) {
 
 }  // namespace
 
-TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFF) {
+TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFFAndTruncatedInputsEndCleanly) {
     EXPECT_EQ(Flipped({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}),
               (std::vector<uint8_t>{4, 3, 2, 1, 8, 7, 6, 5}));  // a trailing part word dropped
     // Expanded stream: A, 5 x 0x00, nothing (count 0), 0xFF, 255 x 0x42, then literals; its
@@ -59,9 +59,6 @@ TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFF) {
         }
         EXPECT_EQ(out, expanded) << piece;
     }
-}
-
-TEST(DlzCodec, TruncatedInputsEndCleanly) {
     // An escape cut off after its marker or count simply ends the data.
     for (std::vector<uint8_t> stream :
          {std::vector<uint8_t>{1, 2, 3, 4, 0xFF}, std::vector<uint8_t>{1, 2, 3, 4, 0xFF, 9}}) {
@@ -81,8 +78,7 @@ TEST(DlzCodec, TruncatedInputsEndCleanly) {
 }
 
 TEST(DlzCodec, SampleLogsSurviveEncodingAndDecoding) {
-    SampleLogOptions o;
-    o.frames = 1500;
+    SampleLogOptions o{.frames = 1500};
     std::vector<uint8_t> dl = GenerateV4Bytes(o);
     std::vector<uint8_t> dlz = EncodeDlz(dl);
     EXPECT_EQ(dlz.size() % 4, 0u);
@@ -110,8 +106,7 @@ TEST(DlzCodec, PathsChangeTheExtensionOnly) {
 TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
     TempFolder dir;
     fs::create_directory(dir / "Logs");
-    SampleLogOptions o;
-    o.frames = 2000;
+    SampleLogOptions o{.frames = 2000};
     std::string dlz = dir / "Logs/Run.DLZ";
     ASSERT_TRUE(WriteSampleDlz(dlz, o));
     std::string dl;
@@ -149,8 +144,7 @@ TEST(DlzCodec, ExpandsBesideTheDlzAndBadFilesLeaveNoScratchFiles) {
 
 TEST(DlzCodec, AnExistingDifferentDlIsNeverReplaced) {
     TempFolder dir;
-    SampleLogOptions o;
-    o.frames = 300;
+    SampleLogOptions o{.frames = 300};
     ASSERT_TRUE(WriteSampleDlz(dir / "run.dlz", o));
     const std::vector<uint8_t> log = GenerateV4Bytes(o);
     std::vector<uint8_t> longer = log;  // starts with the log's bytes, but is not the log
@@ -180,8 +174,7 @@ TEST(DlzCodec, AnExpansionEndingInsideAWordGivesTheLog) {
     // Made by hand: the sample encoder's stream for the log, two bytes more, and escapes of
     // count 0, which expand to nothing, to fill the last word of the .dlz. The expansion is the
     // log and half a word, which the last flip drops.
-    SampleLogOptions o;
-    o.frames = 50;
+    SampleLogOptions o{.frames = 50};
     const std::vector<uint8_t> log = GenerateV4Bytes(o);
     std::vector<uint8_t> stream = Flipped(EncodeDlz(log));
     stream.insert(stream.end(), {'x', 'y'});
@@ -199,8 +192,7 @@ TEST(DlzCodec, AnExpansionEndingInsideAWordGivesTheLog) {
 #ifndef _WIN32
 TEST(DlzCodec, ExpandedNamesComeFromTheGivenNameOnFatAndReadOnlyMediaToo) {
     TempFolder dir;
-    SampleLogOptions o;
-    o.frames = 200;
+    SampleLogOptions o{.frames = 200};
     const std::vector<uint8_t> log = GenerateV4Bytes(o);
     fs::create_directory(dir / "other");
     WriteBytes(dir / "other/notes.txt", {'n'});
@@ -242,8 +234,7 @@ TEST(DlzCodec, ExpandedNamesComeFromTheGivenNameOnFatAndReadOnlyMediaToo) {
 
 TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
     TempFolder dir;
-    SampleLogOptions o;
-    o.frames = 10;
+    SampleLogOptions o{.frames = 10};
     std::vector<uint8_t> wrongMagic = GenerateV4Bytes(o), oldVersion = wrongMagic;
     wrongMagic[0] ^= 1;
     oldVersion[8] = 3;
@@ -279,8 +270,7 @@ TEST(DlzCodec, ConcurrentExpansionsOfOneDlzEachGiveTheWholeLog) {
     GTEST_SKIP() << "the racing expansions are separate processes made by fork()";
 #else
     TempFolder dir;
-    SampleLogOptions o;
-    o.frames = 6000;
+    SampleLogOptions o{.frames = 6000};
     ASSERT_TRUE(WriteSampleDlz(dir / "run.dlz", o));
     const std::vector<uint8_t> log = GenerateV4Bytes(o);
     for (int round = 0; round < 3; ++round) {

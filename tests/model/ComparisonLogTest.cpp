@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <tuple>
-#include <unistd.h>
 #include <vector>
 
 #include "model/LogColumns.h"
@@ -14,6 +11,7 @@
 #include "format/DataLogFrame.h"
 #include "model/ZeroTime.h"
 #include "samplegen/SampleLog.h"
+#include "support/TempFolder.h"
 
 using namespace quillon;
 namespace fs = std::filesystem;
@@ -22,22 +20,9 @@ namespace {
 
 class ComparisonLogTest : public ::testing::Test {
 protected:
-    fs::path m_dir = fs::temp_directory_path() /
-                     ("quillon-comparison-" + std::to_string(::getpid()) + "-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    void SetUp() override { fs::remove_all(m_dir), fs::create_directories(m_dir); }
-    void TearDown() override {
-        // The logs keep their files open; Windows removes no folder that holds an open file.
-        m_main = LogData{};
-        m_comparison = LogData{};
-        fs::remove_all(m_dir);
-    }
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Path(const std::string& name) const { return m_dir / name; }
     std::string WriteLog(const std::string& name, int frames, uint32_t seed, float zeroTime = 0) {
-        SampleLogOptions o;
-        o.frames = frames;
-        o.seed = seed;
-        o.zeroTime = zeroTime;
+        SampleLogOptions o{.frames = frames, .seed = seed, .zeroTime = zeroTime};
         o.startTimestamp += seed * 1000;
         EXPECT_TRUE(WriteSampleLog(Path(name), o));
         return Path(name);
@@ -50,6 +35,7 @@ protected:
     }
     float ZeroTime() const { return m_comparison.header.Get(DataLogHeader::zeroTime); }
 
+    test::TempFolder m_dir;  // made before the logs and removed after them, which hold files open
     LogData m_main, m_comparison;
 };
 
@@ -91,17 +77,14 @@ TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
     ASSERT_TRUE(Compare(WriteLog("good.dl", 80, 4)).ok());
     const float before = m_comparison.values[1][70];
     auto loadBytes = [&](const std::vector<uint8_t>& bytes) {
-        std::ofstream(Path("bad.dl"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return Compare(Path("bad.dl"));
+        return Compare(test::WriteBytes(Path("bad.dl"), bytes));
     };
 
     Result r = Compare(Path("missing.dl"));
     EXPECT_EQ(std::tuple(r.kind, r.cause, r.operation),
               std::tuple(ErrorKind::CannotOpen, Cause::OpenFailed, Operation::OpenComparison));
 
-    std::ifstream in(Path("good.dl"), std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    std::vector<uint8_t> bytes = test::ReadBytes(Path("good.dl"));
     bytes[1] ^= 0x40;
     r = loadBytes(bytes);
     EXPECT_EQ(std::tuple(r.kind, r.operation),

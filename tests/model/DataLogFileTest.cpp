@@ -4,16 +4,12 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "PlatformSupport.h"
-#include "texts/FailureText.h"
-#include "support/TempFolder.h"
-#include "model/DataLogFile.h"
 #include "samplegen/SampleLog.h"
-#include "texts/UserTexts.h"
+#include "support/LogFixtures.h"
+#include "support/TempFolder.h"
 
 using namespace quillon;
 namespace fs = std::filesystem;
@@ -25,23 +21,10 @@ uint8_t* FrameAt(std::vector<uint8_t>& bytes, int frame) {
     return bytes.data() + kFramesOffset + kFrameSize * size_t(frame);
 }
 
-LogData Load(const std::vector<uint8_t>& bytes) {
-    LogData log;
-    Result r = ReadDataLogBytes(bytes.data(), bytes.size(), log);
-    EXPECT_TRUE(r.ok()) << FailureText(r);
-    return log;
-}
-
-SampleLogOptions Frames(int frames) {
-    SampleLogOptions o;
-    o.frames = frames;
-    return o;
-}
-
 }  // namespace
 
 TEST(DataLogFile, ReadsEverySlotAndWritesTheSameBytesBack) {
-    SampleLogOptions o = Frames(700);  // several blocks plus a part block
+    SampleLogOptions o{.frames = 700};  // several blocks plus a part block
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     LogData log = Load(bytes);
     ASSERT_EQ(std::pair(log.frameCount, log.values[0].size()), std::pair(700, size_t(701)));
@@ -76,15 +59,13 @@ TEST(DataLogFile, ReadsEverySlotAndWritesTheSameBytesBack) {
         ASSERT_EQ(0, std::memcmp(fromFile.values[s].data(), log.values[s].data(), 701 * 4)) << s;
         ASSERT_EQ(0, std::memcmp(fromFile.status[s].data(), log.status[s].data(), 701 * 4)) << s;
     }
-    std::string error;
     ASSERT_TRUE(WriteDataLog(dir / "b.dl", fromFile));
     EXPECT_EQ(ReadBytes(dir / "b.dl"), bytes);
 }
 
 TEST(DataLogFile, TimesCountFromTheZeroTimeAndRoundBackToTheMillisecond) {
-    SampleLogOptions o = Frames(20000);
-    o.rate = 1000;  // every millisecond: truncating f32 seconds x 1000 would lose many of them
-    o.zeroTime = 7.25f;
+    // Every millisecond: truncating f32 seconds x 1000 would lose many of them.
+    SampleLogOptions o{.frames = 20000, .rate = 1000, .zeroTime = 7.25f};
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     LogData log = Load(bytes);
     EXPECT_FLOAT_EQ(log.values[0][0], -7.25f);
@@ -93,8 +74,7 @@ TEST(DataLogFile, TimesCountFromTheZeroTimeAndRoundBackToTheMillisecond) {
     EXPECT_EQ(DataLogBytes(log), bytes);
 
     // Two hours in, at 100 Hz, every millisecond still comes back.
-    SampleLogOptions late = Frames(50);
-    late.startTimestamp = 1767225600000;
+    SampleLogOptions late{.frames = 50, .startTimestamp = 1767225600000};
     LogData lateLog = Load(GenerateV4Bytes(late));
     for (int i = 0; i < 50; ++i)
         lateLog.values[0][size_t(i)] = float(7200.0 + i * 0.01);
@@ -103,8 +83,7 @@ TEST(DataLogFile, TimesCountFromTheZeroTimeAndRoundBackToTheMillisecond) {
 }
 
 TEST(DataLogFile, FirstTimestampRuleBackwardTimestampsAndDiagStatuses) {
-    SampleLogOptions o = Frames(4);
-    o.zeroTime = 1.0f;
+    SampleLogOptions o{.frames = 4, .zeroTime = 1.0f};
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     // A leading frame without a timestamp gets the time of the frame after it.
     StoreU64(FrameAt(bytes, 0), 0);
@@ -129,7 +108,7 @@ TEST(DataLogFile, FirstTimestampRuleBackwardTimestampsAndDiagStatuses) {
 
 TEST(DataLogFile, RunningMaximaOfRpmAndMap) {
     // The largest value wins; a NaN takes the maximum, and the next value replaces the NaN.
-    std::vector<uint8_t> bytes = GenerateV4Bytes(Frames(4));
+    std::vector<uint8_t> bytes = GenerateV4Bytes({.frames = 4});
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float rpms[] = {9000, nan, 50, 20}, maps[] = {100, 300, 200, nan};
     for (int i = 0; i < 4; ++i) {
@@ -144,8 +123,8 @@ TEST(DataLogFile, RunningMaximaOfRpmAndMap) {
 }
 
 TEST(DataLogFile, PartialTrailingFrameLandsInTheSpareElement) {
-    SampleLogOptions o = Frames(5);
-    o.trailingBytes = 20;  // timestamp, RPM value and status, half of the next slot
+    // The tail: timestamp, RPM value and status, half of the next slot.
+    SampleLogOptions o{.frames = 5, .trailingBytes = 20};
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     LogData log = Load(bytes);
     ASSERT_EQ(std::pair(log.frameCount, log.values[1].size()), std::pair(5, size_t(6)));
@@ -160,7 +139,7 @@ TEST(DataLogFile, PartialTrailingFrameLandsInTheSpareElement) {
     EXPECT_EQ(DataLogBytes(log), bytes);
 
     // Without a tail the spare element is 0, and a file of just the header has no frames.
-    LogData empty = Load(GenerateV4Bytes(Frames(0)));
+    LogData empty = Load(GenerateV4Bytes({.frames = 0}));
     EXPECT_TRUE(empty.Empty());
     for (int s = 0; s < kSlotCount; ++s) {
         ASSERT_EQ(empty.values[s].size(), 1u);
@@ -171,7 +150,7 @@ TEST(DataLogFile, PartialTrailingFrameLandsInTheSpareElement) {
 
 TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheOldFile) {
     TempFolder dir;
-    std::vector<uint8_t> good = GenerateV4Bytes(Frames(2));
+    std::vector<uint8_t> good = GenerateV4Bytes({.frames = 2});
     LogData log;
     auto read = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
         WriteBytes(dir / name, bytes);
@@ -181,16 +160,15 @@ TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheO
     auto magic = good;
     magic[0] ^= 1;
     Result r = read("magic.dl", magic);
-    EXPECT_EQ(r.kind, ErrorKind::WrongMagic);
-    EXPECT_EQ(r.cause, Cause::BadMagic);
+    EXPECT_EQ(std::tuple(r.kind, r.cause), std::tuple(ErrorKind::WrongMagic, Cause::BadMagic));
 
     for (auto [major, minor] : {std::pair{0u, 3u}, {1u, 4u}, {0u, 5u}}) {
         auto version = good;
         StoreU32(version.data() + 4, major);
         StoreU32(version.data() + 8, minor);
         r = read("version.dl", version);
-        EXPECT_EQ(r.kind, ErrorKind::WrongVersion);
-        EXPECT_EQ(r.cause, Cause::BadVersion);
+        EXPECT_EQ(std::tuple(r.kind, r.cause),
+                  std::tuple(ErrorKind::WrongVersion, Cause::BadVersion));
     }
 
     for (size_t size : {size_t(0), size_t(3), size_t(11), size_t(100), kFramesOffset - 1}) {

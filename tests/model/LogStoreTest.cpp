@@ -2,26 +2,21 @@
 
 #include <bit>
 #include <cmath>
-#include <cstring>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
 
-#include "model/GraphConfiguration.h"
-#include "texts/FailureText.h"
-#include "settings/GraphConfigurationFile.h"
-#include "format/ByteRecord.h"
 #include "analysis/ChannelStatistics.h"
-#include "model/ComparisonLog.h"
 #include "analysis/CsvExport.h"
-#include "model/DataLogFile.h"
-#include "platform/FileSystem.h"
+#include "analysis/MathChannels.h"
+#include "model/ComparisonLog.h"
 #include "model/LogColumns.h"
 #include "model/LogStore.h"
 #include "model/ZeroTime.h"
-#include "analysis/MathChannels.h"
+#include "platform/FileSystem.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 #include "support/TempFolder.h"
 
 using namespace quillon;
@@ -36,10 +31,7 @@ uint32_t Bits(float v) {
 // A sample log with what the reader must transform: a zero first timestamp, statuses in every
 // Diag slot and its neighbours (slot s has status s), a NaN, and a partial trailing frame.
 std::vector<uint8_t> AwkwardLog(int frames, int trailing = 1000) {
-    SampleLogOptions o;
-    o.frames = frames;
-    o.trailingBytes = trailing;
-    o.zeroTime = 1.5f;
+    SampleLogOptions o{.frames = frames, .trailingBytes = trailing, .zeroTime = 1.5f};
     std::vector<uint8_t> bytes = GenerateV4Bytes(o);
     auto frame = [&](int i) { return bytes.data() + kFramesOffset + kFrameSize * size_t(i); };
     StoreU64(frame(0), 0);
@@ -51,18 +43,8 @@ std::vector<uint8_t> AwkwardLog(int frames, int trailing = 1000) {
     return bytes;
 }
 
-void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
-    WriteBytes(path, bytes);
-}
-
-void Define(GraphConfiguration& config, int index, const char* name, const char* formula) {
-    std::strncpy(config.math[index].name, name, sizeof config.math[index].name - 1);
-    std::strncpy(config.math[index].formula, formula, sizeof config.math[index].formula - 1);
-}
-
 LogData Eager(const std::vector<uint8_t>& bytes) {
-    LogData log;
-    EXPECT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), log).ok());
+    LogData log = Load(bytes);
     ComputeChannelStats(log, 0, log.frameCount, log.stats);
     return log;
 }
@@ -107,7 +89,7 @@ void ExpectSameStats(const LogData& want, const LogData& got) {
 TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
     TempFolder dir;
     const std::vector<uint8_t> bytes = AwkwardLog(1500);
-    Write(dir / "run.dl", bytes);
+    WriteBytes(dir / "run.dl", bytes);
     const LogData want = Eager(bytes);
     for (bool mapping : {true, false}) {
         SCOPED_TRACE(mapping ? "mapped" : "read");
@@ -159,15 +141,7 @@ const DropCase kDropCases[] = {
     // Two incoming columns of four bytes a frame need two old ones gone, even with half a
     // column to spare.
     {"IncomingColumnsCountWhole", 3, false, {1, 2, 3}, 0, 0, {4, 5}, {3, 4, 5}, {1, 2}},
-    {"IncomingColumnsCountWholeWithRoomToSpare",
-     3.5,
-     false,
-     {1, 2, 3},
-     0,
-     0,
-     {4, 5},
-     {3, 4, 5},
-     {1, 2}},
+    {"IncomingCountWholeWithRoomToSpare", 3.5, false, {1, 2, 3}, 0, 0, {4, 5}, {3, 4, 5}, {1, 2}},
     {"ARequestBeyondTheBudgetIsMadeWhole", 1, false, {3, 4}, 0, 0, {4, 5}, {4, 5}, {3}},
     {"AnOwnedColumnIsNeitherDroppedNorCounted", 1, false, {3, 4}, 3, 0, {5}, {3, 5}, {4}},
     {"AColumnAHolderSharesStays", 2, false, {3, 4}, 0, 3, {5}, {3, 5}, {4}},
@@ -184,7 +158,7 @@ TEST_P(ColumnCacheDrop, KeepsWhatTheRulesKeepAndMakesDroppedColumnsAgainTheSame)
     const DropCase& c = GetParam();
     TempFolder dir;
     const std::vector<uint8_t> bytes = AwkwardLog(300, 0);
-    Write(dir / "run.dl", bytes);
+    WriteBytes(dir / "run.dl", bytes);
     const LogData want = Eager(bytes);
     LogData log = Lazy(dir / "run.dl", true);
     log.cache.SetBudget(size_t(c.budget * 301 * sizeof(float)));
@@ -224,10 +198,10 @@ INSTANTIATE_TEST_SUITE_P(Rules, ColumnCacheDrop, testing::ValuesIn(kDropCases),
 TEST(LogStore, EditsSaveAndExportTheSameBytesAsAWholeLogInMemory) {
     TempFolder dir;
     const std::vector<uint8_t> bytes = AwkwardLog(1200, 500);
-    Write(dir / "run.dl", bytes);
+    WriteBytes(dir / "run.dl", bytes);
     GraphConfiguration config = DefaultGraphConfiguration();
-    Define(config, 0, "Boost x2", "[028]*2");
-    Define(config, 1, "Sum", "[002]+[003]");
+    DefineMath(config, 0, "Boost x2", "[028]*2");
+    DefineMath(config, 1, "Sum", "[002]+[003]");
     auto edit = [&](LogData& log, int other) {
         ComputeMathChannels(log, config);
         ASSERT_TRUE(SetZeroTimeAtFrame(log, 40));
@@ -265,9 +239,9 @@ TEST(LogStore, MathChannelDeviationsComeFromTheirColumnsNotTheFile) {
     // pending deviation in one pass over the file (the command line's math verb).
     TempFolder dir;
     const std::vector<uint8_t> bytes = AwkwardLog(900);
-    Write(dir / "run.dl", bytes);
+    WriteBytes(dir / "run.dl", bytes);
     GraphConfiguration config = DefaultGraphConfiguration();
-    Define(config, 0, "RPM x2", "[002]*2");
+    DefineMath(config, 0, "RPM x2", "[002]*2");
     LogData want = Eager(bytes);
     ComputeMathChannels(want, config);
     ComputeChannelStats(want, 0, want.frameCount, want.stats);
@@ -282,8 +256,8 @@ TEST(LogStore, MathChannelDeviationsComeFromTheirColumnsNotTheFile) {
 TEST(LogStore, ComparisonPaddingMatchesTheWholeFileReader) {
     TempFolder dir;
     const std::vector<uint8_t> shortLog = AwkwardLog(300, 200), longLog = AwkwardLog(700, 0);
-    Write(dir / "short.dl", shortLog);
-    Write(dir / "long.dl", longLog);
+    WriteBytes(dir / "short.dl", shortLog);
+    WriteBytes(dir / "long.dl", longLog);
     ReadOptions lazy;
     lazy.allColumns = false;
     for (bool shortMain : {true, false}) {
@@ -308,8 +282,7 @@ TEST(LogStore, ComparisonPaddingMatchesTheWholeFileReader) {
     }
 }
 
-// Another program changes the file under an open log: cuts it short, rewrites one frame in
-// place at the same size (moving the modification time), or appends to it. The next column
+// Another program cuts the file short, rewrites a frame in place or appends: the next column
 // request fails, the store reports the change, and nothing more is read or written from it.
 TEST(LogStore, AFileChangedWhileOpenIsReportedNotRead) {
     TempFolder dir;
@@ -319,7 +292,7 @@ TEST(LogStore, AFileChangedWhileOpenIsReportedNotRead) {
     for (uint64_t size : {kFramesOffset + 10 * kFrameSize, whole, whole + kFrameSize}) {
         for (bool mapping : {true, false}) {
             SCOPED_TRACE(std::to_string(size) + (mapping ? ", mapped" : ", read"));
-            Write(path, AwkwardLog(2000, 0));
+            WriteBytes(path, AwkwardLog(2000, 0));
             LogData log = Lazy(path, mapping);
             if (size == whole) {
                 const auto modified = std::filesystem::last_write_time(path);
@@ -348,7 +321,7 @@ TEST(LogStore, AFileChangedWhileOpenIsReportedNotRead) {
 #ifndef _WIN32
 TEST(LogStore, AMappingThatVanishesUnderAReadIsCaught) {
     TempFolder dir;
-    Write(dir / "run.dl", AwkwardLog(400, 0));
+    WriteBytes(dir / "run.dl", AwkwardLog(400, 0));
     const fs::FileHandle file = fs::OpenRegularForReading(dir / "run.dl");
     const fs::Handle h = file.Get();
     const uint64_t size = fs::SizeOf(h).value_or(0);

@@ -1,5 +1,4 @@
-// Files that change or fail while they are read: every reader checks the file's identity at its
-// start and its end, and an I/O error is a read failure with the system's reason.
+// Files that change or fail while read: every reader checks identity and reports I/O errors.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -42,8 +41,7 @@ enum class Writer {
     SameSize,  // new frames over the old ones, the size kept, the time set to another second
 };
 
-// Writes `bytes` over the file in place (no new inode), as a logger or an editor saving in
-// place does.
+// Writes `bytes` over the file in place (no new inode), as a logger or an editor in place does.
 void WriteInPlace(const std::string& path, const Bytes& bytes, Writer how) {
     const int fd = ::open(path.c_str(), O_WRONLY);
     ASSERT_GE(fd, 0);
@@ -51,8 +49,7 @@ void WriteInPlace(const std::string& path, const Bytes& bytes, Writer how) {
     if (how == Writer::Append) content.resize(content.size() + kFrameSize, 0x5A);
     ASSERT_EQ(::pwrite(fd, content.data(), content.size(), 0), ssize_t(content.size()));
     if (how == Writer::SameSize) {
-        // A file system's clock may not have ticked since the reader looked: a modification time
-        // of its own makes the change visible however fast the machine is.
+        // A time of its own: the file system's clock may not have ticked since the reader looked.
         const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
         ::futimens(fd, times);
     }
@@ -84,22 +81,13 @@ int ReadWhileRewritten(const std::string& path, const Bytes& replacement, Writer
     return WEXITSTATUS(status);
 }
 
-SampleLogOptions Frames(int frames, uint32_t seed = 1) {
-    SampleLogOptions o;
-    o.frames = frames;
-    o.seed = seed;
-    return o;
-}
-
 }  // namespace
 
 TEST(ReadingChangedFiles, EveryReaderFailsWhenTheFileIsWrittenWhileItReads) {
     TempFolder dir;
-    const Bytes log = GenerateV4Bytes(Frames(600)), other = GenerateV4Bytes(Frames(600, 2));
-    SampleLogOptions legacyOptions = Frames(600);
-    const Bytes legacy = GenerateLegacyBytes(2, legacyOptions);
-    legacyOptions.seed = 2;
-    const Bytes legacyOther = GenerateLegacyBytes(2, legacyOptions);
+    const SampleLogOptions one{.frames = 600}, two{.frames = 600, .seed = 2};
+    const Bytes log = GenerateV4Bytes(one), other = GenerateV4Bytes(two);
+    const Bytes legacy = GenerateLegacyBytes(2, one), legacyOther = GenerateLegacyBytes(2, two);
     const Bytes dlz = EncodeDlz(log), dlzOther = EncodeDlz(other);
 
     struct Case {
@@ -168,7 +156,7 @@ TEST(ReadingChangedFiles, EveryReaderFailsWhenTheFileIsWrittenWhileItReads) {
 TEST(ReadingChangedFiles, AnIoErrorIsAReadFailureWithTheSystemsReason) {
     TempFolder dir;
     const std::string path = dir / "run.dl";
-    WriteBytes(path, GenerateV4Bytes(Frames(300)));
+    WriteBytes(path, GenerateV4Bytes({.frames = 300}));
     LogData log;
     ReadOptions options;
     options.allColumns = false;
@@ -213,7 +201,7 @@ TEST(ReadingChangedFiles, ALogNeedingMoreMemoryThanTheMachineHasIsRefusedBeforeI
     TempFolder dir;
     const std::string path = dir / "huge.dl";
     // A sparse file of a log's start and 2 billion frames' worth of holes.
-    WriteBytes(path, GenerateV4Bytes(Frames(1)));
+    WriteBytes(path, GenerateV4Bytes({.frames = 1}));
     std::filesystem::resize_file(path, kFramesOffset + kFrames * kFrameSize);
     LogData log;
     ReadOptions options;

@@ -6,27 +6,18 @@
 #include <tuple>
 #include <vector>
 
-#include "model/DataLogFile.h"
 #include "format/ByteRecord.h"
-#include "format/DataLogFrame.h"
 #include "model/ZeroTime.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 
 using namespace quillon;
 
 namespace {
 
-SampleLogOptions Options(int frames = 2000, float zeroTime = 0.0f) {
-    SampleLogOptions o;
-    o.frames = frames;
-    o.rate = 100.0;
-    o.zeroTime = zeroTime;
-    return o;
-}
-
-void Load(const SampleLogOptions& o, LogData& log) {
-    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
-    ASSERT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), log).ok());
+/// A sample log at 100 frames a second.
+LogData Make(int frames = 2000, float zeroTime = 0.0f) {
+    return test::Load(GenerateV4Bytes({.frames = frames, .rate = 100.0, .zeroTime = zeroTime}));
 }
 
 std::vector<float> Times(const LogData& log) {
@@ -35,9 +26,7 @@ std::vector<float> Times(const LogData& log) {
 
 // Saving and reopening must give back the same header, times and values.
 void ExpectSurvivesReopen(const LogData& log) {
-    std::vector<uint8_t> bytes = DataLogBytes(log);
-    LogData again;
-    ASSERT_TRUE(ReadDataLogBytes(bytes.data(), bytes.size(), again).ok());
+    const LogData again = test::Load(DataLogBytes(log));
     auto key = [](const LogData& l) {
         return std::tuple(l.frameCount, l.firstTimestamp, l.header.Get(DataLogHeader::zeroTime));
     };
@@ -51,10 +40,7 @@ void ExpectSurvivesReopen(const LogData& log) {
 }  // namespace
 
 TEST(ZeroTime, MeasuresFromTheFirstTimestampWhateverTheOldZeroTime) {
-    LogData twice, once, shifted;
-    Load(Options(), twice);
-    Load(Options(), once);
-    Load(Options(2000, 4.25f), shifted);
+    LogData twice = Make(), once = Make(), shifted = Make(2000, 4.25f);
     const std::vector<float> unshifted = Times(once);
     ASSERT_TRUE(SetZeroTimeAtFrame(once, 0));  // the first frame of an unshifted log
     EXPECT_EQ(Times(once), unshifted);
@@ -78,8 +64,7 @@ TEST(ZeroTime, MeasuresFromTheFirstTimestampWhateverTheOldZeroTime) {
 }
 
 TEST(ZeroTime, LeavesMarkersAloneAndRefusesNonFrames) {
-    LogData log;
-    Load(Options(50), log);
+    LogData log = Make(50);
     log.values[0][10] = kNoValue;
     ASSERT_TRUE(SetZeroTimeAtFrame(log, 20));
     EXPECT_EQ(log.values[0][10], kNoValue);
@@ -98,9 +83,8 @@ TEST(ZeroTime, LeavesMarkersAloneAndRefusesNonFrames) {
 }
 
 TEST(Cropping, StartMovesTheFirstTimestampEndKeepsTimesAndRoomIsPaddedWithMarkers) {
-    SampleLogOptions o = Options(2000, 3.5f);
-    LogData log;
-    Load(o, log);
+    const SampleLogOptions o{.frames = 2000, .zeroTime = 3.5f};
+    LogData log = test::Load(GenerateV4Bytes(o));
     const int k = 1237;
     const float rpmAtK = log.values[1][k];
     const uint32_t statusAtK = log.status[5][k];
@@ -113,7 +97,7 @@ TEST(Cropping, StartMovesTheFirstTimestampEndKeepsTimesAndRoomIsPaddedWithMarker
     EXPECT_EQ(std::tuple(log.values[1][0], log.status[5][0]), std::tuple(rpmAtK, statusAtK));
     ExpectSurvivesReopen(log);
 
-    Load(Options(300, 1.0f), log);
+    log = Make(300, 1.0f);
     std::vector<float> before = Times(log);
     ASSERT_TRUE(SetEndPoint(log, 299));  // the last frame keeps every frame
     EXPECT_EQ(Times(log), before);
@@ -123,7 +107,7 @@ TEST(Cropping, StartMovesTheFirstTimestampEndKeepsTimesAndRoomIsPaddedWithMarker
     ExpectSurvivesReopen(log);
 
     // Room kept for a comparison sharing the display, padded with markers; it can also grow.
-    Load(Options(100), log);
+    log = Make(100);
     ASSERT_TRUE(SetStartPoint(log, 60, 100));
     EXPECT_EQ(log.frameCount, 40);
     ASSERT_GE(log.values[7].size(), size_t(101));
@@ -139,8 +123,7 @@ TEST(Cropping, StartMovesTheFirstTimestampEndKeepsTimesAndRoomIsPaddedWithMarker
 }
 
 TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
-    LogData log;
-    Load(Options(10), log);
+    LogData log = Make(10);
     const int c = 2;  // RPM, slot 1
     const float rpm[10] = {
         900, 950, std::numeric_limits<float>::quiet_NaN(), 3000, 7000, 7000, 2000, 1000, 800, 850};
@@ -164,7 +147,7 @@ TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
     EXPECT_EQ(AutoZero(empty, c, kAutoZeroGreaterThan, 0.0f), -1);
 
     // The nearest frame to a time; a tie goes to the earlier frame.
-    Load(Options(10), log);  // times 0.00, 0.01, ... 0.09
+    log = Make(10);  // times 0.00, 0.01, ... 0.09
     EXPECT_EQ(NearestFrameAtTime(log, -5.0f), 0);
     EXPECT_EQ(NearestFrameAtTime(log, 0.0395f), 4);
     EXPECT_EQ(NearestFrameAtTime(log, 100.0f), 9);
@@ -175,7 +158,7 @@ TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
 TEST(Cropping, FramesAcrossALongGapKeepTheirOwnMillisecondTimestamps) {
     // Ten frames, then a gap of thirty days, then ten more: an f32 time there is only good to
     // a quarter of a second.
-    std::vector<uint8_t> bytes = GenerateV4Bytes(Options(20, 1.5f));
+    std::vector<uint8_t> bytes = GenerateV4Bytes({.frames = 20, .zeroTime = 1.5f});
     std::vector<uint64_t> stamps;
     for (int i = 0; i < 20; ++i) {
         const uint64_t stamp = 1767282202125ull + uint64_t(i) * 13 + (i >= 10 ? 2592000007ull : 0);

@@ -71,8 +71,7 @@ TEST(FileSystem, NonAsciiPathsOpenAndSave) {
     const std::string log = dir /
                             "\xC3\x9C"
                             "berf\xC3\xBChrung.dl";  // Überführung.dl
-    SampleLogOptions o;
-    o.frames = 50;
+    SampleLogOptions o{.frames = 50};
     ASSERT_TRUE(WriteSampleLog(log, o));
     EXPECT_EQ(fs::KindOf(log), fs::PathKind::Regular);
     EXPECT_EQ(fs::FileNameOf(log),

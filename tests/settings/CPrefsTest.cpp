@@ -1,5 +1,4 @@
-// Preferences: defaults, value encodings, the chassis and miscellaneous blocks, and the INI text
-// that other tools read.
+// Preferences: defaults, value encodings, chassis and misc blocks, and the INI text.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,9 +24,7 @@ protected:
     std::string Docs() const { return m_docs.String(); }
     std::string IniPath() const { return m_docs / "Brenmor/Quillon/QuillonLogViewer.ini"; }
     std::string IniText() const { return test::ReadText(IniPath()); }
-    void WriteIni(const std::string& text) const {
-        std::ofstream(IniPath(), std::ios::binary) << text;
-    }
+    void WriteIni(const std::string& text) const { test::WriteText(IniPath(), text); }
 
     test::TempFolder m_docs;
 };
@@ -179,10 +176,9 @@ TEST_F(PrefsTest, EmptyDocumentsFolderMakesRelativePaths) {
 }
 
 TEST(IniFileTest, FirstSectionAndKeyWinAndQuotesAreDropped) {
-    const std::string path =
-        (fs::temp_directory_path() / ("quillon-ini-" + std::to_string(::getpid()) + ".ini"))
-            .string();
-    std::ofstream(path, std::ios::binary) << "[A]\nk=1\nk=2\nq='x y'\n[B]\nk=3\n[A]\nk=4\nz=5\n";
+    const test::TempFolder dir;
+    const std::string path = dir / "a.ini";
+    test::WriteText(path, "[A]\nk=1\nk=2\nq='x y'\n[B]\nk=3\n[A]\nk=4\nz=5\n");
     IniFile ini(path);
     EXPECT_EQ(ini.Read("A", "k"), "1");
     EXPECT_EQ(ini.Read("a", "Q"), "x y");
@@ -195,15 +191,10 @@ TEST(IniFileTest, FirstSectionAndKeyWinAndQuotesAreDropped) {
     EXPECT_EQ(ini.Read("C", "c"), "w");
 
     // A byte order mark before the first section is kept but does not hide the section.
-    std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF[General]\r\nk=1\r\n";
+    test::WriteText(path, "\xEF\xBB\xBF[General]\r\nk=1\r\n");
     EXPECT_EQ(ini.Read("General", "k"), "1");
     ASSERT_TRUE(ini.Write("General", "k", "2"));
-    {
-        std::ifstream in(path, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-                  "\xEF\xBB\xBF[General]\r\nk=2\r\n");
-    }
-    fs::remove(path);
+    EXPECT_EQ(test::ReadText(path), "\xEF\xBB\xBF[General]\r\nk=2\r\n");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The .graph file: exact layout, byte-identical round trips, short and long files, and the
-// default configuration.
+// The .graph file: layout, byte-identical round trips, short and long files, defaults.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -17,10 +16,6 @@ namespace fs = std::filesystem;
 using namespace quillon;
 
 namespace {
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string RandomBytes(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
@@ -77,7 +72,7 @@ TEST(GraphConfigurationFileTest, FullFilesComeBackByteForByteShortOnesFillAndLon
     const GraphConfiguration defaults = DefaultGraphConfiguration();
     GraphConfiguration config;
     auto read = [&](const std::string& bytes) {
-        WriteAll(path, bytes);
+        test::WriteText(path, bytes);
         config = defaults;
         EXPECT_TRUE(ReadGraphConfigurationFile(path, config));
         const GraphConfigurationBytes image = SerializeGraphConfiguration(config);
