@@ -153,7 +153,7 @@ TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
 }
 
 TEST_F(DocTest, ACancelledOpeningLeavesThePreviousLogAsItWas) {
-    CDataLogDoc doc(*m_prefs, m_prompt);
+    CDataLogDoc doc(m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(WriteLog("first.dl", 300)));
     ASSERT_TRUE(doc.LoadComparison(WriteLog("other.dl", 200, 2)));
     doc.NudgeComparison(1);  // an edit whose save question would come with a real opening
@@ -524,7 +524,7 @@ TEST_F(DocTest, TheGraphFileIsWrittenOnlyWhenChangedAndNeverOverAnotherKindOfFil
 }
 
 TEST_F(DocTest, TheSelectionIsSharedAndGoesWithTheFramesTheDifferenceChoiceIsNoGraphData) {
-    CDataLogDoc doc(*m_prefs, m_prompt);
+    CDataLogDoc doc(m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 200)));
     RecordingView view;
     doc.AddView(&view);
@@ -556,13 +556,13 @@ TEST_F(DocTest, TheSelectionIsSharedAndGoesWithTheFramesTheDifferenceChoiceIsNoG
     EXPECT_FALSE(doc.HasSelection());
 
     // The difference choice is the display's: the .graph file's bytes do not change with it.
-    const std::string graph = m_prefs->GetLastDataLogConfig();
+    const std::string graph = m_prefs.GetLastDataLogConfig();
     ASSERT_TRUE(doc.SaveGraphConfiguration());
-    const std::string before = ReadAll(graph);
+    const std::string before = ReadText(graph);
     doc.SetDifferenceShown(2, true);
     doc.SetDifferenceShown(441, true);  // no such channel: ignored
     EXPECT_TRUE(doc.IsDifferenceShown(2));
     EXPECT_EQ(doc.DifferenceChannels().count(), 1u);
     ASSERT_TRUE(doc.SaveGraphConfiguration());
-    EXPECT_EQ(ReadAll(graph), before);
+    EXPECT_EQ(ReadText(graph), before);
 }
