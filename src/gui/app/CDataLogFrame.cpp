@@ -738,8 +738,9 @@ void CDataLogFrame::OnCopyPicture() {
     auto* mime = new QMimeData;
     const QSize size = m_chartPane->size();
     mime->setImageData(m_chartPane->RenderImage(size, m_chartPane->devicePixelRatioF()));
-    mime->setData(QStringLiteral("image/svg+xml"),
-                  ChartPicture::Encode(*m_chartPane, PictureFormat::Svg, size));
+    if (ChartPicture::SvgAvailable())
+        mime->setData(QStringLiteral("image/svg+xml"),
+                      ChartPicture::Encode(*m_chartPane, PictureFormat::Svg, size));
     QGuiApplication::clipboard()->setMimeData(mime);
     statusBar()->showMessage(QStringLiteral("The chart's picture was copied to the clipboard"),
                              5000);

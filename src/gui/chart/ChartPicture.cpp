@@ -7,16 +7,31 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#ifdef QUILLON_HAVE_SVG
 #include <QSvgGenerator>
+#endif
 
 #include "gui/chart/CDataLogView.h"
 
 namespace quillon {
 
+bool ChartPicture::SvgAvailable() {
+#ifdef QUILLON_HAVE_SVG
+    return true;
+#else
+    return false;
+#endif
+}
+
+const char* ChartPicture::FileFilter() {
+    return SvgAvailable() ? "PNG Image (*.png);;SVG Drawing (*.svg);;PDF Document (*.pdf)"
+                          : "PNG Image (*.png);;PDF Document (*.pdf)";
+}
+
 std::optional<PictureFormat> ChartPicture::FormatOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("png")) return PictureFormat::Png;
-    if (suffix == QLatin1String("svg")) return PictureFormat::Svg;
+    if (suffix == QLatin1String("svg") && SvgAvailable()) return PictureFormat::Svg;
     if (suffix == QLatin1String("pdf")) return PictureFormat::Pdf;
     return std::nullopt;
 }
@@ -64,6 +79,9 @@ QByteArray ChartPicture::Encode(const PictureSource& source, PictureFormat forma
             break;
         }
         case PictureFormat::Svg: {
+#ifndef QUILLON_HAVE_SVG
+            return {};
+#else
             QSvgGenerator svg;
             svg.setOutputDevice(&buffer);
             svg.setResolution(dpi);
@@ -75,6 +93,7 @@ QByteArray ChartPicture::Encode(const PictureSource& source, PictureFormat forma
             source.render(p, QSizeF(size));
             if (!p.end()) return {};
             break;
+#endif
         }
         case PictureFormat::Pdf: {
             QPdfWriter pdf(&buffer);

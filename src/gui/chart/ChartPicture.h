@@ -33,8 +33,13 @@ struct PictureSource {
 
 class ChartPicture {
 public:
-    /// The format a file name asks for by its extension (any case); none for other names.
+    /// The format a file name asks for by its extension (any case); none for other names, and
+    /// for .svg when the program was built without Qt SVG.
     static std::optional<PictureFormat> FormatOf(const QString& path);
+    /// Whether SVG pictures can be written (the Qt the program was built with has Qt SVG).
+    static bool SvgAvailable();
+    /// The file dialog's filter of the picture types this program writes.
+    static const char* FileFilter();
 
     /// The strip chart of `view` as a source.
     static PictureSource SourceOf(CDataLogView& view);

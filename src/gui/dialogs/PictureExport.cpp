@@ -18,8 +18,7 @@ bool RunPictureExport(const PictureSource& source, const QSize& shown, qreal pix
                       const std::string& logPath, const QString& nameSuffix, IPrompt& prompt,
                       QWidget* owner) {
     const QString log = FromCorePath(logPath);
-    FileDialogRequest request{"Export Picture", "", "",
-                              "PNG Image (*.png);;SVG Drawing (*.svg);;PDF Document (*.pdf)"};
+    FileDialogRequest request{"Export Picture", "", "", ChartPicture::FileFilter()};
     if (!log.isEmpty()) {
         request.folder = ToCorePath(QFileInfo(log).absolutePath());
         request.fileName =
@@ -38,10 +37,13 @@ bool RunPictureExport(const PictureSource& source, const QSize& shown, qreal pix
     }
     const std::optional<PictureFormat> format = ChartPicture::FormatOf(path);
     if (!format) {
-        prompt.Message("Export Picture",
-                       ToCorePath(QStringLiteral("%1 is not a picture type this program writes. "
-                                                 "Use a name ending in .png, .svg or .pdf.")
-                                      .arg(QFileInfo(path).fileName())));
+        prompt.Message(
+            "Export Picture",
+            ToCorePath(QStringLiteral("%1 is not a picture type this program writes. "
+                                      "Use a name ending in %2.")
+                           .arg(QFileInfo(path).fileName(),
+                                ChartPicture::SvgAvailable() ? QStringLiteral(".png, .svg or .pdf")
+                                                             : QStringLiteral(".png or .pdf"))));
         return false;
     }
     CDlgPictureSize dialog(shown, pixelRatio, *format == PictureFormat::Png, owner);
