@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 #include <QFontMetricsF>
@@ -37,6 +38,9 @@ void DrawTurnedText(QPainter& p, const QRectF& box, const QString& text) {
                Qt::AlignCenter, text);
     p.restore();
 }
+
+// Opacity of the filled columns of a channel of a few levels.
+constexpr int kFewLevelsFillAlpha = 70;
 
 const char* const kZoomCaptions[ChartLayout::kZoomButtonCount] = {"In", "Out", "All", "Last"};
 
@@ -183,6 +187,7 @@ void ChartPainter::Reduce(const ChartPaintParams& pp, int columns) {
                     {c.x, c.count, CurveDecimation::Split(c.x, c.count, pp.window, columns)});
                 it = splits.end() - 1;
             }
+            if (c.summary) LoadWindow(model, c, it->columns, columns);
             m_decimated[static_cast<size_t>(model.SubsetOf(k, comparison))] =
                 CurveDecimation::Make(it->columns, c.envelope);
         }
@@ -190,6 +195,29 @@ void ChartPainter::Reduce(const ChartPaintParams& pp, int columns) {
     m_window = pp.window;
     m_columns = columns;
     m_valid = true;
+}
+
+void ChartPainter::LoadWindow(const ChartModel& model, const ChartCurve& c,
+                              const CurveDecimation::Columns& cols, int columns) {
+    // The frames the curve's summary cannot answer for: the raw samples drawn, or the columns
+    // too narrow for its blocks. Frames read for one curve serve every curve of its log.
+    const CurveEnvelope& e = c.envelope;
+    size_t from = SIZE_MAX, to = 0;
+    if (cols.bounds.empty()) {
+        if (cols.first < cols.end) e.WindowSpan(cols.first, cols.end, from, to);
+    } else {
+        for (size_t k = 0; k + 1 < cols.bounds.size(); ++k) {
+            if (!e.NeedsWindow(cols.bounds[k], cols.bounds[k + 1])) continue;
+            size_t a = 0, b = 0;
+            e.WindowSpan(cols.bounds[k], cols.bounds[k + 1], a, b);
+            from = std::min(from, a);
+            to = std::max(to, b);
+        }
+    }
+    if (from >= to) return;
+    // Single samples are kept for windows of a few per column; wider ones keep blocks only.
+    const size_t keep = std::max<size_t>(size_t(64) * static_cast<size_t>(columns), 65536);
+    model.LoadWindows(c.x, from, to, keep);
 }
 
 void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QImage* pixels,
@@ -207,16 +235,20 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
         shared->save();
         shared->setRenderHint(QPainter::Antialiasing, false);
     }
-    for (bool comparison : {true, false}) {
+    // Channels of a few levels (flags, states) go first, so that where they toggle within every
+    // column their filled spans lie under the other curves instead of hiding them.
+    for (int pass = 0; pass < 4; ++pass) {
+        const bool fewLevels = pass < 2;
+        const bool comparison = pass % 2 == 0;
         if (comparison && !model.HasComparison()) continue;
         for (int k = 0; k < ChartModel::kItemCount; ++k) {
             const ChartItem& item = model.Item(k);
             const ChartCurve& c = comparison ? item.comparison : item.main;
-            if (!item.visible || c.Empty()) continue;
+            if (!item.visible || c.Empty() || c.fewLevels != fewLevels) continue;
             const CurveDecimation& d =
                 m_decimated[static_cast<size_t>(model.SubsetOf(k, comparison))];
             const PlotMapping map = layout.MappingOf(item, pp.window);
-            const QColor colour = ColourOf(item.rgb);
+            QColor colour = ColourOf(item.rgb);
             if (pixels && !d.raw) {
                 own.reset();  // no painter may be open on the image while its pixels are written
                 const QRect clip(
@@ -225,9 +257,11 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
                     QPoint(static_cast<int>(std::lround((map.left + map.width) * pixelRatio)) - 1,
                            static_cast<int>(std::lround((map.top + map.height) * pixelRatio)) - 1));
                 d.FillSpans(*pixels, map, pixelRatio, colour.rgba(), clip,
-                            comparison ? static_cast<int>(std::lround(8 * pixelRatio)) : 0);
+                            comparison ? static_cast<int>(std::lround(8 * pixelRatio)) : 0,
+                            fewLevels ? kFewLevelsFillAlpha : 255);
                 continue;
             }
+            if (fewLevels && !d.raw) colour.setAlpha(kFewLevelsFillAlpha);
             if (!shared && !own) {
                 own.emplace(pixels);
                 own->setRenderHint(QPainter::Antialiasing, false);
@@ -239,7 +273,12 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
             p.setPen(pen);
             m_points.clear();
             m_starts.clear();
-            d.AppendPolylines(c.x, c.y, map, pixelRatio, m_points, m_starts);
+            if (c.summary)
+                d.AppendPolylines(c.x, c.envelope.WindowValues().data(), map, pixelRatio, m_points,
+                                  m_starts, c.envelope.WindowFirst(),
+                                  c.envelope.WindowValues().size());
+            else
+                d.AppendPolylines(c.x, c.y, map, pixelRatio, m_points, m_starts);
             if (vector) {
                 // A picture file gets each curve as one path, its gaps as separate subpaths.
                 QPainterPath path;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace quillon {
 
@@ -15,6 +16,13 @@ namespace {
 double Tame(double v) {
     constexpr double kLimit = 1e6;
     return std::isfinite(v) ? std::clamp(v, -kLimit, kLimit) : 0.0;
+}
+
+/// `colour` at `alpha` (0..255) over an opaque pixel.
+QRgb Blend(QRgb colour, QRgb under, int alpha) {
+    const auto mix = [&](int a, int b) { return (a * alpha + b * (255 - alpha) + 127) / 255; };
+    return qRgb(mix(qRed(colour), qRed(under)), mix(qGreen(colour), qGreen(under)),
+                mix(qBlue(colour), qBlue(under)));
 }
 
 size_t SearchForward(const float* x, size_t n, size_t from, float t, bool upper) {
@@ -89,7 +97,8 @@ CurveDecimation CurveDecimation::Make(const float* x, const float* y, size_t n,
 
 void CurveDecimation::AppendPolylines(const float* x, const float* y, const PlotMapping& mapping,
                                       double pixelRatio, std::vector<QPointF>& points,
-                                      std::vector<int>& starts) const {
+                                      std::vector<int>& starts, size_t yFirst,
+                                      size_t yCount) const {
     bool open = false;
     auto startLine = [&] {
         if (!open) starts.push_back(static_cast<int>(points.size()));
@@ -97,12 +106,14 @@ void CurveDecimation::AppendPolylines(const float* x, const float* y, const Plot
     };
     if (raw) {
         for (size_t i = first; i < end; ++i) {
-            if (!CurveEnvelope::IsDrawable(y[i]) || !CurveEnvelope::IsDrawable(x[i])) {
+            const bool held = y && i >= yFirst && i - yFirst < yCount;
+            if (!held || !CurveEnvelope::IsDrawable(y[i - yFirst]) ||
+                !CurveEnvelope::IsDrawable(x[i])) {
                 open = false;
                 continue;
             }
             startLine();
-            points.emplace_back(Tame(mapping.X(x[i])), Tame(mapping.Y(y[i])));
+            points.emplace_back(Tame(mapping.X(x[i])), Tame(mapping.Y(y[i - yFirst])));
         }
     } else {
         double lastY = 0;
@@ -126,7 +137,8 @@ void CurveDecimation::AppendPolylines(const float* x, const float* y, const Plot
 }
 
 void CurveDecimation::FillSpans(QImage& image, const PlotMapping& mapping, double pixelRatio,
-                                QRgb colour, const QRect& clip, int dashPeriod) const {
+                                QRgb colour, const QRect& clip, int dashPeriod,
+                                int fillAlpha) const {
     if (raw || columns <= 0) return;
     const QRect area = clip.intersected(image.rect());
     if (area.isEmpty()) return;
@@ -157,8 +169,11 @@ void CurveDecimation::FillSpans(QImage& image, const PlotMapping& mapping, doubl
         const int y1 =
             std::min(area.bottom(), static_cast<int>(std::lround(std::min(bottom, 1e9))));
         uchar* p = bits + stride * y0 + x * 4;
-        for (int y = y0; y <= y1; ++y, p += stride)
-            *reinterpret_cast<QRgb*>(p) = colour;
+        for (int y = y0; y <= y1; ++y, p += stride) {
+            QRgb& pixel = *reinterpret_cast<QRgb*>(p);
+            pixel =
+                fillAlpha >= 255 || y == y0 || y == y1 ? colour : Blend(colour, pixel, fillAlpha);
+        }
     }
 }
 
