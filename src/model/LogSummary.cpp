@@ -21,56 +21,62 @@ size_t BlocksOf(int frames, int blockFrames) {
     return (size_t(frames) + size_t(blockFrames) - 1) / size_t(blockFrames);
 }
 
+// Minimum, maximum and gap of one slot over n frames, value by value.
+void SlotFigures(const uint8_t* frames, int n, int s, float& minimum, float& maximum,
+                 uint8_t& gap) {
+    float mn = kInf, mx = -kInf;
+    uint8_t g = 0;
+    for (int i = 0; i < n; ++i) {
+        const float v = FrameValue(frames + size_t(i) * kFrameSize, s);
+        if (!LogSummary::IsDrawable(v)) {
+            g = 1;
+            continue;
+        }
+        mn = v < mn ? v : mn;
+        mx = v > mx ? v : mx;
+    }
+    minimum = mn;
+    maximum = mx;
+    gap = g;
+}
+
 // Minimum and maximum of the drawable values of every slot over n frames, and whether any value
 // is not drawable. The minimum is taken as "v < m ? v : m" in frame order, as the chart's own
 // envelope takes it.
 void SegmentFigures(const uint8_t* frames, int n, float* minimum, float* maximum, uint8_t* gap) {
     int s = 0;
 #if defined(__SSE2__)
+    // Plain minimum and maximum (a NaN never replaces them) and whether a NaN was seen. A slot
+    // whose extremes are finite and above the marker held nothing undrawable, so they are its
+    // figures; the rare other slots are gone over again value by value.
     const __m128 inf = _mm_set1_ps(kInf);
-    const __m128 minusInf = _mm_set1_ps(-kInf);
     const __m128 marker = _mm_set1_ps(kNoValue);
-    const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
     for (; s + 4 <= kSlotCount; s += 4) {
-        __m128 mn = inf, mx = minusInf;
-        __m128 undrawable = _mm_setzero_ps();
+        __m128 mn = inf, mx = _mm_set1_ps(-kInf);
+        __m128 nan = _mm_setzero_ps();
         const uint8_t* p = frames + 8 * size_t(s);
         for (int i = 0; i < n; ++i, p += kFrameSize) {
             const __m128 a = _mm_loadu_ps(reinterpret_cast<const float*>(p));
             const __m128 b = _mm_loadu_ps(reinterpret_cast<const float*>(p + 16));
             const __m128 v = _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0));
-            // Finite (a NaN compares false) and not the marker.
-            const __m128 ok =
-                _mm_and_ps(_mm_cmplt_ps(_mm_and_ps(v, absMask), inf), _mm_cmpneq_ps(v, marker));
-            undrawable = _mm_or_ps(undrawable, _mm_andnot_ps(ok, absMask));
-            const __m128 low = _mm_or_ps(_mm_and_ps(ok, v), _mm_andnot_ps(ok, inf));
-            const __m128 high = _mm_or_ps(_mm_and_ps(ok, v), _mm_andnot_ps(ok, minusInf));
-            mn = _mm_min_ps(low, mn);
-            mx = _mm_max_ps(high, mx);
+            mn = _mm_min_ps(v, mn);
+            mx = _mm_max_ps(v, mx);
+            nan = _mm_or_ps(nan, _mm_cmpunord_ps(v, v));
         }
+        const __m128 clean =
+            _mm_andnot_ps(nan, _mm_and_ps(_mm_cmpgt_ps(mn, marker), _mm_cmplt_ps(mx, inf)));
+        const int ok = _mm_movemask_ps(clean);
         _mm_storeu_ps(minimum + s, mn);
         _mm_storeu_ps(maximum + s, mx);
-        const int bad = _mm_movemask_ps(_mm_cmpneq_ps(undrawable, _mm_setzero_ps()));
-        for (int k = 0; k < 4; ++k)
-            gap[s + k] = uint8_t((bad >> k) & 1);
+        for (int k = 0; k < 4; ++k) {
+            gap[s + k] = 0;
+            if (!((ok >> k) & 1))
+                SlotFigures(frames, n, s + k, minimum[s + k], maximum[s + k], gap[s + k]);
+        }
     }
 #endif
-    for (; s < kSlotCount; ++s) {
-        float mn = kInf, mx = -kInf;
-        uint8_t g = 0;
-        for (int i = 0; i < n; ++i) {
-            const float v = FrameValue(frames + size_t(i) * kFrameSize, s);
-            if (!LogSummary::IsDrawable(v)) {
-                g = 1;
-                continue;
-            }
-            mn = v < mn ? v : mn;
-            mx = v > mx ? v : mx;
-        }
-        minimum[s] = mn;
-        maximum[s] = mx;
-        gap[s] = g;
-    }
+    for (; s < kSlotCount; ++s)
+        SlotFigures(frames, n, s, minimum[s], maximum[s], gap[s]);
 }
 
 }  // namespace

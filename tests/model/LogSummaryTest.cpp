@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
 #include "format/ByteRecord.h"
 #include "model/DataLogFile.h"
 #include "model/LogSummary.h"
+#include "model/RangeStats.h"
 #include "model/ZeroTime.h"
 #include "samplegen/SampleLog.h"
 #include "support/TempFolder.h"
@@ -128,4 +132,29 @@ TEST(LogSummaryTest, BudgetPicksTheFinerLevelAndFramesMayComeInAnyPieces) {
             summary.Add(Frame(bytes, i), i, std::min(n, frames - i));
         ExpectSummaryMatches(summary, bytes, frames);
     }
+}
+
+TEST(LogSummaryTest, WholeLogFiguresComeFromTheOpeningPassBitForBit) {
+    TempFolder dir;
+    const int frames = 3000;
+    WriteBytes(dir / "run.dl", LogWithGaps(frames));
+    LogData log;
+    ReadOptions options;
+    options.allColumns = false;
+    ASSERT_TRUE(ReadDataLog(dir / "run.dl", log, {}, options).ok());
+    ASSERT_TRUE(EnsureDeviations(log).ok());
+    const std::array<ChannelStats, kSlotCount> opened = log.stats;
+    // A window's figures differ; the whole log's come back without reading the file again (a
+    // pass would now find it changed and fail), the deviations computed since included.
+    ASSERT_TRUE(ComputeLogStats(log, 700, 1900).ok());
+    EXPECT_NE(Bits(log.stats[3].average), Bits(opened[3].average));
+    std::filesystem::resize_file(dir / "run.dl", std::filesystem::file_size(dir / "run.dl") - 1);
+    ASSERT_TRUE(ComputeLogStats(log, 0, frames).ok());
+    for (int s = 1; s < kSlotCount; ++s) {
+        const ChannelStats &a = log.stats[size_t(s)], &b = opened[size_t(s)];
+        ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << "slot " << s;
+    }
+    EXPECT_FALSE(log.deviationPending.any());
+    // Figures over any other range still read their frames.
+    EXPECT_FALSE(ComputeLogStats(log, 0, frames - 1).ok());
 }

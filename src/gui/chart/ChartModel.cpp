@@ -149,20 +149,32 @@ bool ChartModel::LoadWindows(const float* x, size_t from, size_t to, size_t keep
                       (to - from > keepValues || !c->envelope.WindowValues().empty())))
                     curves.push_back(c);
         if (curves.empty()) continue;
-        for (const ChartCurve* c : curves)
+        // A curve whose column the log has made meanwhile (statistics, another view) is read
+        // from it; the others from the file, in one pass.
+        std::vector<const ChartCurve*> fromFile;
+        for (const ChartCurve* c : curves) {
             c->envelope.BeginWindow(from, to, keepValues);
-        std::vector<float> values(LogStore::kBlockFrames);
-        const Result pass =
-            VisitFrames(*log, static_cast<int>(from), static_cast<int>(to),
-                        [&](const uint8_t* frames, int, int n) {
-                            for (const ChartCurve* c : curves) {
-                                for (int i = 0; i < n; ++i)
-                                    values[static_cast<size_t>(i)] = FrameValue(
-                                        frames + static_cast<size_t>(i) * kFrameSize, c->slot);
-                                c->envelope.AddWindowValues(values.data(), static_cast<size_t>(n));
-                            }
-                            return true;
-                        });
+            const Column<float>& column = log->values[static_cast<size_t>(c->slot)];
+            if (column.size() >= to)
+                c->envelope.AddWindowValues(column.data() + from, to - from);
+            else
+                fromFile.push_back(c);
+        }
+        Result pass;
+        if (!fromFile.empty()) {
+            std::vector<float> values(LogStore::kBlockFrames);
+            pass = VisitFrames(
+                *log, static_cast<int>(from), static_cast<int>(to),
+                [&](const uint8_t* frames, int, int n) {
+                    for (const ChartCurve* c : fromFile) {
+                        for (int i = 0; i < n; ++i)
+                            values[static_cast<size_t>(i)] =
+                                FrameValue(frames + static_cast<size_t>(i) * kFrameSize, c->slot);
+                        c->envelope.AddWindowValues(values.data(), static_cast<size_t>(n));
+                    }
+                    return true;
+                });
+        }
         for (const ChartCurve* c : curves)
             c->envelope.EndWindow();
         if (!pass.ok()) return false;
