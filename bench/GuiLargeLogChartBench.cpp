@@ -1,6 +1,7 @@
 // The strip chart over a 1,000,000-frame log read from its file (3.5 GB): opening it and drawing
 // the first picture, the whole-log picture drawn anew, and zooms to windows of a fifth, a
-// fiftieth and a thousandth of the log at a new place each time (so no window is reused).
+// fiftieth and a thousandth of the log at a new place each time (so no window is reused), and a
+// switch to the next of the eight views with its whole-log picture.
 #include "QtBenchMain.h"
 #include <benchmark/benchmark.h>
 
@@ -90,6 +91,23 @@ void BM_LargeLogZoom(benchmark::State& state) {
     log.view->ZoomAll();
 }
 BENCHMARK(BM_LargeLogZoom)->Arg(5)->Arg(50)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+/// The chart alone (no values pane): the next view's channels drawn over the whole log.
+void BM_LargeLogViewSwitch(benchmark::State& state) {
+    LargeLog& log = Log();
+    log.view->ZoomAll();
+    int view = 0;
+    for (auto _ : state) {
+        view = (view + 1) % 8;
+        log.doc.SetCurrentView(view);
+        log.doc.UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
+        QImage image = log.view->RenderImage(kImageSize, 1.0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    log.doc.SetCurrentView(0);
+    log.doc.UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
+}
+BENCHMARK(BM_LargeLogViewSwitch)->Iterations(8)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

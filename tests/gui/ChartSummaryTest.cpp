@@ -82,10 +82,14 @@ private slots:
 
     void summaryPictureIsTheColumnsPicture() {
         const std::string path = WriteLog("summary.dl", 12000);
+        // A shorter comparison log, its curves dashed and ending early.
+        const std::string other = WriteLog("other.dl", 9000, 100, 4);
         QVERIFY(m_doc->OnOpenDocument(path));
+        QVERIFY(m_doc->LoadComparison(other).ok());
         CDataLogDoc columns(*m_prefs, m_prompt);
         QVERIFY(columns.OnOpenDocument(path));
-        QVERIFY(DetachFromFile(columns.Main()));
+        QVERIFY(columns.LoadComparison(other).ok());
+        QVERIFY(DetachFromFile(columns.Main()) && DetachFromFile(columns.Comparison()));
         // Six channels without axis strips, so that a narrow picture has many frames per column.
         for (CDataLogDoc* doc : {m_doc.get(), &columns}) {
             GraphView& view = doc->Config().views[0];
@@ -101,6 +105,7 @@ private slots:
         m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
         columns.UpdateAllViews(nullptr, DocumentChange::LogChanged);
         QVERIFY(fromSummary.Model().Item(0).main.summary != nullptr);
+        QVERIFY(fromSummary.Model().Item(0).comparison.summary != nullptr);
         QVERIFY(fromColumns.Model().Item(0).main.summary == nullptr);
         const TimeWindow all = fromSummary.VisibleWindow();
         // The whole log (summary blocks), then single samples per column, then raw lines.

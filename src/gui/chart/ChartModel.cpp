@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "gui/chart/AxisScale.h"
 #include "gui/chart/SmoothingFilter.h"
@@ -65,20 +66,34 @@ bool NoteLevel(std::vector<float>& levels, float v) {
     return levels.size() <= kFewLevels;
 }
 
-// Whether a curve's values take only a few levels: from its values, or from the ends and
-// extremes of its summary's coarse blocks.
+// Whether a curve's values take only a few levels, judged by the ends and extremes of each block
+// of the summary's coarse size: from the summary, or computed alike from the values.
 bool HasFewLevels(const float* values, size_t n, const LogSummary* summary, int slot) {
     std::vector<float> levels;
+    const auto few = [&](const SummaryBlock& b) {
+        return NoteLevel(levels, b.first) && NoteLevel(levels, b.last) &&
+               NoteLevel(levels, b.minimum) && NoteLevel(levels, b.maximum);
+    };
     if (summary) {
         const int coarse = summary->LevelCount() - 1;
         const SummaryBlock* blocks = summary->Blocks(coarse, slot);
         for (size_t b = 0; b < summary->BlockCount(coarse); ++b)
-            for (float v : {blocks[b].first, blocks[b].last, blocks[b].minimum, blocks[b].maximum})
-                if (!NoteLevel(levels, v)) return false;
+            if (!few(blocks[b])) return false;
         return levels.size() > 1;
     }
-    for (size_t i = 0; i < n; ++i)
-        if (!NoteLevel(levels, values[i])) return false;
+    constexpr size_t kBlock = LogSummary::kCoarseBlock;
+    for (size_t first = 0; first < n; first += kBlock) {
+        const size_t end = std::min(n, first + kBlock);
+        SummaryBlock b{std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity(), values[first], values[end - 1]};
+        for (size_t i = first; i < end; ++i) {
+            const float v = values[i];
+            if (!LogSummary::IsDrawable(v)) continue;
+            b.minimum = v < b.minimum ? v : b.minimum;
+            b.maximum = v > b.maximum ? v : b.maximum;
+        }
+        if (!few(b)) return false;
+    }
     return levels.size() > 1;
 }
 
