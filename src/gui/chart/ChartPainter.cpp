@@ -273,6 +273,12 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
             p.setPen(pen);
             m_points.clear();
             m_starts.clear();
+            // Another picture of the same model (an export at another size) may have moved the
+            // window since this reduction was made.
+            if (c.summary && d.raw && d.first < d.end &&
+                (!c.envelope.WindowHolds(d.first, d.end) ||
+                 d.end - d.first > c.envelope.WindowValues().size()))
+                LoadWindow(model, c, CurveDecimation::Columns{d.first, d.end, {}}, m_columns);
             if (c.summary)
                 d.AppendPolylines(c.x, c.envelope.WindowValues().data(), map, pixelRatio, m_points,
                                   m_starts, c.envelope.WindowFirst(),
