@@ -280,8 +280,12 @@ void CDataLogDoc::ComputeComparisonStats(int first, int end) {
 }
 
 void CDataLogDoc::EnsureDeviations(int slot) {
-    bool ok = ::quillon::EnsureDeviations(m_main, {slot}).ok();
-    if (m_comparisonLoaded) ok = ::quillon::EnsureDeviations(m_comparison, {slot}).ok() && ok;
+    // The rows of a view ask one by one: the view's slots are done together, in one pass over
+    // each file instead of one pass per row.
+    std::vector<int> slots = WantedSlots();
+    slots.push_back(slot);
+    bool ok = ::quillon::EnsureDeviations(m_main, slots).ok();
+    if (m_comparisonLoaded) ok = ::quillon::EnsureDeviations(m_comparison, slots).ok() && ok;
     if (!ok) NoteBrokenStore();
 }
 

@@ -21,6 +21,15 @@
 namespace quillon {
 
 class LogStore;
+class LogSummary;
+
+/// The figures of every slot over all the frames of a file, as the opening pass made them (the
+/// standard deviations as computed since).
+struct FileFigures {
+    std::array<ChannelStats, kSlotCount> stats{};
+    std::bitset<kSlotCount> deviationPending;
+    int frames = 0;
+};
 
 /// Where the columns of a log read from a file come from, element by element: elements
 /// [0, frameCount) are the file's frames first, first + 1, ...; the element at frameCount is the
@@ -36,6 +45,11 @@ struct ColumnSource {
     size_t length = 0;
     /// Slots whose columns were made here (time, math channels): never dropped nor read again.
     std::bitset<kSlotCount> owned;
+    /// The opening pass's summary of the file's frames (none when memory ran out).
+    std::shared_ptr<const LogSummary> summary;
+    /// The whole file's figures, shared by copies of the log (a frame range is the same frames
+    /// in each).
+    std::shared_ptr<FileFigures> figures;
 };
 
 struct LogData {

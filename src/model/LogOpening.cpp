@@ -7,6 +7,7 @@
 #include "model/FrameDecoding.h"
 #include "model/LogFrames.h"
 #include "model/LogStore.h"
+#include "model/LogSummary.h"
 #include "model/StatsKernel.h"
 #include "platform/FileSystem.h"
 
@@ -64,6 +65,9 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
     auto sums = std::make_unique<SlotSums>();
     sums->Reset();
     std::vector<float> start(kSlotCount, 0.0f), end(kSlotCount, 0.0f);
+    // Without memory for the summary the log opens all the same; the chart then reads columns.
+    auto summary = std::make_shared<LogSummary>();
+    if (!summary->Start(frames)) summary.reset();
 
     FrameClock clock;
     clock.zeroTime = double(header.Get(DataLogHeader::zeroTime));
@@ -82,6 +86,7 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
             for (int i = 0; i < n; ++i)
                 time[first + i] = clock.Frame(block + size_t(i) * kFrameSize, offsets[first + i]);
             sums->Add(block, n);
+            if (summary) summary->Add(block, first, n);
             for (size_t k = 0; k < slots.size(); ++k) {
                 const int s = slots[k];
                 float* v = valueOut[k] + first;
@@ -114,6 +119,7 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
     src.store = std::move(store);
     src.length = length;
     src.owned.set(0);
+    src.summary = std::move(summary);
     log.cache.SetBudget(DefaultColumnBudget(kFramesOffset + uint64_t(frames) * kFrameSize));
 
     // The spare element: the partial trailing frame (its missing bytes 0), or 0s.
@@ -147,6 +153,11 @@ Result OpenLogColumns(std::shared_ptr<LogStore> store, const DataLogHeader& head
         log.deviationPending.set();
         log.deviationPending.reset(0);
         ApplySlopes(log.stats.data());
+        auto figures = std::make_shared<FileFigures>();
+        figures->stats = log.stats;
+        figures->deviationPending = log.deviationPending;
+        figures->frames = frames;
+        src.figures = std::move(figures);
     }
     return {};
 }

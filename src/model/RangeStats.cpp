@@ -70,7 +70,39 @@ Result StatsOfRange(const LogData& log, int first, int end, bool fileSlots, bool
     return {};
 }
 
+namespace {
+
+// The opening pass's figures when [first, end) is every frame of the file as it was opened.
+FileFigures* WholeFileFigures(const LogData& log, int first, int end) {
+    const ColumnSource& src = log.source;
+    FileFigures* whole = src.figures.get();
+    if (!src.store || !whole || src.first != 0 || whole->frames != log.frameCount ||
+        std::max(first, 0) != 0 || std::min(end, log.frameCount) != log.frameCount ||
+        log.frameCount <= 0)
+        return nullptr;
+    return whole;
+}
+
+}  // namespace
+
 Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots, bool deviations) {
+    if (FileFigures* whole = fileSlots ? WholeFileFigures(log, first, end) : nullptr) {
+        // The whole file's figures are the opening pass's: only the slots held in memory are
+        // computed anew, and the deviations still pending take one pass.
+        Result result = StatsOfRange(log, first, end, false, true, log.stats);
+        if (!result.ok()) return result;
+        for (int s = 0; s < kSlotCount; ++s) {
+            if (!IsFileSlot(log, s)) continue;
+            log.stats[size_t(s)] = whole->stats[size_t(s)];
+            log.deviationPending[size_t(s)] = whole->deviationPending[size_t(s)];
+        }
+        for (int s = 0; s < kSlotCount; ++s)
+            if (!IsFileSlot(log, s)) log.deviationPending.reset(size_t(s));
+        ApplySlopes(log.stats.data());
+        log.statsFirst = 0;
+        log.statsEnd = log.frameCount;
+        return deviations ? EnsureDeviations(log) : Result{};
+    }
     std::bitset<kSlotCount> pending;
     Result result = StatsOfRange(log, first, end, fileSlots, deviations, log.stats, &pending);
     if (!result.ok()) return result;
@@ -121,6 +153,16 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
         for (int s : pending)
             log.deviationPending.reset(size_t(s));
     };
+    // Deviations over the whole file are kept with its figures for the next whole-log request.
+    auto keep = [&] {
+        if (FileFigures* whole = WholeFileFigures(log, first, end))
+            for (int s : pending)
+                if (IsFileSlot(log, s)) {
+                    whole->stats[size_t(s)].standardDeviation =
+                        log.stats[size_t(s)].standardDeviation;
+                    whole->deviationPending.reset(size_t(s));
+                }
+    };
     if (first >= end) {
         clear();
         return {};
@@ -134,6 +176,7 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
             st.standardDeviation =
                 Deviation(ColumnSquares(log.values[s].data(), first, end, st.average), count);
         }
+        keep();
         clear();
         return {};
     }
@@ -152,6 +195,7 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
             inMemory ? Deviation(ColumnSquares(log.values[s].data(), first, end, st.average), count)
                      : Deviation(squares->squares[s], count);
     }
+    keep();
     clear();
     return {};
 }

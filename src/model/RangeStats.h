@@ -16,7 +16,8 @@ namespace quillon {
 /// memory, the file's slots by passes over the file (all of them with `fileSlots`; otherwise
 /// their records stay as they are). Standard deviations of the file's slots only with
 /// `deviations` (else left pending). Slopes of every slot are recomputed. Sums are double in
-/// frame order (see StatsKernel.h).
+/// frame order (see StatsKernel.h). Over every frame of a file as it was opened, the file's slots
+/// take the opening pass's figures (bit for bit what a pass would give) instead of a pass.
 Result ComputeLogStats(LogData& log, int first, int end, bool fileSlots = true,
                        bool deviations = true);
 /// The same figures into `out`, leaving the log as it is; the slots whose deviation was left

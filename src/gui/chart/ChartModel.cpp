@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "gui/chart/AxisScale.h"
 #include "gui/chart/SmoothingFilter.h"
 #include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
+#include "model/FrameDecoding.h"
 #include "model/LogColumns.h"
+#include "model/LogStore.h"
+#include "model/LogSummary.h"
 
 namespace quillon {
 
@@ -41,10 +45,74 @@ std::array<int, ChartModel::kItemCount> ItemOrder(const std::vector<int>& panelO
     return order;
 }
 
+// The summary that draws an unfiltered file slot of a log long enough for its blocks, or null.
+const LogSummary* SummaryServing(const LogData& log, int slot, uint32_t filter) {
+    if (filter != 0 || !IsFileSlot(log, slot)) return nullptr;
+    const LogSummary* summary = SummaryOf(log);
+    if (!summary || log.frameCount < 2 * summary->BlockFrames(0) ||
+        log.values[0].size() < static_cast<size_t>(log.frameCount))
+        return nullptr;
+    return summary;
+}
+
+// A channel of at most this many distinct drawable values is drawn as one of a few levels.
+constexpr size_t kFewLevels = 4;
+
+// Adds a value to the distinct drawable ones seen; false once they are more than kFewLevels.
+bool NoteLevel(std::vector<float>& levels, float v) {
+    if (!CurveEnvelope::IsDrawable(v) || std::find(levels.begin(), levels.end(), v) != levels.end())
+        return true;
+    levels.push_back(v);
+    return levels.size() <= kFewLevels;
+}
+
+// Whether a curve's values take only a few levels, judged by the ends and extremes of each block
+// of the summary's coarse size: from the summary, or computed alike from the values.
+bool HasFewLevels(const float* values, size_t n, const LogSummary* summary, int slot) {
+    std::vector<float> levels;
+    const auto few = [&](const SummaryBlock& b) {
+        return NoteLevel(levels, b.first) && NoteLevel(levels, b.last) &&
+               NoteLevel(levels, b.minimum) && NoteLevel(levels, b.maximum);
+    };
+    if (summary) {
+        const int coarse = summary->LevelCount() - 1;
+        const SummaryBlock* blocks = summary->Blocks(coarse, slot);
+        for (size_t b = 0; b < summary->BlockCount(coarse); ++b)
+            if (!few(blocks[b])) return false;
+        return levels.size() > 1;
+    }
+    constexpr size_t kBlock = LogSummary::kCoarseBlock;
+    for (size_t first = 0; first < n; first += kBlock) {
+        const size_t end = std::min(n, first + kBlock);
+        SummaryBlock b{std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity(), values[first], values[end - 1]};
+        for (size_t i = first; i < end; ++i) {
+            const float v = values[i];
+            if (!LogSummary::IsDrawable(v)) continue;
+            b.minimum = v < b.minimum ? v : b.minimum;
+            b.maximum = v > b.maximum ? v : b.maximum;
+        }
+        if (!few(b)) return false;
+    }
+    return levels.size() > 1;
+}
+
 void PointCurve(ChartCurve& curve, const LogData& log, int channel, int filter) {
     curve = ChartCurve{};
     if (channel < 1 || log.frameCount <= 0) return;
     const Column<float>& time = log.values[0];
+    if (const LogSummary* summary =
+            SummaryServing(log, channel - 1, static_cast<uint32_t>(filter))) {
+        curve.timeColumn = time;
+        curve.x = time.data();
+        curve.count = static_cast<size_t>(log.frameCount);
+        curve.log = &log;
+        curve.slot = channel - 1;
+        curve.summary = log.source.summary;
+        curve.envelope.BuildFromSummary(*summary, curve.slot, curve.count);
+        curve.fewLevels = HasFewLevels(nullptr, 0, summary, curve.slot);
+        return;
+    }
     const Column<float>& values = log.values[static_cast<size_t>(channel - 1)];
     const size_t n = std::min({static_cast<size_t>(log.frameCount), time.size(), values.size()});
     if (n == 0) return;
@@ -61,6 +129,7 @@ void PointCurve(ChartCurve& curve, const LogData& log, int channel, int filter) 
         curve.y = curve.raw;
     }
     curve.envelope.Build(curve.y, n);
+    curve.fewLevels = HasFewLevels(curve.y, n, nullptr, 0);
 }
 
 /// The range an automatic axis shows for the drawn values in r: 5% room at both ends, round
@@ -101,19 +170,73 @@ bool PointDifference(ChartCurve& curve, LogData& main, LogData& comparison, int 
 }  // namespace
 
 float ChartCurve::RawAt(int frame) const {
-    if (!raw || frame < 0 || static_cast<size_t>(frame) >= count) return ChartModel::kNoValue;
+    if (frame < 0 || static_cast<size_t>(frame) >= count) return ChartModel::kNoValue;
+    if (summary) {
+        const std::vector<float>& window = envelope.WindowValues();
+        const size_t at = static_cast<size_t>(frame) - envelope.WindowFirst();
+        if (static_cast<size_t>(frame) >= envelope.WindowFirst() && at < window.size())
+            return window[at];
+        return log ? ValueAt(*log, slot, frame) : ChartModel::kNoValue;
+    }
+    if (!raw) return ChartModel::kNoValue;
     return raw[frame];
 }
 
 float ChartCurve::DrawnAt(int frame) const {
+    if (summary) return RawAt(frame);
     if (!y || frame < 0 || static_cast<size_t>(frame) >= count) return ChartModel::kNoValue;
     return y[frame];
+}
+
+bool ChartModel::LoadWindows(const float* x, size_t from, size_t to, size_t keepValues) const {
+    for (const LogData* log : {m_mainLog, m_comparisonLog}) {
+        if (!log) continue;
+        std::vector<const ChartCurve*> curves;
+        for (const ChartItem& item : m_items)
+            for (const ChartCurve* c : {&item.main, &item.comparison})
+                if (c->summary && c->log == log && c->x == x &&
+                    !(c->envelope.WindowHolds(from, to) &&
+                      (to - from > keepValues || !c->envelope.WindowValues().empty())))
+                    curves.push_back(c);
+        if (curves.empty()) continue;
+        // A curve whose column the log has made meanwhile (statistics, another view) is read
+        // from it; the others from the file, in one pass.
+        std::vector<const ChartCurve*> fromFile;
+        for (const ChartCurve* c : curves) {
+            c->envelope.BeginWindow(from, to, keepValues);
+            const Column<float>& column = log->values[static_cast<size_t>(c->slot)];
+            if (column.size() >= to)
+                c->envelope.AddWindowValues(column.data() + from, to - from);
+            else
+                fromFile.push_back(c);
+        }
+        Result pass;
+        if (!fromFile.empty()) {
+            std::vector<float> values(LogStore::kBlockFrames);
+            pass = VisitFrames(
+                *log, static_cast<int>(from), static_cast<int>(to),
+                [&](const uint8_t* frames, int, int n) {
+                    for (const ChartCurve* c : fromFile) {
+                        for (int i = 0; i < n; ++i)
+                            values[static_cast<size_t>(i)] =
+                                FrameValue(frames + static_cast<size_t>(i) * kFrameSize, c->slot);
+                        c->envelope.AddWindowValues(values.data(), static_cast<size_t>(n));
+                    }
+                    return true;
+                });
+        }
+        for (const ChartCurve* c : curves)
+            c->envelope.EndWindow();
+        if (!pass.ok()) return false;
+    }
+    return true;
 }
 
 void ChartModel::Clear() {
     m_items = {};
     m_differences = {};
     m_hasComparison = false;
+    m_mainLog = m_comparisonLog = nullptr;
 }
 
 void ChartModel::Build(const GraphConfiguration& config, int view,
@@ -121,14 +244,21 @@ void ChartModel::Build(const GraphConfiguration& config, int view,
                        const ChannelSet& differences) {
     Clear();
     m_hasComparison = comparison != nullptr;
+    m_mainLog = &main;
+    m_comparisonLog = comparison;
     const GraphView* v = ViewOf(config, view);
-    // The columns of every curve are made from the files in one pass per log.
+    // The columns of every curve not drawn from a summary are made from the files in one pass
+    // per log.
     if (v) {
-        std::vector<int> wanted;
-        for (const GraphViewEntry& e : v->entries)
-            if (ValidChannel(e.channel)) wanted.push_back(static_cast<int>(e.channel) - 1);
-        EnsureColumns(main, wanted);
-        if (comparison) EnsureColumns(*comparison, wanted);
+        for (LogData* log : {&main, comparison}) {
+            if (!log) continue;
+            std::vector<int> wanted;
+            for (const GraphViewEntry& e : v->entries)
+                if (ValidChannel(e.channel) &&
+                    !SummaryServing(*log, static_cast<int>(e.channel) - 1, e.filter))
+                    wanted.push_back(static_cast<int>(e.channel) - 1);
+            EnsureColumns(*log, wanted);
+        }
     }
     const std::array<int, kItemCount> order = ItemOrder(panelOrder);
     for (int k = 0; k < kItemCount; ++k) {

@@ -13,22 +13,33 @@
 #include "gui/chart/CurveEnvelope.h"
 #include "model/GraphConfiguration.h"
 #include "model/LogData.h"
+#include "model/LogSummary.h"
 
 namespace quillon {
 
-/// One curve (a subset): a log's times and the values it draws.
+/// One curve (a subset): a log's times and the values it draws. An unfiltered channel of a large
+/// log read from a file is drawn from the log's summary, without its column (raw and y null):
+/// the few frames a close zoom needs are read into the envelope's window (ChartModel::LoadWindows).
 struct ChartCurve {
     const float* x = nullptr;    // the log's frame times
     const float* raw = nullptr;  // the channel's values as stored
     const float* y = nullptr;    // what is drawn: raw, or the filtered copy
     size_t count = 0;            // the log's own frame count
     std::vector<float> filtered;
-    CurveEnvelope envelope;
+    /// Mutable: a summary-backed envelope's window is a cache of the frames last drawn.
+    mutable CurveEnvelope envelope;
     /// Keep the columns x and raw point into alive while the curve exists.
     Column<float> timeColumn;
     Column<float> valueColumn;
+    /// Summary-backed: the log and slot whose frames the window reads, and the summary kept alive.
+    const LogData* log = nullptr;
+    int slot = 0;
+    std::shared_ptr<const LogSummary> summary;
+    /// The drawn values take only a few levels (a status or flag channel): drawn under the other
+    /// curves, its columns filled translucent where it toggles.
+    bool fewLevels = false;
 
-    bool Empty() const { return count == 0 || !y; }
+    bool Empty() const { return count == 0 || (!y && !summary); }
     /// Raw value at a frame, or the no-value marker outside the log.
     float RawAt(int frame) const;
     /// Drawn value at a frame, or the no-value marker outside the log.
@@ -80,6 +91,10 @@ public:
     bool UpdateLabels(const GraphConfiguration& config, int view,
                       const std::vector<int>& panelOrder, const LogData& main,
                       const ChannelSet& differences = {});
+    /// Reads the frames [from, to) of the log whose times are `x` into the windows of its
+    /// summary-backed curves that do not hold them yet, in one pass; values are kept for windows
+    /// of at most keepValues frames. False when the file could not be read.
+    bool LoadWindows(const float* x, size_t from, size_t to, size_t keepValues) const;
     void Clear();
 
     bool HasComparison() const { return m_hasComparison; }
@@ -113,6 +128,8 @@ private:
     std::array<ChartItem, kItemCount> m_items;
     std::array<ChartItem, kItemCount> m_differences;
     bool m_hasComparison = false;
+    const LogData* m_mainLog = nullptr;
+    const LogData* m_comparisonLog = nullptr;
 };
 
 }  // namespace quillon

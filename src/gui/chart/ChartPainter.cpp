@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 #include <QFontMetricsF>
@@ -49,6 +50,9 @@ double ContrastRatio(const QColor& a, const QColor& b) {
     const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
+
+// Opacity of the filled columns of a channel of a few levels.
+constexpr int kFewLevelsFillAlpha = 70;
 
 const char* const kZoomCaptions[ChartLayout::kZoomButtonCount] = {"In", "Out", "All", "Last"};
 
@@ -240,6 +244,7 @@ void ChartPainter::Reduce(const ChartPaintParams& pp, int columns) {
                 {c.x, c.count, CurveDecimation::Split(c.x, c.count, pp.window, columns)});
             it = splits.end() - 1;
         }
+        if (c.summary) LoadWindow(model, c, it->columns, columns);
         m_decimated[slot] = CurveDecimation::Make(it->columns, c.envelope);
     };
     for (int k = 0; k < ChartModel::kItemCount; ++k) {
@@ -255,6 +260,29 @@ void ChartPainter::Reduce(const ChartPaintParams& pp, int columns) {
     m_window = pp.window;
     m_columns = columns;
     m_valid = true;
+}
+
+void ChartPainter::LoadWindow(const ChartModel& model, const ChartCurve& c,
+                              const CurveDecimation::Columns& cols, int columns) {
+    // The frames the curve's summary cannot answer for: the raw samples drawn, or the columns
+    // too narrow for its blocks. Frames read for one curve serve every curve of its log.
+    const CurveEnvelope& e = c.envelope;
+    size_t from = SIZE_MAX, to = 0;
+    if (cols.bounds.empty()) {
+        if (cols.first < cols.end) e.WindowSpan(cols.first, cols.end, from, to);
+    } else {
+        for (size_t k = 0; k + 1 < cols.bounds.size(); ++k) {
+            if (!e.NeedsWindow(cols.bounds[k], cols.bounds[k + 1])) continue;
+            size_t a = 0, b = 0;
+            e.WindowSpan(cols.bounds[k], cols.bounds[k + 1], a, b);
+            from = std::min(from, a);
+            to = std::max(to, b);
+        }
+    }
+    if (from >= to) return;
+    // Single samples are kept for windows of a few per column; wider ones keep blocks only.
+    const size_t keep = std::max<size_t>(size_t(64) * static_cast<size_t>(columns), 65536);
+    model.LoadWindows(c.x, from, to, keep);
 }
 
 void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QImage* pixels,
@@ -275,9 +303,9 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
     // Comparison curves go under the main ones, the difference curves on top.
     enum class Kind { Comparison, Main, Difference };
     const auto paint = [&](const ChartItem& item, const ChartCurve& c, const CurveDecimation& d,
-                           Kind kind) {
+                           Kind kind, bool fewLevels) {
         const PlotMapping map = layout.MappingOf(item, pp.window);
-        const QColor colour = ColourOf(item.rgb);
+        QColor colour = ColourOf(item.rgb);
         if (pixels && !d.raw) {
             own.reset();  // no painter may be open on the image while its pixels are written
             const QRect clip(
@@ -287,9 +315,11 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
                        static_cast<int>(std::lround((map.top + map.height) * pixelRatio)) - 1));
             const int period = kind == Kind::Comparison ? 8 : kind == Kind::Difference ? 4 : 0;
             d.FillSpans(*pixels, map, pixelRatio, colour.rgba(), clip,
-                        static_cast<int>(std::lround(period * pixelRatio)));
+                        static_cast<int>(std::lround(period * pixelRatio)),
+                        fewLevels ? kFewLevelsFillAlpha : 255);
             return;
         }
+        if (fewLevels && !d.raw) colour.setAlpha(kFewLevelsFillAlpha);
         if (!shared && !own) {
             own.emplace(pixels);
             own->setRenderHint(QPainter::Antialiasing, false);
@@ -302,7 +332,17 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
         p.setPen(pen);
         m_points.clear();
         m_starts.clear();
-        d.AppendPolylines(c.x, c.y, map, pixelRatio, m_points, m_starts);
+        // Another picture of the same model (an export at another size) may have moved the
+        // window since this reduction was made.
+        if (c.summary && d.raw && d.first < d.end &&
+            (!c.envelope.WindowHolds(d.first, d.end) ||
+             d.end - d.first > c.envelope.WindowValues().size()))
+            LoadWindow(model, c, CurveDecimation::Columns{d.first, d.end, {}}, m_columns);
+        if (c.summary)
+            d.AppendPolylines(c.x, c.envelope.WindowValues().data(), map, pixelRatio, m_points,
+                              m_starts, c.envelope.WindowFirst(), c.envelope.WindowValues().size());
+        else
+            d.AppendPolylines(c.x, c.y, map, pixelRatio, m_points, m_starts);
         if (vector) {
             // A picture file gets each curve as one path, its gaps as separate subpaths.
             QPainterPath path;
@@ -329,21 +369,25 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
                 p.drawPolyline(m_points.data() + begin, end - begin);
         }
     };
-    for (bool comparison : {true, false}) {
+    // Channels of a few levels (flags, states) go first, so that where they toggle within every
+    // column their filled spans lie under the other curves instead of hiding them.
+    for (int pass = 0; pass < 4; ++pass) {
+        const bool fewLevels = pass < 2;
+        const bool comparison = pass % 2 == 0;
         if (comparison && !model.HasComparison()) continue;
         for (int k = 0; k < ChartModel::kItemCount; ++k) {
             const ChartItem& item = model.Item(k);
             const ChartCurve& c = comparison ? item.comparison : item.main;
-            if (!item.visible || c.Empty()) continue;
+            if (!item.visible || c.Empty() || c.fewLevels != fewLevels) continue;
             paint(item, c, m_decimated[static_cast<size_t>(model.SubsetOf(k, comparison))],
-                  comparison ? Kind::Comparison : Kind::Main);
+                  comparison ? Kind::Comparison : Kind::Main, fewLevels);
         }
     }
     for (int k = 0; k < ChartModel::kItemCount; ++k) {
         const ChartItem& difference = model.Difference(k);
         if (!difference.visible || difference.main.Empty()) continue;
         paint(difference, difference.main,
-              m_decimated[static_cast<size_t>(model.SubsetCount() + k)], Kind::Difference);
+              m_decimated[static_cast<size_t>(model.SubsetCount() + k)], Kind::Difference, false);
     }
     if (shared) shared->restore();
 }

@@ -51,6 +51,9 @@ private:
     /// Reduces every shown curve for the window and the number of pixel columns, unless the
     /// last reduction was made for the same ones.
     void Reduce(const ChartPaintParams& pp, int columns);
+    /// Reads into a summary-backed curve's window the frames the reduction needs.
+    static void LoadWindow(const ChartModel& model, const ChartCurve& c,
+                           const CurveDecimation::Columns& cols, int columns);
     /// The middle layer: comparison curves under the main ones, in item order. With pixels,
     /// reduced curves become column spans in the image and only raw curves use a painter
     /// (opened on the image between spans); without, everything goes through `shared`.

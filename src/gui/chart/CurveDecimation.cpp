@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace quillon {
 
@@ -16,6 +17,33 @@ double Tame(double v) {
     constexpr double kLimit = 1e6;
     return std::isfinite(v) ? std::clamp(v, -kLimit, kLimit) : 0.0;
 }
+
+/// `colour` at `alpha` (0..255) over opaque pixels; a span crosses few distinct pixels, so the
+/// last one's blend is kept.
+class Blender {
+public:
+    Blender(QRgb colour, int alpha) : m_colour(colour), m_alpha(alpha) {}
+    QRgb Over(QRgb under) {
+        if (under != m_under || !m_valid) {
+            const auto mix = [&](int a, int b) {
+                const int v = a * m_alpha + b * (255 - m_alpha) + 128;
+                return (v + (v >> 8)) >> 8;  // v / 255, rounded
+            };
+            m_result = qRgb(mix(qRed(m_colour), qRed(under)), mix(qGreen(m_colour), qGreen(under)),
+                            mix(qBlue(m_colour), qBlue(under)));
+            m_under = under;
+            m_valid = true;
+        }
+        return m_result;
+    }
+
+private:
+    QRgb m_colour;
+    int m_alpha;
+    QRgb m_under = 0;
+    QRgb m_result = 0;
+    bool m_valid = false;
+};
 
 size_t SearchForward(const float* x, size_t n, size_t from, float t, bool upper) {
     auto before = [&](size_t i) { return upper ? !(t < x[i]) : x[i] < t; };
@@ -89,7 +117,8 @@ CurveDecimation CurveDecimation::Make(const float* x, const float* y, size_t n,
 
 void CurveDecimation::AppendPolylines(const float* x, const float* y, const PlotMapping& mapping,
                                       double pixelRatio, std::vector<QPointF>& points,
-                                      std::vector<int>& starts) const {
+                                      std::vector<int>& starts, size_t yFirst,
+                                      size_t yCount) const {
     bool open = false;
     auto startLine = [&] {
         if (!open) starts.push_back(static_cast<int>(points.size()));
@@ -97,12 +126,14 @@ void CurveDecimation::AppendPolylines(const float* x, const float* y, const Plot
     };
     if (raw) {
         for (size_t i = first; i < end; ++i) {
-            if (!CurveEnvelope::IsDrawable(y[i]) || !CurveEnvelope::IsDrawable(x[i])) {
+            const bool held = y && i >= yFirst && i - yFirst < yCount;
+            if (!held || !CurveEnvelope::IsDrawable(y[i - yFirst]) ||
+                !CurveEnvelope::IsDrawable(x[i])) {
                 open = false;
                 continue;
             }
             startLine();
-            points.emplace_back(Tame(mapping.X(x[i])), Tame(mapping.Y(y[i])));
+            points.emplace_back(Tame(mapping.X(x[i])), Tame(mapping.Y(y[i - yFirst])));
         }
     } else {
         double lastY = 0;
@@ -126,7 +157,8 @@ void CurveDecimation::AppendPolylines(const float* x, const float* y, const Plot
 }
 
 void CurveDecimation::FillSpans(QImage& image, const PlotMapping& mapping, double pixelRatio,
-                                QRgb colour, const QRect& clip, int dashPeriod) const {
+                                QRgb colour, const QRect& clip, int dashPeriod,
+                                int fillAlpha) const {
     if (raw || columns <= 0) return;
     const QRect area = clip.intersected(image.rect());
     if (area.isEmpty()) return;
@@ -135,6 +167,7 @@ void CurveDecimation::FillSpans(QImage& image, const PlotMapping& mapping, doubl
     uchar* bits = image.bits();
     bool connected = false;
     double prevTop = 0, prevBottom = 0;
+    Blender blender(colour, fillAlpha);
     for (int c = 0; c < columns; ++c) {
         const size_t k = static_cast<size_t>(c);
         if (flags[k] & kColumnGap) connected = false;
@@ -157,8 +190,19 @@ void CurveDecimation::FillSpans(QImage& image, const PlotMapping& mapping, doubl
         const int y1 =
             std::min(area.bottom(), static_cast<int>(std::lround(std::min(bottom, 1e9))));
         uchar* p = bits + stride * y0 + x * 4;
-        for (int y = y0; y <= y1; ++y, p += stride)
-            *reinterpret_cast<QRgb*>(p) = colour;
+        if (fillAlpha >= 255 || y1 - y0 < 2) {
+            for (int y = y0; y <= y1; ++y, p += stride)
+                *reinterpret_cast<QRgb*>(p) = colour;
+            continue;
+        }
+        // Both ends opaque, the inside blended.
+        *reinterpret_cast<QRgb*>(p) = colour;
+        for (int y = y0 + 1; y < y1; ++y) {
+            p += stride;
+            QRgb& pixel = *reinterpret_cast<QRgb*>(p);
+            pixel = blender.Over(pixel);
+        }
+        *reinterpret_cast<QRgb*>(p + stride) = colour;
     }
 }
 
