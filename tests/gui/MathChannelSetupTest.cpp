@@ -1,12 +1,7 @@
-// Math channel setup: the formula field's mapping and edits as a table, then the dialog as a
-// user drives it (double clicks, keypad, keys), its OK flows and its .graph File menu.
+// Math channel setup: the formula field's mapping and edits, the dialog, OK and File flows.
+
 #include <cstring>
 #include <fstream>
-
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QTimer>
-#include <QtTest>
 
 #include "settings/GraphConfigurationFile.h"
 #include "document/CDataLogDoc.h"
@@ -184,19 +179,12 @@ private slots:
         QVERIFY(int(m.Formula().size()) <= FormulaEditModel::kMaxFormula);
     }
 
-    void checkOfFormulas_data() {
-        QTest::addColumn<QByteArray>("formula");
-        QTest::addColumn<bool>("valid");
-        const std::pair<const char*, bool> cases[] = {
-            {"", true}, {"[002]+-[003]", false}, {"[002]+(-[003])", true}, {"[002]/[029]", true}};
-        for (const auto& [formula, valid] : cases)
-            QTest::newRow(*formula ? formula : "empty") << QByteArray(formula) << valid;
-    }
-
     void checkOfFormulas() {
-        QFETCH(QByteArray, formula);
-        QFETCH(bool, valid);
-        QCOMPARE(FormulaEditModel::CheckFormula(formula.toStdString()), valid);
+        for (const auto& [formula, valid] : {std::pair{"", true},
+                                             {"[002]+-[003]", false},
+                                             {"[002]+(-[003])", true},
+                                             {"[002]/[029]", true}})
+            QCOMPARE(FormulaEditModel::CheckFormula(formula), valid);
     }
 
     void keypadWithoutActiveFieldDoesNothing() {
