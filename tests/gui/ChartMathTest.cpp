@@ -31,8 +31,7 @@ namespace {
 constexpr float kMarker = -999999.0f;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-/// A log of n frames 10 ms apart starting at t0, with the sample configuration block; channel c
-/// holds f(c, i).
+/// A log of n frames 10 ms apart from t0 with the sample configuration; channel c holds f(c, i).
 template <class F>
 void MakeLog(LogData& log, int n, float t0, F f) {
     SampleLogOptions options;
@@ -399,8 +398,7 @@ private slots:
         QVERIFY(layout.AxisRect(ChartModel::kItemCount).isEmpty());
         QCOMPARE(layout.HitTest(layout.AxisRect(ChartModel::kItemCount + 1).center()).index,
                  ChartModel::kItemCount + 1);
-        // The choice is not a label: another set of channels needs the curves built again, and
-        // without a comparison there is no difference.
+        // Another choice rebuilds the curves; without a comparison there is no difference.
         QVERIFY(model.UpdateLabels(config, 0, {}, main, differences));
         QVERIFY(!model.UpdateLabels(config, 0, {}, main, {}));
         model.Build(config, 0, {}, main, nullptr, differences);
@@ -424,8 +422,7 @@ private slots:
         QCOMPARE(bands.size(), size_t(1));
         QCOMPARE(bands[0].first, 0.0);
         QCOMPARE(bands[0].second, 800.0);
-        // One frame is a band of the smallest width about its time; runs apart stay apart; runs
-        // outside the window give none.
+        // One frame is a band of the smallest width; runs apart stay apart; none outside.
         const FrameSelection few = FrameSelection::OfFrames({10, 400000, 400001, 400002, 950000});
         bands = ChartPainter::SelectionBands(few, times.data(), n, map, 1.0);
         QCOMPARE(bands.size(), size_t(1));

@@ -186,8 +186,7 @@ private slots:
         Drag(p1, QPoint(p1.x() - 100, y), Qt::ShiftModifier);
         QVERIFY(std::abs(Window().minimum - (wheeled.minimum + 100 * perPixel)) < 1e-9);
         QCOMPARE(m_doc->GetZoomFirst(), m_doc->FrameAtTime(float(Window().minimum)));
-        // Zoom Last goes back past the wheel notch and the pan, to the window before the last
-        // zoom (the box zoom, undone above, then swapped: the box's window).
+        // Zoom Last skips the wheel notch and the pan: back to the box's window.
         const TimeWindow panned = Window();
         m_view->ZoomLast();
         QCOMPARE(Window(), (TimeWindow{map.TimeAt(p0.x()), map.TimeAt(p1.x())}));
@@ -278,8 +277,7 @@ private slots:
     void renderDrawsCurvesAndBackground() {
         m_prefs->SetBGColor(0x0000C0);  // "BGColor" is 0x00BBGGRR: a red of 192
         OpenWithView(3000);
-        // Curve pixels of one colour inside the plotting area (axis strips and names lie outside),
-        // in images drawn at the widget's own size so that its layout applies.
+        // Curve pixels of one colour inside the plotting area, drawn at the widget's own size.
         const QSize size = m_view->size();
         const QRect plot = m_view->Layout().PlotArea().toRect().adjusted(1, 1, -1, -1);
         auto render = [&] {

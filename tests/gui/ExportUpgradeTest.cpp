@@ -200,8 +200,7 @@ private slots:
             emit frame.ChartPane()->axisClicked(2);
             emit frame.ChartPane()->xAxisClicked();
             emit frame.ValuesPane()->axisSetupRequested(1);
-            // Yes to the version question converts the log in the upgrader, and Yes to the
-            // next question opens the converted log.
+            // Yes converts the old log in the upgrader, Yes again opens the converted one.
             QVERIFY(frame.OpenDocumentFile(m_dir->filePath("old.dl")));
         });
         QCOMPARE(

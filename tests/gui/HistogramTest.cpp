@@ -101,6 +101,8 @@ private slots:
                 const QTableWidgetItem* item = w->Grid()->item(r, c);
                 QCOMPARE(item->text(), QString::fromLatin1(cells[r][c]));
                 QVERIFY(item->toolTip().startsWith(QString::number(counts[r][c]) + " frame"));
+                QCOMPARE(w->Grid()->horizontalHeaderItem(c)->text(), QString::number(2000 * c));
+                QCOMPARE(w->Grid()->verticalHeaderItem(r)->text(), QString::number(50 * r));
             }
         // Lines naming what was binned by what head the grid's own lines.
         w->CopyToClipboard();

@@ -28,6 +28,7 @@ namespace {
 
 constexpr int kAfr = 9;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kMarker = ScatterPlotData::kNoValue;
 
 /// The ramp worked out from its anchors: each of the five runs moves one component by 255 over
 /// 20 steps, rounding halves up.
@@ -155,26 +156,11 @@ private slots:
     void colourIndicesOfAWholeLog() {
         QFETCH(float, cmin);
         QFETCH(float, cmax);
-        // The rebuild colours many values at once; each must match the one-value rule, also for
-        // values that are not numbers, infinities and an empty colour range.
+        // The rebuild colours values in groups; each as the one-value rule, odd values included.
         LogData log;
-        const float values[] = {kNaN,
-                                -kNaN,
-                                INFINITY,
-                                -INFINITY,
-                                -0.0f,
-                                0.0f,
-                                11.0f,
-                                12.0f,
-                                12.37f,
-                                12.99999f,
-                                13.0f,
-                                13.0001f,
-                                1e30f,
-                                -1e30f,
-                                12.5f,
-                                12.01f,
-                                ScatterPlotData::kNoValue};
+        const float values[] = {kNaN,  -kNaN,  INFINITY, -INFINITY, -0.0f,  0.0f,
+                                11.0f, 12.0f,  12.37f,   12.99999f, 13.0f,  13.0001f,
+                                1e30f, -1e30f, 12.5f,    12.01f,    kMarker};
         const int n = 53;  // several groups of sixteen and a tail
         for (int c : {1, 2, 29, kAfr})
             log.values[size_t(c - 1)].Allocate(size_t(n));
@@ -379,8 +365,7 @@ private slots:
         QCOMPARE(plot->CursorFrame(), shown);
         m_doc->RemoveView(&spy);
 
-        // Hovering reads the point without binning again; the wheel zooms about the mouse and a
-        // double click returns to the full range.
+        // Hover reads without binning again; the wheel zooms about the mouse, a double click out.
         const int builds = plot->RasterBuilds();
         QTest::mouseMove(plot, at.toPoint());
         QCOMPARE(plot->HoverFrame(), shown);
@@ -422,8 +407,7 @@ private slots:
         QVERIFY(m_doc->HasSelection());
         QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::SelectionChanged});
         QVERIFY(plot->SelectionBox().has_value());
-        // Every point drawn inside the box is selected, none drawn outside (a pixel's rounding
-        // either way aside).
+        // Every point drawn inside the box is selected, none outside (give or take a pixel).
         const FrameSelection& s = *m_doc->GetSelection();
         const QRectF box = QRectF(from, to).normalized();
         int inside = 0;
@@ -474,8 +458,7 @@ private slots:
         QCOMPARE(app.Doc().GetCursorFrame(), shown);
         QCOMPARE(frame.ChartPane()->CursorFrame(), shown);
 
-        // A Shift box selects frames for the chart to shade; Escape in the chart clears them in
-        // both windows.
+        // A Shift box selects frames; Escape in the chart clears them in both windows.
         const QRect area = w->Plot()->PlotRect();
         QTest::mousePress(w->Plot(), Qt::LeftButton, Qt::ShiftModifier, area.topLeft());
         QTest::mouseMove(w->Plot(), area.center());

@@ -72,8 +72,7 @@ private slots:
         QVERIFY(!image.isNull());
         QCOMPARE(image.size(), QSize(1200, 800));
 
-        // The plot area lies at the right edge, right of the y axes: most of its pixels are
-        // background and grey grid, but curves in several colours cross it.
+        // In the plot area at the right edge curves of several colours cross the background.
         const QRect chart(960, 160, 200, 520);
         QHash<QRgb, int> counts;
         for (int y = chart.top(); y <= chart.bottom(); ++y)

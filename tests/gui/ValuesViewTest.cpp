@@ -427,8 +427,7 @@ private slots:
         QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::ShownDataChanged});
         QVERIFY(row->DifferenceLabel()->isVisibleTo(row));
         QVERIFY(row->height() > height);
-        // At the cursor: main less the comparison as the row shows them; over frames 100 to 199,
-        // both included.
+        // At the cursor: main less the comparison as shown; over frames 100 to 199 inclusive.
         const LogData& main = m_doc->Main();
         const float d = ValueAt(main, kMap - 1, 101) -
                         InterpolateAtTime(m_doc->Comparison(), kMap - 1, main.values[0][101]).value;
