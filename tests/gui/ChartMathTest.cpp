@@ -1,17 +1,13 @@
-// The chart's plain pieces: smoothing filter, envelopes and decimation, zoom arithmetic,
-// hit-testing, the chart model built from a view, and the cursor table texts.
+// The chart's plain pieces: smoothing, decimation, zoom, hit tests, the model, the cursor table.
 
 #include <cmath>
 #include <limits>
 #include <vector>
 
-#include <QtTest>
-
 #include "gui/chart/AxisScale.h"
 #include "gui/chart/ChartCursorKeys.h"
 #include "gui/chart/ChartHitTest.h"
 #include "gui/chart/ChartLayout.h"
-#include "gui/chart/ChartPainter.h"
 #include "gui/chart/ChartModel.h"
 #include "gui/chart/ChartPainter.h"
 #include "gui/chart/ChartPanner.h"
@@ -25,16 +21,17 @@
 #include "settings/GraphConfigurationFile.h"
 #include "model/ChannelNaming.h"
 #include "samplegen/SampleLog.h"
+#include "support/GuiFixtures.h"
 
 using namespace quillon;
+using test::AvailableChannels;
 
 namespace {
 
 constexpr float kMarker = -999999.0f;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-/// A log of n frames 10 ms apart starting at t0, with the sample configuration block; channel c
-/// holds f(c, i).
+/// A log of n frames 10 ms apart from t0 with the sample configuration; channel c holds f(c, i).
 template <class F>
 void MakeLog(LogData& log, int n, float t0, F f) {
     SampleLogOptions options;
@@ -48,14 +45,6 @@ void MakeLog(LogData& log, int n, float t0, F f) {
             log.status[s][size_t(i)] = 0;
         }
     }
-}
-
-/// The first n channels available in the sample configuration.
-std::vector<int> AvailableChannels(const LogData& log, int n) {
-    std::vector<int> out;
-    for (int c = 2; c <= kChannelCount && int(out.size()) < n; ++c)
-        if (IsChannelAvailable(log, c)) out.push_back(c);
-    return out;
 }
 
 /// View 0 graphing the given channels in panel 0, one entry each.
@@ -92,29 +81,17 @@ class ChartMathTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void smoothingHalfWidths_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("halfWidth");
-        const int halfWidths[][2] = {{1, 1}, {2, 2}, {3, 4}, {4, 7}, {5, 12}, {9, 1}, {-3, 1}};
-        for (const auto& hw : halfWidths)
-            QTest::addRow("level %d", hw[0]) << hw[0] << hw[1];
-    }
-
-    void smoothingHalfWidths() {
-        QFETCH(int, level);
-        QFETCH(int, halfWidth);
-        QCOMPARE(SmoothingHalfWidth(level), halfWidth);
-    }
-
     void smoothingFilter() {
+        for (const auto& [level, halfWidth] :
+             {std::pair{1, 1}, {2, 2}, {3, 4}, {4, 7}, {5, 12}, {9, 1}, {-3, 1}})
+            QCOMPARE(SmoothingHalfWidth(level), halfWidth);
         float one = 4.0f, result = 0;
         ApplySmoothingFilter(&one, 1, 5, &result);
         QCOMPARE(result, 4.0f);
         ApplySmoothingFilter(nullptr, 0, 5, nullptr);
 
-        // Values whose sums round in single precision, a marker among them: out[i] is the mean of
-        // max(0, i - h) .. min(n, i + h) - 1 summed afresh in f32 (a sliding sum would drift
-        // after the marker); an unknown level smooths as level 1.
+        // out[i] is the mean of max(0, i - h) .. min(n, i + h) - 1 summed afresh in f32, so that
+        // a sliding sum's drift after the marker shows; an unknown level smooths as level 1.
         std::vector<float> in(400), out(in.size());
         for (size_t i = 0; i < in.size(); ++i)
             in[i] = 0.1f * float(i % 37) + 1000.3f;
@@ -278,8 +255,6 @@ private slots:
         z.ZoomOut(20, 30);
         QCOMPARE(z.Window(), (TimeWindow{15, 35}));
 
-        // Zoom All, Zoom Last, wheel steps and panning over the chart: DataLogViewTest.
-
         // A log that starts before 0 (zero time set in the middle) may show its negative times.
         ChartZoom neg;
         neg.SetFullWindow({-30, 30});
@@ -299,23 +274,11 @@ private slots:
         QCOMPARE(d.Window(), (TimeWindow{2, 8}));
     }
 
-    void nearestFrame_data() {
-        QTest::addColumn<float>("time");
-        QTest::addColumn<int>("frame");
-        const float probes[][2] = {{-5, 0}, {0.5f, 0}, {0.51f, 1}, {3, 2}, {4, 3}, {9, 3}};
-        for (const auto& p : probes)  // a tie goes to the earlier frame
-            QTest::addRow("at %g", double(p[0])) << p[0] << int(p[1]);
-    }
-
-    void nearestFrame() {  // frames at 0, 1, 2 and 4 seconds
-        QFETCH(float, time);
-        QFETCH(int, frame);
-        const float t[] = {0.0f, 1.0f, 2.0f, 4.0f};
-        QCOMPARE(NearestFrame(LogTimes{t, 4}, time), frame);
-    }
-
     void frameLookupAndClicks() {
-        const float t[] = {0.0f, 1.0f, 2.0f, 4.0f};
+        const float t[] = {0.0f, 1.0f, 2.0f, 4.0f};  // a tie goes to the earlier frame
+        for (const auto& [time, frame] :
+             {std::pair{-5.0f, 0}, {0.5f, 0}, {0.51f, 1}, {3.0f, 2}, {4.0f, 3}, {9.0f, 3}})
+            QCOMPARE(NearestFrame(LogTimes{t, 4}, time), frame);
         QCOMPARE(NearestFrame(LogTimes{t, 1}, -1.0f), 0);
         QCOMPARE(NearestFrame(LogTimes{t, 1}, 7.0f), 0);
         QCOMPARE(NearestFrame(LogTimes{}, 1.0f), -1);
@@ -435,8 +398,7 @@ private slots:
         QVERIFY(layout.AxisRect(ChartModel::kItemCount).isEmpty());
         QCOMPARE(layout.HitTest(layout.AxisRect(ChartModel::kItemCount + 1).center()).index,
                  ChartModel::kItemCount + 1);
-        // The choice is not a label: another set of channels needs the curves built again, and
-        // without a comparison there is no difference.
+        // Another choice rebuilds the curves; without a comparison there is no difference.
         QVERIFY(model.UpdateLabels(config, 0, {}, main, differences));
         QVERIFY(!model.UpdateLabels(config, 0, {}, main, {}));
         model.Build(config, 0, {}, main, nullptr, differences);
@@ -460,8 +422,7 @@ private slots:
         QCOMPARE(bands.size(), size_t(1));
         QCOMPARE(bands[0].first, 0.0);
         QCOMPARE(bands[0].second, 800.0);
-        // One frame is a band of the smallest width about its time; runs apart stay apart; runs
-        // outside the window give none.
+        // One frame is a band of the smallest width; runs apart stay apart; none outside.
         const FrameSelection few = FrameSelection::OfFrames({10, 400000, 400001, 400002, 950000});
         bands = ChartPainter::SelectionBands(few, times.data(), n, map, 1.0);
         QCOMPARE(bands.size(), size_t(1));
@@ -501,10 +462,7 @@ private slots:
         QCOMPARE(model.Item(2).axisMax, 50.0);
     }
 
-    void axisNumbersAreCompact_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<double>("step");
-        QTest::addColumn<QByteArray>("text");
+    void axisNumbersAreCompactAndRangesRound() {
         const std::pair<std::pair<double, double>, const char*> cases[] = {
             {{10000, 100}, "10k"},   {{1500, 10}, "1.5k"}, {{-1500, 100}, "-1.5k"},
             {{1234, 1}, "1234"},     {{8000, 1000}, "8k"}, {{2.5e6, 1e5}, "2.5M"},
@@ -512,41 +470,17 @@ private slots:
             {{-0.0001, 0.1}, "0"},   {{-999, 1}, "-999"},  {{kNaN, 1}, "-"},
             {{-3e30, 1}, "-3.0e+30"}};
         for (const auto& [in, text] : cases)
-            QTest::addRow("%g by %g", in.first, in.second)
-                << in.first << in.second << QByteArray(text);
-    }
-
-    void axisNumbersAreCompact() {
-        QFETCH(double, value);
-        QFETCH(double, step);
-        QFETCH(QByteArray, text);
-        QCOMPARE(CompactNumber(value, step), text.toStdString());
-    }
-
-    void axisRangesRound_data() {
-        QTest::addColumn<double>("lo");
-        QTest::addColumn<double>("hi");
-        QTest::addColumn<double>("roundLo");
-        QTest::addColumn<double>("roundHi");
+            QCOMPARE(CompactNumber(in.first, in.second), std::string(text));
         const std::pair<std::pair<double, double>, std::pair<double, double>> ranges[] = {
             {{504.3, 7845.7}, {0, 8000}},
             {{95.6, 104.4}, {95, 105}},
             {{-1, 21}, {-2, 22}},
             {{2, 20}, {2, 20}},
             {{5, 5}, {5, 5}}};
-        for (const auto& [in, out] : ranges)
-            QTest::addRow("%g to %g", in.first, in.second)
-                << in.first << in.second << out.first << out.second;
-    }
-
-    void axisRangesRound() {
-        QFETCH(double, lo);
-        QFETCH(double, hi);
-        QFETCH(double, roundLo);
-        QFETCH(double, roundHi);
-        RoundRange(lo, hi);
-        QCOMPARE(lo, roundLo);
-        QCOMPARE(hi, roundHi);
+        for (auto [in, out] : ranges) {
+            RoundRange(in.first, in.second);
+            QCOMPARE(in, out);
+        }
     }
 
     void axisNamesTooLikeTheBackgroundGetAPlate() {
@@ -559,8 +493,7 @@ private slots:
     }
 
     void defaultViewAxesLabelTheirEnds() {
-        // The default view graphs 16 channels on the axes of one panel; the chart gets about
-        // 1000 x 680 pixels of a 1366 x 768 window.
+        // 16 channels on the axes of one panel; the chart gets 1000 x 680 of a 1366 x 768 window.
         SampleLogOptions options;
         options.frames = 500;
         const std::unique_ptr<LogData> log = GenerateSampleColumns(options);
@@ -568,8 +501,7 @@ private slots:
         for (const GraphViewEntry& e : config.views[0].entries)
             QCOMPARE(e.panel, 0u);
         ChartModel model;
-        // Views #1 and #2 at 1366 and 1920 wide: every shown axis has its name, short ones
-        // ("RPM", "RTC") whole.
+        // Views #1 and #2 at 1366 and 1920 wide: every shown axis has its name, short ones whole.
         for (int view : {1, 0})
             for (const QSizeF& wide : {QSizeF(1000, 680), QSizeF(1550, 1000)}) {
                 model.Build(config, view, {}, *log, nullptr);
@@ -645,8 +577,7 @@ private slots:
             QCOMPARE(layout.HitTest(point).part, hit.part);
             QCOMPARE(layout.HitTest(point).index, hit.index);
         }
-        // A click picks the frame under the mouse and the curve of its panel; on a panel's
-        // edge it picks nothing.
+        // A click picks the frame and curve under the mouse; on a panel's edge nothing.
         const TimeWindow w{0, 10};
         const LogTimes times = LogTimes::Of(main);
         const PlotMapping map = layout.MappingOf(model.Item(1), w);
@@ -657,8 +588,7 @@ private slots:
         QCOMPARE(PickCursor(model, layout, w, times, nullptr, layout.PanelRect(0).topLeft()).frame,
                  -1);
 
-        // The zoomer: a press released in place is a click; a drag is a band read against the
-        // window of the press; a band narrower than 3 pixels is dropped.
+        // The zoomer: a press released in place is a click, a drag a band (none below 3 pixels).
         const QRectF area(100, 0, 500, 300);
         ChartZoomer zoomer;
         TimeWindow zoomed;
@@ -690,8 +620,6 @@ private slots:
         QCOMPARE(ChartCursorKeys::Target(Qt::Key_Right, true, 5, 0, last), 15);
         QCOMPARE(ChartCursorKeys::Target(Qt::Key_Left, false, 0, 0, last), -1);
         QCOMPARE(ChartCursorKeys::Target(Qt::Key_Left, false, -1, 40, last), 40);
-        QCOMPARE(ChartCursorKeys::Target(Qt::Key_End, false, 5, 0, last), last);
-        QCOMPARE(ChartCursorKeys::Target(Qt::Key_Home, false, 5, 0, last), 0);
         QVERIFY(!ChartCursorKeys::Target(Qt::Key_A, false, 5, 0, last));
     }
 

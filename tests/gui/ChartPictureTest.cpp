@@ -1,38 +1,23 @@
-// The chart exported as a picture: SVG and PDF keep curves as paths and text as text, PNG comes
-// out at the chosen size and pixel ratio; on the offscreen platform with a generated log.
+// The chart as a picture: SVG and PDF keep curves as paths and texts as text, PNG has its size.
 
 #include <map>
 #include <memory>
 
-#include <QClipboard>
-#include <QDialog>
-#include <QMimeData>
-#include <QStatusBar>
-#include <QTemporaryDir>
-#include <QXmlStreamReader>
-#include <QtTest>
-
-#include "gui/app/CBrenmorQuillonLogViewerApp.h"
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
 #include "gui/common/TextConversion.h"
 #include "gui/chart/CDataLogView.h"
 #include "gui/chart/ChartPicture.h"
-#include "settings/CPrefs.h"
-#include "document/CDataLogDoc.h"
-#include "model/ChannelInfo.h"
 #include "samplegen/SampleLog.h"
-#include "support/ScriptedPrompt.h"
+#include "support/DocumentFixture.h"
+#include "support/GuiFixtures.h"
+#include "support/PictureCheck.h"
 
 using namespace quillon;
 
-class ChartPictureTest : public QObject {
+class ChartPictureTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CPrefs> m_prefs;
-    std::unique_ptr<ScriptedPrompt> m_prompt;
-    std::unique_ptr<CDataLogDoc> m_doc;
     std::unique_ptr<CDataLogView> m_view;
 
     /// Keeps a picture for a person to look at when QUILLON_KEEP_PICTURES names a folder.
@@ -43,47 +28,17 @@ class ChartPictureTest : public QObject {
         if (file.open(QIODevice::WriteOnly)) file.write(bytes);
     }
 
-    /// The viewer about to open the sample log (InitInstance is left to the test).
-    std::unique_ptr<CBrenmorQuillonLogViewerApp> OpenViewer(ScriptedPrompt& prompt) {
-        prompt.QueueFile(ToCorePath(m_dir->filePath(QStringLiteral("main.dl"))));
-        return std::make_unique<CBrenmorQuillonLogViewerApp>(
-            m_dir->filePath(QStringLiteral("Documents")),
-            m_dir->filePath(QStringLiteral("settings.ini")), &prompt);
-    }
-
 private slots:
     void initTestCase() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_prefs = std::make_unique<CPrefs>(m_dir->path().toStdString());
-        m_prompt = std::make_unique<ScriptedPrompt>(PromptAnswer::No);
-        m_doc = std::make_unique<CDataLogDoc>(*m_prefs, *m_prompt);
-        SampleLogOptions options;
-        options.frames = 3000;
-        const std::string path = m_dir->filePath(QStringLiteral("main.dl")).toStdString();
-        QVERIFY(WriteSampleLog(path, options, nullptr));
-        QVERIFY(m_doc->OnOpenDocument(path));
-        // Three curves in two panels: entries 5 and 6 in panel 0, entry 3 in panel 1.
-        std::vector<uint32_t> channels;
-        for (int c = 2; c <= kChannelCount && channels.size() < 3; ++c)
-            if (IsChannelAvailable(m_doc->Main(), c)) channels.push_back(uint32_t(c));
-        QCOMPARE(channels.size(), size_t(3));
-        GraphView& view = m_doc->Config().views[0];
-        view.entries = {};
-        view.entries[3] = {channels[0], 1, 1, {}, 1, 0};
-        view.entries[5] = {channels[1], 1, 1, {}, 0, 0};
-        view.entries[6] = {channels[2], 1, 1, {}, 0, 0};
-        m_doc->SetCurrentView(0);
-        m_view = std::make_unique<CDataLogView>(*m_doc, *m_prefs);
-        m_view->resize(900, 560);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-        QVERIFY(m_view->HasChart());
+        NewDocument();
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 3000)));
+        m_view = test::ShowThreeCurves(*m_doc, *m_prefs, QSize(900, 560));
+        QVERIFY(m_view && m_view->HasChart());
     }
 
     void cleanupTestCase() {
         m_view.reset();
-        m_doc.reset();
+        DeleteDocument();
     }
 
     void formatFollowsTheExtension() {
@@ -144,11 +99,7 @@ private slots:
     void pdfIsOnePageWithText() {
         const QByteArray pdf = ChartPicture::Encode(*m_view, PictureFormat::Pdf, QSize(800, 500));
         Keep(pdf, "chart.pdf");
-        QVERIFY(pdf.startsWith("%PDF-"));
-        QVERIFY(pdf.trimmed().endsWith("%%EOF"));
-        QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") +
-                     pdf.count("/Type /Page/") + pdf.count("/Type /Page "),
-                 qsizetype(1));
+        QCOMPARE(test::PdfPages(pdf), 1);
         QVERIFY(pdf.contains("/Font"));
     }
 
@@ -188,8 +139,8 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QByteArray, magic);
         ScriptedPrompt prompt(PromptAnswer::No);
-        const auto app = OpenViewer(prompt);
-        QVERIFY(app->InitInstance({}));
+        const auto app = test::StartViewer(*m_dir, prompt, m_dir->filePath("main.dl"));
+        QVERIFY(app);
         prompt.QueueFile(ToCorePath(m_dir->filePath(chosen)));
         QTimer::singleShot(0, [] {  // accepts the picture size dialog
             if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
@@ -202,8 +153,8 @@ private slots:
 
     void otherExtensionIsRefusedAndCopyGivesBothForms() {
         ScriptedPrompt prompt(PromptAnswer::No);
-        const auto app = OpenViewer(prompt);
-        QVERIFY(app->InitInstance({}));
+        const auto app = test::StartViewer(*m_dir, prompt, m_dir->filePath("main.dl"));
+        QVERIFY(app);
         CDataLogFrame& frame = *app->MainFrame();
         // Another extension is refused with a message and writes nothing.
         const int messages = prompt.messages;

@@ -1,6 +1,4 @@
-// The self-drawn controls: render caching, status lamps and texts, the colour ramp, check box
-// state and the background picture.
-#include <QtTest>
+// The self-drawn controls: render caching, status lamps and texts, ramp, check box, background.
 
 #include "gui/common/CBGImage.h"
 #include "gui/common/CButtonViewShift.h"
@@ -138,9 +136,7 @@ private slots:
         CGDIPButton ed("Ed");
         ed.resize(30, 20);
         Grab(&ed);
-        CButtonViewShift left(CButtonViewShift::kLeft), right(CButtonViewShift::kRight);
-        QCOMPARE(left.text(), QString("<"));
-        QCOMPARE(right.text(), QString(">"));
+        CButtonViewShift left(CButtonViewShift::kLeft);
         Grab(&left);
     }
 

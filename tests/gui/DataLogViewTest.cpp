@@ -1,12 +1,6 @@
-// The strip chart widget over a real document: clicks, zoom commands, dragging, keys, the cursor
-// table and the update hints, on the offscreen platform with logs from the sample generator.
+// The strip chart over a real document: clicks, zoom, dragging, keys, cursor table, hints.
 
 #include <memory>
-
-#include <QPainter>
-#include <QPicture>
-#include <QSignalSpy>
-#include <QtTest>
 
 #include "gui/chart/CDataLogView.h"
 #include "gui/chart/ChartHitTest.h"
@@ -15,6 +9,7 @@
 #include "model/ChannelNaming.h"
 #include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
+#include "support/GuiFixtures.h"
 
 using namespace quillon;
 
@@ -22,24 +17,11 @@ class DataLogViewTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
 private:
-    /// Opens a sample log (100 frames a second) and shows the chart with view 1: entries 5 and 6 in
-    /// panel 0, entry 3 in panel 1.
+    /// Opens a sample log (100 frames a second) and shows its chart (GuiFixtures' three curves).
     void OpenWithView(int frames) {
         QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", frames)));
-        m_channels.clear();
-        for (int c = 2; c <= kChannelCount && m_channels.size() < 3; ++c)
-            if (IsChannelAvailable(m_doc->Main(), c)) m_channels.push_back(c);
-        QCOMPARE(m_channels.size(), size_t(3));
-        GraphView& view = m_doc->Config().views[0];
-        view.entries = {};
-        view.entries[3] = {uint32_t(m_channels[0]), 1, 1, {}, 1, 0};
-        view.entries[5] = {uint32_t(m_channels[1]), 1, 1, {}, 0, 0};
-        view.entries[6] = {uint32_t(m_channels[2]), 1, 1, {}, 0, 0};
-        m_doc->SetCurrentView(0);
-        m_view = std::make_unique<CDataLogView>(*m_doc, *m_prefs);
-        m_view->resize(1000, 640);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        m_view = test::ShowThreeCurves(*m_doc, *m_prefs, QSize(1000, 640), &m_channels);
+        QVERIFY(m_view);
     }
 
     QPoint PointOf(int entry, int frame, bool comparison = false) const {
@@ -204,8 +186,7 @@ private slots:
         Drag(p1, QPoint(p1.x() - 100, y), Qt::ShiftModifier);
         QVERIFY(std::abs(Window().minimum - (wheeled.minimum + 100 * perPixel)) < 1e-9);
         QCOMPARE(m_doc->GetZoomFirst(), m_doc->FrameAtTime(float(Window().minimum)));
-        // Zoom Last goes back past the wheel notch and the pan, to the window before the last
-        // zoom (the box zoom, undone above, then swapped: the box's window).
+        // Zoom Last skips the wheel notch and the pan: back to the box's window.
         const TimeWindow panned = Window();
         m_view->ZoomLast();
         QCOMPARE(Window(), (TimeWindow{map.TimeAt(p0.x()), map.TimeAt(p1.x())}));
@@ -296,8 +277,7 @@ private slots:
     void renderDrawsCurvesAndBackground() {
         m_prefs->SetBGColor(0x0000C0);  // "BGColor" is 0x00BBGGRR: a red of 192
         OpenWithView(3000);
-        // Curve pixels of one colour inside the plotting area (axis strips and names lie outside),
-        // in images drawn at the widget's own size so that its layout applies.
+        // Curve pixels of one colour inside the plotting area, drawn at the widget's own size.
         const QSize size = m_view->size();
         const QRect plot = m_view->Layout().PlotArea().toRect().adjusted(1, 1, -1, -1);
         auto render = [&] {

@@ -1,6 +1,4 @@
-// The viewer's words for failures: today's captions and texts, with the system's reason added
-// where the text gives none.
-#include <QtTest>
+// The viewer's words for failures, with the system's reason where the text gives none.
 
 #include "gui/common/FailureMessage.h"
 #include "support/ScriptedPrompt.h"

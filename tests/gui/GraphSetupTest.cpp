@@ -1,16 +1,6 @@
-// Graph setup: the drop rules and slot shifts as a table, drags carried through the widgets
-// themselves, Auto-Fill, Delete, titles, and the OK and File flows.
-#include <cstring>
+// Graph setup: drop rules as a table, drags through the widgets, Auto-Fill, titles, OK.
 
-#include <QAbstractButton>
-#include <QDrag>
-#include <QLineEdit>
-#include <QClipboard>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QMimeData>
-#include <QToolTip>
-#include <QtTest>
+#include <cstring>
 
 #include "settings/GraphConfigurationFile.h"
 #include "document/CDataLogDoc.h"

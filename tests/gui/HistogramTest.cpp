@@ -1,57 +1,61 @@
-// The histogram and table window: opened from the Tools menu once per document and closed with
-// the log, its grid, clipboard text and CSV file of a small hand-made log, typed edges.
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QtTest>
+// The histogram window: Tools menu, grid, clipboard and CSV of a hand-made log, typed edges.
 
-#include "gui/app/CBrenmorQuillonLogViewerApp.h"
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
 #include "gui/chart/ChartPicture.h"
 #include "gui/common/CChannelPicker.h"
-#include "settings/CPrefs.h"
-#include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"
 #include "format/ByteRecord.h"
 #include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
 #include "support/FileBytes.h"
+#include "support/GuiFixtures.h"
 #include "support/PictureCheck.h"
-#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 
-class HistogramTest : public QObject {
+class HistogramTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    QPointer<CDlgDataLogHistogram> m_window;
 
     std::string WriteLog(const char* name, int frames, bool allFeatures = true) {
         SampleLogOptions o;
         o.frames = frames;
         o.allFeatures = allFeatures;
-        const std::string path = m_dir.filePath(name).toStdString();
-        std::string error;
-        if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
-        return path;
+        return DocumentFixture::WriteLog(name, o);
+    }
+    // A sample log of `frames` frames whose slots are changed by `edit` before it is written.
+    std::string WriteEdited(const char* name, int frames,
+                            const std::function<void(uint8_t*)>& edit) {
+        SampleLogOptions o;
+        o.frames = frames;
+        std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+        edit(bytes.data() + kFramesOffset);
+        return test::WriteBytes(Path(name), bytes);
+    }
+    CDlgDataLogHistogram* Open(const std::string& log) {
+        if (!m_doc->OnOpenDocument(log)) return nullptr;
+        return CDlgDataLogHistogram::OpenOrRaise(m_window, *m_doc, m_prompt);
     }
 
 private slots:
+    void init() {
+        NewDocument();
+        m_doc->destroyModelessWindows = [this] { CDlgDataLogHistogram::Destroy(m_window); };
+    }
+    void cleanup() {
+        CDlgDataLogHistogram::Destroy(m_window);
+        DeleteDocument();
+    }
+
     void toolsMenuOpensOneWindowThatClosesWithTheLog() {
         ScriptedPrompt prompt;
-        prompt.QueueFile(WriteLog("main.dl", 3000));
-        CBrenmorQuillonLogViewerApp app(m_dir.filePath("Documents"), m_dir.filePath("settings.ini"),
-                                        &prompt);
-        QVERIFY(app.InitInstance({}));
-        CDataLogFrame& frame = *app.MainFrame();
+        const auto app =
+            test::StartViewer(*m_dir, prompt, QString::fromStdString(WriteLog("main.dl", 3000)));
+        QVERIFY(app);
+        CDataLogFrame& frame = *app->MainFrame();
         QVERIFY(frame.ExecuteCommand(ID_HISTOGRAM));
         CDlgDataLogHistogram* w = frame.Histogram();
         QVERIFY(w && w->isVisible());
@@ -66,33 +70,23 @@ private slots:
 
         QVERIFY(frame.OpenDocumentFile(QString::fromStdString(WriteLog("other.dl", 500))));
         QVERIFY(!frame.Histogram());
-        QVERIFY(app.Doc().OnNewDocument());
+        QVERIFY(app->Doc().OnNewDocument());
         QVERIFY(!frame.ExecuteCommand(ID_HISTOGRAM));  // nothing to bin without frames
     }
 
     void gridClipboardAndCsvShowTheTable() {
-        CPrefs prefs(m_dir.path().toStdString());
-        ScriptedPrompt prompt;
-        CDataLogDoc doc(prefs, prompt);
-        QPointer<CDlgDataLogHistogram> window;
-        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
         // Six frames of RPM (channel 2), MAP (29) and AFR Average (9), binned by RPM at 0, 2000,
         // 4000 and 9000 and MAP at 0, 50 and 100: the AFR averages are 14 and 13 -> 13.5, 12.0;
         // 11.0, 13 and 10 -> 11.5.
         const float frames[6][3] = {{1000, 30, 14}, {1500, 30, 13}, {2500, 30, 12},
                                     {2500, 70, 11}, {5000, 70, 13}, {8000, 90, 10}};
-        SampleLogOptions o;
-        o.frames = 6;
-        std::vector<uint8_t> bytes = GenerateV4Bytes(o);
-        const int slotOf[3] = {1, 28, 8};
-        for (int i = 0; i < 6; ++i)
-            for (int k = 0; k < 3; ++k)
-                StoreF32(bytes.data() + kFramesOffset + size_t(i) * kFrameSize + 8 * slotOf[k],
-                         frames[i][k]);
-        const std::string path = m_dir.filePath("grid.dl").toStdString();
-        test::WriteBytes(path, bytes);
-        QVERIFY(doc.OnOpenDocument(path));
-        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        CDlgDataLogHistogram* w = Open(WriteEdited("grid.dl", 6, [&](uint8_t* at) {
+            const int slotOf[3] = {1, 28, 8};
+            for (int i = 0; i < 6; ++i)
+                for (int k = 0; k < 3; ++k)
+                    StoreF32(at + size_t(i) * kFrameSize + 8 * slotOf[k], frames[i][k]);
+        }));
+        QVERIFY(w);
         w->XEdges()->setText(QStringLiteral("0 2000 4000 9000"));
         emit w->XEdges()->editingFinished();
         w->YEdges()->setText(QStringLiteral("0 50 100"));
@@ -107,6 +101,8 @@ private slots:
                 const QTableWidgetItem* item = w->Grid()->item(r, c);
                 QCOMPARE(item->text(), QString::fromLatin1(cells[r][c]));
                 QVERIFY(item->toolTip().startsWith(QString::number(counts[r][c]) + " frame"));
+                QCOMPARE(w->Grid()->horizontalHeaderItem(c)->text(), QString::number(2000 * c));
+                QCOMPARE(w->Grid()->verticalHeaderItem(r)->text(), QString::number(50 * r));
             }
         // Lines naming what was binned by what head the grid's own lines.
         w->CopyToClipboard();
@@ -114,8 +110,8 @@ private slots:
                  QStringLiteral("Channel\tAFR Average\nFunction\tAverage\nX Axis\tRPM\n"
                                 "Y Axis\tMAP\nFilter\t(none)\n"
                                 "\t0\t2000\t4000\n0\t13.5\t12.0\t\n50\t\t11.0\t11.5\n"));
-        const QString csv = m_dir.filePath("table.csv");
-        prompt.QueueFile(csv.toStdString());
+        const QString csv = m_dir->filePath("table.csv");
+        m_prompt.QueueFile(csv.toStdString());
         w->FilterCheck()->setChecked(true);
         w->LowerField()->setValue(-1000);
         w->UpperField()->setValue(1000);
@@ -128,8 +124,8 @@ private slots:
                                             ",0,2000,4000\r\n0,13.5,12.0,\r\n50,,11.0,11.5\r\n"));
         w->FilterCheck()->setChecked(false);
         // A folder cannot be written over: the user is told and the failure is not hidden.
-        QVERIFY(!w->ExportCsv(m_dir.path().toStdString()));
-        QCOMPARE(prompt.messages, 1);
+        QVERIFY(!w->ExportCsv(m_dir->path().toStdString()));
+        QCOMPARE(m_prompt.messages, 1);
 
         // Typed edges take From, To and Step out of play.
         QVERIFY(!w->XStep()->isEnabled());
@@ -140,45 +136,33 @@ private slots:
         emit w->XEdges()->editingFinished();
         QCOMPARE(w->Grid()->columnCount(), 0);
         QVERIFY(w->Status()->text().contains(QStringLiteral("rising")));
-        CDlgDataLogHistogram::Destroy(window);
     }
 
     void selectedFramesOnlyFollowsTheSelection() {
-        CPrefs prefs(m_dir.path().toStdString());
-        ScriptedPrompt prompt;
-        CDataLogDoc doc(prefs, prompt);
-        QPointer<CDlgDataLogHistogram> window;
-        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
-        QVERIFY(doc.OnOpenDocument(WriteLog("selected.dl", 3000)));
-        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        CDlgDataLogHistogram* w = Open(WriteLog("selected.dl", 3000));
+        QVERIFY(w);
         QVERIFY(!w->SelectedCheck()->isEnabled());
         // Frames 100 to 199 and 2500 to 2999, kept by their runs.
         std::vector<int> frames;
         for (int i = 0; i < 3000; ++i)
             if ((i >= 100 && i < 200) || i >= 2500) frames.push_back(i);
-        doc.SetSelection(FrameSelection::OfFrames(frames), nullptr);
+        m_doc->SetSelection(FrameSelection::OfFrames(frames), nullptr);
         QVERIFY(w->SelectedCheck()->isEnabled());
         QCOMPARE(w->Table().TotalCount(), 3000);  // not until ticked
         w->SelectedCheck()->setChecked(true);
         QCOMPARE(w->Table().TotalCount(), 600);
         QCOMPARE(w->Status()->text(), QStringLiteral("600 of 600 selected frames binned"));
         // A new selection bins again; a cleared one unticks the box and bins every frame.
-        doc.SetSelection(FrameSelection::OfFrames({5, 6, 7}), nullptr);
+        m_doc->SetSelection(FrameSelection::OfFrames({5, 6, 7}), nullptr);
         QCOMPARE(w->Table().TotalCount(), 3);
-        doc.ClearSelection(nullptr);
+        m_doc->ClearSelection(nullptr);
         QVERIFY(!w->SelectedCheck()->isEnabled() && !w->SelectedCheck()->isChecked());
         QCOMPARE(w->Table().TotalCount(), 3000);
-        CDlgDataLogHistogram::Destroy(window);
     }
 
     void pickersOfALogWithoutTheDefaults() {
-        CPrefs prefs(m_dir.path().toStdString());
-        ScriptedPrompt prompt;
-        CDataLogDoc doc(prefs, prompt);
-        QPointer<CDlgDataLogHistogram> window;
-        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
-        QVERIFY(doc.OnOpenDocument(WriteLog("bare.dl", 300, false)));
-        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        CDlgDataLogHistogram* w = Open(WriteLog("bare.dl", 300, false));
+        QVERIFY(w);
         // No AFR sensor: the value falls back to the first channel rather than to nothing.
         QCOMPARE(w->ZCombo()->currentIndex(), 0);
         QCOMPARE(w->ZCombo()->Channel(), 1);
@@ -199,42 +183,25 @@ private slots:
         QVERIFY(reddest > 50);
         w->YCombo()->setCurrentIndex(1);
         QVERIFY(!w->BarsWidget()->isVisibleTo(w));
-        CDlgDataLogHistogram::Destroy(window);
     }
 
     void stepOfATinyRangeShowsItsDecimals() {
         // RPM spread over 0.003 only: 16 round bins need a step of 0.0002, which three decimals
         // would show as 0 and refuse.
-        CPrefs prefs(m_dir.path().toStdString());
-        ScriptedPrompt prompt;
-        CDataLogDoc doc(prefs, prompt);
-        QPointer<CDlgDataLogHistogram> window;
-        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
-        SampleLogOptions o;
-        o.frames = 31;
-        std::vector<uint8_t> bytes = GenerateV4Bytes(o);
-        for (int i = 0; i < o.frames; ++i)
-            StoreF32(bytes.data() + kFramesOffset + size_t(i) * kFrameSize + 8,
-                     1.0f + 0.0001f * float(i));
-        const std::string path = m_dir.filePath("tiny.dl").toStdString();
-        test::WriteBytes(path, bytes);
-        QVERIFY(doc.OnOpenDocument(path));
-        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        CDlgDataLogHistogram* w = Open(WriteEdited("tiny.dl", 31, [](uint8_t* at) {
+            for (int i = 0; i < 31; ++i)
+                StoreF32(at + size_t(i) * kFrameSize + 8, 1.0f + 0.0001f * float(i));
+        }));
+        QVERIFY(w);
         w->YCombo()->setCurrentIndex(0);
         QCOMPARE(w->XStep()->value(), 0.0002);
         QCOMPARE(w->Table().TotalCount(), 31);
         QVERIFY(w->Table().Columns() >= 15);
-        CDlgDataLogHistogram::Destroy(window);
     }
 
     void exportPictureShowsTheWholeGrid() {
-        CPrefs prefs(m_dir.path().toStdString());
-        ScriptedPrompt prompt;
-        CDataLogDoc doc(prefs, prompt);
-        QPointer<CDlgDataLogHistogram> window;
-        doc.destroyModelessWindows = [&] { CDlgDataLogHistogram::Destroy(window); };
-        QVERIFY(doc.OnOpenDocument(WriteLog("picture.dl", 2000)));
-        CDlgDataLogHistogram* w = CDlgDataLogHistogram::OpenOrRaise(window, doc, prompt);
+        CDlgDataLogHistogram* w = Open(WriteLog("picture.dl", 2000));
+        QVERIFY(w);
         w->resize(300, 200);  // most of the grid scrolled away: the picture still holds it all
         const QStringList texts = test::SvgTexts(
             ChartPicture::Encode(w->Picture(), PictureFormat::Svg, w->PictureNaturalSize()));
@@ -251,10 +218,9 @@ private slots:
                 values += !grid->item(r, c)->text().isEmpty();
         QCOMPARE(int(texts.size()), 2 + grid->columnCount() + grid->rowCount() + values);
 
-        QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), prompt,
-                                       m_dir.filePath(QStringLiteral("table.pdf"))),
+        QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), m_prompt,
+                                       m_dir->filePath(QStringLiteral("table.pdf"))),
                  1);
-        CDlgDataLogHistogram::Destroy(window);
     }
 };
 

@@ -1,12 +1,7 @@
-// Math channel setup: the formula field's mapping and edits as a table, then the dialog as a
-// user drives it (double clicks, keypad, keys), its OK flows and its .graph File menu.
+// Math channel setup: the formula field's mapping and edits, the dialog, OK and File flows.
+
 #include <cstring>
 #include <fstream>
-
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QTimer>
-#include <QtTest>
 
 #include "settings/GraphConfigurationFile.h"
 #include "document/CDataLogDoc.h"
@@ -184,19 +179,12 @@ private slots:
         QVERIFY(int(m.Formula().size()) <= FormulaEditModel::kMaxFormula);
     }
 
-    void checkOfFormulas_data() {
-        QTest::addColumn<QByteArray>("formula");
-        QTest::addColumn<bool>("valid");
-        const std::pair<const char*, bool> cases[] = {
-            {"", true}, {"[002]+-[003]", false}, {"[002]+(-[003])", true}, {"[002]/[029]", true}};
-        for (const auto& [formula, valid] : cases)
-            QTest::newRow(*formula ? formula : "empty") << QByteArray(formula) << valid;
-    }
-
     void checkOfFormulas() {
-        QFETCH(QByteArray, formula);
-        QFETCH(bool, valid);
-        QCOMPARE(FormulaEditModel::CheckFormula(formula.toStdString()), valid);
+        for (const auto& [formula, valid] : {std::pair{"", true},
+                                             {"[002]+-[003]", false},
+                                             {"[002]+(-[003])", true},
+                                             {"[002]/[029]", true}})
+            QCOMPARE(FormulaEditModel::CheckFormula(formula), valid);
     }
 
     void keypadWithoutActiveFieldDoesNothing() {
@@ -220,8 +208,7 @@ private slots:
         QCOMPARE(field->text().toStdString(), "[" + rpm + "]/[" + map + "]");
         QVERIFY(m_dlg->IsReferenced(kRpm) && m_dlg->IsReferenced(kMap));
         QVERIFY(!m_dlg->IsModified());  // formula changes alone
-        // Typed keys: accepted characters go in, others are dropped; Backspace behind the
-        // reference takes all of it.
+        // Typed keys: others than accepted ones dropped; Backspace takes a whole reference.
         QTest::keyClicks(field, "a*2");
         QTest::keyClick(field, Qt::Key_Backspace);
         QTest::keyClick(field, Qt::Key_Backspace);
@@ -267,8 +254,7 @@ private slots:
         QVERIFY(!m_dlg->FormulaField(2)->IsValid());
         QCOMPARE(m_dlg->FormulaField(2)->palette().color(QPalette::Base), QColor(255, 0, 0));
         QVERIFY(m_dlg->FormulaField(1)->IsValid());
-        // Corrected formula only: closes without the save question; a name alone with an empty
-        // formula passes.
+        // A corrected formula closes without the save question; a name without formula passes.
         m_dlg->FormulaField(2)->SetFormula("[002]+(-[003])");
         m_dlg->NameField(4)->setText("NoFormula");
         const int questions = m_prompt.questions;
@@ -354,8 +340,7 @@ private slots:
         QCOMPARE(m_dlg->NameField(0)->text(), QString("ShortX"));
         QVERIFY(m_dlg->IsModified());
 
-        // Save As adds the extension; a folder that does not exist fails with the message and
-        // keeps the path and the modified flag.
+        // Save As adds the extension; a missing folder fails, keeping the path and the flag.
         m_prompt.QueueFile(Path("saved"));
         m_dlg->SaveAsAction()->trigger();
         QCOMPARE(m_dlg->ConfigPath(), Path("saved.graph"));

@@ -1,7 +1,4 @@
-// Behaviour of the numeric field: range questions, notifications, typing rules, keys, spin and
-// value bar, with scripted answers to its questions.
-#include <QSignalSpy>
-#include <QtTest>
+// The numeric field: range questions, notifications, typing, keys, spin and value bar.
 
 #include "gui/common/CMyEdit.h"
 #include "gui/common/CMySpinButtonCtrl.h"
@@ -117,11 +114,6 @@ private slots:
         QVERIFY(Captions().isEmpty());
         QCOMPARE(spy.count(), 1);
         m_edit->SetRangeMessage(50, 60);
-        double lo = 0, hi = 0;
-        m_edit->GetRange(&lo, nullptr);
-        m_edit->GetRange(nullptr, &hi);
-        QCOMPARE(lo, 50.0);
-        QCOMPARE(hi, 60.0);
         QCOMPARE(m_edit->Value(), 60.0);
 
         // A parent reacting by setting the same control is not re-entered.
@@ -235,21 +227,11 @@ private slots:
             QCOMPARE(m_edit->GetPos(), int(v));
         }
         QCOMPARE(m_edit->Decimals(), 1);
-    }
-
-    void decimalsOfReconfiguredFormats_data() {
-        QTest::addColumn<int>("decimals");
         // "%5.2f" has no digit right after "%.".
-        const std::pair<const char*, int> formats[] = {{"%.3f sec", 3}, {"%5.2f", 0}, {"%f", 0}};
-        for (const auto& [format, decimals] : formats)
-            QTest::newRow(format) << decimals;
-    }
-
-    void decimalsOfReconfiguredFormats() {  // the row's name is the format
-        QFETCH(int, decimals);
-        const QString format = QString::fromLatin1(QTest::currentDataTag());
-        m_edit->Reconfigure(format, format, -10, 10, 1);
-        QCOMPARE(m_edit->Decimals(), decimals);
+        for (const auto& [format, decimals] : {std::pair{"%.3f sec", 3}, {"%5.2f", 0}, {"%f", 0}}) {
+            m_edit->Reconfigure(format, format, -10, 10, 1);
+            QCOMPARE(m_edit->Decimals(), decimals);
+        }
     }
 
     void popupSliderReportsWhenClosed() {
@@ -321,23 +303,12 @@ private slots:
         QCOMPARE(FormatDouble(QString::fromLatin1(QTest::currentDataTag()), value), text);
     }
 
-    void parseLeadingNumbers_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
+    void parseLeadingNumbersAndSingleByteUnits() {
         const std::pair<const char*, double> parsed[] = {
             {"12.5abc", 12.5}, {"-3", -3},     {"-", 0}, {"", 0},
             {".5", 0.5},       {"1e3x", 1000}, {"2e", 2}};
         for (const auto& [text, value] : parsed)
-            QTest::newRow(*text ? text : "empty") << QString::fromLatin1(text) << value;
-    }
-
-    void parseLeadingNumbers() {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        QCOMPARE(ParseLeadingNumber(text), value);
-    }
-
-    void formatOfSingleByteUnitsAndLongPrecisions() {
+            QCOMPARE(ParseLeadingNumber(QString::fromLatin1(text)), value);
         QCOMPARE(FormatDouble(FromAnsi("%.1f\xB0"), 5.0), QString::fromUtf8("5.0\u00B0"));
         QCOMPARE(FormatDouble("%.99999f", 1.0).size(), 42);  // precision capped
         QCOMPARE(ToAnsi(FromAnsi("a\x80\xB0")), std::string("a\x80\xB0"));

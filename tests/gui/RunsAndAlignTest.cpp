@@ -1,13 +1,4 @@
-// Tools > Find Runs and Comparison > Align: the runs of a generated log in a table that sorts,
-// zooms the chart and lines two runs up as main and comparison; the shift of a copy that starts
-// 1.23 s later, shown and applied as the comparison's time shift, which Undo takes back.
-#include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QItemSelectionModel>
-#include <QLabel>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QtTest>
+// Find Runs (table, sort, zoom, line up as comparison) and Align (shift shown, applied, undone).
 
 #include "document/CDataLogDoc.h"
 #include "format/DataLogFrame.h"

@@ -1,50 +1,34 @@
-// The scatter plot: the colour ramp, colour indices, the binned picture against drawing dot by
-// dot, the filter and colour range over a generated log, the window's controls, its one-per-
-// document life and the mouse.
-#include <QAbstractItemView>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QPainter>
-#include <QPushButton>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QtTest>
+// The scatter plot: colour ramp and indices, binned picture, filter, window, mouse and pictures.
 
 #include <cmath>
 #include <limits>
 
-#include "gui/app/CBrenmorQuillonLogViewerApp.h"
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
 #include "gui/chart/CDataLogView.h"
 #include "gui/chart/ChartPicture.h"
 #include "gui/chart/ScatterPlotView.h"
 #include "gui/chart/ScatterRaster.h"
-#include "settings/CPrefs.h"
 #include "gui/common/CChannelPicker.h"
 #include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CNumericEdit.h"
 #include "gui/common/NumericFormat.h"
-#include "document/CDataLogDoc.h"
 #include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
 #include "gui/dialogs/CDlgDataLogScatterPlot.h"
 #include "samplegen/SampleLog.h"
+#include "support/DocumentFixture.h"
+#include "support/GuiFixtures.h"
 #include "support/PictureCheck.h"
-#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
+using test::HintSpy;
 
 namespace {
 
 constexpr int kAfr = 9;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-
-struct HintSpy : IDataLogView {
-    std::vector<DocumentChange> hints;
-    void OnUpdate(IDataLogView*, DocumentChange change) override { hints.push_back(change); }
-};
+constexpr float kMarker = ScatterPlotData::kNoValue;
 
 /// The ramp worked out from its anchors: each of the five runs moves one component by 255 over
 /// 20 steps, rounding halves up.
@@ -104,51 +88,38 @@ struct Crowd {
 
 }  // namespace
 
-class ScatterPlotTest : public QObject {
+class ScatterPlotTest : public QObject, test::DocumentFixture {
     Q_OBJECT
 
-    QTemporaryDir* m_dir = nullptr;
-    CPrefs* m_prefs = nullptr;
-    ScriptedPrompt m_prompt;
-    CDataLogDoc* m_doc = nullptr;
     QPointer<CDlgDataLogScatterPlot> m_window;
 
     std::string WriteLog(const char* name, int frames, bool allFeatures = true) {
         SampleLogOptions o;
         o.frames = frames;
         o.allFeatures = allFeatures;
-        const std::string path = m_dir->filePath(name).toStdString();
-        std::string error;
-        if (!WriteSampleLog(path, o, &error)) qFatal("%s", error.c_str());
-        return path;
+        return DocumentFixture::WriteLog(name, o);
     }
 
     CDlgDataLogScatterPlot* Open() {
         return CDlgDataLogScatterPlot::OpenOrRaise(m_window, *m_doc, m_prompt);
     }
 
-    const std::vector<float>& Column(int c) {
-        static std::vector<float> v;
+    std::vector<float> Column(int c) {
         const LogData& log = m_doc->Main();
-        v.assign(log.values[size_t(c - 1)].begin(),
-                 log.values[size_t(c - 1)].begin() + log.frameCount);
-        return v;
+        return {log.values[size_t(c - 1)].begin(),
+                log.values[size_t(c - 1)].begin() + log.frameCount};
     }
 
 private slots:
     void init() {
-        m_dir = new QTemporaryDir;
-        m_prefs = new CPrefs(m_dir->path().toStdString());
-        m_doc = new CDataLogDoc(*m_prefs, m_prompt);
+        NewDocument();
         m_doc->destroyModelessWindows = [this] { CDlgDataLogScatterPlot::Destroy(m_window); };
         QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 3000)));
     }
 
     void cleanup() {
         CDlgDataLogScatterPlot::Destroy(m_window);
-        delete m_doc;
-        delete m_prefs;
-        delete m_dir;
+        DeleteDocument();
     }
 
     void rampFollowsItsRule() {
@@ -185,26 +156,11 @@ private slots:
     void colourIndicesOfAWholeLog() {
         QFETCH(float, cmin);
         QFETCH(float, cmax);
-        // The rebuild colours many values at once; each must match the one-value rule, also for
-        // values that are not numbers, infinities and an empty colour range.
+        // The rebuild colours values in groups; each as the one-value rule, odd values included.
         LogData log;
-        const float values[] = {kNaN,
-                                -kNaN,
-                                INFINITY,
-                                -INFINITY,
-                                -0.0f,
-                                0.0f,
-                                11.0f,
-                                12.0f,
-                                12.37f,
-                                12.99999f,
-                                13.0f,
-                                13.0001f,
-                                1e30f,
-                                -1e30f,
-                                12.5f,
-                                12.01f,
-                                ScatterPlotData::kNoValue};
+        const float values[] = {kNaN,  -kNaN,  INFINITY, -INFINITY, -0.0f,  0.0f,
+                                11.0f, 12.0f,  12.37f,   12.99999f, 13.0f,  13.0001f,
+                                1e30f, -1e30f, 12.5f,    12.01f,    kMarker};
         const int n = 53;  // several groups of sixteen and a tail
         for (int c : {1, 2, 29, kAfr})
             log.values[size_t(c - 1)].Allocate(size_t(n));
@@ -305,13 +261,10 @@ private slots:
 
     void windowSetsUpItsControls() {
         CDlgDataLogScatterPlot* w = Open();
-        QCOMPARE(w->windowTitle(), QString("Scatter Plot"));
-        QCOMPARE(w->Band()->height(), CDlgDataLogScatterPlot::kBandHeight);
         QCOMPARE(w->XCombo()->currentData().toInt(), 2);
         QCOMPARE(w->YCombo()->currentData().toInt(), 29);
         QCOMPARE(w->ColorCombo()->currentData().toInt(), kAfr);
         QCOMPARE(w->FilterCombo()->currentData().toInt(), kAfr);
-        QCOMPARE(w->XCombo()->currentText(), QString("RPM"));
         // The band's height limit leaves the drop-down list alone, so that it opens full length.
         QCOMPARE(w->XCombo()->view()->maximumHeight(), QWIDGETSIZE_MAX);
         QVERIFY(!w->FilterCheck()->isChecked());
@@ -328,7 +281,6 @@ private slots:
         QCOMPARE(lower->EditFormat(), FromAnsi(NumberFormatOf(format)));
         QCOMPARE(lower->Minimum(), double(GetChannelMin(log, kAfr)));
         QCOMPARE(lower->Maximum(), double(GetChannelMax(log, kAfr)));
-        QCOMPARE(lower->BarHeight(), 6);
         w->FilterCombo()->setCurrentIndex(w->FilterCombo()->findData(2));
         QCOMPARE(w->UpperField()->Step(), 1.0);
         QCOMPARE(w->UpperField()->Maximum(), double(GetChannelMax(log, 2)));
@@ -413,8 +365,7 @@ private slots:
         QCOMPARE(plot->CursorFrame(), shown);
         m_doc->RemoveView(&spy);
 
-        // Hovering reads the point without binning again; the wheel zooms about the mouse and a
-        // double click returns to the full range.
+        // Hover reads without binning again; the wheel zooms about the mouse, a double click out.
         const int builds = plot->RasterBuilds();
         QTest::mouseMove(plot, at.toPoint());
         QCOMPARE(plot->HoverFrame(), shown);
@@ -456,8 +407,7 @@ private slots:
         QVERIFY(m_doc->HasSelection());
         QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::SelectionChanged});
         QVERIFY(plot->SelectionBox().has_value());
-        // Every point drawn inside the box is selected, none drawn outside (a pixel's rounding
-        // either way aside).
+        // Every point drawn inside the box is selected, none outside (give or take a pixel).
         const FrameSelection& s = *m_doc->GetSelection();
         const QRectF box = QRectF(from, to).normalized();
         int inside = 0;
@@ -487,10 +437,9 @@ private slots:
     void toolsMenuOpensItAndTheMainWindowFollowsClicks() {
         const QString log = QString::fromStdString(WriteLog("frame.dl", 2000));
         ScriptedPrompt prompt;
-        prompt.QueueFile(log.toStdString());
-        CBrenmorQuillonLogViewerApp app(m_dir->filePath("Documents"),
-                                        m_dir->filePath("settings.ini"), &prompt);
-        QVERIFY(app.InitInstance({}));
+        const auto viewer = test::StartViewer(*m_dir, prompt, log);
+        QVERIFY(viewer);
+        CBrenmorQuillonLogViewerApp& app = *viewer;
         CDataLogFrame& frame = *app.MainFrame();
         QVERIFY(frame.ExecuteCommand(ID_SCATTER_PLOT));
         CDlgDataLogScatterPlot* w = frame.ScatterPlot();
@@ -509,8 +458,7 @@ private slots:
         QCOMPARE(app.Doc().GetCursorFrame(), shown);
         QCOMPARE(frame.ChartPane()->CursorFrame(), shown);
 
-        // A Shift box selects frames for the chart to shade; Escape in the chart clears them in
-        // both windows.
+        // A Shift box selects frames; Escape in the chart clears them in both windows.
         const QRect area = w->Plot()->PlotRect();
         QTest::mousePress(w->Plot(), Qt::LeftButton, Qt::ShiftModifier, area.topLeft());
         QTest::mouseMove(w->Plot(), area.center());

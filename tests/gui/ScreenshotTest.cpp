@@ -1,16 +1,6 @@
-// The viewer's --screenshot mode, run as its own process without a display: the PNG has the
-// asked size and shows curves; bad arguments and bad logs fail without writing a picture.
+// The viewer's --screenshot mode as its own process: the picture, and failures without one.
 
 #include <sys/stat.h>
-
-#include <QColor>
-#include <QDir>
-#include <QFileInfo>
-#include <QHash>
-#include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include "gui/app/CBrenmorQuillonLogViewerApp.h"
 #include "gui/common/PngEncoding.h"
@@ -73,18 +63,16 @@ private slots:
     }
 
     void screenshotShowsCurves() {
-        const QString log = WriteLog(QStringLiteral("shot.dl"), 3000);
-        const QString png = m_dir.filePath(QStringLiteral("shot.png"));
-        const Run run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--size"),
-                                   QStringLiteral("1200x800"), QStringLiteral("--cursor"),
-                                   QStringLiteral("1500"), log});
+        const QString log = WriteLog("shot.dl", 3000);
+        const QString png = m_dir.filePath("shot.png");
+        const Run run =
+            RunViewer({"--screenshot", png, "--size", "1200x800", "--cursor", "1500", log});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         QImage image(png);
         QVERIFY(!image.isNull());
         QCOMPARE(image.size(), QSize(1200, 800));
 
-        // The plot area lies at the right edge, right of the y axes: most of its pixels are
-        // background and grey grid, but curves in several colours cross it.
+        // In the plot area at the right edge curves of several colours cross the background.
         const QRect chart(960, 160, 200, 520);
         QHash<QRgb, int> counts;
         for (int y = chart.top(); y <= chart.bottom(); ++y)
@@ -113,22 +101,20 @@ private slots:
     }
 
     void badRequestsFailWithoutAPicture() {
-        const QString log = WriteLog(QStringLiteral("small.dl"), 100);
-        const QString png = m_dir.filePath(QStringLiteral("bad.png"));
-        const QString missing = m_dir.filePath(QStringLiteral("missing.dl"));
-        const QString garbage = m_dir.filePath(QStringLiteral("garbage.dl"));
+        const QString log = WriteLog("small.dl", 100);
+        const QString png = m_dir.filePath("bad.png");
+        const QString missing = m_dir.filePath("missing.dl");
+        const QString garbage = m_dir.filePath("garbage.dl");
         QFile file(garbage);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(5000, '\x11'));
         file.close();
         const QList<QStringList> requests = {
-            {QStringLiteral("--screenshot"), png, missing},
-            {QStringLiteral("--screenshot"), png, garbage},
-            {QStringLiteral("--screenshot"), png, QStringLiteral("--cursor"), QStringLiteral("100"),
-             log},
-            {QStringLiteral("--screenshot"), png, QStringLiteral("--size"), QStringLiteral("12x"),
-             log},
-            {QStringLiteral("--screenshot"), png},
+            {"--screenshot", png, missing},
+            {"--screenshot", png, garbage},
+            {"--screenshot", png, "--cursor", "100", log},
+            {"--screenshot", png, "--size", "12x", log},
+            {"--screenshot", png},
         };
         for (const QStringList& arguments : requests) {
             const Run run = RunViewer(arguments);
@@ -139,45 +125,41 @@ private slots:
     }
 
     void aFullDiskOrAFifoLeavesNoPartialPicture() {
-        const QString log = WriteLog(QStringLiteral("full.dl"), 500);
-        const QString png = m_dir.filePath(QStringLiteral("full.png"));
+        const QString log = WriteLog("full.dl", 500);
+        const QString png = m_dir.filePath("full.png");
         QFile old(png);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old picture");
         old.close();
         // A file size limit stands in for a full disk: writes beyond 8 KB fail.
-        Run run = RunViewer({QStringLiteral("--screenshot"), png, log},
-                            QStringLiteral("trap '' XFSZ; ulimit -f 8;"));
+        Run run = RunViewer({"--screenshot", png, log}, "trap '' XFSZ; ulimit -f 8;");
         QVERIFY2(run.exitCode > 0, qPrintable(run.errors));
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old picture"));
         old.close();
         const QStringList left =
-            QDir(m_dir.path()).entryList({QStringLiteral("*full*")}, QDir::Files | QDir::Hidden);
-        QCOMPARE(left, (QStringList{QStringLiteral("full.dl"), QStringLiteral("full.png")}));
+            QDir(m_dir.path()).entryList({"*full*"}, QDir::Files | QDir::Hidden);
+        QCOMPARE(left, (QStringList{"full.dl", "full.png"}));
         // A FIFO given as the log is refused at once instead of hanging the start-up.
-        const QString fifo = m_dir.filePath(QStringLiteral("pipe.dl"));
+        const QString fifo = m_dir.filePath("pipe.dl");
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        run = RunViewer(
-            {QStringLiteral("--screenshot"), m_dir.filePath(QStringLiteral("p.png")), fifo});
+        run = RunViewer({"--screenshot", m_dir.filePath("p.png"), fifo});
         QVERIFY2(run.exitCode > 0, qPrintable(run.errors));
-        QVERIFY2(run.errors.contains(QStringLiteral("FIFO")), qPrintable(run.errors));
+        QVERIFY2(run.errors.contains("FIFO"), qPrintable(run.errors));
     }
 
     void showPicturesOneDialogAloneOverALogAndItsComparison() {
-        const QString log = WriteLog(QStringLiteral("main.dl"), 400);
-        const QString other = WriteLog(QStringLiteral("other.dl"), 600);
-        const QString png = m_dir.filePath(QStringLiteral("about.png"));
-        Run run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--compare"),
-                             other, QStringLiteral("--show"), QStringLiteral("about"), log});
+        const QString log = WriteLog("main.dl", 400);
+        const QString other = WriteLog("other.dl", 600);
+        const QString png = m_dir.filePath("about.png");
+        Run run = RunViewer({"--screenshot", png, "--compare", other, "--show", "about", log});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         const QImage image(png);
         // The box alone: far smaller than the 1280 x 800 window behind it.
         QVERIFY(!image.isNull() && image.width() < 800 && image.height() < 500);
         QVERIFY(QFile::remove(png));
 
-        run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--show"),
-                         QStringLiteral("nosuch:3"), log});
+        run = RunViewer({"--screenshot", png, "--show", "nosuch:3", log});
         QVERIFY(run.exitCode > 0);
         QVERIFY2(run.errors.contains(QLatin1String("nosuch")) &&
                      run.errors.contains(QLatin1String("main")) &&
@@ -185,16 +167,12 @@ private slots:
                  qPrintable(run.errors));
         QVERIFY(!QFileInfo::exists(png));
         // Cursor B stands on a frame of the log or the picture fails.
-        run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--cursor"),
-                         QStringLiteral("100"), QStringLiteral("--show"),
-                         QStringLiteral("cursor-b:399"), log});
+        run = RunViewer({"--screenshot", png, "--cursor", "100", "--show", "cursor-b:399", log});
         QVERIFY2(run.exitCode == 0 && QFile::remove(png), qPrintable(run.errors));
-        run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--show"),
-                         QStringLiteral("cursor-b:400"), log});
+        run = RunViewer({"--screenshot", png, "--show", "cursor-b:400", log});
         QVERIFY(run.exitCode > 0 && run.errors.contains(QLatin1String("below 400")));
         // A comparison that cannot be loaded fails the picture.
-        run = RunViewer({QStringLiteral("--screenshot"), png, QStringLiteral("--compare"),
-                         m_dir.filePath(QStringLiteral("none.dl")), log});
+        run = RunViewer({"--screenshot", png, "--compare", m_dir.filePath("none.dl"), log});
         QVERIFY(run.exitCode > 0 && !QFileInfo::exists(png));
     }
 
@@ -219,37 +197,29 @@ private slots:
     void argumentsAreParsed() {
         QString error;
         auto options = CBrenmorQuillonLogViewerApp::ParseArguments(
-            {QStringLiteral("--screenshot"), QStringLiteral("a.png"), QStringLiteral("--size"),
-             QStringLiteral("640x480"), QStringLiteral("--cursor"), QStringLiteral("7"),
-             QStringLiteral("log.dl")},
-            &error);
+            {"--screenshot", "a.png", "--size", "640x480", "--cursor", "7", "log.dl"}, &error);
         QVERIFY(options);
-        QCOMPARE(options->screenshotPath, QStringLiteral("a.png"));
+        QCOMPARE(options->screenshotPath, QString("a.png"));
         QCOMPARE(options->size, QSize(640, 480));
         QCOMPARE(options->cursorFrame, 7);
-        QCOMPARE(options->file, QStringLiteral("log.dl"));
+        QCOMPARE(options->file, QString("log.dl"));
 
-        options = CBrenmorQuillonLogViewerApp::ParseArguments({QStringLiteral("x.dlz")}, &error);
+        options = CBrenmorQuillonLogViewerApp::ParseArguments({"x.dlz"}, &error);
         QVERIFY(options && !options->Screenshot());
-        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
-            {QStringLiteral("a.dl"), QStringLiteral("b.dl")}, &error));
-        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
-            {QStringLiteral("--cursor"), QStringLiteral("3"), QStringLiteral("a.dl")}, &error));
-        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({QStringLiteral("--bogus")}, &error));
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"a.dl", "b.dl"}, &error));
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"--cursor", "3", "a.dl"}, &error));
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"--bogus"}, &error));
         // An empty picture path is refused rather than opening the window for good.
-        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
-            {QStringLiteral("--screenshot"), QString(), QStringLiteral("a.dl")}, &error));
-        QCOMPARE(error, QStringLiteral("--screenshot needs a PNG path"));
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"--screenshot", QString(), "a.dl"},
+                                                             &error));
+        QCOMPARE(error, QString("--screenshot needs a PNG path"));
         options = CBrenmorQuillonLogViewerApp::ParseArguments(
-            {QStringLiteral("--screenshot"), QStringLiteral("a.png"), QStringLiteral("--show"),
-             QStringLiteral("main:x:y"), QStringLiteral("log.dl")},
-            &error);
+            {"--screenshot", "a.png", "--show", "main:x:y", "log.dl"}, &error);
         QVERIFY(options);
-        QCOMPARE(options->show, QStringLiteral("main"));
-        QCOMPARE(options->showArg, QStringLiteral("x:y"));
+        QCOMPARE(options->show, QString("main"));
+        QCOMPARE(options->showArg, QString("x:y"));
         // --show and --compare only make sense for a picture.
-        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments(
-            {QStringLiteral("--show"), QStringLiteral("main"), QStringLiteral("a.dl")}, &error));
+        QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"--show", "main", "a.dl"}, &error));
     }
 };
 

@@ -1,10 +1,6 @@
-// The second cursor over a real document: Ctrl+click, Ctrl+arrows and Escape on the chart, the
-// values view's lines at B, the chart's time readout, and the statistics between the cursors
-// against the statistics code over the same frames.
+// The second cursor: Ctrl+click, keys and Escape, the values line at B, stats between cursors.
 
 #include <memory>
-
-#include <QtTest>
 
 #include "gui/app/CommandTable.h"
 #include "gui/chart/CDataLogView.h"
@@ -18,6 +14,7 @@
 #include "model/ComparisonLog.h"
 #include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
+#include "support/GuiFixtures.h"
 #include "gui/panes/CDataLogValues.h"
 #include "gui/panes/CDlgDataLogValue.h"
 
@@ -73,9 +70,7 @@ private slots:
     void init() {
         NewDocument();
         QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 1000)));
-        m_channel = 0;
-        for (int c = 2; c <= kChannelCount && !m_channel; ++c)
-            if (IsChannelAvailable(m_doc->Main(), c)) m_channel = c;
+        m_channel = test::AvailableChannels(m_doc->Main(), 1).at(0);
         GraphView& view = m_doc->Config().views[0];
         view.entries = {};
         view.entries[0] = {uint32_t(m_channel), 1, 1, {}, 0, 0};
@@ -135,8 +130,7 @@ private slots:
         QTest::keyClick(m_chart.get(), Qt::Key_Left);  // A back on frame 200
         QVERIFY(m_chart->RenderImage(QSize(600, 400)) != withA);
 
-        // Escape removes B: the picture and the row are as before B, and a second Escape is
-        // harmless.
+        // Escape removes B (picture and row as before B); a second Escape is harmless.
         QTest::keyClick(m_chart.get(), Qt::Key_Escape);
         QVERIFY(!m_doc->GetCursorB());
         QCOMPARE(row->height(), height);

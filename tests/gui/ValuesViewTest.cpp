@@ -1,12 +1,4 @@
-// The values view and its rows over a generated log: status texts, collapsed rows, the check
-// boxes reaching the saved .graph file, view stepping, interpolated comparison values and
-// "Update Stats".
-#include <QComboBox>
-#include <QHBoxLayout>
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QToolButton>
-#include <QtTest>
+// The values view over a generated log: status texts, rows, check boxes, views, Update Stats.
 
 #include "gui/common/CNudgeSpin.h"
 #include "settings/GraphConfigurationFile.h"
@@ -109,8 +101,7 @@ private slots:
         CGDIPDataMonitorValue* display = m_view->Row(0)->MainValue();
         QVERIFY(EnsureColumns(main, {kRpm - 1}, true));
         main.values[kRpm - 1][10] = 2345.4f;
-        // status, shown text, lamp: 7 is "Unplugd" with a red lamp and its text forced; 54 is
-        // beyond the table: the number, no lamp.
+        // The log's status reaches the display (texts and lamps: CustomControlsTest).
         const std::tuple<uint32_t, float, const char*, int> cases[] = {
             {7, 2345.4f, "Unplugd", 3}, {0, 2345.4f, "2345", 0}, {54, kNoValue, "-", 0}};
         for (const auto& [status, value, text, lamp] : cases) {
@@ -191,8 +182,7 @@ private slots:
         QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 1);
         QCOMPARE(m_chart.hints.size(), size_t(6));
 
-        // What the axis dialog's OK leaves to the row: save, ShownDataChanged, the fields from the
-        // setting.
+        // What the axis dialog's OK leaves to the row: save, ShownDataChanged, fields refilled.
         m_doc->Config().axes[kMap - 1].minimum = -5;
         m_doc->Config().axes[kMap - 1].autoscale = 0;
         m_view->AfterAxisSetup(1);
@@ -208,8 +198,7 @@ private slots:
         m_doc->Config().views[0].entries[6] = Entry(1);  // RTC, "%.3f"
         ChannelStats& main = m_doc->Main().stats[0];
         ChannelStats& other = m_doc->Comparison().stats[0];
-        // Every label shows its whole text, or a visibly cut one with the whole in its tooltip;
-        // columns neither overlap nor leave the row.
+        // Every label is whole or visibly cut with a tooltip; columns neither overlap nor spill.
         const auto check = [](CGDIPGlowLabel* label, QWidget* row, int& right) {
             const QString shown = label->ShownText();
             QVERIFY(QFontMetricsF(label->LabelFont()).horizontalAdvance(shown) <= label->width());
@@ -261,8 +250,7 @@ private slots:
         m_view->OnUpdateStats(TimeWindow{2.0, 5.0});
         QCOMPARE(mainRange->Text(), QString("Stats 2.000 to 5.000 s"));
         QCOMPARE(otherRange->Text(), QString("Comparison 2.000 to 5.000 s"));
-        // A zero time at 5 s moves the times under the same frames: the time's figures and the
-        // range follow, the other figures stay, and a zero is printed unsigned.
+        // A zero time at 5 s: the time's figures and the range follow, a zero printed unsigned.
         const ChannelStats rpm = m_doc->Main().stats[kRpm - 1];
         m_prompt.SetAnswer(PromptAnswer::Yes);
         m_doc->SetCursor(500, 0, false);
@@ -365,8 +353,7 @@ private slots:
     }
 
     void theKeyboardStaysWithTheChart() {
-        // A window with the pane and, after it, a stand-in for the chart: the chart gets the
-        // first focus, and clicks on the pane's controls leave it there.
+        // A stand-in for the chart after the pane keeps the focus through clicks on the pane.
         QWidget window;
         auto* layout = new QHBoxLayout(&window);
         m_view->setParent(&window);
@@ -384,23 +371,15 @@ private slots:
         m_view->setParent(nullptr);  // the fixture deletes it
     }
 
-    void interpolationBetweenFrames() {
+    void interpolationBetweenFrames() {  // its values: DifferenceChannelTest
         LogData& log = m_doc->Main();
         QVERIFY(EnsureColumns(log, {kMap - 1}, true));
         const float t0 = log.values[0][5], t1 = log.values[0][6];
-        log.values[kMap - 1][5] = 100.0f;
-        log.values[kMap - 1][6] = 200.0f;
         log.status[kMap - 1][5] = 6;
         log.status[kMap - 1][6] = 7;
         InterpolatedValue r = InterpolateAtTime(log, kMap - 1, t0 + (t1 - t0) / 4);
-        QVERIFY(std::abs(r.value - 125.0f) < 1e-3f);
-        QCOMPARE(r.status, 6u);                    // the earlier frame's status
-        r = InterpolateAtTime(log, kMap - 1, t1);  // a frame's own time: that frame
-        QCOMPARE(r.value, 200.0f);
-        QCOMPARE(r.status, 7u);
+        QCOMPARE(r.status, 6u);  // the earlier frame's status
         const size_t last = size_t(log.frameCount - 1);
-        QCOMPARE(InterpolateAtTime(log, kMap - 1, log.values[0][last]).value,
-                 log.values[kMap - 1][last]);
         for (float t : {log.values[0][0] - 0.001f, log.values[0][last] + 0.001f,
                         std::numeric_limits<float>::quiet_NaN()}) {
             r = InterpolateAtTime(log, kMap - 1, t);
@@ -409,8 +388,7 @@ private slots:
         }
         QCOMPARE(InterpolateAtTime(log, kSlotCount, t0).value, kNoValue);
 
-        // The row shows the comparison interpolated at the cursor's time (50 s at 30 Hz: longer
-        // than the main log, frames in between).
+        // The row shows the comparison (50 s at 30 Hz) interpolated at the cursor's time.
         LoadComparison(1500, 30.0);
         const LogData& comparison = m_doc->Comparison();
         CDlgDataLogValue* row = m_view->Row(1);
@@ -449,8 +427,7 @@ private slots:
         QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::ShownDataChanged});
         QVERIFY(row->DifferenceLabel()->isVisibleTo(row));
         QVERIFY(row->height() > height);
-        // At the cursor: main less the comparison as the row shows them; over frames 100 to 199,
-        // both included.
+        // At the cursor: main less the comparison as shown; over frames 100 to 199 inclusive.
         const LogData& main = m_doc->Main();
         const float d = ValueAt(main, kMap - 1, 101) -
                         InterpolateAtTime(m_doc->Comparison(), kMap - 1, main.values[0][101]).value;
@@ -476,8 +453,7 @@ private slots:
     }
 
     void updateStatsConvertsTheWindowWithEachLogsOwnTimes() {
-        // Main: 1000 frames at 100 Hz, 0 .. 9.99 s. Comparison: 1500 frames at 50 Hz with its
-        // zero 3 s in, -3 .. 26.98 s. Expected frames worked out by hand from those times.
+        // Main 0 .. 9.99 s at 100 Hz; comparison -3 .. 26.98 s at 50 Hz; frames worked by hand.
         LoadComparison(1500, 50.0, 3.0f);
         using W = std::optional<TimeWindow>;
         const std::pair<W, StatsRanges> cases[] = {
@@ -498,8 +474,7 @@ private slots:
     }
 
     void updateStatsOnALongerComparison() {
-        // Main 0 .. 10 s, comparison 0 .. 30 s, the chart zoomed to 15 .. 25 s: about a thousand
-        // comparison frames, and no main-log frame at all.
+        // Main 0 .. 10 s, comparison 0 .. 30 s, zoomed to 15 .. 25 s: no main-log frame at all.
         LoadComparison(3000, 100.0);
         const LogData& main = m_doc->Main();
         const ChannelStats& time = m_doc->Comparison().stats[0];

@@ -53,6 +53,9 @@ protected:
         options.rate = rate;
         options.seed = seed;
         options.zeroTime = zeroTime;
+        return WriteLog(name, options);
+    }
+    std::string WriteLog(const QString& name, const SampleLogOptions& options) const {
         const std::string path = Path(name);
         std::string error;
         if (!WriteSampleLog(path, options, &error)) qFatal("%s", error.c_str());

@@ -1,8 +1,10 @@
 #pragma once
 // Included before every source of a program that holds several Qt Test classes (the GUI test
 // programs): QTEST_MAIN then registers its class under its name instead of defining main, and
-// QtTestBundleMain.cpp runs the class named by the first argument.
+// QtTestBundleMain.cpp runs the class named by the first argument. The Qt Test and Qt Widgets
+// headers come with it (the programs precompile them), so the tests need not name them.
 #include <QtTest>
+#include <QtWidgets>
 
 namespace quillon::test {
 
