@@ -164,9 +164,12 @@ bool DataLogFileFlows::Close() {
     return true;
 }
 
+FileDialogRequest CompareFileRequest(const CPrefs& prefs) {
+    return {"Choose Data Log to Compare", prefs.GetDataLogFolder(), "", kCompareFilter};
+}
+
 bool DataLogFileFlows::Compare() {
-    const std::string chosen = m_prompt.OpenFileName(
-        {"Choose Data Log to Compare", m_prefs.GetDataLogFolder(), "", kCompareFilter});
+    const std::string chosen = m_prompt.OpenFileName(CompareFileRequest(m_prefs));
     if (chosen.empty()) return false;
     return LoadComparison(chosen);
 }

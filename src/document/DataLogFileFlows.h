@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "document/Prompt.h"
 #include "platform/Progress.h"
 #include "platform/Result.h"
 
@@ -14,7 +15,6 @@ namespace quillon {
 
 class CDataLogDoc;
 class CPrefs;
-class IPrompt;
 
 /// What the file commands need from the window that runs them.
 class IFileFlowsHost {
@@ -40,6 +40,9 @@ public:
     /// The path of the converted log when the user wants it opened, else "".
     virtual std::string RunConverter(const std::string& path) = 0;
 };
+
+/// The open dialog of Compare: its caption and filter, starting in the data-log folder.
+FileDialogRequest CompareFileRequest(const CPrefs& prefs);
 
 class DataLogFileFlows {
 public:

@@ -1,4 +1,5 @@
-// Find Runs (table, sort, zoom, line up as comparison) and Align (shift shown, applied, undone).
+// Find Runs (table, sort, zoom, line up as comparison, a run of another log lined up) and Align
+// (shift shown, applied, undone).
 
 #include "document/CDataLogDoc.h"
 #include "format/DataLogFrame.h"
@@ -51,6 +52,41 @@ private slots:
         QCOMPARE(zoomed.front(), double(22.3f));
         QCOMPARE(QString::fromStdString(m_doc->UndoName()), QStringLiteral("Line Up Runs"));
         QVERIFY(!m_doc->IsComparisonEdited());  // nothing to write back into the log's own file
+    }
+
+    void lineUpARunOfAnotherLog() {
+        // The main log's passes start at 22.3, 82.3 and 142.3 s; the other log, at 20 Hz and
+        // with its zero 12.345 s in, starts its passes 12.345 s earlier on its own time axis.
+        QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 1500, 10)).ok());
+        const std::string other = WriteLog("other.dl", 3000, 20, 7, 12.345f);
+        QPointer<CDlgDataLogRuns> window;
+        CDlgDataLogRuns::OpenOrRaise(window, *m_doc, m_prompt);
+        QVector<double> zoomed;
+        window->zoomToRun = [&](double from, double to) { zoomed = {from, to}; };
+        QVERIFY(!window->ComparisonTable()->isEnabled());
+        m_prompt.QueueFile(other);
+        window->LoadAnotherButton()->click();
+        QCOMPARE(m_prompt.asked.back().caption, std::string("Choose Data Log to Compare"));
+        QVERIFY(window->ComparisonTitle()->text().contains(QStringLiteral("other.dl: 3 runs")));
+        QTableWidget* table = window->ComparisonTable();
+        QCOMPARE(table->rowCount(), 3);
+
+        // The main log's second pass and the other log's first.
+        window->Table()->selectRow(window->RunOfRow(0) == 1 ? 0 : 1);
+        QVERIFY(!window->LineUpButton()->isEnabled());
+        table->selectRow(0);
+        QVERIFY(window->LineUpButton()->isEnabled());
+        const int frame =
+            window->ComparisonRuns()[size_t(window->ComparisonRunOfRow(0))].firstFrame;
+        const float before = m_doc->Comparison().values[0][size_t(frame)];
+        window->LineUpButton()->click();
+        QVERIFY(qAbs(m_doc->Comparison().values[0][size_t(frame)] - 82.3f) < 5e-4f);
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("82.300"));
+        QCOMPARE(zoomed.front(), double(82.3f));
+        QCOMPARE(QString::fromStdString(m_doc->UndoName()), QStringLiteral("Line Up Runs"));
+        QVERIFY(m_doc->Undo());
+        QCOMPARE(m_doc->Comparison().values[0][size_t(frame)], before);
+        QCOMPARE(window->ComparisonRuns().front().start, before);
     }
 
     void alignShowsTheShiftAndAppliesIt() {

@@ -150,6 +150,7 @@ void CDataLogFrame::OnFindRuns() {
     if (fresh) {
         m_runs->zoomToRun = [this](double from, double to) { m_chartPane->ZoomToWindow(from, to); };
         m_runs->loadComparison = [this](const std::string& path) { return LoadComparison(path); };
+        m_runs->chooseComparison = [this] { OnCompareDataLog(); };
     }
 }
 

@@ -15,11 +15,14 @@
 #include <QVBoxLayout>
 
 #include "document/CDataLogDoc.h"
+#include "document/DataLogFileFlows.h"
 #include "document/Prompt.h"
 #include "gui/common/AnsiText.h"
 #include "gui/common/CChannelPicker.h"
+#include "gui/common/TextConversion.h"
 #include "model/ChannelNaming.h"
 #include "model/ZeroTime.h"
+#include "platform/FileSystem.h"
 #include "texts/FailureText.h"
 
 namespace quillon {
@@ -47,6 +50,30 @@ public:
         return a < b;
     }
 };
+
+QTableWidget* RunTable(QWidget* parent) {
+    auto* table = new QTableWidget(0, 4, parent);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
+    // In the log's order until the user sorts by another column.
+    table->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+    table->setSortingEnabled(true);
+    return table;
+}
+
+int RunOfTableRow(const QTableWidget* table, const std::vector<Run>& runs, int row) {
+    const QTableWidgetItem* item = table->item(row, 0);
+    if (!item) return -1;
+    const int run = item->data(kRunRole).toInt();
+    return run >= 0 && run < int(runs.size()) ? run : -1;
+}
+
+QString RunCount(size_t count) {
+    return count == 1 ? QStringLiteral("1 run") : QStringLiteral("%1 runs").arg(count);
+}
 
 QDoubleSpinBox* NumberField(QWidget* parent, double lowest) {
     auto* field = new QDoubleSpinBox(parent);
@@ -99,17 +126,21 @@ CDlgDataLogRuns::CDlgDataLogRuns(CDataLogDoc& doc, IPrompt& prompt, QWidget* par
     grid->addWidget(m_maxCombo, 3, 1);
     grid->setColumnStretch(1, 1);
 
-    m_table = new QTableWidget(0, 4, this);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_mainTitle = new QLabel(this);
+    m_table = RunTable(this);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    // In the log's order until the user sorts by another column.
-    m_table->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
-    m_table->setSortingEnabled(true);
     m_table->setToolTip(QStringLiteral("Double-click a run to zoom the chart to it"));
+    m_comparisonTitle = new QLabel(this);
+    m_comparisonTitle->setWordWrap(true);
+    m_loadAnother = new QPushButton(QStringLiteral("Load Another Log..."), this);
+    m_loadAnother->setToolTip(QStringLiteral("Loads another log as the comparison"));
+    m_comparisonTable = RunTable(this);
+    m_comparisonTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_comparisonTable->setToolTip(
+        QStringLiteral("Select a run here and one of the main log, then Line Up Runs"));
+    auto* comparisonHeading = new QHBoxLayout;
+    comparisonHeading->addWidget(m_comparisonTitle, 1);
+    comparisonHeading->addWidget(m_loadAnother);
 
     m_status = new QLabel(this);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -118,17 +149,25 @@ CDlgDataLogRuns::CDlgDataLogRuns(CDataLogDoc& doc, IPrompt& prompt, QWidget* par
         QStringLiteral("With two runs selected (Ctrl+click), the log is loaded again as the "
                        "comparison and shifted so that the run clicked last starts where the "
                        "other one starts"));
+    m_lineUp = new QPushButton(QStringLiteral("Line Up Runs"), this);
+    m_lineUp->setToolTip(
+        QStringLiteral("With a run selected in each table, the comparison is shifted so that its "
+                       "run starts where the main log's run starts"));
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_status, 1);
     buttons->addWidget(m_useAsComparison);
+    buttons->addWidget(m_lineUp);
     buttons->addWidget(close);
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(grid);
-    column->addWidget(m_table, 1);
+    column->addWidget(m_mainTitle);
+    column->addWidget(m_table, 3);
+    column->addLayout(comparisonHeading);
+    column->addWidget(m_comparisonTable, 2);
     column->addLayout(buttons);
-    resize(560, 460);
+    resize(620, 560);
 
     auto find = [this] { Find(); };
     for (ConditionFields* f : fields) {
@@ -140,8 +179,17 @@ CDlgDataLogRuns::CDlgDataLogRuns(CDataLogDoc& doc, IPrompt& prompt, QWidget* par
     connect(m_maxCombo, &CChannelPicker::channelPicked, this, find);
     connect(m_table, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { ZoomToRow(row); });
-    connect(m_table, &QTableWidget::itemSelectionChanged, this, &CDlgDataLogRuns::UpdateButtons);
+    connect(m_comparisonTable, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        const int run = ComparisonRunOfRow(row);
+        if (run < 0 || !zoomToRun) return;
+        const Run& r = m_comparisonRuns[size_t(run)];
+        zoomToRun(double(r.start), r.end > r.start ? double(r.end) : double(r.start) + 0.1);
+    });
+    for (QTableWidget* table : {m_table, m_comparisonTable})
+        connect(table, &QTableWidget::itemSelectionChanged, this, &CDlgDataLogRuns::UpdateButtons);
     connect(m_useAsComparison, &QPushButton::clicked, this, &CDlgDataLogRuns::UseAsComparison);
+    connect(m_lineUp, &QPushButton::clicked, this, &CDlgDataLogRuns::LineUpRuns);
+    connect(m_loadAnother, &QPushButton::clicked, this, &CDlgDataLogRuns::LoadAnotherLog);
     connect(close, &QPushButton::clicked, this, &CDlgDataLogRuns::reject);
 
     m_settingUp = false;
@@ -175,7 +223,10 @@ void CDlgDataLogRuns::reject() {
 }
 
 void CDlgDataLogRuns::OnUpdate(IDataLogView*, DocumentChange change) {
-    if (change == DocumentChange::LogChanged) Find();
+    if (change == DocumentChange::LogChanged)
+        Find();
+    else if (change == DocumentChange::ShownDataChanged)
+        UpdateComparisonTimes();
 }
 
 RunCondition CDlgDataLogRuns::ConditionOf(const ConditionFields& fields) const {
@@ -193,35 +244,81 @@ void CDlgDataLogRuns::Find() {
     search.end = ConditionOf(m_end);
     search.minDuration = float(m_minDuration->value());
     search.maxChannel = m_maxCombo->Channel();
-    const Result found = FindRuns(m_doc.Main(), search, m_runs);
-    ShowRuns();
+    Result found = FindRuns(m_doc.Main(), search, m_runs);
+    ShowRuns(m_table, m_runs, m_doc.Main());
+    m_comparisonRuns.clear();
+    if (found && m_doc.IsComparisonLoaded())
+        found = FindRuns(m_doc.Comparison(), search, m_comparisonRuns);
+    ShowRuns(m_comparisonTable, m_comparisonRuns, m_doc.Comparison());
+    ShowComparisonTitle();
     if (!found) {
         m_status->setText(QString::fromStdString(FailureText(found)));
         // A log whose file can no longer be read is closed, as the chart does it.
         m_doc.NoteBrokenStore();
         return;
     }
-    QString text =
-        m_runs.size() == 1 ? QStringLiteral("1 run") : QStringLiteral("%1 runs").arg(m_runs.size());
+    QString text = RunCount(m_runs.size());
     if (!m_runs.empty() && !m_runs.back().endFound)
         text += QStringLiteral("; the last reaches the log's end");
     m_status->setText(text);
 }
 
-void CDlgDataLogRuns::ShowRuns() {
-    const LogData& log = m_doc.Main();
+void CDlgDataLogRuns::ShowComparisonTitle() {
+    const std::string& main = m_doc.GetPathName();
+    m_mainTitle->setText(QStringLiteral("Runs of the main log%1:")
+                             .arg(main.empty()
+                                      ? QString()
+                                      : QStringLiteral(", ") + FromCorePath(fs::FileNameOf(main))));
+    const bool loaded = m_doc.IsComparisonLoaded();
+    m_comparisonTable->setEnabled(loaded);
+    if (!loaded) {
+        m_comparisonTitle->setText(
+            QStringLiteral("No comparison log: load one to line its runs up with these."));
+        return;
+    }
+    QString text = QStringLiteral("Runs of the comparison log, %1: %2")
+                       .arg(FromCorePath(fs::FileNameOf(m_doc.GetComparisonPathName())),
+                            RunCount(m_comparisonRuns.size()));
+    if (!m_comparisonRuns.empty() && !m_comparisonRuns.back().endFound)
+        text += QStringLiteral("; the last reaches the log's end");
+    m_comparisonTitle->setText(text);
+}
+
+void CDlgDataLogRuns::UpdateComparisonTimes() {
+    if (!m_doc.IsComparisonLoaded() || m_comparisonRuns.empty()) return;
+    const LogData& log = m_doc.Comparison();
+    const float* time = log.values[0].data();
+    for (Run& run : m_comparisonRuns) {
+        if (run.lastFrame >= log.frameCount) return;  // the log changed: a LogChanged follows
+        run.start = time[run.firstFrame];
+        run.end = time[run.lastFrame];
+    }
+    m_comparisonTable->setSortingEnabled(false);
+    for (int row = 0; row < m_comparisonTable->rowCount(); ++row) {
+        const int run = ComparisonRunOfRow(row);
+        QTableWidgetItem* cell = m_comparisonTable->item(row, 1);
+        if (run < 0 || !cell) continue;
+        const float start = m_comparisonRuns[size_t(run)].start;
+        cell->setText(QString::number(double(start), 'f', 3));
+        cell->setData(Qt::UserRole, start);
+    }
+    m_comparisonTable->setSortingEnabled(true);
+}
+
+void CDlgDataLogRuns::ShowRuns(QTableWidget* table, const std::vector<Run>& runs,
+                               const LogData& log) {
     const int maxChannel = m_maxCombo->Channel();
     const QString maxName =
         maxChannel > 0 ? FromAnsi(GetChannelName(log.config, maxChannel)) : QString();
     const std::string format = NumberFormatOf(GetChannelValueFormat(log.config, maxChannel));
-    m_table->setSortingEnabled(false);
-    m_table->clearContents();
-    m_table->setRowCount(int(m_runs.size()));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Start (s)"),
-                                        QStringLiteral("Duration (s)"),
-                                        QStringLiteral("Max %1").arg(maxName)});
-    for (int i = 0; i < int(m_runs.size()); ++i) {
-        const Run& run = m_runs[size_t(i)];
+    table->setSortingEnabled(false);
+    table->clearContents();
+    table->setRowCount(int(runs.size()));
+    table->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Start (s)"),
+                                      QStringLiteral("Duration (s)"),
+                                      QStringLiteral("Max %1").arg(maxName)});
+    for (int i = 0; i < int(runs.size()); ++i) {
+        const Run& run = runs[size_t(i)];
         auto* number = new NumberItem(QString::number(i + 1), i + 1);
         number->setData(kRunRole, i);
         QTableWidgetItem* cells[] = {
@@ -235,23 +332,26 @@ void CDlgDataLogRuns::ShowRuns() {
                 font.setItalic(true);
                 cells[col]->setFont(font);
             }
-            m_table->setItem(i, col, cells[col]);
+            table->setItem(i, col, cells[col]);
         }
     }
-    m_table->setSortingEnabled(true);
+    table->setSortingEnabled(true);
     UpdateButtons();
 }
 
 int CDlgDataLogRuns::RunOfRow(int row) const {
-    const QTableWidgetItem* item = m_table->item(row, 0);
-    if (!item) return -1;
-    const int run = item->data(kRunRole).toInt();
-    return run >= 0 && run < int(m_runs.size()) ? run : -1;
+    return RunOfTableRow(m_table, m_runs, row);
+}
+
+int CDlgDataLogRuns::ComparisonRunOfRow(int row) const {
+    return RunOfTableRow(m_comparisonTable, m_comparisonRuns, row);
 }
 
 void CDlgDataLogRuns::UpdateButtons() {
-    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
-    m_useAsComparison->setEnabled(rows.size() == 2 && !m_doc.GetPathName().empty());
+    const qsizetype rows = m_table->selectionModel()->selectedRows().size();
+    m_useAsComparison->setEnabled(rows == 2 && !m_doc.GetPathName().empty());
+    m_lineUp->setEnabled(rows == 1 && m_doc.IsComparisonLoaded() &&
+                         m_comparisonTable->selectionModel()->selectedRows().size() == 1);
 }
 
 void CDlgDataLogRuns::ZoomToRow(int row) {
@@ -278,13 +378,7 @@ void CDlgDataLogRuns::UseAsComparison() {
     // The moved run's start as a timestamp of the file, which the comparison reads afresh
     // whatever was cropped or re-timed in the main log since it was opened.
     const int64_t startStamp = int64_t(main.firstTimestamp) + FrameOffsetMs(main, moved.firstFrame);
-    const std::string path = m_doc.GetPathName();
-    const bool loaded = loadComparison ? loadComparison(path) : [&] {
-        const Result r = m_doc.LoadComparison(path);
-        if (!r) m_prompt.ShowFailure(r);
-        return r.ok();
-    }();
-    if (!loaded || !m_doc.IsComparisonLoaded()) return;
+    if (!LoadComparisonFile(m_doc.GetPathName()) || !m_doc.IsComparisonLoaded()) return;
     const LogData& comparison = m_doc.Comparison();
     const double startThere = double(startStamp - int64_t(comparison.firstTimestamp)) / 1000.0 -
                               double(comparison.header.Get(DataLogHeader::zeroTime));
@@ -292,9 +386,47 @@ void CDlgDataLogRuns::UseAsComparison() {
     // The comparison is the main log's own file: closing it must not offer to write the shift
     // into that file, under the main log read from it. Later nudges mark it edited as ever.
     m_doc.SetComparisonEdited(false);
+    ZoomToLinedUp(fixed, moved);
+}
+
+void CDlgDataLogRuns::LineUpRuns() {
+    const QModelIndexList mainRows = m_table->selectionModel()->selectedRows();
+    const QModelIndexList comparisonRows = m_comparisonTable->selectionModel()->selectedRows();
+    if (mainRows.size() != 1 || comparisonRows.size() != 1 || !m_doc.IsComparisonLoaded()) return;
+    const int fixedRun = RunOfRow(mainRows[0].row());
+    const int movedRun = ComparisonRunOfRow(comparisonRows[0].row());
+    if (fixedRun < 0 || movedRun < 0) return;
+    const Run fixed = m_runs[size_t(fixedRun)];
+    const Run moved = m_comparisonRuns[size_t(movedRun)];
+    // Both starts as the chart shows them now: the main log's time axis and the comparison's
+    // own, with the shifts it has had.
+    const LogData& comparison = m_doc.Comparison();
+    if (moved.firstFrame >= comparison.frameCount) return;
+    const double startThere = double(comparison.values[0][size_t(moved.firstFrame)]);
+    m_doc.ShiftComparison(float(double(fixed.start) - startThere), "Line Up Runs");
+    ZoomToLinedUp(fixed, moved);
+}
+
+void CDlgDataLogRuns::ZoomToLinedUp(const Run& fixed, const Run& moved) {
     if (zoomToRun)
         zoomToRun(double(fixed.start),
                   double(fixed.start) + std::max({fixed.duration, moved.duration, 0.1}));
+}
+
+void CDlgDataLogRuns::LoadAnotherLog() {
+    if (chooseComparison) {
+        chooseComparison();
+        return;
+    }
+    const std::string path = m_prompt.OpenFileName(CompareFileRequest(m_doc.Prefs()));
+    if (!path.empty()) LoadComparisonFile(path);
+}
+
+bool CDlgDataLogRuns::LoadComparisonFile(const std::string& path) {
+    if (loadComparison) return loadComparison(path);
+    const Result r = m_doc.LoadComparison(path);
+    if (!r) m_prompt.ShowFailure(r);
+    return r.ok();
 }
 
 }  // namespace quillon

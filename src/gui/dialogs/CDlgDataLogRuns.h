@@ -1,9 +1,10 @@
 #pragma once
 /// The "Find Runs" window: the runs of the main log between a start and an end condition (as
 /// auto zero words them) lasting at least a minimum time, listed with their start, duration and
-/// the largest value of a chosen channel in a table that sorts by any column. A double click
-/// zooms the chart to a run; two runs selected line up as main and comparison. Modeless, at
-/// most one per document.
+/// the largest value of a chosen channel in a table that sorts by any column, and below them the
+/// runs of the comparison log by the same conditions. A double click zooms the chart to a run;
+/// two runs of the main log selected line up as main and comparison, and so do a run of each
+/// log. Modeless, at most one per document.
 
 #include <functional>
 #include <string>
@@ -49,10 +50,15 @@ public:
     /// Loads a log file as the comparison log, telling the user of a failure; the document's
     /// own loading when not set.
     std::function<bool(const std::string& path)> loadComparison;
+    /// Asks for a log file and loads it as the comparison (the main window's Compare command);
+    /// without it, the prompt's open dialog and then loadComparison.
+    std::function<void()> chooseComparison;
 
     const std::vector<Run>& Runs() const { return m_runs; }
+    const std::vector<Run>& ComparisonRuns() const { return m_comparisonRuns; }
     /// The run a table row shows (rows follow the sorting).
     int RunOfRow(int row) const;
+    int ComparisonRunOfRow(int row) const;
 
     CChannelPicker* StartCombo() const { return m_start.combo; }
     QComboBox* StartIs() const { return m_start.is; }
@@ -65,6 +71,10 @@ public:
     QTableWidget* Table() const { return m_table; }
     QLabel* Status() const { return m_status; }
     QPushButton* ComparisonButton() const { return m_useAsComparison; }
+    QTableWidget* ComparisonTable() const { return m_comparisonTable; }
+    QLabel* ComparisonTitle() const { return m_comparisonTitle; }
+    QPushButton* LoadAnotherButton() const { return m_loadAnother; }
+    QPushButton* LineUpButton() const { return m_lineUp; }
 
 public slots:
     void reject() override;
@@ -73,6 +83,11 @@ public slots:
     /// Loads the log again as the comparison and shifts it so that the run of the current row
     /// starts where the other selected run starts.
     void UseAsComparison();
+    /// Shifts the comparison so that its selected run starts where the selected run of the main
+    /// log starts.
+    void LineUpRuns();
+    /// Asks for another log to load as the comparison.
+    void LoadAnotherLog();
 
 private:
     struct ConditionFields {
@@ -82,12 +97,19 @@ private:
     };
     RunCondition ConditionOf(const ConditionFields& fields) const;
     void Find();
-    void ShowRuns();
+    void ShowRuns(QTableWidget* table, const std::vector<Run>& runs, const LogData& log);
+    void ShowComparisonTitle();
+    /// The comparison's runs on its time axis after a shift.
+    void UpdateComparisonTimes();
     void UpdateButtons();
+    bool LoadComparisonFile(const std::string& path);
+    /// Shows the lined-up runs, the main one's start at the left.
+    void ZoomToLinedUp(const Run& fixed, const Run& moved);
 
     CDataLogDoc& m_doc;
     IPrompt& m_prompt;
     std::vector<Run> m_runs;
+    std::vector<Run> m_comparisonRuns;
     bool m_settingUp = true;
 
     ConditionFields m_start;
@@ -97,6 +119,11 @@ private:
     QTableWidget* m_table = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_useAsComparison = nullptr;
+    QLabel* m_mainTitle = nullptr;
+    QLabel* m_comparisonTitle = nullptr;
+    QTableWidget* m_comparisonTable = nullptr;
+    QPushButton* m_loadAnother = nullptr;
+    QPushButton* m_lineUp = nullptr;
 };
 
 }  // namespace quillon
