@@ -1,3 +1,4 @@
+#include "gui/common/ToolWindow.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"
 
 #include <algorithm>
@@ -319,15 +320,7 @@ CDlgDataLogHistogram::~CDlgDataLogHistogram() {
 CDlgDataLogHistogram* CDlgDataLogHistogram::OpenOrRaise(QPointer<CDlgDataLogHistogram>& window,
                                                         CDataLogDoc& doc, IPrompt& prompt,
                                                         QWidget* parent) {
-    if (!window) window = new CDlgDataLogHistogram(doc, prompt, parent);
-    // A window minimised or hidden behind others comes back as it was.
-    if (window->isMinimized())
-        window->showNormal();
-    else
-        window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return ShowToolWindow(window, [&] { return new CDlgDataLogHistogram(doc, prompt, parent); });
 }
 
 void CDlgDataLogHistogram::Destroy(QPointer<CDlgDataLogHistogram>& window) {

@@ -1,3 +1,4 @@
+#include "gui/common/ToolWindow.h"
 #include "gui/dialogs/CDlgDataLogRuns.h"
 
 #include <algorithm>
@@ -203,14 +204,7 @@ CDlgDataLogRuns::~CDlgDataLogRuns() {
 
 CDlgDataLogRuns* CDlgDataLogRuns::OpenOrRaise(QPointer<CDlgDataLogRuns>& window, CDataLogDoc& doc,
                                               IPrompt& prompt, QWidget* parent) {
-    if (!window) window = new CDlgDataLogRuns(doc, prompt, parent);
-    if (window->isMinimized())
-        window->showNormal();
-    else
-        window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return ShowToolWindow(window, [&] { return new CDlgDataLogRuns(doc, prompt, parent); });
 }
 
 void CDlgDataLogRuns::Destroy(QPointer<CDlgDataLogRuns>& window) {

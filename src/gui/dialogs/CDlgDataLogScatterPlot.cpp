@@ -1,3 +1,4 @@
+#include "gui/common/ToolWindow.h"
 #include "gui/dialogs/CDlgDataLogScatterPlot.h"
 
 #include <algorithm>
@@ -150,15 +151,7 @@ CDlgDataLogScatterPlot::~CDlgDataLogScatterPlot() {
 
 CDlgDataLogScatterPlot* CDlgDataLogScatterPlot::OpenOrRaise(
     QPointer<CDlgDataLogScatterPlot>& window, CDataLogDoc& doc, IPrompt& prompt, QWidget* parent) {
-    if (!window) window = new CDlgDataLogScatterPlot(doc, prompt, parent);
-    // A window minimised or hidden behind others comes back as it was.
-    if (window->isMinimized())
-        window->showNormal();
-    else
-        window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return ShowToolWindow(window, [&] { return new CDlgDataLogScatterPlot(doc, prompt, parent); });
 }
 
 void CDlgDataLogScatterPlot::Destroy(QPointer<CDlgDataLogScatterPlot>& window) {
