@@ -32,6 +32,15 @@ bool CurveEnvelope::IsDrawable(float v) {
     return v != kNoValue && std::isfinite(v);
 }
 
+void CurveEnvelope::AddToBlock(Block& block, float v) {
+    if (!IsDrawable(v)) {
+        block.hasGap = true;
+        return;
+    }
+    block.minimum = std::min(block.minimum, v);
+    block.maximum = std::max(block.maximum, v);
+}
+
 void CurveEnvelope::Clear() {
     m_values = nullptr;
     m_size = 0;
@@ -83,13 +92,7 @@ void CurveEnvelope::Build(const float* values, size_t n) {
         Block blk{kInf, -kInf, false};
         const size_t end = std::min(n, (b + 1) * kBaseBlock);
         for (size_t i = b * kBaseBlock; i < end; ++i) {
-            const float v = values[i];
-            if (!IsDrawable(v)) {
-                blk.hasGap = true;
-                continue;
-            }
-            blk.minimum = std::min(blk.minimum, v);
-            blk.maximum = std::max(blk.maximum, v);
+            AddToBlock(blk, values[i]);
         }
         level[b] = blk;
     }
@@ -167,14 +170,7 @@ void CurveEnvelope::AddWindowValues(const float* values, size_t n) {
         std::vector<Block>& level = m_levels.front();
         for (size_t i = 0; i < n; ++i) {
             if ((m_windowFilled + i) % kBaseBlock == 0) level.push_back(Block{kInf, -kInf, false});
-            Block& blk = level.back();
-            const float v = values[i];
-            if (!IsDrawable(v)) {
-                blk.hasGap = true;
-                continue;
-            }
-            blk.minimum = std::min(blk.minimum, v);
-            blk.maximum = std::max(blk.maximum, v);
+            AddToBlock(level.back(), values[i]);
         }
     }
     m_windowFilled += n;

@@ -66,6 +66,8 @@ public:
 
     /// Whether a value is drawn (not the no-value marker, finite).
     static bool IsDrawable(float v);
+    /// Widens the block by a value: its extremes, or its gap mark for an undrawable value.
+    static void AddToBlock(Block& block, float v);
 
 private:
     /// The level MinMax uses over `count` samples (-1: single samples) and its block size.
