@@ -27,10 +27,10 @@ public:
     const std::string& Path() const { return m_path; }
 
     /// Read over a file's text in memory (its bytes as they are, byte order mark included).
-    static std::optional<std::string> ReadText(std::string_view text, std::string_view section,
+    static std::optional<std::string> ReadText(std::string_view content, std::string_view section,
                                                std::string_view key);
-    /// The text Write would put in place of `text`.
-    static std::string WriteText(std::string_view text, std::string_view section,
+    /// The text Write would put in place of `content`.
+    static std::string WriteText(std::string_view content, std::string_view section,
                                  const std::vector<std::pair<std::string, std::string>>& keyValues);
 
 private:

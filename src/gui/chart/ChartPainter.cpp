@@ -387,7 +387,8 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
         const ChartItem& difference = model.Difference(k);
         if (!difference.visible || difference.main.Empty()) continue;
         paint(difference, difference.main,
-              m_decimated[static_cast<size_t>(model.SubsetCount() + k)], Kind::Difference, false);
+              m_decimated[static_cast<size_t>(model.SubsetCount()) + static_cast<size_t>(k)],
+              Kind::Difference, false);
     }
     if (shared) shared->restore();
 }

@@ -10,6 +10,6 @@ namespace quillon {
 
 /// The image as PNG bytes: 8-bit RGB (RGBA when it has an alpha channel), rows filtered by
 /// their left neighbour, deflated at zlib's fastest level. Empty for a null image.
-QByteArray EncodePngFast(const QImage& image);
+QByteArray EncodePngFast(const QImage& source);
 
 }  // namespace quillon

@@ -401,7 +401,7 @@ void CDlgDataLogRuns::LineUpRuns() {
     ZoomToLinedUp(fixed, moved);
 }
 
-void CDlgDataLogRuns::ZoomToLinedUp(const Run& fixed, const Run& moved) {
+void CDlgDataLogRuns::ZoomToLinedUp(const Run& fixed, const Run& moved) const {
     if (zoomToRun)
         zoomToRun(double(fixed.start),
                   double(fixed.start) + std::max({fixed.duration, moved.duration, 0.1}));

@@ -104,7 +104,7 @@ private:
     void UpdateButtons();
     bool LoadComparisonFile(const std::string& path);
     /// Shows the lined-up runs, the main one's start at the left.
-    void ZoomToLinedUp(const Run& fixed, const Run& moved);
+    void ZoomToLinedUp(const Run& fixed, const Run& moved) const;
 
     CDataLogDoc& m_doc;
     IPrompt& m_prompt;
