@@ -75,7 +75,8 @@ for name in "${names[@]}"; do
     units=$(awk '/^stat::number_of_executed_units/ { print $2 }' "$work/$name/log")
     units=${units:-0}
     total=$((total + units))
-    cpu=$(cat "$work/$name/cpu")
+    # A target that failed stopped before its processor time was taken.
+    cpu=$(cat "$work/$name/cpu" 2>/dev/null || echo 0)
     printf '%-26s %12d %10d %18d\n' "$name" "$units" "$((units / seconds))" \
         "$(awk -v u="$units" -v c="$cpu" 'BEGIN { print (c > 0 ? int(u / c) : 0) }')"
 done

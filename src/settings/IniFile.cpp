@@ -184,7 +184,13 @@ std::string IniFile::WriteText(std::string_view content, std::string_view sectio
 
     std::string out(byteOrderMark ? kByteOrderMark : std::string_view());
     out.reserve(content.size() + 64);
-    for (const std::string& line : lines) {
+    for (std::string_view line : lines) {
+        // A stray carriage return at the end of a line would make a CRLF with the line end
+        // written after it, and the next write would take the file for a CRLF one. Readers trim
+        // it anyway.
+        if (!crlf)
+            while (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
         out += line;
         out += eol;
     }

@@ -198,3 +198,11 @@ TEST(IniFileTest, FirstSectionAndKeyWinAndQuotesAreDropped) {
 }
 
 }  // namespace
+
+TEST(IniFileTest, AStrayCarriageReturnDoesNotTurnALineFeedFileIntoACrlfOne) {
+    // Found by fuzzing: the second write of the same key rewrote every line end.
+    const std::string text = "A=1\n\n; note\r\r";
+    const std::string once = IniFile::WriteText(text, "S", {{"Key", "value 1"}});
+    EXPECT_EQ(once, "A=1\n\n; note\n\n[S]\nKey=value 1\n");
+    EXPECT_EQ(IniFile::WriteText(once, "S", {{"Key", "value 1"}}), once);
+}
