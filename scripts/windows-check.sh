@@ -106,6 +106,15 @@ if [ "$failed" -ne 0 ]; then
 fi
 echo "$files files identical; CLI steps: Linux ${linux_time}s, Wine ${windows_time}s"
 
+viewer=build/windows/src/quillon-viewer.exe
+if [ -f "$viewer" ]; then
+    echo "== windows: the viewer's pictures against Linux"
+    scripts/windows-viewer-check.sh
+else
+    echo "== windows: the viewer is skipped: Qt for Windows is not built" \
+        "(scripts/build-qt-windows.sh, about an hour once per machine)"
+fi
+
 echo "== windows: installer and portable .zip"
 (cd build/windows && cpack -G "NSIS;ZIP" >/dev/null)
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -121,6 +130,19 @@ installed=$(scripts/wine-run.sh 'C:\QuillonCheck\bin\quillon-cli.exe' --version 
 if [ "$installed" != "quillon-cli $version" ]; then
     echo "the installed quillon-cli answered '$installed', not 'quillon-cli $version'" >&2
     exit 1
+fi
+if [ -f "$viewer" ]; then
+    # The installed viewer runs on the Qt it carries: Qt's own folder is kept out of its path.
+    installed=$(QUILLON_QT_WINDOWS=/nonexistent scripts/wine-run.sh \
+        'C:\QuillonCheck\bin\quillon-viewer.exe' --version </dev/null | tr -d '\r')
+    picture="$target/installed.png"
+    QUILLON_QT_WINDOWS=/nonexistent scripts/wine-run.sh 'C:\QuillonCheck\bin\quillon-viewer.exe' \
+        --screenshot 'C:\QuillonCheck\installed.png' "$work/linux/$folder/run.dl" </dev/null >/dev/null 2>&1 || true
+    if [ "$installed" != "quillon-viewer $version" ] || [ ! -s "$picture" ]; then
+        echo "the installed viewer did not run: '$installed', picture ${picture}" >&2
+        exit 1
+    fi
+    echo "the installed viewer answered '$installed' and drew the log"
 fi
 scripts/wine-run.sh 'C:\QuillonCheck\Uninstall.exe' /S '_?=C:\QuillonCheck' </dev/null
 if [ -e "$target/bin/quillon-cli.exe" ]; then

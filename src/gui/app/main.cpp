@@ -1,15 +1,36 @@
 // The viewer: opens a log in the main window, or renders one into a PNG with --screenshot.
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include <QApplication>
+#include <QtGlobal>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "Version.h"
 #include "gui/app/CBrenmorQuillonLogViewerApp.h"
 
+namespace {
+
+#ifdef _WIN32
+// A windowed program starts without a console: what it prints goes to the console of the command
+// prompt it was started from, unless its output is redirected to a file or a pipe.
+void UseParentConsole() {
+    if (GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) != FILE_TYPE_UNKNOWN) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (!std::freopen("CONOUT$", "w", stdout) || !std::freopen("CONOUT$", "w", stderr)) return;
+}
+#else
+void UseParentConsole() {}
+#endif
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    UseParentConsole();
     // Help and the version need no display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
@@ -24,8 +45,9 @@ int main(int argc, char** argv) {
     }
     // A screenshot needs no display: lay the window out offscreen unless a platform was chosen.
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--screenshot") == 0 && !std::getenv("QT_QPA_PLATFORM"))
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (std::strcmp(argv[i], "--screenshot") == 0 &&
+            !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);
     QString error;
