@@ -212,6 +212,12 @@ private slots:
         map.valueMin = 0;
         d.FillSpans(image, map, 1.0, red, QRect(0, 0, 60, 110), 8);
         QVERIFY(isRed(5, 80) && isRed(8, 80) && !isRed(9, 80) && !isRed(12, 80) && isRed(13, 80));
+        // Translucent from 12 pixels: the jump's 61-pixel span is blended inside with opaque
+        // ends; the flat line's one-pixel spans stay opaque.
+        image.fill(Qt::white);
+        d.FillSpans(image, map, 1.0, red, QRect(0, 0, 60, 110), 0, 120, 12);
+        QVERIFY(isRed(15, 20) && isRed(15, 80) && isRed(5, 80));
+        QCOMPARE(image.pixel(15, 50), qRgb(255, 135, 135));
     }
 
     void disorderedTimesAndWildValuesStayBounded() {

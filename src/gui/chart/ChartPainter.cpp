@@ -53,6 +53,13 @@ double ContrastRatio(const QColor& a, const QColor& b) {
 
 // Opacity of the filled columns of a channel of a few levels.
 constexpr int kFewLevelsFillAlpha = 70;
+// A curve seen from so far that every pixel column holds this many frames or more is a band from
+// each column's minimum to its maximum: where a column's band is at least kDenseBlendFrom pixels
+// tall its inside is blended at this opacity and its edges stay opaque, so that the curves drawn
+// before it stay visible through it.
+constexpr size_t kDenseFramesPerColumn = 16;
+constexpr int kDenseFillAlpha = 120;
+constexpr int kDenseBlendFrom = 12;
 
 const char* const kZoomCaptions[ChartLayout::kZoomButtonCount] = {"In", "Out", "All", "Last"};
 
@@ -306,6 +313,9 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
                            Kind kind, bool fewLevels) {
         const PlotMapping map = layout.MappingOf(item, pp.window);
         QColor colour = ColourOf(item.rgb);
+        const bool dense =
+            !d.raw && d.end - d.first >= kDenseFramesPerColumn * static_cast<size_t>(d.columns);
+        const int fillAlpha = fewLevels ? kFewLevelsFillAlpha : dense ? kDenseFillAlpha : 255;
         if (pixels && !d.raw) {
             own.reset();  // no painter may be open on the image while its pixels are written
             const QRect clip(
@@ -314,12 +324,13 @@ void ChartPainter::PaintCurves(const ChartPaintParams& pp, double pixelRatio, QI
                 QPoint(static_cast<int>(std::lround((map.left + map.width) * pixelRatio)) - 1,
                        static_cast<int>(std::lround((map.top + map.height) * pixelRatio)) - 1));
             const int period = kind == Kind::Comparison ? 8 : kind == Kind::Difference ? 4 : 0;
-            d.FillSpans(*pixels, map, pixelRatio, colour.rgba(), clip,
-                        static_cast<int>(std::lround(period * pixelRatio)),
-                        fewLevels ? kFewLevelsFillAlpha : 255);
+            d.FillSpans(
+                *pixels, map, pixelRatio, colour.rgba(), clip,
+                static_cast<int>(std::lround(period * pixelRatio)), fillAlpha,
+                fewLevels ? 0 : static_cast<int>(std::lround(kDenseBlendFrom * pixelRatio)));
             return;
         }
-        if (fewLevels && !d.raw) colour.setAlpha(kFewLevelsFillAlpha);
+        if (!d.raw) colour.setAlpha(fillAlpha);
         if (!shared && !own) {
             own.emplace(pixels);
             own->setRenderHint(QPainter::Antialiasing, false);

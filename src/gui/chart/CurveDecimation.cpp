@@ -157,8 +157,8 @@ void CurveDecimation::AppendPolylines(const float* x, const float* y, const Plot
 }
 
 void CurveDecimation::FillSpans(QImage& image, const PlotMapping& mapping, double pixelRatio,
-                                QRgb colour, const QRect& clip, int dashPeriod,
-                                int fillAlpha) const {
+                                QRgb colour, const QRect& clip, int dashPeriod, int fillAlpha,
+                                int blendFrom) const {
     if (raw || columns <= 0) return;
     const QRect area = clip.intersected(image.rect());
     if (area.isEmpty()) return;
@@ -190,7 +190,7 @@ void CurveDecimation::FillSpans(QImage& image, const PlotMapping& mapping, doubl
         const int y1 =
             std::min(area.bottom(), static_cast<int>(std::lround(std::min(bottom, 1e9))));
         uchar* p = bits + stride * y0 + x * 4;
-        if (fillAlpha >= 255 || y1 - y0 < 2) {
+        if (fillAlpha >= 255 || y1 - y0 + 1 < std::max(blendFrom, 3)) {
             for (int y = y0; y <= y1; ++y, p += stride)
                 *reinterpret_cast<QRgb*>(p) = colour;
             continue;

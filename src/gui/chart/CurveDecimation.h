@@ -55,10 +55,11 @@ struct CurveDecimation {
     /// stays connected. clip is in device pixels; with dashPeriod > 0 only the first half of
     /// every dashPeriod columns is drawn (a dashed curve). The painter's wide-pen and dash
     /// paths cost far more per pixel, and a reduced curve is nothing but such spans.
-    /// With fillAlpha below 255 a span's inner pixels are blended at that opacity and only its
-    /// two ends are opaque (a channel of a few levels toggling within a column).
+    /// With fillAlpha below 255 the inner pixels of a span of at least blendFrom pixels are
+    /// blended at that opacity and only its    /// two ends are opaque (a channel of a few levels
+    /// toggling within a column).
     void FillSpans(QImage& image, const PlotMapping& mapping, double pixelRatio, QRgb colour,
-                   const QRect& clip, int dashPeriod, int fillAlpha = 255) const;
+                   const QRect& clip, int dashPeriod, int fillAlpha = 255, int blendFrom = 3) const;
 
     /// y holds the samples from yFirst on (yCount of them; SIZE_MAX: all the curve's); raw
     /// samples it does not hold are not drawn.
