@@ -64,6 +64,16 @@ done
 base_src=$(ls -d "$work"/qt6-base-*/ | head -1)
 svg_src=$(ls -d "$work"/qt6-svg-*/ 2>/dev/null | head -1 || true)
 
+# Debian's source leaves out the Wintab headers (their licence forbids changes), which the Windows
+# platform plugin's tablet support includes: the plugin is built without Wintab (a pen still
+# works as a pointer). The viewer takes no tablet input.
+plugin="$base_src/src/plugins/platforms/windows"
+if [ ! -f "$base_src/src/3rdparty/wintab/wintab.h" ]; then
+    sed -i 's/QT_CONFIG(tabletevent)/0/' "$plugin"/qwindowscontext.cpp \
+        "$plugin"/qwindowspointerhandler.cpp "$plugin"/qwindowspointerhandler.h
+    sed -i 's/CONDITION QT_FEATURE_tabletevent$/CONDITION FALSE/' "$plugin"/CMakeLists.txt
+fi
+
 # The toolchain: shared Qt libraries, so the viewer's folder carries its DLLs as Windows
 # programs do; the compiler's own runtime is linked statically into each DLL.
 cat >"$work/toolchain.cmake" <<EOF
