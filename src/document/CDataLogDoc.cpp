@@ -16,6 +16,7 @@
 #include "model/LogColumns.h"
 #include "model/LogFrames.h"
 #include "model/LogStore.h"
+#include "model/LogSummary.h"
 #include "model/RangeStats.h"
 #include "model/ZeroTime.h"
 #include "model/ComparisonLog.h"
@@ -99,10 +100,22 @@ std::vector<int> CDataLogDoc::WantedSlots() const {
     return slots;
 }
 
-ReadOptions CDataLogDoc::LazyReadOptions() const {
+ReadOptions CDataLogDoc::LazyReadOptions(int frames) const {
     ReadOptions options;
     options.allColumns = false;
-    options.wantedSlots = WantedSlots();
+    options.cachedOpening = options.cacheOpening = true;
+    // The chart draws an unfiltered channel of a long log from the opening pass's summary, so
+    // only the columns of smoothed channels and math channel inputs are made: whole columns of
+    // every channel on screen would make the memory grow with the log.
+    if (frames < 2 * LogSummary::kCoarseBlock) {
+        options.wantedSlots = WantedSlots();
+        return options;
+    }
+    for (const GraphViewEntry& e : m_config.views[m_currentView].entries)
+        if (IsValidChannelNumber(e.channel) && e.filter != 0)
+            options.wantedSlots.push_back(int(e.channel) - 1);
+    for (int c : MathChannelInputs(m_config))
+        options.wantedSlots.push_back(c - 1);
     return options;
 }
 
@@ -129,7 +142,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     // The new log is read beside the previous one, which a cancelled read leaves as it was. The
     // previous log holds little besides its edits: its other columns are made from its file on
     // demand, within the column cache's budget.
-    ReadOptions options = LazyReadOptions();
+    ReadOptions options = LazyReadOptions(reader.FrameCount());
     options.cancelled = cancelled;
     auto fresh = std::make_unique<LogData>();
     result = reader.ReadInto(*fresh, progress, options);
@@ -486,7 +499,8 @@ Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallba
         return opened.During(Operation::OpenComparison);
     CloseComparison();
     if (!opened.ok()) return opened.During(Operation::OpenComparison);
-    Result result = LoadComparisonLog(reader, m_main, m_comparison, progress, LazyReadOptions());
+    Result result = LoadComparisonLog(reader, m_main, m_comparison, progress,
+                                      LazyReadOptions(reader.FrameCount()));
     if (!result) return result;
     // The main log's columns now have the comparison's length: an older state would not fit.
     m_undo.reset();

@@ -29,6 +29,11 @@ struct ReadOptions {
     bool allowMapping = false;
     /// Asked between blocks of frames; once it says so the read ends as Cancelled.
     CancelCheck cancelled;
+    /// Whether a read that makes no column besides time takes the opening pass's figures from
+    /// the summary cache (SummaryCache) when it holds them for this exact file, and whether it
+    /// writes them there after a pass.
+    bool cachedOpening = false;
+    bool cacheOpening = false;
 };
 
 /// Reads a V4 log in two steps, so that a caller can keep its current log until the new file's
