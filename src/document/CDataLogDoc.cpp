@@ -18,6 +18,7 @@
 #include "model/LogStore.h"
 #include "model/LogSummary.h"
 #include "model/RangeStats.h"
+#include "model/SummaryCache.h"
 #include "model/ZeroTime.h"
 #include "model/ComparisonLog.h"
 #include "analysis/MathChannels.h"
@@ -297,7 +298,13 @@ void CDataLogDoc::EnsureDeviations(int slot) {
     // each file instead of one pass per row.
     std::vector<int> slots = WantedSlots();
     slots.push_back(slot);
+    const FileFigures* whole = m_main.source.figures.get();
+    const bool wasPending = whole && whole->deviationPending.any();
     bool ok = ::quillon::EnsureDeviations(m_main, slots).ok();
+    // The pass over the file gave every deviation: the summary cache keeps them for the next
+    // opening of the unchanged file.
+    if (ok && wasPending && !m_modified && whole->deviationPending.none())
+        StoreCachedOpening(fs::SummaryCacheFolder(), m_main);
     if (m_comparisonLoaded) ok = ::quillon::EnsureDeviations(m_comparison, slots).ok() && ok;
     if (!ok) NoteBrokenStore();
 }

@@ -51,16 +51,17 @@ struct Key {
 };
 
 // The file's identity and a hash of its header, configuration block, first and last frames and
-// partial trailing frame: what a rewrite that keeps the size and the time would most likely
-// change. Nothing when the frames cannot be read.
-std::optional<Key> KeyOf(LogStore& store, const DataLogHeader& header,
-                         const EcuConfigBlock& config) {
+// partial trailing frame, as stored: what a rewrite that keeps the size and the time would most
+// likely change. The header goes to `start`. Nothing when the file cannot be read.
+std::optional<Key> KeyOf(LogStore& store, DataLogHeader& start) {
     Key key;
     key.size = store.Identity().size;
     key.modifiedNs = store.Identity().modifiedNs;
     key.inode = store.Identity().inode;
-    uint64_t h = HashBytes(header.bytes.data(), header.bytes.size(), 0);
-    h = HashBytes(config.bytes.data(), config.bytes.size(), h);
+    std::vector<uint8_t> head(kFramesOffset);
+    if (!store.ReadStart(head.data(), head.size())) return std::nullopt;
+    std::memcpy(start.bytes.data(), head.data(), start.bytes.size());
+    uint64_t h = HashBytes(head.data(), head.size(), 0);
     const int frames = store.FrameCount();
     const int ends = LogStore::kBlockFrames;
     const auto add = [&h](const uint8_t* p, int, int n) {
@@ -97,10 +98,12 @@ struct Head {
     uint32_t reserved = 0;
     int64_t spareOffset = 0;
     std::array<ChannelStats, kSlotCount> stats{};
+    // Slots whose standard deviation is still to be computed, a bit each.
+    uint8_t pending[(kSlotCount + 63) / 64 * 8] = {};
 };
 static_assert(sizeof(ChannelStats) == 36);
 // No padding: every byte of it is written and checked.
-static_assert(sizeof(Head) == 88 + sizeof(ChannelStats) * kSlotCount);
+static_assert(sizeof(Head) == 88 + sizeof(ChannelStats) * kSlotCount + 56);
 static_assert(std::is_trivially_copyable_v<Head>);
 
 // A level's block size as the opening pass makes them.
@@ -195,6 +198,8 @@ bool ReadEntry(fs::Handle h, const Key& key, const DataLogHeader& header, LogSto
     log.maxRpm = head->maxRpm;
     log.maxMap = head->maxMap;
     log.stats = head->stats;
+    for (int s = 1; s < kSlotCount; ++s)
+        log.deviationPending[size_t(s)] = (head->pending[s / 8] >> (s % 8)) & 1;
     return true;
 }
 
@@ -233,8 +238,9 @@ bool LoadCachedOpening(const std::string& folder, const std::shared_ptr<LogStore
     if (folder.empty() || std::endian::native != std::endian::little || !store ||
         store->FrameCount() < kSummaryCacheMinFrames)
         return false;
-    const std::optional<Key> key = KeyOf(*store, header, config);
-    if (!key) return false;
+    DataLogHeader start;
+    const std::optional<Key> key = KeyOf(*store, start);
+    if (!key || start.bytes != header.bytes) return false;
     const fs::FileHandle file = fs::OpenRegularForReading(EntryPath(folder, *key));
     if (!file) return false;
     ResetLog(log);
@@ -255,8 +261,6 @@ bool LoadCachedOpening(const std::string& folder, const std::shared_ptr<LogStore
     log.cache.SetBudget(DefaultColumnBudget(kFramesOffset + uint64_t(frames) * kFrameSize));
     log.statsFirst = 0;
     log.statsEnd = frames;
-    log.deviationPending.set();
-    log.deviationPending.reset(0);
     auto figures = std::make_shared<FileFigures>();
     figures->stats = log.stats;
     figures->deviationPending = log.deviationPending;
@@ -274,17 +278,18 @@ void StoreCachedOpening(const std::string& folder, const LogData& log, uint64_t 
         store->Broken() || frames < kSummaryCacheMinFrames || summary->LevelCount() > 2 ||
         log.values[0].size() < length || log.offsetMs.size() < length)
         return;
+    DataLogHeader start;
+    const std::optional<Key> key = KeyOf(*store, start);
+    if (!key) return;
     // The times are kept as the offsets they are computed from; a log whose times are not those
     // exactly is not cached.
-    const double zeroTime = double(log.header.Get(DataLogHeader::zeroTime));
+    const double zeroTime = double(start.Get(DataLogHeader::zeroTime));
     const float* time = log.values[0].data();
     const int64_t* offsets = log.offsetMs.data();
     for (int i = 0; i < frames; ++i) {
         const float t = TimeOf(offsets[i], zeroTime);
         if (std::memcmp(&t, time + i, sizeof t) != 0) return;
     }
-    const std::optional<Key> key = KeyOf(*store, log.header, log.config);
-    if (!key) return;
 
     auto head = std::make_unique<Head>();
     head->key = *key;
@@ -297,8 +302,12 @@ void StoreCachedOpening(const std::string& folder, const LogData& log, uint64_t 
     head->maxMap = log.maxMap;
     head->spareTime = time[frames];
     head->spareOffset = offsets[frames];
-    // The statistics as the opening pass left them (no standard deviation computed since).
-    head->stats = log.stats;
+    // The whole file's figures, with the standard deviations computed since the opening pass.
+    const FileFigures* figures = log.source.figures.get();
+    if (!figures || figures->frames != frames) return;
+    head->stats = figures->stats;
+    for (int s = 0; s < kSlotCount; ++s)
+        if (figures->deviationPending[size_t(s)]) head->pending[s / 8] |= uint8_t(1u << (s % 8));
     if (!ValidLevels(*head)) return;
 
     std::error_code ec;

@@ -1,10 +1,10 @@
 #pragma once
 /// What the opening pass computes from a log file, kept in the user's cache folder so that a
 /// second opening of the same unchanged file reads it instead of the frames: the summary, the
-/// whole-file statistics, the running maxima and each frame's millisecond offset (the times
-/// follow from them). An entry is used only for the exact file it was made from: the same size,
-/// modification time and inode, and the same header, configuration block and first and last
-/// frames; a damaged, cut or foreign entry is never trusted.
+/// whole-file statistics (standard deviations included once computed), the running maxima and each
+/// frame's millisecond offset (the times follow from them). An entry is used only for the exact
+/// file it was made from: the same size, modification time and inode, and the same header,
+/// configuration block and first and last frames; a damaged, cut or foreign entry is never trusted.
 
 #include <cstdint>
 #include <memory>
@@ -29,9 +29,10 @@ inline constexpr int kSummaryCacheMinFrames = 2048;
 bool LoadCachedOpening(const std::string& folder, const std::shared_ptr<LogStore>& store,
                        const DataLogHeader& header, const EcuConfigBlock& config, LogData& log);
 
-/// Writes what the opening pass left in `log` (a log just opened from its file) as the entry for
-/// its file in `folder`, which is made when missing, then removes the oldest entries beyond
-/// `limit` bytes. Failures are silent: the cache only saves time.
+/// Writes what the opening pass left in `log` (a log as opened from its file, unchanged) and the
+/// whole file's standard deviations computed since as the entry for its file in `folder`, which
+/// is made when missing, then removes the oldest entries beyond `limit` bytes. Failures are
+/// silent: the cache only saves time.
 void StoreCachedOpening(const std::string& folder, const LogData& log,
                         uint64_t limit = kSummaryCacheLimit);
 
