@@ -105,7 +105,9 @@ class ScatterPlotTest : public QObject, test::DocumentFixture {
     }
 
     std::vector<float> Column(int c) {
-        const LogData& log = m_doc->Main();
+        LogData& log = m_doc->Main();
+        // A long log's columns are made when they are needed, not at opening.
+        if (!EnsureColumns(log, {c - 1})) return {};
         return {log.values[size_t(c - 1)].begin(),
                 log.values[size_t(c - 1)].begin() + log.frameCount};
     }
