@@ -105,13 +105,19 @@ ReadOptions CDataLogDoc::LazyReadOptions(int frames) const {
     ReadOptions options;
     options.allColumns = false;
     options.cachedOpening = options.cacheOpening = true;
-    // The chart draws an unfiltered channel of a long log from the opening pass's summary, so
-    // only the columns of smoothed channels and math channel inputs are made: whole columns of
-    // every channel on screen would make the memory grow with the log.
     if (frames < 2 * LogSummary::kCoarseBlock) {
         options.wantedSlots = WantedSlots();
         return options;
     }
+    // The chart draws an unfiltered channel of a long log from the opening pass's summary, so
+    // only the columns of smoothed channels and math channel inputs are needed. The other
+    // columns on screen are made in a pass over the frames while they take little memory: the
+    // standard deviations shown then need no second pass. Beyond that they would make the
+    // memory grow with the log.
+    constexpr uint64_t kPassColumnBytes = uint64_t(32) << 20;
+    std::vector<int> shown = WantedSlots();
+    if ((uint64_t(frames) + 1) * sizeof(float) * shown.size() <= kPassColumnBytes)
+        options.passSlots = std::move(shown);
     for (const GraphViewEntry& e : m_config.views[m_currentView].entries)
         if (IsValidChannelNumber(e.channel) && e.filter != 0)
             options.wantedSlots.push_back(int(e.channel) - 1);

@@ -335,6 +335,7 @@ Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
         }
         ResetLog(log);
     }
+    slots.insert(slots.end(), options.passSlots.begin(), options.passSlots.end());
     Result result = OpenLogColumns(store, m_header, m_config, log, slots, options.allColumns,
                                    progress, options.cancelled);
     if (result.ok() && options.allColumns) log.cache.SetBudget(SIZE_MAX);

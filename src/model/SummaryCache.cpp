@@ -37,7 +37,7 @@ uint64_t HashBytes(const void* data, size_t n, uint64_t h) {
         std::memcpy(&w, p, 8);
         h = std::rotl((h ^ w) * kMultiplier, 31);
     }
-    uint64_t w = n;
+    uint64_t w = 0;
     std::memcpy(&w, p, n);
     return std::rotl((h ^ w ^ (uint64_t(n) << 56)) * kMultiplier, 31);
 }
