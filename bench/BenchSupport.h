@@ -12,6 +12,17 @@
 
 namespace quillon::bench {
 
+/// Every opening measured reads its log: the summary cache is off unless the caller of the
+/// program chose a folder for it.
+inline const bool kNoSummaryCache = [] {
+#ifdef _WIN32
+    if (!std::getenv("QUILLON_SUMMARY_CACHE")) _putenv_s("QUILLON_SUMMARY_CACHE", "off");
+#else
+    setenv("QUILLON_SUMMARY_CACHE", "off", 0);
+#endif
+    return true;
+}();
+
 /// $QUILLON_BENCH_DIR (default: the temporary folder) / name, created when missing.
 inline std::filesystem::path BenchFolder(const std::string& name) {
     namespace fs = std::filesystem;

@@ -2,8 +2,9 @@
 # The figures of a very large log: a generated log of FRAMES frames (3,000,000 make about 10.5 GB)
 # read with the page cache dropped, inside a memory cgroup of MEMORY when the machine allows one
 # (skipped with a message otherwise), each command as a ratio to dd of the same file in the same
-# run; then the same warm; and the viewer's largest private memory (RssAnon, polled from /proc)
-# while it makes its picture. Medians of RUNS runs. Needs root for the cgroup and the cache drop.
+# run; then the same warm; the viewer's largest private memory (RssAnon, polled from /proc)
+# while it makes its picture; and a second opening of the same log, which reads the summary cache
+# that the first one wrote. Medians of RUNS runs. Needs root for the cgroup and the cache drop.
 # Usage: bench/any-size-figures.sh BUILD_DIR [FRAMES] [RUNS] [MEMORY]   (the log goes to $TMPDIR)
 set -euo pipefail
 build=${1:?build folder, e.g. build/release}
@@ -14,6 +15,8 @@ tmp=${TMPDIR:-/tmp}
 log=$tmp/quillon-any-size-$frames.dl
 [ -f "$log" ] || "$build/tools/quillon-samplegen" --out "$log" --frames "$frames" >/dev/null
 export QT_QPA_PLATFORM=offscreen
+# First openings read the log: no summary cache until the second-opening figures.
+export QUILLON_SUMMARY_CACHE=off
 cli=$build/src/quillon-cli
 viewer=$build/src/quillon-viewer
 picture=$tmp/quillon-any-size.png
@@ -94,4 +97,19 @@ while kill -0 "$pid" 2>/dev/null; do
 done
 wait "$pid" || echo "the viewer failed (exit $?) under the memory limit"
 echo "viewer private memory (largest RssAnon): $((peak / 1024)) MB"
+
+# A second opening of the same unchanged log: one opening writes its summary into a cache folder
+# of this run, which the openings measured then read instead of the frames.
+export QUILLON_SUMMARY_CACHE=$tmp/quillon-any-size-cache
+rm -rf "$QUILLON_SUMMARY_CACHE"
+in_group "$viewer" --screenshot "$picture" "$log" >/dev/null 2>&1 || true
+second_cold=$(COLD=1 median "$viewer" --screenshot "$picture" "$log")
+info_second_cold=$(COLD=1 median "$cli" info "$log")
+second_warm=$(median "$viewer" --screenshot "$picture" "$log")
+stats_second_warm=$(median "$cli" stats "$log")
+echo "second opening, cold: viewer --screenshot ${second_cold} s = $(ratio "$second_cold" "$dd_cold") x dd"
+echo "second opening, cold: quillon-cli info ${info_second_cold} s = $(ratio "$info_second_cold" "$dd_cold") x dd"
+echo "second opening, warm: viewer --screenshot ${second_warm} s = $(ratio "$second_warm" "$cat_warm") x cat"
+echo "second opening, warm: quillon-cli stats ${stats_second_warm} s = $(ratio "$stats_second_warm" "$dd_warm") x dd"
+rm -rf "$QUILLON_SUMMARY_CACHE"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -21,6 +21,8 @@ Result ReadLogFile(const std::string& path, LogData& log, const ProgressCallback
     // Columns are made from the file as each command needs them.
     ReadOptions options;
     options.allColumns = false;
+    // The viewer's cached opening of the same file is used; a report writes nothing there.
+    options.cachedOpening = true;
     Result r = ReadDataLog(path, log, progress, options);
     if (!r.ok() && r.path.empty()) r.path = path;
     return r;

@@ -16,7 +16,9 @@
 #include "model/LogColumns.h"
 #include "model/LogFrames.h"
 #include "model/LogStore.h"
+#include "model/LogSummary.h"
 #include "model/RangeStats.h"
+#include "model/SummaryCache.h"
 #include "model/ZeroTime.h"
 #include "model/ComparisonLog.h"
 #include "analysis/MathChannels.h"
@@ -99,10 +101,28 @@ std::vector<int> CDataLogDoc::WantedSlots() const {
     return slots;
 }
 
-ReadOptions CDataLogDoc::LazyReadOptions() const {
+ReadOptions CDataLogDoc::LazyReadOptions(int frames) const {
     ReadOptions options;
     options.allColumns = false;
-    options.wantedSlots = WantedSlots();
+    options.cachedOpening = options.cacheOpening = true;
+    if (frames < 2 * LogSummary::kCoarseBlock) {
+        options.wantedSlots = WantedSlots();
+        return options;
+    }
+    // The chart draws an unfiltered channel of a long log from the opening pass's summary, so
+    // only the columns of smoothed channels and math channel inputs are needed. The other
+    // columns on screen are made in a pass over the frames while they take little memory: the
+    // standard deviations shown then need no second pass. Beyond that they would make the
+    // memory grow with the log.
+    constexpr uint64_t kPassColumnBytes = uint64_t(32) << 20;
+    std::vector<int> shown = WantedSlots();
+    if ((uint64_t(frames) + 1) * sizeof(float) * shown.size() <= kPassColumnBytes)
+        options.passSlots = std::move(shown);
+    for (const GraphViewEntry& e : m_config.views[m_currentView].entries)
+        if (IsValidChannelNumber(e.channel) && e.filter != 0)
+            options.wantedSlots.push_back(int(e.channel) - 1);
+    for (int c : MathChannelInputs(m_config))
+        options.wantedSlots.push_back(c - 1);
     return options;
 }
 
@@ -129,7 +149,7 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
     // The new log is read beside the previous one, which a cancelled read leaves as it was. The
     // previous log holds little besides its edits: its other columns are made from its file on
     // demand, within the column cache's budget.
-    ReadOptions options = LazyReadOptions();
+    ReadOptions options = LazyReadOptions(reader.FrameCount());
     options.cancelled = cancelled;
     auto fresh = std::make_unique<LogData>();
     result = reader.ReadInto(*fresh, progress, options);
@@ -284,7 +304,13 @@ void CDataLogDoc::EnsureDeviations(int slot) {
     // each file instead of one pass per row.
     std::vector<int> slots = WantedSlots();
     slots.push_back(slot);
+    const FileFigures* whole = m_main.source.figures.get();
+    const bool wasPending = whole && whole->deviationPending.any();
     bool ok = ::quillon::EnsureDeviations(m_main, slots).ok();
+    // The pass over the file gave every deviation: the summary cache keeps them for the next
+    // opening of the unchanged file.
+    if (ok && wasPending && !m_modified && whole->deviationPending.none())
+        StoreCachedOpening(fs::SummaryCacheFolder(), m_main);
     if (m_comparisonLoaded) ok = ::quillon::EnsureDeviations(m_comparison, slots).ok() && ok;
     if (!ok) NoteBrokenStore();
 }
@@ -486,7 +512,8 @@ Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallba
         return opened.During(Operation::OpenComparison);
     CloseComparison();
     if (!opened.ok()) return opened.During(Operation::OpenComparison);
-    Result result = LoadComparisonLog(reader, m_main, m_comparison, progress, LazyReadOptions());
+    Result result = LoadComparisonLog(reader, m_main, m_comparison, progress,
+                                      LazyReadOptions(reader.FrameCount()));
     if (!result) return result;
     // The main log's columns now have the comparison's length: an older state would not fit.
     m_undo.reset();

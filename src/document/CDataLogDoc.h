@@ -230,7 +230,9 @@ private:
     /// The slots whose columns are made while a log is read: the current view's channels and
     /// the math channels' inputs.
     std::vector<int> WantedSlots() const;
-    ReadOptions LazyReadOptions() const;
+    /// How a log of `frames` frames is read: with the columns its first picture needs, through
+    /// the summary cache.
+    ReadOptions LazyReadOptions(int frames) const;
     bool Ask(const char* caption, const char* question);
     void AfterTimeBaseChanged();
     bool ZeroTimeAtCursor(const char* undoName);

@@ -20,6 +20,7 @@
 #include "model/LogFrames.h"
 #include "model/LogOpening.h"
 #include "model/LogStore.h"
+#include "model/SummaryCache.h"
 #include "model/ZeroTime.h"
 
 #if defined(__SSE2__)
@@ -321,9 +322,24 @@ Result DataLogReader::ReadInto(LogData& log, const ProgressCallback& progress,
         for (int s = 0; s < kSlotCount; ++s)
             slots[size_t(s)] = s;
     }
-    Result result = OpenLogColumns(std::move(store), m_header, m_config, log, slots,
-                                   options.allColumns, progress, options.cancelled);
+    // A second opening of the same file takes the pass's figures from the cache instead of the
+    // frames; the columns wanted then come from the file as they would later.
+    const std::string cacheFolder =
+        !options.allColumns && (options.cachedOpening || options.cacheOpening)
+            ? fs::SummaryCacheFolder()
+            : std::string();
+    if (options.cachedOpening && LoadCachedOpening(cacheFolder, store, m_header, m_config, log)) {
+        if (slots.empty() || EnsureColumns(log, slots)) {
+            if (progress) progress(log.frameCount, log.frameCount);
+            return {};
+        }
+        ResetLog(log);
+    }
+    slots.insert(slots.end(), options.passSlots.begin(), options.passSlots.end());
+    Result result = OpenLogColumns(store, m_header, m_config, log, slots, options.allColumns,
+                                   progress, options.cancelled);
     if (result.ok() && options.allColumns) log.cache.SetBudget(SIZE_MAX);
+    if (result.ok() && options.cacheOpening) StoreCachedOpening(cacheFolder, log);
     return result;
 }
 

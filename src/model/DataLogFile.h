@@ -22,6 +22,9 @@ struct ReadOptions {
     /// of `wantedSlots`; the others are made when needed (EnsureColumns).
     bool allColumns = true;
     std::vector<int> wantedSlots;
+    /// Value columns made besides when the frames are read (not when the opening comes from
+    /// the summary cache): cheap in the same pass, they spare a second one.
+    std::vector<int> passSlots;
     /// Frames are read through a read-only mapping of the file instead of positioned reads into
     /// the pass's buffer. Both give the same bytes; reads are the default because they measured
     /// several times faster on virtual machines, where every first touch of a mapped page costs
@@ -29,6 +32,11 @@ struct ReadOptions {
     bool allowMapping = false;
     /// Asked between blocks of frames; once it says so the read ends as Cancelled.
     CancelCheck cancelled;
+    /// Whether a read that makes no column besides time takes the opening pass's figures from
+    /// the summary cache (SummaryCache) when it holds them for this exact file, and whether it
+    /// writes them there after a pass.
+    bool cachedOpening = false;
+    bool cacheOpening = false;
 };
 
 /// Reads a V4 log in two steps, so that a caller can keep its current log until the new file's

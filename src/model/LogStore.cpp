@@ -83,6 +83,11 @@ void LogStore::Renew() {
         m_identity = *now;
 }
 
+bool LogStore::ReadStart(uint8_t* out, size_t size) const {
+    size_t got = 0;
+    return fs::ReadAt(m_file.Get(), 0, out, size, got) && got == size;
+}
+
 bool LogStore::Unchanged() const {
     const auto now = fs::IdentityOf(m_file.Get());
     return now && *now == m_identity;

@@ -44,6 +44,11 @@ public:
     /// The partial trailing frame, its missing bytes 0 (a whole frame's size).
     const uint8_t* TailFrame() const { return m_tail.data(); }
     bool Mapped() const { return m_map != nullptr; }
+    /// Reads the file's first `size` bytes (its header and configuration block as stored, whatever
+    /// the log in memory made of them); false when they cannot be read.
+    bool ReadStart(uint8_t* out, size_t size) const;
+    /// The file's identity when it was opened (or last renewed).
+    const fs::FileIdentity& Identity() const { return m_identity; }
 
     /// Calls block(frames, first, n) for the whole frames [first, end), in order, n at most
     /// kBlockFrames, until it returns false (then the result is Cancelled); `frames` is valid

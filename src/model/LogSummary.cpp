@@ -118,6 +118,29 @@ bool LogSummary::Start(int frames, size_t fineBudget) {
     return true;
 }
 
+bool LogSummary::Restore(int frames, const int* blockFrames, int levels) {
+    Clear();
+    if (frames <= 0 || levels < 1 || levels > 2) return false;
+    for (int l = 0; l < levels; ++l) {
+        if (blockFrames[l] <= 0) {
+            Clear();
+            return false;
+        }
+        Level& level = m_levels[l];
+        level.blockFrames = blockFrames[l];
+        level.count = BlocksOf(frames, level.blockFrames);
+        level.blocks.reset(new (std::nothrow) SummaryBlock[level.count * kSlotCount]);
+        level.gaps.reset(new (std::nothrow) uint8_t[level.count * kSlotCount]);
+        if (!level.blocks || !level.gaps) {
+            Clear();
+            return false;
+        }
+        ++m_levelCount;
+    }
+    m_frames = frames;
+    return true;
+}
+
 void LogSummary::Fold(int at, int n, const float* minimum, const float* maximum, const uint8_t* gap,
                       const uint8_t* firstFrame, const uint8_t* lastFrame) {
     for (int l = 0; l < m_levelCount; ++l) {

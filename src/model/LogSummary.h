@@ -41,6 +41,13 @@ public:
     /// Adds frames [first, first + n) as in the file; frames must come in order, from frame 0.
     void Add(const uint8_t* frames, int first, int n);
     void Clear();
+    /// Prepares levels of the given block sizes (finest first) for `frames` frames, all added, for
+    /// their blocks and gaps to be filled in place (a summary read back from a cache); false when
+    /// memory runs out.
+    bool Restore(int frames, const int* blockFrames, int levels);
+    SummaryBlock* MutableBlocks(int level) { return m_levels[level].blocks.get(); }
+    uint8_t* MutableGaps(int level) { return m_levels[level].gaps.get(); }
+    const uint8_t* Gaps(int level) const { return m_levels[level].gaps.get(); }
 
     /// Frames covered (those added once Start's frames have all been added).
     int Frames() const { return m_frames; }

@@ -168,9 +168,12 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
         return {};
     }
     const uint32_t count = uint32_t(end - first);
-    // A few wanted whose columns exist (or fit) are done from memory; many go through one pass
-    // over the file.
-    if (pending.size() <= 32 && EnsureColumns(log, pending)) {
+    // A few wanted whose columns exist are done from memory; others go through one pass over
+    // the file, which gives every slot's squares at once: making whole columns for them would
+    // make the memory grow with the log.
+    const bool inColumns = std::all_of(pending.begin(), pending.end(),
+                                       [&](int s) { return log.values[s].size() >= size_t(end); });
+    if (pending.size() <= 32 && inColumns && EnsureColumns(log, pending)) {
         for (int s : pending) {
             ChannelStats& st = log.stats[size_t(s)];
             st.standardDeviation =
@@ -187,6 +190,11 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
         return true;
     });
     if (!pass.ok()) return pass;
+    // The pass gave the squares of every file slot: the other pending ones are done as well.
+    for (int s = 0; s < kSlotCount; ++s)
+        if (log.deviationPending[size_t(s)] && IsFileSlot(log, s) &&
+            std::find(pending.begin(), pending.end(), s) == pending.end())
+            pending.push_back(s);
     // A slot held in memory differs from the file's values: its column is read instead.
     for (int s : pending) {
         ChannelStats& st = log.stats[size_t(s)];

@@ -461,6 +461,16 @@ std::string UserCacheFolder() {
     return {};
 }
 
+std::string SummaryCacheFolder() {
+    if (const char* own = std::getenv("QUILLON_SUMMARY_CACHE"))
+        return *own == '/' ? std::string(own) : std::string();
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
+        return std::string(xdg) + "/quillon/summaries";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.cache/quillon/summaries";
+    return {};
+}
+
 std::string LastErrorText() {
     return std::strerror(errno);
 }

@@ -123,6 +123,12 @@ bool CopyToNewFile(const std::string& from, const std::string& to, bool& exists)
 /// The user's cache folder for this program ($XDG_CACHE_HOME or ~/.cache, then "quillon"; the
 /// local application data on Windows); empty when there is none. It is not created here.
 std::string UserCacheFolder();
+/// The folder of the summaries kept from opening passes: $QUILLON_SUMMARY_CACHE when it is set
+/// (an absolute path; anything else, such as "off", turns the cache off), else
+/// $XDG_CACHE_HOME/quillon/summaries, else
+/// ~/.cache/quillon/summaries; %LOCALAPPDATA%\quillon\summaries on Windows. Empty when there is
+/// none. It is not created here.
+std::string SummaryCacheFolder();
 bool RemoveFile(const std::string& path);
 /// Text of the last failing call's error.
 std::string LastErrorText();

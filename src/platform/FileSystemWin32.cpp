@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include <fcntl.h>
 #include <io.h>
@@ -431,6 +432,13 @@ bool CopyToNewFile(const std::string& from, const std::string& to, bool& exists)
 std::string UserCacheFolder() {
     const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
     return local && *local ? Utf8(local) + "\\Quillon\\Cache" : std::string();
+}
+
+std::string SummaryCacheFolder() {
+    if (const wchar_t* own = _wgetenv(L"QUILLON_SUMMARY_CACHE"))
+        return std::wstring_view(own) == L"off" ? std::string() : Utf8(own);
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    return local && *local ? Utf8(local) + "\\quillon\\summaries" : std::string();
 }
 
 bool RemoveFile(const std::string& path) {

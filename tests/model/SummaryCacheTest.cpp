@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "model/DataLogFile.h"
+#include "model/LogSummary.h"
+#include "model/RangeStats.h"
+#include "model/SummaryCache.h"
+#include "samplegen/SampleLog.h"
+#include "support/FileBytes.h"
+#include "support/TempFolder.h"
+#include "PlatformSupport.h"
+
+using namespace quillon;
+using namespace quillon::test;
+namespace sfs = std::filesystem;
+
+namespace {
+
+constexpr int kFrames = 2100;  // two coarse blocks and a partial one
+constexpr int kSlot = 3;
+constexpr size_t kMiddle = kFramesOffset + size_t(kFrames / 2) * kFrameSize + 8 * kSlot;
+
+// A log with what the opening pass must carry over: a zero first timestamp, a NaN, a marker,
+// a partial trailing frame.
+std::vector<uint8_t> SampleBytes() {
+    SampleLogOptions o{.frames = kFrames, .trailingBytes = 1000, .zeroTime = 1.5f};
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    auto frame = [&](int i) { return bytes.data() + kFramesOffset + kFrameSize * size_t(i); };
+    StoreU64(frame(0), 0);
+    StoreF32(frame(2) + 8 * 5, std::nanf(""));
+    StoreF32(frame(1500) + 8 * 7, -3.5e30f);
+    return bytes;
+}
+
+// Points the cache at a folder of the test's own for its lifetime.
+class CacheFolder {
+public:
+    explicit CacheFolder(const std::string& path) : m_path(path) {
+        if (const char* old = std::getenv("QUILLON_SUMMARY_CACHE")) m_old = old;
+        SetEnvironment("QUILLON_SUMMARY_CACHE", path.c_str());
+    }
+    ~CacheFolder() {
+        m_old ? SetEnvironment("QUILLON_SUMMARY_CACHE", m_old->c_str())
+              : UnsetEnvironment("QUILLON_SUMMARY_CACHE");
+    }
+    std::vector<sfs::path> Entries() const {
+        std::vector<sfs::path> found;
+        std::error_code ec;
+        for (const auto& e : sfs::directory_iterator(m_path, ec))
+            found.push_back(e.path());
+        return found;
+    }
+
+private:
+    std::string m_path;
+    std::optional<std::string> m_old;
+};
+
+LogData Open(const std::string& path, bool cached, bool store) {
+    LogData log;
+    ReadOptions options;
+    options.allColumns = false;
+    options.cachedOpening = cached;
+    options.cacheOpening = store;
+    EXPECT_TRUE(ReadDataLog(path, log, {}, options).ok());
+    return log;
+}
+
+float MaxOf(const std::string& path) {
+    return Open(path, true, false).stats[kSlot].maximum;
+}
+
+void SetValueKeepingTime(const std::string& path, size_t at, float v) {
+    const auto time = sfs::last_write_time(path);
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    StoreF32(bytes.data() + at, v);
+    {
+        std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(std::streamoff(at));
+        f.write(reinterpret_cast<const char*>(bytes.data() + at), 4);
+    }
+    sfs::last_write_time(path, time);
+}
+
+template <class T>
+bool SameBytes(const T* a, const T* b, size_t n) {
+    return std::memcmp(a, b, n * sizeof(T)) == 0;
+}
+
+void ExpectSameOpening(const LogData& want, const LogData& got) {
+    ASSERT_EQ(want.frameCount, got.frameCount);
+    const size_t length = size_t(want.frameCount) + 1;
+    ASSERT_EQ(got.values[0].size(), length);
+    ASSERT_EQ(got.offsetMs.size(), length);
+    EXPECT_TRUE(SameBytes(want.values[0].data(), got.values[0].data(), length));
+    EXPECT_TRUE(SameBytes(want.offsetMs.data(), got.offsetMs.data(), length));
+    EXPECT_TRUE(SameBytes(want.status[0].data(), got.status[0].data(), length));
+    EXPECT_TRUE(SameBytes(want.stats.data(), got.stats.data(), want.stats.size()));
+    EXPECT_EQ(want.deviationPending, got.deviationPending);
+    EXPECT_EQ(want.firstTimestamp, got.firstTimestamp);
+    EXPECT_EQ(std::bit_cast<uint32_t>(want.maxRpm), std::bit_cast<uint32_t>(got.maxRpm));
+    EXPECT_EQ(std::bit_cast<uint32_t>(want.maxMap), std::bit_cast<uint32_t>(got.maxMap));
+    const LogSummary* a = SummaryOf(want);
+    const LogSummary* b = SummaryOf(got);
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(a->LevelCount(), b->LevelCount());
+    for (int l = 0; l < a->LevelCount(); ++l) {
+        ASSERT_EQ(a->BlockFrames(l), b->BlockFrames(l));
+        const size_t n = a->BlockCount(l) * kSlotCount;
+        EXPECT_TRUE(SameBytes(a->Blocks(l, 0), b->Blocks(l, 0), n)) << l;
+        EXPECT_TRUE(SameBytes(a->Gaps(l), b->Gaps(l), n)) << l;
+    }
+}
+
+}  // namespace
+
+TEST(SummaryCache, CachedOpeningGivesThePassFiguresBitForBit) {
+    TempFolder dir;
+    CacheFolder cache(dir / "cache");
+    const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
+    LogData passed = Open(path, false, true);
+    ASSERT_EQ(cache.Entries().size(), 1u);
+    LogData cached = Open(path, true, false);
+    ExpectSameOpening(passed, cached);
+    // The later whole-log requests and the columns read from the file agree as well. A few
+    // deviations asked for take one pass that does them all, and no whole column.
+    ASSERT_TRUE(EnsureDeviations(passed).ok());
+    ASSERT_TRUE(EnsureDeviations(cached, {kSlot}).ok());
+    EXPECT_EQ(cached.values[kSlot].size(), 0u);
+    EXPECT_TRUE(cached.deviationPending.none());
+    EXPECT_TRUE(SameBytes(passed.stats.data(), cached.stats.data(), passed.stats.size()));
+    // Stored again, the entry keeps the deviations: the next opening needs no pass for them.
+    StoreCachedOpening(dir / "cache", cached);
+    LogData again = Open(path, true, false);
+    EXPECT_TRUE(again.deviationPending.none());
+    EXPECT_TRUE(SameBytes(passed.stats.data(), again.stats.data(), passed.stats.size()));
+    ASSERT_TRUE(EnsureColumns(passed, {kSlot, 7}) && EnsureColumns(cached, {kSlot, 7}));
+    EXPECT_TRUE(SameBytes(passed.values[7].data(), cached.values[7].data(), kFrames + 1u));
+    // A log too short to gain from it is not cached.
+    const std::string shortLog =
+        WriteBytes(dir / "short.dl", GenerateV4Bytes(SampleLogOptions{.frames = 100}));
+    Open(shortLog, false, true);
+    EXPECT_EQ(cache.Entries().size(), 1u);
+}
+
+TEST(SummaryCache, IsUsedOnlyForTheExactFile) {
+    TempFolder dir;
+    CacheFolder cache(dir / "cache");
+    const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
+    const float before = Open(path, false, true).stats[kSlot].maximum;
+    // A change the key cannot see (a middle frame, the time put back) shows that the entry is
+    // what a cached opening reads.
+    SetValueKeepingTime(path, kMiddle, 1e6f);
+    EXPECT_EQ(MaxOf(path), before);
+    // The file touched, rewritten at the same size, replaced, or changed at its end: the pass.
+    const auto time = sfs::last_write_time(path);
+    sfs::last_write_time(path, time + std::chrono::nanoseconds(1));
+    EXPECT_EQ(MaxOf(path), 1e6f);
+    sfs::last_write_time(path, time);
+    ASSERT_EQ(MaxOf(path), before);
+    const std::vector<uint8_t> changed = ReadBytes(path);
+    WriteBytes(path, changed);
+    EXPECT_EQ(MaxOf(path), 1e6f);
+    sfs::last_write_time(path, time);
+    ASSERT_EQ(MaxOf(path), before);
+    WriteBytes(dir / "new.dl", changed);
+    sfs::last_write_time(dir / "new.dl", time);
+    sfs::rename(dir / "new.dl", path);
+    EXPECT_EQ(MaxOf(path), 1e6f);
+    // The same inode, size and time, a different last frame.
+    const std::string other = WriteBytes(dir / "other.dl", SampleBytes());
+    Open(other, false, true);
+    SetValueKeepingTime(other, kMiddle, 1e6f);
+    ASSERT_EQ(MaxOf(other), before);
+    SetValueKeepingTime(other, kFramesOffset + size_t(kFrames - 1) * kFrameSize + 8 * 9, 7.0f);
+    EXPECT_EQ(MaxOf(other), 1e6f);
+}
+
+TEST(SummaryCache, DamagedEntryIsIgnoredAndReplaced) {
+    TempFolder dir;
+    CacheFolder cache(dir / "cache");
+    const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
+    const float before = Open(path, false, true).stats[kSlot].maximum;
+    SetValueKeepingTime(path, kMiddle, 1e6f);
+    ASSERT_EQ(cache.Entries().size(), 1u);
+    const std::string entry = cache.Entries()[0].string();
+    const std::vector<uint8_t> good = ReadBytes(entry);
+    std::vector<uint8_t> flipped = good;
+    flipped[flipped.size() / 2] ^= 0x10;
+    std::vector<uint8_t> longer = good;
+    longer.push_back(0);
+    for (const std::vector<uint8_t>& damaged :
+         {flipped, longer, std::vector<uint8_t>(good.begin(), good.end() - 9),
+          std::vector<uint8_t>(good.begin(), good.begin() + 100)}) {
+        WriteBytes(entry, damaged);
+        EXPECT_EQ(MaxOf(path), 1e6f) << damaged.size();
+    }
+    WriteBytes(entry, good);
+    ASSERT_EQ(MaxOf(path), before);
+    // An opening that reads the frames writes its entry anew.
+    WriteBytes(entry, flipped);
+    Open(path, true, true);
+    EXPECT_EQ(ReadBytes(entry).size(), good.size());
+    EXPECT_NE(ReadBytes(entry), flipped);
+    EXPECT_EQ(MaxOf(path), 1e6f);
+}
+
+TEST(SummaryCache, FolderKeepsTheNewestEntriesWithinItsLimit) {
+    TempFolder dir;
+    const std::string folder = dir / "cache";
+    const std::string a = WriteBytes(dir / "a.dl", SampleBytes());
+    const std::string b =
+        WriteBytes(dir / "b.dl", GenerateV4Bytes(SampleLogOptions{.frames = kFrames}));
+    StoreCachedOpening(folder, Open(a, false, false));
+    const std::vector<uint8_t> first = ReadBytes(sfs::directory_iterator(folder)->path().string());
+    sfs::last_write_time(sfs::directory_iterator(folder)->path(),
+                         sfs::file_time_type::clock::now() - std::chrono::hours(1));
+    StoreCachedOpening(folder, Open(b, false, false), first.size() + 100);
+    LogData log, fromA = Open(a, false, false), fromB = Open(b, false, false);
+    EXPECT_FALSE(LoadCachedOpening(folder, fromA.source.store, fromA.header, fromA.config, log));
+    EXPECT_TRUE(LoadCachedOpening(folder, fromB.source.store, fromB.header, fromB.config, log));
+}
