@@ -73,6 +73,12 @@ if [ ! -f "$base_src/src/3rdparty/wintab/wintab.h" ]; then
         "$plugin"/qwindowspointerhandler.cpp "$plugin"/qwindowspointerhandler.h
     sed -i 's/CONDITION QT_FEATURE_tabletevent$/CONDITION FALSE/' "$plugin"/CMakeLists.txt
 fi
+# Without OpenGL, Qt 6.4.2's Windows plugin still takes the dynamic-OpenGL branch (a feature that
+# stays on): that branch is kept for builds with OpenGL only.
+if ! grep -q 'QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)' "$plugin"/qwindowswindow.cpp; then
+    sed -i 's/#if QT_CONFIG(dynamicgl)/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+        "$plugin"/qwindowswindow.cpp
+fi
 
 # The toolchain: shared Qt libraries, so the viewer's folder carries its DLLs as Windows
 # programs do; the compiler's own runtime is linked statically into each DLL.
