@@ -79,6 +79,12 @@ if ! grep -q 'QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)' "$plugin"/qwindowswindo
     sed -i 's/#if QT_CONFIG(dynamicgl)/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
         "$plugin"/qwindowswindow.cpp
 fi
+# Qt's Gui builds its DirectWrite font database only with Direct2D (left out here), while the
+# plugin asks for it whenever DirectWrite 3 is there: the plugin then keeps to the GDI fonts.
+if ! grep -q 'QT_CONFIG(directwrite3) && QT_CONFIG(direct2d)' "$plugin"/qwindowsintegration.cpp; then
+    sed -i 's/#if QT_CONFIG(directwrite3)/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+        "$plugin"/qwindowsintegration.cpp
+fi
 
 # The toolchain: shared Qt libraries, so the viewer's folder carries its DLLs as Windows
 # programs do; the compiler's own runtime is linked statically into each DLL.
