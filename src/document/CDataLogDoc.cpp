@@ -108,34 +108,52 @@ ReadOptions CDataLogDoc::LazyReadOptions() const {
 
 Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress,
                                    const CancelCheck& cancelled) {
-    m_loadFailed = false;
+    PendingOpen pending = BeginOpen(path);
+    Result read = ReadOpen(pending, progress, cancelled);
+    return FinishOpen(pending, std::move(read));
+}
 
+PendingOpen CDataLogDoc::BeginOpen(const std::string& path) const {
+    PendingOpen pending;
+    pending.path = path;
+    pending.options = LazyReadOptions();
+    return pending;
+}
+
+Result CDataLogDoc::ReadOpen(PendingOpen& pending, const ProgressCallback& progress,
+                             const CancelCheck& cancelled) {
     // One opening decides by the file's first bytes: a log is read in place, a compressed log
     // is expanded into a .dl beside it, which is read instead.
-    DataLogReader reader;
-    Result result = reader.Open(path);
-    if (result.ok() && reader.Compressed()) {
+    DataLogReader& reader = pending.reader;
+    Result result = reader.Open(pending.path);
+    if (result.ok() && reader.Compressed())
         result = reader.Expand(progress);
-    } else if (!result.ok()) {
-        // The previous log stays loaded: nothing of it has been touched yet.
-        m_loadFailed =
+    else if (!result.ok())
+        pending.rejected =
             result.kind == ErrorKind::WrongMagic || result.kind == ErrorKind::WrongVersion;
-    }
     if (!result.ok()) {
-        if (destroyModelessWindows) destroyModelessWindows();
-        return result.During(Operation::OpenLog);
+        pending.notOpened = true;
+        return result;
     }
-
     // The new log is read beside the previous one, which a cancelled read leaves as it was. The
     // previous log holds little besides its edits: its other columns are made from its file on
     // demand, within the column cache's budget.
-    ReadOptions options = LazyReadOptions();
-    options.cancelled = cancelled;
-    auto fresh = std::make_unique<LogData>();
-    result = reader.ReadInto(*fresh, progress, options);
+    pending.options.cancelled = cancelled;
+    result = reader.ReadInto(*pending.log, progress, pending.options);
+    pending.options.cancelled = {};
     // A stop asked for after the last block still finds the previous log in place.
     if (result.ok() && cancelled && cancelled())
         result = Result::Failure(ErrorKind::Cancelled, Cause::None);
+    return result;
+}
+
+Result CDataLogDoc::FinishOpen(PendingOpen& pending, Result result) {
+    m_loadFailed = pending.rejected;
+    if (pending.notOpened) {
+        // The previous log stays loaded: nothing of it has been touched yet.
+        if (destroyModelessWindows) destroyModelessWindows();
+        return result.During(Operation::OpenLog);
+    }
     if (result.kind == ErrorKind::Cancelled) return result.During(Operation::OpenLog);
 
     // The comparison is closed (with its save question) and the previous log goes.
@@ -154,10 +172,10 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
         UpdateAllViews(nullptr, DocumentChange::LogChanged);
         return result.During(Operation::OpenLog);
     }
-    m_main = std::move(*fresh);
-    fresh.reset();
+    m_main = std::move(*pending.log);
+    pending.log.reset();
     m_hasLog = true;
-    m_pathName = reader.Path();
+    m_pathName = pending.reader.Path();
     RecomputeMathChannels();
     // The reading pass gave the file's figures; the math channels' come from their columns.
     ComputeLogStats(m_main, 0, m_main.frameCount, false, false);

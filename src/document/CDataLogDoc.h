@@ -23,6 +23,18 @@ namespace quillon {
 
 class CPrefs;
 
+/// A log being opened: read beside the document before it replaces the document's main log.
+struct PendingOpen {
+    std::string path;
+    ReadOptions options;
+    DataLogReader reader;
+    std::unique_ptr<LogData> log = std::make_unique<LogData>();
+    /// The file could not be opened or expanded: nothing was read and the previous log stays.
+    bool notOpened = false;
+    /// The file was refused for its magic or version.
+    bool rejected = false;
+};
+
 class CDataLogDoc {
 public:
     /// Sets the default graph configuration, then loads the last used .graph file over it.
@@ -59,6 +71,14 @@ public:
     /// question whether to convert).
     Result OnOpenDocument(const std::string& path, const ProgressCallback& progress = {},
                           const CancelCheck& cancelled = {});
+    /// OnOpenDocument in three steps, so that the reading can run away from the thread that
+    /// owns the document: BeginOpen takes what the reading needs from the document, ReadOpen
+    /// reads the new log into the PendingOpen alone (it touches no document, so it may run on
+    /// any thread) and FinishOpen, given what the reading returned, puts the log in place.
+    PendingOpen BeginOpen(const std::string& path) const;
+    static Result ReadOpen(PendingOpen& pending, const ProgressCallback& progress = {},
+                           const CancelCheck& cancelled = {});
+    Result FinishOpen(PendingOpen& pending, Result read);
     /// Writes the main log atomically; clears the modified flag on success. On failure the old
     /// file stays whole.
     Result OnSaveDocument(const std::string& path, const ProgressCallback& progress = {});

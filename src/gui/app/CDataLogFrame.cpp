@@ -1,7 +1,9 @@
 #include "gui/app/CDataLogFrame.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <thread>
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -65,6 +68,8 @@ constexpr int kValuesPaneWidth = 235;
 constexpr int kValuesPaneHeight = 520;
 constexpr int kChartPaneWidth = 400;
 constexpr int kChartPaneHeight = 150;
+// How often the window looks at the progress of work on a worker thread.
+constexpr int kProgressPollMs = 40;
 
 // The window's own state in the application's settings (not in the INI file of the preferences).
 const QString kWindowGeometryKey = QStringLiteral("Window/Geometry");
@@ -404,7 +409,57 @@ Result CDataLogFrame::RunWithProgress(const std::string& label,
 Result CDataLogFrame::RunCancellable(
     const std::string& label,
     const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {
-    return RunProgressWindow(label, true, work);
+    // The work reads beside the document, which the window goes on painting from meanwhile.
+    // Its progress and the Cancel button cross between the threads through atomics that a
+    // timer looks at, so the window repaints, moves and stops the work at once.
+    m_busy = true;
+    m_working = true;
+    const auto resume = qScopeGuard([this] {
+        m_working = false;
+        m_busy = false;
+    });
+    WaitCursor wait;
+    m_progress->Begin(FromCoreText(label), true);
+    const auto end = qScopeGuard([this] { m_progress->End(); });
+    std::atomic<int64_t> done{0};
+    std::atomic<int64_t> total{0};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> finished{false};
+    Result result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = work(
+            [&](int64_t d, int64_t t) {
+                total.store(t, std::memory_order_relaxed);
+                done.store(d, std::memory_order_relaxed);
+            },
+            [&] { return stop.load(std::memory_order_relaxed); });
+        finished.store(true);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    QTimer poll;
+    poll.setInterval(kProgressPollMs);
+    const auto look = [&] {
+        if (m_progress->Cancelled()) stop.store(true, std::memory_order_relaxed);
+        const bool shown = m_progress->Dialog() != nullptr;
+        if (const int64_t t = total.load(std::memory_order_relaxed); t > 0)
+            m_progress->Step(done.load(std::memory_order_relaxed), t);
+        // The loop runs again with the user's input let through once the window has appeared.
+        if (finished.load() || shown != (m_progress->Dialog() != nullptr)) loop.quit();
+    };
+    connect(&poll, &QTimer::timeout, &loop, look);
+    poll.start();
+    // Until the window appears the user's input waits, as it would for work on this thread:
+    // once it shows, it keeps the input from the rest of the window itself.
+    while (!finished.load())
+        loop.exec(m_progress->Dialog() ? QEventLoop::AllEvents
+                                       : QEventLoop::ExcludeUserInputEvents);
+    poll.stop();
+    worker.join();
+    // A stop asked for after the work's last look still keeps what was there.
+    if (result.ok() && m_progress->Cancelled())
+        result = Result::Failure(ErrorKind::Cancelled, Cause::None);
+    return result;
 }
 
 Result CDataLogFrame::RunProgressWindow(
@@ -478,6 +533,11 @@ void CDataLogFrame::OnAppExit() {
 }
 
 void CDataLogFrame::closeEvent(QCloseEvent* event) {
+    // Work on a worker thread refers to this window until it is over.
+    if (m_working) {
+        event->ignore();
+        return;
+    }
     if (!m_flows->Close()) {
         UpdateTitle();
         event->ignore();
