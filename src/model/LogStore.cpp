@@ -31,6 +31,76 @@ void CopyMapped(void* context) {
 // Progress is reported every this many frames (about 3.6 MB).
 constexpr int kProgressFrames = 1024;
 
+uint64_t FrameOffset(int frame) {
+    return kFramesOffset + uint64_t(frame) * kFrameSize;
+}
+
+// While a long pass decodes its frames, a second thread asks the system to read the next ones,
+// up to kWindow bytes ahead: a cold file then arrives while the frames already there are worked
+// on, instead of in the system's own smaller steps as they are asked for.
+class ReadAhead {
+public:
+    static constexpr uint64_t kStep = uint64_t(4) << 20;
+    static constexpr uint64_t kWindow = uint64_t(32) << 20;
+
+    ReadAhead(fs::Handle file, uint64_t from, uint64_t to)
+        : m_file(file), m_to(to), m_advised(from), m_reached(from), m_nextNote(from + kStep) {
+        if (to - from < 2 * kStep) return;
+        try {
+            m_thread = std::thread([this] { Run(); });
+        } catch (const std::exception&) {  // without a thread the pass reads all the same
+        }
+    }
+    ~ReadAhead() {
+        if (!m_thread.joinable()) return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_one();
+        m_thread.join();
+    }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    /// The pass has read the bytes before `at`.
+    void Reached(uint64_t at) {
+        if (at < m_nextNote || !m_thread.joinable()) return;
+        m_nextNote = at + kStep;
+        {
+            std::lock_guard lock(m_mutex);
+            m_reached = at;
+        }
+        m_changed.notify_one();
+    }
+
+private:
+    void Run() {
+        std::unique_lock lock(m_mutex);
+        while (true) {
+            m_changed.wait(lock, [this] { return m_stop || m_advised < m_reached + kWindow; });
+            if (m_stop || m_advised >= m_to) return;
+            const uint64_t at = m_advised;
+            const uint64_t n = std::min(kStep, m_to - at);
+            lock.unlock();
+            const bool advised = fs::AdviseWillRead(m_file, at, n);
+            lock.lock();
+            if (!advised) return;
+            m_advised = at + n;
+        }
+    }
+
+    fs::Handle m_file;
+    uint64_t m_to;
+    uint64_t m_advised;  // the bytes before this have been asked for
+    uint64_t m_reached;
+    uint64_t m_nextNote;  // the pass thread's alone: where Reached next wakes the reader
+    bool m_stop = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::thread m_thread;
+};
+
 }  // namespace
 
 std::shared_ptr<LogStore> LogStore::Create(fs::FileHandle file, const std::string& path,
@@ -91,30 +161,6 @@ bool LogStore::Unchanged() const {
     return now && *now == m_identity;
 }
 
-bool LogStore::ReadSpan(int first, int n, uint8_t* to, std::string& error) const {
-    const size_t bytes = size_t(n) * kFrameSize;
-    const uint64_t at = kFramesOffset + uint64_t(first) * kFrameSize;
-    if (m_map) {
-        // Only the copy touches the mapping: a file cut short under it ends this pass here.
-        MappedCopy copy{m_map + at, to, bytes};
-        // The memory of the mapping vanishes when the file is cut short, or when the
-        // system cannot read its pages (a failing disk, a pulled card).
-        if (fs::RunGuardedAgainstVanishedMapping(CopyMapped, &copy)) return true;
-        error = std::strerror(EIO);
-        return false;
-    }
-    size_t got = 0;
-    if (!fs::ReadAt(m_file.Get(), at, to, bytes, got)) {
-        error = fs::LastErrorText();
-        return false;
-    }
-    if (got < bytes) {
-        error = "the file ends before its last frame";
-        return false;
-    }
-    return true;
-}
-
 Result LogStore::Pass(int first, int end, const BlockFunction& block,
                       const ProgressCallback& progress) {
     if (m_broken) return BrokenFailure();
@@ -126,113 +172,36 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
     if (!Unchanged()) return Fail(Cause::FileChanged);
     const int total = end - first;
     int reported = first;
-    // Hands the frames [from, from + n), read to `frames`, to `block` a block at a time.
-    const auto hand = [&](const uint8_t* frames, int from, int n) {
-        for (int f = from; f < from + n; f += kBlockFrames) {
-            const int m = std::min(kBlockFrames, from + n - f);
-            if (!block(frames + size_t(f - from) * kFrameSize, f, m)) return false;
-            if (progress && (f + m - reported >= kProgressFrames || f + m == end)) {
-                reported = f + m;
-                progress(reported - first, total);
-            }
+    ReadAhead ahead(m_file.Get(), FrameOffset(first), FrameOffset(end));
+    for (int f = first; f < end; f += kBlockFrames) {
+        const int n = std::min(kBlockFrames, end - f);
+        const size_t bytes = size_t(n) * kFrameSize;
+        const uint64_t at = FrameOffset(f);
+        if (m_map) {
+            // Only the copy touches the mapping: a file cut short under it ends this pass here.
+            MappedCopy copy{m_map + at, m_buffer.data(), bytes};
+            // The memory of the mapping vanishes when the file is cut short, or when the
+            // system cannot read its pages (a failing disk, a pulled card).
+            if (!fs::RunGuardedAgainstVanishedMapping(CopyMapped, &copy))
+                return FailRead(std::strerror(EIO));
+        } else {
+            size_t got = 0;
+            if (!fs::ReadAt(m_file.Get(), at, m_buffer.data(), bytes, got))
+                return FailRead(fs::LastErrorText());
+            if (got < bytes) return FailRead("the file ends before its last frame");
         }
-        return true;
-    };
-    Result read;
-    if (total < kReadAheadFrames || !PassReadingAhead(first, end, hand, read)) {
-        read = {};
-        for (int f = first; f < end && read.ok(); f += kBlockFrames) {
-            const int n = std::min(kBlockFrames, end - f);
-            std::string error;
-            if (!ReadSpan(f, n, m_buffer.data(), error))
-                read = FailRead(std::move(error));
-            else if (!hand(m_buffer.data(), f, n))
-                read = Result::Failure(ErrorKind::Cancelled, Cause::None);
+        if (!block(m_buffer.data(), f, n))
+            return Result::Failure(ErrorKind::Cancelled, Cause::None);
+        if (progress && (f + n - reported >= kProgressFrames || f + n == end)) {
+            reported = f + n;
+            progress(reported - first, total);
         }
+        ahead.Reached(at + bytes);
     }
-    if (!read.ok()) return read;
     // A file written in place while it was read may have handed this pass frames of both its
     // old and its new content: the pass is good only when the file is still the one opened.
     if (!Unchanged()) return Fail(Cause::FileChanged);
     return {};
-}
-
-bool LogStore::PassReadingAhead(int first, int end,
-                                const std::function<bool(const uint8_t*, int, int)>& hand,
-                                Result& result) {
-    // A ring of buffers that a thread of its own fills with the next spans of frames while
-    // this one hands the current span on: a cold file is read while the frames already there
-    // are decoded, and the copy out of the system's cache moves off this thread as well.
-    struct Ring {
-        std::mutex mutex;
-        std::condition_variable changed;
-        std::vector<std::vector<uint8_t>> buffers;
-        int filled = 0;   // spans read
-        int handed = 0;   // spans handed on, whose buffers may be filled again
-        int failed = -1;  // the span whose read failed
-        std::string error;
-        bool stop = false;
-    } ring;
-    const int spans = (end - first + kReadAheadFrames - 1) / kReadAheadFrames;
-    const auto span = [&](int k) {
-        const int from = first + k * kReadAheadFrames;
-        return std::pair(from, std::min(kReadAheadFrames, end - from));
-    };
-    std::thread reader;
-    try {
-        ring.buffers.resize(kReadAheadSpans);
-        for (auto& buffer : ring.buffers)
-            buffer.resize(size_t(kReadAheadFrames) * kFrameSize);
-        reader = std::thread([&] {
-            for (int k = 0; k < spans; ++k) {
-                {
-                    std::unique_lock lock(ring.mutex);
-                    ring.changed.wait(
-                        lock, [&] { return ring.stop || k - ring.handed < kReadAheadSpans; });
-                    if (ring.stop) return;
-                }
-                const auto [from, n] = span(k);
-                std::string error;
-                const bool ok =
-                    ReadSpan(from, n, ring.buffers[size_t(k % kReadAheadSpans)].data(), error);
-                std::lock_guard lock(ring.mutex);
-                if (ok) {
-                    ring.filled = k + 1;
-                } else {
-                    ring.failed = k;
-                    ring.error = std::move(error);
-                }
-                ring.changed.notify_all();
-                if (!ok) return;
-            }
-        });
-    } catch (const std::exception&) {  // no memory or no thread: the pass reads on this thread
-        return false;
-    }
-    result = {};
-    for (int k = 0; k < spans && result.ok(); ++k) {
-        {
-            std::unique_lock lock(ring.mutex);
-            ring.changed.wait(lock, [&] { return ring.filled > k || ring.failed == k; });
-            if (ring.failed == k) {
-                result = FailRead(std::move(ring.error));
-                break;
-            }
-        }
-        const auto [from, n] = span(k);
-        if (!hand(ring.buffers[size_t(k % kReadAheadSpans)].data(), from, n))
-            result = Result::Failure(ErrorKind::Cancelled, Cause::None);
-        std::lock_guard lock(ring.mutex);
-        ring.handed = k + 1;
-        ring.changed.notify_all();
-    }
-    {
-        std::lock_guard lock(ring.mutex);
-        ring.stop = true;
-        ring.changed.notify_all();
-    }
-    reader.join();
-    return true;
 }
 
 }  // namespace quillon

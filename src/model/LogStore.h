@@ -22,10 +22,6 @@ class LogStore {
 public:
     /// Frames handed to a pass's block function at a time (at most).
     static constexpr int kBlockFrames = 64;
-    /// A pass of at least this many frames reads them ahead on a second thread, in spans of
-    /// this many frames, at most kReadAheadSpans spans ahead of the block function.
-    static constexpr int kReadAheadFrames = 256;
-    static constexpr int kReadAheadSpans = 4;
 
     struct Options {
         bool allowMapping = false;
@@ -75,14 +71,6 @@ private:
     /// FileChanged when the file is no longer the one opened, else LogReadFailed with `system`.
     Result FailRead(std::string system);
     bool Unchanged() const;
-    /// Reads the whole frames [first, first + n) to `to`; false with the system's reason.
-    /// Safe on any thread.
-    bool ReadSpan(int first, int n, uint8_t* to, std::string& error) const;
-    /// The reading of a pass through a ring of buffers filled on a second thread; false, with
-    /// nothing read, when there is no memory or thread for it.
-    bool PassReadingAhead(int first, int end,
-                          const std::function<bool(const uint8_t*, int, int)>& hand,
-                          Result& result);
 
     fs::FileHandle m_file;
     std::string m_path;

@@ -346,8 +346,8 @@ TEST(LogStore, AMappingThatVanishesUnderAReadIsCaught) {
 }
 #endif
 
-// A long pass reads ahead on a second thread: its blocks still come in order and whole, a stop
-// ends it at once, and a file cut short under the reading ahead fails the pass.
+// A long pass has the system read ahead from a second thread: its blocks still come in order and
+// whole, a stop ends it at once, and a file cut short under it fails the pass.
 TEST(LogStore, APassReadingAheadHandsEveryBlockInOrderAndStops) {
     TempFolder dir;
     const std::string path = dir / "run.dl";
