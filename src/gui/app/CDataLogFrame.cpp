@@ -890,6 +890,8 @@ void CDataLogFrame::OnNudgeRight() {
 // ---- drag and drop ------------------------------------------------------------------------
 
 void CDataLogFrame::dragEnterEvent(QDragEnterEvent* event) {
+    // A log dropped while another loads would open inside that load.
+    if (m_working) return event->ignore();
     if (event->mimeData()->hasUrls())
         for (const QUrl& url : event->mimeData()->urls())
             if (url.isLocalFile() && IsLogFileName(url.toLocalFile())) {
