@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QSplitter>
@@ -401,9 +402,19 @@ bool CDataLogFrame::LoadComparison(const std::string& path) {
 
 Result CDataLogFrame::RunWithProgress(const std::string& label,
                                       const std::function<Result(const ProgressCallback&)>& work) {
-    return RunProgressWindow(
-        label, false,
-        [&](const ProgressCallback& progress, const CancelCheck&) { return work(progress); });
+    // The progress dialog lets events through while the document replaces its columns: the
+    // panes must not paint from them and the idle refresh must not read them until the
+    // document has announced the change.
+    m_busy = true;
+    centralWidget()->setUpdatesEnabled(false);
+    const auto resume = qScopeGuard([this] {
+        centralWidget()->setUpdatesEnabled(true);
+        m_busy = false;
+    });
+    WaitCursor wait;
+    m_progress->Begin(FromCoreText(label));
+    const auto end = qScopeGuard([this] { m_progress->End(); });
+    return work([this](int64_t done, int64_t total) { m_progress->Step(done, total); });
 }
 
 Result CDataLogFrame::RunCancellable(
@@ -439,46 +450,31 @@ Result CDataLogFrame::RunCancellable(
     });
     QTimer poll;
     poll.setInterval(kProgressPollMs);
+    bool inputLetThrough = false;
     const auto look = [&] {
         if (m_progress->Cancelled()) stop.store(true, std::memory_order_relaxed);
-        const bool shown = m_progress->Dialog() != nullptr;
-        if (const int64_t t = total.load(std::memory_order_relaxed); t > 0)
+        // A question asked meanwhile (a log whose file changed) keeps the window away.
+        const QWidget* modal = QApplication::activeModalWidget();
+        const int64_t t = total.load(std::memory_order_relaxed);
+        if (t > 0 && (!modal || modal == m_progress->Dialog()))
             m_progress->Step(done.load(std::memory_order_relaxed), t);
-        // The loop runs again with the user's input let through once the window has appeared.
-        if (finished.load() || shown != (m_progress->Dialog() != nullptr)) loop.quit();
+        // The loop runs again when the window has appeared or gone.
+        if (finished.load() || inputLetThrough != (m_progress->Dialog() != nullptr)) loop.quit();
     };
     connect(&poll, &QTimer::timeout, &loop, look);
     poll.start();
-    // Until the window appears the user's input waits, as it would for work on this thread:
-    // once it shows, it keeps the input from the rest of the window itself.
-    while (!finished.load())
-        loop.exec(m_progress->Dialog() ? QEventLoop::AllEvents
-                                       : QEventLoop::ExcludeUserInputEvents);
+    // While the window is not shown the user's input waits, as it would for work on this
+    // thread: once it shows, it keeps the input from the rest of the window itself.
+    while (!finished.load()) {
+        inputLetThrough = m_progress->Dialog() != nullptr;
+        loop.exec(inputLetThrough ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    }
     poll.stop();
     worker.join();
     // A stop asked for after the work's last look still keeps what was there.
     if (result.ok() && m_progress->Cancelled())
         result = Result::Failure(ErrorKind::Cancelled, Cause::None);
     return result;
-}
-
-Result CDataLogFrame::RunProgressWindow(
-    const std::string& label, bool cancellable,
-    const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {
-    // The progress dialog lets events through while the document replaces its columns: the
-    // panes must not paint from them and the idle refresh must not read them until the
-    // document has announced the change.
-    m_busy = true;
-    centralWidget()->setUpdatesEnabled(false);
-    const auto resume = qScopeGuard([this] {
-        centralWidget()->setUpdatesEnabled(true);
-        m_busy = false;
-    });
-    WaitCursor wait;
-    m_progress->Begin(FromCoreText(label), cancellable);
-    const auto end = qScopeGuard([this] { m_progress->End(); });
-    return work([this](int64_t done, int64_t total) { m_progress->Step(done, total); },
-                [this] { return m_progress->Cancelled(); });
 }
 
 // The recent-file list keeps Qt paths in the application's settings: the paths of the flows

@@ -127,9 +127,6 @@ private:
     Result RunCancellable(
         const std::string& label,
         const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) override;
-    Result RunProgressWindow(
-        const std::string& label, bool cancellable,
-        const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work);
     std::string LastOpenFolder() override;
     void SetLastOpenFolder(const std::string& folder) override;
     void AddRecentFile(const std::string& path) override;
