@@ -102,11 +102,25 @@ std::vector<int> CDataLogDoc::WantedSlots() const {
 }
 
 ReadOptions CDataLogDoc::LazyReadOptions(int frames) const {
+    return OpeningOptions(frames, WantedSlots(), NeededSlots());
+}
+
+std::vector<int> CDataLogDoc::NeededSlots() const {
+    std::vector<int> slots;
+    for (const GraphViewEntry& e : m_config.views[m_currentView].entries)
+        if (IsValidChannelNumber(e.channel) && e.filter != 0) slots.push_back(int(e.channel) - 1);
+    for (int c : MathChannelInputs(m_config))
+        slots.push_back(c - 1);
+    return slots;
+}
+
+ReadOptions CDataLogDoc::OpeningOptions(int frames, std::vector<int> shown,
+                                        const std::vector<int>& needed) {
     ReadOptions options;
     options.allColumns = false;
     options.cachedOpening = options.cacheOpening = true;
     if (frames < 2 * LogSummary::kCoarseBlock) {
-        options.wantedSlots = WantedSlots();
+        options.wantedSlots = std::move(shown);
         return options;
     }
     // The chart draws an unfiltered channel of a long log from the opening pass's summary, so
@@ -115,47 +129,64 @@ ReadOptions CDataLogDoc::LazyReadOptions(int frames) const {
     // standard deviations shown then need no second pass. Beyond that they would make the
     // memory grow with the log.
     constexpr uint64_t kPassColumnBytes = uint64_t(32) << 20;
-    std::vector<int> shown = WantedSlots();
     if ((uint64_t(frames) + 1) * sizeof(float) * shown.size() <= kPassColumnBytes)
         options.passSlots = std::move(shown);
-    for (const GraphViewEntry& e : m_config.views[m_currentView].entries)
-        if (IsValidChannelNumber(e.channel) && e.filter != 0)
-            options.wantedSlots.push_back(int(e.channel) - 1);
-    for (int c : MathChannelInputs(m_config))
-        options.wantedSlots.push_back(c - 1);
+    options.wantedSlots = needed;
     return options;
 }
 
 Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallback& progress,
                                    const CancelCheck& cancelled) {
-    m_loadFailed = false;
+    PendingOpen pending = BeginOpen(path);
+    Result read = ReadOpen(pending, progress, cancelled);
+    return FinishOpen(pending, std::move(read));
+}
 
+PendingOpen CDataLogDoc::BeginOpen(const std::string& path) const {
+    PendingOpen pending;
+    pending.path = path;
+    // The channels to read are taken here, on the document's thread; the read may run on
+    // another.
+    pending.shownSlots = WantedSlots();
+    pending.neededSlots = NeededSlots();
+    return pending;
+}
+
+Result CDataLogDoc::ReadOpen(PendingOpen& pending, const ProgressCallback& progress,
+                             const CancelCheck& cancelled) {
     // One opening decides by the file's first bytes: a log is read in place, a compressed log
     // is expanded into a .dl beside it, which is read instead.
-    DataLogReader reader;
-    Result result = reader.Open(path);
-    if (result.ok() && reader.Compressed()) {
+    DataLogReader& reader = pending.reader;
+    Result result = reader.Open(pending.path);
+    if (result.ok() && reader.Compressed())
         result = reader.Expand(progress);
-    } else if (!result.ok()) {
-        // The previous log stays loaded: nothing of it has been touched yet.
-        m_loadFailed =
+    else if (!result.ok())
+        pending.rejected =
             result.kind == ErrorKind::WrongMagic || result.kind == ErrorKind::WrongVersion;
-    }
     if (!result.ok()) {
-        if (destroyModelessWindows) destroyModelessWindows();
-        return result.During(Operation::OpenLog);
+        pending.notOpened = true;
+        return result;
     }
-
     // The new log is read beside the previous one, which a cancelled read leaves as it was. The
     // previous log holds little besides its edits: its other columns are made from its file on
     // demand, within the column cache's budget.
-    ReadOptions options = LazyReadOptions(reader.FrameCount());
+    ReadOptions options =
+        OpeningOptions(reader.FrameCount(), pending.shownSlots, pending.neededSlots);
     options.cancelled = cancelled;
-    auto fresh = std::make_unique<LogData>();
-    result = reader.ReadInto(*fresh, progress, options);
+    result = reader.ReadInto(*pending.log, progress, options);
     // A stop asked for after the last block still finds the previous log in place.
     if (result.ok() && cancelled && cancelled())
         result = Result::Failure(ErrorKind::Cancelled, Cause::None);
+    return result;
+}
+
+Result CDataLogDoc::FinishOpen(PendingOpen& pending, Result result) {
+    m_loadFailed = pending.rejected;
+    if (pending.notOpened) {
+        // The previous log stays loaded: nothing of it has been touched yet.
+        if (destroyModelessWindows) destroyModelessWindows();
+        return result.During(Operation::OpenLog);
+    }
     if (result.kind == ErrorKind::Cancelled) return result.During(Operation::OpenLog);
 
     // The comparison is closed (with its save question) and the previous log goes.
@@ -174,10 +205,10 @@ Result CDataLogDoc::OnOpenDocument(const std::string& path, const ProgressCallba
         UpdateAllViews(nullptr, DocumentChange::LogChanged);
         return result.During(Operation::OpenLog);
     }
-    m_main = std::move(*fresh);
-    fresh.reset();
+    m_main = std::move(*pending.log);
+    pending.log.reset();
     m_hasLog = true;
-    m_pathName = reader.Path();
+    m_pathName = pending.reader.Path();
     RecomputeMathChannels();
     // The reading pass gave the file's figures; the math channels' come from their columns.
     ComputeLogStats(m_main, 0, m_main.frameCount, false, false);

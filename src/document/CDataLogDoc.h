@@ -23,6 +23,21 @@ namespace quillon {
 
 class CPrefs;
 
+/// A log being opened: read beside the document before it replaces the document's main log.
+struct PendingOpen {
+    std::string path;
+    /// The channels on screen, and those whose columns a long log needs at once (smoothed
+    /// channels and math channel inputs).
+    std::vector<int> shownSlots;
+    std::vector<int> neededSlots;
+    DataLogReader reader;
+    std::unique_ptr<LogData> log = std::make_unique<LogData>();
+    /// The file could not be opened or expanded: nothing was read and the previous log stays.
+    bool notOpened = false;
+    /// The file was refused for its magic or version.
+    bool rejected = false;
+};
+
 class CDataLogDoc {
 public:
     /// Sets the default graph configuration, then loads the last used .graph file over it.
@@ -59,6 +74,14 @@ public:
     /// question whether to convert).
     Result OnOpenDocument(const std::string& path, const ProgressCallback& progress = {},
                           const CancelCheck& cancelled = {});
+    /// OnOpenDocument in three steps, so that the reading can run away from the thread that
+    /// owns the document: BeginOpen takes what the reading needs from the document, ReadOpen
+    /// reads the new log into the PendingOpen alone (it touches no document, so it may run on
+    /// any thread) and FinishOpen, given what the reading returned, puts the log in place.
+    PendingOpen BeginOpen(const std::string& path) const;
+    static Result ReadOpen(PendingOpen& pending, const ProgressCallback& progress = {},
+                           const CancelCheck& cancelled = {});
+    Result FinishOpen(PendingOpen& pending, Result read);
     /// Writes the main log atomically; clears the modified flag on success. On failure the old
     /// file stays whole.
     Result OnSaveDocument(const std::string& path, const ProgressCallback& progress = {});
@@ -233,6 +256,11 @@ private:
     /// How a log of `frames` frames is read: with the columns its first picture needs, through
     /// the summary cache.
     ReadOptions LazyReadOptions(int frames) const;
+    std::vector<int> NeededSlots() const;
+    /// What the read of a log of `frames` frames makes at once: the shown channels' columns
+    /// while they are small, the needed ones always.
+    static ReadOptions OpeningOptions(int frames, std::vector<int> shown,
+                                      const std::vector<int>& needed);
     bool Ask(const char* caption, const char* question);
     void AfterTimeBaseChanged();
     bool ZeroTimeAtCursor(const char* undoName);

@@ -82,11 +82,14 @@ bool DataLogFileFlows::Open() {
 
 bool DataLogFileFlows::OpenFile(const std::string& path) {
     if (!SaveModified()) return false;
-    const Result result =
+    // The host may read on another thread: the document changes only once the read is over.
+    PendingOpen pending = m_doc.BeginOpen(path);
+    Result read =
         m_host.RunCancellable("Loading " + fs::FileNameOf(path) + "...",
                               [&](const ProgressCallback& progress, const CancelCheck& cancelled) {
-                                  return m_doc.OnOpenDocument(path, progress, cancelled);
+                                  return CDataLogDoc::ReadOpen(pending, progress, cancelled);
                               });
+    const Result result = m_doc.FinishOpen(pending, std::move(read));
     if (result.kind == ErrorKind::WrongVersion) {
         // A log of another layout: the converter is offered, and its result opened if wished.
         if (m_prompt.QuestionAboutFailure(result) != PromptAnswer::No) {

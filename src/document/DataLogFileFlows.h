@@ -24,7 +24,9 @@ public:
     virtual Result RunWithProgress(const std::string& label,
                                    const std::function<Result(const ProgressCallback&)>& work) = 0;
     /// The same for work the user may stop (opening a log): `cancelled` turns true once they
-    /// asked. Without a way to stop it here, the work runs as RunWithProgress runs it.
+    /// asked. The work touches neither the document nor the window, so the host may run it on
+    /// another thread, which then calls `progress` and `cancelled`; this returns once the work
+    /// is over. Without a way to stop it here, the work runs as RunWithProgress runs it.
     virtual Result RunCancellable(
         const std::string& label,
         const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "format/DataLogFrame.h"
@@ -27,6 +30,76 @@ void CopyMapped(void* context) {
 
 // Progress is reported every this many frames (about 3.6 MB).
 constexpr int kProgressFrames = 1024;
+
+uint64_t FrameOffset(int frame) {
+    return kFramesOffset + uint64_t(frame) * kFrameSize;
+}
+
+// While a long pass decodes its frames, a second thread asks the system to read the next ones,
+// up to kWindow bytes ahead: a cold file then arrives while the frames already there are worked
+// on, instead of in the system's own smaller steps as they are asked for.
+class ReadAhead {
+public:
+    static constexpr uint64_t kStep = uint64_t(4) << 20;
+    static constexpr uint64_t kWindow = uint64_t(32) << 20;
+
+    ReadAhead(fs::Handle file, uint64_t from, uint64_t to)
+        : m_file(file), m_to(to), m_advised(from), m_reached(from), m_nextNote(from + kStep) {
+        if (to - from < 2 * kStep) return;
+        try {
+            m_thread = std::thread([this] { Run(); });
+        } catch (const std::exception&) {  // without a thread the pass reads all the same
+        }
+    }
+    ~ReadAhead() {
+        if (!m_thread.joinable()) return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_one();
+        m_thread.join();
+    }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    /// The pass has read the bytes before `at`.
+    void Reached(uint64_t at) {
+        if (at < m_nextNote || !m_thread.joinable()) return;
+        m_nextNote = at + kStep;
+        {
+            std::lock_guard lock(m_mutex);
+            m_reached = at;
+        }
+        m_changed.notify_one();
+    }
+
+private:
+    void Run() {
+        std::unique_lock lock(m_mutex);
+        while (true) {
+            m_changed.wait(lock, [this] { return m_stop || m_advised < m_reached + kWindow; });
+            if (m_stop || m_advised >= m_to) return;
+            const uint64_t at = m_advised;
+            const uint64_t n = std::min(kStep, m_to - at);
+            lock.unlock();
+            const bool advised = fs::AdviseWillRead(m_file, at, n);
+            lock.lock();
+            if (!advised) return;
+            m_advised = at + n;
+        }
+    }
+
+    fs::Handle m_file;
+    uint64_t m_to;
+    uint64_t m_advised;  // the bytes before this have been asked for
+    uint64_t m_reached;
+    uint64_t m_nextNote;  // the pass thread's alone: where Reached next wakes the reader
+    bool m_stop = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::thread m_thread;
+};
 
 }  // namespace
 
@@ -104,10 +177,11 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
     if (!Unchanged()) return Fail(Cause::FileChanged);
     const int total = end - first;
     int reported = first;
+    ReadAhead ahead(m_file.Get(), FrameOffset(first), FrameOffset(end));
     for (int f = first; f < end; f += kBlockFrames) {
         const int n = std::min(kBlockFrames, end - f);
         const size_t bytes = size_t(n) * kFrameSize;
-        const uint64_t at = kFramesOffset + uint64_t(f) * kFrameSize;
+        const uint64_t at = FrameOffset(f);
         if (m_map) {
             // Only the copy touches the mapping: a file cut short under it ends this pass here.
             MappedCopy copy{m_map + at, m_buffer.data(), bytes};
@@ -127,6 +201,7 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
             reported = f + n;
             progress(reported - first, total);
         }
+        ahead.Reached(at + bytes);
     }
     // A file written in place while it was read may have handed this pass frames of both its
     // old and its new content: the pass is good only when the file is still the one opened.

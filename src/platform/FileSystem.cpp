@@ -273,6 +273,10 @@ bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got) {
     return true;
 }
 
+bool AdviseWillRead(Handle h, uint64_t offset, uint64_t length) {
+    return ::posix_fadvise(int(h), off_t(offset), off_t(length), POSIX_FADV_WILLNEED) == 0;
+}
+
 std::optional<FileIdentity> IdentityOf(Handle h) {
     struct stat st {};
     if (::fstat(int(h), &st) != 0) return std::nullopt;

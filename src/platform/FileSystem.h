@@ -79,6 +79,9 @@ std::optional<uint64_t> SizeOf(Handle h);
 /// Reads up to `size` bytes at byte `offset` (the file position is not used); fewer only at the
 /// end of the file. False on a read error.
 bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got);
+/// Asks the system to read `length` bytes at `offset` into its cache in the background, for a
+/// read that follows soon; false where it cannot (the caller then just reads).
+bool AdviseWillRead(Handle h, uint64_t offset, uint64_t length);
 /// The identity of an open file (see FileIdentity).
 using quillon::FileIdentity;
 std::optional<FileIdentity> IdentityOf(Handle h);

@@ -303,6 +303,11 @@ bool ReadAt(Handle h, uint64_t offset, void* data, size_t size, size_t& got) {
     return true;
 }
 
+// Windows reads ahead of sequential reads on its own.
+bool AdviseWillRead(Handle, uint64_t, uint64_t) {
+    return false;
+}
+
 std::optional<FileIdentity> IdentityOf(Handle h) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(AsHandle(h), &info)) return std::nullopt;

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -344,3 +345,40 @@ TEST(LogStore, AMappingThatVanishesUnderAReadIsCaught) {
     fs::Unmap(map, size);
 }
 #endif
+
+// A long pass has the system read ahead from a second thread: its blocks still come in order and
+// whole, a stop ends it at once, and a file cut short under it fails the pass.
+TEST(LogStore, APassReadingAheadHandsEveryBlockInOrderAndStops) {
+    TempFolder dir;
+    const std::string path = dir / "run.dl";
+    const int frames = 3000;
+    for (bool mapping : {true, false}) {
+        for (int stopAt : {frames, 640, -1}) {  // read whole, stopped, cut short at frame 320
+            SCOPED_TRACE(std::to_string(stopAt) + (mapping ? ", mapped" : ", read"));
+            const std::vector<uint8_t> bytes = AwkwardLog(frames, 0);
+            WriteBytes(path, bytes);
+            LogData log = Lazy(path, mapping);
+            int next = 0;
+            bool same = true;
+            const Result r =
+                log.source.store->Pass(0, frames, [&](const uint8_t* f, int first, int n) {
+                    same = same && first == next && n > 0 && n <= LogStore::kBlockFrames &&
+                           std::memcmp(f, bytes.data() + kFramesOffset + size_t(first) * kFrameSize,
+                                       size_t(n) * kFrameSize) == 0;
+                    next = first + n;
+                    if (stopAt < 0 && first == 320)
+                        std::filesystem::resize_file(path, kFramesOffset + 310 * kFrameSize);
+                    return stopAt != 640 || next < 640;
+                });
+            EXPECT_TRUE(same);
+            if (stopAt < 0) {
+                EXPECT_EQ(r.cause, Cause::FileChanged);
+                EXPECT_LT(next, frames);
+            } else {
+                EXPECT_EQ(
+                    std::tuple(r.kind, next),
+                    std::tuple(stopAt == frames ? ErrorKind::None : ErrorKind::Cancelled, stopAt));
+            }
+        }
+    }
+}

@@ -1,7 +1,9 @@
 #include "gui/app/CDataLogFrame.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <thread>
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,11 +11,13 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QSplitter>
@@ -65,6 +69,8 @@ constexpr int kValuesPaneWidth = 235;
 constexpr int kValuesPaneHeight = 520;
 constexpr int kChartPaneWidth = 400;
 constexpr int kChartPaneHeight = 150;
+// How often the window looks at the progress of work on a worker thread.
+constexpr int kProgressPollMs = 40;
 
 // The window's own state in the application's settings (not in the INI file of the preferences).
 const QString kWindowGeometryKey = QStringLiteral("Window/Geometry");
@@ -396,20 +402,6 @@ bool CDataLogFrame::LoadComparison(const std::string& path) {
 
 Result CDataLogFrame::RunWithProgress(const std::string& label,
                                       const std::function<Result(const ProgressCallback&)>& work) {
-    return RunProgressWindow(
-        label, false,
-        [&](const ProgressCallback& progress, const CancelCheck&) { return work(progress); });
-}
-
-Result CDataLogFrame::RunCancellable(
-    const std::string& label,
-    const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {
-    return RunProgressWindow(label, true, work);
-}
-
-Result CDataLogFrame::RunProgressWindow(
-    const std::string& label, bool cancellable,
-    const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {
     // The progress dialog lets events through while the document replaces its columns: the
     // panes must not paint from them and the idle refresh must not read them until the
     // document has announced the change.
@@ -420,10 +412,69 @@ Result CDataLogFrame::RunProgressWindow(
         m_busy = false;
     });
     WaitCursor wait;
-    m_progress->Begin(FromCoreText(label), cancellable);
+    m_progress->Begin(FromCoreText(label));
     const auto end = qScopeGuard([this] { m_progress->End(); });
-    return work([this](int64_t done, int64_t total) { m_progress->Step(done, total); },
-                [this] { return m_progress->Cancelled(); });
+    return work([this](int64_t done, int64_t total) { m_progress->Step(done, total); });
+}
+
+Result CDataLogFrame::RunCancellable(
+    const std::string& label,
+    const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) {
+    // The work reads beside the document, which the window goes on painting from meanwhile.
+    // Its progress and the Cancel button cross between the threads through atomics that a
+    // timer looks at, so the window repaints, moves and stops the work at once.
+    m_busy = true;
+    m_working = true;
+    const auto resume = qScopeGuard([this] {
+        m_working = false;
+        m_busy = false;
+    });
+    WaitCursor wait;
+    m_progress->Begin(FromCoreText(label), true);
+    const auto end = qScopeGuard([this] { m_progress->End(); });
+    std::atomic<int64_t> done{0};
+    std::atomic<int64_t> total{0};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> finished{false};
+    Result result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = work(
+            [&](int64_t d, int64_t t) {
+                total.store(t, std::memory_order_relaxed);
+                done.store(d, std::memory_order_relaxed);
+            },
+            [&] { return stop.load(std::memory_order_relaxed); });
+        finished.store(true);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    QTimer poll;
+    poll.setInterval(kProgressPollMs);
+    bool inputLetThrough = false;
+    const auto look = [&] {
+        if (m_progress->Cancelled()) stop.store(true, std::memory_order_relaxed);
+        // A question asked meanwhile (a log whose file changed) keeps the window away.
+        const QWidget* modal = QApplication::activeModalWidget();
+        const int64_t t = total.load(std::memory_order_relaxed);
+        if (t > 0 && (!modal || modal == m_progress->Dialog()))
+            m_progress->Step(done.load(std::memory_order_relaxed), t);
+        // The loop runs again when the window has appeared or gone.
+        if (finished.load() || inputLetThrough != (m_progress->Dialog() != nullptr)) loop.quit();
+    };
+    connect(&poll, &QTimer::timeout, &loop, look);
+    poll.start();
+    // While the window is not shown the user's input waits, as it would for work on this
+    // thread: once it shows, it keeps the input from the rest of the window itself.
+    while (!finished.load()) {
+        inputLetThrough = m_progress->Dialog() != nullptr;
+        loop.exec(inputLetThrough ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    }
+    poll.stop();
+    worker.join();
+    // A stop asked for after the work's last look still keeps what was there.
+    if (result.ok() && m_progress->Cancelled())
+        result = Result::Failure(ErrorKind::Cancelled, Cause::None);
+    return result;
 }
 
 // The recent-file list keeps Qt paths in the application's settings: the paths of the flows
@@ -478,6 +529,11 @@ void CDataLogFrame::OnAppExit() {
 }
 
 void CDataLogFrame::closeEvent(QCloseEvent* event) {
+    // Work on a worker thread refers to this window until it is over.
+    if (m_working) {
+        event->ignore();
+        return;
+    }
     if (!m_flows->Close()) {
         UpdateTitle();
         event->ignore();
@@ -830,6 +886,8 @@ void CDataLogFrame::OnNudgeRight() {
 // ---- drag and drop ------------------------------------------------------------------------
 
 void CDataLogFrame::dragEnterEvent(QDragEnterEvent* event) {
+    // A log dropped while another loads would open inside that load.
+    if (m_working) return event->ignore();
     if (event->mimeData()->hasUrls())
         for (const QUrl& url : event->mimeData()->urls())
             if (url.isLocalFile() && IsLogFileName(url.toLocalFile())) {

@@ -82,6 +82,8 @@ public:
     CPrefs& Prefs() const { return m_prefs; }
     IPrompt& Prompt() const { return m_prompt; }
     CProgressWindow& Progress() const { return *m_progress; }
+    /// The window as the file commands see it: where their long work runs.
+    IFileFlowsHost& FlowsHost() { return *this; }
     QString TitleText() const;
     /// The Help > About box, owned by the caller.
     QDialog* CreateAboutBox();
@@ -120,13 +122,11 @@ private:
     /// Runs a long document operation under a wait cursor and a progress dialog.
     Result RunWithProgress(const std::string& label,
                            const std::function<Result(const ProgressCallback&)>& work) override;
-    /// The same with a Cancel button in the progress dialog.
+    /// The same with a Cancel button in the progress dialog, the work on a worker thread while
+    /// the window goes on handling its events.
     Result RunCancellable(
         const std::string& label,
         const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work) override;
-    Result RunProgressWindow(
-        const std::string& label, bool cancellable,
-        const std::function<Result(const ProgressCallback&, const CancelCheck&)>& work);
     std::string LastOpenFolder() override;
     void SetLastOpenFolder(const std::string& folder) override;
     void AddRecentFile(const std::string& path) override;
@@ -194,7 +194,8 @@ private:
     CDataLogStatusBar* m_statusBar = nullptr;
     std::unique_ptr<CProgressWindow> m_progress;
     bool m_splitTracking = false;
-    bool m_busy = false;  // a long operation is replacing the document's columns
+    bool m_busy = false;     // a long operation is replacing the document's columns
+    bool m_working = false;  // work runs on a worker thread; the window must stay
     QList<int> m_splitSizesBefore;
     /// The modeless properties sheets (main log, comparison log); each empties itself when its
     /// sheet is destroyed.

@@ -49,7 +49,8 @@ void CProgressWindow::Begin(const QString& label, bool cancellable) {
 }
 
 void CProgressWindow::Step(int64_t done, int64_t total) {
-    if (!m_running) return;
+    // Cancel hides the window; the steps of the work winding down must not show it again.
+    if (!m_running || m_cancelled) return;
     // No timer of its own: the window can only appear from a step of the work, never from an
     // event loop that a question runs.
     if (!m_dialog && m_clock.elapsed() >= m_showDelay) Show();
