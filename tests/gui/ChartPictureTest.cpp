@@ -41,14 +41,6 @@ private slots:
         DeleteDocument();
     }
 
-    void formatFollowsTheExtension() {
-        QCOMPARE(ChartPicture::FormatOf(QStringLiteral("/a/b.PNG")), PictureFormat::Png);
-        QCOMPARE(ChartPicture::FormatOf(QStringLiteral("run.2.svg")), PictureFormat::Svg);
-        QCOMPARE(ChartPicture::FormatOf(QStringLiteral("c.Pdf")), PictureFormat::Pdf);
-        QVERIFY(!ChartPicture::FormatOf(QStringLiteral("pdf")));
-        QVERIFY(!ChartPicture::FormatOf(QStringLiteral("run.png.txt")));
-    }
-
     void svgHoldsOnePathPerCurveAndTheTexts() {
         const QByteArray svg = ChartPicture::Encode(*m_view, PictureFormat::Svg, QSize(800, 500));
         Keep(svg, "chart.svg");

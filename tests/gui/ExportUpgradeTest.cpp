@@ -14,7 +14,6 @@
 #include "gui/chart/ChartPicture.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
-#include "gui/common/FailureMessage.h"
 #include "support/DocumentFixture.h"
 #include "support/GuiFixtures.h"
 
@@ -100,19 +99,6 @@ private slots:
         QCOMPARE(ReadAll(m_dir->filePath("out.csv")), QString("old export\n"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"out.csv", "run.dl"}));
         QCOMPARE(m_prompt.messages, 0);
-    }
-
-    void exportFailuresAreReported() {
-        Open(10);
-        m_prompt.QueueFile(Path("missing/out.csv"));
-        QVERIFY(!RunDataLogExport(*m_doc, m_prompt, m_owner));
-        QCOMPARE(m_prompt.failures.size(), size_t(1));
-        const FailureMessage shown = MessageForFailure(m_prompt.failures.back());
-        QCOMPARE(shown.text, std::string("There was an error opening the file"));
-        QVERIFY2(shown.reason.find("No such file") != std::string::npos, shown.reason.c_str());
-        m_prompt.QueueFile("");  // Cancel in the save dialog
-        QVERIFY(!RunDataLogExport(*m_doc, m_prompt, m_owner));
-        QCOMPARE(m_prompt.messages, 1);
     }
 
     void pictureExportAsksBeforeReplacingTheNameWithItsSuffix() {

@@ -21,17 +21,12 @@ class HistogramTest : public QObject, test::DocumentFixture {
     QPointer<CDlgDataLogHistogram> m_window;
 
     std::string WriteLog(const char* name, int frames, bool allFeatures = true) {
-        SampleLogOptions o;
-        o.frames = frames;
-        o.allFeatures = allFeatures;
-        return DocumentFixture::WriteLog(name, o);
+        return DocumentFixture::WriteLog(name, {.frames = frames, .allFeatures = allFeatures});
     }
     // A sample log of `frames` frames whose slots are changed by `edit` before it is written.
     std::string WriteEdited(const char* name, int frames,
                             const std::function<void(uint8_t*)>& edit) {
-        SampleLogOptions o;
-        o.frames = frames;
-        std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+        std::vector<uint8_t> bytes = GenerateV4Bytes({.frames = frames});
         edit(bytes.data() + kFramesOffset);
         return test::WriteBytes(Path(name), bytes);
     }

@@ -179,14 +179,6 @@ private slots:
         QVERIFY(int(m.Formula().size()) <= FormulaEditModel::kMaxFormula);
     }
 
-    void checkOfFormulas() {
-        for (const auto& [formula, valid] : {std::pair{"", true},
-                                             {"[002]+-[003]", false},
-                                             {"[002]+(-[003])", true},
-                                             {"[002]/[029]", true}})
-            QCOMPARE(FormulaEditModel::CheckFormula(formula), valid);
-    }
-
     void keypadWithoutActiveFieldDoesNothing() {
         Click("7");
         Click("Backspace");

@@ -313,19 +313,6 @@ private slots:
         QCOMPARE(FormatDouble("%.99999f", 1.0).size(), 42);  // precision capped
         QCOMPARE(ToAnsi(FromAnsi("a\x80\xB0")), std::string("a\x80\xB0"));
     }
-
-    void unsignedZeroOfFormattedTexts() {
-        const std::pair<const char*, const char*> cases[] = {{"-0.00 sec", "0.00 sec"},
-                                                             {"-0", "0"},
-                                                             {"-0.000e+05", "0.000e+05"},
-                                                             {"-0.01", "-0.01"},
-                                                             {"-", "-"},
-                                                             {"12.0 km-h", "12.0 km-h"},
-                                                             {"-10", "-10"},
-                                                             {"x -0.0", "x 0.0"}};
-        for (const auto& [text, shown] : cases)
-            QCOMPARE(UnsignedZero(QString::fromLatin1(text)), QString::fromLatin1(shown));
-    }
 };
 
 QTEST_MAIN(NumericEditTest)

@@ -94,10 +94,7 @@ class ScatterPlotTest : public QObject, test::DocumentFixture {
     QPointer<CDlgDataLogScatterPlot> m_window;
 
     std::string WriteLog(const char* name, int frames, bool allFeatures = true) {
-        SampleLogOptions o;
-        o.frames = frames;
-        o.allFeatures = allFeatures;
-        return DocumentFixture::WriteLog(name, o);
+        return DocumentFixture::WriteLog(name, {.frames = frames, .allFeatures = allFeatures});
     }
 
     CDlgDataLogScatterPlot* Open() {
@@ -216,16 +213,6 @@ private slots:
         QCOMPARE(c.raster.NearestFrame(at.x(), at.y(), 5.0), best);
     }
 
-    void crowdMappingEndsAndAFarClick() {
-        const Crowd c;
-        int px = 0, py = 0;
-        QVERIFY(c.m.ToPixel(0.0f, 0.0f, &px, &py));
-        QCOMPARE(QPoint(px, py), QPoint(0, 22));  // low ends at the bottom left
-        QVERIFY(c.m.ToPixel(40.0f, 10.0f, &px, &py));
-        QCOMPARE(QPoint(px, py), QPoint(36, 0));
-        QCOMPARE(c.raster.NearestFrame(-20, -20, 5.0), -1);
-    }
-
     void filterKeepsFramesOnItsBounds() {
         LogData& log = m_doc->Main();
         const std::vector<float> afr = Column(kAfr);
@@ -327,23 +314,6 @@ private slots:
         QCOMPARE(w->XCombo()->currentData().toInt(), 2);
         QCOMPARE(w->Plot()->Data().Size(), 200);
         w->Plot()->RenderImage(QSize(400, 300));
-    }
-
-    void oneWindowPerDocumentClosedByTheDocument() {
-        CDlgDataLogScatterPlot* first = Open();
-        QCOMPARE(Open(), first);
-        first->close();  // destroyed on close; the reference empties itself
-        QTRY_VERIFY(m_window.isNull());
-        CDlgDataLogScatterPlot* second = Open();
-        QVERIFY(second);
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("other.dl", 500)));
-        QVERIFY(m_window.isNull());
-        Open();
-        QVERIFY(m_doc->OnNewDocument());
-        QVERIFY(m_window.isNull());
-        Open();
-        m_doc->OnCloseDocument();
-        QVERIFY(m_window.isNull());
     }
 
     void mouseMovesCursorZoomsAndReads() {
