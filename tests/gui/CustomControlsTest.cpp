@@ -1,6 +1,5 @@
-// The self-drawn controls: status lamps and texts, ramp, check box, background.
+// The self-drawn controls: status lamps and texts, ramp, check box.
 
-#include "gui/common/CBGImage.h"
 #include "gui/common/CGDIPCheckbox.h"
 #include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CGDIPDataMonitorValue.h"
@@ -99,16 +98,6 @@ private slots:
         QCOMPARE(box.GetCheck(), 1);
         box.SetCheck(3);
         QCOMPARE(box.GetCheck(), 0);
-    }
-
-    void backgroundIsArtworkThenBlack() {
-        QCOMPARE(CBGImage::Artwork().size(), QSize(1024, 768));
-        CBGImage bg;
-        bg.resize(1100, 800);
-        const QImage img = Grab(&bg);
-        QCOMPARE(img.pixelColor(1050, 10), QColor(Qt::black));
-        QCOMPARE(img.pixelColor(10, 790), QColor(Qt::black));
-        QCOMPARE(img.pixelColor(100, 20), CBGImage::Artwork().pixelColor(100, 20));
     }
 };
 

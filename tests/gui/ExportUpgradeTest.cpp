@@ -152,23 +152,6 @@ private slots:
         QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
         QCOMPARE(ListLines(dialog.List()),
                  QStringList({"-VERSION:V4 - upgrade not required", converting(v4)}));
-
-        // An earlier conversion is replaced only when the user says so.
-        const QString converted = QString::fromStdString(in("run.V4.dl"));
-        std::ofstream(in("run.V4.dl"), std::ios::binary) << "edited";
-        m_prompt.QueueFiles({v2});
-        m_prompt.QueueAnswer(PromptAnswer::No);
-        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
-        QCOMPARE(m_prompt.asked.back().text,
-                 std::string("run.V4.dl already exists.\nDo you want to replace it?"));
-        QCOMPARE(dialog.List()->item(0)->text(),
-                 QString("-FAILED:The converted file already exists"));
-        QCOMPARE(ReadAll(converted), QString("edited"));
-        m_prompt.QueueFiles({v2});
-        m_prompt.QueueAnswer(PromptAnswer::Yes);
-        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
-        QCOMPARE(dialog.List()->item(0)->text(), QString("-WRITE: conversion complete"));
-        QVERIFY(QFileInfo(converted).size() > 1000);
     }
 
     void windowCommandsAndClicksOpenTheirDialogs() {

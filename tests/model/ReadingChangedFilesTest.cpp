@@ -102,7 +102,8 @@ TEST(ReadingChangedFiles, EveryReaderFailsWhenTheFileIsWrittenWhileItReads) {
         {"csv", &log, &other, Cause::FileChanged,
          [&](const std::string& path, const std::function<void()>& stop) {
              LogData data;
-             const ReadOptions options{.allColumns = false};
+             ReadOptions options;
+             options.allColumns = false;
              if (Result r = ReadDataLog(path, data, {}, options); !r) return r;
              // Stopped once the first frames are out, in the middle of the pass.
              return ExportCsv(data, csv, [&](int64_t done, int64_t) {
@@ -113,7 +114,8 @@ TEST(ReadingChangedFiles, EveryReaderFailsWhenTheFileIsWrittenWhileItReads) {
         {"open", &log, &other, Cause::FileChanged,
          [&](const std::string& path, const std::function<void()>& stop) {
              LogData data;
-             const ReadOptions options{.allColumns = false};
+             ReadOptions options;
+             options.allColumns = false;
              return ReadDataLog(
                  path, data, [&](int64_t, int64_t) { stop(); }, options);
          }},
@@ -156,7 +158,8 @@ TEST(ReadingChangedFiles, AnIoErrorIsAReadFailureWithTheSystemsReason) {
     const std::string path = dir / "run.dl";
     WriteBytes(path, GenerateV4Bytes({.frames = 300}));
     LogData log;
-    const ReadOptions options{.allColumns = false};
+    ReadOptions options;
+    options.allColumns = false;
     ASSERT_TRUE(ReadDataLog(path, log, {}, options));
 
     // The histogram table, the zero-time search and a pass all say why, and the store stays
@@ -201,7 +204,8 @@ TEST(ReadingChangedFiles, ALogNeedingMoreMemoryThanTheMachineHasIsRefusedBeforeI
     WriteBytes(path, GenerateV4Bytes({.frames = 1}));
     std::filesystem::resize_file(path, kFramesOffset + kFrames * kFrameSize);
     LogData log;
-    const ReadOptions options{.allColumns = false};
+    ReadOptions options;
+    options.allColumns = false;
     const Result r = ReadDataLog(path, log, {}, options);
     EXPECT_EQ(r.cause, Cause::LogTooLargeForMemory);
     EXPECT_GT(r.figures[0], r.figures[1]);
