@@ -181,7 +181,9 @@ private slots:
 
     void nearestPixelWinsThenTheLatestFrame() {
         const Crowd c;
-        for (const QPointF& at : {QPointF(3.2, 4.6), QPointF(20, 11), QPointF(36, 0)}) {
+        // Half a pixel between two drawn pixels is a tie of distances, which the later frame wins.
+        for (const QPointF& at :
+             {QPointF(3.2, 4.6), QPointF(20, 11), QPointF(36, 0), QPointF(10.5, 7)}) {
             int best = -1, px = 0, py = 0;
             double bestD = 1e9;
             for (int i = 0; i < Crowd::n; ++i) {
