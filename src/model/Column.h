@@ -25,6 +25,12 @@ public:
         m_size = m_data ? n : 0;
         return m_data != nullptr || n == 0;
     }
+    /// Views n elements at `data` inside `block`, which the column keeps alive: the columns of a
+    /// small log share one allocation.
+    void View(const std::shared_ptr<void>& block, T* data, size_t n) {
+        m_data = std::shared_ptr<T[]>(block, data);
+        m_size = n;
+    }
     void Reset() {
         m_data.reset();
         m_size = 0;

@@ -120,7 +120,33 @@ void ZeroColumns(LogData& log, size_t from, size_t to) {
     }
 }
 
+// Up to this many bytes, the columns of a log share one allocation: reading a log of a few
+// frames would otherwise cost more in 881 allocations than in all its frames.
+constexpr size_t kSharedColumnsLimit = size_t(1) << 20;
+
+/// The columns of a small log as views of one block, each starting on 16 bytes.
+bool AllocateSharedColumns(LogData& log, size_t n) {
+    const size_t column = (n * 4 + 15) / 16 * 16;
+    const size_t total = (n * 8 + 15) / 16 * 16 + 2 * column * kSlotCount;
+    std::shared_ptr<void> block;
+    try {
+        block = std::shared_ptr<uint8_t[]>(new uint8_t[total]);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    auto* at = static_cast<uint8_t*>(block.get());
+    log.offsetMs.View(block, reinterpret_cast<int64_t*>(at), n);
+    at += (n * 8 + 15) / 16 * 16;
+    for (int s = 0; s < kSlotCount; ++s, at += 2 * column) {
+        log.values[s].View(block, reinterpret_cast<float*>(at), n);
+        log.status[s].View(block, reinterpret_cast<uint32_t*>(at + column), n);
+    }
+    return true;
+}
+
 bool AllocateColumns(LogData& log, int frames) {
+    const size_t n = size_t(frames) + 1;
+    if (n * (8 + 8 * kSlotCount) <= kSharedColumnsLimit) return AllocateSharedColumns(log, n);
     if (!log.offsetMs.Allocate(size_t(frames) + 1)) return false;
     for (int s = 0; s < kSlotCount; ++s) {
         if (!log.values[s].Allocate(size_t(frames) + 1) ||
@@ -402,7 +428,8 @@ bool StreamStoredFrames(const LogData& log, Sink&& sink, const ProgressCallback&
             return false;
         }
     }
-    std::vector<uint8_t> buffer(size_t(LogStore::kBlockFrames) * kFrameSize);
+    // A block of frames at a time, or the whole log when it is shorter.
+    std::vector<uint8_t> buffer(size_t(std::clamp(frames, 1, LogStore::kBlockFrames)) * kFrameSize);
     bool ok = true;
     const Result pass = VisitFrames(
         log, 0, frames,
@@ -445,7 +472,8 @@ bool StreamDataLog(const LogData& log, Sink&& sink, const ProgressCallback& prog
     if (!sink(log.header.bytes.data(), DataLogHeader::kSize)) return false;
     if (!sink(log.config.bytes.data(), EcuConfigBlock::kSize)) return false;
     if (log.source.store) return StreamStoredFrames(log, sink, progress, failure);
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBlockFrames * kFrameSize]);
+    const size_t bufferFrames = size_t(std::clamp(frames, 1, kBlockFrames));
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[bufferFrames * kFrameSize]);
     if (!buffer) {
         failure = Result::Failure(ErrorKind::OutOfMemory, Cause::NoMemoryToWrite);
         return false;

@@ -124,7 +124,8 @@ std::shared_ptr<LogStore> LogStore::Create(fs::FileHandle file, const std::strin
     }
     if (options.allowMapping && store->m_frames > 0)
         store->m_map = fs::MapReadOnly(handle, fileSize);
-    store->m_buffer.resize(size_t(kBlockFrames) * kFrameSize);
+    // A block of frames, or the whole file when it holds fewer.
+    store->m_buffer.resize(size_t(std::clamp(store->m_frames, 1, kBlockFrames)) * kFrameSize);
     return store;
 }
 

@@ -19,9 +19,7 @@ constexpr int kRpm = 2, kAfr = 9, kMap = 29;
 class FrameSelectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SampleLogOptions o;
-        o.frames = 3000;
-        m_log = GenerateSampleColumns(o);
+        m_log = GenerateSampleColumns({.frames = 3000});
         m_x.assign(m_log->values[kRpm - 1].begin(), m_log->values[kRpm - 1].begin() + 3000);
         m_y.assign(m_log->values[kMap - 1].begin(), m_log->values[kMap - 1].begin() + 3000);
     }

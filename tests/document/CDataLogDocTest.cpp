@@ -33,11 +33,7 @@ using namespace quillon::test;
 namespace {
 
 struct RecordingView : IDataLogView {
-    void OnUpdate(IDataLogView* sender, DocumentChange change) override {
-        senders.push_back(sender);
-        hints.push_back(change);
-    }
-    std::vector<IDataLogView*> senders;
+    void OnUpdate(IDataLogView*, DocumentChange change) override { hints.push_back(change); }
     std::vector<DocumentChange> hints;
 };
 
@@ -390,18 +386,6 @@ TEST_F(DocTest, ToolsCommandsAskFirstAndMarkTheDocument) {
     EXPECT_NEAR(doc.TimeOfFrame(51), 0.0f, 1e-6f);
 }
 
-TEST_F(DocTest, FrameAtTimeLooksInTheLoadedLogsOnly) {
-    CDataLogDoc doc(m_prefs, m_prompt);
-    EXPECT_EQ(doc.FrameAtTime(1.0f), -1);
-    FillLog(doc.Main(), 4, [](int, int i) { return i == 3 ? 4.0f : float(i); });
-    EXPECT_EQ(doc.FrameAtTime(0.5f), 0);  // a tie goes to the earlier frame
-    EXPECT_EQ(doc.FrameAtTime(3.1f), 3);
-    FillLog(doc.Comparison(), 2, [](int, int i) { return float(i); });
-    EXPECT_EQ(doc.ComparisonFrameAtTime(1.0f), -1);  // not loaded
-    doc.SetComparisonLoaded(true, "c.dl");
-    EXPECT_EQ(doc.ComparisonFrameAtTime(0.9f), 1);
-}
-
 TEST_F(DocTest, StartTimeTextsAreUtcTimesOfDay) {
     // 2026-01-01 14:03:22.125 UTC, whatever the local zone.
     test::SetEnvironment("TZ", "America/New_York");
@@ -415,18 +399,6 @@ TEST_F(DocTest, StartTimeTextsAreUtcTimesOfDay) {
     EXPECT_EQ(doc.ComparisonStartTimeText(), "Comparison: 14:03:22.126");
     test::UnsetEnvironment("TZ");
     tzset();
-}
-
-TEST_F(DocTest, PanelOrderingListsPanelsInTurnAndIgnoresOutOfRangePanels) {
-    CDataLogDoc doc(m_prefs, m_prompt);
-    doc.SetCurrentView(1);
-    auto& entries = doc.Config().views[1].entries;
-    for (int e = 0; e < kViewEntryCount; ++e)
-        entries[e].panel = e % 3 == 0 ? 2 : 0;
-    entries[4].panel = 4;
-    entries[5].panel = 7;
-    const std::vector<int> order = doc.EntriesOrderedByPanel();
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 7, 8, 10, 11, 13, 14, 0, 3, 6, 9, 12, 15, 4}));
 }
 
 TEST_F(DocTest, StepViewSkipsEmptyViewsAndOutOfRangeFieldsFromAGraphFileAreGuarded) {
@@ -454,22 +426,6 @@ TEST_F(DocTest, StepViewSkipsEmptyViewsAndOutOfRangeFieldsFromAGraphFileAreGuard
     doc.SetCurrentView(4);
     EXPECT_TRUE(doc.EntriesOrderedByPanel().empty());
     EXPECT_EQ(m_prompt.messages, 0);
-}
-
-TEST_F(DocTest, ViewsAreNotifiedExceptTheSender) {
-    CDataLogDoc doc(m_prefs, m_prompt);
-    RecordingView a, b;
-    doc.AddView(&a);
-    doc.AddView(&b);
-    doc.AddView(&b);  // registered once
-    doc.UpdateAllViews(&a, DocumentChange::LabelsChanged);
-    EXPECT_TRUE(a.hints.empty());
-    EXPECT_EQ(b.hints, std::vector<DocumentChange>{DocumentChange::LabelsChanged});
-    EXPECT_EQ(b.senders, std::vector<IDataLogView*>{&a});
-    doc.RemoveView(&b);
-    doc.UpdateAllViews(nullptr, DocumentChange::CursorMoved);
-    EXPECT_EQ(a.hints, std::vector<DocumentChange>{DocumentChange::CursorMoved});
-    EXPECT_EQ(b.hints.size(), 1u);
 }
 
 }  // namespace

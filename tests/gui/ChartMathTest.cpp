@@ -5,12 +5,10 @@
 #include <vector>
 
 #include "gui/chart/AxisScale.h"
-#include "gui/chart/ChartCursorKeys.h"
 #include "gui/chart/ChartHitTest.h"
 #include "gui/chart/ChartLayout.h"
 #include "gui/chart/ChartModel.h"
 #include "gui/chart/ChartPainter.h"
-#include "gui/chart/ChartPanner.h"
 #include "gui/chart/ChartZoom.h"
 #include "gui/chart/ChartZoomer.h"
 #include "gui/chart/CurveDecimation.h"
@@ -500,9 +498,7 @@ private slots:
 
     void defaultViewAxesLabelTheirEnds() {
         // 16 channels on the axes of one panel; the chart gets 1000 x 680 of a 1366 x 768 window.
-        SampleLogOptions options;
-        options.frames = 500;
-        const std::unique_ptr<LogData> log = GenerateSampleColumns(options);
+        const std::unique_ptr<LogData> log = GenerateSampleColumns({.frames = 500});
         const GraphConfiguration config = DefaultGraphConfiguration();
         for (const GraphViewEntry& e : config.views[0].entries)
             QCOMPARE(e.panel, 0u);
@@ -562,38 +558,7 @@ private slots:
         QVERIFY(layout.AxisLabels(0).size() >= 2);
     }
 
-    void hitTestAndInteraction() {
-        LogData main;
-        MakeLog(main, 1000, 0.0f, [](int, int i) { return float(i % 50); });
-        GraphConfiguration config;
-        GraphChannels(config, AvailableChannels(main, 2));
-        config.views[0].entries[1].panel = 1;
-        ChartModel model;
-        model.Build(config, 0, {0, 1}, main, nullptr);
-        ChartLayout layout;
-        layout.Compute(QSizeF(800, 600), model, ChartLayout::Metrics{});
-        using Part = ChartLayout::Part;
-        const std::pair<QPointF, ChartLayout::Hit> hits[] = {
-            {layout.AxisRect(1).center(), {Part::YAxis, 1}},
-            {layout.XAxisRect().center(), {Part::XAxis, 0}},
-            {layout.PanelRect(1).center(), {Part::Plot, 1}},
-            {layout.ZoomButtonRect(ChartLayout::kZoomLast).center(), {Part::ZoomButton, 3}},
-            {QPointF(1, 590), {Part::None, -1}}};
-        for (const auto& [point, hit] : hits) {
-            QCOMPARE(layout.HitTest(point).part, hit.part);
-            QCOMPARE(layout.HitTest(point).index, hit.index);
-        }
-        // A click picks the frame and curve under the mouse; on a panel's edge nothing.
-        const TimeWindow w{0, 10};
-        const LogTimes times = LogTimes::Of(main);
-        const PlotMapping map = layout.MappingOf(model.Item(1), w);
-        const CursorPick pick =
-            PickCursor(model, layout, w, times, nullptr, QPointF(map.X(4.2), map.Y(20)));
-        QCOMPARE(pick.frame, 420);
-        QCOMPARE(pick.subset, 1);
-        QCOMPARE(PickCursor(model, layout, w, times, nullptr, layout.PanelRect(0).topLeft()).frame,
-                 -1);
-
+    void zoomerTellsClicksFromBands() {
         // The zoomer: a press released in place is a click, a drag a band (none below 3 pixels).
         const QRectF area(100, 0, 500, 300);
         ChartZoomer zoomer;
@@ -611,22 +576,6 @@ private slots:
         QCOMPARE(ChartZoomer::WheelCentre(20, area, {10, 20}), 15.0);
         QCOMPARE(ChartZoomer::WheelCentre(200, area, {10, 20}), 12.0);
         QVERIFY(std::abs(ChartZoomer::WheelFactor(-240) - 1.5625) < 1e-12);
-
-        // The panner drags the window against the mouse.
-        ChartPanner panner;
-        TimeWindow panned;
-        panner.Start({300, 50}, {10, 20});
-        QVERIFY(!panner.Move({300, 80}, 500, panned));
-        QVERIFY(panner.Move({250, 80}, 500, panned));
-        QCOMPARE(panned, (TimeWindow{11, 21}));
-        QVERIFY(panner.Finish() && !panner.Active());
-
-        // Cursor keys; the caller clamps to the log.
-        const int last = 999;
-        QCOMPARE(ChartCursorKeys::Target(Qt::Key_Right, true, 5, 0, last), 15);
-        QCOMPARE(ChartCursorKeys::Target(Qt::Key_Left, false, 0, 0, last), -1);
-        QCOMPARE(ChartCursorKeys::Target(Qt::Key_Left, false, -1, 40, last), 40);
-        QVERIFY(!ChartCursorKeys::Target(Qt::Key_A, false, 5, 0, last));
     }
 
     void cursorTableTexts() {

@@ -41,14 +41,6 @@ private slots:
         DeleteDocument();
     }
 
-    void formatFollowsTheExtension() {
-        QCOMPARE(ChartPicture::FormatOf(QStringLiteral("/a/b.PNG")), PictureFormat::Png);
-        QCOMPARE(ChartPicture::FormatOf(QStringLiteral("run.2.svg")), PictureFormat::Svg);
-        QCOMPARE(ChartPicture::FormatOf(QStringLiteral("c.Pdf")), PictureFormat::Pdf);
-        QVERIFY(!ChartPicture::FormatOf(QStringLiteral("pdf")));
-        QVERIFY(!ChartPicture::FormatOf(QStringLiteral("run.png.txt")));
-    }
-
     void svgHoldsOnePathPerCurveAndTheTexts() {
         const QByteArray svg = ChartPicture::Encode(*m_view, PictureFormat::Svg, QSize(800, 500));
         Keep(svg, "chart.svg");
@@ -121,41 +113,26 @@ private slots:
         QVERIFY(ChartPicture::Encode(*m_view, PictureFormat::Png, QSize(8000, 8000), 4).isEmpty());
     }
 
-    void exportPictureCommandWritesTheFileTheUserNamed_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<QByteArray>("magic");
-        // A name without an extension becomes a PNG; the others follow their extension.
-        QTest::newRow("no extension") << "plain"
-                                      << "plain.png" << QByteArray("\x89PNG");
-        QTest::newRow("svg") << "chart.svg"
-                             << "chart.svg" << QByteArray("<?xml");
-        QTest::newRow("PDF") << "chart.PDF"
-                             << "chart.PDF" << QByteArray("%PDF-");
-    }
-
-    void exportPictureCommandWritesTheFileTheUserNamed() {
-        QFETCH(QString, chosen);
-        QFETCH(QString, written);
-        QFETCH(QByteArray, magic);
-        ScriptedPrompt prompt(PromptAnswer::No);
-        const auto app = test::StartViewer(*m_dir, prompt, m_dir->filePath("main.dl"));
-        QVERIFY(app);
-        prompt.QueueFile(ToCorePath(m_dir->filePath(chosen)));
-        QTimer::singleShot(0, [] {  // accepts the picture size dialog
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->accept();
-        });
-        QVERIFY(app->MainFrame()->ExecuteCommand(ID_EXPORT_PICTURE));
-        QFile file(m_dir->filePath(written));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().startsWith(magic));
-    }
-
-    void otherExtensionIsRefusedAndCopyGivesBothForms() {
+    void exportWritesTheNamedFormatRefusesOthersAndCopyGivesBoth() {
         ScriptedPrompt prompt(PromptAnswer::No);
         const auto app = test::StartViewer(*m_dir, prompt, m_dir->filePath("main.dl"));
         QVERIFY(app);
         CDataLogFrame& frame = *app->MainFrame();
+        // A name without an extension becomes a PNG; the others follow their extension.
+        const std::tuple<const char*, const char*, QByteArray> cases[] = {
+            {"plain", "plain.png", "\x89PNG"},
+            {"chart.svg", "chart.svg", "<?xml"},
+            {"chart.PDF", "chart.PDF", "%PDF-"}};
+        for (const auto& [chosen, written, magic] : cases) {
+            prompt.QueueFile(ToCorePath(m_dir->filePath(chosen)));
+            QTimer::singleShot(0, [] {  // accepts the picture size dialog
+                if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    d->accept();
+            });
+            QVERIFY(frame.ExecuteCommand(ID_EXPORT_PICTURE));
+            QFile file(m_dir->filePath(written));
+            QVERIFY2(file.open(QIODevice::ReadOnly) && file.readAll().startsWith(magic), written);
+        }
         // Another extension is refused with a message and writes nothing.
         const int messages = prompt.messages;
         prompt.QueueFile(ToCorePath(m_dir->filePath(QStringLiteral("chart.bmp"))));

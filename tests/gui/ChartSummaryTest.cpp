@@ -27,9 +27,7 @@ private slots:
 
     void summaryEnvelopeMatchesFramesAtEveryLevel() {
         const int frames = 9000;
-        SampleLogOptions options;
-        options.frames = frames;
-        std::vector<uint8_t> bytes = GenerateV4Bytes(options);
+        std::vector<uint8_t> bytes = GenerateV4Bytes({.frames = frames});
         const uint8_t* first = bytes.data() + kFramesOffset;
         const int slot = 2;
         std::vector<float> values(static_cast<size_t>(frames));

@@ -1,8 +1,5 @@
-// The self-drawn controls: render caching, status lamps and texts, ramp, check box, background.
+// The self-drawn controls: status lamps and texts, ramp, check box.
 
-#include "gui/common/CBGImage.h"
-#include "gui/common/CButtonViewShift.h"
-#include "gui/common/CGDIPButton.h"
 #include "gui/common/CGDIPCheckbox.h"
 #include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CGDIPDataMonitorValue.h"
@@ -17,13 +14,6 @@ QImage Grab(QWidget* w) {
     return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-/// Grabs the widget and returns how often it has rendered its picture.
-template <class W>
-int Renders(W& w) {
-    Grab(&w);
-    return w.RenderCount();
-}
-
 void Show(QWidget* w, int width, int height) {
     w->resize(width, height);
     w->show();
@@ -35,30 +25,6 @@ void Show(QWidget* w, int width, int height) {
 class CustomControlsTest : public QObject {
     Q_OBJECT
 private slots:
-    void bufferRendersOnceUntilInvalidated() {
-        CGDIPDataMonitorValue display;
-        display.SetStatus("1234", 0);
-        Show(&display, 120, 20);
-        const int first = Renders(display);
-        QVERIFY(first >= 1);
-        display.repaint();  // painted from the cache
-        QCOMPARE(Renders(display), first);
-        display.SetStatus("1234", 0);  // nothing changed
-        QCOMPARE(Renders(display), first);
-        display.SetStatus("1235", 0);
-        QCOMPARE(Renders(display), first + 1);
-        display.resize(140, 20);
-        QCOMPARE(Renders(display), first + 2);
-
-        CGDIPGlowLabel label(nullptr, "Min");
-        Show(&label, 60, 18);
-        const int labelFirst = Renders(label);
-        label.SetText("Min");
-        QCOMPARE(Renders(label), labelFirst);
-        label.SetText("Max");
-        QCOMPARE(Renders(label), labelFirst + 1);
-    }
-
     void statusTextsAndLamps() {
         QCOMPARE(QString(GetStatusEntry(53).text), QString("Fixed  "));
         QCOMPARE(QString(GetStatusEntry(33).text), QString("Sync'd "));
@@ -132,22 +98,6 @@ private slots:
         QCOMPARE(box.GetCheck(), 1);
         box.SetCheck(3);
         QCOMPARE(box.GetCheck(), 0);
-
-        CGDIPButton ed("Ed");
-        ed.resize(30, 20);
-        Grab(&ed);
-        CButtonViewShift left(CButtonViewShift::kLeft);
-        Grab(&left);
-    }
-
-    void backgroundIsArtworkThenBlack() {
-        QCOMPARE(CBGImage::Artwork().size(), QSize(1024, 768));
-        CBGImage bg;
-        bg.resize(1100, 800);
-        const QImage img = Grab(&bg);
-        QCOMPARE(img.pixelColor(1050, 10), QColor(Qt::black));
-        QCOMPARE(img.pixelColor(10, 790), QColor(Qt::black));
-        QCOMPARE(img.pixelColor(100, 20), CBGImage::Artwork().pixelColor(100, 20));
     }
 };
 

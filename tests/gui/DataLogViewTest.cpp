@@ -220,28 +220,6 @@ private slots:
         QCOMPARE(m_doc->GetCursorFrame(), 0);
     }
 
-    void cursorOnALongerComparison() {
-        OpenWithView(1000);
-        m_doc->Config().views[0].entries[3].filter = 5;
-        m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
-        QVERIFY(m_doc->LoadComparison(WriteLog("comp.dl", 1500, 100, 7)));
-        QVERIFY(m_view->Model().HasComparison());
-        QCOMPARE(m_view->Model().SubsetCount(), 32);
-        // A click behind the main log's end lands on a comparison frame.
-        m_view->ZoomToWindow(12.0, 13.0);
-        Click(PointOf(3, 1234, true));
-        QCOMPARE(m_doc->GetCursorFrame(), 1234);
-        QVERIFY(m_doc->IsCursorOnComparison());
-        QCOMPARE(m_view->Table().Cell(0),
-                 GetChannelName(m_doc->Main().config, m_channels[0]) + "(Filtered)-C");
-        // The same frame on the main log, which has ended.
-        m_doc->SetCursor(1234, 3, false);
-        m_doc->UpdateAllViews(nullptr, DocumentChange::LogChanged);
-        // Zoom In with that cursor stays on the main log's times.
-        m_view->ZoomIn();
-        QVERIFY(Window().maximum > 9.0 && Window().minimum < 10.0);
-    }
-
     void hintsRefillRelabelAndRebuild() {
         OpenWithView(1000);
         m_view->ZoomToWindow(2.0, 3.0);
@@ -298,21 +276,6 @@ private slots:
         QVERIFY(count(image, qRgb(0, 0, 128)) > 300);
         QVERIFY(count(image, qRgb(180, 50, 180)) > 300);
         QCOMPARE(count(image, qRgb(0, 0, 255)), 0);  // item 2 holds no channel
-        QCOMPARE(m_view->RenderImage(size, 2.0).size(), size * 2);
-        // The same picture through a painter on another kind of device (a recorded picture).
-        QPicture picture;
-        {
-            QPainter p(&picture);
-            m_view->Render(p, QSizeF(size));
-        }
-        QImage replayed(size, QImage::Format_RGB32);
-        replayed.fill(Qt::white);
-        {
-            QPainter p(&replayed);
-            picture.play(&p);
-        }
-        QCOMPARE(replayed.pixel(2, size.height() / 2), qRgb(192, 0, 0));
-        QVERIFY(count(replayed, green) > 300);
         // An ungraphed entry is not drawn (its axis is off too, so the layout stays the same)...
         m_doc->Config().views[0].entries[5].axisDisplay = 0;
         m_doc->Config().views[0].entries[5].graph = 0;

@@ -14,7 +14,6 @@
 #include "gui/chart/ChartPicture.h"
 #include "samplegen/LegacyWriter.h"
 #include "samplegen/SampleLog.h"
-#include "gui/common/FailureMessage.h"
 #include "support/DocumentFixture.h"
 #include "support/GuiFixtures.h"
 
@@ -102,19 +101,6 @@ private slots:
         QCOMPARE(m_prompt.messages, 0);
     }
 
-    void exportFailuresAreReported() {
-        Open(10);
-        m_prompt.QueueFile(Path("missing/out.csv"));
-        QVERIFY(!RunDataLogExport(*m_doc, m_prompt, m_owner));
-        QCOMPARE(m_prompt.failures.size(), size_t(1));
-        const FailureMessage shown = MessageForFailure(m_prompt.failures.back());
-        QCOMPARE(shown.text, std::string("There was an error opening the file"));
-        QVERIFY2(shown.reason.find("No such file") != std::string::npos, shown.reason.c_str());
-        m_prompt.QueueFile("");  // Cancel in the save dialog
-        QVERIFY(!RunDataLogExport(*m_doc, m_prompt, m_owner));
-        QCOMPARE(m_prompt.messages, 1);
-    }
-
     void pictureExportAsksBeforeReplacingTheNameWithItsSuffix() {
         const QString shot = QString::fromStdString(Path("shot.png"));
         std::ofstream(Path("shot.png"), std::ios::binary) << "kept";
@@ -166,23 +152,6 @@ private slots:
         QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
         QCOMPARE(ListLines(dialog.List()),
                  QStringList({"-VERSION:V4 - upgrade not required", converting(v4)}));
-
-        // An earlier conversion is replaced only when the user says so.
-        const QString converted = QString::fromStdString(in("run.V4.dl"));
-        std::ofstream(in("run.V4.dl"), std::ios::binary) << "edited";
-        m_prompt.QueueFiles({v2});
-        m_prompt.QueueAnswer(PromptAnswer::No);
-        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
-        QCOMPARE(m_prompt.asked.back().text,
-                 std::string("run.V4.dl already exists.\nDo you want to replace it?"));
-        QCOMPARE(dialog.List()->item(0)->text(),
-                 QString("-FAILED:The converted file already exists"));
-        QCOMPARE(ReadAll(converted), QString("edited"));
-        m_prompt.QueueFiles({v2});
-        m_prompt.QueueAnswer(PromptAnswer::Yes);
-        QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
-        QCOMPARE(dialog.List()->item(0)->text(), QString("-WRITE: conversion complete"));
-        QVERIFY(QFileInfo(converted).size() > 1000);
     }
 
     void windowCommandsAndClicksOpenTheirDialogs() {

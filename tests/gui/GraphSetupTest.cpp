@@ -206,15 +206,6 @@ private slots:
         QCOMPARE(Drag(m_dlg->ViewList(1), 0, channels, 0), Qt::MoveAction);
         QVERIFY(ViewSlots(m_dlg->Model(), 1).empty());
         QVERIFY(!channels->isMarked(20));
-        // The hand cursor over a filled slot only.
-        for (const auto& [row, shape] :
-             {std::pair{0, Qt::PointingHandCursor}, {9, Qt::ArrowCursor}}) {
-            const QPoint at = v0->visualItemRect(v0->item(row)).center();
-            QMouseEvent hover(QEvent::MouseMove, at, v0->viewport()->mapToGlobal(at), Qt::NoButton,
-                              Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(v0->viewport(), &hover);
-            QCOMPARE(v0->viewport()->cursor().shape(), shape);
-        }
         // Delete in a view list empties the slot with the caret.
         v2->setFocus();
         v2->setCurrentRow(3);

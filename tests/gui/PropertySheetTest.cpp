@@ -30,9 +30,7 @@ class PropertySheetTest : public QObject, test::DocumentFixture {
     // A sample log whose header the caller may adjust before it is written.
     std::string WriteAdjustedLog(const char* name, const std::function<void(H&)>& adjust = {},
                                  int frames = 200) {
-        SampleLogOptions options;
-        options.frames = frames;
-        std::vector<uint8_t> bytes = GenerateV4Bytes(options);
+        std::vector<uint8_t> bytes = GenerateV4Bytes({.frames = frames});
         H header;
         std::copy_n(bytes.begin(), H::kSize, header.bytes.begin());
         if (adjust) adjust(header);

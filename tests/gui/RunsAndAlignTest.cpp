@@ -91,10 +91,7 @@ private slots:
 
     void alignShowsTheShiftAndAppliesIt() {
         QVERIFY(m_doc->OnOpenDocument(WriteLog("main.dl", 3000)).ok());
-        SampleLogOptions copy;
-        copy.frames = 3123;
-        copy.seed = 2;
-        std::vector<uint8_t> bytes = GenerateV4Bytes(copy);
+        std::vector<uint8_t> bytes = GenerateV4Bytes({.frames = 3123, .seed = 2});
         bytes.erase(bytes.begin() + std::ptrdiff_t(kFramesOffset),
                     bytes.begin() + std::ptrdiff_t(kFramesOffset + 123 * kFrameSize));
         test::WriteBytes(Path("copy.dl"), bytes);

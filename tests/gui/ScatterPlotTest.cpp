@@ -94,10 +94,7 @@ class ScatterPlotTest : public QObject, test::DocumentFixture {
     QPointer<CDlgDataLogScatterPlot> m_window;
 
     std::string WriteLog(const char* name, int frames, bool allFeatures = true) {
-        SampleLogOptions o;
-        o.frames = frames;
-        o.allFeatures = allFeatures;
-        return DocumentFixture::WriteLog(name, o);
+        return DocumentFixture::WriteLog(name, {.frames = frames, .allFeatures = allFeatures});
     }
 
     CDlgDataLogScatterPlot* Open() {
@@ -145,17 +142,7 @@ private slots:
         QCOMPARE(ScatterPlotData::RampIndex(14.6f, 14.7f, 14.7f), 0);
     }
 
-    void colourIndicesOfAWholeLog_data() {
-        QTest::addColumn<float>("cmin");
-        QTest::addColumn<float>("cmax");
-        QTest::newRow("a range") << 12.0f << 13.0f;
-        QTest::newRow("an empty range") << 12.5f << 12.5f;
-        QTest::newRow("a reversed range") << 13.0f << 12.0f;
-    }
-
     void colourIndicesOfAWholeLog() {
-        QFETCH(float, cmin);
-        QFETCH(float, cmax);
         // The rebuild colours values in groups; each as the one-value rule, odd values included.
         LogData log;
         const float values[] = {kNaN,  -kNaN,  INFINITY, -INFINITY, -0.0f,  0.0f,
@@ -170,60 +157,45 @@ private slots:
             log.values[kAfr - 1][size_t(i)] = values[size_t(i) % std::size(values)];
         }
         log.frameCount = n;
-        log.stats[kAfr - 1].minimum = cmin;
-        log.stats[kAfr - 1].maximum = cmax;
-        ScatterPlotData data;
-        data.Build(log, n + 3, ScatterSelection{});  // three frames beyond the columns
-        for (int i = 0; i < n; ++i)
-            QCOMPARE(int(data.RampIndices()[size_t(i)]),
-                     ScatterPlotData::RampIndex(log.values[kAfr - 1][size_t(i)], cmin, cmax));
-        QVERIFY(!data.IsDrawn(n));
-    }
-
-    void binnedPictureEqualsDrawingDotByDot_data() {
-        QTest::addColumn<int>("radius");
-        for (int r : {0, 1, 2})
-            QTest::addRow("radius %d", r) << r;
+        // A range, an empty range and a reversed range.
+        for (const auto& [cmin, cmax] : {std::pair{12.0f, 13.0f}, {12.5f, 12.5f}, {13.0f, 12.0f}}) {
+            log.stats[kAfr - 1].minimum = cmin;
+            log.stats[kAfr - 1].maximum = cmax;
+            ScatterPlotData data;
+            data.Build(log, n + 3, ScatterSelection{});  // three frames beyond the columns
+            for (int i = 0; i < n; ++i)
+                QCOMPARE(int(data.RampIndices()[size_t(i)]),
+                         ScatterPlotData::RampIndex(log.values[kAfr - 1][size_t(i)], cmin, cmax));
+            QVERIFY(!data.IsDrawn(n));
+        }
     }
 
     void binnedPictureEqualsDrawingDotByDot() {
-        QFETCH(int, radius);
         Crowd c;
-        QImage binned;
-        c.raster.Paint(c.ramp.data(), CGDIPColorLegend::Ramp().data(), radius, binned);
-        QCOMPARE(binned, NaivePicture(c.x, c.y, c.ramp, c.m, radius));
-    }
-
-    void nearestPixelWinsThenTheLatestFrame_data() {
-        QTest::addColumn<QPointF>("at");
-        for (const QPointF& at : {QPointF(3.2, 4.6), QPointF(20, 11), QPointF(36, 0)})
-            QTest::addRow("at %g, %g", at.x(), at.y()) << at;
+        for (int radius : {0, 1, 2}) {
+            QImage binned;
+            c.raster.Paint(c.ramp.data(), CGDIPColorLegend::Ramp().data(), radius, binned);
+            QCOMPARE(binned, NaivePicture(c.x, c.y, c.ramp, c.m, radius));
+        }
     }
 
     void nearestPixelWinsThenTheLatestFrame() {
-        QFETCH(QPointF, at);
         const Crowd c;
-        int best = -1, px = 0, py = 0;
-        double bestD = 1e9;
-        for (int i = 0; i < Crowd::n; ++i) {
-            if (!ScatterPlotData::IsDrawable(c.x[size_t(i)], c.y[size_t(i)]) ||
-                !c.m.ToPixel(c.x[size_t(i)], c.y[size_t(i)], &px, &py))
-                continue;
-            const double d = std::hypot(px - at.x(), py - at.y());
-            if (d < bestD - 1e-12 || (std::fabs(d - bestD) < 1e-12 && i > best))
-                best = i, bestD = d;
+        // Half a pixel between two drawn pixels is a tie of distances, which the later frame wins.
+        for (const QPointF& at :
+             {QPointF(3.2, 4.6), QPointF(20, 11), QPointF(36, 0), QPointF(10.5, 7)}) {
+            int best = -1, px = 0, py = 0;
+            double bestD = 1e9;
+            for (int i = 0; i < Crowd::n; ++i) {
+                if (!ScatterPlotData::IsDrawable(c.x[size_t(i)], c.y[size_t(i)]) ||
+                    !c.m.ToPixel(c.x[size_t(i)], c.y[size_t(i)], &px, &py))
+                    continue;
+                const double d = std::hypot(px - at.x(), py - at.y());
+                if (d < bestD - 1e-12 || (std::fabs(d - bestD) < 1e-12 && i > best))
+                    best = i, bestD = d;
+            }
+            QCOMPARE(c.raster.NearestFrame(at.x(), at.y(), 5.0), best);
         }
-        QCOMPARE(c.raster.NearestFrame(at.x(), at.y(), 5.0), best);
-    }
-
-    void crowdMappingEndsAndAFarClick() {
-        const Crowd c;
-        int px = 0, py = 0;
-        QVERIFY(c.m.ToPixel(0.0f, 0.0f, &px, &py));
-        QCOMPARE(QPoint(px, py), QPoint(0, 22));  // low ends at the bottom left
-        QVERIFY(c.m.ToPixel(40.0f, 10.0f, &px, &py));
-        QCOMPARE(QPoint(px, py), QPoint(36, 0));
-        QCOMPARE(c.raster.NearestFrame(-20, -20, 5.0), -1);
     }
 
     void filterKeepsFramesOnItsBounds() {
@@ -327,23 +299,6 @@ private slots:
         QCOMPARE(w->XCombo()->currentData().toInt(), 2);
         QCOMPARE(w->Plot()->Data().Size(), 200);
         w->Plot()->RenderImage(QSize(400, 300));
-    }
-
-    void oneWindowPerDocumentClosedByTheDocument() {
-        CDlgDataLogScatterPlot* first = Open();
-        QCOMPARE(Open(), first);
-        first->close();  // destroyed on close; the reference empties itself
-        QTRY_VERIFY(m_window.isNull());
-        CDlgDataLogScatterPlot* second = Open();
-        QVERIFY(second);
-        QVERIFY(m_doc->OnOpenDocument(WriteLog("other.dl", 500)));
-        QVERIFY(m_window.isNull());
-        Open();
-        QVERIFY(m_doc->OnNewDocument());
-        QVERIFY(m_window.isNull());
-        Open();
-        m_doc->OnCloseDocument();
-        QVERIFY(m_window.isNull());
     }
 
     void mouseMovesCursorZoomsAndReads() {

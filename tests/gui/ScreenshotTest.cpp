@@ -45,11 +45,8 @@ private:
     }
 
     QString WriteLog(const QString& name, int frames) {
-        SampleLogOptions options;
-        options.frames = frames;
         const QString path = m_dir.filePath(name);
-        if (!WriteSampleLog(ToCorePath(path), options)) return {};
-        return path;
+        return WriteSampleLog(ToCorePath(path), {.frames = frames}) ? path : QString();
     }
 
     QTemporaryDir m_dir;
@@ -86,17 +83,14 @@ private slots:
                 background = it.key();
             }
         const int total = chart.width() * chart.height();
-        const int drawn = total - most;
-        QVERIFY2(drawn > total / 100, qPrintable(QString::number(drawn)));
-        int saturated = 0;  // strongly coloured pixels: curves, not grid or text
+        QVERIFY2(total - most > total / 100, qPrintable(QString::number(total - most)));
+        // Curves of several strong colours, not only grid or text.
         QSet<int> hues;
         for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
             const QColor c = QColor::fromRgb(it.key());
-            if (it.key() == background || c.hsvSaturation() < 120 || c.value() < 60) continue;
-            saturated += it.value();
-            hues.insert(c.hsvHue() / 30);
+            if (it.key() != background && c.hsvSaturation() >= 120 && c.value() >= 60)
+                hues.insert(c.hsvHue() / 30);
         }
-        QVERIFY2(saturated > total / 200, qPrintable(QString::number(saturated)));
         QVERIFY2(hues.size() >= 3, qPrintable(QString::number(hues.size())));
     }
 
@@ -194,18 +188,10 @@ private slots:
         QVERIFY(EncodePngFast(QImage()).isEmpty());
     }
 
-    void argumentsAreParsed() {
+    void argumentsOutsideAPictureAreRefused() {
         QString error;
-        auto options = CBrenmorQuillonLogViewerApp::ParseArguments(
-            {"--screenshot", "a.png", "--size", "640x480", "--cursor", "7", "log.dl"}, &error);
-        QVERIFY(options);
-        QCOMPARE(options->screenshotPath, QString("a.png"));
-        QCOMPARE(options->size, QSize(640, 480));
-        QCOMPARE(options->cursorFrame, 7);
-        QCOMPARE(options->file, QString("log.dl"));
-
-        options = CBrenmorQuillonLogViewerApp::ParseArguments({"x.dlz"}, &error);
-        QVERIFY(options && !options->Screenshot());
+        const auto options = CBrenmorQuillonLogViewerApp::ParseArguments({"x.dlz"}, &error);
+        QVERIFY(options && !options->Screenshot() && options->file == QString("x.dlz"));
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"a.dl", "b.dl"}, &error));
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"--cursor", "3", "a.dl"}, &error));
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"--bogus"}, &error));
@@ -213,11 +199,6 @@ private slots:
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"--screenshot", QString(), "a.dl"},
                                                              &error));
         QCOMPARE(error, QString("--screenshot needs a PNG path"));
-        options = CBrenmorQuillonLogViewerApp::ParseArguments(
-            {"--screenshot", "a.png", "--show", "main:x:y", "log.dl"}, &error);
-        QVERIFY(options);
-        QCOMPARE(options->show, QString("main"));
-        QCOMPARE(options->showArg, QString("x:y"));
         // --show and --compare only make sense for a picture.
         QVERIFY(!CBrenmorQuillonLogViewerApp::ParseArguments({"--show", "main", "a.dl"}, &error));
     }

@@ -48,12 +48,7 @@ protected:
     /// Writes a sample log of `frames` frames into the folder and returns its path.
     std::string WriteLog(const QString& name, int frames, double rate = 100, uint32_t seed = 1,
                          float zeroTime = 0) const {
-        SampleLogOptions options;
-        options.frames = frames;
-        options.rate = rate;
-        options.seed = seed;
-        options.zeroTime = zeroTime;
-        return WriteLog(name, options);
+        return WriteLog(name, {.frames = frames, .rate = rate, .seed = seed, .zeroTime = zeroTime});
     }
     std::string WriteLog(const QString& name, const SampleLogOptions& options) const {
         const std::string path = Path(name);
