@@ -135,6 +135,13 @@ else
     cmake --install "$work/build-qtsvg"
 fi
 
+# The compiler's runtime DLLs that Qt's libraries and plugins still import, beside Qt's own.
+for dll in libwinpthread-1.dll libstdc++-6.dll libgcc_s_seh-1.dll; do
+    found=$(ls /usr/x86_64-w64-mingw32/lib/$dll /usr/lib/gcc/x86_64-w64-mingw32/*-posix/$dll \
+        2>/dev/null | head -1)
+    [ -n "$found" ] && cp "$found" "$prefix/bin/"
+done
+
 echo "built in $(( ($(date +%s) - start) / 60 )) minutes" | tee "$prefix/.complete"
 echo "Qt for Windows installed in $prefix (the windows preset finds it there)"
 cd "$root"

@@ -11,6 +11,13 @@ unset DISPLAY WAYLAND_DISPLAY
 # The viewer and its tests find Qt's DLLs (and through them its plugins) in Qt for Windows as
 # scripts/build-qt-windows.sh installs it.
 qt="${QUILLON_QT_WINDOWS:-${HOME:-/nonexistent}/.cache/quillon/qt-6.4.2-mingw}"
+# Wine passes no QT_ variables to the programs, and its own font folder is empty here: the
+# folder gets the machine's DejaVu fonts (the Linux viewer's), which Qt's offscreen platform reads
+# as it reads the fonts of Windows.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d "$fonts" ] && [ ! -f "$fonts/DejaVuSans.ttf" ] && [ -d /usr/share/fonts/truetype/dejavu ]; then
+    cp /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf "$fonts/"
+fi
 if [ -f "$qt/.complete" ]; then
     export WINEPATH="Z:${qt//\//\\}\\bin${WINEPATH:+;$WINEPATH}"
 fi

@@ -1,6 +1,8 @@
 // The viewer's --screenshot mode as its own process: the picture, and failures without one.
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include "gui/app/CBrenmorQuillonLogViewerApp.h"
 #include "gui/common/PngEncoding.h"
@@ -119,6 +121,9 @@ private slots:
     }
 
     void aFullDiskOrAFifoLeavesNoPartialPicture() {
+#ifdef _WIN32
+        QSKIP("a shell's file size limit and a FIFO are POSIX only");
+#else
         const QString log = WriteLog("full.dl", 500);
         const QString png = m_dir.filePath("full.png");
         QFile old(png);
@@ -140,6 +145,7 @@ private slots:
         run = RunViewer({"--screenshot", m_dir.filePath("p.png"), fifo});
         QVERIFY2(run.exitCode > 0, qPrintable(run.errors));
         QVERIFY2(run.errors.contains("FIFO"), qPrintable(run.errors));
+#endif
     }
 
     void showPicturesOneDialogAloneOverALogAndItsComparison() {

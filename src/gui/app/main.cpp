@@ -48,6 +48,13 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--screenshot") == 0 &&
             !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef _WIN32
+    // Offscreen on Windows, Qt reads the font files itself: those of Windows unless a folder
+    // was chosen.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && !qEnvironmentVariableIsSet("QT_QPA_FONTDIR") &&
+        qEnvironmentVariableIsSet("WINDIR"))
+        qputenv("QT_QPA_FONTDIR", qgetenv("WINDIR") + "\\Fonts");
+#endif
 
     QApplication application(argc, argv);
     QString error;
