@@ -318,6 +318,11 @@ std::optional<FileIdentity> IdentityOf(Handle h) {
                     100;
     id.device = info.dwVolumeSerialNumber;
     id.inode = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // The change time moves with every write and cannot be put back with the modification
+    // time, so a file rewritten in place with its old time is told apart.
+    FILE_BASIC_INFO basic{};
+    if (::GetFileInformationByHandleEx(AsHandle(h), FileBasicInfo, &basic, sizeof basic))
+        id.changedNs = int64_t(basic.ChangeTime.QuadPart) * 100;
     return id;
 }
 

@@ -42,6 +42,7 @@ private slots:
     }
 
     void svgHoldsOnePathPerCurveAndTheTexts() {
+        QUILLON_SKIP_WITHOUT_SVG();
         const QByteArray svg = ChartPicture::Encode(*m_view, PictureFormat::Svg, QSize(800, 500));
         Keep(svg, "chart.svg");
         // Paths per stroke colour (the stroke sits on the enclosing group), and every text.
@@ -124,6 +125,7 @@ private slots:
             {"chart.svg", "chart.svg", "<?xml"},
             {"chart.PDF", "chart.PDF", "%PDF-"}};
         for (const auto& [chosen, written, magic] : cases) {
+            if (magic == "<?xml" && !ChartPicture::SvgAvailable()) continue;
             prompt.QueueFile(ToCorePath(m_dir->filePath(chosen)));
             QTimer::singleShot(0, [] {  // accepts the picture size dialog
                 if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
@@ -143,7 +145,8 @@ private slots:
         QVERIFY(frame.ExecuteCommand(ID_COPY_PICTURE));
         const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
         QVERIFY(copied && copied->hasImage());
-        QVERIFY(copied->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+        QVERIFY(!ChartPicture::SvgAvailable() ||
+                copied->data(QStringLiteral("image/svg+xml")).contains("<svg"));
         QVERIFY(frame.statusBar()->currentMessage().contains(QLatin1String("copied")));
     }
 };

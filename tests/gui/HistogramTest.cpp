@@ -191,6 +191,10 @@ private slots:
         CDlgDataLogHistogram* w = Open(WriteLog("picture.dl", 2000));
         QVERIFY(w);
         w->resize(300, 200);  // most of the grid scrolled away: the picture still holds it all
+        QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), m_prompt,
+                                       m_dir->filePath(QStringLiteral("table.pdf"))),
+                 1);
+        QUILLON_SKIP_WITHOUT_SVG();
         const QStringList texts = test::SvgTexts(
             ChartPicture::Encode(w->Picture(), PictureFormat::Svg, w->PictureNaturalSize()));
         QVERIFY(!texts.isEmpty() && texts[0].startsWith(QStringLiteral("Average of AFR")));
@@ -205,10 +209,6 @@ private slots:
             for (int c = 0; c < grid->columnCount(); ++c)
                 values += !grid->item(r, c)->text().isEmpty();
         QCOMPARE(int(texts.size()), 2 + grid->columnCount() + grid->rowCount() + values);
-
-        QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), m_prompt,
-                                       m_dir->filePath(QStringLiteral("table.pdf"))),
-                 1);
     }
 };
 

@@ -429,6 +429,11 @@ private slots:
 
     void exportPictureKeepsTheTextsAndWritesOnePdfPage() {
         CDlgDataLogScatterPlot* w = Open();
+        // From the window's button, as a user saves it.
+        QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), m_prompt,
+                                       m_dir->filePath(QStringLiteral("plot.pdf"))),
+                 1);
+        QUILLON_SKIP_WITHOUT_SVG();
         int images = 0;
         const QStringList texts = test::SvgTexts(
             ChartPicture::Encode(w->Picture(), PictureFormat::Svg, QSize(700, 500)), &images);
@@ -448,10 +453,6 @@ private slots:
             test::SvgTexts(ChartPicture::Encode(w->Picture(), PictureFormat::Svg, QSize(700, 500)))
                 .contains(filter),
             qPrintable(filter));
-        // From the window's button, as a user saves it.
-        QCOMPARE(test::PdfPagesSavedBy(w->PictureButton(), m_prompt,
-                                       m_dir->filePath(QStringLiteral("plot.pdf"))),
-                 1);
     }
 };
 

@@ -150,6 +150,10 @@ TEST(SummaryCache, CachedOpeningGivesThePassFiguresBitForBit) {
 }
 
 TEST(SummaryCache, IsUsedOnlyForTheExactFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "MinGW's std::filesystem reads and sets file times in whole seconds: a "
+                    "file's time cannot be put back exactly";
+#endif
     TempFolder dir;
     CacheFolder cache(dir / "cache");
     const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
@@ -160,7 +164,7 @@ TEST(SummaryCache, IsUsedOnlyForTheExactFile) {
     EXPECT_EQ(MaxOf(path), before);
     // The file touched, rewritten at the same size, replaced, or changed at its end: the pass.
     const auto time = sfs::last_write_time(path);
-    sfs::last_write_time(path, time + std::chrono::nanoseconds(1));
+    sfs::last_write_time(path, time + std::chrono::microseconds(1));  // Windows counts 100 ns
     EXPECT_EQ(MaxOf(path), 1e6f);
     sfs::last_write_time(path, time);
     ASSERT_EQ(MaxOf(path), before);
@@ -183,6 +187,10 @@ TEST(SummaryCache, IsUsedOnlyForTheExactFile) {
 }
 
 TEST(SummaryCache, DamagedEntryIsIgnoredAndReplaced) {
+#ifdef _WIN32
+    GTEST_SKIP() << "MinGW's std::filesystem reads and sets file times in whole seconds: a "
+                    "file's time cannot be put back exactly";
+#endif
     TempFolder dir;
     CacheFolder cache(dir / "cache");
     const std::string path = WriteBytes(dir / "run.dl", SampleBytes());

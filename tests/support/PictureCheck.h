@@ -15,6 +15,11 @@
 
 namespace quillon::test {
 
+/// Ends a test whose checks read an SVG picture when the Qt it runs on has no SVG module (the
+/// Windows build's).
+#define QUILLON_SKIP_WITHOUT_SVG() \
+    if (!::quillon::ChartPicture::SvgAvailable()) QSKIP("this Qt has no SVG module")
+
 /// Every text element of an SVG drawing, in order; nothing when the XML does not parse.
 inline QStringList SvgTexts(const QByteArray& svg, int* images = nullptr) {
     QStringList texts;

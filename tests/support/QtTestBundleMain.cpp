@@ -35,6 +35,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "  %s\n", entry.first.c_str());
         return 2;
     }
+#ifdef _WIN32
+    // Wine passes no QT_ variables from the test runner: the tests always run offscreen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_FONTDIR") && qEnvironmentVariableIsSet("WINDIR"))
+        qputenv("QT_QPA_FONTDIR", qgetenv("WINDIR") + "\\Fonts");
+#endif
     // The class name is taken out, so that Qt Test sees its own options only.
     for (int i = 1; i + 1 < argc; ++i)
         argv[i] = argv[i + 1];
