@@ -125,6 +125,13 @@ installer=build/windows/quillon-$version-win64.exe
 # uninstall (run in place, so that it is over when it returns) that must leave no program behind.
 target="$WINEPREFIX/drive_c/QuillonCheck"
 rm -rf "$target"
+# A check stopped half-way leaves its installation registered, and the installer would then try
+# the vanished uninstaller first and give up.
+for hive in HKLM HKCU; do
+    scripts/wine-run.sh reg delete \
+        "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brenmor Quillon" /f \
+        </dev/null >/dev/null 2>&1 || true
+done
 scripts/wine-run.sh "$installer" /S '/D=C:\QuillonCheck' </dev/null
 installed=$(scripts/wine-run.sh 'C:\QuillonCheck\bin\quillon-cli.exe' --version </dev/null | tr -d '\r')
 if [ "$installed" != "quillon-cli $version" ]; then

@@ -12,6 +12,7 @@
 
 #include "Version.h"
 #include "gui/app/CBrenmorQuillonLogViewerApp.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -58,8 +59,16 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QString error;
-    const auto options = quillon::CBrenmorQuillonLogViewerApp::ParseArguments(
-        QApplication::arguments().mid(1), &error);
+    QStringList arguments = QApplication::arguments();
+#ifdef _WIN32
+    // Qt's entry point hands the arguments over in the 8-bit code page, which loses letters
+    // outside it: the wide command line keeps every path.
+    arguments.clear();
+    for (const std::string& argument : quillon::fs::Arguments(argc, argv))
+        arguments << QString::fromStdString(argument);
+#endif
+    const auto options =
+        quillon::CBrenmorQuillonLogViewerApp::ParseArguments(arguments.mid(1), &error);
     if (!options) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
         return 2;

@@ -14,12 +14,22 @@ QString FromCoreText(const std::string& bytes) {
     return FromAnsi(bytes);
 }
 
+// The core's paths are the system's bytes on Linux and UTF-8 on Windows (where Qt's 8-bit file
+// names would be the code page, which loses letters outside it).
 std::string ToCorePath(const QString& path) {
+#ifdef _WIN32
+    return path.toUtf8().toStdString();
+#else
     return QFile::encodeName(path).toStdString();
+#endif
 }
 
 QString FromCorePath(const std::string& path) {
+#ifdef _WIN32
+    return QString::fromUtf8(path.data(), qsizetype(path.size()));
+#else
     return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
 }
 
 }  // namespace quillon
