@@ -102,19 +102,22 @@ bool LogSummary::Start(int frames, size_t fineBudget) {
         }
     }
     int sizes[2] = {fine, kCoarseBlock};
-    for (int b : sizes) {
-        if (b == 0) continue;
-        Level& level = m_levels[m_levelCount];
-        level.blockFrames = b;
-        level.count = BlocksOf(frames, b);
-        level.blocks.reset(new (std::nothrow) SummaryBlock[level.count * kSlotCount]);
-        level.gaps.reset(new (std::nothrow) uint8_t[level.count * kSlotCount]);
-        if (!level.blocks || !level.gaps) {
-            Clear();
-            return false;
-        }
-        ++m_levelCount;
+    for (int b : sizes)
+        if (b != 0 && !AddLevel(frames, b)) return false;
+    return true;
+}
+
+bool LogSummary::AddLevel(int frames, int blockFrames) {
+    Level& level = m_levels[m_levelCount];
+    level.blockFrames = blockFrames;
+    level.count = BlocksOf(frames, blockFrames);
+    level.blocks.reset(new (std::nothrow) SummaryBlock[level.count * kSlotCount]);
+    level.gaps.reset(new (std::nothrow) uint8_t[level.count * kSlotCount]);
+    if (!level.blocks || !level.gaps) {
+        Clear();
+        return false;
     }
+    ++m_levelCount;
     return true;
 }
 
@@ -126,16 +129,7 @@ bool LogSummary::Restore(int frames, const int* blockFrames, int levels) {
             Clear();
             return false;
         }
-        Level& level = m_levels[l];
-        level.blockFrames = blockFrames[l];
-        level.count = BlocksOf(frames, level.blockFrames);
-        level.blocks.reset(new (std::nothrow) SummaryBlock[level.count * kSlotCount]);
-        level.gaps.reset(new (std::nothrow) uint8_t[level.count * kSlotCount]);
-        if (!level.blocks || !level.gaps) {
-            Clear();
-            return false;
-        }
-        ++m_levelCount;
+        if (!AddLevel(frames, blockFrames[l])) return false;
     }
     m_frames = frames;
     return true;

@@ -74,6 +74,9 @@ private:
         std::unique_ptr<SummaryBlock[]> blocks;
         std::unique_ptr<uint8_t[]> gaps;
     };
+    /// Adds a level of blocks of `blockFrames` frames for `frames` frames; false (the summary
+    /// cleared) when memory runs out.
+    bool AddLevel(int frames, int blockFrames);
     /// Folds the figures of frames [at, at + n) of every slot, all inside one block of every
     /// level, into the levels.
     void Fold(int at, int n, const float* minimum, const float* maximum, const uint8_t* gap,
