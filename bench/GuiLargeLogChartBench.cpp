@@ -1,7 +1,8 @@
 // The strip chart over a 1,000,000-frame log read from its file (3.5 GB): opening it and drawing
 // the first picture, the whole-log picture drawn anew, and zooms to windows of a fifth, a
 // fiftieth and a thousandth of the log at a new place each time (so no window is reused), and a
-// switch to the next of the eight views with its whole-log picture.
+// switch to the next of the eight views with its whole-log picture, and Update Stats over a
+// window of 100,000 frames.
 #include "QtBenchMain.h"
 #include <benchmark/benchmark.h>
 
@@ -108,6 +109,20 @@ void BM_LargeLogViewSwitch(benchmark::State& state) {
     log.doc.UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
 }
 BENCHMARK(BM_LargeLogViewSwitch)->Iterations(8)->Unit(benchmark::kMillisecond);
+
+/// Update Stats over a window of 100,000 frames, at a new place of the log each time (so that no
+/// column made before serves it).
+void BM_LargeLogUpdateStats100k(benchmark::State& state) {
+    LargeLog& log = Log();
+    constexpr int kWindow = 100000;
+    int first = 12345;
+    for (auto _ : state) {
+        first = (first + 337 * 1009) % (kFrames - kWindow);
+        log.doc.ComputeMainStats(first, first + kWindow);
+        benchmark::DoNotOptimize(log.doc.Main().stats[1].average);
+    }
+}
+BENCHMARK(BM_LargeLogUpdateStats100k)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
