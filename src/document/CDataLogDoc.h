@@ -81,7 +81,7 @@ public:
     PendingOpen BeginOpen(const std::string& path) const;
     static Result ReadOpen(PendingOpen& pending, const ProgressCallback& progress = {},
                            const CancelCheck& cancelled = {});
-    Result FinishOpen(PendingOpen& pending, Result read);
+    Result FinishOpen(PendingOpen& pending, Result result);
     /// Writes the main log atomically; clears the modified flag on success. On failure the old
     /// file stays whole.
     Result OnSaveDocument(const std::string& path, const ProgressCallback& progress = {});

@@ -288,7 +288,7 @@ void StoreCachedOpening(const std::string& folder, const LogData& log, uint64_t 
     const int64_t* offsets = log.offsetMs.data();
     for (int i = 0; i < frames; ++i) {
         const float t = TimeOf(offsets[i], zeroTime);
-        if (std::memcmp(&t, time + i, sizeof t) != 0) return;
+        if (std::bit_cast<uint32_t>(t) != std::bit_cast<uint32_t>(time[i])) return;
     }
 
     auto head = std::make_unique<Head>();
