@@ -112,7 +112,7 @@ if [ -f "$viewer" ]; then
     scripts/windows-viewer-check.sh
 else
     echo "== windows: the viewer is skipped: Qt for Windows is not built" \
-        "(scripts/build-qt-windows.sh, about an hour once per machine)"
+        "(scripts/build-qt-windows.sh builds it once per machine, in hours)"
 fi
 
 echo "== windows: installer and portable .zip"
