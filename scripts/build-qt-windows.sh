@@ -68,7 +68,8 @@ svg_src=$(ls -d "$work"/qt6-svg-*/ 2>/dev/null | head -1 || true)
 # platform plugin's tablet support includes: the plugin is built without Wintab (a pen still
 # works as a pointer). The viewer takes no tablet input.
 plugin="$base_src/src/plugins/platforms/windows"
-if [ ! -f "$base_src/src/3rdparty/wintab/wintab.h" ]; then
+if [ ! -f "$base_src/src/3rdparty/wintab/wintab.h" ] &&
+    grep -q 'QT_CONFIG(tabletevent)' "$plugin"/qwindowscontext.cpp; then
     sed -i 's/QT_CONFIG(tabletevent)/0/' "$plugin"/qwindowscontext.cpp \
         "$plugin"/qwindowspointerhandler.cpp "$plugin"/qwindowspointerhandler.h
     sed -i 's/CONDITION QT_FEATURE_tabletevent$/CONDITION FALSE/' "$plugin"/CMakeLists.txt
