@@ -138,9 +138,13 @@ fi
 
 # The compiler's runtime DLLs that Qt's libraries and plugins still import, beside Qt's own.
 for dll in libwinpthread-1.dll libstdc++-6.dll libgcc_s_seh-1.dll; do
-    found=$(ls /usr/x86_64-w64-mingw32/lib/$dll /usr/lib/gcc/x86_64-w64-mingw32/*-posix/$dll \
-        2>/dev/null | head -1)
-    [ -n "$found" ] && cp "$found" "$prefix/bin/"
+    for candidate in /usr/x86_64-w64-mingw32/lib/$dll /usr/lib/gcc/x86_64-w64-mingw32/*-posix/$dll; do
+        if [ -f "$candidate" ]; then
+            cp "$candidate" "$prefix/bin/"
+            break
+        fi
+    done
+    [ -f "$prefix/bin/$dll" ] || { echo "the compiler's $dll was not found" >&2; exit 1; }
 done
 
 echo "built in $(( ($(date +%s) - start) / 60 )) minutes" | tee "$prefix/.complete"
