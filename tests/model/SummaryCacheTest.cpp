@@ -118,6 +118,22 @@ void ExpectSameOpening(const LogData& want, const LogData& got) {
     }
 }
 
+// MinGW's std::filesystem reads and sets file times in whole seconds: there a file's time cannot
+// be put back exactly.
+#ifdef _WIN32
+#define SKIP_WHERE_FILE_TIMES_ARE_WHOLE_SECONDS() GTEST_SKIP() << "file times in whole seconds"
+#else
+#define SKIP_WHERE_FILE_TIMES_ARE_WHOLE_SECONDS() (void)0
+#endif
+
+/// Opens the log once, which stores its entry, then changes a middle frame with the file's time
+/// put back: a change the key cannot see. Returns the channel's maximum before the change.
+float StoreThenChangeUnseen(const std::string& path) {
+    const float before = Open(path, false, true).stats[kSlot].maximum;
+    SetValueKeepingTime(path, kMiddle, 1e6f);
+    return before;
+}
+
 }  // namespace
 
 TEST(SummaryCache, CachedOpeningGivesThePassFiguresBitForBit) {
@@ -150,17 +166,12 @@ TEST(SummaryCache, CachedOpeningGivesThePassFiguresBitForBit) {
 }
 
 TEST(SummaryCache, IsUsedOnlyForTheExactFile) {
-#ifdef _WIN32
-    GTEST_SKIP() << "MinGW's std::filesystem reads and sets file times in whole seconds: a "
-                    "file's time cannot be put back exactly";
-#endif
+    SKIP_WHERE_FILE_TIMES_ARE_WHOLE_SECONDS();
     TempFolder dir;
     CacheFolder cache(dir / "cache");
     const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
-    const float before = Open(path, false, true).stats[kSlot].maximum;
-    // A change the key cannot see (a middle frame, the time put back) shows that the entry is
-    // what a cached opening reads.
-    SetValueKeepingTime(path, kMiddle, 1e6f);
+    // A change the key cannot see shows that the entry is what a cached opening reads.
+    const float before = StoreThenChangeUnseen(path);
     EXPECT_EQ(MaxOf(path), before);
     // The file touched, rewritten at the same size, replaced, or changed at its end: the pass.
     const auto time = sfs::last_write_time(path);
@@ -187,15 +198,11 @@ TEST(SummaryCache, IsUsedOnlyForTheExactFile) {
 }
 
 TEST(SummaryCache, DamagedEntryIsIgnoredAndReplaced) {
-#ifdef _WIN32
-    GTEST_SKIP() << "MinGW's std::filesystem reads and sets file times in whole seconds: a "
-                    "file's time cannot be put back exactly";
-#endif
+    SKIP_WHERE_FILE_TIMES_ARE_WHOLE_SECONDS();
     TempFolder dir;
     CacheFolder cache(dir / "cache");
     const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
-    const float before = Open(path, false, true).stats[kSlot].maximum;
-    SetValueKeepingTime(path, kMiddle, 1e6f);
+    const float before = StoreThenChangeUnseen(path);
     ASSERT_EQ(cache.Entries().size(), 1u);
     const std::string entry = cache.Entries()[0].string();
     const std::vector<uint8_t> good = ReadBytes(entry);
