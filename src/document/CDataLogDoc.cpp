@@ -34,7 +34,9 @@ CDataLogDoc::CDataLogDoc(CPrefs& prefs, IPrompt& prompt)
     LoadGraphConfiguration(m_prefs.GetLastDataLogConfig());
 }
 
-CDataLogDoc::~CDataLogDoc() = default;
+CDataLogDoc::~CDataLogDoc() {
+    StopDeviations();
+}
 
 void CDataLogDoc::AddView(IDataLogView* view) {
     if (view && std::find(m_views.begin(), m_views.end(), view) == m_views.end())
@@ -62,6 +64,7 @@ bool CDataLogDoc::OnNewDocument() {
 }
 
 void CDataLogDoc::ReleaseMainLog() {
+    m_deviations[0].Stop();
     ClearLog(m_main);
     m_hasLog = false;
     m_pathName.clear();
@@ -192,6 +195,7 @@ Result CDataLogDoc::FinishOpen(PendingOpen& pending, Result result) {
     // The comparison is closed (with its save question) and the previous log goes.
     if (destroyModelessWindows) destroyModelessWindows();
     CloseComparison();
+    m_deviations[0].Stop();
     ClearLog(m_main);
     m_hasLog = false;
     m_pathName.clear();
@@ -212,14 +216,21 @@ Result CDataLogDoc::FinishOpen(PendingOpen& pending, Result result) {
     RecomputeMathChannels();
     // The reading pass gave the file's figures; the math channels' come from their columns.
     ComputeLogStats(m_main, 0, m_main.frameCount, false, false);
+    StartDeviations(false);
     AfterFrameSetChanged();
     UpdateAllViews(nullptr, DocumentChange::LogChanged);
     return Result::Success();
 }
 
 Result CDataLogDoc::OnSaveDocument(const std::string& path, const ProgressCallback& progress) {
-    if (Result written = WriteDataLog(path, m_main, progress); !written)
+    // Saving over the log's own file renews its store, which a pass beside it must not read.
+    m_deviations[0].Stop();
+    const auto restart = [this] { StartDeviations(false); };
+    if (Result written = WriteDataLog(path, m_main, progress); !written) {
+        restart();
         return written.During(Operation::SaveLog);
+    }
+    restart();
     m_pathName = path;
     m_modified = false;
     // Undoing now gives a log that differs from the file just written.
@@ -238,7 +249,9 @@ Result CDataLogDoc::SaveComparison() {
     if (!m_comparisonLoaded)
         return Result::Failure(ErrorKind::CannotWrite, Cause::None)
             .During(Operation::SaveComparison);
+    m_deviations[1].Stop();
     Result result = SaveComparisonLog(m_comparisonPath, m_comparison);
+    StartDeviations(true);
     if (result) m_comparisonEdited = false;
     if (result && m_undo && m_undo->comparison) m_undo->wasModified = true;
     return result;
@@ -255,6 +268,7 @@ void CDataLogDoc::CloseComparison() {
     m_comparisonEdited = false;
     m_comparisonPath.clear();
     if (m_undo && m_undo->comparison) m_undo.reset();
+    m_deviations[1].Stop();
     CloseComparisonLog(m_comparison);
     ClearLog(m_comparison);
     AfterFrameSetChanged();
@@ -335,15 +349,56 @@ void CDataLogDoc::EnsureDeviations(int slot) {
     // each file instead of one pass per row.
     std::vector<int> slots = WantedSlots();
     slots.push_back(slot);
-    const FileFigures* whole = m_main.source.figures.get();
-    const bool wasPending = whole && whole->deviationPending.any();
-    bool ok = ::quillon::EnsureDeviations(m_main, slots).ok();
-    // The pass over the file gave every deviation: the summary cache keeps them for the next
-    // opening of the unchanged file.
-    if (ok && wasPending && !m_modified && whole->deviationPending.none())
-        StoreCachedOpening(fs::SummaryCacheFolder(), m_main);
-    if (m_comparisonLoaded) ok = ::quillon::EnsureDeviations(m_comparison, slots).ok() && ok;
+    bool ok = true;
+    if (!m_deviations[0].Active()) {
+        const FileFigures* whole = m_main.source.figures.get();
+        const bool wasPending = whole && whole->deviationPending.any();
+        ok = ::quillon::EnsureDeviations(m_main, slots).ok();
+        // The pass over the file gave every deviation: the summary cache keeps them for the next
+        // opening of the unchanged file.
+        if (ok && wasPending && !m_modified && whole->deviationPending.none())
+            StoreCachedOpening(fs::SummaryCacheFolder(), m_main);
+    }
+    if (m_comparisonLoaded && !m_deviations[1].Active())
+        ok = ::quillon::EnsureDeviations(m_comparison, slots).ok() && ok;
     if (!ok) NoteBrokenStore();
+}
+
+void CDataLogDoc::StartDeviations(bool comparison) {
+    LogData& log = comparison ? m_comparison : m_main;
+    BackgroundDeviations& pass = m_deviations[comparison ? 1 : 0];
+    pass.Stop();
+    if (!deviationsReady) return;
+    // Only a pass over the file is worth a thread: deviations of columns in memory take no time.
+    const std::vector<int> shown = WantedSlots();
+    if (std::any_of(shown.begin(), shown.end(), [&](int s) {
+            return s > 0 && s < kSlotCount && log.deviationPending[size_t(s)] &&
+                   log.values[s].size() < size_t(log.statsEnd);
+        }))
+        pass.Start(log, deviationsReady);
+}
+
+void CDataLogDoc::TakeDeviations() {
+    bool taken = false;
+    for (const bool comparison : {false, true}) {
+        BackgroundDeviations& pass = m_deviations[comparison ? 1 : 0];
+        if (!pass.Active() || !pass.Finished()) continue;
+        LogData& log = comparison ? m_comparison : m_main;
+        const FileFigures* whole = log.source.figures.get();
+        const bool wasPending = whole && whole->deviationPending.any();
+        pass.Apply(log);
+        taken = true;
+        if (!comparison && wasPending && !m_modified && whole->deviationPending.none())
+            StoreCachedOpening(fs::SummaryCacheFolder(), m_main);
+    }
+    // Figures the pass could not give (its file changed meanwhile) are asked for again when the
+    // values are shown, and that pass reports the fault.
+    if (taken) UpdateAllViews(nullptr, DocumentChange::StatisticsChanged);
+}
+
+void CDataLogDoc::StopDeviations() {
+    for (BackgroundDeviations& pass : m_deviations)
+        pass.Stop();
 }
 
 bool CDataLogDoc::ReportFailedSearch(const LogData& log) {
@@ -554,6 +609,7 @@ Result CDataLogDoc::LoadComparison(const std::string& path, const ProgressCallba
     UpdateDisplayLength();
     RecomputeMathChannels();
     ComputeLogStats(m_comparison, 0, m_comparison.frameCount, false, false);
+    StartDeviations(true);
     AfterTimeBaseChanged();
     return Result::Success();
 }

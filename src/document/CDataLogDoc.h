@@ -2,6 +2,7 @@
 /// The single document: the main log and the optional comparison log as per-slot columns, their
 /// statistics, the cursor and zoom range shared by the views, and the current graph configuration.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "model/DataLogFile.h"
 #include "document/DataLogViewObserver.h"
 #include "model/LogData.h"
+#include "model/RangeStats.h"
 #include "platform/Progress.h"
 #include "document/Prompt.h"
 #include "platform/Result.h"
@@ -58,6 +60,17 @@ public:
     /// (from inside whatever read it): the GUI then calls CloseChangedLogs once control is back
     /// in its event loop.
     std::function<void()> logFileChanged;
+    /// Set by the GUI to have the standard deviations of a long log worked out beside the window
+    /// (they take a second pass over its file): called on another thread once they are read; the
+    /// GUI then calls TakeDeviations on the document's thread. Without it they are worked out
+    /// when first shown.
+    std::function<void()> deviationsReady;
+    /// Puts the deviations read beside the window into the logs and sends StatisticsChanged.
+    void TakeDeviations();
+    /// Stops the passes of deviationsReady and waits for them (before its target goes).
+    void StopDeviations();
+    /// A pass of deviationsReady has not been taken yet.
+    bool DeviationsComing() const { return m_deviations[0].Active() || m_deviations[1].Active(); }
     /// Closes a log whose file changed under it, with a message; false when none did.
     bool CloseChangedLogs();
     /// Reports a log whose file changed (see logFileChanged); nothing otherwise.
@@ -142,7 +155,8 @@ public:
     /// ("Update Stats" gives each log its own range).
     void ComputeMainStats(int first, int end);
     void ComputeComparisonStats(int first, int end);
-    /// Computes a slot's standard deviations in both logs where they are still pending.
+    /// Computes a slot's standard deviations in both logs where they are still pending, except
+    /// in a log whose deviations are being worked out beside the window.
     void EnsureDeviations(int slot);
 
     /// Cursor: frame -1 = none (also for frames outside the display length); entry = the view
@@ -261,6 +275,8 @@ private:
     /// while they are small, the needed ones always.
     static ReadOptions OpeningOptions(int frames, std::vector<int> shown,
                                       const std::vector<int>& needed);
+    /// Starts the pass of deviationsReady over a log whose shown deviations need one.
+    void StartDeviations(bool comparison);
     bool Ask(const char* caption, const char* question);
     void AfterTimeBaseChanged();
     bool ZeroTimeAtCursor(const char* undoName);
@@ -307,6 +323,9 @@ private:
     bool m_modified = false;
     std::string m_pathName;
     std::optional<UndoState> m_undo;
+
+    // The deviations of the main log and of the comparison worked out beside the window.
+    std::array<BackgroundDeviations, 2> m_deviations;
 
     GraphConfiguration m_config;
     // The .graph file as last read or written, and one the user was told is no graph file.

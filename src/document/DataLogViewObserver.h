@@ -10,7 +10,8 @@ enum class DocumentChange {
     ShownDataChanged = 1,  // view, configuration or comparison time shift changed: refill the data
     LabelsChanged = 2,     // labels, axis display or scaling changed: rebuild without data
     LogChanged = 3,  // a log was loaded, cropped, re-timed or closed, or statistics recomputed
-    SelectionChanged = 4,  // frames were selected in the scatter plot, or the selection cleared
+    SelectionChanged = 4,   // frames were selected in the scatter plot, or the selection cleared
+    StatisticsChanged = 5,  // figures worked out after the log was shown: the values refresh
 };
 
 class IDataLogView {

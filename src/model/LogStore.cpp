@@ -170,12 +170,38 @@ bool LogStore::Unchanged() const {
 Result LogStore::Pass(int first, int end, const BlockFunction& block,
                       const ProgressCallback& progress) {
     if (m_broken) return BrokenFailure();
+    Cause cause = Cause::None;
+    std::string system;
+    const bool read = Read(first, end, block, progress, m_buffer.data(), cause, system);
+    if (cause == Cause::None)
+        return read ? Result{} : Result::Failure(ErrorKind::Cancelled, Cause::None);
+    return cause == Cause::LogReadFailed ? FailRead(std::move(system)) : Fail(cause);
+}
+
+Result LogStore::SharedPass(int first, int end, const BlockFunction& block) const {
+    std::vector<uint8_t> buffer(m_buffer.size());
+    Cause cause = Cause::None;
+    std::string system;
+    const bool read = Read(first, end, block, {}, buffer.data(), cause, system);
+    if (cause == Cause::None)
+        return read ? Result{} : Result::Failure(ErrorKind::Cancelled, Cause::None);
+    return Result::Failure(ErrorKind::Unreadable, cause, m_path, std::move(system));
+}
+
+bool LogStore::Read(int first, int end, const BlockFunction& block,
+                    const ProgressCallback& progress, uint8_t* buffer, Cause& cause,
+                    std::string& system) const {
+    const auto fail = [&](Cause c, std::string text = {}) {
+        cause = c;
+        system = std::move(text);
+        return false;
+    };
     first = std::max(first, 0);
     end = std::min(end, m_frames);
-    if (first >= end) return {};
+    if (first >= end) return true;
     // A file truncated, replaced or rewritten since it was opened is not read again: its frames
     // would no longer be the ones the log's statistics and edits were made from.
-    if (!Unchanged()) return Fail(Cause::FileChanged);
+    if (!Unchanged()) return fail(Cause::FileChanged);
     const int total = end - first;
     int reported = first;
     ReadAhead ahead(m_file.Get(), FrameOffset(first), FrameOffset(end));
@@ -185,19 +211,19 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
         const uint64_t at = FrameOffset(f);
         if (m_map) {
             // Only the copy touches the mapping: a file cut short under it ends this pass here.
-            MappedCopy copy{m_map + at, m_buffer.data(), bytes};
+            MappedCopy copy{m_map + at, buffer, bytes};
             // The memory of the mapping vanishes when the file is cut short, or when the
             // system cannot read its pages (a failing disk, a pulled card).
             if (!fs::RunGuardedAgainstVanishedMapping(CopyMapped, &copy))
-                return FailRead(std::strerror(EIO));
+                return fail(Cause::LogReadFailed, std::strerror(EIO));
         } else {
             size_t got = 0;
-            if (!fs::ReadAt(m_file.Get(), at, m_buffer.data(), bytes, got))
-                return FailRead(fs::LastErrorText());
-            if (got < bytes) return FailRead("the file ends before its last frame");
+            if (!fs::ReadAt(m_file.Get(), at, buffer, bytes, got))
+                return fail(Cause::LogReadFailed, fs::LastErrorText());
+            if (got < bytes)
+                return fail(Cause::LogReadFailed, "the file ends before its last frame");
         }
-        if (!block(m_buffer.data(), f, n))
-            return Result::Failure(ErrorKind::Cancelled, Cause::None);
+        if (!block(buffer, f, n)) return false;
         if (progress && (f + n - reported >= kProgressFrames || f + n == end)) {
             reported = f + n;
             progress(reported - first, total);
@@ -206,8 +232,8 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
     }
     // A file written in place while it was read may have handed this pass frames of both its
     // old and its new content: the pass is good only when the file is still the one opened.
-    if (!Unchanged()) return Fail(Cause::FileChanged);
-    return {};
+    if (!Unchanged()) return fail(Cause::FileChanged);
+    return true;
 }
 
 }  // namespace quillon

@@ -60,6 +60,12 @@ public:
     Result Pass(int first, int end, const BlockFunction& block,
                 const ProgressCallback& progress = {});
 
+    /// A pass that may run on another thread beside this store's other reads (and no progress):
+    /// it reads through a buffer of its own and only returns its failure, leaving the store as it
+    /// was; the store's next pass finds the same fault and reports it. Renew must not run
+    /// meanwhile.
+    Result SharedPass(int first, int end, const BlockFunction& block) const;
+
     /// Takes the open file's identity anew after this program gave its name to another file (a
     /// log saved over its own file), which changes the open file's change time and nothing else.
     /// A broken store stays broken.
@@ -76,6 +82,10 @@ private:
     /// FileChanged when the file is no longer the one opened, else LogReadFailed with `system`.
     Result FailRead(std::string system);
     bool Unchanged() const;
+    /// Reads for Pass and SharedPass into `buffer`: false when `block` stopped the pass or it
+    /// failed, the failure then in `cause` (FileChanged, or LogReadFailed with `system`).
+    bool Read(int first, int end, const BlockFunction& block, const ProgressCallback& progress,
+              uint8_t* buffer, Cause& cause, std::string& system) const;
 
     fs::FileHandle m_file;
     std::string m_path;

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
 #include "model/ColumnCache.h"
 #include "model/FrameDecoding.h"
 #include "model/LogFrames.h"
+#include "model/LogStore.h"
 #include "model/StatsKernel.h"
 
 namespace quillon {
@@ -206,6 +208,78 @@ Result EnsureDeviations(LogData& log, const std::vector<int>& wanted) {
     keep();
     clear();
     return {};
+}
+
+BackgroundDeviations::BackgroundDeviations() = default;
+
+BackgroundDeviations::~BackgroundDeviations() {
+    Stop();
+}
+
+bool BackgroundDeviations::Start(const LogData& log, std::function<void()> done) {
+    Stop();
+    m_slots.reset();
+    for (int s = 1; s < kSlotCount; ++s)
+        if (log.deviationPending[size_t(s)] && IsFileSlot(log, s)) m_slots.set(size_t(s));
+    if (m_slots.none() || !log.source.store || log.statsFirst >= log.statsEnd) return false;
+    m_store = log.source.store;
+    m_first = log.statsFirst;
+    m_end = log.statsEnd;
+    m_squares = std::make_unique<SlotSquares>();
+    m_squares->Reset(log.stats);
+    m_read = false;
+    m_stop = false;
+    m_finished = false;
+    try {
+        m_thread = std::thread([this, done = std::move(done)] {
+            m_read = m_store
+                         ->SharedPass(m_first, m_end,
+                                      [this](const uint8_t* frames, int, int n) {
+                                          if (m_stop.load(std::memory_order_relaxed)) return false;
+                                          m_squares->Add(frames, n);
+                                          return true;
+                                      })
+                         .ok();
+            m_finished = true;
+            if (!m_stop && done) done();
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void BackgroundDeviations::Stop() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+    m_read = false;
+}
+
+bool BackgroundDeviations::Apply(LogData& log) {
+    if (!m_thread.joinable()) return false;
+    m_thread.join();
+    if (!m_read || log.source.store != m_store || log.statsFirst != m_first ||
+        log.statsEnd != m_end)
+        return false;
+    // A slot whose average moved, or that now lives in memory, is not the one the squares were
+    // summed for.
+    std::vector<int> applied;
+    for (int s = 1; s < kSlotCount; ++s)
+        if (m_slots[size_t(s)] && log.deviationPending[size_t(s)] && IsFileSlot(log, s) &&
+            std::bit_cast<uint32_t>(log.stats[size_t(s)].average) ==
+                std::bit_cast<uint32_t>(m_squares->average[s]))
+            applied.push_back(s);
+    FileFigures* whole = WholeFileFigures(log, m_first, m_end);
+    for (int s : applied) {
+        ChannelStats& st = log.stats[size_t(s)];
+        st.standardDeviation = Deviation(m_squares->squares[s], uint32_t(m_end - m_first));
+        log.deviationPending.reset(size_t(s));
+        if (whole) {
+            whole->stats[size_t(s)].standardDeviation = st.standardDeviation;
+            whole->deviationPending.reset(size_t(s));
+        }
+    }
+    return !applied.empty();
 }
 
 }  // namespace quillon

@@ -3,7 +3,11 @@
 /// by passes over the file, and the standard deviations that the opening pass leaves pending.
 
 #include <array>
+#include <atomic>
 #include <bitset>
+#include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "model/ChannelStats.h"
@@ -30,5 +34,45 @@ Result StatsOfRange(const LogData& log, int first, int end, bool fileSlots, bool
 bool RetimeStats(LogData& log);
 /// Computes the pending standard deviations of the given slots (all slots when empty).
 Result EnsureDeviations(LogData& log, const std::vector<int>& wanted = {});
+
+struct SlotSquares;
+
+/// The pending standard deviations of a log's figures, worked out on a thread of their own: for a
+/// log too large to keep its shown columns they take a second pass over the file, which the rest
+/// of the window need not wait for. The log is read through its store alone and is changed only
+/// by Apply, on the log's own thread.
+class BackgroundDeviations {
+public:
+    BackgroundDeviations();
+    ~BackgroundDeviations();
+    BackgroundDeviations(const BackgroundDeviations&) = delete;
+    BackgroundDeviations& operator=(const BackgroundDeviations&) = delete;
+
+    /// Starts the pass for every pending slot of the file over the log's figures' frames; `done`
+    /// is called on the pass's thread when it has read them all (not when stopped). False when
+    /// nothing is pending or no thread can be made.
+    bool Start(const LogData& log, std::function<void()> done);
+    /// A pass was started and has been neither applied nor stopped.
+    bool Active() const { return m_thread.joinable(); }
+    /// The pass has ended (read every frame, or failed).
+    bool Finished() const { return m_finished.load(); }
+    /// Stops a pass and waits for it; its figures are dropped.
+    void Stop();
+    /// Waits for the pass, then puts its deviations into `log` for the slots whose figures are
+    /// still the ones it started from. False when none were put (stopped, failed, or the log's
+    /// figures changed meanwhile).
+    bool Apply(LogData& log);
+
+private:
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_finished{false};
+    std::shared_ptr<LogStore> m_store;
+    int m_first = 0;
+    int m_end = 0;
+    std::bitset<kSlotCount> m_slots;
+    std::unique_ptr<SlotSquares> m_squares;
+    bool m_read = false;
+};
 
 }  // namespace quillon

@@ -109,6 +109,10 @@ CDataLogFrame::CDataLogFrame(CDataLogDoc& doc, CPrefs& prefs, CRecentFileList& r
             if (m_doc.CloseChangedLogs()) UpdateCommandUI();
         });
     };
+    // Called on the thread that read them.
+    m_doc.deviationsReady = [this] {
+        QMetaObject::invokeMethod(this, &CDataLogFrame::TakeDeviations, Qt::QueuedConnection);
+    };
     UpdateTitle();
     UpdateCommandUI();
 }
@@ -118,7 +122,18 @@ CDataLogFrame::~CDataLogFrame() {
     DestroyModelessWindows();
     m_doc.destroyModelessWindows = nullptr;
     m_doc.logFileChanged = nullptr;
+    m_doc.StopDeviations();
+    m_doc.deviationsReady = nullptr;
     m_doc.RemoveView(this);
+}
+
+void CDataLogFrame::TakeDeviations() {
+    // Work that lets events through while it replaces the document's columns finishes first.
+    if (m_busy) {
+        QTimer::singleShot(kProgressPollMs, this, &CDataLogFrame::TakeDeviations);
+        return;
+    }
+    m_doc.TakeDeviations();
 }
 
 void CDataLogFrame::DestroyModelessWindows() {

@@ -163,6 +163,8 @@ private:
     void OnZoomAll();
     void OnZoomLast();
     void OnUpdateStats();
+    /// Puts the standard deviations read beside the window into the document.
+    void TakeDeviations();
     void OnStatsBetweenCursors();
     void OnCompareDataLog();
     void OnCloseComparison();

@@ -89,6 +89,8 @@ void CDataLogView::OnUpdate(IDataLogView* sender, DocumentChange change) {
             m_cacheValid = false;
             update();
             break;
+        case DocumentChange::StatisticsChanged:
+            break;
     }
 }
 

@@ -276,6 +276,8 @@ void CDataLogValues::OnUpdate(IDataLogView* sender, DocumentChange change) {
         // A zero time (hint 3) or a nudge (hint 1) moves a log's times under its figures.
         RetimeStatistics();
         RebuildRows();
+    } else if (change == DocumentChange::StatisticsChanged) {
+        RebuildRows();
     }
     RefreshValues();
 }

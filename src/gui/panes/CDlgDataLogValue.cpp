@@ -269,16 +269,20 @@ void CDlgDataLogValue::FillStatistics() {
     const QString format =
         FromAnsi(NumberFormatOf(GetChannelValueFormat(m_doc.Main().config, m_channel)));
     // Figures over no frames at all (a zoom window beside a log) are shown as absent, not as 0.
-    const auto texts = [&](const ChannelStats& stats, int column) {
+    const auto slot = size_t(m_channel - 1);
+    // A standard deviation still being worked out beside the window shows as such.
+    const auto texts = [&](const LogData& log, int column) {
+        const ChannelStats& stats = log.stats[slot];
         if (stats.count == 0) return QStringLiteral("-");
+        if (column == kDeviationColumn && log.deviationPending[slot])
+            return QStringLiteral("\u2026");
         return FormatDouble(format, double(StatFigures(stats)[size_t(column)]));
     };
-    const auto slot = size_t(m_channel - 1);
     const bool comparison = m_doc.IsComparisonLoaded();
     m_doc.EnsureDeviations(int(slot));
     for (int c = 0; c < kStatColumns; ++c) {
-        m_mainStats[size_t(c)]->SetText(texts(m_doc.Main().stats[slot], c));
-        m_comparisonStats[size_t(c)]->SetText(comparison ? texts(m_doc.Comparison().stats[slot], c)
+        m_mainStats[size_t(c)]->SetText(texts(m_doc.Main(), c));
+        m_comparisonStats[size_t(c)]->SetText(comparison ? texts(m_doc.Comparison(), c)
                                                          : QString());
     }
 }

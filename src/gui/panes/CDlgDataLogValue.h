@@ -24,6 +24,8 @@ class CDlgDataLogValue : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kStatColumns = 8;
+    /// The column of the standard deviation among min, max, average, deviation, start, end ...
+    static constexpr int kDeviationColumn = 3;
     /// The narrowest row: wide enough for eight figures such as "-1999.990" side by side (a
     /// 2,000-second log's times with its zero inside) in the smallest statistics font. Rows are
     /// as wide as the values view's pane allows.
