@@ -1,10 +1,13 @@
 #include "model/LogStore.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -35,66 +38,110 @@ uint64_t FrameOffset(int frame) {
     return kFramesOffset + uint64_t(frame) * kFrameSize;
 }
 
-// While a long pass decodes its frames, a second thread asks the system to read the next ones,
-// up to kWindow bytes ahead: a cold file then arrives while the frames already there are worked
-// on, instead of in the system's own smaller steps as they are asked for.
-class ReadAhead {
+// One read of frames: where the bytes go, or why they could not be read.
+struct ReadFault {
+    Cause cause = Cause::None;
+    std::string system;
+};
+using ReadBytes = std::function<ReadFault(uint64_t at, size_t bytes, uint8_t* to)>;
+
+// A long pass reads on a second thread while it decodes on its own: the reader fills a ring of
+// chunks of whole blocks ahead of the decoding, and asks the system to read up to kWindow bytes
+// ahead of itself, so that a cold file arrives in large steps and a warm one is copied while the
+// frames before it are worked on.
+class ReadAheadRing {
 public:
+    static constexpr int kChunkBlocks = 2;
+    static constexpr int kChunks = 4;
     static constexpr uint64_t kStep = uint64_t(4) << 20;
     static constexpr uint64_t kWindow = uint64_t(32) << 20;
 
-    ReadAhead(fs::Handle file, uint64_t from, uint64_t to)
-        : m_file(file), m_to(to), m_advised(from), m_reached(from), m_nextNote(from + kStep) {
-        if (to - from < 2 * kStep) return;
-        try {
-            m_thread = std::thread([this] { Run(); });
-        } catch (const std::exception&) {  // without a thread the pass reads all the same
-        }
+    // Reads the blocks of frames [first, end) of `blockBytes` bytes a block, at `at(frame)`.
+    ReadAheadRing(fs::Handle file, ReadBytes read, int first, int end)
+        : m_file(file), m_read(std::move(read)), m_first(first), m_end(end) {
+        const size_t chunkBytes = size_t(kChunkBlocks) * LogStore::kBlockFrames * kFrameSize;
+        for (Chunk& c : m_chunks)
+            c.bytes.resize(chunkBytes);
+        m_thread = std::thread([this] { Run(); });
     }
-    ~ReadAhead() {
-        if (!m_thread.joinable()) return;
+    ~ReadAheadRing() {
         {
             std::lock_guard lock(m_mutex);
             m_stop = true;
         }
-        m_changed.notify_one();
+        m_changed.notify_all();
         m_thread.join();
     }
-    ReadAhead(const ReadAhead&) = delete;
-    ReadAhead& operator=(const ReadAhead&) = delete;
+    ReadAheadRing(const ReadAheadRing&) = delete;
+    ReadAheadRing& operator=(const ReadAheadRing&) = delete;
 
-    /// The pass has read the bytes before `at`.
-    void Reached(uint64_t at) {
-        if (at < m_nextNote || !m_thread.joinable()) return;
-        m_nextNote = at + kStep;
+    // Waits for chunk `index` (counted from the range's first frame) and returns its bytes, or
+    // null with the fault that ended the reading there.
+    const uint8_t* Take(int index, ReadFault& fault) {
+        Chunk& c = m_chunks[size_t(index % kChunks)];
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return c.filled && c.index == index; });
+        if (c.fault.cause != Cause::None) {
+            fault = c.fault;
+            return nullptr;
+        }
+        return c.bytes.data();
+    }
+    // The decoding is done with chunk `index`: its place takes the next one.
+    void Release(int index) {
         {
             std::lock_guard lock(m_mutex);
-            m_reached = at;
+            m_chunks[size_t(index % kChunks)].filled = false;
         }
-        m_changed.notify_one();
+        m_changed.notify_all();
     }
 
+    static int FramesPerChunk() { return kChunkBlocks * LogStore::kBlockFrames; }
+
 private:
+    struct Chunk {
+        std::vector<uint8_t> bytes;
+        int index = -1;
+        bool filled = false;
+        ReadFault fault;
+    };
+
     void Run() {
-        std::unique_lock lock(m_mutex);
-        while (true) {
-            m_changed.wait(lock, [this] { return m_stop || m_advised < m_reached + kWindow; });
-            if (m_stop || m_advised >= m_to) return;
-            const uint64_t at = m_advised;
-            const uint64_t n = std::min(kStep, m_to - at);
-            lock.unlock();
-            const bool advised = fs::AdviseWillRead(m_file, at, n);
-            lock.lock();
-            if (!advised) return;
-            m_advised = at + n;
+        uint64_t advised = FrameOffset(m_first);
+        const uint64_t to = FrameOffset(m_end);
+        for (int index = 0;; ++index) {
+            const int f = m_first + index * FramesPerChunk();
+            if (f >= m_end) return;
+            Chunk& c = m_chunks[size_t(index % kChunks)];
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stop || !c.filled; });
+                if (m_stop) return;
+            }
+            const uint64_t at = FrameOffset(f);
+            while (advised < to && advised < at + kWindow) {
+                const uint64_t n = std::min(kStep, to - advised);
+                if (!fs::AdviseWillRead(m_file, advised, n)) advised = to;
+                advised += n;
+            }
+            const int n = std::min(FramesPerChunk(), m_end - f);
+            ReadFault fault = m_read(at, size_t(n) * kFrameSize, c.bytes.data());
+            {
+                std::lock_guard lock(m_mutex);
+                c.index = index;
+                c.filled = true;
+                c.fault = std::move(fault);
+            }
+            m_changed.notify_all();
+            if (c.fault.cause != Cause::None) return;
         }
     }
 
     fs::Handle m_file;
-    uint64_t m_to;
-    uint64_t m_advised;  // the bytes before this have been asked for
-    uint64_t m_reached;
-    uint64_t m_nextNote;  // the pass thread's alone: where Reached next wakes the reader
+    ReadBytes m_read;
+    int m_first;
+    int m_end;
+    std::array<Chunk, kChunks> m_chunks;
     bool m_stop = false;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -191,9 +238,9 @@ Result LogStore::SharedPass(int first, int end, const BlockFunction& block) cons
 bool LogStore::Read(int first, int end, const BlockFunction& block,
                     const ProgressCallback& progress, uint8_t* buffer, Cause& cause,
                     std::string& system) const {
-    const auto fail = [&](Cause c, std::string text = {}) {
-        cause = c;
-        system = std::move(text);
+    const auto fail = [&](ReadFault fault) {
+        cause = fault.cause;
+        system = std::move(fault.system);
         return false;
     };
     first = std::max(first, 0);
@@ -201,38 +248,65 @@ bool LogStore::Read(int first, int end, const BlockFunction& block,
     if (first >= end) return true;
     // A file truncated, replaced or rewritten since it was opened is not read again: its frames
     // would no longer be the ones the log's statistics and edits were made from.
-    if (!Unchanged()) return fail(Cause::FileChanged);
-    const int total = end - first;
-    int reported = first;
-    ReadAhead ahead(m_file.Get(), FrameOffset(first), FrameOffset(end));
-    for (int f = first; f < end; f += kBlockFrames) {
-        const int n = std::min(kBlockFrames, end - f);
-        const size_t bytes = size_t(n) * kFrameSize;
-        const uint64_t at = FrameOffset(f);
+    if (!Unchanged()) return fail({Cause::FileChanged, {}});
+    const ReadBytes read = [this](uint64_t at, size_t bytes, uint8_t* to) -> ReadFault {
         if (m_map) {
             // Only the copy touches the mapping: a file cut short under it ends this pass here.
-            MappedCopy copy{m_map + at, buffer, bytes};
-            // The memory of the mapping vanishes when the file is cut short, or when the
-            // system cannot read its pages (a failing disk, a pulled card).
+            MappedCopy copy{m_map + at, to, bytes};
+            // The memory of the mapping vanishes when the file is cut short, or when the system
+            // cannot read its pages (a failing disk, a pulled card).
             if (!fs::RunGuardedAgainstVanishedMapping(CopyMapped, &copy))
-                return fail(Cause::LogReadFailed, std::strerror(EIO));
-        } else {
-            size_t got = 0;
-            if (!fs::ReadAt(m_file.Get(), at, buffer, bytes, got))
-                return fail(Cause::LogReadFailed, fs::LastErrorText());
-            if (got < bytes)
-                return fail(Cause::LogReadFailed, "the file ends before its last frame");
+                return {Cause::LogReadFailed, std::strerror(EIO)};
+            return {};
         }
-        if (!block(buffer, f, n)) return false;
-        if (progress && (f + n - reported >= kProgressFrames || f + n == end)) {
-            reported = f + n;
-            progress(reported - first, total);
+        size_t got = 0;
+        if (!fs::ReadAt(m_file.Get(), at, to, bytes, got))
+            return {Cause::LogReadFailed, fs::LastErrorText()};
+        if (got < bytes) return {Cause::LogReadFailed, "the file ends before its last frame"};
+        return {};
+    };
+    const int total = end - first;
+    int reported = first;
+    // Hands the frames [f, f + n) at `frames` to the block function, a block at a time.
+    const auto decode = [&](const uint8_t* frames, int f, int n) {
+        for (int k = 0; k < n; k += kBlockFrames) {
+            const int m = std::min(kBlockFrames, n - k);
+            if (!block(frames + size_t(k) * kFrameSize, f + k, m)) return false;
+            if (progress && (f + k + m - reported >= kProgressFrames || f + k + m == end)) {
+                reported = f + k + m;
+                progress(reported - first, total);
+            }
         }
-        ahead.Reached(at + bytes);
+        return true;
+    };
+    std::optional<ReadAheadRing> ring;
+    if (total > 2 * ReadAheadRing::FramesPerChunk()) {
+        try {
+            ring.emplace(m_file.Get(), read, first, end);
+        } catch (const std::exception&) {  // without a thread the pass reads all the same
+        }
+    }
+    if (ring) {
+        const int step = ReadAheadRing::FramesPerChunk();
+        for (int index = 0, f = first; f < end; ++index, f += step) {
+            ReadFault fault;
+            const uint8_t* frames = ring->Take(index, fault);
+            if (!frames) return fail(std::move(fault));
+            if (!decode(frames, f, std::min(step, end - f))) return false;
+            ring->Release(index);
+        }
+    } else {
+        for (int f = first; f < end; f += kBlockFrames) {
+            const int n = std::min(kBlockFrames, end - f);
+            if (ReadFault fault = read(FrameOffset(f), size_t(n) * kFrameSize, buffer);
+                fault.cause != Cause::None)
+                return fail(std::move(fault));
+            if (!decode(buffer, f, n)) return false;
+        }
     }
     // A file written in place while it was read may have handed this pass frames of both its
     // old and its new content: the pass is good only when the file is still the one opened.
-    if (!Unchanged()) return fail(Cause::FileChanged);
+    if (!Unchanged()) return fail({Cause::FileChanged, {}});
     return true;
 }
 
