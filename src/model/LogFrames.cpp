@@ -19,13 +19,8 @@ T ElementFromFile(const LogData& log, int frame, T fill, T broken, Decode decode
     const ColumnSource& src = log.source;
     if (frame < 0 || size_t(frame) >= src.length) return fill;
     if (frame >= log.frameCount) return ElementBeyondFrames(log, size_t(frame), fill, decode);
-    T value = broken;
-    const Result pass = src.store->Pass(src.first + frame, src.first + frame + 1,
-                                        [&](const uint8_t* block, int, int) {
-                                            value = decode(block);
-                                            return true;
-                                        });
-    return pass.ok() ? value : broken;
+    const uint8_t* bytes = src.store->CachedFrame(src.first + frame);
+    return bytes ? decode(bytes) : broken;
 }
 
 }  // namespace

@@ -231,6 +231,31 @@ Result LogStore::Pass(int first, int end, const BlockFunction& block,
     return cause == Cause::LogReadFailed ? FailRead(std::move(system)) : Fail(cause);
 }
 
+const uint8_t* LogStore::CachedFrame(int frame) {
+    if (m_broken || frame < 0 || frame >= m_frames) return nullptr;
+    const int first = frame - frame % kBlockFrames;
+    CachedBlock* slot = &m_cached[0];
+    for (CachedBlock& b : m_cached) {
+        if (b.first == first) {
+            b.used = ++m_uses;
+            return b.frames.data() + size_t(frame - first) * kFrameSize;
+        }
+        if (b.used < slot->used) slot = &b;
+    }
+    // The least recently used block makes room; the pass checks the file as every pass does.
+    slot->first = -1;
+    slot->frames.resize(size_t(kBlockFrames) * kFrameSize);
+    const int end = std::min(first + kBlockFrames, m_frames);
+    if (!Pass(first, end, [&](const uint8_t* frames, int, int n) {
+             std::memcpy(slot->frames.data(), frames, size_t(n) * kFrameSize);
+             return true;
+         }).ok())
+        return nullptr;
+    slot->first = first;
+    slot->used = ++m_uses;
+    return slot->frames.data() + size_t(frame - first) * kFrameSize;
+}
+
 Result LogStore::SharedPass(int first, int end, const BlockFunction& block) const {
     std::vector<uint8_t> buffer(m_buffer.size());
     Cause cause = Cause::None;

@@ -4,6 +4,7 @@
 /// range, block by block through one small buffer, that checks at its start and at its end that
 /// the file is still the one that was opened, unchanged.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -60,6 +61,11 @@ public:
     Result Pass(int first, int end, const BlockFunction& block,
                 const ProgressCallback& progress = {});
 
+    /// One whole frame through a small cache of recently read blocks, so that the values of many
+    /// channels at one frame, or at frames near it, take one read of the file; valid until the
+    /// next call. Null when the block cannot be read (the store is then broken, as by a pass).
+    const uint8_t* CachedFrame(int frame);
+
     /// A pass that may run on another thread beside this store's other reads (and no progress):
     /// it reads through a buffer of its own and only returns its failure, leaving the store as it
     /// was; the store's next pass finds the same fault and reports it. Renew must not run
@@ -96,6 +102,13 @@ private:
     size_t m_tailSize = 0;
     std::vector<uint8_t> m_tail;
     std::vector<uint8_t> m_buffer;
+    struct CachedBlock {
+        int first = -1;
+        uint64_t used = 0;
+        std::vector<uint8_t> frames;
+    };
+    std::array<CachedBlock, 8> m_cached;
+    uint64_t m_uses = 0;
     bool m_broken = false;
     Result m_failure;
 };
