@@ -30,23 +30,6 @@ constexpr int kAfr = 9;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kMarker = ScatterPlotData::kNoValue;
 
-/// The ramp worked out from its anchors: each of the five runs moves one component by 255 over
-/// 20 steps, rounding halves up.
-QColor ExpectedRamp(int i) {
-    const int anchors[6][3] = {{255, 0, 0},   {255, 255, 0}, {0, 255, 0},
-                               {0, 255, 255}, {0, 0, 255},   {255, 0, 255}};
-    const int run = std::min(i / 20, 4);
-    const int k = i - run * 20;
-    int rgb[3];
-    for (int c = 0; c < 3; ++c) {
-        const int from = anchors[run][c];
-        const int to = anchors[run + 1][c];
-        const int moved = int(std::floor(255.0 * k / 20.0 + 0.5));
-        rgb[c] = from == to ? from : (to > from ? moved : 255 - moved);
-    }
-    return QColor(rgb[0], rgb[1], rgb[2]);
-}
-
 /// Every point drawn on its own as a square dot, in frame order.
 QImage NaivePicture(const std::vector<float>& x, const std::vector<float>& y,
                     const std::vector<uint8_t>& ramp, const ScatterMapping& m, int r) {
@@ -119,27 +102,25 @@ private slots:
         DeleteDocument();
     }
 
-    void rampFollowsItsRule() {
-        for (int i = 0; i <= 100; ++i) {
-            QCOMPARE(CGDIPColorLegend::RampColor(i), ExpectedRamp(i));
-            QCOMPARE(QColor(CGDIPColorLegend::Ramp()[size_t(i)]), ExpectedRamp(i));
+    void rampAndColourIndexOfValues() {
+        // Five runs of 20 steps from red over yellow, green, cyan and blue to magenta, each
+        // moving one component by 255 * k / 20, halves rounded up (12.75 -> 13, 127.5 -> 128).
+        const std::pair<int, QColor> ramp[] = {
+            {0, {255, 0, 0}},    {1, {255, 13, 0}},   {2, {255, 26, 0}},   {20, {255, 255, 0}},
+            {30, {127, 255, 0}}, {55, {0, 255, 191}}, {100, {255, 0, 255}}};
+        for (const auto& [i, colour] : ramp) {
+            QCOMPARE(CGDIPColorLegend::RampColor(i), colour);
+            QCOMPARE(QColor(CGDIPColorLegend::Ramp()[size_t(i)]), colour);
         }
-        QCOMPARE(ExpectedRamp(1), QColor(255, 13, 0));  // the rule itself: 12.75 rounds up
-        QCOMPARE(ExpectedRamp(2), QColor(255, 26, 0));  // 25.5 rounds up
-    }
-
-    void colourIndexOfValues() {
-        QCOMPARE(ScatterPlotData::RampIndex(10.0f, 10.0f, 20.0f), 0);
-        QCOMPARE(ScatterPlotData::RampIndex(15.0f, 10.0f, 20.0f), 50);
-        QCOMPARE(ScatterPlotData::RampIndex(20.0f, 10.0f, 20.0f), 100);
-        QCOMPARE(ScatterPlotData::RampIndex(11.0f, 10.0f, 13.0f), 33);   // truncated
-        QCOMPARE(ScatterPlotData::RampIndex(5.0f, 10.0f, 20.0f), 0);     // below: red
-        QCOMPARE(ScatterPlotData::RampIndex(25.0f, 10.0f, 20.0f), 100);  // above: magenta
-        QCOMPARE(ScatterPlotData::RampIndex(kNaN, 10.0f, 20.0f), 0);
-        // An empty range: the value itself gives no number (red), above is magenta, below red.
-        QCOMPARE(ScatterPlotData::RampIndex(14.7f, 14.7f, 14.7f), 0);
-        QCOMPARE(ScatterPlotData::RampIndex(14.8f, 14.7f, 14.7f), 100);
-        QCOMPARE(ScatterPlotData::RampIndex(14.6f, 14.7f, 14.7f), 0);
+        // Truncated; below the range red, above magenta, no number red. An empty range: the
+        // value itself gives no number (red), above is magenta, below red.
+        const std::tuple<float, float, float, int> index[] = {
+            {10, 10, 20, 0},         {15, 10, 20, 50},         {20, 10, 20, 100},
+            {11, 10, 13, 33},        {5, 10, 20, 0},           {25, 10, 20, 100},
+            {kNaN, 10, 20, 0},       {14.7f, 14.7f, 14.7f, 0}, {14.8f, 14.7f, 14.7f, 100},
+            {14.6f, 14.7f, 14.7f, 0}};
+        for (const auto& [value, low, high, expected] : index)
+            QCOMPARE(ScatterPlotData::RampIndex(value, low, high), expected);
     }
 
     void colourIndicesOfAWholeLog() {
