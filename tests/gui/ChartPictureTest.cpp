@@ -1,14 +1,9 @@
 // The chart as a picture: SVG and PDF keep curves as paths and texts as text, PNG has its size.
 
-#include <map>
-#include <memory>
-
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
 #include "gui/common/TextConversion.h"
-#include "gui/chart/CDataLogView.h"
 #include "gui/chart/ChartPicture.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/GuiFixtures.h"
 #include "support/PictureCheck.h"

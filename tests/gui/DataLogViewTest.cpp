@@ -1,13 +1,6 @@
 // The strip chart over a real document: clicks, zoom, dragging, keys, cursor table, hints.
 
-#include <memory>
-
-#include "gui/chart/CDataLogView.h"
-#include "gui/chart/ChartHitTest.h"
-#include "document/CDataLogDoc.h"
-#include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/GuiFixtures.h"
 

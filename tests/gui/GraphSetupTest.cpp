@@ -1,15 +1,9 @@
 // Graph setup: drop rules as a table, drags through the widgets, Auto-Fill, titles, OK.
 
-#include <cstring>
-
 #include "settings/GraphConfigurationFile.h"
-#include "document/CDataLogDoc.h"
-#include "model/ChannelInfo.h"
 #include "gui/dialogs/CDlgDataLogSetup.h"
 #include "gui/dialogs/CListBoxDLView.h"
 #include "gui/dialogs/CListBoxLogChannel.h"
-#include "gui/dialogs/GraphSetupModel.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 
 using namespace quillon;

@@ -2,12 +2,8 @@
 
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
-#include "gui/chart/ChartPicture.h"
 #include "gui/common/CChannelPicker.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"
-#include "format/ByteRecord.h"
-#include "format/DataLogFrame.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/FileBytes.h"
 #include "support/GuiFixtures.h"

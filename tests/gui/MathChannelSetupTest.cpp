@@ -1,16 +1,12 @@
 // Math channel setup: the formula field's mapping and edits, the dialog, OK and File flows.
 
-#include <cstring>
 #include <fstream>
 
 #include "settings/GraphConfigurationFile.h"
-#include "document/CDataLogDoc.h"
 #include "model/ChannelNaming.h"
 #include "gui/dialogs/CDlgDataLogMathChannelSetup.h"
 #include "gui/dialogs/CEditFormula.h"
 #include "gui/dialogs/CListBoxLogMathChannel.h"
-#include "gui/dialogs/FormulaEditModel.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 
 using namespace quillon;

@@ -4,7 +4,6 @@
 #include "gui/app/CommandIds.h"
 #include "gui/common/CMyEdit.h"
 #include "gui/common/CNumericEdit.h"
-#include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDataLogPropertyPageAmbient.h"
 #include "gui/dialogs/CDataLogPropertyPageChassis.h"
 #include "gui/dialogs/CDataLogPropertyPageDragRace.h"
@@ -12,11 +11,9 @@
 #include "gui/dialogs/CDataLogPropertyPageMisc.h"
 #include "gui/dialogs/CDataLogPropertySheet.h"
 #include "gui/dialogs/CNotesEdit.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/FileBytes.h"
 #include "support/GuiFixtures.h"
-#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 using H = DataLogHeader;

@@ -1,22 +1,16 @@
 // The scatter plot: colour ramp and indices, binned picture, filter, window, mouse and pictures.
 
-#include <cmath>
 #include <limits>
 
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
-#include "gui/chart/CDataLogView.h"
-#include "gui/chart/ChartPicture.h"
 #include "gui/chart/ScatterPlotView.h"
-#include "gui/chart/ScatterRaster.h"
 #include "gui/common/CChannelPicker.h"
 #include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CNumericEdit.h"
 #include "gui/common/NumericFormat.h"
-#include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
 #include "gui/dialogs/CDlgDataLogScatterPlot.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/GuiFixtures.h"
 #include "support/PictureCheck.h"
