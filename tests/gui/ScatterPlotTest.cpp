@@ -188,35 +188,28 @@ private slots:
             QCOMPARE(data.IsDrawn(i), afr[size_t(i)] == bound);
             kept += data.IsDrawn(i);
         }
-        QVERIFY(kept >= 1);
-        QCOMPARE(data.DrawnCount(), kept);
-        QCOMPARE(data.ColorMin(), log.stats[1].minimum);  // not the filter channel: statistics
-        QCOMPARE(data.ColorMax(), log.stats[1].maximum);
-
-        // Colouring by the filter channel spreads the colours over the bounds.
+        QVERIFY(kept >= 1 && data.DrawnCount() == kept);
+        // Not the filter channel: its statistics; the filter channel: the bounds.
+        QCOMPARE(std::pair(data.ColorMin(), data.ColorMax()),
+                 std::pair(log.stats[1].minimum, log.stats[1].maximum));
         s.colorChannel = kAfr;
         s.lower = 12.0f;
         s.upper = 13.0f;
         data.Build(log, m_doc->GetDisplayLength(), s);
-        QCOMPARE(data.ColorMin(), 12.0f);
-        QCOMPARE(data.ColorMax(), 13.0f);
-        for (int i = 0; i < data.Size(); ++i)
-            if (data.IsDrawn(i))
-                QCOMPARE(int(data.RampIndices()[size_t(i)]),
-                         ScatterPlotData::RampIndex(afr[size_t(i)], 12.0f, 13.0f));
+        QCOMPARE(std::pair(data.ColorMin(), data.ColorMax()), std::pair(12.0f, 13.0f));
     }
 
     void windowSetsUpItsControls() {
         CDlgDataLogScatterPlot* w = Open();
-        QCOMPARE(w->XCombo()->currentData().toInt(), 2);
-        QCOMPARE(w->YCombo()->currentData().toInt(), 29);
-        QCOMPARE(w->ColorCombo()->currentData().toInt(), kAfr);
-        QCOMPARE(w->FilterCombo()->currentData().toInt(), kAfr);
+        QCOMPARE(std::tuple(w->XCombo()->currentData().toInt(), w->YCombo()->currentData().toInt(),
+                            w->ColorCombo()->currentData().toInt(),
+                            w->FilterCombo()->currentData().toInt()),
+                 std::tuple(2, 29, kAfr, kAfr));
         // The band's height limit leaves the drop-down list alone, so that it opens full length.
         QCOMPARE(w->XCombo()->view()->maximumHeight(), QWIDGETSIZE_MAX);
         QVERIFY(!w->FilterCheck()->isChecked());
-        QCOMPARE(w->Plot()->PlotTexts().xTitle, QString("RPM"));
-        QCOMPARE(w->Plot()->PlotTexts().yTitle, QString("MAP"));
+        QCOMPARE(std::pair(w->Plot()->PlotTexts().xTitle, w->Plot()->PlotTexts().yTitle),
+                 std::pair(QString("RPM"), QString("MAP")));
         for (int i = 0; i < w->XCombo()->count(); ++i)
             QVERIFY(IsChannelAvailable(m_doc->Main(), w->XCombo()->itemData(i).toInt()));
 
@@ -224,13 +217,13 @@ private slots:
         const LogData& log = m_doc->Main();
         const std::string format = GetChannelValueFormat(log.config, kAfr);
         CNumericEdit* lower = w->LowerField();
-        QCOMPARE(lower->DisplayFormat(), FromAnsi(format));
-        QCOMPARE(lower->EditFormat(), FromAnsi(NumberFormatOf(format)));
-        QCOMPARE(lower->Minimum(), double(GetChannelMin(log, kAfr)));
-        QCOMPARE(lower->Maximum(), double(GetChannelMax(log, kAfr)));
+        QCOMPARE(std::pair(lower->DisplayFormat(), lower->EditFormat()),
+                 std::pair(FromAnsi(format), FromAnsi(NumberFormatOf(format))));
+        QCOMPARE(std::pair(lower->Minimum(), lower->Maximum()),
+                 std::pair(double(GetChannelMin(log, kAfr)), double(GetChannelMax(log, kAfr))));
         w->FilterCombo()->setCurrentIndex(w->FilterCombo()->findData(2));
-        QCOMPARE(w->UpperField()->Step(), 1.0);
-        QCOMPARE(w->UpperField()->Maximum(), double(GetChannelMax(log, 2)));
+        QCOMPARE(std::pair(w->UpperField()->Step(), w->UpperField()->Maximum()),
+                 std::pair(1.0, double(GetChannelMax(log, 2))));
 
         // The legend texts are the colour range in the colour channel's format.
         const QString cf = FromAnsi(format);
@@ -268,39 +261,35 @@ private slots:
         QVERIFY(m_doc->OnOpenDocument(WriteLog("bare.dl", 200, false)));
         QVERIFY(!IsChannelAvailable(m_doc->Main(), kAfr));
         CDlgDataLogScatterPlot* w = Open();
-        QCOMPARE(w->ColorCombo()->currentIndex(), -1);
-        QCOMPARE(w->FilterCombo()->currentIndex(), -1);
-        QCOMPARE(w->Selection().colorChannel, kAfr);
-        QCOMPARE(w->XCombo()->currentData().toInt(), 2);
-        QCOMPARE(w->Plot()->Data().Size(), 200);
+        QCOMPARE(std::pair(w->ColorCombo()->currentIndex(), w->FilterCombo()->currentIndex()),
+                 std::pair(-1, -1));
+        QCOMPARE(std::tuple(w->Selection().colorChannel, w->XCombo()->currentData().toInt(),
+                            w->Plot()->Data().Size()),
+                 std::tuple(kAfr, 2, 200));
         w->Plot()->RenderImage(QSize(400, 300));
     }
 
-    void mouseMovesCursorZoomsAndReads() {
+    void mouseMovesCursorZoomsReadsAndSelects() {
         CDlgDataLogScatterPlot* w = Open();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         HintSpy spy;
         m_doc->AddView(&spy);
         ScatterPlotView* plot = w->Plot();
-        const int target = 1234;
-        const QPointF at = plot->PositionOf(target);
+        const QPointF at = plot->PositionOf(1234);
         QVERIFY(plot->PlotRect().contains(at.toPoint()));
         const int shown = plot->FrameAt(at.toPoint());
         QVERIFY(shown >= 0);
         QSignalSpy moved(w, &CDlgDataLogScatterPlot::cursorMoved);
         QTest::mouseClick(plot, Qt::LeftButton, {}, at.toPoint());
-        QCOMPARE(m_doc->GetCursorFrame(), shown);
-        QCOMPARE(moved.count(), 1);
+        QCOMPARE(std::tuple(m_doc->GetCursorFrame(), plot->CursorFrame(), int(moved.count())),
+                 std::tuple(shown, shown, 1));
         QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::CursorMoved});
-        QCOMPARE(plot->CursorFrame(), shown);
-        m_doc->RemoveView(&spy);
 
         // Hover reads without binning again; the wheel zooms about the mouse, a double click out.
         const int builds = plot->RasterBuilds();
         QTest::mouseMove(plot, at.toPoint());
-        QCOMPARE(plot->HoverFrame(), shown);
         plot->grab();
-        QCOMPARE(plot->RasterBuilds(), builds);
+        QCOMPARE(std::pair(plot->HoverFrame(), plot->RasterBuilds()), std::pair(shown, builds));
         const ScatterRange full = plot->XRange();
         QWheelEvent wheel(at, plot->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {},
                           Qt::NoScrollPhase, false);
@@ -313,30 +302,22 @@ private slots:
             QWheelEvent out(at, plot->mapToGlobal(at), {}, {0, -720}, Qt::NoButton, {},
                             Qt::NoScrollPhase, false);
             QApplication::sendEvent(plot, &out);
-            QVERIFY(!plot->IsZoomed());
-            QCOMPARE(plot->XRange(), full);
+            QVERIFY(!plot->IsZoomed() && plot->XRange() == full);
         }
         QApplication::sendEvent(plot, &wheel);
         QTest::mouseDClick(plot, Qt::LeftButton, {}, at.toPoint());
-        QVERIFY(!plot->IsZoomed());
-        QCOMPARE(plot->XRange(), full);
-    }
+        QVERIFY(!plot->IsZoomed() && plot->XRange() == full);
 
-    void shiftBoxSelectsTheFramesDrawnInsideItAndEscapeClearsThem() {
-        CDlgDataLogScatterPlot* w = Open();
-        QVERIFY(QTest::qWaitForWindowExposed(w));
-        ScatterPlotView* plot = w->Plot();
-        HintSpy spy;
-        m_doc->AddView(&spy);
+        // A Shift box selects the frames drawn inside it; Escape clears them, a second one closes.
+        spy.hints.clear();
         const QRect area = plot->PlotRect();
         const QPoint from = area.topLeft() + QPoint(area.width() / 3, area.height() / 4);
         const QPoint to = area.topLeft() + QPoint(area.width() * 2 / 3, area.height() * 3 / 4);
         QTest::mousePress(plot, Qt::LeftButton, Qt::ShiftModifier, to);  // corners either way
         QTest::mouseMove(plot, from);
         QTest::mouseRelease(plot, Qt::LeftButton, Qt::ShiftModifier, from);
-        QVERIFY(m_doc->HasSelection());
+        QVERIFY(m_doc->HasSelection() && plot->SelectionBox().has_value());
         QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::SelectionChanged});
-        QVERIFY(plot->SelectionBox().has_value());
         // Every point drawn inside the box is selected, none outside (give or take a pixel).
         const FrameSelection& s = *m_doc->GetSelection();
         const QRectF box = QRectF(from, to).normalized();
@@ -352,16 +333,12 @@ private slots:
             if (!box.adjusted(-1, -1, 1, 1).contains(at)) QVERIFY(!s.Contains(f));
             inside += s.Contains(f);
         }
-        QVERIFY(inside > 0);
-        QCOMPARE(s.FrameCount(), int64_t(inside));
-        // Escape clears the selection and leaves the window; a second one closes it.
+        QVERIFY(inside > 0 && s.FrameCount() == int64_t(inside));
+        m_doc->RemoveView(&spy);
         QTest::keyClick(w, Qt::Key_Escape);
-        QVERIFY(!m_doc->HasSelection());
-        QVERIFY(!plot->SelectionBox().has_value());
-        QVERIFY(w->isVisible());
+        QVERIFY(!m_doc->HasSelection() && !plot->SelectionBox().has_value() && w->isVisible());
         QTest::keyClick(w, Qt::Key_Escape);
         QTRY_VERIFY(m_window.isNull());
-        m_doc->RemoveView(&spy);
     }
 
     void toolsMenuOpensItAndTheMainWindowFollowsClicks() {
