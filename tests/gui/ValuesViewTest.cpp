@@ -106,8 +106,8 @@ private slots:
             main.status[kRpm - 1][10] = status;
             m_doc->SetCursor(10, 0, false);
             m_doc->UpdateAllViews(nullptr, DocumentChange::CursorMoved);
-            QCOMPARE(display->ShownText(), QString(text));
-            QCOMPARE(display->Lamp(), lamp);
+            QCOMPARE(std::pair(display->ShownText(), display->Lamp()),
+                     std::pair(QString(text), lamp));
         }
         // Without a comparison log its display stays empty.
         QCOMPARE(m_view->Row(0)->ComparisonValue()->ShownText(), QString());
@@ -123,7 +123,6 @@ private slots:
         CDlgDataLogValue* row = m_view->Row(2);
         QVERIFY(row->IsShown() && !row->IsAvailable() && row->IsCollapsed());
         QVERIFY(!row->NameLabel()->Text().isEmpty());
-
         QVERIFY(!m_view->Row(3)->IsShown() && !m_view->Row(3)->isVisible());  // channel 0
         QVERIFY(m_view->Row(4)->NameLabel()->Text().endsWith(" - F"));
         QVERIFY(!m_view->Row(1)->NameLabel()->Text().endsWith(" - F"));
@@ -135,8 +134,8 @@ private slots:
 
     void checkBoxesAndAxisFieldsReachTheSavedFile() {
         CDlgDataLogValue* row = m_view->Row(1);  // MAP, graphed, autoscale off
-        QVERIFY(row->AxisCheck()->isVisibleTo(row));
-        QVERIFY(row->MinField()->isVisibleTo(row) && row->MaxField()->isVisibleTo(row));
+        QVERIFY(row->AxisCheck()->isVisibleTo(row) && row->MinField()->isVisibleTo(row) &&
+                row->MaxField()->isVisibleTo(row));
         QCOMPARE(std::pair(row->MinField()->Value(), row->MaxField()->Value()),
                  std::pair(10.0, 250.0));
         QCOMPARE(row->MinField()->DisplayFormat(),
@@ -149,31 +148,29 @@ private slots:
         QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::LabelsChanged});
 
         QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
-        QCOMPARE(row->GraphCheck()->GetCheck(), 0);
         QVERIFY(!row->AxisCheck()->isVisibleTo(row) && !row->MinField()->isVisibleTo(row));
-        QCOMPARE(Saved().views[0].entries[1].graph, uint8_t(0));
+        QCOMPARE(std::pair(row->GraphCheck()->GetCheck(), Saved().views[0].entries[1].graph),
+                 std::pair(0, uint8_t(0)));
         QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
         QVERIFY(row->AxisCheck()->isVisibleTo(row) && row->MinField()->isVisibleTo(row));
-        QCOMPARE(row->AxisCheck()->GetCheck(), 1);  // back with its previous tick
-        QCOMPARE(Saved().views[0].entries[1].graph, uint8_t(1));
+        QCOMPARE(std::pair(row->AxisCheck()->GetCheck(), Saved().views[0].entries[1].graph),
+                 std::pair(1, uint8_t(1)));  // back with its previous tick
         QTest::mouseClick(row->AxisCheck(), Qt::LeftButton);
         QCOMPARE(Saved().views[0].entries[1].axisDisplay, uint8_t(0));
 
         // Autoscale on hides the fields although the channel is graphed; it is the channel's flag.
         QTest::mouseClick(row->AutoscaleCheck(), Qt::LeftButton);
-        QVERIFY(!row->MinField()->isVisibleTo(row));
-        QCOMPARE(Saved().axes[kMap - 1].autoscale, uint8_t(1));
+        QVERIFY(!row->MinField()->isVisibleTo(row) && Saved().axes[kMap - 1].autoscale == 1);
         QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 0);  // until the rows are rebuilt
         m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
-        QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 1);
-        QCOMPARE(m_chart.hints.size(), size_t(6));
+        QCOMPARE(std::pair(m_view->Row(4)->AutoscaleCheck()->GetCheck(), m_chart.hints.size()),
+                 std::pair(1, size_t(6)));
 
         // What the axis dialog's OK leaves to the row: save, ShownDataChanged, fields refilled.
         m_doc->Config().axes[kMap - 1].minimum = -5;
         m_doc->Config().axes[kMap - 1].autoscale = 0;
         m_view->AfterAxisSetup(1);
-        QCOMPARE(row->MinField()->Value(), -5.0);
-        QVERIFY(row->MinField()->isVisibleTo(row));
+        QVERIFY(row->MinField()->Value() == -5.0 && row->MinField()->isVisibleTo(row));
         QCOMPARE(Saved().axes[kMap - 1].minimum, -5.0f);
         QCOMPARE(m_chart.hints.back(), DocumentChange::ShownDataChanged);
     }
@@ -230,12 +227,13 @@ private slots:
         LoadComparison(1500, 100.0);
         CGDIPGlowLabel* mainRange = m_view->StatsRangeLabel(false);
         CGDIPGlowLabel* otherRange = m_view->StatsRangeLabel(true);
-        QCOMPARE(mainRange->Text(), QString("Stats 0.000 to 9.990 s"));
-        QCOMPARE(otherRange->Text(), QString("Comparison 0.000 to 14.990 s"));
+        const auto texts = [&] { return std::pair(mainRange->Text(), otherRange->Text()); };
+        QCOMPARE(texts(), std::pair(QString("Stats 0.000 to 9.990 s"),
+                                    QString("Comparison 0.000 to 14.990 s")));
         // Update Stats between the cursors: both logs over the same times.
         m_view->OnUpdateStats(TimeWindow{2.0, 5.0});
-        QCOMPARE(mainRange->Text(), QString("Stats 2.000 to 5.000 s"));
-        QCOMPARE(otherRange->Text(), QString("Comparison 2.000 to 5.000 s"));
+        QCOMPARE(texts(), std::pair(QString("Stats 2.000 to 5.000 s"),
+                                    QString("Comparison 2.000 to 5.000 s")));
         // A zero time at 5 s: the time's figures and the range follow, a zero printed unsigned.
         const ChannelStats rpm = m_doc->Main().stats[kRpm - 1];
         m_prompt.SetAnswer(PromptAnswer::Yes);
@@ -251,9 +249,8 @@ private slots:
         QCOMPARE(m_view->Row(6)->StatLabel(false, 5)->Text(), QString("0.000"));
         // Without a comparison, its line is empty; with no log, both are.
         m_doc->CloseComparison();
-        QCOMPARE(otherRange->Text(), QString());
-        QVERIFY(m_doc->OnNewDocument());
-        QCOMPARE(mainRange->Text(), QString());
+        QVERIFY(otherRange->Text().isEmpty() && m_doc->OnNewDocument());
+        QVERIFY(mainRange->Text().isEmpty());
     }
 
     void axisFieldsFitTheirNumbers() {
