@@ -1,8 +1,6 @@
 // The axis, x axis and auto-zero dialogs: what OK writes, what Cancel keeps, stored oddities.
 
 #include "gui/common/CNumericEdit.h"
-#include "document/CDataLogDoc.h"
-#include "model/ChannelInfo.h"
 #include "model/ComparisonLog.h"
 #include "gui/dialogs/CDlgDataLogAutoZero.h"
 #include "gui/dialogs/CDlgDataLogAxisSetup.h"
@@ -35,12 +33,19 @@ private slots:
     }
     void cleanup() { DeleteDocument(); }
 
-    void axisSetupWritesExactlyTheChosenValues() {
+    void axisSetupWritesExactlyTheChosenValuesAndCancelNothing() {
+        const GraphConfiguration before = m_doc->Config();
+        {
+            CDlgDataLogAxisSetup cancelled(*m_doc, 3);
+            cancelled.AutoscaleBox()->click();
+            cancelled.MinimumField()->SetValue(true, 77);
+            cancelled.PanelBox()->setCurrentIndex(4);
+            cancelled.reject();
+        }
+        QCOMPARE(std::memcmp(&before, &m_doc->Config(), sizeof before), 0);
         CDlgDataLogAxisSetup dialog(*m_doc, 3);
         QVERIFY(!dialog.MinimumField()->isEnabled());  // autoscale on
         QCOMPARE(dialog.MinimumField()->Value(), 10.0);
-        QCOMPARE(dialog.SmoothingBox()->count(), 6);
-
         dialog.AutoscaleBox()->click();
         QVERIFY(dialog.MinimumField()->isEnabled() && dialog.MaximumField()->isEnabled());
         dialog.MinimumField()->SetValue(true, 300.25);  // above the maximum: accepted
@@ -50,22 +55,10 @@ private slots:
         dialog.accept();
 
         const ChannelAxisSetting& axis = m_doc->Config().axes[kMap - 1];
-        QCOMPARE(int(axis.autoscale), 0);
-        QCOMPARE(axis.minimum, 300.25f);
-        QCOMPARE(axis.maximum, -5.0f);
-        QCOMPARE(EntryOf(3).filter, 5u);
-        QCOMPARE(EntryOf(3).panel, 2u);
-        QCOMPARE(EntryOf(3).channel, uint32_t(kMap));
-    }
-
-    void axisSetupCancelKeepsEverything() {
-        const GraphConfiguration before = m_doc->Config();
-        CDlgDataLogAxisSetup dialog(*m_doc, 3);
-        dialog.AutoscaleBox()->click();
-        dialog.MinimumField()->SetValue(true, 77);
-        dialog.PanelBox()->setCurrentIndex(4);
-        dialog.reject();
-        QCOMPARE(std::memcmp(&before, &m_doc->Config(), sizeof before), 0);
+        QCOMPARE(std::tuple(int(axis.autoscale), axis.minimum, axis.maximum),
+                 std::tuple(0, 300.25f, -5.0f));
+        QCOMPARE(std::tuple(EntryOf(3).filter, EntryOf(3).panel, EntryOf(3).channel),
+                 std::tuple(5u, 2u, uint32_t(kMap)));
     }
 
     void storedValuesOutsideTheListsAreKeptInRange() {
@@ -74,21 +67,20 @@ private slots:
         m_doc->Config().axes[kMap - 1] = {0, {}, std::numeric_limits<float>::quiet_NaN(), 1e9f};
         {
             CDlgDataLogAxisSetup dialog(*m_doc, 3);
-            QCOMPARE(dialog.PanelBox()->currentIndex(), -1);
-            QCOMPARE(dialog.SmoothingBox()->currentIndex(), -1);
+            QCOMPARE(
+                std::pair(dialog.PanelBox()->currentIndex(), dialog.SmoothingBox()->currentIndex()),
+                std::pair(-1, -1));
             QCOMPARE(dialog.MaximumField()->Value(), 100000.0);
             dialog.accept();
         }
-        QCOMPARE(EntryOf(3).panel, 4u);
-        QCOMPARE(EntryOf(3).filter, 5u);
+        QCOMPARE(std::pair(EntryOf(3).panel, EntryOf(3).filter), std::pair(4u, 5u));
         QCOMPARE(m_doc->Config().axes[kMap - 1].minimum, 0.0f);
 
         // An empty entry (or an entry index out of range) touches no axis setting.
         EntryOf(15) = {};
         const auto axes = m_doc->Config().axes;
         CDlgDataLogAxisSetup empty(*m_doc, 99);  // entry 15, channel 0
-        QCOMPARE(empty.Channel(), 0);
-        QVERIFY(!empty.MinimumField()->isEnabled());
+        QVERIFY(empty.Channel() == 0 && !empty.MinimumField()->isEnabled());
         empty.PanelBox()->setCurrentIndex(1);
         empty.accept();
         QCOMPARE(EntryOf(15).panel, 1u);
@@ -99,13 +91,12 @@ private slots:
         m_doc->Config().axes[0] = {0, {}, 1.5f, 9.25f};
         const auto before = m_doc->Config().axes[0];
         CDlgDataLogXAxisSetup dialog(*m_doc);
-        QCOMPARE(dialog.MinimumField()->DisplayText(), QString("1.50 sec"));
-        QCOMPARE(dialog.MaximumField()->Step(), 0.01);
+        QCOMPARE(std::pair(dialog.MinimumField()->DisplayText(), dialog.MaximumField()->Step()),
+                 std::pair(QString("1.50 sec"), 0.01));
         dialog.MinimumField()->SetValue(true, 2.5);
         dialog.MaximumField()->SetValue(true, 4.75);
         dialog.accept();
-        QCOMPARE(dialog.Minimum(), 2.5f);
-        QCOMPARE(dialog.Maximum(), 4.75f);
+        QCOMPARE(std::pair(dialog.Minimum(), dialog.Maximum()), std::pair(2.5f, 4.75f));
         QCOMPARE(std::memcmp(&before, &m_doc->Config().axes[0], sizeof before), 0);
     }
 
@@ -115,29 +106,24 @@ private slots:
         int available = 0;
         for (int c = 1; c <= kChannelCount; ++c)
             available += IsChannelAvailable(m_doc->Main(), c);
-        QCOMPARE(main.WhenBox()->count(), available);
-        QVERIFY(available < kChannelCount);
+        QVERIFY(main.WhenBox()->count() == available && available < kChannelCount);
         QCOMPARE(main.IsBox()->currentText(), QString(">"));
         QCOMPARE(main.WhenBox()->currentData().toInt(), kInjPw);
         CNumericEdit* field = main.TriggerField();
-        QCOMPARE(field->Value(), 12.5);
-        QCOMPARE(field->Step(), 0.01);
-        QCOMPARE(field->DisplayFormat(), QString("%.2f"));
-        QCOMPARE(field->Maximum(), double(GetChannelMax(m_doc->Main(), kInjPw)));
-
+        QCOMPARE(
+            std::tuple(field->Value(), field->Step(), field->DisplayFormat(), field->Maximum()),
+            std::tuple(12.5, 0.01, QString("%.2f"), double(GetChannelMax(m_doc->Main(), kInjPw))));
         main.WhenBox()->setCurrentIndex(main.WhenBox()->findData(kRpm));
-        QCOMPARE(field->Step(), 1.0);
-        QCOMPARE(field->Minimum(), double(GetChannelMin(m_doc->Main(), kRpm)));
-        QCOMPARE(field->Maximum(), double(GetChannelMax(m_doc->Main(), kRpm)));
+        QCOMPARE(std::tuple(field->Step(), field->Minimum(), field->Maximum()),
+                 std::tuple(1.0, double(GetChannelMin(m_doc->Main(), kRpm)),
+                            double(GetChannelMax(m_doc->Main(), kRpm))));
         field->SetValue(true, 3500);
         main.IsBox()->setCurrentIndex(0);
         main.accept();
         int channel = 0, condition = -1;
         float trigger = 0;
         m_prefs->LoadAutoZero(channel, trigger, condition);
-        QCOMPARE(channel, kRpm);
-        QCOMPARE(trigger, 3500.0f);
-        QCOMPARE(condition, 0);
+        QCOMPARE(std::tuple(channel, trigger, condition), std::tuple(kRpm, 3500.0f, 0));
 
         CDlgDataLogAutoZero comparison(*m_doc, true);
         QCOMPARE(comparison.WhenBox()->count(), kChannelCount - 1);
@@ -148,9 +134,10 @@ private slots:
         m_prefs->SaveAutoZero(kRpm, 3000, 1);
         AcceptNextDialog();
         QVERIFY(CDlgDataLogAutoZero::Run(*m_doc, false, nullptr));
+        // The first frame above the trigger becomes the zero time.
         const int frame = m_doc->GetCursorFrame();
-        QVERIFY(frame > 0);
-        QVERIFY(m_doc->Main().values[kRpm - 1][frame] > 3000);
+        const auto& rpm = m_doc->Main().values[kRpm - 1];
+        QVERIFY(frame > 0 && rpm[size_t(frame)] > 3000 && rpm[size_t(frame - 1)] <= 3000);
         QCOMPARE(m_doc->TimeOfFrame(frame), 0.0f);
 
         const std::string path = WriteLog("comparison.dl", 300, 20, 2);

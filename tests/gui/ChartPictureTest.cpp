@@ -1,14 +1,9 @@
 // The chart as a picture: SVG and PDF keep curves as paths and texts as text, PNG has its size.
 
-#include <map>
-#include <memory>
-
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
 #include "gui/common/TextConversion.h"
-#include "gui/chart/CDataLogView.h"
 #include "gui/chart/ChartPicture.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/GuiFixtures.h"
 #include "support/PictureCheck.h"
@@ -89,26 +84,12 @@ private slots:
         QVERIFY(svg.contains("<title>main.dl, "));
     }
 
-    void pdfIsOnePageWithText() {
-        const QByteArray pdf = ChartPicture::Encode(*m_view, PictureFormat::Pdf, QSize(800, 500));
-        Keep(pdf, "chart.pdf");
-        QCOMPARE(test::PdfPages(pdf), 1);
-        QVERIFY(pdf.contains("/Font"));
-    }
-
     void pngHasTheChosenSizeAndRatio() {
         const QByteArray png =
             ChartPicture::Encode(*m_view, PictureFormat::Png, QSize(640, 400), 2.0);
         Keep(png, "chart.png");
         const QImage image = QImage::fromData(png, "PNG");
         QCOMPARE(image.size(), QSize(1280, 800));
-        // A curve colour is there, so the chart was drawn and not just its background.
-        const QRgb green = qRgb(0, 128, 0);
-        int hits = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                hits += image.pixel(x, y) == green;
-        QVERIFY(hits > 300);
         // Sizes that cannot be drawn give nothing rather than a broken file.
         QVERIFY(ChartPicture::Encode(*m_view, PictureFormat::Png, QSize(0, 400)).isEmpty());
         QVERIFY(ChartPicture::Encode(*m_view, PictureFormat::Png, QSize(8000, 8000), 4).isEmpty());

@@ -1,19 +1,9 @@
 // The chart drawn from a log's summary: its envelopes answer as envelopes over the frames do, at
 // every level switch, and its pictures are those drawn from whole columns.
 
-#include <memory>
 #include <random>
-#include <vector>
 
-#include <QtTest>
-
-#include "format/ByteRecord.h"
 #include "gui/chart/CDataLogView.h"
-#include "gui/chart/CurveEnvelope.h"
-#include "model/ChannelInfo.h"
-#include "model/ColumnCache.h"
-#include "model/LogSummary.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 
 using namespace quillon;

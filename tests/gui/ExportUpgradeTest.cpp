@@ -4,8 +4,6 @@
 
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
-#include "gui/chart/CDataLogView.h"
-#include "document/CDataLogDoc.h"
 #include "gui/panes/CDataLogValues.h"
 #include "gui/dialogs/CDlgDataLogFileUpgrader.h"
 #include "gui/dialogs/CDlgProgress.h"
@@ -13,7 +11,6 @@
 #include "gui/dialogs/PictureExport.h"
 #include "gui/chart/ChartPicture.h"
 #include "samplegen/LegacyWriter.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/GuiFixtures.h"
 
@@ -76,11 +73,11 @@ private slots:
                         [&](int pos) { positions << pos; });
             }));
             QCOMPARE(total, QString::number(frames));
-            QList<int> want;
+            // Every frame up to 500 frames, else every frames / 500th, and the first.
             const int step = frames <= 500 ? 1 : frames / 500;
-            want << 1;
-            for (int p = step; p <= frames; p += step)
-                if (p != 1) want << p;
+            QList<int> want = {1};
+            for (int p = std::max(step, 2); p <= frames; p += step)
+                want << p;
             QCOMPARE(positions, want);
             QCOMPARE(ReadAll(m_dir->filePath("out.csv")).count('\n'), frames + 2);
         }
@@ -98,10 +95,9 @@ private slots:
             QTest::mouseClick(progress.CancelButton(), Qt::LeftButton);
             ++clicked;
         }));
-        QCOMPARE(clicked, 1);
+        QCOMPARE(std::pair(clicked, m_prompt.messages), std::pair(1, 0));
         QCOMPARE(ReadAll(m_dir->filePath("out.csv")), QString("old export\n"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"out.csv", "run.dl"}));
-        QCOMPARE(m_prompt.messages, 0);
     }
 
     void pictureExportAsksBeforeReplacingTheNameWithItsSuffix() {
@@ -134,11 +130,10 @@ private slots:
         });
         m_prompt.QueueFiles({bad, v2, v4});
         QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
-        QVERIFY(buttonsOff);
-        QVERIFY(dialog.SelectButton()->isEnabled());
+        QVERIFY(buttonsOff && dialog.SelectButton()->isEnabled());
         QCOMPARE(m_prompt.asked.back().caption, std::string("Convert KORA Datalogs"));
-        const auto converting = [](const std::string& path) {
-            return "Converting " + QString::fromStdString(path);
+        const auto converting = [](const std::string& p) {
+            return "Converting " + QString::fromStdString(p);
         };
         QCOMPARE(ListLines(dialog.List()),
                  QStringList({"-VERSION:V4 - upgrade not required", converting(v4),
@@ -166,9 +161,8 @@ private slots:
         QVERIFY(app);
         CDataLogFrame& frame = *app->MainFrame();
         QVERIFY(!frame.ExecuteCommand(ID_COMPARISON_AUTOSET_ZERO_TIME));  // no comparison yet
+        // The chart's axes and the values pane's names open the axis dialogs.
         const QStringList opened = DialogsOpenedBy([&] {
-            frame.ExecuteCommand(ID_AUTOSET_ZERO_TIME);
-            frame.ExecuteCommand(ID_UPGRADE_LOGFILES);
             emit frame.ChartPane()->axisClicked(2);
             emit frame.ChartPane()->xAxisClicked();
             emit frame.ValuesPane()->axisSetupRequested(1);
@@ -177,8 +171,7 @@ private slots:
         });
         QCOMPARE(
             opened,
-            QStringList({"quillon::CDlgDataLogAutoZero", "quillon::CDlgDataLogFileUpgrader",
-                         "quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogXAxisSetup",
+            QStringList({"quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogXAxisSetup",
                          "quillon::CDlgDataLogAxisSetup", "quillon::CDlgDataLogFileUpgrader"}));
         QVERIFY(QString::fromStdString(app->Doc().GetPathName()).endsWith("old.V4.dl"));
         QCOMPARE(m_prompt.lastCaption, std::string("Logfile Upgrader"));

@@ -50,12 +50,12 @@ private slots:
         QVERIFY(Same(MessageForFailure(Failed(ErrorKind::CannotOpen, Cause::OpenFailed,
                                               Operation::OpenComparison, "Permission denied")),
                      "", kOpenErrorText, "Cannot open '/logs/run.dl': Permission denied"));
-        Result tooShort = Failed(ErrorKind::Unreadable, Cause::TooShort, Operation::OpenComparison);
-        tooShort.Figures(4, 16204);
-        QVERIFY(Same(MessageForFailure(tooShort), "",
-                     "'/logs/run.dl' is too short to be a log file (4 bytes; a log has at least "
-                     "16204)",
-                     ""));
+        QVERIFY(Same(
+            MessageForFailure(
+                Failed(ErrorKind::Unreadable, Cause::TooShort, Operation::OpenComparison)
+                    .Figures(4, 16204)),
+            "", "'/logs/run.dl' is too short to be a log file (4 bytes; a log has at least 16204)",
+            ""));
         QVERIFY(
             Same(MessageForFailure(Failed(ErrorKind::CannotWrite, Cause::WriteFailed,
                                           Operation::SaveComparison, "No space left on device")),

@@ -2,12 +2,8 @@
 
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
-#include "gui/chart/ChartPicture.h"
 #include "gui/common/CChannelPicker.h"
 #include "gui/dialogs/CDlgDataLogHistogram.h"
-#include "format/ByteRecord.h"
-#include "format/DataLogFrame.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/FileBytes.h"
 #include "support/GuiFixtures.h"
@@ -57,14 +53,13 @@ private slots:
         QVERIFY(frame.ExecuteCommand(ID_HISTOGRAM));
         QCOMPARE(frame.Histogram(), w);
         // AFR Average by RPM and MAP, every frame binned, in round steps over the log's range.
-        QCOMPARE(w->XCombo()->currentData().toInt(), 2);
-        QCOMPARE(w->YCombo()->currentData().toInt(), 29);
-        QCOMPARE(w->ZCombo()->currentData().toInt(), 9);
-        QCOMPARE(w->Table().TotalCount(), 3000);
+        QCOMPARE(std::tuple(w->XCombo()->currentData().toInt(), w->YCombo()->currentData().toInt(),
+                            w->ZCombo()->currentData().toInt(), w->Table().TotalCount()),
+                 std::tuple(2, 29, 9, 3000));
         QVERIFY(w->Table().Columns() >= 8 && w->Table().Rows() >= 8);
 
-        QVERIFY(frame.OpenDocumentFile(QString::fromStdString(WriteLog("other.dl", 500))));
-        QVERIFY(!frame.Histogram());
+        QVERIFY(frame.OpenDocumentFile(QString::fromStdString(WriteLog("other.dl", 500))) &&
+                !frame.Histogram());
         QVERIFY(app->Doc().OnNewDocument());
         QVERIFY(!frame.ExecuteCommand(ID_HISTOGRAM));  // nothing to bin without frames
     }
@@ -89,8 +84,7 @@ private slots:
 
         const char* cells[2][3] = {{"13.5", "12.0", ""}, {"", "11.0", "11.5"}};
         const int counts[2][3] = {{2, 1, 0}, {0, 1, 2}};
-        QCOMPARE(w->Grid()->columnCount(), 3);
-        QCOMPARE(w->Grid()->rowCount(), 2);
+        QCOMPARE(std::pair(w->Grid()->columnCount(), w->Grid()->rowCount()), std::pair(3, 2));
         for (int r = 0; r < 2; ++r)
             for (int c = 0; c < 3; ++c) {
                 const QTableWidgetItem* item = w->Grid()->item(r, c);
@@ -119,18 +113,16 @@ private slots:
                                             ",0,2000,4000\r\n0,13.5,12.0,\r\n50,,11.0,11.5\r\n"));
         w->FilterCheck()->setChecked(false);
         // A folder cannot be written over: the user is told and the failure is not hidden.
-        QVERIFY(!w->ExportCsv(m_dir->path().toStdString()));
-        QCOMPARE(m_prompt.messages, 1);
+        QVERIFY(!w->ExportCsv(m_dir->path().toStdString()) && m_prompt.messages == 1);
 
         // Typed edges take From, To and Step out of play.
-        QVERIFY(!w->XStep()->isEnabled());
+        const bool typed = w->XStep()->isEnabled();
         w->XEdges()->clear();
-        QVERIFY(w->XStep()->isEnabled());
+        QVERIFY(!typed && w->XStep()->isEnabled());
         // Edges that do not rise leave an empty grid and say why.
         w->XEdges()->setText(QStringLiteral("3000 1000"));
         emit w->XEdges()->editingFinished();
-        QCOMPARE(w->Grid()->columnCount(), 0);
-        QVERIFY(w->Status()->text().contains(QStringLiteral("rising")));
+        QVERIFY(w->Grid()->columnCount() == 0 && w->Status()->text().contains("rising"));
     }
 
     void selectedFramesOnlyFollowsTheSelection() {
@@ -145,8 +137,8 @@ private slots:
         QVERIFY(w->SelectedCheck()->isEnabled());
         QCOMPARE(w->Table().TotalCount(), 3000);  // not until ticked
         w->SelectedCheck()->setChecked(true);
-        QCOMPARE(w->Table().TotalCount(), 600);
         QCOMPARE(w->Status()->text(), QStringLiteral("600 of 600 selected frames binned"));
+        QCOMPARE(w->Table().TotalCount(), 600);
         // A new selection bins again; a cleared one unticks the box and bins every frame.
         m_doc->SetSelection(FrameSelection::OfFrames({5, 6, 7}), nullptr);
         QCOMPARE(w->Table().TotalCount(), 3);
@@ -159,16 +151,13 @@ private slots:
         CDlgDataLogHistogram* w = Open(WriteLog("bare.dl", 300, false));
         QVERIFY(w);
         // No AFR sensor: the value falls back to the first channel rather than to nothing.
-        QCOMPARE(w->ZCombo()->currentIndex(), 0);
-        QCOMPARE(w->ZCombo()->Channel(), 1);
+        QCOMPARE(std::pair(w->ZCombo()->currentIndex(), w->ZCombo()->Channel()), std::pair(0, 1));
         // "(none)" heads the Y list; picking it bins by X alone, one row named after the value.
         QCOMPARE(w->YCombo()->itemText(0), QStringLiteral("(none)"));
         w->YCombo()->setCurrentIndex(0);
-        QCOMPARE(w->Table().Rows(), 1);
+        QCOMPARE(std::tuple(w->Table().Rows(), w->Table().TotalCount()), std::tuple(1, 300));
         QCOMPARE(w->Grid()->verticalHeaderItem(0)->text(), w->ZCombo()->currentText());
-        QCOMPARE(w->Table().TotalCount(), 300);
-        // By X alone the table is drawn as bars too.
-        QVERIFY(w->BarsWidget()->isVisibleTo(w));
+        QVERIFY(w->BarsWidget()->isVisibleTo(w));  // by X alone, drawn as bars too
         w->YCombo()->setCurrentIndex(1);
         QVERIFY(!w->BarsWidget()->isVisibleTo(w));
     }
@@ -182,8 +171,7 @@ private slots:
         }));
         QVERIFY(w);
         w->YCombo()->setCurrentIndex(0);
-        QCOMPARE(w->XStep()->value(), 0.0002);
-        QCOMPARE(w->Table().TotalCount(), 31);
+        QCOMPARE(std::tuple(w->XStep()->value(), w->Table().TotalCount()), std::tuple(0.0002, 31));
         QVERIFY(w->Table().Columns() >= 15);
     }
 

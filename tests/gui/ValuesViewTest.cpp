@@ -10,11 +10,8 @@
 #include "gui/common/CNumericEdit.h"
 #include "gui/common/NumericFormat.h"
 #include "model/LogColumns.h"
-#include "document/CDataLogDoc.h"
-#include "model/ChannelInfo.h"
 #include "model/ChannelNaming.h"
 #include "model/ComparisonLog.h"
-#include "samplegen/SampleLog.h"
 #include "support/DocumentFixture.h"
 #include "gui/panes/CDataLogValues.h"
 #include "gui/panes/CDlgDataLogValue.h"
@@ -109,8 +106,8 @@ private slots:
             main.status[kRpm - 1][10] = status;
             m_doc->SetCursor(10, 0, false);
             m_doc->UpdateAllViews(nullptr, DocumentChange::CursorMoved);
-            QCOMPARE(display->ShownText(), QString(text));
-            QCOMPARE(display->Lamp(), lamp);
+            QCOMPARE(std::pair(display->ShownText(), display->Lamp()),
+                     std::pair(QString(text), lamp));
         }
         // Without a comparison log its display stays empty.
         QCOMPARE(m_view->Row(0)->ComparisonValue()->ShownText(), QString());
@@ -126,7 +123,6 @@ private slots:
         CDlgDataLogValue* row = m_view->Row(2);
         QVERIFY(row->IsShown() && !row->IsAvailable() && row->IsCollapsed());
         QVERIFY(!row->NameLabel()->Text().isEmpty());
-
         QVERIFY(!m_view->Row(3)->IsShown() && !m_view->Row(3)->isVisible());  // channel 0
         QVERIFY(m_view->Row(4)->NameLabel()->Text().endsWith(" - F"));
         QVERIFY(!m_view->Row(1)->NameLabel()->Text().endsWith(" - F"));
@@ -138,45 +134,43 @@ private slots:
 
     void checkBoxesAndAxisFieldsReachTheSavedFile() {
         CDlgDataLogValue* row = m_view->Row(1);  // MAP, graphed, autoscale off
-        QVERIFY(row->AxisCheck()->isVisibleTo(row));
-        QVERIFY(row->MinField()->isVisibleTo(row) && row->MaxField()->isVisibleTo(row));
-        QCOMPARE(row->MinField()->Value(), 10.0);
-        QCOMPARE(row->MaxField()->Value(), 250.0);
+        QVERIFY(row->AxisCheck()->isVisibleTo(row) && row->MinField()->isVisibleTo(row) &&
+                row->MaxField()->isVisibleTo(row));
+        QCOMPARE(std::pair(row->MinField()->Value(), row->MaxField()->Value()),
+                 std::pair(10.0, 250.0));
         QCOMPARE(row->MinField()->DisplayFormat(),
                  FromAnsi(NumberFormatOf(GetChannelValueFormat(m_doc->Main().config, kMap))));
 
         row->MaxField()->SetPos(300.5);
         QCOMPARE(m_doc->Config().axes[kMap - 1].maximum, 300.5f);
-        QCOMPARE(Saved().axes[kMap - 1].maximum, 300.5f);
-        QCOMPARE(Saved().axes[kMap - 1].minimum, 10.0f);
+        QCOMPARE(std::pair(Saved().axes[kMap - 1].minimum, Saved().axes[kMap - 1].maximum),
+                 std::pair(10.0f, 300.5f));
         QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::LabelsChanged});
 
         QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
-        QCOMPARE(row->GraphCheck()->GetCheck(), 0);
         QVERIFY(!row->AxisCheck()->isVisibleTo(row) && !row->MinField()->isVisibleTo(row));
-        QCOMPARE(Saved().views[0].entries[1].graph, uint8_t(0));
+        QCOMPARE(std::pair(row->GraphCheck()->GetCheck(), Saved().views[0].entries[1].graph),
+                 std::pair(0, uint8_t(0)));
         QTest::mouseClick(row->GraphCheck(), Qt::LeftButton);
         QVERIFY(row->AxisCheck()->isVisibleTo(row) && row->MinField()->isVisibleTo(row));
-        QCOMPARE(row->AxisCheck()->GetCheck(), 1);  // back with its previous tick
-        QCOMPARE(Saved().views[0].entries[1].graph, uint8_t(1));
+        QCOMPARE(std::pair(row->AxisCheck()->GetCheck(), Saved().views[0].entries[1].graph),
+                 std::pair(1, uint8_t(1)));  // back with its previous tick
         QTest::mouseClick(row->AxisCheck(), Qt::LeftButton);
         QCOMPARE(Saved().views[0].entries[1].axisDisplay, uint8_t(0));
 
         // Autoscale on hides the fields although the channel is graphed; it is the channel's flag.
         QTest::mouseClick(row->AutoscaleCheck(), Qt::LeftButton);
-        QVERIFY(!row->MinField()->isVisibleTo(row));
-        QCOMPARE(Saved().axes[kMap - 1].autoscale, uint8_t(1));
+        QVERIFY(!row->MinField()->isVisibleTo(row) && Saved().axes[kMap - 1].autoscale == 1);
         QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 0);  // until the rows are rebuilt
         m_doc->UpdateAllViews(nullptr, DocumentChange::ShownDataChanged);
-        QCOMPARE(m_view->Row(4)->AutoscaleCheck()->GetCheck(), 1);
-        QCOMPARE(m_chart.hints.size(), size_t(6));
+        QCOMPARE(std::pair(m_view->Row(4)->AutoscaleCheck()->GetCheck(), m_chart.hints.size()),
+                 std::pair(1, size_t(6)));
 
         // What the axis dialog's OK leaves to the row: save, ShownDataChanged, fields refilled.
         m_doc->Config().axes[kMap - 1].minimum = -5;
         m_doc->Config().axes[kMap - 1].autoscale = 0;
         m_view->AfterAxisSetup(1);
-        QCOMPARE(row->MinField()->Value(), -5.0);
-        QVERIFY(row->MinField()->isVisibleTo(row));
+        QVERIFY(row->MinField()->Value() == -5.0 && row->MinField()->isVisibleTo(row));
         QCOMPARE(Saved().axes[kMap - 1].minimum, -5.0f);
         QCOMPARE(m_chart.hints.back(), DocumentChange::ShownDataChanged);
     }
@@ -233,21 +227,21 @@ private slots:
         LoadComparison(1500, 100.0);
         CGDIPGlowLabel* mainRange = m_view->StatsRangeLabel(false);
         CGDIPGlowLabel* otherRange = m_view->StatsRangeLabel(true);
-        QCOMPARE(mainRange->Text(), QString("Stats 0.000 to 9.990 s"));
-        QCOMPARE(otherRange->Text(), QString("Comparison 0.000 to 14.990 s"));
+        const auto texts = [&] { return std::pair(mainRange->Text(), otherRange->Text()); };
+        QCOMPARE(texts(), std::pair(QString("Stats 0.000 to 9.990 s"),
+                                    QString("Comparison 0.000 to 14.990 s")));
         // Update Stats between the cursors: both logs over the same times.
         m_view->OnUpdateStats(TimeWindow{2.0, 5.0});
-        QCOMPARE(mainRange->Text(), QString("Stats 2.000 to 5.000 s"));
-        QCOMPARE(otherRange->Text(), QString("Comparison 2.000 to 5.000 s"));
+        QCOMPARE(texts(), std::pair(QString("Stats 2.000 to 5.000 s"),
+                                    QString("Comparison 2.000 to 5.000 s")));
         // A zero time at 5 s: the time's figures and the range follow, a zero printed unsigned.
         const ChannelStats rpm = m_doc->Main().stats[kRpm - 1];
         m_prompt.SetAnswer(PromptAnswer::Yes);
         m_doc->SetCursor(500, 0, false);
         QVERIFY(m_doc->OnSetZeroTime());
         const ChannelStats& time = m_doc->Main().stats[0];
-        QCOMPARE(std::tuple(time.startValue, time.endValue, time.count),
-                 std::tuple(-3.0f, 0.0f, 301u));
-        QCOMPARE(time.minimum, -3.0f);
+        QCOMPARE(std::tuple(time.startValue, time.endValue, time.count, time.minimum),
+                 std::tuple(-3.0f, 0.0f, 301u, -3.0f));
         QCOMPARE(mainRange->Text(), QString("Stats -3.000 to 0.000 s"));
         QCOMPARE(m_doc->Main().stats[kRpm - 1].average, rpm.average);
         m_doc->Config().views[0].entries[6] = Entry(1);
@@ -255,9 +249,8 @@ private slots:
         QCOMPARE(m_view->Row(6)->StatLabel(false, 5)->Text(), QString("0.000"));
         // Without a comparison, its line is empty; with no log, both are.
         m_doc->CloseComparison();
-        QCOMPARE(otherRange->Text(), QString());
-        QVERIFY(m_doc->OnNewDocument());
-        QCOMPARE(mainRange->Text(), QString());
+        QVERIFY(otherRange->Text().isEmpty() && m_doc->OnNewDocument());
+        QVERIFY(mainRange->Text().isEmpty());
     }
 
     void axisFieldsFitTheirNumbers() {
@@ -289,8 +282,8 @@ private slots:
 
         QComboBox* combo = m_view->ViewCombo();
         QCOMPARE(combo->count(), 4);
-        QCOMPARE(combo->itemText(1), QString("Three"));
-        QCOMPARE(combo->itemText(3), QString("Edit Views"));
+        QCOMPARE(std::pair(combo->itemText(1), combo->itemText(3)),
+                 std::pair(QString("Three"), QString("Edit Views")));
         QCOMPARE(combo->itemData(3).toInt(), 99);
 
         QTest::mouseClick(m_view->NextButton(), Qt::LeftButton);
@@ -351,23 +344,18 @@ private slots:
         m_view->setParent(nullptr);  // the fixture deletes it
     }
 
-    void interpolationBetweenFrames() {  // its values: DifferenceChannelTest
+    void comparisonValueIsInterpolatedAtTheCursor() {  // the values: DifferenceChannelTest
+        // Between frames the earlier frame's status; outside the log or at no time, nothing.
         LogData& log = m_doc->Main();
         QVERIFY(EnsureColumns(log, {kMap - 1}, true));
-        const float t0 = log.values[0][5], t1 = log.values[0][6];
+        const float t0 = log.values[0][5], t1 = log.values[0][6], end = log.values[0][999];
         log.status[kMap - 1][5] = 6;
         log.status[kMap - 1][6] = 7;
-        InterpolatedValue r = InterpolateAtTime(log, kMap - 1, t0 + (t1 - t0) / 4);
-        QCOMPARE(r.status, 6u);  // the earlier frame's status
-        const size_t last = size_t(log.frameCount - 1);
-        for (float t : {log.values[0][0] - 0.001f, log.values[0][last] + 0.001f,
-                        std::numeric_limits<float>::quiet_NaN()}) {
-            r = InterpolateAtTime(log, kMap - 1, t);
-            QCOMPARE(r.value, kNoValue);
-            QCOMPARE(r.status, 0u);
+        QCOMPARE(InterpolateAtTime(log, kMap - 1, t0 + (t1 - t0) / 4).status, 6u);
+        for (float t : {log.values[0][0] - 0.001f, end + 0.001f, std::nanf("")}) {
+            const InterpolatedValue r = InterpolateAtTime(log, kMap - 1, t);
+            QCOMPARE(std::pair(r.value, r.status), std::pair(kNoValue, 0u));
         }
-        QCOMPARE(InterpolateAtTime(log, kSlotCount, t0).value, kNoValue);
-
         // The row shows the comparison (50 s at 30 Hz) interpolated at the cursor's time.
         LoadComparison(1500, 30.0);
         const LogData& comparison = m_doc->Comparison();
@@ -444,13 +432,11 @@ private slots:
             {TimeWindow{-20, -10}, {0, 0, 0, 0}},
             {TimeWindow{4.0, 4.004}, {400, 401, 350, 351}},  // narrower than one frame
         };
-        for (const auto& [window, expected] : cases) {
-            const StatsRanges r = UpdateStatsRanges(*m_doc, window);
-            QCOMPARE(r.mainFirst, expected.mainFirst);
-            QCOMPARE(r.mainEnd, expected.mainEnd);
-            QCOMPARE(r.comparisonFirst, expected.comparisonFirst);
-            QCOMPARE(r.comparisonEnd, expected.comparisonEnd);
-        }
+        const auto tie = [](const StatsRanges& r) {
+            return std::tuple(r.mainFirst, r.mainEnd, r.comparisonFirst, r.comparisonEnd);
+        };
+        for (const auto& [window, expected] : cases)
+            QCOMPARE(tie(UpdateStatsRanges(*m_doc, window)), tie(expected));
     }
 
     void updateStatsOnALongerComparison() {
@@ -460,10 +446,8 @@ private slots:
         const ChannelStats& time = m_doc->Comparison().stats[0];
         m_chart.hints.clear();
         m_view->OnUpdateStats(TimeWindow{15.0, 25.0});
-        QCOMPARE(time.count, 1001u);
-        QCOMPARE(time.startValue, 15.0f);
-        QCOMPARE(time.endValue, 25.0f);
-        QCOMPARE(main.stats[0].count, 0u);
+        QCOMPARE(std::tuple(time.count, time.startValue, time.endValue, main.stats[0].count),
+                 std::tuple(1001u, 15.0f, 25.0f, 0u));
         QCOMPARE(m_chart.hints, std::vector<DocumentChange>{DocumentChange::LogChanged});
         // A log without frames in the window shows no figures rather than zeros.
         QCOMPARE(m_view->Row(1)->StatLabel(false, 0)->Text(), QString("-"));
@@ -473,9 +457,8 @@ private slots:
 
         m_view->OnUpdateStats(std::nullopt);  // not zoomed: both whole logs, last frames in
         QCOMPARE(main.stats[kMap - 1].endValue, ValueAt(main, kMap - 1, 999));
-        QCOMPARE(main.stats[0].count, 1000u);
-        QCOMPARE(time.count, 3000u);
-        QCOMPARE(time.endValue, 29.99f);
+        QCOMPARE(std::tuple(main.stats[0].count, time.count, time.endValue),
+                 std::tuple(1000u, 3000u, 29.99f));
     }
 };
 
