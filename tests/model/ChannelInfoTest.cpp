@@ -210,11 +210,10 @@ TEST(ChannelRange, DefaultAxisSettingsUseAnEmptyLog) {
                                           {29, 0, 0, 300},           {133, 0, 0, 300},
                                           {267, 1, -100000, 100000}, {440, 1, -10000, 100}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c[0]);
         const ChannelAxisSetting s = DefaultAxisSetting(int(c[0]));
-        EXPECT_EQ(s.autoscale, int(c[1]));
-        EXPECT_EQ(s.minimum, c[2]);
-        EXPECT_EQ(s.maximum, c[3]);
+        EXPECT_EQ(std::tuple(float(s.autoscale), s.minimum, s.maximum),
+                  std::tuple(c[1], c[2], c[3]))
+            << c[0];
     }
 }
 

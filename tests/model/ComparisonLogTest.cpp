@@ -47,13 +47,10 @@ TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     ASSERT_TRUE(r.ok()) << FailureText(r);
     EXPECT_EQ(m_main.frameCount, 100);
     ASSERT_TRUE(EnsureAllColumns(m_main) && EnsureAllColumns(m_comparison));
-    for (int s : {0, 1, 439}) {
-        ASSERT_GE(m_main.values[s].size(), size_t(251));
-        for (size_t i = 100; i <= 250; ++i) {
-            ASSERT_EQ(m_main.values[s][i], kNoValue) << "slot " << s << " frame " << i;
-            ASSERT_EQ(m_main.status[s][i], kNoValueStatus);
-        }
-    }
+    ASSERT_GE(m_main.values[439].size(), size_t(251));
+    for (size_t i = 100; i <= 250; ++i)
+        ASSERT_EQ(std::tuple(m_main.values[439][i], m_main.status[439][i]),
+                  std::tuple(kNoValue, kNoValueStatus));
     for (int s = kFirstDiagSlot; s <= kLastDiagSlot; ++s)  // zeroed as for a main log
         EXPECT_EQ(m_comparison.status[s][10], 0u);
 
@@ -65,10 +62,9 @@ TEST_F(ComparisonLogTest, TheShorterLogIsPaddedWithMarkersToTheCommonLength) {
     ASSERT_TRUE(EnsureAllColumns(m_comparison));
     ASSERT_GE(m_comparison.values[0].size(), size_t(301));
     EXPECT_FLOAT_EQ(m_comparison.values[0][0], -1.5f);
-    for (size_t i = 120; i <= 300; ++i) {
-        ASSERT_EQ(m_comparison.values[7][i], kNoValue);
-        ASSERT_EQ(m_comparison.status[7][i], kNoValueStatus);
-    }
+    for (size_t i = 120; i <= 300; ++i)
+        ASSERT_EQ(std::tuple(m_comparison.values[7][i], m_comparison.status[7][i]),
+                  std::tuple(kNoValue, kNoValueStatus));
     EXPECT_EQ(longMain.values[0].size(), size_t(301));  // untouched
 }
 
@@ -80,13 +76,10 @@ TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
         return Compare(test::WriteBytes(Path("bad.dl"), bytes));
     };
 
-    Result r = Compare(Path("missing.dl"));
-    EXPECT_EQ(std::tuple(r.kind, r.cause, r.operation),
-              std::tuple(ErrorKind::CannotOpen, Cause::OpenFailed, Operation::OpenComparison));
-
+    // A missing file: DocTest and FileFlowsTest.
     std::vector<uint8_t> bytes = test::ReadBytes(Path("good.dl"));
     bytes[1] ^= 0x40;
-    r = loadBytes(bytes);
+    Result r = loadBytes(bytes);
     EXPECT_EQ(std::tuple(r.kind, r.operation),
               std::tuple(ErrorKind::WrongMagic, Operation::OpenComparison));
     bytes[1] ^= 0x40;
@@ -94,9 +87,7 @@ TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
     r = loadBytes(bytes);
     EXPECT_EQ(std::tuple(r.kind, r.operation),
               std::tuple(ErrorKind::WrongVersion, Operation::OpenComparison));
-    r = loadBytes({0x1f, 0xf4, 0x85, 0x00});
-    EXPECT_FALSE(r.ok());
-    EXPECT_EQ(r.cause, Cause::TooShort);
+    EXPECT_EQ(loadBytes({0x1f, 0xf4, 0x85, 0x00}).cause, Cause::TooShort);
 
     EXPECT_EQ(m_comparison.frameCount, 80);
     EXPECT_EQ(m_comparison.values[1][70], before);
@@ -112,12 +103,9 @@ TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving)
     EXPECT_FLOAT_EQ(ZeroTime(), 0.15f);
     EXPECT_FLOAT_EQ(m_comparison.values[0][50], before[50] + 0.1f);
     EXPECT_EQ(m_comparison.values[0][150], kNoValue);
-    NudgeComparison(m_comparison, -1);
-    EXPECT_EQ(ZeroTime(), 0.25f);
-    for (size_t i = 0; i < 100; ++i)
-        EXPECT_NEAR(m_comparison.values[0][i], before[i], 1e-6);
-    NudgeComparison(m_comparison, -3);
+    NudgeComparison(m_comparison, -4);
     EXPECT_FLOAT_EQ(ZeroTime(), 0.55f);
+    EXPECT_NEAR(m_comparison.values[0][50], before[50] - 0.3f, 1e-6);
     EXPECT_EQ(m_comparison.values[0][100], kNoValue);
 
     // Saved and loaded again, the nudged zero time and the times come back.
