@@ -8,6 +8,7 @@
 #include "analysis/RunFinder.h"
 #include "model/DataLogFile.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 #include "support/TempFolder.h"
 
 namespace quillon {
@@ -23,9 +24,7 @@ protected:
         options.rate = 10;
         const std::string path = folder / "runs.dl";
         ASSERT_TRUE(WriteSampleLog(path, options));
-        ReadOptions lazy;
-        lazy.allColumns = false;
-        ASSERT_TRUE(ReadDataLog(path, log, {}, lazy).ok());
+        log = test::ReadLazily(path);
     }
     std::vector<quillon::Run> Find(const RunSearch& search) {
         std::vector<quillon::Run> runs;

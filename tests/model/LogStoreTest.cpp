@@ -25,39 +25,9 @@ using namespace quillon::test;
 
 namespace {
 
-uint32_t Bits(float v) {
-    return std::bit_cast<uint32_t>(v);
-}
-
-// A sample log with what the reader must transform: a zero first timestamp, statuses in every
-// Diag slot and its neighbours (slot s has status s), a NaN, and a partial trailing frame.
-std::vector<uint8_t> AwkwardLog(int frames, int trailing = 1000) {
-    SampleLogOptions o{.frames = frames, .trailingBytes = trailing, .zeroTime = 1.5f};
-    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
-    auto frame = [&](int i) { return bytes.data() + kFramesOffset + kFrameSize * size_t(i); };
-    StoreU64(frame(0), 0);
-    for (int i = 0; i < frames; ++i)
-        for (int s = kFirstDiagSlot - 1; s <= kLastDiagSlot + 1; ++s)
-            StoreU32(frame(i) + 8 * s + 4, uint32_t(s));
-    StoreF32(frame(2) + 8 * 5, std::nanf(""));
-    StoreF32(frame(frames - 1) + 8 * 7, -3.5e30f);
-    return bytes;
-}
-
 LogData Eager(const std::vector<uint8_t>& bytes) {
     LogData log = Load(bytes);
     ComputeChannelStats(log, 0, log.frameCount, log.stats);
-    return log;
-}
-
-LogData Lazy(const std::string& path, bool mapping, std::vector<int> wanted = {}) {
-    LogData log;
-    ReadOptions options;
-    options.allColumns = false;
-    options.allowMapping = mapping;
-    options.wantedSlots = std::move(wanted);
-    const Result r = ReadDataLog(path, log, {}, options);
-    EXPECT_TRUE(r.ok()) << FailureText(r);
     return log;
 }
 
@@ -86,7 +56,7 @@ TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
     const LogData want = Eager(bytes);
     for (bool mapping : {true, false}) {
         SCOPED_TRACE(mapping ? "mapped" : "read");
-        LogData log = Lazy(dir / "run.dl", mapping, {4, 243});
+        LogData log = ReadLazily(dir / "run.dl", mapping, {4, 243});
 #ifndef _WIN32  // Windows always reads
         EXPECT_EQ(mapping, log.source.store->Mapped());
 #endif
@@ -153,7 +123,7 @@ TEST_P(ColumnCacheDrop, KeepsWhatTheRulesKeepAndMakesDroppedColumnsAgainTheSame)
     const std::vector<uint8_t> bytes = AwkwardLog(300, 0);
     WriteBytes(dir / "run.dl", bytes);
     const LogData want = Eager(bytes);
-    LogData log = Lazy(dir / "run.dl", true);
+    LogData log = ReadLazily(dir / "run.dl", true);
     log.cache.SetBudget(size_t(c.budget * 301 * sizeof(float)));
     Column<float> held;
     for (int s : c.made) {
@@ -206,7 +176,7 @@ TEST(LogStore, EditsSaveAndExportTheSameBytesAsAWholeLogInMemory) {
         SCOPED_TRACE(other);
         LogData want = Eager(bytes);
         edit(want, other);
-        LogData log = Lazy(dir / "run.dl", true, {9});
+        LogData log = ReadLazily(dir / "run.dl", true, {9});
         edit(log, other);
         ExpectSameStats(want, log);
         ASSERT_TRUE(WriteDataLog(dir / "want.dl", want));
@@ -238,7 +208,7 @@ TEST(LogStore, MathChannelDeviationsComeFromTheirColumnsNotTheFile) {
     LogData want = Eager(bytes);
     ComputeMathChannels(want, config);
     ComputeChannelStats(want, 0, want.frameCount, want.stats);
-    LogData log = Lazy(dir / "run.dl", true);
+    LogData log = ReadLazily(dir / "run.dl", true);
     ComputeMathChannels(log, config);
     ASSERT_TRUE(ComputeLogStats(log, 0, log.frameCount, false, false).ok());
     ASSERT_TRUE(EnsureDeviations(log).ok());
@@ -286,7 +256,7 @@ TEST(LogStore, AFileChangedWhileOpenIsReportedNotRead) {
         for (bool mapping : {true, false}) {
             SCOPED_TRACE(std::to_string(size) + (mapping ? ", mapped" : ", read"));
             WriteBytes(path, AwkwardLog(2000, 0));
-            LogData log = Lazy(path, mapping);
+            LogData log = ReadLazily(path, mapping);
             if (size == whole) {
                 const auto modified = std::filesystem::last_write_time(path);
                 std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
@@ -349,7 +319,7 @@ TEST(LogStore, APassReadingAheadHandsEveryBlockInOrderAndStops) {
             SCOPED_TRACE(std::to_string(stopAt) + (mapping ? ", mapped" : ", read"));
             const std::vector<uint8_t> bytes = AwkwardLog(frames, 0);
             WriteBytes(path, bytes);
-            LogData log = Lazy(path, mapping);
+            LogData log = ReadLazily(path, mapping);
             int next = 0;
             bool same = true;
             const Result r =

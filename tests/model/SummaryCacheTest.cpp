@@ -12,7 +12,7 @@
 #include "model/RangeStats.h"
 #include "model/SummaryCache.h"
 #include "samplegen/SampleLog.h"
-#include "support/FileBytes.h"
+#include "support/LogFixtures.h"
 #include "support/TempFolder.h"
 #include "PlatformSupport.h"
 
@@ -25,18 +25,6 @@ namespace {
 constexpr int kFrames = 2100;  // two coarse blocks and a partial one
 constexpr int kSlot = 3;
 constexpr size_t kMiddle = kFramesOffset + size_t(kFrames / 2) * kFrameSize + 8 * kSlot;
-
-// A log with what the opening pass must carry over: a zero first timestamp, a NaN, a marker,
-// a partial trailing frame.
-std::vector<uint8_t> SampleBytes() {
-    SampleLogOptions o{.frames = kFrames, .trailingBytes = 1000, .zeroTime = 1.5f};
-    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
-    auto frame = [&](int i) { return bytes.data() + kFramesOffset + kFrameSize * size_t(i); };
-    StoreU64(frame(0), 0);
-    StoreF32(frame(2) + 8 * 5, std::nanf(""));
-    StoreF32(frame(1500) + 8 * 7, -3.5e30f);
-    return bytes;
-}
 
 // Points the cache at a folder of the test's own for its lifetime.
 class CacheFolder {
@@ -139,7 +127,7 @@ float StoreThenChangeUnseen(const std::string& path) {
 TEST(SummaryCache, CachedOpeningGivesThePassFiguresBitForBit) {
     TempFolder dir;
     CacheFolder cache(dir / "cache");
-    const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
+    const std::string path = WriteBytes(dir / "run.dl", AwkwardLog(kFrames));
     LogData passed = Open(path, false, true);
     ASSERT_EQ(cache.Entries().size(), 1u);
     LogData cached = Open(path, true, false);
@@ -169,7 +157,7 @@ TEST(SummaryCache, IsUsedOnlyForTheExactFile) {
     SKIP_WHERE_FILE_TIMES_ARE_WHOLE_SECONDS();
     TempFolder dir;
     CacheFolder cache(dir / "cache");
-    const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
+    const std::string path = WriteBytes(dir / "run.dl", AwkwardLog(kFrames));
     // A change the key cannot see shows that the entry is what a cached opening reads.
     const float before = StoreThenChangeUnseen(path);
     EXPECT_EQ(MaxOf(path), before);
@@ -189,7 +177,7 @@ TEST(SummaryCache, IsUsedOnlyForTheExactFile) {
     sfs::rename(dir / "new.dl", path);
     EXPECT_EQ(MaxOf(path), 1e6f);
     // The same inode, size and time, a different last frame.
-    const std::string other = WriteBytes(dir / "other.dl", SampleBytes());
+    const std::string other = WriteBytes(dir / "other.dl", AwkwardLog(kFrames));
     Open(other, false, true);
     SetValueKeepingTime(other, kMiddle, 1e6f);
     ASSERT_EQ(MaxOf(other), before);
@@ -201,7 +189,7 @@ TEST(SummaryCache, DamagedEntryIsIgnoredAndReplaced) {
     SKIP_WHERE_FILE_TIMES_ARE_WHOLE_SECONDS();
     TempFolder dir;
     CacheFolder cache(dir / "cache");
-    const std::string path = WriteBytes(dir / "run.dl", SampleBytes());
+    const std::string path = WriteBytes(dir / "run.dl", AwkwardLog(kFrames));
     const float before = StoreThenChangeUnseen(path);
     ASSERT_EQ(cache.Entries().size(), 1u);
     const std::string entry = cache.Entries()[0].string();
@@ -229,7 +217,7 @@ TEST(SummaryCache, DamagedEntryIsIgnoredAndReplaced) {
 TEST(SummaryCache, FolderKeepsTheNewestEntriesWithinItsLimit) {
     TempFolder dir;
     const std::string folder = dir / "cache";
-    const std::string a = WriteBytes(dir / "a.dl", SampleBytes());
+    const std::string a = WriteBytes(dir / "a.dl", AwkwardLog(kFrames));
     const std::string b =
         WriteBytes(dir / "b.dl", GenerateV4Bytes(SampleLogOptions{.frames = kFrames}));
     StoreCachedOpening(folder, Open(a, false, false));
