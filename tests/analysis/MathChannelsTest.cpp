@@ -66,21 +66,6 @@ TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
     ExpectStats(*log, 0, 40.0f, 46.0f, 43.0f);
 }
 
-TEST(MathChannels, DifferencesOfReferencesAndDoubleSumAverages) {
-    auto log = MakeLog(4);
-    // 2^24 + 1 is no float, but the sum is double: the 1s count, and the average is 4194305.
-    const float column[] = {16777216.0f, 1.0f, 1.0f, 1.0f};
-    std::copy(std::begin(column), std::end(column), &log->values[1][0]);
-    GraphConfiguration config;
-    DefineMath(config, 0, "Diff", "[005]-[006]");  // channel 5 reads 50 + f, channel 6 60 + f
-    DefineMath(config, 1, "RPM", "[002]");
-    ComputeMathChannels(*log, config);
-    for (int f = 0; f < 4; ++f)
-        EXPECT_EQ(Values(*log, 0)[f], -10.0f) << f;
-    ExpectStats(*log, 0, -10.0f, -10.0f, -10.0f);
-    ExpectStats(*log, 1, 1.0f, 16777216.0f, 4194305.0f);
-}
-
 TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {
     auto log = MakeLog(3);
     GraphConfiguration config;

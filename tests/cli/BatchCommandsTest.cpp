@@ -293,6 +293,12 @@ TEST_F(BatchCommandsTest, RunsListsTheStretchesBetweenTwoConditions) {
                   "\"startFrame\":223,\"endFrame\":355,\"endFound\":true,");
     EXPECT_HAS(run.out, "{\"start\":82.3,\"end\":95.5,");
     EXPECT_LACKS(run.out, "142.3");  // 7.6 s: too short
+    // The maximum covers both end frames.
+    LogData log;
+    ASSERT_TRUE(ReadDataLog(Path("run.dl"), log).ok());
+    const float* rpm = log.values[kRpmSlot].data();
+    EXPECT_HAS(run.out, "\"endFound\":true,\"maximum\":" +
+                            Shortest(*std::max_element(rpm + 223, rpm + 356)) + "}");
     run = Run(args);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_HAS(run.out, ": 3 runs of 1500 frames\n");

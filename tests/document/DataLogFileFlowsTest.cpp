@@ -95,17 +95,6 @@ TEST_F(FileFlowsTest, OpenStartsInTheDataLogFolderThenInTheLastFolder) {
     EXPECT_EQ(m_doc.GetFrameCount(), 40);
 }
 
-TEST_F(FileFlowsTest, TheLastFolderIsAbsoluteForARelativePath) {
-    WriteLog("rel.dl", 10);
-    fs::create_directory(Path("sub"));
-    const fs::path before = fs::current_path();
-    fs::current_path(m_dir.path);
-    const bool opened = m_flows.OpenFile("./sub/../rel.dl");
-    fs::current_path(before);
-    ASSERT_TRUE(opened);
-    EXPECT_EQ(m_host.lastFolder, m_dir.String());
-}
-
 TEST_F(FileFlowsTest, SaveQuestionComesFirstAndCancelKeepsTheModifiedLog) {
     OpenModified("first.dl");
     const std::string other = WriteLog("other.dl", 70);

@@ -257,30 +257,3 @@ TEST_F(LegacyConverterTest, BadFilesFailWithTheirLineAndWriteNothing) {
     EXPECT_EQ(test::ReadBytes(Path("run.dl")), source);
     EXPECT_EQ(m_dir.Names(), files);
 }
-
-TEST_F(LegacyConverterTest, EveryTruncationConvertsTheWholeFramesOrFailsCleanly) {
-    m_options.frames = 2;
-    const Bytes bytes = GenerateLegacyBytes(1, m_options);
-    const size_t head = LegacyHeaderSize(1) + kLegacyConfigSize;
-    for (size_t length : {size_t(3), size_t(11), size_t(24), size_t(1048), head - 1, head, head + 1,
-                          head + kLegacyFrameSize - 1, head + kLegacyFrameSize,
-                          head + 2 * kLegacyFrameSize - 1, bytes.size()}) {
-        Write("cut.dl", Bytes(bytes.begin(), bytes.begin() + long(length)));
-        fs::remove(Path("cut.V4.dl"));
-        const bool ok = Convert("cut.dl");
-        EXPECT_EQ(ok, length >= head) << length;
-        EXPECT_EQ(fs::exists(Path("cut.V4.dl")), ok) << length;
-        Lines memoryLines;
-        Bytes memory;
-        EXPECT_EQ(ConvertLegacyBytes(
-                      std::span(bytes.data(), length),
-                      [&](const std::string& l) { memoryLines.push_back(l); }, memory),
-                  ok);
-        EXPECT_EQ(memoryLines, m_lines) << length;
-        if (!ok) continue;
-        EXPECT_TRUE(memory == test::ReadBytes(Path("cut.V4.dl"))) << length;
-        EXPECT_EQ(fs::file_size(Path("cut.V4.dl")),
-                  kFramesOffset + (length - head) / kLegacyFrameSize * kFrameSize)
-            << length;
-    }
-}

@@ -282,30 +282,6 @@ TEST(LogStore, AFileChangedWhileOpenIsReportedNotRead) {
 }
 
 #ifndef _WIN32
-TEST(LogStore, AMappingThatVanishesUnderAReadIsCaught) {
-    TempFolder dir;
-    WriteBytes(dir / "run.dl", AwkwardLog(400, 0));
-    const fs::FileHandle file = fs::OpenRegularForReading(dir / "run.dl");
-    const fs::Handle h = file.Get();
-    const uint64_t size = fs::SizeOf(h).value_or(0);
-    const uint8_t* map = fs::MapReadOnly(h, size);
-    ASSERT_NE(map, nullptr);
-    std::filesystem::resize_file(dir / "run.dl", 4096);
-    struct Read {
-        const uint8_t* p;
-        uint64_t size;
-        uint32_t sum;
-    } read{map, size, 0};
-    const bool whole = fs::RunGuardedAgainstVanishedMapping(
-        [](void* c) {
-            auto& r = *static_cast<Read*>(c);
-            for (uint64_t i = 0; i < r.size; i += 4096)
-                r.sum += *static_cast<const volatile uint8_t*>(r.p + i);
-        },
-        &read);
-    EXPECT_FALSE(whole);
-    fs::Unmap(map, size);
-}
 #endif
 
 // A long pass has the system read ahead from a second thread: its blocks still come in order and

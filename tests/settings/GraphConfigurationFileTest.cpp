@@ -36,12 +36,9 @@ TEST(GraphConfigurationFileTest, DefaultConfigurationHasEightViewsOfConsecutiveC
             ASSERT_EQ(std::tuple(entry.graph, entry.axisDisplay, entry.panel, entry.filter),
                       std::tuple(1, 1, 0u, 0u));
         }
-    // Axes take the channels' own defaults (RPM fixed at 0..10000), math channels are empty.
+    // Axes take the channels' own defaults (RPM fixed at 0..10000).
     EXPECT_EQ(std::tuple(config.axes[1].autoscale, config.axes[1].minimum, config.axes[1].maximum),
               std::tuple(0, 0.0f, 10000.0f));
-    EXPECT_EQ(config.axes[439].autoscale, 1);
-    EXPECT_EQ(MathChannelName(config.math[9]), "");
-    EXPECT_EQ(MathChannelFormula(config.math[0]), "");
 }
 
 TEST(GraphConfigurationFileTest, FieldsSitAtTheirLittleEndianOffsets) {

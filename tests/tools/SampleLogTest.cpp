@@ -29,24 +29,3 @@ TEST(SampleLog, SameSeedSameBytesWhetherStreamedOrBuiltInMemory) {
     EXPECT_EQ(DecodeDlz(dlz.data(), dlz.size()), GenerateV4Bytes(o));
     EXPECT_FALSE(WriteSampleLog(dir / "missing/a.dl", o, &error));
 }
-
-TEST(SampleLog, ConfigurationEnablesFeatureChannelsAndNamedInputs) {
-    SampleLogOptions o;
-    DataLogHeader h;
-    EcuConfigBlock c;
-    FillSampleHeader(o, h, c);
-    EXPECT_EQ(h.Get(DataLogHeader::versionMinor), 4u);
-    // Boost, nitrous, transmission, drive-by-wire, AT tables, inputs, outputs; not all of them.
-    for (int ch : {8, 24, 49, 94, 110, 131, 161, 220, 233, 263, 267, 299, 379})
-        EXPECT_TRUE(IsChannelAvailable(c, ch)) << ch;
-    for (int ch : {40, 102, 132, 150, 237, 264, 305, 384})
-        EXPECT_FALSE(IsChannelAvailable(c, ch)) << ch;
-    EXPECT_EQ(c.Get(EcuConfigBlock::InputName(4)), "EGT Cyl 1");
-    EXPECT_EQ(c.Get(EcuConfigBlock::InputUnit(4)),
-              "\xB0"
-              "F");
-    o.allFeatures = false;
-    FillSampleHeader(o, h, c);
-    EXPECT_EQ(c, EcuConfigBlock{});
-    EXPECT_EQ(h.Get(DataLogHeader::notes), "");
-}
