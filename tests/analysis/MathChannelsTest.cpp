@@ -2,14 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
-#include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <iterator>
 #include <limits>
 #include <memory>
-#include <vector>
 
 #include "analysis/MathChannels.h"
 #include "samplegen/SampleLog.h"

@@ -2,13 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <unistd.h>
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 #include "support/TempFolder.h"
 #include "texts/FailureText.h"
@@ -75,22 +71,6 @@ TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFFAndTruncatedInputsEndC
         EXPECT_EQ(Decoded(dlz), expected);
     }
     EXPECT_TRUE(DecodeDlz(nullptr, 0).empty());
-}
-
-TEST(DlzCodec, SampleLogsSurviveEncodingAndDecoding) {
-    SampleLogOptions o{.frames = 1500};
-    std::vector<uint8_t> dl = GenerateV4Bytes(o);
-    std::vector<uint8_t> dlz = EncodeDlz(dl);
-    EXPECT_EQ(dlz.size() % 4, 0u);
-    EXPECT_LT(dlz.size(), dl.size() / 2);
-    EXPECT_EQ(Decoded(dlz), dl);
-    // Every padding length of the encoder decodes back, and so does a run of escape bytes.
-    for (size_t cut = 4; cut <= 16; cut += 4) {
-        std::vector<uint8_t> part(dl.begin(), dl.begin() + long(cut) + 3 * 1024);
-        EXPECT_EQ(Decoded(EncodeDlz(part)), part) << cut;
-    }
-    std::vector<uint8_t> allFF(4096, 0xFF);
-    EXPECT_EQ(Decoded(EncodeDlz(allFF)), allFF);
 }
 
 TEST(DlzCodec, PathsChangeTheExtensionOnly) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cmath>
 #include <chrono>
 #include <cstring>
 #include <filesystem>

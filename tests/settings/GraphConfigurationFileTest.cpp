@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <tuple>
 

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-
 #include "format/DlzCodec.h"
-#include "model/ChannelInfo.h"
 #include "samplegen/SampleLog.h"
 #include "support/LogFixtures.h"
 #include "support/TempFolder.h"
