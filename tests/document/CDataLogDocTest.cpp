@@ -51,11 +51,8 @@ protected:
 };
 
 TEST_F(DocTest, ConstructionLoadsTheLastGraphConfigurationOverTheDefaults) {
-    {
-        CDataLogDoc doc(m_prefs, m_prompt);  // no file yet: defaults, no message
-        EXPECT_EQ(GraphViewTitle(doc.Config().views[0]), "View #1");
-        EXPECT_FALSE(doc.HasLog());
-    }
+    // No file yet: the defaults, no message.
+    EXPECT_EQ(GraphViewTitle(CDataLogDoc(m_prefs, m_prompt).Config().views[0]), "View #1");
     GraphConfiguration config = DefaultGraphConfiguration();
     std::strcpy(config.views[2].title, "Boost");
     config.axes[5].maximum = 42.0f;
@@ -66,10 +63,9 @@ TEST_F(DocTest, ConstructionLoadsTheLastGraphConfigurationOverTheDefaults) {
         .write(reinterpret_cast<const char*>(bytes.data()), 2208 + 12 * 6);
     m_prefs.SetLastDataLogConfig(m_prefs.GetDefaultConfigFile());
     CDataLogDoc doc(m_prefs, m_prompt);
-    EXPECT_EQ(GraphViewTitle(doc.Config().views[2]), "Boost");
-    EXPECT_EQ(doc.Config().axes[5].maximum, 42.0f);
-    EXPECT_EQ(doc.Config().views[7].entries[15].channel, 128u);
-    EXPECT_EQ(m_prompt.messages, 0);
+    EXPECT_EQ(std::tuple(GraphViewTitle(doc.Config().views[2]), doc.Config().axes[5].maximum,
+                         doc.Config().views[7].entries[15].channel, m_prompt.messages),
+              std::tuple("Boost", 42.0f, 128u, 0));
 }
 
 TEST_F(DocTest, OpenReadsFramesComputesStatisticsMathChannelsAndFreshMaxima) {
@@ -236,10 +232,9 @@ TEST_F(DocTest, NewAndCloseEmptyTheLogCloseSavesTheConfigurationAndAnEditedCompa
     doc.SetCursor(3, 1, false);
     doc.SetModifiedFlag();
     ASSERT_TRUE(doc.OnNewDocument());
-    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetCursorFrame(), doc.GetPathName()),
-              std::tuple(0, -1, std::string()));
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(doc.Config().views[0].entries[0].panel, 3u);
+    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetCursorFrame(), doc.GetPathName(),
+                         doc.IsModified(), doc.Config().views[0].entries[0].panel),
+              std::tuple(0, -1, std::string(), false, 3u));
 
     // A comparison set up by hand, as the comparison load does.
     ASSERT_TRUE(doc.OnOpenDocument(WriteLog("run.dl", 50)));
@@ -252,9 +247,8 @@ TEST_F(DocTest, NewAndCloseEmptyTheLogCloseSavesTheConfigurationAndAnEditedCompa
     doc.destroyModelessWindows = [&] { ++windowsClosed; };
     m_prompt.SetAnswer(PromptAnswer::Yes);
     doc.OnCloseDocument();
-    EXPECT_EQ(windowsClosed, 1);
-    EXPECT_EQ(m_prompt.lastCaption, "Comparison Logfile Edited");
-    EXPECT_TRUE(fs::exists(comparisonPath));
+    EXPECT_EQ(std::tuple(windowsClosed, m_prompt.lastCaption, fs::exists(comparisonPath)),
+              std::tuple(1, "Comparison Logfile Edited", true));
     EXPECT_FALSE(doc.IsComparisonLoaded() || doc.HasLog());
     const std::string graph = ReadText(m_prefs.GetLastDataLogConfig());
     ASSERT_EQ(graph.size(), 10218u);
@@ -350,8 +344,8 @@ TEST_F(DocTest, ToolsCommandsAskFirstAndMarkTheDocument) {
     doc.SetCursor(50, 0, false);
     m_prompt.SetAnswer(PromptAnswer::No);
     EXPECT_FALSE(doc.OnSetZeroTime());
-    EXPECT_EQ(m_prompt.lastCaption, "Set Zero Time");
-    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(std::tuple(m_prompt.lastCaption, doc.IsModified()),
+              std::tuple("Set Zero Time", false));
 
     m_prompt.SetAnswer(PromptAnswer::Yes);
     ASSERT_TRUE(doc.OnSetZeroTime());
@@ -413,11 +407,10 @@ TEST_F(DocTest, StepViewSkipsEmptyViewsAndOutOfRangeFieldsFromAGraphFileAreGuard
         EXPECT_EQ(doc.GetCurrentView(), view);
     }
     doc.SetCurrentView(8);
-    EXPECT_EQ(doc.GetCurrentView(), 0);
-    EXPECT_EQ(doc.EntriesOrderedByPanel().size(), 15u);
+    EXPECT_EQ(std::tuple(doc.GetCurrentView(), doc.EntriesOrderedByPanel().size()),
+              std::tuple(0, 15u));
     doc.SetCurrentView(4);
-    EXPECT_TRUE(doc.EntriesOrderedByPanel().empty());
-    EXPECT_EQ(m_prompt.messages, 0);
+    EXPECT_EQ(std::tuple(doc.EntriesOrderedByPanel().size(), m_prompt.messages), std::tuple(0u, 0));
 }
 
 }  // namespace

