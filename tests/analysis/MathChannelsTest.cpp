@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
+#include <vector>
 #include <limits>
 #include <memory>
 
@@ -29,6 +31,10 @@ size_t Entry(int mathIndex) {
 const Column<float>& Values(const LogData& log, int mathIndex) {
     return log.values[kFirstMathChannel - 1 + mathIndex];
 }
+/// The first n values of math channel index + 1.
+std::vector<float> First(const LogData& log, int mathIndex, int n) {
+    return {Values(log, mathIndex).data(), Values(log, mathIndex).data() + n};
+}
 const ChannelStats& Stats(const LogData& log, int mathIndex) {
     return log.stats[kFirstMathChannel - 1 + mathIndex];
 }
@@ -52,11 +58,10 @@ TEST(MathChannels, DefinedChannelGetsEntryAxisValuesStatusesAndStats) {
     EXPECT_EQ(log->config.Get(Block::InputUnit(Entry(0))), "");
     EXPECT_EQ(log->config.Get(Block::InputFormat(Entry(0))), "%.4f");
     EXPECT_EQ(config.axes[368].autoscale, 1);
-    for (int f = 0; f < 4; ++f) {
-        EXPECT_EQ(Values(*log, 0)[f], float((20 + f) * 2));
-        EXPECT_EQ(log->status[368][f], 0u);
-    }
-    EXPECT_EQ(log->status[368][4], 7u);  // the spare element is not a frame
+    EXPECT_EQ(First(*log, 0, 4), (std::vector<float>{40, 42, 44, 46}));
+    // Status 0 on every frame; the spare element is not a frame.
+    EXPECT_EQ(std::vector<uint32_t>(log->status[368].data(), log->status[368].data() + 5),
+              (std::vector<uint32_t>{0, 0, 0, 0, 7}));
     ExpectStats(*log, 0, 40.0f, 46.0f, 43.0f);
 }
 
@@ -68,12 +73,10 @@ TEST(MathChannels, DefinitionsRunInOrderAndSeeEarlierResultsOnly) {
     DefineMath(config, 2, "Constant", "2+3*4");  // same value on every frame
     DefineMath(config, 3, "Self", "[372]+1");    // its own previous contents
     ComputeMathChannels(*log, config);
-    for (int f = 0; f < 3; ++f) {
-        EXPECT_EQ(Values(*log, 0)[f], float(3700 + f));
-        EXPECT_EQ(Values(*log, 1)[f], float(3701 + f));
-        EXPECT_EQ(Values(*log, 2)[f], 14.0f);
-        EXPECT_EQ(Values(*log, 3)[f], float(3721 + f));
-    }
+    EXPECT_EQ(First(*log, 0, 3), (std::vector<float>{3700, 3701, 3702}));
+    EXPECT_EQ(First(*log, 1, 3), (std::vector<float>{3701, 3702, 3703}));
+    EXPECT_EQ(First(*log, 2, 3), (std::vector<float>{14, 14, 14}));
+    EXPECT_EQ(First(*log, 3, 3), (std::vector<float>{3721, 3722, 3723}));
     // Recomputing with a changed formula gives statistics of the new values only.
     DefineMath(config, 2, "Constant", "1");
     ComputeMathChannels(*log, config);
@@ -91,21 +94,17 @@ TEST(MathChannels, FramesAndFormulasWithoutAValue) {
         DefineMath(config, 0, "Guarded", "[002]+1");
         DefineMath(config, 1, "Short", "[006]");
         ComputeMathChannels(*log, config, evaluation);
-        EXPECT_EQ(Values(*log, 0)[0], kNoValue);
-        EXPECT_EQ(Values(*log, 0)[1], 22.0f);
-        EXPECT_EQ(Values(*log, 0)[2], 22.0f);
-        EXPECT_EQ(Values(*log, 0)[3], 24.0f);
+        EXPECT_EQ(First(*log, 0, 4), (std::vector<float>{kNoValue, 22, 22, 24}));
         EXPECT_EQ(Values(*log, 1)[3], kNoValue);
         // Formulas that cannot be expanded have no value anywhere, yet their entry is enabled.
         for (const char* formula : {"[441]*2", "[000]", "[002", "[2x]", "5]"}) {
             log = MakeLog(3);
             DefineMath(config, 0, "Broken", formula);
             ComputeMathChannels(*log, config, evaluation);
-            for (int f = 0; f < 3; ++f)
-                EXPECT_EQ(Values(*log, 0)[f], kNoValue) << formula;
-            EXPECT_EQ(Stats(*log, 0).minimum, kNoValue);
-            EXPECT_EQ(Stats(*log, 0).maximum, kNoValue);
-            EXPECT_EQ(log->config.Get(Block::InputEnabled(Entry(0))), 1u);
+            EXPECT_EQ(First(*log, 0, 3), std::vector<float>(3, kNoValue)) << formula;
+            EXPECT_EQ(std::tuple(Stats(*log, 0).minimum, Stats(*log, 0).maximum,
+                                 log->config.Get(Block::InputEnabled(Entry(0)))),
+                      std::tuple(kNoValue, kNoValue, 1u));
         }
     }
 }
@@ -133,8 +132,7 @@ TEST(MathChannels, IncompleteDefinitionsEmptyLogsAndMissingColumns) {
     DefineMath(config, 0, "Empty", "[002]+1");
     DefineMath(config, 1, "Constant", "7");
     ComputeMathChannels(*log, config);
-    EXPECT_EQ(Stats(*log, 0).average, 0.0f);
-    EXPECT_EQ(Stats(*log, 1).average, 0.0f);
+    EXPECT_EQ(std::pair(Stats(*log, 0).average, Stats(*log, 1).average), std::pair(0.0f, 0.0f));
     EXPECT_EQ(log->config.Get(Block::InputName(Entry(1))), "Constant");
     // Math slots that were never allocated get them at the log's length.
     log = MakeLog(3);
