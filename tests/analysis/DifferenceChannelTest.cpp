@@ -9,6 +9,7 @@
 #include "analysis/DifferenceChannel.h"
 #include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 
 namespace quillon {
 namespace {
@@ -18,19 +19,14 @@ constexpr int kSlot = 1;  // RPM
 /// A log of the given times whose slot kSlot holds the given values (others 0).
 LogData MakeLog(const std::vector<float>& times, const std::vector<float>& values) {
     LogData log;
-    const size_t n = times.size();
-    log.frameCount = int(n);
-    for (int s = 0; s < kSlotCount; ++s) {
-        log.values[size_t(s)].Allocate(n + 1);
-        log.status[size_t(s)].Allocate(n + 1);
-        for (size_t i = 0; i <= n; ++i) {
-            log.values[size_t(s)][i] = i == n       ? kNoValue
-                                       : s == 0     ? times[i]
-                                       : s == kSlot ? values[i]
-                                                    : 0;
-            log.status[size_t(s)][i] = uint32_t(i);
-        }
-    }
+    test::FillLog(
+        log, int(times.size()),
+        [&](int s, int i) {
+            return s == 0 ? times[size_t(i)] : s == kSlot ? values[size_t(i)] : 0;
+        },
+        kNoValue);
+    for (size_t i = 0; i < times.size(); ++i)
+        log.status[kSlot][i] = uint32_t(i);
     return log;
 }
 

@@ -3,7 +3,6 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "model/DataLogFile.h"
@@ -25,28 +24,21 @@ constexpr int kFrames = 2100;  // two coarse blocks and a partial one
 constexpr int kSlot = 3;
 constexpr size_t kMiddle = kFramesOffset + size_t(kFrames / 2) * kFrameSize + 8 * kSlot;
 
-// Points the cache at a folder of the test's own for its lifetime.
-class CacheFolder {
-public:
-    explicit CacheFolder(const std::string& path) : m_path(path) {
-        if (const char* old = std::getenv("QUILLON_SUMMARY_CACHE")) m_old = old;
+// Points the cache at a folder of the test's own for its lifetime, then turns it off as the test
+// runner has it, so that no later test writes to the user's cache.
+struct CacheFolder {
+    explicit CacheFolder(const std::string& path) : path(path) {
         SetEnvironment("QUILLON_SUMMARY_CACHE", path.c_str());
     }
-    ~CacheFolder() {
-        m_old ? SetEnvironment("QUILLON_SUMMARY_CACHE", m_old->c_str())
-              : UnsetEnvironment("QUILLON_SUMMARY_CACHE");
-    }
+    ~CacheFolder() { SetEnvironment("QUILLON_SUMMARY_CACHE", "off"); }
     std::vector<sfs::path> Entries() const {
         std::vector<sfs::path> found;
         std::error_code ec;
-        for (const auto& e : sfs::directory_iterator(m_path, ec))
+        for (const auto& e : sfs::directory_iterator(path, ec))
             found.push_back(e.path());
         return found;
     }
-
-private:
-    std::string m_path;
-    std::optional<std::string> m_old;
+    std::string path;
 };
 
 LogData Open(const std::string& path, bool cached, bool store) {
