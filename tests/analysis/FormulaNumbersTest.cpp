@@ -55,24 +55,6 @@ TEST(FormulaNumbers, TextsMatchPrintfAndStreamFormatting) {
     }
 }
 
-TEST(FormulaNumbers, ReadsTheLongestLeadingNumber) {
-    EXPECT_EQ(ReadLeadingNumber("1.5.5"), 1.5);
-    EXPECT_EQ(ReadLeadingNumber("1.23457e+06"), 1234570.0);
-    EXPECT_EQ(ReadLeadingNumber("12("), 12.0);
-    EXPECT_EQ(ReadLeadingNumber("-.5"), -0.5);
-    EXPECT_EQ(ReadLeadingNumber("5."), 5.0);
-    EXPECT_EQ(Bits(ReadLeadingNumber("(5")), Bits(0.0));
-    EXPECT_EQ(Bits(ReadLeadingNumber("--5")), Bits(0.0));
-    EXPECT_EQ(Bits(ReadLeadingNumber("")), Bits(0.0));
-    EXPECT_EQ(Bits(ReadLeadingNumber("-0.000000")), Bits(-0.0));
-    EXPECT_EQ(ReadLeadingNumber("-inf"), -std::numeric_limits<double>::infinity());
-    EXPECT_TRUE(std::isnan(ReadLeadingNumber("nan")));
-    EXPECT_EQ(ReadLeadingNumber("1" + std::string(400, '0')),
-              std::numeric_limits<double>::infinity());
-    EXPECT_EQ(Bits(ReadLeadingNumber("-0." + std::string(400, '0') + "1")), Bits(-0.0));
-    EXPECT_EQ(ReadLeadingNumber("4.94066e-324"), std::numeric_limits<double>::denorm_min());
-}
-
 TEST(FormulaNumbers, GeneralShortcutEqualsPrintingAndReading) {
     auto check = [](double d) {
         ASSERT_EQ(Bits(RoundThroughGeneralText(d)), Bits(ReadLeadingNumber(PrintGeneral6(d)))) << d;
