@@ -204,19 +204,3 @@ TEST(SummaryCache, DamagedEntryIsIgnoredAndReplaced) {
     EXPECT_NE(ReadBytes(entry), flipped);
     EXPECT_EQ(MaxOf(path), 1e6f);
 }
-
-TEST(SummaryCache, FolderKeepsTheNewestEntriesWithinItsLimit) {
-    TempFolder dir;
-    const std::string folder = dir / "cache";
-    const std::string a = WriteBytes(dir / "a.dl", AwkwardLog(kFrames));
-    const std::string b =
-        WriteBytes(dir / "b.dl", GenerateV4Bytes(SampleLogOptions{.frames = kFrames}));
-    StoreCachedOpening(folder, Open(a, false, false));
-    const std::vector<uint8_t> first = ReadBytes(sfs::directory_iterator(folder)->path().string());
-    sfs::last_write_time(sfs::directory_iterator(folder)->path(),
-                         sfs::file_time_type::clock::now() - std::chrono::hours(1));
-    StoreCachedOpening(folder, Open(b, false, false), first.size() + 100);
-    LogData log, fromA = Open(a, false, false), fromB = Open(b, false, false);
-    EXPECT_FALSE(LoadCachedOpening(folder, fromA.source.store, fromA.header, fromA.config, log));
-    EXPECT_TRUE(LoadCachedOpening(folder, fromB.source.store, fromB.header, fromB.config, log));
-}
