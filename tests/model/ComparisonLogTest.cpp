@@ -89,10 +89,9 @@ TEST_F(ComparisonLogTest, BadFilesGiveTheirMessagesAndChangeNothing) {
               std::tuple(ErrorKind::WrongVersion, Operation::OpenComparison));
     EXPECT_EQ(loadBytes({0x1f, 0xf4, 0x85, 0x00}).cause, Cause::TooShort);
 
-    EXPECT_EQ(m_comparison.frameCount, 80);
-    EXPECT_EQ(m_comparison.values[1][70], before);
-    EXPECT_EQ(m_main.frameCount, 50);
-    EXPECT_EQ(m_main.values[0][60], kNoValue);
+    EXPECT_EQ(std::tuple(m_comparison.frameCount, m_comparison.values[1][70], m_main.frameCount,
+                         m_main.values[0][60]),
+              std::tuple(80, before, 50, kNoValue));
 }
 
 TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving) {
@@ -113,17 +112,17 @@ TEST_F(ComparisonLogTest, NudgeMovesTimesByTenthsLeavesMarkersAndSurvivesSaving)
     ASSERT_TRUE(saved) << FailureText(saved);
     LogData again;
     ASSERT_TRUE(LoadComparisonLog(Path("c.dl"), m_main, again));
-    EXPECT_EQ(again.header.Get(DataLogHeader::zeroTime), ZeroTime());
-    EXPECT_EQ(again.firstTimestamp, m_comparison.firstTimestamp);
+    EXPECT_EQ(std::pair(again.header.Get(DataLogHeader::zeroTime), again.firstTimestamp),
+              std::pair(ZeroTime(), m_comparison.firstTimestamp));
     for (size_t i = 0; i < 100; ++i)
         EXPECT_NEAR(again.values[0][i], m_comparison.values[0][i], 2e-6) << i;
 
     // A failed save is reported and leaves what was there.
     fs::create_directory(Path("folder.dl"));
     const Result failed = SaveComparisonLog(Path("folder.dl"), m_comparison);
-    EXPECT_EQ(failed.kind, ErrorKind::CannotWrite);
-    EXPECT_EQ(std::tuple(failed.cause, failed.operation),
-              std::tuple(Cause::TargetNotRegular, Operation::SaveComparison));
+    EXPECT_EQ(
+        std::tuple(failed.kind, failed.cause, failed.operation),
+        std::tuple(ErrorKind::CannotWrite, Cause::TargetNotRegular, Operation::SaveComparison));
     EXPECT_TRUE(fs::is_directory(Path("folder.dl")));
 }
 
@@ -146,7 +145,7 @@ TEST_F(ComparisonLogTest, ZeroTimeComesFromTheLogTheCursorIsOn) {
     EXPECT_FLOAT_EQ(ZeroTime(), 1.21f);
 
     CloseComparisonLog(m_comparison);
-    EXPECT_EQ(m_comparison.frameCount, 0);
-    EXPECT_EQ(m_comparison.firstTimestamp, 0u);
+    EXPECT_EQ(std::pair(m_comparison.frameCount, m_comparison.firstTimestamp),
+              std::pair(0, uint64_t{0}));
     EXPECT_FALSE(SetComparisonZeroTime(m_comparison, m_main, 5, false));
 }

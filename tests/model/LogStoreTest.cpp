@@ -59,12 +59,10 @@ TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
         EXPECT_EQ(mapping, log.source.store->Mapped());
 #endif
         // The reading pass made the time, the wanted columns and every figure but deviations.
-        EXPECT_EQ(log.values[4].size(), 1501u);
-        EXPECT_EQ(log.values[9].size(), 0u);
-        EXPECT_TRUE(log.deviationPending[9]);
-        EXPECT_EQ(log.firstTimestamp, want.firstTimestamp);
-        EXPECT_EQ(Bits(log.maxRpm), Bits(want.maxRpm));
-        EXPECT_EQ(Bits(log.maxMap), Bits(want.maxMap));
+        EXPECT_EQ(std::tuple(log.values[4].size(), log.values[9].size(), log.deviationPending[9]),
+                  std::tuple(1501u, 0u, true));
+        EXPECT_EQ(std::tuple(log.firstTimestamp, Bits(log.maxRpm), Bits(log.maxMap)),
+                  std::tuple(want.firstTimestamp, Bits(want.maxRpm), Bits(want.maxMap)));
         for (int i = 0; i < 1500; ++i)
             ASSERT_EQ(log.offsetMs[size_t(i)], want.offsetMs[size_t(i)]);
         EXPECT_EQ(Bits(ValueAt(log, 9, 1500)), Bits(want.values[9][1500]));  // the partial frame
