@@ -154,12 +154,10 @@ TEST_F(LegacyConverterTest, EachLayoutKeepsItsHeaderFieldsAndWholeFrames) {
     }
 }
 
-TEST_F(LegacyConverterTest, MapsFramesAndConfigurationAsTheLegacyLayoutPlacesThem) {
+TEST_F(LegacyConverterTest, MapsTheConfigurationAsTheLegacyLayoutPlacesIt) {
     m_options.frames = 1;
     Bytes bytes = GenerateLegacyBytes(1, m_options);
     uint8_t* config = &bytes[LegacyHeaderSize(1)];
-    uint8_t* frame = config + kLegacyConfigSize;
-    StoreU64(frame, 12345);
     StoreU32(config + 64, 0x64646464);   // -> 68
     StoreU32(config + 116, 0x11611611);  // -> 148
     StoreU32(config + 280, 0x28028028);  // -> 384
@@ -173,11 +171,7 @@ TEST_F(LegacyConverterTest, MapsFramesAndConfigurationAsTheLegacyLayoutPlacesThe
     Write("t.dl", bytes);
     ASSERT_TRUE(Convert("t.dl"));
     Bytes out = test::ReadBytes(Path("t.V4.dl"));
-    ASSERT_EQ(out.size(), kFramesOffset + kFrameSize);
-
-    const uint8_t* v4 = &out[kFramesOffset];
-    EXPECT_EQ(LoadU64(v4), 123450u);  // 10-millisecond units become milliseconds
-
+    ASSERT_EQ(out.size(), kFramesOffset + kFrameSize);  // the frames: the test of every layout
     EcuConfigBlock c;
     std::memcpy(c.bytes.data(), &out[7712], c.bytes.size());
     EXPECT_EQ(c.GetAt(EcuConfigBlock::outputEnables, 5), 0u);  // the gate of channel 44

@@ -94,9 +94,8 @@ TEST(LogSummaryTest, OpeningPassSummarisesEveryLevelOfEveryWholeFrame) {
     ASSERT_NE(summary, nullptr);
     // A log this small keeps the finest level beside the coarse one; the partial trailing frame
     // is not summarised.
-    ASSERT_EQ(summary->LevelCount(), 2);
-    EXPECT_EQ(summary->BlockFrames(0), LogSummary::kFinestBlock);
-    EXPECT_EQ(summary->BlockFrames(1), LogSummary::kCoarseBlock);
+    ASSERT_EQ(std::tuple(summary->LevelCount(), summary->BlockFrames(0), summary->BlockFrames(1)),
+              std::tuple(2, LogSummary::kFinestBlock, LogSummary::kCoarseBlock));
     ExpectSummaryMatches(*summary, bytes, frames);
 
     // A summary no longer describes the frames once they move.

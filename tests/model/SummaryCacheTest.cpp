@@ -73,20 +73,18 @@ bool SameBytes(const T* a, const T* b, size_t n) {
 }
 
 void ExpectSameOpening(const LogData& want, const LogData& got) {
-    ASSERT_EQ(want.frameCount, got.frameCount);
     const size_t length = size_t(want.frameCount) + 1;
-    ASSERT_EQ(got.values[0].size(), length);
-    ASSERT_EQ(got.offsetMs.size(), length);
+    ASSERT_EQ(std::tuple(got.frameCount, got.values[0].size(), got.offsetMs.size()),
+              std::tuple(want.frameCount, length, length));
     EXPECT_TRUE(SameBytes(want.values[0].data(), got.values[0].data(), length));
     EXPECT_TRUE(SameBytes(want.offsetMs.data(), got.offsetMs.data(), length));
     EXPECT_TRUE(SameBytes(want.status[0].data(), got.status[0].data(), length));
     EXPECT_TRUE(SameBytes(want.stats.data(), got.stats.data(), want.stats.size()));
-    EXPECT_EQ(want.deviationPending, got.deviationPending);
-    EXPECT_EQ(want.firstTimestamp, got.firstTimestamp);
-    EXPECT_EQ(std::bit_cast<uint32_t>(want.maxRpm), std::bit_cast<uint32_t>(got.maxRpm));
-    EXPECT_EQ(std::bit_cast<uint32_t>(want.maxMap), std::bit_cast<uint32_t>(got.maxMap));
-    const LogSummary* a = SummaryOf(want);
-    const LogSummary* b = SummaryOf(got);
+    EXPECT_EQ(
+        std::tuple(want.deviationPending, want.firstTimestamp, Bits(want.maxRpm),
+                   Bits(want.maxMap)),
+        std::tuple(got.deviationPending, got.firstTimestamp, Bits(got.maxRpm), Bits(got.maxMap)));
+    const LogSummary *a = SummaryOf(want), *b = SummaryOf(got);
     ASSERT_TRUE(a && b);
     ASSERT_EQ(a->LevelCount(), b->LevelCount());
     for (int l = 0; l < a->LevelCount(); ++l) {
@@ -127,8 +125,8 @@ TEST(SummaryCache, CachedOpeningGivesThePassFiguresBitForBit) {
     // deviations asked for take one pass that does them all, and no whole column.
     ASSERT_TRUE(EnsureDeviations(passed).ok());
     ASSERT_TRUE(EnsureDeviations(cached, {kSlot}).ok());
-    EXPECT_EQ(cached.values[kSlot].size(), 0u);
-    EXPECT_TRUE(cached.deviationPending.none());
+    EXPECT_EQ(std::pair(cached.values[kSlot].size(), cached.deviationPending.none()),
+              std::pair(size_t{0}, true));
     EXPECT_TRUE(SameBytes(passed.stats.data(), cached.stats.data(), passed.stats.size()));
     // Stored again, the entry keeps the deviations: the next opening needs no pass for them.
     StoreCachedOpening(dir / "cache", cached);
