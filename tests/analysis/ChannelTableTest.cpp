@@ -172,13 +172,13 @@ TEST(ChannelTableTest, FramesWithTheNoValueMarkerInAnyChosenChannelAreSkipped) {
 TEST(ChannelTableTest, FilterBoundsAreInclusive) {
     auto log = MakeLog(10, [](int c, int i) { return c == kTps ? float(i) : 1.0f; });
     ChannelTable table;
-    ASSERT_TRUE(table.Build(
-        *log, 10, MakeSetup(kRpm, {0, 2}, kAfr, TableFunction::Count, 0, {}, kTps, 3, 6)));
-    EXPECT_EQ(table.Count(0, 0), 4);  // frames 3, 4, 5 and 6
-    // Bounds equal to each other keep the frames exactly on them.
-    ASSERT_TRUE(table.Build(
-        *log, 10, MakeSetup(kRpm, {0, 2}, kAfr, TableFunction::Count, 0, {}, kTps, 4, 4)));
-    EXPECT_EQ(table.Count(0, 0), 1);
+    // Frames 3 to 6; bounds equal to each other keep the frame exactly on them.
+    for (auto [lower, upper, count] : {std::tuple{3.0f, 6.0f, 4}, {4.0f, 4.0f, 1}}) {
+        ASSERT_TRUE(table.Build(
+            *log, 10,
+            MakeSetup(kRpm, {0, 2}, kAfr, TableFunction::Count, 0, {}, kTps, lower, upper)));
+        EXPECT_EQ(table.Count(0, 0), count) << lower;
+    }
 }
 
 TEST(ChannelTableTest, TextLeavesEmptyCellsEmpty) {

@@ -10,7 +10,6 @@
 
 #include "PlatformSupport.h"
 #include "analysis/CsvExport.h"
-#include "samplegen/SampleLog.h"
 #include "support/LogFixtures.h"
 #include "support/TempFolder.h"
 
@@ -83,13 +82,6 @@ TEST(CsvHeader, NamesAndUnitsOfEveryChannelQuotedOnlyWhenTheyWouldBreakTheLine) 
     EXPECT_EQ(units[31],
               "[\xB0"
               "F]");
-
-    // A configuration that names inputs, outputs and tables: still one cell per channel.
-    SampleLogOptions options;
-    DataLogHeader header;
-    FillSampleHeader(options, header, config);
-    for (const std::string& line : Split(CsvHeaderLines(config), '\n'))
-        EXPECT_EQ(Split(line, ',').size(), line.empty() ? 1u : 441u);
 
     config = EcuConfigBlock{};
     config.Set(EcuConfigBlock::InputName(0), "Shock FL");

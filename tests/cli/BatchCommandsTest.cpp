@@ -491,13 +491,8 @@ TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
     EXPECT_HAS(Run("math " + Quoted("run.dl")).err, "usage: math LOG --graph FILE.graph [--json]");
 }
 
-TEST_F(BatchCommandsTest, EveryVerbHasHelpAndMessagesFitACommandLine) {
-    for (const char* verb : {"info", "expand", "stats", "math", "upgrade", "zero", "crop",
-                             "export-csv", "runs", "align"}) {
-        CliRun run = Run(std::string(verb) + " --help");
-        EXPECT_EQ(run.status, 0) << verb;
-        EXPECT_STARTS(run.out, "usage: quillon-cli " + std::string(verb) + " ");
-    }
+// An older layout is answered with the command that upgrades it, not the viewer's question.
+TEST_F(BatchCommandsTest, MessagesFitACommandLine) {
     std::vector<uint8_t> version = GenerateV4Bytes(m_options);
     version[8] = 2;
     test::WriteBytes(Path("old.dl"), version);

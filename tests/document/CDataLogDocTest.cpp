@@ -129,8 +129,8 @@ TEST_F(DocTest, RejectedFilesKeepThePreviousLog) {
     EXPECT_FALSE(r.system.empty());
     EXPECT_TRUE(m_prompt.asked.empty());
 
-    EXPECT_EQ(doc.Main().values[2].data(), column);
-    EXPECT_EQ(std::tuple(doc.GetFrameCount(), doc.GetPathName()), std::tuple(300, good));
+    EXPECT_EQ(std::tuple(doc.Main().values[2].data(), doc.GetFrameCount(), doc.GetPathName()),
+              std::tuple(column, 300, good));
 }
 
 TEST_F(DocTest, ACancelledOpeningLeavesThePreviousLogAsItWas) {

@@ -89,15 +89,15 @@ TEST(AtomicFile, SymlinksAreFollowedAndModesKept) {
     ::chmod((dir / "real/a.graph").c_str(), 0600);
     fs::create_symlink("real/a.graph", dir / "link.graph");
     ASSERT_TRUE(WriteFileAtomically(dir / "link.graph", "new"));
-    EXPECT_TRUE(fs::is_symlink(dir / "link.graph"));
-    EXPECT_EQ(ReadText(dir / "real/a.graph"), "new");
+    EXPECT_EQ(std::pair(fs::is_symlink(dir / "link.graph"), ReadText(dir / "real/a.graph")),
+              std::pair(true, std::string("new")));
     EXPECT_EQ(fs::status(dir / "real/a.graph").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     // A link to a file that does not exist yet makes that file.
     fs::create_symlink("real/b.graph", dir / "dangling.graph");
     ASSERT_TRUE(WriteFileAtomically(dir / "dangling.graph", "b"));
-    EXPECT_TRUE(fs::is_symlink(dir / "dangling.graph"));
-    EXPECT_EQ(ReadText(dir / "real/b.graph"), "b");
+    EXPECT_EQ(std::pair(fs::is_symlink(dir / "dangling.graph"), ReadText(dir / "real/b.graph")),
+              std::pair(true, std::string("b")));
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dangling.graph", "link.graph", "real"}));
 }
 

@@ -26,8 +26,8 @@ std::string RandomBytes(size_t n, uint32_t seed) {
 
 TEST(GraphConfigurationFileTest, DefaultConfigurationHasEightViewsOfConsecutiveChannels) {
     const GraphConfiguration config = DefaultGraphConfiguration();
-    EXPECT_EQ(GraphViewTitle(config.views[0]), "View #1");
-    EXPECT_EQ(GraphViewTitle(config.views[7]), "View #8");
+    EXPECT_EQ(std::tuple(GraphViewTitle(config.views[0]), GraphViewTitle(config.views[7])),
+              std::tuple("View #1", "View #8"));
     for (int v = 0; v < kViewCount; ++v)
         for (int e = 0; e < kViewEntryCount; ++e) {
             const GraphViewEntry& entry = config.views[v].entries[e];
