@@ -6,7 +6,6 @@
 #include <limits>
 #include <random>
 #include <tuple>
-#include <vector>
 
 #include "analysis/ChannelStatistics.h"
 #include "model/StatsKernel.h"

@@ -292,12 +292,14 @@ TEST_F(BatchCommandsTest, RunsListsTheStretchesBetweenTwoConditions) {
                   "\"startFrame\":223,\"endFrame\":355,\"endFound\":true,");
     EXPECT_HAS(run.out, "{\"start\":82.3,\"end\":95.5,");
     EXPECT_LACKS(run.out, "142.3");  // 7.6 s: too short
-    // The maximum covers both end frames.
+    // The maximum covers the last frame: a run that ends when RPM first passes 7000 peaks there.
     LogData log;
     ASSERT_TRUE(ReadDataLog(Path("run.dl"), log).ok());
     const float* rpm = log.values[kRpmSlot].data();
-    EXPECT_HAS(run.out, "\"endFound\":true,\"maximum\":" +
-                            Shortest(*std::max_element(rpm + 223, rpm + 356)) + "}");
+    const auto last = std::find_if(rpm + 224, rpm + 1500, [](float v) { return v > 7000; }) - rpm;
+    run = Run("runs " + Quoted("run.dl") + " --start 30 '>' 90 --end 2 '>' 7000 --max 2 --json");
+    EXPECT_HAS(run.out, "\"endFrame\":" + std::to_string(last) +
+                            ",\"endFound\":true,\"maximum\":" + Shortest(rpm[last]) + "}");
     run = Run(args);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_HAS(run.out, ": 3 runs of 1500 frames\n");

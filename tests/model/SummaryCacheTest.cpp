@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <string>

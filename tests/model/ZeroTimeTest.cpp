@@ -146,7 +146,9 @@ TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
     EXPECT_EQ(NearestFrameAtTime(log, -5.0f), 0);
     EXPECT_EQ(NearestFrameAtTime(log, 0.0395f), 4);
     EXPECT_EQ(NearestFrameAtTime(log, 100.0f), 9);
-    EXPECT_EQ(NearestFrameAtTime(log, (log.values[0][2] + log.values[0][3]) / 2), 2);
+    for (int i = 0; i < 10; ++i)  // times a quarter second apart: the halfway point is exact
+        log.values[0][size_t(i)] = 0.25f * float(i);
+    EXPECT_EQ(NearestFrameAtTime(log, 0.625f), 2);
     EXPECT_EQ(NearestFrameAtTime(empty, 0.0f), -1);
 }
 
