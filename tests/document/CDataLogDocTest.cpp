@@ -257,14 +257,12 @@ TEST_F(DocTest, ComparisonLoadsPaddedFailsCleanlyAndClosesWhenAnotherLogOpens) {
     EXPECT_EQ(doc.LoadComparison(Path("missing.dl")).cause, Cause::OpenFailed);
     EXPECT_FALSE(doc.IsComparisonLoaded());
 
-    const ChannelStats mainStats = doc.Main().stats[1];
+    // The main log's figures with a longer comparison: the next test.
     RecordingView view;
     doc.AddView(&view);
     ASSERT_TRUE(doc.LoadComparison(comparisonPath));
-    EXPECT_EQ(doc.GetComparisonPathName(), comparisonPath);
-    EXPECT_EQ(std::tuple(doc.GetDisplayLength(), doc.GetFrameCount()), std::tuple(400, 100));
-    EXPECT_EQ(doc.Main().stats[1].average, mainStats.average);  // main figures unchanged
-    EXPECT_EQ(view.hints.back(), DocumentChange::LogChanged);
+    EXPECT_EQ(std::tuple(doc.GetComparisonPathName(), doc.GetDisplayLength(), view.hints.back()),
+              std::tuple(comparisonPath, 400, DocumentChange::LogChanged));
 
     // A nudge marks the comparison edited and only refills the chart.
     const float before = doc.Comparison().values[0][10];
