@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "analysis/DifferenceChannel.h"
 #include "format/DataLogFrame.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 
 namespace quillon {
 namespace {
@@ -18,19 +20,14 @@ constexpr int kSlot = 1;  // RPM
 /// A log of the given times whose slot kSlot holds the given values (others 0).
 LogData MakeLog(const std::vector<float>& times, const std::vector<float>& values) {
     LogData log;
-    const size_t n = times.size();
-    log.frameCount = int(n);
-    for (int s = 0; s < kSlotCount; ++s) {
-        log.values[size_t(s)].Allocate(n + 1);
-        log.status[size_t(s)].Allocate(n + 1);
-        for (size_t i = 0; i <= n; ++i) {
-            log.values[size_t(s)][i] = i == n       ? kNoValue
-                                       : s == 0     ? times[i]
-                                       : s == kSlot ? values[i]
-                                                    : 0;
-            log.status[size_t(s)][i] = uint32_t(i);
-        }
-    }
+    test::FillLog(
+        log, int(times.size()),
+        [&](int s, int i) {
+            return s == 0 ? times[size_t(i)] : s == kSlot ? values[size_t(i)] : 0;
+        },
+        kNoValue);
+    for (size_t i = 0; i < times.size(); ++i)
+        log.status[kSlot][i] = uint32_t(i);
     return log;
 }
 
@@ -54,21 +51,17 @@ TEST(DifferenceChannel, MainLessTheComparisonInterpolatedAtEachMainFrame) {
     // The values pane's interpolation gives the same: beside a marker there is no value (status
     // 0), on a frame's own time that frame's value and status.
     const InterpolatedValue beside = InterpolateAtTime(comparison, kSlot, 0.75f);
-    EXPECT_EQ(beside.value, kNoValue);
-    EXPECT_EQ(beside.status, 0u);
     const InterpolatedValue on = InterpolateAtTime(comparison, kSlot, 0.625f);
-    EXPECT_EQ(on.value, 30.0f);
-    EXPECT_EQ(on.status, 1u);
+    EXPECT_EQ(std::tuple(beside.value, beside.status, on.value, on.status),
+              std::tuple(kNoValue, 0u, 30.0f, 1u));
     EXPECT_EQ(InterpolateAtTime(comparison, kSlot, 0.25f).value, 15.0f);
 
     // Markers and values that are not numbers are left out of the figures.
     d = expected;
     d.push_back(NAN);
     const DifferenceStats s = StatisticsOfDifferences(d);
-    EXPECT_EQ(s.count, 3);
-    EXPECT_EQ(s.minimum, 95.0);
-    EXPECT_EQ(s.maximum, 110.0);
-    EXPECT_EQ(s.average, 100.0);
+    EXPECT_EQ(std::tuple(s.count, s.minimum, s.maximum, s.average),
+              std::tuple(3, 95.0, 110.0, 100.0));
     EXPECT_DOUBLE_EQ(s.deviation, std::sqrt(50.0));  // (25 + 25 + 100) / 3
     EXPECT_EQ(StatisticsOfDifferences({kNoValue}).count, 0);
 }

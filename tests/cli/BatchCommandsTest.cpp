@@ -1,7 +1,6 @@
 // The command-line verbs: output, exit status, files written, bad input, inputs unchanged.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "analysis/ChannelStatistics.h"
+#include "analysis/CsvExport.h"
 #include "analysis/MathChannels.h"
 #include "format/DlzCodec.h"
 #include "model/ZeroTime.h"
@@ -35,9 +35,12 @@ struct CliRun {
     std::string err;  // stderr
 };
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+// Expects `text` to hold, to lack or to start with `part`, showing both when it does not.
+#define EXPECT_HAS(text, part) \
+    EXPECT_NE((text).find(part), std::string::npos) << (part) << "\n" << (text)
+#define EXPECT_LACKS(text, part) \
+    EXPECT_EQ((text).find(part), std::string::npos) << (part) << "\n" << (text)
+#define EXPECT_STARTS(text, part) EXPECT_EQ((text).rfind(part, 0), 0u) << (text)
 
 std::string Shortest(float value) {
     char buffer[32];
@@ -102,61 +105,78 @@ TEST_F(BatchCommandsTest, InfoSummarisesHeaderFramesAndAvailableChannels) {
          {"Logfile Version: 0.4\n", "Date: 20260101\n", "Global File: C:\\Tunes\\race_car_v3.gbl\n",
           "Firmware Version: 04020011\n", "ECU ID: 180001\n", "Zero Time: 2.500 sec\n",
           "Start Time: 15:43:22.125 (UTC)\n", "Frames: 1000\n", "Duration: 9.990 sec\n"})
-        EXPECT_TRUE(Contains(run.out, line)) << line << run.out;
+        EXPECT_HAS(run.out, line);
     // Named and unnamed configurable channels; the degree sign comes out as UTF-8; channels
     // that the configuration does not enable are left out.
     for (const char* part : {"    303  EGT Cyl 1 ",
                              "%.0f\xC2\xB0"
                              "F\n",
                              "    304  Input #6 ", "    383  Output #5 "})
-        EXPECT_TRUE(Contains(run.out, part)) << part << run.out;
-    EXPECT_FALSE(Contains(run.out, "  W/M Injection "));
-    EXPECT_FALSE(Contains(run.out, "    305  "));
+        EXPECT_HAS(run.out, part);
+    EXPECT_LACKS(run.out, "  W/M Injection ");
+    EXPECT_LACKS(run.out, "    305  ");
 
     CliRun json = Ok("info --json " + Quoted("run.dl"));
-    EXPECT_EQ(json.out.substr(0, 1), "{");
     for (const char* part :
          {"\"frames\": 1000,", "\"duration\": 9.99,", "\"startTime\": \"15:43:22.125\",",
           "\"globalFile\": \"C:\\\\Tunes\\\\race_car_v3.gbl\",",
           "{\"number\": 303, \"name\": \"EGT Cyl 1\", \"unit\": \"\\u00b0F\", "
           "\"format\": \"%.0f\\u00b0F\"}"})
-        EXPECT_TRUE(Contains(json.out, part)) << part;
+        EXPECT_HAS(json.out, part);
 }
 
-TEST_F(BatchCommandsTest, InfoAndExpandReadDlzWithoutWritingBesideIt) {
+// The first bytes, not the name, tell a log from a compressed one; only expand writes beside it.
+TEST_F(BatchCommandsTest, DlzFilesGoByTheirFirstBytesAndOnlyExpandWritesBesideThem) {
     ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
-    EXPECT_TRUE(Contains(Ok("info " + Quoted("Packed.DLZ")).out, "Frames: 1000\n"));
-    EXPECT_FALSE(fs::exists(Path("Packed.dl")));
+    ASSERT_TRUE(WriteSampleLog(Path("plain.dlz"), m_options));
+    ASSERT_TRUE(WriteSampleDlz(Path("packed.log"), m_options));
+    for (const char* name : {"Packed.DLZ", "plain.dlz", "packed.log"})
+        EXPECT_HAS(Ok("info " + Quoted(name)).out, "Frames: 1000\n");
+    EXPECT_HAS(Ok("stats " + Quoted("plain.dlz")).out, "frames 0 to 999 of 1000");
+    const CliRun notDlz = Run("expand " + Quoted("plain.dlz"));
+    EXPECT_EQ(notDlz.status, 1);
+    EXPECT_HAS(notDlz.err, "is not a .dlz file");
+    EXPECT_FALSE(fs::exists(Path("Packed.dl")) || fs::exists(Path("plain.dl")));
 
     CliRun expand = Ok("expand " + Quoted("Packed.DLZ"));
     EXPECT_EQ(expand.out, Path("Packed.dl") + "\n");
     EXPECT_EQ(fs::file_size(Path("Packed.dl")), kFramesOffset + 1000 * kFrameSize);
-    EXPECT_FALSE(fs::exists(Path("Packed.DLZ.flip")));
-    EXPECT_FALSE(fs::exists(Path("Packed.DLZ.flipdecomp")));
+    EXPECT_FALSE(fs::exists(Path("Packed.DLZ.flip")) || fs::exists(Path("Packed.DLZ.flipdecomp")));
+
+    // Stats of a .dlz in a read-only folder beside an edited .dl: nothing written, no folders.
+    fs::create_directories(Path("logs"));
+    ASSERT_TRUE(WriteSampleDlz(Path("logs/run.dlz"), m_options));
+    std::ofstream(Path("logs/run.dl")) << "an edited log";
+    fs::permissions(Path("logs"), fs::perms::owner_read | fs::perms::owner_exec);
+    CliRun run = Run("stats " + Quoted("logs/run.dlz") + " --json");
+    fs::permissions(Path("logs"), fs::perms::owner_all);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_HAS(run.out, "\"frames\":1000,");
+    EXPECT_EQ(test::ReadText(Path("logs/run.dl")), "an edited log");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Path("logs")), fs::directory_iterator()), 2);
+    EXPECT_FALSE(fs::exists(Path("docs")));
 }
 
 TEST_F(BatchCommandsTest, StatsOfTheWholeLogAndOfATimeRangeUseTheNearestFrames) {
     CliRun all = Ok("stats " + Quoted("run.dl") + " --json");
-    EXPECT_TRUE(Contains(all.out, "\"frames\":1000,\"first\":0,\"end\":1000"));
+    EXPECT_HAS(all.out, "\"frames\":1000,\"first\":0,\"end\":1000");
     // Time runs 0.00 .. 9.99 s: the whole log's time statistics.
-    EXPECT_TRUE(Contains(all.out,
-                         "{\"channel\":1,\"name\":\"RTC\",\"unit\":\"sec\",\"minimum\":0,"
-                         "\"maximum\":9.99,"))
-        << all.out.substr(0, 400);
-    EXPECT_TRUE(Contains(all.out, "\"count\":1000,\"slope\":1}"));
+    EXPECT_HAS(all.out,
+               "{\"channel\":1,\"name\":\"RTC\",\"unit\":\"sec\",\"minimum\":0,"
+               "\"maximum\":9.99,");
+    EXPECT_HAS(all.out, "\"count\":1000,\"slope\":1}");
 
     // 2.004 s is nearest to frame 200, 4.986 s to frame 499: frames 200 .. 499.
     CliRun range = Ok("stats " + Quoted("run.dl") + " --from 2.004 --to 4.986 --json");
-    EXPECT_TRUE(Contains(range.out, "\"first\":200,\"end\":500"));
-    EXPECT_TRUE(Contains(range.out, "\"minimum\":2,\"maximum\":4.99,"));
-    EXPECT_TRUE(Contains(range.out, "\"count\":300,"));
+    EXPECT_HAS(range.out, "\"first\":200,\"end\":500");
+    EXPECT_HAS(range.out, "\"minimum\":2,\"maximum\":4.99,");
+    EXPECT_HAS(range.out, "\"count\":300,");
     // One frame: both times nearest to the same frame.
-    EXPECT_TRUE(
-        Contains(Run("stats " + Quoted("run.dl") + " --from 3 --to 3 --json").out, "\"count\":1,"));
+    EXPECT_HAS(Run("stats " + Quoted("run.dl") + " --from 3 --to 3 --json").out, "\"count\":1,");
 
     CliRun text = Ok("stats " + Quoted("run.dl") + " --to 1");
-    EXPECT_TRUE(Contains(text.out, "frames 0 to 100 of 1000")) << text.out;
-    EXPECT_TRUE(Contains(text.out, "   1 RTC"));
+    EXPECT_HAS(text.out, "frames 0 to 100 of 1000");
+    EXPECT_HAS(text.out, "   1 RTC");
 }
 
 TEST_F(BatchCommandsTest, MathPrintsDefinedChannelsWithTheirStatistics) {
@@ -168,8 +188,8 @@ TEST_F(BatchCommandsTest, MathPrintsDefinedChannelsWithTheirStatistics) {
 
     const CliRun run =
         Ok("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph") + " --json");
-    EXPECT_TRUE(Contains(run.out, "\"frames\":1000")) << run.out;
-    EXPECT_FALSE(Contains(run.out, "\"math\":5")) << run.out;
+    EXPECT_HAS(run.out, "\"frames\":1000");
+    EXPECT_LACKS(run.out, "\"math\":5");
     // The same computation in process gives the printed figures.
     LogData log;
     ASSERT_TRUE(ReadDataLog(Path("run.dl"), log).ok());
@@ -183,19 +203,19 @@ TEST_F(BatchCommandsTest, MathPrintsDefinedChannelsWithTheirStatistics) {
             ",\"name\":\"" + config.math[math - 1].name + "\",\"formula\":\"" +
             config.math[math - 1].formula + "\",\"minimum\":" + Shortest(s.minimum) +
             ",\"maximum\":" + Shortest(s.maximum) + ",\"average\":" + Shortest(s.average);
-        EXPECT_TRUE(Contains(run.out, row)) << row << "\n" << run.out;
+        EXPECT_HAS(run.out, row);
     }
 
     const CliRun text = Ok("math " + Quoted("run.dl") + " --graph " + Quoted("setup.graph"));
-    EXPECT_TRUE(Contains(text.out, "369 Double RPM")) << text.out;
-    EXPECT_TRUE(Contains(text.out, "([029]-100)/([002]+1)")) << text.out;
+    EXPECT_HAS(text.out, "369 Double RPM");
+    EXPECT_HAS(text.out, "([029]-100)/([002]+1)");
 
     ASSERT_TRUE(WriteGraphConfigurationFile(Path("none.graph"), DefaultGraphConfiguration()));
     const CliRun none = Ok("math " + Quoted("run.dl") + " --graph " + Quoted("none.graph"));
-    EXPECT_TRUE(Contains(none.out, "no math channels defined")) << none.out;
+    EXPECT_HAS(none.out, "no math channels defined");
 }
 
-TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
+TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndReplacesOnlyWithOverwrite) {
     for (int layout = 1; layout <= 3; ++layout)
         ASSERT_TRUE(WriteLegacyLog(Path("v" + std::to_string(layout) + ".dl"), layout, m_options));
     ASSERT_TRUE(WriteSampleLog(Path("new.dl"), m_options));
@@ -215,23 +235,17 @@ TEST_F(BatchCommandsTest, UpgradeReportsEveryFileInOrderAndFailsIfAnyFailed) {
     EXPECT_EQ(run.err, "quillon-cli upgrade: Cannot open '" + Path("missing.dl") +
                            "': " + std::strerror(ENOENT) + "\n");
 
+    // The converted bytes: LegacyConverterTest.
     run = Ok("upgrade " + Quoted("v2.dl"));
-    // Every converted file opens as a V4 log with the sample's frames.
-    for (const char* name : {"v1.V4.dl", "v2.V4.dl", "v3.V4.dl"}) {
-        LogData log;
-        Result r = ReadDataLog(Path(name), log);
-        ASSERT_TRUE(r.ok()) << name << ": " << FailureText(r);
-        EXPECT_EQ(log.frameCount, 1000);
-        EXPECT_EQ(log.firstTimestamp, m_options.startTimestamp);
-    }
-}
+    LogData log;
+    ASSERT_TRUE(ReadDataLog(Path("v2.V4.dl"), log).ok());
+    EXPECT_EQ(log.frameCount, 1000);
 
-TEST_F(BatchCommandsTest, UpgradeReplacesAnEarlierConversionOnlyWithOverwrite) {
-    ASSERT_TRUE(WriteLegacyLog(Path("v1.dl"), 1, m_options));
+    // An earlier conversion is replaced only with --overwrite.
     std::ofstream(Path("v1.V4.dl"), std::ios::binary) << "edited";
-    CliRun run = Run("upgrade " + Quoted("v1.dl"));
+    run = Run("upgrade " + Quoted("v1.dl"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, Path("v1.V4.dl") + " already exists (--overwrite")) << run.err;
+    EXPECT_HAS(run.err, Path("v1.V4.dl") + " already exists (--overwrite");
     EXPECT_EQ(fs::file_size(Path("v1.V4.dl")), 6u);
     run = Ok("upgrade --overwrite " + Quoted("v1.dl"));
     EXPECT_GT(fs::file_size(Path("v1.V4.dl")), 1000u);
@@ -273,28 +287,32 @@ TEST_F(BatchCommandsTest, RunsListsTheStretchesBetweenTwoConditions) {
     const std::string args = "runs " + Quoted("run.dl") + " --start 30 '>' 90 --end 30 '<' +20";
     CliRun run = Run(args + " --min-duration 13.2 --max 2 --json");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out.rfind("{\"runs\":[\n{\"start\":22.3,\"end\":35.5,\"duration\":13.2,"
-                            "\"startFrame\":223,\"endFrame\":355,\"endFound\":true,",
-                            0),
-              0u)
-        << run.out;
-    EXPECT_TRUE(Contains(run.out, "{\"start\":82.3,\"end\":95.5,")) << run.out;
-    EXPECT_FALSE(Contains(run.out, "142.3")) << run.out;  // 7.6 s: too short
+    EXPECT_STARTS(run.out,
+                  "{\"runs\":[\n{\"start\":22.3,\"end\":35.5,\"duration\":13.2,"
+                  "\"startFrame\":223,\"endFrame\":355,\"endFound\":true,");
+    EXPECT_HAS(run.out, "{\"start\":82.3,\"end\":95.5,");
+    EXPECT_LACKS(run.out, "142.3");  // 7.6 s: too short
+    // The maximum covers the last frame: a run that ends when RPM first passes 7000 peaks there.
+    LogData log;
+    ASSERT_TRUE(ReadDataLog(Path("run.dl"), log).ok());
+    const float* rpm = log.values[kRpmSlot].data();
+    const auto last = std::find_if(rpm + 224, rpm + 1500, [](float v) { return v > 7000; }) - rpm;
+    run = Run("runs " + Quoted("run.dl") + " --start 30 '>' 90 --end 2 '>' 7000 --max 2 --json");
+    EXPECT_HAS(run.out, "\"endFrame\":" + std::to_string(last) +
+                            ",\"endFound\":true,\"maximum\":" + Shortest(rpm[last]) + "}");
     run = Run(args);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, ": 3 runs of 1500 frames\n")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "   1423-1499 ")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "(to the log's end)\n")) << run.out;
+    EXPECT_HAS(run.out, ": 3 runs of 1500 frames\n");
+    EXPECT_HAS(run.out, "   1423-1499 ");
+    EXPECT_HAS(run.out, "(to the log's end)\n");
     run = Run("runs " + Quoted("run.dl") + " --start 30 '>' 100 --end 30 '<' 20 --json");
-    EXPECT_EQ(run.out.rfind("{\"runs\":[]", 0), 0u) << run.out;
+    EXPECT_STARTS(run.out, "{\"runs\":[]");
     // The conditions are read as zero --when reads them.
     run = Run("runs " + Quoted("run.dl") + " --start TPS '>' 90 --end 30 '<' 20");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("quillon-cli runs: the channel must be a number from 1 to 440\n"
-                            "usage: runs LOG --start",
-                            0),
-              0u)
-        << run.err;
+    EXPECT_STARTS(run.err,
+                  "quillon-cli runs: the channel must be a number from 1 to 440\n"
+                  "usage: runs LOG --start");
     EXPECT_EQ(Run("runs " + Quoted("run.dl") + " --start 30 '>'").status, 2);
     EXPECT_EQ(Run("runs " + Quoted("run.dl") + " --start 30 '>' 90").status, 2);
 }
@@ -312,12 +330,12 @@ TEST_F(BatchCommandsTest, AlignFindsTheShiftOfACopyStartingLater) {
     test::WriteBytes(Path("copy.dl"), bytes);
     CliRun run = Run("align " + Quoted("run.dl") + " " + Quoted("copy.dl") + " --channel 2 --json");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out.rfind("{\"shift\":1.23,\"correlation\":0.9", 0), 0u) << run.out;
-    EXPECT_TRUE(Contains(run.out, "\"confident\":true,")) << run.out;
+    EXPECT_STARTS(run.out, "{\"shift\":1.23,\"correlation\":0.9");
+    EXPECT_HAS(run.out, "\"confident\":true,");
     // A channel that never changes gives no shift at all.
     run = Run("align " + Quoted("run.dl") + " " + Quoted("copy.dl") + " --channel 33 --json");
-    EXPECT_EQ(run.out.rfind("{\"shift\":null,", 0), 0u) << run.out;
-    EXPECT_TRUE(Contains(run.out, "\"confident\":false,\"quality\":\"flat\"")) << run.out;
+    EXPECT_STARTS(run.out, "{\"shift\":null,");
+    EXPECT_HAS(run.out, "\"confident\":false,\"quality\":\"flat\"");
     EXPECT_EQ(Run("align " + Quoted("run.dl") + " --channel 2").status, 2);
 }
 
@@ -345,24 +363,12 @@ TEST_F(BatchCommandsTest, ExportCsvWritesEveryFrameBesideTheLogAlsoFromDlz) {
     EXPECT_EQ(run.out, Path("run.csv") + "\n");
     EXPECT_EQ(test::ReadText(Path("run.dl")), before);
 
-    const auto lines = Split(test::ReadText(Path("run.csv")), '\n');
-    ASSERT_EQ(lines.size(), size_t(m_options.frames) + 3);  // + names, units, empty tail
-    EXPECT_EQ(lines.back(), "");
-    for (size_t k = 0; k + 1 < lines.size(); ++k)
-        ASSERT_EQ(Split(lines[k], ',').size(), 441u) << "line " << k + 1;
-    // The values are the generated frames' values as "%f"; the first column is the time.
-    std::array<uint8_t, kFrameSize> frame;
-    for (int i : {0, 1, 150, m_options.frames - 1}) {
-        FillSampleFrame(m_options, i, frame.data());
-        const auto cells = Split(lines[size_t(i) + 2], ',');
-        EXPECT_EQ(cells[0], std::to_string(i + 1));
-        EXPECT_NEAR(std::stod(cells[1]), i / m_options.rate, 1e-6) << i;
-        for (int s : {1, 28, 220, 300, 439}) {
-            char printed[64];
-            std::snprintf(printed, sizeof printed, "%f", double(LoadF32(frame.data() + 8 * s)));
-            EXPECT_EQ(cells[size_t(s) + 1], printed) << "frame " << i << " slot " << s;
-        }
-    }
+    // Every frame, as the export of the log read in process writes it.
+    EXPECT_EQ(Split(test::ReadText(Path("run.csv")), '\n').size(), size_t(m_options.frames) + 3);
+    LogData log;
+    ASSERT_TRUE(ReadDataLog(Path("run.dl"), log).ok());
+    ASSERT_TRUE(ExportCsv(log, Path("want.csv")).ok());
+    EXPECT_EQ(test::ReadText(Path("run.csv")), test::ReadText(Path("want.csv")));
 
     // A .dlz gives the same text and leaves no decoded log beside it.
     ASSERT_TRUE(WriteSampleDlz(Path("Packed.DLZ"), m_options));
@@ -393,7 +399,7 @@ TEST_F(BatchCommandsTest, ExportCsvReportsBadInputAndOverwritesNothing) {
     // Never the log itself, whatever -o says.
     CliRun run = Run("export-csv " + log + " -o " + log);
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "is the log itself")) << run.err;
+    EXPECT_HAS(run.err, "is the log itself");
     EXPECT_EQ(test::ReadText(Path("run.dl")), before);
 
     // A log without ".dl" in its name gets ".csv" appended, not itself as the target.
@@ -406,7 +412,7 @@ TEST_F(BatchCommandsTest, ExportCsvReportsBadInputAndOverwritesNothing) {
     run = Run("export-csv " + log + " --graph " + Quoted("missing.graph") + " -o " +
               Quoted("old.csv"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "There was an error opening the file")) << run.err;
+    EXPECT_HAS(run.err, "There was an error opening the file");
     EXPECT_EQ(test::ReadText(Path("old.csv")), "old");
 }
 
@@ -421,29 +427,12 @@ TEST_F(BatchCommandsTest, ControlBytesOfTheFileArePrintedEscaped) {
     std::copy(config.bytes.begin(), config.bytes.end(), bytes.begin() + DataLogHeader::kSize);
     test::WriteBytes(Path("run.dl"), bytes);
     const CliRun info = Run("info " + Quoted("run.dl"));
-    EXPECT_TRUE(Contains(info.out, "Notes: run\\x1b]0;owned\\x07 2\n")) << info.out;
-    EXPECT_TRUE(Contains(info.out, "    303  EGT\\x1b[2J\\x9d ")) << info.out;
+    EXPECT_HAS(info.out, "Notes: run\\x1b]0;owned\\x07 2\n");
+    EXPECT_HAS(info.out, "    303  EGT\\x1b[2J\\x9d ");
     const CliRun stats = Run("stats " + Quoted("run.dl"));
-    EXPECT_TRUE(Contains(stats.out, " 303 EGT\\x1b[2J\\x9d ")) << stats.out;
+    EXPECT_HAS(stats.out, " 303 EGT\\x1b[2J\\x9d ");
     for (const CliRun& run : {info, stats})
         EXPECT_EQ(run.out.find_first_of("\x07\x1b"), std::string::npos);
-}
-
-TEST_F(BatchCommandsTest, TheFirstBytesNotTheNameTellALogFromACompressedOne) {
-    // A log named .dlz is read as the log it is; a compressed log under another name is decoded.
-    ASSERT_TRUE(WriteSampleLog(Path("plain.dlz"), m_options));
-    ASSERT_TRUE(WriteSampleDlz(Path("packed.log"), m_options));
-    for (const char* name : {"plain.dlz", "packed.log"}) {
-        CliRun run = Run("info " + Quoted(name));
-        ASSERT_EQ(run.status, 0) << name << ": " << run.err;
-        EXPECT_TRUE(Contains(run.out, "Frames: 1000\n")) << name << ": " << run.out;
-        EXPECT_FALSE(Contains(run.out, "Duration: 0.000")) << name;
-    }
-    EXPECT_TRUE(Contains(Run("stats " + Quoted("plain.dlz")).out, "frames 0 to 999 of 1000"));
-    const CliRun expand = Run("expand " + Quoted("plain.dlz"));
-    EXPECT_EQ(expand.status, 1);
-    EXPECT_TRUE(Contains(expand.err, "is not a .dlz file")) << expand.err;
-    EXPECT_FALSE(fs::exists(Path("plain.dl")));
 }
 
 TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
@@ -469,9 +458,7 @@ TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
         {"info " + Quoted("empty.dlz"), "does not decode to a log"},
         {"expand " + Quoted("empty.dlz"), "does not hold a log"},
         {"expand " + Quoted("magic.dl"), "is not a .dlz file"},
-        {"expand " + Quoted("missing.dlz"), "No such file"},
         {"stats " + Quoted("missing.dl"), "quillon-cli stats:"},
-        {"stats " + Quoted("magic.dl"), "Magic Number does not match"},
         {"stats " + Quoted("run.dl") + " --from 5 --to 2", "holds no frames"},
         {"math " + Quoted("run.dl") + " --graph " + Quoted("missing.graph"),
          "There was an error opening the file"},
@@ -487,7 +474,7 @@ TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
     for (const Case& c : cases) {
         CliRun run = Run(c.args);
         EXPECT_EQ(run.status, 1) << c.args;
-        EXPECT_TRUE(Contains(run.err, c.message)) << c.args << ": " << run.err;
+        EXPECT_HAS(run.err, c.message);
         EXPECT_TRUE(run.out.empty()) << c.args;
     }
     for (const char* name : {"empty.dl", "none.dl", "magic.csv", "empty.csv"})
@@ -501,17 +488,11 @@ TEST_F(BatchCommandsTest, BadInputGivesAMessageAndAFailureStatus) {
         if (args.find('@') != std::string::npos) args.replace(args.find('@'), 1, Quoted("run.dl"));
         EXPECT_EQ(Run(args).status, 2) << args;
     }
-    EXPECT_TRUE(Contains(Run("math " + Quoted("run.dl")).err,
-                         "usage: math LOG --graph FILE.graph [--json]"));
+    EXPECT_HAS(Run("math " + Quoted("run.dl")).err, "usage: math LOG --graph FILE.graph [--json]");
 }
 
-TEST_F(BatchCommandsTest, EveryVerbHasHelpAndMessagesFitACommandLine) {
-    for (const char* verb : {"info", "expand", "stats", "math", "upgrade", "zero", "crop",
-                             "export-csv", "runs", "align"}) {
-        CliRun run = Run(std::string(verb) + " --help");
-        EXPECT_EQ(run.status, 0) << verb;
-        EXPECT_EQ(run.out.rfind("usage: quillon-cli " + std::string(verb) + " ", 0), 0u) << run.out;
-    }
+// An older layout is answered with the command that upgrades it, not the viewer's question.
+TEST_F(BatchCommandsTest, MessagesFitACommandLine) {
     std::vector<uint8_t> version = GenerateV4Bytes(m_options);
     version[8] = 2;
     test::WriteBytes(Path("old.dl"), version);
@@ -520,23 +501,9 @@ TEST_F(BatchCommandsTest, EveryVerbHasHelpAndMessagesFitACommandLine) {
         args.insert(std::min(args.find(' '), args.size()), " " + Quoted("old.dl"));
         CliRun run = Run(args);
         EXPECT_EQ(run.status, 1) << verb;
-        EXPECT_TRUE(Contains(run.err, "quillon-cli upgrade")) << run.err;
-        EXPECT_FALSE(Contains(run.err, "Would you like")) << run.err;
+        EXPECT_HAS(run.err, "quillon-cli upgrade");
+        EXPECT_LACKS(run.err, "Would you like");
     }
-}
-
-TEST_F(BatchCommandsTest, StatsReadsADlzWithoutWritingBesideIt) {
-    fs::create_directories(Path("logs"));
-    ASSERT_TRUE(WriteSampleDlz(Path("logs/run.dlz"), m_options));
-    std::ofstream(Path("logs/run.dl")) << "an edited log";
-    fs::permissions(Path("logs"), fs::perms::owner_read | fs::perms::owner_exec);
-    CliRun run = Run("stats " + Quoted("logs/run.dlz") + " --json");
-    fs::permissions(Path("logs"), fs::perms::owner_all);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "\"frames\":1000,")) << run.out.substr(0, 200);
-    EXPECT_EQ(test::ReadText(Path("logs/run.dl")), "an edited log");
-    EXPECT_EQ(std::distance(fs::directory_iterator(Path("logs")), fs::directory_iterator()), 2);
-    EXPECT_FALSE(fs::exists(Path("docs")));  // no preferences, no folders
 }
 
 TEST_F(BatchCommandsTest, FifosAreRefusedWithoutBlocking) {
@@ -544,11 +511,7 @@ TEST_F(BatchCommandsTest, FifosAreRefusedWithoutBlocking) {
         ASSERT_EQ(::mkfifo(Path(name).c_str(), 0600), 0);
     // A hang ends after 20 s with status 124 instead of blocking the test run.
     const std::string limit = "timeout 20 env ";
-    const std::string cases[] = {"info " + Quoted("pipe.dl"),
-                                 "info " + Quoted("pipe.dlz"),
-                                 "stats " + Quoted("pipe.dl"),
-                                 "expand " + Quoted("pipe.dlz"),
-                                 "crop " + Quoted("pipe.dlz") + " --start 1",
+    const std::string cases[] = {"info " + Quoted("pipe.dl"), "expand " + Quoted("pipe.dlz"),
                                  "math " + Quoted("run.dl") + " --graph " + Quoted("pipe.graph"),
                                  "export-csv " + Quoted("run.dl") + " -o " + Quoted("pipe.dl"),
                                  "upgrade " + Quoted("pipe.dl")};
@@ -556,9 +519,8 @@ TEST_F(BatchCommandsTest, FifosAreRefusedWithoutBlocking) {
         CliRun run = Run(args, limit);
         EXPECT_EQ(run.status, 1) << args << ": " << run.err;
     }
-    EXPECT_TRUE(Contains(Run("info " + Quoted("pipe.dl"), limit).err, "FIFO"));
-    EXPECT_TRUE(Contains(
-        Run("export-csv " + Quoted("run.dl") + " -o " + Quoted("pipe.dl"), limit).err, "FIFO"));
+    for (const std::string& args : {cases[0], cases[3]})
+        EXPECT_HAS(Run(args, limit).err, "FIFO");
     // The viewer's current configuration file, read by stats, may be a FIFO too.
     fs::create_directories(Path("docs/Brenmor/Quillon"));
     std::ofstream(Path("docs/Brenmor/Quillon/QuillonLogViewer.ini"))
@@ -578,17 +540,7 @@ TEST_F(BatchCommandsTest, ADlzThatExpandsBeyondMemoryIsReported) {
     test::WriteBytes(Path("huge.dlz"), dlz);
     CliRun run = Run("info " + Quoted("huge.dlz"), "ulimit -v 300000; ");
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "does not fit in memory")) << run.err;
-
-    // A log decoded in memory needs about its own size: a 250 MB log decodes in 450 MB of
-    // address space (it once took the decoded bytes and the columns besides).
-    std::vector<uint8_t> log = GenerateV4Bytes(m_options);
-    log.resize(250u << 20, 0);
-    test::WriteBytes(Path("zeros.dlz"), EncodeDlz(log));
-    log = {};
-    run = Run("info " + Quoted("zeros.dlz"), "ulimit -v 450000; ");
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "Frames: 74468\n")) << run.out;
+    EXPECT_HAS(run.err, "does not fit in memory");
 
     // A 2 GB log (sparse on disk) is read in place: neither its columns nor a mapping of it
     // need to fit in 1 GB of address space. One frame at 1000 s with RPM 3000, then 599,999
@@ -601,15 +553,12 @@ TEST_F(BatchCommandsTest, ADlzThatExpandsBeyondMemoryIsReported) {
     fs::resize_file(Path("big.dl"), kFramesOffset + 600000 * kFrameSize);
     run = Run("stats " + Quoted("big.dl"), "ulimit -v 1000000; ");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(
-        Contains(run.out, "big.dl: frames 0 to 599999 of 600000 (0.000 s to -1000.000 s)\n"))
-        << run.out.substr(0, 300);
+    EXPECT_HAS(run.out, "big.dl: frames 0 to 599999 of 600000 (0.000 s to -1000.000 s)\n");
     // RPM, shown whole: minimum 0, maximum 3000, average 3000 / 600000 = 0.005, deviation
     // 3000 x sqrt(1 / 600000 x 599999 / 600000) = 3.87, start 3000, end 0, delta 3000 and
     // slope 3000 / (0 s - -1000 s) = 3.
-    EXPECT_TRUE(Contains(run.out,
-                         "\n   2 RPM                                 0         3000            0   "
-                         "         4         3000            0         3000            3\n"))
-        << run.out.substr(0, 600);
+    EXPECT_HAS(run.out,
+               "\n   2 RPM                                 0         3000            0   "
+               "         4         3000            0         3000            3\n");
 }
 #endif

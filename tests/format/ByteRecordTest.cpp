@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "format/DataLogHeader.h"
 #include "format/EcuConfigBlock.h"
 
@@ -8,13 +11,11 @@ using namespace quillon;
 TEST(ByteRecord, FieldsLandAtTheirFileOffsetsLittleEndian) {
     DataLogHeader h;
     h.Set(DataLogHeader::magic, DataLogHeader::kMagic);
-    EXPECT_EQ(h.bytes[0], 0x1F);
-    EXPECT_EQ(h.bytes[1], 0xF4);
-    EXPECT_EQ(h.bytes[2], 0x85);
-    EXPECT_EQ(h.bytes[3], 0x00);
-    h.Set(DataLogHeader::zeroTime, 1.5f);
-    EXPECT_EQ(h.bytes[540 + 3], 0x3F);  // 1.5f = 0x3FC00000
-    EXPECT_EQ(h.bytes[540 + 2], 0xC0);
+    h.Set(DataLogHeader::zeroTime, 1.5f);  // 0x3FC00000
+    EXPECT_EQ(std::vector<uint8_t>(h.bytes.begin(), h.bytes.begin() + 4),
+              (std::vector<uint8_t>{0x1F, 0xF4, 0x85, 0x00}));
+    EXPECT_EQ(std::pair(h.bytes[540 + 2], h.bytes[540 + 3]),
+              std::pair(uint8_t(0xC0), uint8_t(0x3F)));
     EcuConfigBlock c;
     c.Set(EcuConfigBlock::OutputMode(61), 7);
     EXPECT_EQ(c.bytes[13612 - 7712 + 61 * 36 + 32], 7);
@@ -25,8 +26,8 @@ TEST(ByteRecord, TextsKeepTheBytesAfterTheirTerminator) {
     h.bytes.fill(0xAA);
     h.Set(DataLogHeader::dragLane, "Left");
     EXPECT_EQ(h.Get(DataLogHeader::dragLane), "Left");
-    EXPECT_EQ(h.bytes[1220 + 4], 0);
-    EXPECT_EQ(h.bytes[1220 + 5], 0xAA);
+    EXPECT_EQ(std::pair(h.bytes[1220 + 4], h.bytes[1220 + 5]),
+              std::pair(uint8_t(0), uint8_t(0xAA)));
     // Overlong texts are cut to size - 1 characters.
     h.Set(DataLogHeader::dragLane, "LeftLaneXYZ");
     EXPECT_EQ(h.Get(DataLogHeader::dragLane), "LeftLan");

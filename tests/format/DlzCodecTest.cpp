@@ -2,13 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <unistd.h>
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 #include "support/TempFolder.h"
 #include "texts/FailureText.h"
@@ -77,28 +73,8 @@ TEST(DlzCodec, WordFlipThenEscapesExpandToRunsAndLiteralFFAndTruncatedInputsEndC
     EXPECT_TRUE(DecodeDlz(nullptr, 0).empty());
 }
 
-TEST(DlzCodec, SampleLogsSurviveEncodingAndDecoding) {
-    SampleLogOptions o{.frames = 1500};
-    std::vector<uint8_t> dl = GenerateV4Bytes(o);
-    std::vector<uint8_t> dlz = EncodeDlz(dl);
-    EXPECT_EQ(dlz.size() % 4, 0u);
-    EXPECT_LT(dlz.size(), dl.size() / 2);
-    EXPECT_EQ(Decoded(dlz), dl);
-    // Every padding length of the encoder decodes back, and so does a run of escape bytes.
-    for (size_t cut = 4; cut <= 16; cut += 4) {
-        std::vector<uint8_t> part(dl.begin(), dl.begin() + long(cut) + 3 * 1024);
-        EXPECT_EQ(Decoded(EncodeDlz(part)), part) << cut;
-    }
-    std::vector<uint8_t> allFF(4096, 0xFF);
-    EXPECT_EQ(Decoded(EncodeDlz(allFF)), allFF);
-}
-
 TEST(DlzCodec, PathsChangeTheExtensionOnly) {
-    EXPECT_TRUE(IsDlzPath("Logs/Run.DLZ"));
-    EXPECT_TRUE(IsDlzPath("run.dlz.bak"));
-    EXPECT_FALSE(IsDlzPath("Old.DLZ/run.dl"));
-    EXPECT_FALSE(IsDlzPath("run.dl"));
-    EXPECT_EQ(DlzTargetPath("Logs/Run.DLZ"), "Logs/Run.dl");
+    EXPECT_TRUE(IsDlzPath("run.dlz.bak") && !IsDlzPath("Old.DLZ/run.dl") && !IsDlzPath("run.dl"));
     EXPECT_EQ(DlzTargetPath("/Data/Track Day/Pass 3.Dlz"), "/Data/Track Day/Pass 3.dl");
     EXPECT_EQ(DlzTargetPath("a.dlz.dlz"), "a.dl.dl");
 }
@@ -232,24 +208,6 @@ TEST(DlzCodec, ExpandedNamesComeFromTheGivenNameOnFatAndReadOnlyMediaToo) {
 }
 #endif
 
-TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
-    TempFolder dir;
-    SampleLogOptions o{.frames = 10};
-    std::vector<uint8_t> wrongMagic = GenerateV4Bytes(o), oldVersion = wrongMagic;
-    wrongMagic[0] ^= 1;
-    oldVersion[8] = 3;
-    const std::vector<uint8_t> twelve = {0x1F, 0xF4, 0x85, 0, 0, 0, 0, 0, 4, 0, 0, 0};
-    for (const auto& data : {twelve, wrongMagic, oldVersion}) {
-        WriteBytes(dir / "bad.dlz", EncodeDlz(data));
-        std::string dl;
-        const std::string error = FailureText(ExpandDlzFile(dir / "bad.dlz", &dl));
-        EXPECT_TRUE(error.find("does not hold a log") != std::string::npos ||
-                    error.find("does not decode to a version 0.4 log") != std::string::npos)
-            << error;
-        EXPECT_EQ(dir.Names(true), std::vector<std::string>{"bad.dlz"});
-    }
-}
-
 TEST(DlzCodec, ABombIsRefusedFromItsMeasuredSize) {
     // 300,000 escapes of 255 bytes: 900 KB that would decode to 76.5 million bytes.
     std::vector<uint8_t> stream;
@@ -263,36 +221,4 @@ TEST(DlzCodec, ABombIsRefusedFromItsMeasuredSize) {
     EXPECT_NE(FailureText(refused).find("72 MB"), std::string::npos) << FailureText(refused);
     EXPECT_TRUE(DecodeDlz(dlz.data(), dlz.size(), out, 100u << 20));
     EXPECT_EQ(out.size(), 76500000u);
-}
-
-TEST(DlzCodec, ConcurrentExpansionsOfOneDlzEachGiveTheWholeLog) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the racing expansions are separate processes made by fork()";
-#else
-    TempFolder dir;
-    SampleLogOptions o{.frames = 6000};
-    ASSERT_TRUE(WriteSampleDlz(dir / "run.dlz", o));
-    const std::vector<uint8_t> log = GenerateV4Bytes(o);
-    for (int round = 0; round < 3; ++round) {
-        fs::remove(dir / "run.dl");
-        std::vector<pid_t> children;
-        for (int i = 0; i < 3; ++i) {
-            pid_t pid = ::fork();
-            if (pid == 0) {
-                std::string dl;
-                bool ok = ExpandDlzFile(dir / "run.dlz", &dl).ok() && dl == dir / "run.dl" &&
-                          ReadBytes(dl) == log;
-                ::_exit(ok ? 0 : 1);
-            }
-            children.push_back(pid);
-        }
-        for (pid_t pid : children) {
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << round;
-        }
-        EXPECT_EQ(ReadBytes(dir / "run.dl"), log);
-        EXPECT_EQ(dir.Names(true), (std::vector<std::string>{"run.dl", "run.dlz"}));
-    }
-#endif
 }

@@ -177,22 +177,20 @@ TEST(ChannelAvailability, CylinderCorrectionsNeedFuelModeCountAndIgnition) {
 
 TEST(ChannelRange, RunningMaximaTableTypesAndOutOfRangeChannels) {
     LogData log;
-    EXPECT_EQ(GetChannelMax(log, 2), 10000.0f);
-    log.maxRpm = 10001.0f;
-    EXPECT_EQ(GetChannelMax(log, 2), 20000.0f);
-    log.maxRpm = NAN;
-    EXPECT_EQ(GetChannelMax(log, 2), 20000.0f);
-    for (int c : {29, 133}) {
-        SCOPED_TRACE(c);
-        log.maxMap = 300.0f;
-        EXPECT_EQ(GetChannelMax(log, c), 300.0f);
-        log.maxMap = 300.5f;
-        EXPECT_EQ(GetChannelMax(log, c), 999.0f);
+    // RPM and MAP axes grow past their running maxima; a NaN maximum counts as large.
+    for (auto [rpm, max] : {std::pair{0.0f, 10000.0f}, {10001.0f, 20000.0f}, {NAN, 20000.0f}}) {
+        log.maxRpm = rpm;
+        EXPECT_EQ(GetChannelMax(log, 2), max) << rpm;
     }
-    EXPECT_EQ(GetChannelMin(log, -7), 0.0f);
-    EXPECT_EQ(GetChannelMax(log, 0), 100.0f);
-    EXPECT_EQ(GetChannelMin(log, 299), -10000.0f);
-    EXPECT_EQ(GetChannelMax(log, 5000), 100.0f);
+    for (int c : {29, 133}) {
+        log.maxMap = 300.0f;
+        const float atLimit = GetChannelMax(log, c);
+        log.maxMap = 300.5f;
+        EXPECT_EQ(std::pair(atLimit, GetChannelMax(log, c)), std::pair(300.0f, 999.0f)) << c;
+    }
+    EXPECT_EQ(std::tuple(GetChannelMin(log, -7), GetChannelMax(log, 0), GetChannelMin(log, 299),
+                         GetChannelMax(log, 5000)),
+              std::tuple(0.0f, 100.0f, -10000.0f, 100.0f));
 
     log.config.Set(E::AtTableType(0), 11);
     log.config.Set(E::boostTargetUnits, 2);
@@ -200,8 +198,7 @@ TEST(ChannelRange, RunningMaximaTableTypesAndOutOfRangeChannels) {
     log.config.Set(E::boostTargetUnits, 1);
     EXPECT_EQ(GetChannelMax(log, 267), 999.0f);
     log.config.Set(E::AtTableType(31), 200);
-    EXPECT_EQ(GetChannelMin(log, 298), 0.0f);
-    EXPECT_EQ(GetChannelMax(log, 298), 100.0f);
+    EXPECT_EQ(std::pair(GetChannelMin(log, 298), GetChannelMax(log, 298)), std::pair(0.0f, 100.0f));
 }
 
 TEST(ChannelRange, DefaultAxisSettingsUseAnEmptyLog) {
@@ -210,11 +207,10 @@ TEST(ChannelRange, DefaultAxisSettingsUseAnEmptyLog) {
                                           {29, 0, 0, 300},           {133, 0, 0, 300},
                                           {267, 1, -100000, 100000}, {440, 1, -10000, 100}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c[0]);
         const ChannelAxisSetting s = DefaultAxisSetting(int(c[0]));
-        EXPECT_EQ(s.autoscale, int(c[1]));
-        EXPECT_EQ(s.minimum, c[2]);
-        EXPECT_EQ(s.maximum, c[3]);
+        EXPECT_EQ(std::tuple(float(s.autoscale), s.minimum, s.maximum),
+                  std::tuple(c[1], c[2], c[3]))
+            << c[0];
     }
 }
 

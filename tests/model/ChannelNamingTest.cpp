@@ -14,6 +14,12 @@ namespace {
 
 using E = EcuConfigBlock;
 
+/// A channel's value format, unit and the text of `value` together.
+auto Texts(const EcuConfigBlock& b, int channel, float value = 1.0f) {
+    return std::tuple(GetChannelValueFormat(b, channel), GetChannelUnit(b, channel),
+                      GetChannelValueText(b, channel, value));
+}
+
 /// Fills a text field to its full width, without the terminator a full field does not have.
 void SetFull(EcuConfigBlock& b, TextField f, const char* text) {
     std::memcpy(b.bytes.data() + f.offset, text, std::min(std::strlen(text), f.size));
@@ -50,11 +56,8 @@ TEST(ChannelValueText, CatalogueChannelsMarkerAndOutOfRange) {
     b.Set(E::OutputKind(0), 0x200);
     for (int c = 1; c <= kChannelCount; ++c)
         EXPECT_EQ(GetChannelValueText(b, c, kNoValue), "-");
-    for (int c : {0, -1, 441}) {
-        EXPECT_EQ(GetChannelValueFormat(b, c), "") << c;
-        EXPECT_EQ(GetChannelUnit(b, c), "") << c;
-        EXPECT_EQ(GetChannelValueText(b, c, 1.0f), "") << c;
-    }
+    for (int c : {0, -1, 441})
+        EXPECT_EQ(Texts(b, c), std::tuple("", "", "")) << c;
 }
 
 TEST(ChannelValueText, AtTablesAndOutputsFollowTheirConfiguration) {
@@ -64,18 +67,14 @@ TEST(ChannelValueText, AtTablesAndOutputsFollowTheirConfiguration) {
     b.Set(E::boostTargetUnits, 2);
     EXPECT_EQ(GetChannelValueText(b, 267, 12.0f), "12%");
     b.Set(E::boostTargetUnits, 0);
-    EXPECT_EQ(GetChannelUnit(b, 267), "psi");
-    EXPECT_EQ(GetChannelValueText(b, 267, 12.0f), "12psi");
+    EXPECT_EQ(Texts(b, 267, 12.0f), std::tuple("%.0fpsi", "psi", "12psi"));
     b.Set(E::AtTableType(31), 200);
-    EXPECT_EQ(GetChannelValueFormat(b, 298), "%.1f");
-    EXPECT_EQ(GetChannelUnit(b, 298), "");
+    EXPECT_EQ(Texts(b, 298, 1.25f), std::tuple("%.1f", "", "1.2"));
 
     b.Set(E::OutputKind(0), 0x200);
-    EXPECT_EQ(GetChannelValueFormat(b, 379), "%.2f msec");
-    EXPECT_EQ(GetChannelUnit(b, 379), "msec");
+    EXPECT_EQ(Texts(b, 379, 2.5f), std::tuple("%.2f msec", "msec", "2.50 msec"));
     b.Set(E::OutputMode(0), 3);
-    EXPECT_EQ(GetChannelValueText(b, 379, 55.55f), "55.5%");
-    EXPECT_EQ(GetChannelUnit(b, 379), "%");
+    EXPECT_EQ(Texts(b, 379, 55.55f), std::tuple("%.1f%%", "%", "55.5%"));
 }
 
 TEST(ChannelValueText, InputsUseTheirKindUnitAndFormat) {
@@ -85,15 +84,13 @@ TEST(ChannelValueText, InputsUseTheirKindUnitAndFormat) {
     EXPECT_EQ(GetChannelValueText(b, 299, 1.005f), "1.00psi");
     for (uint32_t kind : {0x08u, 0x10u}) {  // on/off inputs ignore the stored unit and format
         b.Set(E::InputKind(0), kind);
-        EXPECT_EQ(GetChannelValueFormat(b, 299), "%.0f") << kind;
-        EXPECT_EQ(GetChannelUnit(b, 299), "") << kind;
+        EXPECT_EQ(Texts(b, 299, 1.0f), std::tuple("%.0f", "", "1")) << kind;
     }
 
     // Stored per cent signs in a unit print as themselves, never as directives.
     b.Set(E::InputFormat(1), "%.1f");
     b.Set(E::InputUnit(1), "%");
-    EXPECT_EQ(GetChannelValueFormat(b, 300), "%.1f%%");
-    EXPECT_EQ(GetChannelValueText(b, 300, 42.0f), "42.0%");
+    EXPECT_EQ(Texts(b, 300, 42.0f), std::tuple("%.1f%%", "%", "42.0%"));
     b.Set(E::InputUnit(1), "%s%n");
     EXPECT_EQ(GetChannelValueText(b, 300, 42.0f), "42.0%s%n");
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include "model/RangeStats.h"
 #include "model/ZeroTime.h"
 #include "samplegen/SampleLog.h"
+#include "support/LogFixtures.h"
 #include "support/TempFolder.h"
 
 using namespace quillon;
@@ -22,10 +22,6 @@ using namespace quillon::test;
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
-
-uint32_t Bits(float v) {
-    return std::bit_cast<uint32_t>(v);
-}
 
 const uint8_t* Frame(const std::vector<uint8_t>& bytes, int i) {
     return bytes.data() + kFramesOffset + kFrameSize * size_t(i);
@@ -93,17 +89,13 @@ TEST(LogSummaryTest, OpeningPassSummarisesEveryLevelOfEveryWholeFrame) {
     const int frames = 2 * 1024 + 37;  // partial last blocks at every level
     const std::vector<uint8_t> bytes = LogWithGaps(frames);
     WriteBytes(dir / "gaps.dl", bytes);
-    LogData log;
-    ReadOptions options;
-    options.allColumns = false;
-    ASSERT_TRUE(ReadDataLog(dir / "gaps.dl", log, {}, options).ok());
+    LogData log = ReadLazily(dir / "gaps.dl");
     const LogSummary* summary = SummaryOf(log);
     ASSERT_NE(summary, nullptr);
     // A log this small keeps the finest level beside the coarse one; the partial trailing frame
     // is not summarised.
-    ASSERT_EQ(summary->LevelCount(), 2);
-    EXPECT_EQ(summary->BlockFrames(0), LogSummary::kFinestBlock);
-    EXPECT_EQ(summary->BlockFrames(1), LogSummary::kCoarseBlock);
+    ASSERT_EQ(std::tuple(summary->LevelCount(), summary->BlockFrames(0), summary->BlockFrames(1)),
+              std::tuple(2, LogSummary::kFinestBlock, LogSummary::kCoarseBlock));
     ExpectSummaryMatches(*summary, bytes, frames);
 
     // A summary no longer describes the frames once they move.
@@ -138,10 +130,7 @@ TEST(LogSummaryTest, WholeLogFiguresComeFromTheOpeningPassBitForBit) {
     TempFolder dir;
     const int frames = 3000;
     WriteBytes(dir / "run.dl", LogWithGaps(frames));
-    LogData log;
-    ReadOptions options;
-    options.allColumns = false;
-    ASSERT_TRUE(ReadDataLog(dir / "run.dl", log, {}, options).ok());
+    LogData log = ReadLazily(dir / "run.dl");
     ASSERT_TRUE(EnsureDeviations(log).ok());
     const std::array<ChannelStats, kSlotCount> opened = log.stats;
     // A window's figures differ; the whole log's come back without reading the file again (a

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <tuple>
@@ -48,9 +47,8 @@ TEST(ZeroTime, MeasuresFromTheFirstTimestampWhateverTheOldZeroTime) {
     ASSERT_TRUE(SetZeroTimeAtFrame(twice, 1333));
     ASSERT_TRUE(SetZeroTimeAtFrame(once, 1333));
     ASSERT_TRUE(SetZeroTimeAtFrame(shifted, 1333));
-    EXPECT_EQ(Times(twice), Times(once));
-    EXPECT_EQ(Times(shifted), Times(once));
-    EXPECT_EQ(twice.header.Get(DataLogHeader::zeroTime), once.header.Get(DataLogHeader::zeroTime));
+    EXPECT_EQ(std::tuple(Times(twice), Times(shifted), twice.header.Get(DataLogHeader::zeroTime)),
+              std::tuple(Times(once), Times(once), once.header.Get(DataLogHeader::zeroTime)));
     EXPECT_FLOAT_EQ(once.header.Get(DataLogHeader::zeroTime), 13.33f);
     // The times are those a reopened file gives: (ms - first) / 1000 - zeroTime in double.
     EXPECT_NEAR(once.values[0][1333], 0.0f, 1e-6);
@@ -109,15 +107,12 @@ TEST(Cropping, StartMovesTheFirstTimestampEndKeepsTimesAndRoomIsPaddedWithMarker
     // Room kept for a comparison sharing the display, padded with markers; it can also grow.
     log = Make(100);
     ASSERT_TRUE(SetStartPoint(log, 60, 100));
-    EXPECT_EQ(log.frameCount, 40);
-    ASSERT_GE(log.values[7].size(), size_t(101));
-    for (size_t i = 40; i <= 100; ++i) {
-        EXPECT_EQ(log.values[7][i], kNoValue);
-        EXPECT_EQ(log.status[7][i], kNoValueStatus);
-    }
+    ASSERT_EQ(std::pair(log.frameCount, log.values[7].size() > 100), std::pair(40, true));
+    for (size_t i = 40; i <= 100; ++i)
+        EXPECT_EQ(std::pair(log.values[7][i], log.status[7][i]),
+                  std::pair(kNoValue, kNoValueStatus));
     ASSERT_TRUE(SetEndPoint(log, 9, 150));
-    EXPECT_EQ(log.frameCount, 10);
-    ASSERT_GE(log.values[0].size(), size_t(151));
+    ASSERT_EQ(std::pair(log.frameCount, log.values[0].size() > 150), std::pair(10, true));
     EXPECT_EQ(std::pair(log.values[0][10], log.values[0][150]), std::pair(kNoValue, kNoValue));
     EXPECT_FLOAT_EQ(log.values[0][9], 0.09f);
 }
@@ -151,7 +146,9 @@ TEST(AutoZero, FindsTheFirstFrameStrictlyBeyondTheTrigger) {
     EXPECT_EQ(NearestFrameAtTime(log, -5.0f), 0);
     EXPECT_EQ(NearestFrameAtTime(log, 0.0395f), 4);
     EXPECT_EQ(NearestFrameAtTime(log, 100.0f), 9);
-    EXPECT_EQ(NearestFrameAtTime(log, (log.values[0][2] + log.values[0][3]) / 2), 2);
+    for (int i = 0; i < 10; ++i)  // times a quarter second apart: the halfway point is exact
+        log.values[0][size_t(i)] = 0.25f * float(i);
+    EXPECT_EQ(NearestFrameAtTime(log, 0.625f), 2);
     EXPECT_EQ(NearestFrameAtTime(empty, 0.0f), -1);
 }
 

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <vector>
 #include <unistd.h>
 
@@ -46,16 +45,9 @@ std::string ReadText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(FileSystem, ReplacingAnExistingFileLeavesOnlyTheNewContent) {
+// The bare rename, as the writer uses it, and its refusal to replace when asked not to.
+TEST(FileSystem, RenamesReplaceOnlyWhenAsked) {
     TempFolder dir;
-    const std::string target = dir / "run.csv";
-    ASSERT_TRUE(WriteFileAtomically(target, "old content, longer than the new one"));
-    const Result written = WriteFileAtomically(target, "new");
-    ASSERT_TRUE(written) << FailureText(written);
-    EXPECT_EQ(ReadText(target), "new");
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"run.csv"});
-
-    // The bare rename, as the writer uses it, and its refusal to replace when asked not to.
     ASSERT_TRUE(WriteFileAtomically(dir / "a", "A"));
     ASSERT_TRUE(WriteFileAtomically(dir / "b", "B"));
     bool exists = false;
@@ -142,29 +134,3 @@ TEST(FileSystem, AFileHeldOpenElsewhereIsReplacedOrLeftWhole) {
 }
 
 }  // namespace
-
-#ifndef _WIN32
-TEST(FileSystem, TheDocumentsFolderComesFromTheUserDirsFileThenHome) {
-    namespace sfs = std::filesystem;
-    const std::string home =
-        sfs::temp_directory_path() / ("quillon-home-" + std::to_string(::getpid()));
-    sfs::create_directories(home + "/.config");
-    const char* keep[] = {"HOME", "XDG_DOCUMENTS_DIR", "XDG_CONFIG_HOME"};
-    std::vector<std::optional<std::string>> saved;
-    for (const char* name : keep) {
-        const char* value = std::getenv(name);
-        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-    }
-    ::setenv("HOME", home.c_str(), 1);
-    ::unsetenv("XDG_DOCUMENTS_DIR");
-    ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(quillon::fs::DocumentsFolder(), home + "/Documents");
-    std::ofstream(home + "/.config/user-dirs.dirs")
-        << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
-           "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n";
-    EXPECT_EQ(quillon::fs::DocumentsFolder(), home + "/Dokumente");
-    for (size_t i = 0; i < saved.size(); ++i)
-        saved[i] ? ::setenv(keep[i], saved[i]->c_str(), 1) : ::unsetenv(keep[i]);
-    sfs::remove_all(home);
-}
-#endif

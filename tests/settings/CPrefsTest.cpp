@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <tuple>
 
 #include "PlatformSupport.h"
@@ -160,19 +159,6 @@ TEST_F(PrefsTest, UnwritableFolderOrAFolderInPlaceOfTheFileLosesWritesQuietly) {
     prefs.SetBorderType(9);
     EXPECT_EQ(prefs.GetBorderType(), 5);
     EXPECT_EQ(IniText(), before);
-}
-
-TEST_F(PrefsTest, EmptyDocumentsFolderMakesRelativePaths) {
-    const fs::path cwd = fs::current_path();
-    fs::current_path(m_docs.path);
-    {
-        CPrefs prefs("");
-        EXPECT_EQ(prefs.GetAppFolder(), "");
-        EXPECT_EQ(prefs.GetConfigFolder(), "Data Log Configs");
-        EXPECT_EQ(prefs.GetPrefsFilePath(), "QuillonLogViewer.ini");
-    }
-    EXPECT_TRUE(fs::exists(m_docs / "QuillonLogViewer.ini"));
-    fs::current_path(cwd);
 }
 
 TEST(IniFileTest, FirstSectionAndKeyWinAndQuotesAreDropped) {

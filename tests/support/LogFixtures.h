@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,9 +12,42 @@
 
 #include "model/DataLogFile.h"
 #include "model/GraphConfiguration.h"
+#include "samplegen/SampleLog.h"
 #include "texts/FailureText.h"
 
 namespace quillon::test {
+
+inline uint32_t Bits(float v) {
+    return std::bit_cast<uint32_t>(v);
+}
+
+/// Reads a log as the programs do, its columns made on demand; a failure fails the test.
+inline LogData ReadLazily(const std::string& path, bool mapping = false,
+                          std::vector<int> wanted = {}) {
+    LogData log;
+    ReadOptions options;
+    options.allColumns = false;
+    options.allowMapping = mapping;
+    options.wantedSlots = std::move(wanted);
+    const Result r = ReadDataLog(path, log, {}, options);
+    EXPECT_TRUE(r.ok()) << FailureText(r);
+    return log;
+}
+
+/// A sample log with what the readers must transform: a zero first timestamp, statuses in every
+/// Diag slot and its neighbours (slot s has status s), a NaN, and a partial trailing frame.
+inline std::vector<uint8_t> AwkwardLog(int frames, int trailing = 1000) {
+    SampleLogOptions o{.frames = frames, .trailingBytes = trailing, .zeroTime = 1.5f};
+    std::vector<uint8_t> bytes = GenerateV4Bytes(o);
+    auto frame = [&](int i) { return bytes.data() + kFramesOffset + kFrameSize * size_t(i); };
+    StoreU64(frame(0), 0);
+    for (int i = 0; i < frames; ++i)
+        for (int s = kFirstDiagSlot - 1; s <= kLastDiagSlot + 1; ++s)
+            StoreU32(frame(i) + 8 * s + 4, uint32_t(s));
+    StoreF32(frame(2) + 8 * 5, std::nanf(""));
+    StoreF32(frame(frames - 1) + 8 * 7, -3.5e30f);
+    return bytes;
+}
 
 /// The log that the memory reader makes of `bytes`; a failure fails the test.
 inline LogData Load(const std::vector<uint8_t>& bytes) {
