@@ -79,7 +79,7 @@ TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
         EXPECT_TRUE(log.deviationPending.none());
         ExpectSameStats(want, log);
         // Figures that moved while the pass read get no deviations of other frames.
-        LogData moved = Lazy(dir / "run.dl", mapping, {});
+        LogData moved = ReadLazily(dir / "run.dl", mapping, {});
         ASSERT_TRUE(beside.Start(moved, {}));
         ASSERT_TRUE(ComputeLogStats(moved, 333, 1207, true, false).ok());
         EXPECT_FALSE(beside.Apply(moved));
