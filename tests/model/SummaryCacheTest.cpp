@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -200,4 +201,19 @@ TEST(SummaryCache, DamagedEntryIsIgnoredAndReplaced) {
     EXPECT_EQ(ReadBytes(entry).size(), good.size());
     EXPECT_NE(ReadBytes(entry), flipped);
     EXPECT_EQ(MaxOf(path), 1e6f);
+}
+
+TEST(SummaryCache, FolderKeepsTheNewestEntriesWithinItsLimit) {
+    TempFolder dir;
+    const std::string folder = dir / "cache";
+    const std::string a = WriteBytes(dir / "a.dl", AwkwardLog(kFrames));
+    const std::string b =
+        WriteBytes(dir / "b.dl", GenerateV4Bytes(SampleLogOptions{.frames = kFrames}));
+    StoreCachedOpening(folder, Open(a, false, false));
+    const sfs::path first = sfs::directory_iterator(folder)->path();
+    sfs::last_write_time(first, sfs::file_time_type::clock::now() - std::chrono::hours(1));
+    StoreCachedOpening(folder, Open(b, false, false), sfs::file_size(first) + 100);
+    LogData log, fromA = Open(a, false, false), fromB = Open(b, false, false);
+    EXPECT_FALSE(LoadCachedOpening(folder, fromA.source.store, fromA.header, fromA.config, log));
+    EXPECT_TRUE(LoadCachedOpening(folder, fromB.source.store, fromB.header, fromB.config, log));
 }
