@@ -208,6 +208,21 @@ TEST(DlzCodec, ExpandedNamesComeFromTheGivenNameOnFatAndReadOnlyMediaToo) {
 }
 #endif
 
+TEST(DlzCodec, DataThatIsNoLogIsRefusedBeforeAnythingIsWritten) {
+    TempFolder dir;
+    std::vector<uint8_t> wrongMagic = GenerateV4Bytes(SampleLogOptions{.frames = 10});
+    std::vector<uint8_t> oldVersion = wrongMagic;
+    wrongMagic[0] ^= 1;
+    oldVersion[8] = 3;
+    for (const auto& data : {wrongMagic, oldVersion}) {
+        WriteBytes(dir / "bad.dlz", EncodeDlz(data));
+        std::string dl;
+        const std::string error = FailureText(ExpandDlzFile(dir / "bad.dlz", &dl));
+        EXPECT_NE(error.find("does not decode to a version 0.4 log"), std::string::npos) << error;
+        EXPECT_EQ(dir.Names(true), std::vector<std::string>{"bad.dlz"});
+    }
+}
+
 TEST(DlzCodec, ABombIsRefusedFromItsMeasuredSize) {
     // 300,000 escapes of 255 bytes: 900 KB that would decode to 76.5 million bytes.
     std::vector<uint8_t> stream;
