@@ -119,13 +119,11 @@ private slots:
             {"onto an empty slot", {}, -1, -1, 2, 3, 5, Effect::Move, {0, 0, 0, 5}},
             {"already in the view", {0, 5}, -1, -1, 2, 3, 5, Effect::None, {0, 5}},
             {"onto a filled slot", {7}, -1, -1, 2, 0, 5, Effect::None, {7}},
-            {"below the items", {}, -1, -1, 2, -1, 5, Effect::None, {}},
             {"not a channel", {}, -1, -1, 2, 0, 441, Effect::None, {}},
             {"full view refuses", full, -1, -1, 2, 0, 20, Effect::None, full},
             {"C onto 0: C, A, B", {10, 11, 12}, 2, 2, 2, 0, 12, Effect::Copy, {12, 10, 11}},
             {"A onto 2: B, C, A", {10, 11, 12}, 2, 0, 2, 2, 10, Effect::Copy, {11, 12, 10}},
             {"into a gap", {10, 11, 0, 12}, 2, 0, 2, 2, 10, Effect::Copy, {0, 11, 10, 12}},
-            {"onto itself", {10, 11}, 2, 1, 2, 1, 11, Effect::Copy, {10, 11}},
             {"full view still reorders", full, 2, 15, 2, 0, 16, Effect::Copy, fullReordered},
             {"from another view moves", {}, 3, 0, 2, 1, 9, Effect::Move, {0, 9}},
         };

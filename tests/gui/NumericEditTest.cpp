@@ -207,15 +207,6 @@ private slots:
         QVERIFY(Captions().isEmpty());
     }
 
-    void decimalsFromTheFormat() {
-        // "%5.2f" has no digit right after "%.".
-        for (const auto& [format, decimals] :
-             {std::pair{"%.1f", 1}, {"%.3f sec", 3}, {"%5.2f", 0}, {"%f", 0}}) {
-            m_edit->Reconfigure(format, format, -10, 10, 1);
-            QCOMPARE(m_edit->Decimals(), decimals);
-        }
-    }
-
     void popupSliderReportsWhenClosed() {
         m_edit->Setup(CNumericEdit::kPopup | CNumericEdit::kBar, "%.0f", "%.0f", 0, 194, 1);
         QSignalSpy spy(m_edit, &CNumericEdit::nenChanged);

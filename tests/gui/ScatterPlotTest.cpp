@@ -210,8 +210,6 @@ private slots:
         QVERIFY(!w->FilterCheck()->isChecked());
         QCOMPARE(std::pair(w->Plot()->PlotTexts().xTitle, w->Plot()->PlotTexts().yTitle),
                  std::pair(QString("RPM"), QString("MAP")));
-        for (int i = 0; i < w->XCombo()->count(); ++i)
-            QVERIFY(IsChannelAvailable(m_doc->Main(), w->XCombo()->itemData(i).toInt()));
 
         // Bound fields: the full format shown, the number typed, the default axis range.
         const LogData& log = m_doc->Main();
@@ -364,16 +362,6 @@ private slots:
         QTest::mouseClick(w->Plot(), Qt::LeftButton, {}, at);
         QCOMPARE(app.Doc().GetCursorFrame(), shown);
         QCOMPARE(frame.ChartPane()->CursorFrame(), shown);
-
-        // A Shift box selects frames; Escape in the chart clears them in both windows.
-        const QRect area = w->Plot()->PlotRect();
-        QTest::mousePress(w->Plot(), Qt::LeftButton, Qt::ShiftModifier, area.topLeft());
-        QTest::mouseMove(w->Plot(), area.center());
-        QTest::mouseRelease(w->Plot(), Qt::LeftButton, Qt::ShiftModifier, area.center());
-        QVERIFY(app.Doc().HasSelection());
-        QTest::keyClick(frame.ChartPane(), Qt::Key_Escape);
-        QVERIFY(!app.Doc().HasSelection());
-        QVERIFY(!w->Plot()->SelectionBox().has_value());
 
         QVERIFY(frame.OpenDocumentFile(log));  // the document closes the window
         QVERIFY(!frame.ScatterPlot());

@@ -325,25 +325,6 @@ private slots:
         QCOMPARE(edit.count(), 2);
     }
 
-    void theKeyboardStaysWithTheChart() {
-        // A stand-in for the chart after the pane keeps the focus through clicks on the pane.
-        QWidget window;
-        auto* layout = new QHBoxLayout(&window);
-        m_view->setParent(&window);
-        layout->addWidget(m_view);
-        auto* chart = new QLineEdit(&window);
-        layout->addWidget(chart);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCOMPARE(QApplication::focusWidget(), chart);
-        QTest::mouseClick(m_view->Row(0)->GraphCheck(), Qt::LeftButton);
-        QTest::mouseClick(m_view->NudgeSpin()->LeftButton(), Qt::LeftButton);
-        QTest::mouseClick(m_view->ViewCombo(), Qt::LeftButton);
-        m_view->ViewCombo()->hidePopup();  // as a choice would
-        QCOMPARE(QApplication::focusWidget(), chart);
-        m_view->setParent(nullptr);  // the fixture deletes it
-    }
-
     void comparisonValueIsInterpolatedAtTheCursor() {  // the values: DifferenceChannelTest
         // Between frames the earlier frame's status; outside the log or at no time, nothing.
         LogData& log = m_doc->Main();
