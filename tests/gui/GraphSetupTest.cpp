@@ -214,22 +214,6 @@ private slots:
         QCOMPARE(std::string(view.title), std::string("Engine"));
     }
 
-    void autoFillOnTheLog() {
-        int available = 0;
-        for (int c = 1; c <= kChannelCount; ++c)
-            available += IsChannelAvailable(m_doc->Main(), c);
-        QTest::mouseClick(m_dlg->Button("Auto-Fill"), Qt::LeftButton);
-        int placed = 0;
-        for (int v = 0; v < kViewCount; ++v)
-            for (int k = 0; k < kViewEntryCount; ++k)
-                if (const uint32_t c = m_dlg->Model().Channel(v, k)) {
-                    QVERIFY(IsChannelAvailable(m_doc->Main(), int(c)));
-                    ++placed;
-                }
-        QCOMPARE(placed, std::min(available, kViewCount * kViewEntryCount));
-        QVERIFY(m_dlg->IsModified());
-    }
-
     void okQuestionTitlesAndSave() {
         // No changes: no question.
         m_dlg->OnOK();

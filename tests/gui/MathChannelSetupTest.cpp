@@ -156,14 +156,6 @@ private slots:
         QVERIFY(int(m.Formula().size()) <= FormulaEditModel::kMaxFormula);
     }
 
-    void keypadWithoutActiveFieldDoesNothing() {
-        Click("7");
-        Click("Backspace");
-        DoubleClickChannel(kRpm);
-        for (int i = 0; i < CDlgDataLogMathChannelSetup::kRows; ++i)
-            QVERIFY(m_dlg->FormulaField(i)->Formula().empty());
-    }
-
     void buildRpmOverMapAndApply() {
         CEditFormula* field = m_dlg->FormulaField(0);
         QTest::mouseClick(field, Qt::LeftButton);

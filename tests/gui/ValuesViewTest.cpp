@@ -314,17 +314,6 @@ private slots:
         QCOMPARE(combo->count(), 2);
     }
 
-    void rowNamesAndEditControlsAskForTheirDialogs() {
-        QSignalSpy axis(m_view, &CDataLogValues::axisSetupRequested);
-        QSignalSpy edit(m_view, &CDataLogValues::editViewsRequested);
-        QTest::mouseClick(m_view->Row(4)->NameLabel(), Qt::LeftButton);
-        QCOMPARE(axis.count(), 1);
-        QCOMPARE(axis.at(0).at(0).toInt(), 4);  // the view entry, not a position on screen
-        QTest::mouseClick(m_view->EditButton(), Qt::LeftButton);
-        QTest::mouseDClick(m_view->TitleLabel(), Qt::LeftButton);
-        QCOMPARE(edit.count(), 2);
-    }
-
     void comparisonValueIsInterpolatedAtTheCursor() {  // the values: DifferenceChannelTest
         // Between frames the earlier frame's status; outside the log or at no time, nothing.
         LogData& log = m_doc->Main();
