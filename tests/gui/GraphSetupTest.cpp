@@ -117,7 +117,6 @@ private slots:
         const Slots fullReordered = {16, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
         const DropCase cases[] = {
             {"onto an empty slot", {}, -1, -1, 2, 3, 5, Effect::Move, {0, 0, 0, 5}},
-            {"already in the view", {0, 5}, -1, -1, 2, 3, 5, Effect::None, {0, 5}},
             {"onto a filled slot", {7}, -1, -1, 2, 0, 5, Effect::None, {7}},
             {"not a channel", {}, -1, -1, 2, 0, 441, Effect::None, {}},
             {"full view refuses", full, -1, -1, 2, 0, 20, Effect::None, full},

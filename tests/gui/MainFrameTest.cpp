@@ -429,6 +429,9 @@ private slots:
         QVERIFY(Doc().GetCurrentView() != 0);
         QTest::keyClick(&Frame(), Qt::Key_PageUp, Qt::ControlModifier);
         QCOMPARE(Doc().GetCurrentView(), 0);
+        const int opens = Asked("open");
+        QTest::keyClick(&Frame(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(Asked("open"), opens + 1);
         QTest::keyClick(&Frame(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(Frame().windowTitle(), QStringLiteral("Untitled[*] - Brenmor Quillon Log Viewer"));
     }
@@ -441,7 +444,18 @@ private slots:
         file.write(QByteArray(8, '\x7f'));
         file.close();
 
+        // A shown progress window closes for a question and may come back afterwards.
+        QVERIFY(Start(WriteLog(QStringLiteral("good.dl"), 100)));
+        Frame().Progress().SetShowDelay(0);
+        Frame().Progress().Begin(QStringLiteral("Loading..."));
+        Frame().Progress().Step(1, 2);
+        QVERIFY(Frame().Progress().Dialog() && Frame().Progress().Dialog()->isVisible());
+        Doc().Prompt().Message("", "stop");
+        QVERIFY(!Frame().Progress().Dialog());
+        Frame().Progress().End();
+
         // A log named on the command line is loaded in the window already shown.
+        m_app.reset();
         SlowReader second(PromptAnswer::No);
         NewApp(second);
         LaunchOptions options;
@@ -562,13 +576,6 @@ private slots:
         QVERIFY(restart() && !Frame().isMaximized());
         QCOMPARE(std::pair(Frame().size(), Frame().Splitter()->sizes()),
                  std::pair(QSize(700, 500), split));
-        // A damaged value is ignored: the window starts as on a first run.
-        m_app.reset();
-        {
-            QSettings settings(Path(QStringLiteral("settings.ini")), QSettings::IniFormat);
-            settings.setValue(QStringLiteral("Window/Geometry"), QByteArray("no geometry"));
-        }
-        QVERIFY(Start(log) && Frame().isMaximized());
     }
 };
 

@@ -98,10 +98,7 @@ private slots:
         const EditCase cases[] = {
             {"char over a reference", "[002]+3", 0, 5, "c7", "7+3", 1, true},
             {"char over a range inside refs", "[002]+[029]", 2, 8, "c1", "1", 1, true},
-            {"char before a reference", "[002]", 0, 0, "c(", "([002]", 1, true},
-            {"reference at start", "+3", 0, 0, "r2", "[002]+3", 5, true},
             {"reference over a selection", "1+2", 0, 1, "r29", "[029]+2", 5, true},
-            {"reference of a short name", "1", 1, 1, "r5", "1[005]", 4, true},
             {"reference outside 1..440", "1", 1, 1, "r441", "1", 1, false},
             {"backspace behind a reference", "[002]/[029]", 11, 11, "bs", "[002]/", 6, true},
             {"backspace inside a reference", "[002]5", 3, 3, "bs", "5", 0, true},
