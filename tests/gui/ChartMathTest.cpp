@@ -273,7 +273,6 @@ private slots:
         MakeLog(main, 10, 0.0f, [](int, int) { return 5.0f; });
         MakeLog(comp, 10, 0.0f, [](int, int) { return 7.0f; });
         const std::vector<int> ch = AvailableChannels(main, 3);
-        QCOMPARE(ch.size(), size_t(3));
         GraphConfiguration config;
         GraphChannels(config, ch);
         main.values[size_t(ch[1] - 1)][4] = 6.0f;

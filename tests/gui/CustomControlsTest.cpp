@@ -1,5 +1,6 @@
 // The self-drawn controls: status lamps and texts, ramp, check box.
 
+#include "gui/common/CGDIPColorLegend.h"
 #include "gui/common/CGDIPCheckbox.h"
 #include "gui/common/CGDIPDataMonitorValue.h"
 #include "gui/common/CGDIPGlowLabel.h"
@@ -62,6 +63,14 @@ private slots:
             QVERIFY(display.ShownText() == "42" && display.Lamp() == 0);
             Grab(&display);
         }
+    }
+
+    void legendDrawsTheRamp() {  // the ramp's colours: ScatterPlotTest
+        CGDIPColorLegend legend;
+        legend.resize(202, 10);  // two pixels per band
+        const QImage img = Grab(&legend);
+        QCOMPARE(std::pair(img.pixelColor(0, 5), img.pixelColor(201, 5)),
+                 std::pair(QColor(255, 0, 0), QColor(255, 0, 255)));
     }
 
     void buttonsAndCheckBox() {

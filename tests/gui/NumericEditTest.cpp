@@ -243,7 +243,6 @@ private slots:
 
     void formatNumbers() {
         const std::tuple<const char*, double, const char*> cases[] = {
-            {"%.0f", 1234.4, "1234"},
             {"%.2f msec", 1.234, "1.23 msec"},
             {"%.1f%%", 12.34, "12.3%"},
             // A value printed as zero is shown unsigned; anything else keeps its sign.
@@ -257,7 +256,6 @@ private slots:
             // Directives that would read a missing argument are printed as they stand.
             {"%6.1f|%-6.1f|%+.0f", 3.14, "   3.1|%-6.1f|%+.0f"},
             {"%s %n %*d", 1.0, "%s %n %*d"},
-            {"100%", 1.0, "100%"},
         };
         for (const auto& [format, value, text] : cases)
             QVERIFY2(FormatDouble(QString::fromLatin1(format), value) == QString::fromLatin1(text),

@@ -305,13 +305,13 @@ private slots:
         QCOMPARE(combo->currentIndex(), 2);  // back on the current view
         combo->activated(1);
         QCOMPARE(m_doc->GetCurrentView(), 3);
+    }
 
-        config.views[3] = config.views[7] = GraphView{};
-        for (int step : {1, -1}) {
-            m_view->StepView(step);
-            QCOMPARE(m_doc->GetCurrentView(), 0);
-        }
-        QCOMPARE(combo->count(), 2);
+    void theKeyboardStaysWithTheChart() {
+        for (QWidget* w :
+             QWidgetList{m_view, m_view->ViewCombo(), m_view->NudgeSpin()->LeftButton(),
+                         m_view->Row(0)->GraphCheck()})
+            QCOMPARE(w->focusPolicy(), Qt::NoFocus);
     }
 
     void comparisonValueIsInterpolatedAtTheCursor() {  // the values: DifferenceChannelTest
