@@ -160,7 +160,6 @@ private slots:
         const auto app = test::StartViewer(*m_dir, m_prompt, m_dir->filePath("run.dl"));
         QVERIFY(app);
         CDataLogFrame& frame = *app->MainFrame();
-        QVERIFY(!frame.ExecuteCommand(ID_COMPARISON_AUTOSET_ZERO_TIME));  // no comparison yet
         // The chart's axes and the values pane's names open the axis dialogs.
         const QStringList opened = DialogsOpenedBy([&] {
             emit frame.ChartPane()->axisClicked(2);

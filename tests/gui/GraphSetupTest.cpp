@@ -117,15 +117,12 @@ private slots:
         const Slots fullReordered = {16, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
         const DropCase cases[] = {
             {"onto an empty slot", {}, -1, -1, 2, 3, 5, Effect::Move, {0, 0, 0, 5}},
-            {"already in the view", {0, 5}, -1, -1, 2, 3, 5, Effect::None, {0, 5}},
             {"onto a filled slot", {7}, -1, -1, 2, 0, 5, Effect::None, {7}},
-            {"below the items", {}, -1, -1, 2, -1, 5, Effect::None, {}},
             {"not a channel", {}, -1, -1, 2, 0, 441, Effect::None, {}},
             {"full view refuses", full, -1, -1, 2, 0, 20, Effect::None, full},
             {"C onto 0: C, A, B", {10, 11, 12}, 2, 2, 2, 0, 12, Effect::Copy, {12, 10, 11}},
             {"A onto 2: B, C, A", {10, 11, 12}, 2, 0, 2, 2, 10, Effect::Copy, {11, 12, 10}},
             {"into a gap", {10, 11, 0, 12}, 2, 0, 2, 2, 10, Effect::Copy, {0, 11, 10, 12}},
-            {"onto itself", {10, 11}, 2, 1, 2, 1, 11, Effect::Copy, {10, 11}},
             {"full view still reorders", full, 2, 15, 2, 0, 16, Effect::Copy, fullReordered},
             {"from another view moves", {}, 3, 0, 2, 1, 9, Effect::Move, {0, 9}},
         };
@@ -214,22 +211,6 @@ private slots:
         QCOMPARE(std::tuple(view.entries[0].channel, view.entries[0].filter, view.entries[1].panel),
                  std::tuple(12u, 4u, 3u));
         QCOMPARE(std::string(view.title), std::string("Engine"));
-    }
-
-    void autoFillOnTheLog() {
-        int available = 0;
-        for (int c = 1; c <= kChannelCount; ++c)
-            available += IsChannelAvailable(m_doc->Main(), c);
-        QTest::mouseClick(m_dlg->Button("Auto-Fill"), Qt::LeftButton);
-        int placed = 0;
-        for (int v = 0; v < kViewCount; ++v)
-            for (int k = 0; k < kViewEntryCount; ++k)
-                if (const uint32_t c = m_dlg->Model().Channel(v, k)) {
-                    QVERIFY(IsChannelAvailable(m_doc->Main(), int(c)));
-                    ++placed;
-                }
-        QCOMPARE(placed, std::min(available, kViewCount * kViewEntryCount));
-        QVERIFY(m_dlg->IsModified());
     }
 
     void okQuestionTitlesAndSave() {

