@@ -58,30 +58,48 @@ median() {
     printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p"
 }
 ratio() { echo "scale=2; $1 / $2" | bc; }
-# The median time until the viewer first showed the log (it prints when, with QUILLON_TIMING=1),
-# before the standard deviations it then reads beside the window.
-first_picture() {
-    local times=() start shown
-    for _ in $(seq "$runs"); do
-        [ "${COLD:-0}" -eq 1 ] && drop
-        start=$(date +%s%3N)
-        shown=$(QUILLON_TIMING=1 in_group "$viewer" --screenshot "$picture" "$log" 2>&1 >/dev/null |
-            sed -n 's/^first picture at \([0-9]*\) ms$/\1/p')
-        times+=("$(echo "scale=3; (${shown:-0} - $start) / 1000" | bc)")
-    done
-    printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p"
+# One cold run of a command in seconds (the page cache dropped first).
+cold_once() {
+    local start end
+    drop
+    start=$(date +%s.%N)
+    in_group "$@" >/dev/null 2>&1
+    end=$(date +%s.%N)
+    echo "$end - $start" | bc
 }
+# One cold run of the viewer: the time until it first showed the log (it prints when, with
+# QUILLON_TIMING=1), before the standard deviations it then reads beside the window.
+cold_first_picture() {
+    local start shown
+    drop
+    start=$(date +%s%3N)
+    shown=$(QUILLON_TIMING=1 in_group "$viewer" --screenshot "$picture" "$log" 2>&1 >/dev/null |
+        sed -n 's/^first picture at \([0-9]*\) ms$/\1/p')
+    echo "scale=3; (${shown:-0} - $start) / 1000" | bc
+}
+middle() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
 size=$(stat -c %s "$log")
 limit=none
 [ -n "$group" ] && limit=$memory
 echo "log: $log ($frames frames, $size bytes); medians of $runs runs; memory limit: $limit"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-dd_cold=$(COLD=1 median dd if="$log" of=/dev/null bs=4M)
-info_cold=$(COLD=1 median "$cli" info "$log")
-stats_cold=$(COLD=1 median "$cli" stats "$log")
-first_cold=$(COLD=1 first_picture)
-shot_cold=$(COLD=1 median "$viewer" --screenshot "$picture" "$log")
+# The cold runs take turns, so that the disk's and the host's drifting conditions fall on every
+# command alike.
+dd_runs=() info_runs=() stats_runs=() first_runs=() shot_runs=()
+for _ in $(seq "$runs"); do
+    dd_runs+=("$(cold_once dd if="$log" of=/dev/null bs=4M)")
+    info_runs+=("$(cold_once "$cli" info "$log")")
+    stats_runs+=("$(cold_once "$cli" stats "$log")")
+    first_runs+=("$(cold_first_picture)")
+    shot_runs+=("$(cold_once "$viewer" --screenshot "$picture" "$log")")
+done
+dd_cold=$(middle "${dd_runs[@]}")
+info_cold=$(middle "${info_runs[@]}")
+stats_cold=$(middle "${stats_runs[@]}")
+first_cold=$(middle "${first_runs[@]}")
+shot_cold=$(middle "${shot_runs[@]}")
+echo "cold runs, in seconds: dd ${dd_runs[*]}; viewer first picture ${first_runs[*]}"
 echo "cold: dd ${dd_cold} s ($(echo "scale=0; $size / 1048576 / $dd_cold" | bc) MB/s)"
 echo "cold: quillon-cli info ${info_cold} s = $(ratio "$info_cold" "$dd_cold") x dd"
 echo "cold: quillon-cli stats ${stats_cold} s = $(ratio "$stats_cold" "$dd_cold") x dd"
