@@ -223,6 +223,7 @@ bool BackgroundDeviations::Start(const LogData& log, std::function<void()> done)
         if (log.deviationPending[size_t(s)] && IsFileSlot(log, s)) m_slots.set(size_t(s));
     if (m_slots.none() || !log.source.store || log.statsFirst >= log.statsEnd) return false;
     m_store = log.source.store;
+    m_offset = log.source.first;
     m_first = log.statsFirst;
     m_end = log.statsEnd;
     m_squares = std::make_unique<SlotSquares>();
@@ -233,7 +234,7 @@ bool BackgroundDeviations::Start(const LogData& log, std::function<void()> done)
     try {
         m_thread = std::thread([this, done = std::move(done)] {
             m_read = m_store
-                         ->SharedPass(m_first, m_end,
+                         ->SharedPass(m_offset + m_first, m_offset + m_end,  // past a cropped start
                                       [this](const uint8_t* frames, int, int n) {
                                           if (m_stop.load(std::memory_order_relaxed)) return false;
                                           m_squares->Add(frames, n);
@@ -258,8 +259,8 @@ void BackgroundDeviations::Stop() {
 bool BackgroundDeviations::Apply(LogData& log) {
     if (!m_thread.joinable()) return false;
     m_thread.join();
-    if (!m_read || log.source.store != m_store || log.statsFirst != m_first ||
-        log.statsEnd != m_end)
+    if (!m_read || log.source.store != m_store || log.source.first != m_offset ||
+        log.statsFirst != m_first || log.statsEnd != m_end)
         return false;
     // A slot whose average moved, or that now lives in memory, is not the one the squares were
     // summed for.

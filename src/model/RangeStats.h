@@ -68,6 +68,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_finished{false};
     std::shared_ptr<LogStore> m_store;
+    int m_offset = 0;  // the file frame of the log's frame 0
     int m_first = 0;
     int m_end = 0;
     std::bitset<kSlotCount> m_slots;

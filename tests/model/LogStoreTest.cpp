@@ -84,6 +84,15 @@ TEST(LogStore, MatchesTheWholeFileReaderBitForBitMappedAndRead) {
         ASSERT_TRUE(ComputeLogStats(moved, 333, 1207, true, false).ok());
         EXPECT_FALSE(beside.Apply(moved));
         EXPECT_TRUE(moved.deviationPending[9]);
+        // A log cropped at its start: the frames after the crop, not the file's first ones.
+        LogData cropped = ReadLazily(dir / "run.dl", mapping, {});
+        LogData plain = ReadLazily(dir / "run.dl", mapping, {});
+        for (LogData* l : {&cropped, &plain})
+            ASSERT_TRUE(SetStartPoint(*l, 100) &&
+                        ComputeLogStats(*l, 0, l->frameCount, true, false).ok());
+        ASSERT_TRUE(beside.Start(cropped, {}) && beside.Apply(cropped));
+        ASSERT_TRUE(EnsureDeviations(plain).ok());
+        ExpectSameStats(plain, cropped);
         ASSERT_TRUE(EnsureAllColumns(log));
         ExpectSameColumns(want, log);
         // A range, as Update Stats asks for it.
