@@ -56,7 +56,7 @@ public:
     static constexpr uint64_t kStep = uint64_t(4) << 20;
     static constexpr uint64_t kWindow = uint64_t(32) << 20;
 
-    // Reads the blocks of frames [first, end) of `blockBytes` bytes a block, at `at(frame)`.
+    // Reads the frames [first, end) of the file through `read`, a chunk at a time.
     ReadAheadRing(fs::Handle file, ReadBytes read, int first, int end)
         : m_file(file), m_read(std::move(read)), m_first(first), m_end(end) {
         // Page-aligned chunks: the system copies into them about a third faster.
@@ -311,7 +311,9 @@ bool LogStore::Read(int first, int end, const BlockFunction& block,
         return true;
     };
     std::optional<ReadAheadRing> ring;
-    if (total > 2 * ReadAheadRing::FramesPerChunk()) {
+    // A short pass (a zoomed chart's frames, a single block) reads on its own thread: a second
+    // thread and its buffers would cost more than they save.
+    if (uint64_t(total) * kFrameSize >= 2 * ReadAheadRing::kStep) {
         try {
             ring.emplace(m_file.Get(), read, first, end);
         } catch (const std::exception&) {  // without a thread the pass reads all the same
